@@ -1,0 +1,27 @@
+#pragma once
+
+#include "support/errors.h"
+
+#include <cstdint>
+#include <string>
+
+namespace korvex {
+
+// A catalogue file or a lookup went past the fixed table: more than 50
+// entries, a field of more than 29 characters, or a cell outside 1..50 x 1..20.
+class ECfgOutOfBounds : public EKorvex {
+public:
+    using EKorvex::EKorvex;
+};
+
+// A lookup failed inside a catalogue, typically a kind code that is not a number.
+class EErrorsInCfg : public EKorvex {
+public:
+    using EKorvex::EKorvex;
+};
+
+// The eight-digit failure location carried by catalogue messages: a stable
+// code per place that raises, so a report can name the place.
+std::string FailureLocation(std::uint32_t code);
+
+} // namespace korvex
