@@ -1,0 +1,84 @@
+#include "workflows/fileview.h"
+
+#include "images/hexdump.h"
+#include "support/textconv.h"
+
+namespace korvex {
+
+namespace {
+
+// Every PIC-kind program file is split at the same addresses, whatever the
+// processor's program size: program below 0x4000, configuration at 0x4000,
+// data EEPROM words from 0x4200.
+constexpr std::int64_t kPicProgramLimit = 0x3FFF;
+constexpr std::int64_t kPicConfigBase = 0x4000;
+constexpr std::int64_t kPicConfigLimit = 0x4010;
+constexpr std::int64_t kPicEepromBase = 0x4200;
+constexpr std::size_t kWideLine = 64;
+constexpr std::size_t kConfigLine = 32;
+
+void Append(std::vector<std::string>& lines, const std::vector<std::string>& more) {
+    lines.insert(lines.end(), more.begin(), more.end());
+}
+
+} // namespace
+
+TPFileView::TPFileView(std::filesystem::path file, TViewKind kind, bool avrKind)
+    : file_(std::move(file)), kind_(kind), avrKind_(avrKind) {
+    ReadFile();
+}
+
+void TPFileView::ReadFile() {
+    const std::string name = file_.string();
+    const bool isHex = EndsWithNoCase(name, ".hex");
+    const bool isBin = EndsWithNoCase(name, ".bin");
+
+    if (kind_ == TViewKind::vkEeprom) {
+        if (isBin) {
+            eepromView_.LoadBinary(file_, 0, -1);
+        } else {
+            eepromView_.LoadHex(file_, 0, -1);
+        }
+        return;
+    }
+    if (avrKind_) {
+        program_.SetFillPattern("FFFF");
+        configuration_.SetFillPattern("FFFF");
+        if (isHex) {
+            program_.LoadHexSwapped(file_, 0, -1);
+        } else if (isBin) {
+            program_.LoadBinary(file_, 0, -1);
+        }
+        return;
+    }
+    program_.SetFillPattern("FF3F");
+    configuration_.SetFillPattern("FF3F");
+    if (isHex) {
+        configuration_.LoadHexSwapped(file_, kPicConfigBase, kPicConfigLimit);
+        dataEeprom_.LoadHexSwapped(file_, kPicEepromBase, -1);
+        program_.LoadHexSwapped(file_, 0, kPicProgramLimit);
+    } else if (isBin) {
+        program_.LoadBinary(file_, 0, kPicProgramLimit);
+    }
+}
+
+std::vector<std::string> TPFileView::MemoLines() const {
+    std::vector<std::string> lines;
+    if (kind_ == TViewKind::vkEeprom) {
+        return DumpLines(eepromView_.GetHexText(0, -1), kWideLine, 0);
+    }
+    lines = DumpLines(program_.GetHexText(0, -1), kWideLine, 0);
+    if (!avrKind_) {
+        const std::string config = configuration_.GetHexText(0, -1);
+        const std::string eeprom = dataEeprom_.GetLowByteText(0, -1);
+        if (!config.empty()) {
+            Append(lines, DumpLines(config, kConfigLine, kPicConfigBase));
+        }
+        if (!eeprom.empty()) {
+            Append(lines, DumpLines(eeprom, kWideLine, kPicEepromBase));
+        }
+    }
+    return lines;
+}
+
+} // namespace korvex

@@ -1,0 +1,103 @@
+#include "catalogue/cardbox.h"
+
+#include "support/settingsstore.h"
+#include "support/textconv.h"
+
+namespace korvex {
+
+TPCardTypeBox::TPCardTypeBox(const TPSettingsStore* settings) : settings_(settings) {}
+
+TPCardTypeBox::~TPCardTypeBox() = default;
+
+void TPCardTypeBox::SetBaseDir(const std::filesystem::path& folder) {
+    baseDir_ = folder;
+    cardStore_.SetBaseDir(folder);
+    // Build both before replacing either, so a failure leaves no half-set pair.
+    auto pics = std::make_unique<TPCardReader>(folder / "cards" / "pics.cfg");
+    auto eeproms = std::make_unique<TPCardReader>(folder / "cards" / "eeproms.cfg");
+    pics_ = std::move(pics);
+    eeproms_ = std::move(eeproms);
+}
+
+void TPCardTypeBox::RefreshCardTypes() {
+    if (!HasBaseDir()) {
+        return;
+    }
+    cardStore_.ScanCardTypes();
+    items_.clear();
+    for (int i = 0; i < cardStore_.GetCardCount(); ++i) {
+        items_.push_back(cardStore_.GetCardInfo(i)->CardName);
+    }
+    listLoaded_ = true;
+
+    int remembered = 0;
+    if (settings_ != nullptr) {
+        remembered = settings_->ReadInteger(TPSettingsStore::kCard).value_or(0);
+    }
+    SetItemIndex(remembered < 0 ? 0 : remembered);
+    if (OnItemsChanged) {
+        OnItemsChanged();
+    }
+}
+
+void TPCardTypeBox::SetItemIndex(int index) {
+    if (index < 0 || index >= static_cast<int>(items_.size())) {
+        itemIndex_ = -1;
+        selected_ = TPCardInfo{"", "", "", ""};
+        return;
+    }
+    itemIndex_ = index;
+    selected_ = *cardStore_.GetCardInfo(index);
+}
+
+std::string TPCardTypeBox::Text() const {
+    if (!listLoaded_) {
+        return "None";
+    }
+    return itemIndex_ >= 0 ? items_[static_cast<std::size_t>(itemIndex_)] : std::string();
+}
+
+void TPCardTypeBox::CardChanged() {
+    if (itemIndex_ < 0) {
+        return;
+    }
+    selected_ = *cardStore_.GetCardInfo(itemIndex_);
+    int picEntry = 0;
+    int eepromEntry = 0;
+    // Without catalogues (their failure was reported by SetBaseDir) nothing is found.
+    const int picKind = pics_ ? pics_->FindName(selected_.PicName, 0, picEntry) : 0;
+    const int eepromKind = eeproms_ ? eeproms_->FindName(selected_.EepromName, -1, eepromEntry) : -1;
+    picKind_ = picKind;
+    picEntry_ = picEntry;
+    eepromKind_ = eepromKind;
+    eepromEntry_ = eepromEntry;
+    if (OnCardChange) {
+        OnCardChange(*this);
+    }
+}
+
+std::string TPCardTypeBox::PicField(int field) const { return pics_->GetField(picEntry_, field); }
+
+std::string TPCardTypeBox::EepromField(int field) const {
+    return eeproms_->GetField(eepromEntry_, field);
+}
+
+int TPCardTypeBox::GetPicKind() const { return picEntry_ == 0 ? -1 : picKind_; }
+int TPCardTypeBox::GetPicSize() const { return picEntry_ == 0 ? -1 : StrToInt(PicField(3)); }
+int TPCardTypeBox::GetPicIntEeSize() const { return picEntry_ == 0 ? -1 : StrToInt(PicField(4)); }
+std::string TPCardTypeBox::GetPicIdA() const { return picEntry_ == 0 ? "-1" : PicField(5); }
+std::string TPCardTypeBox::GetDefaultLoaderName() const {
+    return picEntry_ == 0 ? "-1" : PicField(6);
+}
+int TPCardTypeBox::GetConfigIndex() const { return picEntry_ == 0 ? 0 : StrToInt(PicField(7)); }
+std::string TPCardTypeBox::GetPicIdB() const { return picEntry_ == 0 ? "-1" : PicField(8); }
+
+int TPCardTypeBox::GetEepromSize() const {
+    return (picEntry_ == 0 || eepromEntry_ == 0) ? -1 : StrToInt(EepromField(3));
+}
+
+int TPCardTypeBox::GetEepromAvrKind() const {
+    return (picEntry_ == 0 || eepromEntry_ == 0) ? -1 : StrToInt(EepromField(4));
+}
+
+} // namespace korvex

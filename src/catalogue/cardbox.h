@@ -1,0 +1,87 @@
+#pragma once
+
+#include "catalogue/cardini.h"
+#include "catalogue/cardrecords.h"
+#include "catalogue/cfgreader.h"
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace korvex {
+
+class TPSettingsStore;
+
+// The card type selector: the list of card types, the one chosen, and every
+// property of its processor and EEPROM as the catalogues give them. It holds
+// no widget; a drop-down binds to Items(), ItemIndex() and Text(), listens to
+// OnItemsChanged, and on a user's choice calls SetItemIndex then CardChanged.
+class TPCardTypeBox {
+public:
+    using CardChangeHandler = std::function<void(TPCardTypeBox& sender)>;
+
+    explicit TPCardTypeBox(const TPSettingsStore* settings = nullptr);
+    ~TPCardTypeBox();
+    TPCardTypeBox(const TPCardTypeBox&) = delete;
+    TPCardTypeBox& operator=(const TPCardTypeBox&) = delete;
+
+    // The store that remembers the chosen card type ("Card") between runs.
+    void SetSettingsStore(const TPSettingsStore* settings) { settings_ = settings; }
+
+    // Opens <folder>/cards/pics.cfg and eeproms.cfg; their errors reach the caller.
+    void SetBaseDir(const std::filesystem::path& folder);
+    bool HasBaseDir() const { return !baseDir_.empty(); }
+    const std::filesystem::path& BaseDir() const { return baseDir_; }
+
+    // Rescans the card type files and selects the remembered one; neither
+    // looks anything up nor fires OnCardChange.
+    void RefreshCardTypes();
+
+    // Looks up the selected card's processor and EEPROM, then fires OnCardChange.
+    void CardChanged();
+
+    const std::vector<std::string>& Items() const { return items_; }
+    int ItemIndex() const { return itemIndex_; }
+    // Selects an item (-1 or out of range: none) without a change run.
+    void SetItemIndex(int index);
+    std::string Text() const;
+    const TPCardInfo& SelectedCard() const { return selected_; }
+    TPCardIni& CardStore() { return cardStore_; }
+    const TPCardIni& CardStore() const { return cardStore_; }
+
+    int GetPicKind() const;
+    int GetPicSize() const;
+    int GetPicIntEeSize() const;
+    std::string GetPicIdA() const;
+    std::string GetDefaultLoaderName() const;
+    int GetConfigIndex() const;
+    std::string GetPicIdB() const;
+    int GetEepromKind() const { return eepromKind_; }
+    int GetEepromSize() const;
+    int GetEepromAvrKind() const;
+
+    CardChangeHandler OnCardChange;
+    std::function<void()> OnItemsChanged;
+
+private:
+    std::string PicField(int field) const;
+    std::string EepromField(int field) const;
+
+    const TPSettingsStore* settings_;
+    std::filesystem::path baseDir_;
+    TPCardIni cardStore_;
+    std::unique_ptr<TPCardReader> pics_;
+    std::unique_ptr<TPCardReader> eeproms_;
+    std::vector<std::string> items_;
+    int itemIndex_ = -1;
+    bool listLoaded_ = false;
+    TPCardInfo selected_{"", "", "", ""};
+    int picKind_ = 0;
+    int eepromKind_ = -1;
+    int picEntry_ = 0;
+    int eepromEntry_ = 0;
+};
+
+} // namespace korvex

@@ -1,0 +1,182 @@
+#include "catalogue/cardini.h"
+
+#include "support/errors.h"
+#include "support/inifile.h"
+#include "support/textconv.h"
+
+#include <algorithm>
+#include <system_error>
+
+namespace korvex {
+
+namespace {
+
+constexpr std::string_view kCardType = "CardType";
+constexpr std::string_view kDefaults = "Defaults";
+
+void WriteCardType(TPIniFile& ini, const TPCardInfo& record) {
+    ini.WriteString(kCardType, "CardName", record.CardName);
+    ini.WriteString(kCardType, "CardDescription", record.CardDescription);
+    ini.WriteString(kCardType, "PicName", record.PicName);
+    ini.WriteString(kCardType, "EepromName", record.EepromName);
+}
+
+bool IsRegularFile(const std::filesystem::path& file) {
+    std::error_code ignored;
+    return std::filesystem::is_regular_file(file, ignored);
+}
+
+} // namespace
+
+void TPCardIni::SetBaseDir(const std::filesystem::path& folder) { baseDir_ = folder; }
+
+bool TPCardIni::IsSafeCardName(std::string_view name) {
+    if (name.empty() || name.find("..") != std::string_view::npos) {
+        return false;
+    }
+    return std::none_of(name.begin(), name.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return c == '/' || c == '\\' || byte < 0x20 || byte == 0x7F;
+    });
+}
+
+std::filesystem::path TPCardIni::CardFilePath(std::string_view name) const {
+    std::filesystem::path file = CardsDir() / (std::string(name) + ".ini");
+    if (!IsSafeCardName(name)) {
+        throw EIniFileException("Unable to write to " + file.string());
+    }
+    return file;
+}
+
+void TPCardIni::ScanCardTypes() {
+    cards_.clear();
+    std::vector<std::filesystem::path> found;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(CardsDir(), error), end; !error && it != end;
+         it.increment(error)) {
+        if (EndsWithNoCase(it->path().filename().string(), ".ini")) {
+            found.push_back(it->path());
+        }
+    }
+    // The folder listing has no stable order on Linux; show the card types
+    // sorted by file name, without regard to case.
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
+        return AsciiUpper(a.filename().string()) < AsciiUpper(b.filename().string());
+    });
+    for (const auto& file : found) {
+        TPCardInfo info{"", "", "", ""};
+        if (IsRegularFile(file)) {
+            TPIniFile ini(file);
+            TPCardInfo defaults;
+            info.CardName = ini.ReadString(kCardType, "CardName", defaults.CardName);
+            info.CardDescription =
+                ini.ReadString(kCardType, "CardDescription", defaults.CardDescription);
+            info.PicName = ini.ReadString(kCardType, "PicName", defaults.PicName);
+            info.EepromName = ini.ReadString(kCardType, "EepromName", defaults.EepromName);
+        }
+        cards_.push_back(std::move(info));
+    }
+}
+
+std::optional<TPCardInfo> TPCardIni::GetCardInfo(int index) const {
+    if (index < 0 || index >= GetCardCount()) {
+        return std::nullopt;
+    }
+    return cards_[static_cast<std::size_t>(index)];
+}
+
+std::optional<std::filesystem::path> TPCardIni::ExistingCardFile(int index) const {
+    auto info = GetCardInfo(index);
+    if (!info || !IsSafeCardName(info->CardName)) {
+        return std::nullopt;
+    }
+    std::filesystem::path file = CardFilePath(info->CardName);
+    if (!IsRegularFile(file)) {
+        return std::nullopt;
+    }
+    return file;
+}
+
+void TPCardIni::ReadDefaults(int index, TPCardDefaults& defaults) const {
+    defaults = TPCardDefaults{};
+    auto file = ExistingCardFile(index);
+    if (!file) {
+        return;
+    }
+    TPIniFile ini(*file);
+    if (!ini.SectionExists(kDefaults)) {
+        return;
+    }
+    defaults.PicFile = ini.ReadString(kDefaults, "PicFile", "");
+    defaults.ExtEeFile = ini.ReadString(kDefaults, "ExtEeFile", "");
+    defaults.Loader = ini.ReadString(kDefaults, "Loader", "");
+    defaults.IntEeFile = ini.ReadString(kDefaults, "IntEeFile", "");
+    defaults.PowerUp = ini.ReadInteger(kDefaults, "PowerUp", 1);
+    defaults.Protected = ini.ReadInteger(kDefaults, "Protected", 1);
+    defaults.Oscil = ini.ReadInteger(kDefaults, "Oscil", 1);
+    defaults.WatchDog = ini.ReadInteger(kDefaults, "WatchDog", 1);
+    defaults.ATLock = ini.ReadInteger(kDefaults, "ATLock", 1);
+}
+
+void TPCardIni::WriteDefaults(int index, const TPCardDefaults& defaults) const {
+    auto info = GetCardInfo(index);
+    if (!info) {
+        return;
+    }
+    // A deleted card type is never brought back by saving its settings.
+    std::filesystem::path file = CardFilePath(info->CardName);
+    if (!IsRegularFile(file)) {
+        return;
+    }
+    TPIniFile ini(file);
+    ini.WriteString(kDefaults, "PicFile", defaults.PicFile);
+    ini.WriteString(kDefaults, "ExtEeFile", defaults.ExtEeFile);
+    ini.WriteString(kDefaults, "IntEeFile", defaults.IntEeFile);
+    ini.WriteString(kDefaults, "Loader", defaults.Loader);
+    ini.WriteInteger(kDefaults, "PowerUp", defaults.PowerUp);
+    ini.WriteInteger(kDefaults, "Protected", defaults.Protected);
+    ini.WriteInteger(kDefaults, "Oscil", defaults.Oscil);
+    ini.WriteInteger(kDefaults, "WatchDog", defaults.WatchDog);
+    ini.WriteInteger(kDefaults, "ATLock", defaults.ATLock);
+    ini.UpdateFile();
+}
+
+int TPCardIni::CreateCardType(const TPCardInfo* record) const {
+    std::error_code ignored;
+    std::filesystem::create_directory(CardsDir(), ignored);
+    if (record == nullptr) {
+        return crNoRecord;
+    }
+    std::filesystem::path file = CardFilePath(record->CardName);
+    std::error_code error;
+    if (std::filesystem::exists(file, error)) {
+        return crExists;
+    }
+    TPIniFile ini(file);
+    WriteCardType(ini, *record);
+    ini.UpdateFile();
+    return crCreated;
+}
+
+void TPCardIni::UpdateCardInfo(const std::filesystem::path& file, const TPCardInfo& record) const {
+    if (!IsRegularFile(file)) {
+        return;
+    }
+    TPIniFile ini(file);
+    WriteCardType(ini, record);
+    ini.UpdateFile();
+}
+
+void TPCardIni::DeleteCardType(std::string_view name) {
+    std::filesystem::path file = CardFilePath(name);
+    if (!IsRegularFile(file)) {
+        return;
+    }
+    std::error_code error;
+    if (!std::filesystem::remove(file, error)) {
+        throw EInOutError("Cannot delete: " + error.message(), file.string());
+    }
+    ScanCardTypes();
+}
+
+} // namespace korvex

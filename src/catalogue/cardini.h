@@ -1,0 +1,49 @@
+#pragma once
+
+#include "catalogue/cardrecords.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvex {
+
+// The card types: one INI file per card type in <base>/cards, named after the
+// card. The list is a snapshot of the folder at the last ScanCardTypes; every
+// file operation rebuilds the path from the card's name, never from the name
+// the scan found, so a card is always found under its own name.
+class TPCardIni {
+public:
+    enum CreateResult { crCreated = 0, crNoRecord = 1, crExists = 2 };
+
+    void SetBaseDir(const std::filesystem::path& folder);
+    const std::filesystem::path& BaseDir() const { return baseDir_; }
+
+    void ScanCardTypes();
+    int GetCardCount() const { return static_cast<int>(cards_.size()); }
+    std::optional<TPCardInfo> GetCardInfo(int index) const;
+
+    void ReadDefaults(int index, TPCardDefaults& defaults) const;
+    void WriteDefaults(int index, const TPCardDefaults& defaults) const;
+
+    int CreateCardType(const TPCardInfo* record) const;
+    void UpdateCardInfo(const std::filesystem::path& file, const TPCardInfo& record) const;
+    void DeleteCardType(std::string_view name);
+
+    // <base>/cards/<name>.ini. Throws EIniFileException "Unable to write to
+    // <path>" for a name that could leave the cards folder (empty, a path
+    // separator, "..", a control character).
+    std::filesystem::path CardFilePath(std::string_view name) const;
+    static bool IsSafeCardName(std::string_view name);
+
+private:
+    std::filesystem::path CardsDir() const { return baseDir_ / "cards"; }
+    std::optional<std::filesystem::path> ExistingCardFile(int index) const;
+
+    std::filesystem::path baseDir_;
+    std::vector<TPCardInfo> cards_;
+};
+
+} // namespace korvex

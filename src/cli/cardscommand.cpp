@@ -1,0 +1,24 @@
+#include "catalogue/cardbox.h"
+#include "cli/commands.h"
+
+namespace korvex::cli {
+
+int RunCards(const std::filesystem::path& programFolder, std::ostream& out) {
+    TPCardTypeBox box;
+    box.SetBaseDir(programFolder);
+    box.RefreshCardTypes();
+    out << "Name\tDescription\tProcessor\tEEPROM\tProcessor kind\tProgram size\t"
+           "Internal EEPROM size\tEEPROM kind\tEEPROM size\n";
+    for (int i = 0; i < static_cast<int>(box.Items().size()); ++i) {
+        box.SetItemIndex(i);
+        box.CardChanged();
+        const TPCardInfo& card = box.SelectedCard();
+        out << card.CardName << '\t' << card.CardDescription << '\t' << card.PicName << '\t'
+            << card.EepromName << '\t' << box.GetPicKind() << '\t' << box.GetPicSize() << '\t'
+            << box.GetPicIntEeSize() << '\t' << box.GetEepromKind() << '\t'
+            << box.GetEepromSize() << '\n';
+    }
+    return kExitOk;
+}
+
+} // namespace korvex::cli

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <filesystem>
+#include <ostream>
+#include <string>
+
+namespace korvex::cli {
+
+// Exit codes shared by every command.
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+// One line per card type after a header, tab-separated, as the selector answers.
+int RunCards(const std::filesystem::path& programFolder, std::ostream& out);
+
+struct ViewRequest {
+    std::filesystem::path file;
+    std::string cardName; // empty: none named
+    bool avr = false;
+    bool eeprom = false;
+};
+
+// The file view window's memo lines for the file.
+int RunView(const std::filesystem::path& programFolder, const ViewRequest& request,
+            std::ostream& out);
+
+} // namespace korvex::cli

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <filesystem>
+
+namespace korvex::cli {
+
+// The folder of the running executable: the data folders are delivered beside it.
+std::filesystem::path ExecutableFolder();
+
+} // namespace korvex::cli

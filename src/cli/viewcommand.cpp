@@ -1,0 +1,62 @@
+#include "catalogue/cardbox.h"
+#include "cli/commands.h"
+#include "support/errors.h"
+#include "support/textconv.h"
+#include "workflows/fileview.h"
+
+namespace korvex::cli {
+
+namespace {
+
+// The card type named on the command line: its exact name first, then the
+// same name without regard to case.
+int FindCardItem(const TPCardTypeBox& box, const std::string& name) {
+    const auto& items = box.Items();
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (items[i] == name) {
+            return static_cast<int>(i);
+        }
+    }
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (SameTextAscii(items[i], name)) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+bool IsAvrCard(const std::filesystem::path& programFolder, const std::string& cardName) {
+    TPCardTypeBox box;
+    box.SetBaseDir(programFolder);
+    box.RefreshCardTypes();
+    const int item = FindCardItem(box, cardName);
+    if (item < 0) {
+        throw EKorvex("no card type named \"" + cardName + "\" in " +
+                      (programFolder / "cards").string() + " (see: korvex-cli cards)");
+    }
+    box.SetItemIndex(item);
+    box.CardChanged();
+    if (box.GetPicKind() < 0) {
+        throw EKorvex("card type \"" + cardName + "\" names processor \"" +
+                      box.SelectedCard().PicName + "\", which cards/pics.cfg does not list");
+    }
+    return box.GetPicKind() > 7;
+}
+
+} // namespace
+
+int RunView(const std::filesystem::path& programFolder, const ViewRequest& request,
+            std::ostream& out) {
+    bool avr = request.avr;
+    if (!request.cardName.empty()) {
+        avr = IsAvrCard(programFolder, request.cardName);
+    }
+    TPFileView view(request.file, request.eeprom ? TViewKind::vkEeprom : TViewKind::vkProgram,
+                    avr);
+    for (const std::string& line : view.MemoLines()) {
+        out << line << '\n';
+    }
+    return kExitOk;
+}
+
+} // namespace korvex::cli

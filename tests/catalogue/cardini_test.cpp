@@ -1,0 +1,186 @@
+#include "catalogue/cardini.h"
+#include "common/tempdir.h"
+#include "support/errors.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace korvex {
+
+using testing::ReadText;
+using testing::TempDir;
+using testing::WriteText;
+
+namespace {
+
+std::vector<std::string> NonEmptyLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (!line.empty()) {
+            lines.push_back(line);
+        }
+    }
+    return lines;
+}
+
+class CardIniTest : public ::testing::Test {
+protected:
+    void SetUp() override { store.SetBaseDir(dir.Path()); }
+    std::filesystem::path Card(const std::string& name) { return dir / ("cards/" + name + ".ini"); }
+
+    TempDir dir;
+    TPCardIni store;
+};
+
+} // namespace
+
+TEST_F(CardIniTest, MissingOrEmptyFolderScansToNothing) {
+    store.ScanCardTypes();
+    EXPECT_EQ(store.GetCardCount(), 0);
+    EXPECT_FALSE(store.GetCardInfo(0));
+    std::filesystem::create_directory(dir / "cards");
+    store.ScanCardTypes();
+    EXPECT_EQ(store.GetCardCount(), 0);
+}
+
+TEST_F(CardIniTest, ScanReadsIdentityWithDefaultsAndSkipsOtherFiles) {
+    WriteText(Card("Bare"), "[cardtype]\ncardname=Bare\n");
+    WriteText(Card("Full"), "[CardType]\nCardName=Full\nCardDescription=A card\n"
+                            "PicName=AT90S8515\nEepromName=24C64\n");
+    WriteText(dir / "cards/pics.cfg", "not a card type");
+    std::filesystem::create_directory(dir / "cards/Folder.ini");
+    store.ScanCardTypes();
+    ASSERT_EQ(store.GetCardCount(), 3);
+    EXPECT_EQ(*store.GetCardInfo(0), (TPCardInfo{"Bare", "", "PIC 16F84", "None"}));
+    EXPECT_EQ(*store.GetCardInfo(1), (TPCardInfo{"", "", "", ""})); // Folder.ini
+    EXPECT_EQ(*store.GetCardInfo(2), (TPCardInfo{"Full", "A card", "AT90S8515", "24C64"}));
+    EXPECT_FALSE(store.GetCardInfo(3));
+    EXPECT_FALSE(store.GetCardInfo(-1));
+}
+
+TEST_F(CardIniTest, DefaultsFallBackPerKeyAndForMissingSectionOrFile) {
+    WriteText(Card("A"), "[CardType]\nCardName=A\n");
+    WriteText(Card("B"), "[CardType]\nCardName=B\n[Defaults]\nPicFile=/x/prog.hex\n"
+                         "PowerUp=abc\nOscil=0x2\nWatchDog=0\n");
+    store.ScanCardTypes();
+    TPCardDefaults defaults;
+    store.ReadDefaults(0, defaults);
+    EXPECT_EQ(defaults, TPCardDefaults{});
+    store.ReadDefaults(1, defaults);
+    EXPECT_EQ(defaults.PicFile, "/x/prog.hex");
+    EXPECT_EQ(defaults.PowerUp, 1);
+    EXPECT_EQ(defaults.Oscil, 2);
+    EXPECT_EQ(defaults.WatchDog, 0);
+    EXPECT_EQ(defaults.ATLock, 1);
+
+    std::filesystem::remove(Card("B"));
+    store.ReadDefaults(1, defaults);
+    EXPECT_EQ(defaults, TPCardDefaults{});
+    store.ReadDefaults(7, defaults);
+    EXPECT_EQ(defaults, TPCardDefaults{});
+}
+
+TEST_F(CardIniTest, CreateThenWriteDefaultsGivesTheDocumentedLayout) {
+    TPCardInfo gold{"Gold", "Gold card", "PIC 16F84", "24C16"};
+    EXPECT_EQ(store.CreateCardType(&gold), TPCardIni::crCreated);
+    EXPECT_EQ(NonEmptyLines(ReadText(Card("Gold"))),
+              (std::vector<std::string>{"[CardType]", "CardName=Gold", "CardDescription=Gold card",
+                                        "PicName=PIC 16F84", "EepromName=24C16"}));
+    store.ScanCardTypes();
+    TPCardDefaults defaults{"/p.hex", "/i.hex", "/e.bin", "Default", 0, 1, 3, 0, 1};
+    store.WriteDefaults(0, defaults);
+    EXPECT_EQ(NonEmptyLines(ReadText(Card("Gold"))),
+              (std::vector<std::string>{"[CardType]", "CardName=Gold", "CardDescription=Gold card",
+                                        "PicName=PIC 16F84", "EepromName=24C16", "[Defaults]",
+                                        "PicFile=/p.hex", "ExtEeFile=/e.bin", "IntEeFile=/i.hex",
+                                        "Loader=Default", "PowerUp=0", "Protected=1", "Oscil=3",
+                                        "WatchDog=0", "ATLock=1"}));
+    TPCardDefaults back;
+    store.ReadDefaults(0, back);
+    EXPECT_EQ(back, defaults);
+
+    // A second save replaces the values where they stand.
+    defaults.Oscil = 2;
+    store.WriteDefaults(0, defaults);
+    auto lines = NonEmptyLines(ReadText(Card("Gold")));
+    ASSERT_EQ(lines.size(), 15u);
+    EXPECT_EQ(lines[12], "Oscil=2");
+}
+
+TEST_F(CardIniTest, CreateNeverOverwritesAndEditReplacesIdentityInPlace) {
+    WriteText(Card("Gold"), "[CardType]\nCardName=Gold\nCardDescription=old\n");
+    TPCardInfo gold{"Gold", "new", "PIC 16F84", "None"};
+    EXPECT_EQ(store.CreateCardType(&gold), TPCardIni::crExists);
+    EXPECT_EQ(ReadText(Card("Gold")), "[CardType]\nCardName=Gold\nCardDescription=old\n");
+    EXPECT_EQ(store.CreateCardType(nullptr), TPCardIni::crNoRecord);
+
+    store.UpdateCardInfo(Card("Gold"), gold);
+    EXPECT_EQ(NonEmptyLines(ReadText(Card("Gold"))),
+              (std::vector<std::string>{"[CardType]", "CardName=Gold", "CardDescription=new",
+                                        "PicName=PIC 16F84", "EepromName=None"}));
+    store.UpdateCardInfo(Card("Nobody"), gold);
+    EXPECT_FALSE(std::filesystem::exists(Card("Nobody")));
+}
+
+TEST_F(CardIniTest, DeletedCardIsNeverRecreatedAndDeleteOfUnknownNameDoesNotRescan) {
+    TPCardInfo a{"A", "", "PIC 16F84", "None"};
+    TPCardInfo b{"B", "", "PIC 16F84", "None"};
+    store.CreateCardType(&a);
+    store.CreateCardType(&b);
+    store.ScanCardTypes();
+    ASSERT_EQ(store.GetCardCount(), 2);
+
+    std::filesystem::remove(Card("A"));
+    store.WriteDefaults(0, TPCardDefaults{});
+    EXPECT_FALSE(std::filesystem::exists(Card("A")));
+
+    store.DeleteCardType("Nobody");
+    EXPECT_EQ(store.GetCardCount(), 2); // no rescan happened
+    store.DeleteCardType("B");
+    EXPECT_FALSE(std::filesystem::exists(Card("B")));
+    EXPECT_EQ(store.GetCardCount(), 0);
+}
+
+TEST_F(CardIniTest, SettingsFollowTheCardNameNotTheFileName) {
+    WriteText(Card("file-name"), "[CardType]\nCardName=Real\n");
+    WriteText(Card("Real"), "[CardType]\nCardName=Real\n[Defaults]\nPicFile=real.hex\n");
+    store.ScanCardTypes();
+    ASSERT_EQ(store.GetCardCount(), 2);
+    TPCardDefaults defaults;
+    store.ReadDefaults(0, defaults); // file-name.ini sorts first
+    EXPECT_EQ(defaults.PicFile, "real.hex");
+    defaults.PicFile = "changed.hex";
+    store.WriteDefaults(0, defaults);
+    EXPECT_EQ(ReadText(Card("file-name")), "[CardType]\nCardName=Real\n");
+    EXPECT_NE(ReadText(Card("Real")).find("PicFile=changed.hex"), std::string::npos);
+}
+
+TEST_F(CardIniTest, NamesThatWouldLeaveTheCardsFolderAreRefused) {
+    for (std::string name : {"", "../evil", "a/b", "..", "x\\y", std::string("bell\a"),
+                             std::string("new\nline")}) {
+        TPCardInfo card{name, "", "PIC 16F84", "None"};
+        try {
+            store.CreateCardType(&card);
+            FAIL() << "accepted " << name;
+        } catch (const EIniFileException& e) {
+            EXPECT_EQ(std::string(e.what()).rfind("Unable to write to ", 0), 0u) << e.what();
+        }
+        EXPECT_THROW(store.DeleteCardType(name), EIniFileException);
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "evil.ini"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "cards/a"));
+
+    // A hand-edited file whose CardName points elsewhere is never written through.
+    WriteText(Card("trap"), "[CardType]\nCardName=../../trap\n");
+    store.ScanCardTypes();
+    TPCardDefaults defaults;
+    store.ReadDefaults(0, defaults);
+    EXPECT_EQ(defaults, TPCardDefaults{});
+    EXPECT_THROW(store.WriteDefaults(0, defaults), EIniFileException);
+}
+
+} // namespace korvex

@@ -1,0 +1,108 @@
+#include "common/hexrecords.h"
+#include "common/runprogram.h"
+#include "common/tempdir.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace korvex {
+
+using testing::HexData;
+using testing::HexEnd;
+using testing::ProgramResult;
+using testing::RunProgram;
+using testing::TempDir;
+using testing::WriteText;
+
+namespace {
+
+ProgramResult Cli(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--data", KORVEX_PROGRAM_DIR});
+    return RunProgram(KORVEX_CLI, args);
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+} // namespace
+
+TEST(CliCards, ListsEveryShippedCardTypeWithItsCatalogueValues) {
+    auto result = Cli({"cards"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    auto lines = Lines(result.out);
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "Name\tDescription\tProcessor\tEEPROM\tProcessor kind\tProgram size\t"
+                        "Internal EEPROM size\tEEPROM kind\tEEPROM size");
+    bool seen84 = false, seenAvr = false;
+    for (const auto& line : lines) {
+        seen84 = seen84 || line.find("\tPIC 16F84\t24C16\t3\t1024\t64\t") != std::string::npos;
+        seenAvr = seenAvr || line.find("\tAT90S8515\t24C64\t8\t4096\t512\t") != std::string::npos;
+    }
+    EXPECT_TRUE(seen84) << result.out;
+    EXPECT_TRUE(seenAvr) << result.out;
+}
+
+TEST(CliView, PrintsTheDumpOfAGpasmFile) {
+    auto result = Cli({"view", std::string(KORVEX_FIXTURES_DIR) + "/gpasm/pic16f84.hex"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    auto lines = Lines(result.out);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0].substr(0, 8), " 0000 : ");
+    bool config = false, eeprom = false;
+    for (const auto& line : lines) {
+        config = config || line.rfind(" 4000 : ", 0) == 0;
+        eeprom = eeprom || line.rfind(" 4200 : ", 0) == 0;
+    }
+    EXPECT_TRUE(config && eeprom) << result.out;
+}
+
+TEST(CliView, CardTypeDecidesTheKindAndEepromFilesAreDumpedPlain) {
+    TempDir dir;
+    WriteText(dir / "prog.hex", HexData(0, {0x0C, 0x94, 0x34, 0x00}) + HexEnd());
+    auto avr = Cli({"view", (dir / "prog.hex").string(), "--card", "AT90S8515-24C64"});
+    ASSERT_EQ(avr.exitCode, 0) << avr.err;
+    EXPECT_EQ(avr.out, " 0000 : 940C0034\n");
+    auto same = Cli({"view", (dir / "prog.hex").string(), "--avr"});
+    EXPECT_EQ(same.out, avr.out);
+    auto ee = Cli({"view", (dir / "prog.hex").string(), "--eeprom"});
+    EXPECT_EQ(ee.out, " 0000 : 0C943400\n");
+}
+
+TEST(CliErrors, OneClearLineOnStderrAndExitCodeTwo) {
+    TempDir dir;
+    WriteText(dir / "bad.hex", ":0200000001G2FF\r\n" + HexEnd());
+    struct Case {
+        std::vector<std::string> args;
+        std::string mentions;
+    };
+    std::vector<Case> cases{
+        {{"view", (dir / "missing.hex").string()}, "missing.hex"},
+        {{"view", (dir / "bad.hex").string()}, "bad.hex:1:"},
+        {{"view", (dir / "bad.hex").string(), "--card", "No Such Card"}, "No Such Card"},
+    };
+    for (const auto& c : cases) {
+        auto result = Cli(c.args);
+        EXPECT_EQ(result.exitCode, 2) << c.mentions;
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(Lines(result.err).size(), 1u) << result.err;
+        EXPECT_NE(result.err.find(c.mentions), std::string::npos) << result.err;
+    }
+
+    // A program folder without catalogues.
+    auto noCatalogue = RunProgram(KORVEX_CLI, {"--data", dir.Path().string(), "cards"});
+    EXPECT_EQ(noCatalogue.exitCode, 2);
+    EXPECT_NE(noCatalogue.err.find("pics.cfg: File not found"), std::string::npos)
+        << noCatalogue.err;
+
+    auto usage = Cli({"frobnicate"});
+    EXPECT_EQ(usage.exitCode, 2);
+}
+
+} // namespace korvex
