@@ -1,0 +1,63 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace korvex {
+
+// The integer rule of every INI value the program reads: decimal with an
+// optional sign, or "0x" / "0X" followed by up to eight hex digits (taken as a
+// 32-bit pattern, so 0xFFFFFFFF is -1). Anything else is not a number.
+std::optional<int> ParseIniInteger(std::string_view text);
+
+// The one INI class of the program. The whole file is held in memory and only
+// written back, atomically, by UpdateFile, so a failed write never leaves half
+// a file. Section and key names are matched without regard to ASCII case; a
+// replaced value keeps its place, a new key goes to the end of its section and
+// a new section to the end of the file; lines are written as `key=value`.
+class TPIniFile {
+public:
+    // Reads the file when it exists; a missing file is an empty one. A file
+    // that exists but cannot be read throws EInOutError with the reason.
+    explicit TPIniFile(std::filesystem::path path);
+    ~TPIniFile();
+    TPIniFile(const TPIniFile&) = delete;
+    TPIniFile& operator=(const TPIniFile&) = delete;
+
+    const std::filesystem::path& Path() const { return path_; }
+
+    // Replaces the contents with `text` parsed as an INI file, leaving the
+    // path alone. Lets content be checked without touching the disk.
+    void LoadText(std::string_view text);
+    // The contents as UpdateFile would write them.
+    std::string Text() const;
+
+    // A section counts as existing only when it holds at least one key.
+    bool SectionExists(std::string_view section) const;
+    bool ValueExists(std::string_view section, std::string_view key) const;
+    std::string ReadString(std::string_view section, std::string_view key,
+                           std::string_view def) const;
+    // ParseIniInteger of the value, or `def` when it is missing or no number.
+    int ReadInteger(std::string_view section, std::string_view key, int def) const;
+
+    // Values are single lines: CR, LF and NUL are dropped, and the blanks the
+    // parser would strip on the next read are stripped now, so what was
+    // written is what reads back, before and after UpdateFile.
+    void WriteString(std::string_view section, std::string_view key, std::string_view value);
+    void WriteInteger(std::string_view section, std::string_view key, int value);
+
+    // Writes the whole file. Any failure throws EIniFileException
+    // "Unable to write to <path>"; the old file is then left as it was.
+    void UpdateFile();
+
+private:
+    class Store;
+    std::filesystem::path path_;
+    std::unique_ptr<Store> store_;
+    bool crlf_ = false; // the file we read used CR LF: keep it that way
+};
+
+} // namespace korvex

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvex {
+
+// The numbered language table: line N of <dir>/<Name>.lang is entry N, from 0.
+// Lines end with CR LF, LF or CR; the whole line is the entry, blanks included.
+// A failed load (no folder, no such file, a name reaching outside the folder)
+// keeps the table that was loaded before, so the texts never go blank.
+class TPLang {
+public:
+    static constexpr std::string_view kUndefined = "Undefined";
+    static constexpr std::string_view kExtension = "lang";
+
+    TPLang() = default;
+
+    // Taken only when the folder exists; otherwise the previous one stays.
+    void SetLangDir(const std::filesystem::path& dir);
+    const std::filesystem::path& LangDir() const { return dir_; }
+
+    // Names of the files <dir>/*.lang without the extension, sorted, because
+    // the order of a directory listing means nothing. Rebuilt at each call.
+    const std::vector<std::string>& GetLanguages();
+
+    void LoadLanguage(std::string_view name);
+    // Replaces the table with the lines of `text`, as a file would.
+    void LoadText(std::string_view text);
+
+    // "Undefined" for an entry the table does not have.
+    std::string GetText(int entry) const;
+    int EntryCount() const { return static_cast<int>(table_.size()); }
+
+private:
+    std::filesystem::path dir_;
+    std::vector<std::string> languages_;
+    std::vector<std::string> table_;
+};
+
+} // namespace korvex

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+namespace korvex {
+
+// The eight on/off options that decide which steps the write commands and the
+// auto program perform, kept in <program folder>/options/options.ini.
+// Nothing is cached: every call reads the file afresh, so a hand edit counts
+// for the next operation. Every call first adds the sections that are missing,
+// with all their options on; a section that exists is left as it is. A value
+// of 0 is off; any other number, an empty or missing value, or a text that is
+// no number is on. A failed write throws EIniFileException
+// "Unable to write to <path>"; the options folder is never created.
+class TPOptionReader {
+public:
+    explicit TPOptionReader(std::filesystem::path programFolder);
+
+    const std::filesystem::path& FilePath() const { return file_; }
+
+    bool GetAutoWriteEe();
+    bool GetAutoVerifyEe();
+    bool GetAutoWritePic();
+    bool GetAutoVerifyPic();
+    bool GetWritePicWrite();
+    bool GetWritePicVerify();
+    bool GetWriteEeWrite();
+    bool GetWriteEeVerify();
+
+    void SetAutoWriteEe(bool on);
+    void SetAutoVerifyEe(bool on);
+    void SetAutoWritePic(bool on);
+    void SetAutoVerifyPic(bool on);
+    void SetWritePicWrite(bool on);
+    void SetWritePicVerify(bool on);
+    void SetWriteEeWrite(bool on);
+    void SetWriteEeVerify(bool on);
+
+private:
+    bool Get(std::string_view section, std::string_view key);
+    void Set(std::string_view section, std::string_view key, bool on);
+
+    std::filesystem::path file_;
+};
+
+} // namespace korvex

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace korvex {
+
+// The four user values that live between runs, in <folder>/settings.ini,
+// section [Korvex]:
+//
+//   ComPort  integer  0 = offline, 1..8 = the port items "Com 1".."Com 8";
+//                     other values select nothing
+//   Card     integer  item index of the card type selector (negative = 0)
+//   Lang     string   language name (file name without ".lang"); applied
+//                     when not empty
+//   Speed    integer  9600 = the "19200 baud" item (9600 is the item's code,
+//                     not its rate), 115200 = the "115200 baud" item; other
+//                     values change nothing
+//
+// What the codes mean is the caller's business; the store only keeps them.
+// Every call reads the file afresh. Reading never creates anything, and a
+// store that cannot be read reads as empty, like one never written. Writing
+// creates the folder and the file; a failure throws EIniFileException
+// "Unable to write to <path>".
+class TPSettingsStore {
+public:
+    static constexpr std::string_view kComPort = "ComPort";
+    static constexpr std::string_view kCard = "Card";
+    static constexpr std::string_view kLang = "Lang";
+    static constexpr std::string_view kSpeed = "Speed";
+
+    explicit TPSettingsStore(std::filesystem::path folder);
+
+    // $XDG_CONFIG_HOME/korvex when that is set to an absolute path, else
+    // $HOME/.config/korvex (the home folder of the user's account entry when
+    // HOME is unset).
+    static std::filesystem::path DefaultFolder();
+
+    const std::filesystem::path& Folder() const { return folder_; }
+    std::filesystem::path FilePath() const;
+
+    // The store has been written before.
+    bool Exists() const;
+
+    // Absent, or not a number (decimal or 0x hex): nullopt.
+    std::optional<int> ReadInteger(std::string_view name) const;
+    std::optional<std::string> ReadString(std::string_view name) const;
+
+    void WriteInteger(std::string_view name, int value);
+    void WriteString(std::string_view name, std::string_view value);
+    // Several values in one atomic write.
+    void Write(const std::vector<std::pair<std::string, std::string>>& values);
+
+private:
+    std::optional<std::string> Read(std::string_view name) const;
+
+    std::filesystem::path folder_;
+};
+
+} // namespace korvex

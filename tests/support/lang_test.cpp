@@ -1,0 +1,123 @@
+#include "common/tempdir.h"
+#include "support/lang.h"
+
+#include <gtest/gtest.h>
+
+namespace korvex {
+
+using testing::TempDir;
+using testing::WriteText;
+
+namespace {
+
+std::string NumberedLines(int count, const char* end = "\r\n") {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        text += "Entry " + std::to_string(i) + end;
+    }
+    return text;
+}
+
+} // namespace
+
+TEST(TPLang, EmptyTableReadsUndefined) {
+    TPLang lang;
+    EXPECT_EQ(lang.EntryCount(), 0);
+    EXPECT_EQ(lang.GetText(0), "Undefined");
+    EXPECT_EQ(lang.GetText(-1), "Undefined");
+    lang.LoadLanguage("English"); // no folder yet: nothing to load
+    EXPECT_EQ(lang.EntryCount(), 0);
+}
+
+TEST(TPLang, LinesAreEntriesWhateverTheLineEnds) {
+    TPLang lang;
+    lang.LoadText("a\r\n\r\n  b  \nc\rd");
+    ASSERT_EQ(lang.EntryCount(), 5);
+    EXPECT_EQ(lang.GetText(0), "a");
+    EXPECT_EQ(lang.GetText(1), ""); // an empty line is a valid entry
+    EXPECT_EQ(lang.GetText(2), "  b  ");
+    EXPECT_EQ(lang.GetText(3), "c");
+    EXPECT_EQ(lang.GetText(4), "d");
+    EXPECT_EQ(lang.GetText(5), "Undefined");
+
+    lang.LoadText("x\n\n");
+    EXPECT_EQ(lang.EntryCount(), 2);
+    lang.LoadText("\xEF\xBB\xBFx\r");
+    EXPECT_EQ(lang.EntryCount(), 1);
+    EXPECT_EQ(lang.GetText(0), "x");
+    lang.LoadText("");
+    EXPECT_EQ(lang.EntryCount(), 0);
+}
+
+TEST(TPLang, LoadsFilesAndKeepsThePreviousTableWhenALoadFails) {
+    TempDir dir;
+    WriteText(dir / "lang" / "Full.lang", NumberedLines(141));
+    WriteText(dir / "lang" / "Short.lang", NumberedLines(100, "\n"));
+    WriteText(dir / "Outside.lang", NumberedLines(3));
+    std::filesystem::create_directory(dir / "lang" / "Folder.lang");
+    TPLang lang;
+    lang.SetLangDir(dir / "lang");
+    lang.SetLangDir(dir / "missing"); // ignored
+    EXPECT_EQ(lang.LangDir(), dir / "lang");
+
+    lang.LoadLanguage("Full");
+    ASSERT_EQ(lang.EntryCount(), 141);
+    EXPECT_EQ(lang.GetText(140), "Entry 140");
+    EXPECT_EQ(lang.GetText(141), "Undefined");
+
+    for (const char* name : {"Nothing", "Folder", "../Outside", "..", "", "full"}) {
+        lang.LoadLanguage(name);
+        EXPECT_EQ(lang.EntryCount(), 141) << name;
+    }
+
+    lang.LoadLanguage("Short");
+    EXPECT_EQ(lang.GetText(99), "Entry 99");
+    EXPECT_EQ(lang.GetText(100), "Undefined");
+    EXPECT_EQ(lang.GetText(116), "Undefined");
+}
+
+TEST(TPLang, ListsLanguageFilesSortedWithoutExtension) {
+    TempDir dir;
+    TPLang lang;
+    EXPECT_TRUE(lang.GetLanguages().empty());
+    for (const char* name : {"Svenska.lang", "Deutsch.lang", "A&B.lang", "English.lang",
+                             "notes.txt", "Upper.LANG", "English.lang.bak"}) {
+        WriteText(dir / name, "x\n");
+    }
+    std::filesystem::create_directory(dir / "Folder.lang");
+    lang.SetLangDir(dir.Path());
+    const std::vector<std::string> expected = {"A&B", "Deutsch", "English", "Svenska"};
+    EXPECT_EQ(lang.GetLanguages(), expected);
+    EXPECT_EQ(lang.GetLanguages(), expected); // asking again does not pile up
+    lang.LoadLanguage("A&B");
+    EXPECT_EQ(lang.GetText(0), "x");
+}
+
+TEST(TPLang, ShippedLanguagesAreCompleteAndAlike) {
+    TPLang lang;
+    lang.SetLangDir(KORVEX_SOURCE_DATA_DIR "/lang");
+    const std::vector<std::string> names = lang.GetLanguages();
+    ASSERT_NE(std::find(names.begin(), names.end(), "English"), names.end());
+    ASSERT_NE(std::find(names.begin(), names.end(), "Deutsch"), names.end());
+    lang.LoadLanguage("English");
+    const int count = lang.EntryCount();
+    EXPECT_GE(count, 141);
+    EXPECT_EQ(lang.GetText(13), "Not Connected");
+    EXPECT_EQ(lang.GetText(121), "File found");
+    EXPECT_EQ(lang.GetText(80), "help/English.html");
+    EXPECT_EQ(lang.GetText(76) + " Test\r\n" + lang.GetText(77) + " ?",
+              "Delete card type Test\r\nAre you sure ?");
+    lang.LoadLanguage("Deutsch");
+    EXPECT_EQ(lang.EntryCount(), count);
+    // The loader field recognises this word in any language.
+    EXPECT_EQ(lang.GetText(139), "Default");
+    for (const std::string& name : names) {
+        lang.LoadLanguage(name);
+        EXPECT_EQ(lang.EntryCount(), count) << name;
+        for (int entry : {8, 13, 14, 15, 121}) {
+            EXPECT_FALSE(lang.GetText(entry).empty()) << name << " entry " << entry;
+        }
+    }
+}
+
+} // namespace korvex
