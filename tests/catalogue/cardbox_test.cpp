@@ -22,9 +22,8 @@ protected:
         WriteText(dir / "cards/eeproms.cfg", "24C16,1,2048,1\n24C64,2,8192,3\n");
     }
     void AddCard(const std::string& name, const std::string& pic, const std::string& eeprom) {
-        WriteText(dir / ("cards/" + name + ".ini"), "[CardType]\nCardName=" + name +
-                                                        "\nPicName=" + pic +
-                                                        "\nEepromName=" + eeprom + "\n");
+        WriteText(dir / ("cards/" + name + ".ini"), "[CardType]\nCardName=" + name + "\nPicName=" +
+                                                        pic + "\nEepromName=" + eeprom + "\n");
     }
     void Open() {
         box.SetBaseDir(dir.Path());

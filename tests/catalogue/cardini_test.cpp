@@ -160,8 +160,8 @@ TEST_F(CardIniTest, SettingsFollowTheCardNameNotTheFileName) {
 }
 
 TEST_F(CardIniTest, NamesThatWouldLeaveTheCardsFolderAreRefused) {
-    for (std::string name : {"", "../evil", "a/b", "..", "x\\y", std::string("bell\a"),
-                             std::string("new\nline")}) {
+    const std::vector<std::string> names{"", "../evil", "a/b", "..", "x\\y", "bell\a", "new\nline"};
+    for (const std::string& name : names) {
         TPCardInfo card{name, "", "PIC 16F84", "None"};
         try {
             store.CreateCardType(&card);

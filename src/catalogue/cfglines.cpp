@@ -1,0 +1,29 @@
+#include "catalogue/cfglines.h"
+
+namespace korvex {
+
+std::vector<std::string> SplitCatalogueLines(std::string_view bytes) {
+    constexpr char kEndOfFile = 26;
+    std::vector<std::string> lines;
+    std::string line;
+    bool pending = false;
+    for (char c : bytes) {
+        if (c == kEndOfFile) {
+            break;
+        }
+        if (c == '\n') {
+            lines.push_back(std::move(line));
+            line.clear();
+            pending = false;
+        } else if (c != '\r') {
+            line.push_back(c);
+            pending = true;
+        }
+    }
+    if (pending) {
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+} // namespace korvex

@@ -1,0 +1,120 @@
+#include "catalogue/configcalc.h"
+
+#include "catalogue/configpattern.h"
+#include "images/hexconv.h"
+#include "support/textconv.h"
+
+#include <algorithm>
+
+namespace korvex {
+
+namespace {
+
+enum PatternField {
+    kProtection = 2,
+    kPowerUp = 3,
+    kWatchDog = 4,
+    kOscillatorRc = 5,
+    kDefaultWord = 9,
+};
+
+constexpr int kOscillatorCount = 4;
+constexpr int kOscillatorXt = 2;
+constexpr std::size_t kConfigTextLength = 32;
+constexpr std::size_t kWordDigits = 4;
+constexpr std::string_view kBlankWords = "3FFF3FFF3FFF3FFF3FFF3FFF3FFF";
+
+} // namespace
+
+TPConfigCalculator::TPConfigCalculator(int setNumber, const std::filesystem::path& programFolder)
+    : catalogue_(programFolder / "cards" / "configwords.cfg"), setNumber_(setNumber) {}
+
+TPConfigCalculator::TPConfigCalculator(int setNumber, TPCardReader catalogue)
+    : catalogue_(std::move(catalogue)), setNumber_(setNumber) {}
+
+// Scans from entry 1 up with no stop at the count: a set that is not there
+// ends at the first empty field 1, whose conversion failure is the error the
+// caller sees (or the reader's bounds error after entry 50).
+TPConfigPattern TPConfigCalculator::Pattern(int field) const {
+    for (int entry = 1;; ++entry) {
+        if (StrToInt(catalogue_.GetField(entry, 1)) == setNumber_) {
+            return TPConfigPattern(catalogue_.GetField(entry, field));
+        }
+    }
+}
+
+void TPConfigCalculator::LoadConfigText(std::string_view text) {
+    if (text.size() == kConfigTextLength) {
+        configText_ = text;
+    } else {
+        configText_ = std::string(kBlankWords) + GetDefaultWord();
+    }
+}
+
+std::string TPConfigCalculator::GetConfigText() const {
+    return configText_;
+}
+
+std::string TPConfigCalculator::GetDefaultWord() const {
+    return HexUpper(Pattern(kDefaultWord).Ones(), kWordDigits);
+}
+
+// Before LoadConfigText the text is empty and reads as word 0; the tail is
+// clamped so a short text can never be indexed out of range.
+std::uint16_t TPConfigCalculator::ReadWord() const {
+    const std::size_t digits = std::min(kWordDigits, configText_.size());
+    const std::string_view text(configText_);
+    return static_cast<std::uint16_t>(TPHexConv::HexToInt(text.substr(text.size() - digits)));
+}
+
+void TPConfigCalculator::WriteWord(std::uint16_t word) {
+    const std::size_t digits = std::min(kWordDigits, configText_.size());
+    configText_.replace(configText_.size() - digits, digits, HexUpper(word, kWordDigits));
+}
+
+void TPConfigCalculator::Apply(int field, bool on) {
+    const TPConfigPattern pattern = Pattern(field);
+    WriteWord(pattern.Apply(ReadWord(), on));
+}
+
+bool TPConfigCalculator::Matches(int field) const {
+    return Pattern(field).Matches(ReadWord());
+}
+
+void TPConfigCalculator::SetProtection(bool on) {
+    Apply(kProtection, on);
+}
+void TPConfigCalculator::SetPowerUp(bool on) {
+    Apply(kPowerUp, on);
+}
+void TPConfigCalculator::SetWatchDog(bool on) {
+    Apply(kWatchDog, on);
+}
+
+void TPConfigCalculator::SetOscillator(int code) {
+    if (code >= 0 && code < kOscillatorCount) {
+        Apply(kOscillatorRc + code, true);
+    }
+}
+
+bool TPConfigCalculator::IsProtectionOn() const {
+    return Matches(kProtection);
+}
+bool TPConfigCalculator::IsPowerUpOn() const {
+    return Matches(kPowerUp);
+}
+bool TPConfigCalculator::IsWatchDogOn() const {
+    return Matches(kWatchDog);
+}
+
+int TPConfigCalculator::GetOscillator() const {
+    int result = kOscillatorXt;
+    for (int code = 0; code < kOscillatorCount; ++code) {
+        if (Matches(kOscillatorRc + code)) {
+            result = code;
+        }
+    }
+    return result;
+}
+
+} // namespace korvex

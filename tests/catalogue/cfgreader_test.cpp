@@ -1,0 +1,195 @@
+#include "catalogue/carderrors.h"
+#include "catalogue/cfgreader.h"
+#include "common/tempdir.h"
+#include "support/errors.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+
+namespace korvex {
+namespace {
+
+using namespace std::string_literals;
+
+TPCardReader Parse(const std::string& text) {
+    return TPCardReader::FromText(text, "mem.cfg");
+}
+
+// The text an exception carries, or "" when the call did not throw that type.
+template <typename Exception, typename Call>
+std::string MessageOf(Call call) {
+    try {
+        call();
+    } catch (const Exception& e) {
+        return e.what();
+    }
+    return "";
+}
+
+const std::string kLocation = "[0-9A-F]{8}";
+
+TEST(CardReader, SkippedLinesLeaveAnEmptyCatalogue) {
+    const TPCardReader reader = Parse("// comment\r\n\r\nab\n\nx\r\n//PIC 16F84,3\n  \n");
+    EXPECT_EQ(reader.GetCount(), 0);
+    int entry = 5;
+    EXPECT_EQ(reader.FindName("ab", 42, entry), 42);
+    EXPECT_EQ(entry, 0);
+    EXPECT_EQ(reader.GetField(1, 1), "");
+}
+
+TEST(CardReader, OnlyLongerLinesAndNoDoubleSlashMakeEntries) {
+    const TPCardReader reader = Parse("ab\nabc\n/x,1\n//y,2\n //z\n");
+    ASSERT_EQ(reader.GetCount(), 3);
+    EXPECT_EQ(reader.GetField(1, 1), "abc");
+    EXPECT_EQ(reader.GetField(1, 2), "");
+    EXPECT_EQ(reader.GetField(2, 1), "/x");
+    EXPECT_EQ(reader.GetField(2, 2), "1");
+    EXPECT_EQ(reader.GetField(3, 1), " //z");
+}
+
+TEST(CardReader, FieldsAreSplitAtEverySeparatorWithoutTrimming) {
+    const TPCardReader reader =
+        Parse("PIC 16F84,3,1024\n a ,,c,\n"
+              "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24,25\n");
+    ASSERT_EQ(reader.GetCount(), 3);
+    EXPECT_EQ(reader.GetField(1, 1), "PIC 16F84");
+    EXPECT_EQ(reader.GetField(1, 2), "3");
+    EXPECT_EQ(reader.GetField(1, 3), "1024");
+    for (int field = 4; field <= 20; ++field) {
+        EXPECT_EQ(reader.GetField(1, field), "") << field;
+    }
+    EXPECT_EQ(reader.GetField(2, 1), " a ");
+    EXPECT_EQ(reader.GetField(2, 2), "");
+    EXPECT_EQ(reader.GetField(2, 3), "c");
+    EXPECT_EQ(reader.GetField(2, 4), "");
+    EXPECT_EQ(reader.GetField(3, 19), "19");
+    EXPECT_EQ(reader.GetField(3, 20), "20");
+}
+
+TEST(CardReader, LineEndsAndEndOfFileMark) {
+    const TPCardReader reader = Parse("one,1\r\ntwo,2\nth\rree,3\nfour,4\x1A"
+                                      "five,5\n");
+    ASSERT_EQ(reader.GetCount(), 4);
+    EXPECT_EQ(reader.GetField(1, 2), "1");
+    EXPECT_EQ(reader.GetField(2, 1), "two");
+    EXPECT_EQ(reader.GetField(3, 1), "three");
+    EXPECT_EQ(reader.GetField(4, 1), "four");
+    EXPECT_EQ(reader.GetField(4, 2), "4");
+
+    EXPECT_EQ(Parse("last,9").GetField(1, 2), "9");
+    // A line that is a CR pair and one character is still too short.
+    EXPECT_EQ(Parse("a\r\r\n").GetCount(), 0);
+}
+
+TEST(CardReader, NulByteEndsTheFieldButNotTheEntry) {
+    const TPCardReader reader = Parse("ab\0cd,7,x\n"s);
+    ASSERT_EQ(reader.GetCount(), 1);
+    EXPECT_EQ(reader.GetField(1, 1), "ab");
+    EXPECT_EQ(reader.GetField(1, 2), "7");
+    EXPECT_EQ(reader.GetField(1, 3), "x");
+}
+
+TEST(CardReader, TableLimitsAreEnforcedWhileLoading) {
+    const std::string longest(29, 'n');
+    const TPCardReader fits = Parse(longest + "," + longest + "\n");
+    EXPECT_EQ(fits.GetField(1, 1), longest);
+    EXPECT_EQ(fits.GetField(1, 2), longest);
+
+    const std::regex loadMessage("Cfg out of bounds\r\n" + kLocation);
+    for (const std::string& text :
+         {longest + "n,1\n", "a,1\n" + longest + "n\n", "a," + longest + "n,\n"}) {
+        const std::string message = MessageOf<ECfgOutOfBounds>([&] { Parse(text); });
+        EXPECT_TRUE(std::regex_match(message, loadMessage)) << message;
+    }
+
+    std::string fifty;
+    for (int i = 1; i <= 50; ++i) {
+        fifty += "entry" + std::to_string(i) + "," + std::to_string(i) + "\n// between\n";
+    }
+    const TPCardReader full = Parse(fifty);
+    EXPECT_EQ(full.GetCount(), 50);
+    EXPECT_EQ(full.GetField(50, 1), "entry50");
+    const std::string message = MessageOf<ECfgOutOfBounds>([&] { Parse(fifty + "one more\n"); });
+    EXPECT_TRUE(std::regex_match(message, loadMessage)) << message;
+}
+
+TEST(CardReader, GetFieldOutsideTheTableNamesFieldThenEntry) {
+    const TPCardReader reader = Parse("PIC 16F84,3\n");
+    EXPECT_EQ(reader.GetField(2, 1), "");
+    EXPECT_EQ(reader.GetField(50, 20), "");
+
+    struct Case {
+        int entry, field;
+        std::string prefix;
+    };
+    for (const Case& c : {Case{0, 1, "1 0  "}, Case{51, 3, "3 51  "}, Case{1, 0, "0 1  "},
+                          Case{1, 21, "21 1  "}, Case{-2, 5, "5 -2  "}}) {
+        const std::string message =
+            MessageOf<ECfgOutOfBounds>([&] { reader.GetField(c.entry, c.field); });
+        EXPECT_TRUE(
+            std::regex_match(message, std::regex("Cfg out of bounds " + c.prefix + kLocation)))
+            << message;
+    }
+}
+
+TEST(CardReader, FindNameComparesAsciiLettersWithoutCase) {
+    const TPCardReader reader = Parse("PIC 16F84,3,1024\nNone,-1\npic 16f84,7\n");
+    int entry = 9;
+    EXPECT_EQ(reader.FindName("pic 16f84", 0, entry), 3);
+    EXPECT_EQ(entry, 1);
+    EXPECT_EQ(reader.FindName("PIC 16F84", 0, entry), 3); // first of two equal names wins
+    EXPECT_EQ(entry, 1);
+    EXPECT_EQ(reader.FindName("NONE", 0, entry), -1);
+    EXPECT_EQ(entry, 2);
+    EXPECT_EQ(reader.FindName("PIC 16F84 ", 5, entry), 5);
+    EXPECT_EQ(entry, 0);
+    EXPECT_EQ(reader.FindName(" PIC 16F84", 5, entry), 5);
+    EXPECT_EQ(reader.FindName("", 6, entry), 6);
+    EXPECT_EQ(entry, 0);
+}
+
+TEST(CardReader, FindNameReportsAKindThatIsNoNumber) {
+    const TPCardReader reader = TPCardReader::FromText("good,1\nbad,x1\n", "/cards/pics.cfg");
+    int entry = 4;
+    EXPECT_EQ(reader.FindName("good", 0, entry), 1);
+    entry = 4;
+    const std::string message = MessageOf<EErrorsInCfg>([&] { reader.FindName("BAD", 0, entry); });
+    EXPECT_TRUE(
+        std::regex_match(message, std::regex("Error in cfg file /cards/pics.cfg\r\n" + kLocation)))
+        << message;
+    EXPECT_EQ(entry, 4);
+    // An empty kind is as bad as a wrong one.
+    EXPECT_THROW(Parse("name\n").FindName("name", 0, entry), EErrorsInCfg);
+}
+
+TEST(CardReader, ReadsFilesAndReportsTheOnesItCannot) {
+    testing::TempDir dir;
+    const auto file = dir / "cards" / "pics.cfg";
+    testing::WriteText(file, "// processors\r\nPIC 16F84,3,1024,64\r\n");
+    const TPCardReader reader(file);
+    EXPECT_EQ(reader.GetCount(), 1);
+    EXPECT_EQ(reader.GetField(1, 4), "64");
+    EXPECT_EQ(reader.GetPath(), file.string());
+
+    const auto missing = dir / "cards" / "eeproms.cfg";
+    try {
+        TPCardReader{missing};
+        ADD_FAILURE() << "a missing file loaded";
+    } catch (const EInOutError& e) {
+        EXPECT_STREQ(e.what(), "File not found");
+        EXPECT_EQ(e.Path(), missing.string());
+    }
+
+    try {
+        TPCardReader{dir / "cards"};
+        ADD_FAILURE() << "a folder loaded";
+    } catch (const EInOutError& e) {
+        EXPECT_STRNE(e.what(), "File not found");
+        EXPECT_STRNE(e.what(), "");
+    }
+}
+
+} // namespace
+} // namespace korvex
