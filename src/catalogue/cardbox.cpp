@@ -66,7 +66,8 @@ void TPCardTypeBox::CardChanged() {
     int eepromEntry = 0;
     // Without catalogues (their failure was reported by SetBaseDir) nothing is found.
     const int picKind = pics_ ? pics_->FindName(selected_.PicName, 0, picEntry) : 0;
-    const int eepromKind = eeproms_ ? eeproms_->FindName(selected_.EepromName, -1, eepromEntry) : -1;
+    const int eepromKind =
+        eeproms_ ? eeproms_->FindName(selected_.EepromName, -1, eepromEntry) : -1;
     picKind_ = picKind;
     picEntry_ = picEntry;
     eepromKind_ = eepromKind;
@@ -76,21 +77,35 @@ void TPCardTypeBox::CardChanged() {
     }
 }
 
-std::string TPCardTypeBox::PicField(int field) const { return pics_->GetField(picEntry_, field); }
+std::string TPCardTypeBox::PicField(int field) const {
+    return pics_->GetField(picEntry_, field);
+}
 
 std::string TPCardTypeBox::EepromField(int field) const {
     return eeproms_->GetField(eepromEntry_, field);
 }
 
-int TPCardTypeBox::GetPicKind() const { return picEntry_ == 0 ? -1 : picKind_; }
-int TPCardTypeBox::GetPicSize() const { return picEntry_ == 0 ? -1 : StrToInt(PicField(3)); }
-int TPCardTypeBox::GetPicIntEeSize() const { return picEntry_ == 0 ? -1 : StrToInt(PicField(4)); }
-std::string TPCardTypeBox::GetPicIdA() const { return picEntry_ == 0 ? "-1" : PicField(5); }
+int TPCardTypeBox::GetPicKind() const {
+    return picEntry_ == 0 ? -1 : picKind_;
+}
+int TPCardTypeBox::GetPicSize() const {
+    return picEntry_ == 0 ? -1 : StrToInt(PicField(3));
+}
+int TPCardTypeBox::GetPicIntEeSize() const {
+    return picEntry_ == 0 ? -1 : StrToInt(PicField(4));
+}
+std::string TPCardTypeBox::GetPicIdA() const {
+    return picEntry_ == 0 ? "-1" : PicField(5);
+}
 std::string TPCardTypeBox::GetDefaultLoaderName() const {
     return picEntry_ == 0 ? "-1" : PicField(6);
 }
-int TPCardTypeBox::GetConfigIndex() const { return picEntry_ == 0 ? 0 : StrToInt(PicField(7)); }
-std::string TPCardTypeBox::GetPicIdB() const { return picEntry_ == 0 ? "-1" : PicField(8); }
+int TPCardTypeBox::GetConfigIndex() const {
+    return picEntry_ == 0 ? 0 : StrToInt(PicField(7));
+}
+std::string TPCardTypeBox::GetPicIdB() const {
+    return picEntry_ == 0 ? "-1" : PicField(8);
+}
 
 int TPCardTypeBox::GetEepromSize() const {
     return (picEntry_ == 0 || eepromEntry_ == 0) ? -1 : StrToInt(EepromField(3));

@@ -4,6 +4,8 @@
 
 namespace korvex {
 
-std::string FailureLocation(std::uint32_t code) { return HexUpper(code, 8); }
+std::string FailureLocation(std::uint32_t code) {
+    return HexUpper(code, 8);
+}
 
 } // namespace korvex

@@ -28,7 +28,9 @@ bool IsRegularFile(const std::filesystem::path& file) {
 
 } // namespace
 
-void TPCardIni::SetBaseDir(const std::filesystem::path& folder) { baseDir_ = folder; }
+void TPCardIni::SetBaseDir(const std::filesystem::path& folder) {
+    baseDir_ = folder;
+}
 
 bool TPCardIni::IsSafeCardName(std::string_view name) {
     if (name.empty() || name.find("..") != std::string_view::npos) {

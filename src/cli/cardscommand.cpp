@@ -15,8 +15,8 @@ int RunCards(const std::filesystem::path& programFolder, std::ostream& out) {
         const TPCardInfo& card = box.SelectedCard();
         out << card.CardName << '\t' << card.CardDescription << '\t' << card.PicName << '\t'
             << card.EepromName << '\t' << box.GetPicKind() << '\t' << box.GetPicSize() << '\t'
-            << box.GetPicIntEeSize() << '\t' << box.GetEepromKind() << '\t'
-            << box.GetEepromSize() << '\n';
+            << box.GetPicIntEeSize() << '\t' << box.GetEepromKind() << '\t' << box.GetEepromSize()
+            << '\n';
     }
     return kExitOk;
 }

@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
                    "Program folder holding cards/, lang/, options/ and defaults/ "
                    "(default: the folder of this executable)");
 
-    auto* cards = app.add_subcommand("cards", "List the card types with their processor and EEPROM");
+    auto* cards =
+        app.add_subcommand("cards", "List the card types with their processor and EEPROM");
 
     ViewRequest view;
     auto* viewCommand =
@@ -46,7 +47,8 @@ int main(int argc, char** argv) {
         return code == 0 ? kExitOk : kExitUsage;
     }
 
-    const std::filesystem::path folder = dataDir.empty() ? ExecutableFolder() : dataDir;
+    const std::filesystem::path folder =
+        dataDir.empty() ? ExecutableFolder() : std::filesystem::path(dataDir);
     try {
         if (*cards) {
             return RunCards(folder, std::cout);

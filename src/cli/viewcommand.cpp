@@ -51,8 +51,7 @@ int RunView(const std::filesystem::path& programFolder, const ViewRequest& reque
     if (!request.cardName.empty()) {
         avr = IsAvrCard(programFolder, request.cardName);
     }
-    TPFileView view(request.file, request.eeprom ? TViewKind::vkEeprom : TViewKind::vkProgram,
-                    avr);
+    TPFileView view(request.file, request.eeprom ? TViewKind::vkEeprom : TViewKind::vkProgram, avr);
     for (const std::string& line : view.MemoLines()) {
         out << line << '\n';
     }

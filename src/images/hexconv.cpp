@@ -29,7 +29,8 @@ std::uint64_t TPHexConv::HexToInt(std::string_view text) {
 
 bool TPHexConv::IsHexText(std::string_view text) {
     for (char c : text) {
-        const bool digit = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+        const bool digit =
+            (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
         if (!digit) {
             return false;
         }

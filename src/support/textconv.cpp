@@ -31,8 +31,12 @@ int StrToInt(std::string_view text) {
     throw EConvertError("'" + std::string(text) + "' is not a valid integer value");
 }
 
-static char UpperChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-static char LowerChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+static char UpperChar(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
+static char LowerChar(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
 std::string AsciiUpper(std::string_view text) {
     std::string result(text);

@@ -50,7 +50,7 @@ TEST(CliCards, ListsEveryShippedCardTypeWithItsCatalogueValues) {
 }
 
 TEST(CliView, PrintsTheDumpOfAGpasmFile) {
-    auto result = Cli({"view", std::string(KORVEX_FIXTURES_DIR) + "/gpasm/pic16f84.hex"});
+    auto result = Cli({"view", std::string(KORVEX_FIXTURES_DIR) + "/gpasm/blink84.hex"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     auto lines = Lines(result.out);
     ASSERT_FALSE(lines.empty());

@@ -27,15 +27,17 @@ inline std::string HexRecord(std::uint16_t address, std::uint8_t type,
     return line + digits + "\r\n";
 }
 
-inline std::string HexEnd() { return ":00000001FF\r\n"; }
+inline std::string HexEnd() {
+    return ":00000001FF\r\n";
+}
 
 // Data records of `bytes` from `address` on, 16 bytes a record.
 inline std::string HexData(std::uint16_t address, const std::vector<std::uint8_t>& bytes) {
     std::string text;
     for (std::size_t i = 0; i < bytes.size(); i += 16) {
-        std::vector<std::uint8_t> chunk(bytes.begin() + static_cast<std::ptrdiff_t>(i),
-                                        bytes.begin() + static_cast<std::ptrdiff_t>(
-                                                            std::min(i + 16, bytes.size())));
+        std::vector<std::uint8_t> chunk(
+            bytes.begin() + static_cast<std::ptrdiff_t>(i),
+            bytes.begin() + static_cast<std::ptrdiff_t>(std::min(i + 16, bytes.size())));
         text += HexRecord(static_cast<std::uint16_t>(address + i), 0, chunk);
     }
     return text;

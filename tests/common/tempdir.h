@@ -14,7 +14,8 @@ namespace korvex::testing {
 class TempDir {
 public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "korvex-test-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "korvex-test-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) {
             throw std::runtime_error("cannot create a temporary folder");
         }

@@ -1,0 +1,67 @@
+#include "images/readfile.h"
+
+#include "support/errors.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace korvex {
+
+TReadOnlyFile::TReadOnlyFile(const std::filesystem::path& file) : path_(file) {
+    fd_ = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) {
+        Fail(errno);
+    }
+    struct stat info {};
+    int error = 0;
+    if (::fstat(fd_, &info) != 0) {
+        error = errno;
+    } else if (S_ISDIR(info.st_mode)) {
+        error = EISDIR;
+    }
+    if (error != 0) {
+        ::close(fd_);
+        fd_ = -1;
+        Fail(error);
+    }
+    size_ = static_cast<std::uint64_t>(info.st_size);
+}
+
+TReadOnlyFile::~TReadOnlyFile() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+}
+
+void TReadOnlyFile::Fail(int error) const {
+    if (error == ENOENT) {
+        throw EInOutError("File not found", path_.string());
+    }
+    throw EInOutError(std::strerror(error), path_.string());
+}
+
+std::string TReadOnlyFile::Read(std::uint64_t offset, std::uint64_t count) const {
+    std::string bytes(count, '\0');
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t got =
+            ::pread(fd_, bytes.data() + done, count - done, static_cast<off_t>(offset + done));
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            Fail(errno);
+        }
+        if (got == 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    bytes.resize(done);
+    return bytes;
+}
+
+} // namespace korvex

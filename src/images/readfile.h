@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace korvex {
+
+// An image file opened for reading. Every failure is an EInOutError naming the
+// file: "File not found" when it is missing, the system's reason otherwise.
+class TReadOnlyFile {
+public:
+    explicit TReadOnlyFile(const std::filesystem::path& file);
+    ~TReadOnlyFile();
+    TReadOnlyFile(const TReadOnlyFile&) = delete;
+    TReadOnlyFile& operator=(const TReadOnlyFile&) = delete;
+
+    std::uint64_t Size() const { return size_; }
+
+    // `count` bytes from `offset`; fewer only if the file shrank meanwhile.
+    std::string Read(std::uint64_t offset, std::uint64_t count) const;
+    std::string ReadAll() const { return Read(0, size_); }
+
+private:
+    [[noreturn]] void Fail(int error) const;
+
+    std::filesystem::path path_;
+    int fd_ = -1;
+    std::uint64_t size_ = 0;
+};
+
+} // namespace korvex
