@@ -1,8 +1,8 @@
 #include "catalogue/cfgreader.h"
 
 #include "catalogue/carderrors.h"
-#include "catalogue/cfgfile.h"
 #include "catalogue/cfglines.h"
+#include "support/readfile.h"
 #include "support/textconv.h"
 
 #include <cstring>
@@ -29,7 +29,7 @@ bool IsEntryLine(std::string_view line) {
 } // namespace
 
 TPCardReader::TPCardReader(const std::filesystem::path& file) : TPCfgReader(file.string()) {
-    Load(ReadCatalogueBytes(file));
+    Load(ReadWholeFile(file));
 }
 
 TPCardReader::TPCardReader(std::string path, std::string_view text) : TPCfgReader(std::move(path)) {

@@ -3,7 +3,7 @@
 #include "images/binfileread.h"
 #include "images/hexconv.h"
 #include "images/hexfileread.h"
-#include "images/readfile.h"
+#include "support/readfile.h"
 #include "support/textconv.h"
 
 #include <algorithm>

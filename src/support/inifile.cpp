@@ -2,6 +2,7 @@
 
 #include "support/atomicfile.h"
 #include "support/errors.h"
+#include "support/readfile.h"
 #include "support/textconv.h"
 
 // Only narrow strings are used, so no wide-character converter is needed. The
@@ -12,12 +13,8 @@
 #define SI_IMPLEMENTATION
 #include <SimpleIni.h>
 
-#include <cerrno>
 #include <charconv>
 #include <cstdint>
-#include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace korvex {
 
@@ -59,35 +56,6 @@ std::string SingleLine(std::string_view text) {
     return line.substr(first, last - first);
 }
 
-std::string ReadWholeFile(const std::filesystem::path& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR) {
-            return {};
-        }
-        throw EInOutError(std::string("Cannot read: ") + std::strerror(errno), path.string());
-    }
-    std::string contents;
-    char buffer[8192];
-    for (;;) {
-        ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            int error = errno;
-            ::close(fd);
-            throw EInOutError(std::string("Cannot read: ") + std::strerror(error), path.string());
-        }
-        if (got == 0) {
-            break;
-        }
-        contents.append(buffer, static_cast<std::size_t>(got));
-    }
-    ::close(fd);
-    return contents;
-}
-
 } // namespace
 
 std::optional<int> ParseIniInteger(std::string_view text) {
@@ -109,7 +77,7 @@ std::optional<int> ParseIniInteger(std::string_view text) {
 
 TPIniFile::TPIniFile(std::filesystem::path path)
     : path_(std::move(path)), store_(std::make_unique<Store>()) {
-    LoadText(ReadWholeFile(path_));
+    LoadText(ReadFileIfExists(path_).value_or(""));
 }
 
 TPIniFile::~TPIniFile() = default;

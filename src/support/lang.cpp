@@ -1,8 +1,9 @@
 #include "support/lang.h"
 
+#include "support/errors.h"
+#include "support/readfile.h"
+
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <optional>
 
 namespace korvex {
@@ -43,20 +44,13 @@ bool IsPlainName(std::string_view name) {
            name.find("..") == name.npos;
 }
 
+// A language file that cannot be read counts as missing: the table in use stays.
 std::optional<std::string> ReadFile(const std::filesystem::path& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) {
+    try {
+        return ReadFileIfExists(path);
+    } catch (const EKorvex&) {
         return std::nullopt;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
-    }
-    std::string contents((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        return std::nullopt;
-    }
-    return contents;
 }
 
 } // namespace

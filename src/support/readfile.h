@@ -2,12 +2,13 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace korvex {
 
-// An image file opened for reading. Every failure is an EInOutError naming the
-// file: "File not found" when it is missing, the system's reason otherwise.
+// A file opened for reading. Every failure is an EInOutError naming the file:
+// "File not found" when it is missing, the system's reason otherwise.
 class TReadOnlyFile {
 public:
     explicit TReadOnlyFile(const std::filesystem::path& file);
@@ -28,5 +29,11 @@ private:
     int fd_ = -1;
     std::uint64_t size_ = 0;
 };
+
+// The whole file, with the errors of TReadOnlyFile.
+std::string ReadWholeFile(const std::filesystem::path& file);
+
+// The same, but a file (or folder on its path) that does not exist gives nothing.
+std::optional<std::string> ReadFileIfExists(const std::filesystem::path& file);
 
 } // namespace korvex

@@ -1,4 +1,4 @@
-#include "images/readfile.h"
+#include "support/readfile.h"
 
 #include "support/errors.h"
 
@@ -62,6 +62,25 @@ std::string TReadOnlyFile::Read(std::uint64_t offset, std::uint64_t count) const
     }
     bytes.resize(done);
     return bytes;
+}
+
+std::string ReadWholeFile(const std::filesystem::path& file) {
+    return TReadOnlyFile(file).ReadAll();
+}
+
+std::optional<std::string> ReadFileIfExists(const std::filesystem::path& file) {
+    std::error_code error;
+    if (!std::filesystem::exists(file, error) && !error) {
+        return std::nullopt;
+    }
+    if (error && error != std::errc::not_a_directory &&
+        error != std::errc::no_such_file_or_directory) {
+        throw EInOutError(error.message(), file.string());
+    }
+    if (error) {
+        return std::nullopt;
+    }
+    return ReadWholeFile(file);
 }
 
 } // namespace korvex
