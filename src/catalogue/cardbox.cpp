@@ -100,6 +100,15 @@ std::string TPCardTypeBox::GetPicIdA() const {
 std::string TPCardTypeBox::GetDefaultLoaderName() const {
     return picEntry_ == 0 ? "-1" : PicField(6);
 }
+std::filesystem::path TPCardTypeBox::GetDefaultLoaderFile() const {
+    if (picEntry_ == 0) {
+        return {};
+    }
+    // The catalogue names loaders as people write them ("Loader84"); the
+    // delivered files are lower case, and Linux file names are exact.
+    return baseDir_ / "defaults" / (AsciiLower(PicField(6)) + ".hex");
+}
+
 int TPCardTypeBox::GetConfigIndex() const {
     return picEntry_ == 0 ? 0 : StrToInt(PicField(7));
 }

@@ -58,6 +58,8 @@ public:
     std::string GetDefaultLoaderName() const;
     int GetConfigIndex() const;
     std::string GetPicIdB() const;
+    // <base>/defaults/<loader name in lower case>.hex; empty without a processor.
+    std::filesystem::path GetDefaultLoaderFile() const;
     int GetEepromKind() const { return eepromKind_; }
     int GetEepromSize() const;
     int GetEepromAvrKind() const;

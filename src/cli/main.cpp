@@ -9,7 +9,13 @@ namespace {
 
 constexpr const char* kProgram = "korvex-cli";
 
-int Fail(int code, const std::string& message) {
+// Some messages carry line breaks of their own; a failure is one line on stderr.
+int Fail(int code, std::string message) {
+    for (char& c : message) {
+        if (c == '\r' || c == '\n') {
+            c = ' ';
+        }
+    }
     std::cerr << kProgram << ": " << message << '\n';
     return code;
 }

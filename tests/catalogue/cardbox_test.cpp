@@ -55,6 +55,7 @@ TEST_F(CardBoxTest, BeforeAnySelectionTheAccessorsAnswerNone) {
     EXPECT_EQ(box.GetPicSize(), -1);
     EXPECT_EQ(box.GetPicIdA(), "-1");
     EXPECT_EQ(box.GetDefaultLoaderName(), "-1");
+    EXPECT_EQ(box.GetDefaultLoaderFile(), std::filesystem::path());
     EXPECT_EQ(box.GetConfigIndex(), 0);
     EXPECT_EQ(box.GetEepromKind(), -1);
     EXPECT_EQ(box.GetEepromSize(), -1);
@@ -96,6 +97,7 @@ TEST_F(CardBoxTest, LookupsFollowEachSelectionAndFireOnce) {
     EXPECT_EQ(box.GetPicIdA(), "1E9301");
     EXPECT_EQ(box.GetPicIdB(), "000102");
     EXPECT_EQ(box.GetDefaultLoaderName(), "LoaderAVR");
+    EXPECT_EQ(box.GetDefaultLoaderFile(), dir / "defaults/loaderavr.hex");
     EXPECT_EQ(box.GetEepromKind(), 2);
     EXPECT_EQ(box.GetEepromSize(), 8192);
     EXPECT_EQ(box.GetEepromAvrKind(), 3);
@@ -141,6 +143,7 @@ TEST(CardBoxShippedData, EveryShippedCardTypeResolves) {
         box.CardChanged();
         EXPECT_GE(box.GetPicKind(), 0) << box.Text();
         EXPECT_GT(box.GetPicSize(), 0) << box.Text();
+        EXPECT_TRUE(std::filesystem::is_regular_file(box.GetDefaultLoaderFile())) << box.Text();
         pic = pic || box.GetPicKind() < 8;
         avr = avr || box.GetPicKind() >= 8;
         withEeprom = withEeprom || box.GetEepromKind() >= 0;

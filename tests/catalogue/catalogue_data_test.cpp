@@ -41,7 +41,9 @@ TEST(ShippedCatalogues, ProcessorsAreCompleteAndConsistent) {
         ASSERT_TRUE(IsKindCode(pics.GetField(i, 2))) << name;
         EXPECT_GT(StrToInt(pics.GetField(i, 3)), 0) << name;
         EXPECT_GE(StrToInt(pics.GetField(i, 4)), 0) << name;
-        EXPECT_FALSE(pics.GetField(i, 6).empty()) << name;
+        EXPECT_TRUE(std::filesystem::is_regular_file(kCards.parent_path() / "defaults" /
+                                                     (AsciiLower(pics.GetField(i, 6)) + ".hex")))
+            << name << " has no default loader image";
         const int set = StrToInt(pics.GetField(i, 7));
         if (StrToInt(pics.GetField(i, 2)) < 8) {
             EXPECT_TRUE(sets.contains(set)) << name << " uses set " << set;
