@@ -7,24 +7,41 @@
 
 namespace korvex::testing {
 
-// One Intel HEX record line (with CR LF), built here independently of the
-// program's own writer so tests can feed the readers hand-made files.
+// ":" + body + the record's checksum, computed here on its own so tests can
+// write records freely without trusting the code under test.
+inline std::string Record(const std::string& body) {
+    unsigned sum = 0;
+    for (std::size_t i = 0; i + 1 < body.size(); i += 2) {
+        sum += static_cast<unsigned>(std::stoul(body.substr(i, 2), nullptr, 16));
+    }
+    char checksum[3];
+    std::snprintf(checksum, sizeof checksum, "%02X", (0x100 - (sum & 0xFF)) & 0xFF);
+    return ":" + body + checksum;
+}
+
+inline std::string Repeat(const std::string& text, std::size_t times) {
+    std::string result;
+    for (std::size_t i = 0; i < times; ++i) {
+        result += text;
+    }
+    return result;
+}
+
+// One record line (with CR LF) of the given address, type and data bytes.
 inline std::string HexRecord(std::uint16_t address, std::uint8_t type,
                              const std::vector<std::uint8_t>& data) {
-    std::vector<std::uint8_t> bytes{static_cast<std::uint8_t>(data.size()),
-                                    static_cast<std::uint8_t>(address >> 8),
-                                    static_cast<std::uint8_t>(address & 0xFF), type};
-    bytes.insert(bytes.end(), data.begin(), data.end());
-    unsigned sum = 0;
-    std::string line = ":";
-    char digits[3];
-    for (std::uint8_t b : bytes) {
-        sum += b;
-        std::snprintf(digits, sizeof digits, "%02X", b);
-        line += digits;
+    char field[5];
+    std::snprintf(field, sizeof field, "%02X", static_cast<unsigned>(data.size()));
+    std::string body = field;
+    std::snprintf(field, sizeof field, "%04X", static_cast<unsigned>(address));
+    body += field;
+    std::snprintf(field, sizeof field, "%02X", static_cast<unsigned>(type));
+    body += field;
+    for (std::uint8_t b : data) {
+        std::snprintf(field, sizeof field, "%02X", static_cast<unsigned>(b));
+        body += field;
     }
-    std::snprintf(digits, sizeof digits, "%02X", (0x100 - (sum & 0xFF)) & 0xFF);
-    return line + digits + "\r\n";
+    return Record(body) + "\r\n";
 }
 
 inline std::string HexEnd() {

@@ -3,7 +3,7 @@
 // dump and gpdasm's listing of the same files (see tests/fixtures/gpasm/README).
 #include "images/hexbuffer.h"
 
-#include "images/hexlines.h"
+#include "common/hexrecords.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "images/hexreader.h"
 #include "support/errors.h"
 
+#include "common/hexrecords.h"
 #include "common/tempdir.h"
-#include "images/hexlines.h"
 
 #include <gtest/gtest.h>
 

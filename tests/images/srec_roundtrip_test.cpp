@@ -3,8 +3,8 @@
 // against our own reader could not.
 #include "images/hexreader.h"
 
+#include "common/hexrecords.h"
 #include "common/tempdir.h"
-#include "images/hexlines.h"
 
 #include <gtest/gtest.h>
 
