@@ -49,9 +49,29 @@ private:
     bool committed_ = false;
 };
 
+// A link is followed, so the file it names is replaced and the link stays.
+std::filesystem::path ResolveLink(const std::filesystem::path& target) {
+    std::error_code error;
+    if (!std::filesystem::is_symlink(target, error)) {
+        return target;
+    }
+    std::filesystem::path resolved = std::filesystem::weakly_canonical(target, error);
+    return error ? target : resolved;
+}
+
+// The rename is only durable once the folder that holds the name is on disk.
+void SyncFolder(const std::filesystem::path& folder) {
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
 } // namespace
 
-void WriteFileAtomically(const std::filesystem::path& target, std::string_view contents) {
+void WriteFileAtomically(const std::filesystem::path& link, std::string_view contents) {
+    const std::filesystem::path target = ResolveLink(link);
     struct stat existing {};
     const bool exists = ::stat(target.c_str(), &existing) == 0;
     if (exists) {
@@ -105,6 +125,7 @@ void WriteFileAtomically(const std::filesystem::path& target, std::string_view c
         Fail(target, "Cannot replace", errno);
     }
     temp.Commit();
+    SyncFolder(folder);
 }
 
 } // namespace korvex

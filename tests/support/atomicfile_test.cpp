@@ -27,6 +27,15 @@ TEST(WriteFileAtomically, ReplacesContentAndLeavesNoTemporaryFile) {
     EXPECT_EQ(files, 1);
 }
 
+TEST(WriteFileAtomically, ReplacesTheFileALinkNamesAndKeepsTheLink) {
+    TempDir dir;
+    WriteText(dir / "real.ini", "old");
+    std::filesystem::create_symlink(dir / "real.ini", dir / "link.ini");
+    WriteFileAtomically(dir / "link.ini", "new");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.ini"));
+    EXPECT_EQ(ReadText(dir / "real.ini"), "new");
+}
+
 TEST(WriteFileAtomically, RefusesReadOnlyTargetsAndMissingFolders) {
     TempDir dir;
     WriteText(dir / "ro.ini", "keep");
