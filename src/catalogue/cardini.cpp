@@ -61,9 +61,9 @@ void TPCardIni::ScanCardTypes() {
         }
     }
     // The folder listing has no stable order on Linux; show the card types
-    // sorted by file name, without regard to case.
+    // sorted by name, without regard to case.
     std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
-        return AsciiUpper(a.filename().string()) < AsciiUpper(b.filename().string());
+        return AsciiUpper(a.stem().string()) < AsciiUpper(b.stem().string());
     });
     for (const auto& file : found) {
         TPCardInfo info{"", "", "", ""};
