@@ -88,10 +88,7 @@ void THexFileBuffer::LoadBinaryContent(std::string_view fileBytes, const std::st
 }
 
 void THexFileBuffer::SwapWordBytes() {
-    for (std::size_t pos = 0; pos + 4 <= text_.size(); pos += 4) {
-        std::swap(text_[pos], text_[pos + 2]);
-        std::swap(text_[pos + 1], text_[pos + 3]);
-    }
+    TPHexConv::SwapWordBytes(text_);
 }
 
 std::string THexFileBuffer::GetHexText(std::int64_t start, std::int64_t end) const {

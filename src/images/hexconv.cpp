@@ -2,7 +2,9 @@
 
 #include "support/errors.h"
 
+#include <algorithm>
 #include <string>
+#include <utility>
 
 namespace korvex {
 
@@ -27,15 +29,19 @@ std::uint64_t TPHexConv::HexToInt(std::string_view text) {
     return value;
 }
 
+bool TPHexConv::IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
 bool TPHexConv::IsHexText(std::string_view text) {
-    for (char c : text) {
-        const bool digit =
-            (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-        if (!digit) {
-            return false;
-        }
+    return std::all_of(text.begin(), text.end(), IsHexDigit);
+}
+
+void TPHexConv::SwapWordBytes(std::span<char> text) {
+    for (std::size_t pos = 0; pos + 4 <= text.size(); pos += 4) {
+        std::swap(text[pos], text[pos + 2]);
+        std::swap(text[pos + 1], text[pos + 3]);
     }
-    return true;
 }
 
 } // namespace korvex

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 namespace korvex {
@@ -17,8 +18,13 @@ public:
     // Only the low 64 bits of very long texts are kept.
     static std::uint64_t HexToInt(std::string_view text);
 
+    static bool IsHexDigit(char c);
     // True when every character is a hexadecimal digit (the empty text too).
     static bool IsHexText(std::string_view text);
+
+    // Word text is held high byte first, files hold words low byte first:
+    // swaps the two bytes of every whole group of four characters.
+    static void SwapWordBytes(std::span<char> text);
 };
 
 } // namespace korvex

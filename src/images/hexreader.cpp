@@ -1,6 +1,8 @@
 #include "images/hexreader.h"
 
+#include "images/hexconv.h"
 #include "images/hexrecordwriter.h"
+#include "images/picmap.h"
 #include "support/atomicfile.h"
 
 #include <stdexcept>
@@ -13,8 +15,8 @@ namespace {
 enum : int { kProgram = 0, kEeprom = 1, kPlain = 2, kConfig = 3 };
 constexpr int kPicLayout = 2;
 
-constexpr std::uint32_t kConfigAddress = 0x4000;
-constexpr std::uint32_t kEepromAddress = 0x4200;
+constexpr auto kConfigAddress = static_cast<std::uint32_t>(kPicConfigAddress);
+constexpr auto kEepromAddress = static_cast<std::uint32_t>(kPicEepromAddress);
 constexpr std::size_t kProgramRecordChars = 32;
 constexpr std::size_t kConfigRecordChars = 16;
 constexpr std::size_t kEepromBytesPerRecord = 8;
@@ -42,10 +44,7 @@ std::string Chunk(const TPHexReader::TArea& area, std::size_t pos, std::size_t c
 
 // Word text is held high byte first; the file wants the low byte first.
 std::string SwapWords(std::string text) {
-    for (std::size_t pos = 0; pos + 4 <= text.size(); pos += 4) {
-        std::swap(text[pos], text[pos + 2]);
-        std::swap(text[pos + 1], text[pos + 3]);
-    }
+    TPHexConv::SwapWordBytes(text);
     return text;
 }
 

@@ -11,10 +11,6 @@ namespace {
 // Colon, count, address, type and checksum: what an empty record holds.
 constexpr std::size_t kMinimumLength = 11;
 
-bool IsHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
-
 std::string Shown(char c) {
     const auto byte = static_cast<unsigned char>(c);
     if (byte >= 0x20 && byte < 0x7F) {
@@ -39,7 +35,7 @@ THexRecordLine ParseHexRecordLine(std::string_view line, const std::string& name
         fail("line does not start with ':'");
     }
     for (std::size_t i = 1; i < line.size(); ++i) {
-        if (!IsHexDigit(line[i])) {
+        if (!TPHexConv::IsHexDigit(line[i])) {
             fail("character " + std::to_string(i + 1) + " (" + Shown(line[i]) +
                  ") is not a hexadecimal digit");
         }

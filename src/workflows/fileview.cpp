@@ -1,19 +1,13 @@
 #include "workflows/fileview.h"
 
 #include "images/hexdump.h"
+#include "images/picmap.h"
 #include "support/textconv.h"
 
 namespace korvex {
 
 namespace {
 
-// Every PIC-kind program file is split at the same addresses, whatever the
-// processor's program size: program below 0x4000, configuration at 0x4000,
-// data EEPROM words from 0x4200.
-constexpr std::int64_t kPicProgramLimit = 0x3FFF;
-constexpr std::int64_t kPicConfigBase = 0x4000;
-constexpr std::int64_t kPicConfigLimit = 0x4010;
-constexpr std::int64_t kPicEepromBase = 0x4200;
 constexpr std::size_t kWideLine = 64;
 constexpr std::size_t kConfigLine = 32;
 
@@ -54,8 +48,8 @@ void TPFileView::ReadFile() {
     program_.SetFillPattern("FF3F");
     configuration_.SetFillPattern("FF3F");
     if (isHex) {
-        configuration_.LoadHexSwapped(file_, kPicConfigBase, kPicConfigLimit);
-        dataEeprom_.LoadHexSwapped(file_, kPicEepromBase, -1);
+        configuration_.LoadHexSwapped(file_, kPicConfigAddress, kPicConfigLimit);
+        dataEeprom_.LoadHexSwapped(file_, kPicEepromAddress, -1);
         program_.LoadHexSwapped(file_, 0, kPicProgramLimit);
     } else if (isBin) {
         program_.LoadBinary(file_, 0, kPicProgramLimit);
@@ -72,10 +66,10 @@ std::vector<std::string> TPFileView::MemoLines() const {
         const std::string config = configuration_.GetHexText(0, -1);
         const std::string eeprom = dataEeprom_.GetLowByteText(0, -1);
         if (!config.empty()) {
-            Append(lines, DumpLines(config, kConfigLine, kPicConfigBase));
+            Append(lines, DumpLines(config, kConfigLine, kPicConfigAddress));
         }
         if (!eeprom.empty()) {
-            Append(lines, DumpLines(eeprom, kWideLine, kPicEepromBase));
+            Append(lines, DumpLines(eeprom, kWideLine, kPicEepromAddress));
         }
     }
     return lines;
