@@ -2,6 +2,7 @@
 
 #include "images/hexrecordline.h"
 #include "support/errors.h"
+#include "support/linecutter.h"
 #include "support/textconv.h"
 
 #include <algorithm>
@@ -22,33 +23,6 @@ enum : int {
 // avr-gcc links the .eeprom section at this address; objcopy keeps it there
 // unless told otherwise, and no image of ours reaches that far.
 constexpr std::int64_t kAvrEepromLinkAddress = 0x810000;
-
-// Splits on LF, CR LF or CR, whichever the file uses.
-class TLineCutter {
-public:
-    explicit TLineCutter(std::string_view content) : content_(content) {}
-
-    bool Next(std::string_view& line) {
-        if (pos_ >= content_.size()) {
-            return false;
-        }
-        std::size_t end = content_.find_first_of("\r\n", pos_);
-        if (end == std::string_view::npos) {
-            end = content_.size();
-        }
-        line = content_.substr(pos_, end - pos_);
-        pos_ = end + 1;
-        if (end < content_.size() && content_[end] == '\r' && pos_ < content_.size() &&
-            content_[pos_] == '\n') {
-            ++pos_;
-        }
-        return true;
-    }
-
-private:
-    std::string_view content_;
-    std::size_t pos_ = 0;
-};
 
 // Editors leave trailing blanks behind; they carry no data.
 std::string_view TrimTrailingBlanks(std::string_view line) {

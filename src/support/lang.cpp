@@ -1,6 +1,7 @@
 #include "support/lang.h"
 
 #include "support/errors.h"
+#include "support/linecutter.h"
 #include "support/readfile.h"
 
 #include <algorithm>
@@ -18,21 +19,9 @@ std::vector<std::string> SplitLines(std::string_view text) {
         text.remove_prefix(kBom.size());
     }
     std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n') {
-            continue;
-        }
-        lines.emplace_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            ++i;
-        }
-        start = i + 1;
-    }
-    // A last line without its line end still counts; a final line end does
-    // not open an empty entry.
-    if (start < text.size()) {
-        lines.emplace_back(text.substr(start));
+    TLineCutter cutter(text);
+    for (std::string_view line; cutter.Next(line);) {
+        lines.emplace_back(line);
     }
     return lines;
 }

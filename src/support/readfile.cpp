@@ -70,14 +70,10 @@ std::string ReadWholeFile(const std::filesystem::path& file) {
 
 std::optional<std::string> ReadFileIfExists(const std::filesystem::path& file) {
     std::error_code error;
-    if (!std::filesystem::exists(file, error) && !error) {
-        return std::nullopt;
-    }
-    if (error && error != std::errc::not_a_directory &&
-        error != std::errc::no_such_file_or_directory) {
-        throw EInOutError(error.message(), file.string());
-    }
-    if (error) {
+    if (!std::filesystem::exists(file, error)) {
+        if (error) {
+            throw EInOutError(error.message(), file.string());
+        }
         return std::nullopt;
     }
     return ReadWholeFile(file);
