@@ -1,0 +1,184 @@
+#include "link/picprog.h"
+
+#include <cctype>
+
+namespace korvex {
+
+TPPicProg::TPPicProg(TBackendFactory factory, TPicProgSeams seams)
+    : clock_(seams.clock != nullptr ? *seams.clock : TSteadyClock::Instance()), seams_(seams),
+      port_(std::move(factory)) {}
+
+TPPicProg::~TPPicProg() {
+    if (connected_) {
+        SelectMode(0, 0);
+        port_.ClosePort();
+    }
+    SetPolling(false);
+}
+
+void TPPicProg::ProcessMessages() {
+    if (seams_.pump != nullptr) {
+        seams_.pump->ProcessMessages();
+    }
+}
+
+void TPPicProg::Pause(int ms) {
+    clock_.SleepMs(ms);
+}
+
+void TPPicProg::Log(std::string line) {
+    if (logMemo_ != nullptr) {
+        logMemo_->Add(std::move(line));
+    }
+}
+
+void TPPicProg::ShowProgress(TProgressSink* gauge, int percent) {
+    if (gauge != nullptr) {
+        gauge->SetProgress(percent);
+    }
+}
+
+void TPPicProg::ShowError(const std::string& text) {
+    if (seams_.prompts != nullptr) {
+        seams_.prompts->ShowLinkError(text);
+    }
+}
+
+void TPPicProg::RaiseStateChange(TPCardState state) {
+    if (OnStateChange) {
+        OnStateChange(state, *this);
+    }
+}
+
+void TPPicProg::SetComPort(int number) {
+    const int old = comPort_;
+    comPort_ = number;
+    if (connected_ && old != 0) {
+        Disconnect();
+    }
+}
+
+void TPPicProg::SetComSpeed(TBaudRate speed) {
+    comSpeed_ = speed;
+    if (connected_) {
+        Disconnect();
+        Connect();
+    }
+}
+
+void TPPicProg::SetPollTime(int ms) {
+    if (ms <= 0) {
+        return;
+    }
+    pollTime_ = ms;
+    if (polling_) {
+        SetPolling(true);
+    }
+}
+
+void TPPicProg::SetPolling(bool on) {
+    polling_ = on;
+    if (seams_.scheduler == nullptr) {
+        return;
+    }
+    if (on) {
+        seams_.scheduler->Start(pollTime_, [this] { Poll(); });
+    } else {
+        seams_.scheduler->Stop();
+    }
+}
+
+bool TPPicProg::Connect() {
+    port_.SetPortIndex(TComPort::IndexOfComNumber(comPort_));
+    port_.SetStopBits(0);
+    port_.SetParity(0);
+    port_.SetDataBits(3);
+    const bool opened = port_.OpenPort();
+    if (!opened) {
+        Log(port_.LastOpenError());
+    }
+    RaiseStateChange(TPCardState::csNotConnected);
+    connected_ = opened;
+    return opened;
+}
+
+bool TPPicProg::Disconnect() {
+    port_.ClosePort();
+    RaiseStateChange(TPCardState::csNotConnected);
+    lastState_ = TPCardState::csNotConnected;
+    connected_ = false;
+    return true;
+}
+
+void TPPicProg::ApplyBaudRate(TBaudRate rate) {
+    port_.ClosePort();
+    port_.SetBaudRate(rate);
+    if (!port_.OpenPort()) {
+        Log(port_.LastOpenError());
+    }
+}
+
+void TPPicProg::Poll() {
+    if (!connected_ || busy_) {
+        return;
+    }
+    busy_ = true;
+    ProcessMessages();
+    SendFrame(MakeFrame('P', '0', ""));
+    TPCardState state = TPCardState::csNotConnected;
+    switch (WaitAck(50)) {
+    case TReplyResult::rrSuccess:
+        state = TPCardState::csCardReady;
+        break;
+    case TReplyResult::rrDle:
+        state = TPCardState::csCardNotReady;
+        break;
+    default:
+        break;
+    }
+    if (state != lastState_) {
+        lastState_ = state;
+        RaiseStateChange(state);
+    }
+    busy_ = false;
+}
+
+int TPPicProg::GetFirmwareVersion() {
+    if (!connected_ || busy_) {
+        return 0;
+    }
+    SendFrame(MakeFrame('V', 0, ""));
+    Pause(50);
+    const std::string answer = port_.ReadAll();
+    if (answer.size() < 2) {
+        return -1;
+    }
+    if (answer.size() < 5) {
+        return 0;
+    }
+    int number = 0;
+    for (std::size_t i = 2; i < 5; ++i) {
+        const auto c = static_cast<unsigned char>(answer[i]);
+        if (std::isdigit(c) == 0) {
+            return 0;
+        }
+        number = number * 10 + (c - '0');
+    }
+    return number == 39 ? -2 : number;
+}
+
+void TPPicProg::SelectMode(int mode, int device) {
+    if (!connected_) {
+        return;
+    }
+    const char digit = mode >= 1 && mode <= 4 ? static_cast<char>('0' + mode) : '0';
+    const TFrame frame = MakeFrame('A', DeviceDigit(device), std::string(1, digit));
+    for (int send = 0; send < 7; ++send) {
+        SendFrame(frame);
+        if (WaitAck(500) == TReplyResult::rrSuccess) {
+            break;
+        }
+    }
+}
+
+} // namespace korvex

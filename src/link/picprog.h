@@ -1,0 +1,165 @@
+#pragma once
+
+#include "link/baudrate.h"
+#include "link/cardstate.h"
+#include "link/clock.h"
+#include "link/comport.h"
+#include "link/frames.h"
+#include "link/seams.h"
+#include "support/logmemo.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace korvex {
+
+class TPTimer;
+
+// What the driver needs from the program around it. Absent seams do nothing
+// (no pump, no dialogs, no timer); the clock defaults to the steady clock.
+struct TPicProgSeams {
+    TClock* clock = nullptr;
+    TMessagePump* pump = nullptr;
+    TLinkPrompts* prompts = nullptr;
+    TPollScheduler* scheduler = nullptr;
+};
+
+// The three texts a processor read brings back.
+struct TPicReadResult {
+    std::string config;
+    std::string program;
+    std::string data;
+    bool ok = false;
+};
+
+// Driver of the card programmer: frames, answers, the card-state poll and the
+// block transfers of every memory. It never throws; every operation returns
+// its outcome and, while a log memo is attached, logs each frame and answer.
+// Everything runs on one thread; the busy flag keeps a poll or a second
+// transfer out while one runs.
+class TPPicProg {
+public:
+    using TStateChangeEvent = std::function<void(TPCardState newState, TPPicProg& sender)>;
+
+    static constexpr int kNegativeAnswerLimit = 20;
+
+    explicit TPPicProg(TBackendFactory factory, TPicProgSeams seams = {});
+    ~TPPicProg();
+    TPPicProg(const TPPicProg&) = delete;
+    TPPicProg& operator=(const TPPicProg&) = delete;
+
+    // --- link management
+    int ComPort() const { return comPort_; }
+    void SetComPort(int number);
+    TBaudRate ComSpeed() const { return comSpeed_; }
+    void SetComSpeed(TBaudRate speed);
+    int PollTime() const { return pollTime_; }
+    void SetPollTime(int ms);
+
+    bool Connect();
+    bool Disconnect();
+    void ApplyBaudRate(TBaudRate rate);
+    void SetPolling(bool on);
+    void SetDelay(int ms) { delay_ = ms; }
+    int Delay() const { return delay_; }
+    void SetLogMemo(TLogMemo* memo) { logMemo_ = memo; }
+    TLogMemo* LogMemo() const { return logMemo_; }
+    void RequestAbort() { abortRequested_ = true; }
+    bool AbortRequested() const { return abortRequested_; }
+    bool IsCardReady() const { return lastState_ == TPCardState::csCardReady; }
+    TPCardState LastState() const { return lastState_; }
+    bool Connected() const { return connected_; }
+    bool Busy() const { return busy_; }
+    // Why the last Connect could not open the port, worded for the user.
+    const std::string& LastConnectError() const { return port_.LastOpenError(); }
+    TComPort& Port() { return port_; }
+
+    TStateChangeEvent OnStateChange;
+
+    // --- exchanges
+    void Poll();
+    // The version number; 0 when not connected or busy or unreadable, -1 when
+    // the programmer hardly answered, -2 for the version 39.
+    int GetFirmwareVersion();
+    void SelectMode(int mode, int device);
+
+    void SendFrame(const TFrame& frame);
+    TReplyResult WaitAck(int timeoutMs);
+    TReplyResult ReadBlock(char command, int device, int count, std::string& payload);
+    TReplyResult WriteBlock(char command, int device, std::string_view data, int length);
+
+    // --- block transfers (guarded ones return false / empty when not
+    // connected or busy)
+    std::string ReadConfigArea(int kind);
+    std::string ReadDataArea(int kind, int count);
+    std::string ReadProgramArea(int kind, int count, int countOverride, TProgressSink* gauge);
+    std::string ReadExtEeprom(int kind, int count, int countOverride, TProgressSink* gauge);
+    // Whether the last block read ran to its end (a failing block ends a read
+    // with what was gathered so far).
+    bool LastReadComplete() const { return lastReadComplete_; }
+
+    bool WriteProgramArea(std::string_view text, int kind, TProgressSink* gauge);
+    bool WriteDataArea(std::string_view text, int kind, int size);
+    bool WriteConfigArea(std::string_view text, int kind);
+    bool WriteExtEeprom(std::string_view text, int kind, TProgressSink* gauge);
+
+    bool EraseChip(int kind);
+    bool CheckDeviceId(std::string_view idA, std::string_view idB, int kind);
+    bool LockCard(int kind, std::string_view identification);
+
+    // --- composite operations
+    TPicReadResult ReadPic(int kind, int programCount, int dataCount, TProgressSink* gauge);
+    bool WritePic(int kind, int dataSize, std::string_view program, std::string_view data,
+                  TProgressSink* gauge);
+    bool VerifyPic(std::string_view program, std::string_view data, int kind, TProgressSink* gauge);
+
+private:
+    struct TReadPlan;
+    struct TWritePlan;
+
+    // Holds the busy flag for one guarded operation, also when it ends early.
+    class TBusyHold {
+    public:
+        explicit TBusyHold(bool& busy) : busy_(busy) { busy_ = true; }
+        ~TBusyHold() { busy_ = false; }
+        TBusyHold(const TBusyHold&) = delete;
+        TBusyHold& operator=(const TBusyHold&) = delete;
+
+    private:
+        bool& busy_;
+    };
+
+    // Until bytes arrive or the deadline passes; a closed port just lets the
+    // time pass, so no wait turns into a spin.
+    void WaitForAnswer(const TPTimer& timer);
+    bool Guarded() const { return connected_ && !busy_; }
+    void ProcessMessages();
+    void Pause(int ms);
+    void Log(std::string line);
+    static void ShowProgress(TProgressSink* gauge, int percent);
+    void ShowError(const std::string& text);
+    void RaiseStateChange(TPCardState state);
+
+    std::string RunRead(const TReadPlan& plan, TProgressSink* gauge);
+    bool RunWrite(const TWritePlan& plan, std::string_view text, TProgressSink* gauge);
+    bool AbortSeen();
+    static int ProcessorMode(int kind) { return kind < 8 ? 3 : 4; }
+
+    TClock& clock_;
+    TPicProgSeams seams_;
+    TComPort port_;
+    int comPort_ = 0;
+    TBaudRate comSpeed_ = TBaudRate::br300;
+    int pollTime_ = 400;
+    bool polling_ = false;
+    bool connected_ = false;
+    bool busy_ = false;
+    bool abortRequested_ = false;
+    bool lastReadComplete_ = false;
+    TPCardState lastState_ = TPCardState::csNotConnected;
+    int delay_ = 0;
+    TLogMemo* logMemo_ = nullptr;
+};
+
+} // namespace korvex

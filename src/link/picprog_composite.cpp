@@ -1,0 +1,133 @@
+// Operations made of several exchanges: erase, identification, lock, and the
+// read, write and verify of a whole processor.
+#include "link/picprog.h"
+
+namespace korvex {
+
+bool TPPicProg::EraseChip(int kind) {
+    const TFrame frame = MakeFrame('H', DeviceDigit(kind), "");
+    for (int send = 0; send < 6; ++send) {
+        SendFrame(frame);
+        if (WaitAck(150) == TReplyResult::rrSuccess) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TPPicProg::CheckDeviceId(std::string_view idA, std::string_view idB, int kind) {
+    int mode = 3;
+    int tries = 0;
+    std::string text;
+    do {
+        if (kind >= 8) {
+            mode = 4;
+        }
+        SelectMode(mode, kind);
+        text = ReadConfigArea(kind);
+        Pause(40);
+        ++tries;
+    } while (text == "FFFFF" && tries <= 4);
+    // A read that brought nothing back identifies nothing, even where the
+    // catalogue leaves an identification empty.
+    const bool matches = !text.empty() && (text == idA || text == idB);
+    SelectMode(0, kind);
+    return matches;
+}
+
+bool TPPicProg::LockCard(int kind, std::string_view identification) {
+    if (!Guarded()) {
+        return false;
+    }
+    busy_ = true;
+    bool locked = false;
+    for (int round = 0; round < 10 && !locked; ++round) {
+        SelectMode(4, kind);
+        SendFrame(MakeFrame('D', '8', ""));
+        WaitAck(600);
+        Pause(10);
+        busy_ = false;
+        locked = CheckDeviceId(identification, identification, kind);
+        busy_ = true;
+    }
+    SelectMode(0, 0);
+    busy_ = false;
+    return locked;
+}
+
+TPicReadResult TPPicProg::ReadPic(int kind, int programCount, int dataCount, TProgressSink* gauge) {
+    const int mode = ProcessorMode(kind);
+    TPicReadResult result;
+    SelectMode(mode, kind);
+    Pause(20);
+    result.config = ReadConfigArea(kind);
+    bool complete = LastReadComplete();
+    SelectMode(mode, kind);
+    result.program = ReadProgramArea(kind, programCount, 0, gauge);
+    complete = complete && LastReadComplete();
+    SelectMode(mode, kind);
+    result.data = ReadDataArea(kind, dataCount);
+    complete = complete && LastReadComplete();
+    SelectMode(0, kind);
+    // A read cut short (card pulled, line lost) is a failed read, not a
+    // smaller card: nobody should save or trust a truncated image.
+    result.ok = !result.program.empty() && complete;
+    if (!result.ok) {
+        ShowError("Failed to read Pic");
+    }
+    return result;
+}
+
+bool TPPicProg::WritePic(int kind, int dataSize, std::string_view program, std::string_view data,
+                         TProgressSink* gauge) {
+    const int mode = ProcessorMode(kind);
+    SelectMode(mode, kind);
+    EraseChip(kind);
+    Pause(10);
+    SelectMode(0, kind);
+    Pause(10);
+    SelectMode(mode, kind);
+    Pause(10);
+
+    auto fail = [&] {
+        SelectMode(0, kind);
+        // A write stopped because the program is closing ends quietly.
+        if (!abortRequested_) {
+            ShowError("Failed to write card !");
+        }
+        ShowProgress(gauge, 0);
+        return false;
+    };
+    if (!WriteProgramArea(program, kind, gauge)) {
+        return fail();
+    }
+    SelectMode(mode, kind);
+    Pause(10);
+    if (!data.empty() && !WriteDataArea(data, kind, dataSize)) {
+        return fail();
+    }
+    SelectMode(0, kind);
+    return true;
+}
+
+bool TPPicProg::VerifyPic(std::string_view program, std::string_view data, int kind,
+                          TProgressSink* gauge) {
+    const int mode = ProcessorMode(kind);
+    const int half = static_cast<int>(program.size() / 2);
+    SelectMode(mode, kind);
+    const std::string programBack = ReadProgramArea(kind, half, half, gauge);
+    SelectMode(mode, kind);
+    const std::string dataBack = ReadDataArea(kind, static_cast<int>(data.size() / 2));
+    // Every character counts, and the data EEPROM is compared as well: a
+    // wrong last byte or a wrong EEPROM must not pass as verified.
+    const bool same = programBack.size() >= program.size() &&
+                      programBack.compare(0, program.size(), program) == 0 &&
+                      dataBack.size() >= data.size() && dataBack.compare(0, data.size(), data) == 0;
+    SelectMode(0, kind);
+    if (!same) {
+        ShowProgress(gauge, 0);
+    }
+    return same;
+}
+
+} // namespace korvex

@@ -1,0 +1,217 @@
+// The four primitives every exchange with the programmer is made of. Where
+// the protocol looks at the receive queue again after a short pause, these
+// wait on the line instead, bounded by the deadline, and go on as soon as
+// bytes arrive: the outcome is the same, nothing spins.
+#include "link/picprog.h"
+#include "link/pptimer.h"
+
+namespace korvex {
+namespace {
+
+std::string UnknownResponseLine(std::string_view answer) {
+    std::string line = "Unknown response ";
+    for (const char c : answer) {
+        line += std::to_string(static_cast<unsigned char>(c));
+        line += ", ";
+    }
+    return line;
+}
+
+const char* ResultLine(TReplyResult result) {
+    switch (result) {
+    case TReplyResult::rrSuccess:
+        return "Succes.";
+    case TReplyResult::rrDle:
+        return "DLE Error.";
+    case TReplyResult::rrTimeout:
+        return "Timeout.";
+    case TReplyResult::rrNegative:
+        return "Error Nack returned.";
+    case TReplyResult::rrUnknown:
+        break;
+    }
+    return "";
+}
+
+} // namespace
+
+void TPPicProg::WaitForAnswer(const TPTimer& timer) {
+    if (port_.IsOpen()) {
+        port_.WaitForInput(timer.RemainingMs());
+    } else {
+        Pause(timer.RemainingMs());
+    }
+}
+
+void TPPicProg::SendFrame(const TFrame& frame) {
+    const std::string text = FrameText(frame);
+    port_.WriteString(text);
+    Log(text);
+}
+
+TReplyResult TPPicProg::WaitAck(int timeoutMs) {
+    TPTimer timer(clock_);
+    timer.StartDeadline(timeoutMs);
+    std::string answer;
+    std::size_t received = 0;
+    TReplyResult result = TReplyResult::rrSuccess;
+    bool finished = false;
+    while (result == TReplyResult::rrSuccess && !finished) {
+        if (timer.DeadlinePassed()) {
+            result = TReplyResult::rrTimeout;
+        }
+        const int waiting = port_.BytesWaiting();
+        if (waiting <= 0) {
+            if (result == TReplyResult::rrSuccess) {
+                WaitForAnswer(timer);
+            }
+            continue;
+        }
+        for (int i = 0; i < waiting; ++i) {
+            char byte = 0;
+            if (port_.ReadByte(byte)) {
+                answer += byte;
+            }
+        }
+        received += static_cast<std::size_t>(waiting);
+        if (answer.empty()) {
+            continue;
+        }
+        switch (answer.front()) {
+        case kNak:
+            result = TReplyResult::rrNegative;
+            break;
+        case kAck:
+            result = TReplyResult::rrSuccess;
+            break;
+        case kDle:
+            result = TReplyResult::rrDle;
+            break;
+        default:
+            break;
+        }
+        if (received == 2 && answer.size() == 2) {
+            if (answer[0] == kAck && answer[1] == kEot) {
+                result = TReplyResult::rrSuccess;
+                finished = true;
+            } else if (answer[0] == kAck && answer[1] == kDle) {
+                result = TReplyResult::rrDle;
+            } else {
+                result = TReplyResult::rrUnknown;
+            }
+        }
+    }
+    port_.PurgeInput();
+    port_.PurgeOutput();
+    if (logMemo_ != nullptr) {
+        Log(result == TReplyResult::rrUnknown ? UnknownResponseLine(answer)
+                                              : std::string(ResultLine(result)));
+    }
+    return result;
+}
+
+TReplyResult TPPicProg::ReadBlock(char command, int device, int count, std::string& payload) {
+    payload.clear();
+    port_.PurgeInput();
+    port_.PurgeOutput();
+    SendFrame(MakeFrame(command, DeviceDigit(device), CountText(count)));
+    TPTimer timer(clock_);
+    timer.StartDeadline(count * 25);
+    std::string collected;
+    TReplyResult result = TReplyResult::rrSuccess;
+    long long received = 0;
+    const long long expected = 2LL * count;
+    for (;;) {
+        if (timer.DeadlinePassed()) {
+            result = TReplyResult::rrTimeout;
+        }
+        const int waiting = port_.BytesWaiting();
+        if (waiting > 0) {
+            for (int i = 0; i < waiting; ++i) {
+                char byte = 0;
+                if (!port_.ReadByte(byte)) {
+                    break;
+                }
+                if (byte == kCr && received + waiting < expected) {
+                    result = TReplyResult::rrDle;
+                }
+                if (byte == kCr) {
+                    if (ReplyChecksumOk(collected)) {
+                        if (collected.size() >= 4) {
+                            payload.append(collected, 1, collected.size() - 3);
+                        }
+                    } else {
+                        result = TReplyResult::rrUnknown;
+                    }
+                }
+                if (byte == kNak) {
+                    result = TReplyResult::rrNegative;
+                }
+                if (byte != kDle && byte != kAck && byte != kEot && byte != kCr) {
+                    collected += byte;
+                }
+            }
+            received += waiting;
+        }
+        if (static_cast<long long>(payload.size()) >= count || result != TReplyResult::rrSuccess) {
+            break;
+        }
+        if (waiting <= 0) {
+            WaitForAnswer(timer);
+        }
+    }
+    Log("Received ->" + payload);
+    return result;
+}
+
+TReplyResult TPPicProg::WriteBlock(char command, int device, std::string_view data, int length) {
+    port_.PurgeInput();
+    port_.PurgeOutput();
+    if (length < 0 || static_cast<long long>(data.size()) > length) {
+        return TReplyResult::rrDle;
+    }
+    std::string packet(data);
+    packet.resize(static_cast<std::size_t>(length), 'F');
+    SendFrame(MakeFrame(command, DeviceDigit(device), packet));
+
+    TPTimer timer(clock_);
+    timer.StartDeadline(length * 10);
+    std::string answer; // the first two bytes only; later ones are counted
+    std::size_t received = 0;
+    TReplyResult result = TReplyResult::rrSuccess;
+    bool finished = false;
+    while (result == TReplyResult::rrSuccess && !finished) {
+        if (timer.DeadlinePassed()) {
+            result = TReplyResult::rrTimeout;
+        }
+        const int waiting = port_.BytesWaiting();
+        if (waiting > 0) {
+            for (int i = 0; i < waiting; ++i) {
+                char byte = 0;
+                if (port_.ReadByte(byte) && answer.size() < 2) {
+                    answer += byte;
+                }
+            }
+            received += static_cast<std::size_t>(waiting);
+        } else if (received > 2) {
+            result = TReplyResult::rrUnknown;
+        }
+        if (!answer.empty() && answer[0] == kNak) {
+            result = TReplyResult::rrNegative;
+        }
+        if (received == 2 && answer.size() == 2) {
+            if (answer[0] == kAck && answer[1] == kEot) {
+                result = TReplyResult::rrSuccess;
+                finished = true;
+            } else {
+                result = TReplyResult::rrUnknown;
+            }
+        }
+        if (waiting <= 0 && result == TReplyResult::rrSuccess && !finished) {
+            WaitForAnswer(timer);
+        }
+    }
+    return result;
+}
+
+} // namespace korvex

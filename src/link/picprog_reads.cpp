@@ -1,0 +1,97 @@
+// Block reads: one loop for the four memories, cut into requests of at most
+// 8 or 16 units.
+#include "link/picprog.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace korvex {
+
+struct TPPicProg::TReadPlan {
+    char command = 0;
+    int device = 0;
+    int total = 0;
+    int maxBlock = 0;
+    int advancePerUnit = 1;     // the done count moves by this many per unit asked for
+    bool delayFirst = false;    // pause before processing messages
+    bool showsProgress = false; // set the gauge after every block
+};
+
+std::string TPPicProg::RunRead(const TReadPlan& plan, TProgressSink* gauge) {
+    lastReadComplete_ = false;
+    if (!Guarded()) {
+        return {};
+    }
+    TBusyHold hold(busy_);
+    std::string text;
+    int done = 0;
+    bool stop = false;
+    while (done < plan.total && !stop) {
+        if (plan.delayFirst) {
+            Pause(delay_);
+            ProcessMessages();
+        } else {
+            ProcessMessages();
+            Pause(delay_);
+        }
+        const int block = std::min(plan.total - done, plan.maxBlock);
+        std::string payload;
+        if (ReadBlock(plan.command, plan.device, block, payload) == TReplyResult::rrSuccess) {
+            text += payload;
+            done += plan.advancePerUnit * block;
+        } else {
+            stop = true;
+        }
+        if (plan.showsProgress) {
+            // The done count may run past the total by a block; the gauge stops at 100.
+            const double percent = static_cast<double>(done) / plan.total * 100.0;
+            ShowProgress(gauge, std::min(100, static_cast<int>(std::lround(percent))));
+        }
+    }
+    lastReadComplete_ = !stop;
+    return text;
+}
+
+std::string TPPicProg::ReadConfigArea(int kind) {
+    TReadPlan plan;
+    plan.command = 'G';
+    plan.device = kind;
+    plan.total = kind < 8 ? 8 : 3;
+    plan.maxBlock = 8;
+    return RunRead(plan, nullptr);
+}
+
+std::string TPPicProg::ReadDataArea(int kind, int count) {
+    TReadPlan plan;
+    plan.command = 'F';
+    plan.device = kind;
+    plan.total = count;
+    plan.maxBlock = 8;
+    plan.delayFirst = true;
+    return RunRead(plan, nullptr);
+}
+
+std::string TPPicProg::ReadProgramArea(int kind, int count, int countOverride,
+                                       TProgressSink* gauge) {
+    TReadPlan plan;
+    plan.command = 'E';
+    plan.device = kind;
+    plan.total = countOverride > 0 ? countOverride : count;
+    plan.maxBlock = 16;
+    plan.advancePerUnit = 2;
+    plan.showsProgress = true;
+    return RunRead(plan, gauge);
+}
+
+std::string TPPicProg::ReadExtEeprom(int kind, int count, int countOverride, TProgressSink* gauge) {
+    TReadPlan plan;
+    plan.command = 'J';
+    plan.device = kind;
+    plan.total = countOverride > 0 ? countOverride : count;
+    plan.maxBlock = 16;
+    plan.advancePerUnit = 2;
+    plan.showsProgress = true;
+    return RunRead(plan, gauge);
+}
+
+} // namespace korvex

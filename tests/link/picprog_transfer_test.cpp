@@ -1,0 +1,284 @@
+#include "simrig.h"
+
+#include "sim/simfaults.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace korvex {
+namespace {
+
+using namespace korvex::testing;
+using sim::TSimMemory;
+
+std::vector<std::string> Repeated(std::string frame, int count) {
+    return std::vector<std::string>(static_cast<std::size_t>(count), frame);
+}
+
+std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> parts) {
+    std::vector<std::string> all;
+    for (const auto& part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
+TEST(Transfers, ReadPicSendsTheWorkedSequence) {
+    TSimRig rig(TestCard(2, 1024, 64));
+    const std::string program = PicWords(1024);
+    rig.device.Card().Load(TSimMemory::Program, program);
+    rig.device.Card().Load(TSimMemory::Data, Pattern(128, 3));
+
+    const TPicReadResult read = rig.prog.ReadPic(2, 1024, 64, &rig.gauge);
+
+    EXPECT_TRUE(read.ok);
+    EXPECT_EQ(rig.Sent(), Join({{"A23", "G20008", "A23"},
+                                Repeated("E20010", 32),
+                                {"A23"},
+                                Repeated("F20008", 8),
+                                {"A20"}}));
+    EXPECT_EQ(read.program, program);
+    EXPECT_EQ(read.data, Pattern(128, 3));
+    EXPECT_EQ(read.config.size(), 32u);
+    ASSERT_EQ(rig.gauge.values.size(), 32u);
+    EXPECT_EQ(rig.gauge.values.front(), 3); // 32 of 1024
+    EXPECT_EQ(rig.gauge.values.back(), 100);
+    EXPECT_TRUE(rig.prompts.errors.empty());
+}
+
+TEST(Transfers, WritePicSendsTheWorkedSequenceAndTheCardHoldsIt) {
+    TSimRig rig(TestCard(2, 1024, 64));
+    const std::string program = PicWords(512);
+    const std::string data = Pattern(128, 5);
+
+    EXPECT_TRUE(rig.prog.WritePic(2, 64, program, data, &rig.gauge));
+
+    const auto sent = rig.Sent();
+    EXPECT_EQ(std::vector<std::string>(sent.begin(), sent.begin() + 4),
+              (std::vector<std::string>{"A23", "H2", "A20", "A23"}));
+    const auto packets = OfCommand(sent, 'B');
+    ASSERT_EQ(packets.size(), 64u);
+    EXPECT_EQ(packets[0], "B2" + program.substr(0, 32));
+    EXPECT_EQ(sent[68], "A23");
+    const auto dataPackets = OfCommand(sent, 'C');
+    ASSERT_EQ(dataPackets.size(), 8u);
+    EXPECT_EQ(dataPackets[7], "C0" + data.substr(112, 16));
+    EXPECT_EQ(sent.back(), "A20");
+    EXPECT_EQ(sent.size(), 4u + 64 + 1 + 8 + 1);
+
+    EXPECT_EQ(rig.device.Card().Text(TSimMemory::Program).substr(0, program.size()), program);
+    EXPECT_EQ(rig.device.Card().Text(TSimMemory::Data).substr(0, data.size()), data);
+    EXPECT_EQ(rig.gauge.values.back(), 100);
+    EXPECT_TRUE(rig.prog.VerifyPic(program, data, 2, &rig.gauge));
+}
+
+TEST(Transfers, BlockCutting) {
+    TSimRig rig(TestCard(6, 1024, 128));
+    rig.prog.SelectMode(3, 6);
+    rig.device.ClearFrames();
+
+    rig.prog.WriteProgramArea(PicWords(16), 6, nullptr); // 64 characters
+    rig.prog.WriteProgramArea(PicWords(10), 6, nullptr); // 40 characters
+    auto packets = OfCommand(rig.Sent(), 'B');
+    ASSERT_EQ(packets.size(), 4u);
+    EXPECT_EQ(packets[2].size(), 2u + 32);
+    EXPECT_EQ(packets[3].size(), 2u + 8);
+
+    rig.device.ClearFrames();
+    rig.prog.WriteDataArea(Pattern(40), 6, 64);
+    packets = OfCommand(rig.Sent(), 'C');
+    // Padded to 65 characters; the 65th is never sent.
+    ASSERT_EQ(packets.size(), 4u);
+    EXPECT_EQ(packets[0].substr(0, 2), "C0");
+    EXPECT_EQ(packets[3], "C0" + std::string(16, 'F'));
+    rig.device.ClearFrames();
+    rig.prog.WriteDataArea(Pattern(16), 7, 0);
+    EXPECT_EQ(rig.Sent()[0].substr(0, 2), "C8");
+
+    rig.device.ClearFrames();
+    rig.prog.ReadConfigArea(3);
+    rig.prog.ReadConfigArea(9);
+    EXPECT_EQ(rig.Sent(), (std::vector<std::string>{"G30008", "G90003"}));
+
+    rig.device.ClearFrames();
+    rig.gauge.values.clear();
+    rig.prog.ReadProgramArea(6, 1024, 40, &rig.gauge);
+    EXPECT_EQ(rig.Sent(), (std::vector<std::string>{"E60010", "E60008"}));
+    EXPECT_EQ(rig.gauge.values, (std::vector<int>{80, 100}));
+}
+
+TEST(Transfers, VerifyComparesEveryCharacterAndTheDataEeprom) {
+    TSimRig rig(TestCard(3, 64, 64));
+    const std::string program = PicWords(64);
+    const std::string data = Pattern(32, 1);
+    ASSERT_TRUE(rig.prog.WritePic(3, 64, program, data, nullptr));
+    ASSERT_TRUE(rig.prog.VerifyPic(program, data, 3, &rig.gauge));
+
+    std::string lastByteWrong = program;
+    lastByteWrong.back() = lastByteWrong.back() == '0' ? '1' : '0';
+    EXPECT_FALSE(rig.prog.VerifyPic(lastByteWrong, data, 3, &rig.gauge));
+    EXPECT_EQ(rig.gauge.values.back(), 0);
+
+    std::string dataWrong = data;
+    dataWrong[0] = dataWrong[0] == '0' ? '1' : '0';
+    EXPECT_FALSE(rig.prog.VerifyPic(program, dataWrong, 3, nullptr));
+
+    // A program written without an erase keeps bits the flash cannot set.
+    rig.prog.SelectMode(3, 3);
+    rig.prog.WriteProgramArea(std::string(program.size(), '3'), 3, nullptr);
+    EXPECT_FALSE(rig.prog.VerifyPic(std::string(program.size(), '3'), "", 3, nullptr));
+}
+
+TEST(Transfers, RefusedPacketsAreRetriedAtMostTwentyTimes) {
+    TFakeClock clock;
+    TScriptedLine line(clock);
+    line.responder = [](const std::string& frame) {
+        return frame[1] == 'B' || frame[1] == 'C' || frame[1] == 'D' || frame[1] == 'I'
+                   ? std::string(1, 0x16)
+                   : kAckEot;
+    };
+    TRecordedPrompts prompts;
+    TRecordedGauge gauge;
+    gauge.values.push_back(55);
+    TPPicProg prog(LendLine(line), {&clock, nullptr, &prompts, nullptr});
+    prog.SetComPort(1);
+    prog.Connect();
+
+    const auto count = [&](char command) {
+        int n = 0;
+        for (const auto& frame : line.written) {
+            n += frame[1] == command ? 1 : 0;
+        }
+        return n;
+    };
+    EXPECT_FALSE(prog.WritePic(3, 64, PicWords(8), "", &gauge));
+    EXPECT_EQ(count('B'), 21);
+    EXPECT_EQ(prompts.errors, std::vector<std::string>{"Failed to write card !"});
+    EXPECT_EQ(gauge.values.back(), 0);
+    EXPECT_FALSE(prog.WriteDataArea(Pattern(16), 3, 0));
+    EXPECT_EQ(count('C'), 21);
+    EXPECT_FALSE(prog.WriteConfigArea(Pattern(32), 3));
+    EXPECT_EQ(count('D'), 21);
+    const auto before = clock.NowMs();
+    EXPECT_FALSE(prog.WriteExtEeprom(Pattern(64), 1, nullptr));
+    EXPECT_EQ(count('I'), 21);
+    EXPECT_GE(clock.NowMs() - before, 100 + 20 * 100);
+    EXPECT_FALSE(prog.Busy());
+}
+
+TEST(Transfers, AnAbortedWriteIsAFailureAndEndsQuietly) {
+    TSimRig rig(TestCard(3, 64, 64));
+    rig.pump.during = [&] {
+        if (OfCommand(rig.Sent(), 'C').size() == 1) {
+            rig.prog.RequestAbort();
+        }
+    };
+    EXPECT_FALSE(rig.prog.WritePic(3, 64, PicWords(64), Pattern(128), &rig.gauge));
+    const auto sent = rig.Sent();
+    // The request made while the first packet's successor was on its way is
+    // seen before the third.
+    EXPECT_EQ(OfCommand(sent, 'C').size(), 2u);
+    EXPECT_NE(std::find(sent.begin(), sent.end(), "A00"), sent.end());
+    EXPECT_EQ(sent.back(), "A30"); // released at the end as every failed write is
+    EXPECT_TRUE(rig.prompts.errors.empty());
+    EXPECT_FALSE(rig.prog.Busy());
+    // Program writes do not look at the request; configuration writes do.
+    EXPECT_FALSE(rig.prog.WriteConfigArea(Pattern(32), 3));
+}
+
+TEST(Transfers, FailingBlocksEndReadsWithWhatWasGathered) {
+    TSimRig rig(TestCard(3, 1024, 64, 2048));
+    rig.device.AddFault(sim::ParseSimFault("silent@E3"));
+    rig.device.AddFault(sim::ParseSimFault("badsum@F2"));
+    const TPicReadResult read = rig.prog.ReadPic(3, 1024, 64, &rig.gauge);
+    EXPECT_FALSE(read.ok);
+    EXPECT_EQ(read.program.size(), 2u * 128);
+    EXPECT_EQ(read.data.size(), 16u);
+    EXPECT_EQ(rig.prompts.errors, std::vector<std::string>{"Failed to read Pic"});
+    EXPECT_EQ(rig.gauge.values, (std::vector<int>{3, 6, 6}));
+
+    // A reply cut short ends an EEPROM read as well.
+    rig.device.AddFault(sim::ParseSimFault("short@J2"));
+    rig.prog.WritePic(3, 64, PicWords(16), "", nullptr); // the loader
+    rig.prog.SelectMode(0, 3);
+    rig.prog.SelectMode(2, 1);
+    const std::string eeprom = rig.prog.ReadExtEeprom(1, 4096, 0, nullptr);
+    EXPECT_EQ(eeprom.size(), 32u);
+    EXPECT_FALSE(rig.prog.LastReadComplete());
+}
+
+TEST(Transfers, ExternalEepromThroughTheLoader) {
+    TSimRig rig(TestCard(3, 1024, 64, 2048));
+    const std::string eeprom = Pattern(4096, 9);
+    ASSERT_TRUE(rig.prog.WritePic(3, 64, PicWords(16), "", nullptr));
+    rig.prog.SelectMode(0, 3);
+    rig.prog.SelectMode(1, 1);
+    rig.gauge.values.clear();
+    EXPECT_TRUE(rig.prog.WriteExtEeprom(eeprom, 1, &rig.gauge));
+    EXPECT_EQ(OfCommand(rig.Sent(), 'I').size(), 128u);
+    EXPECT_EQ(rig.gauge.values.back(), 100);
+    rig.prog.SelectMode(0, 3);
+    rig.prog.SelectMode(2, 1);
+    EXPECT_EQ(rig.prog.ReadExtEeprom(1, 2048, 4096, nullptr), eeprom);
+    EXPECT_EQ(rig.device.Card().Text(TSimMemory::Eeprom), eeprom);
+}
+
+TEST(Transfers, CardPulledMidWriteFailsCleanly) {
+    TSimRig rig(TestCard(3, 1024, 64));
+    rig.device.AddFault(sim::ParseSimFault("pull@B10"));
+    EXPECT_FALSE(rig.prog.WritePic(3, 64, PicWords(1024), Pattern(128), &rig.gauge));
+    EXPECT_EQ(rig.prompts.errors, std::vector<std::string>{"Failed to write card !"});
+    EXPECT_EQ(OfCommand(rig.Sent(), 'B').size(), 10u);
+    EXPECT_FALSE(rig.prog.Busy());
+    rig.prog.Poll();
+    EXPECT_EQ(rig.prog.LastState(), TPCardState::csCardNotReady);
+}
+
+TEST(Transfers, IdentificationAndLock) {
+    TSimRig rig(sim::SimCardSpecForParts(KORVEX_SOURCE_DATA_DIR, "AT90S8515", "None"));
+    EXPECT_TRUE(rig.prog.CheckDeviceId("1E9301", "000102", 8));
+    EXPECT_EQ(rig.Sent(), (std::vector<std::string>{"A84", "G80003", "A80"}));
+    EXPECT_FALSE(rig.prog.CheckDeviceId("1E9306", "1E9306", 8));
+
+    rig.device.ClearFrames();
+    EXPECT_TRUE(rig.prog.LockCard(8, "000102"));
+    EXPECT_EQ(OfCommand(rig.Sent(), 'D'), std::vector<std::string>{"D8"});
+    EXPECT_EQ(rig.Sent().back(), "A00");
+
+    rig.device.ClearFrames();
+    EXPECT_FALSE(rig.prog.LockCard(8, "123456"));
+    EXPECT_EQ(OfCommand(rig.Sent(), 'D').size(), 10u);
+}
+
+TEST(Transfers, IdentificationRereadsBlankAnswers) {
+    TFakeClock clock;
+    TScriptedLine line(clock);
+    line.responder = [](const std::string& frame) {
+        return frame[1] == 'G' ? std::string("\x02"
+                                             "FFFFF"
+                                             "60\r")
+                               : kAckEot;
+    };
+    TPPicProg prog(LendLine(line), {&clock, nullptr, nullptr, nullptr});
+    prog.SetComPort(1);
+    prog.Connect();
+    EXPECT_FALSE(prog.CheckDeviceId("1E9301", "1E9301", 8));
+    int reads = 0;
+    for (const auto& frame : line.written) {
+        reads += frame[1] == 'G' ? 1 : 0;
+    }
+    EXPECT_EQ(reads, 5);
+}
+
+TEST(Transfers, GuardedOperationsNeedAConnection) {
+    TSimRig rig(TestCard(3, 64, 64));
+    rig.prog.Disconnect();
+    rig.device.ClearFrames();
+    EXPECT_EQ(rig.prog.ReadProgramArea(3, 64, 0, nullptr), "");
+    EXPECT_FALSE(rig.prog.WriteProgramArea(PicWords(8), 3, nullptr));
+    EXPECT_FALSE(rig.prog.LockCard(8, "000102"));
+    EXPECT_TRUE(rig.device.Frames().empty());
+}
+
+} // namespace
+} // namespace korvex

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "driverrig.h"
+#include "sim/simbackend.h"
+#include "sim/simcardspec.h"
+
+#include <string>
+#include <vector>
+
+namespace korvex::testing {
+
+// A driver connected to the simulated programmer, in-process, on a clock that
+// moves only when the driver waits.
+struct TSimRig {
+    TFakeClock clock;
+    sim::TSimDevice device;
+    TRecordedPrompts prompts;
+    TCountingPump pump;
+    TRecordedGauge gauge;
+    TPPicProg prog;
+
+    explicit TSimRig(sim::TSimCardSpec spec)
+        : device(sim::TSimCard(std::move(spec))),
+          prog(sim::SimulatorBackendFactory(device, clock), {&clock, &pump, &prompts, nullptr}) {
+        prog.SetComPort(1);
+        prog.Port().SetBaudRate(TBaudRate::br19200);
+        prog.Connect();
+        prog.SetDelay(3);
+        device.ClearFrames();
+    }
+
+    // The frames the device received, in a short form: the letter, the device
+    // digit and the data ("A23" = select mode 3 for device 2, "E20010").
+    std::vector<std::string> Sent() const {
+        std::vector<std::string> sent;
+        for (const auto& frame : device.Frames()) {
+            std::string text(1, frame.command);
+            if (frame.device != '\0') {
+                text += frame.device;
+            }
+            sent.push_back(text + frame.data);
+        }
+        return sent;
+    }
+};
+
+// A card of any kind the tests need, independent of the shipped catalogue.
+inline sim::TSimCardSpec TestCard(int kind, int programWords, int dataBytes, int eepromBytes = 0,
+                                  std::string id = "") {
+    sim::TSimCardSpec spec;
+    spec.processor = "Test";
+    spec.kind = kind;
+    spec.programWords = programWords;
+    spec.dataBytes = dataBytes;
+    spec.idA = id;
+    spec.idB = id;
+    if (eepromBytes > 0) {
+        spec.eepromName = "24C16";
+        spec.eepromKind = 1;
+        spec.eepromBytes = eepromBytes;
+    }
+    return spec;
+}
+
+// Hex text of `count` characters that differ from blank and from each other.
+inline std::string Pattern(std::size_t count, std::size_t seed = 0) {
+    static const char* digits = "0123456789ABCDEF";
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) {
+        text += digits[(i * 7 + seed + i / 16) % 16];
+    }
+    return text;
+}
+
+// PIC program words (4 characters each, at most 3FFF).
+inline std::string PicWords(std::size_t words, std::size_t seed = 0) {
+    std::string text = Pattern(words * 4, seed);
+    for (std::size_t i = 0; i < text.size(); i += 4) {
+        text[i] = static_cast<char>('0' + (i / 4 + seed) % 4);
+    }
+    return text;
+}
+
+// Every frame of one command letter, in the short form of Sent().
+inline std::vector<std::string> OfCommand(const std::vector<std::string>& sent, char command) {
+    std::vector<std::string> picked;
+    for (const auto& s : sent) {
+        if (s[0] == command) {
+            picked.push_back(s);
+        }
+    }
+    return picked;
+}
+
+} // namespace korvex::testing
