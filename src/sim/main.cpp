@@ -1,0 +1,101 @@
+#include "cli/programfolder.h"
+#include "sim/ptyserver.h"
+#include "sim/simhexfiles.h"
+#include "sim/simprogram.h"
+#include "support/errors.h"
+
+#include <CLI/CLI.hpp>
+#include <iostream>
+
+namespace {
+
+constexpr const char* kProgram = "korvex-sim";
+constexpr int kExitOk = 0;
+constexpr int kExitError = 2;
+
+int Fail(std::string message) {
+    for (char& c : message) {
+        if (c == '\r' || c == '\n') {
+            c = ' ';
+        }
+    }
+    std::cerr << kProgram << ": " << message << '\n';
+    return kExitError;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace korvex::sim;
+
+    CLI::App app{"Simulated card programmer served on a pseudo-terminal. Prints the terminal's "
+                 "path as its first line, then serves until SIGINT or SIGTERM; SIGUSR1 pulls "
+                 "the card out, SIGUSR2 puts it back.",
+                 kProgram};
+    TSimProgramOptions options;
+    std::string dataDir;
+    std::string saveDir;
+    std::string link;
+    bool wireTime = false;
+    app.add_option("--data", dataDir,
+                   "Program folder holding cards/ (default: the folder of this executable)");
+    auto* card = app.add_option("--card", options.card, "Card type whose card is in the slot");
+    auto* processor =
+        app.add_option("--processor", options.processor, "Processor of the card (catalogue name)")
+            ->excludes(card);
+    app.add_option("--eeprom", options.eeprom, "External EEPROM of the card (default: None)")
+        ->needs(processor);
+    app.add_option("--firmware", options.firmware, "Firmware version (default 105)")
+        ->check(CLI::Range(0, 999));
+    app.add_flag("--absent", options.absent, "Start with the slot empty");
+    app.add_option("--baud", options.baud, "Speed the programmer listens at (default 19200)")
+        ->check(CLI::IsMember({19200, 115200}));
+    app.add_flag("--wire-time", wireTime, "Answer only after the bytes' time on the line");
+    app.add_option("--fault", options.faults,
+                   "Fault on a frame: KIND@N (Nth frame) or KIND@LN (Nth frame of command L); "
+                   "kinds nack, silent, badsum, noise, short, pull, hangup");
+    auto* random = app.add_option("--random-faults", options.randomFaults,
+                                  "Probability of a passing fault on each frame")
+                       ->check(CLI::Range(0.0, 1.0));
+    app.add_option("--seed", options.seed, "Seed of the random faults (default 1)")->needs(random);
+    app.add_option("--load-program", options.loadProgram, "Intel HEX file in program memory");
+    app.add_option("--load-data", options.loadData, "Intel HEX file in the data EEPROM");
+    app.add_option("--load-config", options.loadConfig, "Intel HEX file in the configuration area");
+    app.add_option("--load-eeprom", options.loadEeprom, "Intel HEX file in the external EEPROM");
+    app.add_option("--save-dir", saveDir,
+                   "Folder for program.hex, data.hex, config.hex and eeprom.hex on exit");
+    app.add_option("--link", link, "Symbolic link to the terminal, removed on exit");
+
+    try {
+        app.parse(argc, argv);
+        if (options.card.empty() && options.processor.empty()) {
+            throw CLI::ValidationError("--card or --processor is needed");
+        }
+    } catch (const CLI::CallForHelp& help) {
+        return app.exit(help);
+    } catch (const CLI::ParseError& error) {
+        return Fail(error.what());
+    }
+
+    try {
+        // Before anything else, so a signal sent as soon as the path is out
+        // is never lost.
+        TSignalWatch signals;
+        const std::filesystem::path folder =
+            dataDir.empty() ? korvex::cli::ExecutableFolder() : std::filesystem::path(dataDir);
+        TSimDevice device = MakeSimDevice(options, folder);
+        TPseudoTerminal line(options.baud);
+        if (!link.empty()) {
+            line.MakeLink(link);
+        }
+        std::cout << line.SlavePath() << std::endl;
+        TPtyServer(device, line, signals, wireTime).Serve();
+        line.Close();
+        if (!saveDir.empty()) {
+            SaveSimCard(device.Card(), saveDir);
+        }
+    } catch (const std::exception& error) {
+        return Fail(korvex::DescribeError(error));
+    }
+    return kExitOk;
+}

@@ -1,0 +1,99 @@
+#include "sim/simfaults.h"
+
+#include "sim/simcardspec.h"
+#include "support/textconv.h"
+
+namespace korvex::sim {
+
+namespace {
+
+constexpr std::array<std::pair<TSimFaultKind, std::string_view>, 7> kNames{{
+    {TSimFaultKind::Nack, "nack"},
+    {TSimFaultKind::Silent, "silent"},
+    {TSimFaultKind::BadSum, "badsum"},
+    {TSimFaultKind::Noise, "noise"},
+    {TSimFaultKind::Short, "short"},
+    {TSimFaultKind::Pull, "pull"},
+    {TSimFaultKind::Hangup, "hangup"},
+}};
+
+// Random faults pass; a pulled card or a dead line would end every run at once.
+constexpr std::array<TSimFaultKind, 5> kPassing{TSimFaultKind::Nack, TSimFaultKind::Silent,
+                                                TSimFaultKind::BadSum, TSimFaultKind::Noise,
+                                                TSimFaultKind::Short};
+
+[[noreturn]] void Bad(std::string_view text, const std::string& why) {
+    throw ESimSetup("Bad fault '" + std::string(text) + "': " + why +
+                    " (write KIND@N or KIND@LN, e.g. nack@5 or silent@B3; kinds: nack, "
+                    "silent, badsum, noise, short, pull, hangup)");
+}
+
+} // namespace
+
+std::string SimFaultName(TSimFaultKind kind) {
+    for (const auto& [k, name] : kNames) {
+        if (k == kind) {
+            return std::string(name);
+        }
+    }
+    return "?";
+}
+
+TSimFault ParseSimFault(std::string_view text) {
+    const std::size_t at = text.find('@');
+    if (at == std::string_view::npos) {
+        Bad(text, "no '@'");
+    }
+    TSimFault fault;
+    const std::string name = AsciiLower(text.substr(0, at));
+    bool known = false;
+    for (const auto& [kind, kindName] : kNames) {
+        if (name == kindName) {
+            fault.kind = kind;
+            known = true;
+        }
+    }
+    if (!known) {
+        Bad(text, "unknown kind '" + name + "'");
+    }
+    std::string_view count = text.substr(at + 1);
+    if (!count.empty() && count[0] >= 'A' && count[0] <= 'Z') {
+        fault.command = count[0];
+        count.remove_prefix(1);
+    }
+    const auto nth = TryStrToInt(count);
+    if (!nth || *nth < 1 || count[0] == '+') {
+        Bad(text, "the frame number must be 1 or more");
+    }
+    fault.nth = *nth;
+    return fault;
+}
+
+void TSimFaultPlan::SetRandom(double probability, std::uint32_t seed) {
+    probability_ = probability;
+    random_.seed(seed);
+}
+
+std::optional<TSimFaultKind> TSimFaultPlan::Next(char command) {
+    ++frames_;
+    const int ofCommand = ++perCommand_[static_cast<unsigned char>(command)];
+    std::optional<TSimFaultKind> result;
+    for (const TSimFault& fault : faults_) {
+        const int count = fault.command == '\0' ? frames_ : ofCommand;
+        if (!result && (fault.command == '\0' || fault.command == command) && fault.nth == count) {
+            result = fault.kind;
+        }
+    }
+    if (probability_ > 0) {
+        // Drawn on every frame, struck or not, so one listed fault more or
+        // less does not shift the random ones.
+        const bool strikes = static_cast<double>(random_()) < probability_ * 4294967296.0;
+        const std::uint32_t pick = random_();
+        if (!result && strikes) {
+            result = kPassing[pick % kPassing.size()];
+        }
+    }
+    return result;
+}
+
+} // namespace korvex::sim

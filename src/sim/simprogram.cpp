@@ -1,0 +1,38 @@
+#include "sim/simprogram.h"
+
+#include "sim/simhexfiles.h"
+
+namespace korvex::sim {
+
+TSimDevice MakeSimDevice(const TSimProgramOptions& options,
+                         const std::filesystem::path& programFolder) {
+    const TSimCardSpec spec =
+        options.card.empty() ? SimCardSpecForParts(programFolder, options.processor, options.eeprom)
+                             : SimCardSpecForCardType(programFolder, options.card);
+    TSimCard card(spec);
+    const std::pair<TSimMemory, const std::string*> loads[] = {
+        {TSimMemory::Program, &options.loadProgram},
+        {TSimMemory::Data, &options.loadData},
+        {TSimMemory::Config, &options.loadConfig},
+        {TSimMemory::Eeprom, &options.loadEeprom},
+    };
+    for (const auto& [memory, file] : loads) {
+        if (!file->empty()) {
+            LoadSimMemory(card, memory, *file);
+        }
+    }
+    card.SetPresent(!options.absent);
+
+    TSimDevice device(std::move(card));
+    device.SetFirmwareVersion(options.firmware);
+    device.SetListeningBaud(options.baud);
+    for (const std::string& fault : options.faults) {
+        device.AddFault(ParseSimFault(fault));
+    }
+    if (options.randomFaults > 0) {
+        device.SetRandomFaults(options.randomFaults, options.seed);
+    }
+    return device;
+}
+
+} // namespace korvex::sim

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "sim/simdevice.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace korvex::sim {
+
+// What korvex-sim is asked to simulate.
+struct TSimProgramOptions {
+    std::string card;      // a card type, or
+    std::string processor; // a processor with
+    std::string eeprom = "None";
+    int firmware = TSimDevice::kDefaultVersion;
+    bool absent = false;
+    int baud = TSimDevice::kDefaultBaud;
+    std::vector<std::string> faults;
+    double randomFaults = 0;
+    std::uint32_t seed = 1;
+    std::string loadProgram;
+    std::string loadData;
+    std::string loadConfig;
+    std::string loadEeprom;
+};
+
+// The device with its card as the options describe it, catalogue from
+// `programFolder`. Throws on an unknown card, a bad fault or a bad file.
+TSimDevice MakeSimDevice(const TSimProgramOptions& options,
+                         const std::filesystem::path& programFolder);
+
+} // namespace korvex::sim

@@ -1,0 +1,208 @@
+// korvex-sim as the host sees it: a terminal path on the first line, a raw
+// serial line behind it, signals to pull the card and to stop. Every wait is
+// bounded, so a simulator that hangs fails the test instead of stalling it.
+#include "common/runprogram.h"
+#include "common/tempdir.h"
+#include "sim/simtesting.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace korvex {
+namespace {
+
+using simtest::Frame;
+using simtest::kAckEot;
+using simtest::kDleByte;
+using testing::TempDir;
+
+constexpr int kPatienceMs = 5000;
+
+// korvex-sim running in the background, killed if a test leaves it behind.
+class TSimProcess {
+public:
+    explicit TSimProcess(std::vector<std::string> args) {
+        args.insert(args.begin(), {KORVEX_SIM, "--data", KORVEX_SOURCE_DATA_DIR});
+        std::vector<char*> argv;
+        for (auto& arg : args) {
+            argv.push_back(arg.data());
+        }
+        argv.push_back(nullptr);
+        int out[2] = {-1, -1};
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        if (pipe(out) == 0 && posix_spawn_file_actions_adddup2(&actions, out[1], 1) == 0 &&
+            posix_spawn(&pid_, KORVEX_SIM, &actions, nullptr, argv.data(), environ) != 0) {
+            pid_ = -1;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+        close(out[1]);
+        out_ = out[0];
+    }
+    ~TSimProcess() {
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+        close(out_);
+    }
+
+    // The first line of its output, empty when none comes in time.
+    std::string FirstLine() {
+        std::string line;
+        pollfd fd{out_, POLLIN, 0};
+        char c = 0;
+        while (poll(&fd, 1, kPatienceMs) == 1 && read(out_, &c, 1) == 1 && c != '\n') {
+            line += c;
+        }
+        return c == '\n' ? line : std::string();
+    }
+
+    void Signal(int signal) { kill(pid_, signal); }
+
+    // The exit code, or -1 when it does not end in time.
+    int Wait() {
+        int status = 0;
+        for (int waited = 0; waitpid(pid_, &status, WNOHANG) == 0; waited += 10) {
+            if (waited > kPatienceMs) {
+                return -1;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int out_ = -1;
+};
+
+// The host's end, opened as any serial port is: raw, at the given speed.
+class THostLine {
+public:
+    THostLine(const std::string& path, speed_t speed) : fd_(open(path.c_str(), O_RDWR | O_NOCTTY)) {
+        termios settings{};
+        tcgetattr(fd_, &settings);
+        cfmakeraw(&settings);
+        cfsetspeed(&settings, speed);
+        tcsetattr(fd_, TCSANOW, &settings);
+    }
+    ~THostLine() { close(fd_); }
+
+    // Sends the bytes and collects the answer until `expected` bytes came or
+    // `waitMs` passed; a line that went away ends the wait too.
+    std::string Exchange(const std::string& bytes, std::size_t expected, int waitMs = kPatienceMs) {
+        std::string answer;
+        if (write(fd_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
+            return "write failed";
+        }
+        pollfd fd{fd_, POLLIN, 0};
+        char buffer[256];
+        while (answer.size() < expected && poll(&fd, 1, waitMs) == 1) {
+            const ssize_t got = read(fd_, buffer, sizeof buffer);
+            hungUp_ = got <= 0;
+            if (hungUp_) {
+                break;
+            }
+            answer.append(buffer, static_cast<std::size_t>(got));
+        }
+        return answer;
+    }
+    bool HungUp() const { return hungUp_; }
+
+private:
+    int fd_;
+    bool hungUp_ = false;
+};
+
+// srec_cat's hex dump of an Intel HEX file.
+std::string Srec(const std::filesystem::path& file) {
+    const std::string command =
+        std::string("'") + KORVEX_SREC_CAT + "' '" + file.string() + "' -intel -o - -hex_dump";
+    std::string text;
+    FILE* pipe = popen(command.c_str(), "r");
+    for (char buffer[256]; pipe != nullptr && fgets(buffer, sizeof buffer, pipe) != nullptr;) {
+        text += buffer;
+    }
+    if (pipe != nullptr) {
+        pclose(pipe);
+    }
+    return text;
+}
+
+TEST(KorvexSim, ServesThePortUntilStoppedAndSavesTheCard) {
+    TempDir dir;
+    TSimProcess sim({"--card", "PIC16F84-24C16", "--save-dir", (dir / "saved").string(), "--link",
+                     (dir / "port").string()});
+    const std::string path = sim.FirstLine();
+    ASSERT_FALSE(path.empty());
+    EXPECT_EQ(std::filesystem::read_symlink(dir / "port"), path);
+    {
+        THostLine host((dir / "port").string(), B19200);
+        EXPECT_EQ(host.Exchange("\x01P081\r", 2), kAckEot);
+        EXPECT_EQ(host.Exchange(Frame('A', '3', "3") + Frame('B', '3', "12AB"), 4),
+                  kAckEot + kAckEot);
+    }
+    {
+        THostLine host(path, B19200); // opened again: the line is still there
+        sim.Signal(SIGUSR1);
+        EXPECT_EQ(host.Exchange(Frame('P', '0', ""), 1), kDleByte);
+        sim.Signal(SIGUSR2);
+        EXPECT_EQ(host.Exchange(Frame('P', '0', ""), 2), kAckEot);
+    }
+    {
+        THostLine host(path, B115200);
+        EXPECT_EQ(host.Exchange(Frame('P', '0', ""), 1, 300), "") << "listens at 19200 only";
+    }
+    sim.Signal(SIGTERM);
+    EXPECT_EQ(sim.Wait(), 0);
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(dir / "port")));
+    const std::string program = Srec(dir / "saved" / "program.hex");
+    EXPECT_NE(program.find("00000000: AB 12 FF 3F"), std::string::npos) << program;
+    for (const char* name : {"data.hex", "config.hex", "eeprom.hex"}) {
+        EXPECT_TRUE(std::filesystem::exists(dir / "saved" / name)) << name;
+    }
+}
+
+TEST(KorvexSim, AHangupFaultTakesTheLineAway) {
+    TempDir dir;
+    TSimProcess sim({"--processor", "ATmega161", "--eeprom", "24C256", "--wire-time", "--fault",
+                     "hangup@P2", "--save-dir", dir.Path().string()});
+    const std::string path = sim.FirstLine();
+    ASSERT_FALSE(path.empty());
+    THostLine host(path, B19200);
+    EXPECT_EQ(host.Exchange(Frame('P', '0', ""), 2), kAckEot);
+    EXPECT_EQ(host.Exchange(Frame('P', '0', ""), 1), "");
+    EXPECT_TRUE(host.HungUp());
+    EXPECT_EQ(sim.Wait(), 0);
+    EXPECT_NE(Srec(dir / "config.hex").find("00000000: 1E 94 01"), std::string::npos);
+}
+
+TEST(KorvexSim, SetupErrorsAreOneLineAndExitTwo) {
+    using Args = std::vector<std::string>;
+    for (const Args& args : {Args{"--card", "NoSuchCard"}, Args{"--eeprom", "24C16"}, Args{},
+                             Args{"--processor", "PIC 16F84", "--fault", "nack@0"},
+                             Args{"--card", "PIC16F84", "--baud", "9600"}}) {
+        Args all{"--data", KORVEX_SOURCE_DATA_DIR};
+        all.insert(all.end(), args.begin(), args.end());
+        const auto result = testing::RunProgram(KORVEX_SIM, all);
+        EXPECT_EQ(result.exitCode, 2) << result.err;
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+    }
+}
+
+} // namespace
+} // namespace korvex
