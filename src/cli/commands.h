@@ -25,4 +25,15 @@ struct ViewRequest {
 int RunView(const std::filesystem::path& programFolder, const ViewRequest& request,
             std::ostream& out);
 
+struct LinkOptions;
+
+// Connects, polls until the programmer answers (at most a second) and prints
+// the state as the status panel words it. Exit 0 only when a card is ready.
+int RunState(const std::filesystem::path& programFolder, const LinkOptions& options,
+             std::ostream& out, std::ostream& err);
+
+// Prints the programmer's firmware version number. Exit 1 when it cannot be had.
+int RunFirmware(const std::filesystem::path& programFolder, const LinkOptions& options,
+                std::ostream& out, std::ostream& err);
+
 } // namespace korvex::cli

@@ -1,4 +1,5 @@
 #include "cli/commands.h"
+#include "cli/linksession.h"
 #include "cli/programfolder.h"
 #include "support/errors.h"
 
@@ -27,11 +28,27 @@ int main(int argc, char** argv) {
 
     CLI::App app{"Korvex smart-card programmer, command-line tool", kProgram};
     app.require_subcommand(1);
+    // Options of the whole tool may follow the command as well.
+    app.fallthrough();
 
     std::string dataDir;
     app.add_option("--data", dataDir,
                    "Program folder holding cards/, lang/, options/ and defaults/ "
                    "(default: the folder of this executable)");
+
+    LinkOptions link;
+    app.add_option("--port", link.port,
+                   "Programmer port: COM1..COM8 (as mapped in the settings), a device path, "
+                   "or sim for the built-in simulator (default: the remembered port)");
+    app.add_option("--speed", link.speed, "Line speed (default: the remembered speed, else 19200)")
+        ->check(CLI::IsMember({"19200", "115200"}));
+    app.add_option("--log", link.logFile,
+                   "Write the conversation with the programmer to FILE, one line per frame "
+                   "and answer");
+
+    auto* state = app.add_subcommand(
+        "state", "Show whether the programmer answers and a card is ready (exit 0 when ready)");
+    auto* firmware = app.add_subcommand("firmware", "Print the programmer's firmware version");
 
     auto* cards =
         app.add_subcommand("cards", "List the card types with their processor and EEPROM");
@@ -61,6 +78,12 @@ int main(int argc, char** argv) {
         }
         if (*viewCommand) {
             return RunView(folder, view, std::cout);
+        }
+        if (*state) {
+            return RunState(folder, link, std::cout, std::cerr);
+        }
+        if (*firmware) {
+            return RunFirmware(folder, link, std::cout, std::cerr);
         }
     } catch (const std::exception& error) {
         return Fail(kExitUsage, korvex::DescribeError(error));

@@ -1,0 +1,80 @@
+#include "cli/commands.h"
+#include "cli/linksession.h"
+#include "link/clock.h"
+#include "support/lang.h"
+#include "support/settingsstore.h"
+
+namespace korvex::cli {
+namespace {
+
+// The stored language when it loads, else English, so the state reads the
+// way the window's status panel would.
+TPLang LoadLanguage(const std::filesystem::path& programFolder) {
+    TPLang lang;
+    lang.SetLangDir(programFolder / "lang");
+    lang.LoadLanguage("English");
+    const TPSettingsStore store(TPSettingsStore::DefaultFolder());
+    if (const auto stored = store.ReadString(TPSettingsStore::kLang); stored && !stored->empty()) {
+        lang.LoadLanguage(*stored);
+    }
+    return lang;
+}
+
+int StateEntry(TPCardState state) {
+    switch (state) {
+    case TPCardState::csCardReady:
+        return 15;
+    case TPCardState::csCardNotReady:
+        return 14;
+    case TPCardState::csNotConnected:
+        break;
+    }
+    return 13;
+}
+
+} // namespace
+
+int RunState(const std::filesystem::path& programFolder, const LinkOptions& options,
+             std::ostream& out, std::ostream& err) {
+    const TPLang lang = LoadLanguage(programFolder);
+    TLinkSession session(programFolder, options);
+    TPCardState state = TPCardState::csNotConnected;
+    if (session.Connect(err)) {
+        // A programmer that has just been opened may need a moment: poll at the
+        // window's pace until it answers, for at most a second.
+        TPPicProg& prog = session.Prog();
+        const std::int64_t start = TSteadyClock::Instance().NowMs();
+        for (;;) {
+            prog.Poll();
+            state = prog.LastState();
+            const std::int64_t elapsed = TSteadyClock::Instance().NowMs() - start;
+            if (state != TPCardState::csNotConnected || elapsed + prog.PollTime() > 1000) {
+                break;
+            }
+            TSteadyClock::Instance().SleepMs(prog.PollTime());
+        }
+    }
+    out << lang.GetText(StateEntry(state)) << '\n';
+    const bool logged = session.WriteLog(err);
+    return state == TPCardState::csCardReady && logged ? kExitOk : kExitFailed;
+}
+
+int RunFirmware(const std::filesystem::path& programFolder, const LinkOptions& options,
+                std::ostream& out, std::ostream& err) {
+    TLinkSession session(programFolder, options);
+    if (!session.Connect(err)) {
+        session.WriteLog(err);
+        return kExitFailed;
+    }
+    const int version = session.Prog().GetFirmwareVersion();
+    out << version << '\n';
+    if (version <= -1) {
+        err << "korvex-cli: the programmer gave no usable answer to the version request\n";
+    } else if (version == 0) {
+        err << "korvex-cli: the programmer's answer held no version number\n";
+    }
+    const bool logged = session.WriteLog(err);
+    return version > 0 && logged ? kExitOk : kExitFailed;
+}
+
+} // namespace korvex::cli
