@@ -1,7 +1,7 @@
 #include "cli/commands.h"
 #include "cli/linksession.h"
-#include "cli/programfolder.h"
 #include "support/errors.h"
+#include "support/programfolder.h"
 
 #include <CLI/CLI.hpp>
 #include <iostream>
@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
     }
 
     const std::filesystem::path folder =
-        dataDir.empty() ? ExecutableFolder() : std::filesystem::path(dataDir);
+        dataDir.empty() ? korvex::ExecutableFolder() : std::filesystem::path(dataDir);
     try {
         if (*cards) {
             return RunCards(folder, std::cout);

@@ -1,8 +1,8 @@
-#include "cli/programfolder.h"
 #include "sim/ptyserver.h"
 #include "sim/simhexfiles.h"
 #include "sim/simprogram.h"
 #include "support/errors.h"
+#include "support/programfolder.h"
 
 #include <CLI/CLI.hpp>
 #include <iostream>
@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
         // is never lost.
         TSignalWatch signals;
         const std::filesystem::path folder =
-            dataDir.empty() ? korvex::cli::ExecutableFolder() : std::filesystem::path(dataDir);
+            dataDir.empty() ? korvex::ExecutableFolder() : std::filesystem::path(dataDir);
         TSimDevice device = MakeSimDevice(options, folder);
         TPseudoTerminal line(options.baud);
         if (!link.empty()) {

@@ -2,6 +2,7 @@
 // serial line behind it, signals to pull the card and to stop. Every wait is
 // bounded, so a simulator that hangs fails the test instead of stalling it.
 #include "common/runprogram.h"
+#include "common/simprocess.h"
 #include "common/tempdir.h"
 #include "sim/simtesting.h"
 
@@ -11,13 +12,9 @@
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace korvex {
 namespace {
@@ -29,64 +26,17 @@ using testing::TempDir;
 
 constexpr int kPatienceMs = 5000;
 
-// korvex-sim running in the background, killed if a test leaves it behind.
-class TSimProcess {
+// korvex-sim with the shipped catalogue.
+class TSimProcess : public testing::TSimProcess {
 public:
-    explicit TSimProcess(std::vector<std::string> args) {
-        args.insert(args.begin(), {KORVEX_SIM, "--data", KORVEX_SOURCE_DATA_DIR});
-        std::vector<char*> argv;
-        for (auto& arg : args) {
-            argv.push_back(arg.data());
-        }
-        argv.push_back(nullptr);
-        int out[2] = {-1, -1};
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        if (pipe(out) == 0 && posix_spawn_file_actions_adddup2(&actions, out[1], 1) == 0 &&
-            posix_spawn(&pid_, KORVEX_SIM, &actions, nullptr, argv.data(), environ) != 0) {
-            pid_ = -1;
-        }
-        posix_spawn_file_actions_destroy(&actions);
-        close(out[1]);
-        out_ = out[0];
-    }
-    ~TSimProcess() {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-        close(out_);
-    }
-
-    // The first line of its output, empty when none comes in time.
-    std::string FirstLine() {
-        std::string line;
-        pollfd fd{out_, POLLIN, 0};
-        char c = 0;
-        while (poll(&fd, 1, kPatienceMs) == 1 && read(out_, &c, 1) == 1 && c != '\n') {
-            line += c;
-        }
-        return c == '\n' ? line : std::string();
-    }
-
-    void Signal(int signal) { kill(pid_, signal); }
-
-    // The exit code, or -1 when it does not end in time.
-    int Wait() {
-        int status = 0;
-        for (int waited = 0; waitpid(pid_, &status, WNOHANG) == 0; waited += 10) {
-            if (waited > kPatienceMs) {
-                return -1;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
+    explicit TSimProcess(std::vector<std::string> args)
+        : testing::TSimProcess(KORVEX_SIM, WithData(std::move(args))) {}
 
 private:
-    pid_t pid_ = -1;
-    int out_ = -1;
+    static std::vector<std::string> WithData(std::vector<std::string> args) {
+        args.insert(args.begin(), {"--data", KORVEX_SOURCE_DATA_DIR});
+        return args;
+    }
 };
 
 // The host's end, opened as any serial port is: raw, at the given speed.

@@ -1,8 +1,8 @@
-#include "cli/programfolder.h"
+#include "support/programfolder.h"
 
 #include <system_error>
 
-namespace korvex::cli {
+namespace korvex {
 
 std::filesystem::path ExecutableFolder() {
     std::error_code error;
@@ -13,4 +13,4 @@ std::filesystem::path ExecutableFolder() {
     return self.parent_path();
 }
 
-} // namespace korvex::cli
+} // namespace korvex

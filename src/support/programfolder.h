@@ -2,9 +2,9 @@
 
 #include <filesystem>
 
-namespace korvex::cli {
+namespace korvex {
 
 // The folder of the running executable: the data folders are delivered beside it.
 std::filesystem::path ExecutableFolder();
 
-} // namespace korvex::cli
+} // namespace korvex
