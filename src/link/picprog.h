@@ -141,6 +141,7 @@ private:
     void ShowError(const std::string& text);
     void RaiseStateChange(TPCardState state);
 
+    static TReadPlan LargeReadPlan(char command, int kind, int count, int countOverride);
     std::string RunRead(const TReadPlan& plan, TProgressSink* gauge);
     bool RunWrite(const TWritePlan& plan, std::string_view text, TProgressSink* gauge);
     bool AbortSeen();

@@ -71,27 +71,27 @@ std::string TPPicProg::ReadDataArea(int kind, int count) {
     return RunRead(plan, nullptr);
 }
 
-std::string TPPicProg::ReadProgramArea(int kind, int count, int countOverride,
-                                       TProgressSink* gauge) {
+// Program memory and external EEPROM: requests of up to 16 units, the done
+// count moving by two per unit, the gauge following.
+TPPicProg::TReadPlan TPPicProg::LargeReadPlan(char command, int kind, int count,
+                                              int countOverride) {
     TReadPlan plan;
-    plan.command = 'E';
+    plan.command = command;
     plan.device = kind;
     plan.total = countOverride > 0 ? countOverride : count;
     plan.maxBlock = 16;
     plan.advancePerUnit = 2;
     plan.showsProgress = true;
-    return RunRead(plan, gauge);
+    return plan;
+}
+
+std::string TPPicProg::ReadProgramArea(int kind, int count, int countOverride,
+                                       TProgressSink* gauge) {
+    return RunRead(LargeReadPlan('E', kind, count, countOverride), gauge);
 }
 
 std::string TPPicProg::ReadExtEeprom(int kind, int count, int countOverride, TProgressSink* gauge) {
-    TReadPlan plan;
-    plan.command = 'J';
-    plan.device = kind;
-    plan.total = countOverride > 0 ? countOverride : count;
-    plan.maxBlock = 16;
-    plan.advancePerUnit = 2;
-    plan.showsProgress = true;
-    return RunRead(plan, gauge);
+    return RunRead(LargeReadPlan('J', kind, count, countOverride), gauge);
 }
 
 } // namespace korvex

@@ -60,4 +60,15 @@ inline std::string HexData(std::uint16_t address, const std::vector<std::uint8_t
     return text;
 }
 
+// Bytes as uppercase hex text, two digits each.
+inline std::string HexOf(const std::string& bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    for (const unsigned char c : bytes) {
+        text += kDigits[c >> 4];
+        text += kDigits[c & 0x0F];
+    }
+    return text;
+}
+
 } // namespace korvex::testing

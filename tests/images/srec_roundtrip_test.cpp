@@ -14,6 +14,7 @@
 namespace korvex {
 namespace {
 
+using testing::HexOf;
 using testing::ReadText;
 using testing::Repeat;
 using testing::TempDir;
@@ -36,16 +37,6 @@ TSrecResult ReadWithSrecCat(const TempDir& dir, const std::filesystem::path& hex
     result.complaints = ReadText(err);
     result.bytes = ReadText(out);
     return result;
-}
-
-std::string HexOf(const std::string& bytes) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    for (unsigned char c : bytes) {
-        text += kDigits[c >> 4];
-        text += kDigits[c & 0x0F];
-    }
-    return text;
 }
 
 std::string RandomHex(std::size_t bytes, unsigned seed) {

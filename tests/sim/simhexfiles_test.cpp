@@ -12,21 +12,12 @@
 namespace korvex::sim {
 namespace {
 
+using testing::HexOf;
 using testing::ReadText;
 using testing::TempDir;
 using testing::WriteText;
 
 const std::filesystem::path kData = KORVEX_SOURCE_DATA_DIR;
-
-std::string HexOf(const std::string& bytes) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    for (unsigned char c : bytes) {
-        text += kDigits[c >> 4];
-        text += kDigits[c & 0x0F];
-    }
-    return text;
-}
 
 class SimHexFiles : public ::testing::Test {
 protected:
