@@ -133,6 +133,9 @@ private:
     // Until bytes arrive or the deadline passes; a closed port just lets the
     // time pass, so no wait turns into a spin.
     void WaitForAnswer(const TPTimer& timer);
+    // Every byte the receive queue holds now; empty when none could be had,
+    // which sends the caller to WaitForAnswer rather than round again.
+    std::string TakeWaiting();
     bool Guarded() const { return connected_ && !busy_; }
     void ProcessMessages();
     void Pause(int ms);

@@ -43,6 +43,19 @@ void TPPicProg::WaitForAnswer(const TPTimer& timer) {
     }
 }
 
+std::string TPPicProg::TakeWaiting() {
+    const int waiting = port_.BytesWaiting();
+    std::string bytes;
+    for (int i = 0; i < waiting; ++i) {
+        char byte = 0;
+        if (!port_.ReadByte(byte)) {
+            break;
+        }
+        bytes += byte;
+    }
+    return bytes;
+}
+
 void TPPicProg::SendFrame(const TFrame& frame) {
     const std::string text = FrameText(frame);
     port_.WriteString(text);
@@ -60,23 +73,15 @@ TReplyResult TPPicProg::WaitAck(int timeoutMs) {
         if (timer.DeadlinePassed()) {
             result = TReplyResult::rrTimeout;
         }
-        const int waiting = port_.BytesWaiting();
-        if (waiting <= 0) {
+        const std::string got = TakeWaiting();
+        if (got.empty()) {
             if (result == TReplyResult::rrSuccess) {
                 WaitForAnswer(timer);
             }
             continue;
         }
-        for (int i = 0; i < waiting; ++i) {
-            char byte = 0;
-            if (port_.ReadByte(byte)) {
-                answer += byte;
-            }
-        }
-        received += static_cast<std::size_t>(waiting);
-        if (answer.empty()) {
-            continue;
-        }
+        answer += got;
+        received += got.size();
         switch (answer.front()) {
         case kNak:
             result = TReplyResult::rrNegative;
@@ -125,38 +130,33 @@ TReplyResult TPPicProg::ReadBlock(char command, int device, int count, std::stri
         if (timer.DeadlinePassed()) {
             result = TReplyResult::rrTimeout;
         }
-        const int waiting = port_.BytesWaiting();
-        if (waiting > 0) {
-            for (int i = 0; i < waiting; ++i) {
-                char byte = 0;
-                if (!port_.ReadByte(byte)) {
-                    break;
-                }
-                if (byte == kCr && received + waiting < expected) {
-                    result = TReplyResult::rrDle;
-                }
-                if (byte == kCr) {
-                    if (ReplyChecksumOk(collected)) {
-                        if (collected.size() >= 4) {
-                            payload.append(collected, 1, collected.size() - 3);
-                        }
-                    } else {
-                        result = TReplyResult::rrUnknown;
+        const std::string got = TakeWaiting();
+        const auto arrived = static_cast<long long>(got.size());
+        for (const char byte : got) {
+            if (byte == kCr && received + arrived < expected) {
+                result = TReplyResult::rrDle;
+            }
+            if (byte == kCr) {
+                if (ReplyChecksumOk(collected)) {
+                    if (collected.size() >= 4) {
+                        payload.append(collected, 1, collected.size() - 3);
                     }
-                }
-                if (byte == kNak) {
-                    result = TReplyResult::rrNegative;
-                }
-                if (byte != kDle && byte != kAck && byte != kEot && byte != kCr) {
-                    collected += byte;
+                } else {
+                    result = TReplyResult::rrUnknown;
                 }
             }
-            received += waiting;
+            if (byte == kNak) {
+                result = TReplyResult::rrNegative;
+            }
+            if (byte != kDle && byte != kAck && byte != kEot && byte != kCr) {
+                collected += byte;
+            }
         }
+        received += arrived;
         if (static_cast<long long>(payload.size()) >= count || result != TReplyResult::rrSuccess) {
             break;
         }
-        if (waiting <= 0) {
+        if (got.empty()) {
             WaitForAnswer(timer);
         }
     }
@@ -184,15 +184,10 @@ TReplyResult TPPicProg::WriteBlock(char command, int device, std::string_view da
         if (timer.DeadlinePassed()) {
             result = TReplyResult::rrTimeout;
         }
-        const int waiting = port_.BytesWaiting();
-        if (waiting > 0) {
-            for (int i = 0; i < waiting; ++i) {
-                char byte = 0;
-                if (port_.ReadByte(byte) && answer.size() < 2) {
-                    answer += byte;
-                }
-            }
-            received += static_cast<std::size_t>(waiting);
+        const std::string got = TakeWaiting();
+        if (!got.empty()) {
+            answer += got.substr(0, 2 - answer.size());
+            received += got.size();
         } else if (received > 2) {
             result = TReplyResult::rrUnknown;
         }
@@ -207,7 +202,7 @@ TReplyResult TPPicProg::WriteBlock(char command, int device, std::string_view da
                 result = TReplyResult::rrUnknown;
             }
         }
-        if (waiting <= 0 && result == TReplyResult::rrSuccess && !finished) {
+        if (got.empty() && result == TReplyResult::rrSuccess && !finished) {
             WaitForAnswer(timer);
         }
     }

@@ -49,6 +49,16 @@ TEST_F(DriverLink, SilentProgrammerTimesOutWithoutSpinning) {
     EXPECT_EQ(rig.LastLog(), "Timeout.");
 }
 
+TEST_F(DriverLink, ALineThatPromisesBytesItNeverGivesCannotMakeAWaitSpin) {
+    rig.line.phantomBytes = true;
+    std::string payload;
+    auto before = rig.clock.NowMs();
+    EXPECT_EQ(rig.prog.WaitAck(100), TReplyResult::rrTimeout);
+    EXPECT_EQ(rig.prog.ReadBlock('E', 3, 4, payload), TReplyResult::rrTimeout);
+    EXPECT_EQ(rig.prog.WriteBlock('B', 3, "3FFF", 4), TReplyResult::rrTimeout);
+    EXPECT_LE(rig.clock.NowMs() - before, 100 + 100 + 40 + 3);
+}
+
 TEST_F(DriverLink, ShortAnswersAreJudgedAndLogged) {
     const auto judge = [this](std::string answer, int laterMs = -1, std::string later = "") {
         rig.line.Answer(std::move(answer));

@@ -35,6 +35,8 @@ public:
     int opens = 0;
     int inputPurges = 0;
     bool failOpen = false;
+    // A broken line that reports bytes it never hands over.
+    bool phantomBytes = false;
 
     TOpenResult Open(const TLineSettings& settings) override {
         if (failOpen) {
@@ -66,6 +68,9 @@ public:
         return bytes.size();
     }
     int BytesWaiting() override {
+        if (phantomBytes) {
+            return 5;
+        }
         int count = 0;
         for (const auto& byte : pending_) {
             if (byte.due > clock_.NowMs()) {
@@ -76,6 +81,9 @@ public:
         return count;
     }
     std::size_t Read(char* buffer, std::size_t max) override {
+        if (phantomBytes) {
+            return 0;
+        }
         std::size_t count = 0;
         while (count < max && !pending_.empty() && pending_.front().due <= clock_.NowMs()) {
             buffer[count++] = pending_.front().value;
@@ -91,7 +99,7 @@ public:
     }
     void PurgeOutput() override {}
     bool WaitForInput(int timeoutMs) override {
-        if (BytesWaiting() > 0) {
+        if (BytesWaiting() > 0 && !phantomBytes) {
             return true;
         }
         const std::int64_t now = clock_.NowMs();
