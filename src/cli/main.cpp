@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 #include "cli/linksession.h"
+#include "link/clock.h"
 #include "support/errors.h"
 #include "support/programfolder.h"
 
@@ -25,6 +26,7 @@ int Fail(int code, std::string message) {
 
 int main(int argc, char** argv) {
     using namespace korvex::cli;
+    korvex::UsePreciseTimers();
 
     CLI::App app{"Korvex smart-card programmer, command-line tool", kProgram};
     app.require_subcommand(1);

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <thread>
 
+#include <sys/prctl.h>
+
 namespace korvex {
 
 std::int64_t TSteadyClock::NowMs() {
@@ -26,6 +28,10 @@ void TSteadyClock::SleepMs(int ms) {
 TSteadyClock& TSteadyClock::Instance() {
     static TSteadyClock clock;
     return clock;
+}
+
+void UsePreciseTimers() {
+    ::prctl(PR_SET_TIMERSLACK, 1000UL);
 }
 
 } // namespace korvex

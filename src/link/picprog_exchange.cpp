@@ -44,16 +44,9 @@ void TPPicProg::WaitForAnswer(const TPTimer& timer) {
 }
 
 std::string TPPicProg::TakeWaiting() {
-    const int waiting = port_.BytesWaiting();
-    std::string bytes;
-    for (int i = 0; i < waiting; ++i) {
-        char byte = 0;
-        if (!port_.ReadByte(byte)) {
-            break;
-        }
-        bytes += byte;
-    }
-    return bytes;
+    // One read for the whole queue: an answer of a hundred bytes is not worth
+    // a hundred system calls.
+    return port_.ReadAll();
 }
 
 void TPPicProg::SendFrame(const TFrame& frame) {

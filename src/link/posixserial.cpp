@@ -237,7 +237,10 @@ std::size_t TPosixSerialBackend::Read(char* buffer, std::size_t max) {
 }
 
 void TPosixSerialBackend::PurgeInput() {
-    if (fd_ >= 0) {
+    // Flushing an empty queue still costs a round through the terminal layer
+    // (tens of microseconds on a pseudo-terminal, before every frame); bytes
+    // not yet in the queue would arrive just after a flush all the same.
+    if (fd_ >= 0 && BytesWaiting() > 0) {
         ::tcflush(fd_, TCIFLUSH);
     }
 }

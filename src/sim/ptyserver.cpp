@@ -30,6 +30,9 @@ TPtyServer::TPtyServer(TSimDevice& device, TPseudoTerminal& line, TSignalWatch& 
     : device_(device), line_(line), signals_(signals), wireTime_(wireTime) {}
 
 TPtyServer::TEnd TPtyServer::Serve() {
+    // Answers are due at their wire time to the microsecond; the default
+    // timer slack would let each one go out up to 50 us late.
+    UsePreciseTimers();
     for (;;) {
         pollfd fds[2] = {{line_.MasterFd(), POLLIN, 0}, {signals_.Fd(), POLLIN, 0}};
         if (!outgoing_.empty()) {
