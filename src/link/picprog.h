@@ -18,6 +18,8 @@ class TPTimer;
 
 // What the driver needs from the program around it. Absent seams do nothing
 // (no pump, no dialogs, no timer); the clock defaults to the steady clock.
+// Seams and an attached log memo must outlive the driver: closing it releases
+// the programmer (logged) and stops the poll.
 struct TPicProgSeams {
     TClock* clock = nullptr;
     TMessagePump* pump = nullptr;
