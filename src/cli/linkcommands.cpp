@@ -53,6 +53,11 @@ int RunState(const std::filesystem::path& programFolder, const LinkOptions& opti
             }
             TSteadyClock::Instance().SleepMs(prog.PollTime());
         }
+        // Nobody answered the polls: there is no programmer to release, and
+        // trying would keep the user waiting seven answer times more.
+        if (state == TPCardState::csNotConnected) {
+            prog.Disconnect();
+        }
     }
     out << lang.GetText(StateEntry(state)) << '\n';
     const bool logged = session.WriteLog(err);
@@ -67,6 +72,9 @@ int RunFirmware(const std::filesystem::path& programFolder, const LinkOptions& o
         return kExitFailed;
     }
     const int version = session.Prog().GetFirmwareVersion();
+    if (version == -1) {
+        session.Prog().Disconnect(); // silent line: nothing to release
+    }
     out << version << '\n';
     if (version <= -1) {
         err << "korvex-cli: the programmer gave no usable answer to the version request\n";
