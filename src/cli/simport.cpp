@@ -11,19 +11,19 @@ namespace {
 
 // The card type the window would show: the remembered item of the sorted
 // list, or the first one.
-sim::TSimCardSpec RememberedCard(const std::filesystem::path& programFolder) {
+sim::TSimCardModel RememberedCard(const std::filesystem::path& programFolder) {
     TPCardIni cards;
     cards.SetBaseDir(programFolder);
     cards.ScanCardTypes();
     if (cards.GetCardCount() == 0) {
-        return sim::SimCardSpecForParts(programFolder, "PIC 16F84");
+        return sim::SimCardModelForParts(programFolder, "PIC 16F84");
     }
     const TPSettingsStore store(TPSettingsStore::DefaultFolder());
     int index = store.ReadInteger(TPSettingsStore::kCard).value_or(0);
     if (index < 0 || index >= cards.GetCardCount()) {
         index = 0;
     }
-    return sim::SimCardSpecForCardType(programFolder, cards.GetCardInfo(index)->CardName);
+    return sim::SimCardModelForCardType(programFolder, cards.GetCardInfo(index)->CardName);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "sim/pseudoterminal.h"
 
-#include "sim/simcardspec.h"
+#include "sim/simcardmodel.h"
 
 #include <array>
 #include <cerrno>

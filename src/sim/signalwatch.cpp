@@ -1,6 +1,6 @@
 #include "sim/signalwatch.h"
 
-#include "sim/simcardspec.h"
+#include "sim/simcardmodel.h"
 
 #include <cerrno>
 #include <csignal>

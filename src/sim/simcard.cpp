@@ -30,19 +30,19 @@ std::size_t Chars(int units, std::size_t perUnit) {
 
 } // namespace
 
-TSimCard::TSimCard(TSimCardSpec spec) : spec_(std::move(spec)) {
-    Store(TSimMemory::Program) = BlankText(TSimMemory::Program, Chars(spec_.programWords, 4));
-    Store(TSimMemory::Data) = BlankText(TSimMemory::Data, Chars(spec_.dataBytes, 2));
-    Store(TSimMemory::Eeprom) = BlankText(TSimMemory::Eeprom, Chars(spec_.eepromBytes, 2));
+TSimCard::TSimCard(TSimCardModel model) : model_(std::move(model)) {
+    Store(TSimMemory::Program) = BlankText(TSimMemory::Program, Chars(model_.programWords, 4));
+    Store(TSimMemory::Data) = BlankText(TSimMemory::Data, Chars(model_.dataBytes, 2));
+    Store(TSimMemory::Eeprom) = BlankText(TSimMemory::Eeprom, Chars(model_.eepromBytes, 2));
     std::string& config = Store(TSimMemory::Config);
     if (IsAvr()) {
-        config = spec_.idA;
+        config = model_.idA;
         return;
     }
     config = BlankText(TSimMemory::Config, kPicConfigChars);
-    picIdReadOnly_ = spec_.idA.size() == kPicIdChars && TPHexConv::IsHexText(spec_.idA);
+    picIdReadOnly_ = model_.idA.size() == kPicIdChars && TPHexConv::IsHexText(model_.idA);
     if (picIdReadOnly_) {
-        config.replace(kPicIdPosition, kPicIdChars, spec_.idA);
+        config.replace(kPicIdPosition, kPicIdChars, model_.idA);
     }
 }
 
@@ -61,7 +61,7 @@ std::string TSimCard::BlankText(TSimMemory memory, std::size_t size) const {
 
 std::string TSimCard::Text(TSimMemory memory) const {
     if (memory == TSimMemory::Config && IsAvr() && locked_) {
-        return spec_.idB;
+        return model_.idB;
     }
     return Store(memory);
 }

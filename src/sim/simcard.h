@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sim/simcardspec.h"
+#include "sim/simcardmodel.h"
 
 #include <array>
 #include <cstddef>
@@ -17,10 +17,10 @@ enum class TSimMemory { Program, Data, Config, Eeprom };
 // be compared character for character. Positions and sizes are in characters.
 class TSimCard {
 public:
-    explicit TSimCard(TSimCardSpec spec);
+    explicit TSimCard(TSimCardModel model);
 
-    const TSimCardSpec& Spec() const { return spec_; }
-    bool IsAvr() const { return spec_.IsAvr(); }
+    const TSimCardModel& Model() const { return model_; }
+    bool IsAvr() const { return model_.IsAvr(); }
 
     // The memory as the card answers it. For an AVR the configuration area
     // is its identification, which changes once the card is locked.
@@ -61,7 +61,7 @@ private:
     bool IdentificationAt(std::size_t position) const;
     std::string BlankText(TSimMemory memory, std::size_t size) const;
 
-    TSimCardSpec spec_;
+    TSimCardModel model_;
     // In TSimMemory order. An AVR's configuration area is its unlocked
     // identification and has no fixed size.
     std::array<std::string, 4> memories_;

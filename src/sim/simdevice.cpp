@@ -114,7 +114,7 @@ TSimAnswer TSimDevice::SelectMode(std::string_view data) {
 }
 
 bool TSimDevice::EepromAnswers(int neededMode) const {
-    return card_.Spec().eepromBytes > 0 && !card_.ProgramBlank() && releasedSinceWrite_ &&
+    return card_.Model().eepromBytes > 0 && !card_.ProgramBlank() && releasedSinceWrite_ &&
            mode_ == neededMode;
 }
 

@@ -1,6 +1,6 @@
 #include "sim/simfaults.h"
 
-#include "sim/simcardspec.h"
+#include "sim/simcardmodel.h"
 #include "support/textconv.h"
 
 namespace korvex::sim {

@@ -61,7 +61,7 @@ void LoadSimMemory(TSimCard& card, TSimMemory memory, const std::filesystem::pat
     // A fresh chip of the same kind: blank, with its catalogue identification.
     // An AVR's identification has no fixed length: it is what the file holds.
     std::string image =
-        avrId ? std::string(kLongestAvrId, 'F') : TSimCard(card.Spec()).Text(memory);
+        avrId ? std::string(kLongestAvrId, 'F') : TSimCard(card.Model()).Text(memory);
     const bool words = HoldsWords(card, memory);
     if (words) {
         TPHexConv::SwapWordBytes(image);

@@ -6,10 +6,11 @@ namespace korvex::sim {
 
 TSimDevice MakeSimDevice(const TSimProgramOptions& options,
                          const std::filesystem::path& programFolder) {
-    const TSimCardSpec spec =
-        options.card.empty() ? SimCardSpecForParts(programFolder, options.processor, options.eeprom)
-                             : SimCardSpecForCardType(programFolder, options.card);
-    TSimCard card(spec);
+    const TSimCardModel model =
+        options.card.empty()
+            ? SimCardModelForParts(programFolder, options.processor, options.eeprom)
+            : SimCardModelForCardType(programFolder, options.card);
+    TSimCard card(model);
     const std::pair<TSimMemory, const std::string*> loads[] = {
         {TSimMemory::Program, &options.loadProgram},
         {TSimMemory::Data, &options.loadData},

@@ -5,7 +5,7 @@
 #include "link/portmap.h"
 #include "link/seams.h"
 #include "ptysim.h"
-#include "sim/simcardspec.h"
+#include "sim/simcardmodel.h"
 #include "sim/simhexfiles.h"
 
 #include <gtest/gtest.h>
@@ -74,7 +74,7 @@ struct TPtyDriver {
 };
 
 sim::TSimCard SavedCard(const TPtySim& sim, std::string_view processor, std::string_view eeprom) {
-    sim::TSimCard card(sim::SimCardSpecForParts(KORVEX_SOURCE_DATA_DIR, processor, eeprom));
+    sim::TSimCard card(sim::SimCardModelForParts(KORVEX_SOURCE_DATA_DIR, processor, eeprom));
     for (const auto memory :
          {sim::TSimMemory::Program, sim::TSimMemory::Data, sim::TSimMemory::Eeprom}) {
         sim::LoadSimMemory(card, memory, sim.SaveDir() / sim::SimMemoryFileName(memory));

@@ -235,7 +235,7 @@ TEST(Transfers, CardPulledMidWriteFailsCleanly) {
 }
 
 TEST(Transfers, IdentificationAndLock) {
-    TSimRig rig(sim::SimCardSpecForParts(KORVEX_SOURCE_DATA_DIR, "AT90S8515", "None"));
+    TSimRig rig(sim::SimCardModelForParts(KORVEX_SOURCE_DATA_DIR, "AT90S8515", "None"));
     EXPECT_TRUE(rig.prog.CheckDeviceId("1E9301", "000102", 8));
     EXPECT_EQ(rig.Sent(), (std::vector<std::string>{"A84", "G80003", "A80"}));
     EXPECT_FALSE(rig.prog.CheckDeviceId("1E9306", "1E9306", 8));

@@ -2,7 +2,7 @@
 
 #include "driverrig.h"
 #include "sim/simbackend.h"
-#include "sim/simcardspec.h"
+#include "sim/simcardmodel.h"
 
 #include <string>
 #include <vector>
@@ -19,8 +19,8 @@ struct TSimRig {
     TRecordedGauge gauge;
     TPPicProg prog;
 
-    explicit TSimRig(sim::TSimCardSpec spec)
-        : device(sim::TSimCard(std::move(spec))),
+    explicit TSimRig(sim::TSimCardModel model)
+        : device(sim::TSimCard(std::move(model))),
           prog(sim::SimulatorBackendFactory(device, clock), {&clock, &pump, &prompts, nullptr}) {
         prog.SetComPort(1);
         prog.Port().SetBaudRate(TBaudRate::br19200);
@@ -45,21 +45,21 @@ struct TSimRig {
 };
 
 // A card of any kind the tests need, independent of the shipped catalogue.
-inline sim::TSimCardSpec TestCard(int kind, int programWords, int dataBytes, int eepromBytes = 0,
-                                  std::string id = "") {
-    sim::TSimCardSpec spec;
-    spec.processor = "Test";
-    spec.kind = kind;
-    spec.programWords = programWords;
-    spec.dataBytes = dataBytes;
-    spec.idA = id;
-    spec.idB = id;
+inline sim::TSimCardModel TestCard(int kind, int programWords, int dataBytes, int eepromBytes = 0,
+                                   std::string id = "") {
+    sim::TSimCardModel model;
+    model.processor = "Test";
+    model.kind = kind;
+    model.programWords = programWords;
+    model.dataBytes = dataBytes;
+    model.idA = id;
+    model.idB = id;
     if (eepromBytes > 0) {
-        spec.eepromName = "24C16";
-        spec.eepromKind = 1;
-        spec.eepromBytes = eepromBytes;
+        model.eepromName = "24C16";
+        model.eepromKind = 1;
+        model.eepromBytes = eepromBytes;
     }
-    return spec;
+    return model;
 }
 
 // Hex text of `count` characters that differ from blank and from each other.

@@ -20,7 +20,7 @@ std::string ReadAll(TSerialBackend& line) {
 
 class SimBackendTest : public ::testing::Test {
 protected:
-    TSimDevice device_{TSimCard(simtest::SmallPicSpec())};
+    TSimDevice device_{TSimCard(simtest::SmallPicModel())};
     TFakeClock clock_;
 };
 

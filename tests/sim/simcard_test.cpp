@@ -9,12 +9,12 @@ namespace {
 
 const std::filesystem::path kData = KORVEX_SOURCE_DATA_DIR;
 
-TSimCardSpec SmallPic() {
-    return simtest::SmallPicSpec();
+TSimCardModel SmallPic() {
+    return simtest::SmallPicModel();
 }
 
-TEST(SimCardSpec, CardTypeAndPartNamesGiveTheCatalogueValues) {
-    const TSimCardSpec pic = SimCardSpecForCardType(kData, "PIC16F877-24C64");
+TEST(SimCardModel, CardTypeAndPartNamesGiveTheCatalogueValues) {
+    const TSimCardModel pic = SimCardModelForCardType(kData, "PIC16F877-24C64");
     EXPECT_EQ(pic.processor, "PIC 16F877");
     EXPECT_EQ(pic.kind, 5);
     EXPECT_EQ(pic.programWords, 8192);
@@ -25,28 +25,28 @@ TEST(SimCardSpec, CardTypeAndPartNamesGiveTheCatalogueValues) {
     EXPECT_EQ(pic.eepromKind, 2);
 
     // Names are matched without case; an AVR takes the EEPROM's AVR kind.
-    const TSimCardSpec avr = SimCardSpecForParts(kData, "at90s8515", "24c02");
+    const TSimCardModel avr = SimCardModelForParts(kData, "at90s8515", "24c02");
     EXPECT_TRUE(avr.IsAvr());
     EXPECT_EQ(avr.processor, "AT90S8515");
     EXPECT_EQ(avr.idA, "1E9301");
     EXPECT_EQ(avr.idB, "000102");
     EXPECT_EQ(avr.eepromBytes, 256);
 
-    const TSimCardSpec bare = SimCardSpecForParts(kData, "PIC 16F84");
+    const TSimCardModel bare = SimCardModelForParts(kData, "PIC 16F84");
     EXPECT_EQ(bare.eepromBytes, 0);
     EXPECT_EQ(bare.idA, "");
 }
 
-TEST(SimCardSpec, UnknownNamesAreRefused) {
+TEST(SimCardModel, UnknownNamesAreRefused) {
     try {
-        SimCardSpecForParts(kData, "PIC 16F84", "24C999");
+        SimCardModelForParts(kData, "PIC 16F84", "24C999");
         FAIL() << "no exception";
     } catch (const ESimSetup& error) {
         EXPECT_NE(std::string(error.what()).find("'24C999'"), std::string::npos) << error.what();
     }
-    EXPECT_THROW(SimCardSpecForCardType(kData, "NoSuchCard"), ESimSetup);
-    EXPECT_THROW(SimCardSpecForCardType(kData, "../cards/PIC16F84"), ESimSetup);
-    EXPECT_THROW(SimCardSpecForParts(kData, "PIC 99X"), ESimSetup);
+    EXPECT_THROW(SimCardModelForCardType(kData, "NoSuchCard"), ESimSetup);
+    EXPECT_THROW(SimCardModelForCardType(kData, "../cards/PIC16F84"), ESimSetup);
+    EXPECT_THROW(SimCardModelForParts(kData, "PIC 99X"), ESimSetup);
 }
 
 TEST(SimCard, NewCardsAreBlankInTheHostsLayout) {
@@ -58,7 +58,7 @@ TEST(SimCard, NewCardsAreBlankInTheHostsLayout) {
     EXPECT_TRUE(pic.ProgramBlank());
     EXPECT_EQ(pic.Read(TSimMemory::Program, 12, 10), "3FFF3FFF3F") << "blank words past the end";
 
-    TSimCard avr(SimCardSpecForParts(kData, "ATmega161"));
+    TSimCard avr(SimCardModelForParts(kData, "ATmega161"));
     EXPECT_EQ(avr.Size(TSimMemory::Program), 8192u * 4);
     EXPECT_EQ(avr.Read(TSimMemory::Program, 0, 8), "FFFFFFFF");
     EXPECT_EQ(avr.Text(TSimMemory::Config), "1E9401");
@@ -101,13 +101,13 @@ TEST(SimCard, PicIdentificationWordIsReadOnlyAndSurvivesErase) {
     EXPECT_EQ(card.Text(TSimMemory::Config), "3FFF3FFF3FFF3FFF3FFF3FFF05603FFF");
 
     // Without an identification, word 6 is an ordinary word.
-    TSimCard plain(SimCardSpecForParts(kData, "PIC 16F84"));
+    TSimCard plain(SimCardModelForParts(kData, "PIC 16F84"));
     plain.Write(TSimMemory::Config, 24, "0000");
     EXPECT_EQ(plain.Read(TSimMemory::Config, 24, 4), "0000");
 }
 
 TEST(SimCard, LockedAvrAnswersItsSecondIdentificationUntilErased) {
-    TSimCard avr(SimCardSpecForParts(kData, "AT90S8515", "24C64"));
+    TSimCard avr(SimCardModelForParts(kData, "AT90S8515", "24C64"));
     avr.Write(TSimMemory::Config, 0, "000000");
     EXPECT_EQ(avr.Text(TSimMemory::Config), "1E9301") << "no write changes the identification";
     avr.Lock();

@@ -17,7 +17,8 @@ const std::filesystem::path kData = KORVEX_SOURCE_DATA_DIR;
 
 class SimDeviceTest : public ::testing::Test {
 protected:
-    explicit SimDeviceTest(TSimCardSpec spec = simtest::SmallPicSpec()) : device_(TSimCard(spec)) {}
+    explicit SimDeviceTest(TSimCardModel model = simtest::SmallPicModel())
+        : device_(TSimCard(model)) {}
 
     std::string Send(char command, char device, const std::string& data = "") {
         return device_.Receive(Frame(command, device, data));
@@ -29,7 +30,7 @@ protected:
 
 class SimAvrTest : public SimDeviceTest {
 protected:
-    SimAvrTest() : SimDeviceTest(SimCardSpecForParts(kData, "AT90S8515", "24C64")) {}
+    SimAvrTest() : SimDeviceTest(SimCardModelForParts(kData, "AT90S8515", "24C64")) {}
 };
 
 TEST_F(SimDeviceTest, ShortAnswersVersionAndAnEmptySlot) {
@@ -166,7 +167,7 @@ TEST_F(SimDeviceTest, ExternalEepromAnswersOnlyBehindAReleasedLoader) {
 }
 
 TEST(SimDevice, ACardWithoutExternalEepromNeverAnswersForIt) {
-    TSimDevice device{TSimCard(SimCardSpecForParts(kData, "PIC 16F84"))};
+    TSimDevice device{TSimCard(SimCardModelForParts(kData, "PIC 16F84"))};
     device.Receive(Frame('A', '3', "3") + Frame('B', '3', "0000") + Frame('A', '3', "0") +
                    Frame('A', '1', "1"));
     EXPECT_EQ(device.Receive(Frame('I', '1', "AB")), "");

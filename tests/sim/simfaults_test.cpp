@@ -16,7 +16,7 @@ using simtest::kNakByte;
 using simtest::Reply;
 
 TSimDevice NewDevice() {
-    TSimDevice device{TSimCard(simtest::SmallPicSpec())};
+    TSimDevice device{TSimCard(simtest::SmallPicModel())};
     device.Card().Load(TSimMemory::Data, "A1B2");
     return device;
 }

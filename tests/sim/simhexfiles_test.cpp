@@ -39,7 +39,7 @@ protected:
 };
 
 TEST_F(SimHexFiles, PicFilesHoldWordsLowByteFirst) {
-    TSimCard card(SimCardSpecForParts(kData, "PIC 16F877", "24C64"));
+    TSimCard card(SimCardModelForParts(kData, "PIC 16F877", "24C64"));
     card.Write(TSimMemory::Program, 0, "2805123A");
     card.Write(TSimMemory::Program, 32764, "0ABC"); // the last word
     card.Write(TSimMemory::Data, 2, "5A");
@@ -60,15 +60,15 @@ TEST_F(SimHexFiles, PicFilesHoldWordsLowByteFirst) {
 
 TEST_F(SimHexFiles, SaveAndLoadGiveTheSameCard) {
     for (const char* processor : {"PIC 16F628", "AT90S8515"}) {
-        const TSimCardSpec spec = SimCardSpecForParts(kData, processor, "24C02");
-        TSimCard card(spec);
+        const TSimCardModel model = SimCardModelForParts(kData, processor, "24C02");
+        TSimCard card(model);
         card.Load(TSimMemory::Program, "0123456789ABCDEF");
         card.Load(TSimMemory::Data, "A5");
         card.Load(TSimMemory::Eeprom, "77");
-        card.Load(TSimMemory::Config, spec.IsAvr() ? "1E9402AA" : "0000");
+        card.Load(TSimMemory::Config, model.IsAvr() ? "1E9402AA" : "0000");
         SaveSimCard(card, dir_ / "saved");
 
-        TSimCard loaded(spec);
+        TSimCard loaded(model);
         for (TSimMemory memory :
              {TSimMemory::Program, TSimMemory::Data, TSimMemory::Config, TSimMemory::Eeprom}) {
             LoadSimMemory(loaded, memory, dir_ / "saved" / SimMemoryFileName(memory));
@@ -78,7 +78,7 @@ TEST_F(SimHexFiles, SaveAndLoadGiveTheSameCard) {
 }
 
 TEST_F(SimHexFiles, ProgramOfAMergedGpasmFileLeavesTheRestOut) {
-    TSimCard card(SimCardSpecForParts(kData, "PIC 16F84"));
+    TSimCard card(SimCardModelForParts(kData, "PIC 16F84"));
     card.Write(TSimMemory::Program, 4, "0000");
     LoadSimMemory(card, TSimMemory::Program,
                   std::filesystem::path(KORVEX_FIXTURES_DIR) / "gpasm" / "blink84.hex");
@@ -88,7 +88,7 @@ TEST_F(SimHexFiles, ProgramOfAMergedGpasmFileLeavesTheRestOut) {
 }
 
 TEST_F(SimHexFiles, FilesThatDoNotFitOrDoNotExistAreRefused) {
-    TSimCard card(simtest::SmallPicSpec());
+    TSimCard card(simtest::SmallPicModel());
     WriteText(dir_ / "big.hex",
               testing::HexData(0, std::vector<std::uint8_t>(9, 0)) + testing::HexEnd());
     EXPECT_THROW(LoadSimMemory(card, TSimMemory::Program, dir_ / "big.hex"), EImageFileError);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sim/simcardspec.h"
+#include "sim/simcardmodel.h"
 
 #include <cstdio>
 #include <string>
@@ -40,15 +40,15 @@ inline const std::string kDleByte = "\x10";
 
 // A small PIC card: 4 program words, 2 data bytes, identification 0560 and a
 // 3-byte external EEPROM.
-inline sim::TSimCardSpec SmallPicSpec() {
-    sim::TSimCardSpec spec;
-    spec.processor = "tiny PIC";
-    spec.kind = 3;
-    spec.programWords = 4;
-    spec.dataBytes = 2;
-    spec.idA = "0560";
-    spec.eepromBytes = 3;
-    return spec;
+inline sim::TSimCardModel SmallPicModel() {
+    sim::TSimCardModel model;
+    model.processor = "tiny PIC";
+    model.kind = 3;
+    model.programWords = 4;
+    model.dataBytes = 2;
+    model.idA = "0560";
+    model.eepromBytes = 3;
+    return model;
 }
 
 } // namespace korvex::simtest

@@ -1,4 +1,4 @@
-#include "sim/simcardspec.h"
+#include "sim/simcardmodel.h"
 
 #include "catalogue/cardini.h"
 #include "catalogue/cardrecords.h"
@@ -32,23 +32,23 @@ int NumberField(const TPCardReader& reader, int entry, int field, std::string_vi
 
 } // namespace
 
-TSimCardSpec SimCardSpecForParts(const std::filesystem::path& programFolder,
-                                 std::string_view processor, std::string_view eeprom) {
+TSimCardModel SimCardModelForParts(const std::filesystem::path& programFolder,
+                                   std::string_view processor, std::string_view eeprom) {
     const TPCardReader pics(programFolder / "cards" / "pics.cfg");
     const TPCardReader eeproms(programFolder / "cards" / "eeproms.cfg");
 
-    TSimCardSpec spec;
+    TSimCardModel model;
     int picEntry = 0;
-    spec.kind = pics.FindName(processor, 0, picEntry);
+    model.kind = pics.FindName(processor, 0, picEntry);
     if (picEntry == 0) {
         throw ESimSetup("Unknown processor '" + std::string(processor) + "': it is not listed in " +
                         pics.GetPath());
     }
-    spec.processor = pics.GetField(picEntry, 1);
-    spec.programWords = NumberField(pics, picEntry, kPicProgramWords, "program size");
-    spec.dataBytes = NumberField(pics, picEntry, kPicDataBytes, "data EEPROM size");
-    spec.idA = AsciiUpper(pics.GetField(picEntry, kPicIdA));
-    spec.idB = AsciiUpper(pics.GetField(picEntry, kPicIdB));
+    model.processor = pics.GetField(picEntry, 1);
+    model.programWords = NumberField(pics, picEntry, kPicProgramWords, "program size");
+    model.dataBytes = NumberField(pics, picEntry, kPicDataBytes, "data EEPROM size");
+    model.idA = AsciiUpper(pics.GetField(picEntry, kPicIdA));
+    model.idB = AsciiUpper(pics.GetField(picEntry, kPicIdB));
 
     int eepromEntry = 0;
     eeproms.FindName(eeprom, -1, eepromEntry);
@@ -56,19 +56,19 @@ TSimCardSpec SimCardSpecForParts(const std::filesystem::path& programFolder,
         throw ESimSetup("Unknown EEPROM '" + std::string(eeprom) + "': it is not listed in " +
                         eeproms.GetPath());
     }
-    spec.eepromName = eeproms.GetField(eepromEntry, 1);
-    spec.eepromKind = NumberField(eeproms, eepromEntry,
-                                  spec.IsAvr() ? kEepromAvrKind : kEepromPicKind, "EEPROM kind");
-    spec.eepromBytes = NumberField(eeproms, eepromEntry, kEepromBytes, "EEPROM size");
-    if (spec.programWords < 0 || spec.dataBytes < 0 || spec.eepromBytes < 0) {
-        throw ESimSetup("The catalogue gives a negative memory size for " + spec.processor +
-                        " or " + spec.eepromName);
+    model.eepromName = eeproms.GetField(eepromEntry, 1);
+    model.eepromKind = NumberField(eeproms, eepromEntry,
+                                   model.IsAvr() ? kEepromAvrKind : kEepromPicKind, "EEPROM kind");
+    model.eepromBytes = NumberField(eeproms, eepromEntry, kEepromBytes, "EEPROM size");
+    if (model.programWords < 0 || model.dataBytes < 0 || model.eepromBytes < 0) {
+        throw ESimSetup("The catalogue gives a negative memory size for " + model.processor +
+                        " or " + model.eepromName);
     }
-    return spec;
+    return model;
 }
 
-TSimCardSpec SimCardSpecForCardType(const std::filesystem::path& programFolder,
-                                    std::string_view cardType) {
+TSimCardModel SimCardModelForCardType(const std::filesystem::path& programFolder,
+                                      std::string_view cardType) {
     if (!TPCardIni::IsSafeCardName(cardType)) {
         throw ESimSetup("Unknown card type '" + std::string(cardType) + "'");
     }
@@ -83,9 +83,9 @@ TSimCardSpec SimCardSpecForCardType(const std::filesystem::path& programFolder,
     // A key the file lacks means what it means for the program itself.
     const TPCardInfo defaults;
     const TPIniFile ini(file);
-    return SimCardSpecForParts(programFolder,
-                               ini.ReadString("CardType", "PicName", defaults.PicName),
-                               ini.ReadString("CardType", "EepromName", defaults.EepromName));
+    return SimCardModelForParts(programFolder,
+                                ini.ReadString("CardType", "PicName", defaults.PicName),
+                                ini.ReadString("CardType", "EepromName", defaults.EepromName));
 }
 
 } // namespace korvex::sim

@@ -17,7 +17,7 @@ public:
 
 // What a simulated card carries, as the catalogue of a program folder
 // describes it.
-struct TSimCardSpec {
+struct TSimCardModel {
     std::string processor;
     int kind = 3; // 7 or below: PIC family; 8 and above: AVR family
     int programWords = 0;
@@ -32,12 +32,12 @@ struct TSimCardSpec {
 };
 
 // The card of card type `cardType` (<folder>/cards/<cardType>.ini).
-TSimCardSpec SimCardSpecForCardType(const std::filesystem::path& programFolder,
-                                    std::string_view cardType);
+TSimCardModel SimCardModelForCardType(const std::filesystem::path& programFolder,
+                                      std::string_view cardType);
 
 // A card with processor `processor` and external EEPROM `eeprom` ("None" for
 // none), looked up in <folder>/cards/pics.cfg and eeproms.cfg.
-TSimCardSpec SimCardSpecForParts(const std::filesystem::path& programFolder,
-                                 std::string_view processor, std::string_view eeprom = "None");
+TSimCardModel SimCardModelForParts(const std::filesystem::path& programFolder,
+                                   std::string_view processor, std::string_view eeprom = "None");
 
 } // namespace korvex::sim
