@@ -8,6 +8,7 @@
 // own. The CPU share shows whether the driver waits or spins.
 // Every transfer is checked by reading it back, so a fast wrong answer
 // cannot pass as a good number.
+#include "common/linkfakes.h"
 #include "common/simprocess.h"
 #include "link/clock.h"
 #include "link/picprog.h"
@@ -101,12 +102,6 @@ public:
     int last = -1;
 };
 
-class TRecordedPrompts final : public korvex::TLinkPrompts {
-public:
-    void ShowLinkError(const std::string& text) override { errors += text + "; "; }
-    std::string errors;
-};
-
 // A fresh simulated programmer with a PIC 16F84 and a 24C64, and the driver
 // connected to it the way the program connects.
 class TBench {
@@ -150,7 +145,13 @@ public:
         return "korvex-sim did not start or its terminal would not open";
     }
     TPPicProg& Prog() { return *prog_; }
-    const std::string& Errors() const { return prompts_.errors; }
+    std::string Errors() const {
+        std::string all;
+        for (const std::string& error : prompts_.errors) {
+            all += error + "; ";
+        }
+        return all;
+    }
     int Baud() const { return baud_; }
     const TLineCount& Count() const { return count_; }
     std::int64_t PausedMs() const { return clock_.PausedMs(); }
@@ -159,7 +160,7 @@ private:
     int baud_;
     TCountingClock clock_;
     TLineCount count_;
-    TRecordedPrompts prompts_;
+    korvex::testing::TRecordedPrompts prompts_;
     korvex::testing::TSimProcess sim_;
     std::optional<TPPicProg> prog_;
 };

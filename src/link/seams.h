@@ -36,30 +36,4 @@ public:
     virtual void Stop() = 0;
 };
 
-// A scheduler that ticks only when told to: tests, and programs without an
-// event loop that poll by hand.
-class TManualPollScheduler final : public TPollScheduler {
-public:
-    void Start(int intervalMs, std::function<void()> tick) override {
-        intervalMs_ = intervalMs;
-        tick_ = std::move(tick);
-        running_ = true;
-    }
-    void Stop() override { running_ = false; }
-
-    // Runs one tick when started.
-    void Tick() {
-        if (running_ && tick_) {
-            tick_();
-        }
-    }
-    bool Running() const { return running_; }
-    int IntervalMs() const { return intervalMs_; }
-
-private:
-    std::function<void()> tick_;
-    int intervalMs_ = 0;
-    bool running_ = false;
-};
-
 } // namespace korvex

@@ -1,9 +1,9 @@
 // The driver on the real serial layer, against korvex-sim on a
 // pseudo-terminal: what the card holds afterwards is read from the files the
 // simulator saves when it stops.
+#include "common/linkfakes.h"
 #include "link/picprog.h"
 #include "link/portmap.h"
-#include "link/seams.h"
 #include "ptysim.h"
 #include "sim/simcardmodel.h"
 #include "sim/simhexfiles.h"
@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <functional>
 
 namespace korvex {
 namespace {
@@ -36,28 +35,10 @@ std::string PicWords(std::size_t words, unsigned seed) {
     return text;
 }
 
-class TPromptsSeen final : public TLinkPrompts {
-public:
-    void ShowLinkError(const std::string& text) override { errors.push_back(text); }
-    std::vector<std::string> errors;
-};
-
-class TPumpHook final : public TMessagePump {
-public:
-    void ProcessMessages() override {
-        ++calls;
-        if (hook) {
-            hook(calls);
-        }
-    }
-    int calls = 0;
-    std::function<void(int)> hook;
-};
-
 // The driver on COM1, mapped to the simulator's terminal, at 19200 baud.
 struct TPtyDriver {
-    TPromptsSeen prompts;
-    TPumpHook pump;
+    testing::TRecordedPrompts prompts;
+    testing::TCountingPump pump;
     TPPicProg prog;
 
     explicit TPtyDriver(const std::string& path)
@@ -124,8 +105,8 @@ TEST(LinkOverPty, ACardPulledOutMidWriteFailsCleanly) {
     TPtyDriver driver(sim.Path());
     ASSERT_TRUE(driver.prog.Connect());
     // Pulled while the program memory is being written.
-    driver.pump.hook = [&](int calls) {
-        if (calls == 10) {
+    driver.pump.during = [&] {
+        if (driver.pump.count == 10) {
             sim.Process().Signal(SIGUSR1);
         }
     };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/fakeclock.h"
+#include "common/linkfakes.h"
 #include "link/picprog.h"
 #include "link/scriptedline.h"
 
@@ -8,30 +9,6 @@
 #include <vector>
 
 namespace korvex::testing {
-
-class TRecordedPrompts final : public TLinkPrompts {
-public:
-    void ShowLinkError(const std::string& text) override { errors.push_back(text); }
-    std::vector<std::string> errors;
-};
-
-class TRecordedGauge final : public TProgressSink {
-public:
-    void SetProgress(int percent) override { values.push_back(percent); }
-    std::vector<int> values;
-};
-
-class TCountingPump final : public TMessagePump {
-public:
-    void ProcessMessages() override {
-        ++count;
-        if (during) {
-            during();
-        }
-    }
-    int count = 0;
-    std::function<void()> during;
-};
 
 // A driver on a scripted line with a clock that moves only when it waits.
 struct TDriverRig {
