@@ -11,14 +11,8 @@ namespace {
 
 constexpr const char* kProgram = "korvex-cli";
 
-// Some messages carry line breaks of their own; a failure is one line on stderr.
-int Fail(int code, std::string message) {
-    for (char& c : message) {
-        if (c == '\r' || c == '\n') {
-            c = ' ';
-        }
-    }
-    std::cerr << kProgram << ": " << message << '\n';
+int Fail(int code, const std::string& message) {
+    std::cerr << kProgram << ": " << korvex::OneLine(message) << '\n';
     return code;
 }
 

@@ -13,13 +13,8 @@ constexpr const char* kProgram = "korvex-sim";
 constexpr int kExitOk = 0;
 constexpr int kExitError = 2;
 
-int Fail(std::string message) {
-    for (char& c : message) {
-        if (c == '\r' || c == '\n') {
-            c = ' ';
-        }
-    }
-    std::cerr << kProgram << ": " << message << '\n';
+int Fail(const std::string& message) {
+    std::cerr << kProgram << ": " << korvex::OneLine(message) << '\n';
     return kExitError;
 }
 

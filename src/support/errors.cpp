@@ -11,4 +11,13 @@ std::string DescribeError(const std::exception& error) {
     return error.what();
 }
 
+std::string OneLine(std::string message) {
+    for (char& c : message) {
+        if (c == '\r' || c == '\n') {
+            c = ' ';
+        }
+    }
+    return message;
+}
+
 } // namespace korvex

@@ -47,4 +47,8 @@ public:
 // error concerns one and the message does not already name it.
 std::string DescribeError(const std::exception& error);
 
+// The message with its line breaks made blanks: a program's failure is one
+// line on stderr, even when a catalogue message spans several.
+std::string OneLine(std::string message);
+
 } // namespace korvex
