@@ -1,3 +1,4 @@
+#include "cli/cardrun.h"
 #include "cli/commands.h"
 #include "cli/linksession.h"
 #include "link/clock.h"
@@ -9,6 +10,8 @@
 
 namespace {
 
+using namespace korvex::cli;
+
 constexpr const char* kProgram = "korvex-cli";
 
 int Fail(int code, const std::string& message) {
@@ -16,10 +19,19 @@ int Fail(int code, const std::string& message) {
     return code;
 }
 
+void AddMemory(CLI::App* command, std::string& memory) {
+    command->add_option("MEMORY", memory, "pic (the processor) or eeprom (the external EEPROM)")
+        ->required()
+        ->check(CLI::IsMember({"pic", "eeprom"}));
+}
+
+TMemory MemoryOf(const std::string& text) {
+    return text == "eeprom" ? TMemory::mEeprom : TMemory::mPic;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    using namespace korvex::cli;
     korvex::UsePreciseTimers();
 
     CLI::App app{"Korvex smart-card programmer, command-line tool", kProgram};
@@ -27,25 +39,26 @@ int main(int argc, char** argv) {
     // Options of the whole tool may follow the command as well.
     app.fallthrough();
 
-    std::string dataDir;
-    app.add_option("--data", dataDir,
+    TGlobalOptions global;
+    app.add_option("--data", global.dataDir,
                    "Program folder holding cards/, lang/, options/ and defaults/ "
                    "(default: the folder of this executable)");
-
-    LinkOptions link;
-    app.add_option("--port", link.port,
+    app.add_option("--port", global.link.port,
                    "Programmer port: COM1..COM8 (as mapped in the settings), a device path, "
                    "or sim for the built-in simulator (default: the remembered port)");
-    app.add_option("--speed", link.speed, "Line speed (default: the remembered speed, else 19200)")
+    app.add_option("--speed", global.link.speed,
+                   "Line speed (default: the remembered speed, else 19200)")
         ->check(CLI::IsMember({"19200", "115200"}));
-    app.add_option("--log", link.logFile,
+    app.add_option("--log", global.link.logFile,
                    "Write the conversation with the programmer to FILE, one line per frame "
                    "and answer");
+    app.add_option("--card", global.card, "Card type to work with (default: the remembered one)");
+    app.add_flag("--yes,-y", global.yes, "Answer yes to every question");
+    app.add_flag("--quiet,-q", global.quiet, "No step captions or progress bar");
 
     auto* state = app.add_subcommand(
         "state", "Show whether the programmer answers and a card is ready (exit 0 when ready)");
     auto* firmware = app.add_subcommand("firmware", "Print the programmer's firmware version");
-
     auto* cards =
         app.add_subcommand("cards", "List the card types with their processor and EEPROM");
 
@@ -53,11 +66,63 @@ int main(int argc, char** argv) {
     auto* viewCommand =
         app.add_subcommand("view", "Show an image file as the file view window shows it");
     viewCommand->add_option("FILE", view.file, "Intel HEX or binary image file")->required();
-    auto* cardOption =
+    auto* viewCard =
         viewCommand->add_option("--card", view.cardName, "Card type whose processor kind applies");
     viewCommand->add_flag("--avr", view.avr, "Read the file as an AVR-kind program file")
-        ->excludes(cardOption);
+        ->excludes(viewCard);
     viewCommand->add_flag("--eeprom", view.eeprom, "Read the file as an EEPROM image");
+
+    std::string memory;
+    TReadRequest read;
+    auto* readCommand = app.add_subcommand("read", "Read the card into an Intel HEX file");
+    AddMemory(readCommand, memory);
+    readCommand->add_option("-o,--out", read.out, "File to save the read to")->required();
+    readCommand->add_option("--data-out", read.dataOut,
+                            "AVR kinds: file for the internal EEPROM, the second part of the read");
+
+    std::string file;
+    auto* writeCommand = app.add_subcommand("write", "Write an image to the card");
+    AddMemory(writeCommand, memory);
+    writeCommand->add_option("FILE", file, "Image file (default: the card type's stored file)");
+    auto* verifyCommand = app.add_subcommand("verify", "Compare the card with an image");
+    AddMemory(verifyCommand, memory);
+    verifyCommand->add_option("FILE", file, "Image file (default: the card type's stored file)");
+    auto* eraseCommand = app.add_subcommand("erase", "Erase the card's processor or EEPROM");
+    AddMemory(eraseCommand, memory);
+
+    TAutoRequest autoRequest;
+    auto* autoCommand = app.add_subcommand(
+        "auto", "Program a card completely: EEPROM, processor, configuration word or lock");
+    autoCommand->add_option("--pic", autoRequest.pic, "Program file");
+    autoCommand->add_option("--eeprom", autoRequest.eeprom, "External EEPROM file");
+    autoCommand->add_option("--int-eeprom", autoRequest.intEeprom,
+                            "AVR kinds: internal EEPROM file");
+    auto* lockCommand = app.add_subcommand("lock", "Lock an AVR-kind card");
+
+    std::vector<std::string> optionSettings;
+    auto* optionsCommand =
+        app.add_subcommand("options", "Print the eight write and verify options, or set them");
+    optionsCommand->add_option("--set", optionSettings,
+                               "Section/Key=on|off, e.g. Auto/WriteEe=off");
+
+    TFuseRequest fuses;
+    auto* fusesCommand = app.add_subcommand(
+        "fuses", "Print the card type's fuse choices and configuration word, or set them");
+    fusesCommand->add_option("--watchdog", fuses.watchdog, "on or off");
+    fusesCommand->add_option("--powerup", fuses.powerup, "on or off");
+    fusesCommand->add_option("--protection", fuses.protection, "on or off");
+    fusesCommand->add_option("--oscillator", fuses.oscillator, "LP, XT, HS or RC");
+    fusesCommand->add_option("--lock", fuses.lock, "AVR kinds: on or off");
+
+    TCardRequest card;
+    auto* cardCommand = app.add_subcommand("card", "Add, change or delete a card type");
+    cardCommand->add_option("ACTION", card.action, "add, edit or delete")
+        ->required()
+        ->check(CLI::IsMember({"add", "edit", "delete"}));
+    cardCommand->add_option("NAME", card.name, "Card type name")->required();
+    cardCommand->add_option("--description", card.description, "Card description");
+    cardCommand->add_option("--processor", card.processor, "Processor, as cards/pics.cfg names it");
+    cardCommand->add_option("--eeprom", card.eeprom, "EEPROM, as cards/eeproms.cfg names it");
 
     try {
         app.parse(argc, argv);
@@ -67,7 +132,7 @@ int main(int argc, char** argv) {
     }
 
     const std::filesystem::path folder =
-        dataDir.empty() ? korvex::ExecutableFolder() : std::filesystem::path(dataDir);
+        global.dataDir.empty() ? korvex::ExecutableFolder() : std::filesystem::path(global.dataDir);
     try {
         if (*cards) {
             return RunCards(folder, std::cout);
@@ -76,10 +141,41 @@ int main(int argc, char** argv) {
             return RunView(folder, view, std::cout);
         }
         if (*state) {
-            return RunState(folder, link, std::cout, std::cerr);
+            return RunState(folder, global.link, std::cout, std::cerr);
         }
         if (*firmware) {
-            return RunFirmware(folder, link, std::cout, std::cerr);
+            return RunFirmware(folder, global.link, std::cout, std::cerr);
+        }
+        if (*readCommand) {
+            read.memory = MemoryOf(memory);
+            return RunRead(folder, global, read);
+        }
+        if (*writeCommand) {
+            return RunCardAction(folder, global, TCardAction::caWrite, MemoryOf(memory), file);
+        }
+        if (*verifyCommand) {
+            return RunCardAction(folder, global, TCardAction::caVerify, MemoryOf(memory), file);
+        }
+        if (*eraseCommand) {
+            return RunCardAction(folder, global, TCardAction::caErase, MemoryOf(memory), "");
+        }
+        if (*autoCommand) {
+            return RunAuto(folder, global, autoRequest);
+        }
+        if (*lockCommand) {
+            return RunLock(folder, global);
+        }
+        if (*optionsCommand) {
+            return RunOptions(folder, optionSettings, std::cout, std::cerr);
+        }
+        if (*fusesCommand) {
+            return RunFuses(folder, global, fuses);
+        }
+        if (*cardCommand) {
+            if (card.action == "add" && (card.processor.empty() || card.eeprom.empty())) {
+                return Fail(kExitUsage, "card add needs --description, --processor and --eeprom");
+            }
+            return RunCardType(folder, global, card);
         }
     } catch (const std::exception& error) {
         return Fail(kExitUsage, korvex::DescribeError(error));

@@ -11,7 +11,11 @@ namespace {
 
 // The card type the window would show: the remembered item of the sorted
 // list, or the first one.
-sim::TSimCardModel RememberedCard(const std::filesystem::path& programFolder) {
+sim::TSimCardModel RememberedCard(const std::filesystem::path& programFolder,
+                                  const std::string& cardName) {
+    if (!cardName.empty()) {
+        return sim::SimCardModelForCardType(programFolder, cardName);
+    }
     TPCardIni cards;
     cards.SetBaseDir(programFolder);
     cards.ScanCardTypes();
@@ -29,14 +33,14 @@ sim::TSimCardModel RememberedCard(const std::filesystem::path& programFolder) {
 } // namespace
 
 std::function<std::unique_ptr<TSerialBackend>()>
-InProcessSimulator(const std::filesystem::path& programFolder) {
+InProcessSimulator(const std::filesystem::path& programFolder, const std::string& cardName) {
     // Made on first use, so a run on a real port never reads the card files
     // for it; shared by every backend of the run, so the card persists.
     auto device = std::make_shared<std::unique_ptr<sim::TSimDevice>>();
-    return [device, programFolder]() -> std::unique_ptr<TSerialBackend> {
+    return [device, programFolder, cardName]() -> std::unique_ptr<TSerialBackend> {
         if (!*device) {
-            *device =
-                std::make_unique<sim::TSimDevice>(sim::TSimCard(RememberedCard(programFolder)));
+            *device = std::make_unique<sim::TSimDevice>(
+                sim::TSimCard(RememberedCard(programFolder, cardName)));
         }
         return std::make_unique<TLentBackend>(
             sim::MakeSimulatorBackend(**device, TSteadyClock::Instance()), device);

@@ -5,13 +5,15 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace korvex::cli {
 
 // The built-in simulator behind a port: a programmer with a blank card of the
-// card type remembered in the user's settings (the first card type when none
-// is), alive for the whole run so its memories persist between commands.
+// named card type, or of the one remembered in the user's settings (the first
+// card type when none is), alive for the whole run so its memories persist
+// between commands.
 std::function<std::unique_ptr<TSerialBackend>()>
-InProcessSimulator(const std::filesystem::path& programFolder);
+InProcessSimulator(const std::filesystem::path& programFolder, const std::string& cardName = "");
 
 } // namespace korvex::cli

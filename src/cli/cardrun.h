@@ -1,0 +1,56 @@
+#pragma once
+
+#include "cli/cardsession.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace korvex::cli {
+
+// The memory a card command works on.
+enum class TMemory { mPic, mEeprom };
+
+struct TReadRequest {
+    TMemory memory = TMemory::mPic;
+    std::string out;     // -o
+    std::string dataOut; // --data-out, AVR kinds
+};
+
+struct TAutoRequest {
+    std::string pic;
+    std::string eeprom;
+    std::string intEeprom;
+};
+
+enum class TCardAction { caWrite, caVerify, caErase };
+
+int RunRead(const std::filesystem::path& folder, const TGlobalOptions& options,
+            const TReadRequest& request);
+// Write, verify or erase; `file` (write and verify) names the image instead
+// of the card type's stored one.
+int RunCardAction(const std::filesystem::path& folder, const TGlobalOptions& options,
+                  TCardAction action, TMemory memory, const std::string& file);
+int RunAuto(const std::filesystem::path& folder, const TGlobalOptions& options,
+            const TAutoRequest& request);
+int RunLock(const std::filesystem::path& folder, const TGlobalOptions& options);
+
+struct TFuseRequest {
+    std::string watchdog, powerup, protection, oscillator, lock; // empty: unchanged
+};
+int RunFuses(const std::filesystem::path& folder, const TGlobalOptions& options,
+             const TFuseRequest& request);
+int RunOptions(const std::filesystem::path& folder, const std::vector<std::string>& settings,
+               std::ostream& out, std::ostream& err);
+
+struct TCardRequest {
+    std::string action; // add, edit, delete
+    std::string name;
+    std::string description;
+    std::string processor;
+    std::string eeprom;
+};
+int RunCardType(const std::filesystem::path& folder, const TGlobalOptions& options,
+                const TCardRequest& request);
+
+} // namespace korvex::cli

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "cli/cliprompts.h"
+#include "cli/cliview.h"
+#include "cli/linksession.h"
+#include "cli/progressline.h"
+#include "support/settingsstore.h"
+#include "workflows/mainworkflows.h"
+
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace korvex::cli {
+
+// What every command shares: the global options.
+struct TGlobalOptions {
+    std::string dataDir;
+    LinkOptions link;
+    std::string card; // empty: the remembered card type
+    bool yes = false;
+    bool quiet = false;
+};
+
+// The main window's workflows for one command-line run, with the terminal as
+// their face. A run that talks to the programmer opens the port and waits
+// for the programmer's first answer; the others stay offline. Nothing is
+// written to the user's settings, and a card type's file only by the
+// commands that change it.
+class TCardSession {
+public:
+    TCardSession(std::filesystem::path programFolder, const TGlobalOptions& options,
+                 bool needsProgrammer, std::ostream& out = std::cout, std::ostream& err = std::cerr,
+                 std::istream& in = std::cin);
+    ~TCardSession();
+    TCardSession(const TCardSession&) = delete;
+    TCardSession& operator=(const TCardSession&) = delete;
+
+    // Runs the window's start-up. False, with the reason on stderr, when the
+    // port cannot be opened or the card type cannot be used (`strict`: its
+    // processor must be one the catalogue lists).
+    bool Start(bool strict = true);
+
+    TPMainWorkflows& Work() { return *work_; }
+    TCliView& View() { return view_; }
+    TCliPrompts& Prompts() { return prompts_; }
+    TProgressLine& Progress() { return progress_; }
+    std::ostream& Out() { return out_; }
+    std::ostream& Err() { return err_; }
+
+    // A line on stderr, after the progress line has been ended.
+    void Fail(const std::string& message);
+    // Names a file for a row: a file that is missing, of another kind or
+    // malformed ends the run (false) with its reason.
+    bool UseFile(TFileRow row, const std::string& file);
+    // Releases the programmer and writes the log; `code` is returned, or 1
+    // when the log could not be written.
+    int Finish(int code);
+
+private:
+    bool WaitForProgrammer();
+
+    std::filesystem::path folder_;
+    TGlobalOptions options_;
+    bool needsProgrammer_;
+    std::ostream& out_;
+    std::ostream& err_;
+    TPSettingsStore settings_;
+    TProgressLine progress_;
+    TCliPrompts prompts_;
+    TCliView view_;
+    std::vector<std::string> logLines_;
+    std::unique_ptr<TPMainWorkflows> work_;
+    int comNumber_ = 0;
+    TBaudRate rate_ = TBaudRate::br19200;
+    bool finished_ = false;
+};
+
+// Exit code of a card command's outcome: 0 success, 1 failure or refusal,
+// 2 nothing to work on (no image).
+int ExitCodeOf(TOutcome outcome, TCardSession& session);
+
+} // namespace korvex::cli

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "link/seams.h"
+#include "workflows/mainview.h"
+
+#include <functional>
+#include <iostream>
+#include <string>
+
+namespace korvex::cli {
+
+// How questions are answered: --yes says Yes to all; otherwise the terminal
+// is asked when there is one, and without one the command stops.
+struct TAnswerMode {
+    bool yes = false;
+    bool terminal = false; // stdin and stderr are a terminal
+};
+
+// The message boxes as lines: information on stdout, warnings and errors on
+// stderr, one line each.
+class TCliPrompts final : public TPrompts, public TLinkPrompts {
+public:
+    TCliPrompts(TAnswerMode mode, std::ostream& out, std::ostream& err, std::istream& in)
+        : mode_(mode), out_(out), err_(err), in_(in) {}
+
+    void ShowMessage(TMessageKind kind, int entry, const std::string& text) override;
+    bool Ask(int entry, const std::string& text) override;
+    void ShowPlain(const std::string& title, const std::string& text) override;
+    void ShowLinkError(const std::string& text) override;
+
+    // Called before each line is printed, so a progress bar can end its line.
+    std::function<void()> BeforeLine;
+    // Whether a message of the error kind was shown.
+    bool ErrorShown() const { return errorShown_; }
+
+private:
+    void Line(std::ostream& stream, const std::string& text);
+
+    TAnswerMode mode_;
+    std::ostream& out_;
+    std::ostream& err_;
+    std::istream& in_;
+    bool errorShown_ = false;
+};
+
+} // namespace korvex::cli

@@ -1,0 +1,51 @@
+#include "cli/cliview.h"
+
+#include "support/errors.h"
+#include "workflows/readback.h"
+
+namespace korvex::cli {
+
+void TCliView::ShowStatus(const std::string& caption, TStatusColour /*colour*/) {
+    if (running_ && stateCaptions_.count(caption) == 0) {
+        progress_.SetStep(caption);
+    }
+}
+
+bool TCliView::SaveStage(TPReadBack& readBack, const std::optional<std::filesystem::path>& file,
+                         const char* what) {
+    bool declined = false;
+    const auto ask = [this, &declined](const std::filesystem::path& existing) {
+        const bool yes = prompts_.Ask(-1, "File exists overwrite ? " + existing.string());
+        declined = !yes;
+        return yes;
+    };
+    try {
+        readBack.Save(file, ask);
+    } catch (const EKorvex& error) {
+        prompts_.ShowMessage(TMessageKind::mkError, -1, DescribeError(error));
+        return false;
+    }
+    if (!file) {
+        return true;
+    }
+    const std::filesystem::path target = TPReadBack::SaveName(file->string());
+    if (declined) {
+        prompts_.ShowMessage(TMessageKind::mkError, -1, target.string() + ": not overwritten");
+        return false;
+    }
+    progress_.EndLine();
+    out_ << "Saved " << what << " to " << target.string() << '\n';
+    return true;
+}
+
+void TCliView::ShowReadBack(TPReadBack& readBack) {
+    saved_ = SaveStage(readBack, targets_.main, "the read");
+    if (saved_ && !readBack.SecondStage()) {
+        return;
+    }
+    if (saved_ && readBack.SecondStage() && targets_.avrData) {
+        saved_ = SaveStage(readBack, targets_.avrData, "the internal eeprom");
+    }
+}
+
+} // namespace korvex::cli

@@ -1,0 +1,51 @@
+#include "cli/portchoice.h"
+
+#include "support/errors.h"
+#include "support/settingsstore.h"
+#include "support/textconv.h"
+
+namespace korvex::cli {
+
+namespace {
+
+// Stored speed codes: 9600 stands for the "19200 baud" item.
+TBaudRate StoredRate(const TPSettingsStore& store) {
+    const auto code = store.ReadInteger(TPSettingsStore::kSpeed);
+    return code && *code == 115200 ? TBaudRate::br115200 : TBaudRate::br19200;
+}
+
+} // namespace
+
+TPortChoice ChoosePort(const LinkOptions& options, const TPSettingsStore& store) {
+    TPortChoice choice;
+    choice.map = TPortMap::Load(store);
+    if (options.port.empty()) {
+        const int stored = store.ReadInteger(TPSettingsStore::kComPort).value_or(0);
+        if (stored < 1 || stored > TPortMap::kPortCount) {
+            throw EKorvex("no port chosen: give --port COM1..COM8, a device path or sim");
+        }
+        choice.comNumber = stored;
+    } else if (const int number = TPortMap::ComNumberOf(AsciiUpper(options.port)); number > 0) {
+        choice.comNumber = number;
+    } else if (options.port == TPortMap::kSimulator ||
+               options.port.find('/') != std::string::npos) {
+        choice.comNumber = 1;
+        choice.map.Override(choice.comNumber, options.port);
+    } else {
+        throw EKorvex("unknown port \"" + options.port +
+                      "\": give COM1..COM8, a device path or sim");
+    }
+
+    if (options.speed.empty()) {
+        choice.rate = StoredRate(store);
+    } else if (options.speed == "115200") {
+        choice.rate = TBaudRate::br115200;
+    } else if (options.speed == "19200") {
+        choice.rate = TBaudRate::br19200;
+    } else {
+        throw EKorvex("unknown speed \"" + options.speed + "\": give 19200 or 115200");
+    }
+    return choice;
+}
+
+} // namespace korvex::cli

@@ -1,0 +1,166 @@
+// Auto program: the production sequence of one card, external EEPROM first,
+// then the processor, then its configuration word or lock.
+#include "workflows/cardcommands.h"
+#include "workflows/fuses.h"
+
+namespace korvex {
+
+namespace {
+
+constexpr int kModeSettleMs = 10;
+
+// Clears the flag that keeps the file's fuses off the window, also when a
+// file fails to load.
+class TAutoRunning {
+public:
+    explicit TAutoRunning(bool& flag) : flag_(flag) { flag_ = true; }
+    ~TAutoRunning() { flag_ = false; }
+    TAutoRunning(const TAutoRunning&) = delete;
+    TAutoRunning& operator=(const TAutoRunning&) = delete;
+
+private:
+    bool& flag_;
+};
+
+} // namespace
+
+TOutcome TPCardCommands::AutoProgram() {
+    return Run(&TPCardCommands::AutoSteps);
+}
+
+TOutcome TPCardCommands::AutoSteps() {
+    {
+        // The images are loaded afresh from the files as they are now, but the
+        // user's fuse choices stay.
+        TAutoRunning running(bench_.autoRunning);
+        if (!panel_.Evaluate(TFileRow::frProgram) || !panel_.Evaluate(TFileRow::frEeprom)) {
+            return TOutcome::ocFailed;
+        }
+    }
+    if (Kind() >= 8 && !panel_.Evaluate(TFileRow::frIntEeprom)) {
+        return TOutcome::ocFailed;
+    }
+    if (bench_.cardState != TPCardState::csCardReady || !bench_.prog) {
+        Report(TMessageKind::mkError, 119);
+        return TOutcome::ocRefused;
+    }
+    if (!DeviceIdMatches()) {
+        return TOutcome::ocFailed;
+    }
+    const std::string saved = bench_.statusCaption;
+    if (bench_.eepromKind >= 0) {
+        const TOutcome eeprom = AutoEepromPart(saved);
+        if (eeprom != TOutcome::ocSucceeded) {
+            return eeprom;
+        }
+    }
+    return AutoProcessorPart();
+}
+
+TOutcome TPCardCommands::AutoEepromPart(const std::string& saved) {
+    TPOptionReader& options = bench_.options;
+    if (options.GetAutoWriteEe() || options.GetAutoVerifyEe()) {
+        Status(86);
+        WriteLoader();
+        if (Stopping()) {
+            return Abort();
+        }
+    }
+    if (options.GetAutoWriteEe()) {
+        Status(90);
+    }
+    const std::string data = PaddedEepromText();
+    bench_.clock.SleepMs(kModeSettleMs);
+    Prog().SelectMode(1, bench_.eepromKind);
+    if (options.GetAutoWriteEe()) {
+        bench_.clock.SleepMs(kModeSettleMs);
+        if (!Prog().WriteExtEeprom(data, EepromDevice(), bench_.gauge)) {
+            // The failure message, not the status caption "Writing eeprom...".
+            return Fail(91);
+        }
+    }
+    if (options.GetAutoVerifyEe()) {
+        Status(92);
+        Prog().SelectMode(0, Kind());
+        Prog().SelectMode(2, bench_.eepromKind);
+        const std::string back =
+            Prog().ReadExtEeprom(EepromDevice(), bench_.cardBox.GetEepromSize(),
+                                 static_cast<int>(data.size()), bench_.gauge);
+        if (!SameText(data, back)) {
+            return Fail(91);
+        }
+        Prog().SelectMode(0, Kind());
+    }
+    Gauge(0);
+    bench_.SetStatus(saved);
+    return Stopping() ? Abort() : TOutcome::ocSucceeded;
+}
+
+TOutcome TPCardCommands::AutoProcessorPart() {
+    TPOptionReader& options = bench_.options;
+    const bool avr = Kind() >= 8;
+    const int mode = avr ? 4 : 3;
+    const std::int64_t programSize = bench_.cardBox.GetPicSize();
+    const int dataSize = bench_.cardBox.GetPicIntEeSize();
+    std::string data;
+    std::string program;
+    std::string config;
+    if (avr) {
+        data = bench_.images.intEeprom.GetHexText(0, -1);
+        program = bench_.images.program.GetHexText(0, 2 * programSize - 1);
+    } else {
+        data = bench_.images.intEeprom.GetLowByteText(0, 4 * static_cast<std::int64_t>(dataSize));
+        program = bench_.images.program.GetHexText(0, 4 * programSize - 1);
+        config = BuildConfigText(bench_);
+    }
+    if (program.empty()) {
+        return TOutcome::ocNothing;
+    }
+    const std::string saved = bench_.statusCaption;
+    if (options.GetAutoWritePic()) {
+        Status(avr ? 124 : 125);
+        Prog().SelectMode(mode, Kind());
+        if (!Prog().WritePic(Kind(), dataSize, program, data, bench_.gauge)) {
+            return Stopping() ? Abort() : TOutcome::ocFailed;
+        }
+    }
+    if (options.GetAutoVerifyPic()) {
+        Status(avr ? 127 : 126);
+        Prog().SelectMode(mode, Kind());
+        const int half = static_cast<int>(program.size() / 2);
+        const std::string programBack =
+            Prog().ReadProgramArea(Kind(), static_cast<int>(programSize), half, bench_.gauge);
+        Prog().SelectMode(mode, Kind());
+        const std::string dataBack = Prog().ReadDataArea(Kind(), dataSize);
+        // The internal EEPROM is compared too, over the data written.
+        if (!SameText(program, programBack) || !SameText(data, dataBack)) {
+            const TOutcome outcome = Fail(128);
+            Gauge(0);
+            return outcome;
+        }
+    }
+    if (Stopping()) {
+        return Abort();
+    }
+    TOutcome outcome = TOutcome::ocSucceeded;
+    if (options.GetAutoWritePic()) {
+        if (!avr) {
+            Prog().SelectMode(mode, Kind());
+            Prog().WriteConfigArea(config, Kind());
+        } else if (bench_.fuses.lock == 0 && LockSteps() != TOutcome::ocSucceeded) {
+            // The sequence still ends with its message, but a card that could
+            // not be locked is no finished card.
+            outcome = TOutcome::ocFailed;
+        }
+    }
+    Prog().SelectMode(0, Kind());
+    if (Stopping()) {
+        return Abort();
+    }
+    Report(TMessageKind::mkInformation, 134);
+    bench_.SetStatus(saved);
+    Gauge(0);
+    return outcome;
+}
+
+} // namespace korvex

@@ -1,0 +1,260 @@
+#include "workflows/cardcommands.h"
+
+#include "support/errors.h"
+#include "workflows/readback.h"
+
+namespace korvex {
+
+// Marks a command as running for its whole length, so the faces disable
+// their command entry points and a second command is refused.
+class TPCardCommands::TRun {
+public:
+    explicit TRun(TPWorkbench& bench)
+        : bench_(bench), started_(!bench.commandRunning && !(bench.prog && bench.prog->Busy())) {
+        if (started_) {
+            bench_.commandRunning = true;
+            bench_.view.EnableCommands(false);
+        }
+    }
+    ~TRun() {
+        if (started_) {
+            bench_.commandRunning = false;
+            bench_.view.EnableCommands(true);
+        }
+    }
+    TRun(const TRun&) = delete;
+    TRun& operator=(const TRun&) = delete;
+    bool Started() const { return started_; }
+
+private:
+    TPWorkbench& bench_;
+    bool started_;
+};
+
+bool SameText(const std::string& expected, const std::string& back) {
+    return back.size() >= expected.size() && back.compare(0, expected.size(), expected) == 0;
+}
+
+TOutcome TPCardCommands::Run(TSteps steps) {
+    TRun run(bench_);
+    if (!run.Started()) {
+        return TOutcome::ocRefused;
+    }
+    try {
+        return (this->*steps)();
+    } catch (const EKorvex& error) {
+        ReportText(TMessageKind::mkError, -1, DescribeError(error));
+        if (bench_.prog && bench_.prog->Connected()) {
+            Prog().SelectMode(0, Kind());
+        }
+        Gauge(0);
+        return TOutcome::ocFailed;
+    }
+}
+
+bool TPCardCommands::CardReady() {
+    if (bench_.cardState == TPCardState::csCardNotReady) {
+        Report(TMessageKind::mkError, 81);
+        return false;
+    }
+    if (!bench_.prog || !bench_.prog->IsCardReady()) {
+        Report(TMessageKind::mkError, 82);
+        return false;
+    }
+    return true;
+}
+
+bool TPCardCommands::HasEeprom() {
+    if (bench_.cardBox.GetEepromKind() == -1) {
+        Report(TMessageKind::mkError, 83);
+        return false;
+    }
+    return true;
+}
+
+bool TPCardCommands::DeviceIdMatches() {
+    if (Kind() < 8 ||
+        Prog().CheckDeviceId(bench_.cardBox.GetPicIdA(), bench_.cardBox.GetPicIdB(), 8)) {
+        return true;
+    }
+    Report(TMessageKind::mkError, 117);
+    return false;
+}
+
+int TPCardCommands::EepromDevice() const {
+    return Kind() < 8 ? bench_.eepromKind : bench_.avrEepromKind;
+}
+
+std::string TPCardCommands::PaddedEepromText() const {
+    const std::int64_t size = 2 * static_cast<std::int64_t>(bench_.cardBox.GetEepromSize());
+    std::string text = bench_.images.extEeprom.GetHexText(0, size - 1);
+    if (static_cast<std::int64_t>(text.size()) < size) {
+        text.append(static_cast<std::size_t>(size) - text.size(), 'F');
+    }
+    return text;
+}
+
+void TPCardCommands::Status(int entry) {
+    bench_.SetStatus(bench_.Text(entry));
+}
+
+void TPCardCommands::Gauge(int percent) {
+    if (bench_.gauge) {
+        bench_.gauge->SetProgress(percent);
+    }
+}
+
+bool TPCardCommands::Stopping() const {
+    return bench_.prog && bench_.prog->AbortRequested();
+}
+
+void TPCardCommands::Report(TMessageKind kind, int entry) {
+    ReportText(kind, entry, bench_.Text(entry));
+}
+
+void TPCardCommands::ReportText(TMessageKind kind, int entry, const std::string& text) {
+    if (!Stopping()) {
+        bench_.prompts.ShowMessage(kind, entry, text);
+    }
+}
+
+TOutcome TPCardCommands::Abort() {
+    Prog().SelectMode(0, Kind());
+    Gauge(0);
+    return TOutcome::ocAborted;
+}
+
+TOutcome TPCardCommands::Fail(int entry) {
+    if (Stopping()) {
+        return Abort();
+    }
+    Prog().SelectMode(0, Kind());
+    Report(TMessageKind::mkError, entry);
+    return TOutcome::ocFailed;
+}
+
+// --- reads
+
+TOutcome TPCardCommands::ReadPic() {
+    return Run(&TPCardCommands::ReadPicSteps);
+}
+
+TOutcome TPCardCommands::ReadPicSteps() {
+    if (!CardReady()) {
+        return TOutcome::ocRefused;
+    }
+    if (!DeviceIdMatches()) {
+        return TOutcome::ocFailed;
+    }
+    const std::string saved = bench_.statusCaption;
+    Status(Kind() < 8 ? 123 : 122);
+    const int programCount = bench_.cardBox.GetPicSize() * (Kind() > 8 ? 2 : 1);
+    const TPicReadResult read =
+        Prog().ReadPic(Kind(), programCount, bench_.cardBox.GetPicIntEeSize(), bench_.gauge);
+    TOutcome outcome = read.ok ? TOutcome::ocSucceeded : TOutcome::ocFailed;
+    if (Stopping()) {
+        outcome = Abort();
+    } else if (read.ok) {
+        TPReadBack readBack(Kind() >= 8, false, read.config, read.data, read.program);
+        bench_.view.ShowReadBack(readBack);
+    }
+    Gauge(0);
+    bench_.SetStatus(saved);
+    return outcome;
+}
+
+TOutcome TPCardCommands::ReadEeprom() {
+    return Run(&TPCardCommands::ReadEepromSteps);
+}
+
+TOutcome TPCardCommands::ReadEepromSteps() {
+    if (!CardReady() || !HasEeprom()) {
+        return TOutcome::ocRefused;
+    }
+    if (!bench_.prompts.Ask(84, bench_.Text(84))) {
+        return TOutcome::ocRefused;
+    }
+    const std::string saved = bench_.statusCaption;
+    Status(86);
+    bench_.prompts.ShowPlain("", bench_.Field(TFileRow::frLoader));
+    WriteLoader();
+    Status(87);
+    Prog().SelectMode(0, Kind());
+    Prog().SelectMode(2, bench_.eepromKind);
+    const std::string text =
+        Prog().ReadExtEeprom(EepromDevice(), 2 * bench_.cardBox.GetEepromSize(), 0, bench_.gauge);
+    // A read cut short is no EEPROM image: it is reported like no data at all.
+    const bool complete = Prog().LastReadComplete();
+    Prog().SelectMode(0, Kind());
+    TOutcome outcome = TOutcome::ocSucceeded;
+    if (Stopping()) {
+        outcome = Abort();
+    } else if (!text.empty() && complete) {
+        TPReadBack readBack(false, true, "", "", text);
+        bench_.view.ShowReadBack(readBack);
+    } else {
+        Report(TMessageKind::mkError, 88);
+        outcome = TOutcome::ocFailed;
+    }
+    Prog().SelectMode(0, Kind());
+    bench_.SetStatus(saved);
+    Gauge(0);
+    return outcome;
+}
+
+void TPCardCommands::WriteLoader() {
+    const std::string loader = bench_.images.loader.GetHexText(0, -1);
+    const std::string loaderConfig =
+        Kind() < 8 ? bench_.images.loaderConfig.GetHexText(0, -1) : std::string();
+    if (!Prog().WritePic(Kind(), bench_.cardBox.GetPicIntEeSize(), loader, "", bench_.gauge)) {
+        return;
+    }
+    if (Kind() < 8) {
+        Prog().SelectMode(3, Kind());
+        Prog().WriteConfigArea(loaderConfig, Kind());
+    }
+    Prog().SelectMode(0, Kind());
+}
+
+TOutcome TPCardCommands::GetFirmwareVersion() {
+    TRun run(bench_);
+    if (!run.Started()) {
+        return TOutcome::ocRefused;
+    }
+    const int version = bench_.prog ? Prog().GetFirmwareVersion() : 0;
+    if (version <= -1) {
+        bench_.prompts.ShowPlain(bench_.Text(79), bench_.notConnectedText);
+        return TOutcome::ocFailed;
+    }
+    bench_.prompts.ShowPlain(bench_.Text(79), bench_.Text(78) + " : " + std::to_string(version));
+    // 0 is what a programmer that is not there, or is busy, gives.
+    return version > 0 ? TOutcome::ocSucceeded : TOutcome::ocFailed;
+}
+
+// --- lock
+
+TOutcome TPCardCommands::LockCard() {
+    return Run(&TPCardCommands::LockSteps);
+}
+
+TOutcome TPCardCommands::LockSteps() {
+    if (bench_.cardState == TPCardState::csCardNotReady) {
+        Report(TMessageKind::mkError, 120);
+        return TOutcome::ocRefused;
+    }
+    if (bench_.cardState != TPCardState::csCardReady || !bench_.prog) {
+        Report(TMessageKind::mkError, 119);
+        return TOutcome::ocRefused;
+    }
+    const std::string saved = bench_.statusCaption;
+    Status(135);
+    TOutcome outcome = TOutcome::ocSucceeded;
+    if (!Prog().LockCard(Kind(), bench_.cardBox.GetPicIdB())) {
+        Report(TMessageKind::mkWarning, 136);
+        outcome = TOutcome::ocFailed;
+    }
+    bench_.SetStatus(saved);
+    return outcome;
+}
+
+} // namespace korvex

@@ -1,0 +1,139 @@
+// Write, verify and erase of the card's external EEPROM, reached through the
+// loader program written into the processor first.
+#include "workflows/cardcommands.h"
+
+namespace korvex {
+
+namespace {
+
+// The programmer needs a moment between releasing the processor and
+// selecting the EEPROM behind it.
+constexpr int kModeSettleMs = 10;
+
+} // namespace
+
+TOutcome TPCardCommands::WriteEeprom() {
+    return Run(&TPCardCommands::WriteEepromSteps);
+}
+
+TOutcome TPCardCommands::WriteEepromSteps() {
+    if (!CardReady() || !HasEeprom()) {
+        return TOutcome::ocRefused;
+    }
+    if (!bench_.prompts.Ask(89, bench_.Text(89))) {
+        return TOutcome::ocRefused;
+    }
+    const std::string saved = bench_.statusCaption;
+    Status(86);
+    WriteLoader();
+    if (Stopping()) {
+        return Abort();
+    }
+    bench_.clock.SleepMs(kModeSettleMs);
+    Prog().SelectMode(0, bench_.eepromKind);
+    bench_.clock.SleepMs(kModeSettleMs);
+    Prog().SelectMode(1, bench_.eepromKind);
+    const std::string text = PaddedEepromText();
+    if (bench_.options.GetWriteEeWrite()) {
+        Status(90);
+        if (!Prog().WriteExtEeprom(text, EepromDevice(), bench_.gauge)) {
+            return Fail(91);
+        }
+    }
+    if (bench_.options.GetWriteEeVerify()) {
+        Status(92);
+        Prog().SelectMode(0, Kind());
+        Prog().SelectMode(2, bench_.eepromKind);
+        const std::string back =
+            Prog().ReadExtEeprom(EepromDevice(), bench_.cardBox.GetEepromSize(),
+                                 static_cast<int>(text.size()), bench_.gauge);
+        if (!SameText(text, back)) {
+            return Fail(91);
+        }
+    }
+    Prog().SelectMode(0, Kind());
+    Gauge(0);
+    bench_.SetStatus(saved);
+    if (Stopping()) {
+        return Abort();
+    }
+    Report(TMessageKind::mkInformation, 100);
+    return TOutcome::ocSucceeded;
+}
+
+TOutcome TPCardCommands::VerifyEeprom() {
+    return Run(&TPCardCommands::VerifyEepromSteps);
+}
+
+TOutcome TPCardCommands::VerifyEepromSteps() {
+    if (!CardReady() || !HasEeprom()) {
+        return TOutcome::ocRefused;
+    }
+    // As for the processor: without a file there is nothing to compare, and
+    // comparing nothing must not read as a match.
+    if (!TPFilePanel::IsUsableFile(bench_.Field(TFileRow::frEeprom))) {
+        return TOutcome::ocNothing;
+    }
+    if (!bench_.prompts.Ask(85, bench_.Text(85))) {
+        return TOutcome::ocRefused;
+    }
+    const std::string saved = bench_.statusCaption;
+    Status(86);
+    WriteLoader();
+    if (Stopping()) {
+        return Abort();
+    }
+    Prog().SelectMode(2, bench_.eepromKind);
+    Status(92);
+    const std::string image = bench_.images.extEeprom.GetHexText(0, -1);
+    const std::string back = Prog().ReadExtEeprom(EepromDevice(), bench_.cardBox.GetEepromSize(),
+                                                  static_cast<int>(image.size()), bench_.gauge);
+    Prog().SelectMode(0, Kind());
+    if (Stopping()) {
+        return Abort();
+    }
+    // 99 says the card matches and 98 that it differs, for the processor and
+    // the EEPROM alike.
+    const bool same = SameText(image, back);
+    Report(TMessageKind::mkInformation, same ? 99 : 98);
+    Prog().SelectMode(0, Kind());
+    bench_.SetStatus(saved);
+    Gauge(0);
+    return same ? TOutcome::ocSucceeded : TOutcome::ocFailed;
+}
+
+TOutcome TPCardCommands::EraseEeprom() {
+    return Run(&TPCardCommands::EraseEepromSteps);
+}
+
+TOutcome TPCardCommands::EraseEepromSteps() {
+    if (!CardReady() || !HasEeprom()) {
+        return TOutcome::ocRefused;
+    }
+    if (!bench_.prompts.Ask(97, bench_.Text(97))) {
+        return TOutcome::ocRefused;
+    }
+    const std::string saved = bench_.statusCaption;
+    Status(86);
+    WriteLoader();
+    if (Stopping()) {
+        return Abort();
+    }
+    Prog().SelectMode(1, bench_.eepromKind);
+    Status(95);
+    const std::string fill(2 * static_cast<std::size_t>(bench_.cardBox.GetEepromSize()), 'F');
+    if (!Prog().WriteExtEeprom(fill, EepromDevice(), bench_.gauge)) {
+        // The failure message, not the status caption "Writing eeprom...".
+        return Fail(91);
+    }
+    Prog().SelectMode(0, Kind());
+    Gauge(0);
+    bench_.SetStatus(saved);
+    if (Stopping()) {
+        return Abort();
+    }
+    Report(TMessageKind::mkInformation, 96);
+    return TOutcome::ocSucceeded;
+}
+
+} // namespace korvex

@@ -1,0 +1,271 @@
+#include "workflows/filepanel.h"
+
+#include "images/picmap.h"
+#include "support/errors.h"
+#include "support/textconv.h"
+#include "workflows/imagefit.h"
+
+#include <system_error>
+
+namespace korvex {
+
+namespace {
+
+// Where the other regions of an AVR program file begin (avr-gcc's EEPROM
+// and fuse sections); program data may not reach them.
+constexpr std::int64_t kAvrOtherRegions = 0x800000;
+
+std::string Extension(const std::string& text) {
+    return text.size() < 4 ? std::string() : AsciiLower(text.substr(text.size() - 4));
+}
+
+bool IsFile(const std::filesystem::path& path) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error);
+}
+
+} // namespace
+
+bool TPFilePanel::IsUsableFile(const std::string& text) {
+    const std::string ext = Extension(text);
+    return text.size() >= 5 && (ext == ".hex" || ext == ".bin" || ext == ".crd") && IsFile(text);
+}
+
+bool TPFilePanel::SetField(TFileRow row, const std::string& text) {
+    std::string& field = bench_.Field(row);
+    if (field == text) {
+        return true;
+    }
+    field = text;
+    bench_.view.ShowFieldText(row, field);
+    return Evaluate(row);
+}
+
+bool TPFilePanel::Evaluate(TFileRow row) {
+    switch (row) {
+    case TFileRow::frProgram:
+        return ProgramChange();
+    case TFileRow::frEeprom:
+        return EepromChange();
+    case TFileRow::frIntEeprom:
+        return IntEeChange();
+    case TFileRow::frLoader:
+        return LoaderChange();
+    }
+    return true;
+}
+
+void TPFilePanel::SetState(TFileRow row, const std::string& text, TStatusColour colour, bool view) {
+    bench_.view.ShowFileRow(row, {text, colour, view});
+}
+
+void TPFilePanel::SetNoFile(TFileRow row) {
+    SetState(row, bench_.noFileText, TStatusColour::scRed, false);
+}
+
+void TPFilePanel::SetLoaded(TFileRow row) {
+    SetState(row, bench_.Text(121), TStatusColour::scLime, true);
+}
+
+template <typename Load>
+bool TPFilePanel::Loading(TFileRow row, Load load) {
+    try {
+        load();
+        return true;
+    } catch (const EKorvex& error) {
+        SetNoFile(row);
+        bench_.prompts.ShowMessage(TMessageKind::mkError, -1, DescribeError(error));
+        return false;
+    }
+}
+
+// Paths are taken as typed: only the extension test ignores letter case, since
+// a Linux file name is exact.
+bool TPFilePanel::ProgramChange() {
+    const std::string text = bench_.Field(TFileRow::frProgram);
+    if (!IsUsableFile(text)) {
+        SetNoFile(TFileRow::frProgram);
+        return true;
+    }
+    if (!Loading(TFileRow::frProgram, [&] { LoadProgram(text, Extension(text)); })) {
+        return false;
+    }
+    SetLoaded(TFileRow::frProgram);
+    if (!bench_.autoRunning && OnShowFileConfig) {
+        OnShowFileConfig();
+    }
+    return true;
+}
+
+void TPFilePanel::LoadProgram(const std::filesystem::path& file, const std::string& ext) {
+    TPImages& images = bench_.images;
+    const bool avr = bench_.cardBox.GetPicKind() >= 8;
+    const std::int64_t programBytes = 2 * static_cast<std::int64_t>(bench_.cardBox.GetPicSize());
+    const char* fill = avr ? "FFFF" : "FF3F";
+    images.program.SetFillPattern(fill);
+    images.intEeprom.SetFillPattern(fill);
+    images.config.SetFillPattern(fill);
+    if (ext == ".hex") {
+        CheckHexProgramFits(file, programBytes, avr ? kAvrOtherRegions : kPicConfigAddress,
+                            "program memory");
+        if (!avr) {
+            images.intEeprom.LoadHexSwapped(file, kPicEepromAddress, -1);
+            images.config.LoadHexSwapped(file, kPicConfigAddress, kPicConfigLimit);
+        }
+        images.program.LoadHexSwapped(file, 0, programBytes - 1);
+    } else if (ext == ".bin") {
+        CheckBinaryProgramFits(file, programBytes, "program memory");
+        images.program.LoadBinary(file, 0, programBytes - 1);
+    }
+}
+
+bool TPFilePanel::EepromChange() {
+    const std::string text = bench_.Field(TFileRow::frEeprom);
+    if (text.size() <= 4) {
+        if (bench_.cardBox.GetEepromKind() != -1) {
+            SetNoFile(TFileRow::frEeprom);
+        }
+        return true;
+    }
+    if (!IsUsableFile(text)) {
+        SetNoFile(TFileRow::frEeprom);
+        return true;
+    }
+    const bool loaded = Loading(TFileRow::frEeprom, [&] {
+        THexFileBuffer& image = bench_.images.extEeprom;
+        const std::string ext = Extension(text);
+        if (ext == ".hex") {
+            image.LoadHex(text, 0, -1);
+        } else if (ext == ".bin") {
+            image.LoadBinary(text, 0, -1);
+        } else {
+            return;
+        }
+        CheckLoadedFits(text, image.HighestWritten(), bench_.cardBox.GetEepromSize(), "eeprom");
+    });
+    if (loaded) {
+        SetLoaded(TFileRow::frEeprom);
+    }
+    return loaded;
+}
+
+bool TPFilePanel::IntEeChange() {
+    const std::string text = bench_.Field(TFileRow::frIntEeprom);
+    if (!IsUsableFile(text)) {
+        SetNoFile(TFileRow::frIntEeprom);
+        return true;
+    }
+    // A PIC's internal EEPROM comes from its program file; only an AVR's is read here.
+    if (bench_.cardBox.GetPicKind() >= 8) {
+        const bool loaded = Loading(TFileRow::frIntEeprom, [&] {
+            THexFileBuffer& image = bench_.images.intEeprom;
+            const std::string ext = Extension(text);
+            if (ext == ".hex") {
+                image.LoadHex(text, 0, -1);
+            } else if (ext == ".bin") {
+                image.LoadBinary(text, 0, -1);
+            } else {
+                return;
+            }
+            CheckLoadedFits(text, image.HighestWritten(), bench_.cardBox.GetPicIntEeSize(),
+                            "internal eeprom");
+        });
+        if (!loaded) {
+            return false;
+        }
+    }
+    SetLoaded(TFileRow::frIntEeprom);
+    return true;
+}
+
+std::filesystem::path TPFilePanel::DefaultLoaderPath() const {
+    return bench_.cardBox.GetDefaultLoaderFile();
+}
+
+bool TPFilePanel::LoaderChange() {
+    const std::string text = bench_.Field(TFileRow::frLoader);
+    const std::string lower = AsciiLower(text);
+    const std::filesystem::path defaultLoader = DefaultLoaderPath();
+    const bool defaultFound = !defaultLoader.empty() && IsFile(defaultLoader);
+
+    if (lower.empty() || lower == "default") {
+        // An empty field asks for the default loader as "default" does, and
+        // says so as plainly when that loader is missing.
+        if (!defaultFound) {
+            SetState(TFileRow::frLoader, kMissingState, TStatusColour::scRed, false);
+            return true;
+        }
+        if (!Loading(TFileRow::frLoader, [&] { LoadLoader(defaultLoader); })) {
+            return false;
+        }
+        SetState(TFileRow::frLoader, kDefaultState, TStatusColour::scLime, true);
+        return true;
+    }
+    if (!IsUsableFile(text)) {
+        SetNoFile(TFileRow::frLoader);
+        return true;
+    }
+    if (!Loading(TFileRow::frLoader, [&] { LoadLoader(text); })) {
+        return false;
+    }
+    SetLoaded(TFileRow::frLoader);
+    return true;
+}
+
+// A loader is always read as a HEX file.
+void TPFilePanel::LoadLoader(const std::filesystem::path& file) {
+    TPImages& images = bench_.images;
+    const std::int64_t programBytes = 2 * static_cast<std::int64_t>(bench_.cardBox.GetPicSize());
+    images.loader.SetFillPattern("FFFF");
+    if (bench_.cardBox.GetPicKind() < 8) {
+        images.loaderConfig.SetFillPattern("FF3F");
+        images.loader.SetFillPattern("FF3F");
+        images.loaderConfig.LoadHexSwapped(file, kPicConfigAddress, kPicConfigLimit);
+    }
+    images.loader.LoadHexSwapped(file, 0, programBytes);
+}
+
+bool TPFilePanel::ConfirmLoaderChoice() {
+    return bench_.prompts.Ask(-1, kLoaderQuestion);
+}
+
+std::optional<std::filesystem::path> TPFilePanel::LoaderFile() const {
+    const std::string text = bench_.fields[static_cast<std::size_t>(TFileRow::frLoader)];
+    const std::string lower = AsciiLower(text);
+    if (lower.empty() || lower == "default") {
+        const std::filesystem::path defaultLoader = DefaultLoaderPath();
+        if (!defaultLoader.empty() && IsFile(defaultLoader)) {
+            return defaultLoader;
+        }
+        return std::nullopt;
+    }
+    if (IsFile(text)) {
+        return std::filesystem::path(text);
+    }
+    return std::nullopt;
+}
+
+void TPFilePanel::View(TFileRow row) {
+    const bool avr = bench_.cardBox.GetPicKind() > 7;
+    const std::string& text = bench_.Field(row);
+    switch (row) {
+    case TFileRow::frProgram:
+        bench_.view.ShowFileView(text, false, avr);
+        break;
+    case TFileRow::frEeprom:
+        if (!text.empty()) {
+            bench_.view.ShowFileView(text, true, avr);
+        }
+        break;
+    case TFileRow::frIntEeprom:
+        bench_.view.ShowFileView(text, true, avr);
+        break;
+    case TFileRow::frLoader:
+        if (const auto file = LoaderFile()) {
+            bench_.view.ShowFileView(*file, false, avr);
+        }
+        break;
+    }
+}
+
+} // namespace korvex
