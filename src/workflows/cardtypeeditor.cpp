@@ -1,0 +1,116 @@
+#include "workflows/cardtypeeditor.h"
+
+#include "catalogue/cardini.h"
+#include "catalogue/cfgreader.h"
+#include "support/textconv.h"
+
+#include <algorithm>
+#include <array>
+
+namespace korvex {
+
+namespace {
+
+constexpr std::string_view kNoEeprom = "None";
+
+constexpr std::array<TCaptionEntry, 8> kAddCaptions{{
+    {"Caption", 60},
+    {"lblCardName", 61},
+    {"lblDescip", 62},
+    {"lblProc", 63},
+    {"lblEeprom", 64},
+    {"lblObs", 65},
+    {"btnCreate", 66},
+    {"btnCancel", 67},
+}};
+
+constexpr std::array<TCaptionEntry, 8> kEditCaptions{{
+    {"Caption", 68},
+    {"lblCardName", 69},
+    {"lblDescrip", 70},
+    {"lblProc", 71},
+    {"lblEe", 72},
+    {"lblObs", 73},
+    {"btnCreate", 74},
+    {"btnCancel", 75},
+}};
+
+std::vector<std::string> SortedNames(const std::filesystem::path& catalogue) {
+    const TPCardReader reader(catalogue);
+    std::vector<std::string> names;
+    for (int entry = 1; entry <= reader.GetCount(); ++entry) {
+        names.push_back(reader.GetField(entry, 1));
+    }
+    std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return AsciiLower(a) < AsciiLower(b);
+    });
+    return names;
+}
+
+// The list item the text selects; a list shows no text when none matches.
+std::string Pick(const std::vector<std::string>& items, std::string_view text) {
+    auto found = std::find_if(items.begin(), items.end(),
+                              [&](const std::string& item) { return SameTextAscii(item, text); });
+    return found == items.end() ? std::string() : *found;
+}
+
+} // namespace
+
+TPCardTypeEditor::TPCardTypeEditor(std::filesystem::path programFolder, bool edit)
+    : folder_(std::move(programFolder)), edit_(edit),
+      processors_(SortedNames(folder_ / "cards" / "pics.cfg")),
+      eeproms_(SortedNames(folder_ / "cards" / "eeproms.cfg")) {}
+
+TPCardTypeEditor TPCardTypeEditor::ForAdd(std::filesystem::path programFolder) {
+    return TPCardTypeEditor(std::move(programFolder), false);
+}
+
+TPCardTypeEditor TPCardTypeEditor::ForEdit(std::filesystem::path programFolder, int cardIndex) {
+    TPCardTypeEditor editor(std::move(programFolder), true);
+    TPCardIni store;
+    store.SetBaseDir(editor.folder_);
+    store.ScanCardTypes();
+    if (auto info = store.GetCardInfo(cardIndex)) {
+        editor.record_ = *info;
+    }
+    return editor;
+}
+
+TCardTypeFields TPCardTypeEditor::InitialFields() const {
+    if (!edit_) {
+        return {"", "", "", std::string(kNoEeprom)};
+    }
+    return {record_.CardName, record_.CardDescription, Pick(processors_, record_.PicName),
+            Pick(eeproms_, record_.EepromName)};
+}
+
+bool TPCardTypeEditor::Accept(const TCardTypeFields& fields) const {
+    // The edit dialog's name field is read-only: it always holds the edited
+    // record's name, so that is the one that counts.
+    const std::string& name = edit_ ? record_.CardName : fields.name;
+    if (name.empty() || fields.description.empty() || fields.processor.empty() ||
+        fields.eeprom.empty()) {
+        return false;
+    }
+    TPCardIni store;
+    store.SetBaseDir(folder_);
+    if (!edit_) {
+        // A card type that exists already is kept as it is, without a word.
+        const TPCardInfo record{fields.name, fields.description, fields.processor, fields.eeprom};
+        store.CreateCardType(&record);
+        return true;
+    }
+    const TPCardInfo record{record_.CardName, fields.description, fields.processor, fields.eeprom};
+    store.UpdateCardInfo(store.CardFilePath(record_.CardName), record);
+    return true;
+}
+
+std::span<const TCaptionEntry> TPCardTypeEditor::AddCaptions() {
+    return kAddCaptions;
+}
+
+std::span<const TCaptionEntry> TPCardTypeEditor::EditCaptions() {
+    return kEditCaptions;
+}
+
+} // namespace korvex

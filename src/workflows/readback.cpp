@@ -1,0 +1,92 @@
+#include "workflows/readback.h"
+
+#include "images/hexdump.h"
+#include "images/picmap.h"
+#include "support/textconv.h"
+
+namespace korvex {
+
+namespace {
+
+constexpr std::size_t kLine = 64;
+
+enum : int { kProgramArea = 0, kEepromArea = 1, kPlainArea = 2, kConfigArea = 3 };
+constexpr int kPicLayout = 2;
+constexpr int kPlainLayout = 3;
+
+void Append(std::vector<std::string>& lines, const std::vector<std::string>& more) {
+    lines.insert(lines.end(), more.begin(), more.end());
+}
+
+} // namespace
+
+TPReadBack::TPReadBack(bool avrKind, bool eeprom, std::string configText, std::string dataText,
+                       std::string mainText)
+    : avrKind_(avrKind), eeprom_(eeprom), config_(std::move(configText)),
+      data_(std::move(dataText)), main_(std::move(mainText)) {}
+
+std::string TPReadBack::ModeLabel() const {
+    if (eeprom_) {
+        return "Eeprom";
+    }
+    if (!avrKind_) {
+        return "Pic";
+    }
+    // The label follows the memo: once the window has moved on to the data
+    // EEPROM it says so, also when the first save dialog was cancelled.
+    return secondStage_ ? "Atmel - Internal eeprom" : "Atmel - Processor";
+}
+
+std::vector<std::string> TPReadBack::MemoLines() const {
+    std::vector<std::string> lines;
+    if (!secondStage_) {
+        Append(lines, DumpLines(main_, kLine, 0));
+    }
+    if (!config_.empty() && !avrKind_) {
+        Append(lines, DumpLines(config_, kLine, kPicConfigAddress));
+    }
+    if (!data_.empty() && (!avrKind_ || secondStage_)) {
+        // An AVR's data EEPROM is a memory of its own, counted from 0.
+        Append(lines, DumpLines(data_, kLine, avrKind_ ? 0 : kPicEepromAddress));
+    }
+    return lines;
+}
+
+std::filesystem::path TPReadBack::SaveName(std::string chosen) {
+    // Only the file name is lower-cased: the folders are taken as the user
+    // picked them, since on a case-sensitive file system a lower-cased folder
+    // is usually one that does not exist.
+    std::filesystem::path path(std::move(chosen));
+    std::string name = AsciiLower(path.filename().string());
+    if (name.size() < 4 || name.substr(name.size() - 4) != ".hex") {
+        name += ".hex";
+    }
+    return path.parent_path() / name;
+}
+
+bool TPReadBack::Save(const std::optional<std::filesystem::path>& chosen,
+                      const TPHexReader::OverwriteQuestion& ask) {
+    if (chosen) {
+        const std::filesystem::path file = SaveName(chosen->string());
+        TPHexReader writer;
+        if (secondStage_ || eeprom_) {
+            writer.SetArea(kPlainArea, secondStage_ ? data_ : main_);
+            writer.SaveToFile(file, kPlainLayout, ask);
+        } else {
+            writer.SetArea(kProgramArea, main_);
+            // An AVR's data EEPROM goes to a file of its own in the second
+            // stage, and its fuses are no configuration words.
+            writer.SetArea(kEepromArea, avrKind_ ? std::string() : data_);
+            writer.SetArea(kConfigArea, avrKind_ ? std::string() : config_);
+            writer.SaveToFile(file, kPicLayout, ask);
+        }
+    }
+    // A cancelled dialog or a refused overwrite moves on all the same.
+    const bool closes = !avrKind_ || secondStage_;
+    if (avrKind_) {
+        secondStage_ = true;
+    }
+    return closes;
+}
+
+} // namespace korvex
