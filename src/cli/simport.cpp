@@ -4,6 +4,7 @@
 #include "link/clock.h"
 #include "link/lentbackend.h"
 #include "sim/simbackend.h"
+#include "sim/simhexfiles.h"
 #include "support/settingsstore.h"
 
 namespace korvex::cli {
@@ -11,39 +12,82 @@ namespace {
 
 // The card type the window would show: the remembered item of the sorted
 // list, or the first one.
-sim::TSimCardModel RememberedCard(const std::filesystem::path& programFolder,
-                                  const std::string& cardName) {
-    if (!cardName.empty()) {
-        return sim::SimCardModelForCardType(programFolder, cardName);
-    }
+std::string RememberedCardName(const std::filesystem::path& programFolder) {
     TPCardIni cards;
     cards.SetBaseDir(programFolder);
     cards.ScanCardTypes();
     if (cards.GetCardCount() == 0) {
-        return sim::SimCardModelForParts(programFolder, "PIC 16F84");
+        return {};
     }
     const TPSettingsStore store(TPSettingsStore::DefaultFolder());
     int index = store.ReadInteger(TPSettingsStore::kCard).value_or(0);
     if (index < 0 || index >= cards.GetCardCount()) {
         index = 0;
     }
-    return sim::SimCardModelForCardType(programFolder, cards.GetCardInfo(index)->CardName);
+    return cards.GetCardInfo(index)->CardName;
 }
+
+// The simulated card of one card type keeps its memories between runs, in
+// the user's settings folder, so one run can program it and the next read it.
+class TKeptCard {
+public:
+    TKeptCard(const std::filesystem::path& programFolder, std::string cardName) {
+        if (cardName.empty()) {
+            cardName = RememberedCardName(programFolder);
+        }
+        if (cardName.empty()) {
+            device_ = std::make_unique<sim::TSimDevice>(
+                sim::TSimCard(sim::SimCardModelForParts(programFolder, "PIC 16F84")));
+            return;
+        }
+        device_ = std::make_unique<sim::TSimDevice>(
+            sim::TSimCard(sim::SimCardModelForCardType(programFolder, cardName)));
+        if (!TPCardIni::IsSafeCardName(cardName)) {
+            return;
+        }
+        folder_ = TPSettingsStore::DefaultFolder() / "simcard" / cardName;
+        for (const auto memory : {sim::TSimMemory::Program, sim::TSimMemory::Data,
+                                  sim::TSimMemory::Config, sim::TSimMemory::Eeprom}) {
+            const std::filesystem::path file = folder_ / sim::SimMemoryFileName(memory);
+            std::error_code error;
+            if (std::filesystem::exists(file, error)) {
+                sim::LoadSimMemory(device_->Card(), memory, file);
+            }
+        }
+    }
+    ~TKeptCard() {
+        if (folder_.empty()) {
+            return;
+        }
+        try {
+            sim::SaveSimCard(device_->Card(), folder_);
+        } catch (const std::exception&) {
+            // A simulated card that cannot be kept starts blank next time.
+        }
+    }
+    TKeptCard(const TKeptCard&) = delete;
+    TKeptCard& operator=(const TKeptCard&) = delete;
+
+    sim::TSimDevice& Device() { return *device_; }
+
+private:
+    std::unique_ptr<sim::TSimDevice> device_;
+    std::filesystem::path folder_;
+};
 
 } // namespace
 
 std::function<std::unique_ptr<TSerialBackend>()>
 InProcessSimulator(const std::filesystem::path& programFolder, const std::string& cardName) {
     // Made on first use, so a run on a real port never reads the card files
-    // for it; shared by every backend of the run, so the card persists.
-    auto device = std::make_shared<std::unique_ptr<sim::TSimDevice>>();
-    return [device, programFolder, cardName]() -> std::unique_ptr<TSerialBackend> {
-        if (!*device) {
-            *device = std::make_unique<sim::TSimDevice>(
-                sim::TSimCard(RememberedCard(programFolder, cardName)));
+    // for it; shared by every backend of the run, and kept when the last goes.
+    auto card = std::make_shared<std::unique_ptr<TKeptCard>>();
+    return [card, programFolder, cardName]() -> std::unique_ptr<TSerialBackend> {
+        if (!*card) {
+            *card = std::make_unique<TKeptCard>(programFolder, cardName);
         }
         return std::make_unique<TLentBackend>(
-            sim::MakeSimulatorBackend(**device, TSteadyClock::Instance()), device);
+            sim::MakeSimulatorBackend((*card)->Device(), TSteadyClock::Instance()), card);
     };
 }
 

@@ -11,8 +11,8 @@ namespace korvex::cli {
 
 // The built-in simulator behind a port: a programmer with a blank card of the
 // named card type, or of the one remembered in the user's settings (the first
-// card type when none is), alive for the whole run so its memories persist
-// between commands.
+// card type when none is). Its memories are kept in the user's settings
+// folder (simcard/<card type>/) from one run to the next.
 std::function<std::unique_ptr<TSerialBackend>()>
 InProcessSimulator(const std::filesystem::path& programFolder, const std::string& cardName = "");
 
