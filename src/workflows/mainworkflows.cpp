@@ -133,6 +133,17 @@ void TPMainWorkflows::ChooseOffline() {
     }
 }
 
+void TPMainWorkflows::ComPortAction(int number) {
+    bench_.view.ShowWindowCaption(number == 0 ? std::string("Korvex - OffLine")
+                                              : "Korvex - COM" + std::to_string(number));
+    if (bench_.prog) {
+        bench_.prog->SetComPort(number);
+        if (number != 0) {
+            bench_.prog->Connect();
+        }
+    }
+}
+
 // The rate goes to a connected line at once; a closed port takes it for the
 // next connection, so choosing a speed never opens a port nobody chose.
 void TPMainWorkflows::ChooseSpeed(TBaudRate rate) {

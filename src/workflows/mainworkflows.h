@@ -58,6 +58,9 @@ public:
     void ChoosePort(int number); // 1..8
     void ChooseOffline();
     void ChooseSpeed(TBaudRate rate);
+    // The spare actions "O&ffline" and "Com &1".."Com &4" (0..4): they connect
+    // without closing the line first.
+    void ComPortAction(int number);
 
     // The driver's state handler.
     void StateChanged(TPCardState state);
