@@ -30,6 +30,6 @@ echo "== Read the card back"
 "$cli" --port sim --card "$card" --yes read eeprom -o "$out/card-eeprom.hex"
 echo
 echo "== What the processor holds (first lines)"
-"$cli" view "$out/card-pic.hex" --card "$card" | head -n 4
+"$cli" view "$out/card-pic.hex" --card "$card" | sed -n 1,4p
 echo
 echo "The read-back files are in $out"
