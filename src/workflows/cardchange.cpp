@@ -52,6 +52,11 @@ void TPCardChange::CardChanged() {
     bench_.eepromKind = box.GetEepromKind();
 
     LoadCardDefaults();
+    // The change emptied an AVR's internal EEPROM image; a file name that
+    // did not change would not load it again by itself.
+    if (bench_.picKind >= 8) {
+        panel_.Evaluate(TFileRow::frIntEeprom);
+    }
     panel_.Evaluate(TFileRow::frProgram);
     if (bench_.eepromKind != -1) {
         panel_.Evaluate(TFileRow::frEeprom);

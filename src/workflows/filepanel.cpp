@@ -100,22 +100,36 @@ bool TPFilePanel::ProgramChange() {
 void TPFilePanel::LoadProgram(const std::filesystem::path& file, const std::string& ext) {
     TPImages& images = bench_.images;
     const bool avr = bench_.cardBox.GetPicKind() >= 8;
-    const std::int64_t programBytes = 2 * static_cast<std::int64_t>(bench_.cardBox.GetPicSize());
+    const std::int64_t programSize = bench_.cardBox.GetPicSize();
+    // What a write sends: P words of a PIC, 2P characters (P bytes) of an AVR.
+    const std::int64_t writtenBytes = avr ? programSize : 2 * programSize;
     const char* fill = avr ? "FFFF" : "FF3F";
     images.program.SetFillPattern(fill);
     images.intEeprom.SetFillPattern(fill);
     images.config.SetFillPattern(fill);
     if (ext == ".hex") {
-        CheckHexProgramFits(file, programBytes, avr ? kAvrOtherRegions : kPicConfigAddress,
+        CheckHexProgramFits(file, writtenBytes, avr ? kAvrOtherRegions : kPicConfigAddress,
                             "program memory");
         if (!avr) {
             images.intEeprom.LoadHexSwapped(file, kPicEepromAddress, -1);
+            CheckPicEepromFits(file, images.intEeprom.HighestWritten(),
+                               bench_.cardBox.GetPicIntEeSize());
             images.config.LoadHexSwapped(file, kPicConfigAddress, kPicConfigLimit);
         }
-        images.program.LoadHexSwapped(file, 0, programBytes - 1);
+        images.program.LoadHexSwapped(file, 0, 2 * programSize - 1);
     } else if (ext == ".bin") {
-        CheckBinaryProgramFits(file, programBytes, "program memory");
-        images.program.LoadBinary(file, 0, programBytes - 1);
+        CheckBinaryProgramFits(file, writtenBytes, "program memory");
+        // A binary file is the whole program: nothing of an earlier file may
+        // stay behind its end, nor in the images a binary file has no part for.
+        // No word swap follows a binary load, so blank words go in as they read.
+        const char* blank = avr ? "FFFF" : "3FFF";
+        for (THexFileBuffer* image : {&images.program, &images.intEeprom, &images.config}) {
+            if (image == &images.program || !avr) {
+                image->SetFillPattern(blank);
+                image->Clear();
+            }
+        }
+        images.program.LoadBinary(file, 0, 2 * programSize - 1);
     }
 }
 
@@ -137,6 +151,7 @@ bool TPFilePanel::EepromChange() {
         if (ext == ".hex") {
             image.LoadHex(text, 0, -1);
         } else if (ext == ".bin") {
+            image.Clear();
             image.LoadBinary(text, 0, -1);
         } else {
             return;
@@ -163,6 +178,7 @@ bool TPFilePanel::IntEeChange() {
             if (ext == ".hex") {
                 image.LoadHex(text, 0, -1);
             } else if (ext == ".bin") {
+                image.Clear();
                 image.LoadBinary(text, 0, -1);
             } else {
                 return;

@@ -1,6 +1,7 @@
 #include "workflows/imagefit.h"
 
 #include "images/hexrecordline.h"
+#include "images/picmap.h"
 #include "support/errors.h"
 #include "support/linecutter.h"
 #include "support/readfile.h"
@@ -91,6 +92,20 @@ void CheckBinaryProgramFits(const std::filesystem::path& file, std::int64_t memo
     if (size > memoryBytes) {
         Refuse(file, size - 1, memoryBytes, memory);
     }
+}
+
+void CheckPicEepromFits(const std::filesystem::path& file, std::int64_t highestChar,
+                        std::int64_t eepromBytes) {
+    // Each EEPROM byte takes one word, four characters of the image.
+    if (eepromBytes <= 0 || highestChar <= 0 || highestChar / 4 < eepromBytes) {
+        return;
+    }
+    throw EImageFileError(
+        file.string() + ": data EEPROM data reach address 0x" +
+        HexUpper(static_cast<std::uint64_t>(kPicEepromAddress + 2 * (highestChar / 4)), 4) +
+        ", beyond the data EEPROM of " + std::to_string(eepromBytes) + " bytes (0x4200 to 0x" +
+        HexUpper(static_cast<std::uint64_t>(kPicEepromAddress + 2 * eepromBytes - 1), 4) +
+        "); choose a card type whose processor holds the file");
 }
 
 void CheckLoadedFits(const std::filesystem::path& file, std::int64_t highestChar,

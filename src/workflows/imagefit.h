@@ -20,6 +20,11 @@ void CheckHexProgramFits(const std::filesystem::path& file, std::int64_t program
 void CheckBinaryProgramFits(const std::filesystem::path& file, std::int64_t memoryBytes,
                             const std::string& memory);
 
+// The data EEPROM part of a PIC program file (one byte per word from 0x4200)
+// reaching beyond the processor's data EEPROM of `eepromBytes`.
+void CheckPicEepromFits(const std::filesystem::path& file, std::int64_t highestChar,
+                        std::int64_t eepromBytes);
+
 // An image already loaded whose highest written character lies beyond the memory.
 void CheckLoadedFits(const std::filesystem::path& file, std::int64_t highestChar,
                      std::int64_t memoryBytes, const std::string& memory);

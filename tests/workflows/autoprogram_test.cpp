@@ -1,0 +1,225 @@
+#include "workflowrig.h"
+
+#include "sim/simfaults.h"
+
+#include <gtest/gtest.h>
+
+namespace korvex {
+namespace {
+
+using namespace korvex::testing;
+using sim::TSimMemory;
+
+// A card type with program and EEPROM files chosen; the card's EEPROM holds
+// something else at first.
+struct AutoRig : TWorkflowRig {
+    std::vector<std::uint16_t> words = SomeWords(24, 1);
+    std::vector<std::uint8_t> data = SomeBytes(16, 3);
+    std::vector<std::uint8_t> eeprom = SomeBytes(100, 5);
+    std::string garbage;
+
+    explicit AutoRig(const std::string& cardType = kPicCard) : TWorkflowRig(cardType) {
+        Start();
+        const bool avr = Bench().picKind >= 8;
+        flows.Panel().SetField(
+            TFileRow::frProgram,
+            File("prog.hex", avr ? PicHexFile(words, {}, {}) : PicHexFile(words, data, 0x3FF2)));
+        if (avr) {
+            flows.Panel().SetField(TFileRow::frIntEeprom,
+                                   File("int.hex", HexData(0, data) + HexEnd()));
+        }
+        if (Bench().eepromKind >= 0) {
+            flows.Panel().SetField(TFileRow::frEeprom,
+                                   File("ee.hex", HexData(0, eeprom) + HexEnd()));
+            garbage = Pattern(CardText(TSimMemory::Eeprom).size(), 4);
+            device.Card().Load(TSimMemory::Eeprom, garbage);
+        }
+        ClearRecords();
+    }
+    std::string PaddedEeprom() const {
+        const std::string text = BytesText(eeprom);
+        return text + std::string(CardText(TSimMemory::Eeprom).size() - text.size(), 'F');
+    }
+};
+
+TEST(AutoProgram, WritesTheEepromThenTheProcessorKeepingTheChosenFuses) {
+    AutoRig rig;
+    rig.Bench().fuses.watchDog = 0; // the file says off; the user's choice wins
+
+    EXPECT_EQ(rig.Commands().AutoProgram(), TOutcome::ocSucceeded);
+
+    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{134});
+    EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkInformation);
+    EXPECT_EQ(rig.view.statuses,
+              (std::vector<std::string>{rig.Text(86), rig.Text(90), rig.Text(92), rig.Text(15),
+                                        rig.Text(125), rig.Text(126), rig.Text(15)}));
+    EXPECT_EQ(rig.CardText(TSimMemory::Eeprom), rig.PaddedEeprom());
+    EXPECT_EQ(rig.CardText(TSimMemory::Program).substr(0, 4 * rig.words.size()),
+              WordsText(rig.words));
+    EXPECT_EQ(rig.CardText(TSimMemory::Data).substr(0, 32), BytesText(rig.data));
+    EXPECT_EQ(rig.CardText(TSimMemory::Config), Repeat("3FFF", 7) + "3FF6");
+    EXPECT_EQ(rig.Sent().back(), "A30");
+    EXPECT_EQ(rig.view.enables, (std::vector<bool>{false, true}));
+}
+
+TEST(AutoProgram, ADifferenceInTheInternalEepromFailsTheVerify) {
+    AutoRig rig;
+    bool spoiled = false;
+    rig.pump.during = [&] {
+        if (!spoiled && rig.Count('E') > 0) {
+            rig.device.Card().Write(TSimMemory::Data, 0, "00");
+            spoiled = true;
+        }
+    };
+    EXPECT_EQ(rig.Commands().AutoProgram(), TOutcome::ocFailed);
+    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{128});
+    EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
+    EXPECT_EQ(rig.Count('D'), 1u) << "the loader's; no configuration word after a failed verify";
+}
+
+TEST(AutoProgram, WithEveryOptionOffOnlyTheMessageRemains) {
+    AutoRig rig;
+    rig.Options().SetAutoWriteEe(false);
+    rig.Options().SetAutoVerifyEe(false);
+    rig.Options().SetAutoWritePic(false);
+    rig.Options().SetAutoVerifyPic(false);
+    EXPECT_EQ(rig.Commands().AutoProgram(), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{134});
+    EXPECT_EQ(rig.TransferFrames(), 0u);
+    EXPECT_EQ(rig.CardText(TSimMemory::Eeprom), rig.garbage);
+    EXPECT_TRUE(rig.device.Card().ProgramBlank());
+}
+
+TEST(AutoProgram, WithoutAnExternalEepromNoLoaderGoesIn) {
+    AutoRig rig(kPicOnlyCard);
+    EXPECT_EQ(rig.Commands().AutoProgram(), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{134});
+    EXPECT_EQ(rig.Count('H'), 1u) << "a loader would have been a second erase and write";
+    EXPECT_EQ(rig.Count('I') + rig.Count('J'), 0u);
+    const auto sent = rig.Sent();
+    const auto first =
+        std::find_if(sent.begin(), sent.end(), [](const std::string& s) { return s[0] == 'B'; });
+    ASSERT_NE(first, sent.end());
+    EXPECT_EQ(*first, "B3" + WordsText(rig.words).substr(0, 32));
+}
+
+TEST(AutoProgram, AvrCardIsLockedAfterTheVerifyOnlyWhenWritten) {
+    AutoRig rig(kAvrCard);
+    rig.Bench().fuses.lock = 0;
+    EXPECT_EQ(rig.Commands().AutoProgram(), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{134});
+    EXPECT_EQ(rig.CardText(TSimMemory::Eeprom), rig.PaddedEeprom());
+    EXPECT_EQ(rig.CardText(TSimMemory::Program).substr(0, 4 * rig.words.size()),
+              WordsText(rig.words));
+    EXPECT_TRUE(rig.device.Card().Locked());
+    const auto sent = rig.Sent();
+    const auto lock = std::find(sent.begin(), sent.end(), "D8");
+    const auto lastRead = std::find_if(sent.rbegin(), sent.rend(), [](const std::string& s) {
+        return s[0] == 'E' || s[0] == 'F';
+    });
+    ASSERT_NE(lock, sent.end());
+    EXPECT_GT(lock - sent.begin(), sent.rend() - lastRead - 1);
+
+    // Verified but not written: not locked. (No EEPROM steps either, whose
+    // loader would replace the program.)
+    rig.device.Card().Erase();
+    rig.device.Card().Load(TSimMemory::Program, WordsText(rig.words));
+    rig.device.Card().Load(TSimMemory::Data, BytesText(rig.data));
+    rig.Options().SetAutoWritePic(false);
+    rig.Options().SetAutoWriteEe(false);
+    rig.Options().SetAutoVerifyEe(false);
+    rig.ClearRecords();
+    EXPECT_EQ(rig.Commands().AutoProgram(), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{134});
+    EXPECT_GT(rig.Count('E'), 0u);
+    EXPECT_FALSE(rig.device.Card().Locked());
+}
+
+TEST(AutoProgram, AvrLockNotConfirmedStillEndsWithTheMessageButFails) {
+    AutoRig rig(kAvrCard);
+    rig.Bench().fuses.lock = 0;
+    for (int i = 1; i <= 10; ++i) {
+        rig.device.AddFault(sim::ParseSimFault("nack@D" + std::to_string(i)));
+    }
+    EXPECT_EQ(rig.Commands().AutoProgram(), TOutcome::ocFailed);
+    EXPECT_EQ(rig.prompts.Entries(), (std::vector<int>{136, 134}));
+}
+
+TEST(AutoProgram, ACardPulledDuringTheWriteIsAnErrorNotASuccess) {
+    AutoRig rig;
+    rig.pump.during = [&] {
+        if (rig.Count('B') == 5 && rig.device.Present()) {
+            rig.device.SetPresent(false);
+        }
+    };
+    EXPECT_EQ(rig.Commands().AutoProgram(), TOutcome::ocFailed);
+    EXPECT_EQ(rig.linkPrompts.errors, std::vector<std::string>{"Failed to write card !"});
+    EXPECT_TRUE(rig.prompts.messages.empty());
+    EXPECT_EQ(rig.Count('D'), 1u) << "the loader's only";
+}
+
+// --- a window closed while a command runs
+
+TEST(Closing, DuringAWriteStopsItQuietlyAndTheTimerReleasesTheProgrammer) {
+    AutoRig rig;
+    std::optional<bool> closed;
+    rig.pump.during = [&] {
+        if (!closed && rig.Count('B') == 3) {
+            closed = rig.flows.FormClose();
+        }
+    };
+    EXPECT_EQ(rig.Commands().WritePic(), TOutcome::ocAborted);
+    EXPECT_EQ(closed, false);
+    EXPECT_TRUE(rig.prompts.messages.empty());
+    EXPECT_TRUE(rig.linkPrompts.errors.empty());
+    EXPECT_EQ(rig.Count('C') + rig.Count('D'), 0u);
+    EXPECT_EQ(rig.view.closeRequests, 0);
+    EXPECT_FALSE(rig.settings.Exists());
+
+    rig.ClearRecords();
+    rig.flows.CloseTimerTick();
+    EXPECT_EQ(rig.Sent(), std::vector<std::string>{"A00"});
+    EXPECT_EQ(rig.view.closeRequests, 1);
+    EXPECT_TRUE(rig.flows.FormClose());
+    EXPECT_TRUE(rig.settings.Exists());
+}
+
+TEST(Closing, DuringTheEepromPartOfAutoProgram) {
+    AutoRig rig;
+    std::optional<bool> closed;
+    rig.pump.during = [&] {
+        if (!closed && rig.Count('I') == 3) {
+            closed = rig.flows.FormClose();
+        }
+    };
+    EXPECT_EQ(rig.Commands().AutoProgram(), TOutcome::ocAborted);
+    EXPECT_EQ(closed, false);
+    EXPECT_TRUE(rig.prompts.messages.empty());
+    EXPECT_EQ(rig.Count('E'), 0u);
+    EXPECT_EQ(rig.Count('H'), 1u) << "only the loader's erase";
+    rig.flows.CloseTimerTick();
+    EXPECT_EQ(rig.view.closeRequests, 1);
+}
+
+TEST(Closing, ASecondCommandWhileOneRunsIsRefused) {
+    AutoRig rig;
+    std::vector<TOutcome> meanwhile;
+    rig.pump.during = [&] {
+        if (meanwhile.empty() && rig.Count('B') == 2) {
+            EXPECT_TRUE(rig.flows.Busy());
+            meanwhile.push_back(rig.Commands().VerifyPic());
+            meanwhile.push_back(rig.Commands().ReadEeprom());
+            meanwhile.push_back(rig.Commands().GetFirmwareVersion());
+        }
+    };
+    EXPECT_EQ(rig.Commands().WritePic(), TOutcome::ocSucceeded);
+    EXPECT_EQ(meanwhile, std::vector<TOutcome>(3, TOutcome::ocRefused));
+    EXPECT_TRUE(rig.prompts.asked.empty());
+    EXPECT_TRUE(rig.prompts.plain.empty());
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{130});
+    EXPECT_EQ(rig.view.enables, (std::vector<bool>{false, true}));
+    EXPECT_FALSE(rig.flows.Busy());
+}
+
+} // namespace
+} // namespace korvex

@@ -1,0 +1,149 @@
+#include "workflowrig.h"
+
+#include <gtest/gtest.h>
+#include <map>
+
+namespace korvex {
+namespace {
+
+using namespace korvex::testing;
+
+// Every card type file of the folder by name, as its text.
+std::map<std::string, std::string> CardFiles(const TWorkflowRig& rig) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(rig.folder / "cards")) {
+        if (entry.path().extension() == ".ini") {
+            files[entry.path().stem().string()] = ReadText(entry.path());
+        }
+    }
+    return files;
+}
+
+TPCardDefaults StoredDefaults(const TWorkflowRig& rig, const std::string& name) {
+    TPCardIni store;
+    store.SetBaseDir(rig.folder);
+    store.ScanCardTypes();
+    for (int i = 0; i < store.GetCardCount(); ++i) {
+        if (store.GetCardInfo(i)->CardName == name) {
+            TPCardDefaults defaults;
+            store.ReadDefaults(i, defaults);
+            return defaults;
+        }
+    }
+    throw std::runtime_error("no card type " + name);
+}
+
+TEST(CardChange, SwitchingSavesTheSettingsIntoTheCardLeftAndShowsTheNewOnes) {
+    TWorkflowRig rig;
+    rig.Start();
+    const std::string other = "PIC16F877-24C64";
+    WriteText(rig.CardFile(other), ReadText(rig.CardFile(other)) +
+                                       "[Defaults]\nPicFile=/nowhere/q.hex\nWatchDog=0\nOscil=2\n");
+    const auto before = CardFiles(rig);
+    const std::string program = rig.File("p.hex", PicHexFile(SomeWords(4), {}, {}));
+    rig.flows.Panel().SetField(TFileRow::frProgram, program);
+    rig.flows.Panel().SetField(TFileRow::frEeprom, "/nowhere/e.bin");
+    rig.Bench().fuses.watchDog = 0;
+    rig.Bench().fuses.oscillator = 3;
+
+    rig.SelectCard(other);
+
+    const TPCardDefaults saved = StoredDefaults(rig, kPicCard);
+    EXPECT_EQ(saved.PicFile, program);
+    EXPECT_EQ(saved.ExtEeFile, "/nowhere/e.bin");
+    EXPECT_EQ(saved.WatchDog, 0);
+    EXPECT_EQ(saved.Oscil, 3);
+    auto after = CardFiles(rig);
+    after[kPicCard] = before.at(kPicCard);
+    EXPECT_EQ(after, before) << "no other card type file changes";
+
+    EXPECT_EQ(rig.view.fields[0], "/nowhere/q.hex");
+    EXPECT_EQ(rig.view.fuses, (TFuseChoices{0, 1, 1, 2, 1}));
+    EXPECT_EQ(rig.view.Row(TFileRow::frProgram).colour, TStatusColour::scRed);
+
+    // Back again: the settings come back from the file.
+    rig.SelectCard(kPicCard);
+    EXPECT_EQ(rig.view.fields[0], program);
+    EXPECT_EQ(rig.view.Row(TFileRow::frProgram).text, rig.Text(121));
+}
+
+TEST(CardChange, SettingsFollowTheirCardAcrossARescan) {
+    TWorkflowRig rig;
+    rig.Start();
+    const std::string program = rig.File("p.hex", PicHexFile(SomeWords(4), {}, {}));
+    rig.flows.Panel().SetField(TFileRow::frProgram, program);
+    // A new card type sorts first and moves every other one up by one; the
+    // card type shown so far is now one further, its old index another's.
+    WriteText(rig.CardFile("AAA"), "[CardType]\nCardName=AAA\nPicName=PIC 16F84\n");
+    const auto before = CardFiles(rig);
+
+    rig.flows.CardTypes().RefreshCardList();
+
+    EXPECT_EQ(StoredDefaults(rig, kPicCard).PicFile, program);
+    auto after = CardFiles(rig);
+    after[kPicCard] = before.at(kPicCard);
+    EXPECT_EQ(after, before);
+}
+
+TEST(CardChange, DeletingTheShownCardTypeSavesNothing) {
+    TWorkflowRig rig;
+    rig.Start();
+    rig.flows.Panel().SetField(TFileRow::frProgram, "/nowhere/p.hex");
+    rig.prompts.answers = {false, true};
+
+    EXPECT_FALSE(rig.flows.CardTypes().DeleteCardType());
+    EXPECT_TRUE(std::filesystem::exists(rig.CardFile(kPicCard)));
+
+    auto before = CardFiles(rig);
+    before.erase(kPicCard);
+    EXPECT_TRUE(rig.flows.CardTypes().DeleteCardType());
+    EXPECT_EQ(rig.prompts.askedTexts.back(),
+              rig.Text(76) + " " + kPicCard + "\r\n" + rig.Text(77) + " ?");
+    EXPECT_EQ(CardFiles(rig), before);
+    EXPECT_TRUE(rig.flows.FormClose());
+    EXPECT_FALSE(std::filesystem::exists(rig.CardFile(kPicCard)));
+}
+
+TEST(CardChange, FirmwareWarningsAreShownOnceUntilAPicCardIsChosen) {
+    TWorkflowRig rig;
+    rig.device.SetFirmwareVersion(50);
+    rig.Start();
+    const auto warned = [&](std::vector<int> entries) {
+        EXPECT_EQ(rig.prompts.Entries(), entries);
+        for (const auto& m : rig.prompts.messages) {
+            EXPECT_EQ(m.kind, TMessageKind::mkWarning);
+        }
+        rig.prompts.Clear();
+    };
+
+    rig.SelectCard(kAvrCard);
+    warned({137});
+    EXPECT_FALSE(rig.view.layout.cardCommandsEnabled);
+    EXPECT_FALSE(rig.view.layout.showFuses);
+    rig.SelectCard(kAvr9Card);
+    warned({});
+    EXPECT_FALSE(rig.view.layout.cardCommandsEnabled);
+    EXPECT_TRUE(rig.view.layout.showFuses);
+    rig.SelectCard(kPicCard);
+    warned({});
+    EXPECT_TRUE(rig.view.layout.cardCommandsEnabled);
+    rig.SelectCard(kAvr9Card);
+    warned({137}); // 1..99 gives 137 only, also for kind 9
+
+    rig.SelectCard(kPicCard);
+    rig.device.SetFirmwareVersion(101);
+    rig.SelectCard(kAvrCard);
+    warned({});
+    EXPECT_TRUE(rig.view.layout.cardCommandsEnabled);
+    rig.SelectCard(kAvr9Card);
+    warned({140});
+    EXPECT_FALSE(rig.view.layout.cardCommandsEnabled);
+    rig.SelectCard(kAvrCard);
+    EXPECT_TRUE(rig.view.layout.cardCommandsEnabled);
+    rig.SelectCard(kAvr9Card);
+    warned({});
+    EXPECT_FALSE(rig.view.layout.cardCommandsEnabled);
+}
+
+} // namespace
+} // namespace korvex

@@ -1,0 +1,171 @@
+#include "workflowrig.h"
+
+#include "sim/simfaults.h"
+
+#include <gtest/gtest.h>
+
+namespace korvex {
+namespace {
+
+using namespace korvex::testing;
+using sim::TSimMemory;
+
+constexpr std::size_t kEepromChars = 2 * 2048; // 24C16
+
+// The PIC card type with a 24C16 and a 100-byte EEPROM file; the card's
+// EEPROM starts out holding something else entirely.
+struct EepromRig : TWorkflowRig {
+    std::vector<std::uint8_t> file = SomeBytes(100, 2);
+    std::string garbage = Pattern(kEepromChars, 9);
+
+    EepromRig() : TWorkflowRig(kPicCard) {
+        Start();
+        flows.Panel().SetField(TFileRow::frEeprom, File("ee.hex", HexData(0, file) + HexEnd()));
+        device.Card().Load(TSimMemory::Eeprom, garbage);
+        ClearRecords();
+    }
+    std::string Eeprom() const { return CardText(TSimMemory::Eeprom); }
+};
+
+TEST(EepromCommands, AnsweringNoSendsNothing) {
+    EepromRig rig;
+    const std::vector<std::pair<TOutcome (TPCardCommands::*)(), int>> commands = {
+        {&TPCardCommands::WriteEeprom, 89},
+        {&TPCardCommands::VerifyEeprom, 85},
+        {&TPCardCommands::EraseEeprom, 97},
+        {&TPCardCommands::ReadEeprom, 84}};
+    for (const auto& [command, question] : commands) {
+        rig.ClearRecords();
+        rig.prompts.answers = {false};
+        EXPECT_EQ((rig.Commands().*command)(), TOutcome::ocRefused);
+        EXPECT_EQ(rig.prompts.asked, std::vector<int>{question});
+        EXPECT_EQ(rig.prompts.askedTexts, std::vector<std::string>{rig.Text(question)});
+        EXPECT_TRUE(rig.Sent().empty());
+        EXPECT_TRUE(rig.view.statuses.empty());
+        EXPECT_TRUE(rig.prompts.messages.empty());
+    }
+    EXPECT_EQ(rig.Eeprom(), rig.garbage);
+}
+
+TEST(WriteEeprom, WritesTheFileThenBlankBytesThroughTheLoader) {
+    EepromRig rig;
+    EXPECT_EQ(rig.Commands().WriteEeprom(), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.Eeprom(), BytesText(rig.file) + std::string(kEepromChars - 200, 'F'));
+    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{100});
+    EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkInformation);
+    EXPECT_EQ(rig.view.statuses,
+              (std::vector<std::string>{rig.Text(86), rig.Text(90), rig.Text(92), rig.Text(15)}));
+    // The default loader (one word, 0x2800) went into the processor first.
+    EXPECT_EQ(rig.CardText(TSimMemory::Program).substr(0, 4), "2800");
+    EXPECT_EQ(rig.Count('I'), kEepromChars / 32);
+    EXPECT_GT(rig.Count('J'), 0u);
+    EXPECT_EQ(rig.Sent().back(), "A30");
+    EXPECT_EQ(rig.gauge.values.back(), 0);
+}
+
+TEST(WriteEeprom, OptionsDecideWhichStepsRun) {
+    EepromRig rig;
+    rig.Options().SetWriteEeWrite(false);
+    // Verify alone finds the card's other contents.
+    EXPECT_EQ(rig.Commands().WriteEeprom(), TOutcome::ocFailed);
+    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{91});
+    EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
+    EXPECT_EQ(rig.Count('I'), 0u);
+    EXPECT_EQ(rig.Eeprom(), rig.garbage);
+
+    rig.Options().SetWriteEeVerify(false);
+    rig.ClearRecords();
+    EXPECT_EQ(rig.Commands().WriteEeprom(), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{100});
+    EXPECT_EQ(rig.Count('I') + rig.Count('J'), 0u);
+}
+
+TEST(WriteEeprom, WithoutAnyFileTheWholeEepromIsWrittenBlank) {
+    TWorkflowRig rig(kPicCard);
+    rig.Start();
+    rig.device.Card().Load(TSimMemory::Eeprom, Pattern(kEepromChars, 1));
+    EXPECT_EQ(rig.Commands().WriteEeprom(), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.CardText(TSimMemory::Eeprom), std::string(kEepromChars, 'F'));
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{100});
+}
+
+TEST(VerifyEeprom, ComparesOnlyTheFilesLength) {
+    EepromRig rig;
+    // The file's bytes, then anything: still the same.
+    rig.device.Card().Load(TSimMemory::Eeprom,
+                           BytesText(rig.file) + rig.garbage.substr(BytesText(rig.file).size()));
+    EXPECT_EQ(rig.Commands().VerifyEeprom(), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{99});
+    EXPECT_EQ(rig.view.statuses,
+              (std::vector<std::string>{rig.Text(86), rig.Text(92), rig.Text(15)}));
+    // Only about the file's 100 bytes are read back, not the 2048 of the EEPROM.
+    std::size_t asked = 0;
+    for (const auto& frame : rig.device.Frames()) {
+        asked += frame.command == 'J' ? std::stoul(frame.data, nullptr, 16) : 0;
+    }
+    EXPECT_GE(asked, rig.file.size());
+    EXPECT_LT(asked, 2 * rig.file.size());
+
+    // The file's last byte differs.
+    std::vector<std::uint8_t> changed = rig.file;
+    changed.back() ^= 0x80;
+    rig.device.Card().Load(TSimMemory::Eeprom, BytesText(changed));
+    rig.ClearRecords();
+    EXPECT_EQ(rig.Commands().VerifyEeprom(), TOutcome::ocFailed);
+    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{98});
+    EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkInformation);
+    EXPECT_EQ(rig.Count('I'), 0u);
+}
+
+TEST(VerifyEeprom, WithoutAFileEndsQuietly) {
+    EepromRig rig;
+    // The image still holds the file loaded before; the field decides.
+    rig.flows.Panel().SetField(TFileRow::frEeprom, "");
+    EXPECT_EQ(rig.Commands().VerifyEeprom(), TOutcome::ocNothing);
+    EXPECT_TRUE(rig.prompts.messages.empty());
+    EXPECT_TRUE(rig.prompts.asked.empty());
+    EXPECT_TRUE(rig.Sent().empty());
+}
+
+TEST(EraseEeprom, FillsTheEepromWithBlankBytes) {
+    EepromRig rig;
+    EXPECT_EQ(rig.Commands().EraseEeprom(), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.Eeprom(), std::string(kEepromChars, 'F'));
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{96});
+    EXPECT_EQ(rig.view.statuses,
+              (std::vector<std::string>{rig.Text(86), rig.Text(95), rig.Text(15)}));
+}
+
+TEST(EraseEeprom, AFailedFillIsAnErrorMessage) {
+    EepromRig rig;
+    rig.device.AddFault(sim::ParseSimFault("silent@I1"));
+    EXPECT_EQ(rig.Commands().EraseEeprom(), TOutcome::ocFailed);
+    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{91});
+    EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
+    EXPECT_EQ(rig.Sent().back(), "A30");
+}
+
+TEST(ReadEeprom, HandsTheEepromToTheView) {
+    EepromRig rig;
+    rig.flows.Panel().SetField(TFileRow::frLoader, "DEFAULT");
+    EXPECT_EQ(rig.Commands().ReadEeprom(), TOutcome::ocSucceeded);
+    ASSERT_EQ(rig.view.readBacks.size(), 1u);
+    EXPECT_EQ(rig.view.readBacks[0].mode, "Eeprom");
+    EXPECT_EQ(TReadBackSeen::Text(rig.view.readBacks[0].lines, 0, 1u << 30), rig.garbage);
+    EXPECT_EQ(rig.view.statuses,
+              (std::vector<std::string>{rig.Text(86), rig.Text(87), rig.Text(15)}));
+    // The loader field's text is shown before the loader goes in.
+    EXPECT_EQ(rig.prompts.plain, std::vector<std::string>{"|DEFAULT"});
+    EXPECT_TRUE(rig.prompts.messages.empty());
+
+    // A blank loader leaves the EEPROM out of reach: no data.
+    rig.flows.Panel().SetField(TFileRow::frLoader,
+                               rig.File("blank.hex", HexRecord(0, 0, {0xFF, 0x3F}) + HexEnd()));
+    rig.ClearRecords();
+    EXPECT_EQ(rig.Commands().ReadEeprom(), TOutcome::ocFailed);
+    EXPECT_TRUE(rig.view.readBacks.empty());
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{88});
+}
+
+} // namespace
+} // namespace korvex

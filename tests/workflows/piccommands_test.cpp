@@ -1,0 +1,360 @@
+#include "workflowrig.h"
+
+#include "sim/simfaults.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace korvex {
+namespace {
+
+using namespace korvex::testing;
+using sim::TSimMemory;
+
+constexpr int kPicWords = 1024; // PIC 16F84
+constexpr int kPicData = 64;
+
+std::ptrdiff_t FirstOf(const std::vector<std::string>& sent, const std::string& prefix) {
+    const auto it = std::find_if(sent.begin(), sent.end(),
+                                 [&](const std::string& s) { return s.rfind(prefix, 0) == 0; });
+    return it == sent.end() ? -1 : it - sent.begin();
+}
+
+std::ptrdiff_t LastOf(const std::vector<std::string>& sent, const std::string& prefix) {
+    const auto it = std::find_if(sent.rbegin(), sent.rend(),
+                                 [&](const std::string& s) { return s.rfind(prefix, 0) == 0; });
+    return it == sent.rend() ? -1 : sent.rend() - it - 1;
+}
+
+std::string Blank(std::size_t words) {
+    return Repeat("3FFF", words);
+}
+
+// A PIC card type on COM1 with a program file of 40 words, 16 data EEPROM
+// bytes and the configuration word 0x3FF2 (HS, power-up timer on, watchdog
+// off, unprotected) chosen.
+struct PicRig : TWorkflowRig {
+    std::vector<std::uint16_t> words = SomeWords(40);
+    std::vector<std::uint8_t> eeprom = SomeBytes(16);
+
+    PicRig() : TWorkflowRig(kPicCard) {
+        Start();
+        flows.Panel().SetField(TFileRow::frProgram,
+                               File("prog.hex", PicHexFile(words, eeprom, 0x3FF2)));
+        ClearRecords();
+    }
+    std::string ProgramImage() const { return WordsText(words) + Blank(kPicWords - words.size()); }
+    std::string DataImage() const {
+        return BytesText(eeprom) + std::string(2 * (kPicData - eeprom.size()), 'F');
+    }
+};
+
+TEST(WritePic, WritesProgramDataEepromAndTheChosenConfigurationWordLast) {
+    PicRig rig;
+    EXPECT_EQ(rig.view.fuses, (TFuseChoices{1, 0, 1, 2, 1})) << "the choices follow the file";
+    rig.Bench().fuses.watchDog = 0;
+    rig.Bench().fuses.oscillator = 3; // RC
+
+    EXPECT_EQ(rig.Commands().WritePic(), TOutcome::ocSucceeded);
+
+    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{130});
+    EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkInformation);
+    EXPECT_EQ(rig.view.statuses,
+              (std::vector<std::string>{rig.Text(125), rig.Text(126), rig.Text(15)}));
+    EXPECT_EQ(rig.CardText(TSimMemory::Program), rig.ProgramImage());
+    EXPECT_EQ(rig.CardText(TSimMemory::Data), rig.DataImage());
+    EXPECT_EQ(rig.CardText(TSimMemory::Config), Blank(7) + "3FF7");
+
+    const auto sent = rig.Sent();
+    EXPECT_LT(FirstOf(sent, "H3"), FirstOf(sent, "B3"));
+    EXPECT_LT(LastOf(sent, "B3"), FirstOf(sent, "C0"));
+    EXPECT_LT(LastOf(sent, "C0"), FirstOf(sent, "E3"));
+    EXPECT_LT(LastOf(sent, "F3"), FirstOf(sent, "D3"));
+    EXPECT_EQ(sent.back(), "A30");
+    EXPECT_EQ(rig.gauge.values.back(), 0);
+    EXPECT_EQ(rig.view.enables, (std::vector<bool>{false, true}));
+}
+
+TEST(WritePic, OptionsDecideWhichStepsRun) {
+    PicRig rig;
+    rig.Options().SetWritePicWrite(false);
+    rig.device.Card().Load(TSimMemory::Program, WordsText(rig.words));
+    rig.device.Card().Load(TSimMemory::Data, BytesText(rig.eeprom));
+
+    // Only the verify: the card already holds the file.
+    EXPECT_EQ(rig.Commands().WritePic(), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{130});
+    EXPECT_GT(rig.Count('E'), 0u);
+    EXPECT_EQ(rig.Count('H') + rig.Count('B') + rig.Count('C') + rig.Count('D'), 0u);
+    EXPECT_EQ(rig.CardText(TSimMemory::Config), Blank(8));
+
+    // A blank card then differs.
+    rig.device.Card().Erase();
+    rig.ClearRecords();
+    EXPECT_EQ(rig.Commands().WritePic(), TOutcome::ocFailed);
+    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{128});
+    EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
+    EXPECT_EQ(rig.Count('D'), 0u);
+
+    // Neither step: nothing reaches the card, the message still comes.
+    rig.Options().SetWritePicVerify(false);
+    rig.ClearRecords();
+    EXPECT_EQ(rig.Commands().WritePic(), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{130});
+    EXPECT_EQ(rig.TransferFrames(), 0u);
+    EXPECT_TRUE(rig.device.Card().ProgramBlank());
+}
+
+TEST(VerifyPic, ReportsMatchAndDifferenceAndNeedsAFile) {
+    PicRig rig;
+    rig.device.Card().Load(TSimMemory::Program, WordsText(rig.words));
+    rig.device.Card().Load(TSimMemory::Data, BytesText(rig.eeprom));
+
+    EXPECT_EQ(rig.Commands().VerifyPic(), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{99});
+    EXPECT_EQ(rig.view.statuses, (std::vector<std::string>{rig.Text(126), rig.Text(15)}));
+    EXPECT_EQ(rig.Count('B') + rig.Count('H'), 0u);
+
+    // The last word of the file, then the data EEPROM alone.
+    std::vector<std::uint16_t> changed = rig.words;
+    changed.back() ^= 0x0001;
+    rig.device.Card().Load(TSimMemory::Program, WordsText(changed));
+    rig.ClearRecords();
+    EXPECT_EQ(rig.Commands().VerifyPic(), TOutcome::ocFailed);
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{98});
+    EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkInformation);
+
+    rig.device.Card().Load(TSimMemory::Program, WordsText(rig.words));
+    rig.device.Card().Load(TSimMemory::Data, "00");
+    rig.ClearRecords();
+    EXPECT_EQ(rig.Commands().VerifyPic(), TOutcome::ocFailed);
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{98});
+
+    rig.flows.Panel().SetField(TFileRow::frProgram, "");
+    rig.ClearRecords();
+    EXPECT_EQ(rig.Commands().VerifyPic(), TOutcome::ocNothing);
+    EXPECT_TRUE(rig.prompts.messages.empty());
+    EXPECT_TRUE(rig.Sent().empty());
+}
+
+TEST(ErasePic, BlanksTheCardWithoutAMessage) {
+    PicRig rig;
+    rig.device.Card().Load(TSimMemory::Program, WordsText(rig.words));
+    rig.device.Card().Load(TSimMemory::Data, BytesText(rig.eeprom));
+    EXPECT_EQ(rig.Commands().ErasePic(), TOutcome::ocSucceeded);
+    EXPECT_TRUE(rig.prompts.messages.empty());
+    EXPECT_EQ(rig.view.statuses, (std::vector<std::string>{rig.Text(132), rig.Text(15)}));
+    EXPECT_TRUE(rig.device.Card().ProgramBlank());
+    EXPECT_TRUE(AllOf(rig.CardText(TSimMemory::Data), 'F'));
+    EXPECT_EQ(rig.Sent(), (std::vector<std::string>{"A33", "H3", "A30"}));
+}
+
+TEST(ReadPic, HandsTheCardsMemoriesToTheView) {
+    PicRig rig;
+    const std::string program = WordsText(SomeWords(kPicWords, 3));
+    const std::string data = BytesText(SomeBytes(kPicData, 4));
+    const std::string config = Blank(7) + "3FF1";
+    rig.device.Card().Load(TSimMemory::Program, program);
+    rig.device.Card().Load(TSimMemory::Data, data);
+    rig.device.Card().Load(TSimMemory::Config, config);
+
+    // A read cut short opens no window.
+    rig.device.AddFault(sim::ParseSimFault("silent@E2"));
+    EXPECT_EQ(rig.Commands().ReadPic(), TOutcome::ocFailed);
+    EXPECT_TRUE(rig.view.readBacks.empty());
+    EXPECT_EQ(rig.linkPrompts.errors, std::vector<std::string>{"Failed to read Pic"});
+
+    rig.ClearRecords();
+    EXPECT_EQ(rig.Commands().ReadPic(), TOutcome::ocSucceeded);
+    ASSERT_EQ(rig.view.readBacks.size(), 1u);
+    const TReadBackSeen& seen = rig.view.readBacks[0];
+    EXPECT_EQ(seen.mode, "Pic");
+    EXPECT_EQ(TReadBackSeen::Text(seen.lines, 0, 0x4000), program);
+    EXPECT_EQ(TReadBackSeen::Text(seen.lines, 0x4000, 0x4200), config);
+    EXPECT_EQ(TReadBackSeen::Text(seen.lines, 0x4200, 0x10000), data);
+    EXPECT_EQ(rig.view.statuses, (std::vector<std::string>{rig.Text(123), rig.Text(15)}));
+    EXPECT_TRUE(rig.prompts.messages.empty());
+    EXPECT_TRUE(rig.linkPrompts.errors.empty());
+}
+
+TEST(ReadPic, AvrReadsGiveProgramThenDataEepromAndKindNineReadsTwice) {
+    for (const char* card : {kAvrCard, kAvr9Card}) {
+        SCOPED_TRACE(card);
+        TWorkflowRig rig(card);
+        rig.Start();
+        const std::size_t programChars = rig.CardText(TSimMemory::Program).size();
+        const std::string program = Pattern(programChars, 5);
+        const std::string data = Pattern(rig.CardText(TSimMemory::Data).size(), 6);
+        rig.device.Card().Load(TSimMemory::Program, program);
+        rig.device.Card().Load(TSimMemory::Data, data);
+
+        EXPECT_EQ(rig.Commands().ReadPic(), TOutcome::ocSucceeded);
+        ASSERT_EQ(rig.view.readBacks.size(), 1u);
+        const TReadBackSeen& seen = rig.view.readBacks[0];
+        EXPECT_EQ(seen.mode, "Atmel - Processor");
+        EXPECT_EQ(rig.view.statuses, (std::vector<std::string>{rig.Text(122), rig.Text(15)}));
+        const int size = rig.Bench().cardBox.GetPicSize();
+        // Kind 8 asks for the catalogue's count, kind 9 for twice as many.
+        const std::size_t asked =
+            static_cast<std::size_t>(size) * (rig.Bench().picKind > 8 ? 4 : 2);
+        EXPECT_EQ(TReadBackSeen::Text(seen.lines, 0, 1u << 30), program.substr(0, asked));
+        EXPECT_EQ(TReadBackSeen::Text(seen.secondLines, 0, 1u << 30), data);
+    }
+}
+
+// AT90S8515: identification 1E9301, locked it reads 000102.
+struct AvrRig : TWorkflowRig {
+    std::vector<std::uint16_t> words = SomeWords(32, 7);
+    std::vector<std::uint8_t> eeprom = SomeBytes(16, 8);
+
+    explicit AvrRig(std::optional<sim::TSimCardModel> model = std::nullopt)
+        : TWorkflowRig(kAvrCard, std::move(model)) {
+        Start();
+        flows.Panel().SetField(TFileRow::frProgram, File("avr.hex", PicHexFile(words, {}, {})));
+        flows.Panel().SetField(TFileRow::frIntEeprom,
+                               File("avree.hex", HexData(0, eeprom) + HexEnd()));
+        ClearRecords();
+    }
+};
+
+TEST(WritePic, AvrCardIsWrittenVerifiedThenLockedWhenChosen) {
+    AvrRig rig;
+    rig.Bench().fuses.lock = 0;
+    EXPECT_EQ(rig.Commands().WritePic(), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{133});
+    const std::string program = rig.CardText(TSimMemory::Program);
+    EXPECT_EQ(program.substr(0, 4 * rig.words.size()), WordsText(rig.words));
+    EXPECT_TRUE(AllOf(program.substr(4 * rig.words.size()), 'F'));
+    const std::string data = rig.CardText(TSimMemory::Data);
+    EXPECT_EQ(data.substr(0, 32), BytesText(rig.eeprom));
+    EXPECT_TRUE(AllOf(data.substr(32), 'F'));
+    EXPECT_TRUE(rig.device.Card().Locked());
+
+    const auto sent = rig.Sent();
+    EXPECT_LT(LastOf(sent, "E8"), FirstOf(sent, "D8"));
+    const auto& statuses = rig.view.statuses;
+    const auto at = [&](int entry) {
+        return std::find(statuses.begin(), statuses.end(), rig.Text(entry)) - statuses.begin();
+    };
+    EXPECT_LT(at(124), at(127));
+    EXPECT_LT(at(127), at(135));
+    EXPECT_LT(at(135), static_cast<std::ptrdiff_t>(statuses.size()));
+    EXPECT_EQ(statuses.back(), rig.Text(15));
+}
+
+TEST(WritePic, AvrLockThatIsNotConfirmedWarnsThenFinishesAsAFailure) {
+    AvrRig rig;
+    rig.Bench().fuses.lock = 0;
+    for (int i = 1; i <= 10; ++i) {
+        rig.device.AddFault(sim::ParseSimFault("nack@D" + std::to_string(i)));
+    }
+    EXPECT_EQ(rig.Commands().WritePic(), TOutcome::ocFailed);
+    ASSERT_EQ(rig.prompts.Entries(), (std::vector<int>{136, 133}));
+    EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkWarning);
+    EXPECT_FALSE(rig.device.Card().Locked());
+}
+
+TEST(WritePic, AvrWithBothOptionsOffStillLocks) {
+    AvrRig rig;
+    rig.Bench().fuses.lock = 0;
+    rig.Options().SetWritePicWrite(false);
+    rig.Options().SetWritePicVerify(false);
+    EXPECT_EQ(rig.Commands().WritePic(), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{133});
+    EXPECT_TRUE(rig.device.Card().ProgramBlank());
+    EXPECT_TRUE(rig.device.Card().Locked());
+}
+
+TEST(CardCommands, RefusalsSendNoTransfer) {
+    using Command = TOutcome (TPCardCommands::*)();
+    const std::vector<Command> eight = {
+        &TPCardCommands::ReadPic,      &TPCardCommands::WritePic,   &TPCardCommands::VerifyPic,
+        &TPCardCommands::ErasePic,     &TPCardCommands::ReadEeprom, &TPCardCommands::WriteEeprom,
+        &TPCardCommands::VerifyEeprom, &TPCardCommands::EraseEeprom};
+    const auto expect = [](TWorkflowRig& rig, Command command, int entry) {
+        rig.ClearRecords();
+        EXPECT_EQ((rig.Commands().*command)(), TOutcome::ocRefused);
+        EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{entry});
+        EXPECT_TRUE(rig.prompts.asked.empty());
+        EXPECT_EQ(rig.TransferFrames(), 0u);
+    };
+
+    PicRig rig;
+    rig.flows.Panel().SetField(TFileRow::frEeprom,
+                               rig.File("ee.hex", HexData(0, SomeBytes(8)) + HexEnd()));
+    rig.device.SetPresent(false);
+    rig.scheduler.Tick();
+    ASSERT_EQ(rig.Bench().cardState, TPCardState::csCardNotReady);
+    for (const auto command : eight) {
+        expect(rig, command, 81);
+    }
+    expect(rig, &TPCardCommands::AutoProgram, 119);
+    expect(rig, &TPCardCommands::LockCard, 120);
+
+    rig.flows.ChooseOffline();
+    for (const auto command : eight) {
+        expect(rig, command, 82);
+    }
+    expect(rig, &TPCardCommands::AutoProgram, 119);
+    expect(rig, &TPCardCommands::LockCard, 119);
+
+    TWorkflowRig plain(kPicOnlyCard);
+    plain.Start();
+    for (const auto command : {eight[4], eight[5], eight[6], eight[7]}) {
+        expect(plain, command, 83);
+    }
+
+    // An AVR card type with another AVR in the slot.
+    AvrRig wrong(sim::SimCardModelForParts(KORVEX_SOURCE_DATA_DIR, "ATmega8515", "24C64"));
+    for (const auto command : {eight[0], eight[1], eight[2], eight[3]}) {
+        wrong.ClearRecords();
+        EXPECT_EQ((wrong.Commands().*command)(), TOutcome::ocFailed);
+        EXPECT_EQ(wrong.prompts.Entries(), std::vector<int>{117});
+        EXPECT_EQ(wrong.TransferFrames(), 0u);
+    }
+}
+
+// --- files the card cannot take whole are refused, never cut
+
+void ExpectRefusedNaming(TWorkflowRig& rig, const std::string& file, const std::string& address) {
+    EXPECT_FALSE(rig.flows.Panel().SetField(TFileRow::frProgram, file));
+    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{-1});
+    EXPECT_NE(rig.prompts.messages.back().text.find(address), std::string::npos)
+        << rig.prompts.messages.back().text;
+}
+
+TEST(PicFilesThatDoNotFit, AvrProgramBeyondWhatAWriteSendsIsRefused) {
+    TWorkflowRig rig(kAvrCard); // catalogue size 4096: a write sends 4096 bytes
+    rig.Start();
+    ExpectRefusedNaming(rig, rig.File("avr.hex", PicHexFile(SomeWords(3000), {}, {})), "0x176F");
+}
+
+TEST(PicFilesThatDoNotFit, PicDataEepromBeyondTheProcessorIsRefused) {
+    TWorkflowRig rig(kPicCard); // 64 data EEPROM bytes
+    rig.Start();
+    ExpectRefusedNaming(rig, rig.File("ee65.hex", PicHexFile(SomeWords(8), SomeBytes(65), {})),
+                        "0x4280");
+}
+
+TEST(PicFilesThatDoNotFit, AShorterBinaryFileWritesNothingOfTheFileBefore) {
+    PicRig rig; // 40 words loaded from a HEX file
+    rig.flows.Panel().SetField(TFileRow::frProgram, rig.File("short.bin", std::string(8, '\x01')));
+    ASSERT_EQ(rig.Commands().WritePic(), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.CardText(TSimMemory::Program).substr(0, 64), Repeat("01", 8) + Blank(12));
+}
+
+TEST(PicFilesThatDoNotFit, AvrCardTypeChosenAgainKeepsItsDataEepromImage) {
+    AvrRig rig;
+    rig.device.Card().Load(TSimMemory::Program, WordsText(rig.words));
+    rig.device.Card().Load(TSimMemory::Data, "00"); // differs from the file
+    ASSERT_EQ(rig.Commands().VerifyPic(), TOutcome::ocFailed);
+    rig.prompts.Clear();
+    rig.SelectCard(kAvr9Card); // stores the file names with the card type
+    rig.SelectCard(kAvrCard);
+    rig.SelectCard(kAvrCard); // chosen again: the same names come back
+    EXPECT_EQ(rig.Commands().VerifyPic(), TOutcome::ocFailed);
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{98});
+}
+
+} // namespace
+} // namespace korvex
