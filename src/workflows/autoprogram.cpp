@@ -47,6 +47,12 @@ TOutcome TPCardCommands::AutoSteps() {
     if (!DeviceIdMatches()) {
         return TOutcome::ocFailed;
     }
+    // Without a program image the sequence would end after the EEPROM part,
+    // silently, with the processor overwritten by the loader: stop before
+    // anything is written.
+    if (ProgramText().empty()) {
+        return TOutcome::ocNothing;
+    }
     const std::string saved = bench_.statusCaption;
     if (bench_.eepromKind >= 0) {
         const TOutcome eeprom = AutoEepromPart(saved);
@@ -107,10 +113,10 @@ TOutcome TPCardCommands::AutoProcessorPart() {
     std::string config;
     if (avr) {
         data = bench_.images.intEeprom.GetHexText(0, -1);
-        program = bench_.images.program.GetHexText(0, 2 * programSize - 1);
+        program = ProgramText();
     } else {
         data = bench_.images.intEeprom.GetLowByteText(0, 4 * static_cast<std::int64_t>(dataSize));
-        program = bench_.images.program.GetHexText(0, 4 * programSize - 1);
+        program = ProgramText();
         config = BuildConfigText(bench_);
     }
     if (program.empty()) {

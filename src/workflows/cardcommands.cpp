@@ -85,6 +85,11 @@ int TPCardCommands::EepromDevice() const {
     return Kind() < 8 ? bench_.eepromKind : bench_.avrEepromKind;
 }
 
+std::string TPCardCommands::ProgramText() const {
+    const std::int64_t size = bench_.cardBox.GetPicSize();
+    return bench_.images.program.GetHexText(0, (Kind() >= 8 ? 2 : 4) * size - 1);
+}
+
 std::string TPCardCommands::PaddedEepromText() const {
     const std::int64_t size = 2 * static_cast<std::int64_t>(bench_.cardBox.GetEepromSize());
     std::string text = bench_.images.extEeprom.GetHexText(0, size - 1);

@@ -66,6 +66,8 @@ private:
     bool CardReady();
     bool HasEeprom();
     bool DeviceIdMatches();
+    // The program image as a write sends it: P words of a PIC, 2P characters of an AVR.
+    std::string ProgramText() const;
     // The external EEPROM image as the whole memory: padded with blank bytes.
     std::string PaddedEepromText() const;
     int EepromDevice() const;

@@ -20,6 +20,11 @@ TOutcome TPCardCommands::WriteEepromSteps() {
     if (!CardReady() || !HasEeprom()) {
         return TOutcome::ocRefused;
     }
+    // No image was ever loaded: writing would only blank the EEPROM, which is
+    // what Erase is for, and must not be announced as a file written.
+    if (bench_.images.extEeprom.GetHexText(0, -1).empty()) {
+        return TOutcome::ocNothing;
+    }
     if (!bench_.prompts.Ask(89, bench_.Text(89))) {
         return TOutcome::ocRefused;
     }

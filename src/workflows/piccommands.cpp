@@ -13,7 +13,6 @@ TOutcome TPCardCommands::WritePicSteps() {
         return TOutcome::ocRefused;
     }
     const bool avr = Kind() >= 8;
-    const std::int64_t programSize = bench_.cardBox.GetPicSize();
     const std::int64_t dataSize = bench_.cardBox.GetPicIntEeSize();
     std::string data;
     std::string program;
@@ -23,10 +22,10 @@ TOutcome TPCardCommands::WritePicSteps() {
             return TOutcome::ocFailed;
         }
         data = bench_.images.intEeprom.GetHexText(0, -1);
-        program = bench_.images.program.GetHexText(0, 2 * programSize - 1);
+        program = ProgramText();
     } else {
         data = bench_.images.intEeprom.GetLowByteText(0, 4 * dataSize);
-        program = bench_.images.program.GetHexText(0, 4 * programSize - 1);
+        program = ProgramText();
         config = BuildConfigText(bench_);
     }
     if (program.empty()) {

@@ -80,13 +80,14 @@ TEST(WriteEeprom, OptionsDecideWhichStepsRun) {
     EXPECT_EQ(rig.Count('I') + rig.Count('J'), 0u);
 }
 
-TEST(WriteEeprom, WithoutAnyFileTheWholeEepromIsWrittenBlank) {
+TEST(WriteEeprom, WithoutAnyImageNothingIsWrittenNorAnnounced) {
     TWorkflowRig rig(kPicCard);
     rig.Start();
     rig.device.Card().Load(TSimMemory::Eeprom, Pattern(kEepromChars, 1));
-    EXPECT_EQ(rig.Commands().WriteEeprom(), TOutcome::ocSucceeded);
-    EXPECT_EQ(rig.CardText(TSimMemory::Eeprom), std::string(kEepromChars, 'F'));
-    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{100});
+    EXPECT_EQ(rig.Commands().WriteEeprom(), TOutcome::ocNothing);
+    EXPECT_EQ(rig.CardText(TSimMemory::Eeprom), Pattern(kEepromChars, 1));
+    EXPECT_TRUE(rig.prompts.Entries().empty());
+    EXPECT_EQ(rig.TransferFrames(), 0u);
 }
 
 TEST(VerifyEeprom, ComparesOnlyTheFilesLength) {
