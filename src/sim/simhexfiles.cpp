@@ -17,8 +17,10 @@ namespace {
 constexpr std::size_t kRecordChars = 32; // 16 bytes a record
 constexpr std::size_t kLongestAvrId = 2 * 16;
 
+// Program words go to files low byte first, as assemblers and compilers lay
+// them out, for both families; only a PIC's configuration area holds words too.
 bool HoldsWords(const TSimCard& card, TSimMemory memory) {
-    return !card.IsAvr() && (memory == TSimMemory::Program || memory == TSimMemory::Config);
+    return memory == TSimMemory::Program || (!card.IsAvr() && memory == TSimMemory::Config);
 }
 
 } // namespace
@@ -67,7 +69,7 @@ void LoadSimMemory(TSimCard& card, TSimMemory memory, const std::filesystem::pat
         TPHexConv::SwapWordBytes(image);
     }
     const std::int64_t limit =
-        (words && memory == TSimMemory::Program) ? kPicProgramLimit : std::int64_t{-1};
+        (!card.IsAvr() && memory == TSimMemory::Program) ? kPicProgramLimit : std::int64_t{-1};
     std::int64_t highest = 0;
     ReadHexRecords(content, file.string(), 0, limit, image, highest);
     if (avrId) {

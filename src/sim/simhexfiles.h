@@ -7,9 +7,9 @@
 
 namespace korvex::sim {
 
-// The Intel HEX file of one memory of a card. PIC program memory and
+// The Intel HEX file of one memory of a card. Program memory and a PIC's
 // configuration area hold words, low byte first at byte address 2 x word (as
-// gpasm writes them); everything else holds bytes from address 0. An AVR's
+// gpasm and avr-objcopy write them); everything else holds bytes from address 0. An AVR's
 // configuration file holds its identification bytes.
 std::string SimMemoryHex(const TSimCard& card, TSimMemory memory);
 
