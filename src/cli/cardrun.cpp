@@ -15,8 +15,8 @@ TFileRow RowOf(TMemory memory) {
 int RunRead(const std::filesystem::path& folder, const TGlobalOptions& options,
             const TReadRequest& request) {
     TCardSession session(folder, options, true);
-    if (!session.Start()) {
-        return session.Finish(kExitFailed);
+    if (const int code = session.Start(); code != kExitOk) {
+        return session.Finish(code);
     }
     const bool avr = session.Work().Bench().picKind >= 8;
     if (!request.dataOut.empty() && (request.memory != TMemory::mPic || !avr)) {
@@ -42,8 +42,8 @@ int RunRead(const std::filesystem::path& folder, const TGlobalOptions& options,
 int RunCardAction(const std::filesystem::path& folder, const TGlobalOptions& options,
                   TCardAction action, TMemory memory, const std::string& file) {
     TCardSession session(folder, options, true);
-    if (!session.Start()) {
-        return session.Finish(kExitFailed);
+    if (const int code = session.Start(); code != kExitOk) {
+        return session.Finish(code);
     }
     if (!file.empty() && !session.UseFile(RowOf(memory), file)) {
         return session.Finish(kExitUsage);
@@ -71,8 +71,8 @@ int RunCardAction(const std::filesystem::path& folder, const TGlobalOptions& opt
 int RunAuto(const std::filesystem::path& folder, const TGlobalOptions& options,
             const TAutoRequest& request) {
     TCardSession session(folder, options, true);
-    if (!session.Start()) {
-        return session.Finish(kExitFailed);
+    if (const int code = session.Start(); code != kExitOk) {
+        return session.Finish(code);
     }
     const std::pair<TFileRow, const std::string*> files[] = {
         {TFileRow::frProgram, &request.pic},
@@ -89,8 +89,8 @@ int RunAuto(const std::filesystem::path& folder, const TGlobalOptions& options,
 
 int RunLock(const std::filesystem::path& folder, const TGlobalOptions& options) {
     TCardSession session(folder, options, true);
-    if (!session.Start()) {
-        return session.Finish(kExitFailed);
+    if (const int code = session.Start(); code != kExitOk) {
+        return session.Finish(code);
     }
     if (session.Work().Bench().picKind < 8) {
         session.Fail(

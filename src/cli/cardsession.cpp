@@ -60,7 +60,7 @@ void TCardSession::Fail(const std::string& message) {
     err_ << "korvex-cli: " << OneLine(message) << '\n';
 }
 
-bool TCardSession::Start(bool strict) {
+int TCardSession::Start(bool strict) {
     TStartChoices choices;
     choices.comPort = comNumber_;
     if (needsProgrammer_) {
@@ -81,40 +81,40 @@ bool TCardSession::Start(bool strict) {
 
     if (bench.cardBox.ItemIndex() < 0) {
         Fail("no card type to work with: add one with \"korvex-cli card add\"");
-        return false;
+        return kExitUsage;
     }
     if (strict && bench.cardBox.GetPicKind() == -1) {
         Fail("card type \"" + bench.cardBox.Text() + "\" names the processor \"" +
              bench.cardBox.SelectedCard().PicName +
              "\", which cards/pics.cfg does not list: correct it with \"korvex-cli card edit\"");
-        return false;
+        return kExitUsage;
     }
     if (!needsProgrammer_) {
-        return true;
+        return kExitOk;
     }
     if (!work_->Prog()->Connected()) {
         Fail("cannot open COM" + std::to_string(comNumber_) + ": " +
              work_->Prog()->LastConnectError());
-        return false;
+        return kExitFailed;
     }
-    if (!WaitForProgrammer()) {
-        return false;
+    if (WaitForProgrammer() != kExitOk) {
+        return kExitFailed;
     }
     if (!bench.layout.cardCommandsEnabled) {
         Fail("the programmer's firmware does not suit this card type; card commands are disabled");
-        return false;
+        return kExitFailed;
     }
-    return true;
+    return kExitOk;
 }
 
-bool TCardSession::WaitForProgrammer() {
+int TCardSession::WaitForProgrammer() {
     TPPicProg& prog = *work_->Prog();
     TClock& clock = TSteadyClock::Instance();
     const std::int64_t start = clock.NowMs();
     for (;;) {
         prog.Poll();
         if (prog.LastState() != TPCardState::csNotConnected) {
-            return true;
+            return kExitOk;
         }
         if (clock.NowMs() - start + prog.PollTime() > kFirstAnswerMs) {
             break;
@@ -126,7 +126,7 @@ bool TCardSession::WaitForProgrammer() {
     prog.Disconnect();
     Fail("the programmer on COM" + std::to_string(comNumber_) +
          " does not answer: check that it is switched on, the cable and the speed (--speed)");
-    return false;
+    return kExitFailed;
 }
 
 bool TCardSession::UseFile(TFileRow row, const std::string& file) {
@@ -139,7 +139,13 @@ bool TCardSession::UseFile(TFileRow row, const std::string& file) {
         Fail(file + ": not an image file (give a .hex or .bin file)");
         return false;
     }
-    return work_->Panel().SetField(row, file);
+    // Named on the command line, the file is read afresh even when it is the
+    // card type's stored one, so its configuration word counts.
+    TPFilePanel& panel = work_->Panel();
+    if (work_->Bench().Field(row) == file) {
+        return panel.Evaluate(row);
+    }
+    return panel.SetField(row, file);
 }
 
 int TCardSession::Finish(int code) {

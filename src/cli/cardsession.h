@@ -38,10 +38,10 @@ public:
     TCardSession(const TCardSession&) = delete;
     TCardSession& operator=(const TCardSession&) = delete;
 
-    // Runs the window's start-up. False, with the reason on stderr, when the
-    // port cannot be opened or the card type cannot be used (`strict`: its
-    // processor must be one the catalogue lists).
-    bool Start(bool strict = true);
+    // Runs the window's start-up. 0, or the exit code with the reason on
+    // stderr: 2 when the card type cannot be used (`strict`: its processor
+    // must be one the catalogue lists), 1 when the programmer cannot be reached.
+    int Start(bool strict = true);
 
     TPMainWorkflows& Work() { return *work_; }
     TCliView& View() { return view_; }
@@ -60,7 +60,7 @@ public:
     int Finish(int code);
 
 private:
-    bool WaitForProgrammer();
+    int WaitForProgrammer();
 
     std::filesystem::path folder_;
     TGlobalOptions options_;

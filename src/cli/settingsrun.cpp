@@ -62,8 +62,8 @@ void PrintFuses(TCardSession& session) {
 int RunFuses(const std::filesystem::path& folder, const TGlobalOptions& options,
              const TFuseRequest& request) {
     TCardSession session(folder, options, false);
-    if (!session.Start()) {
-        return session.Finish(kExitUsage);
+    if (const int code = session.Start(); code != kExitOk) {
+        return session.Finish(code);
     }
     TPWorkbench& bench = session.Work().Bench();
     TFuseChoices& fuses = bench.fuses;
@@ -114,9 +114,13 @@ int RunOptions(const std::filesystem::path& folder, const std::vector<std::strin
         for (const TOptionSetting& setting : parsed) {
             setting.field->Set(reader, setting.on);
         }
+        // Every value is read before anything is printed: a file that cannot be
+        // read leaves no half line behind.
+        std::string listing;
         for (const TOptionField& field : TPOptionsDialog::Fields()) {
-            out << field.Name() << '=' << (field.Get(reader) ? "on" : "off") << '\n';
+            listing += field.Name() + '=' + (field.Get(reader) ? "on" : "off") + '\n';
         }
+        out << listing;
     } catch (const EKorvex& error) {
         err << "korvex-cli: " << OneLine(DescribeError(error)) << '\n';
         return kExitFailed;
@@ -228,11 +232,15 @@ int RunCardType(const std::filesystem::path& folder, const TGlobalOptions& optio
         if (request.action != "delete") {
             return AddOrEdit(folder, request, std::cout, std::cerr);
         }
+        if (IndexOfCard(folder, request.name) < 0) {
+            std::cerr << "korvex-cli: no card type named \"" << request.name << "\"\n";
+            return kExitUsage;
+        }
         TGlobalOptions chosen = options;
         chosen.card = request.name;
         TCardSession session(folder, chosen, false);
-        if (!session.Start(false)) {
-            return session.Finish(kExitUsage);
+        if (const int code = session.Start(false); code != kExitOk) {
+            return session.Finish(code);
         }
         if (!session.Work().CardTypes().DeleteCardType()) {
             return session.Finish(kExitFailed);

@@ -1,0 +1,231 @@
+// korvex-cli when the card, the line or the user does not go along: no card
+// in the slot, a card pulled out halfway, a question nobody answers, a read
+// that cannot be saved. Each ends with exit code 1 (2 for bad usage), no
+// success line, and neither the card nor any file half done.
+#include "clirig.h"
+#include "ptysim.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <unistd.h>
+
+namespace korvex {
+namespace {
+
+using namespace testing;
+
+const std::string kPicCard = "PIC16F84-24C16";
+const std::string kNotReady = "The card is not ready. Insert a card into the programmer and try "
+                              "again.";
+
+std::set<std::string> Entries(const std::filesystem::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
+
+class CliFailure : public CliE2e {
+protected:
+    ProgramResult Card(const TPtySim& sim, std::vector<std::string> args) const {
+        args.insert(args.begin(), {"--port", sim.Path(), "--card", kPicCard, "--log", Path("log")});
+        std::filesystem::remove(work / "log");
+        return Cli(args);
+    }
+    std::string Frames() const { return FrameCommands(ReadText(work / "log")); }
+    static std::string Program(const TPtySim& sim) {
+        return Srec(sim.SaveDir() / "program.hex").HexText(0, 2048);
+    }
+    static std::string Eeprom(const TPtySim& sim) {
+        return Srec(sim.SaveDir() / "eeprom.hex").HexText(0, 2048);
+    }
+};
+
+TEST_F(CliFailure, AnEmptySlotRefusesEveryCardCommand) {
+    TPtySim sim({"--card", kPicCard, "--absent"});
+    ASSERT_FALSE(sim.Path().empty());
+    const std::string program = Fixture("gpasm/card84.hex").string();
+    // The auto program words it as it always has: programmer or card.
+    const std::string autoNotReady = "The programmer is not connected or no card is inserted.";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> commands = {
+        {{"write", "pic", program}, kNotReady},
+        {{"verify", "pic", program}, kNotReady},
+        {{"read", "pic", "-o", Path("out.hex")}, kNotReady},
+        {{"auto", "--pic", program, "--eeprom", Sample24c16().string()}, autoNotReady},
+        {{"--yes", "write", "eeprom", Sample24c16().string()}, kNotReady},
+        {{"--yes", "read", "eeprom", "-o", Path("out.hex")}, kNotReady},
+        {{"erase", "pic"}, kNotReady},
+    };
+    for (const auto& [args, message] : commands) {
+        SCOPED_TRACE(args[0] + " " + args[1]);
+        auto run = Card(sim, args);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(Contains(run.err, "error: " + message)) << run.err;
+        EXPECT_EQ(run.out, "");
+        EXPECT_FALSE(ChangesTheCard(Frames())) << Frames();
+    }
+    EXPECT_FALSE(std::filesystem::exists(work / "out.hex"));
+    ASSERT_EQ(sim.Process().Stop(), 0);
+    EXPECT_EQ(Program(sim), Repeat("FF3F", 1024));
+}
+
+TEST_F(CliFailure, ACardPulledOutHalfwayFailsWithoutAnySuccessLine) {
+    const std::string program = Fixture("gpasm/card84.hex").string();
+    {
+        TPtySim sim({"--card", kPicCard, "--fault", "pull@B20"});
+        ASSERT_FALSE(sim.Path().empty());
+        auto run = Card(sim, {"write", "pic", program});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(Contains(run.err, "error: Failed to write card !")) << run.err;
+        EXPECT_EQ(run.out, "");
+        run = Card(sim, {"verify", "pic", program});
+        EXPECT_EQ(run.exitCode, 1) << "the card is still out";
+    }
+    {
+        TPtySim sim({"--card", kPicCard, "--fault", "pull@B20"});
+        ASSERT_FALSE(sim.Path().empty());
+        auto run = Card(sim, {"auto", "--pic", program, "--eeprom", Sample24c16().string()});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_FALSE(Contains(run.out, "finished")) << run.out;
+        EXPECT_TRUE(Contains(run.err, "error: ")) << run.err;
+    }
+    // A read cut short is no image: nothing is saved.
+    TPtySim sim({"--card", kPicCard, "--load-program", program, "--fault", "pull@E10"});
+    ASSERT_FALSE(sim.Path().empty());
+    auto run = Card(sim, {"read", "pic", "-o", Path("out.hex")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(Contains(run.err, "error: ")) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(Entries(work.Path()), (std::set<std::string>{"log"}));
+}
+
+TEST_F(CliFailure, AQuestionWithoutAYesStopsBeforeTheCardIsTouched) {
+    TPtySim sim({"--card", kPicCard, "--load-program", Fixture("gpasm/card84.hex").string(),
+                 "--load-eeprom", Sample24c16().string()});
+    ASSERT_FALSE(sim.Path().empty());
+    const std::vector<std::vector<std::string>> commands = {
+        {"write", "eeprom", Fixture("avr/blink_eeprom.hex").string()},
+        {"erase", "eeprom"},
+        {"verify", "eeprom", Sample24c16().string()},
+        {"read", "eeprom", "-o", Path("out.hex")},
+    };
+    for (const auto& args : commands) {
+        SCOPED_TRACE(args[0]);
+        auto run = Card(sim, args);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(Contains(run.err, "give --yes")) << run.err;
+        EXPECT_EQ(run.out, "");
+        // The programmer was asked, but not even the loader has gone in.
+        EXPECT_TRUE(Contains(Frames(), "P")) << Frames();
+        EXPECT_FALSE(ChangesTheCard(Frames())) << Frames();
+    }
+    EXPECT_FALSE(std::filesystem::exists(work / "out.hex"));
+    ASSERT_EQ(sim.Process().Stop(), 0);
+    EXPECT_EQ(Program(sim), Filled(Srec(Fixture("gpasm/card84.hex")), 0, 2048, "FF3F"));
+    EXPECT_EQ(Eeprom(sim), Filled(Srec(Sample24c16()), 0, 2048, "FF"));
+}
+
+TEST_F(CliFailure, AReadThatCannotBeSavedLeavesNoFileBehind) {
+    // The built-in simulator: the save is what matters here.
+    const auto read = [this](std::vector<std::string> args) {
+        args.insert(args.begin(), {"--port", "sim", "--card", kPicCard});
+        return Cli(args);
+    };
+    WriteText(work / "plain", "a file");
+    std::filesystem::create_directory(work / "folder.hex");
+    WriteText(work / "kept.hex", "old");
+    const std::set<std::string> before = Entries(work.Path());
+
+    auto run = read({"read", "pic", "-o", Path("plain") + "/out.hex"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(Contains(run.err, "error: " + Path("plain") + "/out.hex")) << run.err;
+    EXPECT_EQ(run.out, "");
+
+    run = read({"--yes", "read", "pic", "-o", Path("folder.hex")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(Contains(run.err, "error: " + Path("folder.hex"))) << run.err;
+    run = read({"--yes", "read", "eeprom", "-o", Path("folder.hex")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(std::filesystem::is_empty(work / "folder.hex"));
+
+    // Without --yes an existing file is not overwritten.
+    run = read({"read", "pic", "-o", Path("kept.hex")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(Contains(run.err, "not overwritten")) << run.err;
+    EXPECT_EQ(ReadText(work / "kept.hex"), "old");
+    EXPECT_EQ(Entries(work.Path()), before) << "no temporary file left";
+
+    if (::geteuid() != 0) {
+        // root writes into any folder, so only others can see this refused.
+        const auto locked = work / "locked";
+        std::filesystem::create_directory(locked);
+        std::filesystem::permissions(locked, std::filesystem::perms::owner_read |
+                                                 std::filesystem::perms::owner_exec);
+        run = read({"read", "pic", "-o", (locked / "out.hex").string()});
+        std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(std::filesystem::is_empty(locked));
+    }
+}
+
+TEST_F(CliFailure, RequestsThatDoNotSuitTheCardTypeOrPortAreRefused) {
+    const auto cli = [this](const std::string& card, std::vector<std::string> args) {
+        args.insert(args.begin(), {"--port", "sim", "--card", card});
+        return Cli(args);
+    };
+    auto run = cli(kPicCard, {"lock"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(Contains(run.err, "fuses")) << "points to the fuses: " << run.err;
+
+    run = cli(kPicCard, {"read", "pic", "-o", Path("a.hex"), "--data-out", Path("b.hex")});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(Contains(run.err, "--data-out")) << run.err;
+
+    run = cli("PIC16F84", {"--yes", "read", "eeprom", "-o", Path("a.hex")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(Contains(run.err, "error: The selected card type has no external eeprom."))
+        << run.err;
+    EXPECT_TRUE(std::filesystem::is_empty(work.Path()));
+
+    for (const char* command : {"write", "verify"}) {
+        SCOPED_TRACE(command);
+        run = Cli({"--port", "COM9", "--card", kPicCard, command, "pic",
+                   Fixture("gpasm/card84.hex").string()});
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_TRUE(Contains(run.err, "unknown port \"COM9\"")) << run.err;
+    }
+}
+
+// Fault: with no EEPROM image named and none stored for the card type, "write
+// eeprom --yes" writes blanks over the whole EEPROM and reports "The eeprom has
+// been written." (exit 0), where "verify eeprom" and "write pic" say there is
+// nothing to work on (exit 2).
+TEST_F(CliFailure, WriteEepromWithoutAnImageLeavesTheEepromAlone) {
+    TPtySim sim({"--card", kPicCard, "--load-eeprom", Sample24c16().string()});
+    ASSERT_FALSE(sim.Path().empty());
+    auto run = Card(sim, {"--yes", "write", "eeprom"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(Contains(run.err, "nothing to work on")) << run.err;
+    ASSERT_EQ(sim.Process().Stop(), 0);
+    EXPECT_EQ(Eeprom(sim), Filled(Srec(Sample24c16()), 0, 2048, "FF"));
+}
+
+// Fault: "auto" with no image named and none stored first replaces the
+// processor's program with the loader and writes blanks over the EEPROM, and
+// only then stops with "nothing to work on" (exit 2).
+TEST_F(CliFailure, AutoWithoutAnyImageLeavesTheCardAlone) {
+    TPtySim sim({"--card", kPicCard, "--load-program", Fixture("gpasm/card84.hex").string(),
+                 "--load-eeprom", Sample24c16().string()});
+    ASSERT_FALSE(sim.Path().empty());
+    auto run = Card(sim, {"auto"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_FALSE(ChangesTheCard(Frames())) << Frames();
+    ASSERT_EQ(sim.Process().Stop(), 0);
+    EXPECT_EQ(Program(sim), Filled(Srec(Fixture("gpasm/card84.hex")), 0, 2048, "FF3F"));
+    EXPECT_EQ(Eeprom(sim), Filled(Srec(Sample24c16()), 0, 2048, "FF"));
+}
+
+} // namespace
+} // namespace korvex
