@@ -8,93 +8,35 @@
 // own. The CPU share shows whether the driver waits or spins.
 // Every transfer is checked by reading it back, so a fast wrong answer
 // cannot pass as a good number.
+#include "benchline.h"
 #include "common/linkfakes.h"
 #include "common/simprocess.h"
 #include "link/clock.h"
 #include "link/picprog.h"
-#include "link/portmap.h"
 #include "support/programfolder.h"
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <optional>
 #include <random>
 #include <string>
-#include <sys/resource.h>
 
 namespace {
 
 using korvex::TBaudRate;
 using korvex::TPPicProg;
+using korvex::bench::CpuUs;
+using korvex::bench::TCountingClock;
+using korvex::bench::TLineCount;
 
 constexpr int kPicKind = 3; // PIC 16F84
 constexpr int kProgramWords = 1024;
 constexpr int kDataBytes = 64;
 constexpr int kEepromKind = 2; // 24C64
 constexpr int kEepromBytes = 8192;
-constexpr int kBitsPerByte = 10;  // start bit, eight data bits, stop bit
 constexpr int kDriverDelayMs = 3; // what the program sets after connecting
-
-// Forwards to the steady clock and adds up every pause the driver asks for:
-// those are part of the floor, not overhead.
-class TCountingClock final : public korvex::TClock {
-public:
-    std::int64_t NowMs() override { return korvex::TSteadyClock::Instance().NowMs(); }
-    void SleepMs(int ms) override {
-        pausedMs_ += std::max(ms, 0);
-        korvex::TSteadyClock::Instance().SleepMs(ms);
-    }
-    std::int64_t PausedMs() const { return pausedMs_; }
-
-private:
-    std::int64_t pausedMs_ = 0;
-};
-
-// Bytes that crossed the line in each direction. Bytes thrown away by a purge
-// crossed it too, so they count as received.
-struct TLineCount {
-    std::int64_t frames = 0; // the driver writes each frame in one go
-    std::int64_t written = 0;
-    std::int64_t received = 0;
-};
-
-class TCountingBackend final : public korvex::TSerialBackend {
-public:
-    TCountingBackend(std::unique_ptr<korvex::TSerialBackend> line, TLineCount& count)
-        : line_(std::move(line)), count_(count) {}
-
-    korvex::TOpenResult Open(const korvex::TLineSettings& settings) override {
-        return line_->Open(settings);
-    }
-    void Close() override { line_->Close(); }
-    bool IsOpen() const override { return line_->IsOpen(); }
-    std::size_t Write(std::string_view bytes) override {
-        const std::size_t written = line_->Write(bytes);
-        ++count_.frames;
-        count_.written += static_cast<std::int64_t>(written);
-        return written;
-    }
-    int BytesWaiting() override { return line_->BytesWaiting(); }
-    std::size_t Read(char* buffer, std::size_t max) override {
-        const std::size_t got = line_->Read(buffer, max);
-        count_.received += static_cast<std::int64_t>(got);
-        return got;
-    }
-    void PurgeInput() override {
-        count_.received += std::max(line_->BytesWaiting(), 0);
-        line_->PurgeInput();
-    }
-    void PurgeOutput() override { line_->PurgeOutput(); }
-    bool WaitForInput(int timeoutMs) override { return line_->WaitForInput(timeoutMs); }
-
-private:
-    std::unique_ptr<korvex::TSerialBackend> line_;
-    TLineCount& count_;
-};
 
 class TLastProgress final : public korvex::TProgressSink {
 public:
@@ -115,13 +57,8 @@ public:
         if (path.empty()) {
             return;
         }
-        korvex::TPortMap map;
-        map.Override(1, path);
-        auto open = korvex::MakePortFactory(map);
-        auto factory = [open, this](std::string_view name) {
-            return std::make_unique<TCountingBackend>(open(name), count_);
-        };
-        prog_.emplace(factory, korvex::TPicProgSeams{&clock_, nullptr, &prompts_, nullptr});
+        prog_.emplace(korvex::bench::CountingFactory(path, count_),
+                      korvex::TPicProgSeams{&clock_, nullptr, &prompts_, nullptr});
         prog_->SetComPort(1);
         prog_->Port().SetBaudRate(baud == 115200 ? TBaudRate::br115200 : TBaudRate::br19200);
         if (!prog_->Connect()) {
@@ -165,15 +102,6 @@ private:
     std::optional<TPPicProg> prog_;
 };
 
-std::int64_t CpuUs() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto us = [](const timeval& t) {
-        return static_cast<std::int64_t>(t.tv_sec) * 1000000 + t.tv_usec;
-    };
-    return us(usage.ru_utime) + us(usage.ru_stime);
-}
-
 // Wall time, line bytes, pauses and CPU time of one measured stretch.
 class TMeasurement {
 public:
@@ -191,19 +119,8 @@ public:
     }
 
     void Report(benchmark::State& state) const {
-        const double wallMs = static_cast<double>(wallUs_) / 1000.0;
-        const double floorMs = static_cast<double>(bytes_) * kBitsPerByte * 1000.0 / bench_.Baud() +
-                               static_cast<double>(pausedMs_);
-        state.SetIterationTime(wallMs / 1000.0);
-        state.counters["floor_ms"] = floorMs;
-        state.counters["ratio"] = floorMs > 0 ? wallMs / floorMs : 0.0;
-        state.counters["cpu_pct"] = wallUs_ > 0 ? 100.0 * static_cast<double>(cpuUs_) / wallUs_ : 0;
-        state.counters["bytes"] = static_cast<double>(bytes_);
-        state.counters["pause_ms"] = static_cast<double>(pausedMs_);
-        // What each exchange costs above the floor: the figure to hold
-        // against the bare round trip of the pseudo-terminal and simulator.
-        state.counters["frames"] = static_cast<double>(frames_);
-        state.counters["over_us"] = frames_ > 0 ? (wallMs - floorMs) * 1000.0 / frames_ : 0.0;
+        korvex::bench::ReportFigures(state,
+                                     {bench_.Baud(), wallUs_, cpuUs_, bytes_, pausedMs_, frames_});
     }
 
 private:
