@@ -551,14 +551,6 @@ BENCHMARK(BM_LineBaseline)->Apply(Speeds);
 
 } // namespace
 
-// Timers as korvex-cli sets them, so the workflows run here as they run there.
 int main(int argc, char** argv) {
-    korvex::UsePreciseTimers();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return korvex::bench::RunBenchmarks(argc, argv);
 }

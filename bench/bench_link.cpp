@@ -279,14 +279,6 @@ BENCHMARK(BM_WriteExtEeprom)->Apply(Speeds);
 
 } // namespace
 
-// Timers as korvex-cli sets them, so the driver is measured as it runs there.
 int main(int argc, char** argv) {
-    korvex::UsePreciseTimers();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return korvex::bench::RunBenchmarks(argc, argv);
 }

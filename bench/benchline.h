@@ -138,4 +138,17 @@ inline void ReportFigures(benchmark::State& state, const TLineFigures& figures) 
         figures.frames > 0 ? (wallMs - floorMs) * 1000.0 / figures.frames : 0.0;
 }
 
+// The benchmark program's main: timers as korvex-cli sets them, so the code
+// is measured as it runs there.
+inline int RunBenchmarks(int argc, char** argv) {
+    UsePreciseTimers();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
+
 } // namespace korvex::bench

@@ -3,6 +3,7 @@
 #include "workflows/filepanel.h"
 #include "workflows/workbench.h"
 
+#include <optional>
 #include <string>
 
 namespace korvex {
@@ -62,6 +63,9 @@ private:
     TOutcome AutoProcessorPart();
     TOutcome LockSteps();
 
+    // The start the EEPROM commands share: the question, then the loader.
+    // An outcome when the command ends there.
+    std::optional<TOutcome> ReachEeprom(int question);
     // The two checks every card command makes first (entries 81 and 82).
     bool CardReady();
     bool HasEeprom();

@@ -12,6 +12,18 @@ constexpr int kModeSettleMs = 10;
 
 } // namespace
 
+std::optional<TOutcome> TPCardCommands::ReachEeprom(int question) {
+    if (!bench_.prompts.Ask(question, bench_.Text(question))) {
+        return TOutcome::ocRefused;
+    }
+    Status(86);
+    WriteLoader();
+    if (Stopping()) {
+        return Abort();
+    }
+    return std::nullopt;
+}
+
 TOutcome TPCardCommands::WriteEeprom() {
     return Run(&TPCardCommands::WriteEepromSteps);
 }
@@ -25,14 +37,9 @@ TOutcome TPCardCommands::WriteEepromSteps() {
     if (bench_.images.extEeprom.GetHexText(0, -1).empty()) {
         return TOutcome::ocNothing;
     }
-    if (!bench_.prompts.Ask(89, bench_.Text(89))) {
-        return TOutcome::ocRefused;
-    }
     const std::string saved = bench_.statusCaption;
-    Status(86);
-    WriteLoader();
-    if (Stopping()) {
-        return Abort();
+    if (const auto ended = ReachEeprom(89)) {
+        return *ended;
     }
     bench_.clock.SleepMs(kModeSettleMs);
     Prog().SelectMode(0, bench_.eepromKind);
@@ -79,14 +86,9 @@ TOutcome TPCardCommands::VerifyEepromSteps() {
     if (!TPFilePanel::IsUsableFile(bench_.Field(TFileRow::frEeprom))) {
         return TOutcome::ocNothing;
     }
-    if (!bench_.prompts.Ask(85, bench_.Text(85))) {
-        return TOutcome::ocRefused;
-    }
     const std::string saved = bench_.statusCaption;
-    Status(86);
-    WriteLoader();
-    if (Stopping()) {
-        return Abort();
+    if (const auto ended = ReachEeprom(85)) {
+        return *ended;
     }
     Prog().SelectMode(2, bench_.eepromKind);
     Status(92);
@@ -115,14 +117,9 @@ TOutcome TPCardCommands::EraseEepromSteps() {
     if (!CardReady() || !HasEeprom()) {
         return TOutcome::ocRefused;
     }
-    if (!bench_.prompts.Ask(97, bench_.Text(97))) {
-        return TOutcome::ocRefused;
-    }
     const std::string saved = bench_.statusCaption;
-    Status(86);
-    WriteLoader();
-    if (Stopping()) {
-        return Abort();
+    if (const auto ended = ReachEeprom(97)) {
+        return *ended;
     }
     Prog().SelectMode(1, bench_.eepromKind);
     Status(95);

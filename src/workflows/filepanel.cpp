@@ -133,6 +133,22 @@ void TPFilePanel::LoadProgram(const std::filesystem::path& file, const std::stri
     }
 }
 
+// An EEPROM file: HEX, or binary from its first byte; nothing of an earlier
+// file stays behind a shorter one's end.
+void TPFilePanel::LoadByteImage(THexFileBuffer& image, const std::string& text,
+                                std::int64_t memoryBytes, const char* memory) {
+    const std::string ext = Extension(text);
+    if (ext == ".hex") {
+        image.LoadHex(text, 0, -1);
+    } else if (ext == ".bin") {
+        image.Clear();
+        image.LoadBinary(text, 0, -1);
+    } else {
+        return;
+    }
+    CheckLoadedFits(text, image.HighestWritten(), memoryBytes, memory);
+}
+
 bool TPFilePanel::EepromChange() {
     const std::string text = bench_.Field(TFileRow::frEeprom);
     if (text.size() <= 4) {
@@ -146,17 +162,7 @@ bool TPFilePanel::EepromChange() {
         return true;
     }
     const bool loaded = Loading(TFileRow::frEeprom, [&] {
-        THexFileBuffer& image = bench_.images.extEeprom;
-        const std::string ext = Extension(text);
-        if (ext == ".hex") {
-            image.LoadHex(text, 0, -1);
-        } else if (ext == ".bin") {
-            image.Clear();
-            image.LoadBinary(text, 0, -1);
-        } else {
-            return;
-        }
-        CheckLoadedFits(text, image.HighestWritten(), bench_.cardBox.GetEepromSize(), "eeprom");
+        LoadByteImage(bench_.images.extEeprom, text, bench_.cardBox.GetEepromSize(), "eeprom");
     });
     if (loaded) {
         SetLoaded(TFileRow::frEeprom);
@@ -173,18 +179,8 @@ bool TPFilePanel::IntEeChange() {
     // A PIC's internal EEPROM comes from its program file; only an AVR's is read here.
     if (bench_.cardBox.GetPicKind() >= 8) {
         const bool loaded = Loading(TFileRow::frIntEeprom, [&] {
-            THexFileBuffer& image = bench_.images.intEeprom;
-            const std::string ext = Extension(text);
-            if (ext == ".hex") {
-                image.LoadHex(text, 0, -1);
-            } else if (ext == ".bin") {
-                image.Clear();
-                image.LoadBinary(text, 0, -1);
-            } else {
-                return;
-            }
-            CheckLoadedFits(text, image.HighestWritten(), bench_.cardBox.GetPicIntEeSize(),
-                            "internal eeprom");
+            LoadByteImage(bench_.images.intEeprom, text, bench_.cardBox.GetPicIntEeSize(),
+                          "internal eeprom");
         });
         if (!loaded) {
             return false;

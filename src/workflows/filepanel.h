@@ -52,6 +52,8 @@ private:
     bool LoaderChange();
     void LoadProgram(const std::filesystem::path& file, const std::string& ext);
     void LoadLoader(const std::filesystem::path& file);
+    void LoadByteImage(THexFileBuffer& image, const std::string& text, std::int64_t memoryBytes,
+                       const char* memory);
     void SetState(TFileRow row, const std::string& text, TStatusColour colour, bool view);
     void SetNoFile(TFileRow row);
     void SetLoaded(TFileRow row);
