@@ -123,6 +123,7 @@ public:
         readBacks.push_back(seen);
     }
     void RequestClose() override { ++closeRequests; }
+    void OpenDocument(const std::string& target) override { documents.push_back(target); }
 
     TRowStatus& Row(TFileRow row) { return rows[static_cast<std::size_t>(row)]; }
 
@@ -138,6 +139,7 @@ public:
     std::vector<bool> enables;
     std::vector<TReadBackSeen> readBacks;
     int closeRequests = 0;
+    std::vector<std::string> documents;
 };
 
 // A copy of the shipped data folder in a temporary folder, so tests may

@@ -1,0 +1,107 @@
+#include "common/tempdir.h"
+#include "workflowrig.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace korvex {
+namespace {
+
+using testing::ReadText;
+using testing::TWorkflowRig;
+
+TEST(LogPanel, LogsOnlyWhileStartedAndClearingKeepsItRunning) {
+    TWorkflowRig rig;
+    rig.Start();
+    TPLogPanel& log = rig.flows.Log();
+    EXPECT_EQ(log.LogButtonCaption(), "Start log");
+    rig.Commands().ErasePic();
+    EXPECT_TRUE(log.Memo().Lines().empty());
+
+    log.ToggleLog();
+    EXPECT_EQ(log.LogButtonCaption(), "Stop log");
+    rig.Commands().ErasePic();
+    ASSERT_FALSE(log.Memo().Lines().empty());
+    const std::size_t logged = log.Memo().Lines().size();
+
+    log.ClearLog();
+    EXPECT_TRUE(log.Memo().Lines().empty());
+    EXPECT_TRUE(log.Logging());
+    rig.Commands().ErasePic();
+    EXPECT_EQ(log.Memo().Lines().size(), logged);
+
+    log.ToggleLog();
+    EXPECT_EQ(log.LogButtonCaption(), "Start log");
+    rig.Commands().ErasePic();
+    EXPECT_EQ(log.Memo().Lines().size(), logged);
+}
+
+TEST(LogPanel, SavesEveryLineWithCrLfUnderTheNameAsGiven) {
+    TWorkflowRig rig;
+    rig.Start();
+    TPLogPanel& log = rig.flows.Log();
+    log.Memo().Add("first");
+    log.Memo().Add("second");
+    const auto file = rig.dir / "log";
+    log.SaveLog(file);
+    EXPECT_EQ(ReadText(file), "first\r\nsecond\r\n");
+    EXPECT_FALSE(std::filesystem::exists(rig.dir / "log.txt"));
+
+    // Replaced without a question.
+    log.Memo().Clear();
+    log.Memo().Add("third");
+    log.SaveLog(file);
+    EXPECT_EQ(ReadText(file), "third\r\n");
+
+    try {
+        log.SaveLog(rig.dir / "no-such-folder" / "log.txt");
+        FAIL() << "a log in a missing folder was saved";
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(std::string(error.what()).rfind("Cannot create file ", 0), 0u) << error.what();
+    }
+}
+
+TEST(LogPanel, DelayTakesAnIntegerOrKeepsThePause) {
+    TWorkflowRig rig;
+    rig.Start();
+    TPLogPanel& log = rig.flows.Log();
+    EXPECT_EQ(rig.flows.Prog()->Delay(), 3);
+    log.SetDelay("10");
+    EXPECT_EQ(rig.flows.Prog()->Delay(), 10);
+    for (const char* text : {"", "abc", "1.5"}) {
+        try {
+            log.SetDelay(text);
+            FAIL() << "accepted \"" << text << "\"";
+        } catch (const EConvertError& error) {
+            EXPECT_EQ(std::string(error.what()),
+                      "'" + std::string(text) + "' is not a valid integer value");
+        }
+    }
+    EXPECT_EQ(rig.flows.Prog()->Delay(), 10);
+}
+
+TEST(LogPanel, HelpOpensOnlyAnExistingDocumentAndTheBugReportAlways) {
+    TWorkflowRig rig;
+    rig.Start();
+    TPLogPanel& log = rig.flows.Log();
+    const std::filesystem::path help = rig.folder / rig.Text(80);
+    std::filesystem::remove(help);
+    log.OpenHelp();
+    EXPECT_TRUE(rig.view.documents.empty());
+
+    std::filesystem::create_directories(help.parent_path());
+    testing::WriteText(help, "<html></html>");
+    log.OpenHelp();
+    log.OpenBugReport();
+    EXPECT_EQ(rig.view.documents, (std::vector<std::string>{help.string(), rig.Text(138)}));
+}
+
+TEST(LogPanel, PictureDoubleClickTogglesTheWidth) {
+    EXPECT_EQ(TPLogPanel::ToggledWidth(425), 790);
+    EXPECT_EQ(TPLogPanel::ToggledWidth(790), 425);
+    EXPECT_EQ(TPLogPanel::ToggledWidth(500), 790);
+    EXPECT_EQ(TPLogPanel::ToggledWidth(501), 425);
+}
+
+} // namespace
+} // namespace korvex
