@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/hexpattern.h"
 #include "driverrig.h"
 #include "sim/simbackend.h"
 #include "sim/simcardmodel.h"
@@ -60,16 +61,6 @@ inline sim::TSimCardModel TestCard(int kind, int programWords, int dataBytes, in
         model.eepromBytes = eepromBytes;
     }
     return model;
-}
-
-// Hex text of `count` characters that differ from blank and from each other.
-inline std::string Pattern(std::size_t count, std::size_t seed = 0) {
-    static const char* digits = "0123456789ABCDEF";
-    std::string text;
-    for (std::size_t i = 0; i < count; ++i) {
-        text += digits[(i * 7 + seed + i / 16) % 16];
-    }
-    return text;
 }
 
 // PIC program words (4 characters each, at most 3FFF).

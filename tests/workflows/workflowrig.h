@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/fakeclock.h"
+#include "common/hexpattern.h"
 #include "common/hexrecords.h"
 #include "common/linkfakes.h"
 #include "common/tempdir.h"
@@ -323,16 +324,6 @@ inline std::vector<std::uint8_t> SomeBytes(std::size_t count, unsigned seed = 0)
         bytes.push_back(static_cast<std::uint8_t>((i * 37 + seed * 11 + 5) & 0xFF));
     }
     return bytes;
-}
-
-// Hex text of `count` characters that differ from blank and from each other.
-inline std::string Pattern(std::size_t count, std::size_t seed = 0) {
-    static const char* digits = "0123456789ABCDEF";
-    std::string text;
-    for (std::size_t i = 0; i < count; ++i) {
-        text += digits[(i * 7 + seed + i / 16) % 16];
-    }
-    return text;
 }
 
 inline std::string BytesText(const std::vector<std::uint8_t>& bytes) {
