@@ -40,9 +40,6 @@ bool TCliView::SaveStage(TPReadBack& readBack, const std::optional<std::filesyst
 
 void TCliView::ShowReadBack(TPReadBack& readBack) {
     saved_ = SaveStage(readBack, targets_.main, "the read");
-    if (saved_ && !readBack.SecondStage()) {
-        return;
-    }
     if (saved_ && readBack.SecondStage() && targets_.avrData) {
         saved_ = SaveStage(readBack, targets_.avrData, "the internal eeprom");
     }

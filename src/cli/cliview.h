@@ -29,7 +29,6 @@ public:
     // Captions that only name the programmer's state are not steps.
     void SetStateCaptions(std::set<std::string> captions) { stateCaptions_ = std::move(captions); }
     void SetReadTargets(TReadTargets targets) { targets_ = std::move(targets); }
-    void SetRunning(bool running) { running_ = running; }
 
     void ShowStatus(const std::string& caption, TStatusColour colour) override;
     void EnableCommands(bool enabled) override { running_ = !enabled; }

@@ -86,13 +86,7 @@ TOutcome TPCardCommands::AutoEepromPart(const std::string& saved) {
         }
     }
     if (options.GetAutoVerifyEe()) {
-        Status(92);
-        Prog().SelectMode(0, Kind());
-        Prog().SelectMode(2, bench_.eepromKind);
-        const std::string back =
-            Prog().ReadExtEeprom(EepromDevice(), bench_.cardBox.GetEepromSize(),
-                                 static_cast<int>(data.size()), bench_.gauge);
-        if (!SameText(data, back)) {
+        if (!EepromReadsBack(data)) {
             return Fail(91);
         }
         Prog().SelectMode(0, Kind());
@@ -159,14 +153,7 @@ TOutcome TPCardCommands::AutoProcessorPart() {
             outcome = TOutcome::ocFailed;
         }
     }
-    Prog().SelectMode(0, Kind());
-    if (Stopping()) {
-        return Abort();
-    }
-    Report(TMessageKind::mkInformation, 134);
-    bench_.SetStatus(saved);
-    Gauge(0);
-    return outcome;
+    return Finish(134, saved, outcome);
 }
 
 } // namespace korvex

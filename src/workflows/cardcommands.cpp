@@ -138,6 +138,26 @@ TOutcome TPCardCommands::Fail(int entry) {
     return TOutcome::ocFailed;
 }
 
+TOutcome TPCardCommands::Finish(int entry, const std::string& savedStatus, TOutcome outcome) {
+    Prog().SelectMode(0, Kind());
+    if (Stopping()) {
+        return Abort();
+    }
+    Report(TMessageKind::mkInformation, entry);
+    bench_.SetStatus(savedStatus);
+    Gauge(0);
+    return outcome;
+}
+
+bool TPCardCommands::EepromReadsBack(const std::string& data) {
+    Status(92);
+    Prog().SelectMode(0, Kind());
+    Prog().SelectMode(2, bench_.eepromKind);
+    const std::string back = Prog().ReadExtEeprom(EepromDevice(), bench_.cardBox.GetEepromSize(),
+                                                  static_cast<int>(data.size()), bench_.gauge);
+    return SameText(data, back);
+}
+
 // --- reads
 
 TOutcome TPCardCommands::ReadPic() {

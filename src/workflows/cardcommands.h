@@ -87,6 +87,11 @@ private:
     // Releases the programmer after a stop for the window's closing.
     TOutcome Abort();
     TOutcome Fail(int entry);
+    // The end of a command that ran through: the programmer released, the
+    // success message, the status caption put back, the gauge at 0.
+    TOutcome Finish(int entry, const std::string& savedStatus, TOutcome outcome);
+    // Reads the external EEPROM back over the length of `data` and compares.
+    bool EepromReadsBack(const std::string& data);
 
     TPWorkbench& bench_;
     TPFilePanel& panel_;

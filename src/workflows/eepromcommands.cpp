@@ -52,25 +52,10 @@ TOutcome TPCardCommands::WriteEepromSteps() {
             return Fail(91);
         }
     }
-    if (bench_.options.GetWriteEeVerify()) {
-        Status(92);
-        Prog().SelectMode(0, Kind());
-        Prog().SelectMode(2, bench_.eepromKind);
-        const std::string back =
-            Prog().ReadExtEeprom(EepromDevice(), bench_.cardBox.GetEepromSize(),
-                                 static_cast<int>(text.size()), bench_.gauge);
-        if (!SameText(text, back)) {
-            return Fail(91);
-        }
+    if (bench_.options.GetWriteEeVerify() && !EepromReadsBack(text)) {
+        return Fail(91);
     }
-    Prog().SelectMode(0, Kind());
-    Gauge(0);
-    bench_.SetStatus(saved);
-    if (Stopping()) {
-        return Abort();
-    }
-    Report(TMessageKind::mkInformation, 100);
-    return TOutcome::ocSucceeded;
+    return Finish(100, saved, TOutcome::ocSucceeded);
 }
 
 TOutcome TPCardCommands::VerifyEeprom() {
@@ -128,14 +113,7 @@ TOutcome TPCardCommands::EraseEepromSteps() {
         // The failure message, not the status caption "Writing eeprom...".
         return Fail(91);
     }
-    Prog().SelectMode(0, Kind());
-    Gauge(0);
-    bench_.SetStatus(saved);
-    if (Stopping()) {
-        return Abort();
-    }
-    Report(TMessageKind::mkInformation, 96);
-    return TOutcome::ocSucceeded;
+    return Finish(96, saved, TOutcome::ocSucceeded);
 }
 
 } // namespace korvex

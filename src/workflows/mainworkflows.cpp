@@ -38,9 +38,9 @@ void TPMainWorkflows::FormShow(const TStartChoices& choices) {
         factory_, TPicProgSeams{seams_.clock, seams_.pump, seams_.linkPrompts, seams_.scheduler});
     bench_.prog->SetComSpeed(TBaudRate::br19200);
     bench_.prog->OnStateChange = [this](TPCardState state, TPPicProg&) { StateChanged(state); };
+    // The selector has had its folder since creation; the card type list
+    // refresh rescans both stores.
     bench_.cardStore.SetBaseDir(bench_.programFolder);
-    bench_.cardBox.SetBaseDir(bench_.programFolder);
-    bench_.cardBox.RefreshCardTypes();
     cardChange_.RefreshCardList();
     bench_.prog->SetPollTime(kPollMs);
     bench_.prog->SetPolling(true);

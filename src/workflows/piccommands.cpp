@@ -61,14 +61,7 @@ TOutcome TPCardCommands::WritePicSteps() {
     } else if (bench_.fuses.lock == 0 && LockSteps() != TOutcome::ocSucceeded) {
         outcome = TOutcome::ocFailed;
     }
-    Prog().SelectMode(0, Kind());
-    if (Stopping()) {
-        return Abort();
-    }
-    Report(TMessageKind::mkInformation, avr ? 133 : 130);
-    bench_.SetStatus(saved);
-    Gauge(0);
-    return outcome;
+    return Finish(avr ? 133 : 130, saved, outcome);
 }
 
 TOutcome TPCardCommands::VerifyPic() {
