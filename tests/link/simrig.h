@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/hexpattern.h"
+#include "common/shortframes.h"
 #include "driverrig.h"
 #include "sim/simbackend.h"
 #include "sim/simcardmodel.h"
@@ -32,17 +33,7 @@ struct TSimRig {
 
     // The frames the device received, in a short form: the letter, the device
     // digit and the data ("A23" = select mode 3 for device 2, "E20010").
-    std::vector<std::string> Sent() const {
-        std::vector<std::string> sent;
-        for (const auto& frame : device.Frames()) {
-            std::string text(1, frame.command);
-            if (frame.device != '\0') {
-                text += frame.device;
-            }
-            sent.push_back(text + frame.data);
-        }
-        return sent;
-    }
+    std::vector<std::string> Sent() const { return ShortFrames(device); }
 };
 
 // A card of any kind the tests need, independent of the shipped catalogue.

@@ -4,6 +4,7 @@
 #include "common/hexpattern.h"
 #include "common/hexrecords.h"
 #include "common/linkfakes.h"
+#include "common/shortframes.h"
 #include "common/tempdir.h"
 #include "sim/simbackend.h"
 #include "sim/simcardmodel.h"
@@ -228,17 +229,7 @@ public:
 
     // The frames the device received, short form: letter, device digit, data
     // ("A30" = mode 0 for device 3, "E30010").
-    std::vector<std::string> Sent() const {
-        std::vector<std::string> sent;
-        for (const auto& frame : device.Frames()) {
-            std::string text(1, frame.command);
-            if (frame.device != '\0') {
-                text += frame.device;
-            }
-            sent.push_back(text + frame.data);
-        }
-        return sent;
-    }
+    std::vector<std::string> Sent() const { return ShortFrames(device); }
     std::size_t Count(char command) const {
         std::size_t n = 0;
         for (const auto& frame : device.Frames()) {
