@@ -225,18 +225,18 @@ void Report(benchmark::State& state, const TRunResult& run) {
 
 // As the tool waits for the programmer's first answer at start, on the
 // uncounted clock: only the line's pauses belong to the floor.
-bool WaitForCard(korvex::TPPicProg& prog) {
+bool WaitForCard(TPMainWorkflows& work) {
     korvex::TClock& clock = TSteadyClock::Instance();
     const std::int64_t start = clock.NowMs();
     for (;;) {
-        prog.Poll();
-        if (prog.LastState() != korvex::TPCardState::csNotConnected ||
-            clock.NowMs() - start + prog.PollTime() > kFirstAnswerMs) {
+        work.PollNow();
+        if (work.Snapshot().cardState != korvex::TPCardState::csNotConnected ||
+            clock.NowMs() - start + TPMainWorkflows::kPollMs > kFirstAnswerMs) {
             break;
         }
-        clock.SleepMs(prog.PollTime());
+        clock.SleepMs(TPMainWorkflows::kPollMs);
     }
-    return prog.IsCardReady();
+    return work.Snapshot().cardState == korvex::TPCardState::csCardReady;
 }
 
 // What the tool's auto command does with the workflows: start-up on the
@@ -248,21 +248,23 @@ std::string AutoSession(TPMainWorkflows& work, int baud, const TAnsweringPrompts
     choices.speed = baud == 115200 ? korvex::TBaudRate::br115200 : korvex::TBaudRate::br19200;
     choices.cardName = kCardType;
     // The card type's file in the program folder stays as it is.
-    work.Bench().storeCardDefaults = false;
+    choices.storeCardSettings = false;
     work.FormShow(choices);
-    work.CardTypes().RestoreStoredFuses();
-    korvex::TPPicProg& prog = *work.Prog();
-    if (!prog.Connected()) {
-        return "the terminal would not open: " + prog.LastConnectError();
+    work.RestoreStoredFuses();
+    const korvex::TMainSnapshot shot = work.Snapshot();
+    if (!shot.connected) {
+        return "the terminal would not open: " + shot.connectError;
     }
-    if (!WaitForCard(prog)) {
+    if (!WaitForCard(work)) {
         return "the programmer reports no card ready";
     }
-    if (!work.Panel().SetField(korvex::TFileRow::frProgram, Images().ProgramFile().string()) ||
-        !work.Panel().SetField(korvex::TFileRow::frEeprom, Images().EepromFile().string())) {
+    if (work.SetFileField(korvex::TFileRow::frProgram, Images().ProgramFile().string()) !=
+            korvex::TIntentResult::irDone ||
+        work.SetFileField(korvex::TFileRow::frEeprom, Images().EepromFile().string()) !=
+            korvex::TIntentResult::irDone) {
         return "an image file would not load: " + prompts.problems;
     }
-    const korvex::TOutcome outcome = work.Commands().AutoProgram();
+    const korvex::TOutcome outcome = work.RunCommand(korvex::TCardCommand::ccAutoProgram);
     work.Shutdown();
     if (outcome != korvex::TOutcome::ocSucceeded) {
         return "auto program failed: " + prompts.problems;

@@ -1,6 +1,7 @@
 #include "cli/cardrun.h"
 
 #include "cli/commands.h"
+#include "workflows/entries.h"
 
 namespace korvex::cli {
 
@@ -8,6 +9,17 @@ namespace {
 
 TFileRow RowOf(TMemory memory) {
     return memory == TMemory::mPic ? TFileRow::frProgram : TFileRow::frEeprom;
+}
+
+// The line a command ends with when it went through and the window would
+// have shown nothing.
+int Announce(TCardSession& session, TOutcome outcome, int entry) {
+    const int code = ExitCodeOf(outcome);
+    if (code == kExitOk) {
+        session.Prompts().ShowMessage(TMessageKind::mkInformation, entry,
+                                      session.Work().Text(entry));
+    }
+    return code;
 }
 
 } // namespace
@@ -18,7 +30,7 @@ int RunRead(const std::filesystem::path& folder, const TGlobalOptions& options,
     if (const int code = session.Start(); code != kExitOk) {
         return session.Finish(code);
     }
-    const bool avr = session.Work().Bench().picKind >= 8;
+    const bool avr = session.Work().Snapshot().layout.avrKind;
     if (!request.dataOut.empty() && (request.memory != TMemory::mPic || !avr)) {
         session.Fail("--data-out belongs to \"read pic\" on AVR-kind card types");
         return session.Finish(kExitUsage);
@@ -29,10 +41,9 @@ int RunRead(const std::filesystem::path& folder, const TGlobalOptions& options,
         targets.avrData = request.dataOut;
     }
     session.View().SetReadTargets(targets);
-    TPCardCommands& commands = session.Work().Commands();
-    const TOutcome outcome =
-        request.memory == TMemory::mPic ? commands.ReadPic() : commands.ReadEeprom();
-    int code = ExitCodeOf(outcome, session);
+    const TOutcome outcome = session.Work().RunCommand(
+        request.memory == TMemory::mPic ? TCardCommand::ccReadPic : TCardCommand::ccReadEeprom);
+    int code = ExitCodeOf(outcome);
     if (code == kExitOk && !session.View().Saved()) {
         code = kExitFailed;
     }
@@ -48,24 +59,26 @@ int RunCardAction(const std::filesystem::path& folder, const TGlobalOptions& opt
     if (!file.empty() && !session.UseFile(RowOf(memory), file)) {
         return session.Finish(kExitUsage);
     }
-    TPCardCommands& commands = session.Work().Commands();
-    TOutcome outcome = TOutcome::ocFailed;
+    TPMainWorkflows& work = session.Work();
     const bool pic = memory == TMemory::mPic;
     switch (action) {
     case TCardAction::caWrite:
-        outcome = pic ? commands.WritePic() : commands.WriteEeprom();
-        break;
+        return session.Finish(ExitCodeOf(
+            work.RunCommand(pic ? TCardCommand::ccWritePic : TCardCommand::ccWriteEeprom)));
     case TCardAction::caVerify:
-        outcome = pic ? commands.VerifyPic() : commands.VerifyEeprom();
-        break;
+        return session.Finish(ExitCodeOf(
+            work.RunCommand(pic ? TCardCommand::ccVerifyPic : TCardCommand::ccVerifyEeprom)));
     case TCardAction::caErase:
-        outcome = pic ? commands.ErasePic() : commands.EraseEeprom();
-        if (pic && outcome == TOutcome::ocFailed) {
-            session.Fail("the programmer did not confirm the erase");
+        if (!pic) {
+            return session.Finish(ExitCodeOf(work.RunCommand(TCardCommand::ccEraseEeprom)));
         }
         break;
     }
-    return session.Finish(ExitCodeOf(outcome, session));
+    const TOutcome outcome = work.RunCommand(TCardCommand::ccErasePic);
+    if (outcome == TOutcome::ocFailed) {
+        session.Fail("the programmer did not confirm the erase");
+    }
+    return session.Finish(Announce(session, outcome, entries::kProcessorErased));
 }
 
 int RunAuto(const std::filesystem::path& folder, const TGlobalOptions& options,
@@ -84,7 +97,7 @@ int RunAuto(const std::filesystem::path& folder, const TGlobalOptions& options,
             return session.Finish(kExitUsage);
         }
     }
-    return session.Finish(ExitCodeOf(session.Work().Commands().AutoProgram(), session));
+    return session.Finish(ExitCodeOf(session.Work().RunCommand(TCardCommand::ccAutoProgram)));
 }
 
 int RunLock(const std::filesystem::path& folder, const TGlobalOptions& options) {
@@ -92,12 +105,13 @@ int RunLock(const std::filesystem::path& folder, const TGlobalOptions& options) 
     if (const int code = session.Start(); code != kExitOk) {
         return session.Finish(code);
     }
-    if (session.Work().Bench().picKind < 8) {
+    if (!session.Work().Snapshot().layout.avrKind) {
         session.Fail(
             "only AVR-kind cards are locked; a PIC is protected by its fuses (see \"fuses\")");
         return session.Finish(kExitUsage);
     }
-    return session.Finish(ExitCodeOf(session.Work().Commands().LockCard(), session));
+    const TOutcome outcome = session.Work().RunCommand(TCardCommand::ccLockCard);
+    return session.Finish(Announce(session, outcome, entries::kCardLocked));
 }
 
 } // namespace korvex::cli

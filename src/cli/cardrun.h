@@ -40,8 +40,8 @@ struct TFuseRequest {
 };
 int RunFuses(const std::filesystem::path& folder, const TGlobalOptions& options,
              const TFuseRequest& request);
-int RunOptions(const std::filesystem::path& folder, const std::vector<std::string>& settings,
-               std::ostream& out, std::ostream& err);
+int RunOptions(const std::filesystem::path& folder, const TGlobalOptions& options,
+               const std::vector<std::string>& settings);
 
 struct TCardRequest {
     std::string action; // add, edit, delete

@@ -32,6 +32,20 @@ TCardSession::TCardSession(std::filesystem::path programFolder, const TGlobalOpt
       view_(progress_, prompts_, out) {
     prompts_.BeforeLine = [this] { progress_.EndLine(); };
 
+    // A card type named in any letter case is the one the list holds, for
+    // the built-in simulator's card as for the workflows.
+    if (!options_.card.empty()) {
+        TPCardIni cards;
+        cards.SetBaseDir(folder_);
+        cards.ScanCardTypes();
+        std::vector<std::string> names;
+        for (int i = 0; i < cards.GetCardCount(); ++i) {
+            names.push_back(cards.GetCardInfo(i)->CardName);
+        }
+        if (const auto found = FindCardTypeName(names, options_.card)) {
+            options_.card = *found;
+        }
+    }
     TPortMap map = TPortMap::Load(settings_);
     if (needsProgrammer_) {
         TPortChoice choice = ChoosePort(options_.link, settings_);
@@ -43,8 +57,7 @@ TCardSession::TCardSession(std::filesystem::path programFolder, const TGlobalOpt
     work_ = std::make_unique<TPMainWorkflows>(
         folder_, settings_,
         MakePortFactory(std::move(map), InProcessSimulator(folder_, options_.card)), seams);
-    work_->Bench().storeCardDefaults = false;
-    work_->Log().Memo().OnLineAdded = [this](const std::string& line) {
+    work_->LogMemo().OnLineAdded = [this](const std::string& line) {
         logLines_.push_back(DisplayLogLine(line));
     };
 }
@@ -60,7 +73,15 @@ void TCardSession::Fail(const std::string& message) {
     err_ << "korvex-cli: " << OneLine(message) << '\n';
 }
 
-int TCardSession::Start(bool strict) {
+std::string TCardSession::CardTypeList() {
+    std::string list;
+    for (const std::string& name : work_->Snapshot().cardTypes) {
+        list += (list.empty() ? "" : ", ") + name;
+    }
+    return list.empty() ? "none (add one with \"korvex-cli card add\")" : list;
+}
+
+int TCardSession::Start(TCardNeed need) {
     TStartChoices choices;
     choices.comPort = comNumber_;
     if (needsProgrammer_) {
@@ -69,38 +90,49 @@ int TCardSession::Start(bool strict) {
     if (!options_.card.empty()) {
         choices.cardName = options_.card;
     }
-    work_->FormShow(choices);
-    if (!options_.link.logFile.empty() && work_->Prog()) {
-        work_->Log().ToggleLog();
+    // The command-line tool stores a card type's settings only when asked.
+    choices.storeCardSettings = false;
+    try {
+        work_->FormShow(choices);
+    } catch (const EKorvex& error) {
+        if (!choices.cardName || FindCardTypeName(work_->Snapshot().cardTypes, *choices.cardName)) {
+            throw;
+        }
+        Fail("no card type named \"" + options_.card + "\"; the card types are: " + CardTypeList());
+        return kExitUsage;
     }
-    TPWorkbench& bench = work_->Bench();
-    view_.SetStateCaptions({bench.notConnectedText, bench.notReadyText, bench.readyText});
+    if (!options_.link.logFile.empty()) {
+        work_->ToggleLog();
+    }
+    view_.SetStateCaptions({work_->Text(13), work_->Text(14), work_->Text(15)});
     // The fuses stored for the card type count; a program file named on the
     // command line brings its own configuration word.
-    work_->CardTypes().RestoreStoredFuses();
+    work_->RestoreStoredFuses();
 
-    if (bench.cardBox.ItemIndex() < 0) {
+    const TMainSnapshot shot = work_->Snapshot();
+    if (need == TCardNeed::cnNone) {
+        return kExitOk;
+    }
+    if (shot.cardIndex < 0) {
         Fail("no card type to work with: add one with \"korvex-cli card add\"");
         return kExitUsage;
     }
-    if (strict && bench.cardBox.GetPicKind() == -1) {
-        Fail("card type \"" + bench.cardBox.Text() + "\" names the processor \"" +
-             bench.cardBox.SelectedCard().PicName +
+    if (need == TCardNeed::cnUsable && shot.layout.processorKind == -1) {
+        Fail("card type \"" + shot.cardText + "\" names the processor \"" + shot.processorName +
              "\", which cards/pics.cfg does not list: correct it with \"korvex-cli card edit\"");
         return kExitUsage;
     }
     if (!needsProgrammer_) {
         return kExitOk;
     }
-    if (!work_->Prog()->Connected()) {
-        Fail("cannot open COM" + std::to_string(comNumber_) + ": " +
-             work_->Prog()->LastConnectError());
+    if (!shot.connected) {
+        Fail("cannot open COM" + std::to_string(comNumber_) + ": " + shot.connectError);
         return kExitFailed;
     }
     if (WaitForProgrammer() != kExitOk) {
         return kExitFailed;
     }
-    if (!bench.layout.cardCommandsEnabled) {
+    if (!work_->Snapshot().layout.cardCommandsEnabled) {
         Fail("the programmer's firmware does not suit this card type; card commands are disabled");
         return kExitFailed;
     }
@@ -108,22 +140,21 @@ int TCardSession::Start(bool strict) {
 }
 
 int TCardSession::WaitForProgrammer() {
-    TPPicProg& prog = *work_->Prog();
     TClock& clock = TSteadyClock::Instance();
     const std::int64_t start = clock.NowMs();
     for (;;) {
-        prog.Poll();
-        if (prog.LastState() != TPCardState::csNotConnected) {
+        work_->PollNow();
+        if (work_->Snapshot().cardState != TPCardState::csNotConnected) {
             return kExitOk;
         }
-        if (clock.NowMs() - start + prog.PollTime() > kFirstAnswerMs) {
+        if (clock.NowMs() - start + TPMainWorkflows::kPollMs > kFirstAnswerMs) {
             break;
         }
-        clock.SleepMs(prog.PollTime());
+        clock.SleepMs(TPMainWorkflows::kPollMs);
     }
     // Nobody answered: there is no programmer to release, and trying would
     // keep the user waiting seven answer times more.
-    prog.Disconnect();
+    work_->AbandonLine();
     Fail("the programmer on COM" + std::to_string(comNumber_) +
          " does not answer: check that it is switched on, the cable and the speed (--speed)");
     return kExitFailed;
@@ -141,11 +172,7 @@ bool TCardSession::UseFile(TFileRow row, const std::string& file) {
     }
     // Named on the command line, the file is read afresh even when it is the
     // card type's stored one, so its configuration word counts.
-    TPFilePanel& panel = work_->Panel();
-    if (work_->Bench().Field(row) == file) {
-        return panel.Evaluate(row);
-    }
-    return panel.SetField(row, file);
+    return work_->SetFileField(row, file) == TIntentResult::irDone;
 }
 
 int TCardSession::Finish(int code) {
@@ -168,12 +195,12 @@ int TCardSession::Finish(int code) {
     return code;
 }
 
-int ExitCodeOf(TOutcome outcome, TCardSession& session) {
+int ExitCodeOf(TOutcome outcome) {
     switch (outcome) {
     case TOutcome::ocSucceeded:
         return kExitOk;
     case TOutcome::ocNothing:
-        session.Fail("nothing to work on: name an image file, or store one for the card type");
+        // The workflows said what is missing.
         return kExitUsage;
     case TOutcome::ocFailed:
     case TOutcome::ocRefused:

@@ -38,10 +38,17 @@ public:
     TCardSession(const TCardSession&) = delete;
     TCardSession& operator=(const TCardSession&) = delete;
 
+    // What a run needs of the card types.
+    enum class TCardNeed {
+        cnUsable, // a chosen card type whose processor the catalogue lists
+        cnAny,    // a chosen card type, whatever it names
+        cnNone,   // none: the run may start without any card type
+    };
+
     // Runs the window's start-up. 0, or the exit code with the reason on
-    // stderr: 2 when the card type cannot be used (`strict`: its processor
-    // must be one the catalogue lists), 1 when the programmer cannot be reached.
-    int Start(bool strict = true);
+    // stderr: 2 when the card type cannot be used, 1 when the programmer
+    // cannot be reached.
+    int Start(TCardNeed need = TCardNeed::cnUsable);
 
     TPMainWorkflows& Work() { return *work_; }
     TCliView& View() { return view_; }
@@ -55,6 +62,8 @@ public:
     // Names a file for a row: a file that is missing, of another kind or
     // malformed ends the run (false) with its reason.
     bool UseFile(TFileRow row, const std::string& file);
+    // The card types there are, for a line that names them.
+    std::string CardTypeList();
     // Releases the programmer and writes the log; `code` is returned, or 1
     // when the log could not be written.
     int Finish(int code);
@@ -79,7 +88,7 @@ private:
 };
 
 // Exit code of a card command's outcome: 0 success, 1 failure or refusal,
-// 2 nothing to work on (no image).
-int ExitCodeOf(TOutcome outcome, TCardSession& session);
+// 2 nothing to work on (no image, no loader).
+int ExitCodeOf(TOutcome outcome);
 
 } // namespace korvex::cli

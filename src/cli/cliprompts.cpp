@@ -30,11 +30,12 @@ void TCliPrompts::ShowLinkError(const std::string& text) {
 }
 
 void TCliPrompts::ShowPlain(const std::string& title, const std::string& text) {
-    // An empty box says nothing; on a terminal it would only be a blank line.
-    if (text.empty()) {
+    // A box without a title only echoes what the user set (the loader field
+    // before an EEPROM read); on a terminal it would be a stray word.
+    if (title.empty() || text.empty()) {
         return;
     }
-    Line(out_, title.empty() ? text : title + ": " + text);
+    Line(out_, title + ": " + text);
 }
 
 bool TCliPrompts::Ask(int /*entry*/, const std::string& text) {

@@ -40,9 +40,17 @@ bool TCliView::SaveStage(TPReadBack& readBack, const std::optional<std::filesyst
 
 void TCliView::ShowReadBack(TPReadBack& readBack) {
     saved_ = SaveStage(readBack, targets_.main, "the read");
-    if (saved_ && readBack.SecondStage() && targets_.avrData) {
-        saved_ = SaveStage(readBack, targets_.avrData, "the internal eeprom");
+    if (!saved_ || !readBack.SecondStage()) {
+        return;
     }
+    // An AVR's internal EEPROM comes with the read: it is never dropped unsaid.
+    if (targets_.avrData) {
+        saved_ = SaveStage(readBack, targets_.avrData, "the internal eeprom");
+        return;
+    }
+    prompts_.ShowMessage(TMessageKind::mkWarning, -1,
+                         "the internal eeprom was read but not saved; give --data-out FILE "
+                         "to save it");
 }
 
 } // namespace korvex::cli

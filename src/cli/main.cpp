@@ -166,7 +166,7 @@ int main(int argc, char** argv) {
             return RunLock(folder, global);
         }
         if (*optionsCommand) {
-            return RunOptions(folder, optionSettings, std::cout, std::cerr);
+            return RunOptions(folder, global, optionSettings);
         }
         if (*fusesCommand) {
             return RunFuses(folder, global, fuses);

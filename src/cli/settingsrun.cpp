@@ -3,10 +3,7 @@
 #include "cli/cardrun.h"
 #include "cli/commands.h"
 #include "support/errors.h"
-#include "support/optionreader.h"
 #include "support/textconv.h"
-#include "workflows/cardtypeeditor.h"
-#include "workflows/fuses.h"
 #include "workflows/optionsdialog.h"
 
 #include <algorithm>
@@ -22,26 +19,42 @@ std::string OnOff(int item) {
     return item == 0 ? "on" : item == 1 ? "off" : "none";
 }
 
-// "on" is item 0 (Enabled) of a fuse group, "off" item 1.
-bool SetSwitch(const std::string& value, const char* name, int& item, TCardSession& session) {
-    if (value.empty()) {
-        return true;
+// One fuse named on the command line.
+struct TFuseSetting {
+    const std::string* value;
+    const char* option;
+    TFuse fuse;
+    bool avr; // the choice exists for AVR-kind card types, else for PIC kinds
+};
+
+// "on" is item 0 (Enabled) of a fuse group, "off" item 1; the oscillator
+// takes its item's name.
+std::optional<int> ItemOf(const TFuseSetting& setting, TCardSession& session) {
+    const std::string& value = *setting.value;
+    if (setting.fuse == TFuse::fuOscillator) {
+        const std::string upper = AsciiUpper(value);
+        const auto* found = std::find(std::begin(kOscillators), std::end(kOscillators), upper);
+        if (found == std::end(kOscillators)) {
+            session.Fail("--oscillator takes LP, XT, HS or RC, not \"" + value + "\"");
+            return std::nullopt;
+        }
+        return static_cast<int>(found - std::begin(kOscillators));
     }
     const std::string lower = AsciiLower(value);
     if (lower != "on" && lower != "off") {
-        session.Fail(std::string("--") + name + " takes on or off, not \"" + value + "\"");
-        return false;
+        session.Fail(std::string("--") + setting.option + " takes on or off, not \"" + value +
+                     "\"");
+        return std::nullopt;
     }
-    item = lower == "on" ? 0 : 1;
-    return true;
+    return lower == "on" ? 0 : 1;
 }
 
 void PrintFuses(TCardSession& session) {
-    TPWorkbench& bench = session.Work().Bench();
-    const TFuseChoices& fuses = bench.fuses;
+    const TMainSnapshot shot = session.Work().Snapshot();
+    const TFuseChoices& fuses = shot.fuses;
     std::ostream& out = session.Out();
-    out << "Card type: " << bench.cardBox.Text() << '\n';
-    if (!bench.AvrKind()) {
+    out << "Card type: " << shot.cardText << '\n';
+    if (!shot.layout.avrKind) {
         out << "Watchdog: " << OnOff(fuses.watchDog) << '\n';
         out << "Power-up timer: " << OnOff(fuses.powerUp) << '\n';
         out << "Code protection: " << OnOff(fuses.protection) << '\n';
@@ -49,7 +62,7 @@ void PrintFuses(TCardSession& session) {
             << (fuses.oscillator >= 0 && fuses.oscillator < 4 ? kOscillators[fuses.oscillator]
                                                               : "none")
             << '\n';
-        const std::string config = BuildConfigText(bench);
+        const std::string config = session.Work().ConfigText();
         out << "Configuration word: "
             << (config.size() >= 4 ? config.substr(config.size() - 4) : "none") << '\n';
     } else {
@@ -65,67 +78,79 @@ int RunFuses(const std::filesystem::path& folder, const TGlobalOptions& options,
     if (const int code = session.Start(); code != kExitOk) {
         return session.Finish(code);
     }
-    TPWorkbench& bench = session.Work().Bench();
-    TFuseChoices& fuses = bench.fuses;
-    if (!SetSwitch(request.watchdog, "watchdog", fuses.watchDog, session) ||
-        !SetSwitch(request.powerup, "powerup", fuses.powerUp, session) ||
-        !SetSwitch(request.protection, "protection", fuses.protection, session) ||
-        !SetSwitch(request.lock, "lock", fuses.lock, session)) {
-        return session.Finish(kExitUsage);
-    }
-    if (!request.oscillator.empty()) {
-        const std::string upper = AsciiUpper(request.oscillator);
-        const auto* found = std::find(std::begin(kOscillators), std::end(kOscillators), upper);
-        if (found == std::end(kOscillators)) {
-            session.Fail("--oscillator takes LP, XT, HS or RC, not \"" + request.oscillator + "\"");
+    TPMainWorkflows& work = session.Work();
+    const bool avr = work.Snapshot().layout.avrKind;
+    const TFuseSetting settings[] = {
+        {&request.watchdog, "watchdog", TFuse::fuWatchDog, false},
+        {&request.powerup, "powerup", TFuse::fuPowerUp, false},
+        {&request.protection, "protection", TFuse::fuProtection, false},
+        {&request.oscillator, "oscillator", TFuse::fuOscillator, false},
+        {&request.lock, "lock", TFuse::fuLock, true},
+    };
+    bool changing = false;
+    for (const TFuseSetting& setting : settings) {
+        if (setting.value->empty()) {
+            continue;
+        }
+        if (setting.avr != avr) {
+            session.Fail(std::string("--") + setting.option + " is a choice of " +
+                         (setting.avr ? "AVR" : "PIC") + "-kind card types; \"" +
+                         work.Snapshot().cardText + "\" is of the " + (avr ? "AVR" : "PIC") +
+                         " kind" + (avr ? " (its choice is --lock)" : ""));
             return session.Finish(kExitUsage);
         }
-        fuses.oscillator = static_cast<int>(found - std::begin(kOscillators));
-    }
-    const bool changing = !request.watchdog.empty() || !request.powerup.empty() ||
-                          !request.protection.empty() || !request.lock.empty() ||
-                          !request.oscillator.empty();
-    if (changing) {
-        bench.storeCardDefaults = true;
-        try {
-            session.Work().CardTypes().SaveCardDefaults();
-        } catch (const EKorvex& error) {
-            session.Fail(DescribeError(error));
-            return session.Finish(kExitFailed);
+        const auto item = ItemOf(setting, session);
+        if (!item) {
+            return session.Finish(kExitUsage);
         }
+        work.SetFuse(setting.fuse, *item);
+        changing = true;
+    }
+    if (changing && work.StoreCardSettings() != TIntentResult::irDone) {
+        return session.Finish(kExitFailed);
     }
     PrintFuses(session);
     return session.Finish(kExitOk);
 }
 
-int RunOptions(const std::filesystem::path& folder, const std::vector<std::string>& settings,
-               std::ostream& out, std::ostream& err) {
-    TPOptionReader reader(folder);
+int RunOptions(const std::filesystem::path& folder, const TGlobalOptions& options,
+               const std::vector<std::string>& settings) {
     std::vector<TOptionSetting> parsed;
     try {
         for (const std::string& text : settings) {
             parsed.push_back(TPOptionsDialog::ParseSetting(text));
         }
     } catch (const std::invalid_argument& error) {
-        err << "korvex-cli: " << error.what() << '\n';
+        std::cerr << "korvex-cli: " << error.what() << '\n';
         return kExitUsage;
     }
-    try {
-        for (const TOptionSetting& setting : parsed) {
-            setting.field->Set(reader, setting.on);
-        }
-        // Every value is read before anything is printed: a file that cannot be
-        // read leaves no half line behind.
-        std::string listing;
-        for (const TOptionField& field : TPOptionsDialog::Fields()) {
-            listing += field.Name() + '=' + (field.Get(reader) ? "on" : "off") + '\n';
-        }
-        out << listing;
-    } catch (const EKorvex& error) {
-        err << "korvex-cli: " << OneLine(DescribeError(error)) << '\n';
-        return kExitFailed;
+    TCardSession session(folder, options, false);
+    if (const int code = session.Start(TCardSession::TCardNeed::cnNone); code != kExitOk) {
+        return session.Finish(code);
     }
-    return kExitOk;
+    TPMainWorkflows& work = session.Work();
+    TOptionBoxes boxes;
+    if (const auto failure = work.ReadOptions(boxes)) {
+        session.Fail(*failure);
+        return session.Finish(kExitFailed);
+    }
+    if (!parsed.empty()) {
+        for (const TOptionSetting& setting : parsed) {
+            boxes.*setting.field->box = setting.on;
+        }
+        if (work.AcceptOptions(boxes) != TIntentResult::irDone) {
+            return session.Finish(kExitFailed);
+        }
+        // What the file holds now, not what was asked for.
+        if (const auto failure = work.ReadOptions(boxes)) {
+            session.Fail(*failure);
+            return session.Finish(kExitFailed);
+        }
+    }
+    for (const TOptionField& field : TPOptionsDialog::Fields()) {
+        session.Out() << field.Name() << '=' << (boxes.*field.box ? "on" : "off") << '\n';
+    }
+    return session.Finish(kExitOk);
 }
 
 namespace {
@@ -149,17 +174,17 @@ std::string Listing(const std::vector<std::string>& names) {
     return text;
 }
 
-bool CheckParts(TCardTypeFields& fields, const TPCardTypeEditor& editor, std::ostream& err) {
+bool CheckParts(TCardTypeFields& fields, const TPCardTypeEditor& editor, TCardSession& session) {
     const std::string processor = CatalogueName(editor.ProcessorNames(), fields.processor);
     if (processor.empty()) {
-        err << "korvex-cli: unknown processor \"" << fields.processor
-            << "\"; cards/pics.cfg lists: " << Listing(editor.ProcessorNames()) << '\n';
+        session.Fail("unknown processor \"" + fields.processor +
+                     "\"; cards/pics.cfg lists: " + Listing(editor.ProcessorNames()));
         return false;
     }
     const std::string eeprom = CatalogueName(editor.EepromNames(), fields.eeprom);
     if (eeprom.empty()) {
-        err << "korvex-cli: unknown eeprom \"" << fields.eeprom
-            << "\"; cards/eeproms.cfg lists: " << Listing(editor.EepromNames()) << '\n';
+        session.Fail("unknown eeprom \"" + fields.eeprom +
+                     "\"; cards/eeproms.cfg lists: " + Listing(editor.EepromNames()));
         return false;
     }
     fields.processor = processor;
@@ -167,60 +192,57 @@ bool CheckParts(TCardTypeFields& fields, const TPCardTypeEditor& editor, std::os
     return true;
 }
 
-int IndexOfCard(const std::filesystem::path& folder, const std::string& name) {
-    TPCardIni store;
-    store.SetBaseDir(folder);
-    store.ScanCardTypes();
-    for (int i = 0; i < store.GetCardCount(); ++i) {
-        if (store.GetCardInfo(i)->CardName == name) {
-            return i;
-        }
-    }
-    return -1;
-}
-
-int AddOrEdit(const std::filesystem::path& folder, const TCardRequest& request, std::ostream& out,
-              std::ostream& err) {
-    const bool add = request.action == "add";
-    const int index = IndexOfCard(folder, request.name);
-    if (add && index >= 0) {
-        err << "korvex-cli: card type \"" << request.name << "\" exists already\n";
+int AddCardType(TCardSession& session, const TCardRequest& request) {
+    TPMainWorkflows& work = session.Work();
+    if (const auto existing = FindCardTypeName(work.Snapshot().cardTypes, request.name)) {
+        session.Fail("card type \"" + *existing + "\" exists already");
         return kExitFailed;
     }
-    if (!add && index < 0) {
-        err << "korvex-cli: no card type named \"" << request.name << "\"\n";
+    const TPCardTypeEditor editor = work.AddCardTypeEditor();
+    TCardTypeFields fields{request.name, request.description, request.processor, request.eeprom};
+    if (fields.description.empty()) {
+        session.Fail("a card type needs a description (--description)");
         return kExitUsage;
     }
-    const TPCardTypeEditor editor =
-        add ? TPCardTypeEditor::ForAdd(folder) : TPCardTypeEditor::ForEdit(folder, index);
-    TCardTypeFields fields = editor.InitialFields();
-    fields.name = request.name;
-    if (!request.description.empty() || add) {
+    if (!CheckParts(fields, editor, session)) {
+        return kExitUsage;
+    }
+    if (work.AddCardType(fields) != TIntentResult::irDone) {
+        session.Fail("the card type was not written");
+        return kExitFailed;
+    }
+    session.Out() << "Added card type " << request.name << '\n';
+    return kExitOk;
+}
+
+// Changes what the options give; the rest stays as the card type has it.
+int EditCardType(TCardSession& session, const TCardRequest& request) {
+    TPMainWorkflows& work = session.Work();
+    const TPCardTypeEditor editor = work.EditCardTypeEditor();
+    const TPCardInfo& record = editor.EditedRecord();
+    TCardTypeFields fields{record.CardName, record.CardDescription, record.PicName,
+                           record.EepromName};
+    if (!request.description.empty()) {
         fields.description = request.description;
     }
-    if (!request.processor.empty() || add) {
+    if (!request.processor.empty()) {
         fields.processor = request.processor;
     }
     if (!request.eeprom.empty()) {
         fields.eeprom = request.eeprom;
-    } else if (!add && fields.eeprom.empty()) {
-        fields.eeprom = editor.EditedRecord().EepromName;
     }
     if (fields.description.empty()) {
-        err << "korvex-cli: a card type needs a description (--description)\n";
+        session.Fail("a card type needs a description (--description)");
         return kExitUsage;
     }
-    if (!add && fields.processor.empty()) {
-        fields.processor = editor.EditedRecord().PicName;
-    }
-    if (!CheckParts(fields, editor, err)) {
+    if (!CheckParts(fields, editor, session)) {
         return kExitUsage;
     }
-    if (!editor.Accept(fields)) {
-        err << "korvex-cli: the card type was not written\n";
+    if (work.EditCardType(fields) != TIntentResult::irDone) {
+        session.Fail("the card type was not written");
         return kExitFailed;
     }
-    out << (add ? "Added" : "Changed") << " card type " << request.name << '\n';
+    session.Out() << "Changed card type " << record.CardName << '\n';
     return kExitOk;
 }
 
@@ -228,28 +250,31 @@ int AddOrEdit(const std::filesystem::path& folder, const TCardRequest& request, 
 
 int RunCardType(const std::filesystem::path& folder, const TGlobalOptions& options,
                 const TCardRequest& request) {
+    const bool add = request.action == "add";
+    TGlobalOptions chosen = options;
+    chosen.card = add ? std::string() : request.name;
+    TCardSession session(folder, chosen, false);
     try {
-        if (request.action != "delete") {
-            return AddOrEdit(folder, request, std::cout, std::cerr);
-        }
-        if (IndexOfCard(folder, request.name) < 0) {
-            std::cerr << "korvex-cli: no card type named \"" << request.name << "\"\n";
-            return kExitUsage;
-        }
-        TGlobalOptions chosen = options;
-        chosen.card = request.name;
-        TCardSession session(folder, chosen, false);
-        if (const int code = session.Start(false); code != kExitOk) {
+        if (const int code = session.Start(add ? TCardSession::TCardNeed::cnNone
+                                               : TCardSession::TCardNeed::cnAny);
+            code != kExitOk) {
             return session.Finish(code);
         }
-        if (!session.Work().CardTypes().DeleteCardType()) {
+        if (add) {
+            return session.Finish(AddCardType(session, request));
+        }
+        if (request.action == "edit") {
+            return session.Finish(EditCardType(session, request));
+        }
+        const std::string name = session.Work().Snapshot().cardText;
+        if (session.Work().DeleteCardType() != TIntentResult::irDone) {
             return session.Finish(kExitFailed);
         }
-        session.Out() << "Deleted card type " << request.name << '\n';
+        session.Out() << "Deleted card type " << name << '\n';
         return session.Finish(kExitOk);
     } catch (const EKorvex& error) {
-        std::cerr << "korvex-cli: " << OneLine(DescribeError(error)) << '\n';
-        return kExitFailed;
+        session.Fail(DescribeError(error));
+        return session.Finish(kExitFailed);
     }
 }
 

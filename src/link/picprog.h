@@ -76,6 +76,7 @@ public:
     // Why the last Connect could not open the port, worded for the user.
     const std::string& LastConnectError() const { return port_.LastOpenError(); }
     TComPort& Port() { return port_; }
+    const TComPort& Port() const { return port_; }
 
     TStateChangeEvent OnStateChange;
 

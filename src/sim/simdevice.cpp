@@ -120,8 +120,11 @@ bool TSimDevice::EepromAnswers(int neededMode) const {
 
 std::size_t TSimDevice::UnitChars(TSimMemory memory) const {
     switch (memory) {
+    // Two words for PIC kinds and AVR kind 8, one word for AVR kinds 9 and
+    // above, whose read counts the host doubles: a read of the catalogue's
+    // program size covers exactly the flash.
     case TSimMemory::Program:
-        return card_.IsAvr() ? 4 : 8;
+        return card_.Model().kind >= 9 ? 4 : 8;
     case TSimMemory::Config:
         return card_.IsAvr() ? 2 : 4;
     default:

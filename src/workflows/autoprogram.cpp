@@ -1,6 +1,7 @@
 // Auto program: the production sequence of one card, external EEPROM first,
 // then the processor, then its configuration word or lock.
 #include "workflows/cardcommands.h"
+#include "workflows/entries.h"
 #include "workflows/fuses.h"
 
 namespace korvex {
@@ -24,10 +25,6 @@ private:
 
 } // namespace
 
-TOutcome TPCardCommands::AutoProgram() {
-    return Run(&TPCardCommands::AutoSteps);
-}
-
 TOutcome TPCardCommands::AutoSteps() {
     {
         // The images are loaded afresh from the files as they are now, but the
@@ -44,18 +41,23 @@ TOutcome TPCardCommands::AutoSteps() {
         Report(TMessageKind::mkError, 119);
         return TOutcome::ocRefused;
     }
+    // Everything the sequence will write must be there before anything is
+    // sent: a sequence that stopped half way would leave the processor
+    // overwritten by the loader, or an EEPROM blanked that nobody named.
+    if (!HasImage(bench_.images.program, entries::kNoProgramImage)) {
+        return TOutcome::ocNothing;
+    }
+    const bool eepromPart = bench_.eepromKind >= 0 &&
+                            (bench_.options.GetAutoWriteEe() || bench_.options.GetAutoVerifyEe());
+    if (eepromPart &&
+        (!HasImage(bench_.images.extEeprom, entries::kNoEepromImage) || !LoaderReady())) {
+        return TOutcome::ocNothing;
+    }
     if (!DeviceIdMatches()) {
         return TOutcome::ocFailed;
     }
-    // Without a program image the sequence would end after the EEPROM part,
-    // silently, with the processor overwritten by the loader: stop before
-    // anything is written.
-    if (ProgramText().empty()) {
-        return TOutcome::ocNothing;
-    }
-    const std::string saved = bench_.statusCaption;
     if (bench_.eepromKind >= 0) {
-        const TOutcome eeprom = AutoEepromPart(saved);
+        const TOutcome eeprom = AutoEepromPart();
         if (eeprom != TOutcome::ocSucceeded) {
             return eeprom;
         }
@@ -63,7 +65,7 @@ TOutcome TPCardCommands::AutoSteps() {
     return AutoProcessorPart();
 }
 
-TOutcome TPCardCommands::AutoEepromPart(const std::string& saved) {
+TOutcome TPCardCommands::AutoEepromPart() {
     TPOptionReader& options = bench_.options;
     if (options.GetAutoWriteEe() || options.GetAutoVerifyEe()) {
         Status(86);
@@ -92,7 +94,7 @@ TOutcome TPCardCommands::AutoEepromPart(const std::string& saved) {
         Prog().SelectMode(0, Kind());
     }
     Gauge(0);
-    bench_.SetStatus(saved);
+    bench_.RestoreStateCaption();
     return Stopping() ? Abort() : TOutcome::ocSucceeded;
 }
 
@@ -113,10 +115,6 @@ TOutcome TPCardCommands::AutoProcessorPart() {
         program = ProgramText();
         config = BuildConfigText(bench_);
     }
-    if (program.empty()) {
-        return TOutcome::ocNothing;
-    }
-    const std::string saved = bench_.statusCaption;
     if (options.GetAutoWritePic()) {
         Status(avr ? 124 : 125);
         Prog().SelectMode(mode, Kind());
@@ -145,15 +143,16 @@ TOutcome TPCardCommands::AutoProcessorPart() {
     TOutcome outcome = TOutcome::ocSucceeded;
     if (options.GetAutoWritePic()) {
         if (!avr) {
-            Prog().SelectMode(mode, Kind());
-            Prog().WriteConfigArea(config, Kind());
+            if (!WriteConfigWord(config, mode)) {
+                return Fail(entries::kConfigRefused);
+            }
         } else if (bench_.fuses.lock == 0 && LockSteps() != TOutcome::ocSucceeded) {
             // The sequence still ends with its message, but a card that could
             // not be locked is no finished card.
             outcome = TOutcome::ocFailed;
         }
     }
-    return Finish(134, saved, outcome);
+    return Finish(134, outcome);
 }
 
 } // namespace korvex

@@ -30,11 +30,11 @@ std::optional<int> IndexOfCard(const TPCardIni& store, const std::string& name) 
 
 void TPCardChange::CardChanged() {
     TPCardTypeBox& box = bench_.cardBox;
-    if (box.ItemIndex() != bench_.previousCardIndex) {
+    if (box.Text() != bench_.previousCardName) {
         SaveCardDefaults();
     }
     if (const auto card = bench_.cardStore.GetCardInfo(box.ItemIndex())) {
-        bench_.view.ShowDescription(card->CardDescription);
+        bench_.SetDescription(card->CardDescription);
         bench_.layout = TCardLayout{};
         bench_.layout.processorKind = box.GetPicKind();
         if (box.GetPicKind() >= 8) {
@@ -62,8 +62,7 @@ void TPCardChange::CardChanged() {
         panel_.Evaluate(TFileRow::frEeprom);
         panel_.Evaluate(TFileRow::frLoader);
     }
-    bench_.previousCardIndex = box.ItemIndex();
-    bench_.previousCardName = box.Text();
+    bench_.previousCardName = box.ItemIndex() >= 0 ? box.Text() : std::string();
 }
 
 void TPCardChange::ArrangeForAvr(int kind) {
@@ -99,20 +98,18 @@ void TPCardChange::ArrangeEepromRows(const TPCardInfo& card) {
     if (card.EepromName != "None" && !card.EepromName.empty()) {
         bench_.layout.eepromRowEnabled = true;
         panel_.SetField(TFileRow::frLoader, bench_.Text(139));
-        bench_.view.ShowFileRow(TFileRow::frEeprom,
-                                {bench_.noFileText, TStatusColour::scRed, false});
-        bench_.view.ShowFileRow(TFileRow::frLoader,
-                                {bench_.Text(139), TStatusColour::scLime, true});
+        bench_.SetRow(TFileRow::frEeprom, {bench_.noFileText, TStatusColour::scRed, false});
+        bench_.SetRow(TFileRow::frLoader, {bench_.Text(139), TStatusColour::scLime, true});
     } else {
         bench_.layout.eepromRowEnabled = false;
         panel_.SetField(TFileRow::frLoader, "");
-        bench_.view.ShowFileRow(TFileRow::frEeprom, {"", TStatusColour::scButtonFace, false});
-        bench_.view.ShowFileRow(TFileRow::frLoader, {"", TStatusColour::scButtonFace, false});
+        bench_.SetRow(TFileRow::frEeprom, {"", TStatusColour::scButtonFace, false});
+        bench_.SetRow(TFileRow::frLoader, {"", TStatusColour::scButtonFace, false});
     }
 }
 
-void TPCardChange::SaveCardDefaults() {
-    if (bench_.previousCardIndex == -1 || !bench_.storeCardDefaults) {
+void TPCardChange::SaveCardDefaults(bool always) {
+    if (bench_.previousCardName.empty() || !(bench_.storeCardDefaults || always)) {
         return;
     }
     const auto index = IndexOfCard(bench_.cardStore, bench_.previousCardName);
@@ -165,16 +162,20 @@ void TPCardChange::ShowStoredFuses(const TPCardDefaults& defaults) {
     fuses.oscillator = ItemIndex(defaults.Oscil, kOscillatorItems);
     fuses.watchDog = ItemIndex(defaults.WatchDog, kTwoItems);
     fuses.lock = ItemIndex(defaults.ATLock, kTwoItems);
-    bench_.view.ShowFuses(fuses);
+    bench_.SetFuses(fuses);
 }
 
+// The settings shown go into their card type's file before the list moves,
+// and the change runs once, with the new card type already looked up, so no
+// file is judged against the sizes of the card type shown before.
 void TPCardChange::RefreshCardList() {
+    SaveCardDefaults();
     bench_.cardStore.ScanCardTypes();
     if (bench_.cardStore.GetCardCount() == 0) {
         return;
     }
+    bench_.previousCardName.clear();
     bench_.cardBox.RefreshCardTypes();
-    CardChanged();
     bench_.cardBox.CardChanged();
 }
 
@@ -184,7 +185,7 @@ bool TPCardChange::DeleteCardType() {
     if (!bench_.prompts.Ask(76, question)) {
         return false;
     }
-    bench_.previousCardIndex = -1;
+    bench_.previousCardName.clear();
     bench_.cardStore.DeleteCardType(name);
     RefreshCardList();
     return true;

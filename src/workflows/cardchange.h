@@ -16,8 +16,9 @@ public:
     // The selector's change handler.
     void CardChanged();
     // The window's settings into the file of the card type they were shown
-    // for, found by name, so a rescan never sends them to another card.
-    void SaveCardDefaults();
+    // for, found by name, so a rescan never sends them to another card;
+    // `always` writes them even for a face that leaves card files alone.
+    void SaveCardDefaults(bool always = false);
     void LoadCardDefaults();
     // Only the fuse choices stored for the selected card type, without the
     // program file's configuration word laid over them.

@@ -1,6 +1,7 @@
 #include "workflows/cardcommands.h"
 
 #include "support/errors.h"
+#include "workflows/entries.h"
 #include "workflows/readback.h"
 
 namespace korvex {
@@ -35,21 +36,53 @@ bool SameText(const std::string& expected, const std::string& back) {
     return back.size() >= expected.size() && back.compare(0, expected.size(), expected) == 0;
 }
 
+TOutcome TPCardCommands::Run(TCardCommand command) {
+    switch (command) {
+    case TCardCommand::ccReadPic:
+        return Run(&TPCardCommands::ReadPicSteps);
+    case TCardCommand::ccReadEeprom:
+        return Run(&TPCardCommands::ReadEepromSteps);
+    case TCardCommand::ccWritePic:
+        return Run(&TPCardCommands::WritePicSteps);
+    case TCardCommand::ccVerifyPic:
+        return Run(&TPCardCommands::VerifyPicSteps);
+    case TCardCommand::ccErasePic:
+        return Run(&TPCardCommands::ErasePicSteps);
+    case TCardCommand::ccWriteEeprom:
+        return Run(&TPCardCommands::WriteEepromSteps);
+    case TCardCommand::ccVerifyEeprom:
+        return Run(&TPCardCommands::VerifyEepromSteps);
+    case TCardCommand::ccEraseEeprom:
+        return Run(&TPCardCommands::EraseEepromSteps);
+    case TCardCommand::ccAutoProgram:
+        return Run(&TPCardCommands::AutoSteps);
+    case TCardCommand::ccLockCard:
+        return Run(&TPCardCommands::LockSteps);
+    case TCardCommand::ccFirmwareVersion:
+        return Run(&TPCardCommands::FirmwareSteps);
+    }
+    return TOutcome::ocRefused;
+}
+
 TOutcome TPCardCommands::Run(TSteps steps) {
     TRun run(bench_);
     if (!run.Started()) {
         return TOutcome::ocRefused;
     }
+    TOutcome outcome = TOutcome::ocFailed;
     try {
-        return (this->*steps)();
+        outcome = (this->*steps)();
     } catch (const EKorvex& error) {
         ReportText(TMessageKind::mkError, -1, DescribeError(error));
         if (bench_.prog && bench_.prog->Connected()) {
             Prog().SelectMode(0, Kind());
         }
         Gauge(0);
-        return TOutcome::ocFailed;
     }
+    // A step's caption never outlives its command, whichever way it ended.
+    bench_.commandRunning = false;
+    bench_.RestoreStateCaption();
+    return outcome;
 }
 
 bool TPCardCommands::CardReady() {
@@ -85,9 +118,27 @@ int TPCardCommands::EepromDevice() const {
     return Kind() < 8 ? bench_.eepromKind : bench_.avrEepromKind;
 }
 
+bool TPCardCommands::HasImage(const THexFileBuffer& image, int entry) {
+    if (!image.GetHexText(0, -1).empty()) {
+        return true;
+    }
+    Report(TMessageKind::mkError, entry);
+    return false;
+}
+
+bool TPCardCommands::LoaderReady() {
+    if (panel_.LoaderFile() && !bench_.images.loader.GetHexText(0, -1).empty()) {
+        return true;
+    }
+    ReportText(TMessageKind::mkError, entries::kLoaderMissing,
+               bench_.Text(entries::kLoaderMissing) + " " + panel_.WantedLoader().string());
+    return false;
+}
+
+// Program sizes count words for both families: P words are 4P characters.
 std::string TPCardCommands::ProgramText() const {
     const std::int64_t size = bench_.cardBox.GetPicSize();
-    return bench_.images.program.GetHexText(0, (Kind() >= 8 ? 2 : 4) * size - 1);
+    return bench_.images.program.GetHexText(0, 4 * size - 1);
 }
 
 std::string TPCardCommands::PaddedEepromText() const {
@@ -138,15 +189,22 @@ TOutcome TPCardCommands::Fail(int entry) {
     return TOutcome::ocFailed;
 }
 
-TOutcome TPCardCommands::Finish(int entry, const std::string& savedStatus, TOutcome outcome) {
+TOutcome TPCardCommands::Finish(int entry, TOutcome outcome) {
     Prog().SelectMode(0, Kind());
     if (Stopping()) {
         return Abort();
     }
     Report(TMessageKind::mkInformation, entry);
-    bench_.SetStatus(savedStatus);
     Gauge(0);
     return outcome;
+}
+
+bool TPCardCommands::WriteConfigWord(const std::string& config, int mode) {
+    Prog().SelectMode(mode, Kind());
+    if (Prog().WriteConfigArea(config, Kind())) {
+        return true;
+    }
+    return false;
 }
 
 bool TPCardCommands::EepromReadsBack(const std::string& data) {
@@ -160,10 +218,6 @@ bool TPCardCommands::EepromReadsBack(const std::string& data) {
 
 // --- reads
 
-TOutcome TPCardCommands::ReadPic() {
-    return Run(&TPCardCommands::ReadPicSteps);
-}
-
 TOutcome TPCardCommands::ReadPicSteps() {
     if (!CardReady()) {
         return TOutcome::ocRefused;
@@ -171,7 +225,6 @@ TOutcome TPCardCommands::ReadPicSteps() {
     if (!DeviceIdMatches()) {
         return TOutcome::ocFailed;
     }
-    const std::string saved = bench_.statusCaption;
     Status(Kind() < 8 ? 123 : 122);
     const int programCount = bench_.cardBox.GetPicSize() * (Kind() > 8 ? 2 : 1);
     const TPicReadResult read =
@@ -184,22 +237,19 @@ TOutcome TPCardCommands::ReadPicSteps() {
         bench_.view.ShowReadBack(readBack);
     }
     Gauge(0);
-    bench_.SetStatus(saved);
     return outcome;
-}
-
-TOutcome TPCardCommands::ReadEeprom() {
-    return Run(&TPCardCommands::ReadEepromSteps);
 }
 
 TOutcome TPCardCommands::ReadEepromSteps() {
     if (!CardReady() || !HasEeprom()) {
         return TOutcome::ocRefused;
     }
+    if (!LoaderReady()) {
+        return TOutcome::ocNothing;
+    }
     if (!bench_.prompts.Ask(84, bench_.Text(84))) {
         return TOutcome::ocRefused;
     }
-    const std::string saved = bench_.statusCaption;
     Status(86);
     bench_.prompts.ShowPlain("", bench_.Field(TFileRow::frLoader));
     WriteLoader();
@@ -222,7 +272,6 @@ TOutcome TPCardCommands::ReadEepromSteps() {
         outcome = TOutcome::ocFailed;
     }
     Prog().SelectMode(0, Kind());
-    bench_.SetStatus(saved);
     Gauge(0);
     return outcome;
 }
@@ -241,11 +290,7 @@ void TPCardCommands::WriteLoader() {
     Prog().SelectMode(0, Kind());
 }
 
-TOutcome TPCardCommands::GetFirmwareVersion() {
-    TRun run(bench_);
-    if (!run.Started()) {
-        return TOutcome::ocRefused;
-    }
+TOutcome TPCardCommands::FirmwareSteps() {
     const int version = bench_.prog ? Prog().GetFirmwareVersion() : 0;
     if (version <= -1) {
         bench_.prompts.ShowPlain(bench_.Text(79), bench_.notConnectedText);
@@ -258,10 +303,6 @@ TOutcome TPCardCommands::GetFirmwareVersion() {
 
 // --- lock
 
-TOutcome TPCardCommands::LockCard() {
-    return Run(&TPCardCommands::LockSteps);
-}
-
 TOutcome TPCardCommands::LockSteps() {
     if (bench_.cardState == TPCardState::csCardNotReady) {
         Report(TMessageKind::mkError, 120);
@@ -271,15 +312,12 @@ TOutcome TPCardCommands::LockSteps() {
         Report(TMessageKind::mkError, 119);
         return TOutcome::ocRefused;
     }
-    const std::string saved = bench_.statusCaption;
     Status(135);
-    TOutcome outcome = TOutcome::ocSucceeded;
     if (!Prog().LockCard(Kind(), bench_.cardBox.GetPicIdB())) {
         Report(TMessageKind::mkWarning, 136);
-        outcome = TOutcome::ocFailed;
+        return TOutcome::ocFailed;
     }
-    bench_.SetStatus(saved);
-    return outcome;
+    return TOutcome::ocSucceeded;
 }
 
 } // namespace korvex

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "workflows/filepanel.h"
+#include "workflows/intents.h"
 #include "workflows/workbench.h"
 
 #include <optional>
@@ -14,29 +15,22 @@ enum class TOutcome {
     ocSucceeded, // reached its success message, or its result window
     ocFailed,    // an error message, a difference, a failed transfer
     ocRefused,   // not started: card not ready, no such memory, the user said No
-    ocNothing,   // nothing to do: no image to write, no file to compare with
-    ocAborted,   // stopped because the window is closing; nothing was shown
+    ocNothing,   // nothing to work on: no image to write or compare with, no loader;
+                 // the message said which
+    ocAborted,   // stopped on request (the window closing, an interrupt); nothing shown
 };
 
 // The card commands: read, write, verify and erase of the processor and of
 // the external EEPROM, auto program, lock and the firmware query. Each stops
-// at its first failing step with one message and releases the programmer.
-// A command asked for while another runs is refused at once.
+// at its first failing step with one message and releases the programmer;
+// none reports success unless the card holds what was asked. A command asked
+// for while another runs is refused at once. However a command ends, the
+// status panel shows the programmer state's caption again.
 class TPCardCommands {
 public:
     TPCardCommands(TPWorkbench& bench, TPFilePanel& panel) : bench_(bench), panel_(panel) {}
 
-    TOutcome ReadPic();
-    TOutcome ReadEeprom();
-    TOutcome GetFirmwareVersion();
-    TOutcome WritePic();
-    TOutcome VerifyPic();
-    TOutcome ErasePic();
-    TOutcome WriteEeprom();
-    TOutcome VerifyEeprom();
-    TOutcome EraseEeprom();
-    TOutcome AutoProgram();
-    TOutcome LockCard();
+    TOutcome Run(TCardCommand command);
 
     // Writes the loader into the processor so the programmer can reach the
     // EEPROM behind it. A failure has been shown by the driver; the EEPROM
@@ -52,6 +46,7 @@ private:
 
     TOutcome ReadPicSteps();
     TOutcome ReadEepromSteps();
+    TOutcome FirmwareSteps();
     TOutcome WritePicSteps();
     TOutcome VerifyPicSteps();
     TOutcome ErasePicSteps();
@@ -59,7 +54,7 @@ private:
     TOutcome VerifyEepromSteps();
     TOutcome EraseEepromSteps();
     TOutcome AutoSteps();
-    TOutcome AutoEepromPart(const std::string& saved);
+    TOutcome AutoEepromPart();
     TOutcome AutoProcessorPart();
     TOutcome LockSteps();
 
@@ -70,7 +65,13 @@ private:
     bool CardReady();
     bool HasEeprom();
     bool DeviceIdMatches();
-    // The program image as a write sends it: P words of a PIC, 2P characters of an AVR.
+    // Whether the images hold a file to write or compare with; when not, the
+    // message naming the row has been shown.
+    bool HasImage(const THexFileBuffer& image, int entry);
+    // The loader the EEPROM commands write first exists and was loaded; when
+    // not, the message naming the file has been shown.
+    bool LoaderReady();
+    // The program image as a write sends it: P words.
     std::string ProgramText() const;
     // The external EEPROM image as the whole memory: padded with blank bytes.
     std::string PaddedEepromText() const;
@@ -88,8 +89,11 @@ private:
     TOutcome Abort();
     TOutcome Fail(int entry);
     // The end of a command that ran through: the programmer released, the
-    // success message, the status caption put back, the gauge at 0.
-    TOutcome Finish(int entry, const std::string& savedStatus, TOutcome outcome);
+    // success message, the gauge at 0.
+    TOutcome Finish(int entry, TOutcome outcome);
+    // Writes the configuration word; false, with the message shown, when the
+    // programmer did not take it.
+    bool WriteConfigWord(const std::string& config, int mode);
     // Reads the external EEPROM back over the length of `data` and compares.
     bool EepromReadsBack(const std::string& data);
 

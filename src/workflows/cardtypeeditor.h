@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/cardrecords.h"
+#include "workflows/captions.h"
 
 #include <filesystem>
 #include <span>
@@ -18,13 +19,6 @@ struct TCardTypeFields {
     std::string eeprom;
 
     bool operator==(const TCardTypeFields&) const = default;
-};
-
-// A control of a dialog and the language entry its text comes from.
-// "Caption" stands for the dialog's own window caption.
-struct TCaptionEntry {
-    std::string_view control;
-    int entry;
 };
 
 // The add and edit card type dialogs without their widgets: the processor

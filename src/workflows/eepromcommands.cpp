@@ -1,6 +1,7 @@
 // Write, verify and erase of the card's external EEPROM, reached through the
 // loader program written into the processor first.
 #include "workflows/cardcommands.h"
+#include "workflows/entries.h"
 
 namespace korvex {
 
@@ -24,20 +25,15 @@ std::optional<TOutcome> TPCardCommands::ReachEeprom(int question) {
     return std::nullopt;
 }
 
-TOutcome TPCardCommands::WriteEeprom() {
-    return Run(&TPCardCommands::WriteEepromSteps);
-}
-
 TOutcome TPCardCommands::WriteEepromSteps() {
     if (!CardReady() || !HasEeprom()) {
         return TOutcome::ocRefused;
     }
-    // No image was ever loaded: writing would only blank the EEPROM, which is
-    // what Erase is for, and must not be announced as a file written.
-    if (bench_.images.extEeprom.GetHexText(0, -1).empty()) {
+    // Without an image, writing would only blank the EEPROM, which is what
+    // Erase is for, and must not be announced as a file written.
+    if (!HasImage(bench_.images.extEeprom, entries::kNoEepromImage) || !LoaderReady()) {
         return TOutcome::ocNothing;
     }
-    const std::string saved = bench_.statusCaption;
     if (const auto ended = ReachEeprom(89)) {
         return *ended;
     }
@@ -55,23 +51,18 @@ TOutcome TPCardCommands::WriteEepromSteps() {
     if (bench_.options.GetWriteEeVerify() && !EepromReadsBack(text)) {
         return Fail(91);
     }
-    return Finish(100, saved, TOutcome::ocSucceeded);
-}
-
-TOutcome TPCardCommands::VerifyEeprom() {
-    return Run(&TPCardCommands::VerifyEepromSteps);
+    return Finish(100, TOutcome::ocSucceeded);
 }
 
 TOutcome TPCardCommands::VerifyEepromSteps() {
     if (!CardReady() || !HasEeprom()) {
         return TOutcome::ocRefused;
     }
-    // As for the processor: without a file there is nothing to compare, and
-    // comparing nothing must not read as a match.
-    if (!TPFilePanel::IsUsableFile(bench_.Field(TFileRow::frEeprom))) {
+    // As for the processor: without an image there is nothing to compare,
+    // and comparing nothing must not read as a match.
+    if (!HasImage(bench_.images.extEeprom, entries::kNothingToVerifyEeprom) || !LoaderReady()) {
         return TOutcome::ocNothing;
     }
-    const std::string saved = bench_.statusCaption;
     if (const auto ended = ReachEeprom(85)) {
         return *ended;
     }
@@ -89,20 +80,17 @@ TOutcome TPCardCommands::VerifyEepromSteps() {
     const bool same = SameText(image, back);
     Report(TMessageKind::mkInformation, same ? 99 : 98);
     Prog().SelectMode(0, Kind());
-    bench_.SetStatus(saved);
     Gauge(0);
     return same ? TOutcome::ocSucceeded : TOutcome::ocFailed;
-}
-
-TOutcome TPCardCommands::EraseEeprom() {
-    return Run(&TPCardCommands::EraseEepromSteps);
 }
 
 TOutcome TPCardCommands::EraseEepromSteps() {
     if (!CardReady() || !HasEeprom()) {
         return TOutcome::ocRefused;
     }
-    const std::string saved = bench_.statusCaption;
+    if (!LoaderReady()) {
+        return TOutcome::ocNothing;
+    }
     if (const auto ended = ReachEeprom(97)) {
         return *ended;
     }
@@ -113,7 +101,7 @@ TOutcome TPCardCommands::EraseEepromSteps() {
         // The failure message, not the status caption "Writing eeprom...".
         return Fail(91);
     }
-    return Finish(96, saved, TOutcome::ocSucceeded);
+    return Finish(96, TOutcome::ocSucceeded);
 }
 
 } // namespace korvex

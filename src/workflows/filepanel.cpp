@@ -31,9 +31,9 @@ bool TPFilePanel::IsUsableFile(const std::string& text) {
     return text.size() >= 5 && (ext == ".hex" || ext == ".bin" || ext == ".crd") && IsFile(text);
 }
 
-bool TPFilePanel::SetField(TFileRow row, const std::string& text) {
+bool TPFilePanel::SetField(TFileRow row, const std::string& text, bool always) {
     std::string& field = bench_.Field(row);
-    if (field == text) {
+    if (field == text && !always) {
         return true;
     }
     field = text;
@@ -56,7 +56,7 @@ bool TPFilePanel::Evaluate(TFileRow row) {
 }
 
 void TPFilePanel::SetState(TFileRow row, const std::string& text, TStatusColour colour, bool view) {
-    bench_.view.ShowFileRow(row, {text, colour, view});
+    bench_.SetRow(row, {text, colour, view});
 }
 
 void TPFilePanel::SetNoFile(TFileRow row) {
@@ -67,14 +67,43 @@ void TPFilePanel::SetLoaded(TFileRow row) {
     SetState(row, bench_.Text(121), TStatusColour::scLime, true);
 }
 
+void TPFilePanel::EmptyImages(TFileRow row) {
+    TPImages& images = bench_.images;
+    const auto empty = [](THexFileBuffer& image) { image = THexFileBuffer(image.Capacity()); };
+    switch (row) {
+    case TFileRow::frProgram:
+        empty(images.program);
+        // An AVR's internal EEPROM has a row of its own; a PIC's comes with its program.
+        if (bench_.cardBox.GetPicKind() < 8) {
+            empty(images.intEeprom);
+            empty(images.config);
+        }
+        break;
+    case TFileRow::frEeprom:
+        empty(images.extEeprom);
+        break;
+    case TFileRow::frIntEeprom:
+        empty(images.intEeprom);
+        break;
+    case TFileRow::frLoader:
+        empty(images.loader);
+        empty(images.loaderConfig);
+        break;
+    }
+}
+
 template <typename Load>
 bool TPFilePanel::Loading(TFileRow row, Load load) {
     try {
         load();
         return true;
     } catch (const EKorvex& error) {
+        EmptyImages(row);
         SetNoFile(row);
-        bench_.prompts.ShowMessage(TMessageKind::mkError, -1, DescribeError(error));
+        const std::string message = DescribeError(error);
+        if (bench_.reportedFailures.insert(message).second) {
+            bench_.prompts.ShowMessage(TMessageKind::mkError, -1, message);
+        }
         return false;
     }
 }
@@ -90,6 +119,11 @@ bool TPFilePanel::ProgramChange() {
     if (!Loading(TFileRow::frProgram, [&] { LoadProgram(text, Extension(text)); })) {
         return false;
     }
+    // A .crd file is accepted but holds no image: nothing of an earlier file
+    // may stand in for it.
+    if (Extension(text) == ".crd") {
+        EmptyImages(TFileRow::frProgram);
+    }
     SetLoaded(TFileRow::frProgram);
     if (!bench_.autoRunning && OnShowFileConfig) {
         OnShowFileConfig();
@@ -97,56 +131,67 @@ bool TPFilePanel::ProgramChange() {
     return true;
 }
 
+// The program, internal EEPROM and configuration images of a file are read
+// into fresh images and take the place of the old ones only when the whole
+// file went in.
 void TPFilePanel::LoadProgram(const std::filesystem::path& file, const std::string& ext) {
     TPImages& images = bench_.images;
     const bool avr = bench_.cardBox.GetPicKind() >= 8;
     const std::int64_t programSize = bench_.cardBox.GetPicSize();
-    // What a write sends: P words of a PIC, 2P characters (P bytes) of an AVR.
-    const std::int64_t writtenBytes = avr ? programSize : 2 * programSize;
+    // Program sizes count words, for both families: a write sends them all.
+    const std::int64_t programBytes = 2 * programSize;
     const char* fill = avr ? "FFFF" : "FF3F";
-    images.program.SetFillPattern(fill);
-    images.intEeprom.SetFillPattern(fill);
-    images.config.SetFillPattern(fill);
+    THexFileBuffer program(images.program.Capacity());
+    THexFileBuffer intEeprom(images.intEeprom.Capacity());
+    THexFileBuffer config(images.config.Capacity());
+    program.SetFillPattern(fill);
+    intEeprom.SetFillPattern(fill);
+    config.SetFillPattern(fill);
     if (ext == ".hex") {
-        CheckHexProgramFits(file, writtenBytes, avr ? kAvrOtherRegions : kPicConfigAddress,
+        CheckHexProgramFits(file, programBytes, avr ? kAvrOtherRegions : kPicConfigAddress,
                             "program memory");
         if (!avr) {
-            images.intEeprom.LoadHexSwapped(file, kPicEepromAddress, -1);
-            CheckPicEepromFits(file, images.intEeprom.HighestWritten(),
-                               bench_.cardBox.GetPicIntEeSize());
-            images.config.LoadHexSwapped(file, kPicConfigAddress, kPicConfigLimit);
+            intEeprom.LoadHexSwapped(file, kPicEepromAddress, -1);
+            CheckPicEepromFits(file, intEeprom.HighestWritten(), bench_.cardBox.GetPicIntEeSize());
+            config.LoadHexSwapped(file, kPicConfigAddress, kPicConfigLimit);
         }
-        images.program.LoadHexSwapped(file, 0, 2 * programSize - 1);
+        program.LoadHexSwapped(file, 0, programBytes - 1);
     } else if (ext == ".bin") {
-        CheckBinaryProgramFits(file, writtenBytes, "program memory");
-        // A binary file is the whole program: nothing of an earlier file may
-        // stay behind its end, nor in the images a binary file has no part for.
-        // No word swap follows a binary load, so blank words go in as they read.
+        CheckBinaryProgramFits(file, programBytes, "program memory");
+        // A binary file is the whole program: the images a binary file has no
+        // part for are blank. No word swap follows a binary load, so blank
+        // words go in as they read.
         const char* blank = avr ? "FFFF" : "3FFF";
-        for (THexFileBuffer* image : {&images.program, &images.intEeprom, &images.config}) {
-            if (image == &images.program || !avr) {
-                image->SetFillPattern(blank);
-                image->Clear();
-            }
+        for (THexFileBuffer* image : {&program, &intEeprom, &config}) {
+            image->SetFillPattern(blank);
+            image->Clear();
         }
-        images.program.LoadBinary(file, 0, 2 * programSize - 1);
-    }
-}
-
-// An EEPROM file: HEX, or binary from its first byte; nothing of an earlier
-// file stays behind a shorter one's end.
-void TPFilePanel::LoadByteImage(THexFileBuffer& image, const std::string& text,
-                                std::int64_t memoryBytes, const char* memory) {
-    const std::string ext = Extension(text);
-    if (ext == ".hex") {
-        image.LoadHex(text, 0, -1);
-    } else if (ext == ".bin") {
-        image.Clear();
-        image.LoadBinary(text, 0, -1);
+        program.LoadBinary(file, 0, programBytes - 1);
     } else {
         return;
     }
-    CheckLoadedFits(text, image.HighestWritten(), memoryBytes, memory);
+    images.program = std::move(program);
+    if (!avr) {
+        images.intEeprom = std::move(intEeprom);
+        images.config = std::move(config);
+    }
+}
+
+// An EEPROM file: HEX, or binary from its first byte, read into a fresh
+// image that replaces the old one only when the whole file fits; a .crd
+// file holds no image.
+void TPFilePanel::LoadByteImage(THexFileBuffer& image, const std::string& text,
+                                std::int64_t memoryBytes, const char* memory) {
+    const std::string ext = Extension(text);
+    THexFileBuffer loaded(image.Capacity());
+    if (ext == ".hex") {
+        loaded.LoadHex(text, 0, -1);
+    } else if (ext == ".bin") {
+        loaded.Clear();
+        loaded.LoadBinary(text, 0, -1);
+    }
+    CheckLoadedFits(text, loaded.HighestWritten(), memoryBytes, memory);
+    image = std::move(loaded);
 }
 
 bool TPFilePanel::EepromChange() {
@@ -224,35 +269,44 @@ bool TPFilePanel::LoaderChange() {
     return true;
 }
 
-// A loader is always read as a HEX file.
+// A loader is always read as a HEX file, into fresh images that replace the
+// old ones together.
 void TPFilePanel::LoadLoader(const std::filesystem::path& file) {
     TPImages& images = bench_.images;
     const std::int64_t programBytes = 2 * static_cast<std::int64_t>(bench_.cardBox.GetPicSize());
-    images.loader.SetFillPattern("FFFF");
-    if (bench_.cardBox.GetPicKind() < 8) {
-        images.loaderConfig.SetFillPattern("FF3F");
-        images.loader.SetFillPattern("FF3F");
-        images.loaderConfig.LoadHexSwapped(file, kPicConfigAddress, kPicConfigLimit);
+    THexFileBuffer loader(images.loader.Capacity());
+    THexFileBuffer loaderConfig(images.loaderConfig.Capacity());
+    loader.SetFillPattern("FFFF");
+    const bool pic = bench_.cardBox.GetPicKind() < 8;
+    if (pic) {
+        loaderConfig.SetFillPattern("FF3F");
+        loader.SetFillPattern("FF3F");
+        loaderConfig.LoadHexSwapped(file, kPicConfigAddress, kPicConfigLimit);
     }
-    images.loader.LoadHexSwapped(file, 0, programBytes);
+    loader.LoadHexSwapped(file, 0, programBytes);
+    images.loader = std::move(loader);
+    if (pic) {
+        images.loaderConfig = std::move(loaderConfig);
+    }
 }
 
 bool TPFilePanel::ConfirmLoaderChoice() {
     return bench_.prompts.Ask(-1, kLoaderQuestion);
 }
 
-std::optional<std::filesystem::path> TPFilePanel::LoaderFile() const {
+std::filesystem::path TPFilePanel::WantedLoader() const {
     const std::string text = bench_.fields[static_cast<std::size_t>(TFileRow::frLoader)];
     const std::string lower = AsciiLower(text);
     if (lower.empty() || lower == "default") {
-        const std::filesystem::path defaultLoader = DefaultLoaderPath();
-        if (!defaultLoader.empty() && IsFile(defaultLoader)) {
-            return defaultLoader;
-        }
-        return std::nullopt;
+        return DefaultLoaderPath();
     }
-    if (IsFile(text)) {
-        return std::filesystem::path(text);
+    return text;
+}
+
+std::optional<std::filesystem::path> TPFilePanel::LoaderFile() const {
+    const std::filesystem::path wanted = WantedLoader();
+    if (!wanted.empty() && IsFile(wanted)) {
+        return wanted;
     }
     return std::nullopt;
 }

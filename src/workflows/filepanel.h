@@ -23,10 +23,12 @@ public:
 
     explicit TPFilePanel(TPWorkbench& bench) : bench_(bench) {}
 
-    // Sets the field's text; a change evaluates the row. Both return false
-    // when the row names a file that could not be loaded (the error has been
-    // shown); a missing file or another extension is no error.
-    bool SetField(TFileRow row, const std::string& text);
+    // Sets the field's text; a change (or `always`) evaluates the row. Both
+    // return false when the row names a file that could not be loaded (the
+    // error has been shown, once in a user action); a missing file or another
+    // extension is no error. A file that cannot be loaded leaves its row's
+    // images empty: they hold a whole file or nothing.
+    bool SetField(TFileRow row, const std::string& text, bool always = false);
     bool Evaluate(TFileRow row);
 
     // The program file's configuration word goes to the fuse choices.
@@ -40,6 +42,8 @@ public:
     std::filesystem::path DefaultLoaderPath() const;
     // The file the loader row stands for; none when it does not exist.
     std::optional<std::filesystem::path> LoaderFile() const;
+    // The file the loader row asks for, whether it exists or not.
+    std::filesystem::path WantedLoader() const;
 
     // The extension test of every row: five characters or more, an existing
     // file, ending in .hex, .bin or .crd in any letter case.
@@ -54,10 +58,14 @@ private:
     void LoadLoader(const std::filesystem::path& file);
     void LoadByteImage(THexFileBuffer& image, const std::string& text, std::int64_t memoryBytes,
                        const char* memory);
+    // Empties the images a row loads, so nothing of a file that was refused,
+    // or of one loaded before it, stays to be written.
+    void EmptyImages(TFileRow row);
     void SetState(TFileRow row, const std::string& text, TStatusColour colour, bool view);
     void SetNoFile(TFileRow row);
     void SetLoaded(TFileRow row);
-    // Runs `load`; on failure the row shows no file and the error is shown.
+    // Runs `load`; on failure the row's images are emptied, it shows no
+    // file, and the error is shown unless this action showed it already.
     template <typename Load>
     bool Loading(TFileRow row, Load load);
 

@@ -1,6 +1,9 @@
+// Start-up, the settings kept between runs, the line, the programmer state,
+// the language and closing.
 #include "workflows/mainworkflows.h"
 
 #include "support/errors.h"
+#include "support/textconv.h"
 #include "workflows/fuses.h"
 
 namespace korvex {
@@ -13,6 +16,21 @@ constexpr int kSpeedCode115200 = 115200;
 
 } // namespace
 
+std::optional<std::string> FindCardTypeName(const std::vector<std::string>& items,
+                                            const std::string& name) {
+    for (const std::string& item : items) {
+        if (item == name) {
+            return item;
+        }
+    }
+    for (const std::string& item : items) {
+        if (SameTextAscii(item, name)) {
+            return item;
+        }
+    }
+    return std::nullopt;
+}
+
 TPMainWorkflows::TPMainWorkflows(std::filesystem::path programFolder, TPSettingsStore& settings,
                                  TBackendFactory factory, TPWorkflowSeams seams)
     : factory_(std::move(factory)), seams_(seams),
@@ -20,6 +38,7 @@ TPMainWorkflows::TPMainWorkflows(std::filesystem::path programFolder, TPSettings
              TPFaces{seams.view, seams.prompts, seams.gauge, seams.clock}),
       panel_(bench_), cardChange_(bench_, panel_), commands_(bench_, panel_), log_(bench_) {
     bench_.lang.SetLangDir(bench_.programFolder / "lang");
+    bench_.languages = bench_.lang.GetLanguages();
     ApplyLanguage("English");
     panel_.OnShowFileConfig = [this] { ShowFileConfig(bench_); };
     bench_.cardBox.SetSettingsStore(&bench_.settings);
@@ -34,6 +53,8 @@ TPMainWorkflows::~TPMainWorkflows() {
 }
 
 void TPMainWorkflows::FormShow(const TStartChoices& choices) {
+    bench_.BeginAction();
+    bench_.storeCardDefaults = choices.storeCardSettings;
     bench_.prog = std::make_unique<TPPicProg>(
         factory_, TPicProgSeams{seams_.clock, seams_.pump, seams_.linkPrompts, seams_.scheduler});
     bench_.prog->SetComSpeed(TBaudRate::br19200);
@@ -49,15 +70,18 @@ void TPMainWorkflows::FormShow(const TStartChoices& choices) {
     cardChange_.CardChanged();
 }
 
-void TPMainWorkflows::SelectRememberedCard(const std::string& name) {
+void TPMainWorkflows::SelectCard(const std::string& name) {
     const auto& items = bench_.cardBox.Items();
+    const auto found = FindCardTypeName(items, name);
+    if (!found) {
+        throw EKorvex("no card type named \"" + name + "\"");
+    }
     for (std::size_t i = 0; i < items.size(); ++i) {
-        if (items[i] == name) {
+        if (items[i] == *found) {
             bench_.cardBox.SetItemIndex(static_cast<int>(i));
             return;
         }
     }
-    throw EKorvex("no card type named \"" + name + "\"");
 }
 
 void TPMainWorkflows::LoadSettings(const TStartChoices& choices) {
@@ -79,22 +103,22 @@ void TPMainWorkflows::LoadSettings(const TStartChoices& choices) {
         }
     }
     if (choices.cardName) {
-        SelectRememberedCard(*choices.cardName);
+        SelectCard(*choices.cardName);
     }
     if (choices.speed) {
-        ChooseSpeed(*choices.speed);
+        DoChooseSpeed(*choices.speed);
     } else if (speed == kSpeedCode19200) {
-        ChooseSpeed(TBaudRate::br19200);
+        DoChooseSpeed(TBaudRate::br19200);
     } else if (speed == kSpeedCode115200) {
-        ChooseSpeed(TBaudRate::br115200);
+        DoChooseSpeed(TBaudRate::br115200);
     }
     if (choices.comPort) {
         port = *choices.comPort;
     }
     if (port == 0) {
-        ChooseOffline();
+        DoChooseOffline();
     } else if (port >= 1 && port <= 8) {
-        ChoosePort(port);
+        DoChoosePort(port);
     }
     panel_.Evaluate(TFileRow::frLoader);
     bench_.cardBox.CardChanged();
@@ -113,9 +137,9 @@ void TPMainWorkflows::SaveSettings() {
     });
 }
 
-void TPMainWorkflows::ChoosePort(int number) {
+void TPMainWorkflows::DoChoosePort(int number) {
     bench_.comPort = number;
-    bench_.view.ShowWindowCaption("Korvex - COM" + std::to_string(number));
+    bench_.SetWindowCaption("Korvex - COM" + std::to_string(number));
     bench_.view.ShowPortChoice(number);
     if (bench_.prog) {
         bench_.prog->SetComPort(number);
@@ -124,29 +148,18 @@ void TPMainWorkflows::ChoosePort(int number) {
     }
 }
 
-void TPMainWorkflows::ChooseOffline() {
+void TPMainWorkflows::DoChooseOffline() {
     bench_.comPort = 0;
-    bench_.view.ShowWindowCaption("Korvex - OffLine");
+    bench_.SetWindowCaption("Korvex - OffLine");
     bench_.view.ShowPortChoice(0);
     if (bench_.prog) {
         bench_.prog->SetComPort(0);
     }
 }
 
-void TPMainWorkflows::ComPortAction(int number) {
-    bench_.view.ShowWindowCaption(number == 0 ? std::string("Korvex - OffLine")
-                                              : "Korvex - COM" + std::to_string(number));
-    if (bench_.prog) {
-        bench_.prog->SetComPort(number);
-        if (number != 0) {
-            bench_.prog->Connect();
-        }
-    }
-}
-
 // The rate goes to a connected line at once; a closed port takes it for the
 // next connection, so choosing a speed never opens a port nobody chose.
-void TPMainWorkflows::ChooseSpeed(TBaudRate rate) {
+void TPMainWorkflows::DoChooseSpeed(TBaudRate rate) {
     bench_.speedItem = rate;
     bench_.speedChosen = true;
     bench_.view.ShowSpeedChoice(rate);
@@ -160,26 +173,28 @@ void TPMainWorkflows::ChooseSpeed(TBaudRate rate) {
     }
 }
 
+// While a command runs, its step stays in the status panel; the state's own
+// caption comes back when the command ends.
 void TPMainWorkflows::StateChanged(TPCardState state) {
     bench_.cardState = state;
-    switch (state) {
-    case TPCardState::csCardReady:
-        bench_.statusColour = TStatusColour::scLime;
-        bench_.SetStatus(bench_.readyText);
-        break;
-    case TPCardState::csCardNotReady:
-        bench_.statusColour = TStatusColour::scYellow;
-        bench_.SetStatus(bench_.notReadyText);
-        break;
-    case TPCardState::csNotConnected:
-        bench_.statusColour = TStatusColour::scRed;
-        bench_.SetStatus(bench_.notConnectedText);
-        break;
+    if (bench_.commandRunning) {
+        bench_.statusColour = TPWorkbench::ColourOf(state);
+        bench_.SetStatus(bench_.statusCaption);
+        return;
     }
+    bench_.ShowStateCaption();
 }
 
 bool TPMainWorkflows::Busy() const {
     return bench_.commandRunning || (bench_.prog && bench_.prog->Busy());
+}
+
+bool TPMainWorkflows::Refuses() {
+    if (Busy()) {
+        return true;
+    }
+    bench_.BeginAction();
+    return false;
 }
 
 bool TPMainWorkflows::FormClose() {
@@ -239,46 +254,6 @@ void TPMainWorkflows::ApplyLanguage(const std::string& name) {
     panel_.Evaluate(TFileRow::frProgram);
     panel_.Evaluate(TFileRow::frEeprom);
     StateChanged(bench_.cardState);
-}
-
-std::optional<TOutcome> TPMainWorkflows::PicItemClick() {
-    switch (bench_.pendingAction) {
-    case 1:
-        return commands_.ReadPic();
-    case 3:
-        return commands_.VerifyPic();
-    case 4:
-        return commands_.ErasePic();
-    default:
-        return std::nullopt;
-    }
-}
-
-std::optional<TOutcome> TPMainWorkflows::EepromItemClick() {
-    switch (bench_.pendingAction) {
-    case 1:
-        return commands_.ReadEeprom();
-    case 3:
-        return commands_.VerifyEeprom();
-    case 4:
-        return commands_.EraseEeprom();
-    default:
-        return std::nullopt;
-    }
-}
-
-std::optional<TOutcome> TPMainWorkflows::WritePicItemClick() {
-    if (bench_.pendingAction != 2) {
-        return std::nullopt;
-    }
-    return commands_.WritePic();
-}
-
-std::optional<TOutcome> TPMainWorkflows::WriteEepromItemClick() {
-    if (bench_.pendingAction != 2) {
-        return std::nullopt;
-    }
-    return commands_.WriteEeprom();
 }
 
 } // namespace korvex

@@ -3,13 +3,18 @@
 #include "link/serialbackend.h"
 #include "workflows/cardchange.h"
 #include "workflows/cardcommands.h"
+#include "workflows/cardtypeeditor.h"
 #include "workflows/filepanel.h"
+#include "workflows/intents.h"
 #include "workflows/logpanel.h"
+#include "workflows/optionsdialog.h"
+#include "workflows/snapshot.h"
 #include "workflows/workbench.h"
 
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace korvex {
 
@@ -29,12 +34,24 @@ struct TPWorkflowSeams {
 struct TStartChoices {
     std::optional<int> comPort; // 0 offline, 1..8
     std::optional<TBaudRate> speed;
-    std::optional<std::string> cardName;
+    std::optional<std::string> cardName; // found as FindCardTypeName finds it
+    // Whether leaving a card type stores the settings shown for it in its
+    // file. A face that runs one command and goes leaves the files alone
+    // unless it asks for it (StoreCardSettings).
+    bool storeCardSettings = true;
 };
 
-// The main window's logic without the window: start-up and settings, port
-// and speed, the programmer state, closing, languages, the pending action of
-// the big buttons, and the pieces that do the rest.
+// The card type of `items` that `name` names: the exact name first, then
+// the same name without regard to letter case. Nullopt when none does.
+std::optional<std::string> FindCardTypeName(const std::vector<std::string>& items,
+                                            const std::string& name);
+
+// The main window's logic without the window, and the one way into it: every
+// user intent of a face comes in through a method of this object, and what
+// the window shows goes out through TMainView notifications and Snapshot().
+// While a card command runs, every intent that would change the card, the
+// files or the line is refused (irRefused), here, for every face: the window's
+// events keep arriving between the blocks of a transfer.
 class TPMainWorkflows {
 public:
     static constexpr const char* kTitle = "Korvex 2.1 Beta II";
@@ -49,22 +66,11 @@ public:
     TPMainWorkflows(const TPMainWorkflows&) = delete;
     TPMainWorkflows& operator=(const TPMainWorkflows&) = delete;
 
-    // First showing: the driver, the card types, the poll, then the settings.
+    // --- start and close
+
+    // First showing: the driver, the card types, the poll, then the settings
+    // (or the face's choices in their place). An unknown card name throws.
     void FormShow(const TStartChoices& choices = {});
-    void LoadSettings(const TStartChoices& choices = {});
-    void SaveSettings();
-
-    // Setup menu.
-    void ChoosePort(int number); // 1..8
-    void ChooseOffline();
-    void ChooseSpeed(TBaudRate rate);
-    // The spare actions "O&ffline" and "Com &1".."Com &4" (0..4): they connect
-    // without closing the line first.
-    void ComPortAction(int number);
-
-    // The driver's state handler.
-    void StateChanged(TPCardState state);
-
     // Closing: false while a command runs (it is asked to stop and the close
     // timer finishes the close); true when the window may go, settings saved.
     bool FormClose();
@@ -72,27 +78,116 @@ public:
     // Frees the driver, which releases the programmer, without saving anything.
     void Shutdown();
 
-    void ApplyLanguage(const std::string& name);
+    // --- the card type
 
-    // The big buttons set the pending action; the pop-up items act on it.
-    void SetPendingAction(int action) { bench_.pendingAction = action; }
+    TIntentResult ChooseCardType(const std::string& name);
+    // The dialogs' logic for the card type commands of the Setup menu; the
+    // edit one is for the chosen card type.
+    TPCardTypeEditor AddCardTypeEditor() const;
+    TPCardTypeEditor EditCardTypeEditor() const;
+    // A dialog accepted: writes the card type, then the list is scanned
+    // again. irDeclined when a field is empty. A name that cannot be a card
+    // type's file throws, as the file layer does.
+    TIntentResult AddCardType(const TCardTypeFields& fields);
+    TIntentResult EditCardType(const TCardTypeFields& fields);
+    // Asks, then deletes the chosen card type.
+    TIntentResult DeleteCardType();
+    // Scans the card types again, e.g. after files changed outside.
+    TIntentResult RefreshCardTypes();
+    // Writes the settings shown for the chosen card type into its file now.
+    TIntentResult StoreCardSettings();
+
+    // --- files and fuses
+
+    // Sets a file row's field; the row is evaluated (the file loaded) even
+    // when the text is the one it had. irFailed: the file could not be
+    // loaded and the reason has been shown.
+    TIntentResult SetFileField(TFileRow row, const std::string& text);
+    // The loader's open button asks first; only a Yes opens its dialog.
+    bool ConfirmLoaderChoice();
+    // The view button of a row: the file view window, when there is a file.
+    void ViewFile(TFileRow row);
+    // The folder a row's open dialog starts in: the folder part of its field.
+    std::string FileDialogFolder(TFileRow row) const;
+    TIntentResult SetFuse(TFuse fuse, int item);
+    // The fuse choices stored for the card type, without the program file's
+    // configuration word laid over them.
+    TIntentResult RestoreStoredFuses();
+
+    // --- the line
+
+    TIntentResult ChoosePort(int number); // 1..8
+    TIntentResult ChooseOffline();
+    TIntentResult ChooseSpeed(TBaudRate rate);
+    // The spare actions "O&ffline" and "Com &1".."Com &4" (0..4): they connect
+    // without closing the line first.
+    TIntentResult ComPortAction(int number);
+    // One card-state poll, for a face without a poll scheduler.
+    TIntentResult PollNow();
+    // Lets go of a line whose programmer never answered, without the release
+    // a silent programmer would keep the user waiting for.
+    TIntentResult AbandonLine();
+
+    // --- language and options
+
+    TIntentResult ChooseLanguage(const std::string& name);
+    // The options dialog: the boxes as the options file has them (the
+    // failure that stopped the reading, nullopt when all eight were read; the
+    // boxes not reached keep their state), and the boxes accepted, where a
+    // file that cannot be written is reported.
+    std::optional<std::string> ReadOptions(TOptionBoxes& boxes);
+    TIntentResult AcceptOptions(const TOptionBoxes& boxes);
+
+    // --- card commands
+
+    TOutcome RunCommand(TCardCommand command);
+    // Asks a running command to stop at its next block.
+    void RequestStop();
+    // The big buttons set what the pop-up items then do.
+    void PressButton(TBigButton button);
     std::optional<TOutcome> PicItemClick();
     std::optional<TOutcome> EepromItemClick();
     std::optional<TOutcome> WritePicItemClick();
     std::optional<TOutcome> WriteEepromItemClick();
+    std::optional<TOutcome> AutoItemClick();
 
+    // --- the log panel (usable while a command runs)
+
+    TLogMemo& LogMemo() { return log_.Memo(); }
+    void ToggleLog();
+    void ClearLog();
+    // Throws EInOutError "Cannot create file <name>: <reason>".
+    void SaveLog(const std::filesystem::path& file);
+    // Throws EConvertError for a text that is no number; the pause stays.
+    void SetDelay(const std::string& text);
+    void OpenHelp();
+    void OpenBugReport();
+
+    // --- what a face shows
+
+    TMainSnapshot Snapshot() const;
+    // The 32-digit configuration text a write would send now: the program
+    // file's configuration with the fuse choices laid over it. Empty when the
+    // processor has no configuration word.
+    std::string ConfigText() const;
+    std::string Text(int entry) const { return bench_.Text(entry); }
     // Whether a command or a transfer runs now.
     bool Busy() const;
-
-    TPWorkbench& Bench() { return bench_; }
-    TPFilePanel& Panel() { return panel_; }
-    TPCardChange& CardTypes() { return cardChange_; }
-    TPCardCommands& Commands() { return commands_; }
-    TPLogPanel& Log() { return log_; }
-    TPPicProg* Prog() { return bench_.prog.get(); }
+    // Read-only inspection of the state behind the snapshot (tests).
+    const TPWorkbench& Bench() const { return bench_; }
+    const TPPicProg* Prog() const { return bench_.prog.get(); }
 
 private:
-    void SelectRememberedCard(const std::string& name);
+    void LoadSettings(const TStartChoices& choices);
+    void SaveSettings();
+    void SelectCard(const std::string& name);
+    void DoChoosePort(int number);
+    void DoChooseOffline();
+    void DoChooseSpeed(TBaudRate rate);
+    void StateChanged(TPCardState state);
+    void ApplyLanguage(const std::string& name);
+    // Opens a user action; true when a running command refuses it.
+    bool Refuses();
 
     TBackendFactory factory_;
     TPWorkflowSeams seams_;

@@ -1,12 +1,9 @@
 // Write, verify and erase of the card's processor.
 #include "workflows/cardcommands.h"
+#include "workflows/entries.h"
 #include "workflows/fuses.h"
 
 namespace korvex {
-
-TOutcome TPCardCommands::WritePic() {
-    return Run(&TPCardCommands::WritePicSteps);
-}
 
 TOutcome TPCardCommands::WritePicSteps() {
     if (!CardReady()) {
@@ -14,24 +11,16 @@ TOutcome TPCardCommands::WritePicSteps() {
     }
     const bool avr = Kind() >= 8;
     const std::int64_t dataSize = bench_.cardBox.GetPicIntEeSize();
-    std::string data;
-    std::string program;
-    std::string config;
-    if (avr) {
-        if (!panel_.Evaluate(TFileRow::frIntEeprom)) {
-            return TOutcome::ocFailed;
-        }
-        data = bench_.images.intEeprom.GetHexText(0, -1);
-        program = ProgramText();
-    } else {
-        data = bench_.images.intEeprom.GetLowByteText(0, 4 * dataSize);
-        program = ProgramText();
-        config = BuildConfigText(bench_);
+    if (avr && !panel_.Evaluate(TFileRow::frIntEeprom)) {
+        return TOutcome::ocFailed;
     }
-    if (program.empty()) {
+    if (!HasImage(bench_.images.program, entries::kNoProgramImage)) {
         return TOutcome::ocNothing;
     }
-    const std::string saved = bench_.statusCaption;
+    const std::string program = ProgramText();
+    const std::string data = avr ? bench_.images.intEeprom.GetHexText(0, -1)
+                                 : bench_.images.intEeprom.GetLowByteText(0, 4 * dataSize);
+    const std::string config = avr ? std::string() : BuildConfigText(bench_);
     if (!DeviceIdMatches()) {
         return TOutcome::ocFailed;
     }
@@ -54,49 +43,41 @@ TOutcome TPCardCommands::WritePicSteps() {
     }
     TOutcome outcome = TOutcome::ocSucceeded;
     if (!avr) {
-        if (bench_.options.GetWritePicWrite()) {
-            Prog().SelectMode(3, Kind());
-            Prog().WriteConfigArea(config, Kind());
+        // The card is only written once it holds its configuration word too.
+        if (bench_.options.GetWritePicWrite() && !WriteConfigWord(config, 3)) {
+            return Fail(entries::kConfigRefused);
         }
     } else if (bench_.fuses.lock == 0 && LockSteps() != TOutcome::ocSucceeded) {
         outcome = TOutcome::ocFailed;
     }
-    return Finish(avr ? 133 : 130, saved, outcome);
+    return Finish(avr ? 133 : 130, outcome);
 }
 
-TOutcome TPCardCommands::VerifyPic() {
-    return Run(&TPCardCommands::VerifyPicSteps);
-}
-
+// The card is compared with the images as they are loaded: without an image
+// there is nothing to compare, and comparing nothing must never read as a match.
 TOutcome TPCardCommands::VerifyPicSteps() {
     if (!CardReady()) {
         return TOutcome::ocRefused;
     }
+    if (!HasImage(bench_.images.program, entries::kNothingToVerifyProgram)) {
+        return TOutcome::ocNothing;
+    }
     if (!DeviceIdMatches()) {
         return TOutcome::ocFailed;
-    }
-    if (!TPFilePanel::IsUsableFile(bench_.Field(TFileRow::frProgram))) {
-        return TOutcome::ocNothing;
     }
     const bool avr = Kind() >= 8;
     const std::string program = bench_.images.program.GetHexText(0, -1);
     const std::string data = avr ? bench_.images.intEeprom.GetHexText(0, -1)
                                  : bench_.images.intEeprom.GetLowByteText(0, -1);
-    const std::string saved = bench_.statusCaption;
     Status(avr ? 127 : 126);
     const bool same = Prog().VerifyPic(program, data, Kind(), bench_.gauge);
     if (Stopping()) {
         return Abort();
     }
     Report(TMessageKind::mkInformation, same ? 99 : 98);
-    bench_.SetStatus(saved);
     Prog().SelectMode(0, Kind());
     Gauge(0);
     return same ? TOutcome::ocSucceeded : TOutcome::ocFailed;
-}
-
-TOutcome TPCardCommands::ErasePic() {
-    return Run(&TPCardCommands::ErasePicSteps);
 }
 
 // The window shows no message after an erase; the outcome still tells a
@@ -109,12 +90,10 @@ TOutcome TPCardCommands::ErasePicSteps() {
         return TOutcome::ocFailed;
     }
     const bool avr = Kind() >= 8;
-    const std::string saved = bench_.statusCaption;
     Status(avr ? 131 : 132);
     Prog().SelectMode(avr ? 4 : 3, Kind());
     const bool erased = Prog().EraseChip(Kind());
     Prog().SelectMode(0, Kind());
-    bench_.SetStatus(saved);
     return erased ? TOutcome::ocSucceeded : TOutcome::ocFailed;
 }
 

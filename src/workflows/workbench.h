@@ -13,7 +13,9 @@
 #include <array>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace korvex {
 
@@ -26,12 +28,30 @@ struct TPFaces {
     TClock* clock = nullptr; // the steady clock when none is given
 };
 
+// The gauge as the workflows pass it on: it remembers its position for the
+// snapshot and hands every value to the face's gauge.
+class TGaugeRelay final : public TProgressSink {
+public:
+    explicit TGaugeRelay(TProgressSink* face) : face_(face) {}
+    void SetProgress(int percent) override {
+        percent_ = percent;
+        if (face_ != nullptr) {
+            face_->SetProgress(percent);
+        }
+    }
+    int Percent() const { return percent_; }
+
+private:
+    TProgressSink* face_;
+    int percent_ = 0;
+};
+
 // The window's long-lived objects and working state, shared by the pieces of
 // the workflows. A plain aggregate: each piece documents what it changes.
 struct TPWorkbench {
     TPWorkbench(std::filesystem::path folder, TPSettingsStore& store, TPFaces faces)
         : programFolder(std::move(folder)), settings(store), options(programFolder),
-          view(faces.view), prompts(faces.prompts), gauge(faces.gauge),
+          view(faces.view), prompts(faces.prompts), gaugeRelay(faces.gauge), gauge(&gaugeRelay),
           clock(faces.clock ? *faces.clock : TSteadyClock::Instance()) {}
     TPWorkbench(const TPWorkbench&) = delete;
     TPWorkbench& operator=(const TPWorkbench&) = delete;
@@ -46,6 +66,7 @@ struct TPWorkbench {
     std::unique_ptr<TPPicProg> prog; // from the first showing on
     TMainView& view;
     TPrompts& prompts;
+    TGaugeRelay gaugeRelay;
     TProgressSink* gauge;
     TClock& clock;
 
@@ -54,9 +75,8 @@ struct TPWorkbench {
     bool closePending = false;
     std::string languageName;
     int pendingAction = 0; // 1 read, 2 write, 3 verify, 4 erase
-    // The card type whose settings the window shows: its index and, so a
-    // rescan can never send them to another card, its name.
-    int previousCardIndex = -1;
+    // The card type whose settings the window shows, by name, so a rescan
+    // that moves the list can never send them to another card. Empty: none.
     std::string previousCardName;
     int picKind = -1;
     int eepromKind = -1;
@@ -69,19 +89,28 @@ struct TPWorkbench {
     // alone unless the command is about those settings.
     bool storeCardDefaults = true;
     std::array<std::string, kFileRowCount> fields;
+    std::array<TRowStatus, kFileRowCount> rowStatus;
     TFuseChoices fuses;
     TCardLayout layout;
+    std::string description;
+    std::string windowCaption = "Korvex 2.1 Beta II";
     std::string statusCaption = "Not Connected";
     TStatusColour statusColour = TStatusColour::scRed;
     int comPort = 0;                          // the checked port item, 0 = Offline
     TBaudRate speedItem = TBaudRate::br19200; // the checked speed item
     bool speedChosen = false;                 // a speed item has run (stored on close)
 
+    std::vector<std::string> languages; // the language files found at start
+
     // Kept language texts, refreshed by every language change.
     std::string noFileText;
     std::string notConnectedText = "Not Connected";
     std::string notReadyText;
     std::string readyText;
+
+    // Each intent of a face is one user action; a file that fails to load is
+    // reported once in it, however often the action evaluates its row.
+    std::set<std::string> reportedFailures;
 
     std::string Text(int entry) const { return lang.GetText(entry); }
     std::string& Field(TFileRow row) { return fields[static_cast<std::size_t>(row)]; }
@@ -91,6 +120,52 @@ struct TPWorkbench {
         statusCaption = caption;
         view.ShowStatus(statusCaption, statusColour);
     }
+    // The colour of the status panel for a programmer state.
+    static TStatusColour ColourOf(TPCardState state) {
+        switch (state) {
+        case TPCardState::csCardReady:
+            return TStatusColour::scLime;
+        case TPCardState::csCardNotReady:
+            return TStatusColour::scYellow;
+        case TPCardState::csNotConnected:
+            break;
+        }
+        return TStatusColour::scRed;
+    }
+    std::string StateCaption() const {
+        return cardState == TPCardState::csCardReady      ? readyText
+               : cardState == TPCardState::csCardNotReady ? notReadyText
+                                                          : notConnectedText;
+    }
+    // The status panel as the programmer state has it: its colour and caption.
+    void ShowStateCaption() {
+        statusColour = ColourOf(cardState);
+        SetStatus(StateCaption());
+    }
+    // The same, told to the face only when the panel shows something else.
+    void RestoreStateCaption() {
+        if (statusCaption != StateCaption() || statusColour != ColourOf(cardState)) {
+            ShowStateCaption();
+        }
+    }
+    void SetRow(TFileRow row, const TRowStatus& status) {
+        rowStatus[static_cast<std::size_t>(row)] = status;
+        view.ShowFileRow(row, status);
+    }
+    void SetWindowCaption(const std::string& caption) {
+        windowCaption = caption;
+        view.ShowWindowCaption(caption);
+    }
+    void SetDescription(const std::string& text) {
+        description = text;
+        view.ShowDescription(text);
+    }
+    void SetFuses(const TFuseChoices& choices) {
+        fuses = choices;
+        view.ShowFuses(fuses);
+    }
+    // A new user action: failures are reported afresh.
+    void BeginAction() { reportedFailures.clear(); }
 };
 
 } // namespace korvex

@@ -130,7 +130,8 @@ TEST_F(SimAvrTest, AvrUnitsLockAndErase) {
     EXPECT_EQ(Send('B', '8', "0102030405"), kAckEot);
     EXPECT_EQ(Send('G', '8', "0003"), Reply("1E9301"));
     Mode('4');
-    EXPECT_EQ(Send('E', '8', "0002"), Reply("01020304")) << "a unit is two bytes";
+    EXPECT_EQ(Send('E', '8', "0001"), Reply("01020304"))
+        << "kind 8: a unit is two words, as for a PIC";
     EXPECT_EQ(Send('G', '8', "0004"), Reply("1E9301FF")) << "a unit is one byte";
     EXPECT_EQ(Send('D', '8'), kAckEot);
     Mode('4');
@@ -138,7 +139,21 @@ TEST_F(SimAvrTest, AvrUnitsLockAndErase) {
     EXPECT_EQ(Send('H', '8'), kAckEot);
     Mode('4');
     EXPECT_EQ(Send('G', '8', "0003"), Reply("1E9301"));
-    EXPECT_EQ(Send('E', '8', "0001"), Reply("FFFF"));
+    EXPECT_EQ(Send('E', '8', "0001"), Reply("FFFFFFFF"));
+}
+
+// Kinds 9 and above: the host asks for twice the count, of one word each.
+class SimAvr9Test : public SimDeviceTest {
+protected:
+    SimAvr9Test() : SimDeviceTest(SimCardModelForParts(kData, "ATmega161", "24C256")) {}
+};
+
+TEST_F(SimAvr9Test, AProgramUnitIsOneWord) {
+    Mode('4');
+    EXPECT_EQ(Send('B', '9', "0102030405060708"), kAckEot);
+    Mode('4');
+    EXPECT_EQ(Send('E', '9', "0001"), Reply("0102"));
+    EXPECT_EQ(Send('E', '9', "0002"), Reply("03040506"));
 }
 
 TEST_F(SimDeviceTest, ExternalEepromAnswersOnlyBehindAReleasedLoader) {

@@ -21,16 +21,14 @@ struct AutoRig : TWorkflowRig {
     explicit AutoRig(const std::string& cardType = kPicCard) : TWorkflowRig(cardType) {
         Start();
         const bool avr = Bench().picKind >= 8;
-        flows.Panel().SetField(
+        flows.SetFileField(
             TFileRow::frProgram,
             File("prog.hex", avr ? PicHexFile(words, {}, {}) : PicHexFile(words, data, 0x3FF2)));
         if (avr) {
-            flows.Panel().SetField(TFileRow::frIntEeprom,
-                                   File("int.hex", HexData(0, data) + HexEnd()));
+            flows.SetFileField(TFileRow::frIntEeprom, File("int.hex", HexData(0, data) + HexEnd()));
         }
         if (Bench().eepromKind >= 0) {
-            flows.Panel().SetField(TFileRow::frEeprom,
-                                   File("ee.hex", HexData(0, eeprom) + HexEnd()));
+            flows.SetFileField(TFileRow::frEeprom, File("ee.hex", HexData(0, eeprom) + HexEnd()));
             garbage = Pattern(CardText(TSimMemory::Eeprom).size(), 4);
             device.Card().Load(TSimMemory::Eeprom, garbage);
         }
@@ -44,9 +42,9 @@ struct AutoRig : TWorkflowRig {
 
 TEST(AutoProgram, WritesTheEepromThenTheProcessorKeepingTheChosenFuses) {
     AutoRig rig;
-    rig.Bench().fuses.watchDog = 0; // the file says off; the user's choice wins
+    rig.flows.SetFuse(TFuse::fuWatchDog, 0); // the file says off; the user's choice wins
 
-    EXPECT_EQ(rig.Commands().AutoProgram(), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocSucceeded);
 
     ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{134});
     EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkInformation);
@@ -71,7 +69,7 @@ TEST(AutoProgram, ADifferenceInTheInternalEepromFailsTheVerify) {
             spoiled = true;
         }
     };
-    EXPECT_EQ(rig.Commands().AutoProgram(), TOutcome::ocFailed);
+    EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocFailed);
     ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{128});
     EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
     EXPECT_EQ(rig.Count('D'), 1u) << "the loader's; no configuration word after a failed verify";
@@ -83,7 +81,7 @@ TEST(AutoProgram, WithEveryOptionOffOnlyTheMessageRemains) {
     rig.Options().SetAutoVerifyEe(false);
     rig.Options().SetAutoWritePic(false);
     rig.Options().SetAutoVerifyPic(false);
-    EXPECT_EQ(rig.Commands().AutoProgram(), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocSucceeded);
     EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{134});
     EXPECT_EQ(rig.TransferFrames(), 0u);
     EXPECT_EQ(rig.CardText(TSimMemory::Eeprom), rig.garbage);
@@ -92,7 +90,7 @@ TEST(AutoProgram, WithEveryOptionOffOnlyTheMessageRemains) {
 
 TEST(AutoProgram, WithoutAnExternalEepromNoLoaderGoesIn) {
     AutoRig rig(kPicOnlyCard);
-    EXPECT_EQ(rig.Commands().AutoProgram(), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocSucceeded);
     EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{134});
     EXPECT_EQ(rig.Count('H'), 1u) << "a loader would have been a second erase and write";
     EXPECT_EQ(rig.Count('I') + rig.Count('J'), 0u);
@@ -105,8 +103,8 @@ TEST(AutoProgram, WithoutAnExternalEepromNoLoaderGoesIn) {
 
 TEST(AutoProgram, AvrCardIsLockedAfterTheVerifyOnlyWhenWritten) {
     AutoRig rig(kAvrCard);
-    rig.Bench().fuses.lock = 0;
-    EXPECT_EQ(rig.Commands().AutoProgram(), TOutcome::ocSucceeded);
+    rig.flows.SetFuse(TFuse::fuLock, 0);
+    EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocSucceeded);
     EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{134});
     EXPECT_EQ(rig.CardText(TSimMemory::Eeprom), rig.PaddedEeprom());
     EXPECT_EQ(rig.CardText(TSimMemory::Program).substr(0, 4 * rig.words.size()),
@@ -129,7 +127,7 @@ TEST(AutoProgram, AvrCardIsLockedAfterTheVerifyOnlyWhenWritten) {
     rig.Options().SetAutoWriteEe(false);
     rig.Options().SetAutoVerifyEe(false);
     rig.ClearRecords();
-    EXPECT_EQ(rig.Commands().AutoProgram(), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocSucceeded);
     EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{134});
     EXPECT_GT(rig.Count('E'), 0u);
     EXPECT_FALSE(rig.device.Card().Locked());
@@ -137,11 +135,11 @@ TEST(AutoProgram, AvrCardIsLockedAfterTheVerifyOnlyWhenWritten) {
 
 TEST(AutoProgram, AvrLockNotConfirmedStillEndsWithTheMessageButFails) {
     AutoRig rig(kAvrCard);
-    rig.Bench().fuses.lock = 0;
+    rig.flows.SetFuse(TFuse::fuLock, 0);
     for (int i = 1; i <= 10; ++i) {
         rig.device.AddFault(sim::ParseSimFault("nack@D" + std::to_string(i)));
     }
-    EXPECT_EQ(rig.Commands().AutoProgram(), TOutcome::ocFailed);
+    EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocFailed);
     EXPECT_EQ(rig.prompts.Entries(), (std::vector<int>{136, 134}));
 }
 
@@ -152,7 +150,7 @@ TEST(AutoProgram, ACardPulledDuringTheWriteIsAnErrorNotASuccess) {
             rig.device.SetPresent(false);
         }
     };
-    EXPECT_EQ(rig.Commands().AutoProgram(), TOutcome::ocFailed);
+    EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocFailed);
     EXPECT_EQ(rig.linkPrompts.errors, std::vector<std::string>{"Failed to write card !"});
     EXPECT_TRUE(rig.prompts.messages.empty());
     EXPECT_EQ(rig.Count('D'), 1u) << "the loader's only";
@@ -168,7 +166,7 @@ TEST(Closing, DuringAWriteStopsItQuietlyAndTheTimerReleasesTheProgrammer) {
             closed = rig.flows.FormClose();
         }
     };
-    EXPECT_EQ(rig.Commands().WritePic(), TOutcome::ocAborted);
+    EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocAborted);
     EXPECT_EQ(closed, false);
     EXPECT_TRUE(rig.prompts.messages.empty());
     EXPECT_TRUE(rig.linkPrompts.errors.empty());
@@ -192,7 +190,7 @@ TEST(Closing, DuringTheEepromPartOfAutoProgram) {
             closed = rig.flows.FormClose();
         }
     };
-    EXPECT_EQ(rig.Commands().AutoProgram(), TOutcome::ocAborted);
+    EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocAborted);
     EXPECT_EQ(closed, false);
     EXPECT_TRUE(rig.prompts.messages.empty());
     EXPECT_EQ(rig.Count('E'), 0u);
@@ -207,12 +205,12 @@ TEST(Closing, ASecondCommandWhileOneRunsIsRefused) {
     rig.pump.during = [&] {
         if (meanwhile.empty() && rig.Count('B') == 2) {
             EXPECT_TRUE(rig.flows.Busy());
-            meanwhile.push_back(rig.Commands().VerifyPic());
-            meanwhile.push_back(rig.Commands().ReadEeprom());
-            meanwhile.push_back(rig.Commands().GetFirmwareVersion());
+            meanwhile.push_back(rig.Run(TCardCommand::ccVerifyPic));
+            meanwhile.push_back(rig.Run(TCardCommand::ccReadEeprom));
+            meanwhile.push_back(rig.Run(TCardCommand::ccFirmwareVersion));
         }
     };
-    EXPECT_EQ(rig.Commands().WritePic(), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocSucceeded);
     EXPECT_EQ(meanwhile, std::vector<TOutcome>(3, TOutcome::ocRefused));
     EXPECT_TRUE(rig.prompts.asked.empty());
     EXPECT_TRUE(rig.prompts.plain.empty());

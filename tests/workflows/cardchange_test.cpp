@@ -41,10 +41,10 @@ TEST(CardChange, SwitchingSavesTheSettingsIntoTheCardLeftAndShowsTheNewOnes) {
                                        "[Defaults]\nPicFile=/nowhere/q.hex\nWatchDog=0\nOscil=2\n");
     const auto before = CardFiles(rig);
     const std::string program = rig.File("p.hex", PicHexFile(SomeWords(4), {}, {}));
-    rig.flows.Panel().SetField(TFileRow::frProgram, program);
-    rig.flows.Panel().SetField(TFileRow::frEeprom, "/nowhere/e.bin");
-    rig.Bench().fuses.watchDog = 0;
-    rig.Bench().fuses.oscillator = 3;
+    rig.flows.SetFileField(TFileRow::frProgram, program);
+    rig.flows.SetFileField(TFileRow::frEeprom, "/nowhere/e.bin");
+    rig.flows.SetFuse(TFuse::fuWatchDog, 0);
+    rig.flows.SetFuse(TFuse::fuOscillator, 3);
 
     rig.SelectCard(other);
 
@@ -71,13 +71,13 @@ TEST(CardChange, SettingsFollowTheirCardAcrossARescan) {
     TWorkflowRig rig;
     rig.Start();
     const std::string program = rig.File("p.hex", PicHexFile(SomeWords(4), {}, {}));
-    rig.flows.Panel().SetField(TFileRow::frProgram, program);
+    rig.flows.SetFileField(TFileRow::frProgram, program);
     // A new card type sorts first and moves every other one up by one; the
     // card type shown so far is now one further, its old index another's.
     WriteText(rig.CardFile("AAA"), "[CardType]\nCardName=AAA\nPicName=PIC 16F84\n");
     const auto before = CardFiles(rig);
 
-    rig.flows.CardTypes().RefreshCardList();
+    rig.flows.RefreshCardTypes();
 
     EXPECT_EQ(StoredDefaults(rig, kPicCard).PicFile, program);
     auto after = CardFiles(rig);
@@ -88,15 +88,15 @@ TEST(CardChange, SettingsFollowTheirCardAcrossARescan) {
 TEST(CardChange, DeletingTheShownCardTypeSavesNothing) {
     TWorkflowRig rig;
     rig.Start();
-    rig.flows.Panel().SetField(TFileRow::frProgram, "/nowhere/p.hex");
+    rig.flows.SetFileField(TFileRow::frProgram, "/nowhere/p.hex");
     rig.prompts.answers = {false, true};
 
-    EXPECT_FALSE(rig.flows.CardTypes().DeleteCardType());
+    EXPECT_EQ(rig.flows.DeleteCardType(), TIntentResult::irDeclined);
     EXPECT_TRUE(std::filesystem::exists(rig.CardFile(kPicCard)));
 
     auto before = CardFiles(rig);
     before.erase(kPicCard);
-    EXPECT_TRUE(rig.flows.CardTypes().DeleteCardType());
+    EXPECT_EQ(rig.flows.DeleteCardType(), TIntentResult::irDone);
     EXPECT_EQ(rig.prompts.askedTexts.back(),
               rig.Text(76) + " " + kPicCard + "\r\n" + rig.Text(77) + " ?");
     EXPECT_EQ(CardFiles(rig), before);

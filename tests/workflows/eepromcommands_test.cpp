@@ -20,7 +20,7 @@ struct EepromRig : TWorkflowRig {
 
     EepromRig() : TWorkflowRig(kPicCard) {
         Start();
-        flows.Panel().SetField(TFileRow::frEeprom, File("ee.hex", HexData(0, file) + HexEnd()));
+        flows.SetFileField(TFileRow::frEeprom, File("ee.hex", HexData(0, file) + HexEnd()));
         device.Card().Load(TSimMemory::Eeprom, garbage);
         ClearRecords();
     }
@@ -29,15 +29,14 @@ struct EepromRig : TWorkflowRig {
 
 TEST(EepromCommands, AnsweringNoSendsNothing) {
     EepromRig rig;
-    const std::vector<std::pair<TOutcome (TPCardCommands::*)(), int>> commands = {
-        {&TPCardCommands::WriteEeprom, 89},
-        {&TPCardCommands::VerifyEeprom, 85},
-        {&TPCardCommands::EraseEeprom, 97},
-        {&TPCardCommands::ReadEeprom, 84}};
+    const std::vector<std::pair<TCardCommand, int>> commands = {{TCardCommand::ccWriteEeprom, 89},
+                                                                {TCardCommand::ccVerifyEeprom, 85},
+                                                                {TCardCommand::ccEraseEeprom, 97},
+                                                                {TCardCommand::ccReadEeprom, 84}};
     for (const auto& [command, question] : commands) {
         rig.ClearRecords();
         rig.prompts.answers = {false};
-        EXPECT_EQ((rig.Commands().*command)(), TOutcome::ocRefused);
+        EXPECT_EQ(rig.Run(command), TOutcome::ocRefused);
         EXPECT_EQ(rig.prompts.asked, std::vector<int>{question});
         EXPECT_EQ(rig.prompts.askedTexts, std::vector<std::string>{rig.Text(question)});
         EXPECT_TRUE(rig.Sent().empty());
@@ -49,7 +48,7 @@ TEST(EepromCommands, AnsweringNoSendsNothing) {
 
 TEST(WriteEeprom, WritesTheFileThenBlankBytesThroughTheLoader) {
     EepromRig rig;
-    EXPECT_EQ(rig.Commands().WriteEeprom(), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.Run(TCardCommand::ccWriteEeprom), TOutcome::ocSucceeded);
     EXPECT_EQ(rig.Eeprom(), BytesText(rig.file) + std::string(kEepromChars - 200, 'F'));
     ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{100});
     EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkInformation);
@@ -67,7 +66,7 @@ TEST(WriteEeprom, OptionsDecideWhichStepsRun) {
     EepromRig rig;
     rig.Options().SetWriteEeWrite(false);
     // Verify alone finds the card's other contents.
-    EXPECT_EQ(rig.Commands().WriteEeprom(), TOutcome::ocFailed);
+    EXPECT_EQ(rig.Run(TCardCommand::ccWriteEeprom), TOutcome::ocFailed);
     ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{91});
     EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
     EXPECT_EQ(rig.Count('I'), 0u);
@@ -75,19 +74,21 @@ TEST(WriteEeprom, OptionsDecideWhichStepsRun) {
 
     rig.Options().SetWriteEeVerify(false);
     rig.ClearRecords();
-    EXPECT_EQ(rig.Commands().WriteEeprom(), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.Run(TCardCommand::ccWriteEeprom), TOutcome::ocSucceeded);
     EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{100});
     EXPECT_EQ(rig.Count('I') + rig.Count('J'), 0u);
 }
 
-TEST(WriteEeprom, WithoutAnyImageNothingIsWrittenNorAnnounced) {
+TEST(WriteEeprom, WithoutAnyImageStopsBeforeTouchingTheCardAndSaysWhy) {
     TWorkflowRig rig(kPicCard);
     rig.Start();
     rig.device.Card().Load(TSimMemory::Eeprom, Pattern(kEepromChars, 1));
-    EXPECT_EQ(rig.Commands().WriteEeprom(), TOutcome::ocNothing);
+    EXPECT_EQ(rig.Run(TCardCommand::ccWriteEeprom), TOutcome::ocNothing);
     EXPECT_EQ(rig.CardText(TSimMemory::Eeprom), Pattern(kEepromChars, 1));
-    EXPECT_TRUE(rig.prompts.Entries().empty());
-    EXPECT_EQ(rig.TransferFrames(), 0u);
+    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{144});
+    EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
+    EXPECT_TRUE(rig.prompts.asked.empty());
+    EXPECT_TRUE(rig.Sent().empty());
 }
 
 TEST(VerifyEeprom, ComparesOnlyTheFilesLength) {
@@ -95,7 +96,7 @@ TEST(VerifyEeprom, ComparesOnlyTheFilesLength) {
     // The file's bytes, then anything: still the same.
     rig.device.Card().Load(TSimMemory::Eeprom,
                            BytesText(rig.file) + rig.garbage.substr(BytesText(rig.file).size()));
-    EXPECT_EQ(rig.Commands().VerifyEeprom(), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.Run(TCardCommand::ccVerifyEeprom), TOutcome::ocSucceeded);
     EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{99});
     EXPECT_EQ(rig.view.statuses,
               (std::vector<std::string>{rig.Text(86), rig.Text(92), rig.Text(15)}));
@@ -112,25 +113,37 @@ TEST(VerifyEeprom, ComparesOnlyTheFilesLength) {
     changed.back() ^= 0x80;
     rig.device.Card().Load(TSimMemory::Eeprom, BytesText(changed));
     rig.ClearRecords();
-    EXPECT_EQ(rig.Commands().VerifyEeprom(), TOutcome::ocFailed);
+    EXPECT_EQ(rig.Run(TCardCommand::ccVerifyEeprom), TOutcome::ocFailed);
     ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{98});
     EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkInformation);
     EXPECT_EQ(rig.Count('I'), 0u);
 }
 
-TEST(VerifyEeprom, WithoutAFileEndsQuietly) {
+TEST(VerifyEeprom, DecidesOnTheImageLoadedNotOnTheFieldsName) {
     EepromRig rig;
-    // The image still holds the file loaded before; the field decides.
-    rig.flows.Panel().SetField(TFileRow::frEeprom, "");
-    EXPECT_EQ(rig.Commands().VerifyEeprom(), TOutcome::ocNothing);
-    EXPECT_TRUE(rig.prompts.messages.empty());
-    EXPECT_TRUE(rig.prompts.asked.empty());
-    EXPECT_TRUE(rig.Sent().empty());
+    rig.device.Card().Load(TSimMemory::Eeprom, BytesText(rig.file));
+    // A cleared field leaves the image loaded: that image is compared.
+    rig.flows.SetFileField(TFileRow::frEeprom, "");
+    EXPECT_EQ(rig.Run(TCardCommand::ccVerifyEeprom), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{99});
+
+    // A file that was refused, or one that holds no image, leaves nothing to
+    // compare: the command stops before the question and says so.
+    for (const std::string& name :
+         {rig.File("bad.hex", ":0G000000FF\r\n"), rig.File("card.crd", "whatever")}) {
+        rig.flows.SetFileField(TFileRow::frEeprom, name);
+        rig.ClearRecords();
+        EXPECT_EQ(rig.Run(TCardCommand::ccVerifyEeprom), TOutcome::ocNothing) << name;
+        ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{142}) << name;
+        EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
+        EXPECT_TRUE(rig.prompts.asked.empty());
+        EXPECT_TRUE(rig.Sent().empty());
+    }
 }
 
 TEST(EraseEeprom, FillsTheEepromWithBlankBytes) {
     EepromRig rig;
-    EXPECT_EQ(rig.Commands().EraseEeprom(), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.Run(TCardCommand::ccEraseEeprom), TOutcome::ocSucceeded);
     EXPECT_EQ(rig.Eeprom(), std::string(kEepromChars, 'F'));
     EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{96});
     EXPECT_EQ(rig.view.statuses,
@@ -140,7 +153,7 @@ TEST(EraseEeprom, FillsTheEepromWithBlankBytes) {
 TEST(EraseEeprom, AFailedFillIsAnErrorMessage) {
     EepromRig rig;
     rig.device.AddFault(sim::ParseSimFault("silent@I1"));
-    EXPECT_EQ(rig.Commands().EraseEeprom(), TOutcome::ocFailed);
+    EXPECT_EQ(rig.Run(TCardCommand::ccEraseEeprom), TOutcome::ocFailed);
     ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{91});
     EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
     EXPECT_EQ(rig.Sent().back(), "A30");
@@ -148,8 +161,8 @@ TEST(EraseEeprom, AFailedFillIsAnErrorMessage) {
 
 TEST(ReadEeprom, HandsTheEepromToTheView) {
     EepromRig rig;
-    rig.flows.Panel().SetField(TFileRow::frLoader, "DEFAULT");
-    EXPECT_EQ(rig.Commands().ReadEeprom(), TOutcome::ocSucceeded);
+    rig.flows.SetFileField(TFileRow::frLoader, "DEFAULT");
+    EXPECT_EQ(rig.Run(TCardCommand::ccReadEeprom), TOutcome::ocSucceeded);
     ASSERT_EQ(rig.view.readBacks.size(), 1u);
     EXPECT_EQ(rig.view.readBacks[0].mode, "Eeprom");
     EXPECT_EQ(TReadBackSeen::Text(rig.view.readBacks[0].lines, 0, 1u << 30), rig.garbage);
@@ -160,10 +173,10 @@ TEST(ReadEeprom, HandsTheEepromToTheView) {
     EXPECT_TRUE(rig.prompts.messages.empty());
 
     // A blank loader leaves the EEPROM out of reach: no data.
-    rig.flows.Panel().SetField(TFileRow::frLoader,
-                               rig.File("blank.hex", HexRecord(0, 0, {0xFF, 0x3F}) + HexEnd()));
+    rig.flows.SetFileField(TFileRow::frLoader,
+                           rig.File("blank.hex", HexRecord(0, 0, {0xFF, 0x3F}) + HexEnd()));
     rig.ClearRecords();
-    EXPECT_EQ(rig.Commands().ReadEeprom(), TOutcome::ocFailed);
+    EXPECT_EQ(rig.Run(TCardCommand::ccReadEeprom), TOutcome::ocFailed);
     EXPECT_TRUE(rig.view.readBacks.empty());
     EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{88});
 }

@@ -9,7 +9,9 @@ using namespace korvex::testing;
 
 struct PanelRig : TWorkflowRig {
     explicit PanelRig(const std::string& cardType = kPicCard) : TWorkflowRig(cardType) { Start(); }
-    bool Set(TFileRow row, const std::string& text) { return flows.Panel().SetField(row, text); }
+    bool Set(TFileRow row, const std::string& text) {
+        return flows.SetFileField(row, text) == TIntentResult::irDone;
+    }
     TRowStatus Loaded() { return {Text(121), TStatusColour::scLime, true}; }
     TRowStatus NoFile() { return {Text(8), TStatusColour::scRed, false}; }
     std::string ProgramImage() { return Bench().images.program.GetHexText(0, 4 * 8 - 1); }
@@ -33,10 +35,11 @@ TEST(FilePanel, ProgramRowShowsLoadedOnlyForAFileThatWasRead) {
     EXPECT_TRUE(rig.Set(row, (rig.dir / "files" / "prog2.hex").string()));
     EXPECT_EQ(rig.view.Row(row), rig.NoFile());
 
-    // A .crd file is usable but nothing is read from it.
+    // A .crd file is usable but holds no image: nothing of the file before
+    // it stays to stand in for it.
     EXPECT_TRUE(rig.Set(row, rig.File("card.crd", "whatever")));
     EXPECT_EQ(rig.view.Row(row), rig.Loaded());
-    EXPECT_EQ(rig.ProgramImage(), WordsText(SomeWords(8, 2)));
+    EXPECT_EQ(rig.ProgramImage(), "");
     EXPECT_TRUE(rig.prompts.messages.empty());
 
     EXPECT_FALSE(rig.Set(row, rig.File("bad.hex", ":0G000000FF\r\n")));

@@ -13,48 +13,46 @@ using testing::TWorkflowRig;
 TEST(LogPanel, LogsOnlyWhileStartedAndClearingKeepsItRunning) {
     TWorkflowRig rig;
     rig.Start();
-    TPLogPanel& log = rig.flows.Log();
-    EXPECT_EQ(log.LogButtonCaption(), "Start log");
-    rig.Commands().ErasePic();
-    EXPECT_TRUE(log.Memo().Lines().empty());
+    EXPECT_EQ(rig.flows.Snapshot().logButtonCaption, "Start log");
+    rig.Run(TCardCommand::ccErasePic);
+    EXPECT_TRUE(rig.flows.LogMemo().Lines().empty());
 
-    log.ToggleLog();
-    EXPECT_EQ(log.LogButtonCaption(), "Stop log");
-    rig.Commands().ErasePic();
-    ASSERT_FALSE(log.Memo().Lines().empty());
-    const std::size_t logged = log.Memo().Lines().size();
+    rig.flows.ToggleLog();
+    EXPECT_EQ(rig.flows.Snapshot().logButtonCaption, "Stop log");
+    rig.Run(TCardCommand::ccErasePic);
+    ASSERT_FALSE(rig.flows.LogMemo().Lines().empty());
+    const std::size_t logged = rig.flows.LogMemo().Lines().size();
 
-    log.ClearLog();
-    EXPECT_TRUE(log.Memo().Lines().empty());
-    EXPECT_TRUE(log.Logging());
-    rig.Commands().ErasePic();
-    EXPECT_EQ(log.Memo().Lines().size(), logged);
+    rig.flows.ClearLog();
+    EXPECT_TRUE(rig.flows.LogMemo().Lines().empty());
+    EXPECT_TRUE(rig.flows.Snapshot().logging);
+    rig.Run(TCardCommand::ccErasePic);
+    EXPECT_EQ(rig.flows.LogMemo().Lines().size(), logged);
 
-    log.ToggleLog();
-    EXPECT_EQ(log.LogButtonCaption(), "Start log");
-    rig.Commands().ErasePic();
-    EXPECT_EQ(log.Memo().Lines().size(), logged);
+    rig.flows.ToggleLog();
+    EXPECT_EQ(rig.flows.Snapshot().logButtonCaption, "Start log");
+    rig.Run(TCardCommand::ccErasePic);
+    EXPECT_EQ(rig.flows.LogMemo().Lines().size(), logged);
 }
 
 TEST(LogPanel, SavesEveryLineWithCrLfUnderTheNameAsGiven) {
     TWorkflowRig rig;
     rig.Start();
-    TPLogPanel& log = rig.flows.Log();
-    log.Memo().Add("first");
-    log.Memo().Add("second");
+    rig.flows.LogMemo().Add("first");
+    rig.flows.LogMemo().Add("second");
     const auto file = rig.dir / "log";
-    log.SaveLog(file);
+    rig.flows.SaveLog(file);
     EXPECT_EQ(ReadText(file), "first\r\nsecond\r\n");
     EXPECT_FALSE(std::filesystem::exists(rig.dir / "log.txt"));
 
     // Replaced without a question.
-    log.Memo().Clear();
-    log.Memo().Add("third");
-    log.SaveLog(file);
+    rig.flows.LogMemo().Clear();
+    rig.flows.LogMemo().Add("third");
+    rig.flows.SaveLog(file);
     EXPECT_EQ(ReadText(file), "third\r\n");
 
     try {
-        log.SaveLog(rig.dir / "no-such-folder" / "log.txt");
+        rig.flows.SaveLog(rig.dir / "no-such-folder" / "log.txt");
         FAIL() << "a log in a missing folder was saved";
     } catch (const EInOutError& error) {
         EXPECT_EQ(std::string(error.what()).rfind("Cannot create file ", 0), 0u) << error.what();
@@ -64,13 +62,12 @@ TEST(LogPanel, SavesEveryLineWithCrLfUnderTheNameAsGiven) {
 TEST(LogPanel, DelayTakesAnIntegerOrKeepsThePause) {
     TWorkflowRig rig;
     rig.Start();
-    TPLogPanel& log = rig.flows.Log();
     EXPECT_EQ(rig.flows.Prog()->Delay(), 3);
-    log.SetDelay("10");
+    rig.flows.SetDelay("10");
     EXPECT_EQ(rig.flows.Prog()->Delay(), 10);
     for (const char* text : {"", "abc", "1.5"}) {
         try {
-            log.SetDelay(text);
+            rig.flows.SetDelay(text);
             FAIL() << "accepted \"" << text << "\"";
         } catch (const EConvertError& error) {
             EXPECT_EQ(std::string(error.what()),
@@ -83,16 +80,15 @@ TEST(LogPanel, DelayTakesAnIntegerOrKeepsThePause) {
 TEST(LogPanel, HelpOpensOnlyAnExistingDocumentAndTheBugReportAlways) {
     TWorkflowRig rig;
     rig.Start();
-    TPLogPanel& log = rig.flows.Log();
     const std::filesystem::path help = rig.folder / rig.Text(80);
     std::filesystem::remove(help);
-    log.OpenHelp();
+    rig.flows.OpenHelp();
     EXPECT_TRUE(rig.view.documents.empty());
 
     std::filesystem::create_directories(help.parent_path());
     testing::WriteText(help, "<html></html>");
-    log.OpenHelp();
-    log.OpenBugReport();
+    rig.flows.OpenHelp();
+    rig.flows.OpenBugReport();
     EXPECT_EQ(rig.view.documents, (std::vector<std::string>{help.string(), rig.Text(138)}));
 }
 

@@ -39,8 +39,8 @@ struct PicRig : TWorkflowRig {
 
     PicRig() : TWorkflowRig(kPicCard) {
         Start();
-        flows.Panel().SetField(TFileRow::frProgram,
-                               File("prog.hex", PicHexFile(words, eeprom, 0x3FF2)));
+        flows.SetFileField(TFileRow::frProgram,
+                           File("prog.hex", PicHexFile(words, eeprom, 0x3FF2)));
         ClearRecords();
     }
     std::string ProgramImage() const { return WordsText(words) + Blank(kPicWords - words.size()); }
@@ -52,10 +52,10 @@ struct PicRig : TWorkflowRig {
 TEST(WritePic, WritesProgramDataEepromAndTheChosenConfigurationWordLast) {
     PicRig rig;
     EXPECT_EQ(rig.view.fuses, (TFuseChoices{1, 0, 1, 2, 1})) << "the choices follow the file";
-    rig.Bench().fuses.watchDog = 0;
-    rig.Bench().fuses.oscillator = 3; // RC
+    rig.flows.SetFuse(TFuse::fuWatchDog, 0);
+    rig.flows.SetFuse(TFuse::fuOscillator, 3); // RC
 
-    EXPECT_EQ(rig.Commands().WritePic(), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocSucceeded);
 
     ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{130});
     EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkInformation);
@@ -82,7 +82,7 @@ TEST(WritePic, OptionsDecideWhichStepsRun) {
     rig.device.Card().Load(TSimMemory::Data, BytesText(rig.eeprom));
 
     // Only the verify: the card already holds the file.
-    EXPECT_EQ(rig.Commands().WritePic(), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocSucceeded);
     EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{130});
     EXPECT_GT(rig.Count('E'), 0u);
     EXPECT_EQ(rig.Count('H') + rig.Count('B') + rig.Count('C') + rig.Count('D'), 0u);
@@ -91,7 +91,7 @@ TEST(WritePic, OptionsDecideWhichStepsRun) {
     // A blank card then differs.
     rig.device.Card().Erase();
     rig.ClearRecords();
-    EXPECT_EQ(rig.Commands().WritePic(), TOutcome::ocFailed);
+    EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocFailed);
     ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{128});
     EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
     EXPECT_EQ(rig.Count('D'), 0u);
@@ -99,7 +99,7 @@ TEST(WritePic, OptionsDecideWhichStepsRun) {
     // Neither step: nothing reaches the card, the message still comes.
     rig.Options().SetWritePicVerify(false);
     rig.ClearRecords();
-    EXPECT_EQ(rig.Commands().WritePic(), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocSucceeded);
     EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{130});
     EXPECT_EQ(rig.TransferFrames(), 0u);
     EXPECT_TRUE(rig.device.Card().ProgramBlank());
@@ -110,7 +110,7 @@ TEST(VerifyPic, ReportsMatchAndDifferenceAndNeedsAFile) {
     rig.device.Card().Load(TSimMemory::Program, WordsText(rig.words));
     rig.device.Card().Load(TSimMemory::Data, BytesText(rig.eeprom));
 
-    EXPECT_EQ(rig.Commands().VerifyPic(), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.Run(TCardCommand::ccVerifyPic), TOutcome::ocSucceeded);
     EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{99});
     EXPECT_EQ(rig.view.statuses, (std::vector<std::string>{rig.Text(126), rig.Text(15)}));
     EXPECT_EQ(rig.Count('B') + rig.Count('H'), 0u);
@@ -120,28 +120,41 @@ TEST(VerifyPic, ReportsMatchAndDifferenceAndNeedsAFile) {
     changed.back() ^= 0x0001;
     rig.device.Card().Load(TSimMemory::Program, WordsText(changed));
     rig.ClearRecords();
-    EXPECT_EQ(rig.Commands().VerifyPic(), TOutcome::ocFailed);
+    EXPECT_EQ(rig.Run(TCardCommand::ccVerifyPic), TOutcome::ocFailed);
     EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{98});
     EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkInformation);
 
     rig.device.Card().Load(TSimMemory::Program, WordsText(rig.words));
     rig.device.Card().Load(TSimMemory::Data, "00");
     rig.ClearRecords();
-    EXPECT_EQ(rig.Commands().VerifyPic(), TOutcome::ocFailed);
+    EXPECT_EQ(rig.Run(TCardCommand::ccVerifyPic), TOutcome::ocFailed);
     EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{98});
 
-    rig.flows.Panel().SetField(TFileRow::frProgram, "");
+    // The image decides, not the field: a cleared field leaves it loaded.
+    rig.device.Card().Load(TSimMemory::Data, BytesText(rig.eeprom));
+    rig.flows.SetFileField(TFileRow::frProgram, "");
     rig.ClearRecords();
-    EXPECT_EQ(rig.Commands().VerifyPic(), TOutcome::ocNothing);
-    EXPECT_TRUE(rig.prompts.messages.empty());
-    EXPECT_TRUE(rig.Sent().empty());
+    EXPECT_EQ(rig.Run(TCardCommand::ccVerifyPic), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{99});
+
+    // Nothing loaded to compare: a refused file, a .crd file. The card is
+    // not touched, and a match is never reported.
+    for (const std::string& name :
+         {rig.File("bad.hex", ":0G000000FF\r\n"), rig.File("card.crd", "whatever")}) {
+        rig.flows.SetFileField(TFileRow::frProgram, name);
+        rig.ClearRecords();
+        EXPECT_EQ(rig.Run(TCardCommand::ccVerifyPic), TOutcome::ocNothing) << name;
+        ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{141}) << name;
+        EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
+        EXPECT_TRUE(rig.Sent().empty());
+    }
 }
 
 TEST(ErasePic, BlanksTheCardWithoutAMessage) {
     PicRig rig;
     rig.device.Card().Load(TSimMemory::Program, WordsText(rig.words));
     rig.device.Card().Load(TSimMemory::Data, BytesText(rig.eeprom));
-    EXPECT_EQ(rig.Commands().ErasePic(), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.Run(TCardCommand::ccErasePic), TOutcome::ocSucceeded);
     EXPECT_TRUE(rig.prompts.messages.empty());
     EXPECT_EQ(rig.view.statuses, (std::vector<std::string>{rig.Text(132), rig.Text(15)}));
     EXPECT_TRUE(rig.device.Card().ProgramBlank());
@@ -160,12 +173,12 @@ TEST(ReadPic, HandsTheCardsMemoriesToTheView) {
 
     // A read cut short opens no window.
     rig.device.AddFault(sim::ParseSimFault("silent@E2"));
-    EXPECT_EQ(rig.Commands().ReadPic(), TOutcome::ocFailed);
+    EXPECT_EQ(rig.Run(TCardCommand::ccReadPic), TOutcome::ocFailed);
     EXPECT_TRUE(rig.view.readBacks.empty());
     EXPECT_EQ(rig.linkPrompts.errors, std::vector<std::string>{"Failed to read Pic"});
 
     rig.ClearRecords();
-    EXPECT_EQ(rig.Commands().ReadPic(), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.Run(TCardCommand::ccReadPic), TOutcome::ocSucceeded);
     ASSERT_EQ(rig.view.readBacks.size(), 1u);
     const TReadBackSeen& seen = rig.view.readBacks[0];
     EXPECT_EQ(seen.mode, "Pic");
@@ -188,16 +201,15 @@ TEST(ReadPic, AvrReadsGiveProgramThenDataEepromAndKindNineReadsTwice) {
         rig.device.Card().Load(TSimMemory::Program, program);
         rig.device.Card().Load(TSimMemory::Data, data);
 
-        EXPECT_EQ(rig.Commands().ReadPic(), TOutcome::ocSucceeded);
+        EXPECT_EQ(rig.Run(TCardCommand::ccReadPic), TOutcome::ocSucceeded);
         ASSERT_EQ(rig.view.readBacks.size(), 1u);
         const TReadBackSeen& seen = rig.view.readBacks[0];
         EXPECT_EQ(seen.mode, "Atmel - Processor");
         EXPECT_EQ(rig.view.statuses, (std::vector<std::string>{rig.Text(122), rig.Text(15)}));
-        const int size = rig.Bench().cardBox.GetPicSize();
-        // Kind 8 asks for the catalogue's count, kind 9 for twice as many.
-        const std::size_t asked =
-            static_cast<std::size_t>(size) * (rig.Bench().picKind > 8 ? 4 : 2);
-        EXPECT_EQ(TReadBackSeen::Text(seen.lines, 0, 1u << 30), program.substr(0, asked));
+        // Kind 8 asks for the catalogue's count, kind 9 for twice as many of
+        // its smaller units: either way the whole flash comes back.
+        EXPECT_EQ(programChars, 4u * static_cast<std::size_t>(rig.Bench().cardBox.GetPicSize()));
+        EXPECT_TRUE(TReadBackSeen::Text(seen.lines, 0, 1u << 30) == program);
         EXPECT_EQ(TReadBackSeen::Text(seen.secondLines, 0, 1u << 30), data);
     }
 }
@@ -210,17 +222,16 @@ struct AvrRig : TWorkflowRig {
     explicit AvrRig(std::optional<sim::TSimCardModel> model = std::nullopt)
         : TWorkflowRig(kAvrCard, std::move(model)) {
         Start();
-        flows.Panel().SetField(TFileRow::frProgram, File("avr.hex", PicHexFile(words, {}, {})));
-        flows.Panel().SetField(TFileRow::frIntEeprom,
-                               File("avree.hex", HexData(0, eeprom) + HexEnd()));
+        flows.SetFileField(TFileRow::frProgram, File("avr.hex", PicHexFile(words, {}, {})));
+        flows.SetFileField(TFileRow::frIntEeprom, File("avree.hex", HexData(0, eeprom) + HexEnd()));
         ClearRecords();
     }
 };
 
 TEST(WritePic, AvrCardIsWrittenVerifiedThenLockedWhenChosen) {
     AvrRig rig;
-    rig.Bench().fuses.lock = 0;
-    EXPECT_EQ(rig.Commands().WritePic(), TOutcome::ocSucceeded);
+    rig.flows.SetFuse(TFuse::fuLock, 0);
+    EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocSucceeded);
     EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{133});
     const std::string program = rig.CardText(TSimMemory::Program);
     EXPECT_EQ(program.substr(0, 4 * rig.words.size()), WordsText(rig.words));
@@ -244,11 +255,11 @@ TEST(WritePic, AvrCardIsWrittenVerifiedThenLockedWhenChosen) {
 
 TEST(WritePic, AvrLockThatIsNotConfirmedWarnsThenFinishesAsAFailure) {
     AvrRig rig;
-    rig.Bench().fuses.lock = 0;
+    rig.flows.SetFuse(TFuse::fuLock, 0);
     for (int i = 1; i <= 10; ++i) {
         rig.device.AddFault(sim::ParseSimFault("nack@D" + std::to_string(i)));
     }
-    EXPECT_EQ(rig.Commands().WritePic(), TOutcome::ocFailed);
+    EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocFailed);
     ASSERT_EQ(rig.prompts.Entries(), (std::vector<int>{136, 133}));
     EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkWarning);
     EXPECT_FALSE(rig.device.Card().Locked());
@@ -256,47 +267,47 @@ TEST(WritePic, AvrLockThatIsNotConfirmedWarnsThenFinishesAsAFailure) {
 
 TEST(WritePic, AvrWithBothOptionsOffStillLocks) {
     AvrRig rig;
-    rig.Bench().fuses.lock = 0;
+    rig.flows.SetFuse(TFuse::fuLock, 0);
     rig.Options().SetWritePicWrite(false);
     rig.Options().SetWritePicVerify(false);
-    EXPECT_EQ(rig.Commands().WritePic(), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocSucceeded);
     EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{133});
     EXPECT_TRUE(rig.device.Card().ProgramBlank());
     EXPECT_TRUE(rig.device.Card().Locked());
 }
 
 TEST(CardCommands, RefusalsSendNoTransfer) {
-    using Command = TOutcome (TPCardCommands::*)();
-    const std::vector<Command> eight = {
-        &TPCardCommands::ReadPic,      &TPCardCommands::WritePic,   &TPCardCommands::VerifyPic,
-        &TPCardCommands::ErasePic,     &TPCardCommands::ReadEeprom, &TPCardCommands::WriteEeprom,
-        &TPCardCommands::VerifyEeprom, &TPCardCommands::EraseEeprom};
+    using Command = TCardCommand;
+    const std::vector<Command> eight = {TCardCommand::ccReadPic,      TCardCommand::ccWritePic,
+                                        TCardCommand::ccVerifyPic,    TCardCommand::ccErasePic,
+                                        TCardCommand::ccReadEeprom,   TCardCommand::ccWriteEeprom,
+                                        TCardCommand::ccVerifyEeprom, TCardCommand::ccEraseEeprom};
     const auto expect = [](TWorkflowRig& rig, Command command, int entry) {
         rig.ClearRecords();
-        EXPECT_EQ((rig.Commands().*command)(), TOutcome::ocRefused);
+        EXPECT_EQ(rig.Run(command), TOutcome::ocRefused);
         EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{entry});
         EXPECT_TRUE(rig.prompts.asked.empty());
         EXPECT_EQ(rig.TransferFrames(), 0u);
     };
 
     PicRig rig;
-    rig.flows.Panel().SetField(TFileRow::frEeprom,
-                               rig.File("ee.hex", HexData(0, SomeBytes(8)) + HexEnd()));
+    rig.flows.SetFileField(TFileRow::frEeprom,
+                           rig.File("ee.hex", HexData(0, SomeBytes(8)) + HexEnd()));
     rig.device.SetPresent(false);
     rig.scheduler.Tick();
     ASSERT_EQ(rig.Bench().cardState, TPCardState::csCardNotReady);
     for (const auto command : eight) {
         expect(rig, command, 81);
     }
-    expect(rig, &TPCardCommands::AutoProgram, 119);
-    expect(rig, &TPCardCommands::LockCard, 120);
+    expect(rig, TCardCommand::ccAutoProgram, 119);
+    expect(rig, TCardCommand::ccLockCard, 120);
 
     rig.flows.ChooseOffline();
     for (const auto command : eight) {
         expect(rig, command, 82);
     }
-    expect(rig, &TPCardCommands::AutoProgram, 119);
-    expect(rig, &TPCardCommands::LockCard, 119);
+    expect(rig, TCardCommand::ccAutoProgram, 119);
+    expect(rig, TCardCommand::ccLockCard, 119);
 
     TWorkflowRig plain(kPicOnlyCard);
     plain.Start();
@@ -308,7 +319,7 @@ TEST(CardCommands, RefusalsSendNoTransfer) {
     AvrRig wrong(sim::SimCardModelForParts(KORVEX_SOURCE_DATA_DIR, "ATmega8515", "24C64"));
     for (const auto command : {eight[0], eight[1], eight[2], eight[3]}) {
         wrong.ClearRecords();
-        EXPECT_EQ((wrong.Commands().*command)(), TOutcome::ocFailed);
+        EXPECT_EQ(wrong.Run(command), TOutcome::ocFailed);
         EXPECT_EQ(wrong.prompts.Entries(), std::vector<int>{117});
         EXPECT_EQ(wrong.TransferFrames(), 0u);
     }
@@ -317,16 +328,61 @@ TEST(CardCommands, RefusalsSendNoTransfer) {
 // --- files the card cannot take whole are refused, never cut
 
 void ExpectRefusedNaming(TWorkflowRig& rig, const std::string& file, const std::string& address) {
-    EXPECT_FALSE(rig.flows.Panel().SetField(TFileRow::frProgram, file));
+    EXPECT_EQ(rig.flows.SetFileField(TFileRow::frProgram, file), TIntentResult::irFailed);
     ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{-1});
     EXPECT_NE(rig.prompts.messages.back().text.find(address), std::string::npos)
         << rig.prompts.messages.back().text;
 }
 
-TEST(PicFilesThatDoNotFit, AvrProgramBeyondWhatAWriteSendsIsRefused) {
-    TWorkflowRig rig(kAvrCard); // catalogue size 4096: a write sends 4096 bytes
-    rig.Start();
-    ExpectRefusedNaming(rig, rig.File("avr.hex", PicHexFile(SomeWords(3000), {}, {})), "0x176F");
+// Catalogue program sizes count words: an AVR's flash is twice as many bytes,
+// and a write sends all of it.
+TEST(AvrFlash, EveryShippedAvrIsWrittenVerifiedAndReadBackWhole) {
+    const std::pair<const char*, std::size_t> processors[] = {
+        {"AT90S8515", 8192}, {"ATmega8515", 8192}, {"ATmega161", 16384}, {"ATmega163", 16384}};
+    for (const auto& [processor, flashBytes] : processors) {
+        SCOPED_TRACE(processor);
+        const std::string card = std::string("Flash-") + processor;
+        TWorkflowRig rig(card, sim::SimCardModelForParts(KORVEX_SOURCE_DATA_DIR, processor));
+        WriteText(rig.CardFile(card), "[CardType]\nCardName=" + card +
+                                          "\nCardDescription=whole flash\nPicName=" + processor +
+                                          "\nEepromName=None\n");
+        rig.Start();
+        const std::vector<std::uint8_t> bytes = SomeBytes(flashBytes, 3);
+        // The card holds words high byte first; the file has them low byte first.
+        std::vector<std::uint16_t> words;
+        for (std::size_t i = 0; i < bytes.size(); i += 2) {
+            words.push_back(static_cast<std::uint16_t>(bytes[i] | bytes[i + 1] << 8));
+        }
+        const std::string image = WordsText(words);
+        ASSERT_EQ(rig.Set(TFileRow::frProgram, rig.File("flash.hex", HexData(0, bytes) + HexEnd())),
+                  TIntentResult::irDone);
+        rig.ClearRecords();
+
+        EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocSucceeded);
+        EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{133});
+        EXPECT_TRUE(rig.CardText(TSimMemory::Program) == image) << "the flash holds the file";
+
+        rig.ClearRecords();
+        EXPECT_EQ(rig.Run(TCardCommand::ccVerifyPic), TOutcome::ocSucceeded);
+        EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{99});
+
+        rig.ClearRecords();
+        EXPECT_EQ(rig.Run(TCardCommand::ccReadPic), TOutcome::ocSucceeded);
+        ASSERT_EQ(rig.view.readBacks.size(), 1u);
+        EXPECT_TRUE(TReadBackSeen::Text(rig.view.readBacks[0].lines, 0, 1u << 30) == image)
+            << "the read gives back every byte";
+
+        // One byte more is refused, and then nothing of it reaches the card.
+        std::vector<std::uint8_t> tooBig = bytes;
+        tooBig.push_back(0x5A);
+        rig.ClearRecords();
+        ExpectRefusedNaming(rig, rig.File("big.hex", HexData(0, tooBig) + HexEnd()),
+                            flashBytes == 8192 ? "0x2000" : "0x4000");
+        rig.ClearRecords();
+        EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocNothing);
+        EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{143});
+        EXPECT_TRUE(rig.Sent().empty());
+    }
 }
 
 TEST(PicFilesThatDoNotFit, PicDataEepromBeyondTheProcessorIsRefused) {
@@ -338,8 +394,8 @@ TEST(PicFilesThatDoNotFit, PicDataEepromBeyondTheProcessorIsRefused) {
 
 TEST(PicFilesThatDoNotFit, AShorterBinaryFileWritesNothingOfTheFileBefore) {
     PicRig rig; // 40 words loaded from a HEX file
-    rig.flows.Panel().SetField(TFileRow::frProgram, rig.File("short.bin", std::string(8, '\x01')));
-    ASSERT_EQ(rig.Commands().WritePic(), TOutcome::ocSucceeded);
+    rig.flows.SetFileField(TFileRow::frProgram, rig.File("short.bin", std::string(8, '\x01')));
+    ASSERT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocSucceeded);
     EXPECT_EQ(rig.CardText(TSimMemory::Program).substr(0, 64), Repeat("01", 8) + Blank(12));
 }
 
@@ -347,12 +403,12 @@ TEST(PicFilesThatDoNotFit, AvrCardTypeChosenAgainKeepsItsDataEepromImage) {
     AvrRig rig;
     rig.device.Card().Load(TSimMemory::Program, WordsText(rig.words));
     rig.device.Card().Load(TSimMemory::Data, "00"); // differs from the file
-    ASSERT_EQ(rig.Commands().VerifyPic(), TOutcome::ocFailed);
+    ASSERT_EQ(rig.Run(TCardCommand::ccVerifyPic), TOutcome::ocFailed);
     rig.prompts.Clear();
     rig.SelectCard(kAvr9Card); // stores the file names with the card type
     rig.SelectCard(kAvrCard);
     rig.SelectCard(kAvrCard); // chosen again: the same names come back
-    EXPECT_EQ(rig.Commands().VerifyPic(), TOutcome::ocFailed);
+    EXPECT_EQ(rig.Run(TCardCommand::ccVerifyPic), TOutcome::ocFailed);
     EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{98});
 }
 

@@ -47,7 +47,7 @@ TEST(Startup, StoredSpeedChoosesItsItemAndReachesThePort) {
         TWorkflowRig rig;
         rig.settings.Write({{"ComPort", "0"}, {"Speed", "9600"}});
         rig.flows.FormShow();
-        TComPort& port = rig.flows.Prog()->Port();
+        const TComPort& port = rig.flows.Prog()->Port();
         EXPECT_EQ(port.BaudRate(), TBaudRate::br19200);
         rig.flows.ChooseSpeed(TBaudRate::br115200);
         EXPECT_EQ(port.BaudRate(), TBaudRate::br115200);
@@ -58,18 +58,21 @@ TEST(Startup, StoredSpeedChoosesItsItemAndReachesThePort) {
 }
 
 TEST(Startup, SettingsAreSavedAsTheirCodes) {
+    {
+        TWorkflowRig rig;
+        rig.Start();
+        rig.flows.ChooseLanguage("Deutsch");
+        EXPECT_TRUE(rig.flows.FormClose());
+        EXPECT_EQ(rig.settings.ReadInteger("ComPort"), 1);
+        EXPECT_EQ(rig.settings.ReadInteger("Card"), 3); // PIC16F84-24C16 in name order
+        EXPECT_EQ(rig.settings.ReadString("Lang"), "Deutsch");
+        EXPECT_EQ(rig.settings.ReadInteger("Speed"), 9600);
+    }
     TWorkflowRig rig;
     rig.Start();
-    rig.flows.ApplyLanguage("Deutsch");
-    rig.flows.SaveSettings();
-    EXPECT_EQ(rig.settings.ReadInteger("ComPort"), 1);
-    EXPECT_EQ(rig.settings.ReadInteger("Card"), 3); // PIC16F84-24C16 in name order
-    EXPECT_EQ(rig.settings.ReadString("Lang"), "Deutsch");
-    EXPECT_EQ(rig.settings.ReadInteger("Speed"), 9600);
-
     rig.flows.ChooseSpeed(TBaudRate::br115200);
     rig.flows.ChooseOffline();
-    rig.flows.Panel().SetField(TFileRow::frProgram, "/nowhere/p.hex");
+    rig.flows.SetFileField(TFileRow::frProgram, "/nowhere/p.hex");
     EXPECT_TRUE(rig.flows.FormClose());
     EXPECT_EQ(rig.settings.ReadInteger("ComPort"), 0);
     EXPECT_EQ(rig.settings.ReadInteger("Speed"), 115200);
@@ -79,15 +82,15 @@ TEST(Startup, SettingsAreSavedAsTheirCodes) {
 TEST(Startup, AnOptionsFileThatCannotBeWrittenEndsTheCommandWithItsError) {
     TWorkflowRig rig;
     rig.Start();
-    rig.flows.Panel().SetField(TFileRow::frProgram,
-                               rig.File("p.hex", PicHexFile(SomeWords(8), {}, {})));
+    rig.flows.SetFileField(TFileRow::frProgram,
+                           rig.File("p.hex", PicHexFile(SomeWords(8), {}, {})));
     std::filesystem::remove_all(rig.folder / "options");
     WriteText(rig.folder / "options", "not a folder");
     rig.ClearRecords();
 
-    for (const auto command : {&TPCardCommands::WritePic, &TPCardCommands::AutoProgram}) {
+    for (const auto command : {TCardCommand::ccWritePic, TCardCommand::ccAutoProgram}) {
         rig.ClearRecords();
-        EXPECT_EQ((rig.Commands().*command)(), TOutcome::ocFailed);
+        EXPECT_EQ(rig.Run(command), TOutcome::ocFailed);
         ASSERT_EQ(rig.prompts.messages.size(), 1u);
         EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
         EXPECT_NE(rig.prompts.messages[0].text.find("Unable to write to"), std::string::npos)
@@ -101,14 +104,14 @@ TEST(Startup, AnOptionsFileThatCannotBeWrittenEndsTheCommandWithItsError) {
 TEST(Startup, ALanguageChangeReEvaluatesTheRowsAndTheStatus) {
     TWorkflowRig rig;
     rig.Start();
-    rig.flows.Panel().SetField(TFileRow::frProgram,
-                               rig.File("p.hex", PicHexFile(SomeWords(8), {}, {})));
-    rig.flows.Panel().SetField(TFileRow::frEeprom, "/nowhere/e.hex");
+    rig.flows.SetFileField(TFileRow::frProgram,
+                           rig.File("p.hex", PicHexFile(SomeWords(8), {}, {})));
+    rig.flows.SetFileField(TFileRow::frEeprom, "/nowhere/e.hex");
     const std::string englishFound = rig.Text(121);
     const std::string englishNoFile = rig.Text(8);
     const std::string englishReady = rig.Text(15);
 
-    rig.flows.ApplyLanguage("Deutsch");
+    rig.flows.ChooseLanguage("Deutsch");
 
     EXPECT_NE(rig.Text(121), englishFound);
     EXPECT_NE(rig.Text(8), englishNoFile);

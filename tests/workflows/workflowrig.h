@@ -164,7 +164,7 @@ public:
           device(sim::TSimCard(model ? *model : sim::SimCardModelForCardType(folder, cardType))),
           flows(folder, settings, sim::SimulatorBackendFactory(device, clock),
                 TPWorkflowSeams{view, prompts, &linkPrompts, &pump, &scheduler, &gauge, &clock}),
-          cardType_(cardType) {}
+          options(folder), cardType_(cardType) {}
 
     // First showing on COM1 at the programmer's rate with the rig's card type,
     // then polls until the card is ready. Every record starts empty after it.
@@ -199,22 +199,20 @@ public:
         gauge.values.clear();
     }
 
-    TPWorkbench& Bench() { return flows.Bench(); }
-    TPCardCommands& Commands() { return flows.Commands(); }
-    TPOptionReader& Options() { return flows.Bench().options; }
-    std::string Text(int entry) { return flows.Bench().Text(entry); }
+    const TPWorkbench& Bench() const { return flows.Bench(); }
+    TOutcome Run(TCardCommand command) { return flows.RunCommand(command); }
+    // The options file, as the options dialog would change it.
+    TPOptionReader& Options() { return options; }
+    std::string Text(int entry) { return flows.Text(entry); }
+    TIntentResult Set(TFileRow row, const std::string& text) {
+        return flows.SetFileField(row, text);
+    }
 
     // Chooses a card type the way the selector does on a user's choice.
     void SelectCard(const std::string& name) {
-        const auto& items = Bench().cardBox.Items();
-        for (std::size_t i = 0; i < items.size(); ++i) {
-            if (items[i] == name) {
-                Bench().cardBox.SetItemIndex(static_cast<int>(i));
-                Bench().cardBox.CardChanged();
-                return;
-            }
+        if (flows.ChooseCardType(name) != TIntentResult::irDone) {
+            throw std::runtime_error("no card type " + name);
         }
-        throw std::runtime_error("no card type " + name);
     }
 
     // A file beside the tests' other files; returns its path as a field text.
@@ -260,6 +258,7 @@ public:
     TRecordingView view;
     TRecordingPrompts prompts;
     TPMainWorkflows flows;
+    TPOptionReader options;
 
 private:
     std::string cardType_;

@@ -1,0 +1,356 @@
+// The intents of the faces: each opens a user action and, when it would
+// change the card, the files or the line, is refused while a command runs.
+#include "workflows/mainworkflows.h"
+
+#include "support/errors.h"
+#include "workflows/entries.h"
+#include "workflows/fuses.h"
+
+namespace korvex {
+
+// --- the card type
+
+TIntentResult TPMainWorkflows::ChooseCardType(const std::string& name) {
+    if (Refuses()) {
+        return TIntentResult::irRefused;
+    }
+    if (!FindCardTypeName(bench_.cardBox.Items(), name)) {
+        return TIntentResult::irFailed;
+    }
+    SelectCard(name);
+    bench_.cardBox.CardChanged();
+    return TIntentResult::irDone;
+}
+
+TPCardTypeEditor TPMainWorkflows::AddCardTypeEditor() const {
+    return TPCardTypeEditor::ForAdd(bench_.programFolder);
+}
+
+TPCardTypeEditor TPMainWorkflows::EditCardTypeEditor() const {
+    return TPCardTypeEditor::ForEdit(bench_.programFolder, bench_.cardBox.ItemIndex());
+}
+
+TIntentResult TPMainWorkflows::AddCardType(const TCardTypeFields& fields) {
+    if (Refuses()) {
+        return TIntentResult::irRefused;
+    }
+    const bool written = AddCardTypeEditor().Accept(fields);
+    // The list is read again whatever the dialog did, as after any dialog.
+    cardChange_.RefreshCardList();
+    return written ? TIntentResult::irDone : TIntentResult::irDeclined;
+}
+
+TIntentResult TPMainWorkflows::EditCardType(const TCardTypeFields& fields) {
+    if (Refuses()) {
+        return TIntentResult::irRefused;
+    }
+    const bool written = EditCardTypeEditor().Accept(fields);
+    cardChange_.RefreshCardList();
+    return written ? TIntentResult::irDone : TIntentResult::irDeclined;
+}
+
+TIntentResult TPMainWorkflows::DeleteCardType() {
+    if (Refuses()) {
+        return TIntentResult::irRefused;
+    }
+    return cardChange_.DeleteCardType() ? TIntentResult::irDone : TIntentResult::irDeclined;
+}
+
+TIntentResult TPMainWorkflows::RefreshCardTypes() {
+    if (Refuses()) {
+        return TIntentResult::irRefused;
+    }
+    cardChange_.RefreshCardList();
+    return TIntentResult::irDone;
+}
+
+TIntentResult TPMainWorkflows::StoreCardSettings() {
+    if (Refuses()) {
+        return TIntentResult::irRefused;
+    }
+    try {
+        cardChange_.SaveCardDefaults(true);
+    } catch (const EKorvex& error) {
+        bench_.prompts.ShowMessage(TMessageKind::mkError, -1, DescribeError(error));
+        return TIntentResult::irFailed;
+    }
+    return TIntentResult::irDone;
+}
+
+// --- files and fuses
+
+TIntentResult TPMainWorkflows::SetFileField(TFileRow row, const std::string& text) {
+    if (Refuses()) {
+        return TIntentResult::irRefused;
+    }
+    return panel_.SetField(row, text, true) ? TIntentResult::irDone : TIntentResult::irFailed;
+}
+
+bool TPMainWorkflows::ConfirmLoaderChoice() {
+    return !Refuses() && panel_.ConfirmLoaderChoice();
+}
+
+void TPMainWorkflows::ViewFile(TFileRow row) {
+    bench_.BeginAction();
+    panel_.View(row);
+}
+
+std::string TPMainWorkflows::FileDialogFolder(TFileRow row) const {
+    const std::string& text = bench_.fields[static_cast<std::size_t>(row)];
+    const std::size_t slash = text.find_last_of('/');
+    return slash == std::string::npos ? std::string() : text.substr(0, slash + 1);
+}
+
+TIntentResult TPMainWorkflows::SetFuse(TFuse fuse, int item) {
+    if (Refuses()) {
+        return TIntentResult::irRefused;
+    }
+    TFuseChoices fuses = bench_.fuses;
+    switch (fuse) {
+    case TFuse::fuWatchDog:
+        fuses.watchDog = item;
+        break;
+    case TFuse::fuPowerUp:
+        fuses.powerUp = item;
+        break;
+    case TFuse::fuProtection:
+        fuses.protection = item;
+        break;
+    case TFuse::fuOscillator:
+        fuses.oscillator = item;
+        break;
+    case TFuse::fuLock:
+        fuses.lock = item;
+        break;
+    }
+    bench_.SetFuses(fuses);
+    return TIntentResult::irDone;
+}
+
+TIntentResult TPMainWorkflows::RestoreStoredFuses() {
+    if (Refuses()) {
+        return TIntentResult::irRefused;
+    }
+    cardChange_.RestoreStoredFuses();
+    return TIntentResult::irDone;
+}
+
+// --- the line
+
+TIntentResult TPMainWorkflows::ChoosePort(int number) {
+    if (Refuses()) {
+        return TIntentResult::irRefused;
+    }
+    DoChoosePort(number);
+    return TIntentResult::irDone;
+}
+
+TIntentResult TPMainWorkflows::ChooseOffline() {
+    if (Refuses()) {
+        return TIntentResult::irRefused;
+    }
+    DoChooseOffline();
+    return TIntentResult::irDone;
+}
+
+TIntentResult TPMainWorkflows::ChooseSpeed(TBaudRate rate) {
+    if (Refuses()) {
+        return TIntentResult::irRefused;
+    }
+    DoChooseSpeed(rate);
+    return TIntentResult::irDone;
+}
+
+TIntentResult TPMainWorkflows::ComPortAction(int number) {
+    if (Refuses()) {
+        return TIntentResult::irRefused;
+    }
+    bench_.SetWindowCaption(number == 0 ? std::string("Korvex - OffLine")
+                                        : "Korvex - COM" + std::to_string(number));
+    if (bench_.prog) {
+        bench_.prog->SetComPort(number);
+        if (number != 0) {
+            bench_.prog->Connect();
+        }
+    }
+    return TIntentResult::irDone;
+}
+
+TIntentResult TPMainWorkflows::PollNow() {
+    if (Refuses()) {
+        return TIntentResult::irRefused;
+    }
+    if (bench_.prog) {
+        bench_.prog->Poll();
+    }
+    return TIntentResult::irDone;
+}
+
+TIntentResult TPMainWorkflows::AbandonLine() {
+    if (Refuses()) {
+        return TIntentResult::irRefused;
+    }
+    if (bench_.prog) {
+        bench_.prog->Disconnect();
+    }
+    return TIntentResult::irDone;
+}
+
+// --- language and options
+
+TIntentResult TPMainWorkflows::ChooseLanguage(const std::string& name) {
+    if (Refuses()) {
+        return TIntentResult::irRefused;
+    }
+    ApplyLanguage(name);
+    return TIntentResult::irDone;
+}
+
+std::optional<std::string> TPMainWorkflows::ReadOptions(TOptionBoxes& boxes) {
+    bench_.BeginAction();
+    return TPOptionsDialog::Show(bench_.options, boxes);
+}
+
+TIntentResult TPMainWorkflows::AcceptOptions(const TOptionBoxes& boxes) {
+    if (Refuses()) {
+        return TIntentResult::irRefused;
+    }
+    if (const auto failure = TPOptionsDialog::Accept(bench_.options, boxes)) {
+        bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kOptionsNotSaved,
+                                   bench_.Text(entries::kOptionsNotSaved) + " " + *failure);
+        return TIntentResult::irFailed;
+    }
+    return TIntentResult::irDone;
+}
+
+// --- card commands
+
+TOutcome TPMainWorkflows::RunCommand(TCardCommand command) {
+    if (Refuses()) {
+        return TOutcome::ocRefused;
+    }
+    return commands_.Run(command);
+}
+
+void TPMainWorkflows::RequestStop() {
+    if (bench_.commandRunning && bench_.prog) {
+        bench_.prog->RequestAbort();
+    }
+}
+
+void TPMainWorkflows::PressButton(TBigButton button) {
+    bench_.pendingAction = static_cast<int>(button);
+}
+
+std::optional<TOutcome> TPMainWorkflows::PicItemClick() {
+    switch (bench_.pendingAction) {
+    case 1:
+        return RunCommand(TCardCommand::ccReadPic);
+    case 3:
+        return RunCommand(TCardCommand::ccVerifyPic);
+    case 4:
+        return RunCommand(TCardCommand::ccErasePic);
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<TOutcome> TPMainWorkflows::EepromItemClick() {
+    switch (bench_.pendingAction) {
+    case 1:
+        return RunCommand(TCardCommand::ccReadEeprom);
+    case 3:
+        return RunCommand(TCardCommand::ccVerifyEeprom);
+    case 4:
+        return RunCommand(TCardCommand::ccEraseEeprom);
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<TOutcome> TPMainWorkflows::WritePicItemClick() {
+    if (bench_.pendingAction != 2) {
+        return std::nullopt;
+    }
+    return RunCommand(TCardCommand::ccWritePic);
+}
+
+std::optional<TOutcome> TPMainWorkflows::WriteEepromItemClick() {
+    if (bench_.pendingAction != 2) {
+        return std::nullopt;
+    }
+    return RunCommand(TCardCommand::ccWriteEeprom);
+}
+
+// The pop-up's Auto item and the Edit menu's Auto Program run the same
+// sequence, whatever button was pressed last.
+std::optional<TOutcome> TPMainWorkflows::AutoItemClick() {
+    return RunCommand(TCardCommand::ccAutoProgram);
+}
+
+// --- the log panel
+
+void TPMainWorkflows::ToggleLog() {
+    log_.ToggleLog();
+}
+
+void TPMainWorkflows::ClearLog() {
+    log_.ClearLog();
+}
+
+void TPMainWorkflows::SaveLog(const std::filesystem::path& file) {
+    log_.SaveLog(file);
+}
+
+void TPMainWorkflows::SetDelay(const std::string& text) {
+    log_.SetDelay(text);
+}
+
+void TPMainWorkflows::OpenHelp() {
+    log_.OpenHelp();
+}
+
+void TPMainWorkflows::OpenBugReport() {
+    log_.OpenBugReport();
+}
+
+// --- what a face shows
+
+std::string TPMainWorkflows::ConfigText() const {
+    return BuildConfigText(bench_);
+}
+
+TMainSnapshot TPMainWorkflows::Snapshot() const {
+    TMainSnapshot shot;
+    shot.windowCaption = bench_.windowCaption;
+    shot.statusCaption = bench_.statusCaption;
+    shot.statusColour = bench_.statusColour;
+    shot.cardState = bench_.cardState;
+    shot.gauge = bench_.gaugeRelay.Percent();
+    shot.cardTypes = bench_.cardBox.Items();
+    shot.cardIndex = bench_.cardBox.ItemIndex();
+    shot.cardText = bench_.cardBox.Text();
+    shot.description = bench_.description;
+    shot.processorName = bench_.cardBox.SelectedCard().PicName;
+    shot.eepromName = bench_.cardBox.SelectedCard().EepromName;
+    shot.layout = bench_.layout;
+    shot.fuses = bench_.fuses;
+    for (std::size_t i = 0; i < shot.rows.size(); ++i) {
+        shot.rows[i] = {bench_.fields[i], bench_.rowStatus[i]};
+    }
+    shot.comPort = bench_.comPort;
+    shot.speed = bench_.speedItem;
+    if (bench_.prog) {
+        shot.connected = bench_.prog->Connected();
+        shot.connectError = bench_.prog->LastConnectError();
+    }
+    shot.language = bench_.languageName;
+    shot.languages = bench_.languages;
+    shot.captions = TMainCaptions::Resolve(bench_.lang, bench_.layout.avrKind);
+    shot.commandRunning = bench_.commandRunning;
+    shot.logging = log_.Logging();
+    shot.logButtonCaption = log_.LogButtonCaption();
+    return shot;
+}
+
+} // namespace korvex

@@ -1,0 +1,35 @@
+#pragma once
+
+namespace korvex {
+
+// How the workflows took an intent of a face.
+enum class TIntentResult {
+    irDone,     // done as asked
+    irRefused,  // not taken: a card command is running, and nothing may change under it
+    irDeclined, // not taken: the user answered No, or left a dialog's field empty
+    irFailed,   // taken, but it failed; the reason has been shown
+};
+
+// The card commands a face can run.
+enum class TCardCommand {
+    ccReadPic,
+    ccReadEeprom,
+    ccWritePic,
+    ccVerifyPic,
+    ccErasePic,
+    ccWriteEeprom,
+    ccVerifyEeprom,
+    ccEraseEeprom,
+    ccAutoProgram,
+    ccLockCard,
+    ccFirmwareVersion,
+};
+
+// The fuse radio groups: the three on/off groups (item 0 Enabled, 1
+// Disabled), the oscillator (0 LP, 1 XT, 2 HS, 3 RC) and the AVR lock.
+enum class TFuse { fuWatchDog, fuPowerUp, fuProtection, fuOscillator, fuLock };
+
+// The big buttons of the window; each sets what the pop-up items then do.
+enum class TBigButton { bbRead = 1, bbWrite = 2, bbVerify = 3, bbErase = 4 };
+
+} // namespace korvex

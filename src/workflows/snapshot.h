@@ -1,0 +1,59 @@
+#pragma once
+
+#include "link/baudrate.h"
+#include "link/cardstate.h"
+#include "workflows/captions.h"
+#include "workflows/mainview.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace korvex {
+
+// One image file row as the window shows it.
+struct TRowView {
+    std::string field;
+    TRowStatus status;
+
+    bool operator==(const TRowView&) const = default;
+};
+
+// Everything the main window shows, at one moment: a face can draw itself
+// whole from it at any time, and needs nothing else from the workflows.
+struct TMainSnapshot {
+    std::string windowCaption;
+    std::string statusCaption;
+    TStatusColour statusColour = TStatusColour::scRed;
+    TPCardState cardState = TPCardState::csNotConnected;
+    int gauge = 0;
+
+    // The card type selector: the list, the chosen item (-1: none) and its text.
+    std::vector<std::string> cardTypes;
+    int cardIndex = -1;
+    std::string cardText;
+    std::string description;
+    // The chosen card type's parts as its file names them.
+    std::string processorName;
+    std::string eepromName;
+    TCardLayout layout;
+    TFuseChoices fuses;
+    std::array<TRowView, kFileRowCount> rows;
+
+    int comPort = 0; // 0 = Offline, 1..8 = that port item
+    TBaudRate speed = TBaudRate::br19200;
+    bool connected = false;
+    std::string connectError; // why the chosen port could not be opened
+
+    std::string language;
+    std::vector<std::string> languages;
+    // Every language caption of the main window for the chosen card type's
+    // family, in the order they apply.
+    std::vector<TCaptionText> captions;
+
+    bool commandRunning = false;
+    bool logging = false;
+    std::string logButtonCaption;
+};
+
+} // namespace korvex
