@@ -156,6 +156,55 @@ TEST(AutoProgram, ACardPulledDuringTheWriteIsAnErrorNotASuccess) {
     EXPECT_EQ(rig.Count('D'), 1u) << "the loader's only";
 }
 
+// --- nothing is reported done that the card does not hold
+
+TEST(AutoProgram, AConfigurationWordTheProgrammerRefusesFailsTheSequence) {
+    AutoRig rig;
+    // The first 'D' frame is the loader's configuration, the second the card's.
+    for (int i = 1; i <= 21; ++i) {
+        rig.device.AddFault(sim::ParseSimFault("nack@D" + std::to_string(i + 1)));
+    }
+    EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocFailed);
+    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{145});
+    EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
+    EXPECT_EQ(rig.Sent().back(), "A30");
+    EXPECT_EQ(rig.view.statuses.back(), rig.Text(15));
+}
+
+TEST(AutoProgram, TheEepromPartWithoutAnEepromImageStopsBeforeAnythingIsSent) {
+    TWorkflowRig rig(kPicCard);
+    rig.Start();
+    rig.Set(TFileRow::frProgram, rig.File("p.hex", PicHexFile(SomeWords(8), {}, {})));
+    const std::string before = Pattern(rig.CardText(TSimMemory::Eeprom).size(), 4);
+    rig.device.Card().Load(TSimMemory::Eeprom, before);
+    rig.ClearRecords();
+    EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocNothing);
+    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{144});
+    EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
+    EXPECT_TRUE(rig.Sent().empty());
+
+    // With its EEPROM steps switched off the sequence programs the processor alone.
+    rig.Options().SetAutoWriteEe(false);
+    rig.Options().SetAutoVerifyEe(false);
+    rig.ClearRecords();
+    EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{134});
+    EXPECT_EQ(rig.CardText(TSimMemory::Eeprom), before);
+    EXPECT_EQ(rig.Count('H'), 1u) << "no loader";
+}
+
+TEST(AutoProgram, AMissingDefaultLoaderStopsBeforeAnythingIsSent) {
+    AutoRig rig;
+    const std::filesystem::path loader = rig.folder / "defaults" / "loader84.hex";
+    std::filesystem::remove(loader);
+    EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocNothing);
+    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{147});
+    EXPECT_NE(rig.prompts.messages[0].text.find(loader.string()), std::string::npos)
+        << rig.prompts.messages[0].text;
+    EXPECT_TRUE(rig.Sent().empty());
+    EXPECT_TRUE(rig.device.Card().ProgramBlank());
+}
+
 // --- a window closed while a command runs
 
 TEST(Closing, DuringAWriteStopsItQuietlyAndTheTimerReleasesTheProgrammer) {

@@ -145,5 +145,67 @@ TEST(CardChange, FirmwareWarningsAreShownOnceUntilAPicCardIsChosen) {
     EXPECT_FALSE(rig.view.layout.cardCommandsEnabled);
 }
 
+TEST(CardChange, SettingsAreSavedBeforeARescanThatKeepsOrMovesTheShownCard) {
+    // The remembered item is the shown card type's: a rescan selects it again.
+    TWorkflowRig rig;
+    rig.settings.Write({{"Card", "3"}});
+    rig.Start();
+    const std::string program = rig.File("p.hex", PicHexFile(SomeWords(4), {}, {}));
+    rig.Set(TFileRow::frProgram, program);
+    rig.flows.SetFuse(TFuse::fuWatchDog, 0);
+    WriteText(rig.CardFile("ZZZ"), "[CardType]\nCardName=ZZZ\nPicName=PIC 16F84\n");
+
+    rig.flows.RefreshCardTypes();
+    EXPECT_EQ(rig.flows.Snapshot().cardText, kPicCard);
+    EXPECT_EQ(rig.flows.Snapshot().rows[0].field, program) << "not lost to the file's old one";
+    EXPECT_EQ(rig.flows.Snapshot().fuses.watchDog, 0);
+    EXPECT_EQ(StoredDefaults(rig, kPicCard).PicFile, program);
+
+    // A card type that sorts first moves the list: item 3 is another card
+    // type now, which keeps its own settings.
+    const std::string shifted = "PIC16F84";
+    const std::string shiftedFile = ReadText(rig.CardFile(shifted));
+    const std::string next = rig.File("n.hex", PicHexFile(SomeWords(6), {}, {}));
+    rig.Set(TFileRow::frProgram, next);
+    WriteText(rig.CardFile("AAA"), "[CardType]\nCardName=AAA\nPicName=PIC 16F84\n");
+    rig.flows.RefreshCardTypes();
+    EXPECT_EQ(rig.flows.Snapshot().cardText, shifted);
+    EXPECT_EQ(StoredDefaults(rig, kPicCard).PicFile, next);
+    EXPECT_EQ(ReadText(rig.CardFile(shifted)), shiftedFile);
+}
+
+TEST(CardChange, AFileThatFailsIsReportedOncePerAction) {
+    TWorkflowRig rig;
+    const std::string bad = rig.File("bad.hex", ":0G000000FF\r\n");
+    WriteText(rig.CardFile(kPicCard),
+              ReadText(rig.CardFile(kPicCard)) + "[Defaults]\nPicFile=" + bad + "\n");
+    rig.flows.FormShow({1, TBaudRate::br19200, std::string(kPicCard)});
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{-1}) << "start-up is one action";
+    rig.prompts.Clear();
+    rig.flows.ChooseLanguage("Deutsch");
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{-1});
+    rig.prompts.Clear();
+    EXPECT_EQ(rig.Set(TFileRow::frProgram, bad), TIntentResult::irFailed);
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{-1});
+}
+
+TEST(CardChange, ARescanJudgesFilesOnlyAgainstTheCardTypeChosen) {
+    // Shown: a PIC 16F84 (1024 words); remembered: the PIC 16F877 card
+    // (8192 words), whose stored program has 2000 words.
+    TWorkflowRig rig;
+    const std::string big = rig.File("big.hex", PicHexFile(SomeWords(2000), {}, {}));
+    const std::string other = "PIC16F877-24C64";
+    WriteText(rig.CardFile(other),
+              ReadText(rig.CardFile(other)) + "[Defaults]\nPicFile=" + big + "\n");
+    rig.settings.Write({{"Card", "4"}});
+    rig.Start({1, TBaudRate::br19200, std::string(kPicCard)});
+    ASSERT_EQ(rig.flows.Snapshot().cardText, kPicCard);
+
+    rig.flows.RefreshCardTypes();
+    EXPECT_EQ(rig.flows.Snapshot().cardText, other);
+    EXPECT_TRUE(rig.prompts.messages.empty()) << rig.prompts.messages[0].text;
+    EXPECT_EQ(rig.flows.Snapshot().rows[0].status.colour, TStatusColour::scLime);
+}
+
 } // namespace
 } // namespace korvex

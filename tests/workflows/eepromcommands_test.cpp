@@ -181,5 +181,28 @@ TEST(ReadEeprom, HandsTheEepromToTheView) {
     EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{88});
 }
 
+TEST(EepromCommands, AMissingLoaderStopsThemBeforeAnythingIsSent) {
+    EepromRig rig;
+    const std::filesystem::path loader = rig.folder / "defaults" / "loader84.hex";
+    std::filesystem::remove(loader);
+    for (const auto command : {TCardCommand::ccWriteEeprom, TCardCommand::ccVerifyEeprom,
+                               TCardCommand::ccEraseEeprom, TCardCommand::ccReadEeprom}) {
+        rig.ClearRecords();
+        EXPECT_EQ(rig.Run(command), TOutcome::ocNothing);
+        ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{147});
+        EXPECT_NE(rig.prompts.messages[0].text.find(loader.string()), std::string::npos);
+        EXPECT_TRUE(rig.prompts.asked.empty());
+        EXPECT_TRUE(rig.Sent().empty());
+    }
+    // A loader named by hand that is not there is as missing.
+    std::filesystem::copy(KORVEX_SOURCE_DATA_DIR "/defaults/loader84.hex", loader);
+    rig.Set(TFileRow::frLoader, "/nowhere/MyLoader.hex");
+    rig.ClearRecords();
+    EXPECT_EQ(rig.Run(TCardCommand::ccWriteEeprom), TOutcome::ocNothing);
+    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{147});
+    EXPECT_NE(rig.prompts.messages[0].text.find("/nowhere/MyLoader.hex"), std::string::npos);
+    EXPECT_TRUE(rig.device.Card().ProgramBlank());
+}
+
 } // namespace
 } // namespace korvex

@@ -105,6 +105,44 @@ TEST(WritePic, OptionsDecideWhichStepsRun) {
     EXPECT_TRUE(rig.device.Card().ProgramBlank());
 }
 
+TEST(WritePic, AConfigurationWordTheProgrammerRefusesIsAFailure) {
+    PicRig rig;
+    for (int i = 1; i <= 21; ++i) {
+        rig.device.AddFault(sim::ParseSimFault("nack@D" + std::to_string(i)));
+    }
+    EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocFailed);
+    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{145});
+    EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
+    EXPECT_EQ(rig.Sent().back(), "A30");
+    EXPECT_EQ(rig.view.statuses.back(), rig.Text(15)) << "the step's caption does not stay";
+}
+
+TEST(WritePic, ARefusedFileLeavesNothingOfItselfOrOfTheFileBefore) {
+    PicRig rig; // 40 words and 16 data EEPROM bytes loaded
+    // Its data EEPROM part loads, then its program is found too big for the card.
+    const std::string tooBig =
+        rig.File("big.hex", PicHexFile(SomeWords(1025, 4), SomeBytes(8, 4), 0x3FF1));
+    EXPECT_EQ(rig.Set(TFileRow::frProgram, tooBig), TIntentResult::irFailed);
+    EXPECT_EQ(rig.view.Row(TFileRow::frProgram).colour, TStatusColour::scRed);
+    EXPECT_EQ(rig.Bench().images.intEeprom.GetHexText(0, -1), "");
+    EXPECT_EQ(rig.Bench().images.config.GetHexText(0, -1), "");
+
+    rig.ClearRecords();
+    EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocNothing);
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{143});
+    EXPECT_TRUE(rig.Sent().empty());
+    EXPECT_TRUE(rig.device.Card().ProgramBlank());
+}
+
+TEST(WritePic, TheStatusShowsTheCardStateAgainHoweverItEnds) {
+    PicRig rig;
+    rig.device.AddFault(sim::ParseSimFault("silent@B3"));
+    EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocFailed);
+    EXPECT_EQ(rig.linkPrompts.errors, std::vector<std::string>{"Failed to write card !"});
+    EXPECT_EQ(rig.view.statuses.back(), rig.Text(15));
+    EXPECT_EQ(rig.view.statusColour, TStatusColour::scLime);
+}
+
 TEST(VerifyPic, ReportsMatchAndDifferenceAndNeedsAFile) {
     PicRig rig;
     rig.device.Card().Load(TSimMemory::Program, WordsText(rig.words));

@@ -1,0 +1,156 @@
+#include "workflowrig.h"
+
+#include <gtest/gtest.h>
+
+namespace korvex {
+namespace {
+
+using namespace korvex::testing;
+using sim::TSimMemory;
+
+// A PIC card type on COM1 with a program file loaded.
+struct IntentRig : TWorkflowRig {
+    IntentRig() : TWorkflowRig(kPicCard) {
+        Start();
+        Set(TFileRow::frProgram, File("p.hex", PicHexFile(SomeWords(40), SomeBytes(8), 0x3FF2)));
+        ClearRecords();
+    }
+};
+
+TEST(Intents, NothingChangesTheCardTheFilesOrTheLineUnderARunningCommand) {
+    IntentRig rig;
+    const std::string cardFile = ReadText(rig.CardFile(kPicCard));
+    const std::string other = rig.File("q.hex", PicHexFile(SomeWords(8, 9), {}, {}));
+    std::vector<TIntentResult> meanwhile;
+    TMainSnapshot during;
+    rig.pump.during = [&] {
+        if (!meanwhile.empty() || rig.Count('B') != 2) {
+            return;
+        }
+        during = rig.flows.Snapshot();
+        TPMainWorkflows& flows = rig.flows;
+        meanwhile = {
+            flows.ChooseCardType(kAvrCard),
+            flows.SetFileField(TFileRow::frProgram, other),
+            flows.SetFuse(TFuse::fuWatchDog, 0),
+            flows.RestoreStoredFuses(),
+            flows.ChoosePort(2),
+            flows.ChooseOffline(),
+            flows.ChooseSpeed(TBaudRate::br115200),
+            flows.ComPortAction(3),
+            flows.PollNow(),
+            flows.AbandonLine(),
+            flows.ChooseLanguage("Deutsch"),
+            flows.AcceptOptions(
+                TOptionBoxes{false, false, false, false, false, false, false, false}),
+            flows.RefreshCardTypes(),
+            flows.StoreCardSettings(),
+            flows.DeleteCardType(),
+            flows.AddCardType({"New", "new one", "PIC 16F84", "None"}),
+            flows.EditCardType({kPicCard, "changed", "PIC 16F84", "None"}),
+        };
+    };
+
+    EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocSucceeded);
+
+    EXPECT_EQ(meanwhile, std::vector<TIntentResult>(17, TIntentResult::irRefused));
+    EXPECT_TRUE(during.commandRunning);
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{130});
+    EXPECT_TRUE(rig.prompts.asked.empty());
+    // Still the PIC card type with its file and choices, on the same line.
+    const TMainSnapshot after = rig.flows.Snapshot();
+    EXPECT_EQ(after.cardText, kPicCard);
+    EXPECT_EQ(after.rows[0].field, rig.Bench().fields[0]);
+    EXPECT_NE(after.rows[0].field, other);
+    EXPECT_EQ(after.fuses, (TFuseChoices{1, 0, 1, 2, 1}));
+    EXPECT_EQ(after.comPort, 1);
+    EXPECT_TRUE(after.connected);
+    EXPECT_EQ(after.language, "English");
+    EXPECT_FALSE(after.commandRunning);
+    EXPECT_EQ(rig.CardText(TSimMemory::Config).substr(28), "3FF2") << "the PIC's own word";
+    for (const std::string& frame : rig.Sent()) {
+        EXPECT_NE(frame.substr(0, 2), "D8") << "nothing went to an AVR";
+    }
+    EXPECT_EQ(ReadText(rig.CardFile(kPicCard)), cardFile);
+    EXPECT_FALSE(std::filesystem::exists(rig.CardFile("New")));
+    EXPECT_TRUE(rig.Options().GetAutoWriteEe());
+
+    // Once it has ended, the same intents are taken.
+    EXPECT_EQ(rig.flows.ChooseCardType(kAvrCard), TIntentResult::irDone);
+    EXPECT_TRUE(rig.flows.Snapshot().layout.avrKind);
+}
+
+TEST(Intents, TheSnapshotHoldsWhatTheNotificationsSaid) {
+    IntentRig rig;
+    rig.flows.SetFileField(TFileRow::frEeprom, "/nowhere/e.hex");
+    rig.flows.SetFuse(TFuse::fuOscillator, 3);
+    const TMainSnapshot shot = rig.flows.Snapshot();
+    EXPECT_EQ(shot.windowCaption, "Korvex - COM1");
+    EXPECT_EQ(shot.statusCaption,
+              rig.view.statuses.empty() ? rig.Text(15) : rig.view.statuses.back());
+    EXPECT_EQ(shot.statusColour, TStatusColour::scLime);
+    EXPECT_EQ(shot.cardState, TPCardState::csCardReady);
+    for (int row = 0; row < kFileRowCount; ++row) {
+        EXPECT_EQ(shot.rows[static_cast<std::size_t>(row)].status,
+                  rig.view.Row(static_cast<TFileRow>(row)))
+            << row;
+        EXPECT_EQ(shot.rows[static_cast<std::size_t>(row)].field,
+                  rig.view.fields[static_cast<std::size_t>(row)])
+            << row;
+    }
+    EXPECT_EQ(shot.layout, rig.view.layout);
+    EXPECT_EQ(shot.fuses, rig.view.fuses);
+    EXPECT_EQ(shot.fuses.oscillator, 3);
+    EXPECT_EQ(shot.cardTypes.size(), 5u);
+    EXPECT_EQ(shot.cardTypes[static_cast<std::size_t>(shot.cardIndex)], kPicCard);
+    EXPECT_EQ(shot.processorName, "PIC 16F84");
+    EXPECT_EQ(shot.languages, (std::vector<std::string>{"Deutsch", "English"}));
+    EXPECT_EQ(shot.logButtonCaption, "Start log");
+}
+
+// Which entry captions which control is the workflows' table: the captions
+// follow the family of the card type and the language.
+TEST(Intents, CaptionsFollowTheFamilyAndTheLanguage) {
+    IntentRig rig;
+    const auto caption = [](const TMainSnapshot& shot, const std::string& control) {
+        std::string text = "(none)";
+        for (const auto& [name, value] : shot.captions) {
+            if (name == control) {
+                text = value; // a control named twice takes the later text
+            }
+        }
+        return text;
+    };
+    TMainSnapshot shot = rig.flows.Snapshot();
+    EXPECT_EQ(caption(shot, "ReadPic1"), rig.Text(101));
+    EXPECT_EQ(caption(shot, "lblPicCaption"), rig.Text(105));
+    EXPECT_EQ(caption(shot, "rdgProtection:1"), rig.Text(42));
+    EXPECT_EQ(caption(shot, "grbCardType"), rig.Text(0));
+    EXPECT_EQ(caption(shot, "Pic1"), rig.Text(107));
+
+    rig.SelectCard(kAvrCard);
+    rig.flows.ChooseLanguage("Deutsch");
+    shot = rig.flows.Snapshot();
+    EXPECT_EQ(caption(shot, "ReadPic1"), rig.Text(111));
+    EXPECT_EQ(caption(shot, "lblPicCaption"), rig.Text(115));
+    EXPECT_EQ(caption(shot, "MenuItem1"), rig.Text(109));
+    EXPECT_EQ(caption(shot, "Pic1"), rig.Text(110));
+    EXPECT_EQ(caption(shot, "File1"), rig.Text(17));
+    EXPECT_EQ(rig.Text(17), "&Datei");
+}
+
+TEST(Intents, OptionsThatCannotBeSavedAreReported) {
+    IntentRig rig;
+    std::filesystem::remove_all(rig.folder / "options");
+    WriteText(rig.folder / "options", "not a folder");
+    TOptionBoxes boxes;
+    boxes.chkawEeprom = false;
+    EXPECT_EQ(rig.flows.AcceptOptions(boxes), TIntentResult::irFailed);
+    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{146});
+    EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
+    EXPECT_NE(rig.prompts.messages[0].text.find("Unable to write to"), std::string::npos)
+        << rig.prompts.messages[0].text;
+}
+
+} // namespace
+} // namespace korvex
