@@ -139,6 +139,26 @@ TEST(Intents, CaptionsFollowTheFamilyAndTheLanguage) {
     EXPECT_EQ(rig.Text(17), "&Datei");
 }
 
+TEST(Intents, PopUpItemsActOnTheLastBigButtonPressed) {
+    IntentRig rig;
+    // Before any button: the items do nothing.
+    EXPECT_EQ(rig.flows.PicItemClick(), std::nullopt);
+    EXPECT_EQ(rig.flows.WritePicItemClick(), std::nullopt);
+    EXPECT_TRUE(rig.Sent().empty());
+
+    rig.flows.PressButton(TBigButton::bbVerify);
+    EXPECT_EQ(rig.flows.WritePicItemClick(), std::nullopt) << "the write pop-up needs Write";
+    EXPECT_EQ(rig.flows.PicItemClick(), TOutcome::ocFailed);
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{98});
+    EXPECT_EQ(rig.Count('B'), 0u);
+
+    rig.flows.PressButton(TBigButton::bbWrite);
+    rig.prompts.Clear();
+    EXPECT_EQ(rig.flows.PicItemClick(), std::nullopt) << "the read pop-up has no write";
+    EXPECT_EQ(rig.flows.WritePicItemClick(), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{130});
+}
+
 TEST(Intents, OptionsThatCannotBeSavedAreReported) {
     IntentRig rig;
     std::filesystem::remove_all(rig.folder / "options");
