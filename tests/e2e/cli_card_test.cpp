@@ -285,5 +285,26 @@ TEST_F(AvrCardOverPty, TheSimulatorKeepsFlashAsTheToolChainLaysItOut) {
     EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
 }
 
+// Fault: a read of an AT90S8515 (AVR kind 8) covers only the first half of its
+// 8 KiB flash, addresses 0x0000 to 0x0FFF. The read asks for the catalogue's
+// 4096 words, the block loop counts two of them done for every unit it
+// requests, and the simulator answers one word per unit, so 2048 words come
+// back and the bytes at 0x1FF0 never do. Skipped until the mending of the AVR
+// transfers lands; remove the skip then.
+TEST_F(AvrCardOverPty, AReadCoversTheWholeFlash) {
+    GTEST_SKIP() << "known fault: an AVR kind 8 read returns only the first half of the flash";
+    constexpr std::uint32_t kFlashBytes = 2 * 4096;
+    const std::string top = Path("top.hex");
+    WriteText(top, HexData(kFlashBytes - 16, std::vector<std::uint8_t>(16, 0x5A)) + HexEnd());
+    TPtySim sim({"--card", kAvrCard, "--load-program", top});
+    ASSERT_FALSE(sim.Path().empty());
+    const std::string flash = Path("flash.hex");
+    const auto run = Card(sim, {"read", "pic", "-o", flash});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const TSrecImage flashBack = Srec(flash);
+    EXPECT_EQ(flashBack.Highest(), kFlashBytes - 1);
+    EXPECT_EQ(flashBack.HexText(kFlashBytes - 16, 16), Repeat("5A", 16));
+}
+
 } // namespace
 } // namespace korvex
