@@ -57,7 +57,7 @@ TCardSession::TCardSession(std::filesystem::path programFolder, const TGlobalOpt
     work_ = std::make_unique<TPMainWorkflows>(
         folder_, settings_,
         MakePortFactory(std::move(map), InProcessSimulator(folder_, options_.card)), seams);
-    work_->LogMemo().OnLineAdded = [this](const std::string& line) {
+    work_->LogPanel().OnLineAdded = [this](const std::string& line) {
         logLines_.push_back(DisplayLogLine(line));
     };
 }

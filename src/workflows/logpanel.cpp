@@ -8,6 +8,35 @@
 
 namespace korvex {
 
+TPLogPanel::TPLogPanel(TPWorkbench& bench) : bench_(bench) {
+    memo_.OnLineAdded = [this](const std::string& line) { Keep(line); };
+}
+
+void TPLogPanel::Keep(const std::string& line) {
+    kept_.push_back(line);
+    DropOverLimit();
+    if (OnLineAdded) {
+        OnLineAdded(line);
+    }
+}
+
+void TPLogPanel::DropOverLimit() {
+    if (kept_.size() > keptLineLimit_) {
+        kept_.erase(kept_.begin(),
+                    kept_.begin() + static_cast<std::ptrdiff_t>(kept_.size() - keptLineLimit_));
+    }
+}
+
+void TPLogPanel::SetKeptLineLimit(std::size_t limit) {
+    keptLineLimit_ = limit == 0 ? kKeptLineLimit : limit;
+    DropOverLimit();
+}
+
+void TPLogPanel::ClearLog() {
+    kept_.clear();
+    memo_.Clear();
+}
+
 void TPLogPanel::ToggleLog() {
     if (!bench_.prog) {
         return;
@@ -16,9 +45,15 @@ void TPLogPanel::ToggleLog() {
 }
 
 void TPLogPanel::SaveLog(const std::filesystem::path& file) const {
+    std::size_t size = 0;
+    for (const std::string& line : kept_) {
+        size += line.size() + 2;
+    }
     std::string text;
-    for (const std::string& line : memo_.Lines()) {
-        text += line + "\r\n";
+    text.reserve(size);
+    for (const std::string& line : kept_) {
+        text += line;
+        text += "\r\n";
     }
     try {
         WriteFileAtomically(file, text);

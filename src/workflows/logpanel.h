@@ -4,29 +4,50 @@
 #include "support/logmemo.h"
 #include "workflows/workbench.h"
 
+#include <cstddef>
+#include <deque>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace korvex {
 
 // The log panel: the conversation with the programmer, started and stopped,
 // saved and cleared; the pause between blocks; the help and bug report targets.
+// The memo shows only its newest lines, but a failed write is explained by the
+// mode and erase answers at its start, so the panel keeps every line appended
+// since the log was last cleared and saves those.
 class TPLogPanel {
 public:
     static constexpr int kNormalWidth = 425;
     static constexpr int kWideWidth = 790;
+    // Bounds the memory a log left running for days can take; the oldest
+    // lines go first.
+    static constexpr std::size_t kKeptLineLimit = 1'000'000;
 
-    explicit TPLogPanel(TPWorkbench& bench) : bench_(bench) {}
+    explicit TPLogPanel(TPWorkbench& bench);
+    TPLogPanel(const TPLogPanel&) = delete;
+    TPLogPanel& operator=(const TPLogPanel&) = delete;
 
+    // The panel owns the memo's OnLineAdded: a face that follows the log uses
+    // the panel's OnLineAdded below, or the kept log stops growing.
     TLogMemo& Memo() { return memo_; }
+    // Told of every line the memo receives, after the panel has kept it.
+    std::function<void(const std::string& line)> OnLineAdded;
+    // Oldest first, at most KeptLineLimit() lines.
+    const std::deque<std::string>& KeptLines() const { return kept_; }
+    std::size_t KeptLineLimit() const { return keptLineLimit_; }
+    // 0 stores kKeptLineLimit; a lower limit drops the oldest kept lines now.
+    void SetKeptLineLimit(std::size_t limit);
     bool Logging() const { return bench_.prog && bench_.prog->LogMemo() == &memo_; }
     // The start/stop button names the action it offers.
     std::string LogButtonCaption() const { return Logging() ? "Stop log" : "Start log"; }
     void ToggleLog();
-    // Every line, each ended by CR LF; the name is used as given. Throws
+    // Every kept line, each ended by CR LF; the name is used as given. Throws
     // EInOutError "Cannot create file <name>: <reason>".
     void SaveLog(const std::filesystem::path& file) const;
-    void ClearLog() { memo_.Clear(); }
+    // Empties the memo and the kept log alike, so a saved log starts here.
+    void ClearLog();
     // Throws EConvertError "'<text>' is not a valid integer value"; the
     // pause then stays as it was.
     void SetDelay(const std::string& text);
@@ -37,8 +58,13 @@ public:
     void OpenBugReport();
 
 private:
+    void Keep(const std::string& line);
+    void DropOverLimit();
+
     TPWorkbench& bench_;
     TLogMemo memo_;
+    std::deque<std::string> kept_;
+    std::size_t keptLineLimit_ = kKeptLineLimit;
 };
 
 } // namespace korvex

@@ -153,6 +153,9 @@ public:
 
     // --- the log panel (usable while a command runs)
 
+    // The log panel's model: the memo a face shows, and every line since
+    // logging started (a face follows them through its OnLineAdded).
+    TPLogPanel& LogPanel() { return log_; }
     TLogMemo& LogMemo() { return log_.Memo(); }
     void ToggleLog();
     void ClearLog();

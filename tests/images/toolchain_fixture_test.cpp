@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 
 namespace korvex {
 namespace {
@@ -41,6 +43,19 @@ std::string WordText(const TSrecImage& image, std::uint32_t first, std::uint32_t
     }
     return text;
 }
+
+std::string FileBytes(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// The AT90S8515-24C64 card type: 4096 flash words, 512 bytes of internal
+// EEPROM, a 24C64 of 8192 bytes.
+constexpr std::uint32_t kAt90s8515FlashBytes = 2 * 4096;
+constexpr std::uint32_t kAt90s8515EepromBytes = 512;
+constexpr std::uint32_t k24c64Bytes = 8192;
 
 class ToolchainFixtures : public ::testing::Test {
 protected:
@@ -100,6 +115,51 @@ TEST_F(ToolchainFixtures, The24C16SampleFitsItsEeprom) {
     image.LoadHex(file, 0, -1);
     EXPECT_EQ(image.GetHexText(0, 2 * 2048 - 1),
               reference.HexText(0, 256) + Repeat("FF", 2048 - 256));
+}
+
+TEST_F(ToolchainFixtures, AvrSamplesAreTheFixturesAndFitTheAt90s8515) {
+    struct Sample {
+        const char* name;
+        std::uint32_t memoryBytes;
+    };
+    for (const Sample sample : {Sample{"sampleavr_flash.hex", kAt90s8515FlashBytes},
+                                Sample{"sampleavr_eeprom.hex", kAt90s8515EepromBytes}}) {
+        const std::string file = kSamples + sample.name;
+        EXPECT_EQ(FileBytes(file), FileBytes(kFixtures + "/avr/" + sample.name))
+            << sample.name << " differs from the avr-gcc output its README names";
+        const TSrecImage reference = SrecReadHex(file);
+        ASSERT_TRUE(reference.ok) << reference.complaints;
+        ASSERT_FALSE(reference.bytes.empty()) << sample.name;
+        ASSERT_EQ(reference.Lowest(), 0u) << sample.name;
+        const auto size = static_cast<std::uint32_t>(reference.bytes.size());
+        ASSERT_EQ(reference.Highest() + 1, size) << sample.name << " has holes";
+        EXPECT_LE(size, sample.memoryBytes) << sample.name << " does not fit";
+
+        THexFileBuffer image(2 * sample.memoryBytes);
+        image.LoadHex(file, 0, sample.memoryBytes - 1);
+        EXPECT_EQ(image.GetHexText(0, 2 * sample.memoryBytes - 1),
+                  reference.HexText(0, size) + Repeat("FF", sample.memoryBytes - size))
+            << sample.name;
+    }
+    const TSrecImage eeprom = SrecReadHex(kSamples + "sampleavr_eeprom.hex");
+    EXPECT_EQ(eeprom.HexText(0, 16), testing::HexOf(std::string("Korvex AVR card\0", 16)))
+        << "the greeting sampleavr.c keeps first in the EEPROM";
+}
+
+TEST_F(ToolchainFixtures, The24C64SampleReachesTheLastPageOfItsEeprom) {
+    const std::string file = kSamples + "sample24c64.hex";
+    const TSrecImage reference = SrecReadHex(file);
+    ASSERT_TRUE(reference.ok) << reference.complaints;
+    EXPECT_EQ(reference.Highest(), k24c64Bytes - 1);
+
+    THexFileBuffer image(2 * k24c64Bytes);
+    image.LoadHex(file, 0, -1);
+    std::string expected;
+    for (std::uint32_t address = 0; address < k24c64Bytes; ++address) {
+        const std::string byte = reference.HexText(address, 1);
+        expected += byte == "--" ? "FF" : byte;
+    }
+    EXPECT_EQ(image.GetHexText(0, 2 * k24c64Bytes - 1), expected);
 }
 
 } // namespace

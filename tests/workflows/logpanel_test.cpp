@@ -10,6 +10,14 @@ namespace {
 using testing::ReadText;
 using testing::TWorkflowRig;
 
+std::string CrLfLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line + "\r\n";
+    }
+    return text;
+}
+
 TEST(LogPanel, LogsOnlyWhileStartedAndClearingKeepsItRunning) {
     TWorkflowRig rig;
     rig.Start();
@@ -46,7 +54,7 @@ TEST(LogPanel, SavesEveryLineWithCrLfUnderTheNameAsGiven) {
     EXPECT_FALSE(std::filesystem::exists(rig.dir / "log.txt"));
 
     // Replaced without a question.
-    rig.flows.LogMemo().Clear();
+    rig.flows.ClearLog();
     rig.flows.LogMemo().Add("third");
     rig.flows.SaveLog(file);
     EXPECT_EQ(ReadText(file), "third\r\n");
@@ -57,6 +65,66 @@ TEST(LogPanel, SavesEveryLineWithCrLfUnderTheNameAsGiven) {
     } catch (const EInOutError& error) {
         EXPECT_EQ(std::string(error.what()).rfind("Cannot create file ", 0), 0u) << error.what();
     }
+}
+
+TEST(LogPanel, SavesAWriteLongerThanTheMemoShowsFromItsFirstFrame) {
+    TWorkflowRig rig;
+    rig.Start();
+    TPLogPanel& log = rig.flows.LogPanel();
+    rig.Set(TFileRow::frProgram,
+            rig.File("prog.hex",
+                     testing::PicHexFile(testing::SomeWords(40), testing::SomeBytes(16), 0x3FF2)));
+    std::vector<std::string> followed;
+    log.OnLineAdded = [&](const std::string& line) { followed.push_back(line); };
+    log.ToggleLog();
+    ASSERT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocSucceeded);
+
+    const auto maxLines = static_cast<std::size_t>(log.Memo().MaxLines());
+    ASSERT_GT(followed.size(), maxLines) << "the write should outgrow the memo";
+    EXPECT_EQ(log.Memo().Count(), maxLines) << "the memo still shows only its newest lines";
+    const auto file = rig.dir / "write.log";
+    log.SaveLog(file);
+    const std::string saved = ReadText(file);
+    EXPECT_EQ(saved, CrLfLines(followed));
+    EXPECT_NE(saved.find("\x01H3"), std::string::npos) << "the erase frame is missing";
+}
+
+TEST(LogPanel, KeptLogDropsItsOldestLinesPastItsLimit) {
+    TWorkflowRig rig;
+    TPLogPanel& log = rig.flows.LogPanel();
+    EXPECT_EQ(log.KeptLineLimit(), 1'000'000u);
+    log.SetKeptLineLimit(4);
+    for (const char* line : {"1", "2", "3", "4", "5", "6"}) {
+        log.Memo().Add(line);
+    }
+    const auto file = rig.dir / "log.txt";
+    log.SaveLog(file);
+    EXPECT_EQ(ReadText(file), "3\r\n4\r\n5\r\n6\r\n");
+
+    log.SetKeptLineLimit(2); // lowered: the oldest go at once
+    log.SaveLog(file);
+    EXPECT_EQ(ReadText(file), "5\r\n6\r\n");
+    log.SetKeptLineLimit(0);
+    EXPECT_EQ(log.KeptLineLimit(), TPLogPanel::kKeptLineLimit);
+}
+
+TEST(LogPanel, ClearingEmptiesTheSavedLogBeyondWhatTheMemoShows) {
+    TWorkflowRig rig;
+    TPLogPanel& log = rig.flows.LogPanel();
+    log.Memo().SetMaxLines(2);
+    for (const char* line : {"a", "b", "c", "d"}) {
+        log.Memo().Add(line);
+    }
+    log.ClearLog();
+    EXPECT_EQ(log.Memo().Count(), 0u);
+    EXPECT_TRUE(log.KeptLines().empty());
+    const auto file = rig.dir / "log.txt";
+    log.SaveLog(file);
+    EXPECT_EQ(ReadText(file), "");
+
+    log.Memo().Add("e");
+    log.SaveLog(file);
+    EXPECT_EQ(ReadText(file), "e\r\n");
 }
 
 TEST(LogPanel, DelayTakesAnIntegerOrKeepsThePause) {
