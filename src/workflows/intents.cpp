@@ -57,11 +57,7 @@ TIntentResult TPMainWorkflows::DeleteCardType() {
 }
 
 TIntentResult TPMainWorkflows::RefreshCardTypes() {
-    if (Refuses()) {
-        return TIntentResult::irRefused;
-    }
-    cardChange_.RefreshCardList();
-    return TIntentResult::irDone;
+    return Take([&] { cardChange_.RefreshCardList(); });
 }
 
 TIntentResult TPMainWorkflows::StoreCardSettings() {
@@ -102,108 +98,80 @@ std::string TPMainWorkflows::FileDialogFolder(TFileRow row) const {
 }
 
 TIntentResult TPMainWorkflows::SetFuse(TFuse fuse, int item) {
-    if (Refuses()) {
-        return TIntentResult::irRefused;
-    }
-    TFuseChoices fuses = bench_.fuses;
-    switch (fuse) {
-    case TFuse::fuWatchDog:
-        fuses.watchDog = item;
-        break;
-    case TFuse::fuPowerUp:
-        fuses.powerUp = item;
-        break;
-    case TFuse::fuProtection:
-        fuses.protection = item;
-        break;
-    case TFuse::fuOscillator:
-        fuses.oscillator = item;
-        break;
-    case TFuse::fuLock:
-        fuses.lock = item;
-        break;
-    }
-    bench_.SetFuses(fuses);
-    return TIntentResult::irDone;
+    return Take([&] {
+        TFuseChoices fuses = bench_.fuses;
+        switch (fuse) {
+        case TFuse::fuWatchDog:
+            fuses.watchDog = item;
+            break;
+        case TFuse::fuPowerUp:
+            fuses.powerUp = item;
+            break;
+        case TFuse::fuProtection:
+            fuses.protection = item;
+            break;
+        case TFuse::fuOscillator:
+            fuses.oscillator = item;
+            break;
+        case TFuse::fuLock:
+            fuses.lock = item;
+            break;
+        }
+        bench_.SetFuses(fuses);
+    });
 }
 
 TIntentResult TPMainWorkflows::RestoreStoredFuses() {
-    if (Refuses()) {
-        return TIntentResult::irRefused;
-    }
-    cardChange_.RestoreStoredFuses();
-    return TIntentResult::irDone;
+    return Take([&] { cardChange_.RestoreStoredFuses(); });
 }
 
 // --- the line
 
 TIntentResult TPMainWorkflows::ChoosePort(int number) {
-    if (Refuses()) {
-        return TIntentResult::irRefused;
-    }
-    DoChoosePort(number);
-    return TIntentResult::irDone;
+    return Take([&] { DoChoosePort(number); });
 }
 
 TIntentResult TPMainWorkflows::ChooseOffline() {
-    if (Refuses()) {
-        return TIntentResult::irRefused;
-    }
-    DoChooseOffline();
-    return TIntentResult::irDone;
+    return Take([&] { DoChooseOffline(); });
 }
 
 TIntentResult TPMainWorkflows::ChooseSpeed(TBaudRate rate) {
-    if (Refuses()) {
-        return TIntentResult::irRefused;
-    }
-    DoChooseSpeed(rate);
-    return TIntentResult::irDone;
+    return Take([&] { DoChooseSpeed(rate); });
 }
 
 TIntentResult TPMainWorkflows::ComPortAction(int number) {
-    if (Refuses()) {
-        return TIntentResult::irRefused;
-    }
-    bench_.SetWindowCaption(number == 0 ? std::string("Korvex - OffLine")
-                                        : "Korvex - COM" + std::to_string(number));
-    if (bench_.prog) {
-        bench_.prog->SetComPort(number);
-        if (number != 0) {
-            bench_.prog->Connect();
+    return Take([&] {
+        bench_.SetWindowCaption(number == 0 ? std::string("Korvex - OffLine")
+                                            : "Korvex - COM" + std::to_string(number));
+        if (bench_.prog) {
+            bench_.prog->SetComPort(number);
+            if (number != 0) {
+                bench_.prog->Connect();
+            }
         }
-    }
-    return TIntentResult::irDone;
+    });
 }
 
 TIntentResult TPMainWorkflows::PollNow() {
-    if (Refuses()) {
-        return TIntentResult::irRefused;
-    }
-    if (bench_.prog) {
-        bench_.prog->Poll();
-    }
-    return TIntentResult::irDone;
+    return Take([&] {
+        if (bench_.prog) {
+            bench_.prog->Poll();
+        }
+    });
 }
 
 TIntentResult TPMainWorkflows::AbandonLine() {
-    if (Refuses()) {
-        return TIntentResult::irRefused;
-    }
-    if (bench_.prog) {
-        bench_.prog->Disconnect();
-    }
-    return TIntentResult::irDone;
+    return Take([&] {
+        if (bench_.prog) {
+            bench_.prog->Disconnect();
+        }
+    });
 }
 
 // --- language and options
 
 TIntentResult TPMainWorkflows::ChooseLanguage(const std::string& name) {
-    if (Refuses()) {
-        return TIntentResult::irRefused;
-    }
-    ApplyLanguage(name);
-    return TIntentResult::irDone;
+    return Take([&] { ApplyLanguage(name); });
 }
 
 std::optional<std::string> TPMainWorkflows::ReadOptions(TOptionBoxes& boxes) {

@@ -191,6 +191,15 @@ private:
     void ApplyLanguage(const std::string& name);
     // Opens a user action; true when a running command refuses it.
     bool Refuses();
+    // Makes a change as a user action, unless a running command refuses it.
+    template <typename Change>
+    TIntentResult Take(Change change) {
+        if (Refuses()) {
+            return TIntentResult::irRefused;
+        }
+        change();
+        return TIntentResult::irDone;
+    }
 
     TBackendFactory factory_;
     TPWorkflowSeams seams_;
