@@ -87,6 +87,7 @@ public:
     void SelectMode(int mode, int device);
 
     void SendFrame(const TFrame& frame);
+    // Ends by twice the timeout at the latest, whatever the line sends.
     TReplyResult WaitAck(int timeoutMs);
     TReplyResult ReadBlock(char command, int device, int count, std::string& payload);
     TReplyResult WriteBlock(char command, int device, std::string_view data, int length);

@@ -86,6 +86,37 @@ TEST_F(DriverLink, ShortAnswersAreJudgedAndLogged) {
     EXPECT_EQ(rig.LastLog(), "Timeout.");
 }
 
+TEST_F(DriverLink, ALineThatNeverFallsSilentCannotHoldAWait) {
+    // Five seconds of noise after an ACK: every look at the line finds bytes.
+    rig.line.Answer(Bytes({0x06}));
+    rig.line.Flood('x', 5000);
+    rig.prog.SendFrame(MakeFrame('H', '3', ""));
+    auto before = rig.clock.NowMs();
+    EXPECT_EQ(rig.prog.WaitAck(100), TReplyResult::rrUnknown);
+    EXPECT_LE(rig.clock.NowMs() - before, 2 * 100 + 2);
+    // The log line shows the first bytes and counts the rest.
+    const std::string line = rig.LastLog();
+    EXPECT_TRUE(line.starts_with("Unknown response 6, 120, 120, ")) << line;
+    EXPECT_LT(line.size(), 120u) << line;
+    EXPECT_NE(line.find(" bytes in all)"), std::string::npos) << line;
+
+    // Reads and writes end by their own deadline.
+    std::string payload;
+    before = rig.clock.NowMs();
+    EXPECT_EQ(rig.prog.ReadBlock('E', 3, 4, payload), TReplyResult::rrTimeout);
+    EXPECT_LE(rig.clock.NowMs() - before, 4 * 25 + 2);
+    EXPECT_EQ(payload, "");
+    before = rig.clock.NowMs();
+    EXPECT_EQ(rig.prog.WriteBlock('B', 3, "3FFF", 4), TReplyResult::rrTimeout);
+    EXPECT_LE(rig.clock.NowMs() - before, 4 * 10 + 2);
+
+    // Nothing at all after the noise: still a timeout at the deadline.
+    rig.line.Flood('x', 0);
+    before = rig.clock.NowMs();
+    EXPECT_EQ(rig.prog.WaitAck(100), TReplyResult::rrTimeout);
+    EXPECT_LE(rig.clock.NowMs() - before, 100 + 2);
+}
+
 TEST_F(DriverLink, FirmwareVersionParsing) {
     const auto version = [this](std::string answer) {
         rig.line.Answer(std::move(answer));
