@@ -39,19 +39,21 @@ bool TPPicProg::LockCard(int kind, std::string_view identification) {
     if (!Guarded()) {
         return false;
     }
-    busy_ = true;
     bool locked = false;
     for (int round = 0; round < 10 && !locked; ++round) {
-        SelectMode(4, kind);
-        SendFrame(MakeFrame('D', '8', ""));
-        WaitAck(600);
-        Pause(10);
-        busy_ = false;
+        {
+            TBusyHold hold(busy_);
+            SelectMode(4, kind);
+            SendFrame(MakeFrame('D', '8', ""));
+            WaitAck(600);
+            Pause(10);
+        }
+        // The check's read is guarded itself; nothing runs between the two
+        // holds that could start another transfer.
         locked = CheckDeviceId(identification, identification, kind);
-        busy_ = true;
     }
+    TBusyHold hold(busy_);
     SelectMode(0, 0);
-    busy_ = false;
     return locked;
 }
 

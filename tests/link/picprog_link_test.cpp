@@ -1,6 +1,7 @@
 #include "driverrig.h"
 
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 namespace korvex {
 namespace {
@@ -146,6 +147,44 @@ TEST_F(DriverLink, BusyDriverRefusesSecondOperations) {
     EXPECT_TRUE(rig.prog.WriteConfigArea(std::string(32, '3'), 3));
     EXPECT_EQ(versionDuringTransfer, 0);
     EXPECT_EQ(readDuringTransfer, "");
+    EXPECT_FALSE(rig.prog.Busy());
+}
+
+TEST_F(DriverLink, APollReleasesTheBusyFlagWhateverHappens) {
+    // A state handler that throws (the window's failed to show the state).
+    rig.prog.OnStateChange = [](TPCardState, TPPicProg&) { throw std::runtime_error("view"); };
+    rig.line.Answer(kAckEot);
+    EXPECT_THROW(rig.prog.Poll(), std::runtime_error);
+    EXPECT_FALSE(rig.prog.Busy());
+    rig.prog.OnStateChange = nullptr;
+    const std::size_t frames = rig.line.written.size();
+    rig.prog.Poll(); // the next tick polls again
+    EXPECT_EQ(rig.line.written.size(), frames + 1);
+}
+
+TEST_F(DriverLink, ALockReleasesTheBusyFlagWhateverHappens) {
+    // A lock whose check never succeeds, one that succeeds, and a line that
+    // fails under the lock frame.
+    const std::string id = "\x02"
+                           "1E9301"
+                           "45\r";
+    rig.line.responder = [&](const std::string& frame) {
+        if (frame[1] == 'D') {
+            EXPECT_TRUE(rig.prog.Busy());
+        }
+        return frame[1] == 'G' ? id : kAckEot;
+    };
+    EXPECT_FALSE(rig.prog.LockCard(8, "000102"));
+    EXPECT_FALSE(rig.prog.Busy());
+    EXPECT_TRUE(rig.prog.LockCard(8, "1E9301"));
+    EXPECT_FALSE(rig.prog.Busy());
+    rig.line.responder = [](const std::string& frame) -> std::string {
+        if (frame[1] == 'D') {
+            throw std::runtime_error("line");
+        }
+        return kAckEot;
+    };
+    EXPECT_THROW(rig.prog.LockCard(8, "1E9301"), std::runtime_error);
     EXPECT_FALSE(rig.prog.Busy());
 }
 
