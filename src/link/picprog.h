@@ -67,6 +67,9 @@ public:
     int Delay() const { return delay_; }
     void SetLogMemo(TLogMemo* memo) { logMemo_ = memo; }
     TLogMemo* LogMemo() const { return logMemo_; }
+    // Every block transfer stops at its next block, releases the programmer
+    // and returns its failure value; composite operations start no further
+    // part. The request stays for the driver's life.
     void RequestAbort() { abortRequested_ = true; }
     bool AbortRequested() const { return abortRequested_; }
     bool IsCardReady() const { return lastState_ == TPCardState::csCardReady; }
