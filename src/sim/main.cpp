@@ -23,10 +23,11 @@ int Fail(const std::string& message) {
 int main(int argc, char** argv) {
     using namespace korvex::sim;
 
-    CLI::App app{"Simulated card programmer served on a pseudo-terminal. Prints the terminal's "
-                 "path as its first line, then serves until SIGINT or SIGTERM; SIGUSR1 pulls "
-                 "the card out, SIGUSR2 puts it back.",
-                 kProgram};
+    CLI::App app{
+        "Simulated card programmer served on a pseudo-terminal. Prints the terminal's "
+        "path as its first line, then serves until SIGINT, SIGTERM or SIGHUP; SIGUSR1 pulls "
+        "the card out, SIGUSR2 puts it back.",
+        kProgram};
     TSimProgramOptions options;
     std::string dataDir;
     std::string saveDir;
