@@ -29,6 +29,25 @@ TMemory MemoryOf(const std::string& text) {
     return text == "eeprom" ? TMemory::mEeprom : TMemory::mPic;
 }
 
+// A command's help shows only its own options; the tool's options work with
+// every command (before or after it), so each command's help lists them too,
+// less any the command has one of its own for (view's --card).
+void ShowToolOptionsInCommandHelp(CLI::App& app) {
+    const CLI::Formatter formatter; // the layout of the help itself
+    for (CLI::App* command : app.get_subcommands([](CLI::App*) { return true; })) {
+        std::vector<const CLI::Option*> shown;
+        for (const CLI::Option* option : app.get_options()) {
+            if (option == app.get_help_ptr() ||
+                command->get_option_no_throw("--" + option->get_lnames().front()) != nullptr) {
+                continue;
+            }
+            shown.push_back(option);
+        }
+        command->footer(
+            formatter.make_group("Options of every command (before or after it)", false, shown));
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -124,6 +143,7 @@ int main(int argc, char** argv) {
     cardCommand->add_option("--processor", card.processor, "Processor, as cards/pics.cfg names it");
     cardCommand->add_option("--eeprom", card.eeprom, "EEPROM, as cards/eeproms.cfg names it");
 
+    ShowToolOptionsInCommandHelp(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
