@@ -42,7 +42,7 @@ TCardSession::TCardSession(std::filesystem::path programFolder, const TGlobalOpt
     TPWorkflowSeams seams{view_, prompts_, &prompts_, nullptr, nullptr, &progress_, nullptr};
     work_ = std::make_unique<TPMainWorkflows>(
         folder_, settings_,
-        MakePortFactory(std::move(map), InProcessSimulator(folder_, options_.card)), seams);
+        MakePortFactory(std::move(map), InProcessSimulator(folder_, options_.card, err_)), seams);
     work_->Bench().storeCardDefaults = false;
     work_->Log().Memo().OnLineAdded = [this](const std::string& line) {
         logLines_.push_back(DisplayLogLine(line));
