@@ -37,6 +37,7 @@ TCardSession::TCardSession(std::filesystem::path programFolder, const TGlobalOpt
         TPortChoice choice = ChoosePort(options_.link, settings_);
         comNumber_ = choice.comNumber;
         rate_ = choice.rate;
+        portName_ = choice.name;
         map = std::move(choice.map);
     }
     TPWorkflowSeams seams{view_, prompts_, &prompts_, nullptr, nullptr, &progress_, nullptr};
@@ -93,8 +94,7 @@ int TCardSession::Start(bool strict) {
         return kExitOk;
     }
     if (!work_->Prog()->Connected()) {
-        Fail("cannot open COM" + std::to_string(comNumber_) + ": " +
-             work_->Prog()->LastConnectError());
+        Fail(portName_.CannotOpen(work_->Prog()->LastConnectError()));
         return kExitFailed;
     }
     if (WaitForProgrammer() != kExitOk) {
@@ -124,8 +124,7 @@ int TCardSession::WaitForProgrammer() {
     // Nobody answered: there is no programmer to release, and trying would
     // keep the user waiting seven answer times more.
     prog.Disconnect();
-    Fail("the programmer on COM" + std::to_string(comNumber_) +
-         " does not answer: check that it is switched on, the cable and the speed (--speed)");
+    Fail(portName_.NotAnswering());
     return kExitFailed;
 }
 

@@ -3,6 +3,7 @@
 #include "cli/cliprompts.h"
 #include "cli/cliview.h"
 #include "cli/linksession.h"
+#include "cli/portname.h"
 #include "cli/progressline.h"
 #include "support/settingsstore.h"
 #include "workflows/mainworkflows.h"
@@ -75,6 +76,7 @@ private:
     std::unique_ptr<TPMainWorkflows> work_;
     int comNumber_ = 0;
     TBaudRate rate_ = TBaudRate::br19200;
+    TPortName portName_;
     bool finished_ = false;
 };
 

@@ -19,6 +19,7 @@ TLinkSession::TLinkSession(std::filesystem::path programFolder, LinkOptions opti
     comNumber_ = choice.comNumber;
     rate_ = choice.rate;
     devicePath_ = choice.map.PathOf(comNumber_);
+    portName_ = choice.name;
 
     memo_.OnLineAdded = [this](const std::string& line) {
         logLines_.push_back(DisplayLogLine(line));
@@ -47,7 +48,7 @@ bool TLinkSession::Connect(std::ostream& err) {
     if (prog_->Connect()) {
         return true;
     }
-    err << "korvex-cli: cannot open COM" << comNumber_ << ": " << prog_->LastConnectError() << '\n';
+    err << "korvex-cli: " << portName_.CannotOpen(prog_->LastConnectError()) << '\n';
     return false;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/portname.h"
 #include "link/picprog.h"
 #include "support/logmemo.h"
 
@@ -44,6 +45,7 @@ private:
     int comNumber_ = 0;
     TBaudRate rate_ = TBaudRate::br19200;
     std::string devicePath_;
+    TPortName portName_;
     TLogMemo memo_;
     std::vector<std::string> logLines_;
     std::unique_ptr<TPPicProg> prog_;
