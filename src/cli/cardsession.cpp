@@ -29,7 +29,7 @@ TCardSession::TCardSession(std::filesystem::path programFolder, const TGlobalOpt
       out_(out), err_(err), settings_(TPSettingsStore::DefaultFolder()),
       progress_(err, IsTerminal(STDERR_FILENO), options.quiet, TSteadyClock::Instance()),
       prompts_({options.yes, IsTerminal(STDIN_FILENO) && IsTerminal(STDERR_FILENO)}, out, err, in),
-      view_(progress_, prompts_, out) {
+      view_(progress_, prompts_, out), pump_([this] { return work_ ? work_->Prog() : nullptr; }) {
     prompts_.BeforeLine = [this] { progress_.EndLine(); };
 
     TPortMap map = TPortMap::Load(settings_);
@@ -40,7 +40,7 @@ TCardSession::TCardSession(std::filesystem::path programFolder, const TGlobalOpt
         portName_ = choice.name;
         map = std::move(choice.map);
     }
-    TPWorkflowSeams seams{view_, prompts_, &prompts_, nullptr, nullptr, &progress_, nullptr};
+    TPWorkflowSeams seams{view_, prompts_, &prompts_, &pump_, nullptr, &progress_, nullptr};
     work_ = std::make_unique<TPMainWorkflows>(
         folder_, settings_,
         MakePortFactory(std::move(map), InProcessSimulator(folder_, options_.card, err_)), seams);
@@ -113,7 +113,16 @@ int TCardSession::WaitForProgrammer() {
     const std::int64_t start = clock.NowMs();
     for (;;) {
         prog.Poll();
-        if (prog.LastState() != TPCardState::csNotConnected) {
+        const bool answered = prog.LastState() != TPCardState::csNotConnected;
+        if (TInterrupts::Received() != 0) {
+            // Stopped by a signal: an answering programmer is released when
+            // the run ends; a silent one has nothing to release.
+            if (!answered) {
+                prog.Disconnect();
+            }
+            return kExitFailed;
+        }
+        if (answered) {
             return kExitOk;
         }
         if (clock.NowMs() - start + prog.PollTime() > kFirstAnswerMs) {

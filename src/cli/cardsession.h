@@ -2,6 +2,7 @@
 
 #include "cli/cliprompts.h"
 #include "cli/cliview.h"
+#include "cli/interrupts.h"
 #include "cli/linksession.h"
 #include "cli/portname.h"
 #include "cli/progressline.h"
@@ -72,6 +73,7 @@ private:
     TProgressLine progress_;
     TCliPrompts prompts_;
     TCliView view_;
+    TInterruptPump pump_;
     std::vector<std::string> logLines_;
     std::unique_ptr<TPMainWorkflows> work_;
     int comNumber_ = 0;

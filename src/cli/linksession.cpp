@@ -25,7 +25,8 @@ TLinkSession::TLinkSession(std::filesystem::path programFolder, LinkOptions opti
         logLines_.push_back(DisplayLogLine(line));
     };
     prog_ = std::make_unique<TPPicProg>(
-        MakePortFactory(std::move(choice.map), InProcessSimulator(programFolder_)));
+        MakePortFactory(std::move(choice.map), InProcessSimulator(programFolder_)),
+        TPicProgSeams{nullptr, &pump_, nullptr, nullptr});
     prog_->SetComSpeed(rate_);
     prog_->SetDelay(3);
     if (!options_.logFile.empty()) {

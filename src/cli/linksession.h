@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/interrupts.h"
 #include "cli/portname.h"
 #include "link/picprog.h"
 #include "support/logmemo.h"
@@ -48,6 +49,7 @@ private:
     TPortName portName_;
     TLogMemo memo_;
     std::vector<std::string> logLines_;
+    TInterruptPump pump_{[this] { return prog_.get(); }};
     std::unique_ptr<TPPicProg> prog_;
     bool logWritten_ = false;
 };

@@ -1,5 +1,6 @@
 #include "cli/cardrun.h"
 #include "cli/commands.h"
+#include "cli/interrupts.h"
 #include "cli/linksession.h"
 #include "link/clock.h"
 #include "support/errors.h"
@@ -153,7 +154,10 @@ int main(int argc, char** argv) {
 
     const std::filesystem::path folder =
         global.dataDir.empty() ? korvex::ExecutableFolder() : std::filesystem::path(global.dataDir);
-    try {
+    // A signal now ends the command at its next step instead of killing the
+    // process with the programmer held, the port changed and no log.
+    const TInterrupts interrupts;
+    const auto run = [&]() -> int {
         if (*cards) {
             return RunCards(folder, std::cout);
         }
@@ -197,8 +201,16 @@ int main(int argc, char** argv) {
             }
             return RunCardType(folder, global, card);
         }
+        return kExitUsage;
+    };
+    int code = kExitUsage;
+    try {
+        code = run();
     } catch (const std::exception& error) {
-        return Fail(kExitUsage, korvex::DescribeError(error));
+        code = Fail(kExitUsage, korvex::DescribeError(error));
     }
-    return kExitUsage;
+    if (const int signal = TInterrupts::Received(); signal != 0) {
+        std::cerr << kProgram << ": stopped by " << TInterrupts::Name(signal) << '\n';
+    }
+    return TInterrupts::ExitCode(code);
 }
