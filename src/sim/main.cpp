@@ -59,7 +59,8 @@ int main(int argc, char** argv) {
     app.add_option("--load-config", options.loadConfig, "Intel HEX file in the configuration area");
     app.add_option("--load-eeprom", options.loadEeprom, "Intel HEX file in the external EEPROM");
     app.add_option("--save-dir", saveDir,
-                   "Folder for program.hex, data.hex, config.hex and eeprom.hex on exit");
+                   "Folder for program.hex, data.hex, config.hex and eeprom.hex on exit (none "
+                   "for a memory the card does not have)");
     app.add_option("--link", link, "Symbolic link to the terminal, removed on exit");
 
     try {
