@@ -29,7 +29,11 @@ TCardSession::TCardSession(std::filesystem::path programFolder, const TGlobalOpt
       out_(out), err_(err), settings_(TPSettingsStore::DefaultFolder()),
       progress_(err, IsTerminal(STDERR_FILENO), options.quiet, TSteadyClock::Instance()),
       prompts_({options.yes, IsTerminal(STDIN_FILENO) && IsTerminal(STDERR_FILENO)}, out, err, in),
-      view_(progress_, prompts_, out) {
+      view_(progress_, prompts_, out), pump_([this] {
+          if (work_) {
+              work_->RequestStop();
+          }
+      }) {
     prompts_.BeforeLine = [this] { progress_.EndLine(); };
 
     // A card type named in any letter case is the one the list holds, for
@@ -51,12 +55,13 @@ TCardSession::TCardSession(std::filesystem::path programFolder, const TGlobalOpt
         TPortChoice choice = ChoosePort(options_.link, settings_);
         comNumber_ = choice.comNumber;
         rate_ = choice.rate;
+        portName_ = choice.name;
         map = std::move(choice.map);
     }
-    TPWorkflowSeams seams{view_, prompts_, &prompts_, nullptr, nullptr, &progress_, nullptr};
+    TPWorkflowSeams seams{view_, prompts_, &prompts_, &pump_, nullptr, &progress_, nullptr};
     work_ = std::make_unique<TPMainWorkflows>(
         folder_, settings_,
-        MakePortFactory(std::move(map), InProcessSimulator(folder_, options_.card)), seams);
+        MakePortFactory(std::move(map), InProcessSimulator(folder_, options_.card, err_)), seams);
     work_->LogPanel().OnLineAdded = [this](const std::string& line) {
         logLines_.push_back(DisplayLogLine(line));
     };
@@ -126,7 +131,7 @@ int TCardSession::Start(TCardNeed need) {
         return kExitOk;
     }
     if (!shot.connected) {
-        Fail("cannot open COM" + std::to_string(comNumber_) + ": " + shot.connectError);
+        Fail(portName_.CannotOpen(shot.connectError));
         return kExitFailed;
     }
     if (WaitForProgrammer() != kExitOk) {
@@ -144,7 +149,16 @@ int TCardSession::WaitForProgrammer() {
     const std::int64_t start = clock.NowMs();
     for (;;) {
         work_->PollNow();
-        if (work_->Snapshot().cardState != TPCardState::csNotConnected) {
+        const bool answered = work_->Snapshot().cardState != TPCardState::csNotConnected;
+        if (TInterrupts::Received() != 0) {
+            // Stopped by a signal: an answering programmer is released when
+            // the run ends; a silent one has nothing to release.
+            if (!answered) {
+                work_->AbandonLine();
+            }
+            return kExitFailed;
+        }
+        if (answered) {
             return kExitOk;
         }
         if (clock.NowMs() - start + TPMainWorkflows::kPollMs > kFirstAnswerMs) {
@@ -155,8 +169,7 @@ int TCardSession::WaitForProgrammer() {
     // Nobody answered: there is no programmer to release, and trying would
     // keep the user waiting seven answer times more.
     work_->AbandonLine();
-    Fail("the programmer on COM" + std::to_string(comNumber_) +
-         " does not answer: check that it is switched on, the cable and the speed (--speed)");
+    Fail(portName_.NotAnswering());
     return kExitFailed;
 }
 

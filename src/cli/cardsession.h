@@ -2,7 +2,9 @@
 
 #include "cli/cliprompts.h"
 #include "cli/cliview.h"
+#include "cli/interrupts.h"
 #include "cli/linksession.h"
+#include "cli/portname.h"
 #include "cli/progressline.h"
 #include "support/settingsstore.h"
 #include "workflows/mainworkflows.h"
@@ -80,10 +82,12 @@ private:
     TProgressLine progress_;
     TCliPrompts prompts_;
     TCliView view_;
+    TInterruptPump pump_;
     std::vector<std::string> logLines_;
     std::unique_ptr<TPMainWorkflows> work_;
     int comNumber_ = 0;
     TBaudRate rate_ = TBaudRate::br19200;
+    TPortName portName_;
     bool finished_ = false;
 };
 

@@ -1,4 +1,5 @@
 #include "cli/commands.h"
+#include "cli/interrupts.h"
 #include "cli/linksession.h"
 #include "link/clock.h"
 #include "support/lang.h"
@@ -48,7 +49,8 @@ int RunState(const std::filesystem::path& programFolder, const LinkOptions& opti
             prog.Poll();
             state = prog.LastState();
             const std::int64_t elapsed = TSteadyClock::Instance().NowMs() - start;
-            if (state != TPCardState::csNotConnected || elapsed + prog.PollTime() > 1000) {
+            if (state != TPCardState::csNotConnected || elapsed + prog.PollTime() > 1000 ||
+                TInterrupts::Received() != 0) {
                 break;
             }
             TSteadyClock::Instance().SleepMs(prog.PollTime());

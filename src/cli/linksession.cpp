@@ -19,12 +19,14 @@ TLinkSession::TLinkSession(std::filesystem::path programFolder, LinkOptions opti
     comNumber_ = choice.comNumber;
     rate_ = choice.rate;
     devicePath_ = choice.map.PathOf(comNumber_);
+    portName_ = choice.name;
 
     memo_.OnLineAdded = [this](const std::string& line) {
         logLines_.push_back(DisplayLogLine(line));
     };
     prog_ = std::make_unique<TPPicProg>(
-        MakePortFactory(std::move(choice.map), InProcessSimulator(programFolder_)));
+        MakePortFactory(std::move(choice.map), InProcessSimulator(programFolder_)),
+        TPicProgSeams{nullptr, &pump_, nullptr, nullptr});
     prog_->SetComSpeed(rate_);
     prog_->SetDelay(3);
     if (!options_.logFile.empty()) {
@@ -47,7 +49,7 @@ bool TLinkSession::Connect(std::ostream& err) {
     if (prog_->Connect()) {
         return true;
     }
-    err << "korvex-cli: cannot open COM" << comNumber_ << ": " << prog_->LastConnectError() << '\n';
+    err << "korvex-cli: " << portName_.CannotOpen(prog_->LastConnectError()) << '\n';
     return false;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cli/interrupts.h"
+#include "cli/portname.h"
 #include "link/picprog.h"
 #include "support/logmemo.h"
 
@@ -44,8 +46,14 @@ private:
     int comNumber_ = 0;
     TBaudRate rate_ = TBaudRate::br19200;
     std::string devicePath_;
+    TPortName portName_;
     TLogMemo memo_;
     std::vector<std::string> logLines_;
+    TInterruptPump pump_{[this] {
+        if (prog_) {
+            prog_->RequestAbort();
+        }
+    }};
     std::unique_ptr<TPPicProg> prog_;
     bool logWritten_ = false;
 };

@@ -1,5 +1,6 @@
 #include "cli/cardrun.h"
 #include "cli/commands.h"
+#include "cli/interrupts.h"
 #include "cli/linksession.h"
 #include "link/clock.h"
 #include "support/errors.h"
@@ -27,6 +28,25 @@ void AddMemory(CLI::App* command, std::string& memory) {
 
 TMemory MemoryOf(const std::string& text) {
     return text == "eeprom" ? TMemory::mEeprom : TMemory::mPic;
+}
+
+// A command's help shows only its own options; the tool's options work with
+// every command (before or after it), so each command's help lists them too,
+// less any the command has one of its own for (view's --card).
+void ShowToolOptionsInCommandHelp(CLI::App& app) {
+    const CLI::Formatter formatter; // the layout of the help itself
+    for (CLI::App* command : app.get_subcommands([](CLI::App*) { return true; })) {
+        std::vector<const CLI::Option*> shown;
+        for (const CLI::Option* option : app.get_options()) {
+            if (option == app.get_help_ptr() ||
+                command->get_option_no_throw("--" + option->get_lnames().front()) != nullptr) {
+                continue;
+            }
+            shown.push_back(option);
+        }
+        command->footer(
+            formatter.make_group("Options of every command (before or after it)", false, shown));
+    }
 }
 
 } // namespace
@@ -124,6 +144,7 @@ int main(int argc, char** argv) {
     cardCommand->add_option("--processor", card.processor, "Processor, as cards/pics.cfg names it");
     cardCommand->add_option("--eeprom", card.eeprom, "EEPROM, as cards/eeproms.cfg names it");
 
+    ShowToolOptionsInCommandHelp(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -133,7 +154,10 @@ int main(int argc, char** argv) {
 
     const std::filesystem::path folder =
         global.dataDir.empty() ? korvex::ExecutableFolder() : std::filesystem::path(global.dataDir);
-    try {
+    // A signal now ends the command at its next step instead of killing the
+    // process with the programmer held, the port changed and no log.
+    const TInterrupts interrupts;
+    const auto run = [&]() -> int {
         if (*cards) {
             return RunCards(folder, std::cout);
         }
@@ -177,8 +201,16 @@ int main(int argc, char** argv) {
             }
             return RunCardType(folder, global, card);
         }
+        return kExitUsage;
+    };
+    int code = kExitUsage;
+    try {
+        code = run();
     } catch (const std::exception& error) {
-        return Fail(kExitUsage, korvex::DescribeError(error));
+        code = Fail(kExitUsage, korvex::DescribeError(error));
     }
-    return kExitUsage;
+    if (const int signal = TInterrupts::Received(); signal != 0) {
+        std::cerr << kProgram << ": stopped by " << TInterrupts::Name(signal) << '\n';
+    }
+    return TInterrupts::ExitCode(code);
 }

@@ -14,6 +14,14 @@ TBaudRate StoredRate(const TPSettingsStore& store) {
     return code && *code == 115200 ? TBaudRate::br115200 : TBaudRate::br19200;
 }
 
+TPortName ComItemName(const TPortMap& map, int comNumber) {
+    const std::string path = map.PathOf(comNumber);
+    const bool simulator = path == TPortMap::kSimulator;
+    return {"COM" + std::to_string(comNumber) + " (" + (simulator ? TPortName::kSimulator : path) +
+                ")",
+            simulator};
+}
+
 } // namespace
 
 TPortChoice ChoosePort(const LinkOptions& options, const TPSettingsStore& store) {
@@ -25,12 +33,18 @@ TPortChoice ChoosePort(const LinkOptions& options, const TPSettingsStore& store)
             throw EKorvex("no port chosen: give --port COM1..COM8, a device path or sim");
         }
         choice.comNumber = stored;
+        choice.name = ComItemName(choice.map, stored);
     } else if (const int number = TPortMap::ComNumberOf(AsciiUpper(options.port)); number > 0) {
         choice.comNumber = number;
-    } else if (options.port == TPortMap::kSimulator ||
-               options.port.find('/') != std::string::npos) {
+        choice.name = ComItemName(choice.map, number);
+    } else if (options.port == TPortMap::kSimulator) {
         choice.comNumber = 1;
         choice.map.Override(choice.comNumber, options.port);
+        choice.name = {TPortName::kSimulator, true};
+    } else if (options.port.find('/') != std::string::npos) {
+        choice.comNumber = 1;
+        choice.map.Override(choice.comNumber, options.port);
+        choice.name = {options.port, false};
     } else {
         throw EKorvex("unknown port \"" + options.port +
                       "\": give COM1..COM8, a device path or sim");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/linksession.h"
+#include "cli/portname.h"
 #include "link/baudrate.h"
 #include "link/portmap.h"
 
@@ -17,6 +18,7 @@ struct TPortChoice {
     int comNumber = 0;
     TBaudRate rate = TBaudRate::br19200;
     TPortMap map;
+    TPortName name;
 };
 
 // Throws EKorvex with a line for the user when no port is given or stored,

@@ -5,6 +5,7 @@
 #include "link/lentbackend.h"
 #include "sim/simbackend.h"
 #include "sim/simhexfiles.h"
+#include "support/errors.h"
 #include "support/settingsstore.h"
 
 namespace korvex::cli {
@@ -31,7 +32,8 @@ std::string RememberedCardName(const std::filesystem::path& programFolder) {
 // the user's settings folder, so one run can program it and the next read it.
 class TKeptCard {
 public:
-    TKeptCard(const std::filesystem::path& programFolder, std::string cardName) {
+    TKeptCard(const std::filesystem::path& programFolder, std::string cardName,
+              std::ostream& warnings) {
         if (cardName.empty()) {
             cardName = RememberedCardName(programFolder);
         }
@@ -40,19 +42,36 @@ public:
                 sim::TSimCard(sim::SimCardModelForParts(programFolder, "PIC 16F84")));
             return;
         }
-        device_ = std::make_unique<sim::TSimDevice>(
-            sim::TSimCard(sim::SimCardModelForCardType(programFolder, cardName)));
+        const sim::TSimCardModel model = sim::SimCardModelForCardType(programFolder, cardName);
+        device_ = std::make_unique<sim::TSimDevice>(sim::TSimCard(model));
         if (!TPCardIni::IsSafeCardName(cardName)) {
             return;
         }
         folder_ = TPSettingsStore::DefaultFolder() / "simcard" / cardName;
-        for (const auto memory : {sim::TSimMemory::Program, sim::TSimMemory::Data,
-                                  sim::TSimMemory::Config, sim::TSimMemory::Eeprom}) {
-            const std::filesystem::path file = folder_ / sim::SimMemoryFileName(memory);
-            std::error_code error;
-            if (std::filesystem::exists(file, error)) {
+        std::filesystem::path file;
+        try {
+            for (const auto memory : {sim::TSimMemory::Program, sim::TSimMemory::Data,
+                                      sim::TSimMemory::Config, sim::TSimMemory::Eeprom}) {
+                file = folder_ / sim::SimMemoryFileName(memory);
+                std::error_code error;
+                // A file of a memory the card does not have (any more) is
+                // stale, and one without data is a blank memory.
+                if (!std::filesystem::exists(file, error) ||
+                    !sim::SimCardHas(device_->Card(), memory) || sim::IsHexFileWithoutData(file)) {
+                    continue;
+                }
                 sim::LoadSimMemory(device_->Card(), memory, file);
             }
+        } catch (const std::exception& error) {
+            // A simulator that cannot start helps nobody: the card is blank
+            // instead, and saving it at the end replaces the bad file.
+            device_ = std::make_unique<sim::TSimDevice>(sim::TSimCard(model));
+            std::string reason = DescribeError(error);
+            if (reason.find(file.string()) == std::string::npos) {
+                reason = file.string() + ": " + reason;
+            }
+            warnings << "korvex-cli: warning: " << OneLine(reason)
+                     << "; the simulated card starts blank\n";
         }
     }
     ~TKeptCard() {
@@ -78,13 +97,14 @@ private:
 } // namespace
 
 std::function<std::unique_ptr<TSerialBackend>()>
-InProcessSimulator(const std::filesystem::path& programFolder, const std::string& cardName) {
+InProcessSimulator(const std::filesystem::path& programFolder, const std::string& cardName,
+                   std::ostream& warnings) {
     // Made on first use, so a run on a real port never reads the card files
     // for it; shared by every backend of the run, and kept when the last goes.
     auto card = std::make_shared<std::unique_ptr<TKeptCard>>();
-    return [card, programFolder, cardName]() -> std::unique_ptr<TSerialBackend> {
+    return [card, programFolder, cardName, &warnings]() -> std::unique_ptr<TSerialBackend> {
         if (!*card) {
-            *card = std::make_unique<TKeptCard>(programFolder, cardName);
+            *card = std::make_unique<TKeptCard>(programFolder, cardName, warnings);
         }
         return std::make_unique<TLentBackend>(
             sim::MakeSimulatorBackend((*card)->Device(), TSteadyClock::Instance()), card);

@@ -47,6 +47,12 @@ bool IsAvrCard(const std::filesystem::path& programFolder, const std::string& ca
 
 int RunView(const std::filesystem::path& programFolder, const ViewRequest& request,
             std::ostream& out) {
+    // The window shows an empty view for any other file; a script would take
+    // that empty dump for an empty image.
+    const std::string name = request.file.string();
+    if (!EndsWithNoCase(name, ".hex") && !EndsWithNoCase(name, ".bin")) {
+        throw EKorvex(name + ": not an image file Korvex reads (give a .hex or .bin file)");
+    }
     bool avr = request.avr;
     if (!request.cardName.empty()) {
         avr = IsAvrCard(programFolder, request.cardName);

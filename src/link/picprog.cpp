@@ -122,7 +122,7 @@ void TPPicProg::Poll() {
     if (!connected_ || busy_) {
         return;
     }
-    busy_ = true;
+    TBusyHold hold(busy_);
     ProcessMessages();
     SendFrame(MakeFrame('P', '0', ""));
     TPCardState state = TPCardState::csNotConnected;
@@ -140,7 +140,6 @@ void TPPicProg::Poll() {
         lastState_ = state;
         RaiseStateChange(state);
     }
-    busy_ = false;
 }
 
 int TPPicProg::GetFirmwareVersion() {

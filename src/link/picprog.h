@@ -67,6 +67,9 @@ public:
     int Delay() const { return delay_; }
     void SetLogMemo(TLogMemo* memo) { logMemo_ = memo; }
     TLogMemo* LogMemo() const { return logMemo_; }
+    // Every block transfer stops at its next block, releases the programmer
+    // and returns its failure value; composite operations start no further
+    // part. The request stays for the driver's life.
     void RequestAbort() { abortRequested_ = true; }
     bool AbortRequested() const { return abortRequested_; }
     bool IsCardReady() const { return lastState_ == TPCardState::csCardReady; }
@@ -88,6 +91,7 @@ public:
     void SelectMode(int mode, int device);
 
     void SendFrame(const TFrame& frame);
+    // Ends by twice the timeout at the latest, whatever the line sends.
     TReplyResult WaitAck(int timeoutMs);
     TReplyResult ReadBlock(char command, int device, int count, std::string& payload);
     TReplyResult WriteBlock(char command, int device, std::string_view data, int length);

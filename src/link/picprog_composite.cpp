@@ -39,19 +39,21 @@ bool TPPicProg::LockCard(int kind, std::string_view identification) {
     if (!Guarded()) {
         return false;
     }
-    busy_ = true;
     bool locked = false;
-    for (int round = 0; round < 10 && !locked; ++round) {
-        SelectMode(4, kind);
-        SendFrame(MakeFrame('D', '8', ""));
-        WaitAck(600);
-        Pause(10);
-        busy_ = false;
+    for (int round = 0; round < 10 && !locked && !abortRequested_; ++round) {
+        {
+            TBusyHold hold(busy_);
+            SelectMode(4, kind);
+            SendFrame(MakeFrame('D', '8', ""));
+            WaitAck(600);
+            Pause(10);
+        }
+        // The check's read is guarded itself; nothing runs between the two
+        // holds that could start another transfer.
         locked = CheckDeviceId(identification, identification, kind);
-        busy_ = true;
     }
+    TBusyHold hold(busy_);
     SelectMode(0, 0);
-    busy_ = false;
     return locked;
 }
 
@@ -62,17 +64,23 @@ TPicReadResult TPPicProg::ReadPic(int kind, int programCount, int dataCount, TPr
     Pause(20);
     result.config = ReadConfigArea(kind);
     bool complete = LastReadComplete();
-    SelectMode(mode, kind);
-    result.program = ReadProgramArea(kind, programCount, 0, gauge);
-    complete = complete && LastReadComplete();
-    SelectMode(mode, kind);
-    result.data = ReadDataArea(kind, dataCount);
-    complete = complete && LastReadComplete();
+    // Once a stop is requested no further part starts.
+    if (!abortRequested_) {
+        SelectMode(mode, kind);
+        result.program = ReadProgramArea(kind, programCount, 0, gauge);
+        complete = complete && LastReadComplete();
+    }
+    if (!abortRequested_) {
+        SelectMode(mode, kind);
+        result.data = ReadDataArea(kind, dataCount);
+        complete = complete && LastReadComplete();
+    }
     SelectMode(0, kind);
     // A read cut short (card pulled, line lost) is a failed read, not a
     // smaller card: nobody should save or trust a truncated image.
-    result.ok = !result.program.empty() && complete;
-    if (!result.ok) {
+    result.ok = !result.program.empty() && complete && !abortRequested_;
+    // A read stopped on request ends quietly, as a stopped write does.
+    if (!result.ok && !abortRequested_) {
         ShowError("Failed to read Pic");
     }
     return result;
@@ -81,14 +89,6 @@ TPicReadResult TPPicProg::ReadPic(int kind, int programCount, int dataCount, TPr
 bool TPPicProg::WritePic(int kind, int dataSize, std::string_view program, std::string_view data,
                          TProgressSink* gauge) {
     const int mode = ProcessorMode(kind);
-    SelectMode(mode, kind);
-    EraseChip(kind);
-    Pause(10);
-    SelectMode(0, kind);
-    Pause(10);
-    SelectMode(mode, kind);
-    Pause(10);
-
     auto fail = [&] {
         SelectMode(0, kind);
         // A write stopped because the program is closing ends quietly.
@@ -98,6 +98,18 @@ bool TPPicProg::WritePic(int kind, int dataSize, std::string_view program, std::
         ShowProgress(gauge, 0);
         return false;
     };
+    // A card erased by a write that will not happen would be lost for nothing.
+    if (abortRequested_) {
+        return fail();
+    }
+    SelectMode(mode, kind);
+    EraseChip(kind);
+    Pause(10);
+    SelectMode(0, kind);
+    Pause(10);
+    SelectMode(mode, kind);
+    Pause(10);
+
     if (!WriteProgramArea(program, kind, gauge)) {
         return fail();
     }
@@ -116,11 +128,14 @@ bool TPPicProg::VerifyPic(std::string_view program, std::string_view data, int k
     const int half = static_cast<int>(program.size() / 2);
     SelectMode(mode, kind);
     const std::string programBack = ReadProgramArea(kind, half, half, gauge);
-    SelectMode(mode, kind);
-    const std::string dataBack = ReadDataArea(kind, static_cast<int>(data.size() / 2));
+    std::string dataBack;
+    if (!abortRequested_) {
+        SelectMode(mode, kind);
+        dataBack = ReadDataArea(kind, static_cast<int>(data.size() / 2));
+    }
     // Every character counts, and the data EEPROM is compared as well: a
     // wrong last byte or a wrong EEPROM must not pass as verified.
-    const bool same = programBack.size() >= program.size() &&
+    const bool same = !abortRequested_ && programBack.size() >= program.size() &&
                       programBack.compare(0, program.size(), program) == 0 &&
                       dataBack.size() >= data.size() && dataBack.compare(0, data.size(), data) == 0;
     SelectMode(0, kind);

@@ -8,11 +8,18 @@
 namespace korvex {
 namespace {
 
-std::string UnknownResponseLine(std::string_view answer) {
+// A short answer is two bytes; what a noisy line sends beyond a few more
+// only needs counting, for the log.
+constexpr std::size_t kShortAnswerKept = 16;
+
+std::string UnknownResponseLine(std::string_view answer, std::size_t received) {
     std::string line = "Unknown response ";
     for (const char c : answer) {
         line += std::to_string(static_cast<unsigned char>(c));
         line += ", ";
+    }
+    if (received > answer.size()) {
+        line += "(" + std::to_string(received) + " bytes in all)";
     }
     return line;
 }
@@ -58,11 +65,20 @@ void TPPicProg::SendFrame(const TFrame& frame) {
 TReplyResult TPPicProg::WaitAck(int timeoutMs) {
     TPTimer timer(clock_);
     timer.StartDeadline(timeoutMs);
-    std::string answer;
+    // An ACK-led answer puts the verdict back to success in every round that
+    // brings bytes, so a line that never falls silent would hold the wait
+    // for ever; past twice the answer time it is simply not answering.
+    TPTimer bound(clock_);
+    bound.StartDeadline(2 * timeoutMs);
+    std::string answer; // the first bytes only; later ones are counted
     std::size_t received = 0;
     TReplyResult result = TReplyResult::rrSuccess;
     bool finished = false;
     while (result == TReplyResult::rrSuccess && !finished) {
+        if (bound.DeadlinePassed()) {
+            result = received > 0 ? TReplyResult::rrUnknown : TReplyResult::rrTimeout;
+            break;
+        }
         if (timer.DeadlinePassed()) {
             result = TReplyResult::rrTimeout;
         }
@@ -73,7 +89,9 @@ TReplyResult TPPicProg::WaitAck(int timeoutMs) {
             }
             continue;
         }
-        answer += got;
+        if (answer.size() < kShortAnswerKept) {
+            answer.append(got, 0, kShortAnswerKept - answer.size());
+        }
         received += got.size();
         switch (answer.front()) {
         case kNak:
@@ -102,7 +120,7 @@ TReplyResult TPPicProg::WaitAck(int timeoutMs) {
     port_.PurgeInput();
     port_.PurgeOutput();
     if (logMemo_ != nullptr) {
-        Log(result == TReplyResult::rrUnknown ? UnknownResponseLine(answer)
+        Log(result == TReplyResult::rrUnknown ? UnknownResponseLine(answer, received)
                                               : std::string(ResultLine(result)));
     }
     return result;

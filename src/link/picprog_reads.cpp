@@ -27,6 +27,11 @@ std::string TPPicProg::RunRead(const TReadPlan& plan, TProgressSink* gauge) {
     int done = 0;
     bool stop = false;
     while (done < plan.total && !stop) {
+        if (AbortSeen()) {
+            // What came before the request is returned, marked as incomplete.
+            stop = true;
+            break;
+        }
         if (plan.delayFirst) {
             Pause(delay_);
             ProcessMessages();

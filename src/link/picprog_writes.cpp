@@ -13,7 +13,6 @@ struct TPPicProg::TWritePlan {
     char command = 0;
     int device = 0;
     std::size_t packetSize = 32;
-    bool checksAbort = false;
     bool pausesForDelay = true;
     bool delayBeforeMessages = false;
     bool showsProgress = false;
@@ -37,7 +36,7 @@ bool TPPicProg::RunWrite(const TWritePlan& plan, std::string_view text, TProgres
     std::size_t position = 1;
     int retries = 0;
     while (position < text.size()) {
-        if (plan.checksAbort && AbortSeen()) {
+        if (AbortSeen()) {
             // Aborted, not written: callers must not announce this card as done.
             return false;
         }
@@ -101,7 +100,6 @@ bool TPPicProg::WriteDataArea(std::string_view text, int kind, int size) {
     plan.command = 'C';
     plan.device = kind >= 7 ? 8 : 0;
     plan.packetSize = 16;
-    plan.checksAbort = true;
     plan.delayBeforeMessages = true;
     return RunWrite(plan, padded, nullptr);
 }
@@ -113,7 +111,6 @@ bool TPPicProg::WriteConfigArea(std::string_view text, int kind) {
     TWritePlan plan;
     plan.command = 'D';
     plan.device = kind;
-    plan.checksAbort = true;
     plan.delayBeforeMessages = true;
     return RunWrite(plan, text, nullptr);
 }
@@ -126,7 +123,6 @@ bool TPPicProg::WriteExtEeprom(std::string_view text, int kind, TProgressSink* g
     TWritePlan plan;
     plan.command = 'I';
     plan.device = kind;
-    plan.checksAbort = true;
     plan.pausesForDelay = false;
     plan.showsProgress = true;
     plan.patientRetries = true;

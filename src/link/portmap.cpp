@@ -123,7 +123,7 @@ TBackendFactory MakePortFactory(TPortMap map,
                     return simulator;
                 }
             } catch (const std::exception& error) {
-                return std::make_unique<TUnavailableBackend>("The simulator cannot start: " +
+                return std::make_unique<TUnavailableBackend>(std::string(kSimulatorCannotStart) +
                                                              DescribeError(error));
             }
             return std::make_unique<TUnavailableBackend>("The simulator is not available here");

@@ -53,6 +53,10 @@ private:
     std::array<std::optional<std::string>, kPortCount> overrides_{};
 };
 
+// How the reason for a simulator port that cannot open begins, when setting
+// the simulator up failed.
+inline constexpr std::string_view kSimulatorCannotStart = "The simulator cannot start: ";
+
 // Builds backends for port names through the map: the simulator entry gets
 // what makeSimulator returns (a backend that cannot open when there is none),
 // any other entry a device backend on its path.

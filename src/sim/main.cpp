@@ -23,10 +23,11 @@ int Fail(const std::string& message) {
 int main(int argc, char** argv) {
     using namespace korvex::sim;
 
-    CLI::App app{"Simulated card programmer served on a pseudo-terminal. Prints the terminal's "
-                 "path as its first line, then serves until SIGINT or SIGTERM; SIGUSR1 pulls "
-                 "the card out, SIGUSR2 puts it back.",
-                 kProgram};
+    CLI::App app{
+        "Simulated card programmer served on a pseudo-terminal. Prints the terminal's "
+        "path as its first line, then serves until SIGINT, SIGTERM or SIGHUP; SIGUSR1 pulls "
+        "the card out, SIGUSR2 puts it back.",
+        kProgram};
     TSimProgramOptions options;
     std::string dataDir;
     std::string saveDir;
@@ -58,7 +59,8 @@ int main(int argc, char** argv) {
     app.add_option("--load-config", options.loadConfig, "Intel HEX file in the configuration area");
     app.add_option("--load-eeprom", options.loadEeprom, "Intel HEX file in the external EEPROM");
     app.add_option("--save-dir", saveDir,
-                   "Folder for program.hex, data.hex, config.hex and eeprom.hex on exit");
+                   "Folder for program.hex, data.hex, config.hex and eeprom.hex on exit (none "
+                   "for a memory the card does not have)");
     app.add_option("--link", link, "Symbolic link to the terminal, removed on exit");
 
     try {

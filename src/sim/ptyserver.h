@@ -20,7 +20,8 @@ public:
 
     TPtyServer(TSimDevice& device, TPseudoTerminal& line, TSignalWatch& signals, bool wireTime);
 
-    // Until SIGINT or SIGTERM, or the device's line goes away. SIGUSR1 pulls
+    // Until SIGINT, SIGTERM or SIGHUP (its terminal closed), or the device's
+    // line goes away. SIGUSR1 pulls
     // the card out, SIGUSR2 puts it back. Throws ESimSetup when the line fails.
     TEnd Serve();
 

@@ -16,7 +16,7 @@ namespace {
 sigset_t WatchedSignals() {
     sigset_t set;
     sigemptyset(&set);
-    for (int signal : {SIGINT, SIGTERM, SIGUSR1, SIGUSR2}) {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGUSR2}) {
         sigaddset(&set, signal);
     }
     return set;

@@ -2,7 +2,7 @@
 
 namespace korvex::sim {
 
-// Takes SIGINT, SIGTERM, SIGUSR1 and SIGUSR2 out of normal delivery and
+// Takes SIGINT, SIGTERM, SIGHUP, SIGUSR1 and SIGUSR2 out of normal delivery and
 // hands them over through a descriptor, so the serving loop waits for them in
 // the same poll() as for the line and never misses one that comes early.
 class TSignalWatch {

@@ -2,10 +2,12 @@
 
 #include "images/hexconv.h"
 #include "images/hexfileread.h"
+#include "images/hexrecordline.h"
 #include "images/hexrecordwriter.h"
 #include "images/picmap.h"
 #include "support/atomicfile.h"
 #include "support/errors.h"
+#include "support/linecutter.h"
 #include "support/readfile.h"
 
 #include <system_error>
@@ -81,6 +83,10 @@ void LoadSimMemory(TSimCard& card, TSimMemory memory, const std::filesystem::pat
     card.Load(memory, image);
 }
 
+bool SimCardHas(const TSimCard& card, TSimMemory memory) {
+    return card.Size(memory) > 0;
+}
+
 void SaveSimCard(const TSimCard& card, const std::filesystem::path& folder) {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
@@ -89,8 +95,44 @@ void SaveSimCard(const TSimCard& card, const std::filesystem::path& folder) {
     }
     for (TSimMemory memory :
          {TSimMemory::Program, TSimMemory::Data, TSimMemory::Config, TSimMemory::Eeprom}) {
-        SaveSimMemory(card, memory, folder / SimMemoryFileName(memory));
+        const std::filesystem::path file = folder / SimMemoryFileName(memory);
+        if (SimCardHas(card, memory)) {
+            SaveSimMemory(card, memory, file);
+            continue;
+        }
+        // An image without a data record is no HEX file anybody can load.
+        std::filesystem::remove(file, error);
+        if (error) {
+            throw EInOutError("Cannot remove the file: " + error.message(), file.string());
+        }
     }
+}
+
+bool IsHexFileWithoutData(const std::filesystem::path& file) {
+    constexpr int kData = 0x00;
+    constexpr int kEndOfFile = 0x01;
+    std::string content;
+    try {
+        content = ReadWholeFile(file);
+        TLineCutter lines(content);
+        std::string_view line;
+        for (int lineNumber = 1; lines.Next(line); ++lineNumber) {
+            if (line.find_first_not_of(" \t") == std::string_view::npos) {
+                continue;
+            }
+            const THexRecordLine record = ParseHexRecordLine(
+                line.substr(0, line.find_last_not_of(" \t") + 1), file.string(), lineNumber);
+            if (record.type == kEndOfFile) {
+                break;
+            }
+            if (record.type == kData && record.count > 0) {
+                return false;
+            }
+        }
+    } catch (const EKorvex&) {
+        return false;
+    }
+    return true;
 }
 
 } // namespace korvex::sim

@@ -23,9 +23,19 @@ void SaveSimMemory(const TSimCard& card, TSimMemory memory, const std::filesyste
 // does not fit the memory.
 void LoadSimMemory(TSimCard& card, TSimMemory memory, const std::filesystem::path& file);
 
+// Whether the card has the memory at all (a card without an external EEPROM,
+// a processor without a data EEPROM): an absent one has no file.
+bool SimCardHas(const TSimCard& card, TSimMemory memory);
+
 // program.hex, data.hex, config.hex and eeprom.hex in `folder`, which is
-// created when missing.
+// created when missing; the file of a memory the card does not have is
+// removed instead, so a folder reused for another card keeps no stale one.
 void SaveSimCard(const TSimCard& card, const std::filesystem::path& folder);
+
+// Whether the file is Intel HEX without a single data record, which is what
+// an absent memory was once saved as. A file that cannot be read or holds a
+// malformed line is not: loading it says what is wrong.
+bool IsHexFileWithoutData(const std::filesystem::path& file);
 
 // The file name SaveSimCard gives a memory.
 std::string SimMemoryFileName(TSimMemory memory);

@@ -75,9 +75,25 @@ TEST(CliView, CardTypeDecidesTheKindAndEepromFilesAreDumpedPlain) {
     EXPECT_EQ(ee.out, " 0000 : 0C943400\n");
 }
 
+TEST(CliHelp, EveryCommandsHelpNamesTheOptionsOfTheWholeTool) {
+    for (const char* command : {"state", "firmware", "cards", "view", "read", "write", "verify",
+                                "erase", "auto", "lock", "options", "fuses", "card"}) {
+        const auto result = Cli({command, "--help"});
+        EXPECT_EQ(result.exitCode, 0) << command;
+        for (const char* option :
+             {"--data", "--port", "--speed", "--card", "--yes", "--quiet", "--log"}) {
+            EXPECT_NE(result.out.find(option), std::string::npos) << command << ' ' << option;
+        }
+    }
+    // view has a --card of its own; its help shows that one only.
+    const std::string view = Cli({"view", "--help"}).out;
+    EXPECT_EQ(view.find("Card type to work with"), std::string::npos) << view;
+}
+
 TEST(CliErrors, OneClearLineOnStderrAndExitCodeTwo) {
     TempDir dir;
     WriteText(dir / "bad.hex", ":0200000001G2FF\r\n" + HexEnd());
+    WriteText(dir / "notes.txt", "not an image\n");
     struct Case {
         std::vector<std::string> args;
         std::string mentions;
@@ -86,6 +102,10 @@ TEST(CliErrors, OneClearLineOnStderrAndExitCodeTwo) {
         {{"view", (dir / "missing.hex").string()}, "missing.hex"},
         {{"view", (dir / "bad.hex").string()}, "bad.hex:1:"},
         {{"view", (dir / "bad.hex").string(), "--card", "No Such Card"}, "No Such Card"},
+        // Neither HEX nor binary by its name: no empty dump that looks like an image.
+        {{"view", (dir / "notes.txt").string()}, "notes.txt: not an image file"},
+        {{"view", (dir / "notes.txt").string(), "--eeprom"}, ".hex or .bin"},
+        {{"view", (dir / "notes.txt").string(), "--avr"}, ".hex or .bin"},
     };
     for (const auto& c : cases) {
         auto result = Cli(c.args);

@@ -15,6 +15,7 @@ using testing::ReadText;
 using testing::RunProgram;
 using testing::TempDir;
 using testing::TPtySim;
+using testing::WriteText;
 
 // Each run gets settings of its own, so nothing the user stored (a language,
 // a port) leaks in.
@@ -81,6 +82,54 @@ TEST_F(CliOverPty, PortsThatCannotBeOpenedSayWhy) {
     auto none = Cli({"state"});
     EXPECT_EQ(none.exitCode, 2);
     EXPECT_NE(none.err.find("no port chosen"), std::string::npos);
+}
+
+TEST_F(CliOverPty, MessagesNameThePortAsTheUserGaveIt) {
+    const auto contains = [](const ProgramResult& run, const std::string& part) {
+        return run.err.find(part) != std::string::npos;
+    };
+    // A path stands in COM1's place for the run; no message may call it COM1.
+    const std::string missing = "/dev/korvex-no-such-port";
+    for (const std::vector<std::string>& command : {std::vector<std::string>{"state"},
+                                                    {"firmware"},
+                                                    {"--card", "PIC16F84", "erase", "pic"}}) {
+        std::vector<std::string> args{"--port", missing};
+        args.insert(args.end(), command.begin(), command.end());
+        const auto run = Cli(args);
+        EXPECT_EQ(run.exitCode, 1) << run.err;
+        EXPECT_TRUE(contains(run, "korvex-cli: cannot open " + missing + ": No such serial device"))
+            << run.err;
+        EXPECT_FALSE(contains(run, "COM")) << run.err;
+    }
+
+    TPtySim fast({"--processor", "PIC 16F84", "--baud", "115200"});
+    ASSERT_FALSE(fast.Path().empty());
+    auto silent =
+        Cli({"--port", fast.Path(), "--speed", "19200", "--card", "PIC16F84", "erase", "pic"});
+    EXPECT_EQ(silent.exitCode, 1);
+    EXPECT_TRUE(contains(silent, "the programmer on " + fast.Path() + " does not answer"))
+        << silent.err;
+    EXPECT_FALSE(contains(silent, "COM")) << silent.err;
+
+    // A COM item says which device it stands for.
+    WriteText(config.Path() / "korvex" / "settings.ini",
+              "[Korvex]\nPort3=" + missing + "\nPort2=sim\n");
+    const auto com3 = Cli({"--port", "COM3", "state"});
+    EXPECT_TRUE(contains(com3, "cannot open COM3 (" + missing + "): No such serial device"))
+        << com3.err;
+
+    // The built-in simulator that cannot start (no catalogue to make its card from).
+    TempDir empty;
+    for (const char* port : {"sim", "COM2"}) {
+        const auto sim = RunProgram(KORVEX_CLI, {"--data", empty.Path().string(), "--port", port,
+                                                 "--card", "PIC16F84", "state"});
+        EXPECT_EQ(sim.exitCode, 1) << sim.err;
+        const std::string named =
+            port == std::string("sim") ? "the built-in simulator" : "COM2 (the built-in simulator)";
+        EXPECT_TRUE(contains(sim, "korvex-cli: cannot start " + named + ": ")) << sim.err;
+        EXPECT_TRUE(contains(sim, "pics.cfg")) << sim.err;
+        EXPECT_FALSE(contains(sim, "The simulator cannot start")) << sim.err;
+    }
 }
 
 TEST_F(CliOverPty, TheBuiltInSimulatorAnswersWithoutAnyDevice) {

@@ -1,6 +1,7 @@
 #include "driverrig.h"
 
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 namespace korvex {
 namespace {
@@ -86,6 +87,37 @@ TEST_F(DriverLink, ShortAnswersAreJudgedAndLogged) {
     EXPECT_EQ(rig.LastLog(), "Timeout.");
 }
 
+TEST_F(DriverLink, ALineThatNeverFallsSilentCannotHoldAWait) {
+    // Five seconds of noise after an ACK: every look at the line finds bytes.
+    rig.line.Answer(Bytes({0x06}));
+    rig.line.Flood('x', 5000);
+    rig.prog.SendFrame(MakeFrame('H', '3', ""));
+    auto before = rig.clock.NowMs();
+    EXPECT_EQ(rig.prog.WaitAck(100), TReplyResult::rrUnknown);
+    EXPECT_LE(rig.clock.NowMs() - before, 2 * 100 + 2);
+    // The log line shows the first bytes and counts the rest.
+    const std::string line = rig.LastLog();
+    EXPECT_TRUE(line.starts_with("Unknown response 6, 120, 120, ")) << line;
+    EXPECT_LT(line.size(), 120u) << line;
+    EXPECT_NE(line.find(" bytes in all)"), std::string::npos) << line;
+
+    // Reads and writes end by their own deadline.
+    std::string payload;
+    before = rig.clock.NowMs();
+    EXPECT_EQ(rig.prog.ReadBlock('E', 3, 4, payload), TReplyResult::rrTimeout);
+    EXPECT_LE(rig.clock.NowMs() - before, 4 * 25 + 2);
+    EXPECT_EQ(payload, "");
+    before = rig.clock.NowMs();
+    EXPECT_EQ(rig.prog.WriteBlock('B', 3, "3FFF", 4), TReplyResult::rrTimeout);
+    EXPECT_LE(rig.clock.NowMs() - before, 4 * 10 + 2);
+
+    // Nothing at all after the noise: still a timeout at the deadline.
+    rig.line.Flood('x', 0);
+    before = rig.clock.NowMs();
+    EXPECT_EQ(rig.prog.WaitAck(100), TReplyResult::rrTimeout);
+    EXPECT_LE(rig.clock.NowMs() - before, 100 + 2);
+}
+
 TEST_F(DriverLink, FirmwareVersionParsing) {
     const auto version = [this](std::string answer) {
         rig.line.Answer(std::move(answer));
@@ -115,6 +147,44 @@ TEST_F(DriverLink, BusyDriverRefusesSecondOperations) {
     EXPECT_TRUE(rig.prog.WriteConfigArea(std::string(32, '3'), 3));
     EXPECT_EQ(versionDuringTransfer, 0);
     EXPECT_EQ(readDuringTransfer, "");
+    EXPECT_FALSE(rig.prog.Busy());
+}
+
+TEST_F(DriverLink, APollReleasesTheBusyFlagWhateverHappens) {
+    // A state handler that throws (the window's failed to show the state).
+    rig.prog.OnStateChange = [](TPCardState, TPPicProg&) { throw std::runtime_error("view"); };
+    rig.line.Answer(kAckEot);
+    EXPECT_THROW(rig.prog.Poll(), std::runtime_error);
+    EXPECT_FALSE(rig.prog.Busy());
+    rig.prog.OnStateChange = nullptr;
+    const std::size_t frames = rig.line.written.size();
+    rig.prog.Poll(); // the next tick polls again
+    EXPECT_EQ(rig.line.written.size(), frames + 1);
+}
+
+TEST_F(DriverLink, ALockReleasesTheBusyFlagWhateverHappens) {
+    // A lock whose check never succeeds, one that succeeds, and a line that
+    // fails under the lock frame.
+    const std::string id = "\x02"
+                           "1E9301"
+                           "45\r";
+    rig.line.responder = [&](const std::string& frame) {
+        if (frame[1] == 'D') {
+            EXPECT_TRUE(rig.prog.Busy());
+        }
+        return frame[1] == 'G' ? id : kAckEot;
+    };
+    EXPECT_FALSE(rig.prog.LockCard(8, "000102"));
+    EXPECT_FALSE(rig.prog.Busy());
+    EXPECT_TRUE(rig.prog.LockCard(8, "1E9301"));
+    EXPECT_FALSE(rig.prog.Busy());
+    rig.line.responder = [](const std::string& frame) -> std::string {
+        if (frame[1] == 'D') {
+            throw std::runtime_error("line");
+        }
+        return kAckEot;
+    };
+    EXPECT_THROW(rig.prog.LockCard(8, "1E9301"), std::runtime_error);
     EXPECT_FALSE(rig.prog.Busy());
 }
 

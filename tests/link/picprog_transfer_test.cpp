@@ -182,8 +182,83 @@ TEST(Transfers, AnAbortedWriteIsAFailureAndEndsQuietly) {
     EXPECT_EQ(sent.back(), "A30"); // released at the end as every failed write is
     EXPECT_TRUE(rig.prompts.errors.empty());
     EXPECT_FALSE(rig.prog.Busy());
-    // Program writes do not look at the request; configuration writes do.
+    // Later transfers stop before their first block.
     EXPECT_FALSE(rig.prog.WriteConfigArea(Pattern(32), 3));
+}
+
+// A pump that asks the driver to stop once `blocks` frames of `command` went out.
+void AbortAfter(TSimRig& rig, char command, std::size_t blocks) {
+    rig.pump.during = [&rig, command, blocks] {
+        if (OfCommand(rig.Sent(), command).size() == blocks) {
+            rig.prog.RequestAbort();
+        }
+    };
+}
+
+TEST(Transfers, EveryBlockTransferStopsAtItsNextBlockWhenAsked) {
+    // A program write: no data EEPROM part follows, no dialog is shown.
+    {
+        TSimRig rig(TestCard(3, 1024, 64));
+        AbortAfter(rig, 'B', 10);
+        EXPECT_FALSE(rig.prog.WritePic(3, 64, PicWords(1024), Pattern(128), &rig.gauge));
+        const auto sent = rig.Sent();
+        EXPECT_EQ(OfCommand(sent, 'B').size(), 11u);
+        EXPECT_TRUE(OfCommand(sent, 'C').empty());
+        EXPECT_NE(std::find(sent.begin(), sent.end(), "A00"), sent.end());
+        EXPECT_TRUE(rig.prompts.errors.empty());
+        EXPECT_EQ(rig.gauge.values.back(), 0);
+        EXPECT_FALSE(rig.prog.Busy());
+    }
+    // A processor read: the program part stops, the data part never starts,
+    // and nothing says the read failed.
+    {
+        TSimRig rig(TestCard(3, 1024, 64));
+        const std::string program = PicWords(1024);
+        rig.device.Card().Load(TSimMemory::Program, program);
+        AbortAfter(rig, 'E', 5);
+        const TPicReadResult read = rig.prog.ReadPic(3, 1024, 64, &rig.gauge);
+        EXPECT_FALSE(read.ok);
+        const auto sent = rig.Sent();
+        EXPECT_EQ(OfCommand(sent, 'E').size(), 6u);
+        EXPECT_TRUE(OfCommand(sent, 'F').empty());
+        EXPECT_FALSE(read.program.empty());
+        EXPECT_LT(read.program.size(), program.size());
+        EXPECT_EQ(read.program, program.substr(0, read.program.size()));
+        EXPECT_FALSE(rig.prog.LastReadComplete());
+        EXPECT_EQ(std::vector<std::string>(sent.end() - 2, sent.end()),
+                  (std::vector<std::string>{"A00", "A30"}));
+        EXPECT_TRUE(rig.prompts.errors.empty());
+        EXPECT_FALSE(rig.prog.Busy());
+    }
+    // A verify, and the external EEPROM read and write.
+    {
+        TSimRig rig(TestCard(3, 1024, 64));
+        AbortAfter(rig, 'E', 2);
+        EXPECT_FALSE(rig.prog.VerifyPic(PicWords(1024), Pattern(128), 3, &rig.gauge));
+        EXPECT_EQ(OfCommand(rig.Sent(), 'E').size(), 3u);
+        EXPECT_TRUE(OfCommand(rig.Sent(), 'F').empty());
+    }
+    {
+        TSimRig rig(TestCard(3, 1024, 64, 2048));
+        ASSERT_TRUE(rig.prog.WritePic(3, 64, PicWords(16), "", nullptr)); // the loader
+        rig.prog.SelectMode(0, 3);
+        rig.prog.SelectMode(2, 1);
+        AbortAfter(rig, 'J', 4);
+        EXPECT_FALSE(rig.prog.ReadExtEeprom(1, 2048, 0, nullptr).empty());
+        EXPECT_FALSE(rig.prog.LastReadComplete());
+        EXPECT_EQ(OfCommand(rig.Sent(), 'J').size(), 5u);
+        EXPECT_EQ(rig.Sent().back(), "A00");
+
+        // Once asked, every later transfer stops before its first block and
+        // releases the programmer.
+        rig.device.ClearFrames();
+        EXPECT_FALSE(rig.prog.WriteExtEeprom(Pattern(4096), 1, nullptr));
+        EXPECT_EQ(rig.prog.ReadConfigArea(3), "");
+        EXPECT_EQ(rig.prog.ReadDataArea(3, 64), "");
+        EXPECT_FALSE(rig.prog.LockCard(3, ""));
+        EXPECT_EQ(rig.Sent(), (std::vector<std::string>{"A00", "A00", "A00", "A00"}));
+        EXPECT_FALSE(rig.prog.Busy());
+    }
 }
 
 TEST(Transfers, FailingBlocksEndReadsWithWhatWasGathered) {

@@ -4,6 +4,7 @@
 #include "link/lentbackend.h"
 #include "link/serialbackend.h"
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -38,6 +39,14 @@ public:
     // A broken line that reports bytes it never hands over.
     bool phantomBytes = false;
 
+    // A far end that never falls silent: for the next `reads` reads every
+    // read, after what is due, finds the buffer full of `noise`, and the
+    // millisecond those bytes took on the line passes.
+    void Flood(char noise, int reads) {
+        floodNoise_ = noise;
+        floodReads_ = reads;
+    }
+
     TOpenResult Open(const TLineSettings& settings) override {
         if (failOpen) {
             return {false, "No such serial device /dev/ttyS9"};
@@ -71,7 +80,7 @@ public:
         if (phantomBytes) {
             return 5;
         }
-        int count = 0;
+        int count = floodReads_ > 0 ? kFloodBytes : 0;
         for (const auto& byte : pending_) {
             if (byte.due > clock_.NowMs()) {
                 break;
@@ -89,6 +98,12 @@ public:
             buffer[count++] = pending_.front().value;
             pending_.pop_front();
         }
+        if (floodReads_ > 0 && count < max) {
+            --floodReads_;
+            std::fill(buffer + count, buffer + max, floodNoise_);
+            count = max;
+            clock_.SleepMs(1);
+        }
         return count;
     }
     void PurgeInput() override {
@@ -99,7 +114,7 @@ public:
     }
     void PurgeOutput() override {}
     bool WaitForInput(int timeoutMs) override {
-        if (BytesWaiting() > 0 && !phantomBytes) {
+        if ((BytesWaiting() > 0 && !phantomBytes) || floodReads_ > 0) {
             return true;
         }
         const std::int64_t now = clock_.NowMs();
@@ -120,7 +135,11 @@ private:
         char value;
         std::int64_t due;
     };
+    static constexpr int kFloodBytes = 1024;
+
     TClock& clock_;
+    char floodNoise_ = 0;
+    int floodReads_ = 0;
     std::deque<std::vector<TPiece>> script_;
     std::deque<TPendingByte> pending_;
     bool open_ = false;

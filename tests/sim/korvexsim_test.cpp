@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
@@ -121,6 +122,29 @@ TEST(KorvexSim, ServesThePortUntilStoppedAndSavesTheCard) {
     EXPECT_NE(program.find("00000000: AB 12 FF 3F"), std::string::npos) << program;
     for (const char* name : {"data.hex", "config.hex", "eeprom.hex"}) {
         EXPECT_TRUE(std::filesystem::exists(dir / "saved" / name)) << name;
+    }
+}
+
+TEST(KorvexSim, EndsOnEveryStopSignalAsOnSigterm) {
+    // Closing the terminal it runs in (SIGHUP) must not lose the card or
+    // leave the link behind.
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        TempDir dir;
+        TSimProcess sim({"--card", "PIC16F84-24C16", "--save-dir", (dir / "saved").string(),
+                         "--link", (dir / "port").string()});
+        ASSERT_FALSE(sim.FirstLine().empty());
+        {
+            THostLine host((dir / "port").string(), B19200);
+            EXPECT_EQ(host.Exchange(Frame('A', '3', "3") + Frame('B', '3', "12AB"), 4),
+                      kAckEot + kAckEot);
+        }
+        sim.Signal(signal);
+        EXPECT_EQ(sim.Wait(), 0) << strsignal(signal);
+        EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(dir / "port")))
+            << strsignal(signal);
+        EXPECT_NE(Srec(dir / "saved" / "program.hex").find("00000000: AB 12 FF 3F"),
+                  std::string::npos)
+            << strsignal(signal);
     }
 }
 

@@ -77,6 +77,28 @@ TEST_F(SimHexFiles, SaveAndLoadGiveTheSameCard) {
     }
 }
 
+TEST_F(SimHexFiles, AMemoryTheCardDoesNotHaveGetsNoFile) {
+    // A folder that held a card with an EEPROM before.
+    WriteText(dir_ / "eeprom.hex", ":0100000055AA\r\n:00000001FF\r\n");
+    const TSimCard card(SimCardModelForParts(kData, "PIC 16F84", "None"));
+    SaveSimCard(card, dir_.Path());
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "eeprom.hex"));
+    for (const char* name : {"program.hex", "data.hex", "config.hex"}) {
+        EXPECT_TRUE(std::filesystem::exists(dir_ / name)) << name;
+    }
+
+    // What an absent memory was once saved as, told apart from files with
+    // data and from files that are not HEX at all.
+    WriteText(dir_ / "empty.hex", ":00000001FF\r\n");
+    WriteText(dir_ / "nothing.hex", "");
+    WriteText(dir_ / "bad.hex", ":0200000001G2FF\r\n");
+    EXPECT_TRUE(IsHexFileWithoutData(dir_ / "empty.hex"));
+    EXPECT_TRUE(IsHexFileWithoutData(dir_ / "nothing.hex"));
+    EXPECT_FALSE(IsHexFileWithoutData(dir_ / "program.hex"));
+    EXPECT_FALSE(IsHexFileWithoutData(dir_ / "bad.hex"));
+    EXPECT_FALSE(IsHexFileWithoutData(dir_ / "missing.hex"));
+}
+
 TEST_F(SimHexFiles, ProgramOfAMergedGpasmFileLeavesTheRestOut) {
     TSimCard card(SimCardModelForParts(kData, "PIC 16F84"));
     card.Write(TSimMemory::Program, 4, "0000");

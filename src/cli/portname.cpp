@@ -1,0 +1,26 @@
+#include "cli/portname.h"
+
+#include "link/portmap.h"
+
+#include <string_view>
+
+namespace korvex::cli {
+
+std::string TPortName::CannotOpen(const std::string& reason) const {
+    if (!simulator) {
+        return "cannot open " + text + ": " + reason;
+    }
+    // The reason says already that it is the simulator that cannot start.
+    std::string_view why = reason;
+    if (why.starts_with(kSimulatorCannotStart)) {
+        why.remove_prefix(kSimulatorCannotStart.size());
+    }
+    return "cannot start " + text + ": " + std::string(why);
+}
+
+std::string TPortName::NotAnswering() const {
+    return "the programmer on " + text +
+           " does not answer: check that it is switched on, the cable and the speed (--speed)";
+}
+
+} // namespace korvex::cli

@@ -1,0 +1,226 @@
+// korvex-cli stopped by a signal: the transfer ends at its next block, the
+// programmer is released, the log is written and the exit code tells which
+// signal it was; a second signal ends it at once. Against korvex-sim with
+// wire time at 19200 baud, so a processor write lasts seconds.
+#include "clirig.h"
+#include "common/ptypair.h"
+#include "ptysim.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+
+extern char** environ;
+
+namespace korvex {
+namespace {
+
+using namespace testing;
+
+constexpr int kPatienceMs = 10000;
+
+// korvex-cli running in the background, its standard streams on the given
+// files (a terminal's path included); killed if a test leaves it behind.
+class TBackgroundCli {
+public:
+    TBackgroundCli(std::vector<std::string> args, const std::string& in, const std::string& out,
+                   const std::string& err) {
+        args.insert(args.begin(), {KORVEX_CLI, "--data", KORVEX_PROGRAM_DIR});
+        std::vector<char*> argv;
+        for (auto& arg : args) {
+            argv.push_back(arg.data());
+        }
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDWR | O_NOCTTY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(),
+                                         O_RDWR | O_NOCTTY | O_CREAT | O_APPEND, 0644);
+        if (posix_spawn(&pid_, KORVEX_CLI, &actions, nullptr, argv.data(), environ) != 0) {
+            pid_ = -1;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~TBackgroundCli() {
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    TBackgroundCli(const TBackgroundCli&) = delete;
+    TBackgroundCli& operator=(const TBackgroundCli&) = delete;
+
+    bool Started() const { return pid_ > 0; }
+    void Signal(int signal) { kill(pid_, signal); }
+
+    // The exit code; -1 when it did not end in time, -2 when a signal killed it.
+    int Wait(int patienceMs = kPatienceMs) {
+        int status = 0;
+        for (int waited = 0; waitpid(pid_, &status, WNOHANG) == 0; waited += 10) {
+            if (waited > patienceMs) {
+                return -1;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+    }
+
+private:
+    pid_t pid_ = -1;
+};
+
+// Whether `read` comes to hold `part` within the patience.
+bool Eventually(const std::function<std::string()>& read, const std::string& part) {
+    for (int waited = 0; waited < kPatienceMs; waited += 10) {
+        if (Contains(read(), part)) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+// The last frame of a --log file, as it is shown there.
+std::string LastFrame(const std::string& log) {
+    const std::size_t start = log.rfind("<01>");
+    return start == std::string::npos ? std::string()
+                                      : log.substr(start, log.find('\n', start) - start);
+}
+
+class CliSignals : public CliE2e {
+protected:
+    static constexpr int kWords = 1024; // the whole of a PIC 16F84
+
+    // A program of every word of the processor, none of them blank.
+    std::string BigProgram() {
+        std::vector<std::uint8_t> bytes;
+        for (int word = 0; word < kWords; ++word) {
+            bytes.push_back(static_cast<std::uint8_t>(word));
+            bytes.push_back(static_cast<std::uint8_t>(0x10 + word / 256));
+        }
+        const std::string file = Path("big.hex");
+        WriteText(file, HexData(0, bytes) + HexEnd());
+        return file;
+    }
+
+    // A write of BigProgram started against `sim`, once it is writing.
+    std::unique_ptr<TBackgroundCli> StartWrite(const TPtySim& sim) {
+        auto cli = std::make_unique<TBackgroundCli>(
+            std::vector<std::string>{"--port", sim.Path(), "--card", "PIC16F84-24C16", "--yes",
+                                     "--log", Path("link.log"), "write", "pic", BigProgram()},
+            "/dev/null", Path("out"), Path("err"));
+        EXPECT_TRUE(cli->Started());
+        EXPECT_TRUE(Eventually([&] { return ReadText(work / "err"); }, "Writing pic..."))
+            << ReadText(work / "err");
+        // A few packets on the line.
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        return cli;
+    }
+};
+
+TEST_F(CliSignals, EachStopSignalEndsAWriteAtItsNextBlockAndReleasesTheProgrammer) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(strsignal(signal));
+        std::filesystem::remove(work / "link.log");
+        std::filesystem::remove(work / "err");
+        TPtySim sim({"--card", "PIC16F84-24C16", "--wire-time"});
+        ASSERT_FALSE(sim.Path().empty());
+        auto cli = StartWrite(sim);
+        cli->Signal(signal);
+        // Long before the rest of the write could have gone out.
+        EXPECT_EQ(cli->Wait(1500), 128 + signal);
+
+        const std::string log = ReadText(work / "link.log");
+        const std::string frames = FrameCommands(log);
+        const auto packets = std::count(frames.begin(), frames.end(), 'B');
+        EXPECT_GT(packets, 0) << frames;
+        EXPECT_LT(packets, kWords * 4 / 32) << frames;
+        // Nothing after the stopped part: no data EEPROM, no verify.
+        EXPECT_EQ(frames.find_first_of("CDE"), std::string::npos) << frames;
+        const std::string last = LastFrame(log);
+        EXPECT_TRUE(last.starts_with("<01>A") && last.size() > 6 && last[6] == '0')
+            << "released with mode 0: " << last;
+        const std::string err = ReadText(work / "err");
+        EXPECT_TRUE(Contains(err, "stopped by ")) << err;
+        EXPECT_FALSE(Contains(err, "error")) << err;
+
+        // The card holds the start of the program and not its end.
+        ASSERT_EQ(sim.Process().Stop(), 0);
+        const TSrecImage card = Srec(sim.SaveDir() / "program.hex");
+        EXPECT_EQ(card.HexText(0, 4), "00100110");
+        EXPECT_EQ(card.HexText(2 * (kWords - 1), 2), "FF3F");
+    }
+}
+
+TEST_F(CliSignals, ASecondSignalEndsTheRunAtOnce) {
+    TPtySim sim({"--card", "PIC16F84-24C16", "--wire-time"});
+    ASSERT_FALSE(sim.Path().empty());
+    auto cli = StartWrite(sim);
+    cli->Signal(SIGINT);
+    // Sent together, both handlers would run at once in an order of the
+    // kernel's choosing; a moment apart, well within the next block's time.
+    std::this_thread::sleep_for(std::chrono::milliseconds(3));
+    cli->Signal(SIGTERM);
+    EXPECT_EQ(cli->Wait(1500), 128 + SIGTERM);
+    // Ended before anything else could happen: no log was written.
+    EXPECT_FALSE(std::filesystem::exists(work / "link.log"));
+}
+
+TEST_F(CliSignals, WaitingForTheFirstAnswerEndsQuietly) {
+    // A programmer at another speed never answers; the tool would wait a second.
+    TPtySim sim({"--card", "PIC16F84-24C16", "--baud", "115200"});
+    ASSERT_FALSE(sim.Path().empty());
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"erase", "pic"}, {"state"}}) {
+        SCOPED_TRACE(command.front());
+        std::filesystem::remove(work / "err");
+        std::vector<std::string> args{"--port", sim.Path(),       "--speed", "19200",
+                                      "--card", "PIC16F84-24C16", "--log",   Path("link.log")};
+        args.insert(args.end(), command.begin(), command.end());
+        TBackgroundCli cli(args, "/dev/null", Path("out"), Path("err"));
+        ASSERT_TRUE(cli.Started());
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        cli.Signal(SIGTERM);
+        EXPECT_EQ(cli.Wait(), 128 + SIGTERM);
+        const std::string err = ReadText(work / "err");
+        EXPECT_FALSE(Contains(err, "does not answer")) << err;
+        EXPECT_TRUE(Contains(err, "stopped by SIGTERM")) << err;
+        const std::string log = ReadText(work / "link.log");
+        EXPECT_TRUE(Contains(log, "<01>P081<0D>")) << log;
+        EXPECT_EQ(FrameCommands(log).find_first_not_of('P'), std::string::npos) << log;
+    }
+}
+
+TEST_F(CliSignals, AQuestionOnTheTerminalEndsTheRun) {
+    PtyPair terminal;
+    // Reading the EEPROM asks first whether the loader may replace the program.
+    TBackgroundCli cli(
+        {"--port", "sim", "--card", "PIC16F84-24C16", "read", "eeprom", "-o", Path("eeprom.hex")},
+        terminal.SlavePath(), Path("out"), terminal.SlavePath());
+    ASSERT_TRUE(cli.Started());
+    std::string shown;
+    EXPECT_TRUE(Eventually(
+        [&] {
+            shown += terminal.Read(4096, 10);
+            return shown;
+        },
+        "[y/N]"))
+        << shown;
+    cli.Signal(SIGINT);
+    EXPECT_EQ(cli.Wait(), 128 + SIGINT);
+    EXPECT_FALSE(std::filesystem::exists(work / "eeprom.hex"));
+    // The card was not touched: its kept program is still blank.
+    EXPECT_EQ(Srec(KeptCard("PIC16F84-24C16", "program.hex")).HexText(0, 2), "FF3F");
+}
+
+} // namespace
+} // namespace korvex
