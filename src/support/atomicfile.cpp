@@ -18,16 +18,20 @@ namespace {
 }
 
 // Closes and removes the temporary file unless the rename went through.
+// Only a file mkstemp made is ever removed: after a failure the name holds
+// the pattern or the last name mkstemp tried, either of which may belong to
+// somebody else.
 class TempFile {
 public:
     explicit TempFile(std::string pattern) : name_(std::move(pattern)) {
         fd_ = ::mkstemp(name_.data());
+        created_ = fd_ >= 0;
     }
     ~TempFile() {
         if (fd_ >= 0) {
             ::close(fd_);
         }
-        if (!committed_) {
+        if (created_ && !committed_) {
             ::unlink(name_.c_str());
         }
     }
@@ -46,6 +50,7 @@ public:
 private:
     std::string name_;
     int fd_ = -1;
+    bool created_ = false;
     bool committed_ = false;
 };
 
