@@ -111,6 +111,18 @@ TEST_F(CardIniTest, CreateThenWriteDefaultsGivesTheDocumentedLayout) {
     EXPECT_EQ(lines[12], "Oscil=2");
 }
 
+// Fault: a note at the end of a card type file was lost when the program
+// saved the card's settings.
+TEST_F(CardIniTest, CommentsWrittenByHandSurviveSavingTheSettings) {
+    WriteText(Card("Gold"), "; bought in 2019\n[CardType]\nCardName=Gold\n"
+                            "# the loader is the red one\n");
+    store.ScanCardTypes();
+    store.WriteDefaults(0, TPCardDefaults{});
+    const std::string text = ReadText(Card("Gold"));
+    EXPECT_EQ(text.find("; bought in 2019\n"), 0u) << text;
+    EXPECT_NE(text.find("ATLock=1\n\n# the loader is the red one\n"), std::string::npos) << text;
+}
+
 TEST_F(CardIniTest, CreateNeverOverwritesAndEditReplacesIdentityInPlace) {
     WriteText(Card("Gold"), "[CardType]\nCardName=Gold\nCardDescription=old\n");
     TPCardInfo gold{"Gold", "new", "PIC 16F84", "None"};
