@@ -54,6 +54,14 @@ private:
     bool committed_ = false;
 };
 
+// A hidden name beside the target that shows whose it is. A file name holds
+// at most 255 bytes, so a long target name is cut short in it.
+std::string TempName(const std::string& targetName) {
+    constexpr std::string_view kSuffix = ".tmp-XXXXXX";
+    constexpr std::size_t kMaxFileName = 255;
+    return "." + targetName.substr(0, kMaxFileName - 1 - kSuffix.size()) + std::string(kSuffix);
+}
+
 // A link is followed, so the file it names is replaced and the link stays.
 std::filesystem::path ResolveLink(const std::filesystem::path& target) {
     std::error_code error;
@@ -93,7 +101,7 @@ void WriteFileAtomically(const std::filesystem::path& link, std::string_view con
     if (folder.empty()) {
         folder = ".";
     }
-    TempFile temp((folder / ("." + target.filename().string() + ".tmp-XXXXXX")).string());
+    TempFile temp((folder / TempName(target.filename().string())).string());
     if (temp.Fd() < 0) {
         Fail(target, "Cannot create a file beside it", errno);
     }

@@ -79,6 +79,20 @@ TEST(WriteFileAtomically, RefusesReadOnlyTargetsAndMissingFolders) {
     EXPECT_THROW(WriteFileAtomically(dir.Path(), "x"), EInOutError);
 }
 
+// Fault: the temporary name added 12 bytes to the target's, so a target with
+// a name of 244 to 255 bytes, which the folder can hold, could not be written.
+TEST(WriteFileAtomically, WritesATargetWithTheLongestNameAFolderTakes) {
+    TempDir dir;
+    const std::filesystem::path target = dir / std::string(255, 'n');
+    WriteFileAtomically(target, "long");
+    EXPECT_EQ(ReadText(target), "long");
+    int files = 0;
+    for ([[maybe_unused]] auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        ++files;
+    }
+    EXPECT_EQ(files, 1);
+}
+
 // Fault: when no temporary file could be made, the clean-up removed whatever
 // file the failed mkstemp left named, which the writer never created.
 TEST(WriteFileAtomically, AFailedTemporaryFileRemovesNothingOfSomebodyElse) {
