@@ -28,14 +28,21 @@ public:
     void ReadDefaults(int index, TPCardDefaults& defaults) const;
     void WriteDefaults(int index, const TPCardDefaults& defaults) const;
 
+    // Refuses a name CheckCardName refuses before anything is made.
     int CreateCardType(const TPCardInfo* record) const;
     void UpdateCardInfo(const std::filesystem::path& file, const TPCardInfo& record) const;
+    // Throws ECardType when there is no such card type. An empty name (a
+    // card whose file names none) does nothing, as its settings do nothing.
     void DeleteCardType(std::string_view name);
 
-    // <base>/cards/<name>.ini. Throws EIniFileException "Unable to write to
-    // <path>" for a name that could leave the cards folder (empty, a path
-    // separator, "..", a control character).
+    // <base>/cards/<name>.ini; throws as CheckCardName does.
     std::filesystem::path CardFilePath(std::string_view name) const;
+    // Throws ECardName, saying what is wrong, for a name whose file could not
+    // be found again under it: empty; a blank at either end or a control
+    // character, which the INI file would not keep as written; "/", "\\" or
+    // "..", which would lead out of the cards folder; more than 251 bytes,
+    // which with ".ini" no file name can hold.
+    static void CheckCardName(std::string_view name);
     static bool IsSafeCardName(std::string_view name);
 
 private:

@@ -184,8 +184,10 @@ bool TPCardChange::DeleteCardType() {
     if (!bench_.prompts.Ask(76, question)) {
         return false;
     }
-    bench_.previousCardIndex = -1;
+    // A card type that is not there (or cannot be deleted) throws, and then
+    // the window still stands for the card type it shows.
     bench_.cardStore.DeleteCardType(name);
+    bench_.previousCardIndex = -1;
     RefreshCardList();
     return true;
 }

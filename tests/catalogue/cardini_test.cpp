@@ -1,3 +1,4 @@
+#include "catalogue/carderrors.h"
 #include "catalogue/cardini.h"
 #include "common/tempdir.h"
 #include "support/errors.h"
@@ -150,7 +151,7 @@ TEST_F(CardIniTest, DeletedCardIsNeverRecreatedAndDeleteOfUnknownNameDoesNotResc
     store.WriteDefaults(0, TPCardDefaults{});
     EXPECT_FALSE(std::filesystem::exists(Card("A")));
 
-    store.DeleteCardType("Nobody");
+    EXPECT_THROW(store.DeleteCardType("Nobody"), ECardType);
     EXPECT_EQ(store.GetCardCount(), 2); // no rescan happened
     store.DeleteCardType("B");
     EXPECT_FALSE(std::filesystem::exists(Card("B")));
@@ -172,17 +173,19 @@ TEST_F(CardIniTest, SettingsFollowTheCardNameNotTheFileName) {
 }
 
 TEST_F(CardIniTest, NamesThatWouldLeaveTheCardsFolderAreRefused) {
-    const std::vector<std::string> names{"", "../evil", "a/b", "..", "x\\y", "bell\a", "new\nline"};
+    const std::vector<std::string> names{"../evil", "a/b", "..", "x\\y", "bell\a", "new\nline"};
     for (const std::string& name : names) {
         TPCardInfo card{name, "", "PIC 16F84", "None"};
         try {
             store.CreateCardType(&card);
             FAIL() << "accepted " << name;
         } catch (const EIniFileException& e) {
-            EXPECT_EQ(std::string(e.what()).rfind("Unable to write to ", 0), 0u) << e.what();
+            EXPECT_NE(std::string(e.what()).find("cannot be used"), std::string::npos) << e.what();
         }
         EXPECT_THROW(store.DeleteCardType(name), EIniFileException);
     }
+    TPCardInfo unnamed{"", "", "PIC 16F84", "None"};
+    EXPECT_THROW(store.CreateCardType(&unnamed), ECardName);
     EXPECT_FALSE(std::filesystem::exists(dir / "evil.ini"));
     EXPECT_FALSE(std::filesystem::exists(dir / "cards/a"));
 
@@ -193,6 +196,83 @@ TEST_F(CardIniTest, NamesThatWouldLeaveTheCardsFolderAreRefused) {
     store.ReadDefaults(0, defaults);
     EXPECT_EQ(defaults, TPCardDefaults{});
     EXPECT_THROW(store.WriteDefaults(0, defaults), EIniFileException);
+}
+
+// Fault: a name the INI file keeps otherwise than written (" Gold" reads
+// back as "Gold") made a file the card type could never be found by.
+TEST_F(CardIniTest, NamesTheFileWouldNotKeepAsWrittenAreRefusedBeforeAFileIsMade) {
+    const std::vector<std::pair<std::string, std::string>> refused{
+        {" Gold", "starts or ends with a blank"},
+        {"Gold ", "starts or ends with a blank"},
+        {"Tab\tName", "holds a control character"},
+        {"Cr\rName", "holds a control character"},
+        {std::string("Nul\0Name", 8), "holds a control character"},
+        {std::string(252, 'n'), "longer than 251 bytes"},
+    };
+    for (const auto& [name, reason] : refused) {
+        SCOPED_TRACE(name);
+        TPCardInfo card{name, "d", "PIC 16F84", "None"};
+        try {
+            store.CreateCardType(&card);
+            ADD_FAILURE() << "accepted";
+        } catch (const ECardName& e) {
+            const std::string message = e.what();
+            EXPECT_EQ(message.rfind("Card type name \"", 0), 0u) << message;
+            EXPECT_NE(message.find(reason), std::string::npos) << message;
+            EXPECT_NE(message.find("must not start or end with a blank, nor hold /, \\, \"..\" or "
+                                   "control characters (tab, line break, NUL)"),
+                      std::string::npos)
+                << message;
+            EXPECT_EQ(message.find_first_of(std::string("\r\n\t\0", 4)), std::string::npos)
+                << "one line, control characters shown as codes";
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "cards")) << "nothing was made, not even the folder";
+
+    // The longest name a file can carry, and blanks inside a name, are fine.
+    const std::string longest(251, 'n');
+    for (const std::string& name : {longest, std::string("Gold card 2")}) {
+        TPCardInfo card{name, "d", "PIC 16F84", "None"};
+        EXPECT_EQ(store.CreateCardType(&card), TPCardIni::crCreated);
+    }
+    store.ScanCardTypes();
+    ASSERT_EQ(store.GetCardCount(), 2);
+    EXPECT_EQ(store.GetCardInfo(0)->CardName, "Gold card 2");
+    EXPECT_EQ(store.GetCardInfo(1)->CardName, longest);
+}
+
+// Fault: deleting a card type that is not there returned as if it had worked.
+TEST_F(CardIniTest, DeletingACardTypeThatIsNotThereSaysSo) {
+    WriteText(Card("Gold"), "[CardType]\nCardName=Gold\n");
+    store.ScanCardTypes();
+    try {
+        store.DeleteCardType("Silver");
+        FAIL() << "a card type that is not there was deleted";
+    } catch (const ECardType& e) {
+        EXPECT_NE(std::string(e.what()).find("no card type named \"Silver\""), std::string::npos)
+            << e.what();
+    }
+    EXPECT_EQ(store.GetCardCount(), 1);
+    EXPECT_TRUE(std::filesystem::exists(Card("Gold")));
+}
+
+// Fault: a card file without a CardName made saving its settings throw (and
+// would have written "cards/.ini"), where reading them quietly gave defaults.
+TEST_F(CardIniTest, ACardWithoutANameIsNeitherWrittenNorDeleted) {
+    const std::string text = "[CardType]\nCardDescription=found by hand\n";
+    WriteText(Card("unnamed"), text);
+    store.ScanCardTypes();
+    ASSERT_EQ(store.GetCardCount(), 1);
+    ASSERT_EQ(store.GetCardInfo(0)->CardName, "");
+
+    TPCardDefaults defaults;
+    defaults.PicFile = "/p.hex";
+    EXPECT_NO_THROW(store.WriteDefaults(0, defaults));
+    EXPECT_NO_THROW(store.UpdateCardInfo(Card("unnamed"), {"", "new", "PIC 16F84", "None"}));
+    EXPECT_NO_THROW(store.DeleteCardType(""));
+    EXPECT_EQ(ReadText(Card("unnamed")), text);
+    EXPECT_FALSE(std::filesystem::exists(Card("")));
+    EXPECT_EQ(store.GetCardCount(), 1);
 }
 
 } // namespace korvex

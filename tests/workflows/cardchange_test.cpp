@@ -1,3 +1,4 @@
+#include "catalogue/carderrors.h"
 #include "workflowrig.h"
 
 #include <gtest/gtest.h>
@@ -102,6 +103,19 @@ TEST(CardChange, DeletingTheShownCardTypeSavesNothing) {
     EXPECT_EQ(CardFiles(rig), before);
     EXPECT_TRUE(rig.flows.FormClose());
     EXPECT_FALSE(std::filesystem::exists(rig.CardFile(kPicCard)));
+}
+
+// Fault: deleting a card type whose file had gone meanwhile reported success.
+TEST(CardChange, DeletingACardTypeWhoseFileHasGoneSaysSo) {
+    TWorkflowRig rig;
+    rig.Start();
+    std::filesystem::remove(rig.CardFile(kPicCard));
+    try {
+        rig.flows.CardTypes().DeleteCardType();
+        FAIL() << "the deletion of a card type that is not there succeeded";
+    } catch (const ECardType& e) {
+        EXPECT_NE(std::string(e.what()).find(kPicCard), std::string::npos) << e.what();
+    }
 }
 
 TEST(CardChange, FirmwareWarningsAreShownOnceUntilAPicCardIsChosen) {
