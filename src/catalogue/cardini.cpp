@@ -94,6 +94,7 @@ std::filesystem::path TPCardIni::CardFilePath(std::string_view name) const {
 
 void TPCardIni::ScanCardTypes() {
     cards_.clear();
+    skipped_.clear();
     std::vector<std::filesystem::path> found;
     std::error_code error;
     for (std::filesystem::directory_iterator it(CardsDir(), error), end; !error && it != end;
@@ -108,17 +109,39 @@ void TPCardIni::ScanCardTypes() {
         return AsciiUpper(a.stem().string()) < AsciiUpper(b.stem().string());
     });
     for (const auto& file : found) {
-        TPCardInfo info{"", "", "", ""};
-        if (IsRegularFile(file)) {
-            TPIniFile ini(file);
-            TPCardInfo defaults;
-            info.CardName = ini.ReadString(kCardType, "CardName", defaults.CardName);
-            info.CardDescription =
-                ini.ReadString(kCardType, "CardDescription", defaults.CardDescription);
-            info.PicName = ini.ReadString(kCardType, "PicName", defaults.PicName);
-            info.EepromName = ini.ReadString(kCardType, "EepromName", defaults.EepromName);
+        if (auto info = ReadCardInfo(file)) {
+            cards_.push_back(std::move(*info));
         }
-        cards_.push_back(std::move(info));
+    }
+}
+
+// One file that cannot be read must not hide the card types beside it.
+std::optional<TPCardInfo> TPCardIni::ReadCardInfo(const std::filesystem::path& file) {
+    std::error_code error;
+    const auto status = std::filesystem::status(file, error);
+    if (std::filesystem::is_directory(status)) {
+        skipped_.push_back({file, "is a folder"});
+        return std::nullopt;
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        // A link to nowhere, a pipe (which would block the read) and the like.
+        skipped_.push_back({file, "is not a regular file"});
+        return std::nullopt;
+    }
+    try {
+        const TPIniFile ini(file);
+        if (!ini.SectionExists(kCardType)) {
+            skipped_.push_back({file, "has no [CardType] section"});
+            return std::nullopt;
+        }
+        const TPCardInfo defaults;
+        return TPCardInfo{ini.ReadString(kCardType, "CardName", defaults.CardName),
+                          ini.ReadString(kCardType, "CardDescription", defaults.CardDescription),
+                          ini.ReadString(kCardType, "PicName", defaults.PicName),
+                          ini.ReadString(kCardType, "EepromName", defaults.EepromName)};
+    } catch (const EKorvex& failure) {
+        skipped_.push_back({file, failure.what()});
+        return std::nullopt;
     }
 }
 

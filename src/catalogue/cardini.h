@@ -10,6 +10,15 @@
 
 namespace korvex {
 
+// A file of the cards folder that the last scan left out of the card type
+// list, and why, for a face to show as a warning.
+struct TPSkippedCardFile {
+    std::filesystem::path file;
+    std::string reason; // "is a folder", "Permission denied", ...
+
+    bool operator==(const TPSkippedCardFile&) const = default;
+};
+
 // The card types: one INI file per card type in <base>/cards, named after the
 // card. The list is a snapshot of the folder at the last ScanCardTypes; every
 // file operation rebuilds the path from the card's name, never from the name
@@ -21,7 +30,11 @@ public:
     void SetBaseDir(const std::filesystem::path& folder);
     const std::filesystem::path& BaseDir() const { return baseDir_; }
 
+    // A *.ini entry that is no readable card type file (a folder, a file that
+    // cannot be read, one without a [CardType] section) is left out and
+    // noted in SkippedFiles(); the others are listed all the same.
     void ScanCardTypes();
+    const std::vector<TPSkippedCardFile>& SkippedFiles() const { return skipped_; }
     int GetCardCount() const { return static_cast<int>(cards_.size()); }
     std::optional<TPCardInfo> GetCardInfo(int index) const;
 
@@ -48,9 +61,11 @@ public:
 private:
     std::filesystem::path CardsDir() const { return baseDir_ / "cards"; }
     std::optional<std::filesystem::path> ExistingCardFile(int index) const;
+    std::optional<TPCardInfo> ReadCardInfo(const std::filesystem::path& file);
 
     std::filesystem::path baseDir_;
     std::vector<TPCardInfo> cards_;
+    std::vector<TPSkippedCardFile> skipped_;
 };
 
 } // namespace korvex

@@ -135,7 +135,7 @@ int main(int argc, char** argv) {
         global.dataDir.empty() ? korvex::ExecutableFolder() : std::filesystem::path(global.dataDir);
     try {
         if (*cards) {
-            return RunCards(folder, std::cout);
+            return RunCards(folder, std::cout, std::cerr);
         }
         if (*viewCommand) {
             return RunView(folder, view, std::cout);

@@ -55,12 +55,47 @@ TEST_F(CardIniTest, ScanReadsIdentityWithDefaultsAndSkipsOtherFiles) {
     WriteText(dir / "cards/pics.cfg", "not a card type");
     std::filesystem::create_directory(dir / "cards/Folder.ini");
     store.ScanCardTypes();
-    ASSERT_EQ(store.GetCardCount(), 3);
+    ASSERT_EQ(store.GetCardCount(), 2);
     EXPECT_EQ(*store.GetCardInfo(0), (TPCardInfo{"Bare", "", "PIC 16F84", "None"}));
-    EXPECT_EQ(*store.GetCardInfo(1), (TPCardInfo{"", "", "", ""})); // Folder.ini
-    EXPECT_EQ(*store.GetCardInfo(2), (TPCardInfo{"Full", "A card", "AT90S8515", "24C64"}));
-    EXPECT_FALSE(store.GetCardInfo(3));
+    EXPECT_EQ(*store.GetCardInfo(1), (TPCardInfo{"Full", "A card", "AT90S8515", "24C64"}));
+    EXPECT_FALSE(store.GetCardInfo(2));
     EXPECT_FALSE(store.GetCardInfo(-1));
+    EXPECT_EQ(store.SkippedFiles(),
+              (std::vector<TPSkippedCardFile>{{dir / "cards/Folder.ini", "is a folder"}}));
+}
+
+// Fault: one card type file that could not be read made the scan throw, and
+// every card type vanished with it; folders and files of no card type were
+// listed as nameless card types.
+TEST_F(CardIniTest, FilesThatAreNoCardTypeAreLeftOutWithTheReasonAndTheRestListed) {
+    WriteText(Card("Alpha"), "[CardType]\nCardName=Alpha\n");
+    std::filesystem::create_directory(dir / "cards/Folder.ini");
+    WriteText(Card("Junk"), std::string("\x7F"
+                                        "ELF\x02\x01\0\0garbage",
+                                        13));
+    WriteText(Card("Notes"), "; just notes\n[Other]\nKey=1\n");
+    std::filesystem::create_symlink(dir / "nowhere.ini", Card("Link"));
+    WriteText(Card("Zulu"), "[CardType]\nCardName=Zulu\n");
+
+    store.ScanCardTypes();
+    ASSERT_EQ(store.GetCardCount(), 2);
+    EXPECT_EQ(store.GetCardInfo(0)->CardName, "Alpha");
+    EXPECT_EQ(store.GetCardInfo(1)->CardName, "Zulu");
+    EXPECT_EQ(store.SkippedFiles(), (std::vector<TPSkippedCardFile>{
+                                        {Card("Folder"), "is a folder"},
+                                        {Card("Junk"), "has no [CardType] section"},
+                                        {Card("Link"), "is not a regular file"},
+                                        {Card("Notes"), "has no [CardType] section"},
+                                    }));
+
+    // The list of what was left out is the last scan's.
+    std::filesystem::remove_all(dir / "cards/Folder.ini");
+    std::filesystem::remove(Card("Junk"));
+    std::filesystem::remove(Card("Notes"));
+    std::filesystem::remove(Card("Link"));
+    store.ScanCardTypes();
+    EXPECT_TRUE(store.SkippedFiles().empty());
+    EXPECT_EQ(store.GetCardCount(), 2);
 }
 
 TEST_F(CardIniTest, DefaultsFallBackPerKeyAndForMissingSectionOrFile) {
