@@ -104,9 +104,16 @@ std::filesystem::path TPCardTypeBox::GetDefaultLoaderFile() const {
     if (picEntry_ == 0) {
         return {};
     }
-    // The catalogue names loaders as people write them ("Loader84"); the
-    // delivered files are lower case, and Linux file names are exact.
-    return baseDir_ / "defaults" / (AsciiLower(PicField(6)) + ".hex");
+    // Linux file names are exact: a loader is looked for under the name the
+    // catalogue gives ("MyLoader" added by a user), then in lower case, as
+    // the delivered files are named ("Loader84" is loader84.hex).
+    const std::string name = PicField(6);
+    const std::filesystem::path exact = baseDir_ / "defaults" / (name + ".hex");
+    std::error_code error;
+    if (std::filesystem::is_regular_file(exact, error)) {
+        return exact;
+    }
+    return baseDir_ / "defaults" / (AsciiLower(name) + ".hex");
 }
 
 int TPCardTypeBox::GetConfigIndex() const {

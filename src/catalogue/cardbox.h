@@ -58,7 +58,8 @@ public:
     std::string GetDefaultLoaderName() const;
     int GetConfigIndex() const;
     std::string GetPicIdB() const;
-    // <base>/defaults/<loader name in lower case>.hex; empty without a processor.
+    // <base>/defaults/<loader name>.hex when that file exists, else the same
+    // with the name in lower case; empty without a processor.
     std::filesystem::path GetDefaultLoaderFile() const;
     int GetEepromKind() const { return eepromKind_; }
     int GetEepromSize() const;

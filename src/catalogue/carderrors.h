@@ -20,6 +20,20 @@ public:
     using EKorvex::EKorvex;
 };
 
+// A card type name the program cannot keep: its file could not be found
+// again under that name. An INI write error, as any name that cannot form a
+// file name is, with a message that says what a name may not hold.
+class ECardName : public EIniFileException {
+public:
+    using EIniFileException::EIniFileException;
+};
+
+// A card type that is not there, or one the user cannot delete.
+class ECardType : public EKorvex {
+public:
+    using EKorvex::EKorvex;
+};
+
 // The eight-digit failure location carried by catalogue messages: a stable
 // code per place that raises, so a report can name the place.
 std::string FailureLocation(std::uint32_t code);

@@ -1,5 +1,6 @@
 #include "catalogue/cardini.h"
 
+#include "catalogue/carderrors.h"
 #include "support/errors.h"
 #include "support/inifile.h"
 #include "support/textconv.h"
@@ -26,32 +27,74 @@ bool IsRegularFile(const std::filesystem::path& file) {
     return std::filesystem::is_regular_file(file, ignored);
 }
 
+// The longest name whose file name, with ".ini", a Linux file system takes.
+constexpr std::size_t kMaxCardNameBytes = 255 - 4;
+
+bool IsControl(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+}
+
+// What makes a name unusable, or nothing.
+std::string CardNameProblem(std::string_view name) {
+    if (name.empty()) {
+        return "it is empty";
+    }
+    if (std::any_of(name.begin(), name.end(), IsControl)) {
+        return "it holds a control character";
+    }
+    if (name.find_first_of("/\\") != std::string_view::npos) {
+        return "it holds a / or \\";
+    }
+    if (name.find("..") != std::string_view::npos) {
+        return "it holds \"..\"";
+    }
+    if (name.front() == ' ' || name.back() == ' ') {
+        return "it starts or ends with a blank";
+    }
+    if (name.size() > kMaxCardNameBytes) {
+        return "it is longer than " + std::to_string(kMaxCardNameBytes) + " bytes";
+    }
+    return {};
+}
+
+// The name as a message can show it: control characters as <0A> and the like.
+std::string Shown(std::string_view name) {
+    std::string shown;
+    for (char c : name) {
+        shown += IsControl(c) ? "<" + HexUpper(static_cast<unsigned char>(c), 2) + ">"
+                              : std::string(1, c);
+    }
+    return shown;
+}
+
 } // namespace
 
 void TPCardIni::SetBaseDir(const std::filesystem::path& folder) {
     baseDir_ = folder;
 }
 
-bool TPCardIni::IsSafeCardName(std::string_view name) {
-    if (name.empty() || name.find("..") != std::string_view::npos) {
-        return false;
+void TPCardIni::CheckCardName(std::string_view name) {
+    const std::string problem = CardNameProblem(name);
+    if (!problem.empty()) {
+        throw ECardName("Card type name \"" + Shown(name) + "\" cannot be used: " + problem +
+                        "; a name must not start or end with a blank, nor hold /, \\, \"..\" or "
+                        "control characters (tab, line break, NUL)");
     }
-    return std::none_of(name.begin(), name.end(), [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return c == '/' || c == '\\' || byte < 0x20 || byte == 0x7F;
-    });
+}
+
+bool TPCardIni::IsSafeCardName(std::string_view name) {
+    return CardNameProblem(name).empty();
 }
 
 std::filesystem::path TPCardIni::CardFilePath(std::string_view name) const {
-    std::filesystem::path file = CardsDir() / (std::string(name) + ".ini");
-    if (!IsSafeCardName(name)) {
-        throw EIniFileException("Unable to write to " + file.string());
-    }
-    return file;
+    CheckCardName(name);
+    return CardsDir() / (std::string(name) + ".ini");
 }
 
 void TPCardIni::ScanCardTypes() {
     cards_.clear();
+    skipped_.clear();
     std::vector<std::filesystem::path> found;
     std::error_code error;
     for (std::filesystem::directory_iterator it(CardsDir(), error), end; !error && it != end;
@@ -66,17 +109,39 @@ void TPCardIni::ScanCardTypes() {
         return AsciiUpper(a.stem().string()) < AsciiUpper(b.stem().string());
     });
     for (const auto& file : found) {
-        TPCardInfo info{"", "", "", ""};
-        if (IsRegularFile(file)) {
-            TPIniFile ini(file);
-            TPCardInfo defaults;
-            info.CardName = ini.ReadString(kCardType, "CardName", defaults.CardName);
-            info.CardDescription =
-                ini.ReadString(kCardType, "CardDescription", defaults.CardDescription);
-            info.PicName = ini.ReadString(kCardType, "PicName", defaults.PicName);
-            info.EepromName = ini.ReadString(kCardType, "EepromName", defaults.EepromName);
+        if (auto info = ReadCardInfo(file)) {
+            cards_.push_back(std::move(*info));
         }
-        cards_.push_back(std::move(info));
+    }
+}
+
+// One file that cannot be read must not hide the card types beside it.
+std::optional<TPCardInfo> TPCardIni::ReadCardInfo(const std::filesystem::path& file) {
+    std::error_code error;
+    const auto status = std::filesystem::status(file, error);
+    if (std::filesystem::is_directory(status)) {
+        skipped_.push_back({file, "is a folder"});
+        return std::nullopt;
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        // A link to nowhere, a pipe (which would block the read) and the like.
+        skipped_.push_back({file, "is not a regular file"});
+        return std::nullopt;
+    }
+    try {
+        const TPIniFile ini(file);
+        if (!ini.SectionExists(kCardType)) {
+            skipped_.push_back({file, "has no [CardType] section"});
+            return std::nullopt;
+        }
+        const TPCardInfo defaults;
+        return TPCardInfo{ini.ReadString(kCardType, "CardName", defaults.CardName),
+                          ini.ReadString(kCardType, "CardDescription", defaults.CardDescription),
+                          ini.ReadString(kCardType, "PicName", defaults.PicName),
+                          ini.ReadString(kCardType, "EepromName", defaults.EepromName)};
+    } catch (const EKorvex& failure) {
+        skipped_.push_back({file, failure.what()});
+        return std::nullopt;
     }
 }
 
@@ -122,7 +187,8 @@ void TPCardIni::ReadDefaults(int index, TPCardDefaults& defaults) const {
 
 void TPCardIni::WriteDefaults(int index, const TPCardDefaults& defaults) const {
     auto info = GetCardInfo(index);
-    if (!info) {
+    // A card whose file names none has no file of its own to keep settings in.
+    if (!info || info->CardName.empty()) {
         return;
     }
     // A deleted card type is never brought back by saving its settings.
@@ -144,6 +210,9 @@ void TPCardIni::WriteDefaults(int index, const TPCardDefaults& defaults) const {
 }
 
 int TPCardIni::CreateCardType(const TPCardInfo* record) const {
+    if (record != nullptr) {
+        CheckCardName(record->CardName);
+    }
     std::error_code ignored;
     std::filesystem::create_directory(CardsDir(), ignored);
     if (record == nullptr) {
@@ -161,7 +230,8 @@ int TPCardIni::CreateCardType(const TPCardInfo* record) const {
 }
 
 void TPCardIni::UpdateCardInfo(const std::filesystem::path& file, const TPCardInfo& record) const {
-    if (!IsRegularFile(file)) {
+    // Written without a name the card could never be found by its name again.
+    if (record.CardName.empty() || !IsRegularFile(file)) {
         return;
     }
     TPIniFile ini(file);
@@ -170,9 +240,13 @@ void TPCardIni::UpdateCardInfo(const std::filesystem::path& file, const TPCardIn
 }
 
 void TPCardIni::DeleteCardType(std::string_view name) {
+    if (name.empty()) {
+        return;
+    }
     std::filesystem::path file = CardFilePath(name);
     if (!IsRegularFile(file)) {
-        return;
+        throw ECardType("There is no card type named \"" + std::string(name) + "\" (no file " +
+                        file.string() + ")");
     }
     std::error_code error;
     if (!std::filesystem::remove(file, error)) {

@@ -10,6 +10,15 @@
 
 namespace korvex {
 
+// A file of the cards folder that the last scan left out of the card type
+// list, and why, for a face to show as a warning.
+struct TPSkippedCardFile {
+    std::filesystem::path file;
+    std::string reason; // "is a folder", "Permission denied", ...
+
+    bool operator==(const TPSkippedCardFile&) const = default;
+};
+
 // The card types: one INI file per card type in <base>/cards, named after the
 // card. The list is a snapshot of the folder at the last ScanCardTypes; every
 // file operation rebuilds the path from the card's name, never from the name
@@ -21,29 +30,42 @@ public:
     void SetBaseDir(const std::filesystem::path& folder);
     const std::filesystem::path& BaseDir() const { return baseDir_; }
 
+    // A *.ini entry that is no readable card type file (a folder, a file that
+    // cannot be read, one without a [CardType] section) is left out and
+    // noted in SkippedFiles(); the others are listed all the same.
     void ScanCardTypes();
+    const std::vector<TPSkippedCardFile>& SkippedFiles() const { return skipped_; }
     int GetCardCount() const { return static_cast<int>(cards_.size()); }
     std::optional<TPCardInfo> GetCardInfo(int index) const;
 
     void ReadDefaults(int index, TPCardDefaults& defaults) const;
     void WriteDefaults(int index, const TPCardDefaults& defaults) const;
 
+    // Refuses a name CheckCardName refuses before anything is made.
     int CreateCardType(const TPCardInfo* record) const;
     void UpdateCardInfo(const std::filesystem::path& file, const TPCardInfo& record) const;
+    // Throws ECardType when there is no such card type. An empty name (a
+    // card whose file names none) does nothing, as its settings do nothing.
     void DeleteCardType(std::string_view name);
 
-    // <base>/cards/<name>.ini. Throws EIniFileException "Unable to write to
-    // <path>" for a name that could leave the cards folder (empty, a path
-    // separator, "..", a control character).
+    // <base>/cards/<name>.ini; throws as CheckCardName does.
     std::filesystem::path CardFilePath(std::string_view name) const;
+    // Throws ECardName, saying what is wrong, for a name whose file could not
+    // be found again under it: empty; a blank at either end or a control
+    // character, which the INI file would not keep as written; "/", "\\" or
+    // "..", which would lead out of the cards folder; more than 251 bytes,
+    // which with ".ini" no file name can hold.
+    static void CheckCardName(std::string_view name);
     static bool IsSafeCardName(std::string_view name);
 
 private:
     std::filesystem::path CardsDir() const { return baseDir_ / "cards"; }
     std::optional<std::filesystem::path> ExistingCardFile(int index) const;
+    std::optional<TPCardInfo> ReadCardInfo(const std::filesystem::path& file);
 
     std::filesystem::path baseDir_;
     std::vector<TPCardInfo> cards_;
+    std::vector<TPSkippedCardFile> skipped_;
 };
 
 } // namespace korvex

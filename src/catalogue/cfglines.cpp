@@ -3,6 +3,13 @@
 namespace korvex {
 
 std::vector<std::string> SplitCatalogueLines(std::string_view bytes) {
+    // Editors that save UTF-8 may put a byte order mark first; it belongs to
+    // no line, and left in place it would spoil the first entry's name or
+    // hide a comment's "//".
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (bytes.starts_with(kByteOrderMark)) {
+        bytes.remove_prefix(kByteOrderMark.size());
+    }
     constexpr char kEndOfFile = 26;
     std::vector<std::string> lines;
     std::string line;

@@ -1,12 +1,17 @@
 #include "catalogue/cardbox.h"
 #include "cli/commands.h"
+#include "support/errors.h"
 
 namespace korvex::cli {
 
-int RunCards(const std::filesystem::path& programFolder, std::ostream& out) {
+int RunCards(const std::filesystem::path& programFolder, std::ostream& out, std::ostream& err) {
     TPCardTypeBox box;
     box.SetBaseDir(programFolder);
     box.RefreshCardTypes();
+    for (const TPSkippedCardFile& skipped : box.CardStore().SkippedFiles()) {
+        err << "korvex-cli: warning: " << skipped.file.string() << ": " << OneLine(skipped.reason)
+            << "; it is left out of the card types\n";
+    }
     out << "Name\tDescription\tProcessor\tEEPROM\tProcessor kind\tProgram size\t"
            "Internal EEPROM size\tEEPROM kind\tEEPROM size\n";
     for (int i = 0; i < static_cast<int>(box.Items().size()); ++i) {

@@ -11,8 +11,9 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
-// One line per card type after a header, tab-separated, as the selector answers.
-int RunCards(const std::filesystem::path& programFolder, std::ostream& out);
+// One line per card type after a header, tab-separated, as the selector
+// answers; a warning line on `err` for each file left out of the list.
+int RunCards(const std::filesystem::path& programFolder, std::ostream& out, std::ostream& err);
 
 struct ViewRequest {
     std::filesystem::path file;

@@ -159,7 +159,7 @@ int main(int argc, char** argv) {
     const TInterrupts interrupts;
     const auto run = [&]() -> int {
         if (*cards) {
-            return RunCards(folder, std::cout);
+            return RunCards(folder, std::cout, std::cerr);
         }
         if (*viewCommand) {
             return RunView(folder, view, std::cout);

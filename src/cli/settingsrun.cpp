@@ -1,5 +1,6 @@
 // Commands that change what is stored beside the program: the options, a
 // card type's fuse choices, the card types themselves.
+#include "catalogue/carderrors.h"
 #include "cli/cardrun.h"
 #include "cli/commands.h"
 #include "support/errors.h"
@@ -272,6 +273,10 @@ int RunCardType(const std::filesystem::path& folder, const TGlobalOptions& optio
         }
         session.Out() << "Deleted card type " << name << '\n';
         return session.Finish(kExitOk);
+    } catch (const ECardName& error) {
+        // A name no card type can have is bad usage, like an unknown processor.
+        session.Fail(error.what());
+        return session.Finish(kExitUsage);
     } catch (const EKorvex& error) {
         session.Fail(DescribeError(error));
         return session.Finish(kExitFailed);

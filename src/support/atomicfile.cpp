@@ -18,16 +18,20 @@ namespace {
 }
 
 // Closes and removes the temporary file unless the rename went through.
+// Only a file mkstemp made is ever removed: after a failure the name holds
+// the pattern or the last name mkstemp tried, either of which may belong to
+// somebody else.
 class TempFile {
 public:
     explicit TempFile(std::string pattern) : name_(std::move(pattern)) {
         fd_ = ::mkstemp(name_.data());
+        created_ = fd_ >= 0;
     }
     ~TempFile() {
         if (fd_ >= 0) {
             ::close(fd_);
         }
-        if (!committed_) {
+        if (created_ && !committed_) {
             ::unlink(name_.c_str());
         }
     }
@@ -46,8 +50,17 @@ public:
 private:
     std::string name_;
     int fd_ = -1;
+    bool created_ = false;
     bool committed_ = false;
 };
+
+// A hidden name beside the target that shows whose it is. A file name holds
+// at most 255 bytes, so a long target name is cut short in it.
+std::string TempName(const std::string& targetName) {
+    constexpr std::string_view kSuffix = ".tmp-XXXXXX";
+    constexpr std::size_t kMaxFileName = 255;
+    return "." + targetName.substr(0, kMaxFileName - 1 - kSuffix.size()) + std::string(kSuffix);
+}
 
 // A link is followed, so the file it names is replaced and the link stays.
 std::filesystem::path ResolveLink(const std::filesystem::path& target) {
@@ -88,7 +101,7 @@ void WriteFileAtomically(const std::filesystem::path& link, std::string_view con
     if (folder.empty()) {
         folder = ".";
     }
-    TempFile temp((folder / ("." + target.filename().string() + ".tmp-XXXXXX")).string());
+    TempFile temp((folder / TempName(target.filename().string())).string());
     if (temp.Fd() < 0) {
         Fail(target, "Cannot create a file beside it", errno);
     }

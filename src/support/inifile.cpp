@@ -2,6 +2,7 @@
 
 #include "support/atomicfile.h"
 #include "support/errors.h"
+#include "support/linecutter.h"
 #include "support/readfile.h"
 #include "support/textconv.h"
 
@@ -15,6 +16,7 @@
 
 #include <charconv>
 #include <cstdint>
+#include <vector>
 
 namespace korvex {
 
@@ -56,6 +58,81 @@ std::string SingleLine(std::string_view text) {
     return line.substr(first, last - first);
 }
 
+std::string_view WithoutIndent(std::string_view line) {
+    std::size_t first = 0;
+    while (first < line.size() && IsBlank(line[first])) {
+        ++first;
+    }
+    return line.substr(first);
+}
+
+bool IsCommentLine(std::string_view line) {
+    const std::string_view text = WithoutIndent(line);
+    return !text.empty() && (text.front() == ';' || text.front() == '#');
+}
+
+bool IsBlankLine(std::string_view line) {
+    return WithoutIndent(line).empty();
+}
+
+// A line the parser takes as a section header or a key.
+bool IsEntryLine(std::string_view line) {
+    const std::string_view text = WithoutIndent(line);
+    if (text.empty() || IsCommentLine(text)) {
+        return false;
+    }
+    return text.front() == '[' ? text.find(']') != std::string_view::npos
+                               : text.find('=') != std::string_view::npos;
+}
+
+struct TPreparedText {
+    std::string text;    // for the parser
+    std::string trailer; // comment lines it would drop, to be written back last
+};
+
+// The parser keeps a comment block with the section or key that follows it,
+// so hand-written comments survive a rewrite, with two gaps closed here: a
+// block ends at a comment line that is indented (so such lines lose their
+// indent), and comments after the last entry belong to nothing (so they are
+// kept apart and written back at the end).
+TPreparedText PrepareText(std::string_view text) {
+    text = text.substr(0, text.find('\0')); // where the parser stops
+    std::vector<std::string_view> lines;
+    TLineCutter cutter(text);
+    for (std::string_view line; cutter.Next(line);) {
+        lines.push_back(IsCommentLine(line) ? WithoutIndent(line) : line);
+    }
+    std::size_t kept = 0; // lines the parser gives a home
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (IsEntryLine(lines[i])) {
+            kept = i + 1;
+        }
+    }
+    if (kept == 0) {
+        // Without entries only the file comment, the block at the very start, stays.
+        while (kept < lines.size() && IsCommentLine(lines[kept])) {
+            ++kept;
+        }
+    }
+    TPreparedText prepared;
+    for (std::size_t i = 0; i < kept; ++i) {
+        prepared.text += std::string(lines[i]) + '\n';
+    }
+    // Blank lines between the comments stay (one for a run of them); lines
+    // the parser would ignore anyway go.
+    bool gap = false;
+    for (std::size_t i = kept; i < lines.size(); ++i) {
+        if (IsCommentLine(lines[i])) {
+            prepared.trailer += (gap && !prepared.trailer.empty() ? "\n" : "");
+            prepared.trailer += std::string(lines[i]) + '\n';
+            gap = false;
+        } else if (IsBlankLine(lines[i])) {
+            gap = true;
+        }
+    }
+    return prepared;
+}
+
 } // namespace
 
 std::optional<int> ParseIniInteger(std::string_view text) {
@@ -85,9 +162,13 @@ TPIniFile::~TPIniFile() = default;
 void TPIniFile::LoadText(std::string_view text) {
     store_->Reset();
     crlf_ = text.find("\r\n") != std::string_view::npos;
-    if (!text.empty() && store_->LoadData(text.data(), text.size()) < 0) {
+    TPreparedText prepared = PrepareText(text);
+    trailer_ = std::move(prepared.trailer);
+    if (!prepared.text.empty() &&
+        store_->LoadData(prepared.text.data(), prepared.text.size()) < 0) {
         // Only an allocation failure gets here; treat the content as lost.
         store_->Reset();
+        trailer_.clear();
     }
 }
 
@@ -95,6 +176,10 @@ std::string TPIniFile::Text() const {
     std::string saved;
     if (store_->Save(saved, false) < 0) {
         throw EIniFileException("Unable to write to " + path_.string());
+    }
+    if (!trailer_.empty()) {
+        saved += saved.empty() ? "" : "\n";
+        saved += trailer_;
     }
     // The library puts two blank lines between sections; one is the usual
     // look of these files.

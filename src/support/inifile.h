@@ -18,6 +18,9 @@ std::optional<int> ParseIniInteger(std::string_view text);
 // a file. Section and key names are matched without regard to ASCII case; a
 // replaced value keeps its place, a new key goes to the end of its section and
 // a new section to the end of the file; lines are written as `key=value`.
+// Comment lines (";" or "#") written by hand are written back: a block before
+// a section or key stays with it, and the comments after the last entry stay
+// at the end of the file.
 class TPIniFile {
 public:
     // Reads the file when it exists; a missing file is an empty one. A file
@@ -57,7 +60,8 @@ private:
     class Store;
     std::filesystem::path path_;
     std::unique_ptr<Store> store_;
-    bool crlf_ = false; // the file we read used CR LF: keep it that way
+    bool crlf_ = false;   // the file we read used CR LF: keep it that way
+    std::string trailer_; // comment lines after the last entry
 };
 
 } // namespace korvex

@@ -185,8 +185,10 @@ bool TPCardChange::DeleteCardType() {
     if (!bench_.prompts.Ask(76, question)) {
         return false;
     }
-    bench_.previousCardName.clear();
+    // A card type that is not there (or cannot be deleted) throws, and then
+    // the window still stands for the card type it shows.
     bench_.cardStore.DeleteCardType(name);
+    bench_.previousCardName.clear();
     RefreshCardList();
     return true;
 }

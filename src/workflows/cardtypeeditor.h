@@ -49,7 +49,8 @@ public:
     // the edit dialog the name is the edited record's, whatever `fields`
     // says). Otherwise writes the card type and returns true: a new one
     // unless it exists already, or the edited one's file unless it has
-    // vanished. Throws EIniFileException for a name that cannot be a file name.
+    // vanished. Throws ECardName (an EIniFileException) for a name no card
+    // type can have (see TPCardIni::CheckCardName).
     bool Accept(const TCardTypeFields& fields) const;
 
     // Language entries the main window sets the dialog's texts from.

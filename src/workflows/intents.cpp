@@ -53,7 +53,12 @@ TIntentResult TPMainWorkflows::DeleteCardType() {
     if (Refuses()) {
         return TIntentResult::irRefused;
     }
-    return cardChange_.DeleteCardType() ? TIntentResult::irDone : TIntentResult::irDeclined;
+    try {
+        return cardChange_.DeleteCardType() ? TIntentResult::irDone : TIntentResult::irDeclined;
+    } catch (const EKorvex& error) {
+        bench_.prompts.ShowMessage(TMessageKind::mkError, -1, DescribeError(error));
+        return TIntentResult::irFailed;
+    }
 }
 
 TIntentResult TPMainWorkflows::RefreshCardTypes() {

@@ -90,7 +90,8 @@ public:
     // type's file throws, as the file layer does.
     TIntentResult AddCardType(const TCardTypeFields& fields);
     TIntentResult EditCardType(const TCardTypeFields& fields);
-    // Asks, then deletes the chosen card type.
+    // Asks, then deletes the chosen card type; a card type that cannot be
+    // deleted (gone, or in a folder the user cannot change) is reported.
     TIntentResult DeleteCardType();
     // Scans the card types again, e.g. after files changed outside.
     TIntentResult RefreshCardTypes();

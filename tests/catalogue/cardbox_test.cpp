@@ -116,6 +116,30 @@ TEST_F(CardBoxTest, LookupsFollowEachSelectionAndFireOnce) {
     EXPECT_EQ(seen, (std::vector<std::string>{"Avr", "Lower", "Unknown"}));
 }
 
+// Fault: the loader was looked for in lower case only, so a user's loader
+// "MyLoader.hex" named "MyLoader" in the catalogue was never found.
+TEST_F(CardBoxTest, TheDefaultLoaderIsFoundByItsExactNameThenInLowerCase) {
+    WriteText(dir / "cards/pics.cfg", "PIC 16F84,3,1024,64,,MyLoader,1,\n"
+                                      "PIC 16F628,4,2048,128,,Loader628,1,\n");
+    AddCard("Mine", "PIC 16F84", "24C16");
+    AddCard("Shipped", "PIC 16F628", "24C16");
+    WriteText(dir / "defaults/MyLoader.hex", ":00000001FF\n");
+    WriteText(dir / "defaults/loader628.hex", ":00000001FF\n");
+    Open();
+    Choose(0);
+    EXPECT_EQ(box.GetDefaultLoaderFile(), dir / "defaults/MyLoader.hex");
+    Choose(1);
+    EXPECT_EQ(box.GetDefaultLoaderFile(), dir / "defaults/loader628.hex");
+
+    // Where both are there, the exact name wins; where neither is, the
+    // lower-case name stands for the missing file.
+    WriteText(dir / "defaults/Loader628.hex", ":00000001FF\n");
+    EXPECT_EQ(box.GetDefaultLoaderFile(), dir / "defaults/Loader628.hex");
+    std::filesystem::remove_all(dir / "defaults");
+    Choose(0);
+    EXPECT_EQ(box.GetDefaultLoaderFile(), dir / "defaults/myloader.hex");
+}
+
 TEST_F(CardBoxTest, BadCatalogueValuesAndMissingCataloguesReachTheCaller) {
     AddCard("Broken", "Broken", "None");
     Open();

@@ -1,3 +1,4 @@
+#include "catalogue/carderrors.h"
 #include "catalogue/cardini.h"
 #include "common/tempdir.h"
 #include "support/errors.h"
@@ -54,12 +55,47 @@ TEST_F(CardIniTest, ScanReadsIdentityWithDefaultsAndSkipsOtherFiles) {
     WriteText(dir / "cards/pics.cfg", "not a card type");
     std::filesystem::create_directory(dir / "cards/Folder.ini");
     store.ScanCardTypes();
-    ASSERT_EQ(store.GetCardCount(), 3);
+    ASSERT_EQ(store.GetCardCount(), 2);
     EXPECT_EQ(*store.GetCardInfo(0), (TPCardInfo{"Bare", "", "PIC 16F84", "None"}));
-    EXPECT_EQ(*store.GetCardInfo(1), (TPCardInfo{"", "", "", ""})); // Folder.ini
-    EXPECT_EQ(*store.GetCardInfo(2), (TPCardInfo{"Full", "A card", "AT90S8515", "24C64"}));
-    EXPECT_FALSE(store.GetCardInfo(3));
+    EXPECT_EQ(*store.GetCardInfo(1), (TPCardInfo{"Full", "A card", "AT90S8515", "24C64"}));
+    EXPECT_FALSE(store.GetCardInfo(2));
     EXPECT_FALSE(store.GetCardInfo(-1));
+    EXPECT_EQ(store.SkippedFiles(),
+              (std::vector<TPSkippedCardFile>{{dir / "cards/Folder.ini", "is a folder"}}));
+}
+
+// Fault: one card type file that could not be read made the scan throw, and
+// every card type vanished with it; folders and files of no card type were
+// listed as nameless card types.
+TEST_F(CardIniTest, FilesThatAreNoCardTypeAreLeftOutWithTheReasonAndTheRestListed) {
+    WriteText(Card("Alpha"), "[CardType]\nCardName=Alpha\n");
+    std::filesystem::create_directory(dir / "cards/Folder.ini");
+    WriteText(Card("Junk"), std::string("\x7F"
+                                        "ELF\x02\x01\0\0garbage",
+                                        13));
+    WriteText(Card("Notes"), "; just notes\n[Other]\nKey=1\n");
+    std::filesystem::create_symlink(dir / "nowhere.ini", Card("Link"));
+    WriteText(Card("Zulu"), "[CardType]\nCardName=Zulu\n");
+
+    store.ScanCardTypes();
+    ASSERT_EQ(store.GetCardCount(), 2);
+    EXPECT_EQ(store.GetCardInfo(0)->CardName, "Alpha");
+    EXPECT_EQ(store.GetCardInfo(1)->CardName, "Zulu");
+    EXPECT_EQ(store.SkippedFiles(), (std::vector<TPSkippedCardFile>{
+                                        {Card("Folder"), "is a folder"},
+                                        {Card("Junk"), "has no [CardType] section"},
+                                        {Card("Link"), "is not a regular file"},
+                                        {Card("Notes"), "has no [CardType] section"},
+                                    }));
+
+    // The list of what was left out is the last scan's.
+    std::filesystem::remove_all(dir / "cards/Folder.ini");
+    std::filesystem::remove(Card("Junk"));
+    std::filesystem::remove(Card("Notes"));
+    std::filesystem::remove(Card("Link"));
+    store.ScanCardTypes();
+    EXPECT_TRUE(store.SkippedFiles().empty());
+    EXPECT_EQ(store.GetCardCount(), 2);
 }
 
 TEST_F(CardIniTest, DefaultsFallBackPerKeyAndForMissingSectionOrFile) {
@@ -111,6 +147,18 @@ TEST_F(CardIniTest, CreateThenWriteDefaultsGivesTheDocumentedLayout) {
     EXPECT_EQ(lines[12], "Oscil=2");
 }
 
+// Fault: a note at the end of a card type file was lost when the program
+// saved the card's settings.
+TEST_F(CardIniTest, CommentsWrittenByHandSurviveSavingTheSettings) {
+    WriteText(Card("Gold"), "; bought in 2019\n[CardType]\nCardName=Gold\n"
+                            "# the loader is the red one\n");
+    store.ScanCardTypes();
+    store.WriteDefaults(0, TPCardDefaults{});
+    const std::string text = ReadText(Card("Gold"));
+    EXPECT_EQ(text.find("; bought in 2019\n"), 0u) << text;
+    EXPECT_NE(text.find("ATLock=1\n\n# the loader is the red one\n"), std::string::npos) << text;
+}
+
 TEST_F(CardIniTest, CreateNeverOverwritesAndEditReplacesIdentityInPlace) {
     WriteText(Card("Gold"), "[CardType]\nCardName=Gold\nCardDescription=old\n");
     TPCardInfo gold{"Gold", "new", "PIC 16F84", "None"};
@@ -138,7 +186,7 @@ TEST_F(CardIniTest, DeletedCardIsNeverRecreatedAndDeleteOfUnknownNameDoesNotResc
     store.WriteDefaults(0, TPCardDefaults{});
     EXPECT_FALSE(std::filesystem::exists(Card("A")));
 
-    store.DeleteCardType("Nobody");
+    EXPECT_THROW(store.DeleteCardType("Nobody"), ECardType);
     EXPECT_EQ(store.GetCardCount(), 2); // no rescan happened
     store.DeleteCardType("B");
     EXPECT_FALSE(std::filesystem::exists(Card("B")));
@@ -160,17 +208,19 @@ TEST_F(CardIniTest, SettingsFollowTheCardNameNotTheFileName) {
 }
 
 TEST_F(CardIniTest, NamesThatWouldLeaveTheCardsFolderAreRefused) {
-    const std::vector<std::string> names{"", "../evil", "a/b", "..", "x\\y", "bell\a", "new\nline"};
+    const std::vector<std::string> names{"../evil", "a/b", "..", "x\\y", "bell\a", "new\nline"};
     for (const std::string& name : names) {
         TPCardInfo card{name, "", "PIC 16F84", "None"};
         try {
             store.CreateCardType(&card);
             FAIL() << "accepted " << name;
         } catch (const EIniFileException& e) {
-            EXPECT_EQ(std::string(e.what()).rfind("Unable to write to ", 0), 0u) << e.what();
+            EXPECT_NE(std::string(e.what()).find("cannot be used"), std::string::npos) << e.what();
         }
         EXPECT_THROW(store.DeleteCardType(name), EIniFileException);
     }
+    TPCardInfo unnamed{"", "", "PIC 16F84", "None"};
+    EXPECT_THROW(store.CreateCardType(&unnamed), ECardName);
     EXPECT_FALSE(std::filesystem::exists(dir / "evil.ini"));
     EXPECT_FALSE(std::filesystem::exists(dir / "cards/a"));
 
@@ -181,6 +231,83 @@ TEST_F(CardIniTest, NamesThatWouldLeaveTheCardsFolderAreRefused) {
     store.ReadDefaults(0, defaults);
     EXPECT_EQ(defaults, TPCardDefaults{});
     EXPECT_THROW(store.WriteDefaults(0, defaults), EIniFileException);
+}
+
+// Fault: a name the INI file keeps otherwise than written (" Gold" reads
+// back as "Gold") made a file the card type could never be found by.
+TEST_F(CardIniTest, NamesTheFileWouldNotKeepAsWrittenAreRefusedBeforeAFileIsMade) {
+    const std::vector<std::pair<std::string, std::string>> refused{
+        {" Gold", "starts or ends with a blank"},
+        {"Gold ", "starts or ends with a blank"},
+        {"Tab\tName", "holds a control character"},
+        {"Cr\rName", "holds a control character"},
+        {std::string("Nul\0Name", 8), "holds a control character"},
+        {std::string(252, 'n'), "longer than 251 bytes"},
+    };
+    for (const auto& [name, reason] : refused) {
+        SCOPED_TRACE(name);
+        TPCardInfo card{name, "d", "PIC 16F84", "None"};
+        try {
+            store.CreateCardType(&card);
+            ADD_FAILURE() << "accepted";
+        } catch (const ECardName& e) {
+            const std::string message = e.what();
+            EXPECT_EQ(message.rfind("Card type name \"", 0), 0u) << message;
+            EXPECT_NE(message.find(reason), std::string::npos) << message;
+            EXPECT_NE(message.find("must not start or end with a blank, nor hold /, \\, \"..\" or "
+                                   "control characters (tab, line break, NUL)"),
+                      std::string::npos)
+                << message;
+            EXPECT_EQ(message.find_first_of(std::string("\r\n\t\0", 4)), std::string::npos)
+                << "one line, control characters shown as codes";
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "cards")) << "nothing was made, not even the folder";
+
+    // The longest name a file can carry, and blanks inside a name, are fine.
+    const std::string longest(251, 'n');
+    for (const std::string& name : {longest, std::string("Gold card 2")}) {
+        TPCardInfo card{name, "d", "PIC 16F84", "None"};
+        EXPECT_EQ(store.CreateCardType(&card), TPCardIni::crCreated);
+    }
+    store.ScanCardTypes();
+    ASSERT_EQ(store.GetCardCount(), 2);
+    EXPECT_EQ(store.GetCardInfo(0)->CardName, "Gold card 2");
+    EXPECT_EQ(store.GetCardInfo(1)->CardName, longest);
+}
+
+// Fault: deleting a card type that is not there returned as if it had worked.
+TEST_F(CardIniTest, DeletingACardTypeThatIsNotThereSaysSo) {
+    WriteText(Card("Gold"), "[CardType]\nCardName=Gold\n");
+    store.ScanCardTypes();
+    try {
+        store.DeleteCardType("Silver");
+        FAIL() << "a card type that is not there was deleted";
+    } catch (const ECardType& e) {
+        EXPECT_NE(std::string(e.what()).find("no card type named \"Silver\""), std::string::npos)
+            << e.what();
+    }
+    EXPECT_EQ(store.GetCardCount(), 1);
+    EXPECT_TRUE(std::filesystem::exists(Card("Gold")));
+}
+
+// Fault: a card file without a CardName made saving its settings throw (and
+// would have written "cards/.ini"), where reading them quietly gave defaults.
+TEST_F(CardIniTest, ACardWithoutANameIsNeitherWrittenNorDeleted) {
+    const std::string text = "[CardType]\nCardDescription=found by hand\n";
+    WriteText(Card("unnamed"), text);
+    store.ScanCardTypes();
+    ASSERT_EQ(store.GetCardCount(), 1);
+    ASSERT_EQ(store.GetCardInfo(0)->CardName, "");
+
+    TPCardDefaults defaults;
+    defaults.PicFile = "/p.hex";
+    EXPECT_NO_THROW(store.WriteDefaults(0, defaults));
+    EXPECT_NO_THROW(store.UpdateCardInfo(Card("unnamed"), {"", "new", "PIC 16F84", "None"}));
+    EXPECT_NO_THROW(store.DeleteCardType(""));
+    EXPECT_EQ(ReadText(Card("unnamed")), text);
+    EXPECT_FALSE(std::filesystem::exists(Card("")));
+    EXPECT_EQ(store.GetCardCount(), 1);
 }
 
 } // namespace korvex

@@ -1,5 +1,6 @@
 #include "catalogue/carderrors.h"
 #include "catalogue/cfgreader.h"
+#include "catalogue/configcalc.h"
 #include "common/tempdir.h"
 #include "support/errors.h"
 
@@ -81,6 +82,23 @@ TEST(CardReader, LineEndsAndEndOfFileMark) {
     EXPECT_EQ(Parse("last,9").GetField(1, 2), "9");
     // A line that is a CR pair and one character is still too short.
     EXPECT_EQ(Parse("a\r\r\n").GetCount(), 0);
+}
+
+// Fault: a byte order mark, as editors saving UTF-8 write it, became part of
+// the first entry's name (or turned a first comment line into an entry).
+TEST(CardReader, AByteOrderMarkAtTheStartIsSkipped) {
+    const std::string bom = "\xEF\xBB\xBF";
+    const TPCardReader pics = Parse(bom + "PIC 16F84,3,1024\r\n");
+    int entry = 0;
+    EXPECT_EQ(pics.FindName("PIC 16F84", 0, entry), 3);
+    EXPECT_EQ(entry, 1);
+    EXPECT_EQ(Parse(bom + "// eeproms\n24C16,1,2048,1\n").GetCount(), 1);
+    // Only at the very start: elsewhere the bytes are text like any other.
+    EXPECT_EQ(Parse("X,1\n" + bom + "Y,2\n").GetField(2, 1), bom + "Y");
+
+    testing::TempDir dir;
+    testing::WriteText(dir / "cards/configwords.cfg", bom + "1,x,x,x,x,x,x,x,11111111111111\n");
+    EXPECT_EQ(TPConfigCalculator(1, dir.Path()).GetDefaultWord(), "3FFF");
 }
 
 TEST(CardReader, NulByteEndsTheFieldButNotTheEntry) {

@@ -2,7 +2,9 @@
 // options, and the card types.
 #include "clirig.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <iterator>
 
 namespace korvex {
 namespace {
@@ -121,6 +123,29 @@ TEST_F(CliCardTypes, ChangesThatCannotBeMadeAreRefusedWithTheReason) {
     EXPECT_TRUE(Contains(run.err, "24C16")) << "lists the known ones: " << run.err;
     EXPECT_FALSE(std::filesystem::exists(cards / "NoText.ini"));
     EXPECT_FALSE(std::filesystem::exists(cards / "BadEeprom.ini"));
+}
+
+// Fault: a name with a blank at either end was taken, and made a file the
+// card type could never be found by again (the file keeps the name trimmed).
+TEST_F(CliCardTypes, ANameTheFileWouldNotKeepIsBadUsageAndSaysWhy) {
+    const auto cards = UseProgramCopy() / "cards";
+    const auto before = std::distance(std::filesystem::directory_iterator(cards),
+                                      std::filesystem::directory_iterator());
+    for (const std::string name : {" Gold", "Gold ", "Two\nLines", "tab\tbed"}) {
+        SCOPED_TRACE(name);
+        const auto run = Cli({"card", "add", name, "--description", "d", "--processor", "PIC 16F84",
+                              "--eeprom", "None"});
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_EQ(run.out, "");
+        EXPECT_TRUE(Contains(run.err, "korvex-cli: Card type name \"")) << run.err;
+        EXPECT_TRUE(Contains(run.err, "must not start or end with a blank, nor hold /, \\, \"..\" "
+                                      "or control characters"))
+            << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(cards),
+                            std::filesystem::directory_iterator()),
+              before);
 }
 
 // Fault: deleting a card type that does not exist exits 1, where editing one

@@ -2,8 +2,36 @@
 #include "support/atomicfile.h"
 #include "support/errors.h"
 
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+
+namespace {
+
+// When set, the next mkstemp fails the way glibc gives up after finding every
+// name it tried taken: -1 with EEXIST, the last name tried (an existing file
+// of somebody else) left in the template. Its six letters stand for the
+// "XXXXXX".
+const char* gTakenName = nullptr;
+
+} // namespace
+
+// Stands in for the C library's mkstemp in this test program; the real one
+// runs unless a test has set gTakenName.
+extern "C" int mkstemp(char* pattern) {
+    if (gTakenName != nullptr) {
+        std::memcpy(pattern + std::strlen(pattern) - 6, gTakenName, 6);
+        gTakenName = nullptr;
+        errno = EEXIST;
+        return -1;
+    }
+    using Real = int (*)(char*);
+    static const Real real = reinterpret_cast<Real>(::dlsym(RTLD_NEXT, "mkstemp"));
+    return real(pattern);
+}
 
 namespace korvex {
 
@@ -49,6 +77,32 @@ TEST(WriteFileAtomically, RefusesReadOnlyTargetsAndMissingFolders) {
     EXPECT_EQ(ReadText(dir / "ro.ini"), "keep");
     EXPECT_THROW(WriteFileAtomically(dir / "missing" / "x.ini", "x"), EInOutError);
     EXPECT_THROW(WriteFileAtomically(dir.Path(), "x"), EInOutError);
+}
+
+// Fault: the temporary name added 12 bytes to the target's, so a target with
+// a name of 244 to 255 bytes, which the folder can hold, could not be written.
+TEST(WriteFileAtomically, WritesATargetWithTheLongestNameAFolderTakes) {
+    TempDir dir;
+    const std::filesystem::path target = dir / std::string(255, 'n');
+    WriteFileAtomically(target, "long");
+    EXPECT_EQ(ReadText(target), "long");
+    int files = 0;
+    for ([[maybe_unused]] auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        ++files;
+    }
+    EXPECT_EQ(files, 1);
+}
+
+// Fault: when no temporary file could be made, the clean-up removed whatever
+// file the failed mkstemp left named, which the writer never created.
+TEST(WriteFileAtomically, AFailedTemporaryFileRemovesNothingOfSomebodyElse) {
+    TempDir dir;
+    WriteText(dir / ".a.ini.tmp-TAKEN1", "not the writer's");
+    WriteText(dir / "a.ini", "old");
+    gTakenName = "TAKEN1";
+    EXPECT_THROW(WriteFileAtomically(dir / "a.ini", "new"), EInOutError);
+    EXPECT_EQ(ReadText(dir / ".a.ini.tmp-TAKEN1"), "not the writer's");
+    EXPECT_EQ(ReadText(dir / "a.ini"), "old");
 }
 
 } // namespace korvex

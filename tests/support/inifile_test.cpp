@@ -96,6 +96,63 @@ TEST(TPIniFile, KeepsCrLfLineEndsOfTheFileItRead) {
     EXPECT_EQ(ReadText(dir / "a.ini"), "[A]\r\nx=1\r\ny=2\r\n");
 }
 
+// Fault: comment lines after the last key were dropped by a rewrite, and so
+// was the start of a comment block whose later lines were indented.
+TEST(TPIniFile, HandWrittenCommentsSurviveARewrite) {
+    TempDir dir;
+    WriteText(dir / "a.ini", "; Card type of the workshop\n"
+                             "[CardType]\n"
+                             "; the name the list shows\n"
+                             "  ; keep it short\n"
+                             "CardName=Gold\n"
+                             "# processor as pics.cfg names it\n"
+                             "PicName=PIC 16F84\n"
+                             "\n"
+                             "; settings the program keeps\n"
+                             "[Defaults]\n"
+                             "PowerUp=1\n"
+                             "; last words\n"
+                             "\n"
+                             "\n"
+                             "# really the last\n");
+    {
+        TPIniFile ini(dir / "a.ini");
+        ini.WriteString("CardType", "PicName", "PIC 16F628");
+        ini.WriteString("Defaults", "PowerUp", "0");
+        ini.WriteString("Defaults", "Oscil", "2");
+        ini.UpdateFile();
+    }
+    const std::string text = ReadText(dir / "a.ini");
+    EXPECT_EQ(text, "; Card type of the workshop\n"
+                    "\n"
+                    "[CardType]\n"
+                    "\n"
+                    "; the name the list shows\n"
+                    "; keep it short\n"
+                    "CardName=Gold\n"
+                    "\n"
+                    "# processor as pics.cfg names it\n"
+                    "PicName=PIC 16F628\n"
+                    "\n"
+                    "; settings the program keeps\n"
+                    "[Defaults]\n"
+                    "PowerUp=0\n"
+                    "Oscil=2\n"
+                    "\n"
+                    "; last words\n"
+                    "\n"
+                    "# really the last\n");
+    // What reads back is what was there, comments or not.
+    TPIniFile again(dir / "a.ini");
+    EXPECT_EQ(again.ReadString("CardType", "CardName", ""), "Gold");
+    EXPECT_EQ(again.Text(), text);
+
+    // A file of comments alone keeps all of them.
+    TPIniFile notes(dir / "notes.ini");
+    notes.LoadText("; one\n\n; two\n");
+    EXPECT_EQ(notes.Text(), "; one\n\n; two\n");
+}
+
 TEST(TPIniFile, FailedWriteThrowsTheIniMessageAndKeepsTheOldFile) {
     TempDir dir;
     const auto missing = dir / "nofolder" / "options.ini";

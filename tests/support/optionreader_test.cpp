@@ -92,6 +92,22 @@ TEST(TPOptionReader, SettersWriteInPlaceAndHandEditsCountAtOnce) {
     EXPECT_TRUE(options.GetWritePicWrite());
 }
 
+// Fault: a note after the last option was gone after the first change.
+TEST(TPOptionReader, CommentsWrittenByHandSurviveAChange) {
+    TempDir dir;
+    WriteText(OptionsFile(dir), std::string("; set for the production line\n") + kAllOn +
+                                    "; WriteEe stays on: the loader needs it\n");
+    TPOptionReader options(dir.Path());
+    options.SetWritePicVerify(false);
+    const std::string text = ReadText(OptionsFile(dir));
+    EXPECT_EQ(text.find("; set for the production line\n"), 0u) << text;
+    EXPECT_NE(text.find("VerifyPic=0\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("VerifyEe=1\n\n; WriteEe stays on: the loader needs it\n"),
+              std::string::npos)
+        << text;
+    EXPECT_FALSE(options.GetWritePicVerify());
+}
+
 TEST(TPOptionReader, MissingFolderOrReadOnlyFileFailsWithTheIniMessage) {
     TempDir dir;
     TPOptionReader options(dir.Path());

@@ -1,3 +1,4 @@
+#include "catalogue/carderrors.h"
 #include "workflowrig.h"
 
 #include <gtest/gtest.h>
@@ -102,6 +103,19 @@ TEST(CardChange, DeletingTheShownCardTypeSavesNothing) {
     EXPECT_EQ(CardFiles(rig), before);
     EXPECT_TRUE(rig.flows.FormClose());
     EXPECT_FALSE(std::filesystem::exists(rig.CardFile(kPicCard)));
+}
+
+// Fault: deleting a card type whose file had gone meanwhile reported success.
+TEST(CardChange, DeletingACardTypeWhoseFileHasGoneSaysSo) {
+    TWorkflowRig rig;
+    rig.Start();
+    std::filesystem::remove(rig.CardFile(kPicCard));
+    rig.ClearRecords();
+    EXPECT_EQ(rig.flows.DeleteCardType(), TIntentResult::irFailed);
+    ASSERT_EQ(rig.prompts.messages.size(), 1u);
+    EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
+    EXPECT_NE(rig.prompts.messages[0].text.find(kPicCard), std::string::npos)
+        << rig.prompts.messages[0].text;
 }
 
 TEST(CardChange, FirmwareWarningsAreShownOnceUntilAPicCardIsChosen) {
