@@ -12,9 +12,9 @@ TFileRow RowOf(TMemory memory) {
 
 } // namespace
 
-int RunRead(const std::filesystem::path& folder, const TGlobalOptions& options,
+int RunRead(const TPDataFolders& folders, const TGlobalOptions& options,
             const TReadRequest& request) {
-    TCardSession session(folder, options, true);
+    TCardSession session(folders, options, true);
     if (const int code = session.Start(); code != kExitOk) {
         return session.Finish(code);
     }
@@ -39,9 +39,9 @@ int RunRead(const std::filesystem::path& folder, const TGlobalOptions& options,
     return session.Finish(code);
 }
 
-int RunCardAction(const std::filesystem::path& folder, const TGlobalOptions& options,
-                  TCardAction action, TMemory memory, const std::string& file) {
-    TCardSession session(folder, options, true);
+int RunCardAction(const TPDataFolders& folders, const TGlobalOptions& options, TCardAction action,
+                  TMemory memory, const std::string& file) {
+    TCardSession session(folders, options, true);
     if (const int code = session.Start(); code != kExitOk) {
         return session.Finish(code);
     }
@@ -68,9 +68,9 @@ int RunCardAction(const std::filesystem::path& folder, const TGlobalOptions& opt
     return session.Finish(ExitCodeOf(outcome, session));
 }
 
-int RunAuto(const std::filesystem::path& folder, const TGlobalOptions& options,
+int RunAuto(const TPDataFolders& folders, const TGlobalOptions& options,
             const TAutoRequest& request) {
-    TCardSession session(folder, options, true);
+    TCardSession session(folders, options, true);
     if (const int code = session.Start(); code != kExitOk) {
         return session.Finish(code);
     }
@@ -87,8 +87,8 @@ int RunAuto(const std::filesystem::path& folder, const TGlobalOptions& options,
     return session.Finish(ExitCodeOf(session.Work().Commands().AutoProgram(), session));
 }
 
-int RunLock(const std::filesystem::path& folder, const TGlobalOptions& options) {
-    TCardSession session(folder, options, true);
+int RunLock(const TPDataFolders& folders, const TGlobalOptions& options) {
+    TCardSession session(folders, options, true);
     if (const int code = session.Start(); code != kExitOk) {
         return session.Finish(code);
     }

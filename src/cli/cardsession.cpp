@@ -22,11 +22,11 @@ constexpr std::int64_t kFirstAnswerMs = 1000;
 
 } // namespace
 
-TCardSession::TCardSession(std::filesystem::path programFolder, const TGlobalOptions& options,
+TCardSession::TCardSession(TPDataFolders folders, const TGlobalOptions& options,
                            bool needsProgrammer, std::ostream& out, std::ostream& err,
                            std::istream& in)
-    : folder_(std::move(programFolder)), options_(options), needsProgrammer_(needsProgrammer),
-      out_(out), err_(err), settings_(TPSettingsStore::DefaultFolder()),
+    : folders_(std::move(folders)), options_(options), needsProgrammer_(needsProgrammer), out_(out),
+      err_(err), settings_(TPSettingsStore::DefaultFolder()),
       progress_(err, IsTerminal(STDERR_FILENO), options.quiet, TSteadyClock::Instance()),
       prompts_({options.yes, IsTerminal(STDIN_FILENO) && IsTerminal(STDERR_FILENO)}, out, err, in),
       view_(progress_, prompts_, out) {
@@ -41,8 +41,8 @@ TCardSession::TCardSession(std::filesystem::path programFolder, const TGlobalOpt
     }
     TPWorkflowSeams seams{view_, prompts_, &prompts_, nullptr, nullptr, &progress_, nullptr};
     work_ = std::make_unique<TPMainWorkflows>(
-        folder_, settings_,
-        MakePortFactory(std::move(map), InProcessSimulator(folder_, options_.card)), seams);
+        folders_, settings_,
+        MakePortFactory(std::move(map), InProcessSimulator(folders_, options_.card)), seams);
     work_->Bench().storeCardDefaults = false;
     work_->Log().Memo().OnLineAdded = [this](const std::string& line) {
         logLines_.push_back(DisplayLogLine(line));

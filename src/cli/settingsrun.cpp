@@ -60,9 +60,9 @@ void PrintFuses(TCardSession& session) {
 
 } // namespace
 
-int RunFuses(const std::filesystem::path& folder, const TGlobalOptions& options,
+int RunFuses(const TPDataFolders& folders, const TGlobalOptions& options,
              const TFuseRequest& request) {
-    TCardSession session(folder, options, false);
+    TCardSession session(folders, options, false);
     if (const int code = session.Start(); code != kExitOk) {
         return session.Finish(code);
     }
@@ -99,9 +99,9 @@ int RunFuses(const std::filesystem::path& folder, const TGlobalOptions& options,
     return session.Finish(kExitOk);
 }
 
-int RunOptions(const std::filesystem::path& folder, const std::vector<std::string>& settings,
+int RunOptions(const TPDataFolders& folders, const std::vector<std::string>& settings,
                std::ostream& out, std::ostream& err) {
-    TPOptionReader reader(folder);
+    TPOptionReader reader(folders);
     std::vector<TOptionSetting> parsed;
     try {
         for (const std::string& text : settings) {
@@ -168,9 +168,9 @@ bool CheckParts(TCardTypeFields& fields, const TPCardTypeEditor& editor, std::os
     return true;
 }
 
-int IndexOfCard(const std::filesystem::path& folder, const std::string& name) {
+int IndexOfCard(const TPDataFolders& folders, const std::string& name) {
     TPCardIni store;
-    store.SetBaseDir(folder);
+    store.SetBaseDir(folders);
     store.ScanCardTypes();
     for (int i = 0; i < store.GetCardCount(); ++i) {
         if (store.GetCardInfo(i)->CardName == name) {
@@ -180,10 +180,10 @@ int IndexOfCard(const std::filesystem::path& folder, const std::string& name) {
     return -1;
 }
 
-int AddOrEdit(const std::filesystem::path& folder, const TCardRequest& request, std::ostream& out,
+int AddOrEdit(const TPDataFolders& folders, const TCardRequest& request, std::ostream& out,
               std::ostream& err) {
     const bool add = request.action == "add";
-    const int index = IndexOfCard(folder, request.name);
+    const int index = IndexOfCard(folders, request.name);
     if (add && index >= 0) {
         err << "korvex-cli: card type \"" << request.name << "\" exists already\n";
         return kExitFailed;
@@ -193,7 +193,7 @@ int AddOrEdit(const std::filesystem::path& folder, const TCardRequest& request, 
         return kExitUsage;
     }
     const TPCardTypeEditor editor =
-        add ? TPCardTypeEditor::ForAdd(folder) : TPCardTypeEditor::ForEdit(folder, index);
+        add ? TPCardTypeEditor::ForAdd(folders) : TPCardTypeEditor::ForEdit(folders, index);
     TCardTypeFields fields = editor.InitialFields();
     fields.name = request.name;
     if (!request.description.empty() || add) {
@@ -227,19 +227,19 @@ int AddOrEdit(const std::filesystem::path& folder, const TCardRequest& request, 
 
 } // namespace
 
-int RunCardType(const std::filesystem::path& folder, const TGlobalOptions& options,
+int RunCardType(const TPDataFolders& folders, const TGlobalOptions& options,
                 const TCardRequest& request) {
     try {
         if (request.action != "delete") {
-            return AddOrEdit(folder, request, std::cout, std::cerr);
+            return AddOrEdit(folders, request, std::cout, std::cerr);
         }
-        if (IndexOfCard(folder, request.name) < 0) {
+        if (IndexOfCard(folders, request.name) < 0) {
             std::cerr << "korvex-cli: no card type named \"" << request.name << "\"\n";
             return kExitUsage;
         }
         TGlobalOptions chosen = options;
         chosen.card = request.name;
-        TCardSession session(folder, chosen, false);
+        TCardSession session(folders, chosen, false);
         if (const int code = session.Start(false); code != kExitOk) {
             return session.Finish(code);
         }

@@ -12,9 +12,9 @@ namespace {
 
 // The card type the window would show: the remembered item of the sorted
 // list, or the first one.
-std::string RememberedCardName(const std::filesystem::path& programFolder) {
+std::string RememberedCardName(const TPDataFolders& folders) {
     TPCardIni cards;
-    cards.SetBaseDir(programFolder);
+    cards.SetBaseDir(folders);
     cards.ScanCardTypes();
     if (cards.GetCardCount() == 0) {
         return {};
@@ -31,17 +31,17 @@ std::string RememberedCardName(const std::filesystem::path& programFolder) {
 // the user's settings folder, so one run can program it and the next read it.
 class TKeptCard {
 public:
-    TKeptCard(const std::filesystem::path& programFolder, std::string cardName) {
+    TKeptCard(const TPDataFolders& folders, std::string cardName) {
         if (cardName.empty()) {
-            cardName = RememberedCardName(programFolder);
+            cardName = RememberedCardName(folders);
         }
         if (cardName.empty()) {
             device_ = std::make_unique<sim::TSimDevice>(
-                sim::TSimCard(sim::SimCardModelForParts(programFolder, "PIC 16F84")));
+                sim::TSimCard(sim::SimCardModelForParts(folders, "PIC 16F84")));
             return;
         }
         device_ = std::make_unique<sim::TSimDevice>(
-            sim::TSimCard(sim::SimCardModelForCardType(programFolder, cardName)));
+            sim::TSimCard(sim::SimCardModelForCardType(folders, cardName)));
         if (!TPCardIni::IsSafeCardName(cardName)) {
             return;
         }
@@ -77,14 +77,14 @@ private:
 
 } // namespace
 
-std::function<std::unique_ptr<TSerialBackend>()>
-InProcessSimulator(const std::filesystem::path& programFolder, const std::string& cardName) {
+std::function<std::unique_ptr<TSerialBackend>()> InProcessSimulator(const TPDataFolders& folders,
+                                                                    const std::string& cardName) {
     // Made on first use, so a run on a real port never reads the card files
     // for it; shared by every backend of the run, and kept when the last goes.
     auto card = std::make_shared<std::unique_ptr<TKeptCard>>();
-    return [card, programFolder, cardName]() -> std::unique_ptr<TSerialBackend> {
+    return [card, folders, cardName]() -> std::unique_ptr<TSerialBackend> {
         if (!*card) {
-            *card = std::make_unique<TKeptCard>(programFolder, cardName);
+            *card = std::make_unique<TKeptCard>(folders, cardName);
         }
         return std::make_unique<TLentBackend>(
             sim::MakeSimulatorBackend((*card)->Device(), TSteadyClock::Instance()), card);

@@ -2,6 +2,8 @@
 
 #include "link/serialbackend.h"
 
+#include "support/datafolders.h"
+
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -14,6 +16,6 @@ namespace korvex::cli {
 // card type when none is). Its memories are kept in the user's settings
 // folder (simcard/<card type>/) from one run to the next.
 std::function<std::unique_ptr<TSerialBackend>()>
-InProcessSimulator(const std::filesystem::path& programFolder, const std::string& cardName = "");
+InProcessSimulator(const TPDataFolders& folders, const std::string& cardName = "");
 
 } // namespace korvex::cli
