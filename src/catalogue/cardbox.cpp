@@ -9,12 +9,13 @@ TPCardTypeBox::TPCardTypeBox(const TPSettingsStore* settings) : settings_(settin
 
 TPCardTypeBox::~TPCardTypeBox() = default;
 
-void TPCardTypeBox::SetBaseDir(const std::filesystem::path& folder) {
-    baseDir_ = folder;
-    cardStore_.SetBaseDir(folder);
+void TPCardTypeBox::SetBaseDir(const TPDataFolders& folders) {
+    folders_ = folders;
+    cardStore_.SetBaseDir(folders);
     // Build both before replacing either, so a failure leaves no half-set pair.
-    auto pics = std::make_unique<TPCardReader>(folder / "cards" / "pics.cfg");
-    auto eeproms = std::make_unique<TPCardReader>(folder / "cards" / "eeproms.cfg");
+    const std::filesystem::path cards = "cards";
+    auto pics = std::make_unique<TPCardReader>(folders, cards / "pics.cfg");
+    auto eeproms = std::make_unique<TPCardReader>(folders, cards / "eeproms.cfg");
     pics_ = std::move(pics);
     eeproms_ = std::move(eeproms);
 }
@@ -107,13 +108,14 @@ std::filesystem::path TPCardTypeBox::GetDefaultLoaderFile() const {
     // Linux file names are exact: a loader is looked for under the name the
     // catalogue gives ("MyLoader" added by a user), then in lower case, as
     // the delivered files are named ("Loader84" is loader84.hex).
+    const std::filesystem::path defaults = "defaults";
     const std::string name = PicField(6);
-    const std::filesystem::path exact = baseDir_ / "defaults" / (name + ".hex");
+    const std::filesystem::path exact = folders_.FindFile(defaults / (name + ".hex"));
     std::error_code error;
     if (std::filesystem::is_regular_file(exact, error)) {
         return exact;
     }
-    return baseDir_ / "defaults" / (AsciiLower(name) + ".hex");
+    return folders_.FindFile(defaults / (AsciiLower(name) + ".hex"));
 }
 
 int TPCardTypeBox::GetConfigIndex() const {

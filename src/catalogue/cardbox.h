@@ -30,10 +30,13 @@ public:
     // The store that remembers the chosen card type ("Card") between runs.
     void SetSettingsStore(const TPSettingsStore* settings) { settings_ = settings; }
 
-    // Opens <folder>/cards/pics.cfg and eeproms.cfg; their errors reach the caller.
-    void SetBaseDir(const std::filesystem::path& folder);
-    bool HasBaseDir() const { return !baseDir_.empty(); }
-    const std::filesystem::path& BaseDir() const { return baseDir_; }
+    // Opens cards/pics.cfg and eeproms.cfg of the data folders (the user's
+    // own when there are, else the shipped ones); their errors reach the
+    // caller. A plain program folder converts: no user folder.
+    void SetBaseDir(const TPDataFolders& folders);
+    bool HasBaseDir() const { return !folders_.program.empty(); }
+    const std::filesystem::path& BaseDir() const { return folders_.program; }
+    const TPDataFolders& Folders() const { return folders_; }
 
     // Rescans the card type files and selects the remembered one; neither
     // looks anything up nor fires OnCardChange.
@@ -58,8 +61,9 @@ public:
     std::string GetDefaultLoaderName() const;
     int GetConfigIndex() const;
     std::string GetPicIdB() const;
-    // <base>/defaults/<loader name>.hex when that file exists, else the same
-    // with the name in lower case; empty without a processor.
+    // defaults/<loader name>.hex of the data folders when that file exists,
+    // else the same with the name in lower case (the program folder's when
+    // neither folder has it); empty without a processor.
     std::filesystem::path GetDefaultLoaderFile() const;
     int GetEepromKind() const { return eepromKind_; }
     int GetEepromSize() const;
@@ -73,7 +77,7 @@ private:
     std::string EepromField(int field) const;
 
     const TPSettingsStore* settings_;
-    std::filesystem::path baseDir_;
+    TPDataFolders folders_;
     TPCardIni cardStore_;
     std::unique_ptr<TPCardReader> pics_;
     std::unique_ptr<TPCardReader> eeproms_;

@@ -27,6 +27,19 @@ bool IsRegularFile(const std::filesystem::path& file) {
     return std::filesystem::is_regular_file(file, ignored);
 }
 
+const std::filesystem::path kCards = "cards";
+
+// cards/<name>.ini, for a name CheckCardName took.
+std::filesystem::path CardFile(std::string_view name) {
+    return kCards / (std::string(name) + ".ini");
+}
+
+// The file read from, written to the place TPDataFolders chooses.
+void Save(TPIniFile& ini, const TPDataFolders& folders, std::string_view name) {
+    ini.SetPath(folders.PrepareWrite(CardFile(name)));
+    ini.UpdateFile();
+}
+
 // The longest name whose file name, with ".ini", a Linux file system takes.
 constexpr std::size_t kMaxCardNameBytes = 255 - 4;
 
@@ -70,8 +83,8 @@ std::string Shown(std::string_view name) {
 
 } // namespace
 
-void TPCardIni::SetBaseDir(const std::filesystem::path& folder) {
-    baseDir_ = folder;
+void TPCardIni::SetBaseDir(const TPDataFolders& folders) {
+    folders_ = folders;
 }
 
 void TPCardIni::CheckCardName(std::string_view name) {
@@ -89,18 +102,16 @@ bool TPCardIni::IsSafeCardName(std::string_view name) {
 
 std::filesystem::path TPCardIni::CardFilePath(std::string_view name) const {
     CheckCardName(name);
-    return CardsDir() / (std::string(name) + ".ini");
+    return folders_.FindFile(CardFile(name));
 }
 
 void TPCardIni::ScanCardTypes() {
     cards_.clear();
     skipped_.clear();
     std::vector<std::filesystem::path> found;
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(CardsDir(), error), end; !error && it != end;
-         it.increment(error)) {
-        if (EndsWithNoCase(it->path().filename().string(), ".ini")) {
-            found.push_back(it->path());
+    for (std::filesystem::path& entry : folders_.List(kCards)) {
+        if (EndsWithNoCase(entry.filename().string(), ".ini")) {
+            found.push_back(std::move(entry));
         }
     }
     // The folder listing has no stable order on Linux; show the card types
@@ -206,15 +217,17 @@ void TPCardIni::WriteDefaults(int index, const TPCardDefaults& defaults) const {
     ini.WriteInteger(kDefaults, "Oscil", defaults.Oscil);
     ini.WriteInteger(kDefaults, "WatchDog", defaults.WatchDog);
     ini.WriteInteger(kDefaults, "ATLock", defaults.ATLock);
-    ini.UpdateFile();
+    Save(ini, folders_, info->CardName);
 }
 
 int TPCardIni::CreateCardType(const TPCardInfo* record) const {
     if (record != nullptr) {
         CheckCardName(record->CardName);
     }
+    // A writable program folder gets its cards folder, as it always did; a
+    // read-only one cannot, and the card type goes to the user's folder.
     std::error_code ignored;
-    std::filesystem::create_directory(CardsDir(), ignored);
+    std::filesystem::create_directory(folders_.program / kCards, ignored);
     if (record == nullptr) {
         return crNoRecord;
     }
@@ -225,32 +238,58 @@ int TPCardIni::CreateCardType(const TPCardInfo* record) const {
     }
     TPIniFile ini(file);
     WriteCardType(ini, *record);
-    ini.UpdateFile();
+    Save(ini, folders_, record->CardName);
     return crCreated;
 }
 
-void TPCardIni::UpdateCardInfo(const std::filesystem::path& file, const TPCardInfo& record) const {
+void TPCardIni::UpdateCardInfo(std::string_view name, const TPCardInfo& record) const {
     // Written without a name the card could never be found by its name again.
-    if (record.CardName.empty() || !IsRegularFile(file)) {
+    if (name.empty() || record.CardName.empty()) {
+        return;
+    }
+    const std::filesystem::path file = CardFilePath(name);
+    if (!IsRegularFile(file)) {
         return;
     }
     TPIniFile ini(file);
     WriteCardType(ini, record);
-    ini.UpdateFile();
+    Save(ini, folders_, name);
 }
 
 void TPCardIni::DeleteCardType(std::string_view name) {
     if (name.empty()) {
         return;
     }
-    std::filesystem::path file = CardFilePath(name);
-    if (!IsRegularFile(file)) {
-        throw ECardType("There is no card type named \"" + std::string(name) + "\" (no file " +
-                        file.string() + ")");
+    CheckCardName(name);
+    const std::filesystem::path shipped = folders_.program / CardFile(name);
+    std::vector<std::filesystem::path> files;
+    if (folders_.HasUserFolder() && IsRegularFile(folders_.user / CardFile(name))) {
+        files.push_back(folders_.user / CardFile(name));
     }
-    std::error_code error;
-    if (!std::filesystem::remove(file, error)) {
-        throw EInOutError("Cannot delete: " + error.message(), file.string());
+    if (IsRegularFile(shipped)) {
+        // Checked before anything goes: the user's copy alone gone would
+        // bring the shipped card type back, which is no deletion either.
+        if (!TPDataFolders::MayChange(shipped.parent_path())) {
+            throw ECardType("Card type \"" + std::string(name) +
+                            "\" comes with the program and cannot be deleted: you cannot "
+                            "change " +
+                            shipped.parent_path().string());
+        }
+        files.push_back(shipped);
+    }
+    if (files.empty()) {
+        std::string where = folders_.program.string();
+        if (folders_.HasUserFolder()) {
+            where += " nor in " + folders_.user.string();
+        }
+        throw ECardType("There is no card type named \"" + std::string(name) + "\" (no " +
+                        CardFile(name).string() + " in " + where + ")");
+    }
+    for (const std::filesystem::path& file : files) {
+        std::error_code error;
+        if (!std::filesystem::remove(file, error)) {
+            throw EInOutError("Cannot delete: " + error.message(), file.string());
+        }
     }
     ScanCardTypes();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/cardrecords.h"
+#include "support/datafolders.h"
 
 #include <filesystem>
 #include <optional>
@@ -19,16 +20,21 @@ struct TPSkippedCardFile {
     bool operator==(const TPSkippedCardFile&) const = default;
 };
 
-// The card types: one INI file per card type in <base>/cards, named after the
-// card. The list is a snapshot of the folder at the last ScanCardTypes; every
-// file operation rebuilds the path from the card's name, never from the name
-// the scan found, so a card is always found under its own name.
+// The card types: one INI file per card type in cards/ of the data folders,
+// named after the card; the list merges the program folder's with the user's,
+// the user's file winning for the same name (TPDataFolders says where a file
+// is read from and where a change goes). The list is a snapshot of the
+// folders at the last ScanCardTypes; every file operation rebuilds the path
+// from the card's name, never from the name the scan found, so a card is
+// always found under its own name.
 class TPCardIni {
 public:
     enum CreateResult { crCreated = 0, crNoRecord = 1, crExists = 2 };
 
-    void SetBaseDir(const std::filesystem::path& folder);
-    const std::filesystem::path& BaseDir() const { return baseDir_; }
+    // A plain program folder converts: no user folder.
+    void SetBaseDir(const TPDataFolders& folders);
+    const TPDataFolders& Folders() const { return folders_; }
+    const std::filesystem::path& BaseDir() const { return folders_.program; }
 
     // A *.ini entry that is no readable card type file (a folder, a file that
     // cannot be read, one without a [CardType] section) is left out and
@@ -43,12 +49,18 @@ public:
 
     // Refuses a name CheckCardName refuses before anything is made.
     int CreateCardType(const TPCardInfo* record) const;
-    void UpdateCardInfo(const std::filesystem::path& file, const TPCardInfo& record) const;
-    // Throws ECardType when there is no such card type. An empty name (a
-    // card whose file names none) does nothing, as its settings do nothing.
+    // Writes the identity into the file of the card type `name`, unless it
+    // has none. An empty name or record name does nothing.
+    void UpdateCardInfo(std::string_view name, const TPCardInfo& record) const;
+    // Deletes every file of the card type, the user's and the program
+    // folder's. Throws ECardType, deleting nothing, when there is no such
+    // card type or when it comes with a program folder this user cannot
+    // change. An empty name (a card whose file names none) does nothing.
     void DeleteCardType(std::string_view name);
 
-    // <base>/cards/<name>.ini; throws as CheckCardName does.
+    // The file the card type `name` is read from: cards/<name>.ini of the
+    // user's folder when there is one, else of the program folder. Throws as
+    // CheckCardName does.
     std::filesystem::path CardFilePath(std::string_view name) const;
     // Throws ECardName, saying what is wrong, for a name whose file could not
     // be found again under it: empty; a blank at either end or a control
@@ -59,11 +71,10 @@ public:
     static bool IsSafeCardName(std::string_view name);
 
 private:
-    std::filesystem::path CardsDir() const { return baseDir_ / "cards"; }
     std::optional<std::filesystem::path> ExistingCardFile(int index) const;
     std::optional<TPCardInfo> ReadCardInfo(const std::filesystem::path& file);
 
-    std::filesystem::path baseDir_;
+    TPDataFolders folders_;
     std::vector<TPCardInfo> cards_;
     std::vector<TPSkippedCardFile> skipped_;
 };

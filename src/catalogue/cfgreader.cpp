@@ -32,6 +32,9 @@ TPCardReader::TPCardReader(const std::filesystem::path& file) : TPCfgReader(file
     Load(ReadWholeFile(file));
 }
 
+TPCardReader::TPCardReader(const TPDataFolders& folders, const std::filesystem::path& relative)
+    : TPCardReader(folders.FindFile(relative)) {}
+
 TPCardReader::TPCardReader(std::string path, std::string_view text) : TPCfgReader(std::move(path)) {
     Load(text);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/datafolders.h"
+
 #include <array>
 #include <filesystem>
 #include <string>
@@ -35,6 +37,9 @@ public:
     // Loads at once. Throws EInOutError when the file cannot be read and
     // ECfgOutOfBounds when it does not fit the table.
     explicit TPCardReader(const std::filesystem::path& file);
+    // The same for `relative` ("cards/pics.cfg") as the data folders have
+    // it: the user's own catalogue when there is one, else the shipped one.
+    TPCardReader(const TPDataFolders& folders, const std::filesystem::path& relative);
 
     // The same from text already in memory; `nameForMessages` stands where the
     // file path would in messages.

@@ -26,8 +26,9 @@ constexpr std::string_view kBlankWords = "3FFF3FFF3FFF3FFF3FFF3FFF3FFF";
 
 } // namespace
 
-TPConfigCalculator::TPConfigCalculator(int setNumber, const std::filesystem::path& programFolder)
-    : catalogue_(programFolder / "cards" / "configwords.cfg"), setNumber_(setNumber) {}
+TPConfigCalculator::TPConfigCalculator(int setNumber, const TPDataFolders& folders)
+    : catalogue_(folders, std::filesystem::path("cards") / "configwords.cfg"),
+      setNumber_(setNumber) {}
 
 TPConfigCalculator::TPConfigCalculator(int setNumber, TPCardReader catalogue)
     : catalogue_(std::move(catalogue)), setNumber_(setNumber) {}

@@ -18,8 +18,8 @@ class TPConfigPattern;
 // configuration word, are ever read or changed.
 class TPConfigCalculator {
 public:
-    // The catalogue is <programFolder>/cards/configwords.cfg, loaded at once.
-    TPConfigCalculator(int setNumber, const std::filesystem::path& programFolder);
+    // The catalogue is cards/configwords.cfg of the data folders, loaded at once.
+    TPConfigCalculator(int setNumber, const TPDataFolders& folders);
     // The same with a catalogue already loaded.
     TPConfigCalculator(int setNumber, TPCardReader catalogue);
 

@@ -24,9 +24,9 @@ int Announce(TCardSession& session, TOutcome outcome, int entry) {
 
 } // namespace
 
-int RunRead(const std::filesystem::path& folder, const TGlobalOptions& options,
+int RunRead(const TPDataFolders& folders, const TGlobalOptions& options,
             const TReadRequest& request) {
-    TCardSession session(folder, options, true);
+    TCardSession session(folders, options, true);
     if (const int code = session.Start(); code != kExitOk) {
         return session.Finish(code);
     }
@@ -50,9 +50,9 @@ int RunRead(const std::filesystem::path& folder, const TGlobalOptions& options,
     return session.Finish(code);
 }
 
-int RunCardAction(const std::filesystem::path& folder, const TGlobalOptions& options,
-                  TCardAction action, TMemory memory, const std::string& file) {
-    TCardSession session(folder, options, true);
+int RunCardAction(const TPDataFolders& folders, const TGlobalOptions& options, TCardAction action,
+                  TMemory memory, const std::string& file) {
+    TCardSession session(folders, options, true);
     if (const int code = session.Start(); code != kExitOk) {
         return session.Finish(code);
     }
@@ -81,9 +81,9 @@ int RunCardAction(const std::filesystem::path& folder, const TGlobalOptions& opt
     return session.Finish(Announce(session, outcome, entries::kProcessorErased));
 }
 
-int RunAuto(const std::filesystem::path& folder, const TGlobalOptions& options,
+int RunAuto(const TPDataFolders& folders, const TGlobalOptions& options,
             const TAutoRequest& request) {
-    TCardSession session(folder, options, true);
+    TCardSession session(folders, options, true);
     if (const int code = session.Start(); code != kExitOk) {
         return session.Finish(code);
     }
@@ -100,8 +100,8 @@ int RunAuto(const std::filesystem::path& folder, const TGlobalOptions& options,
     return session.Finish(ExitCodeOf(session.Work().RunCommand(TCardCommand::ccAutoProgram)));
 }
 
-int RunLock(const std::filesystem::path& folder, const TGlobalOptions& options) {
-    TCardSession session(folder, options, true);
+int RunLock(const TPDataFolders& folders, const TGlobalOptions& options) {
+    TCardSession session(folders, options, true);
     if (const int code = session.Start(); code != kExitOk) {
         return session.Finish(code);
     }

@@ -25,22 +25,22 @@ struct TAutoRequest {
 
 enum class TCardAction { caWrite, caVerify, caErase };
 
-int RunRead(const std::filesystem::path& folder, const TGlobalOptions& options,
+int RunRead(const TPDataFolders& folders, const TGlobalOptions& options,
             const TReadRequest& request);
 // Write, verify or erase; `file` (write and verify) names the image instead
 // of the card type's stored one.
-int RunCardAction(const std::filesystem::path& folder, const TGlobalOptions& options,
-                  TCardAction action, TMemory memory, const std::string& file);
-int RunAuto(const std::filesystem::path& folder, const TGlobalOptions& options,
+int RunCardAction(const TPDataFolders& folders, const TGlobalOptions& options, TCardAction action,
+                  TMemory memory, const std::string& file);
+int RunAuto(const TPDataFolders& folders, const TGlobalOptions& options,
             const TAutoRequest& request);
-int RunLock(const std::filesystem::path& folder, const TGlobalOptions& options);
+int RunLock(const TPDataFolders& folders, const TGlobalOptions& options);
 
 struct TFuseRequest {
     std::string watchdog, powerup, protection, oscillator, lock; // empty: unchanged
 };
-int RunFuses(const std::filesystem::path& folder, const TGlobalOptions& options,
+int RunFuses(const TPDataFolders& folders, const TGlobalOptions& options,
              const TFuseRequest& request);
-int RunOptions(const std::filesystem::path& folder, const TGlobalOptions& options,
+int RunOptions(const TPDataFolders& folders, const TGlobalOptions& options,
                const std::vector<std::string>& settings);
 
 struct TCardRequest {
@@ -50,7 +50,7 @@ struct TCardRequest {
     std::string processor;
     std::string eeprom;
 };
-int RunCardType(const std::filesystem::path& folder, const TGlobalOptions& options,
+int RunCardType(const TPDataFolders& folders, const TGlobalOptions& options,
                 const TCardRequest& request);
 
 } // namespace korvex::cli

@@ -4,9 +4,9 @@
 
 namespace korvex::cli {
 
-int RunCards(const std::filesystem::path& programFolder, std::ostream& out, std::ostream& err) {
+int RunCards(const TPDataFolders& folders, std::ostream& out, std::ostream& err) {
     TPCardTypeBox box;
-    box.SetBaseDir(programFolder);
+    box.SetBaseDir(folders);
     box.RefreshCardTypes();
     for (const TPSkippedCardFile& skipped : box.CardStore().SkippedFiles()) {
         err << "korvex-cli: warning: " << skipped.file.string() << ": " << OneLine(skipped.reason)

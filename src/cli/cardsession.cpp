@@ -22,11 +22,11 @@ constexpr std::int64_t kFirstAnswerMs = 1000;
 
 } // namespace
 
-TCardSession::TCardSession(std::filesystem::path programFolder, const TGlobalOptions& options,
+TCardSession::TCardSession(TPDataFolders folders, const TGlobalOptions& options,
                            bool needsProgrammer, std::ostream& out, std::ostream& err,
                            std::istream& in)
-    : folder_(std::move(programFolder)), options_(options), needsProgrammer_(needsProgrammer),
-      out_(out), err_(err), settings_(TPSettingsStore::DefaultFolder()),
+    : folders_(std::move(folders)), options_(options), needsProgrammer_(needsProgrammer), out_(out),
+      err_(err), settings_(TPSettingsStore::DefaultFolder()),
       progress_(err, IsTerminal(STDERR_FILENO), options.quiet, TSteadyClock::Instance()),
       prompts_({options.yes, IsTerminal(STDIN_FILENO) && IsTerminal(STDERR_FILENO)}, out, err, in),
       view_(progress_, prompts_, out), pump_([this] {
@@ -40,7 +40,7 @@ TCardSession::TCardSession(std::filesystem::path programFolder, const TGlobalOpt
     // the built-in simulator's card as for the workflows.
     if (!options_.card.empty()) {
         TPCardIni cards;
-        cards.SetBaseDir(folder_);
+        cards.SetBaseDir(folders_);
         cards.ScanCardTypes();
         std::vector<std::string> names;
         for (int i = 0; i < cards.GetCardCount(); ++i) {
@@ -60,8 +60,8 @@ TCardSession::TCardSession(std::filesystem::path programFolder, const TGlobalOpt
     }
     TPWorkflowSeams seams{view_, prompts_, &prompts_, &pump_, nullptr, &progress_, nullptr};
     work_ = std::make_unique<TPMainWorkflows>(
-        folder_, settings_,
-        MakePortFactory(std::move(map), InProcessSimulator(folder_, options_.card, err_)), seams);
+        folders_, settings_,
+        MakePortFactory(std::move(map), InProcessSimulator(folders_, options_.card, err_)), seams);
     work_->LogPanel().OnLineAdded = [this](const std::string& line) {
         logLines_.push_back(DisplayLogLine(line));
     };

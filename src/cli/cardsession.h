@@ -33,8 +33,8 @@ struct TGlobalOptions {
 // commands that change it.
 class TCardSession {
 public:
-    TCardSession(std::filesystem::path programFolder, const TGlobalOptions& options,
-                 bool needsProgrammer, std::ostream& out = std::cout, std::ostream& err = std::cerr,
+    TCardSession(TPDataFolders folders, const TGlobalOptions& options, bool needsProgrammer,
+                 std::ostream& out = std::cout, std::ostream& err = std::cerr,
                  std::istream& in = std::cin);
     ~TCardSession();
     TCardSession(const TCardSession&) = delete;
@@ -73,7 +73,7 @@ public:
 private:
     int WaitForProgrammer();
 
-    std::filesystem::path folder_;
+    TPDataFolders folders_;
     TGlobalOptions options_;
     bool needsProgrammer_;
     std::ostream& out_;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/datafolders.h"
+
 #include <filesystem>
 #include <ostream>
 #include <string>
@@ -13,7 +15,7 @@ constexpr int kExitUsage = 2;
 
 // One line per card type after a header, tab-separated, as the selector
 // answers; a warning line on `err` for each file left out of the list.
-int RunCards(const std::filesystem::path& programFolder, std::ostream& out, std::ostream& err);
+int RunCards(const TPDataFolders& folders, std::ostream& out, std::ostream& err);
 
 struct ViewRequest {
     std::filesystem::path file;
@@ -23,18 +25,17 @@ struct ViewRequest {
 };
 
 // The file view window's memo lines for the file.
-int RunView(const std::filesystem::path& programFolder, const ViewRequest& request,
-            std::ostream& out);
+int RunView(const TPDataFolders& folders, const ViewRequest& request, std::ostream& out);
 
 struct LinkOptions;
 
 // Connects, polls until the programmer answers (at most a second) and prints
 // the state as the status panel words it. Exit 0 only when a card is ready.
-int RunState(const std::filesystem::path& programFolder, const LinkOptions& options,
-             std::ostream& out, std::ostream& err);
+int RunState(const TPDataFolders& folders, const LinkOptions& options, std::ostream& out,
+             std::ostream& err);
 
 // Prints the programmer's firmware version number. Exit 1 when it cannot be had.
-int RunFirmware(const std::filesystem::path& programFolder, const LinkOptions& options,
-                std::ostream& out, std::ostream& err);
+int RunFirmware(const TPDataFolders& folders, const LinkOptions& options, std::ostream& out,
+                std::ostream& err);
 
 } // namespace korvex::cli

@@ -10,9 +10,9 @@ namespace {
 
 // The stored language when it loads, else English, so the state reads the
 // way the window's status panel would.
-TPLang LoadLanguage(const std::filesystem::path& programFolder) {
+TPLang LoadLanguage(const TPDataFolders& folders) {
     TPLang lang;
-    lang.SetLangDir(programFolder / "lang");
+    lang.SetLangDirs(folders);
     lang.LoadLanguage("English");
     const TPSettingsStore store(TPSettingsStore::DefaultFolder());
     if (const auto stored = store.ReadString(TPSettingsStore::kLang); stored && !stored->empty()) {
@@ -35,10 +35,10 @@ int StateEntry(TPCardState state) {
 
 } // namespace
 
-int RunState(const std::filesystem::path& programFolder, const LinkOptions& options,
-             std::ostream& out, std::ostream& err) {
-    const TPLang lang = LoadLanguage(programFolder);
-    TLinkSession session(programFolder, options);
+int RunState(const TPDataFolders& folders, const LinkOptions& options, std::ostream& out,
+             std::ostream& err) {
+    const TPLang lang = LoadLanguage(folders);
+    TLinkSession session(folders, options);
     TPCardState state = TPCardState::csNotConnected;
     if (session.Connect(err)) {
         // A programmer that has just been opened may need a moment: poll at the
@@ -66,9 +66,9 @@ int RunState(const std::filesystem::path& programFolder, const LinkOptions& opti
     return state == TPCardState::csCardReady && logged ? kExitOk : kExitFailed;
 }
 
-int RunFirmware(const std::filesystem::path& programFolder, const LinkOptions& options,
-                std::ostream& out, std::ostream& err) {
-    TLinkSession session(programFolder, options);
+int RunFirmware(const TPDataFolders& folders, const LinkOptions& options, std::ostream& out,
+                std::ostream& err) {
+    TLinkSession session(folders, options);
     if (!session.Connect(err)) {
         session.WriteLog(err);
         return kExitFailed;

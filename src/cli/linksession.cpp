@@ -12,8 +12,8 @@
 
 namespace korvex::cli {
 
-TLinkSession::TLinkSession(std::filesystem::path programFolder, LinkOptions options)
-    : programFolder_(std::move(programFolder)), options_(std::move(options)) {
+TLinkSession::TLinkSession(TPDataFolders folders, LinkOptions options)
+    : folders_(std::move(folders)), options_(std::move(options)) {
     const TPSettingsStore store(TPSettingsStore::DefaultFolder());
     TPortChoice choice = ChoosePort(options_, store);
     comNumber_ = choice.comNumber;
@@ -25,7 +25,7 @@ TLinkSession::TLinkSession(std::filesystem::path programFolder, LinkOptions opti
         logLines_.push_back(DisplayLogLine(line));
     };
     prog_ = std::make_unique<TPPicProg>(
-        MakePortFactory(std::move(choice.map), InProcessSimulator(programFolder_)),
+        MakePortFactory(std::move(choice.map), InProcessSimulator(folders_)),
         TPicProgSeams{nullptr, &pump_, nullptr, nullptr});
     prog_->SetComSpeed(rate_);
     prog_->SetDelay(3);

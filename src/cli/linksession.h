@@ -3,6 +3,7 @@
 #include "cli/interrupts.h"
 #include "cli/portname.h"
 #include "link/picprog.h"
+#include "support/datafolders.h"
 #include "support/logmemo.h"
 
 #include <filesystem>
@@ -25,7 +26,7 @@ struct LinkOptions {
 // programmer released and the log written when the run ends.
 class TLinkSession {
 public:
-    TLinkSession(std::filesystem::path programFolder, LinkOptions options);
+    TLinkSession(TPDataFolders folders, LinkOptions options);
     ~TLinkSession();
     TLinkSession(const TLinkSession&) = delete;
     TLinkSession& operator=(const TLinkSession&) = delete;
@@ -41,7 +42,7 @@ public:
     bool WriteLog(std::ostream& err);
 
 private:
-    std::filesystem::path programFolder_;
+    TPDataFolders folders_;
     LinkOptions options_;
     int comNumber_ = 0;
     TBaudRate rate_ = TBaudRate::br19200;

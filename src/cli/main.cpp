@@ -152,54 +152,57 @@ int main(int argc, char** argv) {
         return code == 0 ? kExitOk : kExitUsage;
     }
 
-    const std::filesystem::path folder =
-        global.dataDir.empty() ? korvex::ExecutableFolder() : std::filesystem::path(global.dataDir);
+    // The program folder holds the shipped files; the user's own card types,
+    // options and copies live in the user's data folder.
+    const korvex::TPDataFolders folders(
+        global.dataDir.empty() ? korvex::ExecutableFolder() : std::filesystem::path(global.dataDir),
+        korvex::TPDataFolders::DefaultUserFolder());
     // A signal now ends the command at its next step instead of killing the
     // process with the programmer held, the port changed and no log.
     const TInterrupts interrupts;
     const auto run = [&]() -> int {
         if (*cards) {
-            return RunCards(folder, std::cout, std::cerr);
+            return RunCards(folders, std::cout, std::cerr);
         }
         if (*viewCommand) {
-            return RunView(folder, view, std::cout);
+            return RunView(folders, view, std::cout);
         }
         if (*state) {
-            return RunState(folder, global.link, std::cout, std::cerr);
+            return RunState(folders, global.link, std::cout, std::cerr);
         }
         if (*firmware) {
-            return RunFirmware(folder, global.link, std::cout, std::cerr);
+            return RunFirmware(folders, global.link, std::cout, std::cerr);
         }
         if (*readCommand) {
             read.memory = MemoryOf(memory);
-            return RunRead(folder, global, read);
+            return RunRead(folders, global, read);
         }
         if (*writeCommand) {
-            return RunCardAction(folder, global, TCardAction::caWrite, MemoryOf(memory), file);
+            return RunCardAction(folders, global, TCardAction::caWrite, MemoryOf(memory), file);
         }
         if (*verifyCommand) {
-            return RunCardAction(folder, global, TCardAction::caVerify, MemoryOf(memory), file);
+            return RunCardAction(folders, global, TCardAction::caVerify, MemoryOf(memory), file);
         }
         if (*eraseCommand) {
-            return RunCardAction(folder, global, TCardAction::caErase, MemoryOf(memory), "");
+            return RunCardAction(folders, global, TCardAction::caErase, MemoryOf(memory), "");
         }
         if (*autoCommand) {
-            return RunAuto(folder, global, autoRequest);
+            return RunAuto(folders, global, autoRequest);
         }
         if (*lockCommand) {
-            return RunLock(folder, global);
+            return RunLock(folders, global);
         }
         if (*optionsCommand) {
-            return RunOptions(folder, global, optionSettings);
+            return RunOptions(folders, global, optionSettings);
         }
         if (*fusesCommand) {
-            return RunFuses(folder, global, fuses);
+            return RunFuses(folders, global, fuses);
         }
         if (*cardCommand) {
             if (card.action == "add" && (card.processor.empty() || card.eeprom.empty())) {
                 return Fail(kExitUsage, "card add needs --description, --processor and --eeprom");
             }
-            return RunCardType(folder, global, card);
+            return RunCardType(folders, global, card);
         }
         return kExitUsage;
     };

@@ -73,9 +73,9 @@ void PrintFuses(TCardSession& session) {
 
 } // namespace
 
-int RunFuses(const std::filesystem::path& folder, const TGlobalOptions& options,
+int RunFuses(const TPDataFolders& folders, const TGlobalOptions& options,
              const TFuseRequest& request) {
-    TCardSession session(folder, options, false);
+    TCardSession session(folders, options, false);
     if (const int code = session.Start(); code != kExitOk) {
         return session.Finish(code);
     }
@@ -114,7 +114,7 @@ int RunFuses(const std::filesystem::path& folder, const TGlobalOptions& options,
     return session.Finish(kExitOk);
 }
 
-int RunOptions(const std::filesystem::path& folder, const TGlobalOptions& options,
+int RunOptions(const TPDataFolders& folders, const TGlobalOptions& options,
                const std::vector<std::string>& settings) {
     std::vector<TOptionSetting> parsed;
     try {
@@ -125,7 +125,7 @@ int RunOptions(const std::filesystem::path& folder, const TGlobalOptions& option
         std::cerr << "korvex-cli: " << error.what() << '\n';
         return kExitUsage;
     }
-    TCardSession session(folder, options, false);
+    TCardSession session(folders, options, false);
     if (const int code = session.Start(TCardSession::TCardNeed::cnNone); code != kExitOk) {
         return session.Finish(code);
     }
@@ -249,12 +249,12 @@ int EditCardType(TCardSession& session, const TCardRequest& request) {
 
 } // namespace
 
-int RunCardType(const std::filesystem::path& folder, const TGlobalOptions& options,
+int RunCardType(const TPDataFolders& folders, const TGlobalOptions& options,
                 const TCardRequest& request) {
     const bool add = request.action == "add";
     TGlobalOptions chosen = options;
     chosen.card = add ? std::string() : request.name;
-    TCardSession session(folder, chosen, false);
+    TCardSession session(folders, chosen, false);
     try {
         if (const int code = session.Start(add ? TCardSession::TCardNeed::cnNone
                                                : TCardSession::TCardNeed::cnAny);

@@ -13,9 +13,9 @@ namespace {
 
 // The card type the window would show: the remembered item of the sorted
 // list, or the first one.
-std::string RememberedCardName(const std::filesystem::path& programFolder) {
+std::string RememberedCardName(const TPDataFolders& folders) {
     TPCardIni cards;
-    cards.SetBaseDir(programFolder);
+    cards.SetBaseDir(folders);
     cards.ScanCardTypes();
     if (cards.GetCardCount() == 0) {
         return {};
@@ -32,17 +32,16 @@ std::string RememberedCardName(const std::filesystem::path& programFolder) {
 // the user's settings folder, so one run can program it and the next read it.
 class TKeptCard {
 public:
-    TKeptCard(const std::filesystem::path& programFolder, std::string cardName,
-              std::ostream& warnings) {
+    TKeptCard(const TPDataFolders& folders, std::string cardName, std::ostream& warnings) {
         if (cardName.empty()) {
-            cardName = RememberedCardName(programFolder);
+            cardName = RememberedCardName(folders);
         }
         if (cardName.empty()) {
             device_ = std::make_unique<sim::TSimDevice>(
-                sim::TSimCard(sim::SimCardModelForParts(programFolder, "PIC 16F84")));
+                sim::TSimCard(sim::SimCardModelForParts(folders, "PIC 16F84")));
             return;
         }
-        const sim::TSimCardModel model = sim::SimCardModelForCardType(programFolder, cardName);
+        const sim::TSimCardModel model = sim::SimCardModelForCardType(folders, cardName);
         device_ = std::make_unique<sim::TSimDevice>(sim::TSimCard(model));
         if (!TPCardIni::IsSafeCardName(cardName)) {
             return;
@@ -96,15 +95,15 @@ private:
 
 } // namespace
 
-std::function<std::unique_ptr<TSerialBackend>()>
-InProcessSimulator(const std::filesystem::path& programFolder, const std::string& cardName,
-                   std::ostream& warnings) {
+std::function<std::unique_ptr<TSerialBackend>()> InProcessSimulator(const TPDataFolders& folders,
+                                                                    const std::string& cardName,
+                                                                    std::ostream& warnings) {
     // Made on first use, so a run on a real port never reads the card files
     // for it; shared by every backend of the run, and kept when the last goes.
     auto card = std::make_shared<std::unique_ptr<TKeptCard>>();
-    return [card, programFolder, cardName, &warnings]() -> std::unique_ptr<TSerialBackend> {
+    return [card, folders, cardName, &warnings]() -> std::unique_ptr<TSerialBackend> {
         if (!*card) {
-            *card = std::make_unique<TKeptCard>(programFolder, cardName, warnings);
+            *card = std::make_unique<TKeptCard>(folders, cardName, warnings);
         }
         return std::make_unique<TLentBackend>(
             sim::MakeSimulatorBackend((*card)->Device(), TSteadyClock::Instance()), card);

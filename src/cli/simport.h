@@ -2,6 +2,8 @@
 
 #include "link/serialbackend.h"
 
+#include "support/datafolders.h"
+
 #include <filesystem>
 #include <functional>
 #include <iostream>
@@ -16,7 +18,7 @@ namespace korvex::cli {
 // folder (simcard/<card type>/) from one run to the next; a kept card that
 // cannot be loaded is replaced by a blank one, with one line on `warnings`.
 std::function<std::unique_ptr<TSerialBackend>()>
-InProcessSimulator(const std::filesystem::path& programFolder, const std::string& cardName = "",
+InProcessSimulator(const TPDataFolders& folders, const std::string& cardName = "",
                    std::ostream& warnings = std::cerr);
 
 } // namespace korvex::cli

@@ -25,14 +25,14 @@ int FindCardItem(const TPCardTypeBox& box, const std::string& name) {
     return -1;
 }
 
-bool IsAvrCard(const std::filesystem::path& programFolder, const std::string& cardName) {
+bool IsAvrCard(const TPDataFolders& folders, const std::string& cardName) {
     TPCardTypeBox box;
-    box.SetBaseDir(programFolder);
+    box.SetBaseDir(folders);
     box.RefreshCardTypes();
     const int item = FindCardItem(box, cardName);
     if (item < 0) {
         throw EKorvex("no card type named \"" + cardName + "\" in " +
-                      (programFolder / "cards").string() + " (see: korvex-cli cards)");
+                      (folders.program / "cards").string() + " (see: korvex-cli cards)");
     }
     box.SetItemIndex(item);
     box.CardChanged();
@@ -45,8 +45,7 @@ bool IsAvrCard(const std::filesystem::path& programFolder, const std::string& ca
 
 } // namespace
 
-int RunView(const std::filesystem::path& programFolder, const ViewRequest& request,
-            std::ostream& out) {
+int RunView(const TPDataFolders& folders, const ViewRequest& request, std::ostream& out) {
     // The window shows an empty view for any other file; a script would take
     // that empty dump for an empty image.
     const std::string name = request.file.string();
@@ -55,7 +54,7 @@ int RunView(const std::filesystem::path& programFolder, const ViewRequest& reque
     }
     bool avr = request.avr;
     if (!request.cardName.empty()) {
-        avr = IsAvrCard(programFolder, request.cardName);
+        avr = IsAvrCard(folders, request.cardName);
     }
     TPFileView view(request.file, request.eeprom ? TViewKind::vkEeprom : TViewKind::vkProgram, avr);
     for (const std::string& line : view.MemoLines()) {

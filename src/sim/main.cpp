@@ -80,7 +80,9 @@ int main(int argc, char** argv) {
         TSignalWatch signals;
         const std::filesystem::path folder =
             dataDir.empty() ? korvex::ExecutableFolder() : std::filesystem::path(dataDir);
-        TSimDevice device = MakeSimDevice(options, folder);
+        // The user's own card types count, as they do for korvex-cli.
+        TSimDevice device = MakeSimDevice(
+            options, korvex::TPDataFolders(folder, korvex::TPDataFolders::DefaultUserFolder()));
         TPseudoTerminal line(options.baud);
         if (!link.empty()) {
             line.MakeLink(link);

@@ -32,10 +32,11 @@ int NumberField(const TPCardReader& reader, int entry, int field, std::string_vi
 
 } // namespace
 
-TSimCardModel SimCardModelForParts(const std::filesystem::path& programFolder,
-                                   std::string_view processor, std::string_view eeprom) {
-    const TPCardReader pics(programFolder / "cards" / "pics.cfg");
-    const TPCardReader eeproms(programFolder / "cards" / "eeproms.cfg");
+TSimCardModel SimCardModelForParts(const TPDataFolders& folders, std::string_view processor,
+                                   std::string_view eeprom) {
+    const std::filesystem::path cards = "cards";
+    const TPCardReader pics(folders, cards / "pics.cfg");
+    const TPCardReader eeproms(folders, cards / "eeproms.cfg");
 
     TSimCardModel model;
     int picEntry = 0;
@@ -67,13 +68,12 @@ TSimCardModel SimCardModelForParts(const std::filesystem::path& programFolder,
     return model;
 }
 
-TSimCardModel SimCardModelForCardType(const std::filesystem::path& programFolder,
-                                      std::string_view cardType) {
+TSimCardModel SimCardModelForCardType(const TPDataFolders& folders, std::string_view cardType) {
     if (!TPCardIni::IsSafeCardName(cardType)) {
         throw ESimSetup("Unknown card type '" + std::string(cardType) + "'");
     }
     TPCardIni cards;
-    cards.SetBaseDir(programFolder);
+    cards.SetBaseDir(folders);
     const std::filesystem::path file = cards.CardFilePath(cardType);
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error)) {
@@ -83,8 +83,7 @@ TSimCardModel SimCardModelForCardType(const std::filesystem::path& programFolder
     // A key the file lacks means what it means for the program itself.
     const TPCardInfo defaults;
     const TPIniFile ini(file);
-    return SimCardModelForParts(programFolder,
-                                ini.ReadString("CardType", "PicName", defaults.PicName),
+    return SimCardModelForParts(folders, ini.ReadString("CardType", "PicName", defaults.PicName),
                                 ini.ReadString("CardType", "EepromName", defaults.EepromName));
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/datafolders.h"
 #include "support/errors.h"
 
 #include <filesystem>
@@ -15,8 +16,8 @@ public:
     using EKorvex::EKorvex;
 };
 
-// What a simulated card carries, as the catalogue of a program folder
-// describes it.
+// What a simulated card carries, as the catalogues of the data folders
+// describe it.
 struct TSimCardModel {
     std::string processor;
     int kind = 3; // 7 or below: PIC family; 8 and above: AVR family
@@ -31,13 +32,13 @@ struct TSimCardModel {
     bool IsAvr() const { return kind >= 8; }
 };
 
-// The card of card type `cardType` (<folder>/cards/<cardType>.ini).
-TSimCardModel SimCardModelForCardType(const std::filesystem::path& programFolder,
-                                      std::string_view cardType);
+// The card of card type `cardType` (cards/<cardType>.ini, the user's or the
+// program folder's).
+TSimCardModel SimCardModelForCardType(const TPDataFolders& folders, std::string_view cardType);
 
 // A card with processor `processor` and external EEPROM `eeprom` ("None" for
-// none), looked up in <folder>/cards/pics.cfg and eeproms.cfg.
-TSimCardModel SimCardModelForParts(const std::filesystem::path& programFolder,
-                                   std::string_view processor, std::string_view eeprom = "None");
+// none), looked up in cards/pics.cfg and eeproms.cfg.
+TSimCardModel SimCardModelForParts(const TPDataFolders& folders, std::string_view processor,
+                                   std::string_view eeprom = "None");
 
 } // namespace korvex::sim

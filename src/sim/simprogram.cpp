@@ -4,12 +4,10 @@
 
 namespace korvex::sim {
 
-TSimDevice MakeSimDevice(const TSimProgramOptions& options,
-                         const std::filesystem::path& programFolder) {
+TSimDevice MakeSimDevice(const TSimProgramOptions& options, const TPDataFolders& folders) {
     const TSimCardModel model =
-        options.card.empty()
-            ? SimCardModelForParts(programFolder, options.processor, options.eeprom)
-            : SimCardModelForCardType(programFolder, options.card);
+        options.card.empty() ? SimCardModelForParts(folders, options.processor, options.eeprom)
+                             : SimCardModelForCardType(folders, options.card);
     TSimCard card(model);
     const std::pair<TSimMemory, const std::string*> loads[] = {
         {TSimMemory::Program, &options.loadProgram},

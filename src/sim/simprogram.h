@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sim/simdevice.h"
+#include "support/datafolders.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -26,9 +27,9 @@ struct TSimProgramOptions {
     std::string loadEeprom;
 };
 
-// The device with its card as the options describe it, catalogue from
-// `programFolder`. Throws on an unknown card, a bad fault or a bad file.
-TSimDevice MakeSimDevice(const TSimProgramOptions& options,
-                         const std::filesystem::path& programFolder);
+// The device with its card as the options describe it, card types and
+// catalogues from the data folders. Throws on an unknown card, a bad fault or
+// a bad file.
+TSimDevice MakeSimDevice(const TSimProgramOptions& options, const TPDataFolders& folders);
 
 } // namespace korvex::sim

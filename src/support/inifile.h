@@ -31,6 +31,9 @@ public:
     TPIniFile& operator=(const TPIniFile&) = delete;
 
     const std::filesystem::path& Path() const { return path_; }
+    // Where UpdateFile writes from now on; the contents stay. So a user's copy
+    // of a shipped file starts as the shipped file.
+    void SetPath(std::filesystem::path path) { path_ = std::move(path); }
 
     // Replaces the contents with `text` parsed as an INI file, leaving the
     // path alone. Lets content be checked without touching the disk.

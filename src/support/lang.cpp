@@ -42,40 +42,63 @@ std::optional<std::string> ReadFile(const std::filesystem::path& path) {
     }
 }
 
+bool IsFolder(const std::filesystem::path& dir) {
+    std::error_code error;
+    return !dir.empty() && std::filesystem::is_directory(dir, error);
+}
+
 } // namespace
 
 void TPLang::SetLangDir(const std::filesystem::path& dir) {
-    std::error_code error;
-    if (!dir.empty() && std::filesystem::is_directory(dir, error)) {
-        dir_ = dir;
+    if (IsFolder(dir)) {
+        dirs_ = {dir};
     }
+}
+
+void TPLang::SetLangDirs(const TPDataFolders& folders) {
+    std::vector<std::filesystem::path> dirs;
+    for (const std::filesystem::path* base : {&folders.user, &folders.program}) {
+        if (!base->empty() && IsFolder(*base / "lang")) {
+            dirs.push_back(*base / "lang");
+        }
+    }
+    if (!dirs.empty()) {
+        dirs_ = std::move(dirs);
+    }
+}
+
+std::filesystem::path TPLang::LangDir() const {
+    return dirs_.empty() ? std::filesystem::path() : dirs_.front();
 }
 
 const std::vector<std::string>& TPLang::GetLanguages() {
     languages_.clear();
-    std::error_code error;
-    if (dir_.empty() || !std::filesystem::is_directory(dir_, error)) {
-        return languages_;
-    }
     const std::string dotted = "." + std::string(kExtension);
-    for (std::filesystem::directory_iterator it(dir_, error), end; !error && it != end;
-         it.increment(error)) {
-        const std::filesystem::path& path = it->path();
-        std::error_code typeError;
-        if (path.extension() == dotted && !it->is_directory(typeError)) {
-            languages_.push_back(path.stem().string());
+    for (const std::filesystem::path& dir : dirs_) {
+        std::error_code error;
+        for (std::filesystem::directory_iterator it(dir, error), end; !error && it != end;
+             it.increment(error)) {
+            const std::filesystem::path& path = it->path();
+            std::error_code typeError;
+            if (path.extension() == dotted && !it->is_directory(typeError)) {
+                languages_.push_back(path.stem().string());
+            }
         }
     }
     std::sort(languages_.begin(), languages_.end());
+    languages_.erase(std::unique(languages_.begin(), languages_.end()), languages_.end());
     return languages_;
 }
 
 void TPLang::LoadLanguage(std::string_view name) {
-    if (dir_.empty() || !IsPlainName(name)) {
+    if (!IsPlainName(name)) {
         return;
     }
-    if (auto text = ReadFile(dir_ / (std::string(name) + "." + std::string(kExtension)))) {
-        LoadText(*text);
+    for (const std::filesystem::path& dir : dirs_) {
+        if (auto text = ReadFile(dir / (std::string(name) + "." + std::string(kExtension)))) {
+            LoadText(*text);
+            return;
+        }
     }
 }
 

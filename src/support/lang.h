@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/datafolders.h"
+
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -7,7 +9,8 @@
 
 namespace korvex {
 
-// The numbered language table: line N of <dir>/<Name>.lang is entry N, from 0.
+// The numbered language table: line N of <dir>/<Name>.lang is entry N, from 0;
+// of several folders, the first that holds a readable file of the name counts.
 // Lines end with CR LF, LF or CR; the whole line is the entry, blanks included.
 // A failed load (no folder, no such file, a name reaching outside the folder)
 // keeps the table that was loaded before, so the texts never go blank.
@@ -18,12 +21,17 @@ public:
 
     TPLang() = default;
 
-    // Taken only when the folder exists; otherwise the previous one stays.
+    // Taken only when the folder exists; otherwise the previous folders stay.
     void SetLangDir(const std::filesystem::path& dir);
-    const std::filesystem::path& LangDir() const { return dir_; }
+    // lang/ of the user's data folder and of the program folder, the user's
+    // first, as far as they exist; when neither does, the previous folders stay.
+    void SetLangDirs(const TPDataFolders& folders);
+    // The first folder a language is looked for in; empty before any is set.
+    std::filesystem::path LangDir() const;
 
-    // Names of the files <dir>/*.lang without the extension, sorted, because
-    // the order of a directory listing means nothing. Rebuilt at each call.
+    // Names of the files *.lang of the folders without the extension, each
+    // once, sorted, because the order of a directory listing means nothing.
+    // Rebuilt at each call.
     const std::vector<std::string>& GetLanguages();
 
     void LoadLanguage(std::string_view name);
@@ -35,7 +43,7 @@ public:
     int EntryCount() const { return static_cast<int>(table_.size()); }
 
 private:
-    std::filesystem::path dir_;
+    std::vector<std::filesystem::path> dirs_;
     std::vector<std::string> languages_;
     std::vector<std::string> table_;
 };

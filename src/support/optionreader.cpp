@@ -23,9 +23,11 @@ struct DefaultSection {
     std::size_t count;
 };
 
+const std::filesystem::path kOptionsFile = std::filesystem::path("options") / "options.ini";
+
 // Creates the missing sections in their file order. The file is written only
 // when something was added, so reading a complete read-only file works.
-void EnsureDefaults(TPIniFile& ini) {
+void EnsureDefaults(TPIniFile& ini, const TPDataFolders& folders) {
     static const DefaultSection kSections[] = {
         {kAuto, {kWriteEe, kVerifyEe, kWritePic, kVerifyPic}, 4},
         {kWritePic, {kWritePic, kVerifyPic}, 2},
@@ -42,25 +44,30 @@ void EnsureDefaults(TPIniFile& ini) {
         added = true;
     }
     if (added) {
+        ini.SetPath(folders.PrepareWrite(kOptionsFile));
         ini.UpdateFile();
     }
 }
 
 } // namespace
 
-TPOptionReader::TPOptionReader(std::filesystem::path programFolder)
-    : file_(std::move(programFolder) / "options" / "options.ini") {}
+TPOptionReader::TPOptionReader(TPDataFolders folders) : folders_(std::move(folders)) {}
+
+std::filesystem::path TPOptionReader::FilePath() const {
+    return folders_.FindFile(kOptionsFile);
+}
 
 bool TPOptionReader::Get(std::string_view section, std::string_view key) {
-    TPIniFile ini(file_);
-    EnsureDefaults(ini);
+    TPIniFile ini(FilePath());
+    EnsureDefaults(ini, folders_);
     return ini.ReadInteger(section, key, 1) != 0;
 }
 
 void TPOptionReader::Set(std::string_view section, std::string_view key, bool on) {
-    TPIniFile ini(file_);
-    EnsureDefaults(ini);
+    TPIniFile ini(FilePath());
+    EnsureDefaults(ini, folders_);
     ini.WriteString(section, key, on ? "1" : "0");
+    ini.SetPath(folders_.PrepareWrite(kOptionsFile));
     ini.UpdateFile();
 }
 

@@ -1,23 +1,29 @@
 #pragma once
 
+#include "support/datafolders.h"
+
 #include <filesystem>
 #include <string_view>
 
 namespace korvex {
 
 // The eight on/off options that decide which steps the write commands and the
-// auto program perform, kept in <program folder>/options/options.ini.
+// auto program perform, kept in options/options.ini of the data folders: the
+// user's copy when there is one, else the program folder's, and a change goes
+// where the next read finds it (TPDataFolders).
 // Nothing is cached: every call reads the file afresh, so a hand edit counts
 // for the next operation. Every call first adds the sections that are missing,
 // with all their options on; a section that exists is left as it is. A value
 // of 0 is off; any other number, an empty or missing value, or a text that is
 // no number is on. A failed write throws EIniFileException
-// "Unable to write to <path>"; the options folder is never created.
+// "Unable to write to <path>"; the program folder's options folder is never
+// created.
 class TPOptionReader {
 public:
-    explicit TPOptionReader(std::filesystem::path programFolder);
+    explicit TPOptionReader(TPDataFolders folders);
 
-    const std::filesystem::path& FilePath() const { return file_; }
+    // The file the options are read from now.
+    std::filesystem::path FilePath() const;
 
     bool GetAutoWriteEe();
     bool GetAutoVerifyEe();
@@ -41,7 +47,7 @@ private:
     bool Get(std::string_view section, std::string_view key);
     void Set(std::string_view section, std::string_view key, bool on);
 
-    std::filesystem::path file_;
+    TPDataFolders folders_;
 };
 
 } // namespace korvex

@@ -1,11 +1,10 @@
 #include "support/settingsstore.h"
 
 #include "support/errors.h"
+#include "support/homefolder.h"
 #include "support/inifile.h"
 
 #include <cstdlib>
-#include <pwd.h>
-#include <unistd.h>
 
 namespace korvex {
 
@@ -13,17 +12,6 @@ namespace {
 
 constexpr std::string_view kSection = "Korvex";
 constexpr const char* kFileName = "settings.ini";
-
-std::filesystem::path HomeFolder() {
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && *home != '\0') {
-        return home;
-    }
-    if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_dir) {
-        return entry->pw_dir;
-    }
-    return ".";
-}
 
 } // namespace
 
@@ -35,7 +23,8 @@ std::filesystem::path TPSettingsStore::DefaultFolder() {
     if (config != nullptr && *config == '/') {
         return std::filesystem::path(config) / "korvex";
     }
-    return HomeFolder() / ".config" / "korvex";
+    const std::filesystem::path home = HomeFolder();
+    return (home.empty() ? std::filesystem::path(".") : home) / ".config" / "korvex";
 }
 
 std::filesystem::path TPSettingsStore::FilePath() const {

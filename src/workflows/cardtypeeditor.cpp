@@ -35,8 +35,8 @@ constexpr std::array<TCaptionEntry, 8> kEditCaptions{{
     {"btnCancel", 75},
 }};
 
-std::vector<std::string> SortedNames(const std::filesystem::path& catalogue) {
-    const TPCardReader reader(catalogue);
+std::vector<std::string> SortedNames(const TPDataFolders& folders, std::string_view catalogue) {
+    const TPCardReader reader(folders, std::filesystem::path("cards") / catalogue);
     std::vector<std::string> names;
     for (int entry = 1; entry <= reader.GetCount(); ++entry) {
         names.push_back(reader.GetField(entry, 1));
@@ -56,19 +56,18 @@ std::string Pick(const std::vector<std::string>& items, std::string_view text) {
 
 } // namespace
 
-TPCardTypeEditor::TPCardTypeEditor(std::filesystem::path programFolder, bool edit)
-    : folder_(std::move(programFolder)), edit_(edit),
-      processors_(SortedNames(folder_ / "cards" / "pics.cfg")),
-      eeproms_(SortedNames(folder_ / "cards" / "eeproms.cfg")) {}
+TPCardTypeEditor::TPCardTypeEditor(TPDataFolders folders, bool edit)
+    : folders_(std::move(folders)), edit_(edit), processors_(SortedNames(folders_, "pics.cfg")),
+      eeproms_(SortedNames(folders_, "eeproms.cfg")) {}
 
-TPCardTypeEditor TPCardTypeEditor::ForAdd(std::filesystem::path programFolder) {
-    return TPCardTypeEditor(std::move(programFolder), false);
+TPCardTypeEditor TPCardTypeEditor::ForAdd(TPDataFolders folders) {
+    return TPCardTypeEditor(std::move(folders), false);
 }
 
-TPCardTypeEditor TPCardTypeEditor::ForEdit(std::filesystem::path programFolder, int cardIndex) {
-    TPCardTypeEditor editor(std::move(programFolder), true);
+TPCardTypeEditor TPCardTypeEditor::ForEdit(TPDataFolders folders, int cardIndex) {
+    TPCardTypeEditor editor(std::move(folders), true);
     TPCardIni store;
-    store.SetBaseDir(editor.folder_);
+    store.SetBaseDir(editor.folders_);
     store.ScanCardTypes();
     if (auto info = store.GetCardInfo(cardIndex)) {
         editor.record_ = *info;
@@ -93,7 +92,7 @@ bool TPCardTypeEditor::Accept(const TCardTypeFields& fields) const {
         return false;
     }
     TPCardIni store;
-    store.SetBaseDir(folder_);
+    store.SetBaseDir(folders_);
     if (!edit_) {
         // A card type that exists already is kept as it is, without a word.
         const TPCardInfo record{fields.name, fields.description, fields.processor, fields.eeprom};
@@ -101,7 +100,7 @@ bool TPCardTypeEditor::Accept(const TCardTypeFields& fields) const {
         return true;
     }
     const TPCardInfo record{record_.CardName, fields.description, fields.processor, fields.eeprom};
-    store.UpdateCardInfo(store.CardFilePath(record_.CardName), record);
+    store.UpdateCardInfo(record_.CardName, record);
     return true;
 }
 

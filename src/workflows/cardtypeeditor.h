@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/cardrecords.h"
+#include "support/datafolders.h"
 #include "workflows/captions.h"
 
 #include <filesystem>
@@ -27,12 +28,12 @@ struct TCardTypeFields {
 // the name field says, the file written is the edited card type's own.
 class TPCardTypeEditor {
 public:
-    // Open cards/pics.cfg and cards/eeproms.cfg in `programFolder`; a missing
-    // or malformed catalogue throws the reader's error.
-    static TPCardTypeEditor ForAdd(std::filesystem::path programFolder);
+    // Open cards/pics.cfg and cards/eeproms.cfg of the data folders; a
+    // missing or malformed catalogue throws the reader's error.
+    static TPCardTypeEditor ForAdd(TPDataFolders folders);
     // `cardIndex` counts the card types as a fresh scan lists them; one that
     // names none (-1: nothing selected) edits an empty record.
-    static TPCardTypeEditor ForEdit(std::filesystem::path programFolder, int cardIndex);
+    static TPCardTypeEditor ForEdit(TPDataFolders folders, int cardIndex);
 
     bool IsEdit() const { return edit_; }
     const TPCardInfo& EditedRecord() const { return record_; }
@@ -58,9 +59,9 @@ public:
     static std::span<const TCaptionEntry> EditCaptions();
 
 private:
-    TPCardTypeEditor(std::filesystem::path programFolder, bool edit);
+    TPCardTypeEditor(TPDataFolders folders, bool edit);
 
-    std::filesystem::path folder_;
+    TPDataFolders folders_;
     bool edit_;
     TPCardInfo record_{"", "", "", ""};
     std::vector<std::string> processors_;

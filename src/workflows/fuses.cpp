@@ -25,7 +25,7 @@ std::string BuildConfigText(const TPWorkbench& bench) {
     if (set <= kNoConfigSet) {
         return {};
     }
-    TPConfigCalculator calculator(set, bench.programFolder);
+    TPConfigCalculator calculator(set, bench.dataFolders);
     calculator.LoadConfigText(bench.images.config.GetHexText(0, -1));
     const TFuseChoices& fuses = bench.fuses;
     if (fuses.oscillator >= 0 && fuses.oscillator < kOscillatorItems) {
@@ -42,7 +42,7 @@ void ShowFileConfig(TPWorkbench& bench) {
     if (set <= kNoConfigSet) {
         return;
     }
-    TPConfigCalculator calculator(set, bench.programFolder);
+    TPConfigCalculator calculator(set, bench.dataFolders);
     calculator.LoadConfigText(bench.images.config.GetHexText(0, -1));
     TFuseChoices& fuses = bench.fuses;
     const int oscillator = calculator.GetOscillator();

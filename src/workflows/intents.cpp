@@ -23,11 +23,11 @@ TIntentResult TPMainWorkflows::ChooseCardType(const std::string& name) {
 }
 
 TPCardTypeEditor TPMainWorkflows::AddCardTypeEditor() const {
-    return TPCardTypeEditor::ForAdd(bench_.programFolder);
+    return TPCardTypeEditor::ForAdd(bench_.dataFolders);
 }
 
 TPCardTypeEditor TPMainWorkflows::EditCardTypeEditor() const {
-    return TPCardTypeEditor::ForEdit(bench_.programFolder, bench_.cardBox.ItemIndex());
+    return TPCardTypeEditor::ForEdit(bench_.dataFolders, bench_.cardBox.ItemIndex());
 }
 
 TIntentResult TPMainWorkflows::AddCardType(const TCardTypeFields& fields) {

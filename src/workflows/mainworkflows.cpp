@@ -31,19 +31,19 @@ std::optional<std::string> FindCardTypeName(const std::vector<std::string>& item
     return std::nullopt;
 }
 
-TPMainWorkflows::TPMainWorkflows(std::filesystem::path programFolder, TPSettingsStore& settings,
+TPMainWorkflows::TPMainWorkflows(TPDataFolders folders, TPSettingsStore& settings,
                                  TBackendFactory factory, TPWorkflowSeams seams)
     : factory_(std::move(factory)), seams_(seams),
-      bench_(std::move(programFolder), settings,
+      bench_(std::move(folders), settings,
              TPFaces{seams.view, seams.prompts, seams.gauge, seams.clock}),
       panel_(bench_), cardChange_(bench_, panel_), commands_(bench_, panel_), log_(bench_) {
-    bench_.lang.SetLangDir(bench_.programFolder / "lang");
+    bench_.lang.SetLangDirs(bench_.dataFolders);
     bench_.languages = bench_.lang.GetLanguages();
     ApplyLanguage("English");
     panel_.OnShowFileConfig = [this] { ShowFileConfig(bench_); };
     bench_.cardBox.SetSettingsStore(&bench_.settings);
     bench_.cardBox.SetItemIndex(-1);
-    bench_.cardBox.SetBaseDir(bench_.programFolder);
+    bench_.cardBox.SetBaseDir(bench_.dataFolders);
     bench_.cardBox.OnCardChange = [this](TPCardTypeBox&) { cardChange_.CardChanged(); };
     bench_.closePending = false;
 }
@@ -61,7 +61,7 @@ void TPMainWorkflows::FormShow(const TStartChoices& choices) {
     bench_.prog->OnStateChange = [this](TPCardState state, TPPicProg&) { StateChanged(state); };
     // The selector has had its folder since creation; the card type list
     // refresh rescans both stores.
-    bench_.cardStore.SetBaseDir(bench_.programFolder);
+    bench_.cardStore.SetBaseDir(bench_.dataFolders);
     cardChange_.RefreshCardList();
     bench_.prog->SetPollTime(kPollMs);
     bench_.prog->SetPolling(true);

@@ -59,9 +59,9 @@ public:
     static constexpr int kStartDelayMs = 3;
 
     // Window creation: the language table with "English", the selector over
-    // the program's folder. Catalogue errors reach the caller.
-    TPMainWorkflows(std::filesystem::path programFolder, TPSettingsStore& settings,
-                    TBackendFactory factory, TPWorkflowSeams seams);
+    // the data folders. Catalogue errors reach the caller.
+    TPMainWorkflows(TPDataFolders folders, TPSettingsStore& settings, TBackendFactory factory,
+                    TPWorkflowSeams seams);
     ~TPMainWorkflows();
     TPMainWorkflows(const TPMainWorkflows&) = delete;
     TPMainWorkflows& operator=(const TPMainWorkflows&) = delete;

@@ -4,6 +4,7 @@
 #include "catalogue/cardini.h"
 #include "link/clock.h"
 #include "link/picprog.h"
+#include "support/datafolders.h"
 #include "support/lang.h"
 #include "support/optionreader.h"
 #include "support/settingsstore.h"
@@ -49,13 +50,14 @@ private:
 // The window's long-lived objects and working state, shared by the pieces of
 // the workflows. A plain aggregate: each piece documents what it changes.
 struct TPWorkbench {
-    TPWorkbench(std::filesystem::path folder, TPSettingsStore& store, TPFaces faces)
-        : programFolder(std::move(folder)), settings(store), options(programFolder),
-          view(faces.view), prompts(faces.prompts), gaugeRelay(faces.gauge), gauge(&gaugeRelay),
-          clock(faces.clock ? *faces.clock : TSteadyClock::Instance()) {}
+    TPWorkbench(TPDataFolders folders, TPSettingsStore& store, TPFaces faces)
+        : dataFolders(std::move(folders)), programFolder(dataFolders.program), settings(store),
+          options(dataFolders), view(faces.view), prompts(faces.prompts), gaugeRelay(faces.gauge),
+          gauge(&gaugeRelay), clock(faces.clock ? *faces.clock : TSteadyClock::Instance()) {}
     TPWorkbench(const TPWorkbench&) = delete;
     TPWorkbench& operator=(const TPWorkbench&) = delete;
 
+    TPDataFolders dataFolders;
     std::filesystem::path programFolder;
     TPSettingsStore& settings;
     TPLang lang;

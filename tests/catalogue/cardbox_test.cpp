@@ -140,6 +140,22 @@ TEST_F(CardBoxTest, TheDefaultLoaderIsFoundByItsExactNameThenInLowerCase) {
     EXPECT_EQ(box.GetDefaultLoaderFile(), dir / "defaults/myloader.hex");
 }
 
+TEST_F(CardBoxTest, TheUsersCatalogueCardTypesAndLoadersCount) {
+    AddCard("Shipped", "PIC 16F84", "24C16");
+    TempDir user;
+    WriteText(user / "cards/pics.cfg", "PIC 16F84,3,2048,64,,MyLoader,1,\n");
+    WriteText(user / "cards/Mine.ini", "[CardType]\nCardName=Mine\nPicName=PIC 16F84\n");
+    WriteText(user / "defaults/MyLoader.hex", ":00000001FF\n");
+    WriteText(dir / "defaults/myloader.hex", ":00000001FF\n");
+    box.SetBaseDir(TPDataFolders{dir.Path(), user.Path()});
+    box.RefreshCardTypes();
+    EXPECT_EQ(box.Items(), (std::vector<std::string>{"Mine", "Shipped"}));
+    Choose(1);
+    EXPECT_EQ(box.GetPicSize(), 2048) << "the user's catalogue";
+    EXPECT_EQ(box.GetEepromSize(), 2048) << "the shipped one where the user has none";
+    EXPECT_EQ(box.GetDefaultLoaderFile(), user / "defaults/MyLoader.hex");
+}
+
 TEST_F(CardBoxTest, BadCatalogueValuesAndMissingCataloguesReachTheCaller) {
     AddCard("Broken", "Broken", "None");
     Open();

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace korvex {
 
@@ -166,11 +167,11 @@ TEST_F(CardIniTest, CreateNeverOverwritesAndEditReplacesIdentityInPlace) {
     EXPECT_EQ(ReadText(Card("Gold")), "[CardType]\nCardName=Gold\nCardDescription=old\n");
     EXPECT_EQ(store.CreateCardType(nullptr), TPCardIni::crNoRecord);
 
-    store.UpdateCardInfo(Card("Gold"), gold);
+    store.UpdateCardInfo("Gold", gold);
     EXPECT_EQ(NonEmptyLines(ReadText(Card("Gold"))),
               (std::vector<std::string>{"[CardType]", "CardName=Gold", "CardDescription=new",
                                         "PicName=PIC 16F84", "EepromName=None"}));
-    store.UpdateCardInfo(Card("Nobody"), gold);
+    store.UpdateCardInfo("Nobody", gold);
     EXPECT_FALSE(std::filesystem::exists(Card("Nobody")));
 }
 
@@ -303,11 +304,117 @@ TEST_F(CardIniTest, ACardWithoutANameIsNeitherWrittenNorDeleted) {
     TPCardDefaults defaults;
     defaults.PicFile = "/p.hex";
     EXPECT_NO_THROW(store.WriteDefaults(0, defaults));
-    EXPECT_NO_THROW(store.UpdateCardInfo(Card("unnamed"), {"", "new", "PIC 16F84", "None"}));
+    EXPECT_NO_THROW(store.UpdateCardInfo("unnamed", {"", "new", "PIC 16F84", "None"}));
+    EXPECT_NO_THROW(store.UpdateCardInfo("", {"Named", "new", "PIC 16F84", "None"}));
     EXPECT_NO_THROW(store.DeleteCardType(""));
     EXPECT_EQ(ReadText(Card("unnamed")), text);
     EXPECT_FALSE(std::filesystem::exists(Card("")));
     EXPECT_EQ(store.GetCardCount(), 1);
+}
+
+} // namespace korvex
+
+namespace korvex {
+namespace {
+
+// Card types over a program folder and a user's data folder.
+class CardIniFoldersTest : public ::testing::Test {
+protected:
+    void SetUp() override { store.SetBaseDir(TPDataFolders{program, user}); }
+    std::filesystem::path Shipped(const std::string& name) const {
+        return program / "cards" / (name + ".ini");
+    }
+    std::filesystem::path Own(const std::string& name) const {
+        return user / "cards" / (name + ".ini");
+    }
+    // A shipped file that may not be written (for root too).
+    void ReadOnly(const std::filesystem::path& file) { ::chmod(file.c_str(), 0444); }
+
+    TempDir dir;
+    const std::filesystem::path program = dir / "program";
+    const std::filesystem::path user = dir / "user";
+    TPCardIni store;
+};
+
+} // namespace
+
+TEST_F(CardIniFoldersTest, TheListMergesBothFoldersTheUsersCardWinning) {
+    WriteText(Shipped("Alpha"), "[CardType]\nCardName=Alpha\nCardDescription=shipped\n");
+    WriteText(Shipped("Beta"), "[CardType]\nCardName=Beta\nCardDescription=shipped\n");
+    WriteText(Own("Beta"), "[CardType]\nCardName=Beta\nCardDescription=own\n");
+    WriteText(Own("Gamma"), "[CardType]\nCardName=Gamma\nCardDescription=own\n");
+    store.ScanCardTypes();
+    ASSERT_EQ(store.GetCardCount(), 3);
+    EXPECT_EQ(store.GetCardInfo(0)->CardDescription, "shipped");
+    EXPECT_EQ(store.GetCardInfo(1)->CardDescription, "own");
+    EXPECT_EQ(store.GetCardInfo(2)->CardName, "Gamma");
+    EXPECT_EQ(store.CardFilePath("Beta"), Own("Beta"));
+    EXPECT_EQ(store.CardFilePath("Alpha"), Shipped("Alpha"));
+}
+
+TEST_F(CardIniFoldersTest, SettingsOfAShippedCardTypeThatCannotBeWrittenGoToTheUsersCopy) {
+    const std::string shipped = "; shipped\n[CardType]\nCardName=Alpha\nPicName=PIC 16F628\n";
+    WriteText(Shipped("Alpha"), shipped);
+    ReadOnly(Shipped("Alpha"));
+    store.ScanCardTypes();
+    TPCardDefaults defaults;
+    defaults.WatchDog = 0;
+    store.WriteDefaults(0, defaults);
+    EXPECT_EQ(ReadText(Shipped("Alpha")), shipped);
+    // The copy starts as the shipped file, so the card type stays whole.
+    const std::string own = ReadText(Own("Alpha"));
+    EXPECT_EQ(own.find("; shipped\n"), 0u) << own;
+    EXPECT_NE(own.find("PicName=PIC 16F628\n"), std::string::npos) << own;
+    EXPECT_NE(own.find("WatchDog=0\n"), std::string::npos) << own;
+    TPCardDefaults back;
+    store.ReadDefaults(0, back);
+    EXPECT_EQ(back.WatchDog, 0);
+
+    store.UpdateCardInfo("Alpha", {"Alpha", "edited", "PIC 16F84", "24C16"});
+    EXPECT_EQ(ReadText(Shipped("Alpha")), shipped);
+    store.ScanCardTypes();
+    EXPECT_EQ(*store.GetCardInfo(0), (TPCardInfo{"Alpha", "edited", "PIC 16F84", "24C16"}));
+    store.ReadDefaults(0, back);
+    EXPECT_EQ(back.WatchDog, 0) << "the edit kept the settings";
+}
+
+TEST_F(CardIniFoldersTest, ANewCardTypeGoesWhereItCanBeWritten) {
+    // A program folder that can be written takes it, as a build tree does.
+    WriteText(program / "cards" / "pics.cfg", "");
+    TPCardInfo first{"First", "d", "PIC 16F84", "None"};
+    EXPECT_EQ(store.CreateCardType(&first), TPCardIni::crCreated);
+    EXPECT_TRUE(std::filesystem::exists(Shipped("First")));
+    EXPECT_FALSE(std::filesystem::exists(user));
+
+    // One whose cards folder cannot be made does not.
+    std::filesystem::remove_all(program);
+    WriteText(program, "a file where the program folder would be");
+    TPCardInfo second{"Second", "d", "PIC 16F84", "None"};
+    EXPECT_EQ(store.CreateCardType(&second), TPCardIni::crCreated);
+    EXPECT_TRUE(std::filesystem::exists(Own("Second")));
+    EXPECT_EQ(store.CreateCardType(&second), TPCardIni::crExists);
+}
+
+TEST_F(CardIniFoldersTest, DeletingACardTypeRemovesEveryCopyOfIt) {
+    WriteText(Shipped("Alpha"), "[CardType]\nCardName=Alpha\n");
+    WriteText(Own("Alpha"), "[CardType]\nCardName=Alpha\n");
+    WriteText(Own("Mine"), "[CardType]\nCardName=Mine\n");
+    store.ScanCardTypes();
+    store.DeleteCardType("Mine");
+    EXPECT_FALSE(std::filesystem::exists(Own("Mine")));
+    // The user's copy alone gone would bring the shipped card type back.
+    store.DeleteCardType("Alpha");
+    EXPECT_FALSE(std::filesystem::exists(Own("Alpha")));
+    EXPECT_FALSE(std::filesystem::exists(Shipped("Alpha")));
+    EXPECT_EQ(store.GetCardCount(), 0);
+    try {
+        store.DeleteCardType("Alpha");
+        FAIL() << "deleted twice";
+    } catch (const ECardType& e) {
+        const std::string message = e.what();
+        EXPECT_NE(message.find(program.string()), std::string::npos) << message;
+        EXPECT_NE(message.find(user.string()), std::string::npos) << message;
+    }
 }
 
 } // namespace korvex

@@ -184,6 +184,7 @@ TEST_F(CliBadInput, CardCommandsOnACardTypeWithAnUnknownProcessorAreBadUsage) {
 
 TEST_F(CliBadInput, SettingsThatCannotBeWrittenFailAndStayAsTheyWere) {
     const auto folder = UseProgramCopy();
+    BlockUserDataFolder();
     const auto options = folder / "options";
     const std::string keptOptions = ReadText(options / "options.ini");
     const auto entries = [](const std::filesystem::path& path) {
@@ -231,6 +232,7 @@ TEST_F(CliBadInput, SettingsThatCannotBeWrittenFailAndStayAsTheyWere) {
 // options file cannot be made, stdout keeps a dangling "Auto/WriteEe=".
 TEST_F(CliBadInput, OptionsThatCannotBeReadLeaveNoHalfLine) {
     const auto options = UseProgramCopy() / "options";
+    BlockUserDataFolder();
     std::filesystem::remove_all(options);
     WriteText(options, "not a folder");
     auto run = Cli({"options"});

@@ -82,14 +82,25 @@ inline bool ChangesTheCard(const std::string& frameCommands) {
     return frameCommands.find_first_of("BCDHI") != std::string::npos;
 }
 
-// Every test runs with settings of its own: nothing the user stored leaks in,
-// and the built-in simulator keeps its cards there.
+// Every test runs with settings and a data folder of its own: nothing the
+// user stored leaks in, and the built-in simulator keeps its cards there.
 class CliE2e : public ::testing::Test {
 protected:
     TempDir config;
+    TempDir data;
     TempDir work;
 
-    void SetUp() override { ::setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1); }
+    void SetUp() override {
+        ::setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
+        ::setenv("XDG_DATA_HOME", data.Path().c_str(), 1);
+    }
+
+    // Leaves the tool no data folder of the user's to turn to when the
+    // program folder cannot be written.
+    void BlockUserDataFolder() {
+        WriteText(data / "blocked", "a file, not a folder");
+        ::setenv("XDG_DATA_HOME", (data / "blocked").c_str(), 1);
+    }
 
     ProgramResult Cli(std::vector<std::string> args) const {
         args.insert(args.begin(), {"--data", programFolder_.string()});

@@ -1,9 +1,8 @@
 #pragma once
 
-// korvex-cli as a package installs it: the executable with cards/, lang/,
-// options/ and defaults/ beside it in a program folder the user cannot
-// change, run by an ordinary user with a home, a data folder and a settings
-// folder of their own.
+// korvex-cli as a package installs it: cards/, lang/, options/ and defaults/
+// in a program folder the user cannot change (named with --data), run by an
+// ordinary user with a home, a data folder and a settings folder of their own.
 
 #include "common/ordinaryuser.h"
 #include "common/tempdir.h"
@@ -33,7 +32,12 @@ protected:
             fs::copy(fs::path(KORVEX_PROGRAM_DIR) / folder, program / folder,
                      fs::copy_options::recursive);
         }
-        fs::copy_file(KORVEX_CLI, program / "korvex-cli");
+        // The tool as built, when the user can get to it; else a copy beside
+        // the data (a build tree in a private home folder is out of reach).
+        if (TOrdinaryUser::Run("test", {"-x", KORVEX_CLI}, {}).exitCode != 0) {
+            fs::copy_file(KORVEX_CLI, program / "korvex-cli");
+            cli_ = program / "korvex-cli";
+        }
         for (const fs::path& folder : {home, data, config}) {
             fs::create_directories(folder);
             TOrdinaryUser::Own(folder);
@@ -54,7 +58,7 @@ protected:
 
     ProgramResult Cli(std::vector<std::string> args) const {
         args.insert(args.begin(), {"--data", program.string()});
-        return TOrdinaryUser::Run((program / "korvex-cli").string(), args,
+        return TOrdinaryUser::Run(cli_.string(), args,
                                   {"HOME=" + home.string(), "XDG_DATA_HOME=" + data.string(),
                                    "XDG_CONFIG_HOME=" + config.string()});
     }
@@ -69,6 +73,9 @@ protected:
     const std::filesystem::path home = root / "home";
     const std::filesystem::path data = root / "data";
     const std::filesystem::path config = root / "config";
+
+private:
+    std::filesystem::path cli_ = KORVEX_CLI;
 };
 
 } // namespace korvex::testing

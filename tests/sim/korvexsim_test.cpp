@@ -2,6 +2,7 @@
 // serial line behind it, signals to pull the card and to stop. Every wait is
 // bounded, so a simulator that hangs fails the test instead of stalling it.
 #include "common/runprogram.h"
+#include "common/scopedenv.h"
 #include "common/simprocess.h"
 #include "common/tempdir.h"
 #include "sim/simtesting.h"
@@ -160,6 +161,24 @@ TEST(KorvexSim, AHangupFaultTakesTheLineAway) {
     EXPECT_TRUE(host.HungUp());
     EXPECT_EQ(sim.Wait(), 0);
     EXPECT_NE(Srec(dir / "config.hex").find("00000000: 1E 94 01"), std::string::npos);
+}
+
+// Fault: korvex-sim read card types from the program folder only, so a card
+// type the user had added (in the user's data folder) was unknown to it.
+TEST(KorvexSim, ServesACardTypeOfTheUsersOwn) {
+    TempDir data;
+    testing::WriteText(data / "korvex/cards/Mine.ini",
+                       "[CardType]\nCardName=Mine\nPicName=PIC 16F84\nEepromName=24C16\n");
+    const testing::ScopedEnv env("XDG_DATA_HOME", data.Path().c_str());
+    TSimProcess sim({"--card", "Mine"});
+    const std::string path = sim.FirstLine();
+    ASSERT_FALSE(path.empty()) << "the card type was not found";
+    {
+        THostLine host(path, B19200);
+        EXPECT_EQ(host.Exchange(Frame('P', '0', ""), 2), kAckEot);
+    }
+    sim.Signal(SIGTERM);
+    EXPECT_EQ(sim.Wait(), 0);
 }
 
 TEST(KorvexSim, SetupErrorsAreOneLineAndExitTwo) {

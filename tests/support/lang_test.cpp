@@ -93,6 +93,30 @@ TEST(TPLang, ListsLanguageFilesSortedWithoutExtension) {
     EXPECT_EQ(lang.GetText(0), "x");
 }
 
+TEST(TPLang, TheUsersLanguagesJoinTheShippedOnesAndTakeTheirPlace) {
+    TempDir dir;
+    WriteText(dir / "program/lang/English.lang", "shipped English\n");
+    WriteText(dir / "program/lang/Deutsch.lang", "shipped Deutsch\n");
+    WriteText(dir / "user/lang/English.lang", "own English\n");
+    WriteText(dir / "user/lang/Dansk.lang", "own Dansk\n");
+    TPLang lang;
+    lang.SetLangDirs(TPDataFolders{dir / "program", dir / "user"});
+    EXPECT_EQ(lang.LangDir(), dir / "user/lang");
+    EXPECT_EQ(lang.GetLanguages(), (std::vector<std::string>{"Dansk", "Deutsch", "English"}));
+    lang.LoadLanguage("English");
+    EXPECT_EQ(lang.GetText(0), "own English");
+    lang.LoadLanguage("Deutsch");
+    EXPECT_EQ(lang.GetText(0), "shipped Deutsch");
+
+    // Without a lang folder of the user's, the shipped one alone.
+    TPLang shipped;
+    shipped.SetLangDirs(TPDataFolders{dir / "program", dir / "nobody"});
+    EXPECT_EQ(shipped.GetLanguages(), (std::vector<std::string>{"Deutsch", "English"}));
+    // Neither folder there: the folders set before stay.
+    shipped.SetLangDirs(TPDataFolders{dir / "gone", dir / "nobody"});
+    EXPECT_EQ(shipped.LangDir(), dir / "program/lang");
+}
+
 TEST(TPLang, ShippedLanguagesAreCompleteAndAlike) {
     TPLang lang;
     lang.SetLangDir(KORVEX_SOURCE_DATA_DIR "/lang");

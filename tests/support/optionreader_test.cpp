@@ -108,6 +108,28 @@ TEST(TPOptionReader, CommentsWrittenByHandSurviveAChange) {
     EXPECT_FALSE(options.GetWritePicVerify());
 }
 
+TEST(TPOptionReader, AShippedFileThatCannotBeWrittenIsChangedInTheUsersCopy) {
+    TempDir dir;
+    const auto shipped = dir / "program/options/options.ini";
+    const auto own = dir / "user/options/options.ini";
+    WriteText(shipped, "; shipped\n[Auto]\nWriteEe=1\n");
+    ::chmod(shipped.c_str(), 0444);
+    TPOptionReader options(TPDataFolders{dir / "program", dir / "user"});
+    EXPECT_EQ(options.FilePath(), shipped);
+
+    // The sections the shipped file lacks are added in the copy, which
+    // starts as the shipped file.
+    EXPECT_TRUE(options.GetWritePicVerify());
+    EXPECT_EQ(ReadText(shipped), "; shipped\n[Auto]\nWriteEe=1\n");
+    EXPECT_EQ(options.FilePath(), own);
+    EXPECT_EQ(ReadText(own).find("; shipped\n"), 0u) << ReadText(own);
+
+    options.SetAutoWriteEe(false);
+    EXPECT_FALSE(options.GetAutoWriteEe());
+    EXPECT_TRUE(options.GetWriteEeVerify());
+    EXPECT_EQ(ReadText(shipped), "; shipped\n[Auto]\nWriteEe=1\n");
+}
+
 TEST(TPOptionReader, MissingFolderOrReadOnlyFileFailsWithTheIniMessage) {
     TempDir dir;
     TPOptionReader options(dir.Path());

@@ -1,46 +1,16 @@
+#include "common/scopedenv.h"
 #include "common/tempdir.h"
 #include "support/errors.h"
 #include "support/settingsstore.h"
 
-#include <cstdlib>
 #include <gtest/gtest.h>
-#include <optional>
 
 namespace korvex {
 
 using testing::ReadText;
+using testing::ScopedEnv;
 using testing::TempDir;
 using testing::WriteText;
-
-namespace {
-
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) {
-            old_ = old;
-        }
-        if (value != nullptr) {
-            ::setenv(name, value, 1);
-        } else {
-            ::unsetenv(name);
-        }
-    }
-    ~ScopedEnv() {
-        if (old_) {
-            ::setenv(name_, old_->c_str(), 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
-} // namespace
 
 TEST(TPSettingsStore, DefaultFolderHonoursXdgConfigHomeThenHome) {
     ScopedEnv home("HOME", "/home/someone");
