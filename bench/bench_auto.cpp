@@ -333,12 +333,19 @@ struct TChildRun {
 // Runs a program to its end with `variable` (NAME=value) set in its
 // environment: the time from its spawn to its exit, and the CPU time it used.
 TChildRun RunChild(const std::string& program, std::vector<std::string> args,
-                   const std::string& variable) {
+                   const std::vector<std::string>& variables) {
     TChildRun run;
-    std::vector<std::string> environment{variable};
-    const std::string name = variable.substr(0, variable.find('=') + 1);
+    std::vector<std::string> environment = variables;
+    const auto replaced = [&](const std::string& entry) {
+        for (const std::string& variable : variables) {
+            if (entry.rfind(variable.substr(0, variable.find('=') + 1), 0) == 0) {
+                return true;
+            }
+        }
+        return false;
+    };
     for (char** entry = environ; *entry != nullptr; ++entry) {
-        if (std::string(*entry).rfind(name, 0) != 0) {
+        if (!replaced(*entry)) {
             environment.emplace_back(*entry);
         }
     }
@@ -404,8 +411,8 @@ TChildRun RunChild(const std::string& program, std::vector<std::string> args,
     return run;
 }
 
-// korvex-cli's auto command against a fresh simulator, with a settings
-// folder of its own.
+// korvex-cli's auto command against a fresh simulator, with settings and a
+// data folder of its own: nothing a developer keeps changes the steps timed.
 TRunResult AutoThroughTool(int baud, const TRunResult& counted) {
     TRunResult result = counted;
     TSimRun sim(baud);
@@ -414,12 +421,13 @@ TRunResult AutoThroughTool(int baud, const TRunResult& counted) {
         return result;
     }
     TempDir config;
-    const TChildRun run =
-        RunChild((ProgramFolder() / "korvex-cli").string(),
-                 {"--data", ProgramFolder().string(), "--port", sim.Path(), "--speed",
-                  std::to_string(baud), "--card", kCardType, "--yes", "--quiet", "auto", "--pic",
-                  Images().ProgramFile().string(), "--eeprom", Images().EepromFile().string()},
-                 "XDG_CONFIG_HOME=" + config.Path().string());
+    TempDir data;
+    const TChildRun run = RunChild(
+        (ProgramFolder() / "korvex-cli").string(),
+        {"--data", ProgramFolder().string(), "--port", sim.Path(), "--speed", std::to_string(baud),
+         "--card", kCardType, "--yes", "--quiet", "auto", "--pic", Images().ProgramFile().string(),
+         "--eeprom", Images().EepromFile().string()},
+        {"XDG_CONFIG_HOME=" + config.Path().string(), "XDG_DATA_HOME=" + data.Path().string()});
     result.figures.wallUs = run.wallUs;
     result.figures.cpuUs = run.cpuUs;
     if (run.exitCode != 0) {
