@@ -8,7 +8,10 @@
 #include "common/runprogram.h"
 
 #include <filesystem>
+#include <functional>
+#include <grp.h>
 #include <string>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -38,6 +41,26 @@ public:
         if (std::system(command.c_str()) != 0) {
             throw std::runtime_error("cannot give " + folder.string() + " to the ordinary user");
         }
+    }
+
+    // Runs `subject` in a child process as the ordinary user and returns its
+    // result, or -1 when the child could not become that user or crashed.
+    // Everything the subject touches must be reachable by that user.
+    static int RunHere(const std::function<int()>& subject) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            if (SwitchesUser() &&
+                (::setgroups(0, nullptr) != 0 || ::setgid(kId) != 0 || ::setuid(kId) != 0)) {
+                ::_exit(255);
+            }
+            ::_exit(subject());
+        }
+        int status = 0;
+        if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
+            WEXITSTATUS(status) == 255) {
+            return -1;
+        }
+        return WEXITSTATUS(status);
     }
 
     // Runs `program` as the ordinary user with `environment` ("NAME=value")
