@@ -7,7 +7,8 @@
 namespace korvex {
 
 // Marks a command as running for its whole length, so the faces disable
-// their command entry points and a second command is refused.
+// their command entry points and a second command is refused. However the
+// command ends, a step's caption does not outlive it.
 class TPCardCommands::TRun {
 public:
     explicit TRun(TPWorkbench& bench)
@@ -20,6 +21,7 @@ public:
     ~TRun() {
         if (started_) {
             bench_.commandRunning = false;
+            bench_.RestoreStateCaption();
             bench_.view.EnableCommands(true);
         }
     }
@@ -69,20 +71,16 @@ TOutcome TPCardCommands::Run(TSteps steps) {
     if (!run.Started()) {
         return TOutcome::ocRefused;
     }
-    TOutcome outcome = TOutcome::ocFailed;
     try {
-        outcome = (this->*steps)();
+        return (this->*steps)();
     } catch (const EKorvex& error) {
         ReportText(TMessageKind::mkError, -1, DescribeError(error));
         if (bench_.prog && bench_.prog->Connected()) {
             Prog().SelectMode(0, Kind());
         }
         Gauge(0);
+        return TOutcome::ocFailed;
     }
-    // A step's caption never outlives its command, whichever way it ended.
-    bench_.commandRunning = false;
-    bench_.RestoreStateCaption();
-    return outcome;
 }
 
 bool TPCardCommands::CardReady() {
@@ -201,10 +199,7 @@ TOutcome TPCardCommands::Finish(int entry, TOutcome outcome) {
 
 bool TPCardCommands::WriteConfigWord(const std::string& config, int mode) {
     Prog().SelectMode(mode, Kind());
-    if (Prog().WriteConfigArea(config, Kind())) {
-        return true;
-    }
-    return false;
+    return Prog().WriteConfigArea(config, Kind());
 }
 
 bool TPCardCommands::EepromReadsBack(const std::string& data) {

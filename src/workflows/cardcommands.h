@@ -91,8 +91,7 @@ private:
     // The end of a command that ran through: the programmer released, the
     // success message, the gauge at 0.
     TOutcome Finish(int entry, TOutcome outcome);
-    // Writes the configuration word; false, with the message shown, when the
-    // programmer did not take it.
+    // Writes the configuration word; false when the programmer did not take it.
     bool WriteConfigWord(const std::string& config, int mode);
     // Reads the external EEPROM back over the length of `data` and compares.
     bool EepromReadsBack(const std::string& data);
