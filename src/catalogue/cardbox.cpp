@@ -5,6 +5,20 @@
 
 namespace korvex {
 
+int FindCardItem(const std::vector<std::string>& items, std::string_view name) {
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (items[i] == name) {
+            return static_cast<int>(i);
+        }
+    }
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (SameTextAscii(items[i], name)) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
 TPCardTypeBox::TPCardTypeBox(const TPSettingsStore* settings) : settings_(settings) {}
 
 TPCardTypeBox::~TPCardTypeBox() = default;

@@ -8,11 +8,16 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace korvex {
 
 class TPSettingsStore;
+
+// The item of `items` that `name` names: the exact name first, then the same
+// name without regard to letter case; -1 when none does.
+int FindCardItem(const std::vector<std::string>& items, std::string_view name);
 
 // The card type selector: the list of card types, the one chosen, and every
 // property of its processor and EEPROM as the catalogues give them. It holds

@@ -46,8 +46,8 @@ TCardSession::TCardSession(TPDataFolders folders, const TGlobalOptions& options,
         for (int i = 0; i < cards.GetCardCount(); ++i) {
             names.push_back(cards.GetCardInfo(i)->CardName);
         }
-        if (const auto found = FindCardTypeName(names, options_.card)) {
-            options_.card = *found;
+        if (const int found = FindCardItem(names, options_.card); found >= 0) {
+            options_.card = names[static_cast<std::size_t>(found)];
         }
     }
     TPortMap map = TPortMap::Load(settings_);
@@ -100,7 +100,8 @@ int TCardSession::Start(TCardNeed need) {
     try {
         work_->FormShow(choices);
     } catch (const EKorvex& error) {
-        if (!choices.cardName || FindCardTypeName(work_->Snapshot().cardTypes, *choices.cardName)) {
+        if (!choices.cardName ||
+            FindCardItem(work_->Snapshot().cardTypes, *choices.cardName) >= 0) {
             throw;
         }
         Fail("no card type named \"" + options_.card + "\"; the card types are: " + CardTypeList());

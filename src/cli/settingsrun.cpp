@@ -195,8 +195,10 @@ bool CheckParts(TCardTypeFields& fields, const TPCardTypeEditor& editor, TCardSe
 
 int AddCardType(TCardSession& session, const TCardRequest& request) {
     TPMainWorkflows& work = session.Work();
-    if (const auto existing = FindCardTypeName(work.Snapshot().cardTypes, request.name)) {
-        session.Fail("card type \"" + *existing + "\" exists already");
+    const std::vector<std::string> names = work.Snapshot().cardTypes;
+    if (const int existing = FindCardItem(names, request.name); existing >= 0) {
+        session.Fail("card type \"" + names[static_cast<std::size_t>(existing)] +
+                     "\" exists already");
         return kExitFailed;
     }
     const TPCardTypeEditor editor = work.AddCardTypeEditor();

@@ -8,28 +8,11 @@ namespace korvex::cli {
 
 namespace {
 
-// The card type named on the command line: its exact name first, then the
-// same name without regard to case.
-int FindCardItem(const TPCardTypeBox& box, const std::string& name) {
-    const auto& items = box.Items();
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        if (items[i] == name) {
-            return static_cast<int>(i);
-        }
-    }
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        if (SameTextAscii(items[i], name)) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
-}
-
 bool IsAvrCard(const TPDataFolders& folders, const std::string& cardName) {
     TPCardTypeBox box;
     box.SetBaseDir(folders);
     box.RefreshCardTypes();
-    const int item = FindCardItem(box, cardName);
+    const int item = FindCardItem(box.Items(), cardName);
     if (item < 0) {
         throw EKorvex("no card type named \"" + cardName + "\" in " +
                       (folders.program / "cards").string() + " (see: korvex-cli cards)");

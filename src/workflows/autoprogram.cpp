@@ -82,7 +82,7 @@ TOutcome TPCardCommands::AutoEepromPart() {
     Prog().SelectMode(1, bench_.eepromKind);
     if (options.GetAutoWriteEe()) {
         bench_.clock.SleepMs(kModeSettleMs);
-        if (!Prog().WriteExtEeprom(data, EepromDevice(), bench_.gauge)) {
+        if (!Prog().WriteExtEeprom(data, EepromDevice(), &bench_.gauge)) {
             // The failure message, not the status caption "Writing eeprom...".
             return Fail(91);
         }
@@ -118,7 +118,7 @@ TOutcome TPCardCommands::AutoProcessorPart() {
     if (options.GetAutoWritePic()) {
         Status(avr ? 124 : 125);
         Prog().SelectMode(mode, Kind());
-        if (!Prog().WritePic(Kind(), dataSize, program, data, bench_.gauge)) {
+        if (!Prog().WritePic(Kind(), dataSize, program, data, &bench_.gauge)) {
             return Stopping() ? Abort() : TOutcome::ocFailed;
         }
     }
@@ -127,7 +127,7 @@ TOutcome TPCardCommands::AutoProcessorPart() {
         Prog().SelectMode(mode, Kind());
         const int half = static_cast<int>(program.size() / 2);
         const std::string programBack =
-            Prog().ReadProgramArea(Kind(), static_cast<int>(programSize), half, bench_.gauge);
+            Prog().ReadProgramArea(Kind(), static_cast<int>(programSize), half, &bench_.gauge);
         Prog().SelectMode(mode, Kind());
         const std::string dataBack = Prog().ReadDataArea(Kind(), dataSize);
         // The internal EEPROM is compared too, over the data written.

@@ -153,9 +153,7 @@ void TPCardCommands::Status(int entry) {
 }
 
 void TPCardCommands::Gauge(int percent) {
-    if (bench_.gauge) {
-        bench_.gauge->SetProgress(percent);
-    }
+    bench_.gauge.SetProgress(percent);
 }
 
 bool TPCardCommands::Stopping() const {
@@ -207,7 +205,7 @@ bool TPCardCommands::EepromReadsBack(const std::string& data) {
     Prog().SelectMode(0, Kind());
     Prog().SelectMode(2, bench_.eepromKind);
     const std::string back = Prog().ReadExtEeprom(EepromDevice(), bench_.cardBox.GetEepromSize(),
-                                                  static_cast<int>(data.size()), bench_.gauge);
+                                                  static_cast<int>(data.size()), &bench_.gauge);
     return SameText(data, back);
 }
 
@@ -223,7 +221,7 @@ TOutcome TPCardCommands::ReadPicSteps() {
     Status(Kind() < 8 ? 123 : 122);
     const int programCount = bench_.cardBox.GetPicSize() * (Kind() > 8 ? 2 : 1);
     const TPicReadResult read =
-        Prog().ReadPic(Kind(), programCount, bench_.cardBox.GetPicIntEeSize(), bench_.gauge);
+        Prog().ReadPic(Kind(), programCount, bench_.cardBox.GetPicIntEeSize(), &bench_.gauge);
     TOutcome outcome = read.ok ? TOutcome::ocSucceeded : TOutcome::ocFailed;
     if (Stopping()) {
         outcome = Abort();
@@ -252,7 +250,7 @@ TOutcome TPCardCommands::ReadEepromSteps() {
     Prog().SelectMode(0, Kind());
     Prog().SelectMode(2, bench_.eepromKind);
     const std::string text =
-        Prog().ReadExtEeprom(EepromDevice(), 2 * bench_.cardBox.GetEepromSize(), 0, bench_.gauge);
+        Prog().ReadExtEeprom(EepromDevice(), 2 * bench_.cardBox.GetEepromSize(), 0, &bench_.gauge);
     // A read cut short is no EEPROM image: it is reported like no data at all.
     const bool complete = Prog().LastReadComplete();
     Prog().SelectMode(0, Kind());
@@ -275,7 +273,7 @@ void TPCardCommands::WriteLoader() {
     const std::string loader = bench_.images.loader.GetHexText(0, -1);
     const std::string loaderConfig =
         Kind() < 8 ? bench_.images.loaderConfig.GetHexText(0, -1) : std::string();
-    if (!Prog().WritePic(Kind(), bench_.cardBox.GetPicIntEeSize(), loader, "", bench_.gauge)) {
+    if (!Prog().WritePic(Kind(), bench_.cardBox.GetPicIntEeSize(), loader, "", &bench_.gauge)) {
         return;
     }
     if (Kind() < 8) {

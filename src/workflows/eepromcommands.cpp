@@ -44,7 +44,7 @@ TOutcome TPCardCommands::WriteEepromSteps() {
     const std::string text = PaddedEepromText();
     if (bench_.options.GetWriteEeWrite()) {
         Status(90);
-        if (!Prog().WriteExtEeprom(text, EepromDevice(), bench_.gauge)) {
+        if (!Prog().WriteExtEeprom(text, EepromDevice(), &bench_.gauge)) {
             return Fail(91);
         }
     }
@@ -70,7 +70,7 @@ TOutcome TPCardCommands::VerifyEepromSteps() {
     Status(92);
     const std::string image = bench_.images.extEeprom.GetHexText(0, -1);
     const std::string back = Prog().ReadExtEeprom(EepromDevice(), bench_.cardBox.GetEepromSize(),
-                                                  static_cast<int>(image.size()), bench_.gauge);
+                                                  static_cast<int>(image.size()), &bench_.gauge);
     Prog().SelectMode(0, Kind());
     if (Stopping()) {
         return Abort();
@@ -97,7 +97,7 @@ TOutcome TPCardCommands::EraseEepromSteps() {
     Prog().SelectMode(1, bench_.eepromKind);
     Status(95);
     const std::string fill(2 * static_cast<std::size_t>(bench_.cardBox.GetEepromSize()), 'F');
-    if (!Prog().WriteExtEeprom(fill, EepromDevice(), bench_.gauge)) {
+    if (!Prog().WriteExtEeprom(fill, EepromDevice(), &bench_.gauge)) {
         // The failure message, not the status caption "Writing eeprom...".
         return Fail(91);
     }

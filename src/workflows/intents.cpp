@@ -14,7 +14,7 @@ TIntentResult TPMainWorkflows::ChooseCardType(const std::string& name) {
     if (Refuses()) {
         return TIntentResult::irRefused;
     }
-    if (!FindCardTypeName(bench_.cardBox.Items(), name)) {
+    if (FindCardItem(bench_.cardBox.Items(), name) < 0) {
         return TIntentResult::irFailed;
     }
     SelectCard(name);
@@ -299,7 +299,7 @@ TMainSnapshot TPMainWorkflows::Snapshot() const {
     shot.statusCaption = bench_.statusCaption;
     shot.statusColour = bench_.statusColour;
     shot.cardState = bench_.cardState;
-    shot.gauge = bench_.gaugeRelay.Percent();
+    shot.gauge = bench_.gauge.Percent();
     shot.cardTypes = bench_.cardBox.Items();
     shot.cardIndex = bench_.cardBox.ItemIndex();
     shot.cardText = bench_.cardBox.Text();

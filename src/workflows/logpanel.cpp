@@ -71,7 +71,7 @@ void TPLogPanel::SetDelay(const std::string& text) {
 }
 
 void TPLogPanel::OpenHelp() {
-    const std::filesystem::path help = bench_.programFolder / bench_.Text(80);
+    const std::filesystem::path help = bench_.dataFolders.program / bench_.Text(80);
     std::error_code error;
     if (std::filesystem::is_regular_file(help, error)) {
         bench_.view.OpenDocument(help.string());

@@ -3,7 +3,6 @@
 #include "workflows/mainworkflows.h"
 
 #include "support/errors.h"
-#include "support/textconv.h"
 #include "workflows/fuses.h"
 
 namespace korvex {
@@ -15,21 +14,6 @@ constexpr int kSpeedCode19200 = 9600;
 constexpr int kSpeedCode115200 = 115200;
 
 } // namespace
-
-std::optional<std::string> FindCardTypeName(const std::vector<std::string>& items,
-                                            const std::string& name) {
-    for (const std::string& item : items) {
-        if (item == name) {
-            return item;
-        }
-    }
-    for (const std::string& item : items) {
-        if (SameTextAscii(item, name)) {
-            return item;
-        }
-    }
-    return std::nullopt;
-}
 
 TPMainWorkflows::TPMainWorkflows(TPDataFolders folders, TPSettingsStore& settings,
                                  TBackendFactory factory, TPWorkflowSeams seams)
@@ -71,17 +55,11 @@ void TPMainWorkflows::FormShow(const TStartChoices& choices) {
 }
 
 void TPMainWorkflows::SelectCard(const std::string& name) {
-    const auto& items = bench_.cardBox.Items();
-    const auto found = FindCardTypeName(items, name);
-    if (!found) {
+    const int item = FindCardItem(bench_.cardBox.Items(), name);
+    if (item < 0) {
         throw EKorvex("no card type named \"" + name + "\"");
     }
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        if (items[i] == *found) {
-            bench_.cardBox.SetItemIndex(static_cast<int>(i));
-            return;
-        }
-    }
+    bench_.cardBox.SetItemIndex(item);
 }
 
 void TPMainWorkflows::LoadSettings(const TStartChoices& choices) {

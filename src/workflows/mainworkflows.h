@@ -34,17 +34,12 @@ struct TPWorkflowSeams {
 struct TStartChoices {
     std::optional<int> comPort; // 0 offline, 1..8
     std::optional<TBaudRate> speed;
-    std::optional<std::string> cardName; // found as FindCardTypeName finds it
+    std::optional<std::string> cardName; // found as FindCardItem finds it
     // Whether leaving a card type stores the settings shown for it in its
     // file. A face that runs one command and goes leaves the files alone
     // unless it asks for it (StoreCardSettings).
     bool storeCardSettings = true;
 };
-
-// The card type of `items` that `name` names: the exact name first, then
-// the same name without regard to letter case. Nullopt when none does.
-std::optional<std::string> FindCardTypeName(const std::vector<std::string>& items,
-                                            const std::string& name);
 
 // The main window's logic without the window, and the one way into it: every
 // user intent of a face comes in through a method of this object, and what

@@ -26,13 +26,13 @@ TOutcome TPCardCommands::WritePicSteps() {
     }
     if (bench_.options.GetWritePicWrite()) {
         Status(avr ? 124 : 125);
-        if (!Prog().WritePic(Kind(), static_cast<int>(dataSize), program, data, bench_.gauge)) {
+        if (!Prog().WritePic(Kind(), static_cast<int>(dataSize), program, data, &bench_.gauge)) {
             return Stopping() ? Abort() : TOutcome::ocFailed;
         }
     }
     if (bench_.options.GetWritePicVerify()) {
         Status(avr ? 127 : 126);
-        if (!Prog().VerifyPic(program, data, Kind(), bench_.gauge)) {
+        if (!Prog().VerifyPic(program, data, Kind(), &bench_.gauge)) {
             const TOutcome outcome = Fail(128);
             Gauge(0);
             return outcome;
@@ -70,7 +70,7 @@ TOutcome TPCardCommands::VerifyPicSteps() {
     const std::string data = avr ? bench_.images.intEeprom.GetHexText(0, -1)
                                  : bench_.images.intEeprom.GetLowByteText(0, -1);
     Status(avr ? 127 : 126);
-    const bool same = Prog().VerifyPic(program, data, Kind(), bench_.gauge);
+    const bool same = Prog().VerifyPic(program, data, Kind(), &bench_.gauge);
     if (Stopping()) {
         return Abort();
     }

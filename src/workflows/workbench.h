@@ -51,14 +51,13 @@ private:
 // the workflows. A plain aggregate: each piece documents what it changes.
 struct TPWorkbench {
     TPWorkbench(TPDataFolders folders, TPSettingsStore& store, TPFaces faces)
-        : dataFolders(std::move(folders)), programFolder(dataFolders.program), settings(store),
-          options(dataFolders), view(faces.view), prompts(faces.prompts), gaugeRelay(faces.gauge),
-          gauge(&gaugeRelay), clock(faces.clock ? *faces.clock : TSteadyClock::Instance()) {}
+        : dataFolders(std::move(folders)), settings(store), options(dataFolders), view(faces.view),
+          prompts(faces.prompts), gauge(faces.gauge),
+          clock(faces.clock ? *faces.clock : TSteadyClock::Instance()) {}
     TPWorkbench(const TPWorkbench&) = delete;
     TPWorkbench& operator=(const TPWorkbench&) = delete;
 
     TPDataFolders dataFolders;
-    std::filesystem::path programFolder;
     TPSettingsStore& settings;
     TPLang lang;
     TPImages images;
@@ -68,8 +67,7 @@ struct TPWorkbench {
     std::unique_ptr<TPPicProg> prog; // from the first showing on
     TMainView& view;
     TPrompts& prompts;
-    TGaugeRelay gaugeRelay;
-    TProgressSink* gauge;
+    TGaugeRelay gauge;
     TClock& clock;
 
     // --- window state
