@@ -548,16 +548,9 @@ void BM_LineBaseline(benchmark::State& state) {
     }
 }
 
-// One run per speed: each takes seconds, far above any timer noise, and the
-// whole set stays within a minute or so.
-void Speeds(benchmark::internal::Benchmark* bench) {
-    bench->ArgName("baud")->Arg(19200)->Arg(115200);
-    bench->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
-}
-
-BENCHMARK(BM_AutoInProcess)->Apply(Speeds);
-BENCHMARK(BM_AutoThroughTool)->Apply(Speeds);
-BENCHMARK(BM_LineBaseline)->Apply(Speeds);
+BENCHMARK(BM_AutoInProcess)->Apply(korvex::bench::Speeds);
+BENCHMARK(BM_AutoThroughTool)->Apply(korvex::bench::Speeds);
+BENCHMARK(BM_LineBaseline)->Apply(korvex::bench::Speeds);
 
 } // namespace
 

@@ -266,16 +266,9 @@ void BM_WriteExtEeprom(benchmark::State& state) {
     }
 }
 
-// One transfer per speed is plenty: each runs for seconds, far above any
-// timer noise, and the whole set stays within a minute or so.
-void Speeds(benchmark::internal::Benchmark* bench) {
-    bench->ArgName("baud")->Arg(19200)->Arg(115200);
-    bench->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
-}
-
-BENCHMARK(BM_WritePic)->Apply(Speeds);
-BENCHMARK(BM_ReadPic)->Apply(Speeds);
-BENCHMARK(BM_WriteExtEeprom)->Apply(Speeds);
+BENCHMARK(BM_WritePic)->Apply(korvex::bench::Speeds);
+BENCHMARK(BM_ReadPic)->Apply(korvex::bench::Speeds);
+BENCHMARK(BM_WriteExtEeprom)->Apply(korvex::bench::Speeds);
 
 } // namespace
 

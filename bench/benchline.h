@@ -140,6 +140,13 @@ inline void ReportFigures(benchmark::State& state, const TLineFigures& figures) 
 
 // The benchmark program's main: timers as korvex-cli sets them, so the code
 // is measured as it runs there.
+// One run per line speed: each takes seconds, far above any timer noise,
+// and a whole set stays within a minute or so.
+inline void Speeds(benchmark::internal::Benchmark* bench) {
+    bench->ArgName("baud")->Arg(19200)->Arg(115200);
+    bench->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+}
+
 inline int RunBenchmarks(int argc, char** argv) {
     UsePreciseTimers();
     benchmark::Initialize(&argc, argv);
