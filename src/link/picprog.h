@@ -69,8 +69,9 @@ public:
     TLogMemo* LogMemo() const { return logMemo_; }
     // Every block transfer stops at its next block, releases the programmer
     // and returns its failure value; composite operations start no further
-    // part. The request stays for the driver's life.
+    // part. The request stays until ClearAbort.
     void RequestAbort() { abortRequested_ = true; }
+    void ClearAbort() { abortRequested_ = false; }
     bool AbortRequested() const { return abortRequested_; }
     bool IsCardReady() const { return lastState_ == TPCardState::csCardReady; }
     TPCardState LastState() const { return lastState_; }

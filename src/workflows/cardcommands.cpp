@@ -16,6 +16,11 @@ public:
         if (started_) {
             bench_.commandRunning = true;
             bench_.view.EnableCommands(false);
+            // A stop asked of the command before ends with it; one for a
+            // closing window stays, so nothing runs under the close.
+            if (bench_.prog && !bench_.closePending) {
+                bench_.prog->ClearAbort();
+            }
         }
     }
     ~TRun() {

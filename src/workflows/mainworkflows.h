@@ -137,7 +137,8 @@ public:
     // --- card commands
 
     TOutcome RunCommand(TCardCommand command);
-    // Asks a running command to stop at its next block.
+    // Asks a running command to stop at its next block; it ends quietly
+    // (ocAborted) with the programmer released. The next command runs whole.
     void RequestStop();
     // The big buttons set what the pop-up items then do.
     void PressButton(TBigButton button);

@@ -159,6 +159,27 @@ TEST(Intents, PopUpItemsActOnTheLastBigButtonPressed) {
     EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{130});
 }
 
+TEST(Intents, AStoppedCommandEndsQuietlyAndTheNextRunsWhole) {
+    IntentRig rig;
+    rig.pump.during = [&] {
+        if (rig.Count('B') == 3) {
+            rig.flows.RequestStop();
+        }
+    };
+    EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocAborted);
+    EXPECT_TRUE(rig.prompts.messages.empty());
+    EXPECT_TRUE(rig.linkPrompts.errors.empty());
+    EXPECT_EQ(rig.Count('B'), 4u) << "the packet under way, then no more";
+    EXPECT_EQ(rig.Count('D'), 0u) << "no configuration word after a stop";
+    EXPECT_EQ(rig.Sent().back(), "A30") << "the programmer released";
+
+    rig.pump.during = nullptr;
+    rig.ClearRecords();
+    EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{130});
+    EXPECT_EQ(rig.CardText(TSimMemory::Program).substr(0, 4 * 40), WordsText(SomeWords(40)));
+}
+
 TEST(Intents, OptionsThatCannotBeSavedAreReported) {
     IntentRig rig;
     std::filesystem::remove_all(rig.folder / "options");
