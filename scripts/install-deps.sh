@@ -6,6 +6,7 @@ packages=(
   build-essential cmake ninja-build
   clang libclang-rt-14-dev clang-format
   libsimpleini-dev libcli11-dev
+  qt6-base-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   srecord gputils
 )

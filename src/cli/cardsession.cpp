@@ -2,7 +2,7 @@
 
 #include "cli/commands.h"
 #include "cli/portchoice.h"
-#include "cli/simport.h"
+#include "sim/keptsimulator.h"
 #include "support/atomicfile.h"
 #include "support/errors.h"
 #include "support/textconv.h"
@@ -61,7 +61,8 @@ TCardSession::TCardSession(TPDataFolders folders, const TGlobalOptions& options,
     TPWorkflowSeams seams{view_, prompts_, &prompts_, &pump_, nullptr, &progress_, nullptr};
     work_ = std::make_unique<TPMainWorkflows>(
         folders_, settings_,
-        MakePortFactory(std::move(map), InProcessSimulator(folders_, options_.card, err_)), seams);
+        MakePortFactory(std::move(map), sim::InProcessSimulator(folders_, options_.card, err_)),
+        seams);
     work_->LogPanel().OnLineAdded = [this](const std::string& line) {
         logLines_.push_back(DisplayLogLine(line));
     };

@@ -1,8 +1,8 @@
 #include "cli/linksession.h"
 
 #include "cli/portchoice.h"
-#include "cli/simport.h"
 #include "link/portmap.h"
+#include "sim/keptsimulator.h"
 #include "support/atomicfile.h"
 #include "support/errors.h"
 #include "support/settingsstore.h"
@@ -25,7 +25,7 @@ TLinkSession::TLinkSession(TPDataFolders folders, LinkOptions options)
         logLines_.push_back(DisplayLogLine(line));
     };
     prog_ = std::make_unique<TPPicProg>(
-        MakePortFactory(std::move(choice.map), InProcessSimulator(folders_)),
+        MakePortFactory(std::move(choice.map), sim::InProcessSimulator(folders_)),
         TPicProgSeams{nullptr, &pump_, nullptr, nullptr});
     prog_->SetComSpeed(rate_);
     prog_->SetDelay(3);

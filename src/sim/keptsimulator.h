@@ -9,16 +9,20 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <string_view>
 
-namespace korvex::cli {
+namespace korvex::sim {
 
 // The built-in simulator behind a port: a programmer with a blank card of the
 // named card type, or of the one remembered in the user's settings (the first
 // card type when none is). Its memories are kept in the user's settings
 // folder (simcard/<card type>/) from one run to the next; a kept card that
-// cannot be loaded is replaced by a blank one, with one line on `warnings`.
+// cannot be loaded is replaced by a blank one, with one line on `warnings`
+// that begins with `program`. With `wireTime` every answer takes as long as
+// its bytes would on a line of the chosen speed.
 std::function<std::unique_ptr<TSerialBackend>()>
 InProcessSimulator(const TPDataFolders& folders, const std::string& cardName = "",
-                   std::ostream& warnings = std::cerr);
+                   std::ostream& warnings = std::cerr, std::string_view program = "korvex-cli",
+                   bool wireTime = false);
 
-} // namespace korvex::cli
+} // namespace korvex::sim

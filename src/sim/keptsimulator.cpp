@@ -1,4 +1,4 @@
-#include "cli/simport.h"
+#include "sim/keptsimulator.h"
 
 #include "catalogue/cardini.h"
 #include "link/clock.h"
@@ -8,7 +8,7 @@
 #include "support/errors.h"
 #include "support/settingsstore.h"
 
-namespace korvex::cli {
+namespace korvex::sim {
 namespace {
 
 // The card type the window would show: the remembered item of the sorted
@@ -32,44 +32,45 @@ std::string RememberedCardName(const TPDataFolders& folders) {
 // the user's settings folder, so one run can program it and the next read it.
 class TKeptCard {
 public:
-    TKeptCard(const TPDataFolders& folders, std::string cardName, std::ostream& warnings) {
+    TKeptCard(const TPDataFolders& folders, std::string cardName, std::ostream& warnings,
+              std::string_view program) {
         if (cardName.empty()) {
             cardName = RememberedCardName(folders);
         }
         if (cardName.empty()) {
-            device_ = std::make_unique<sim::TSimDevice>(
-                sim::TSimCard(sim::SimCardModelForParts(folders, "PIC 16F84")));
+            device_ =
+                std::make_unique<TSimDevice>(TSimCard(SimCardModelForParts(folders, "PIC 16F84")));
             return;
         }
-        const sim::TSimCardModel model = sim::SimCardModelForCardType(folders, cardName);
-        device_ = std::make_unique<sim::TSimDevice>(sim::TSimCard(model));
+        const TSimCardModel model = SimCardModelForCardType(folders, cardName);
+        device_ = std::make_unique<TSimDevice>(TSimCard(model));
         if (!TPCardIni::IsSafeCardName(cardName)) {
             return;
         }
         folder_ = TPSettingsStore::DefaultFolder() / "simcard" / cardName;
         std::filesystem::path file;
         try {
-            for (const auto memory : {sim::TSimMemory::Program, sim::TSimMemory::Data,
-                                      sim::TSimMemory::Config, sim::TSimMemory::Eeprom}) {
-                file = folder_ / sim::SimMemoryFileName(memory);
+            for (const auto memory :
+                 {TSimMemory::Program, TSimMemory::Data, TSimMemory::Config, TSimMemory::Eeprom}) {
+                file = folder_ / SimMemoryFileName(memory);
                 std::error_code error;
                 // A file of a memory the card does not have (any more) is
                 // stale, and one without data is a blank memory.
-                if (!std::filesystem::exists(file, error) ||
-                    !sim::SimCardHas(device_->Card(), memory) || sim::IsHexFileWithoutData(file)) {
+                if (!std::filesystem::exists(file, error) || !SimCardHas(device_->Card(), memory) ||
+                    IsHexFileWithoutData(file)) {
                     continue;
                 }
-                sim::LoadSimMemory(device_->Card(), memory, file);
+                LoadSimMemory(device_->Card(), memory, file);
             }
         } catch (const std::exception& error) {
             // A simulator that cannot start helps nobody: the card is blank
             // instead, and saving it at the end replaces the bad file.
-            device_ = std::make_unique<sim::TSimDevice>(sim::TSimCard(model));
+            device_ = std::make_unique<TSimDevice>(TSimCard(model));
             std::string reason = DescribeError(error);
             if (reason.find(file.string()) == std::string::npos) {
                 reason = file.string() + ": " + reason;
             }
-            warnings << "korvex-cli: warning: " << OneLine(reason)
+            warnings << program << ": warning: " << OneLine(reason)
                      << "; the simulated card starts blank\n";
         }
     }
@@ -78,7 +79,7 @@ public:
             return;
         }
         try {
-            sim::SaveSimCard(device_->Card(), folder_);
+            SaveSimCard(device_->Card(), folder_);
         } catch (const std::exception&) {
             // A simulated card that cannot be kept starts blank next time.
         }
@@ -86,28 +87,29 @@ public:
     TKeptCard(const TKeptCard&) = delete;
     TKeptCard& operator=(const TKeptCard&) = delete;
 
-    sim::TSimDevice& Device() { return *device_; }
+    TSimDevice& Device() { return *device_; }
 
 private:
-    std::unique_ptr<sim::TSimDevice> device_;
+    std::unique_ptr<TSimDevice> device_;
     std::filesystem::path folder_;
 };
 
 } // namespace
 
-std::function<std::unique_ptr<TSerialBackend>()> InProcessSimulator(const TPDataFolders& folders,
-                                                                    const std::string& cardName,
-                                                                    std::ostream& warnings) {
+std::function<std::unique_ptr<TSerialBackend>()>
+InProcessSimulator(const TPDataFolders& folders, const std::string& cardName,
+                   std::ostream& warnings, std::string_view program, bool wireTime) {
     // Made on first use, so a run on a real port never reads the card files
     // for it; shared by every backend of the run, and kept when the last goes.
     auto card = std::make_shared<std::unique_ptr<TKeptCard>>();
-    return [card, folders, cardName, &warnings]() -> std::unique_ptr<TSerialBackend> {
+    return [card, folders, cardName, &warnings, program = std::string(program),
+            wireTime]() -> std::unique_ptr<TSerialBackend> {
         if (!*card) {
-            *card = std::make_unique<TKeptCard>(folders, cardName, warnings);
+            *card = std::make_unique<TKeptCard>(folders, cardName, warnings, program);
         }
         return std::make_unique<TLentBackend>(
-            sim::MakeSimulatorBackend((*card)->Device(), TSteadyClock::Instance()), card);
+            MakeSimulatorBackend((*card)->Device(), TSteadyClock::Instance(), wireTime), card);
     };
 }
 
-} // namespace korvex::cli
+} // namespace korvex::sim
