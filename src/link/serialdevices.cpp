@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 #include <string_view>
+#include <utility>
 
 namespace korvex {
 
@@ -87,8 +88,19 @@ std::vector<std::string> ListSerialDevices(const std::filesystem::path& root) {
             devices.push_back("/dev/" + name);
         }
     }
-    std::sort(devices.begin(), devices.end(), [](const std::string& a, const std::string& b) {
-        return NaturalKey(a) < NaturalKey(b);
+    // Stable names first, then the adapters a programmer is most likely on,
+    // the built-in UARTs last.
+    const auto rank = [](const std::string& path) {
+        if (path.starts_with("/dev/serial/")) {
+            return 0;
+        }
+        if (path.starts_with("/dev/ttyUSB")) {
+            return 1;
+        }
+        return path.starts_with("/dev/ttyACM") ? 2 : 3;
+    };
+    std::sort(devices.begin(), devices.end(), [&](const std::string& a, const std::string& b) {
+        return std::pair(rank(a), NaturalKey(a)) < std::pair(rank(b), NaturalKey(b));
     });
     return devices;
 }

@@ -6,8 +6,9 @@
 
 namespace korvex {
 
-// Serial devices present on this machine: /dev/serial/by-id/*, /dev/ttyS*,
-// /dev/ttyUSB* and /dev/ttyACM*, in natural order (ttyS2 before ttyS10).
+// Serial devices present on this machine: /dev/serial/by-id/*, then
+// /dev/ttyUSB*, /dev/ttyACM* and /dev/ttyS*, each in natural order (ttyS2
+// before ttyS10).
 // `root` stands in for "/" so the listing can be tried on a made-up tree.
 std::vector<std::string> ListSerialDevices(const std::filesystem::path& root = "/");
 

@@ -136,6 +136,27 @@ TIntentResult TPMainWorkflows::ChoosePort(int number) {
     return Take([&] { DoChoosePort(number); });
 }
 
+TIntentResult TPMainWorkflows::ChooseDevice(const std::string& path) {
+    if (seams_.ports == nullptr || path.empty()) {
+        return TIntentResult::irFailed;
+    }
+    return Take([&] {
+        TPortMap& ports = *seams_.ports;
+        int number = 0;
+        for (int n = 1; n <= TPortMap::kPortCount && number == 0; ++n) {
+            if (ports.PathOf(n) == path) {
+                number = n;
+            }
+        }
+        if (number == 0) {
+            number = 1;
+            ports.SetPath(number, path);
+            ports.Save(bench_.settings);
+        }
+        DoChoosePort(number);
+    });
+}
+
 TIntentResult TPMainWorkflows::ChooseOffline() {
     return Take([&] { DoChooseOffline(); });
 }
@@ -293,6 +314,17 @@ std::string TPMainWorkflows::ConfigText() const {
     return BuildConfigText(bench_);
 }
 
+std::optional<int> TPMainWorkflows::FirmwareVersion() {
+    if (!bench_.prog || Busy() || !bench_.prog->Connected()) {
+        return std::nullopt;
+    }
+    const int version = bench_.prog->GetFirmwareVersion();
+    if (version <= 0) {
+        return std::nullopt;
+    }
+    return version;
+}
+
 TMainSnapshot TPMainWorkflows::Snapshot() const {
     TMainSnapshot shot;
     shot.windowCaption = bench_.windowCaption;
@@ -312,6 +344,11 @@ TMainSnapshot TPMainWorkflows::Snapshot() const {
         shot.rows[i] = {bench_.fields[i], bench_.rowStatus[i]};
     }
     shot.comPort = bench_.comPort;
+    if (seams_.ports != nullptr) {
+        for (int n = 1; n <= TPortMap::kPortCount; ++n) {
+            shot.portDevices[static_cast<std::size_t>(n - 1)] = seams_.ports->PathOf(n);
+        }
+    }
     shot.speed = bench_.speedItem;
     if (bench_.prog) {
         shot.connected = bench_.prog->Connected();

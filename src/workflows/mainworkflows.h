@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/portmap.h"
 #include "link/serialbackend.h"
 #include "workflows/cardchange.h"
 #include "workflows/cardcommands.h"
@@ -27,6 +28,9 @@ struct TPWorkflowSeams {
     TPollScheduler* scheduler = nullptr;
     TProgressSink* gauge = nullptr;
     TClock* clock = nullptr;
+    // Which device each port item stands for, when the face lets the user
+    // choose devices by name; the backend factory must open through it.
+    TPortMap* ports = nullptr;
 };
 
 // Values a face chooses in place of the remembered ones (the command-line
@@ -115,6 +119,11 @@ public:
     TIntentResult ChoosePort(int number); // 1..8
     TIntentResult ChooseOffline();
     TIntentResult ChooseSpeed(TBaudRate rate);
+    // A serial device by its path, or the built-in simulator (TPortMap::
+    // kSimulator): the port item that stands for it is chosen; when none
+    // does, the device takes the place of "Com 1", and the map is saved so
+    // the choice holds at the next start. Needs the seams' port map.
+    TIntentResult ChooseDevice(const std::string& path);
     // The spare actions "O&ffline" and "Com &1".."Com &4" (0..4): they connect
     // without closing the line first.
     TIntentResult ComPortAction(int number);
@@ -171,6 +180,9 @@ public:
     // processor has no configuration word.
     std::string ConfigText() const;
     std::string Text(int entry) const { return bench_.Text(entry); }
+    // The programmer's firmware version, for the about box: nullopt when no
+    // programmer answers or a command runs (it is not interrupted for this).
+    std::optional<int> FirmwareVersion();
     // Whether a command or a transfer runs now.
     bool Busy() const;
     // Read-only inspection of the state behind the snapshot (tests).

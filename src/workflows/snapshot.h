@@ -41,6 +41,9 @@ struct TMainSnapshot {
     std::array<TRowView, kFileRowCount> rows;
 
     int comPort = 0; // 0 = Offline, 1..8 = that port item
+    // The device each port item 1..8 opens ("sim": the built-in simulator);
+    // empty without a port map.
+    std::array<std::string, 8> portDevices;
     TBaudRate speed = TBaudRate::br19200;
     bool connected = false;
     std::string connectError; // why the chosen port could not be opened

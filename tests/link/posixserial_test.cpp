@@ -200,7 +200,7 @@ TEST(TPosixSerialBackend, HungUpLineNeitherCrashesNorSpins) {
     EXPECT_LE(waits, 7);
 }
 
-TEST(SerialDevices, ListsNodesInNaturalOrderAndWordsOpenErrors) {
+TEST(SerialDevices, ListsStableNamesThenAdaptersThenUartsInNaturalOrderAndWordsOpenErrors) {
     TempDir root;
     for (const char* name : {"ttyS10", "ttyS2", "ttyS3", "ttyUSB0", "ttyACM0", "tty1", "ttyUSB"}) {
         WriteText(root / ("dev/" + std::string(name)), "");
@@ -209,8 +209,8 @@ TEST(SerialDevices, ListsNodesInNaturalOrderAndWordsOpenErrors) {
     WriteText(root / "sys/class/tty/ttyS3/type", "0\n"); // no UART behind it
     WriteText(root / "sys/class/tty/ttyS10/type", "4\n");
     const std::vector<std::string> present = ListSerialDevices(root.Path());
-    EXPECT_EQ(present, (std::vector<std::string>{"/dev/serial/by-id/usb-FTDI-if00", "/dev/ttyACM0",
-                                                 "/dev/ttyS2", "/dev/ttyS10", "/dev/ttyUSB0"}));
+    EXPECT_EQ(present, (std::vector<std::string>{"/dev/serial/by-id/usb-FTDI-if00", "/dev/ttyUSB0",
+                                                 "/dev/ttyACM0", "/dev/ttyS2", "/dev/ttyS10"}));
     TempDir empty;
     EXPECT_TRUE(ListSerialDevices(empty.Path()).empty());
 

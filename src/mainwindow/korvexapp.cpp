@@ -1,0 +1,61 @@
+#include "mainwindow/korvexapp.h"
+
+#include "sim/keptsimulator.h"
+
+#include <iostream>
+
+namespace korvex::gui {
+
+TKorvexApp::TKorvexApp(TPDataFolders folders, TAppParts parts)
+    : folders_(std::move(folders)),
+      settings_(parts.settingsFolder.empty() ? TPSettingsStore::DefaultFolder()
+                                             : parts.settingsFolder),
+      ports_(TPortMap::Load(settings_)) {
+    if (!parts.portOverride.empty()) {
+        ports_.Override(1, parts.portOverride);
+    }
+    TPrompts& prompts = parts.prompts != nullptr ? *parts.prompts : qtPrompts_;
+    TLinkPrompts* linkPrompts = parts.linkPrompts != nullptr ? parts.linkPrompts : &qtPrompts_;
+    TFileChooser& files = parts.files != nullptr ? *parts.files : qtFiles_;
+    TBackendFactory factory = parts.factory;
+    if (!factory) {
+        // The map is read at each opening, so a device chosen by name is
+        // the one opened.
+        factory = [this](std::string_view port) {
+            return MakePortFactory(ports_, [this] { return OpenSimulator(); })(port);
+        };
+    }
+    TPWorkflowSeams seams{view_, prompts, linkPrompts, &pump_, &scheduler_, &gauge_, nullptr};
+    seams.ports = &ports_;
+    work_ = std::make_unique<TPMainWorkflows>(folders_, settings_, std::move(factory), seams);
+    window_ = std::make_unique<Tfrmmain>(*work_, prompts, files);
+    qtPrompts_.SetParent(window_.get());
+    view_.SetTarget(window_.get());
+    gauge_.SetTarget(window_.get());
+}
+
+TKorvexApp::~TKorvexApp() {
+    view_.SetTarget(nullptr);
+    gauge_.SetTarget(nullptr);
+    scheduler_.Stop();
+    // The window goes first: it lets go of the workflows' log.
+    window_.reset();
+    work_.reset();
+}
+
+void TKorvexApp::Start(const TStartChoices& choices) {
+    work_->FormShow(choices);
+    window_->Render();
+}
+
+std::unique_ptr<TSerialBackend> TKorvexApp::OpenSimulator() {
+    // The simulated card is one of the card type shown when the port opens.
+    const std::string card = work_ ? work_->Snapshot().cardText : std::string();
+    auto& simulator = simulators_[card];
+    if (!simulator) {
+        simulator = sim::InProcessSimulator(folders_, card, std::cerr, "korvex", true);
+    }
+    return simulator();
+}
+
+} // namespace korvex::gui

@@ -1,0 +1,49 @@
+// The dialogs the main window opens.
+#include "dialogs/about.h"
+#include "dialogs/addcard.h"
+#include "dialogs/editcard.h"
+#include "dialogs/gethexview.h"
+#include "dialogs/hexview.h"
+#include "dialogs/options.h"
+#include "mainwindow/mainwindow.h"
+#include "workflows/fileview.h"
+#include "workflows/mainworkflows.h"
+
+namespace korvex::gui {
+
+void Tfrmmain::ShowReadBack(TPReadBack& readBack) {
+    TfrmGetHexView dialog(readBack, files_, prompts_, this);
+    dialog.exec();
+}
+
+void Tfrmmain::ShowFileView(const std::filesystem::path& file, bool eepromKind, bool avrKind) {
+    const TPFileView view(file, eepromKind ? TViewKind::vkEeprom : TViewKind::vkProgram, avrKind);
+    TfrmHexView dialog(view, this);
+    dialog.exec();
+}
+
+void Tfrmmain::AddCardType() {
+    TfrmAddCard dialog(work_, prompts_, this);
+    if (dialog.exec() != QDialog::Accepted) {
+        work_.RefreshCardTypes();
+    }
+}
+
+void Tfrmmain::EditCardType() {
+    TfrmEditCardType dialog(work_, prompts_, this);
+    if (dialog.exec() != QDialog::Accepted) {
+        work_.RefreshCardTypes();
+    }
+}
+
+void Tfrmmain::ShowOptions() {
+    TfrmOptions dialog(work_, this);
+    dialog.exec();
+}
+
+void Tfrmmain::ShowAbout() {
+    TfrmAbout dialog(work_, work_.FirmwareVersion(), this);
+    dialog.exec();
+}
+
+} // namespace korvex::gui

@@ -1,0 +1,365 @@
+// The main window over the in-process simulated programmer: its controls
+// reach their intents and it draws what the workflows report. The rules
+// behind the intents are the workflows' and are tested there.
+#include "gui/windowrig.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QToolButton>
+
+using namespace korvex;
+using namespace korvex::testing;
+
+namespace {
+
+QString Entry(TWindowRig& rig, int entry) {
+    return gui::Q(rig.work().Text(entry));
+}
+
+bool TabShown(TWindowRig& rig, const char* name) {
+    auto* pages = rig.Find<QTabWidget>("pgcMain");
+    return pages->isTabVisible(pages->indexOf(rig.Find(name)));
+}
+
+void ChooseCard(TWindowRig& rig, const char* name) {
+    auto* box = rig.Find<QComboBox>("cmpCardType");
+    const int index = box->findText(QString::fromLatin1(name));
+    QVERIFY(index >= 0);
+    box->setCurrentIndex(index);
+    emit box->activated(index);
+}
+
+} // namespace
+
+class TMainWindowTest final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void drawsEachFamilyAndTheLogPanel() {
+        TWindowRig rig;
+        rig.Start();
+        gui::Tfrmmain& window = rig.Window();
+        QCOMPARE(window.windowTitle(), QStringLiteral("Korvex - COM1"));
+        QCOMPARE(window.width(), 425);
+        auto* status = rig.Find<QLabel>("pnlWriterStatus");
+        QCOMPARE(status->text(), Entry(rig, 15));
+        QCOMPARE(status->palette().color(QPalette::Window), QColor(0, 255, 0));
+        // A PIC card: no internal EEPROM row, the EEPROM row second.
+        QVERIFY(TabShown(rig, "tbsAdvanced"));
+        QVERIFY(!TabShown(rig, "tbsLock"));
+        QVERIFY(!TabShown(rig, "tbsFuses"));
+        QVERIFY(rig.Find("fleIntEe")->isHidden());
+        QCOMPARE(rig.Find("fleEeprom")->y(), 40);
+        QCOMPARE(rig.Find("lblEeprom")->y(), 43);
+        QVERIFY(!rig.Action("LoadIntEepromFile1")->isVisible());
+        QVERIFY(rig.Find("fleLoader")->isHidden());
+        SaveScreenshot(window, QStringLiteral("main-pic"));
+
+        ChooseCard(rig, kAvr9Card);
+        QCOMPARE(rig.Shot().cardText, std::string(kAvr9Card));
+        QVERIFY(!rig.Find("fleIntEe")->isHidden());
+        QCOMPARE(rig.Find("fleIntEe")->y(), 40);
+        QCOMPARE(rig.Find("fleEeprom")->y(), 69);
+        QCOMPARE(rig.Find("lblEeprom")->y(), 72);
+        QVERIFY(!TabShown(rig, "tbsAdvanced"));
+        QVERIFY(TabShown(rig, "tbsLock"));
+        QVERIFY(TabShown(rig, "tbsFuses"));
+        QVERIFY(rig.Action("LoadIntEepromFile1")->isVisible());
+        QCOMPARE(rig.Action("ReadPic1")->text(), Entry(rig, 111));
+        SaveScreenshot(window, QStringLiteral("main-avr"));
+
+        ChooseCard(rig, kAvrCard); // kind 8: no Fuses tab
+        QVERIFY(!TabShown(rig, "tbsFuses"));
+        ChooseCard(rig, kPicCard);
+        QCOMPARE(rig.Find("fleEeprom")->y(), 40);
+        QCOMPARE(rig.Action("ReadPic1")->text(), Entry(rig, 101));
+
+        QLabel* picture = rig.Find<QLabel>("Image1");
+        QTest::mouseDClick(picture, Qt::LeftButton);
+        QCOMPARE(window.width(), 790);
+        QVERIFY(rig.Find("Memo1")->isVisible());
+        rig.Find<QPushButton>("btnStartLog")->click();
+        QCOMPARE(rig.Find<QPushButton>("btnStartLog")->text(), QStringLiteral("Stop log"));
+        rig.Action("GetFirmwareVersion1")->trigger();
+        QTRY_VERIFY(!rig.Find<QPlainTextEdit>("Memo1")->toPlainText().isEmpty());
+        SaveScreenshot(window, QStringLiteral("main-log"));
+        QTest::mouseDClick(picture, Qt::LeftButton);
+        QCOMPARE(window.width(), 425);
+    }
+
+    void menusAndShortcutsReachTheirIntents() {
+        TWindowRig rig;
+        rig.Start();
+        TModalWatcher watcher;
+
+        rig.Action("GetFirmwareVersion1")->trigger();
+        QCOMPARE(rig.prompts.plain.size(), std::size_t{1});
+        QVERIFY(QString::fromStdString(rig.prompts.plain[0]).contains(QStringLiteral("100")));
+
+        rig.Action("N115200baud1")->trigger();
+        QCOMPARE(rig.Shot().speed, TBaudRate::br115200);
+        QVERIFY(rig.Action("N115200baud1")->isChecked());
+        QVERIFY(!rig.Action("N9600baud1")->isChecked());
+        rig.Action("N9600baud1")->trigger();
+
+        rig.Action("Com32")->trigger();
+        QCOMPARE(rig.Window().windowTitle(), QStringLiteral("Korvex - COM3"));
+        QVERIFY(rig.Action("Com32")->isChecked());
+        rig.Action("Offline2")->trigger();
+        QCOMPARE(rig.Window().windowTitle(), QStringLiteral("Korvex - OffLine"));
+        QCOMPARE(rig.Find<QLabel>("pnlWriterStatus")->palette().color(QPalette::Window),
+                 QColor(255, 0, 0));
+        QVERIFY(rig.Action("Offline2")->isChecked());
+        rig.Action("Com12")->trigger();
+        QTRY_COMPARE(rig.Shot().cardState, TPCardState::csCardReady);
+
+        // Ctrl+O asks for the program file; F3 runs Auto program.
+        rig.files.names.push_back(rig.Sample("sample84.hex"));
+        QTest::keyClick(&rig.Window(), Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(rig.files.titles.back(), QStringLiteral("Open - pic"));
+        QCOMPARE(rig.Find<QLineEdit>("flePicfile")->text(),
+                 QString::fromStdString(rig.Sample("sample84.hex")));
+        rig.files.names.push_back(rig.Sample("sample24c16.hex"));
+        rig.Action("LoadEepromfile1")->trigger();
+        QCOMPARE(rig.files.titles.back(), QStringLiteral("Open - eeprom"));
+        rig.prompts.Clear();
+        const std::string blank = rig.device.Card().Text(sim::TSimMemory::Eeprom);
+        QTest::keyClick(&rig.Window(), Qt::Key_F3);
+        QVERIFY(rig.device.Card().Text(sim::TSimMemory::Eeprom) != blank);
+        QVERIFY(!rig.prompts.Entries().empty());
+        QCOMPARE(rig.prompts.messages.back().kind, TMessageKind::mkInformation);
+
+        // The dialogs of the Setup and Help menus open; the delete asks first.
+        for (const char* name : {"Options1", "AddCardType1", "EditCardType1", "About1"}) {
+            rig.Action(name)->trigger();
+        }
+        QCOMPARE(watcher.seen, (std::vector<QString>{
+                                   QStringLiteral("frmOptions"), QStringLiteral("frmAddCard"),
+                                   QStringLiteral("frmEditCardType"), QStringLiteral("frmAbout")}));
+        rig.prompts.answers.push_back(false);
+        rig.Action("DeleteCardType1")->trigger();
+        QCOMPARE(rig.prompts.asked.size(), std::size_t{1});
+        QVERIFY(std::filesystem::exists(rig.folder / "cards" / (std::string(kPicCard) + ".ini")));
+
+        rig.Action("BugReport1")->trigger();
+        QCOMPARE(rig.opened.size(), std::size_t{1});
+
+        QTest::keyClick(&rig.Window(), Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(!rig.Window().isVisible());
+    }
+
+    void bigButtonsOpenTheirPopUpsAndItemsRunTheCommands() {
+        TWindowRig rig;
+        rig.Start();
+        TModalWatcher watcher;
+        QCOMPARE(rig.work().SetFileField(TFileRow::frProgram, rig.Sample("sample84.hex")),
+                 TIntentResult::irDone);
+        rig.prompts.Clear();
+
+        watcher.menuItems.push_back(QStringLiteral("MenuItem1"));
+        rig.Find<QPushButton>("btnWrite")->click();
+        QTRY_VERIFY(!rig.prompts.messages.empty());
+        QCOMPARE(rig.prompts.messages.back().entry, 130);
+        QCOMPARE(watcher.seen.front(), QStringLiteral("popWrite"));
+
+        rig.prompts.Clear();
+        watcher.menuItems.push_back(QStringLiteral("Pic1"));
+        rig.Find<QPushButton>("btnVerify")->click();
+        QTRY_VERIFY(!rig.prompts.messages.empty());
+        QCOMPARE(rig.prompts.messages.back().entry, 99);
+
+        // Read Pic ends in the read-back window.
+        watcher.seen.clear();
+        watcher.onDialog = [](QWidget& dialog) {
+            SaveScreenshot(dialog, QStringLiteral("dialog-readback-from-window"));
+        };
+        watcher.menuItems.push_back(QStringLiteral("Pic1"));
+        rig.Find<QPushButton>("btnRead")->click();
+        QTRY_COMPARE(watcher.seen.size(), std::size_t{2});
+        QCOMPARE(watcher.seen[1], QStringLiteral("frmGetHexView"));
+    }
+
+    void aCommandMovesTheGaugeAndShowsItsStepsWithItsEntryPointsOff() {
+        TWindowRig rig(kPicCard, true);
+        rig.Start();
+        QCOMPARE(rig.work().SetFileField(TFileRow::frProgram, rig.Sample("sample84.hex")),
+                 TIntentResult::irDone);
+        QSignalSpy gauge(rig.Window().findChild<gui::TGauge*>(), &gui::TGauge::ValueChanged);
+        std::vector<bool> buttonEnabled;
+        std::vector<QString> captions;
+        QTimer look;
+        look.setInterval(20);
+        QObject::connect(&look, &QTimer::timeout, [&] {
+            buttonEnabled.push_back(rig.Find("btnWrite")->isEnabled());
+            captions.push_back(rig.Find<QLabel>("pnlWriterStatus")->text());
+        });
+        look.start();
+        const std::string before = rig.device.Card().Text(sim::TSimMemory::Program);
+        rig.Action("WritePic1")->trigger();
+        look.stop();
+        QVERIFY(rig.device.Card().Text(sim::TSimMemory::Program) != before);
+        QVERIFY(!buttonEnabled.empty());
+        QVERIFY(std::find(buttonEnabled.begin(), buttonEnabled.end(), true) == buttonEnabled.end());
+        QVERIFY(std::find(captions.begin(), captions.end(), Entry(rig, 126)) != captions.end());
+        int highest = 0;
+        for (const auto& value : gauge) {
+            highest = std::max(highest, value.at(0).toInt());
+        }
+        QCOMPARE(highest, 100);
+        QCOMPARE(gauge.last().at(0).toInt(), 0);
+        QVERIFY(rig.Find("btnWrite")->isEnabled());
+        QCOMPARE(rig.Find<QLabel>("pnlWriterStatus")->text(), Entry(rig, 15));
+    }
+
+    void statusFollowsTheCardState() {
+        TWindowRig rig;
+        rig.Start();
+        auto* status = rig.Find<QLabel>("pnlWriterStatus");
+        rig.device.SetPresent(false);
+        QTRY_COMPARE_WITH_TIMEOUT(status->text(), Entry(rig, 14), 3000);
+        QCOMPARE(status->palette().color(QPalette::Window), QColor(255, 255, 0));
+        rig.device.SetPresent(true);
+        QTRY_COMPARE_WITH_TIMEOUT(status->text(), Entry(rig, 15), 3000);
+    }
+
+    void closingDuringAWriteStopsItReleasesTheProgrammerAndCloses() {
+        TWindowRig rig(kPicCard, true);
+        rig.Start();
+        QCOMPARE(rig.work().SetFileField(TFileRow::frProgram, rig.Sample("sample84.hex")),
+                 TIntentResult::irDone);
+        rig.prompts.Clear();
+        rig.device.ClearFrames();
+        QTimer::singleShot(300, &rig.Window(), [&] {
+            QVERIFY(rig.work().Busy());
+            rig.Window().close();
+            // Still open: the write is asked to stop first.
+            QVERIFY(rig.Window().isVisible());
+        });
+        rig.Action("WritePic1")->trigger();
+        QTRY_VERIFY(!rig.Window().isVisible());
+        QVERIFY(rig.prompts.messages.empty());
+        QCOMPARE(rig.device.Mode(), 0);
+        const auto frames = ShortFrames(rig.device);
+        QVERIFY(!frames.empty());
+        QCOMPARE(QString::fromStdString(frames.back()).left(2), QStringLiteral("A0"));
+        // The settings were saved on the way out.
+        QVERIFY(std::filesystem::exists(rig.dir / "settings"));
+    }
+
+    void languageMenuSwitchesEveryCaptionAndBack() {
+        TWindowRig rig;
+        rig.Start();
+        QAction* deutsch = rig.Action("Deutsch");
+        QVERIFY(deutsch != nullptr);
+        const QString englishRead = rig.Find<QPushButton>("btnRead")->text();
+        deutsch->trigger();
+        QVERIFY(deutsch->isChecked());
+        const TMainSnapshot shot = rig.Shot();
+        for (const auto& [control, text] : shot.captions) {
+            if (control.find(':') != std::string::npos) {
+                QCOMPARE(rig.Window().findChild<QAbstractButton*>(gui::Q(control))->text(),
+                         gui::Q(text));
+            }
+        }
+        QCOMPARE(rig.Find<QPushButton>("btnRead")->text(), Entry(rig, 9));
+        QVERIFY(rig.Find<QPushButton>("btnRead")->text() != englishRead);
+        QCOMPARE(rig.Find<QMenu>("File1")->title(), Entry(rig, 17));
+        QCOMPARE(rig.Find<QGroupBox>("grpCardProp")->title(), Entry(rig, 1));
+        QCOMPARE(rig.Action("AutoProgram1")->text(), Entry(rig, 36));
+        SaveScreenshot(rig.Window(), QStringLiteral("main-deutsch"));
+        rig.Action("English")->trigger();
+        QCOMPARE(rig.Find<QPushButton>("btnRead")->text(), englishRead);
+    }
+
+    void filesComeFromTypingDropsAndDialogs() {
+        TWindowRig rig;
+        rig.Start();
+        auto* field = rig.Find<QLineEdit>("flePicfile");
+        auto* status = rig.Find<QLineEdit>("edtPicStatus");
+        QCOMPARE(status->text(), Entry(rig, 8));
+        QVERIFY(!rig.Find("btnViewPic")->isEnabled());
+        field->clear();
+        QTest::keyClicks(field, QString::fromStdString(rig.Sample("sample84.hex")));
+        QCOMPARE(status->text(), Entry(rig, 121));
+        QCOMPARE(status->palette().color(QPalette::Base), QColor(0, 255, 0));
+        QVERIFY(rig.Find("btnViewPic")->isEnabled());
+
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(rig.Sample("sample24c16.hex")))});
+        auto* eeprom = rig.Find<QLineEdit>("fleEeprom");
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(eeprom, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(eeprom, &drop);
+        QCOMPARE(eeprom->text(), QString::fromStdString(rig.Sample("sample24c16.hex")));
+        QCOMPARE(rig.Find<QLineEdit>("edtEestatus")->text(), Entry(rig, 121));
+
+        // The loader's button asks first; No opens no dialog.
+        rig.prompts.answers.push_back(false);
+        const std::size_t dialogs = rig.files.titles.size();
+        rig.Find<QToolButton>("btnOpenLoader")->click();
+        QCOMPARE(rig.files.titles.size(), dialogs);
+
+        TModalWatcher watcher;
+        watcher.onDialog = [](QWidget& dialog) {
+            SaveScreenshot(dialog, QStringLiteral("dialog-hexview-from-window"));
+        };
+        rig.Find<QToolButton>("btnViewPic")->click();
+        QCOMPARE(watcher.seen, std::vector<QString>{QStringLiteral("frmHexView")});
+    }
+
+    void anErrorInAHandlerIsShownAndTheWindowGoesOn() {
+        TWindowRig rig;
+        rig.Start();
+        rig.Find<QLineEdit>("Edit3")->setText(QStringLiteral("abc"));
+        rig.Find<QPushButton>("btnSet")->click();
+        QCOMPARE(rig.prompts.messages.size(), std::size_t{1});
+        QCOMPARE(rig.prompts.messages[0].kind, TMessageKind::mkError);
+        QVERIFY(
+            QString::fromStdString(rig.prompts.messages[0].text).contains(QStringLiteral("abc")));
+        // A log that cannot be saved says why.
+        rig.files.names.push_back(rig.dir / "no-such-folder" / "log.txt");
+        rig.Find<QPushButton>("btnSave")->click();
+        QCOMPARE(rig.prompts.messages.size(), std::size_t{2});
+        QVERIFY(QString::fromStdString(rig.prompts.messages[1].text)
+                    .contains(QStringLiteral("log.txt")));
+        QVERIFY(rig.Window().isVisible());
+    }
+
+    void portMenuListsTheDevicesAndRemembersTheOneChosen() {
+        TWindowRig rig;
+        rig.Start();
+        QMenu* ports = rig.Find<QMenu>("Port1");
+        emit ports->aboutToShow();
+        QStringList texts;
+        QAction* device = nullptr;
+        for (QAction* item : ports->actions()) {
+            texts << item->text();
+            if (item->data().toString() == QStringLiteral("/dev/ttyUSB7")) {
+                device = item;
+            }
+        }
+        QVERIFY(texts.contains(QStringLiteral("Simulator")));
+        QVERIFY(device != nullptr);
+        device->trigger();
+        QCOMPARE(rig.app.Ports().PathOf(1), std::string("/dev/ttyUSB7"));
+        QCOMPARE(rig.Shot().comPort, 1);
+        QVERIFY(rig.Action("Com12")->text().contains(QStringLiteral("/dev/ttyUSB7")));
+        QVERIFY(device->isChecked());
+        // Remembered for the next start.
+        const TPortMap stored = TPortMap::Load(TPSettingsStore(rig.dir / "settings"));
+        QCOMPARE(stored.PathOf(1), std::string("/dev/ttyUSB7"));
+    }
+};
+
+KORVEX_GUI_TEST_MAIN(TMainWindowTest)
+#include "mainwindow_test.moc"
