@@ -7,6 +7,7 @@
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -15,6 +16,9 @@
 namespace korvex::gui {
 
 namespace {
+
+// Room around the title, so the box does not look squeezed.
+constexpr int kTitleChars = 40;
 
 constexpr int kNotConnectedEntry = 13;
 constexpr int kHelpMenuEntry = 26;
@@ -47,6 +51,8 @@ TfrmAbout::TfrmAbout(TPMainWorkflows& work, std::optional<int> firmwareVersion, 
     setWindowTitle(WithoutMnemonic(Q(work.Text(kAboutMenuEntry))));
 
     QLabel* title = NamedLabel("lblTitle", Q(TPMainWorkflows::kTitle), this);
+    title->setMinimumWidth(title->fontMetrics().averageCharWidth() * kTitleChars);
+    title->setAlignment(Qt::AlignCenter);
     QFont big = title->font();
     big.setBold(true);
     big.setPointSizeF(big.pointSizeF() * 1.4);
@@ -74,13 +80,18 @@ TfrmAbout::TfrmAbout(TPMainWorkflows& work, std::optional<int> firmwareVersion, 
     buttons->addButton(btnOk, QDialogButtonBox::AcceptRole);
     connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
 
+    auto* links = new QHBoxLayout;
+    links->addWidget(help);
+    links->addStretch();
+    links->addWidget(bugReport);
+
     auto* layout = new QVBoxLayout(this);
+    layout->setSpacing(layout->spacing() * 2);
     layout->addWidget(title);
     layout->addLayout(versions);
     layout->addWidget(
         NamedLabel("lblQtVersion", QStringLiteral("Qt ") + QString::fromLatin1(qVersion()), this));
-    layout->addWidget(help);
-    layout->addWidget(bugReport);
+    layout->addLayout(links);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 

@@ -22,7 +22,7 @@ namespace {
 
 // Wide enough for the longest catalogue names and a description of a few
 // words, so the note under the fields wraps into few lines.
-constexpr int kFieldChars = 32;
+constexpr int kFieldChars = 40;
 
 QComboBox* NameList(const char* name, const std::vector<std::string>& items, QWidget* parent) {
     auto* list = new QComboBox(parent);
@@ -109,6 +109,8 @@ TCardTypeFields TCardTypeForm::Fields() const {
 void TCardTypeForm::ShowFields(const TCardTypeFields& fields) {
     edtName_->setText(Q(fields.name));
     mmoDescription_->setText(Q(fields.description));
+    // A long description shows its start, not its end.
+    mmoDescription_->setCursorPosition(0);
     ShowText(*cmbPic_, fields.processor);
     ShowText(*cmbEeprom_, fields.eeprom);
 }
