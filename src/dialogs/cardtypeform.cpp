@@ -1,0 +1,141 @@
+#include "dialogs/cardtypeform.h"
+
+#include "dialogs/captiontext.h"
+#include "dialogs/qtext.h"
+#include "support/errors.h"
+#include "workflows/mainworkflows.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <string>
+#include <vector>
+
+namespace korvex::gui {
+
+namespace {
+
+// Wide enough for the longest catalogue names and a description of a few
+// words, so the note under the fields wraps into few lines.
+constexpr int kFieldChars = 40;
+
+QComboBox* NameList(const char* name, const std::vector<std::string>& items, QWidget* parent) {
+    auto* list = new QComboBox(parent);
+    list->setObjectName(QLatin1String(name));
+    list->setEditable(true);
+    // A name typed by hand is taken as it stands, but it does not join the
+    // catalogue's list.
+    list->setInsertPolicy(QComboBox::NoInsert);
+    for (const auto& item : items) {
+        list->addItem(Q(item));
+    }
+    return list;
+}
+
+QLabel* Label(const char* name, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    return label;
+}
+
+void ShowText(QComboBox& list, const std::string& text) {
+    const int index = list.findText(Q(text), Qt::MatchFixedString);
+    list.setCurrentIndex(index);
+    if (index < 0) {
+        list.setEditText(Q(text));
+    }
+}
+
+} // namespace
+
+TCardTypeForm::TCardTypeForm(TPMainWorkflows& work, TPrompts& prompts,
+                             const TPCardTypeEditor& editor,
+                             std::span<const TCaptionEntry> captions, TFormNames names,
+                             QWidget* parent)
+    : QDialog(parent), work_(work), prompts_(prompts) {
+    setObjectName(QLatin1String(names.form));
+
+    edtName_ = new QLineEdit(this);
+    edtName_->setObjectName(QStringLiteral("edtName"));
+    edtName_->setReadOnly(editor.IsEdit());
+    edtName_->setMinimumWidth(fontMetrics().averageCharWidth() * kFieldChars);
+    mmoDescription_ = new QLineEdit(this);
+    mmoDescription_->setObjectName(QStringLiteral("mmoDescription"));
+    cmbPic_ = NameList("cmbPic", editor.ProcessorNames(), this);
+    cmbEeprom_ = NameList("cmbEeprom", editor.EepromNames(), this);
+
+    auto* fields = new QFormLayout;
+    fields->addRow(Label("lblCardName", this), edtName_);
+    fields->addRow(Label(names.descriptionLabel, this), mmoDescription_);
+    fields->addRow(Label("lblProc", this), cmbPic_);
+    fields->addRow(Label(names.eepromLabel, this), cmbEeprom_);
+
+    auto* lblObs = Label("lblObs", this);
+    lblObs->setWordWrap(true);
+
+    auto* btnCreate = new QPushButton(this);
+    btnCreate->setObjectName(QStringLiteral("btnCreate"));
+    btnCreate->setDefault(true);
+    auto* btnCancel = new QPushButton(this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->addButton(btnCreate, QDialogButtonBox::AcceptRole);
+    buttons->addButton(btnCancel, QDialogButtonBox::RejectRole);
+    connect(btnCreate, &QPushButton::clicked, this, &TCardTypeForm::btnCreateClick);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(fields);
+    layout->addWidget(lblObs);
+    layout->addStretch();
+    layout->addWidget(buttons);
+
+    for (const auto& caption : captions) {
+        SetCaption(*this, caption.control, Q(work.Text(caption.entry)));
+    }
+    ShowFields(editor.InitialFields());
+}
+
+TCardTypeFields TCardTypeForm::Fields() const {
+    return {U(edtName_->text()), U(mmoDescription_->text()), U(cmbPic_->currentText()),
+            U(cmbEeprom_->currentText())};
+}
+
+void TCardTypeForm::ShowFields(const TCardTypeFields& fields) {
+    edtName_->setText(Q(fields.name));
+    mmoDescription_->setText(Q(fields.description));
+    // A long description shows its start, not its end.
+    mmoDescription_->setCursorPosition(0);
+    ShowText(*cmbPic_, fields.processor);
+    ShowText(*cmbEeprom_, fields.eeprom);
+}
+
+void TCardTypeForm::btnCreateClick() {
+    TIntentResult result = TIntentResult::irFailed;
+    try {
+        result = Write(Fields());
+    } catch (const std::exception& error) {
+        // The user can mend the name and try again.
+        prompts_.ShowMessage(TMessageKind::mkError, -1, DescribeError(error));
+        return;
+    }
+    switch (result) {
+    case TIntentResult::irDone:
+        accept();
+        break;
+    case TIntentResult::irRefused:
+        // A command is running; the fields stay for when it has ended.
+        break;
+    case TIntentResult::irDeclined:
+    case TIntentResult::irFailed:
+        reject();
+        break;
+    }
+}
+
+} // namespace korvex::gui

@@ -1,0 +1,75 @@
+#include "dialogs/gethexview.h"
+
+#include "dialogs/filechooser.h"
+#include "dialogs/hexmemo.h"
+#include "dialogs/qtext.h"
+#include "support/errors.h"
+#include "workflows/mainview.h"
+#include "workflows/readback.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace korvex::gui {
+
+TfrmGetHexView::TfrmGetHexView(TPReadBack& readBack, TFileChooser& files, TPrompts& prompts,
+                               QWidget* parent)
+    : QDialog(parent), readBack_(readBack), files_(files), prompts_(prompts) {
+    setObjectName(QStringLiteral("frmGetHexView"));
+    setWindowTitle(QStringLiteral("HexView"));
+
+    memo_ = NewHexMemo(this);
+    lblMode_ = new QLabel(this);
+    lblMode_->setObjectName(QStringLiteral("lblMode"));
+    QFont bold = lblMode_->font();
+    bold.setBold(true);
+    lblMode_->setFont(bold);
+
+    auto* btnSave = new QPushButton(QStringLiteral("&Save"), this);
+    btnSave->setObjectName(QStringLiteral("btnSave"));
+    btnSave->setDefault(true);
+    auto* btnClose = new QPushButton(QStringLiteral("&Close"), this);
+    btnClose->setObjectName(QStringLiteral("btnClose"));
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->addButton(btnSave, QDialogButtonBox::ActionRole);
+    buttons->addButton(btnClose, QDialogButtonBox::RejectRole);
+    connect(btnSave, &QPushButton::clicked, this, &TfrmGetHexView::btnSaveClick);
+    connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(memo_);
+    layout->addWidget(lblMode_);
+    layout->addWidget(buttons);
+    ShowReadBack();
+}
+
+void TfrmGetHexView::ShowReadBack() {
+    lblMode_->setText(Q(readBack_.ModeLabel()));
+    ShowHexLines(*memo_, readBack_.MemoLines());
+}
+
+void TfrmGetHexView::btnSaveClick() {
+    const auto chosen =
+        files_.SaveFile(this, QStringLiteral("Save As"), TPReadBack::kSaveFilter, QString());
+    const auto ask = [this](const std::filesystem::path& existing) {
+        return prompts_.Ask(-1, "File exists overwrite ?\n" + existing.string());
+    };
+    bool closes = false;
+    try {
+        closes = readBack_.Save(chosen, ask);
+    } catch (const std::exception& error) {
+        // Nothing has moved on: the user may pick another file.
+        prompts_.ShowMessage(TMessageKind::mkError, -1, DescribeError(error));
+        return;
+    }
+    if (closes) {
+        accept();
+        return;
+    }
+    ShowReadBack();
+}
+
+} // namespace korvex::gui

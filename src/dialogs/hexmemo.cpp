@@ -1,0 +1,54 @@
+#include "dialogs/hexmemo.h"
+
+#include "dialogs/qtext.h"
+
+#include <QFontDatabase>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QStringList>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <cmath>
+
+namespace korvex::gui {
+
+namespace {
+
+// " 0000 : " with a five-digit address, then 32 bytes: the widest line of a
+// program memory dump.
+constexpr int kTypicalLineChars = 1 + 5 + 3 + 64;
+constexpr int kShownLines = 24;
+
+} // namespace
+
+QPlainTextEdit* NewHexMemo(QWidget* parent) {
+    auto* memo = new QPlainTextEdit(parent);
+    memo->setObjectName(QStringLiteral("mmoHexview"));
+    memo->setReadOnly(true);
+    memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    ShowHexLines(*memo, {});
+    return memo;
+}
+
+void ShowHexLines(QPlainTextEdit& memo, const std::vector<std::string>& lines) {
+    QStringList text;
+    int chars = kTypicalLineChars;
+    for (const auto& line : lines) {
+        text << Q(line);
+        chars = std::max(chars, static_cast<int>(line.size()));
+    }
+    memo.setPlainText(text.join(QLatin1Char('\n')));
+
+    const QFontMetrics metrics(memo.font());
+    const int margins =
+        2 * (memo.frameWidth() + static_cast<int>(std::ceil(memo.document()->documentMargin())));
+    const int width = metrics.horizontalAdvance(QString(chars + 1, QLatin1Char('0'))) + margins +
+                      memo.verticalScrollBar()->sizeHint().width();
+    memo.setMinimumWidth(std::max(memo.minimumWidth(), width));
+    memo.setMinimumHeight(metrics.lineSpacing() * kShownLines + margins);
+}
+
+} // namespace korvex::gui

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QDialog>
+
+namespace korvex {
+class TPFileView;
+}
+
+namespace korvex::gui {
+
+// The file view window: an image file named in the file panel as the hex
+// dump of what would be written from it.
+class TfrmHexView final : public QDialog {
+    Q_OBJECT
+public:
+    TfrmHexView(const TPFileView& view, QWidget* parent = nullptr);
+};
+
+} // namespace korvex::gui

@@ -1,0 +1,311 @@
+#include "dialogs/about.h"
+#include "dialogs/addcard.h"
+#include "dialogs/editcard.h"
+#include "dialogs/filechooser.h"
+#include "dialogs/gethexview.h"
+#include "dialogs/hexview.h"
+#include "dialogs/options.h"
+#include "gui/guitest.h"
+#include "workflows/fileview.h"
+#include "workflows/workflowrig.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+
+#include <deque>
+
+using namespace korvex;
+using namespace korvex::gui;
+using namespace korvex::testing;
+
+namespace {
+
+// The save dialog, answered from a script: a path, or nullopt for Cancel.
+class TScriptedFiles final : public TFileChooser {
+public:
+    std::optional<std::filesystem::path> OpenFile(QWidget*, const QString&, std::string_view,
+                                                  const QString&) override {
+        return Next();
+    }
+    std::optional<std::filesystem::path> SaveFile(QWidget*, const QString&, std::string_view,
+                                                  const QString&) override {
+        return Next();
+    }
+
+    std::deque<std::optional<std::filesystem::path>> names;
+
+private:
+    std::optional<std::filesystem::path> Next() {
+        if (names.empty()) {
+            return std::nullopt;
+        }
+        auto name = names.front();
+        names.pop_front();
+        return name;
+    }
+};
+
+template <typename Widget>
+Widget* Child(QWidget& form, const char* name) {
+    auto* child = form.findChild<Widget*>(QLatin1String(name));
+    if (child == nullptr) {
+        qFatal("no control %s", name);
+    }
+    return child;
+}
+
+void Shoot(QWidget& form, const char* name) {
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    SaveScreenshot(form, QStringLiteral("dialog-") + QLatin1String(name));
+}
+
+void Fill(QWidget& form, const char* name, const char* description, const QString& processor) {
+    Child<QLineEdit>(form, "edtName")->setText(QLatin1String(name));
+    Child<QLineEdit>(form, "mmoDescription")->setText(QLatin1String(description));
+    Child<QComboBox>(form, "cmbPic")->setEditText(processor);
+}
+
+void Click(QWidget& form, const char* button) {
+    Child<QPushButton>(form, button)->click();
+}
+
+std::string Counting(int bytes) {
+    std::vector<std::uint8_t> data;
+    for (int i = 0; i < bytes; ++i) {
+        data.push_back(static_cast<std::uint8_t>(i));
+    }
+    return BytesText(data);
+}
+
+} // namespace
+
+class TDialogsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // --- card types
+
+    void addCardCreatesTheFileAndCloses() {
+        TWorkflowRig rig;
+        rig.Start();
+        TfrmAddCard dialog(rig.flows, rig.prompts);
+        QTimer::singleShot(0, &dialog, [&] {
+            Fill(dialog, "New card", "A test card", QStringLiteral("PIC 16F877"));
+            Shoot(dialog, "addcard");
+            Click(dialog, "btnCreate");
+        });
+        QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+        const std::string file = ReadText(rig.CardFile("New card"));
+        QVERIFY(file.find("PicName=PIC 16F877") != std::string::npos);
+        QVERIFY(file.find("EepromName=None") != std::string::npos);
+        QVERIFY(rig.prompts.messages.empty());
+    }
+
+    void addCardWithAnEmptyFieldWritesNothing() {
+        TWorkflowRig rig;
+        rig.Start();
+        TfrmAddCard dialog(rig.flows, rig.prompts);
+        dialog.show();
+        Fill(dialog, "New card", "", QStringLiteral("PIC 16F877"));
+        Click(dialog, "btnCreate");
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QVERIFY(!dialog.isVisible());
+        QVERIFY(!std::filesystem::exists(rig.CardFile("New card")));
+        QVERIFY(rig.prompts.messages.empty());
+    }
+
+    void addCardWithAnUnusableNameExplainsAndStaysOpen() {
+        TWorkflowRig rig;
+        rig.Start();
+        TfrmAddCard dialog(rig.flows, rig.prompts);
+        dialog.show();
+        Fill(dialog, "../outside", "A test card", QStringLiteral("PIC 16F877"));
+        Click(dialog, "btnCreate");
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(rig.prompts.messages.size(), std::size_t(1));
+        QCOMPARE(rig.prompts.messages[0].kind, TMessageKind::mkError);
+        QVERIFY(!std::filesystem::exists(rig.folder / "outside.ini"));
+        // Mended, the same dialog goes on.
+        Child<QLineEdit>(dialog, "edtName")->setText(QStringLiteral("inside"));
+        Click(dialog, "btnCreate");
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QVERIFY(std::filesystem::exists(rig.CardFile("inside")));
+    }
+
+    void editCardKeepsTheNameAndWritesTheFields() {
+        TWorkflowRig rig;
+        rig.Start();
+        TfrmEditCardType dialog(rig.flows, rig.prompts);
+        Shoot(dialog, "editcard");
+        auto* name = Child<QLineEdit>(dialog, "edtName");
+        QCOMPARE(name->text(), QLatin1String(kPicCard));
+        QVERIFY(name->isReadOnly());
+        QCOMPARE(Child<QComboBox>(dialog, "cmbEeprom")->currentText(), QStringLiteral("24C16"));
+        Child<QLineEdit>(dialog, "mmoDescription")->setText(QStringLiteral("Changed"));
+        Child<QComboBox>(dialog, "cmbEeprom")->setEditText(QStringLiteral("24C64"));
+        Click(dialog, "btnCreate");
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        const std::string file = ReadText(rig.CardFile(kPicCard));
+        QVERIFY(file.find("CardDescription=Changed") != std::string::npos);
+        QVERIFY(file.find("EepromName=24C64") != std::string::npos);
+    }
+
+    void captionsFollowTheLanguage() {
+        TWorkflowRig rig;
+        rig.Start();
+        const QString english = TfrmAddCard(rig.flows, rig.prompts).windowTitle();
+        QCOMPARE(english, QString::fromStdString(rig.Text(60)));
+        QCOMPARE(rig.flows.ChooseLanguage("Deutsch"), TIntentResult::irDone);
+        TfrmAddCard dialog(rig.flows, rig.prompts);
+        QCOMPARE(dialog.windowTitle(), QString::fromStdString(rig.Text(60)));
+        QVERIFY(dialog.windowTitle() != english);
+        QCOMPARE(Child<QPushButton>(dialog, "btnCancel")->text(),
+                 QString::fromStdString(rig.Text(67)));
+        TfrmOptions options(rig.flows);
+        QCOMPARE(Child<QCheckBox>(options, "chkwvEeprom")->text(),
+                 QString::fromStdString(rig.Text(59)));
+        Shoot(dialog, "addcard-deutsch");
+    }
+
+    // --- options
+
+    void optionsShowTheFileAndOkWritesIt() {
+        TWorkflowRig rig;
+        const auto file = rig.folder / "options" / "options.ini";
+        WriteText(file, "[Auto]\nWriteEe=0\n");
+        TfrmOptions dialog(rig.flows);
+        Shoot(dialog, "options");
+        QVERIFY(!Child<QCheckBox>(dialog, "chkawEeprom")->isChecked());
+        QVERIFY(Child<QCheckBox>(dialog, "chkavEeprom")->isChecked());
+        QVERIFY(Child<QCheckBox>(dialog, "chkwwPic")->isChecked());
+        Child<QCheckBox>(dialog, "chkwvPic")->setChecked(false);
+        Child<QCheckBox>(dialog, "chkawEeprom")->setChecked(true);
+        Click(dialog, "btnOk");
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QVERIFY(!rig.Options().GetWritePicVerify());
+        QVERIFY(rig.Options().GetAutoWriteEe());
+        QVERIFY(rig.Options().GetWritePicWrite());
+    }
+
+    void optionsCancelWritesNothing() {
+        TWorkflowRig rig;
+        TfrmOptions dialog(rig.flows);
+        const auto file = rig.folder / "options" / "options.ini";
+        const std::string before = ReadText(file);
+        dialog.show();
+        Child<QCheckBox>(dialog, "chkawPic")->setChecked(false);
+        Click(dialog, "btnCancel");
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(ReadText(file), before);
+    }
+
+    // --- hex views
+
+    void fileViewShowsWholeLinesInAFixedFont() {
+        TWorkflowRig rig;
+        const std::string file =
+            rig.File("prog.hex", PicHexFile(SomeWords(64), SomeBytes(8), 0x3FF1));
+        const TPFileView view(file, TViewKind::vkProgram, false);
+        TfrmHexView dialog(view);
+        Shoot(dialog, "hexview");
+        QCOMPARE(dialog.windowTitle(), QString::fromStdString(view.Caption()));
+        auto* memo = Child<QPlainTextEdit>(dialog, "mmoHexview");
+        QVERIFY(memo->isReadOnly());
+        QVERIFY(QFontInfo(memo->font()).fixedPitch());
+        QCOMPARE(memo->toPlainText().split(QLatin1Char('\n')).size(),
+                 qsizetype(view.MemoLines().size()));
+        QCOMPARE(memo->horizontalScrollBar()->maximum(), 0);
+    }
+
+    void picReadBackSavesOneFile() {
+        TWorkflowRig rig;
+        TPReadBack readBack(false, false, Counting(16), Counting(64), Counting(256));
+        TScriptedFiles files;
+        files.names.push_back(rig.dir / "DUMP");
+        TfrmGetHexView dialog(readBack, files, rig.prompts);
+        Shoot(dialog, "gethexview-pic");
+        QCOMPARE(Child<QLabel>(dialog, "lblMode")->text(), QStringLiteral("Pic"));
+        QCOMPARE(Child<QPlainTextEdit>(dialog, "mmoHexview")->horizontalScrollBar()->maximum(), 0);
+        Click(dialog, "btnSave");
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QVERIFY(ReadText(rig.dir / "dump.hex").find(":00000001FF") != std::string::npos);
+    }
+
+    void refusedOverwriteKeepsTheOldFile() {
+        TWorkflowRig rig;
+        WriteText(rig.dir / "dump.hex", "old");
+        TPReadBack readBack(false, true, "", "", Counting(128));
+        TScriptedFiles files;
+        files.names.push_back(rig.dir / "dump.hex");
+        rig.prompts.answers.push_back(false);
+        TfrmGetHexView dialog(readBack, files, rig.prompts);
+        dialog.show();
+        Click(dialog, "btnSave");
+        QCOMPARE(rig.prompts.asked, std::vector<int>{-1});
+        QCOMPARE(ReadText(rig.dir / "dump.hex"), std::string("old"));
+    }
+
+    void avrReadBackSavesTwoFilesInTwoPresses() {
+        TWorkflowRig rig;
+        TPReadBack readBack(true, false, "", Counting(32), Counting(256));
+        TScriptedFiles files;
+        files.names = {rig.dir / "flash", rig.dir / "data"};
+        TfrmGetHexView dialog(readBack, files, rig.prompts);
+        dialog.show();
+        auto* memo = Child<QPlainTextEdit>(dialog, "mmoHexview");
+        const QString program = memo->toPlainText();
+        Click(dialog, "btnSave");
+        QVERIFY(dialog.isVisible());
+        QVERIFY(std::filesystem::exists(rig.dir / "flash.hex"));
+        QCOMPARE(Child<QLabel>(dialog, "lblMode")->text(),
+                 QStringLiteral("Atmel - Internal eeprom"));
+        QVERIFY(memo->toPlainText() != program);
+        QCOMPARE(memo->toPlainText().count(QLatin1Char('\n')), 0);
+        Shoot(dialog, "gethexview-avr-eeprom");
+        Click(dialog, "btnSave");
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QVERIFY(std::filesystem::exists(rig.dir / "data.hex"));
+    }
+
+    void unwritableFileExplainsAndLeavesTheWindow() {
+        TWorkflowRig rig;
+        TPReadBack readBack(true, false, "", Counting(32), Counting(256));
+        TScriptedFiles files;
+        files.names.push_back(rig.dir / "missing" / "flash");
+        TfrmGetHexView dialog(readBack, files, rig.prompts);
+        dialog.show();
+        Click(dialog, "btnSave");
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(rig.prompts.messages.size(), std::size_t(1));
+        QCOMPARE(rig.prompts.messages[0].kind, TMessageKind::mkError);
+        QCOMPARE(Child<QLabel>(dialog, "lblMode")->text(), QStringLiteral("Atmel - Processor"));
+        QVERIFY(!readBack.SecondStage());
+    }
+
+    // --- about
+
+    void aboutShowsTheVersionsAndOpensTheLinks() {
+        TWorkflowRig rig;
+        rig.Start();
+        TfrmAbout dialog(rig.flows, 104);
+        Shoot(dialog, "about");
+        QCOMPARE(Child<QLabel>(dialog, "lblFirmware")->text(),
+                 QString::fromStdString(rig.Text(43)));
+        QCOMPARE(Child<QLabel>(dialog, "lblFirmwareVersion")->text(), QStringLiteral("104"));
+        emit Child<QLabel>(dialog, "lblBugReport")->linkActivated(QStringLiteral("#"));
+        QCOMPARE(rig.view.documents, std::vector<std::string>{rig.Text(138)});
+        TfrmAbout offline(rig.flows, std::nullopt);
+        QCOMPARE(Child<QLabel>(offline, "lblFirmwareVersion")->text(),
+                 QString::fromStdString(rig.Text(13)));
+    }
+};
+
+KORVEX_GUI_TEST_MAIN(TDialogsTest)
+#include "dialogs_test.moc"
