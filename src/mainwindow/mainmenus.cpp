@@ -87,7 +87,8 @@ void Tfrmmain::BuildActions() {
         findChild<QAction*>(QString::fromLatin1(name))->setCheckable(true);
     }
     for (int n = 1; n <= TPortMap::kPortCount; ++n) {
-        findChild<QAction*>(QStringLiteral("Com%12").arg(n))->setCheckable(true);
+        findChild<QAction*>((QStringLiteral("Com%1").arg(n) + QLatin1Char('2')))
+            ->setCheckable(true);
     }
 }
 
@@ -154,7 +155,7 @@ void Tfrmmain::BuildMenus() {
     popWrite_->addActions({action("MenuItem1"), action("MenuItem2"), action("Auto1")});
 
     portGroup_ = new QActionGroup(this);
-    RefreshPortMenu();
+    portGroup_->setExclusive(false);
 }
 
 void Tfrmmain::RefreshPortMenu() {
@@ -171,7 +172,7 @@ void Tfrmmain::RefreshPortMenu() {
     };
     add(findChild<QAction*>(QStringLiteral("Offline2")));
     for (int n = 1; n <= TPortMap::kPortCount; ++n) {
-        add(findChild<QAction*>(QStringLiteral("Com%12").arg(n)));
+        add(findChild<QAction*>((QStringLiteral("Com%1").arg(n) + QLatin1Char('2'))));
     }
 
     // Every device there is now, and the built-in programmer, by name; the

@@ -85,6 +85,7 @@ Tfrmmain::Tfrmmain(TPMainWorkflows& work, TPrompts& prompts, TFileChooser& files
     leftPanel_->setGeometry(0, 0, kNormalWidth, height);
     logPanel_->setGeometry(kNormalWidth, 8, kWideWidth - kNormalWidth - 8, height - 12);
     setFixedSize(kNormalWidth, WindowHeight());
+    RefreshPortMenu();
     Render();
 }
 

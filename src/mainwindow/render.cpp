@@ -144,7 +144,7 @@ void Tfrmmain::RenderChoices(const TMainSnapshot& shot) {
     const auto action = [this](const QString& name) { return findChild<QAction*>(name); };
     action(QStringLiteral("Offline2"))->setChecked(shot.comPort == 0);
     for (int n = 1; n <= TPortMap::kPortCount; ++n) {
-        QAction* item = action(QStringLiteral("Com%12").arg(n));
+        QAction* item = action((QStringLiteral("Com%1").arg(n) + QLatin1Char('2')));
         item->setChecked(shot.comPort == n);
         const std::string& device = shot.portDevices[static_cast<std::size_t>(n - 1)];
         QString text = QStringLiteral("Com &%1").arg(n);
@@ -228,7 +228,7 @@ void Tfrmmain::RenderEnabled(const TMainSnapshot& shot) {
         enable(name, idle);
     }
     for (int n = 1; n <= TPortMap::kPortCount; ++n) {
-        findChild<QAction*>(QStringLiteral("Com%12").arg(n))->setEnabled(idle);
+        findChild<QAction*>((QStringLiteral("Com%1").arg(n) + QLatin1Char('2')))->setEnabled(idle);
     }
     for (QAction* item : findChildren<QAction*>(QStringLiteral("device"))) {
         item->setEnabled(idle);

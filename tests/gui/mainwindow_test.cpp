@@ -102,7 +102,8 @@ private slots:
 
         rig.Action("GetFirmwareVersion1")->trigger();
         QCOMPARE(rig.prompts.plain.size(), std::size_t{1});
-        QVERIFY(QString::fromStdString(rig.prompts.plain[0]).contains(QStringLiteral("100")));
+        QVERIFY(QString::fromStdString(rig.prompts.plain[0])
+                    .contains(QString::number(rig.device.FirmwareVersion())));
 
         rig.Action("N115200baud1")->trigger();
         QCOMPARE(rig.Shot().speed, TBaudRate::br115200);
@@ -152,6 +153,9 @@ private slots:
         rig.Action("BugReport1")->trigger();
         QCOMPARE(rig.opened.size(), std::size_t{1});
 
+        // Shortcuts reach the active window only.
+        rig.Window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&rig.Window()));
         QTest::keyClick(&rig.Window(), Qt::Key_Q, Qt::ControlModifier);
         QVERIFY(!rig.Window().isVisible());
     }

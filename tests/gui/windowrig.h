@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dialogs/filechooser.h"
+#include "dialogs/qtext.h"
 #include "gui/guitest.h"
 #include "link/clock.h"
 #include "mainwindow/gauge.h"
@@ -69,6 +70,10 @@ public:
 
 private:
     void Look() {
+        // A menu or dialog met before may come again once it has gone.
+        if (handled_ && !handled_->isVisible()) {
+            handled_ = nullptr;
+        }
         QWidget* popup = QApplication::activePopupWidget();
         QWidget* modal = popup != nullptr ? popup : QApplication::activeModalWidget();
         if (modal == nullptr || !modal->isVisible() || modal == handled_) {
@@ -123,7 +128,9 @@ public:
         choices.cardName = cardType_;
         app.Start(choices);
         Window().show();
-        QTest::qWaitForWindowExposed(&Window());
+        if (!QTest::qWaitForWindowExposed(&Window())) {
+            throw std::runtime_error("the window was never shown");
+        }
         work().PollNow();
         Window().Render();
     }
