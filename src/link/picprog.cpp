@@ -17,6 +17,7 @@ TPPicProg::~TPPicProg() {
 }
 
 void TPPicProg::ProcessMessages() {
+    lastPumpMs_ = clock_.NowMs();
     if (seams_.pump != nullptr) {
         seams_.pump->ProcessMessages();
     }
@@ -119,7 +120,7 @@ void TPPicProg::ApplyBaudRate(TBaudRate rate) {
 }
 
 void TPPicProg::Poll() {
-    if (!connected_ || busy_) {
+    if (!connected_ || busy_ || commandRunning_) {
         return;
     }
     TBusyHold hold(busy_);

@@ -77,6 +77,10 @@ public:
     TPCardState LastState() const { return lastState_; }
     bool Connected() const { return connected_; }
     bool Busy() const { return busy_; }
+    // While a command of the window runs, it alone uses the line: waits for
+    // answers let the window run as transfers do, and the poll keeps still
+    // until it ends.
+    void SetCommandRunning(bool running) { commandRunning_ = running; }
     // Why the last Connect could not open the port, worded for the user.
     const std::string& LastConnectError() const { return port_.LastOpenError(); }
     TComPort& Port() { return port_; }
@@ -167,6 +171,10 @@ private:
     bool polling_ = false;
     bool connected_ = false;
     bool busy_ = false;
+    // The longest a transfer waits on the line without letting the window run.
+    static constexpr int kPumpSliceMs = 20;
+    std::int64_t lastPumpMs_ = 0;
+    bool commandRunning_ = false;
     bool abortRequested_ = false;
     bool lastReadComplete_ = false;
     TPCardState lastState_ = TPCardState::csNotConnected;

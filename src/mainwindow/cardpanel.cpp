@@ -20,6 +20,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace korvex::gui {
 
 namespace {
@@ -27,11 +29,10 @@ namespace {
 // Where a row's controls stand on the Simple tab; the rows below the first
 // move when the internal EEPROM row comes and goes.
 constexpr int kLabelLeft = 6;
-constexpr int kLabelWidth = 92;
-constexpr int kFieldLeft = 100;
-constexpr int kFieldWidth = 158;
 constexpr int kButtonWidth = 24;
-constexpr int kStatusWidth = 68;
+constexpr int kMinimumLabelWidth = 80;
+constexpr int kMinimumStatusWidth = 60;
+constexpr int kMinimumFieldWidth = 120;
 constexpr int kRowHeight = 23;
 constexpr int kFirstRowTop = 11;
 constexpr int kLabelDrop = 3;
@@ -158,20 +159,25 @@ QWidget* Tfrmmain::BuildFileRows() {
         widget->hide();
     }
     page->setMinimumHeight(kFirstRowTop + 3 * 29 + kRowHeight);
+    page->installEventFilter(this);
     return page;
 }
 
-// Puts a row at `top` (its label a little lower, to sit on the field's text line).
-static void PlaceRow(QLabel* label, QLineEdit* field, QToolButton* open, QToolButton* view,
-                     QLineEdit* status, int top) {
-    label->setGeometry(kLabelLeft, top + kLabelDrop, kLabelWidth, kRowHeight - kLabelDrop);
-    field->setGeometry(kFieldLeft, top, kFieldWidth, kRowHeight);
-    int left = kFieldLeft + kFieldWidth + 2;
+// Puts a row at `top` (its label a little lower, to sit on the field's text
+// line); the label and status take the width their texts need, the field
+// the rest.
+static void PlaceRow(const int (&widths)[3], QLabel* label, QLineEdit* field, QToolButton* open,
+                     QToolButton* view, QLineEdit* status, int top) {
+    const auto [labelWidth, fieldWidth, statusWidth] = widths;
+    label->setGeometry(kLabelLeft, top + kLabelDrop, labelWidth, kRowHeight - kLabelDrop);
+    int left = kLabelLeft + labelWidth + 2;
+    field->setGeometry(left, top, fieldWidth, kRowHeight);
+    left += fieldWidth + 2;
     open->setGeometry(left, top, kButtonWidth, kRowHeight);
     left += kButtonWidth + 2;
     view->setGeometry(left, top, kButtonWidth, kRowHeight);
     left += kButtonWidth + 4;
-    status->setGeometry(left, top, kStatusWidth, kRowHeight);
+    status->setGeometry(left, top, statusWidth, kRowHeight);
 }
 
 QWidget* Tfrmmain::BuildAdvancedTab() {
@@ -277,17 +283,9 @@ QWidget* Tfrmmain::BuildButtons() {
 
 void Tfrmmain::RenderLayout(const TMainSnapshot& shot) {
     const TCardLayout& layout = shot.layout;
-    const auto& program = rows_[0];
-    const auto& eeprom = rows_[1];
+    avrLayout_ = layout.avrKind;
+    PlaceRows();
     const auto& intEe = rows_[2];
-    const auto& loader = rows_[3];
-    PlaceRow(program.label, program.field, program.open, program.view, program.status,
-             kFirstRowTop);
-    PlaceRow(intEe.label, intEe.field, intEe.open, intEe.view, intEe.status, 40);
-    PlaceRow(eeprom.label, eeprom.field, eeprom.open, eeprom.view, eeprom.status,
-             layout.avrKind ? 69 : 40);
-    PlaceRow(loader.label, loader.field, loader.open, loader.view, loader.status,
-             layout.avrKind ? 98 : 69);
     for (QWidget* widget : {static_cast<QWidget*>(intEe.label), static_cast<QWidget*>(intEe.field),
                             static_cast<QWidget*>(intEe.open), static_cast<QWidget*>(intEe.view),
                             static_cast<QWidget*>(intEe.status)}) {
@@ -296,6 +294,35 @@ void Tfrmmain::RenderLayout(const TMainSnapshot& shot) {
     pages_->setTabVisible(pages_->indexOf(tbsAdvanced_), !layout.avrKind);
     pages_->setTabVisible(pages_->indexOf(tbsLock_), layout.avrKind);
     pages_->setTabVisible(pages_->indexOf(tbsFuses_), layout.showFuses);
+}
+
+void Tfrmmain::PlaceRows() {
+    // Languages word the labels and states at different lengths.
+    const QFontMetrics metrics(font());
+    int labelWidth = kMinimumLabelWidth;
+    int statusWidth = kMinimumStatusWidth;
+    for (const TRowWidgets& row : rows_) {
+        labelWidth = std::max(labelWidth, metrics.horizontalAdvance(row.label->text()) + 6);
+        statusWidth = std::max(statusWidth, metrics.horizontalAdvance(row.status->text()) + 14);
+    }
+    const int pageWidth = tbsSimple_->width() > 200 ? tbsSimple_->width() : kNormalWidth - 40;
+    const int fixed = kLabelLeft + 2 + 2 + kButtonWidth + 2 + kButtonWidth + 4 + kLabelLeft;
+    int fieldWidth = pageWidth - fixed - labelWidth - statusWidth;
+    if (fieldWidth < kMinimumFieldWidth) {
+        // Too long to fit whole: the label and the status give way alike.
+        const int lack = kMinimumFieldWidth - fieldWidth;
+        labelWidth -= lack / 2;
+        statusWidth -= lack - lack / 2;
+        fieldWidth = kMinimumFieldWidth;
+    }
+    const int widths[3] = {labelWidth, fieldWidth, statusWidth};
+    const auto place = [&](const TRowWidgets& row, int top) {
+        PlaceRow(widths, row.label, row.field, row.open, row.view, row.status, top);
+    };
+    place(rows_[0], kFirstRowTop);
+    place(rows_[2], 40);
+    place(rows_[1], avrLayout_ ? 69 : 40);
+    place(rows_[3], avrLayout_ ? 98 : 69);
 }
 
 } // namespace korvex::gui

@@ -2,6 +2,8 @@
 
 #include "sim/keptsimulator.h"
 
+#include <QTimer>
+
 #include <iostream>
 
 namespace korvex::gui {
@@ -46,6 +48,12 @@ TKorvexApp::~TKorvexApp() {
 void TKorvexApp::Start(const TStartChoices& choices) {
     work_->FormShow(choices);
     window_->Render();
+    // The card state is shown as soon as the window is up, not only at the
+    // poll's first tick.
+    QTimer::singleShot(0, window_.get(), [this] {
+        work_->PollNow();
+        window_->Render();
+    });
 }
 
 std::unique_ptr<TSerialBackend> TKorvexApp::OpenSimulator() {

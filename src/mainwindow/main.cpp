@@ -61,7 +61,11 @@ int main(int argc, char** argv) {
         QStringLiteral("screenshot"),
         QStringLiteral("Save a picture of the window to the file and end."),
         QStringLiteral("file"));
-    parser.addOptions({port, card, pic, eeprom, screenshot});
+    // For the start-up benchmark: ends as soon as the window has been shown.
+    QCommandLineOption quitWhenShown(QStringLiteral("quit-when-shown"),
+                                     QStringLiteral("End once the window is shown."));
+    quitWhenShown.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOptions({port, card, pic, eeprom, screenshot, quitWhenShown});
     parser.process(app);
 
     try {
@@ -94,12 +98,15 @@ int main(int argc, char** argv) {
         korvexApp.Window().show();
         if (parser.isSet(screenshot)) {
             const QString file = parser.value(screenshot);
-            QTimer::singleShot(300, &app, [&] {
+            QTimer::singleShot(600, &app, [&] {
                 const bool saved = korvexApp.Window().grab().save(file);
                 std::cout << (saved ? "Saved a picture of the window: " : "Cannot save ") << U(file)
                           << std::endl;
                 korvexApp.Window().close();
             });
+        }
+        if (parser.isSet(quitWhenShown)) {
+            QTimer::singleShot(0, &app, [&] { korvexApp.Window().close(); });
         }
         return QApplication::exec();
     } catch (const std::exception& error) {

@@ -239,6 +239,9 @@ void Tfrmmain::closeEvent(QCloseEvent* event) {
 }
 
 bool Tfrmmain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == tbsSimple_ && event->type() == QEvent::Resize) {
+        PlaceRows();
+    }
     if (watched == image1_ && event->type() == QEvent::MouseButtonDblClick) {
         ToggleLogPanel();
         return true;

@@ -125,6 +125,7 @@ private:
     void ScheduleRender();
     void RenderCaptions(const TMainSnapshot& shot);
     void RenderLayout(const TMainSnapshot& shot);
+    void PlaceRows();
     void RenderRows(const TMainSnapshot& shot);
     void RenderEnabled(const TMainSnapshot& shot);
     void RenderChoices(const TMainSnapshot& shot);
@@ -145,6 +146,7 @@ private:
     bool closing_ = false;
     bool centred_ = false;
     bool commandsEnabled_ = true;
+    bool avrLayout_ = false;
 
     // Widgets and actions the drawing reaches.
     QComboBox* cardType_ = nullptr;

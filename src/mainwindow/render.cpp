@@ -88,8 +88,8 @@ void Tfrmmain::Render() {
     description_->setText(Q(shot.description));
 
     RenderCaptions(shot);
-    RenderLayout(shot);
     RenderRows(shot);
+    RenderLayout(shot);
     RenderChoices(shot);
     RenderEnabled(shot);
     startLog_->setText(Q(shot.logButtonCaption));

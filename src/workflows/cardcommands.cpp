@@ -21,10 +21,16 @@ public:
             if (bench_.prog && !bench_.closePending) {
                 bench_.prog->ClearAbort();
             }
+            if (bench_.prog) {
+                bench_.prog->SetCommandRunning(true);
+            }
         }
     }
     ~TRun() {
         if (started_) {
+            if (bench_.prog) {
+                bench_.prog->SetCommandRunning(false);
+            }
             bench_.commandRunning = false;
             bench_.RestoreStateCaption();
             bench_.view.EnableCommands(true);

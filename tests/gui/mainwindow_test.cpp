@@ -207,8 +207,14 @@ private slots:
         });
         look.start();
         const std::string before = rig.device.Card().Text(sim::TSimMemory::Program);
+        rig.device.ClearFrames();
         rig.Action("WritePic1")->trigger();
         look.stop();
+        // The window ran all along, its poll timer too, but no poll frame
+        // came between the command's own.
+        for (const std::string& frame : ShortFrames(rig.device)) {
+            QVERIFY2(frame.front() != 'P', frame.c_str());
+        }
         QVERIFY(rig.device.Card().Text(sim::TSimMemory::Program) != before);
         QVERIFY(!buttonEnabled.empty());
         QVERIFY(std::find(buttonEnabled.begin(), buttonEnabled.end(), true) == buttonEnabled.end());

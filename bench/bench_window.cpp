@@ -1,0 +1,156 @@
+// The window's two promises to a user, measured:
+// - start-up: from starting the program to its window shown, on the
+//   offscreen platform, against 300 ms;
+// - responsiveness: during a Write Pic at 19200 baud on the simulated
+//   programmer with wire time, the longest time the event loop went without
+//   running (a 10 ms timer's ticks), against 50 ms, and the processor time
+//   the program took, against 5 % of the wall time.
+#include "common/linkfakes.h"
+#include "common/tempdir.h"
+#include "link/clock.h"
+#include "mainwindow/korvexapp.h"
+#include "sim/simbackend.h"
+#include "sim/simcardmodel.h"
+#include "sim/simdevice.h"
+#include "support/programfolder.h"
+#include "workflows/workflowrig.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <ctime>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using korvex::testing::TempDir;
+
+double CpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+// Starts the program as a user would and waits for it to end, which it does
+// as soon as its window has been shown.
+void BM_StartUpToWindowShown(benchmark::State& state) {
+    const TempDir home;
+    const std::string program = (korvex::ExecutableFolder() / "korvex").string();
+    std::vector<std::string> environment{"QT_QPA_PLATFORM=offscreen",
+                                         "XDG_DATA_HOME=" + (home / "data").string(),
+                                         "HOME=" + home.Path().string()};
+    std::vector<char*> envp;
+    for (auto& entry : environment) {
+        envp.push_back(entry.data());
+    }
+    envp.push_back(nullptr);
+    std::string arg0 = program;
+    std::string arg1 = "--quit-when-shown";
+    char* argv[] = {arg0.data(), arg1.data(), nullptr};
+    double worst = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        pid_t child = 0;
+        if (posix_spawn(&child, program.c_str(), nullptr, nullptr, argv, envp.data()) != 0) {
+            state.SkipWithError("cannot start korvex");
+            return;
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            state.SkipWithError("korvex did not end well");
+            return;
+        }
+        worst = std::max(worst, seconds);
+        state.SetIterationTime(seconds);
+    }
+    state.counters["worst_ms"] = worst * 1000;
+    state.counters["goal_ms"] = 300;
+}
+BENCHMARK(BM_StartUpToWindowShown)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+
+void BM_WindowDuringAWrite(benchmark::State& state) {
+    const TempDir dir;
+    const std::filesystem::path folder = dir / "program";
+    std::filesystem::copy(korvex::ExecutableFolder(), folder,
+                          std::filesystem::copy_options::recursive);
+    const std::string card = "PIC16F84-24C16";
+    korvex::sim::TSimDevice device(
+        korvex::sim::TSimCard(korvex::sim::SimCardModelForCardType(folder, card)));
+    korvex::gui::TAppParts parts;
+    parts.settingsFolder = dir / "settings";
+    // The message at the end is counted, not waited for.
+    korvex::testing::TRecordingPrompts prompts;
+    korvex::testing::TRecordedPrompts linkPrompts;
+    parts.prompts = &prompts;
+    parts.linkPrompts = &linkPrompts;
+    parts.factory =
+        korvex::sim::SimulatorBackendFactory(device, korvex::TSteadyClock::Instance(), true);
+    korvex::gui::TKorvexApp app(korvex::TPDataFolders(folder, dir / "user"), parts);
+    korvex::TStartChoices choices;
+    choices.comPort = 1;
+    choices.speed = korvex::TBaudRate::br19200;
+    choices.cardName = card;
+    app.Start(choices);
+    app.Window().show();
+    app.Work().PollNow();
+    app.Work().SetFileField(korvex::TFileRow::frProgram,
+                            (folder / "samples" / "sample84.hex").string());
+
+    double longestGapMs = 0;
+    double cpuShare = 0;
+    for (auto _ : state) {
+        QElapsedTimer sinceTick;
+        double longest = 0;
+        QTimer ticks;
+        ticks.setInterval(10);
+        QObject::connect(&ticks, &QTimer::timeout, [&] {
+            longest = std::max(longest, static_cast<double>(sinceTick.restart()));
+        });
+        QAction* write = app.Window().findChild<QAction*>(QStringLiteral("WritePic1"));
+        const double cpuBefore = CpuSeconds();
+        const auto start = std::chrono::steady_clock::now();
+        ticks.start();
+        sinceTick.start();
+        prompts.Clear();
+        write->trigger();
+        ticks.stop();
+        const double wall =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        longestGapMs = std::max(longestGapMs, longest);
+        cpuShare = (CpuSeconds() - cpuBefore) / wall * 100;
+        state.SetIterationTime(wall);
+        if (prompts.Entries() != std::vector<int>{130}) {
+            state.SkipWithError("the write did not run");
+            return;
+        }
+    }
+    state.counters["longest_gap_ms"] = longestGapMs;
+    state.counters["gap_goal_ms"] = 50;
+    state.counters["cpu_percent"] = cpuShare;
+    state.counters["cpu_goal_percent"] = 5;
+}
+BENCHMARK(BM_WindowDuringAWrite)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
