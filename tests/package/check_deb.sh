@@ -107,7 +107,9 @@ run() {
   local name=$1
   shift
   local status=0
-  "$@" >"$work/$name.out" 2>"$work/$name.err" || status=$?
+  # A program that does not end by itself (a window opened instead of an
+  # answer) fails here rather than at the test's timeout.
+  timeout 60 "$@" >"$work/$name.out" 2>"$work/$name.err" || status=$?
   if [ "$status" -ne 0 ]; then
     fail "$* exited with $status"
     cat "$work/$name.out" "$work/$name.err" >&2
