@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   srecord gputils
+  dpkg-dev desktop-file-utils appstream
 )
 
 missing=()
