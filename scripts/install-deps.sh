@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build
   clang libclang-rt-14-dev clang-format
   libsimpleini-dev libcli11-dev
-  qt6-base-dev
+  qt6-base-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   srecord gputils
   dpkg-dev desktop-file-utils appstream

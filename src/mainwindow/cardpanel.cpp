@@ -148,7 +148,8 @@ QWidget* Tfrmmain::BuildFileRows() {
         connect(row.field, &QLineEdit::textEdited, this, [this, which](const QString& text) {
             Handle([&] { work_.SetFileField(which, U(text)); });
         });
-        connect(row.open, &QToolButton::clicked, this, [this, which] { OpenRowFile(which); });
+        connect(row.open, &QToolButton::clicked, this,
+                [this, which] { Handle([this, which] { OpenRowFile(which); }); });
         connect(row.view, &QToolButton::clicked, this, [this, which] { ViewRow(which); });
     }
     // The loader row is set by the card type; a user never needs to see it.

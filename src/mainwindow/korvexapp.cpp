@@ -21,6 +21,12 @@ TKorvexApp::TKorvexApp(TPDataFolders folders, TAppParts parts)
     TFileChooser& files = parts.files != nullptr ? *parts.files : qtFiles_;
     TBackendFactory factory = parts.factory;
     if (!factory) {
+        view_.OnCardShown = [this] {
+            if (!followScheduled_ && window_) {
+                followScheduled_ = true;
+                QTimer::singleShot(0, window_.get(), [this] { FollowCardTypeWithSimulator(); });
+            }
+        };
         // The map is read at each opening, so a device chosen by name is
         // the one opened.
         factory = [this](std::string_view port) {
@@ -59,11 +65,25 @@ void TKorvexApp::Start(const TStartChoices& choices) {
 std::unique_ptr<TSerialBackend> TKorvexApp::OpenSimulator() {
     // The simulated card is one of the card type shown when the port opens.
     const std::string card = work_ ? work_->Snapshot().cardText : std::string();
+    simulatedCard_ = card;
     auto& simulator = simulators_[card];
     if (!simulator) {
         simulator = sim::InProcessSimulator(folders_, card, std::cerr, "korvex", true);
     }
     return simulator();
+}
+
+void TKorvexApp::FollowCardTypeWithSimulator() {
+    followScheduled_ = false;
+    const TMainSnapshot shot = work_->Snapshot();
+    if (shot.comPort < 1 || shot.comPort > TPortMap::kPortCount ||
+        ports_.PathOf(shot.comPort) != TPortMap::kSimulator || shot.cardText == simulatedCard_ ||
+        simulatedCard_.empty()) {
+        return;
+    }
+    // Refused while a command runs; the card then follows at the next change.
+    work_->ChoosePort(shot.comPort);
+    window_->Render();
 }
 
 } // namespace korvex::gui

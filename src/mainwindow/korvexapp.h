@@ -54,6 +54,9 @@ public:
 
 private:
     std::unique_ptr<TSerialBackend> OpenSimulator();
+    // The built-in programmer holds a card of the card type shown: after a
+    // change of card type the line to it is opened again, with the new card.
+    void FollowCardTypeWithSimulator();
 
     TPDataFolders folders_;
     TPSettingsStore settings_;
@@ -66,6 +69,8 @@ private:
     TQtFileChooser qtFiles_;
     // One simulated card per card type, kept until the program ends.
     std::map<std::string, std::function<std::unique_ptr<TSerialBackend>()>> simulators_;
+    std::string simulatedCard_;
+    bool followScheduled_ = false;
     std::unique_ptr<TPMainWorkflows> work_;
     std::unique_ptr<Tfrmmain> window_;
 };

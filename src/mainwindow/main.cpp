@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
@@ -40,6 +41,10 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Korvex"));
     QApplication::setApplicationVersion(QStringLiteral(KORVEX_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.korvex.Korvex"));
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/korvex-64.png"));
+    icon.addFile(QStringLiteral(":/icons/korvex-128.png"));
+    QApplication::setWindowIcon(icon);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Korvex smart card programmer"));

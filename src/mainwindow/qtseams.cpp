@@ -51,6 +51,9 @@ void TViewRelay::ShowDescription(const std::string& text) {
     if (target_ != nullptr) {
         target_->ShowDescription(text);
     }
+    if (OnCardShown) {
+        OnCardShown();
+    }
 }
 
 void TViewRelay::ShowFuses(const TFuseChoices& fuses) {

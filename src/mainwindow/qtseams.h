@@ -47,6 +47,9 @@ private:
 class TViewRelay final : public TMainView {
 public:
     void SetTarget(TMainView* target) { target_ = target; }
+    // Told after the card type shown has changed its description, which every
+    // card type change does.
+    std::function<void()> OnCardShown;
     void ShowStatus(const std::string& caption, TStatusColour colour) override;
     void ShowFileRow(TFileRow row, const TRowStatus& status) override;
     void ShowFieldText(TFileRow row, const std::string& text) override;

@@ -160,6 +160,96 @@ private slots:
         QVERIFY(!rig.Window().isVisible());
     }
 
+    // Each menu item and pop-up item does what its command does when the
+    // workflows are asked for it directly: the same frames to the card, the
+    // same boxes and questions, the same windows.
+    void everyCommandEntryReachesItsCommand_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<int>("command");
+        using C = TCardCommand;
+        const std::pair<const char*, C> menu[] = {
+            {"ReadPic1", C::ccReadPic},           {"WritePic1", C::ccWritePic},
+            {"VerifyPic1", C::ccVerifyPic},       {"ErasePic1", C::ccErasePic},
+            {"ReadEeprom1", C::ccReadEeprom},     {"WriteEeprom1", C::ccWriteEeprom},
+            {"VerifyEeprom1", C::ccVerifyEeprom}, {"EreaseEeprom1", C::ccEraseEeprom},
+            {"AutoProgram1", C::ccAutoProgram},   {"GetFirmwareVersion1", C::ccFirmwareVersion},
+        };
+        for (const auto& [item, command] : menu) {
+            QTest::newRow(item) << QString() << QString::fromLatin1(item)
+                                << static_cast<int>(command);
+        }
+        const std::tuple<const char*, const char*, C> popUps[] = {
+            {"btnRead", "Pic1", C::ccReadPic},        {"btnRead", "Eeprom1", C::ccReadEeprom},
+            {"btnVerify", "Pic1", C::ccVerifyPic},    {"btnVerify", "Eeprom1", C::ccVerifyEeprom},
+            {"btnErase", "Pic1", C::ccErasePic},      {"btnErase", "Eeprom1", C::ccEraseEeprom},
+            {"btnWrite", "MenuItem1", C::ccWritePic}, {"btnWrite", "MenuItem2", C::ccWriteEeprom},
+            {"btnWrite", "Auto1", C::ccAutoProgram},
+        };
+        for (const auto& [button, item, command] : popUps) {
+            QTest::newRow((std::string(button) + "/" + item).c_str())
+                << QString::fromLatin1(button) << QString::fromLatin1(item)
+                << static_cast<int>(command);
+        }
+    }
+
+    void everyCommandEntryReachesItsCommand() {
+        QFETCH(QString, button);
+        QFETCH(QString, item);
+        QFETCH(int, command);
+        struct TSeen {
+            std::vector<std::string> frames;
+            std::vector<int> entries;
+            std::vector<int> asked;
+            std::vector<std::string> plain;
+            std::vector<QString> windows;
+        };
+        const auto run = [&](bool throughTheWindow) -> std::optional<TSeen> {
+            TWindowRig rig;
+            rig.Start();
+            rig.work().SetFileField(TFileRow::frProgram, rig.Sample("sample84.hex"));
+            rig.work().SetFileField(TFileRow::frEeprom, rig.Sample("sample24c16.hex"));
+            rig.prompts.Clear();
+            rig.device.ClearFrames();
+            TModalWatcher watcher;
+            if (!throughTheWindow) {
+                rig.work().RunCommand(static_cast<TCardCommand>(command));
+            } else if (button.isEmpty()) {
+                rig.Action(item.toLatin1().constData())->trigger();
+            } else {
+                watcher.menuItems.push_back(item);
+                rig.Find<QPushButton>(button.toLatin1().constData())->click();
+                if (!QTest::qWaitFor([&] {
+                        return !watcher.seen.empty() && !rig.device.Frames().empty() &&
+                               !rig.work().Busy();
+                    })) {
+                    return std::nullopt;
+                }
+                watcher.seen.erase(watcher.seen.begin()); // the pop-up itself
+            }
+            TSeen seen;
+            for (const std::string& frame : ShortFrames(rig.device)) {
+                if (frame.front() != 'P') {
+                    seen.frames.push_back(frame);
+                }
+            }
+            seen.entries = rig.prompts.Entries();
+            seen.asked = rig.prompts.asked;
+            seen.plain = rig.prompts.plain;
+            seen.windows = watcher.seen;
+            return seen;
+        };
+        const std::optional<TSeen> direct = run(false);
+        const std::optional<TSeen> window = run(true);
+        QVERIFY(direct && window);
+        QVERIFY(!direct->frames.empty());
+        QCOMPARE(window->frames, direct->frames);
+        QCOMPARE(window->entries, direct->entries);
+        QCOMPARE(window->asked, direct->asked);
+        QCOMPARE(window->plain, direct->plain);
+        QCOMPARE(window->windows, direct->windows);
+    }
+
     void bigButtonsOpenTheirPopUpsAndItemsRunTheCommands() {
         TWindowRig rig;
         rig.Start();

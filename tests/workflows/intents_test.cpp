@@ -80,6 +80,33 @@ TEST(Intents, NothingChangesTheCardTheFilesOrTheLineUnderARunningCommand) {
     EXPECT_TRUE(rig.flows.Snapshot().layout.avrKind);
 }
 
+TEST(Intents, ADeviceChosenByNameTakesItsPortItemOrComOnesPlaceAndIsRemembered) {
+    IntentRig rig;
+    // A device a port item stands for already: that item, the map as it was.
+    EXPECT_EQ(rig.flows.ChooseDevice(TPortMap::DefaultPath(3)), TIntentResult::irDone);
+    EXPECT_EQ(rig.flows.Snapshot().comPort, 3);
+    EXPECT_EQ(rig.ports.StoredPathOf(1), TPortMap::DefaultPath(1));
+
+    EXPECT_EQ(rig.flows.ChooseDevice("/dev/ttyUSB4"), TIntentResult::irDone);
+    TMainSnapshot shot = rig.flows.Snapshot();
+    EXPECT_EQ(shot.comPort, 1);
+    EXPECT_EQ(shot.windowCaption, "Korvex - COM1");
+    EXPECT_EQ(shot.portDevices[0], "/dev/ttyUSB4");
+    EXPECT_EQ(TPortMap::Load(rig.settings).PathOf(1), "/dev/ttyUSB4");
+
+    // Not under a running command: neither the line nor the map changes.
+    std::optional<TIntentResult> during;
+    rig.pump.during = [&] {
+        if (!during) {
+            during = rig.flows.ChooseDevice(std::string(TPortMap::kSimulator));
+        }
+    };
+    EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocSucceeded);
+    EXPECT_EQ(during, TIntentResult::irRefused);
+    EXPECT_EQ(rig.ports.PathOf(1), "/dev/ttyUSB4");
+    EXPECT_EQ(TPortMap::Load(rig.settings).PathOf(1), "/dev/ttyUSB4");
+}
+
 TEST(Intents, TheSnapshotHoldsWhatTheNotificationsSaid) {
     IntentRig rig;
     rig.flows.SetFileField(TFileRow::frEeprom, "/nowhere/e.hex");

@@ -6,6 +6,7 @@
 #include "common/linkfakes.h"
 #include "common/shortframes.h"
 #include "common/tempdir.h"
+#include "link/portmap.h"
 #include "sim/simbackend.h"
 #include "sim/simcardmodel.h"
 #include "sim/simdevice.h"
@@ -163,7 +164,8 @@ public:
         : folder(CopyProgramFolder(dir)), settings(dir / "settings"),
           device(sim::TSimCard(model ? *model : sim::SimCardModelForCardType(folder, cardType))),
           flows(folder, settings, sim::SimulatorBackendFactory(device, clock),
-                TPWorkflowSeams{view, prompts, &linkPrompts, &pump, &scheduler, &gauge, &clock}),
+                TPWorkflowSeams{view, prompts, &linkPrompts, &pump, &scheduler, &gauge, &clock,
+                                &ports}),
           options(folder), cardType_(cardType) {}
 
     // First showing on COM1 at the programmer's rate with the rig's card type,
@@ -257,6 +259,8 @@ public:
     TRecordedPrompts linkPrompts;
     TRecordingView view;
     TRecordingPrompts prompts;
+    // Which device each port item stands for; the simulator answers on all.
+    TPortMap ports;
     TPMainWorkflows flows;
     TPOptionReader options;
 
