@@ -214,7 +214,7 @@ QWidget* Tfrmmain::BuildLockTab() {
     auto* lock = new QGroupBox(QStringLiteral("Lock"));
     lock_ = NewRadioGroup(lock, "rdgLock", {QStringLiteral("Enabled"), QStringLiteral("Disabled")},
                           TFuse::fuLock);
-    layout->addWidget(lock);
+    layout->addWidget(lock, 0, Qt::AlignTop);
     layout->addStretch(1);
     // Auto program and Write Pic lock the card as the Lock choice says; the
     // button itself is never offered.

@@ -62,6 +62,10 @@ private slots:
         QVERIFY(!rig.Action("LoadIntEepromFile1")->isVisible());
         QVERIFY(rig.Find("fleLoader")->isHidden());
         SaveScreenshot(window, QStringLiteral("main-pic"));
+        auto* pages = rig.Find<QTabWidget>("pgcMain");
+        pages->setCurrentWidget(rig.Find("tbsAdvanced"));
+        SaveScreenshot(window, QStringLiteral("main-pic-advanced"));
+        pages->setCurrentWidget(rig.Find("tbsSimple"));
 
         ChooseCard(rig, kAvr9Card);
         QCOMPARE(rig.Shot().cardText, std::string(kAvr9Card));
@@ -75,6 +79,9 @@ private slots:
         QVERIFY(rig.Action("LoadIntEepromFile1")->isVisible());
         QCOMPARE(rig.Action("ReadPic1")->text(), Entry(rig, 111));
         SaveScreenshot(window, QStringLiteral("main-avr"));
+        pages->setCurrentWidget(rig.Find("tbsLock"));
+        SaveScreenshot(window, QStringLiteral("main-avr-lock"));
+        pages->setCurrentWidget(rig.Find("tbsSimple"));
 
         ChooseCard(rig, kAvrCard); // kind 8: no Fuses tab
         QVERIFY(!TabShown(rig, "tbsFuses"));

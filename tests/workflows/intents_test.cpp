@@ -95,6 +95,7 @@ TEST(Intents, ADeviceChosenByNameTakesItsPortItemOrComOnesPlaceAndIsRemembered) 
     EXPECT_EQ(TPortMap::Load(rig.settings).PathOf(1), "/dev/ttyUSB4");
 
     // Not under a running command: neither the line nor the map changes.
+    rig.Poll();
     std::optional<TIntentResult> during;
     rig.pump.during = [&] {
         if (!during) {
