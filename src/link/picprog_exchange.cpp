@@ -49,15 +49,15 @@ void TPPicProg::WaitForAnswer(const TPTimer& timer) {
         Pause(timer.RemainingMs());
         return;
     }
-    if ((!busy_ && !commandRunning_) || seams_.pump == nullptr) {
+    if (!commandRunning_ || seams_.pump == nullptr) {
         port_.WaitForInput(timer.RemainingMs());
         return;
     }
     // A block's answer takes longer than a window may go without drawing (a
-    // read block at 19200 baud is some 75 ms): a transfer, which holds the
-    // line against the poll and every other transfer, waits in slices and
-    // lets the window run between them; so does any wait of a command. The
-    // callers wait again until their deadline.
+    // read block at 19200 baud is some 75 ms): a command, which holds the
+    // line against the poll and refuses every other change, waits in slices
+    // and lets the window run between them. The callers wait again until
+    // their deadline.
     port_.WaitForInput(std::min(timer.RemainingMs(), kPumpSliceMs));
     if (clock_.NowMs() - lastPumpMs_ >= kPumpSliceMs) {
         ProcessMessages();

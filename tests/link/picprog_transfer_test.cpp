@@ -46,6 +46,28 @@ TEST(Transfers, ReadPicSendsTheWorkedSequence) {
     EXPECT_TRUE(rig.prompts.errors.empty());
 }
 
+// A read block at 19200 baud takes longer than a window may go without
+// drawing. While a command runs, the waits let the window run every 20 ms,
+// and a poll the window's timer starts meanwhile sends nothing.
+TEST(Transfers, UnderACommandTheWaitsLetTheWindowRunAndThePollKeepsStill) {
+    const auto longestGap = [](bool commandRunning) {
+        TSimRig rig(TestCard(2, 1024, 64), true);
+        rig.prog.SetCommandRunning(commandRunning);
+        std::int64_t last = rig.clock.NowMs();
+        std::int64_t longest = 0;
+        rig.pump.during = [&] {
+            longest = std::max(longest, rig.clock.NowMs() - last);
+            last = rig.clock.NowMs();
+            rig.prog.Poll();
+        };
+        EXPECT_TRUE(rig.prog.ReadPic(2, 1024, 64, nullptr).ok);
+        EXPECT_TRUE(OfCommand(rig.Sent(), 'P').empty());
+        return longest;
+    };
+    EXPECT_LE(longestGap(true), 25);
+    EXPECT_GT(longestGap(false), 50) << "a block's answer alone is longer";
+}
+
 TEST(Transfers, WritePicSendsTheWorkedSequenceAndTheCardHoldsIt) {
     TSimRig rig(TestCard(2, 1024, 64));
     const std::string program = PicWords(512);

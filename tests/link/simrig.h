@@ -21,9 +21,11 @@ struct TSimRig {
     TRecordedGauge gauge;
     TPPicProg prog;
 
-    explicit TSimRig(sim::TSimCardModel model)
+    // `wireTime`: answers take as long as their bytes would on the line.
+    explicit TSimRig(sim::TSimCardModel model, bool wireTime = false)
         : device(sim::TSimCard(std::move(model))),
-          prog(sim::SimulatorBackendFactory(device, clock), {&clock, &pump, &prompts, nullptr}) {
+          prog(sim::SimulatorBackendFactory(device, clock, wireTime),
+               {&clock, &pump, &prompts, nullptr}) {
         prog.SetComPort(1);
         prog.Port().SetBaudRate(TBaudRate::br19200);
         prog.Connect();
