@@ -70,6 +70,9 @@ void Tfrmmain::Render() {
 
     setWindowTitle(Q(shot.windowCaption));
     status_->setText(Q(shot.statusCaption));
+    // Why the chosen port is not open, for a user who wonders.
+    status_->setToolTip(shot.connected || shot.connectError.empty() ? QString()
+                                                                    : Q(shot.connectError));
     Paint(status_, QPalette::Window, ColourOf(shot.statusColour, palette()));
     gauge_->SetValue(shot.gauge);
 
