@@ -107,7 +107,7 @@ QWidget* Tfrmmain::BuildCardPanel() {
 
 QWidget* Tfrmmain::BuildFileRows() {
     auto* page = Named(new QWidget, "tbsSimple");
-    struct TRowSpec {
+    struct TRowNames {
         TFileRow row;
         const char* label;
         const char* labelText;
@@ -116,7 +116,7 @@ QWidget* Tfrmmain::BuildFileRows() {
         const char* view;
         const char* status;
     };
-    static constexpr TRowSpec kRows[] = {
+    static constexpr TRowNames kRows[] = {
         {TFileRow::frProgram, "lblPicCaption", "File to Pic :", "flePicfile", "BitBtn1",
          "btnViewPic", "edtPicStatus"},
         {TFileRow::frEeprom, "lblEeprom", "File to Eeprom :", "fleEeprom", "btnOpenEe",
@@ -126,25 +126,25 @@ QWidget* Tfrmmain::BuildFileRows() {
         {TFileRow::frLoader, "lblLoader", "Loader :", "fleLoader", "btnOpenLoader", "btnViewLoader",
          "edtLoaderStatus"},
     };
-    for (const TRowSpec& spec : kRows) {
-        TRowWidgets& row = rows_[static_cast<std::size_t>(spec.row)];
-        row.label = Named(new QLabel(QString::fromLatin1(spec.labelText), page), spec.label);
-        row.field = Named(new QLineEdit(page), spec.field);
+    for (const TRowNames& names : kRows) {
+        TRowWidgets& row = rows_[static_cast<std::size_t>(names.row)];
+        row.label = Named(new QLabel(QString::fromLatin1(names.labelText), page), names.label);
+        row.field = Named(new QLineEdit(page), names.field);
         row.field->setAcceptDrops(true);
         row.field->installEventFilter(this);
         row.field->setToolTip(QStringLiteral("Type a file name or drop a file here"));
-        row.open = Named(new QToolButton(page), spec.open);
+        row.open = Named(new QToolButton(page), names.open);
         row.open->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
         row.open->setToolTip(QStringLiteral("Choose a file"));
-        row.view = Named(new QToolButton(page), spec.view);
+        row.view = Named(new QToolButton(page), names.view);
         row.view->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
         row.view->setToolTip(QStringLiteral("Show the file as the card would get it"));
-        row.status = Named(new QLineEdit(page), spec.status);
+        row.status = Named(new QLineEdit(page), names.status);
         row.status->setReadOnly(true);
         row.status->setFocusPolicy(Qt::NoFocus);
         row.status->setAlignment(Qt::AlignCenter);
 
-        const TFileRow which = spec.row;
+        const TFileRow which = names.row;
         connect(row.field, &QLineEdit::textEdited, this, [this, which](const QString& text) {
             Handle([&] { work_.SetFileField(which, U(text)); });
         });
@@ -246,27 +246,27 @@ QWidget* Tfrmmain::BuildButtons() {
     auto* bar = new QWidget;
     auto* layout = new QHBoxLayout(bar);
     layout->setContentsMargins(0, 4, 0, 0);
-    struct TButtonSpec {
+    struct TButtonNames {
         const char* name;
         const char* text;
         QStyle::StandardPixmap icon;
         TBigButton button;
         bool writeMenu;
     };
-    static constexpr TButtonSpec kButtons[] = {
+    static constexpr TButtonNames kButtons[] = {
         {"btnRead", "Read", QStyle::SP_ArrowDown, TBigButton::bbRead, false},
         {"btnWrite", "Write", QStyle::SP_ArrowUp, TBigButton::bbWrite, true},
         {"btnVerify", "Verify", QStyle::SP_DialogApplyButton, TBigButton::bbVerify, false},
         {"btnErase", "Erase", QStyle::SP_TrashIcon, TBigButton::bbErase, false},
     };
     std::size_t index = 0;
-    for (const TButtonSpec& spec : kButtons) {
-        auto* button = Named(new QPushButton(QString::fromLatin1(spec.text)), spec.name);
-        button->setIcon(style()->standardIcon(spec.icon));
+    for (const TButtonNames& names : kButtons) {
+        auto* button = Named(new QPushButton(QString::fromLatin1(names.text)), names.name);
+        button->setIcon(style()->standardIcon(names.icon));
         button->setIconSize({20, 20});
         button->setMinimumHeight(38);
-        const TBigButton which = spec.button;
-        const bool writeMenu = spec.writeMenu;
+        const TBigButton which = names.button;
+        const bool writeMenu = names.writeMenu;
         connect(button, &QPushButton::clicked, this, [this, which, writeMenu] {
             PressBigButton(which, writeMenu ? popWrite_ : popRead_);
         });
