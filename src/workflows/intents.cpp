@@ -149,9 +149,12 @@ TIntentResult TPMainWorkflows::ChooseDevice(const std::string& path) {
             }
         }
         if (number == 0) {
+            // Saved first: a choice that cannot be remembered changes nothing.
             number = 1;
-            ports.SetPath(number, path);
-            ports.Save(bench_.settings);
+            TPortMap changed = ports;
+            changed.SetPath(number, path);
+            changed.Save(bench_.settings);
+            ports = std::move(changed);
         }
         DoChoosePort(number);
     });

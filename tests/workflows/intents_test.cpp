@@ -94,6 +94,16 @@ TEST(Intents, ADeviceChosenByNameTakesItsPortItemOrComOnesPlaceAndIsRemembered) 
     EXPECT_EQ(shot.portDevices[0], "/dev/ttyUSB4");
     EXPECT_EQ(TPortMap::Load(rig.settings).PathOf(1), "/dev/ttyUSB4");
 
+    // A choice that cannot be remembered changes neither the map nor the line.
+    std::filesystem::rename(rig.dir / "settings", rig.dir / "settings-kept");
+    WriteText(rig.dir / "settings", "a file where the settings folder belongs");
+    EXPECT_THROW(rig.flows.ChooseDevice("/dev/ttyACM2"), EIniFileException);
+    EXPECT_EQ(rig.ports.PathOf(1), "/dev/ttyUSB4");
+    EXPECT_EQ(rig.flows.Snapshot().portDevices[0], "/dev/ttyUSB4");
+    EXPECT_EQ(rig.flows.Snapshot().comPort, 1);
+    std::filesystem::remove(rig.dir / "settings");
+    std::filesystem::rename(rig.dir / "settings-kept", rig.dir / "settings");
+
     // Not under a running command: neither the line nor the map changes.
     rig.Poll();
     std::optional<TIntentResult> during;
