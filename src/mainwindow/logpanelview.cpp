@@ -116,7 +116,7 @@ void Tfrmmain::SaveLog() {
 }
 
 void Tfrmmain::ToggleLogPanel() {
-    setFixedSize(width() <= 500 ? kWideWidth : kNormalWidth, WindowHeight());
+    setFixedSize(TPLogPanel::ToggledWidth(width()), WindowHeight());
 }
 
 void Tfrmmain::BuildStatusBar() {

@@ -193,7 +193,6 @@ void Tfrmmain::RefreshPortMenu() {
                 [this, path] { Handle([this, path] { work_.ChooseDevice(path); }); });
         add(item);
     }
-    devicesShown_ = devices;
     RenderChoices(shot);
 }
 

@@ -147,10 +147,9 @@ void Tfrmmain::ViewRow(TFileRow row) {
     Handle([&] { work_.ViewFile(row); });
 }
 
-void Tfrmmain::ShowStatus(const std::string& /*caption*/, TStatusColour /*colour*/) {
+void Tfrmmain::ShowStatus(const std::string& caption, TStatusColour /*colour*/) {
     // The step that runs is shown at once, even in the middle of a command.
-    const TMainSnapshot shot = work_.Snapshot();
-    status_->setText(Q(shot.statusCaption));
+    status_->setText(Q(caption));
     ScheduleRender();
 }
 

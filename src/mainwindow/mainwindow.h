@@ -2,6 +2,7 @@
 
 #include "link/seams.h"
 #include "workflows/intents.h"
+#include "workflows/logpanel.h"
 #include "workflows/mainview.h"
 #include "workflows/snapshot.h"
 
@@ -43,8 +44,8 @@ class TGauge;
 class Tfrmmain final : public QMainWindow, public TMainView, public TProgressSink {
     Q_OBJECT
 public:
-    static constexpr int kNormalWidth = 425;
-    static constexpr int kWideWidth = 790;
+    static constexpr int kNormalWidth = TPLogPanel::kNormalWidth;
+    static constexpr int kWideWidth = TPLogPanel::kWideWidth;
 
     Tfrmmain(TPMainWorkflows& work, TPrompts& prompts, TFileChooser& files,
              QWidget* parent = nullptr);
@@ -187,7 +188,7 @@ private:
     QActionGroup* languageGroup_ = nullptr;
     std::vector<std::string> languagesShown_;
     std::vector<std::string> cardTypesShown_;
-    std::vector<std::string> devicesShown_;
+    std::vector<TCaptionText> captionsShown_;
 };
 
 } // namespace korvex::gui

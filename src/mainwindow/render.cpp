@@ -122,6 +122,10 @@ void Tfrmmain::SetCaption(const std::string& control, const QString& text) {
 }
 
 void Tfrmmain::RenderCaptions(const TMainSnapshot& shot) {
+    if (shot.captions == captionsShown_) {
+        return;
+    }
+    captionsShown_ = shot.captions;
     for (const auto& [control, text] : shot.captions) {
         SetCaption(control, Q(text));
     }

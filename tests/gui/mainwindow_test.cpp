@@ -480,6 +480,36 @@ private slots:
         QVERIFY(rig.Window().isVisible());
     }
 
+    // The built-in programmer holds a card of the card type shown: after a
+    // change to an AVR card type its card answers as that processor.
+    void theBuiltInProgrammerFollowsTheCardTypeShown() {
+        TempDir dir;
+        TRecordingPrompts prompts;
+        TRecordedPrompts linkPrompts;
+        TScriptedFiles files;
+        gui::TAppParts parts;
+        parts.settingsFolder = dir / "settings";
+        parts.prompts = &prompts;
+        parts.linkPrompts = &linkPrompts;
+        parts.files = &files;
+        parts.portOverride = std::string(TPortMap::kSimulator);
+        gui::TKorvexApp app(TPDataFolders(CopyProgramFolder(dir), dir / "user"), parts);
+        TStartChoices choices;
+        choices.comPort = 1;
+        choices.speed = TBaudRate::br19200;
+        choices.cardName = kPicCard;
+        app.Start(choices);
+        QCOMPARE(app.Work().ChooseCardType(kAvrCard), TIntentResult::irDone);
+        QTest::qWait(50);
+        app.Work().PollNow();
+        QCOMPARE(app.Work().Snapshot().cardState, TPCardState::csCardReady);
+        prompts.Clear();
+        // A card of the PIC card type shown before would not identify as
+        // the AVR's processor (entry 117).
+        QCOMPARE(app.Work().RunCommand(TCardCommand::ccErasePic), TOutcome::ocSucceeded);
+        QCOMPARE(prompts.Entries(), std::vector<int>{});
+    }
+
     void portMenuListsTheDevicesAndRemembersTheOneChosen() {
         TWindowRig rig;
         rig.Start();
