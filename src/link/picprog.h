@@ -124,7 +124,10 @@ public:
     TPicReadResult ReadPic(int kind, int programCount, int dataCount, TProgressSink* gauge);
     bool WritePic(int kind, int dataSize, std::string_view program, std::string_view data,
                   TProgressSink* gauge);
-    bool VerifyPic(std::string_view program, std::string_view data, int kind, TProgressSink* gauge);
+    // `back`, when given, receives what the card gave back, so a caller can
+    // say where it differs.
+    bool VerifyPic(std::string_view program, std::string_view data, int kind, TProgressSink* gauge,
+                   TPicReadResult* back = nullptr);
 
 private:
     struct TReadPlan;

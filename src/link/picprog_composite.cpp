@@ -123,7 +123,7 @@ bool TPPicProg::WritePic(int kind, int dataSize, std::string_view program, std::
 }
 
 bool TPPicProg::VerifyPic(std::string_view program, std::string_view data, int kind,
-                          TProgressSink* gauge) {
+                          TProgressSink* gauge, TPicReadResult* back) {
     const int mode = ProcessorMode(kind);
     const int half = static_cast<int>(program.size() / 2);
     SelectMode(mode, kind);
@@ -141,6 +141,11 @@ bool TPPicProg::VerifyPic(std::string_view program, std::string_view data, int k
     SelectMode(0, kind);
     if (!same) {
         ShowProgress(gauge, 0);
+    }
+    if (back != nullptr) {
+        back->program = programBack;
+        back->data = dataBack;
+        back->ok = same;
     }
     return same;
 }

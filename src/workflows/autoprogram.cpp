@@ -31,10 +31,12 @@ TOutcome TPCardCommands::AutoSteps() {
         // user's fuse choices stay.
         TAutoRunning running(bench_.autoRunning);
         if (!panel_.Evaluate(TFileRow::frProgram) || !panel_.Evaluate(TFileRow::frEeprom)) {
+            bench_.failStep = TFailStep::fsFiles;
             return TOutcome::ocFailed;
         }
     }
     if (Kind() >= 8 && !panel_.Evaluate(TFileRow::frIntEeprom)) {
+        bench_.failStep = TFailStep::fsFiles;
         return TOutcome::ocFailed;
     }
     if (bench_.cardState != TPCardState::csCardReady || !bench_.prog) {
@@ -44,6 +46,7 @@ TOutcome TPCardCommands::AutoSteps() {
     // Everything the sequence will write must be there before anything is
     // sent: a sequence that stopped half way would leave the processor
     // overwritten by the loader, or an EEPROM blanked that nobody named.
+    bench_.failStep = TFailStep::fsFiles;
     if (!HasImage(bench_.images.program, entries::kNoProgramImage)) {
         return TOutcome::ocNothing;
     }
@@ -53,7 +56,9 @@ TOutcome TPCardCommands::AutoSteps() {
         (!HasImage(bench_.images.extEeprom, entries::kNoEepromImage) || !LoaderReady())) {
         return TOutcome::ocNothing;
     }
+    bench_.failStep = TFailStep::fsNone;
     if (!DeviceIdMatches()) {
+        bench_.failStep = TFailStep::fsIdentification;
         return TOutcome::ocFailed;
     }
     if (bench_.eepromKind >= 0) {
@@ -67,9 +72,12 @@ TOutcome TPCardCommands::AutoSteps() {
 
 TOutcome TPCardCommands::AutoEepromPart() {
     TPOptionReader& options = bench_.options;
+    // The sequence goes on without the loader, as the EEPROM commands do,
+    // but a failing EEPROM step is then put down to the loader.
+    bool loaderTaken = true;
     if (options.GetAutoWriteEe() || options.GetAutoVerifyEe()) {
         Status(86);
-        WriteLoader();
+        loaderTaken = WriteLoader();
         if (Stopping()) {
             return Abort();
         }
@@ -78,18 +86,20 @@ TOutcome TPCardCommands::AutoEepromPart() {
         Status(90);
     }
     const std::string data = PaddedEepromText();
+    bench_.sent.eeprom = data;
     bench_.clock.SleepMs(kModeSettleMs);
     Prog().SelectMode(1, bench_.eepromKind);
     if (options.GetAutoWriteEe()) {
         bench_.clock.SleepMs(kModeSettleMs);
         if (!Prog().WriteExtEeprom(data, EepromDevice(), &bench_.gauge)) {
             // The failure message, not the status caption "Writing eeprom...".
-            return Fail(91);
+            return FailAt(loaderTaken ? TFailStep::fsEepromWrite : TFailStep::fsLoader, 91);
         }
     }
     if (options.GetAutoVerifyEe()) {
-        if (!EepromReadsBack(data)) {
-            return Fail(91);
+        if (const auto difference = EepromDifference(data)) {
+            return FailWithDifference(loaderTaken ? TFailStep::fsEepromVerify : TFailStep::fsLoader,
+                                      91, difference);
         }
         Prog().SelectMode(0, Kind());
     }
@@ -115,10 +125,13 @@ TOutcome TPCardCommands::AutoProcessorPart() {
         program = ProgramText();
         config = BuildConfigText(bench_);
     }
+    bench_.sent.program = program;
+    bench_.sent.intEeprom = data;
     if (options.GetAutoWritePic()) {
         Status(avr ? 124 : 125);
         Prog().SelectMode(mode, Kind());
         if (!Prog().WritePic(Kind(), dataSize, program, data, &bench_.gauge)) {
+            bench_.failStep = TFailStep::fsProcessorWrite;
             return Stopping() ? Abort() : TOutcome::ocFailed;
         }
     }
@@ -126,13 +139,15 @@ TOutcome TPCardCommands::AutoProcessorPart() {
         Status(avr ? 127 : 126);
         Prog().SelectMode(mode, Kind());
         const int half = static_cast<int>(program.size() / 2);
-        const std::string programBack =
+        TPicReadResult back;
+        back.program =
             Prog().ReadProgramArea(Kind(), static_cast<int>(programSize), half, &bench_.gauge);
         Prog().SelectMode(mode, Kind());
-        const std::string dataBack = Prog().ReadDataArea(Kind(), dataSize);
+        back.data = Prog().ReadDataArea(Kind(), dataSize);
         // The internal EEPROM is compared too, over the data written.
-        if (!SameText(program, programBack) || !SameText(data, dataBack)) {
-            const TOutcome outcome = Fail(128);
+        if (const auto difference = ProcessorDifference(program, data, back)) {
+            const TOutcome outcome =
+                FailWithDifference(TFailStep::fsProcessorVerify, 128, difference);
             Gauge(0);
             return outcome;
         }
@@ -144,11 +159,12 @@ TOutcome TPCardCommands::AutoProcessorPart() {
     if (options.GetAutoWritePic()) {
         if (!avr) {
             if (!WriteConfigWord(config, mode)) {
-                return Fail(entries::kConfigRefused);
+                return FailAt(TFailStep::fsConfigOrLock, entries::kConfigRefused);
             }
         } else if (bench_.fuses.lock == 0 && LockSteps() != TOutcome::ocSucceeded) {
             // The sequence still ends with its message, but a card that could
             // not be locked is no finished card.
+            bench_.failStep = TFailStep::fsConfigOrLock;
             outcome = TOutcome::ocFailed;
         }
     }

@@ -2,6 +2,7 @@
 
 #include "support/errors.h"
 #include "workflows/entries.h"
+#include "workflows/fillin.h"
 #include "workflows/readback.h"
 
 namespace korvex {
@@ -45,10 +46,6 @@ private:
     bool started_;
 };
 
-bool SameText(const std::string& expected, const std::string& back) {
-    return back.size() >= expected.size() && back.compare(0, expected.size(), expected) == 0;
-}
-
 TOutcome TPCardCommands::Run(TCardCommand command) {
     switch (command) {
     case TCardCommand::ccReadPic:
@@ -82,9 +79,16 @@ TOutcome TPCardCommands::Run(TSteps steps) {
     if (!run.Started()) {
         return TOutcome::ocRefused;
     }
+    bench_.failStep = TFailStep::fsNone;
+    bench_.difference.reset();
+    bench_.sent = {};
     try {
         return (this->*steps)();
     } catch (const EKorvex& error) {
+        // What throws is a file, the catalogue or the options, never the card.
+        if (bench_.failStep == TFailStep::fsNone) {
+            bench_.failStep = TFailStep::fsFiles;
+        }
         ReportText(TMessageKind::mkError, -1, DescribeError(error));
         if (bench_.prog && bench_.prog->Connected()) {
             Prog().SelectMode(0, Kind());
@@ -196,6 +200,54 @@ TOutcome TPCardCommands::Fail(int entry) {
     return TOutcome::ocFailed;
 }
 
+TOutcome TPCardCommands::FailAt(TFailStep step, int entry) {
+    bench_.failStep = step;
+    return Fail(entry);
+}
+
+std::string TPCardCommands::DifferenceLine(const TPDifference& difference) const {
+    const int entry = difference.space == TMemorySpace::msProgram ? entries::kDifferenceProgram
+                      : difference.space == TMemorySpace::msDataEeprom
+                          ? entries::kDifferenceDataEeprom
+                          : entries::kDifferenceEeprom;
+    const std::string found =
+        difference.found.empty() ? bench_.Text(entries::kDifferenceNothing) : difference.found;
+    return FillIn(bench_.Text(entry), {AddressText(difference.address), difference.expected, found,
+                                       std::to_string(difference.differingBytes)});
+}
+
+void TPCardCommands::ReportDifference(TMessageKind kind, int entry,
+                                      const std::optional<TPDifference>& difference) {
+    bench_.difference = difference;
+    std::string text = bench_.Text(entry);
+    if (difference) {
+        const std::string line = DifferenceLine(*difference);
+        text += "\n" + line;
+        if (bench_.prog && bench_.prog->LogMemo() != nullptr) {
+            bench_.prog->LogMemo()->Add(line);
+        }
+    }
+    ReportText(kind, entry, text);
+}
+
+TOutcome TPCardCommands::FailWithDifference(TFailStep step, int entry,
+                                            const std::optional<TPDifference>& difference) {
+    bench_.failStep = step;
+    if (Stopping()) {
+        return Abort();
+    }
+    Prog().SelectMode(0, Kind());
+    ReportDifference(TMessageKind::mkError, entry, difference);
+    return TOutcome::ocFailed;
+}
+
+std::optional<TPDifference> TPCardCommands::ProcessorDifference(const std::string& program,
+                                                                const std::string& data,
+                                                                const TPicReadResult& back) {
+    return FirstOf(FindDifference(TMemorySpace::msProgram, program, back.program),
+                   FindDifference(TMemorySpace::msDataEeprom, data, back.data));
+}
+
 TOutcome TPCardCommands::Finish(int entry, TOutcome outcome) {
     Prog().SelectMode(0, Kind());
     if (Stopping()) {
@@ -211,13 +263,13 @@ bool TPCardCommands::WriteConfigWord(const std::string& config, int mode) {
     return Prog().WriteConfigArea(config, Kind());
 }
 
-bool TPCardCommands::EepromReadsBack(const std::string& data) {
+std::optional<TPDifference> TPCardCommands::EepromDifference(const std::string& data) {
     Status(92);
     Prog().SelectMode(0, Kind());
     Prog().SelectMode(2, bench_.eepromKind);
     const std::string back = Prog().ReadExtEeprom(EepromDevice(), bench_.cardBox.GetEepromSize(),
                                                   static_cast<int>(data.size()), &bench_.gauge);
-    return SameText(data, back);
+    return FindDifference(TMemorySpace::msExtEeprom, data, back);
 }
 
 // --- reads
@@ -280,18 +332,20 @@ TOutcome TPCardCommands::ReadEepromSteps() {
     return outcome;
 }
 
-void TPCardCommands::WriteLoader() {
+bool TPCardCommands::WriteLoader() {
     const std::string loader = bench_.images.loader.GetHexText(0, -1);
     const std::string loaderConfig =
         Kind() < 8 ? bench_.images.loaderConfig.GetHexText(0, -1) : std::string();
     if (!Prog().WritePic(Kind(), bench_.cardBox.GetPicIntEeSize(), loader, "", &bench_.gauge)) {
-        return;
+        return false;
     }
+    bool configured = true;
     if (Kind() < 8) {
         Prog().SelectMode(3, Kind());
-        Prog().WriteConfigArea(loaderConfig, Kind());
+        configured = Prog().WriteConfigArea(loaderConfig, Kind());
     }
     Prog().SelectMode(0, Kind());
+    return configured;
 }
 
 TOutcome TPCardCommands::FirmwareSteps() {

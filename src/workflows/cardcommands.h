@@ -1,5 +1,6 @@
 #pragma once
 
+#include "workflows/difference.h"
 #include "workflows/filepanel.h"
 #include "workflows/intents.h"
 #include "workflows/workbench.h"
@@ -34,8 +35,13 @@ public:
 
     // Writes the loader into the processor so the programmer can reach the
     // EEPROM behind it. A failure has been shown by the driver; the EEPROM
-    // command goes on regardless and fails on its own.
-    void WriteLoader();
+    // command goes on regardless and fails on its own. False when the
+    // programmer did not take the loader.
+    bool WriteLoader();
+
+    // The line that says where a verify found the card first differing, in
+    // the language shown.
+    std::string DifferenceLine(const TPDifference& difference) const;
 
 private:
     class TRun;
@@ -88,20 +94,31 @@ private:
     // Releases the programmer after a stop for the window's closing.
     TOutcome Abort();
     TOutcome Fail(int entry);
+    // A failing step of Auto program: noted for a production run, then Fail.
+    TOutcome FailAt(TFailStep step, int entry);
+    // A verify's message with where the card first differs as its second
+    // line (logged too, when the log runs); the difference is kept for a
+    // production run's record.
+    void ReportDifference(TMessageKind kind, int entry,
+                          const std::optional<TPDifference>& difference);
+    TOutcome FailWithDifference(TFailStep step, int entry,
+                                const std::optional<TPDifference>& difference);
     // The end of a command that ran through: the programmer released, the
     // success message, the gauge at 0.
     TOutcome Finish(int entry, TOutcome outcome);
     // Writes the configuration word; false when the programmer did not take it.
     bool WriteConfigWord(const std::string& config, int mode);
-    // Reads the external EEPROM back over the length of `data` and compares.
-    bool EepromReadsBack(const std::string& data);
+    // Reads the external EEPROM back over the length of `data` and compares:
+    // where it first differs, nullopt when it holds `data`.
+    std::optional<TPDifference> EepromDifference(const std::string& data);
+    // Where the processor's program and data read back differ from the
+    // images, program first.
+    static std::optional<TPDifference> ProcessorDifference(const std::string& program,
+                                                           const std::string& data,
+                                                           const TPicReadResult& back);
 
     TPWorkbench& bench_;
     TPFilePanel& panel_;
 };
-
-// Whether `back` holds `expected` from its start, character by character; a
-// shorter read-back differs.
-bool SameText(const std::string& expected, const std::string& back);
 
 } // namespace korvex

@@ -48,8 +48,10 @@ TOutcome TPCardCommands::WriteEepromSteps() {
             return Fail(91);
         }
     }
-    if (bench_.options.GetWriteEeVerify() && !EepromReadsBack(text)) {
-        return Fail(91);
+    if (bench_.options.GetWriteEeVerify()) {
+        if (const auto difference = EepromDifference(text)) {
+            return FailWithDifference(TFailStep::fsEepromVerify, 91, difference);
+        }
     }
     return Finish(100, TOutcome::ocSucceeded);
 }
@@ -77,8 +79,13 @@ TOutcome TPCardCommands::VerifyEepromSteps() {
     }
     // 99 says the card matches and 98 that it differs, for the processor and
     // the EEPROM alike.
-    const bool same = SameText(image, back);
-    Report(TMessageKind::mkInformation, same ? 99 : 98);
+    const auto difference = FindDifference(TMemorySpace::msExtEeprom, image, back);
+    const bool same = !difference;
+    if (same) {
+        Report(TMessageKind::mkInformation, 99);
+    } else {
+        ReportDifference(TMessageKind::mkInformation, 98, difference);
+    }
     Prog().SelectMode(0, Kind());
     Gauge(0);
     return same ? TOutcome::ocSucceeded : TOutcome::ocFailed;

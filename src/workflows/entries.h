@@ -21,4 +21,37 @@ constexpr int kLoaderMissing = 147;
 constexpr int kCardLocked = 148;
 constexpr int kProcessorErased = 149;
 
+// The second line of a verify that found a difference: where, what was
+// expected and found (%1..%3), and how many bytes differ in all (%4); one per
+// memory, and what is shown as found when the read-back ended before it.
+constexpr int kDifferenceProgram = 150;
+constexpr int kDifferenceDataEeprom = 151;
+constexpr int kDifferenceEeprom = 152;
+constexpr int kDifferenceNothing = 153;
+// The step a card failed at in a production run, from loading the files to
+// the configuration word or lock, in the order of TFailStep.
+constexpr int kFirstFailStep = 154;
+// The production run's command, its captions and its log lines.
+constexpr int kProductionMenu = 162;
+constexpr int kProduction = 163;
+constexpr int kProductionStart = 164;
+constexpr int kProductionStop = 165;
+// Outcomes as a log line words them (lower case), then as counters' captions.
+constexpr int kOutcomeGood = 166;
+constexpr int kOutcomeFailed = 167;
+constexpr int kOutcomeInterrupted = 168;
+constexpr int kCounterGood = 169;
+constexpr int kCounterFailed = 170;
+constexpr int kRecordFile = 171;
+constexpr int kNoRecordFile = 172;
+constexpr int kWaitingForCard = 173;
+constexpr int kCardGoodLine = 174;
+constexpr int kCardFailedLine = 175;
+constexpr int kCardInterruptedLine = 176;
+constexpr int kRunStarted = 177;
+constexpr int kRunEnded = 178;
+constexpr int kRecordNotWritten = 179;
+constexpr int kChooseRecordFile = 180;
+constexpr int kLastCard = 181;
+
 } // namespace korvex::entries

@@ -19,7 +19,7 @@ TPMainWorkflows::TPMainWorkflows(TPDataFolders folders, TPSettingsStore& setting
                                  TBackendFactory factory, TPWorkflowSeams seams)
     : factory_(std::move(factory)), seams_(seams),
       bench_(std::move(folders), settings,
-             TPFaces{seams.view, seams.prompts, seams.gauge, seams.clock}),
+             TPFaces{seams.view, seams.prompts, seams.gauge, seams.clock, seams.linkPrompts}),
       panel_(bench_), cardChange_(bench_, panel_), commands_(bench_, panel_), log_(bench_) {
     bench_.lang.SetLangDirs(bench_.dataFolders);
     bench_.languages = bench_.lang.GetLanguages();
@@ -40,7 +40,7 @@ void TPMainWorkflows::FormShow(const TStartChoices& choices) {
     bench_.BeginAction();
     bench_.storeCardDefaults = choices.storeCardSettings;
     bench_.prog = std::make_unique<TPPicProg>(
-        factory_, TPicProgSeams{seams_.clock, seams_.pump, seams_.linkPrompts, seams_.scheduler});
+        factory_, TPicProgSeams{seams_.clock, seams_.pump, &bench_.prompts, seams_.scheduler});
     bench_.prog->SetComSpeed(TBaudRate::br19200);
     bench_.prog->OnStateChange = [this](TPCardState state, TPPicProg&) { StateChanged(state); };
     // The selector has had its folder since creation; the card type list

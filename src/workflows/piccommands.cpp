@@ -32,8 +32,10 @@ TOutcome TPCardCommands::WritePicSteps() {
     }
     if (bench_.options.GetWritePicVerify()) {
         Status(avr ? 127 : 126);
-        if (!Prog().VerifyPic(program, data, Kind(), &bench_.gauge)) {
-            const TOutcome outcome = Fail(128);
+        TPicReadResult back;
+        if (!Prog().VerifyPic(program, data, Kind(), &bench_.gauge, &back)) {
+            const TOutcome outcome = FailWithDifference(TFailStep::fsProcessorVerify, 128,
+                                                        ProcessorDifference(program, data, back));
             Gauge(0);
             return outcome;
         }
@@ -70,11 +72,16 @@ TOutcome TPCardCommands::VerifyPicSteps() {
     const std::string data = avr ? bench_.images.intEeprom.GetHexText(0, -1)
                                  : bench_.images.intEeprom.GetLowByteText(0, -1);
     Status(avr ? 127 : 126);
-    const bool same = Prog().VerifyPic(program, data, Kind(), &bench_.gauge);
+    TPicReadResult back;
+    const bool same = Prog().VerifyPic(program, data, Kind(), &bench_.gauge, &back);
     if (Stopping()) {
         return Abort();
     }
-    Report(TMessageKind::mkInformation, same ? 99 : 98);
+    if (same) {
+        Report(TMessageKind::mkInformation, 99);
+    } else {
+        ReportDifference(TMessageKind::mkInformation, 98, ProcessorDifference(program, data, back));
+    }
     Prog().SelectMode(0, Kind());
     Gauge(0);
     return same ? TOutcome::ocSucceeded : TOutcome::ocFailed;

@@ -8,12 +8,16 @@
 #include "support/lang.h"
 #include "support/optionreader.h"
 #include "support/settingsstore.h"
+#include "workflows/difference.h"
+#include "workflows/failstep.h"
 #include "workflows/images.h"
 #include "workflows/mainview.h"
+#include "workflows/promptrelay.h"
 
 #include <array>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -27,6 +31,15 @@ struct TPFaces {
     TPrompts& prompts;
     TProgressSink* gauge = nullptr;
     TClock* clock = nullptr; // the steady clock when none is given
+    TLinkPrompts* linkPrompts = nullptr;
+};
+
+// The images a card command sent to the card or compared it with, as hex
+// text, for a production record: empty where the command had none.
+struct TSentImages {
+    std::string program;
+    std::string eeprom;
+    std::string intEeprom;
 };
 
 // The gauge as the workflows pass it on: it remembers its position for the
@@ -52,7 +65,7 @@ private:
 struct TPWorkbench {
     TPWorkbench(TPDataFolders folders, TPSettingsStore& store, TPFaces faces)
         : dataFolders(std::move(folders)), settings(store), options(dataFolders), view(faces.view),
-          prompts(faces.prompts), gauge(faces.gauge),
+          prompts(faces.prompts, faces.linkPrompts), gauge(faces.gauge),
           clock(faces.clock ? *faces.clock : TSteadyClock::Instance()) {}
     TPWorkbench(const TPWorkbench&) = delete;
     TPWorkbench& operator=(const TPWorkbench&) = delete;
@@ -66,7 +79,7 @@ struct TPWorkbench {
     TPCardIni cardStore;
     std::unique_ptr<TPPicProg> prog; // from the first showing on
     TMainView& view;
-    TPrompts& prompts;
+    TPromptRelay prompts;
     TGaugeRelay gauge;
     TClock& clock;
 
@@ -84,6 +97,13 @@ struct TPWorkbench {
     bool firmwareWarningShown = false;
     bool autoRunning = false;
     bool commandRunning = false;
+    // A production run is on: between its cards too, the commands are off.
+    bool productionRunning = false;
+    // What the last card command found wrong: the step of Auto program it
+    // failed at and where a verify first differed; and the images it used.
+    TFailStep failStep = TFailStep::fsNone;
+    std::optional<TPDifference> difference;
+    TSentImages sent;
     // Whether leaving a card type stores its settings in its file. A face that
     // only runs one command and goes (the command-line tool) leaves the files
     // alone unless the command is about those settings.

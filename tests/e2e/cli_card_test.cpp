@@ -101,7 +101,12 @@ TEST_F(PicCardOverPty, EepromCommandsGoThroughTheLoaderAndErasingBlanksTheCard) 
     // The loader has taken the processor's place, as the question warned.
     run = Card(sim, {"verify", "pic", Fixture("gpasm/card84.hex").string()});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.out, "Verify failed: the card differs from the file(s).\n");
+    // The loader's first instruction is where the card parts from the program.
+    EXPECT_EQ(run.out.substr(0, run.out.find(" First")),
+              "Verify failed: the card differs from the file(s).");
+    EXPECT_NE(run.out.find("First difference at program word 0x0000: expected 2805, found 2800;"),
+              std::string::npos)
+        << run.out;
 
     run = Card(sim, {"--yes", "erase", "eeprom"});
     EXPECT_EQ(run.exitCode, 0) << run.err;

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <array>
+#include <string_view>
+
+namespace korvex {
+
+// The step of Auto program a card failed at, in the order the sequence takes
+// them (the files are loaded before anything is sent).
+enum class TFailStep {
+    fsNone,
+    fsFiles,
+    fsIdentification,
+    fsLoader,
+    fsEepromWrite,
+    fsEepromVerify,
+    fsProcessorWrite,
+    fsProcessorVerify,
+    fsConfigOrLock,
+};
+
+// The step's name in a production record and on the command line: the same
+// whatever the language, so that scripts and spreadsheets can rely on it.
+// Empty for fsNone.
+constexpr std::string_view FailStepName(TFailStep step) {
+    constexpr std::array<std::string_view, 9> kNames{
+        "",
+        "files",
+        "identification",
+        "loader",
+        "eeprom write",
+        "eeprom verify",
+        "processor write",
+        "processor verify",
+        "configuration word or lock",
+    };
+    return kNames[static_cast<std::size_t>(step)];
+}
+
+} // namespace korvex

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "link/seams.h"
+#include "workflows/mainview.h"
+
+#include <string>
+#include <vector>
+
+namespace korvex {
+
+// A message a command gave while its messages were kept back.
+struct TKeptMessage {
+    TMessageKind kind = TMessageKind::mkInformation;
+    std::string text;
+};
+
+// The prompts as the workflows and the driver use them: handed on to the
+// face's, except while a production run keeps a card's messages back. A box
+// per card would stop the line until somebody clicks it; the run puts the
+// card's message in its record and its log instead.
+class TPromptRelay final : public TPrompts, public TLinkPrompts {
+public:
+    TPromptRelay(TPrompts& face, TLinkPrompts* linkFace) : face_(face), linkFace_(linkFace) {}
+
+    // From now on messages go into `kept` (nullptr: to the face again).
+    // Questions are answered No and plain boxes dropped meanwhile: nobody is
+    // there to answer them.
+    void KeepBack(std::vector<TKeptMessage>* kept) { kept_ = kept; }
+
+    void ShowMessage(TMessageKind kind, int entry, const std::string& text) override {
+        if (kept_ != nullptr) {
+            kept_->push_back({kind, text});
+            return;
+        }
+        face_.ShowMessage(kind, entry, text);
+    }
+    bool Ask(int entry, const std::string& text) override {
+        return kept_ == nullptr && face_.Ask(entry, text);
+    }
+    void ShowPlain(const std::string& title, const std::string& text) override {
+        if (kept_ == nullptr) {
+            face_.ShowPlain(title, text);
+        }
+    }
+    void ShowLinkError(const std::string& text) override {
+        if (kept_ != nullptr) {
+            kept_->push_back({TMessageKind::mkError, text});
+        } else if (linkFace_ != nullptr) {
+            linkFace_->ShowLinkError(text);
+        }
+    }
+
+private:
+    TPrompts& face_;
+    TLinkPrompts* linkFace_;
+    std::vector<TKeptMessage>* kept_ = nullptr;
+};
+
+} // namespace korvex
