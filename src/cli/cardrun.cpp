@@ -1,6 +1,7 @@
 #include "cli/cardrun.h"
 
 #include "cli/commands.h"
+#include "cli/watchrun.h"
 #include "workflows/entries.h"
 
 namespace korvex::cli {
@@ -96,6 +97,9 @@ int RunAuto(const TPDataFolders& folders, const TGlobalOptions& options,
         if (!file->empty() && !session.UseFile(row, *file)) {
             return session.Finish(kExitUsage);
         }
+    }
+    if (request.watch) {
+        return session.Finish(RunWatch(session, request));
     }
     return session.Finish(ExitCodeOf(session.Work().RunCommand(TCardCommand::ccAutoProgram)));
 }

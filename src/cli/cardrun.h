@@ -21,6 +21,11 @@ struct TAutoRequest {
     std::string pic;
     std::string eeprom;
     std::string intEeprom;
+    // The production line: every card put in is programmed, until `count`
+    // cards (0: until a signal), each one a line in `record` when named.
+    bool watch = false;
+    int count = 0;
+    std::string record;
 };
 
 enum class TCardAction { caWrite, caVerify, caErase };

@@ -30,7 +30,10 @@ TCardSession::TCardSession(TPDataFolders folders, const TGlobalOptions& options,
       progress_(err, IsTerminal(STDERR_FILENO), options.quiet, TSteadyClock::Instance()),
       prompts_({options.yes, IsTerminal(STDIN_FILENO) && IsTerminal(STDERR_FILENO)}, out, err, in),
       view_(progress_, prompts_, out), pump_([this] {
-          if (work_) {
+          // A production run finishes the card in hand; anything else stops now.
+          if (work_ && work_->ProductionRunning()) {
+              work_->StopProduction();
+          } else if (work_) {
               work_->RequestStop();
           }
       }) {

@@ -45,6 +45,10 @@ int TInterrupts::Received() {
     return gReceived;
 }
 
+void TInterrupts::Acknowledge() {
+    gReceived = 0;
+}
+
 int TInterrupts::ExitCode(int code) {
     return gReceived != 0 ? 128 + gReceived : code;
 }

@@ -25,6 +25,9 @@ public:
     static int Received();
     // `code`, or 128 + the signal once one came.
     static int ExitCode(int code);
+    // The signal was the run's normal end (a production run ends so): the
+    // exit code is the run's own, and a further signal counts as a first.
+    static void Acknowledge();
     // "SIGINT", "SIGTERM" or "SIGHUP".
     static std::string Name(int signal);
 };

@@ -117,6 +117,19 @@ int main(int argc, char** argv) {
     autoCommand->add_option("--eeprom", autoRequest.eeprom, "External EEPROM file");
     autoCommand->add_option("--int-eeprom", autoRequest.intEeprom,
                             "AVR kinds: internal EEPROM file");
+    auto* watch = autoCommand->add_flag(
+        "--watch", autoRequest.watch,
+        "Production line: program each card as it is put in, one line per card, until "
+        "--count cards or Ctrl-C (which ends after the card in hand); exit 0 when every "
+        "card was good");
+    autoCommand->add_option("--count", autoRequest.count, "With --watch: stop after N cards")
+        ->check(CLI::PositiveNumber)
+        ->needs(watch);
+    autoCommand
+        ->add_option("--record", autoRequest.record,
+                     "With --watch: append one CSV line per card to FILE (made with a header "
+                     "line when new)")
+        ->needs(watch);
     auto* lockCommand = app.add_subcommand("lock", "Lock an AVR-kind card");
 
     std::vector<std::string> optionSettings;

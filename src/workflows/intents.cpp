@@ -230,6 +230,9 @@ TOutcome TPMainWorkflows::RunCommand(TCardCommand command) {
 }
 
 void TPMainWorkflows::RequestStop() {
+    if (bench_.productionRunning) {
+        production_.Stop();
+    }
     if (bench_.commandRunning && bench_.prog) {
         bench_.prog->RequestAbort();
     }
@@ -361,6 +364,7 @@ TMainSnapshot TPMainWorkflows::Snapshot() const {
     shot.languages = bench_.languages;
     shot.captions = TMainCaptions::Resolve(bench_.lang, bench_.layout.avrKind);
     shot.commandRunning = bench_.commandRunning;
+    shot.productionRunning = bench_.productionRunning;
     shot.logging = log_.Logging();
     shot.logButtonCaption = log_.LogButtonCaption();
     return shot;

@@ -20,7 +20,8 @@ TPMainWorkflows::TPMainWorkflows(TPDataFolders folders, TPSettingsStore& setting
     : factory_(std::move(factory)), seams_(seams),
       bench_(std::move(folders), settings,
              TPFaces{seams.view, seams.prompts, seams.gauge, seams.clock, seams.linkPrompts}),
-      panel_(bench_), cardChange_(bench_, panel_), commands_(bench_, panel_), log_(bench_) {
+      panel_(bench_), cardChange_(bench_, panel_), commands_(bench_, panel_), log_(bench_),
+      production_(bench_, commands_, seams.pump) {
     bench_.lang.SetLangDirs(bench_.dataFolders);
     bench_.languages = bench_.lang.GetLanguages();
     ApplyLanguage("English");
@@ -164,7 +165,17 @@ void TPMainWorkflows::StateChanged(TPCardState state) {
 }
 
 bool TPMainWorkflows::Busy() const {
-    return bench_.commandRunning || (bench_.prog && bench_.prog->Busy());
+    return bench_.commandRunning || bench_.productionRunning ||
+           (bench_.prog && bench_.prog->Busy());
+}
+
+TProductionSummary TPMainWorkflows::RunProduction(const TProductionPlan& plan,
+                                                  TProductionObserver& observer) {
+    if (Busy()) {
+        return {};
+    }
+    bench_.BeginAction();
+    return production_.Run(plan, observer);
 }
 
 bool TPMainWorkflows::Refuses() {
@@ -176,6 +187,13 @@ bool TPMainWorkflows::Refuses() {
 }
 
 bool TPMainWorkflows::FormClose() {
+    // The card in hand is finished and recorded; the close timer closes the
+    // window once the run has ended.
+    if (bench_.productionRunning) {
+        production_.Stop();
+        bench_.closePending = true;
+        return false;
+    }
     if (Busy()) {
         if (bench_.prog) {
             bench_.prog->RequestAbort();
@@ -200,7 +218,7 @@ bool TPMainWorkflows::FormClose() {
 }
 
 void TPMainWorkflows::CloseTimerTick() {
-    if (!bench_.closePending) {
+    if (!bench_.closePending || bench_.productionRunning) {
         return;
     }
     if (Busy()) {

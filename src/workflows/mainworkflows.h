@@ -9,6 +9,7 @@
 #include "workflows/intents.h"
 #include "workflows/logpanel.h"
 #include "workflows/optionsdialog.h"
+#include "workflows/productionrun.h"
 #include "workflows/snapshot.h"
 #include "workflows/workbench.h"
 
@@ -148,6 +149,7 @@ public:
     TOutcome RunCommand(TCardCommand command);
     // Asks a running command to stop at its next block; it ends quietly
     // (ocAborted) with the programmer released. The next command runs whole.
+    // A production run stops with it.
     void RequestStop();
     // The big buttons set what the pop-up items then do.
     void PressButton(TBigButton button);
@@ -156,6 +158,16 @@ public:
     std::optional<TOutcome> WritePicItemClick();
     std::optional<TOutcome> WriteEepromItemClick();
     std::optional<TOutcome> AutoItemClick();
+
+    // --- the production line
+
+    // Auto programs each card as it arrives in the slot, until the plan's
+    // count is reached or StopProduction; see TPProductionRun. The commands
+    // and intents are refused meanwhile, as under a command.
+    TProductionSummary RunProduction(const TProductionPlan& plan, TProductionObserver& observer);
+    // Ends the run after the card in hand.
+    void StopProduction() { production_.Stop(); }
+    bool ProductionRunning() const { return production_.Running(); }
 
     // --- the log panel (usable while a command runs)
 
@@ -183,7 +195,7 @@ public:
     // The programmer's firmware version, for the about box: nullopt when no
     // programmer answers or a command runs (it is not interrupted for this).
     std::optional<int> FirmwareVersion();
-    // Whether a command or a transfer runs now.
+    // Whether a command, a production run or a transfer runs now.
     bool Busy() const;
     // Read-only inspection of the state behind the snapshot (tests).
     const TPWorkbench& Bench() const { return bench_; }
@@ -217,6 +229,7 @@ private:
     TPCardChange cardChange_;
     TPCardCommands commands_;
     TPLogPanel log_;
+    TPProductionRun production_;
 };
 
 } // namespace korvex

@@ -55,6 +55,7 @@ struct TMainSnapshot {
     std::vector<TCaptionText> captions;
 
     bool commandRunning = false;
+    bool productionRunning = false;
     bool logging = false;
     std::string logButtonCaption;
 };

@@ -1,0 +1,143 @@
+#include "cli/watchrun.h"
+
+#include "cli/commands.h"
+#include "cli/interrupts.h"
+#include "support/errors.h"
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace korvex::cli {
+
+namespace {
+
+std::string Seconds(std::int64_t ms) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f s", static_cast<double>(ms) / 1000.0);
+    return text;
+}
+
+std::string SpaceName(TMemorySpace space) {
+    switch (space) {
+    case TMemorySpace::msProgram:
+        return "program word";
+    case TMemorySpace::msDataEeprom:
+        return "data eeprom byte";
+    case TMemorySpace::msExtEeprom:
+        break;
+    }
+    return "eeprom byte";
+}
+
+// Tells the terminal's user what the run waits for, on one line redrawn in
+// place; output that is not a terminal gets only the card lines.
+class TWatchLines final : public TProductionObserver {
+public:
+    TWatchLines(TCardSession& session, bool terminal) : session_(session), terminal_(terminal) {}
+
+    void Waiting() override {
+        if (!terminal_) {
+            return;
+        }
+        session_.Progress().EndLine();
+        session_.Err() << "\rwaiting for card " << next_
+                       << " in the slot (Ctrl-C ends the run)\x1b[K" << std::flush;
+        waitingShown_ = true;
+    }
+    void CardStarted(int sequence) override {
+        ClearWaiting();
+        next_ = sequence + 1;
+    }
+    void CardDone(const TCardResult& result, const TProductionCounters& /*counters*/) override {
+        ClearWaiting();
+        session_.Progress().EndLine();
+        if (!result.message.empty()) {
+            session_.Err() << "korvex-cli: card " << result.sequence << ": "
+                           << OneLine(result.message) << '\n'
+                           << std::flush;
+        }
+        session_.Out() << WatchCardLine(result) << '\n' << std::flush;
+    }
+    void RunEnded(const TProductionSummary& summary) override {
+        ClearWaiting();
+        session_.Progress().EndLine();
+        session_.Out() << WatchSummaryLine(summary.counters) << '\n' << std::flush;
+    }
+
+private:
+    void ClearWaiting() {
+        if (waitingShown_) {
+            session_.Err() << "\r\x1b[K" << std::flush;
+            waitingShown_ = false;
+        }
+    }
+
+    TCardSession& session_;
+    bool terminal_;
+    bool waitingShown_ = false;
+    int next_ = 1;
+};
+
+} // namespace
+
+std::string WatchCardLine(const TCardResult& result) {
+    std::string line = "card " + std::to_string(result.sequence) + ": ";
+    switch (result.verdict) {
+    case TCardVerdict::cvGood:
+        line += "good";
+        break;
+    case TCardVerdict::cvFailed:
+        line += "failed";
+        break;
+    case TCardVerdict::cvInterrupted:
+        line += "interrupted";
+        break;
+    }
+    if (result.step != TFailStep::fsNone) {
+        line += " at " + std::string(FailStepName(result.step));
+    }
+    if (const auto& difference = result.difference) {
+        line += ", first difference at " + SpaceName(difference->space) + " " +
+                AddressText(difference->address) + ": expected " + difference->expected +
+                ", found " + (difference->found.empty() ? "nothing" : difference->found) + " (" +
+                std::to_string(difference->differingBytes) +
+                (difference->differingBytes == 1 ? " byte differs)" : " bytes differ)");
+    }
+    return line + ", " + Seconds(result.durationMs);
+}
+
+std::string WatchSummaryLine(const TProductionCounters& counters) {
+    char pace[64];
+    std::snprintf(pace, sizeof pace, "%.0f cards per hour", counters.CardsPerHour());
+    std::string line =
+        std::to_string(counters.good) + " good, " + std::to_string(counters.failed) + " failed";
+    if (counters.interrupted > 0) {
+        line += ", " + std::to_string(counters.interrupted) + " interrupted";
+    }
+    return line + " in " + Seconds(counters.elapsedMs) + ", " + pace;
+}
+
+int RunWatch(TCardSession& session, const TAutoRequest& request) {
+    TProductionPlan plan;
+    plan.count = request.count;
+    plan.record = request.record;
+    TWatchLines lines(session, ::isatty(STDERR_FILENO) == 1);
+    const TProductionSummary summary = session.Work().RunProduction(plan, lines);
+    // A signal is how a run without a count is meant to end: the cards
+    // decide the exit code, not the signal.
+    TInterrupts::Acknowledge();
+    switch (summary.end) {
+    case TRunEnd::reRefused:
+    case TRunEnd::reRecordFailed:
+        return kExitFailed;
+    case TRunEnd::reFiles:
+        return kExitUsage;
+    case TRunEnd::reCount:
+    case TRunEnd::reStopped:
+        break;
+    }
+    const TProductionCounters& counters = summary.counters;
+    return counters.failed == 0 && counters.interrupted == 0 ? kExitOk : kExitFailed;
+}
+
+} // namespace korvex::cli

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "cli/cardrun.h"
+#include "cli/cardsession.h"
+#include "workflows/productionrun.h"
+
+#include <string>
+
+namespace korvex::cli {
+
+// The line a card of a production run gets on stdout: sequence, outcome,
+// failing step, first difference and seconds, in words that stay the same
+// whatever the language, for scripts.
+std::string WatchCardLine(const TCardResult& result);
+// The run's last line: the counters and the pace.
+std::string WatchSummaryLine(const TProductionCounters& counters);
+
+// `auto --watch`: runs the production line on the session, which has been
+// started and given its files. 0 when every card was good, 1 when any was
+// not, 2 when the files give nothing to program.
+int RunWatch(TCardSession& session, const TAutoRequest& request);
+
+} // namespace korvex::cli

@@ -1,0 +1,276 @@
+#include "workflows/productionrun.h"
+
+#include "support/errors.h"
+#include "support/sha256.h"
+#include "workflows/entries.h"
+#include "workflows/fillin.h"
+#include "workflows/productionrecord.h"
+
+#include <chrono>
+#include <cstdio>
+
+namespace korvex {
+
+namespace {
+
+// The longest the window goes without its messages while the run waits.
+constexpr int kPumpSliceMs = 20;
+
+std::string Seconds(std::int64_t ms) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", static_cast<double>(ms) / 1000.0);
+    return text;
+}
+
+std::string OutcomeName(TCardVerdict verdict) {
+    switch (verdict) {
+    case TCardVerdict::cvGood:
+        return "good";
+    case TCardVerdict::cvFailed:
+        return "failed";
+    case TCardVerdict::cvInterrupted:
+        break;
+    }
+    return "interrupted";
+}
+
+} // namespace
+
+// Marks the run for its whole length: the commands are off, the run polls
+// in place of the poll timer, and whatever ends the run, all comes back.
+class TPProductionRun::TRunning {
+public:
+    explicit TRunning(TPWorkbench& bench) : bench_(bench) {
+        bench_.productionRunning = true;
+        bench_.view.EnableCommands(false);
+        bench_.prog->SetPolling(false);
+    }
+    ~TRunning() {
+        bench_.prompts.KeepBack(nullptr);
+        if (bench_.prog) {
+            // The programmer is left released, whatever the last card did.
+            bench_.prog->SelectMode(0, bench_.picKind);
+            bench_.prog->SetPolling(true);
+        }
+        bench_.productionRunning = false;
+        bench_.RestoreStateCaption();
+        bench_.view.EnableCommands(true);
+    }
+    TRunning(const TRunning&) = delete;
+    TRunning& operator=(const TRunning&) = delete;
+
+private:
+    TPWorkbench& bench_;
+};
+
+TProductionSummary TPProductionRun::Run(const TProductionPlan& plan,
+                                        TProductionObserver& observer) {
+    TProductionSummary summary;
+    if (bench_.productionRunning || bench_.commandRunning || !bench_.prog ||
+        bench_.prog->Busy()) {
+        return summary;
+    }
+    if (!bench_.prog->Connected()) {
+        bench_.prompts.ShowMessage(TMessageKind::mkError, 119, bench_.Text(119));
+        return summary;
+    }
+    if (!plan.record.empty()) {
+        try {
+            TPProductionRecord(plan.record).Check();
+        } catch (const EKorvex& error) {
+            bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kRecordNotWritten,
+                                       bench_.Text(entries::kRecordNotWritten) + "\n" +
+                                           DescribeError(error));
+            return summary;
+        }
+    }
+    TRunning running(bench_);
+    stopRequested_ = false;
+    const std::int64_t startMs = bench_.clock.NowMs();
+    const int version = bench_.prog->GetFirmwareVersion();
+    const std::optional<int> firmware = version > 0 ? std::optional<int>(version) : std::nullopt;
+    Log(FillIn(bench_.Text(entries::kRunStarted),
+               {plan.record.empty() ? bench_.Text(entries::kNoRecordFile) : plan.record.string()}));
+    observer.RunStarted(plan);
+
+    summary.end = TRunEnd::reStopped;
+    // A card already in the slot when the run starts is programmed.
+    bool armed = true;
+    bool waitingTold = false;
+    while (!stopRequested_) {
+        if (plan.count > 0 && summary.counters.Cards() >= plan.count) {
+            summary.end = TRunEnd::reCount;
+            break;
+        }
+        if (bench_.cardState == TPCardState::csCardReady && armed) {
+            armed = false;
+            waitingTold = false;
+            observer.CardStarted(summary.counters.Cards() + 1);
+            const TCardResult result = ProgramCard(summary.counters.Cards() + 1);
+            switch (result.verdict) {
+            case TCardVerdict::cvGood:
+                ++summary.counters.good;
+                break;
+            case TCardVerdict::cvFailed:
+                ++summary.counters.failed;
+                break;
+            case TCardVerdict::cvInterrupted:
+                ++summary.counters.interrupted;
+                break;
+            }
+            summary.counters.elapsedMs = bench_.clock.NowMs() - startMs;
+            Log(ResultLine(result));
+            const bool recorded = Record(plan, result, firmware);
+            observer.CardDone(result, summary.counters);
+            if (!recorded) {
+                summary.end = TRunEnd::reRecordFailed;
+                break;
+            }
+            // Every card after it would fail the same way before anything is
+            // sent: the user must mend the files first.
+            if (result.step == TFailStep::fsFiles) {
+                bench_.prompts.ShowMessage(TMessageKind::mkError, -1, result.message);
+                summary.end = TRunEnd::reFiles;
+                break;
+            }
+            continue;
+        }
+        if (bench_.cardState != TPCardState::csCardReady) {
+            armed = true;
+            if (!waitingTold) {
+                waitingTold = true;
+                observer.Waiting();
+            }
+        }
+        WaitPollPeriod();
+        if (!stopRequested_) {
+            bench_.prog->Poll();
+        }
+    }
+    summary.counters.elapsedMs = bench_.clock.NowMs() - startMs;
+    char perHour[32];
+    std::snprintf(perHour, sizeof perHour, "%.0f", summary.counters.CardsPerHour());
+    Log(FillIn(bench_.Text(entries::kRunEnded), {std::to_string(summary.counters.good),
+                                                 std::to_string(summary.counters.failed),
+                                                 perHour}));
+    observer.RunEnded(summary);
+    return summary;
+}
+
+TCardResult TPProductionRun::ProgramCard(int sequence) {
+    TCardResult result;
+    result.sequence = sequence;
+    std::vector<TKeptMessage> kept;
+    bench_.prompts.KeepBack(&kept);
+    const std::int64_t startMs = bench_.clock.NowMs();
+    const TOutcome outcome = commands_.Run(TCardCommand::ccAutoProgram);
+    result.durationMs = bench_.clock.NowMs() - startMs;
+    bench_.prompts.KeepBack(nullptr);
+    switch (outcome) {
+    case TOutcome::ocSucceeded:
+        result.verdict = TCardVerdict::cvGood;
+        break;
+    case TOutcome::ocFailed:
+    case TOutcome::ocNothing:
+        result.verdict = TCardVerdict::cvFailed;
+        result.step = bench_.failStep;
+        result.difference = bench_.difference;
+        break;
+    case TOutcome::ocRefused:
+    case TOutcome::ocAborted:
+        // The card went before it could be programmed, or a stop cut it short.
+        result.verdict = TCardVerdict::cvInterrupted;
+        break;
+    }
+    if (result.verdict != TCardVerdict::cvGood) {
+        for (const TKeptMessage& message : kept) {
+            if (message.kind != TMessageKind::mkInformation) {
+                result.message += (result.message.empty() ? "" : " ") + OneLine(message.text);
+            }
+        }
+    }
+    return result;
+}
+
+bool TPProductionRun::Record(const TProductionPlan& plan, const TCardResult& result,
+                             std::optional<int> firmware) {
+    if (plan.record.empty()) {
+        return true;
+    }
+    TProductionRow row;
+    row.localTime = LocalIsoTime(std::chrono::system_clock::now());
+    row.sequence = result.sequence;
+    row.cardType = bench_.cardBox.Text();
+    // A file is named only where its image went to the card.
+    if (!bench_.sent.program.empty()) {
+        row.programFile = bench_.Field(TFileRow::frProgram);
+        row.programSha256 = Sha256OfHexText(bench_.sent.program);
+    }
+    if (!bench_.sent.eeprom.empty()) {
+        row.eepromFile = bench_.Field(TFileRow::frEeprom);
+        row.eepromSha256 = Sha256OfHexText(bench_.sent.eeprom);
+    }
+    if (bench_.AvrKind() && !bench_.sent.intEeprom.empty()) {
+        row.intEepromFile = bench_.Field(TFileRow::frIntEeprom);
+        row.intEepromSha256 = Sha256OfHexText(bench_.sent.intEeprom);
+    }
+    row.outcome = OutcomeName(result.verdict);
+    row.failingStep = std::string(FailStepName(result.step));
+    if (result.difference) {
+        const TPDifference& difference = *result.difference;
+        const char* space = difference.space == TMemorySpace::msProgram      ? "program word "
+                            : difference.space == TMemorySpace::msDataEeprom ? "data eeprom byte "
+                                                                             : "eeprom byte ";
+        row.difference = space + AddressText(difference.address);
+        row.expected = difference.expected;
+        row.found = difference.found;
+        row.differingBytes = static_cast<int>(difference.differingBytes);
+    }
+    row.durationMs = result.durationMs;
+    row.firmware = firmware;
+    try {
+        TPProductionRecord(plan.record).Append(row);
+    } catch (const EKorvex& error) {
+        bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kRecordNotWritten,
+                                   bench_.Text(entries::kRecordNotWritten) + "\n" +
+                                       DescribeError(error));
+        return false;
+    }
+    return true;
+}
+
+void TPProductionRun::WaitPollPeriod() {
+    const int period = bench_.prog->PollTime();
+    for (int waited = 0; waited < period && !stopRequested_; waited += kPumpSliceMs) {
+        bench_.clock.SleepMs(std::min(kPumpSliceMs, period - waited));
+        if (pump_ != nullptr) {
+            pump_->ProcessMessages();
+        }
+    }
+}
+
+void TPProductionRun::Log(const std::string& line) {
+    if (bench_.prog && bench_.prog->LogMemo() != nullptr) {
+        bench_.prog->LogMemo()->Add(line);
+    }
+}
+
+std::string TPProductionRun::ResultLine(const TCardResult& result) const {
+    const std::string sequence = std::to_string(result.sequence);
+    const std::string seconds = Seconds(result.durationMs);
+    switch (result.verdict) {
+    case TCardVerdict::cvGood:
+        return FillIn(bench_.Text(entries::kCardGoodLine), {sequence, seconds});
+    case TCardVerdict::cvFailed:
+        break;
+    case TCardVerdict::cvInterrupted:
+        return FillIn(bench_.Text(entries::kCardInterruptedLine), {sequence, seconds});
+    }
+    const std::string step =
+        result.step == TFailStep::fsNone
+            ? std::string()
+            : bench_.Text(entries::kFirstFailStep + static_cast<int>(result.step) - 1);
+    return FillIn(bench_.Text(entries::kCardFailedLine), {sequence, step, seconds, result.message});
+}
+
+} // namespace korvex
