@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build
   clang libclang-rt-14-dev clang-format
-  libsimpleini-dev libcli11-dev
+  libsimpleini-dev libcli11-dev libssl-dev
   qt6-base-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   srecord gputils
