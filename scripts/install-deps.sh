@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   srecord gputils
   dpkg-dev desktop-file-utils appstream
+  python3 # the tests read the production record with its csv module
 )
 
 missing=()
