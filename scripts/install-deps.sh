@@ -5,11 +5,12 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build
   clang libclang-rt-14-dev clang-format
-  libsimpleini-dev libcli11-dev
+  libsimpleini-dev libcli11-dev libssl-dev
   qt6-base-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   srecord gputils
   dpkg-dev desktop-file-utils appstream
+  python3 # the tests read the production record with its csv module
 )
 
 missing=()

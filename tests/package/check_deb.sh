@@ -50,6 +50,14 @@ echo "== layout"
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
 program_dir="$root/usr/lib/korvex"
+# The linker drops libcrypto from a program that hashes nothing, so its
+# package is owed only by a program that links it.
+for program in korvex korvex-cli korvex-sim; do
+  if readelf -d "$program_dir/$program" 2>/dev/null | grep -qF '[libcrypto.so.3]'; then
+    grep -qE '^libssl3(t64)?$' <<<"$depends" ||
+      fail "$program links libcrypto but Depends does not name libssl3: $(field Depends)"
+  fi
+done
 for program in korvex korvex-cli korvex-sim; do
   launcher="$root/usr/bin/$program"
   if [ ! -L "$launcher" ] && [ ! -x "$launcher" ]; then

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace korvex {
+
+// One programmed card as the production record keeps it: which images went in
+// (by name and digest, so a batch can be traced to the exact files), how it
+// ended, and, for a failure, where the card first differed.
+struct TProductionRow {
+    std::string localTime; // ISO 8601 local time with offset, e.g. 2026-12-07T16:05:09+01:00
+    int sequence = 0;      // 1, 2, ... within the run
+    std::string cardType;
+    std::string programFile, programSha256;
+    std::string eepromFile, eepromSha256;
+    std::string intEepromFile, intEepromSha256;
+    std::string outcome;     // "good", "failed", "interrupted"
+    std::string failingStep; // e.g. "eeprom verify"; empty when good
+    std::string difference;  // first differing address, e.g. "eeprom byte 0x0010"; empty when none
+    std::string expected, found; // hex digits of the first differing unit; empty when none
+    std::optional<int> differingBytes;
+    std::int64_t durationMs = 0;
+    std::optional<int> firmware; // programmer firmware version, when known
+};
+
+// The header line's fields, in column order.
+const std::vector<std::string>& ProductionRecordHeader();
+
+// One RFC 4180 record: fields joined by commas, a field quoted when it holds a
+// comma, a double quote (doubled), CR or LF, or leading/trailing blanks (which
+// spreadsheets would otherwise trim); ends with CRLF.
+std::string CsvLine(const std::vector<std::string>& fields);
+
+// The row's fields in the header's column order; an unknown number is empty.
+std::vector<std::string> ProductionRecordFields(const TProductionRow& row);
+
+// The moment in the machine's local time zone, to the second, with the zone's
+// offset from UTC: 2026-12-07T16:05:09+01:00.
+std::string LocalIsoTime(std::chrono::system_clock::time_point when);
+
+// The production record file: a CSV file, one line for every card a
+// production run programmed, that grows across runs and survives a crash.
+class TPProductionRecord {
+public:
+    explicit TPProductionRecord(std::filesystem::path file);
+
+    // Checks the file can be used before the first card, so a run never
+    // programs a card it cannot record: a new or empty file is fine (nothing
+    // is written yet) when its folder exists and takes new files; an existing
+    // one must begin with the header line and not be read-only. Throws
+    // EInOutError naming the file, saying what is wrong and what to do.
+    void Check() const;
+
+    // Appends one line atomically: a crash never leaves half a line and never
+    // loses the rows before. A new or empty file gets the header line first.
+    // A file that is not a production record is refused untouched. Throws
+    // EInOutError naming the file; the file is then as it was.
+    void Append(const TProductionRow& row);
+
+    const std::filesystem::path& File() const { return file_; }
+
+private:
+    std::filesystem::path file_;
+};
+
+} // namespace korvex
