@@ -66,8 +66,7 @@ private:
 TProductionSummary TPProductionRun::Run(const TProductionPlan& plan,
                                         TProductionObserver& observer) {
     TProductionSummary summary;
-    if (bench_.productionRunning || bench_.commandRunning || !bench_.prog ||
-        bench_.prog->Busy()) {
+    if (bench_.productionRunning || bench_.commandRunning || !bench_.prog || bench_.prog->Busy()) {
         return summary;
     }
     if (!bench_.prog->Connected()) {
@@ -106,7 +105,7 @@ TProductionSummary TPProductionRun::Run(const TProductionPlan& plan,
             armed = false;
             waitingTold = false;
             observer.CardStarted(summary.counters.Cards() + 1);
-            const TCardResult result = ProgramCard(summary.counters.Cards() + 1);
+            TCardResult result = ProgramCard(summary.counters.Cards() + 1);
             switch (result.verdict) {
             case TCardVerdict::cvGood:
                 ++summary.counters.good;
@@ -119,7 +118,8 @@ TProductionSummary TPProductionRun::Run(const TProductionPlan& plan,
                 break;
             }
             summary.counters.elapsedMs = bench_.clock.NowMs() - startMs;
-            Log(ResultLine(result));
+            result.line = ResultLine(result);
+            Log(result.line);
             const bool recorded = Record(plan, result, firmware);
             observer.CardDone(result, summary.counters);
             if (!recorded) {
@@ -150,9 +150,9 @@ TProductionSummary TPProductionRun::Run(const TProductionPlan& plan,
     summary.counters.elapsedMs = bench_.clock.NowMs() - startMs;
     char perHour[32];
     std::snprintf(perHour, sizeof perHour, "%.0f", summary.counters.CardsPerHour());
-    Log(FillIn(bench_.Text(entries::kRunEnded), {std::to_string(summary.counters.good),
-                                                 std::to_string(summary.counters.failed),
-                                                 perHour}));
+    Log(FillIn(
+        bench_.Text(entries::kRunEnded),
+        {std::to_string(summary.counters.good), std::to_string(summary.counters.failed), perHour}));
     observer.RunEnded(summary);
     return summary;
 }

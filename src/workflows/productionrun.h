@@ -24,6 +24,8 @@ struct TCardResult {
     // empty for a good card.
     std::string message;
     std::int64_t durationMs = 0;
+    // The card's log line in the language chosen: "Card 3 good (4.1 s)."
+    std::string line;
 };
 
 struct TProductionCounters {
@@ -96,7 +98,8 @@ private:
     TCardResult ProgramCard(int sequence);
     // Appends the card's line to the record; false (the reason shown) when
     // it could not be written.
-    bool Record(const TProductionPlan& plan, const TCardResult& result, std::optional<int> firmware);
+    bool Record(const TProductionPlan& plan, const TCardResult& result,
+                std::optional<int> firmware);
     // One poll period, the window running meanwhile; returns early on Stop.
     void WaitPollPeriod();
     void Log(const std::string& line);
