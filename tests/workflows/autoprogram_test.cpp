@@ -72,6 +72,10 @@ TEST(AutoProgram, ADifferenceInTheInternalEepromFailsTheVerify) {
     EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocFailed);
     ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{128});
     EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
+    EXPECT_EQ(rig.prompts.messages[0].text,
+              rig.Text(128) + "\nFirst difference at data eeprom byte 0x0000: expected " +
+                  BytesText({rig.data[0]}) + ", found 00; differing bytes in all: 1.");
+    EXPECT_EQ(rig.Bench().failStep, TFailStep::fsProcessorVerify);
     EXPECT_EQ(rig.Count('D'), 1u) << "the loader's; no configuration word after a failed verify";
 }
 

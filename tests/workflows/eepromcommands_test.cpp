@@ -2,6 +2,7 @@
 
 #include "sim/simfaults.h"
 
+#include <cstdio>
 #include <gtest/gtest.h>
 
 namespace korvex {
@@ -116,6 +117,12 @@ TEST(VerifyEeprom, ComparesOnlyTheFilesLength) {
     EXPECT_EQ(rig.Run(TCardCommand::ccVerifyEeprom), TOutcome::ocFailed);
     ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{98});
     EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkInformation);
+    char line[160];
+    std::snprintf(line, sizeof line,
+                  "First difference at eeprom byte 0x%04zX: expected %02X, found %02X; differing "
+                  "bytes in all: 1.",
+                  rig.file.size() - 1, rig.file.back(), changed.back());
+    EXPECT_EQ(rig.prompts.messages[0].text, rig.Text(98) + "\n" + line);
     EXPECT_EQ(rig.Count('I'), 0u);
 }
 

@@ -3,6 +3,7 @@
 #include "sim/simfaults.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 namespace korvex {
@@ -161,12 +162,25 @@ TEST(VerifyPic, ReportsMatchAndDifferenceAndNeedsAFile) {
     EXPECT_EQ(rig.Run(TCardCommand::ccVerifyPic), TOutcome::ocFailed);
     EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{98});
     EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkInformation);
+    // The second line names the word by its own address, and one byte in all.
+    const std::size_t last = rig.words.size() - 1;
+    char address[16];
+    std::snprintf(address, sizeof address, "0x%04zX", last);
+    EXPECT_EQ(rig.prompts.messages[0].text,
+              rig.Text(98) + "\nFirst difference at program word " + address + ": expected " +
+                  WordsText({rig.words.back()}) + ", found " + WordsText({changed.back()}) +
+                  "; differing bytes in all: 1.");
 
     rig.device.Card().Load(TSimMemory::Program, WordsText(rig.words));
     rig.device.Card().Load(TSimMemory::Data, "00");
     rig.ClearRecords();
     EXPECT_EQ(rig.Run(TCardCommand::ccVerifyPic), TOutcome::ocFailed);
     EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{98});
+    // Every data byte but the first was blanked by the load.
+    EXPECT_EQ(rig.prompts.messages[0].text,
+              rig.Text(98) + "\nFirst difference at data eeprom byte 0x0000: expected " +
+                  BytesText({rig.eeprom[0]}) +
+                  ", found 00; differing bytes in all: " + std::to_string(rig.eeprom.size()) + ".");
 
     // The image decides, not the field: a cleared field leaves it loaded.
     rig.device.Card().Load(TSimMemory::Data, BytesText(rig.eeprom));
