@@ -30,23 +30,30 @@ std::string RememberedCardName(const TPDataFolders& folders) {
 
 // The simulated card of one card type keeps its memories between runs, in
 // the user's settings folder, so one run can program it and the next read it.
+// Fed, it is a row of fresh cards instead, and nothing is kept.
 class TKeptCard {
 public:
     TKeptCard(const TPDataFolders& folders, std::string cardName, std::ostream& warnings,
-              std::string_view program) {
+              std::string_view program, const std::optional<TSimFeedOptions>& feed) {
         if (cardName.empty()) {
             cardName = RememberedCardName(folders);
         }
         if (cardName.empty()) {
             device_ =
                 std::make_unique<TSimDevice>(TSimCard(SimCardModelForParts(folders, "PIC 16F84")));
+        } else {
+            device_ =
+                std::make_unique<TSimDevice>(TSimCard(SimCardModelForCardType(folders, cardName)));
+        }
+        if (feed) {
+            // Every fed card is a fresh one; keeping any would mix them up.
+            device_->SetFeed(feed->plan, TSteadyClock::Instance(), feed->onEvent);
             return;
         }
-        const TSimCardModel model = SimCardModelForCardType(folders, cardName);
-        device_ = std::make_unique<TSimDevice>(TSimCard(model));
-        if (!TPCardIni::IsSafeCardName(cardName)) {
+        if (cardName.empty() || !TPCardIni::IsSafeCardName(cardName)) {
             return;
         }
+        const TSimCardModel model = device_->Card().Model();
         folder_ = TPSettingsStore::DefaultFolder() / "simcard" / cardName;
         std::filesystem::path file;
         try {
@@ -98,14 +105,15 @@ private:
 
 std::function<std::unique_ptr<TSerialBackend>()>
 InProcessSimulator(const TPDataFolders& folders, const std::string& cardName,
-                   std::ostream& warnings, std::string_view program, bool wireTime) {
+                   std::ostream& warnings, std::string_view program, bool wireTime,
+                   std::optional<TSimFeedOptions> feed) {
     // Made on first use, so a run on a real port never reads the card files
     // for it; shared by every backend of the run, and kept when the last goes.
     auto card = std::make_shared<std::unique_ptr<TKeptCard>>();
-    return [card, folders, cardName, &warnings, program = std::string(program),
-            wireTime]() -> std::unique_ptr<TSerialBackend> {
+    return [card, folders, cardName, &warnings, program = std::string(program), wireTime,
+            feed = std::move(feed)]() -> std::unique_ptr<TSerialBackend> {
         if (!*card) {
-            *card = std::make_unique<TKeptCard>(folders, cardName, warnings, program);
+            *card = std::make_unique<TKeptCard>(folders, cardName, warnings, program, feed);
         }
         return std::make_unique<TLentBackend>(
             MakeSimulatorBackend((*card)->Device(), TSteadyClock::Instance(), wireTime), card);

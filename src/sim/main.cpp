@@ -1,3 +1,4 @@
+#include "link/clock.h"
 #include "sim/ptyserver.h"
 #include "sim/simhexfiles.h"
 #include "sim/simprogram.h"
@@ -6,6 +7,7 @@
 
 #include <CLI/CLI.hpp>
 #include <iostream>
+#include <limits>
 
 namespace {
 
@@ -26,7 +28,8 @@ int main(int argc, char** argv) {
     CLI::App app{
         "Simulated card programmer served on a pseudo-terminal. Prints the terminal's "
         "path as its first line, then serves until SIGINT, SIGTERM or SIGHUP; SIGUSR1 pulls "
-        "the card out, SIGUSR2 puts it back.",
+        "the card out, SIGUSR2 puts it back. With --feed it plays the person at a production "
+        "line and prints 'card K in' and 'card K out' as each card goes in and out.",
         kProgram};
     TSimProgramOptions options;
     std::string dataDir;
@@ -43,7 +46,7 @@ int main(int argc, char** argv) {
         ->needs(processor);
     app.add_option("--firmware", options.firmware, "Firmware version (default 105)")
         ->check(CLI::Range(0, 999));
-    app.add_flag("--absent", options.absent, "Start with the slot empty");
+    auto* absent = app.add_flag("--absent", options.absent, "Start with the slot empty");
     app.add_option("--baud", options.baud, "Speed the programmer listens at (default 19200)")
         ->check(CLI::IsMember({19200, 115200}));
     app.add_flag("--wire-time", wireTime, "Answer only after the bytes' time on the line");
@@ -54,10 +57,35 @@ int main(int argc, char** argv) {
                                   "Probability of a passing fault on each frame")
                        ->check(CLI::Range(0.0, 1.0));
     app.add_option("--seed", options.seed, "Seed of the random faults (default 1)")->needs(random);
-    app.add_option("--load-program", options.loadProgram, "Intel HEX file in program memory");
-    app.add_option("--load-data", options.loadData, "Intel HEX file in the data EEPROM");
-    app.add_option("--load-config", options.loadConfig, "Intel HEX file in the configuration area");
-    app.add_option("--load-eeprom", options.loadEeprom, "Intel HEX file in the external EEPROM");
+    auto* loadProgram =
+        app.add_option("--load-program", options.loadProgram, "Intel HEX file in program memory");
+    auto* loadData =
+        app.add_option("--load-data", options.loadData, "Intel HEX file in the data EEPROM");
+    auto* loadConfig = app.add_option("--load-config", options.loadConfig,
+                                      "Intel HEX file in the configuration area");
+    auto* loadEeprom = app.add_option("--load-eeprom", options.loadEeprom,
+                                      "Intel HEX file in the external EEPROM");
+    auto* feed =
+        app.add_option("--feed", options.feed,
+                       "Feed N fresh blank cards, one at a time: each is taken out at the first "
+                       "poll after the host wrote it and selected mode 0, the next goes in after "
+                       "the gap; the slot stays empty after the last")
+            ->check(CLI::Range(1, std::numeric_limits<int>::max()))
+            ->excludes(absent)
+            ->excludes(loadProgram)
+            ->excludes(loadData)
+            ->excludes(loadConfig)
+            ->excludes(loadEeprom);
+    app.add_option("--feed-fault", options.feedFaults,
+                   "Fault of fed card K: K:KIND@N or K:KIND@LN (a line fault, frames counted "
+                   "from the card's insertion), or K:stuck-program@ADDR, K:stuck-data@ADDR, "
+                   "K:stuck-eeprom@ADDR (a cell that keeps its blank value; word or byte "
+                   "address, decimal or 0x hex)")
+        ->needs(feed);
+    app.add_option("--feed-gap", options.feedGapMs,
+                   "Milliseconds the slot stays empty between two fed cards (default 300)")
+        ->check(CLI::Range(0, std::numeric_limits<int>::max()))
+        ->needs(feed);
     app.add_option("--save-dir", saveDir,
                    "Folder for program.hex, data.hex, config.hex and eeprom.hex on exit (none "
                    "for a memory the card does not have)");
@@ -83,11 +111,20 @@ int main(int argc, char** argv) {
         // The user's own card types count, as they do for korvex-cli.
         TSimDevice device = MakeSimDevice(
             options, korvex::TPDataFolders(folder, korvex::TPDataFolders::DefaultUserFolder()));
+        // Refused before the path goes out, as every other bad option is.
+        const auto feedPlan = MakeSimFeedPlan(options, device.Card().Model());
         TPseudoTerminal line(options.baud);
         if (!link.empty()) {
             line.MakeLink(link);
         }
         std::cout << line.SlavePath() << std::endl;
+        if (feedPlan) {
+            device.SetFeed(*feedPlan, korvex::TSteadyClock::Instance(),
+                           [](const TSimFeedEvent& event) {
+                               // Flushed at once: a script waits for each line.
+                               std::cout << SimFeedEventText(event) << std::endl;
+                           });
+        }
         TPtyServer(device, line, signals, wireTime).Serve();
         line.Close();
         if (!saveDir.empty()) {

@@ -2,6 +2,8 @@
 
 #include "images/hexconv.h"
 
+#include <algorithm>
+
 namespace korvex::sim {
 
 namespace {
@@ -91,6 +93,9 @@ void TSimCard::Write(TSimMemory memory, std::size_t position, std::string_view t
     std::string& store = Store(memory);
     for (std::size_t i = 0; i < text.size() && position + i < store.size(); ++i) {
         const std::size_t pos = position + i;
+        if (StuckAt(memory, pos)) {
+            continue;
+        }
         if (memory == TSimMemory::Program) {
             store[pos] = FlashAnd(store[pos], text[i]);
         } else if (memory != TSimMemory::Config || !IdentificationAt(pos)) {
@@ -110,7 +115,9 @@ void TSimCard::Load(TSimMemory memory, std::string_view text) {
     }
     store = BlankText(memory, store.size());
     for (std::size_t i = 0; i < text.size() && i < store.size(); ++i) {
-        store[i] = Upper(text[i]);
+        if (!StuckAt(memory, i)) {
+            store[i] = Upper(text[i]);
+        }
     }
     programBlank_.reset();
 }
@@ -147,6 +154,40 @@ bool TSimCard::ProgramBlank() const {
         programBlank_ = blank;
     }
     return *programBlank_;
+}
+
+std::size_t TSimCard::CellChars(TSimMemory memory) {
+    return memory == TSimMemory::Program || memory == TSimMemory::Config ? 4 : 2;
+}
+
+void TSimCard::StickCell(TSimMemory memory, std::size_t cell) {
+    static constexpr const char* kCellNames[] = {"program word", "data EEPROM byte",
+                                                 "configuration word", "external EEPROM byte"};
+    const std::string name = kCellNames[static_cast<std::size_t>(memory)];
+    const std::size_t chars = CellChars(memory);
+    const bool fixed = memory != TSimMemory::Config || !IsAvr();
+    const std::size_t cells = fixed ? Store(memory).size() / chars : 0;
+    if (cells == 0) {
+        throw ESimSetup("The card has no " + name + "s");
+    }
+    if (cell >= cells) {
+        throw ESimSetup("The card has no " + name + " " + std::to_string(cell) + " (only 0 to " +
+                        std::to_string(cells - 1) + ")");
+    }
+    stuckCells_[static_cast<std::size_t>(memory)].push_back(cell);
+    std::string& store = Store(memory);
+    for (std::size_t pos = cell * chars; pos < (cell + 1) * chars; ++pos) {
+        store[pos] = BlankAt(memory, IsAvr(), pos);
+    }
+    if (memory == TSimMemory::Program) {
+        programBlank_.reset();
+    }
+}
+
+bool TSimCard::StuckAt(TSimMemory memory, std::size_t position) const {
+    const std::vector<std::size_t>& cells = stuckCells_[static_cast<std::size_t>(memory)];
+    return !cells.empty() &&
+           std::find(cells.begin(), cells.end(), position / CellChars(memory)) != cells.end();
 }
 
 } // namespace korvex::sim

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace korvex::sim {
 
@@ -50,6 +51,15 @@ public:
 
     bool ProgramBlank() const;
 
+    // A cell that never takes a write, nor a load: it keeps its blank value,
+    // so a read-back differs from what was written exactly there. Cells are
+    // counted in the memory's own units: a program word (4 characters of the
+    // program text, both families), a data EEPROM byte or an external EEPROM
+    // byte (2 characters each), a PIC configuration word (4 characters).
+    // Throws ESimSetup for a cell the card does not have.
+    void StickCell(TSimMemory memory, std::size_t cell);
+    static std::size_t CellChars(TSimMemory memory);
+
     // The blank character at `position` of a memory of a card of this family.
     static char BlankAt(TSimMemory memory, bool avr, std::size_t position);
 
@@ -59,6 +69,7 @@ private:
         return memories_[static_cast<std::size_t>(memory)];
     }
     bool IdentificationAt(std::size_t position) const;
+    bool StuckAt(TSimMemory memory, std::size_t position) const;
     std::string BlankText(TSimMemory memory, std::size_t size) const;
 
     TSimCardModel model_;
@@ -69,6 +80,8 @@ private:
     bool locked_ = false;
     bool present_ = true;
     mutable std::optional<bool> programBlank_;
+    // Stuck cells per TSimMemory; a handful at most, so a list will do.
+    std::array<std::vector<std::size_t>, 4> stuckCells_;
 };
 
 } // namespace korvex::sim

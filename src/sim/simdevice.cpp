@@ -21,6 +21,29 @@ void TSimDevice::SetFirmwareVersion(int version) {
     version_ = version;
 }
 
+void TSimDevice::SetPresent(bool present) {
+    card_.SetPresent(present);
+    if (feeder_) {
+        feeder_->SlotChanged(present);
+    }
+}
+
+void TSimDevice::InsertCard(TSimCard card) {
+    card_ = std::move(card);
+    card_.SetPresent(true);
+    mode_ = 0;
+    address_.fill(0);
+    releasedSinceWrite_ = true;
+}
+
+TSimFeeder& TSimDevice::SetFeed(TSimFeedPlan plan, TClock& clock,
+                                TSimFeeder::TEventHandler onEvent) {
+    feeder_ =
+        std::make_unique<TSimFeeder>(std::move(plan), card_.Model(), clock, std::move(onEvent));
+    feeder_->Start(*this);
+    return *feeder_;
+}
+
 void TSimDevice::SetRandomFaults(double probability, std::uint32_t seed) {
     if (!(probability >= 0 && probability <= 1)) {
         throw ESimSetup("The fault probability must be 0 to 1");
@@ -41,14 +64,18 @@ std::string TSimDevice::Receive(std::string_view bytes) {
         if (hungUp_) {
             break;
         }
-        const auto fault = faults_.Next(frame.command);
+        // The card in the slot may change before the frame is answered; the
+        // faults of that card come before those of the whole line.
+        const auto cardFault = feeder_ ? feeder_->BeforeFrame(*this, frame) : std::nullopt;
+        const auto lineFault = faults_.Next(frame.command);
+        const auto fault = cardFault ? cardFault : lineFault;
         if (fault == TSimFaultKind::Hangup) {
             hungUp_ = true;
         } else if (fault == TSimFaultKind::Nack) {
             frame.answer = Nak().bytes;
         } else if (fault != TSimFaultKind::Silent) {
             if (fault == TSimFaultKind::Pull) {
-                card_.SetPresent(false);
+                SetPresent(false);
             }
             frame.answer = SpoilAnswer(Answer(frame), fault);
         }

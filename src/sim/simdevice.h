@@ -3,10 +3,12 @@
 #include "sim/simanswer.h"
 #include "sim/simcard.h"
 #include "sim/simfaults.h"
+#include "sim/simfeeder.h"
 #include "sim/simframes.h"
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,8 +38,21 @@ public:
     int HostBaud() const { return hostBaud_; }
     bool HearsHost() const { return hostBaud_ == 0 || hostBaud_ == listeningBaud_; }
 
-    void SetPresent(bool present) { card_.SetPresent(present); }
+    // Someone other than a feeder takes the card out or puts it back.
+    void SetPresent(bool present);
     bool Present() const { return card_.Present(); }
+    // A new card in the slot, as a person puts one in: the programmer starts
+    // over with it in mode 0.
+    void InsertCard(TSimCard card);
+
+    // From now on a feeder plays the person at the slot, with fresh cards of
+    // this card's model: card 1 goes in at once. `clock` (the wall clock for
+    // korvex-sim, a test's own clock in-process) times the gap between cards
+    // and the events, and must outlive the device. Throws ESimSetup for a
+    // plan ValidateSimFeedPlan refuses.
+    TSimFeeder& SetFeed(TSimFeedPlan plan, TClock& clock, TSimFeeder::TEventHandler onEvent = {});
+    // Null while no feed runs.
+    const TSimFeeder* Feeder() const { return feeder_.get(); }
 
     void AddFault(const TSimFault& fault) { faults_.Add(fault); }
     void SetRandomFaults(double probability, std::uint32_t seed);
@@ -69,6 +84,7 @@ private:
     TSimCard card_;
     TSimFrameCutter cutter_;
     TSimFaultPlan faults_;
+    std::unique_ptr<TSimFeeder> feeder_;
     std::vector<TSimFrame> frames_;
     int version_ = kDefaultVersion;
     int listeningBaud_ = kDefaultBaud;

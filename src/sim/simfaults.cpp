@@ -22,12 +22,6 @@ constexpr std::array<TSimFaultKind, 5> kPassing{TSimFaultKind::Nack, TSimFaultKi
                                                 TSimFaultKind::BadSum, TSimFaultKind::Noise,
                                                 TSimFaultKind::Short};
 
-[[noreturn]] void Bad(std::string_view text, const std::string& why) {
-    throw ESimSetup("Bad fault '" + std::string(text) + "': " + why +
-                    " (write KIND@N or KIND@LN, e.g. nack@5 or silent@B3; kinds: nack, "
-                    "silent, badsum, noise, short, pull, hangup)");
-}
-
 } // namespace
 
 std::string SimFaultName(TSimFaultKind kind) {
@@ -39,10 +33,11 @@ std::string SimFaultName(TSimFaultKind kind) {
     return "?";
 }
 
-TSimFault ParseSimFault(std::string_view text) {
+std::optional<TSimFault> TryParseSimFault(std::string_view text, std::string& why) {
     const std::size_t at = text.find('@');
     if (at == std::string_view::npos) {
-        Bad(text, "no '@'");
+        why = "no '@'";
+        return std::nullopt;
     }
     TSimFault fault;
     const std::string name = AsciiLower(text.substr(0, at));
@@ -54,7 +49,8 @@ TSimFault ParseSimFault(std::string_view text) {
         }
     }
     if (!known) {
-        Bad(text, "unknown kind '" + name + "'");
+        why = "unknown kind '" + name + "'";
+        return std::nullopt;
     }
     std::string_view count = text.substr(at + 1);
     if (!count.empty() && count[0] >= 'A' && count[0] <= 'Z') {
@@ -63,10 +59,21 @@ TSimFault ParseSimFault(std::string_view text) {
     }
     const auto nth = TryStrToInt(count);
     if (!nth || *nth < 1 || count[0] == '+') {
-        Bad(text, "the frame number must be 1 or more");
+        why = "the frame number must be 1 or more";
+        return std::nullopt;
     }
     fault.nth = *nth;
     return fault;
+}
+
+TSimFault ParseSimFault(std::string_view text) {
+    std::string why;
+    if (auto fault = TryParseSimFault(text, why)) {
+        return *fault;
+    }
+    throw ESimSetup("Bad fault '" + std::string(text) + "': " + why +
+                    " (write KIND@N or KIND@LN, e.g. nack@5 or silent@B3; kinds: nack, "
+                    "silent, badsum, noise, short, pull, hangup)");
 }
 
 void TSimFaultPlan::SetRandom(double probability, std::uint32_t seed) {

@@ -29,6 +29,8 @@ struct TSimFault {
 
 // "nack@5" (fifth frame), "silent@B3" (third 'B' frame). Throws ESimSetup.
 TSimFault ParseSimFault(std::string_view text);
+// The same without throwing: no fault, and `why` says what is wrong.
+std::optional<TSimFault> TryParseSimFault(std::string_view text, std::string& why);
 std::string SimFaultName(TSimFaultKind kind);
 
 // Decides, frame by frame, which fault strikes. Random faults repeat exactly

@@ -34,4 +34,20 @@ TSimDevice MakeSimDevice(const TSimProgramOptions& options, const TPDataFolders&
     return device;
 }
 
+std::optional<TSimFeedPlan> MakeSimFeedPlan(const TSimProgramOptions& options,
+                                            const TSimCardModel& model) {
+    if (options.feed == 0) {
+        return std::nullopt;
+    }
+    TSimFeedPlan plan;
+    plan.cards = options.feed;
+    plan.gapMs = options.feedGapMs;
+    for (const std::string& text : options.feedFaults) {
+        auto [card, fault] = ParseSimFeedFault(text);
+        plan.faults[card].push_back(std::move(fault));
+    }
+    ValidateSimFeedPlan(plan, model);
+    return plan;
+}
+
 } // namespace korvex::sim

@@ -50,7 +50,10 @@ public:
     TSimProcess& operator=(const TSimProcess&) = delete;
 
     // The first line of its output, empty when none comes in time.
-    std::string FirstLine() {
+    std::string FirstLine() { return NextLine(); }
+
+    // The next line of its output, empty when none comes in time.
+    std::string NextLine() {
         std::string line;
         pollfd fd{out_, POLLIN, 0};
         char c = 0;

@@ -22,6 +22,7 @@ namespace {
 using simtest::Frame;
 using simtest::kAckEot;
 using simtest::kDleByte;
+using simtest::kNakByte;
 using testing::TempDir;
 
 constexpr int kPatienceMs = 5000;
@@ -192,6 +193,55 @@ TEST(KorvexSim, SetupErrorsAreOneLineAndExitTwo) {
         EXPECT_EQ(result.exitCode, 2) << result.err;
         EXPECT_EQ(result.out, "");
         EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+    }
+}
+
+TEST(KorvexSim, FeedsCardsOneAfterTheOtherAndSaysWhenEachGoesInAndOut) {
+    TSimProcess sim({"--card", "PIC16F84-24C16", "--feed", "2", "--feed-gap", "0", "--feed-fault",
+                     "2:nack@P2"});
+    const std::string path = sim.FirstLine();
+    ASSERT_EQ(path.rfind("/dev/", 0), 0u) << path;
+    EXPECT_EQ(sim.NextLine(), "card 1 in");
+    THostLine host(path, B19200);
+    const std::string poll = Frame('P', '0', "");
+    const std::string programmed =
+        Frame('A', '3', "3") + Frame('B', '3', "12AB") + Frame('A', '3', "0");
+    EXPECT_EQ(host.Exchange(poll, 2), kAckEot);
+    EXPECT_EQ(host.Exchange(programmed, 6), kAckEot + kAckEot + kAckEot);
+    EXPECT_EQ(host.Exchange(poll, 1), kDleByte);
+    EXPECT_EQ(sim.NextLine(), "card 1 out");
+    EXPECT_EQ(host.Exchange(poll, 2), kAckEot);
+    EXPECT_EQ(sim.NextLine(), "card 2 in");
+    EXPECT_EQ(host.Exchange(poll, 1), kNakByte) << "card 2's own fault, on its second poll";
+    EXPECT_EQ(host.Exchange(programmed, 6), kAckEot + kAckEot + kAckEot);
+    EXPECT_EQ(host.Exchange(poll, 1), kDleByte);
+    EXPECT_EQ(sim.NextLine(), "card 2 out");
+    EXPECT_EQ(host.Exchange(poll, 1), kDleByte) << "no third card";
+    sim.Signal(SIGTERM);
+    EXPECT_EQ(sim.Wait(), 0);
+}
+
+TEST(KorvexSim, BadFeedOptionsAreRefusedBeforeServing) {
+    using Args = std::vector<std::string>;
+    const std::pair<Args, std::string> cases[] = {
+        {{"--feed", "2", "--feed-fault", "2-nack@1"}, "stuck-eeprom@ADDR"},
+        {{"--feed", "2", "--feed-fault", "2:stuck-data@0x"}, "stuck-eeprom@ADDR"},
+        {{"--feed", "2", "--feed-fault", "3:nack@1"}, "card 3"},
+        {{"--feed", "1", "--feed-fault", "1:stuck-eeprom@0x800"},
+         "no external EEPROM byte 2048 (only 0 to 2047)"},
+        {{"--feed-fault", "1:nack@1"}, "--feed"},
+        {{"--feed", "0"}, "--feed"},
+        {{"--feed", "1", "--absent"}, "--absent"},
+        {{"--feed", "1", "--feed-gap", "-5"}, "--feed-gap"},
+    };
+    for (const auto& [args, said] : cases) {
+        Args all{"--data", KORVEX_SOURCE_DATA_DIR, "--card", "PIC16F84-24C16"};
+        all.insert(all.end(), args.begin(), args.end());
+        const auto result = testing::RunProgram(KORVEX_SIM, all);
+        EXPECT_EQ(result.exitCode, 2) << result.err;
+        EXPECT_EQ(result.out, "") << "refused after serving began";
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+        EXPECT_NE(result.err.find(said), std::string::npos) << result.err;
     }
 }
 
