@@ -59,6 +59,8 @@ public:
     // Called by the device when something else changed the slot.
     void SlotChanged(bool present);
 
+    // Every card in and out so far, in order. The counts count these events,
+    // so a card put back counts once more.
     const std::vector<TSimFeedEvent>& Events() const { return events_; }
     int CardsInserted() const { return Count(TSimFeedEvent::TKind::Inserted); }
     int CardsRemoved() const { return Count(TSimFeedEvent::TKind::Removed); }
@@ -66,7 +68,6 @@ public:
     int CardInSlot() const { return in_ ? card_ : 0; }
     // The last card has been taken out.
     bool Finished() const { return !in_ && card_ == plan_.cards; }
-    const TSimFeedPlan& Plan() const { return plan_; }
 
 private:
     void InsertNext(TSimDevice& device, std::int64_t nowMs);
