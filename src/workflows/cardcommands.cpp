@@ -16,7 +16,10 @@ public:
         : bench_(bench), started_(!bench.commandRunning && !(bench.prog && bench.prog->Busy())) {
         if (started_) {
             bench_.commandRunning = true;
-            bench_.view.EnableCommands(false);
+            // A production run keeps them off between its cards as well.
+            if (!bench_.productionRunning) {
+                bench_.view.EnableCommands(false);
+            }
             // A stop asked of the command before ends with it; one for a
             // closing window stays, so nothing runs under the close.
             if (bench_.prog && !bench_.closePending) {
@@ -34,7 +37,9 @@ public:
             }
             bench_.commandRunning = false;
             bench_.RestoreStateCaption();
-            bench_.view.EnableCommands(true);
+            if (!bench_.productionRunning) {
+                bench_.view.EnableCommands(true);
+            }
         }
     }
     TRun(const TRun&) = delete;

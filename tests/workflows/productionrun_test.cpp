@@ -1,0 +1,250 @@
+#include "workflowrig.h"
+
+#include "sim/simfeeder.h"
+#include "workflows/entries.h"
+
+#include <gtest/gtest.h>
+
+namespace korvex {
+namespace {
+
+using namespace korvex::testing;
+using sim::TSimMemory;
+
+// What a face is told of a run.
+struct TRecordingBoard final : TProductionObserver {
+    void Waiting() override { ++waits; }
+    void CardStarted(int sequence) override { started.push_back(sequence); }
+    void CardDone(const TCardResult& result, const TProductionCounters&) override {
+        results.push_back(result);
+        if (onCard) {
+            onCard(result);
+        }
+    }
+    void RunEnded(const TProductionSummary& summary) override { ended.push_back(summary.end); }
+
+    int waits = 0;
+    std::vector<int> started;
+    std::vector<TCardResult> results;
+    std::vector<TRunEnd> ended;
+    std::function<void(const TCardResult&)> onCard;
+};
+
+// A PIC card type with program and EEPROM files chosen, on the simulated
+// programmer, the record in the test's folder.
+struct ProductionRig : TWorkflowRig {
+    std::vector<std::uint16_t> words = SomeWords(24, 1);
+    std::vector<std::uint8_t> data = SomeBytes(16, 3);
+    std::vector<std::uint8_t> eeprom = SomeBytes(100, 5);
+    std::filesystem::path record = dir / "record.csv";
+    TRecordingBoard board;
+
+    ProductionRig() {
+        Start();
+        flows.SetFileField(TFileRow::frProgram, File("prog.hex", PicHexFile(words, data, 0x3FF2)));
+        flows.SetFileField(TFileRow::frEeprom, File("ee.hex", HexData(0, eeprom) + HexEnd()));
+        ClearRecords();
+    }
+    TProductionSummary Run(int count) {
+        TProductionPlan plan;
+        plan.count = count;
+        plan.record = record;
+        return flows.RunProduction(plan, board);
+    }
+    std::vector<std::string> RecordLines() const {
+        std::vector<std::string> lines;
+        std::string text = ReadText(record);
+        for (std::size_t at = 0; at < text.size();) {
+            const std::size_t end = std::min(text.find("\r\n", at), text.size());
+            lines.push_back(text.substr(at, end - at));
+            at = end + 2;
+        }
+        return lines;
+    }
+};
+
+TEST(ProductionRun, FedCardsAreProgrammedOnceEachAndAFaultyOneIsRecordedWhereItFailed) {
+    ProductionRig rig;
+    sim::TSimFeedPlan feed;
+    feed.cards = 5;
+    feed.faults[3].push_back(sim::TSimStuckCell{TSimMemory::Eeprom, 0x10});
+    const sim::TSimFeeder& feeder = rig.device.SetFeed(feed, rig.clock);
+
+    const TProductionSummary summary = rig.Run(5);
+
+    EXPECT_EQ(summary.end, TRunEnd::reCount);
+    EXPECT_EQ(summary.counters.good, 4);
+    EXPECT_EQ(summary.counters.failed, 1);
+    EXPECT_EQ(feeder.CardsInserted(), 5);
+    ASSERT_EQ(rig.board.results.size(), 5u);
+    const TCardResult& third = rig.board.results[2];
+    EXPECT_EQ(third.verdict, TCardVerdict::cvFailed);
+    EXPECT_EQ(third.step, TFailStep::fsEepromVerify);
+    ASSERT_TRUE(third.difference);
+    EXPECT_EQ(third.difference->space, TMemorySpace::msExtEeprom);
+    EXPECT_EQ(third.difference->address, 0x10);
+    EXPECT_EQ(third.difference->expected, BytesText({rig.eeprom[0x10]}));
+    EXPECT_EQ(third.difference->found, "FF");
+    EXPECT_NE(third.message.find("First difference at eeprom byte 0x0010"), std::string::npos)
+        << third.message;
+    // Nobody stands by a production line to click boxes away.
+    EXPECT_TRUE(rig.prompts.messages.empty());
+    EXPECT_TRUE(rig.linkPrompts.errors.empty());
+    EXPECT_EQ(rig.view.enables, (std::vector<bool>{false, true}));
+    EXPECT_FALSE(rig.flows.ProductionRunning());
+    EXPECT_TRUE(rig.scheduler.Running()) << "the window's poll comes back";
+    EXPECT_EQ(rig.Sent().back(), "A30") << "the programmer is left released";
+
+    const std::vector<std::string> lines = rig.RecordLines();
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[0].rfind("time,sequence,card type,", 0), 0u);
+    EXPECT_NE(lines[3].find(",3,PIC16F84-24C16,"), std::string::npos) << lines[3];
+    EXPECT_NE(lines[3].find(",failed,eeprom verify,eeprom byte 0x0010," +
+                            BytesText({rig.eeprom[0x10]}) + ",FF,1,"),
+              std::string::npos)
+        << lines[3];
+    EXPECT_NE(lines[5].find(",5,PIC16F84-24C16,"), std::string::npos);
+    EXPECT_NE(lines[5].find(",good,,,,,,"), std::string::npos) << lines[5];
+}
+
+TEST(ProductionRun, ACardLeftInTheSlotIsProgrammedOnceAndTheRunStopsOnRequest) {
+    ProductionRig rig;
+    std::size_t framesAfterCard = 0;
+    rig.board.onCard = [&](const TCardResult&) { framesAfterCard = rig.device.Frames().size(); };
+    int polls = 0;
+    rig.pump.during = [&] {
+        // Many poll periods with the card still in, then the user stops.
+        if (!rig.board.results.empty() && rig.Count('P') > 0 && ++polls == 400) {
+            rig.flows.StopProduction();
+        }
+    };
+
+    const TProductionSummary summary = rig.Run(0);
+
+    EXPECT_EQ(summary.end, TRunEnd::reStopped);
+    ASSERT_EQ(rig.board.results.size(), 1u);
+    EXPECT_EQ(rig.board.results[0].verdict, TCardVerdict::cvGood);
+    EXPECT_EQ(rig.CardText(TSimMemory::Program).substr(0, 4 * rig.words.size()),
+              WordsText(rig.words));
+    // After the card only polls, and the release at the end.
+    std::size_t pollsAfter = 0;
+    for (std::size_t i = framesAfterCard; i < rig.device.Frames().size(); ++i) {
+        const char command = rig.device.Frames()[i].command;
+        pollsAfter += command == 'P' ? 1 : 0;
+        EXPECT_TRUE(command == 'P' || command == 'A' || command == 'V') << command;
+    }
+    EXPECT_GE(pollsAfter, 10u);
+    EXPECT_EQ(rig.RecordLines().size(), 2u);
+}
+
+TEST(ProductionRun, TheNextCardWaitsUntilTheFirstHasLeftTheSlot) {
+    ProductionRig rig;
+    // Pulled during its write, put back: still the same card, not a new one.
+    bool pulled = false;
+    rig.pump.during = [&] {
+        if (!pulled && rig.Count('E') > 2) {
+            rig.device.SetPresent(false);
+            pulled = true;
+        }
+        // Put back once the run has seen the slot empty.
+        if (rig.board.results.size() == 1 && rig.board.waits > 0) {
+            rig.device.SetPresent(true);
+        }
+        if (rig.device.Frames().size() > 20000) {
+            rig.flows.StopProduction(); // a run that never ends fails below
+        }
+    };
+    const TProductionSummary summary = rig.Run(2);
+    // The pulled card fails; the next one in the slot is programmed.
+    ASSERT_EQ(rig.board.results.size(), 2u);
+    EXPECT_EQ(rig.board.results[0].verdict, TCardVerdict::cvFailed);
+    EXPECT_EQ(rig.board.results[1].verdict, TCardVerdict::cvGood);
+    EXPECT_GE(rig.board.waits, 1);
+    EXPECT_EQ(summary.end, TRunEnd::reCount);
+}
+
+TEST(ProductionRun, DoesNotStartWithoutAProgrammerOrWithARecordItCannotKeep) {
+    ProductionRig rig;
+    WriteText(rig.record, "name,address\r\nsomebody,somewhere\r\n");
+    const std::string before = ReadText(rig.record);
+
+    EXPECT_EQ(rig.Run(1).end, TRunEnd::reRefused);
+    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kRecordNotWritten});
+    EXPECT_EQ(ReadText(rig.record), before);
+    EXPECT_EQ(rig.TransferFrames(), 0u);
+    EXPECT_TRUE(rig.view.enables.empty());
+
+    rig.prompts.Clear();
+    std::filesystem::remove(rig.record);
+    rig.flows.ChooseOffline();
+    EXPECT_EQ(rig.Run(1).end, TRunEnd::reRefused);
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{119});
+    EXPECT_FALSE(std::filesystem::exists(rig.record));
+}
+
+TEST(ProductionRun, FilesThatCannotBeLoadedEndTheRunBeforeAnythingIsSent) {
+    ProductionRig rig;
+    // Rewritten while the line runs, and broken.
+    WriteText(rig.Bench().fields[static_cast<std::size_t>(TFileRow::frProgram)], ":10000000zz\r\n");
+    rig.pump.during = [&] {
+        if (rig.device.Frames().size() > 20000) {
+            rig.flows.StopProduction(); // a run that never ends fails below
+        }
+    };
+
+    const TProductionSummary summary = rig.Run(0);
+
+    EXPECT_EQ(summary.end, TRunEnd::reFiles);
+    ASSERT_EQ(rig.board.results.size(), 1u);
+    EXPECT_EQ(rig.board.results[0].step, TFailStep::fsFiles);
+    EXPECT_EQ(rig.TransferFrames(), 0u);
+    // This one is shown: the line cannot go on until somebody mends the files.
+    ASSERT_EQ(rig.prompts.messages.size(), 1u);
+    EXPECT_EQ(rig.prompts.messages[0].text, rig.board.results[0].message);
+    EXPECT_NE(rig.prompts.messages[0].text.find("prog.hex"), std::string::npos);
+}
+
+TEST(ProductionRun, ARecordThatCannotBeWrittenAnyMoreStopsTheRun) {
+    ProductionRig rig;
+    sim::TSimFeedPlan feed;
+    feed.cards = 3;
+    rig.device.SetFeed(feed, rig.clock);
+    rig.board.onCard = [&](const TCardResult&) {
+        // Replaced behind the run's back by something that is no record.
+        WriteText(rig.record, "not a record\r\n");
+    };
+
+    const TProductionSummary summary = rig.Run(3);
+
+    EXPECT_EQ(summary.end, TRunEnd::reRecordFailed);
+    EXPECT_EQ(rig.board.results.size(), 2u) << "the first card's line went in; the second failed";
+    EXPECT_EQ(ReadText(rig.record), "not a record\r\n");
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kRecordNotWritten});
+}
+
+TEST(ProductionRun, ClosingTheWindowEndsTheRunAfterTheCardInHand) {
+    ProductionRig rig;
+    sim::TSimFeedPlan feed;
+    feed.cards = 3;
+    rig.device.SetFeed(feed, rig.clock);
+    bool asked = false;
+    rig.pump.during = [&] {
+        if (!asked && rig.Count('E') > 0) {
+            asked = true;
+            EXPECT_FALSE(rig.flows.FormClose());
+            rig.flows.CloseTimerTick(); // ticks on while the card is written
+        }
+    };
+
+    const TProductionSummary summary = rig.Run(0);
+
+    EXPECT_EQ(summary.end, TRunEnd::reStopped);
+    ASSERT_EQ(rig.board.results.size(), 1u);
+    EXPECT_EQ(rig.board.results[0].verdict, TCardVerdict::cvGood);
+    EXPECT_EQ(rig.view.closeRequests, 0);
+    rig.flows.CloseTimerTick();
+    EXPECT_EQ(rig.view.closeRequests, 1);
+}
+
+} // namespace
+} // namespace korvex
