@@ -1,0 +1,259 @@
+// A production line: cards of a PIC 16F84 with a 24C16 EEPROM fed one after
+// the other by the simulator, each programmed by the production run as it
+// arrives, at 115200 baud with every answer taking its time on the line.
+// First one card alone, auto programmed by its command, gives the single-card
+// floor: every byte at ten bits per byte plus the pauses the protocol
+// mandates. The run is held against that floor times the cards plus one poll
+// period per card, the most the run can wait to see a card arrive. A card
+// arrives when the person puts it in: the gap after the last one left; the
+// time from then to its first frame must stay within a poll period and 20 ms.
+#include "benchline.h"
+#include "common/linkfakes.h"
+#include "common/tempdir.h"
+#include "sim/simbackend.h"
+#include "sim/simcardmodel.h"
+#include "sim/simdevice.h"
+#include "sim/simfeeder.h"
+#include "support/programfolder.h"
+#include "support/settingsstore.h"
+#include "workflows/mainworkflows.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+using korvex::TPMainWorkflows;
+using korvex::TSteadyClock;
+using korvex::testing::TempDir;
+
+constexpr const char* kCardType = "PIC16F84-24C16";
+constexpr int kBaud = 115200;
+constexpr int kCards = 5;
+constexpr int kGapMs = 300;
+constexpr int kLatencySlackMs = 20;
+
+// Each frame the host wrote and when, on the steady clock.
+struct TSentFrame {
+    std::int64_t timeMs = 0;
+    char command = '\0';
+};
+
+class TTimingBackend final : public korvex::TSerialBackend {
+public:
+    TTimingBackend(std::unique_ptr<korvex::TSerialBackend> line, korvex::bench::TLineCount& count,
+                   std::vector<TSentFrame>& frames)
+        : line_(std::move(line)), count_(count), frames_(frames) {}
+
+    korvex::TOpenResult Open(const korvex::TLineSettings& settings) override {
+        return line_->Open(settings);
+    }
+    void Close() override { line_->Close(); }
+    bool IsOpen() const override { return line_->IsOpen(); }
+    std::size_t Write(std::string_view bytes) override {
+        frames_.push_back({TSteadyClock::Instance().NowMs(), bytes.size() > 1 ? bytes[1] : '\0'});
+        ++count_.frames;
+        const std::size_t written = line_->Write(bytes);
+        count_.written += static_cast<std::int64_t>(written);
+        return written;
+    }
+    int BytesWaiting() override { return line_->BytesWaiting(); }
+    std::size_t Read(char* buffer, std::size_t max) override {
+        const std::size_t got = line_->Read(buffer, max);
+        count_.received += static_cast<std::int64_t>(got);
+        return got;
+    }
+    void PurgeInput() override {
+        count_.received += std::max(line_->BytesWaiting(), 0);
+        line_->PurgeInput();
+    }
+    void PurgeOutput() override { line_->PurgeOutput(); }
+    bool WaitForInput(int timeoutMs) override { return line_->WaitForInput(timeoutMs); }
+
+private:
+    std::unique_ptr<korvex::TSerialBackend> line_;
+    korvex::bench::TLineCount& count_;
+    std::vector<TSentFrame>& frames_;
+};
+
+class TSilentPrompts final : public korvex::TPrompts {
+public:
+    void ShowMessage(korvex::TMessageKind kind, int /*entry*/, const std::string& text) override {
+        if (kind != korvex::TMessageKind::mkInformation) {
+            problems += text + "; ";
+        }
+    }
+    bool Ask(int /*entry*/, const std::string& /*text*/) override { return true; }
+    void ShowPlain(const std::string& /*title*/, const std::string& /*text*/) override {}
+    std::string problems;
+};
+
+// The workflows of one session on an in-process simulated programmer, the
+// line's bytes and the driver's pauses counted.
+struct TLine {
+    explicit TLine(korvex::sim::TSimDevice& device)
+        : settings(settingsFolder.Path()),
+          work(korvex::ExecutableFolder(), settings, Factory(device),
+               korvex::TPWorkflowSeams{view, prompts, &linkPrompts, nullptr, nullptr, nullptr,
+                                       &clock}) {}
+
+    korvex::TBackendFactory Factory(korvex::sim::TSimDevice& device) {
+        return [this, &device](std::string_view) -> std::unique_ptr<korvex::TSerialBackend> {
+            return std::make_unique<TTimingBackend>(
+                korvex::sim::MakeSimulatorBackend(device, TSteadyClock::Instance(), true), count,
+                frames);
+        };
+    }
+    // Start-up on COM1 at 115200 with the two files; empty when it went well.
+    std::string Start() {
+        korvex::TStartChoices choices;
+        choices.comPort = 1;
+        choices.speed = korvex::TBaudRate::br115200;
+        choices.cardName = kCardType;
+        choices.storeCardSettings = false;
+        work.FormShow(choices);
+        work.RestoreStoredFuses();
+        const std::filesystem::path samples = korvex::ExecutableFolder() / "samples";
+        if (work.SetFileField(korvex::TFileRow::frProgram, (samples / "sample84.hex").string()) !=
+                korvex::TIntentResult::irDone ||
+            work.SetFileField(korvex::TFileRow::frEeprom, (samples / "sample24c16.hex").string()) !=
+                korvex::TIntentResult::irDone) {
+            return "a sample file would not load: " + prompts.problems;
+        }
+        for (int poll = 0;
+             poll < 3 && work.Snapshot().cardState != korvex::TPCardState::csCardReady; ++poll) {
+            work.PollNow();
+        }
+        count = {};
+        frames.clear();
+        return {};
+    }
+    korvex::bench::TLineFigures Figures(std::int64_t wallUs, int baud) const {
+        korvex::bench::TLineFigures figures;
+        figures.baud = baud;
+        figures.wallUs = wallUs;
+        figures.bytes = count.written + count.received;
+        figures.pausedMs = clock.PausedMs();
+        figures.frames = count.frames;
+        return figures;
+    }
+
+    TempDir settingsFolder;
+    korvex::TPSettingsStore settings;
+    korvex::bench::TCountingClock clock;
+    korvex::bench::TLineCount count;
+    std::vector<TSentFrame> frames;
+    korvex::TMainView view;
+    TSilentPrompts prompts;
+    korvex::testing::TRecordedPrompts linkPrompts;
+    TPMainWorkflows work;
+};
+
+korvex::sim::TSimCardModel Model() {
+    return korvex::sim::SimCardModelForCardType(korvex::ExecutableFolder(), kCardType);
+}
+
+// A programmer with a blank card, listening at the bench's speed.
+std::unique_ptr<korvex::sim::TSimDevice> Programmer() {
+    auto device = std::make_unique<korvex::sim::TSimDevice>(korvex::sim::TSimCard(Model()));
+    device->SetListeningBaud(kBaud);
+    return device;
+}
+
+// One card's auto program, on its own: the floor each fed card is held to.
+double SingleCardFloorMs(std::string& error) {
+    const auto device = Programmer();
+    TLine line(*device);
+    error = line.Start();
+    if (!error.empty()) {
+        return 0;
+    }
+    const std::int64_t pausedBefore = line.clock.PausedMs();
+    if (line.work.RunCommand(korvex::TCardCommand::ccAutoProgram) !=
+        korvex::TOutcome::ocSucceeded) {
+        error = "the single card failed: " + line.prompts.problems;
+        return 0;
+    }
+    korvex::bench::TLineFigures figures = line.Figures(0, kBaud);
+    figures.pausedMs -= pausedBefore;
+    return figures.FloorMs();
+}
+
+struct TCountingBoard final : korvex::TProductionObserver {
+    int good = 0;
+    void CardDone(const korvex::TCardResult& result,
+                  const korvex::TProductionCounters& /*counters*/) override {
+        good += result.verdict == korvex::TCardVerdict::cvGood ? 1 : 0;
+    }
+};
+
+void BM_ProductionLine(benchmark::State& state) {
+    std::string error;
+    const double cardFloorMs = SingleCardFloorMs(error);
+    if (!error.empty()) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    for (auto _ : state) {
+        const auto device = Programmer();
+        TLine line(*device);
+        error = line.Start();
+        korvex::sim::TSimFeedPlan plan;
+        plan.cards = kCards;
+        plan.gapMs = kGapMs;
+        const korvex::sim::TSimFeeder& feeder = device->SetFeed(plan, TSteadyClock::Instance());
+        TCountingBoard board;
+        korvex::TProductionPlan production;
+        production.count = kCards;
+        const std::int64_t startUs = TSteadyClock::NowUs();
+        const std::int64_t startCpuUs = korvex::bench::CpuUs();
+        const korvex::TProductionSummary summary = line.work.RunProduction(production, board);
+        const std::int64_t wallUs = TSteadyClock::NowUs() - startUs;
+        if (!error.empty() || summary.end != korvex::TRunEnd::reCount || board.good != kCards) {
+            state.SkipWithError(
+                ("the run did not program every card: " + error + line.prompts.problems).c_str());
+            return;
+        }
+        // Each card after the first arrives a gap after the one before left.
+        std::int64_t worstLatencyMs = 0;
+        for (const auto& event : feeder.Events()) {
+            if (event.kind != korvex::sim::TSimFeedEvent::TKind::Removed || event.card == kCards) {
+                continue;
+            }
+            const std::int64_t arrivalMs = event.timeMs + kGapMs;
+            const auto first =
+                std::find_if(line.frames.begin(), line.frames.end(), [&](const TSentFrame& frame) {
+                    return frame.timeMs >= arrivalMs && frame.command != 'P';
+                });
+            if (first != line.frames.end()) {
+                worstLatencyMs = std::max(worstLatencyMs, first->timeMs - arrivalMs);
+            }
+        }
+        const double pollMs = TPMainWorkflows::kPollMs;
+        const double floorMs = kCards * (cardFloorMs + pollMs);
+        const double wallMs = static_cast<double>(wallUs) / 1000.0;
+        state.SetIterationTime(wallMs / 1000.0);
+        state.counters["cards_per_hour"] = kCards * 3'600'000.0 / wallMs;
+        state.counters["floor_cards_per_hour"] = kCards * 3'600'000.0 / floorMs;
+        state.counters["ratio"] = wallMs / floorMs;
+        state.counters["card_floor_ms"] = cardFloorMs;
+        state.counters["worst_latency_ms"] = static_cast<double>(worstLatencyMs);
+        state.counters["latency_goal_ms"] = pollMs + kLatencySlackMs;
+        state.counters["cpu_pct"] =
+            100.0 * static_cast<double>(korvex::bench::CpuUs() - startCpuUs) / wallUs;
+        if (worstLatencyMs > pollMs + kLatencySlackMs) {
+            state.SkipWithError("a card waited longer than a poll period and 20 ms");
+        }
+    }
+}
+
+BENCHMARK(BM_ProductionLine)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    return korvex::bench::RunBenchmarks(argc, argv);
+}
