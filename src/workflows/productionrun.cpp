@@ -48,8 +48,11 @@ public:
     ~TRunning() {
         bench_.prompts.KeepBack(nullptr);
         if (bench_.prog) {
-            // The programmer is left released, whatever the last card did.
-            bench_.prog->SelectMode(0, bench_.picKind);
+            // The programmer is left released, whatever the last card did; a
+            // programmer that stopped answering would only keep the user waiting.
+            if (bench_.cardState != TPCardState::csNotConnected) {
+                bench_.prog->SelectMode(0, bench_.picKind);
+            }
             bench_.prog->SetPolling(true);
         }
         bench_.productionRunning = false;
