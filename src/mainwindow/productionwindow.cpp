@@ -99,7 +99,6 @@ void TfrmProduction::Build() {
     });
     browse_ = Named(new QToolButton, "btnRecordFile");
     browse_->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    browse_->setToolTip(QStringLiteral("Choose the record file"));
     connect(browse_, &QToolButton::clicked, this,
             [this] { Handle([this] { ChooseRecordFile(); }); });
     recordName_ = Named(new QLabel, "lblRecordName");
@@ -216,6 +215,7 @@ void TfrmProduction::Draw() {
     setWindowTitle(Q(view.title));
 
     recordCaption_->setText(Q(view.recordCaption));
+    browse_->setToolTip(Q(work_.Text(entries::kChooseRecordFile)));
     const QString file = Q(board_.RecordFile().string());
     if (recordFile_->text() != file) {
         // Typing goes on where it was when the text is the one typed.
