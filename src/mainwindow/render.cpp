@@ -263,7 +263,7 @@ void Tfrmmain::RenderEnabled(const TMainSnapshot& shot) {
     }
     findChild<QAction*>(QStringLiteral("LoadEepromfile1"))->setEnabled(idle && eeprom);
     // The production window is where a run is stopped: open to it all along.
-    const bool production = idle || shot.productionRunning;
+    const bool production = cardCommands || shot.productionRunning;
     findChild<QAction*>(QStringLiteral("Production1"))->setEnabled(production);
     productionButton_->setEnabled(production);
 }

@@ -355,6 +355,16 @@ private slots:
         QVERIFY(std::filesystem::exists(rig.dir / "settings"));
     }
 
+    // A card type the programmer cannot program offers no production either.
+    void noProductionWhereTheCardCommandsAreOff() {
+        TWindowRig rig(kAvrCard);
+        rig.device.SetFirmwareVersion(50);
+        rig.Start();
+        QVERIFY(!rig.Shot().layout.cardCommandsEnabled);
+        QVERIFY(!rig.Action("Production1")->isEnabled());
+        QVERIFY(!rig.Find("btnProduction")->isEnabled());
+    }
+
     void aRunCannotStartWhileACommandRuns() {
         TWindowRig rig(kPicOnlyCard, true);
         rig.Start();
