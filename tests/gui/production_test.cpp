@@ -361,7 +361,7 @@ private slots:
         rig.device.SetFirmwareVersion(50);
         rig.Start();
         QVERIFY(!rig.Shot().layout.cardCommandsEnabled);
-        QVERIFY(!rig.Action("Production1")->isEnabled());
+        QTRY_VERIFY(!rig.Action("Production1")->isEnabled());
         QVERIFY(!rig.Find("btnProduction")->isEnabled());
     }
 
