@@ -9,6 +9,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -58,6 +59,22 @@ QPixmap LogPicture() {
     return picture;
 }
 
+// The production command's picture: a stack of cards, one after another.
+QIcon ProductionPicture() {
+    QPixmap picture(16, 16);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QColor(0, 0, 128));
+    for (int i = 2; i >= 0; --i) {
+        painter.setBrush(i == 0 ? QColor(255, 215, 0) : QColor(255, 255, 224));
+        painter.drawRoundedRect(QRectF(0.5 + 2 * i, 6.5 - 2 * i, 11, 8), 1.5, 1.5);
+    }
+    // The contacts of the front card.
+    painter.fillRect(QRectF(2.5, 9.5, 3, 3), QColor(184, 134, 11));
+    return QIcon(picture);
+}
+
 } // namespace
 
 QWidget* Tfrmmain::BuildCardPanel() {
@@ -97,7 +114,23 @@ QWidget* Tfrmmain::BuildCardPanel() {
     image1_->setFixedSize(16, 20);
     image1_->setToolTip(QStringLiteral("Double-click to show or hide the log"));
     image1_->installEventFilter(this);
-    propLayout->addWidget(image1_, 0, Qt::AlignLeft);
+    // The production command sits at the other end of the picture's line.
+    productionButton_ = Named(new QToolButton, "btnProduction");
+    productionButton_->setText(QStringLiteral("Production"));
+    productionButton_->setIcon(ProductionPicture());
+    productionButton_->setIconSize({16, 16});
+    productionButton_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    productionButton_->setAutoRaise(true);
+    // No taller than the picture, so the window keeps its height.
+    productionButton_->setFixedHeight(image1_->height());
+    productionButton_->setToolTip(QStringLiteral("Program card after card (F4)"));
+    connect(productionButton_, &QToolButton::clicked, this,
+            [this] { Handle([this] { ShowProduction(); }); });
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(image1_, 0, Qt::AlignLeft | Qt::AlignBottom);
+    bottom->addStretch(1);
+    bottom->addWidget(productionButton_);
+    propLayout->addLayout(bottom);
     column->addWidget(cardProp_);
 
     column->addWidget(BuildButtons());

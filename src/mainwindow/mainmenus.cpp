@@ -45,6 +45,9 @@ void Tfrmmain::BuildActions() {
     auto* autoProgram =
         NewAction("AutoProgram1", QStringLiteral("A&uto Program"), command(C::ccAutoProgram));
     autoProgram->setShortcut(QKeySequence(Qt::Key_F3));
+    auto* production =
+        NewAction("Production1", QStringLiteral("&Production..."), [this] { ShowProduction(); });
+    production->setShortcut(QKeySequence(Qt::Key_F4));
 
     NewAction("Offline2", QStringLiteral("&Offline"), [this] { work_.ChooseOffline(); });
     for (int n = 1; n <= TPortMap::kPortCount; ++n) {
@@ -118,6 +121,7 @@ void Tfrmmain::BuildMenus() {
                            action("EreaseEeprom1")});
     editMenu_->addSeparator();
     editMenu_->addAction(action("AutoProgram1"));
+    editMenu_->addAction(action("Production1"));
 
     setupMenu_ = menu("Com1", QStringLiteral("&Setup"), this);
     portMenu_ = menu("Port1", QStringLiteral("&Port"), setupMenu_);

@@ -4,6 +4,7 @@
 #include "dialogs/qtext.h"
 #include "link/serialdevices.h"
 #include "mainwindow/gauge.h"
+#include "mainwindow/productionwindow.h"
 #include "support/errors.h"
 #include "workflows/mainworkflows.h"
 
@@ -234,6 +235,9 @@ void Tfrmmain::closeEvent(QCloseEvent* event) {
     closing_ = true;
     closeTimer_.stop();
     FlushLog();
+    if (production_ != nullptr) {
+        production_->close();
+    }
     event->accept();
 }
 

@@ -37,6 +37,7 @@ namespace korvex::gui {
 
 class TFileChooser;
 class TGauge;
+class TfrmProduction;
 
 // The main window: a face over the workflows. Every control hands its event
 // to an intent; what the workflows report is drawn from their snapshot by
@@ -120,6 +121,8 @@ private:
     void EditCardType();
     void ShowOptions();
     void ShowAbout();
+    // Opens the production window, or brings it to the front.
+    void ShowProduction();
     void SaveLog();
 
     // Drawing.
@@ -167,6 +170,8 @@ private:
     std::array<QPushButton*, 4> bigButtons_{};
     QPushButton* lockButton_ = nullptr;
     QLabel* image1_ = nullptr;
+    QToolButton* productionButton_ = nullptr;
+    TfrmProduction* production_ = nullptr;
     QWidget* leftPanel_ = nullptr;
     QWidget* logPanel_ = nullptr;
     QPlainTextEdit* memo_ = nullptr;

@@ -4,6 +4,7 @@
 #include "link/portmap.h"
 #include "mainwindow/gauge.h"
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/productionwindow.h"
 #include "workflows/mainworkflows.h"
 
 #include <QAbstractButton>
@@ -96,6 +97,10 @@ void Tfrmmain::Render() {
     RenderChoices(shot);
     RenderEnabled(shot);
     startLog_->setText(Q(shot.logButtonCaption));
+    if (production_ != nullptr) {
+        // Whether a run can start follows the commands; its words follow the language.
+        production_->Refresh();
+    }
     rendering_ = false;
 }
 
@@ -211,7 +216,9 @@ void Tfrmmain::RenderChoices(const TMainSnapshot& shot) {
 }
 
 void Tfrmmain::RenderEnabled(const TMainSnapshot& shot) {
-    const bool idle = !shot.commandRunning && commandsEnabled_;
+    // Each card of a production run is a command of its own: between cards
+    // the commands stay off all the same.
+    const bool idle = !shot.commandRunning && !shot.productionRunning && commandsEnabled_;
     const bool cardCommands = idle && shot.layout.cardCommandsEnabled;
     const auto enable = [this](const char* name, bool on) {
         if (auto* action = findChild<QAction*>(QString::fromLatin1(name))) {
@@ -255,6 +262,10 @@ void Tfrmmain::RenderEnabled(const TMainSnapshot& shot) {
         rows_[3].view->setEnabled(false);
     }
     findChild<QAction*>(QStringLiteral("LoadEepromfile1"))->setEnabled(idle && eeprom);
+    // The production window is where a run is stopped: open to it all along.
+    const bool production = cardCommands || shot.productionRunning;
+    findChild<QAction*>(QStringLiteral("Production1"))->setEnabled(production);
+    productionButton_->setEnabled(production);
 }
 
 } // namespace korvex::gui

@@ -6,6 +6,7 @@
 #include "dialogs/hexview.h"
 #include "dialogs/options.h"
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/productionwindow.h"
 #include "workflows/fileview.h"
 #include "workflows/mainworkflows.h"
 
@@ -20,6 +21,17 @@ void Tfrmmain::ShowFileView(const std::filesystem::path& file, bool eepromKind, 
     const TPFileView view(file, eepromKind ? TViewKind::vkEeprom : TViewKind::vkProgram, avrKind);
     TfrmHexView dialog(view, this);
     dialog.exec();
+}
+
+void Tfrmmain::ShowProduction() {
+    // One production window, kept while the program runs, so its counters
+    // and last card stay when it is closed and opened again.
+    if (production_ == nullptr) {
+        production_ = new TfrmProduction(work_, prompts_, files_, this);
+    }
+    production_->show();
+    production_->raise();
+    production_->activateWindow();
 }
 
 void Tfrmmain::AddCardType() {

@@ -9,7 +9,7 @@
 
 namespace korvex {
 
-// The four user values that live between runs, in <folder>/settings.ini,
+// The user values that live between runs, in <folder>/settings.ini,
 // section [Korvex]:
 //
 //   ComPort  integer  0 = offline, 1..8 = the port items "Com 1".."Com 8";
@@ -20,6 +20,9 @@ namespace korvex {
 //   Speed    integer  9600 = the "19200 baud" item (9600 is the item's code,
 //                     not its rate), 115200 = the "115200 baud" item; other
 //                     values change nothing
+//   ProductionRecord  string   the production window's record file; empty = none
+//   ProductionCount   integer  the cards a production run is asked for; 0 = until
+//                              stopped
 //
 // What the codes mean is the caller's business; the store only keeps them.
 // Every call reads the file afresh. Reading never creates anything, and a
@@ -32,6 +35,8 @@ public:
     static constexpr std::string_view kCard = "Card";
     static constexpr std::string_view kLang = "Lang";
     static constexpr std::string_view kSpeed = "Speed";
+    static constexpr std::string_view kProductionRecord = "ProductionRecord";
+    static constexpr std::string_view kProductionCount = "ProductionCount";
 
     explicit TPSettingsStore(std::filesystem::path folder);
 

@@ -1,6 +1,7 @@
 #include "workflows/captions.h"
 
 #include "support/lang.h"
+#include "workflows/entries.h"
 
 #include <array>
 
@@ -77,6 +78,11 @@ constexpr std::array<TCaptionEntry, 8> kAvr{{
     {"LoadPicFile1", 116},
 }};
 
+constexpr std::array<TCaptionEntry, 2> kProduction{{
+    {"Production1", entries::kProductionMenu},
+    {"btnProduction", entries::kProduction},
+}};
+
 constexpr std::array<TCaptionEntry, 2> kAbout{{
     {"lblFirmware", 43},
     {"lblWindowssoft", 44},
@@ -95,13 +101,17 @@ std::span<const TCaptionEntry> TMainCaptions::ForKind(bool avrKind) {
     return kPic;
 }
 
+std::span<const TCaptionEntry> TMainCaptions::Production() {
+    return kProduction;
+}
+
 std::span<const TCaptionEntry> TMainCaptions::About() {
     return kAbout;
 }
 
 std::vector<TCaptionText> TMainCaptions::Resolve(const TPLang& lang, bool avrKind) {
     std::vector<TCaptionText> texts;
-    for (const auto& table : {Common(), ForKind(avrKind)}) {
+    for (const auto& table : {Common(), ForKind(avrKind), Production()}) {
         for (const TCaptionEntry& caption : table) {
             texts.emplace_back(std::string(caption.control), lang.GetText(caption.entry));
         }

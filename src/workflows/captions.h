@@ -29,6 +29,8 @@ struct TMainCaptions {
     // Entries 101 to 107, or 109 to 116: the captions that name the
     // processor's memory the way its family does.
     static std::span<const TCaptionEntry> ForKind(bool avrKind);
+    // The production command's menu item and button (entries 162 and 163).
+    static std::span<const TCaptionEntry> Production();
     // The about box's two labels (entries 43 and 44).
     static std::span<const TCaptionEntry> About();
 

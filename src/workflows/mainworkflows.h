@@ -168,6 +168,8 @@ public:
     // Ends the run after the card in hand.
     void StopProduction() { production_.Stop(); }
     bool ProductionRunning() const { return production_.Running(); }
+    // Where a face keeps values of its own between runs (the production plan).
+    TPSettingsStore& Settings() { return bench_.settings; }
 
     // --- the log panel (usable while a command runs)
 

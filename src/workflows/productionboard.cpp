@@ -4,14 +4,32 @@
 #include "workflows/fillin.h"
 #include "workflows/mainworkflows.h"
 
+#include <algorithm>
+
 namespace korvex {
 
 TPProductionBoard::TPProductionBoard(TPMainWorkflows& work) : work_(work) {
+    const TPSettingsStore& store = work_.Settings();
+    if (const auto record = store.ReadString(TPSettingsStore::kProductionRecord)) {
+        plan_.record = *record;
+    }
+    if (const auto count = store.ReadInteger(TPSettingsStore::kProductionCount)) {
+        plan_.count = std::max(*count, 0);
+    }
     Refresh();
 }
 
 void TPProductionBoard::SetRecordFile(const std::filesystem::path& file) {
-    plan_.record = file;
+    if (!work_.ProductionRunning()) {
+        plan_.record = file;
+    }
+    Refresh();
+}
+
+void TPProductionBoard::SetCount(int count) {
+    if (!work_.ProductionRunning()) {
+        plan_.count = std::max(count, 0);
+    }
     Refresh();
 }
 
@@ -20,8 +38,16 @@ void TPProductionBoard::Toggle() {
         work_.StopProduction();
         return;
     }
-    work_.RunProduction(plan_, *this);
+    // The run reads its plan until it ends; a copy keeps it as it started.
+    const TProductionPlan plan = plan_;
+    const TProductionSummary summary = work_.RunProduction(plan, *this);
     Refresh();
+    if (summary.end != TRunEnd::reRefused) {
+        work_.Settings().Write({
+            {std::string(TPSettingsStore::kProductionRecord), plan.record.string()},
+            {std::string(TPSettingsStore::kProductionCount), std::to_string(plan.count)},
+        });
+    }
 }
 
 void TPProductionBoard::RunStarted(const TProductionPlan& /*plan*/) {
@@ -58,6 +84,9 @@ void TPProductionBoard::RunEnded(const TProductionSummary& /*summary*/) {
 
 void TPProductionBoard::Refresh() {
     view_.running = work_.ProductionRunning();
+    view_.buttonEnabled = view_.running || !work_.Busy();
+    view_.title = work_.Text(entries::kProduction);
+    view_.lastCardCaption = work_.Text(entries::kLastCard);
     view_.buttonCaption =
         work_.Text(view_.running ? entries::kProductionStop : entries::kProductionStart);
     view_.goodCaption = work_.Text(entries::kCounterGood);

@@ -17,11 +17,15 @@ enum class TLastCardColour { lcNone, lcGood, lcBad };
 // What a production window shows, worded in the language chosen.
 struct TProductionView {
     bool running = false;
+    // A run can always be stopped, but not started while a command runs.
+    bool buttonEnabled = true;
+    std::string title;
     std::string buttonCaption; // Start, or Stop while a run is on
     std::string goodCaption;
     std::string failedCaption;
     int good = 0;
     int failed = 0;
+    std::string lastCardCaption;
     std::string lastCard; // the last card's line; empty before the first
     TLastCardColour lastColour = TLastCardColour::lcNone;
     std::string recordCaption;
@@ -30,17 +34,23 @@ struct TProductionView {
 };
 
 // The production window's logic: the run's plan, started and stopped from
-// one button, and the counters and last card as the run reports them.
+// one button, and the counters and last card as the run reports them. The
+// plan of the last run that started is kept in the settings and comes back
+// with the next board.
 class TPProductionBoard final : public TProductionObserver {
 public:
     explicit TPProductionBoard(TPMainWorkflows& work);
 
+    // Both are ignored while a run is on: the run goes on with the plan it
+    // started with, and the board shows that plan.
     void SetRecordFile(const std::filesystem::path& file);
     const std::filesystem::path& RecordFile() const { return plan_.record; }
-    void SetCount(int count) { plan_.count = count < 0 ? 0 : count; }
+    void SetCount(int count);
+    int Count() const { return plan_.count; }
     // The one button: starts a run, which returns when it ends (the face's
     // events run meanwhile), or asks the running one to stop after the card
-    // in hand.
+    // in hand. After a run that started, its plan is stored; a store that
+    // cannot be written throws EIniFileException then.
     void Toggle();
     const TProductionView& View() const { return view_; }
     // Told after every change of the view.

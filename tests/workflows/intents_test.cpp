@@ -165,6 +165,8 @@ TEST(Intents, CaptionsFollowTheFamilyAndTheLanguage) {
     EXPECT_EQ(caption(shot, "rdgProtection:1"), rig.Text(42));
     EXPECT_EQ(caption(shot, "grbCardType"), rig.Text(0));
     EXPECT_EQ(caption(shot, "Pic1"), rig.Text(107));
+    EXPECT_EQ(caption(shot, "Production1"), rig.Text(162));
+    EXPECT_EQ(caption(shot, "btnProduction"), rig.Text(163));
 
     rig.SelectCard(kAvrCard);
     rig.flows.ChooseLanguage("Deutsch");
@@ -175,6 +177,7 @@ TEST(Intents, CaptionsFollowTheFamilyAndTheLanguage) {
     EXPECT_EQ(caption(shot, "Pic1"), rig.Text(110));
     EXPECT_EQ(caption(shot, "File1"), rig.Text(17));
     EXPECT_EQ(rig.Text(17), "&Datei");
+    EXPECT_EQ(caption(shot, "Production1"), "&Produktion...");
 }
 
 TEST(Intents, PopUpItemsActOnTheLastBigButtonPressed) {

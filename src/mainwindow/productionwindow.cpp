@@ -1,0 +1,261 @@
+#include "mainwindow/productionwindow.h"
+
+#include "dialogs/filechooser.h"
+#include "dialogs/qtext.h"
+#include "support/errors.h"
+#include "workflows/entries.h"
+#include "workflows/mainworkflows.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace korvex::gui {
+
+namespace {
+
+constexpr std::string_view kRecordFilter = "CSV Files (*.csv)|*.csv";
+// More cards than a line makes in a year; the box only needs a bound.
+constexpr int kMostCards = 999'999;
+
+template <typename Widget>
+Widget* Named(Widget* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+QFont Scaled(QFont font, double factor, bool bold) {
+    font.setPointSizeF(font.pointSizeF() * factor);
+    font.setBold(bold);
+    return font;
+}
+
+// Sets a widget's colours only when they change, so drawing often costs
+// nothing.
+void Paint(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
+    QPalette palette = widget->palette();
+    if (palette.color(role) != colour) {
+        palette.setColor(role, colour);
+        widget->setPalette(palette);
+    }
+}
+
+// A counter: its caption over a large number in the counter's colour.
+QFrame* NewCounter(const char* captionName, QLabel*& caption, const char* numberName,
+                   QLabel*& number, const QColor& colour) {
+    auto* panel = new QFrame;
+    panel->setFrameShape(QFrame::StyledPanel);
+    auto* column = new QVBoxLayout(panel);
+    caption = Named(new QLabel, captionName);
+    caption->setAlignment(Qt::AlignCenter);
+    number = Named(new QLabel(QStringLiteral("0")), numberName);
+    number->setAlignment(Qt::AlignCenter);
+    number->setFont(Scaled(number->font(), 3.0, true));
+    Paint(number, QPalette::WindowText, colour);
+    column->addWidget(caption);
+    column->addWidget(number);
+    return panel;
+}
+
+} // namespace
+
+TfrmProduction::TfrmProduction(TPMainWorkflows& work, TPrompts& prompts, TFileChooser& files,
+                               QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), work_(work),
+      prompts_(prompts), files_(files), board_(work) {
+    setObjectName(QStringLiteral("frmProduction"));
+    Build();
+    board_.OnChange = [this] { Draw(); };
+    Draw();
+}
+
+TfrmProduction::~TfrmProduction() {
+    board_.OnChange = nullptr;
+}
+
+void TfrmProduction::Build() {
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(12, 12, 12, 12);
+    column->setSpacing(8);
+
+    auto* plan = new QGridLayout;
+    plan->setHorizontalSpacing(6);
+    plan->setVerticalSpacing(2);
+    recordCaption_ = Named(new QLabel, "lblRecordFile");
+    recordFile_ = Named(new QLineEdit, "edtRecordFile");
+    recordFile_->setToolTip(QStringLiteral("The CSV file that gets one line for every card"));
+    recordCaption_->setBuddy(recordFile_);
+    connect(recordFile_, &QLineEdit::textEdited, this, [this](const QString& text) {
+        Handle([this, text] { board_.SetRecordFile(U(text)); });
+    });
+    browse_ = Named(new QToolButton, "btnRecordFile");
+    browse_->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    connect(browse_, &QToolButton::clicked, this,
+            [this] { Handle([this] { ChooseRecordFile(); }); });
+    recordName_ = Named(new QLabel, "lblRecordName");
+    recordName_->setFont(Scaled(recordName_->font(), 0.9, false));
+    recordName_->setForegroundRole(QPalette::PlaceholderText);
+    recordName_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    plan->addWidget(recordCaption_, 0, 0);
+    plan->addWidget(recordFile_, 0, 1);
+    plan->addWidget(browse_, 0, 2);
+    plan->addWidget(recordName_, 1, 1, 1, 2);
+    plan->setColumnStretch(1, 1);
+    column->addLayout(plan);
+
+    auto* runRow = new QHBoxLayout;
+    run_ = Named(new QPushButton, "btnProductionRun");
+    run_->setFont(Scaled(run_->font(), 1.6, true));
+    run_->setMinimumHeight(56);
+    run_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    connect(run_, &QPushButton::clicked, this, &TfrmProduction::Toggle);
+    // "Start × 25": the cards a run is asked for; ∞ until it is stopped.
+    auto* times = Named(new QLabel(QStringLiteral("\u00D7")), "lblCountSign");
+    times->setFont(Scaled(times->font(), 1.6, true));
+    count_ = Named(new QSpinBox, "spnCount");
+    count_->setRange(0, kMostCards);
+    count_->setSpecialValueText(QStringLiteral("\u221E"));
+    count_->setFont(Scaled(count_->font(), 1.6, false));
+    count_->setMinimumHeight(56);
+    count_->setMinimumWidth(110);
+    count_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    count_->setToolTip(QStringLiteral("Cards to program in this run; \u221E: until stopped"));
+    connect(count_, &QSpinBox::valueChanged, this,
+            [this](int value) { Handle([this, value] { board_.SetCount(value); }); });
+    runRow->addWidget(run_, 1);
+    runRow->addWidget(times);
+    runRow->addWidget(count_);
+    column->addLayout(runRow);
+
+    auto* counters = new QHBoxLayout;
+    counters->addWidget(
+        NewCounter("lblGoodCaption", goodCaption_, "lblGood", good_, QColor(0, 140, 0)));
+    counters->addWidget(
+        NewCounter("lblFailedCaption", failedCaption_, "lblFailed", failed_, QColor(200, 0, 0)));
+    column->addLayout(counters);
+
+    lastCardCaption_ = Named(new QLabel, "lblLastCardCaption");
+    lastCard_ = Named(new QLabel, "lblLastCard");
+    lastCard_->setWordWrap(true);
+    lastCard_->setAutoFillBackground(true);
+    lastCard_->setFrameShape(QFrame::StyledPanel);
+    lastCard_->setMargin(6);
+    lastCard_->setFont(Scaled(lastCard_->font(), 1.15, true));
+    lastCard_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lastCard_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lastCard_->setMinimumHeight(3 * lastCard_->fontMetrics().lineSpacing() + 12);
+    lastCard_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::MinimumExpanding);
+    column->addWidget(lastCardCaption_);
+    column->addWidget(lastCard_);
+
+    waiting_ = Named(new QLabel, "lblWaiting");
+    QFont italic = waiting_->font();
+    italic.setItalic(true);
+    waiting_->setFont(italic);
+    column->addWidget(waiting_);
+
+    setMinimumWidth(440);
+}
+
+void TfrmProduction::Handle(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const std::exception& error) {
+        prompts_.ShowMessage(TMessageKind::mkError, -1, DescribeError(error));
+    }
+    Draw();
+}
+
+void TfrmProduction::Refresh() {
+    board_.Refresh();
+}
+
+void TfrmProduction::ChooseRecordFile() {
+    const std::filesystem::path current = board_.RecordFile();
+    const auto file = files_.SaveFile(this, Q(work_.Text(entries::kChooseRecordFile)),
+                                      kRecordFilter, Q(current.parent_path().string()));
+    if (file) {
+        board_.SetRecordFile(*file);
+    }
+}
+
+void TfrmProduction::Toggle() {
+    // Starting returns when the run has ended; this window's events, the
+    // Stop among them, run meanwhile.
+    Handle([this] { board_.Toggle(); });
+    if (closeAfterRun_ && !work_.ProductionRunning()) {
+        closeAfterRun_ = false;
+        close();
+    }
+}
+
+void TfrmProduction::closeEvent(QCloseEvent* event) {
+    if (work_.ProductionRunning()) {
+        // The card in hand is finished and recorded first; the window goes
+        // when the run has ended.
+        work_.StopProduction();
+        closeAfterRun_ = true;
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void TfrmProduction::Draw() {
+    const TProductionView& view = board_.View();
+    setWindowTitle(Q(view.title));
+
+    recordCaption_->setText(Q(view.recordCaption));
+    browse_->setToolTip(Q(work_.Text(entries::kChooseRecordFile)));
+    const QString file = Q(board_.RecordFile().string());
+    if (recordFile_->text() != file) {
+        // Typing goes on where it was when the text is the one typed.
+        const QSignalBlocker blocker(recordFile_);
+        recordFile_->setText(file);
+    }
+    recordName_->setText(Q(view.recordName));
+    {
+        const QSignalBlocker blocker(count_);
+        count_->setValue(board_.Count());
+    }
+    for (QWidget* plan : {static_cast<QWidget*>(recordFile_), static_cast<QWidget*>(browse_),
+                          static_cast<QWidget*>(count_)}) {
+        plan->setEnabled(!view.running);
+    }
+
+    run_->setText(Q(view.buttonCaption));
+    run_->setEnabled(view.buttonEnabled);
+    goodCaption_->setText(Q(view.goodCaption));
+    good_->setText(QString::number(view.good));
+    failedCaption_->setText(Q(view.failedCaption));
+    failed_->setText(QString::number(view.failed));
+
+    lastCardCaption_->setText(Q(view.lastCardCaption));
+    lastCard_->setText(Q(view.lastCard));
+    switch (view.lastColour) {
+    case TLastCardColour::lcGood:
+        Paint(lastCard_, QPalette::Window, QColor(64, 200, 64));
+        Paint(lastCard_, QPalette::WindowText, Qt::black);
+        break;
+    case TLastCardColour::lcBad:
+        Paint(lastCard_, QPalette::Window, QColor(210, 30, 30));
+        Paint(lastCard_, QPalette::WindowText, Qt::white);
+        break;
+    case TLastCardColour::lcNone:
+        Paint(lastCard_, QPalette::Window, palette().color(QPalette::Window));
+        Paint(lastCard_, QPalette::WindowText, palette().color(QPalette::WindowText));
+        break;
+    }
+    waiting_->setText(Q(view.state));
+}
+
+} // namespace korvex::gui

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "workflows/productionboard.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSpinBox;
+class QToolButton;
+
+namespace korvex {
+class TPMainWorkflows;
+class TPrompts;
+} // namespace korvex
+
+namespace korvex::gui {
+
+class TFileChooser;
+
+// The production window: a tool window beside the main window that runs the
+// production line from one big button and shows its counters and last card.
+// A face over TPProductionBoard: the controls hand their events to the
+// board, and everything shown is drawn from the board's view.
+class TfrmProduction final : public QWidget {
+    Q_OBJECT
+public:
+    TfrmProduction(TPMainWorkflows& work, TPrompts& prompts, TFileChooser& files, QWidget* parent);
+    ~TfrmProduction() override;
+
+    // Words the view afresh and draws it, e.g. after a command started or
+    // ended or the language changed.
+    void Refresh();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Build();
+    // Runs a user's action; an error it throws is shown as an error box.
+    void Handle(const std::function<void()>& action);
+    void ChooseRecordFile();
+    void Toggle();
+    void Draw();
+
+    TPMainWorkflows& work_;
+    TPrompts& prompts_;
+    TFileChooser& files_;
+    TPProductionBoard board_;
+    // The window was closed during a run: it goes once the run has ended.
+    bool closeAfterRun_ = false;
+
+    QLabel* recordCaption_ = nullptr;
+    QLineEdit* recordFile_ = nullptr;
+    QToolButton* browse_ = nullptr;
+    QLabel* recordName_ = nullptr;
+    QSpinBox* count_ = nullptr;
+    QPushButton* run_ = nullptr;
+    QLabel* goodCaption_ = nullptr;
+    QLabel* good_ = nullptr;
+    QLabel* failedCaption_ = nullptr;
+    QLabel* failed_ = nullptr;
+    QLabel* lastCardCaption_ = nullptr;
+    QLabel* lastCard_ = nullptr;
+    QLabel* waiting_ = nullptr;
+};
+
+} // namespace korvex::gui

@@ -1,0 +1,390 @@
+// The production window over the in-process simulated programmer: the main
+// window opens it, its button runs the line, and it shows what the run
+// reports. The run's rules are the workflows' and are tested there.
+#include "gui/windowrig.h"
+#include "mainwindow/productionwindow.h"
+#include "support/readfile.h"
+#include "workflows/entries.h"
+#include "workflows/productionrecord.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QToolButton>
+
+using namespace korvex;
+using namespace korvex::testing;
+
+namespace {
+
+QString Entry(TWindowRig& rig, int entry) {
+    return gui::Q(rig.work().Text(entry));
+}
+
+gui::TfrmProduction* ProductionWindow(TWindowRig& rig) {
+    return rig.Window().findChild<gui::TfrmProduction*>(QStringLiteral("frmProduction"));
+}
+
+template <typename T = QWidget>
+T* Part(gui::TfrmProduction* window, const char* name) {
+    return window->findChild<T*>(QString::fromLatin1(name));
+}
+
+gui::TfrmProduction* OpenProduction(TWindowRig& rig) {
+    rig.Action("Production1")->trigger();
+    gui::TfrmProduction* window = ProductionWindow(rig);
+    if (window != nullptr && !QTest::qWaitForWindowExposed(window)) {
+        return nullptr;
+    }
+    return window;
+}
+
+void ChooseSamples(TWindowRig& rig, bool eeprom) {
+    QCOMPARE(rig.work().SetFileField(TFileRow::frProgram, rig.Sample("sample84.hex")),
+             TIntentResult::irDone);
+    if (eeprom) {
+        QCOMPARE(rig.work().SetFileField(TFileRow::frEeprom, rig.Sample("sample24c16.hex")),
+                 TIntentResult::irDone);
+    }
+    rig.prompts.Clear();
+    rig.device.ClearFrames();
+}
+
+// Calls `step` from the event loop every 20 ms while it is running, so a
+// test can act while a click waits in a run.
+class TEveryTurn final {
+public:
+    explicit TEveryTurn(std::function<void()> step) : step_(std::move(step)) {
+        timer_.setInterval(20);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { step_(); });
+        timer_.start();
+    }
+
+private:
+    std::function<void()> step_;
+    QTimer timer_;
+};
+
+// Ends a run that a test could not end within a minute, so a run that never
+// stops fails the test instead of hanging it.
+class TRunDeadline final {
+public:
+    explicit TRunDeadline(TPMainWorkflows& work) {
+        timer_.setSingleShot(true);
+        QObject::connect(&timer_, &QTimer::timeout, [this, &work] {
+            expired = work.ProductionRunning();
+            work.StopProduction();
+        });
+        timer_.start(60'000);
+    }
+    bool expired = false;
+
+private:
+    QTimer timer_;
+};
+
+bool AllAre(const std::vector<bool>& values, bool value) {
+    return !values.empty() &&
+           std::all_of(values.begin(), values.end(), [value](bool each) { return each == value; });
+}
+
+std::vector<std::string> RecordLines(const std::filesystem::path& file) {
+    std::vector<std::string> lines;
+    const std::string text = ReadFileIfExists(file).value_or("");
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = text.find("\r\n", start);
+        lines.push_back(text.substr(start, end - start));
+        start = end == std::string::npos ? text.size() : end + 2;
+    }
+    return lines;
+}
+
+} // namespace
+
+class TProductionWindowTest final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void theMenuItemTheButtonAndF4OpenOneProductionWindow() {
+        TWindowRig rig;
+        rig.Start();
+        QAction* item = rig.Action("Production1");
+        QVERIFY(item != nullptr);
+        QCOMPARE(item->shortcut(), QKeySequence(Qt::Key_F4));
+        const QList<QAction*> edit = rig.Find<QMenu>("Edit1")->actions();
+        QCOMPARE(edit.indexOf(item), edit.indexOf(rig.Action("AutoProgram1")) + 1);
+        QVERIFY(item->isEnabled());
+        QVERIFY(rig.Find("btnProduction")->isEnabled());
+        QVERIFY(ProductionWindow(rig) == nullptr);
+        SaveScreenshot(rig.Window(), QStringLiteral("main-production-button"));
+
+        gui::TfrmProduction* window = OpenProduction(rig);
+        QVERIFY(window != nullptr);
+        QVERIFY(window->isVisible() && window->isWindow());
+        QCOMPARE(window->windowTitle(), Entry(rig, entries::kProduction));
+        QCOMPARE(Part<QPushButton>(window, "btnProductionRun")->text(),
+                 Entry(rig, entries::kProductionStart));
+        QCOMPARE(Part<QLabel>(window, "lblRecordName")->text(), Entry(rig, entries::kNoRecordFile));
+        QCOMPARE(Part<QSpinBox>(window, "spnCount")->text(), QStringLiteral("\u221E"));
+        SaveScreenshot(*window, QStringLiteral("production-idle"));
+
+        window->close();
+        QVERIFY(!window->isVisible());
+        rig.Find<QToolButton>("btnProduction")->click();
+        QVERIFY(window->isVisible());
+        QCOMPARE(ProductionWindow(rig), window);
+        window->close();
+        rig.Window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&rig.Window()));
+        QTest::keyClick(&rig.Window(), Qt::Key_F4);
+        QVERIFY(window->isVisible());
+        QCOMPARE(rig.Window().findChildren<gui::TfrmProduction*>().size(), 1);
+
+        // The window's words follow the language.
+        rig.Action("Deutsch")->trigger();
+        QTest::qWait(20); // the layouts follow the longer words
+        QCOMPARE(window->windowTitle(), QStringLiteral("Produktion"));
+        QCOMPARE(Part<QLabel>(window, "lblGoodCaption")->text(), QStringLiteral("Gut"));
+        QCOMPARE(Part<QLabel>(window, "lblRecordName")->text(), QStringLiteral("(keine)"));
+        QCOMPARE(rig.Find<QToolButton>("btnProduction")->text(), QStringLiteral("Produktion"));
+        SaveScreenshot(rig.Window(), QStringLiteral("main-production-button-deutsch"));
+        SaveScreenshot(*window, QStringLiteral("production-idle-deutsch"));
+    }
+
+    // The card in the slot is programmed once, however long it stays; the
+    // main window's commands are off all the run long, the production
+    // entry points are not.
+    void aRunProgramsTheCardInTheSlotOnceAndStopsOnTheButton() {
+        TWindowRig rig;
+        rig.Start();
+        ChooseSamples(rig, true);
+        gui::TfrmProduction* window = OpenProduction(rig);
+        QVERIFY(window != nullptr);
+        const std::filesystem::path record = rig.dir / "batch.csv";
+        rig.files.names.push_back(record);
+        Part<QToolButton>(window, "btnRecordFile")->click();
+        QCOMPARE(rig.files.titles.back(), Entry(rig, entries::kChooseRecordFile));
+        QCOMPARE(Part<QLineEdit>(window, "edtRecordFile")->text(), gui::Q(record.string()));
+        QCOMPARE(Part<QLabel>(window, "lblRecordName")->text(), gui::Q(record.string()));
+        auto* run = Part<QPushButton>(window, "btnProductionRun");
+        auto* good = Part<QLabel>(window, "lblGood");
+
+        std::vector<bool> commandsOn, productionOn, planOn;
+        QElapsedTimer clock;
+        clock.start();
+        qint64 goodAt = -1;
+        bool stopPressed = false;
+        QString runningCaption;
+        const TEveryTurn look([&] {
+            if (!rig.work().ProductionRunning()) {
+                return;
+            }
+            commandsOn.push_back(rig.Find("btnWrite")->isEnabled() ||
+                                 rig.Action("AutoProgram1")->isEnabled() ||
+                                 rig.Find("cmpCardType")->isEnabled());
+            productionOn.push_back(rig.Find("btnProduction")->isEnabled() &&
+                                   rig.Action("Production1")->isEnabled() && run->isEnabled());
+            planOn.push_back(Part<QWidget>(window, "edtRecordFile")->isEnabled() ||
+                             Part<QWidget>(window, "btnRecordFile")->isEnabled() ||
+                             Part<QWidget>(window, "spnCount")->isEnabled());
+            if (goodAt < 0 && good->text() == QStringLiteral("1")) {
+                goodAt = clock.elapsed();
+                runningCaption = run->text();
+                SaveScreenshot(*window, QStringLiteral("production-good-running"));
+            }
+            // A few poll periods with the card left in the slot; then the
+            // card goes, the run waits for the next, and Stop is pressed.
+            if (goodAt >= 0 && rig.device.Present() &&
+                clock.elapsed() - goodAt > 3 * TPMainWorkflows::kPollMs + 100) {
+                rig.device.SetPresent(false);
+            }
+            if (!rig.device.Present() && !stopPressed &&
+                Part<QLabel>(window, "lblWaiting")->text() ==
+                    Entry(rig, entries::kWaitingForCard)) {
+                stopPressed = true;
+                SaveScreenshot(*window, QStringLiteral("production-waiting"));
+                run->click();
+            }
+        });
+        const TRunDeadline deadline(rig.work());
+        run->click(); // returns when the run has ended
+        QVERIFY(!deadline.expired);
+
+        QVERIFY(stopPressed);
+        QCOMPARE(runningCaption, Entry(rig, entries::kProductionStop));
+        QCOMPARE(good->text(), QStringLiteral("1"));
+        QCOMPARE(Part<QLabel>(window, "lblFailed")->text(), QStringLiteral("0"));
+        auto* last = Part<QLabel>(window, "lblLastCard");
+        QVERIFY2(last->text().startsWith(QStringLiteral("Card 1 good")), qPrintable(last->text()));
+        QCOMPARE(last->palette().color(QPalette::Window), QColor(64, 200, 64));
+        QVERIFY(AllAre(commandsOn, false));
+        QVERIFY(AllAre(productionOn, true));
+        QVERIFY(AllAre(planOn, false));
+
+        // The card was erased and written once; after that only polls and
+        // the release reached the programmer.
+        const std::vector<std::string> sent = ShortFrames(rig.device);
+        const auto firstPoll = std::find_if(
+            sent.begin(), sent.end(), [](const std::string& frame) { return frame[0] == 'P'; });
+        QVERIFY(std::find_if(sent.begin(), firstPoll, [](const std::string& frame) {
+                    return frame[0] == 'H';
+                }) != firstPoll);
+        QVERIFY(std::count_if(firstPoll, sent.end(),
+                              [](const std::string& frame) { return frame[0] == 'P'; }) >= 2);
+        for (auto frame = firstPoll; frame != sent.end(); ++frame) {
+            QVERIFY2((*frame)[0] == 'P' || *frame == "A30", frame->c_str());
+        }
+
+        const std::vector<std::string> lines = RecordLines(record);
+        QCOMPARE(lines.size(), std::size_t{2});
+        QCOMPARE(lines[0] + "\r\n", CsvLine(ProductionRecordHeader()));
+        QVERIFY2(lines[1].find(",good,") != std::string::npos, lines[1].c_str());
+
+        // Everything comes back when the run has ended.
+        QCOMPARE(run->text(), Entry(rig, entries::kProductionStart));
+        QVERIFY(Part<QLabel>(window, "lblWaiting")->text().isEmpty());
+        rig.device.SetPresent(true);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.Shot().cardState, TPCardState::csCardReady, 3000);
+        QVERIFY(rig.Find("btnWrite")->isEnabled());
+        QVERIFY(rig.Action("AutoProgram1")->isEnabled());
+        QVERIFY(Part<QWidget>(window, "edtRecordFile")->isEnabled());
+        QVERIFY(Part<QWidget>(window, "spnCount")->isEnabled());
+        QVERIFY(rig.prompts.messages.empty());
+        SaveScreenshot(*window, QStringLiteral("production-good-after"));
+    }
+
+    // A card that cannot be written is counted and shown red with the step
+    // it failed at, in the language chosen; a count of one ends the run by
+    // itself.
+    void aFailingCardShowsRedWithItsStep_data() {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("lineStart");
+        QTest::newRow("English") << QStringLiteral("English")
+                                 << QStringLiteral("Card 1 failed at processor write");
+        QTest::newRow("Deutsch") << QStringLiteral("Deutsch")
+                                 << QStringLiteral("Karte 1 fehlerhaft bei Prozessor schreiben");
+    }
+
+    void aFailingCardShowsRedWithItsStep() {
+        QFETCH(QString, language);
+        QFETCH(QString, lineStart);
+        TWindowRig rig(kPicOnlyCard);
+        rig.Start();
+        ChooseSamples(rig, false);
+        rig.Action(language.toLatin1().constData())->trigger();
+        gui::TfrmProduction* window = OpenProduction(rig);
+        QVERIFY(window != nullptr);
+        Part<QSpinBox>(window, "spnCount")->setValue(1);
+        // The first block of the program comes back garbled.
+        rig.device.AddFault({sim::TSimFaultKind::BadSum, 'B', 1});
+        const TRunDeadline deadline(rig.work());
+        Part<QPushButton>(window, "btnProductionRun")->click();
+        QVERIFY(!deadline.expired);
+
+        QCOMPARE(Part<QLabel>(window, "lblFailed")->text(), QStringLiteral("1"));
+        QCOMPARE(Part<QLabel>(window, "lblGood")->text(), QStringLiteral("0"));
+        auto* last = Part<QLabel>(window, "lblLastCard");
+        QVERIFY2(last->text().startsWith(lineStart), qPrintable(last->text()));
+        QCOMPARE(last->palette().color(QPalette::Window), QColor(210, 30, 30));
+        QCOMPARE(Part<QPushButton>(window, "btnProductionRun")->text(),
+                 Entry(rig, entries::kProductionStart));
+        // Once the run has ended, nothing more goes to the card.
+        const std::size_t frames = rig.device.Frames().size();
+        QTest::qWait(2 * TPMainWorkflows::kPollMs);
+        for (std::size_t i = frames; i < rig.device.Frames().size(); ++i) {
+            QCOMPARE(rig.device.Frames()[i].command, 'P');
+        }
+        SaveScreenshot(*window, QStringLiteral("production-failed-") + language.toLower());
+    }
+
+    void closingTheProductionWindowEndsTheRunAfterTheCardInHand() {
+        TWindowRig rig(kPicOnlyCard, true);
+        rig.Start();
+        ChooseSamples(rig, false);
+        gui::TfrmProduction* window = OpenProduction(rig);
+        QVERIFY(window != nullptr);
+        bool closed = false;
+        bool visibleAfterClose = false;
+        const TEveryTurn look([&] {
+            if (!closed && rig.Shot().commandRunning) {
+                closed = true;
+                window->close();
+                visibleAfterClose = window->isVisible();
+            }
+        });
+        const TRunDeadline deadline(rig.work());
+        Part<QPushButton>(window, "btnProductionRun")->click();
+        QVERIFY(!deadline.expired);
+        QVERIFY(closed);
+        QVERIFY(visibleAfterClose);
+        QVERIFY(!rig.work().ProductionRunning());
+        QTRY_VERIFY(!window->isVisible());
+        QCOMPARE(Part<QLabel>(window, "lblGood")->text(), QStringLiteral("1"));
+        QVERIFY(rig.Window().isVisible());
+        QVERIFY(rig.Find("btnWrite")->isEnabled());
+    }
+
+    void closingTheMainWindowDuringARunEndsItAfterTheCardInHandAndCloses() {
+        TWindowRig rig(kPicOnlyCard, true);
+        rig.Start();
+        ChooseSamples(rig, false);
+        gui::TfrmProduction* window = OpenProduction(rig);
+        QVERIFY(window != nullptr);
+        bool closed = false;
+        bool visibleAfterClose = false;
+        const TEveryTurn look([&] {
+            if (!closed && rig.Shot().commandRunning) {
+                closed = true;
+                rig.Window().close();
+                visibleAfterClose = rig.Window().isVisible();
+            }
+        });
+        const TRunDeadline deadline(rig.work());
+        Part<QPushButton>(window, "btnProductionRun")->click();
+        QVERIFY(!deadline.expired);
+        QVERIFY(closed);
+        QVERIFY(visibleAfterClose);
+        QTRY_VERIFY(!rig.Window().isVisible());
+        QVERIFY(!window->isVisible());
+        // The card in hand was finished, not cut short, and the programmer released.
+        QCOMPARE(Part<QLabel>(window, "lblGood")->text(), QStringLiteral("1"));
+        QCOMPARE(rig.device.Mode(), 0);
+        QVERIFY(rig.prompts.messages.empty());
+        QVERIFY(std::filesystem::exists(rig.dir / "settings"));
+    }
+
+    // A card type the programmer cannot program offers no production either.
+    void noProductionWhereTheCardCommandsAreOff() {
+        TWindowRig rig(kAvrCard);
+        rig.device.SetFirmwareVersion(50);
+        rig.Start();
+        QVERIFY(!rig.Shot().layout.cardCommandsEnabled);
+        QTRY_VERIFY(!rig.Action("Production1")->isEnabled());
+        QVERIFY(!rig.Find("btnProduction")->isEnabled());
+    }
+
+    void aRunCannotStartWhileACommandRuns() {
+        TWindowRig rig(kPicOnlyCard, true);
+        rig.Start();
+        ChooseSamples(rig, false);
+        gui::TfrmProduction* window = OpenProduction(rig);
+        QVERIFY(window != nullptr);
+        auto* run = Part<QPushButton>(window, "btnProductionRun");
+        std::vector<bool> on;
+        const TEveryTurn look([&] {
+            if (rig.work().Busy()) {
+                on.push_back(run->isEnabled() || rig.Find("btnProduction")->isEnabled() ||
+                             rig.Action("Production1")->isEnabled());
+            }
+        });
+        rig.Action("WritePic1")->trigger();
+        QVERIFY(AllAre(on, false));
+        QVERIFY(run->isEnabled());
+        QVERIFY(rig.Find("btnProduction")->isEnabled());
+    }
+};
+
+KORVEX_GUI_TEST_MAIN(TProductionWindowTest)
+#include "production_test.moc"
