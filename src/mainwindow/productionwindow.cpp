@@ -92,7 +92,6 @@ void TfrmProduction::Build() {
     plan->setVerticalSpacing(2);
     recordCaption_ = Named(new QLabel, "lblRecordFile");
     recordFile_ = Named(new QLineEdit, "edtRecordFile");
-    recordFile_->setToolTip(QStringLiteral("The CSV file that gets one line for every card"));
     recordCaption_->setBuddy(recordFile_);
     connect(recordFile_, &QLineEdit::textEdited, this, [this](const QString& text) {
         Handle([this, text] { board_.SetRecordFile(U(text)); });
@@ -128,7 +127,6 @@ void TfrmProduction::Build() {
     count_->setMinimumHeight(56);
     count_->setMinimumWidth(110);
     count_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    count_->setToolTip(QStringLiteral("Cards to program in this run; \u221E: until stopped"));
     connect(count_, &QSpinBox::valueChanged, this,
             [this](int value) { Handle([this, value] { board_.SetCount(value); }); });
     runRow->addWidget(run_, 1);
@@ -216,6 +214,8 @@ void TfrmProduction::Draw() {
 
     recordCaption_->setText(Q(view.recordCaption));
     browse_->setToolTip(Q(work_.Text(entries::kChooseRecordFile)));
+    recordFile_->setToolTip(Q(work_.Text(entries::kRecordFileTip)));
+    count_->setToolTip(Q(work_.Text(entries::kCountTip)));
     const QString file = Q(board_.RecordFile().string());
     if (recordFile_->text() != file) {
         // Typing goes on where it was when the text is the one typed.

@@ -53,5 +53,8 @@ constexpr int kRunEnded = 178;
 constexpr int kRecordNotWritten = 179;
 constexpr int kChooseRecordFile = 180;
 constexpr int kLastCard = 181;
+// The tips of the production window's record file and count.
+constexpr int kRecordFileTip = 182;
+constexpr int kCountTip = 183;
 
 } // namespace korvex::entries
