@@ -36,49 +36,6 @@ constexpr int kCards = 5;
 constexpr int kGapMs = 300;
 constexpr int kLatencySlackMs = 20;
 
-// Each frame the host wrote and when, on the steady clock.
-struct TSentFrame {
-    std::int64_t timeMs = 0;
-    char command = '\0';
-};
-
-class TTimingBackend final : public korvex::TSerialBackend {
-public:
-    TTimingBackend(std::unique_ptr<korvex::TSerialBackend> line, korvex::bench::TLineCount& count,
-                   std::vector<TSentFrame>& frames)
-        : line_(std::move(line)), count_(count), frames_(frames) {}
-
-    korvex::TOpenResult Open(const korvex::TLineSettings& settings) override {
-        return line_->Open(settings);
-    }
-    void Close() override { line_->Close(); }
-    bool IsOpen() const override { return line_->IsOpen(); }
-    std::size_t Write(std::string_view bytes) override {
-        frames_.push_back({TSteadyClock::Instance().NowMs(), bytes.size() > 1 ? bytes[1] : '\0'});
-        ++count_.frames;
-        const std::size_t written = line_->Write(bytes);
-        count_.written += static_cast<std::int64_t>(written);
-        return written;
-    }
-    int BytesWaiting() override { return line_->BytesWaiting(); }
-    std::size_t Read(char* buffer, std::size_t max) override {
-        const std::size_t got = line_->Read(buffer, max);
-        count_.received += static_cast<std::int64_t>(got);
-        return got;
-    }
-    void PurgeInput() override {
-        count_.received += std::max(line_->BytesWaiting(), 0);
-        line_->PurgeInput();
-    }
-    void PurgeOutput() override { line_->PurgeOutput(); }
-    bool WaitForInput(int timeoutMs) override { return line_->WaitForInput(timeoutMs); }
-
-private:
-    std::unique_ptr<korvex::TSerialBackend> line_;
-    korvex::bench::TLineCount& count_;
-    std::vector<TSentFrame>& frames_;
-};
-
 class TSilentPrompts final : public korvex::TPrompts {
 public:
     void ShowMessage(korvex::TMessageKind kind, int /*entry*/, const std::string& text) override {
@@ -102,9 +59,8 @@ struct TLine {
 
     korvex::TBackendFactory Factory(korvex::sim::TSimDevice& device) {
         return [this, &device](std::string_view) -> std::unique_ptr<korvex::TSerialBackend> {
-            return std::make_unique<TTimingBackend>(
-                korvex::sim::MakeSimulatorBackend(device, TSteadyClock::Instance(), true), count,
-                frames);
+            return std::make_unique<korvex::bench::TCountingBackend>(
+                korvex::sim::MakeSimulatorBackend(device, TSteadyClock::Instance(), true), count);
         };
     }
     // Start-up on COM1 at 115200 with the two files; empty when it went well.
@@ -129,6 +85,7 @@ struct TLine {
         }
         count = {};
         frames.clear();
+        count.sent = &frames;
         return {};
     }
     korvex::bench::TLineFigures Figures(std::int64_t wallUs, int baud) const {
@@ -145,7 +102,7 @@ struct TLine {
     korvex::TPSettingsStore settings;
     korvex::bench::TCountingClock clock;
     korvex::bench::TLineCount count;
-    std::vector<TSentFrame> frames;
+    std::vector<korvex::bench::TSentFrame> frames;
     korvex::TMainView view;
     TSilentPrompts prompts;
     korvex::testing::TRecordedPrompts linkPrompts;
@@ -225,9 +182,10 @@ void BM_ProductionLine(benchmark::State& state) {
             }
             const std::int64_t arrivalMs = event.timeMs + kGapMs;
             const auto first =
-                std::find_if(line.frames.begin(), line.frames.end(), [&](const TSentFrame& frame) {
-                    return frame.timeMs >= arrivalMs && frame.command != 'P';
-                });
+                std::find_if(line.frames.begin(), line.frames.end(),
+                             [&](const korvex::bench::TSentFrame& frame) {
+                                 return frame.timeMs >= arrivalMs && frame.command != 'P';
+                             });
             if (first != line.frames.end()) {
                 worstLatencyMs = std::max(worstLatencyMs, first->timeMs - arrivalMs);
             }

@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <sys/resource.h>
+#include <vector>
 
 namespace korvex::bench {
 
@@ -41,12 +42,20 @@ private:
     std::int64_t pauses_ = 0;
 };
 
+// A frame the host wrote, and when, on the steady clock.
+struct TSentFrame {
+    std::int64_t timeMs = 0;
+    char command = '\0';
+};
+
 // Bytes that crossed the line in each direction. Bytes thrown away by a purge
 // crossed it too, so they count as received.
 struct TLineCount {
     std::int64_t frames = 0; // the driver writes each frame in one go
     std::int64_t written = 0;
     std::int64_t received = 0;
+    // Each frame with its time, when a bench wants to know when they went.
+    std::vector<TSentFrame>* sent = nullptr;
 };
 
 class TCountingBackend final : public TSerialBackend {
@@ -58,6 +67,10 @@ public:
     void Close() override { line_->Close(); }
     bool IsOpen() const override { return line_->IsOpen(); }
     std::size_t Write(std::string_view bytes) override {
+        if (count_.sent != nullptr) {
+            count_.sent->push_back(
+                {TSteadyClock::Instance().NowMs(), bytes.size() > 1 ? bytes[1] : '\0'});
+        }
         const std::size_t written = line_->Write(bytes);
         ++count_.frames;
         count_.written += static_cast<std::int64_t>(written);
