@@ -18,7 +18,9 @@ struct AutoRig : TWorkflowRig {
     std::vector<std::uint8_t> eeprom = SomeBytes(100, 5);
     std::string garbage;
 
-    explicit AutoRig(const std::string& cardType = kPicCard) : TWorkflowRig(cardType) {
+    explicit AutoRig(const std::string& cardType = kPicCard,
+                     std::optional<sim::TSimCardModel> model = std::nullopt)
+        : TWorkflowRig(cardType, model) {
         Start();
         const bool avr = Bench().picKind >= 8;
         flows.SetFileField(
@@ -145,6 +147,7 @@ TEST(AutoProgram, AvrLockNotConfirmedStillEndsWithTheMessageButFails) {
     }
     EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocFailed);
     EXPECT_EQ(rig.prompts.Entries(), (std::vector<int>{136, 134}));
+    EXPECT_EQ(rig.Bench().failStep, TFailStep::fsConfigOrLock);
 }
 
 TEST(AutoProgram, ACardPulledDuringTheWriteIsAnErrorNotASuccess) {
@@ -158,6 +161,35 @@ TEST(AutoProgram, ACardPulledDuringTheWriteIsAnErrorNotASuccess) {
     EXPECT_EQ(rig.linkPrompts.errors, std::vector<std::string>{"Failed to write card !"});
     EXPECT_TRUE(rig.prompts.messages.empty());
     EXPECT_EQ(rig.Count('D'), 1u) << "the loader's only";
+    EXPECT_EQ(rig.Bench().failStep, TFailStep::fsProcessorWrite);
+}
+
+// A production record names the step a card failed at; an EEPROM step that
+// fails after the loader was refused is put down to the loader.
+TEST(AutoProgram, TheStepACardFailedAtIsNamed) {
+    AutoRig wrong(kAvrCard,
+                  sim::SimCardModelForParts(KORVEX_SOURCE_DATA_DIR, "ATmega8515", "24C64"));
+    EXPECT_EQ(wrong.Run(TCardCommand::ccAutoProgram), TOutcome::ocFailed);
+    EXPECT_EQ(wrong.Bench().failStep, TFailStep::fsIdentification);
+    EXPECT_EQ(wrong.TransferFrames(), 0u);
+
+    for (const bool loaderRefused : {false, true}) {
+        AutoRig rig;
+        if (loaderRefused) {
+            for (int i = 1; i <= 21; ++i) {
+                rig.device.AddFault(sim::ParseSimFault("nack@D" + std::to_string(i)));
+            }
+        }
+        rig.pump.during = [&] {
+            if (rig.Count('I') == 3 && rig.device.Present()) {
+                rig.device.SetPresent(false);
+            }
+        };
+        EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocFailed);
+        EXPECT_EQ(rig.Bench().failStep,
+                  loaderRefused ? TFailStep::fsLoader : TFailStep::fsEepromWrite);
+        EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{91});
+    }
 }
 
 // --- nothing is reported done that the card does not hold
@@ -171,6 +203,7 @@ TEST(AutoProgram, AConfigurationWordTheProgrammerRefusesFailsTheSequence) {
     EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocFailed);
     ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{145});
     EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
+    EXPECT_EQ(rig.Bench().failStep, TFailStep::fsConfigOrLock);
     EXPECT_EQ(rig.Sent().back(), "A30");
     EXPECT_EQ(rig.view.statuses.back(), rig.Text(15));
 }
