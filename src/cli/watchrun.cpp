@@ -17,18 +17,6 @@ std::string Seconds(std::int64_t ms) {
     return text;
 }
 
-std::string SpaceName(TMemorySpace space) {
-    switch (space) {
-    case TMemorySpace::msProgram:
-        return "program word";
-    case TMemorySpace::msDataEeprom:
-        return "data eeprom byte";
-    case TMemorySpace::msExtEeprom:
-        break;
-    }
-    return "eeprom byte";
-}
-
 // Tells the terminal's user what the run waits for, on one line redrawn in
 // place; output that is not a terminal gets only the card lines.
 class TWatchLines final : public TProductionObserver {
@@ -81,23 +69,13 @@ private:
 } // namespace
 
 std::string WatchCardLine(const TCardResult& result) {
-    std::string line = "card " + std::to_string(result.sequence) + ": ";
-    switch (result.verdict) {
-    case TCardVerdict::cvGood:
-        line += "good";
-        break;
-    case TCardVerdict::cvFailed:
-        line += "failed";
-        break;
-    case TCardVerdict::cvInterrupted:
-        line += "interrupted";
-        break;
-    }
+    std::string line =
+        "card " + std::to_string(result.sequence) + ": " + std::string(VerdictName(result.verdict));
     if (result.step != TFailStep::fsNone) {
         line += " at " + std::string(FailStepName(result.step));
     }
     if (const auto& difference = result.difference) {
-        line += ", first difference at " + SpaceName(difference->space) + " " +
+        line += ", first difference at " + std::string(MemorySpaceName(difference->space)) + " " +
                 AddressText(difference->address) + ": expected " + difference->expected +
                 ", found " + (difference->found.empty() ? "nothing" : difference->found) + " (" +
                 std::to_string(difference->differingBytes) +

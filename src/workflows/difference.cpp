@@ -61,6 +61,18 @@ std::optional<TPDifference> FirstOf(const std::optional<TPDifference>& first,
     return result;
 }
 
+std::string_view MemorySpaceName(TMemorySpace space) {
+    switch (space) {
+    case TMemorySpace::msProgram:
+        return "program word";
+    case TMemorySpace::msDataEeprom:
+        return "data eeprom byte";
+    case TMemorySpace::msExtEeprom:
+        break;
+    }
+    return "eeprom byte";
+}
+
 std::string AddressText(std::int64_t address) {
     char text[24];
     std::snprintf(text, sizeof text, "0x%04llX", static_cast<unsigned long long>(address));

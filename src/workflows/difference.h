@@ -34,6 +34,10 @@ std::optional<TPDifference> FindDifference(TMemorySpace space, std::string_view 
 std::optional<TPDifference> FirstOf(const std::optional<TPDifference>& first,
                                     const std::optional<TPDifference>& second);
 
+// The unit of a memory space in words that stay the same whatever the
+// language, for a production record and the command line: "eeprom byte".
+std::string_view MemorySpaceName(TMemorySpace space);
+
 // The address as the card's address space writes it: 0x and four or more
 // upper-case hex digits.
 std::string AddressText(std::int64_t address);

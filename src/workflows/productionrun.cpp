@@ -22,7 +22,9 @@ std::string Seconds(std::int64_t ms) {
     return text;
 }
 
-std::string OutcomeName(TCardVerdict verdict) {
+} // namespace
+
+std::string_view VerdictName(TCardVerdict verdict) {
     switch (verdict) {
     case TCardVerdict::cvGood:
         return "good";
@@ -33,8 +35,6 @@ std::string OutcomeName(TCardVerdict verdict) {
     }
     return "interrupted";
 }
-
-} // namespace
 
 // Marks the run for its whole length: the commands are off, the run polls
 // in place of the poll timer, and whatever ends the run, all comes back.
@@ -217,14 +217,12 @@ bool TPProductionRun::Record(const TProductionPlan& plan, const TCardResult& res
         row.intEepromFile = bench_.Field(TFileRow::frIntEeprom);
         row.intEepromSha256 = Sha256OfHexText(bench_.sent.intEeprom);
     }
-    row.outcome = OutcomeName(result.verdict);
+    row.outcome = std::string(VerdictName(result.verdict));
     row.failingStep = std::string(FailStepName(result.step));
     if (result.difference) {
         const TPDifference& difference = *result.difference;
-        const char* space = difference.space == TMemorySpace::msProgram      ? "program word "
-                            : difference.space == TMemorySpace::msDataEeprom ? "data eeprom byte "
-                                                                             : "eeprom byte ";
-        row.difference = space + AddressText(difference.address);
+        row.difference =
+            std::string(MemorySpaceName(difference.space)) + " " + AddressText(difference.address);
         row.expected = difference.expected;
         row.found = difference.found;
         row.differingBytes = static_cast<int>(difference.differingBytes);

@@ -9,10 +9,14 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace korvex {
 
 enum class TCardVerdict { cvGood, cvFailed, cvInterrupted };
+
+// "good", "failed", "interrupted": the same whatever the language.
+std::string_view VerdictName(TCardVerdict verdict);
 
 // How one card of a production run ended.
 struct TCardResult {
