@@ -101,5 +101,18 @@ TEST_F(CliWatch, ACardLeftInTheSlotIsProgrammedOnceAndCtrlCEndsTheRunWithASummar
         << "the loader's and the program's erase";
 }
 
+TEST_F(CliWatch, ARecordFileThatIsNoRecordStopsTheRunBeforeAnyCardAndFailsIt) {
+    const std::string record = Path("addresses.csv");
+    WriteText(record, "name,street\r\nsomebody,somewhere\r\n");
+    const auto run = Cli({"--port", "sim", "--card", "PIC16F84-24C16", "--log", Path("link.log"),
+                          "auto", "--pic", Fixture("gpasm/card84.hex").string(), "--eeprom",
+                          Sample24c16().string(), "--watch", "--record", record});
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_TRUE(Contains(run.err, "addresses.csv")) << run.err;
+    EXPECT_EQ(ReadText(record), "name,street\r\nsomebody,somewhere\r\n");
+    EXPECT_FALSE(ChangesTheCard(FrameCommands(ReadText(work / "link.log"))));
+    EXPECT_TRUE(run.out.empty()) << run.out;
+}
+
 } // namespace
 } // namespace korvex
