@@ -14,6 +14,7 @@
 // simulator and the kernel's timers cost on their own per exchange and per
 // pause: at 115200 baud that alone is a few per cent above the floor.
 #include "benchline.h"
+#include "benchprompts.h"
 #include "common/linkfakes.h"
 #include "common/simprocess.h"
 #include "common/tempdir.h"
@@ -53,6 +54,7 @@ namespace {
 
 using korvex::TPMainWorkflows;
 using korvex::TSteadyClock;
+using korvex::bench::TAnsweringPrompts;
 using korvex::bench::TLineFigures;
 using korvex::sim::TSimCard;
 using korvex::sim::TSimMemory;
@@ -190,21 +192,6 @@ private:
     TempDir saved_;
     korvex::testing::TSimProcess process_;
     std::string path_;
-};
-
-// The tool's terminal with --yes: every question answered yes, problems kept
-// for the report.
-class TAnsweringPrompts final : public korvex::TPrompts {
-public:
-    void ShowMessage(korvex::TMessageKind kind, int /*entry*/, const std::string& text) override {
-        if (kind != korvex::TMessageKind::mkInformation) {
-            problems += text + "; ";
-        }
-    }
-    bool Ask(int /*entry*/, const std::string& /*text*/) override { return true; }
-    void ShowPlain(const std::string& /*title*/, const std::string& /*text*/) override {}
-
-    std::string problems;
 };
 
 class TQuietGauge final : public korvex::TProgressSink {

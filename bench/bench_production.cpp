@@ -8,6 +8,7 @@
 // arrives when the person puts it in: the gap after the last one left; the
 // time from then to its first frame must stay within a poll period and 20 ms.
 #include "benchline.h"
+#include "benchprompts.h"
 #include "common/linkfakes.h"
 #include "common/tempdir.h"
 #include "sim/simbackend.h"
@@ -35,18 +36,6 @@ constexpr int kBaud = 115200;
 constexpr int kCards = 5;
 constexpr int kGapMs = 300;
 constexpr int kLatencySlackMs = 20;
-
-class TSilentPrompts final : public korvex::TPrompts {
-public:
-    void ShowMessage(korvex::TMessageKind kind, int /*entry*/, const std::string& text) override {
-        if (kind != korvex::TMessageKind::mkInformation) {
-            problems += text + "; ";
-        }
-    }
-    bool Ask(int /*entry*/, const std::string& /*text*/) override { return true; }
-    void ShowPlain(const std::string& /*title*/, const std::string& /*text*/) override {}
-    std::string problems;
-};
 
 // The workflows of one session on an in-process simulated programmer, the
 // line's bytes and the driver's pauses counted.
@@ -104,7 +93,7 @@ struct TLine {
     korvex::bench::TLineCount count;
     std::vector<korvex::bench::TSentFrame> frames;
     korvex::TMainView view;
-    TSilentPrompts prompts;
+    korvex::bench::TAnsweringPrompts prompts;
     korvex::testing::TRecordedPrompts linkPrompts;
     TPMainWorkflows work;
 };
