@@ -237,7 +237,6 @@ std::string AutoSession(TPMainWorkflows& work, int baud, const TAnsweringPrompts
     // The card type's file in the program folder stays as it is.
     choices.storeCardSettings = false;
     work.FormShow(choices);
-    work.RestoreStoredFuses();
     const korvex::TMainSnapshot shot = work.Snapshot();
     if (!shot.connected) {
         return "the terminal would not open: " + shot.connectError;

@@ -60,7 +60,6 @@ struct TLine {
         choices.cardName = kCardType;
         choices.storeCardSettings = false;
         work.FormShow(choices);
-        work.RestoreStoredFuses();
         const std::filesystem::path samples = korvex::ExecutableFolder() / "samples";
         if (work.SetFileField(korvex::TFileRow::frProgram, (samples / "sample84.hex").string()) !=
                 korvex::TIntentResult::irDone ||

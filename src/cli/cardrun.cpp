@@ -51,19 +51,58 @@ int RunRead(const TPDataFolders& folders, const TGlobalOptions& options,
     return session.Finish(code);
 }
 
-int RunCardAction(const TPDataFolders& folders, const TGlobalOptions& options, TCardAction action,
-                  TMemory memory, const std::string& file) {
+namespace {
+
+// --int-eeprom names an AVR's internal EEPROM file; a PIC's comes with its
+// program file.
+bool UseIntEepromFile(TCardSession& session, const std::string& file) {
+    if (file.empty()) {
+        return true;
+    }
+    if (!session.Work().Snapshot().layout.avrKind) {
+        session.Fail("--int-eeprom is for AVR-kind card types: a PIC's data EEPROM comes with "
+                     "its program file");
+        return false;
+    }
+    return session.UseFile(TFileRow::frIntEeprom, file);
+}
+
+// Whether the options have the processor written by this command, so the
+// configuration word it will write is worth a line.
+bool WritesProcessor(TCardSession& session, bool autoProgram) {
+    TOptionBoxes boxes;
+    session.Work().ReadOptions(boxes);
+    return autoProgram ? boxes.chkawPic : boxes.chkwwPic;
+}
+
+} // namespace
+
+int RunCardAction(const TPDataFolders& folders, const TGlobalOptions& options,
+                  const TActionRequest& request) {
     TCardSession session(folders, options, true);
     if (const int code = session.Start(); code != kExitOk) {
         return session.Finish(code);
     }
-    if (!file.empty() && !session.UseFile(RowOf(memory), file)) {
+    const bool pic = request.memory == TMemory::mPic;
+    if (!request.intEeprom.empty() && (!pic || request.action == TCardAction::caErase)) {
+        session.Fail("--int-eeprom belongs to \"write pic\" and \"verify pic\"");
         return session.Finish(kExitUsage);
     }
+    if (request.action != TCardAction::caErase) {
+        const TFileRow row = RowOf(request.memory);
+        const bool named = request.file.empty()
+                               ? session.StoredFileUsable(row, pic ? "program" : "eeprom")
+                               : session.UseFile(row, request.file);
+        if (!named || !UseIntEepromFile(session, request.intEeprom)) {
+            return session.Finish(kExitUsage);
+        }
+    }
     TPMainWorkflows& work = session.Work();
-    const bool pic = memory == TMemory::mPic;
-    switch (action) {
+    switch (request.action) {
     case TCardAction::caWrite:
+        if (pic && WritesProcessor(session, false)) {
+            session.TellConfigWord();
+        }
         return session.Finish(ExitCodeOf(
             work.RunCommand(pic ? TCardCommand::ccWritePic : TCardCommand::ccWriteEeprom)));
     case TCardAction::caVerify:
@@ -75,10 +114,8 @@ int RunCardAction(const TPDataFolders& folders, const TGlobalOptions& options, T
         }
         break;
     }
+    // The workflows said it when the programmer did not confirm the erase.
     const TOutcome outcome = work.RunCommand(TCardCommand::ccErasePic);
-    if (outcome == TOutcome::ocFailed) {
-        session.Fail("the programmer did not confirm the erase");
-    }
     return session.Finish(Announce(session, outcome, entries::kProcessorErased));
 }
 
@@ -91,12 +128,18 @@ int RunAuto(const TPDataFolders& folders, const TGlobalOptions& options,
     const std::pair<TFileRow, const std::string*> files[] = {
         {TFileRow::frProgram, &request.pic},
         {TFileRow::frEeprom, &request.eeprom},
-        {TFileRow::frIntEeprom, &request.intEeprom},
     };
     for (const auto& [row, file] : files) {
         if (!file->empty() && !session.UseFile(row, *file)) {
             return session.Finish(kExitUsage);
         }
+    }
+    if (!UseIntEepromFile(session, request.intEeprom) ||
+        (request.pic.empty() && !session.StoredFileUsable(TFileRow::frProgram, "program"))) {
+        return session.Finish(kExitUsage);
+    }
+    if (WritesProcessor(session, true)) {
+        session.TellConfigWord();
     }
     if (request.watch) {
         return session.Finish(RunWatch(session, request));

@@ -30,12 +30,20 @@ struct TAutoRequest {
 
 enum class TCardAction { caWrite, caVerify, caErase };
 
+// Write, verify or erase; `file` (write and verify) names the image instead
+// of the card type's stored one, `intEeprom` (write and verify pic, AVR
+// kinds) the internal EEPROM file.
+struct TActionRequest {
+    TCardAction action = TCardAction::caWrite;
+    TMemory memory = TMemory::mPic;
+    std::string file;
+    std::string intEeprom;
+};
+
 int RunRead(const TPDataFolders& folders, const TGlobalOptions& options,
             const TReadRequest& request);
-// Write, verify or erase; `file` (write and verify) names the image instead
-// of the card type's stored one.
-int RunCardAction(const TPDataFolders& folders, const TGlobalOptions& options, TCardAction action,
-                  TMemory memory, const std::string& file);
+int RunCardAction(const TPDataFolders& folders, const TGlobalOptions& options,
+                  const TActionRequest& request);
 int RunAuto(const TPDataFolders& folders, const TGlobalOptions& options,
             const TAutoRequest& request);
 int RunLock(const TPDataFolders& folders, const TGlobalOptions& options);

@@ -6,6 +6,7 @@
 #include "support/atomicfile.h"
 #include "support/errors.h"
 #include "support/textconv.h"
+#include "workflows/entries.h"
 
 #include <unistd.h>
 
@@ -90,7 +91,7 @@ std::string TCardSession::CardTypeList() {
     return list.empty() ? "none (add one with \"korvex-cli card add\")" : list;
 }
 
-int TCardSession::Start(TCardNeed need) {
+int TCardSession::Start(TCardNeed need, bool sayWhySilent) {
     TStartChoices choices;
     choices.comPort = comNumber_;
     if (needsProgrammer_) {
@@ -101,33 +102,23 @@ int TCardSession::Start(TCardNeed need) {
     }
     // The command-line tool stores a card type's settings only when asked.
     choices.storeCardSettings = false;
-    try {
-        work_->FormShow(choices);
-    } catch (const EKorvex& error) {
-        if (!choices.cardName ||
-            FindCardItem(work_->Snapshot().cardTypes, *choices.cardName) >= 0) {
-            throw;
-        }
-        Fail("no card type named \"" + options_.card + "\"; the card types are: " + CardTypeList());
+    // A card type no card type has is bad usage, whatever the command: the
+    // workflows have said which card types there are.
+    if (work_->FormShow(choices) != TIntentResult::irDone) {
         return kExitUsage;
     }
     if (!options_.link.logFile.empty()) {
         work_->ToggleLog();
     }
-    view_.SetStateCaptions({work_->Text(13), work_->Text(14), work_->Text(15)});
-    // The fuses stored for the card type count; a program file named on the
-    // command line brings its own configuration word.
-    work_->RestoreStoredFuses();
+    view_.SetStateCaptions({work_->Text(entries::kNotConnected),
+                            work_->Text(entries::kCardNotReady), work_->Text(entries::kCardReady)});
 
     const TMainSnapshot shot = work_->Snapshot();
-    if (need == TCardNeed::cnNone) {
-        return kExitOk;
-    }
-    if (shot.cardIndex < 0) {
+    if (need != TCardNeed::cnNone && shot.cardIndex < 0) {
         Fail("no card type to work with: add one with \"korvex-cli card add\"");
         return kExitUsage;
     }
-    if (need == TCardNeed::cnUsable && shot.layout.processorKind == -1) {
+    if (need == TCardNeed::cnUsable && shot.layout.processorKind == -1 && shot.cardIndex >= 0) {
         Fail("card type \"" + shot.cardText + "\" names the processor \"" + shot.processorName +
              "\", which cards/pics.cfg does not list: correct it with \"korvex-cli card edit\"");
         return kExitUsage;
@@ -139,17 +130,17 @@ int TCardSession::Start(TCardNeed need) {
         Fail(portName_.CannotOpen(shot.connectError));
         return kExitFailed;
     }
-    if (WaitForProgrammer() != kExitOk) {
+    if (WaitForProgrammer(sayWhySilent) != kExitOk) {
         return kExitFailed;
     }
-    if (!work_->Snapshot().layout.cardCommandsEnabled) {
+    if (need != TCardNeed::cnNone && !work_->Snapshot().layout.cardCommandsEnabled) {
         Fail("the programmer's firmware does not suit this card type; card commands are disabled");
         return kExitFailed;
     }
     return kExitOk;
 }
 
-int TCardSession::WaitForProgrammer() {
+int TCardSession::WaitForProgrammer(bool sayWhySilent) {
     TClock& clock = TSteadyClock::Instance();
     const std::int64_t start = clock.NowMs();
     for (;;) {
@@ -174,7 +165,9 @@ int TCardSession::WaitForProgrammer() {
     // Nobody answered: there is no programmer to release, and trying would
     // keep the user waiting seven answer times more.
     work_->AbandonLine();
-    Fail(portName_.NotAnswering());
+    if (sayWhySilent) {
+        Fail(portName_.NotAnswering());
+    }
     return kExitFailed;
 }
 
@@ -184,13 +177,48 @@ bool TCardSession::UseFile(TFileRow row, const std::string& file) {
         Fail(file + ": no such file");
         return false;
     }
-    if (!TPFilePanel::IsUsableFile(file)) {
+    if (!TPFileRows::IsUsableFile(file)) {
         Fail(file + ": not an image file (give a .hex or .bin file)");
         return false;
     }
     // Named on the command line, the file is read afresh even when it is the
     // card type's stored one, so its configuration word counts.
     return work_->SetFileField(row, file) == TIntentResult::irDone;
+}
+
+bool TCardSession::StoredFileUsable(TFileRow row, const std::string& what) {
+    const TMainSnapshot shot = work_->Snapshot();
+    const TRowView& view = shot.rows[static_cast<std::size_t>(row)];
+    if (view.field.empty()) {
+        Fail("card type \"" + shot.cardText + "\" has no " + what +
+             " file stored; name the file on the command line");
+        return false;
+    }
+    if (!view.problem.empty() || !view.status.viewEnabled) {
+        Fail("the " + what + " file \"" + view.field + "\" stored for card type \"" +
+             shot.cardText + "\" cannot be used: " +
+             (view.problem.empty() ? std::string("it holds no image") : view.problem) +
+             "; name a file on the command line");
+        return false;
+    }
+    return true;
+}
+
+void TCardSession::TellConfigWord() {
+    const std::string config = work_->ConfigText();
+    if (config.size() < 4) {
+        return;
+    }
+    const TMainSnapshot shot = work_->Snapshot();
+    std::string origin = "from the fuse choices stored for card type \"" + shot.cardText + "\"";
+    if (shot.fuseOrigin == TFuseOrigin::foProgramFile) {
+        origin = "from the program file " + shot.rows[0].field;
+    } else if (shot.fuseOrigin == TFuseOrigin::foChosen) {
+        origin = "from the fuse choices made";
+    }
+    // On stderr with the steps: stdout keeps one line per result for scripts.
+    progress_.EndLine();
+    err_ << "Configuration word " << config.substr(config.size() - 4) << " (" << origin << ")\n";
 }
 
 int TCardSession::Finish(int code) {

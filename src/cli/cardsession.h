@@ -3,7 +3,7 @@
 #include "cli/cliprompts.h"
 #include "cli/cliview.h"
 #include "cli/interrupts.h"
-#include "cli/linksession.h"
+#include "cli/linkoptions.h"
 #include "cli/portname.h"
 #include "cli/progressline.h"
 #include "support/settingsstore.h"
@@ -49,8 +49,9 @@ public:
 
     // Runs the window's start-up. 0, or the exit code with the reason on
     // stderr: 2 when the card type cannot be used, 1 when the programmer
-    // cannot be reached.
-    int Start(TCardNeed need = TCardNeed::cnUsable);
+    // cannot be reached. `sayWhySilent`: a programmer that never answers is
+    // reported as such (the state query only shows the state).
+    int Start(TCardNeed need = TCardNeed::cnUsable, bool sayWhySilent = true);
 
     TPMainWorkflows& Work() { return *work_; }
     TCliView& View() { return view_; }
@@ -64,6 +65,14 @@ public:
     // Names a file for a row: a file that is missing, of another kind or
     // malformed ends the run (false) with its reason.
     bool UseFile(TFileRow row, const std::string& file);
+    // A row the command works from with no file named on the command line:
+    // the card type's stored file must be usable; false, with the card type
+    // and the file it could not use, when it is not. `what` names the file
+    // ("program", "eeprom").
+    bool StoredFileUsable(TFileRow row, const std::string& what);
+    // The configuration word a write will send and where its fuse choices
+    // come from, as a line on stderr; nothing for a processor without one.
+    void TellConfigWord();
     // The card types there are, for a line that names them.
     std::string CardTypeList();
     // Releases the programmer and writes the log; `code` is returned, or 1
@@ -71,7 +80,7 @@ public:
     int Finish(int code);
 
 private:
-    int WaitForProgrammer();
+    int WaitForProgrammer(bool sayWhySilent);
 
     TPDataFolders folders_;
     TGlobalOptions options_;

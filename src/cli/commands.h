@@ -27,15 +27,14 @@ struct ViewRequest {
 // The file view window's memo lines for the file.
 int RunView(const TPDataFolders& folders, const ViewRequest& request, std::ostream& out);
 
-struct LinkOptions;
+struct TGlobalOptions;
 
 // Connects, polls until the programmer answers (at most a second) and prints
 // the state as the status panel words it. Exit 0 only when a card is ready.
-int RunState(const TPDataFolders& folders, const LinkOptions& options, std::ostream& out,
-             std::ostream& err);
+int RunState(const TPDataFolders& folders, const TGlobalOptions& options);
 
-// Prints the programmer's firmware version number. Exit 1 when it cannot be had.
-int RunFirmware(const TPDataFolders& folders, const LinkOptions& options, std::ostream& out,
-                std::ostream& err);
+// Prints the programmer's firmware version number; nothing on stdout and
+// exit 1 when it cannot be had.
+int RunFirmware(const TPDataFolders& folders, const TGlobalOptions& options);
 
 } // namespace korvex::cli

@@ -1,90 +1,35 @@
+// The two queries of the line itself: whether a card is ready, and the
+// programmer's firmware version. They run through the workflows as every
+// command does, so a card type they are given is checked the same way.
+#include "cli/cardrun.h"
 #include "cli/commands.h"
-#include "cli/interrupts.h"
-#include "cli/linksession.h"
-#include "link/clock.h"
-#include "support/lang.h"
-#include "support/settingsstore.h"
 
 namespace korvex::cli {
-namespace {
 
-// The stored language when it loads, else English, so the state reads the
-// way the window's status panel would.
-TPLang LoadLanguage(const TPDataFolders& folders) {
-    TPLang lang;
-    lang.SetLangDirs(folders);
-    lang.LoadLanguage("English");
-    const TPSettingsStore store(TPSettingsStore::DefaultFolder());
-    if (const auto stored = store.ReadString(TPSettingsStore::kLang); stored && !stored->empty()) {
-        lang.LoadLanguage(*stored);
+int RunState(const TPDataFolders& folders, const TGlobalOptions& options) {
+    TCardSession session(folders, options, true);
+    const int code = session.Start(TCardSession::TCardNeed::cnNone, false);
+    if (code == kExitUsage) {
+        return session.Finish(code);
     }
-    return lang;
+    // The state as the status panel words it, also when nothing answered.
+    const TMainSnapshot shot = session.Work().Snapshot();
+    session.Out() << shot.statusCaption << '\n';
+    return session.Finish(shot.cardState == TPCardState::csCardReady ? kExitOk : kExitFailed);
 }
 
-int StateEntry(TPCardState state) {
-    switch (state) {
-    case TPCardState::csCardReady:
-        return 15;
-    case TPCardState::csCardNotReady:
-        return 14;
-    case TPCardState::csNotConnected:
-        break;
+int RunFirmware(const TPDataFolders& folders, const TGlobalOptions& options) {
+    TCardSession session(folders, options, true);
+    if (const int code = session.Start(TCardSession::TCardNeed::cnNone); code != kExitOk) {
+        return session.Finish(code);
     }
-    return 13;
-}
-
-} // namespace
-
-int RunState(const TPDataFolders& folders, const LinkOptions& options, std::ostream& out,
-             std::ostream& err) {
-    const TPLang lang = LoadLanguage(folders);
-    TLinkSession session(folders, options);
-    TPCardState state = TPCardState::csNotConnected;
-    if (session.Connect(err)) {
-        // A programmer that has just been opened may need a moment: poll at the
-        // window's pace until it answers, for at most a second.
-        TPPicProg& prog = session.Prog();
-        const std::int64_t start = TSteadyClock::Instance().NowMs();
-        for (;;) {
-            prog.Poll();
-            state = prog.LastState();
-            const std::int64_t elapsed = TSteadyClock::Instance().NowMs() - start;
-            if (state != TPCardState::csNotConnected || elapsed + prog.PollTime() > 1000 ||
-                TInterrupts::Received() != 0) {
-                break;
-            }
-            TSteadyClock::Instance().SleepMs(prog.PollTime());
-        }
-        // Nobody answered the polls: there is no programmer to release, and
-        // trying would keep the user waiting seven answer times more.
-        if (state == TPCardState::csNotConnected) {
-            prog.Disconnect();
-        }
+    const auto version = session.Work().FirmwareVersion();
+    if (!version) {
+        session.Fail("the programmer gave no firmware version number");
+        return session.Finish(kExitFailed);
     }
-    out << lang.GetText(StateEntry(state)) << '\n';
-    const bool logged = session.WriteLog(err);
-    return state == TPCardState::csCardReady && logged ? kExitOk : kExitFailed;
-}
-
-int RunFirmware(const TPDataFolders& folders, const LinkOptions& options, std::ostream& out,
-                std::ostream& err) {
-    TLinkSession session(folders, options);
-    if (!session.Connect(err)) {
-        session.WriteLog(err);
-        return kExitFailed;
-    }
-    const int version = session.Prog().GetFirmwareVersion();
-    if (version == -1) {
-        session.Prog().Disconnect(); // silent line: nothing to release
-    }
-    out << version << '\n';
-    if (version <= -1) {
-        err << "korvex-cli: the programmer gave no usable answer to the version request\n";
-    } else if (version == 0) {
-        err << "korvex-cli: the programmer's answer held no version number\n";
-    }
-    const bool logged = session.WriteLog(err);
-    return version > 0 && logged ? kExitOk : kExitFailed;
+    session.Out() << *version << '\n';
+    return session.Finish(kExitOk);
 }
 
 } // namespace korvex::cli

@@ -1,7 +1,7 @@
 #include "cli/cardrun.h"
 #include "cli/commands.h"
 #include "cli/interrupts.h"
-#include "cli/linksession.h"
+#include "cli/linkoptions.h"
 #include "link/clock.h"
 #include "support/errors.h"
 #include "support/programfolder.h"
@@ -20,10 +20,13 @@ int Fail(int code, const std::string& message) {
     return code;
 }
 
+// "flash" is what the AVR messages call the processor's memory.
 void AddMemory(CLI::App* command, std::string& memory) {
-    command->add_option("MEMORY", memory, "pic (the processor) or eeprom (the external EEPROM)")
+    command
+        ->add_option("MEMORY", memory,
+                     "pic or flash (the processor) or eeprom (the external EEPROM)")
         ->required()
-        ->check(CLI::IsMember({"pic", "eeprom"}));
+        ->check(CLI::IsMember({"pic", "flash", "eeprom"}));
 }
 
 TMemory MemoryOf(const std::string& text) {
@@ -100,13 +103,19 @@ int main(int argc, char** argv) {
     readCommand->add_option("--data-out", read.dataOut,
                             "AVR kinds: file for the internal EEPROM, the second part of the read");
 
-    std::string file;
+    TActionRequest action;
     auto* writeCommand = app.add_subcommand("write", "Write an image to the card");
     AddMemory(writeCommand, memory);
-    writeCommand->add_option("FILE", file, "Image file (default: the card type's stored file)");
+    writeCommand->add_option("FILE", action.file,
+                             "Image file (default: the card type's stored file)");
+    writeCommand->add_option("--int-eeprom", action.intEeprom,
+                             "AVR kinds, with pic: internal EEPROM file");
     auto* verifyCommand = app.add_subcommand("verify", "Compare the card with an image");
     AddMemory(verifyCommand, memory);
-    verifyCommand->add_option("FILE", file, "Image file (default: the card type's stored file)");
+    verifyCommand->add_option("FILE", action.file,
+                              "Image file (default: the card type's stored file)");
+    verifyCommand->add_option("--int-eeprom", action.intEeprom,
+                              "AVR kinds, with pic: internal EEPROM file");
     auto* eraseCommand = app.add_subcommand("erase", "Erase the card's processor or EEPROM");
     AddMemory(eraseCommand, memory);
 
@@ -181,23 +190,27 @@ int main(int argc, char** argv) {
             return RunView(folders, view, std::cout);
         }
         if (*state) {
-            return RunState(folders, global.link, std::cout, std::cerr);
+            return RunState(folders, global);
         }
         if (*firmware) {
-            return RunFirmware(folders, global.link, std::cout, std::cerr);
+            return RunFirmware(folders, global);
         }
         if (*readCommand) {
             read.memory = MemoryOf(memory);
             return RunRead(folders, global, read);
         }
+        action.memory = MemoryOf(memory);
         if (*writeCommand) {
-            return RunCardAction(folders, global, TCardAction::caWrite, MemoryOf(memory), file);
+            action.action = TCardAction::caWrite;
+            return RunCardAction(folders, global, action);
         }
         if (*verifyCommand) {
-            return RunCardAction(folders, global, TCardAction::caVerify, MemoryOf(memory), file);
+            action.action = TCardAction::caVerify;
+            return RunCardAction(folders, global, action);
         }
         if (*eraseCommand) {
-            return RunCardAction(folders, global, TCardAction::caErase, MemoryOf(memory), "");
+            action.action = TCardAction::caErase;
+            return RunCardAction(folders, global, action);
         }
         if (*autoCommand) {
             return RunAuto(folders, global, autoRequest);

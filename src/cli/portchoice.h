@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/linksession.h"
+#include "cli/linkoptions.h"
 #include "cli/portname.h"
 #include "link/baudrate.h"
 #include "link/portmap.h"

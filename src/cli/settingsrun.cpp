@@ -50,9 +50,12 @@ std::optional<int> ItemOf(const TFuseSetting& setting, TCardSession& session) {
     return lower == "on" ? 0 : 1;
 }
 
+// The choices the card type keeps, and the word a write would send: a
+// program file that carries a configuration word of its own takes
+// precedence over them, and the user is told so.
 void PrintFuses(TCardSession& session) {
     const TMainSnapshot shot = session.Work().Snapshot();
-    const TFuseChoices& fuses = shot.fuses;
+    const TFuseChoices& fuses = shot.storedFuses;
     std::ostream& out = session.Out();
     out << "Card type: " << shot.cardText << '\n';
     if (!shot.layout.avrKind) {
@@ -66,6 +69,11 @@ void PrintFuses(TCardSession& session) {
         const std::string config = session.Work().ConfigText();
         out << "Configuration word: "
             << (config.size() >= 4 ? config.substr(config.size() - 4) : "none") << '\n';
+        if (shot.fuseOrigin == TFuseOrigin::foProgramFile) {
+            out << "The program file " << shot.rows[0].field
+                << " carries a configuration word of its own, which takes precedence over "
+                   "these choices\n";
+        }
     } else {
         out << "Lock: " << OnOff(fuses.lock) << '\n';
     }
@@ -107,8 +115,13 @@ int RunFuses(const TPDataFolders& folders, const TGlobalOptions& options,
         work.SetFuse(setting.fuse, *item);
         changing = true;
     }
-    if (changing && work.StoreCardSettings() != TIntentResult::irDone) {
-        return session.Finish(kExitFailed);
+    if (changing) {
+        if (work.StoreCardSettings() != TIntentResult::irDone) {
+            return session.Finish(kExitFailed);
+        }
+        // Shown again as the next command will find it, the program file's
+        // word laid over the choices just stored.
+        work.ChooseCardType(work.Snapshot().cardText);
     }
     PrintFuses(session);
     return session.Finish(kExitOk);
@@ -194,6 +207,9 @@ bool CheckParts(TCardTypeFields& fields, const TPCardTypeEditor& editor, TCardSe
 }
 
 int AddCardType(TCardSession& session, const TCardRequest& request) {
+    // A name no card type can have is bad usage; the workflows would only
+    // say the card type was not written.
+    TPCardIni::CheckCardName(request.name);
     TPMainWorkflows& work = session.Work();
     const std::vector<std::string> names = work.Snapshot().cardTypes;
     if (const int existing = FindCardItem(names, request.name); existing >= 0) {

@@ -1,4 +1,5 @@
 #include "catalogue/cardbox.h"
+#include "catalogue/processorkind.h"
 #include "cli/commands.h"
 #include "support/errors.h"
 #include "support/textconv.h"
@@ -23,7 +24,7 @@ bool IsAvrCard(const TPDataFolders& folders, const std::string& cardName) {
         throw EKorvex("card type \"" + cardName + "\" names processor \"" +
                       box.SelectedCard().PicName + "\", which cards/pics.cfg does not list");
     }
-    return box.GetPicKind() > 7;
+    return TProcessorKind(box.GetPicKind()).IsAvr();
 }
 
 } // namespace

@@ -116,23 +116,16 @@ void TCardTypeForm::ShowFields(const TCardTypeFields& fields) {
 }
 
 void TCardTypeForm::btnCreateClick() {
-    TIntentResult result = TIntentResult::irFailed;
-    try {
-        result = Write(Fields());
-    } catch (const std::exception& error) {
-        // The user can mend the name and try again.
-        prompts_.ShowMessage(TMessageKind::mkError, -1, DescribeError(error));
-        return;
-    }
-    switch (result) {
+    switch (Write(Fields())) {
     case TIntentResult::irDone:
         accept();
         break;
     case TIntentResult::irRefused:
         // A command is running; the fields stay for when it has ended.
+    case TIntentResult::irFailed:
+        // The workflows said why; the user can mend the name and try again.
         break;
     case TIntentResult::irDeclined:
-    case TIntentResult::irFailed:
         reject();
         break;
     }

@@ -38,16 +38,26 @@ void THexFileBuffer::Clear() {
     hasText_ = true;
 }
 
-void THexFileBuffer::ReadHexInto(std::string_view content, const std::string& name,
-                                 std::int64_t base, std::int64_t upperLimit) {
-    ReadHexRecords(content, name, base, upperLimit, text_, highest_);
+void THexFileBuffer::LoadHex(const THexFile& file, std::int64_t base, std::int64_t upperLimit) {
+    Clear();
+    PlaceHexRecords(file, base, upperLimit, text_, highest_);
+}
+
+void THexFileBuffer::LoadHexSwapped(const THexFile& file, std::int64_t base,
+                                    std::int64_t upperLimit) {
+    try {
+        LoadHex(file, base, upperLimit);
+    } catch (...) {
+        SwapWordBytes();
+        throw;
+    }
+    SwapWordBytes();
 }
 
 bool THexFileBuffer::LoadHex(const std::filesystem::path& file, std::int64_t base,
                              std::int64_t upperLimit) {
     Clear();
-    const std::string content = TReadOnlyFile(file).ReadAll();
-    ReadHexInto(content, file.string(), base, upperLimit);
+    PlaceHexRecords(THexFile::Read(file), base, upperLimit, text_, highest_);
     return true;
 }
 
@@ -66,7 +76,7 @@ bool THexFileBuffer::LoadHexSwapped(const std::filesystem::path& file, std::int6
 void THexFileBuffer::LoadHexContent(std::string_view content, const std::string& name,
                                     std::int64_t base, std::int64_t upperLimit) {
     Clear();
-    ReadHexInto(content, name, base, upperLimit);
+    ReadHexRecords(content, name, base, upperLimit, text_, highest_);
 }
 
 bool THexFileBuffer::LoadBinary(const std::filesystem::path& file, std::int64_t firstOffset,

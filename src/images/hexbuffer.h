@@ -1,5 +1,7 @@
 #pragma once
 
+#include "images/hexfile.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -34,6 +36,10 @@ public:
     bool LoadBinary(const std::filesystem::path& file, std::int64_t firstOffset,
                     std::int64_t lastOffset);
 
+    // The same from a HEX file read once for several images.
+    void LoadHex(const THexFile& file, std::int64_t base, std::int64_t upperLimit);
+    void LoadHexSwapped(const THexFile& file, std::int64_t base, std::int64_t upperLimit);
+
     // The same loads from a file's contents already in memory; `name` stands
     // for the file in messages.
     void LoadHexContent(std::string_view content, const std::string& name, std::int64_t base,
@@ -53,9 +59,6 @@ public:
     std::int64_t HighestWritten() const { return highest_; }
 
 private:
-    void ReadHexInto(std::string_view content, const std::string& name, std::int64_t base,
-                     std::int64_t upperLimit);
-
     // Never a non-hex character: transfers take whatever range they are told.
     std::vector<char> text_;
     std::string pattern_ = "FFFF";

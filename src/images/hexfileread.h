@@ -1,5 +1,7 @@
 #pragma once
 
+#include "images/hexfile.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -7,16 +9,18 @@
 
 namespace korvex {
 
-// Places the data records of the Intel HEX text `content` into the hex text
-// `image`: a byte at full address a goes to positions 2 * (a - base) and the
-// one after, upper-cased. Records whose full address lies below `base` or
-// above `upperLimit` (negative: no limit) are skipped, which is how one PIC
-// file is split into program, configuration and data EEPROM images.
-// `highest` is raised to every position written as the records are placed, so
-// it stays true when a later line turns out to be bad.
-// Throws EImageFileError "<name>:<line>: <what>" for a malformed line, data
-// that would not fit the image, or a file with no data record at all; nothing
-// of the bad line or after it is placed.
+// Places the data records of a HEX file into the hex text `image`: a byte at
+// full address a goes to positions 2 * (a - base) and the one after,
+// upper-cased. Records whose full address lies below `base` or above
+// `upperLimit` (negative: no limit) are skipped, which is how one PIC file is
+// split into program, configuration and data EEPROM images. `highest` is
+// raised to every position written as the records are placed.
+// Throws EImageFileError "<name>:<line>: <what>" for data that would not fit
+// the image; the records before it stay placed.
+void PlaceHexRecords(const THexFile& file, std::int64_t base, std::int64_t upperLimit,
+                     std::span<char> image, std::int64_t& highest);
+
+// Parse and place in one go, for a file's contents already in memory.
 void ReadHexRecords(std::string_view content, const std::string& name, std::int64_t base,
                     std::int64_t upperLimit, std::span<char> image, std::int64_t& highest);
 

@@ -41,16 +41,19 @@ bool TPPicProg::LockCard(int kind, std::string_view identification) {
     }
     bool locked = false;
     for (int round = 0; round < 10 && !locked && !abortRequested_; ++round) {
+        bool acknowledged = false;
         {
             TBusyHold hold(busy_);
             SelectMode(4, kind);
             SendFrame(MakeFrame('D', '8', ""));
-            WaitAck(600);
+            acknowledged = WaitAck(600) == TReplyResult::rrSuccess;
             Pause(10);
         }
-        // The check's read is guarded itself; nothing runs between the two
-        // holds that could start another transfer.
-        locked = CheckDeviceId(identification, identification, kind);
+        // Where a part reads the same identification locked and unlocked,
+        // the check alone proves nothing: the programmer must have taken the
+        // lock as well. The check's read is guarded itself; nothing runs
+        // between the two holds that could start another transfer.
+        locked = acknowledged && CheckDeviceId(identification, identification, kind);
     }
     TBusyHold hold(busy_);
     SelectMode(0, 0);
@@ -103,7 +106,11 @@ bool TPPicProg::WritePic(int kind, int dataSize, std::string_view program, std::
         return fail();
     }
     SelectMode(mode, kind);
-    EraseChip(kind);
+    // Flash bits only clear: words written over a card that was not erased
+    // are the old ones ANDed with the new, so nothing is written unerased.
+    if (!EraseChip(kind)) {
+        return fail();
+    }
     Pause(10);
     SelectMode(0, kind);
     Pause(10);
@@ -125,9 +132,12 @@ bool TPPicProg::WritePic(int kind, int dataSize, std::string_view program, std::
 bool TPPicProg::VerifyPic(std::string_view program, std::string_view data, int kind,
                           TProgressSink* gauge, TPicReadResult* back) {
     const int mode = ProcessorMode(kind);
-    const int half = static_cast<int>(program.size() / 2);
+    // Exactly the program given, as a read of the processor asks for it: a
+    // unit is two words up to kind 8, one word from kind 9 on.
+    const int words = static_cast<int>((program.size() + 3) / 4);
+    const int count = kind > 8 ? 2 * words : words;
     SelectMode(mode, kind);
-    const std::string programBack = ReadProgramArea(kind, half, half, gauge);
+    const std::string programBack = ReadProgramArea(kind, count, count, gauge);
     std::string dataBack;
     if (!abortRequested_) {
         SelectMode(mode, kind);

@@ -2,7 +2,6 @@
 // then the processor, then its configuration word or lock.
 #include "workflows/cardcommands.h"
 #include "workflows/entries.h"
-#include "workflows/fuses.h"
 
 namespace korvex {
 
@@ -10,165 +9,141 @@ namespace {
 
 constexpr int kModeSettleMs = 10;
 
-// Clears the flag that keeps the file's fuses off the window, also when a
-// file fails to load.
-class TAutoRunning {
-public:
-    explicit TAutoRunning(bool& flag) : flag_(flag) { flag_ = true; }
-    ~TAutoRunning() { flag_ = false; }
-    TAutoRunning(const TAutoRunning&) = delete;
-    TAutoRunning& operator=(const TAutoRunning&) = delete;
-
-private:
-    bool& flag_;
-};
-
 } // namespace
 
+// The options are read once, at the start, and judged before anything is
+// sent: a sequence whose options leave it nothing to do, or would leave the
+// loader in the processor, does not start.
 TOutcome TPCardCommands::AutoSteps() {
-    {
-        // The images are loaded afresh from the files as they are now, but the
-        // user's fuse choices stay.
-        TAutoRunning running(bench_.autoRunning);
-        if (!panel_.Evaluate(TFileRow::frProgram) || !panel_.Evaluate(TFileRow::frEeprom)) {
-            bench_.failStep = TFailStep::fsFiles;
-            return TOutcome::ocFailed;
-        }
-    }
-    if (Kind() >= 8 && !panel_.Evaluate(TFileRow::frIntEeprom)) {
-        bench_.failStep = TFailStep::fsFiles;
-        return TOutcome::ocFailed;
-    }
-    if (bench_.cardState != TPCardState::csCardReady || !bench_.prog) {
-        Report(TMessageKind::mkError, 119);
-        return TOutcome::ocRefused;
-    }
+    TPOptionReader& options = bench_.options;
+    const bool eepromWrite = options.GetAutoWriteEe();
+    const bool eepromVerify = options.GetAutoVerifyEe();
+    const bool picWrite = options.GetAutoWritePic();
+    const bool picVerify = options.GetAutoVerifyPic();
+    const bool eepromPart = bench_.card.HasEeprom() && (eepromWrite || eepromVerify);
+
     // Everything the sequence will write must be there before anything is
     // sent: a sequence that stopped half way would leave the processor
     // overwritten by the loader, or an EEPROM blanked that nobody named.
-    bench_.failStep = TFailStep::fsFiles;
-    if (!HasImage(bench_.images.program, entries::kNoProgramImage)) {
+    const bool filesUsable = eepromPart ? LoadFiles({TFileRow::frProgram, TFileRow::frIntEeprom,
+                                                     TFileRow::frEeprom, TFileRow::frLoader})
+                                        : LoadFiles({TFileRow::frProgram, TFileRow::frIntEeprom});
+    if (!filesUsable) {
         return TOutcome::ocNothing;
     }
-    const bool eepromPart = bench_.eepromKind >= 0 &&
-                            (bench_.options.GetAutoWriteEe() || bench_.options.GetAutoVerifyEe());
+    if (bench_.line.State() != TPCardState::csCardReady || !bench_.line.Started()) {
+        Tell(TMessageKind::mkError, entries::kNotConnectedOrNoCard);
+        return TOutcome::ocRefused;
+    }
+    if (const auto problem = AutoOptionsProblem(false)) {
+        report_.failStep = TFailStep::fsFiles;
+        return Nothing(*problem);
+    }
+    if (!HasImage(bench_.rows.Images().program, entries::kNoProgramImage)) {
+        return TOutcome::ocNothing;
+    }
     if (eepromPart &&
-        (!HasImage(bench_.images.extEeprom, entries::kNoEepromImage) || !LoaderReady())) {
+        (!HasImage(bench_.rows.Images().extEeprom, entries::kNoEepromImage) || !LoaderReady())) {
         return TOutcome::ocNothing;
     }
-    bench_.failStep = TFailStep::fsNone;
     if (!DeviceIdMatches()) {
-        bench_.failStep = TFailStep::fsIdentification;
         return TOutcome::ocFailed;
     }
-    if (bench_.eepromKind >= 0) {
-        const TOutcome eeprom = AutoEepromPart();
+    if (eepromPart) {
+        const TOutcome eeprom = AutoEepromPart(eepromWrite, eepromVerify);
         if (eeprom != TOutcome::ocSucceeded) {
             return eeprom;
         }
     }
-    return AutoProcessorPart();
+    return AutoProcessorPart(picWrite, picVerify);
 }
 
-TOutcome TPCardCommands::AutoEepromPart() {
-    TPOptionReader& options = bench_.options;
-    // The sequence goes on without the loader, as the EEPROM commands do,
-    // but a failing EEPROM step is then put down to the loader.
-    bool loaderTaken = true;
-    if (options.GetAutoWriteEe() || options.GetAutoVerifyEe()) {
-        Status(86);
-        loaderTaken = WriteLoader();
-        if (Stopping()) {
-            return Abort();
-        }
+TOutcome TPCardCommands::AutoEepromPart(bool write, bool verify) {
+    Status(entries::kWritingLoader);
+    const bool loaderTaken = WriteLoader();
+    if (Stopping()) {
+        return Abort();
     }
-    if (options.GetAutoWriteEe()) {
-        Status(90);
+    if (!loaderTaken) {
+        return FailAt(TFailStep::fsLoader, entries::kLoaderNotWritten);
+    }
+    if (write) {
+        Status(entries::kWritingEeprom);
     }
     const std::string data = PaddedEepromText();
-    bench_.sent.eeprom = data;
+    report_.sent.eeprom = data;
     bench_.clock.SleepMs(kModeSettleMs);
-    Prog().SelectMode(1, bench_.eepromKind);
-    if (options.GetAutoWriteEe()) {
+    Prog().SelectMode(1, bench_.card.EepromKind());
+    if (write) {
         bench_.clock.SleepMs(kModeSettleMs);
-        if (!Prog().WriteExtEeprom(data, EepromDevice(), &bench_.gauge)) {
+        if (!Prog().WriteExtEeprom(data, bench_.card.EepromDevice(), &bench_.gauge)) {
             // The failure message, not the status caption "Writing eeprom...".
-            return FailAt(loaderTaken ? TFailStep::fsEepromWrite : TFailStep::fsLoader, 91);
+            return FailAt(TFailStep::fsEepromWrite, entries::kEepromWriteFailed);
         }
     }
-    if (options.GetAutoVerifyEe()) {
+    if (verify) {
         if (const auto difference = EepromDifference(data)) {
-            return FailWithDifference(loaderTaken ? TFailStep::fsEepromVerify : TFailStep::fsLoader,
-                                      91, difference);
+            return FailWithDifference(TFailStep::fsEepromVerify, entries::kEepromWriteFailed,
+                                      difference);
         }
-        Prog().SelectMode(0, Kind());
+        Prog().SelectMode(0, Kind().Code());
     }
     Gauge(0);
-    bench_.RestoreStateCaption();
+    bench_.status.Restore();
     return Stopping() ? Abort() : TOutcome::ocSucceeded;
 }
 
-TOutcome TPCardCommands::AutoProcessorPart() {
-    TPOptionReader& options = bench_.options;
-    const bool avr = Kind() >= 8;
-    const int mode = avr ? 4 : 3;
-    const std::int64_t programSize = bench_.cardBox.GetPicSize();
-    const int dataSize = bench_.cardBox.GetPicIntEeSize();
-    std::string data;
-    std::string program;
-    std::string config;
-    if (avr) {
-        data = bench_.images.intEeprom.GetHexText(0, -1);
-        program = ProgramText();
-    } else {
-        data = bench_.images.intEeprom.GetLowByteText(0, 4 * static_cast<std::int64_t>(dataSize));
-        program = ProgramText();
-        config = BuildConfigText(bench_);
-    }
-    bench_.sent.program = program;
-    bench_.sent.intEeprom = data;
-    if (options.GetAutoWritePic()) {
-        Status(avr ? 124 : 125);
-        Prog().SelectMode(mode, Kind());
-        if (!Prog().WritePic(Kind(), dataSize, program, data, &bench_.gauge)) {
-            bench_.failStep = TFailStep::fsProcessorWrite;
+// With the processor write off only a verify is left: the sequence reports
+// it as a verify, and writes no configuration word and locks nothing.
+TOutcome TPCardCommands::AutoProcessorPart(bool write, bool verify) {
+    const bool avr = Kind().IsAvr();
+    const std::string program = ProgramText();
+    const std::string data = DataText();
+    const std::string config = ConfigText();
+    report_.sent.program = program;
+    report_.sent.intEeprom = data;
+    if (write) {
+        Status(avr ? entries::kWritingFlash : entries::kWritingPic);
+        Prog().SelectMode(Kind().ProcessorMode(), Kind().Code());
+        if (!Prog().WritePic(Kind().Code(), bench_.card.DataBytes(), program, data,
+                             &bench_.gauge)) {
+            report_.failStep = TFailStep::fsProcessorWrite;
             return Stopping() ? Abort() : TOutcome::ocFailed;
         }
     }
-    if (options.GetAutoVerifyPic()) {
-        Status(avr ? 127 : 126);
-        Prog().SelectMode(mode, Kind());
-        const int half = static_cast<int>(program.size() / 2);
-        TPicReadResult back;
-        back.program =
-            Prog().ReadProgramArea(Kind(), static_cast<int>(programSize), half, &bench_.gauge);
-        Prog().SelectMode(mode, Kind());
-        back.data = Prog().ReadDataArea(Kind(), dataSize);
-        // The internal EEPROM is compared too, over the data written.
-        if (const auto difference = ProcessorDifference(program, data, back)) {
-            const TOutcome outcome =
-                FailWithDifference(TFailStep::fsProcessorVerify, 128, difference);
-            Gauge(0);
-            return outcome;
+    if (verify) {
+        Status(avr ? entries::kVerifyingFlash : entries::kVerifyingPic);
+        auto difference = ProcessorDifference(program, data);
+        if (!write) {
+            if (!difference && !Stopping()) {
+                difference = ConfigDifference(config);
+            }
+            report_.failStep = difference ? TFailStep::fsProcessorVerify : TFailStep::fsNone;
+            return VerifyResult(difference);
+        }
+        if (difference) {
+            return FailWithDifference(TFailStep::fsProcessorVerify,
+                                      entries::kVerifyAfterWriteFailed, difference);
         }
     }
     if (Stopping()) {
         return Abort();
     }
-    TOutcome outcome = TOutcome::ocSucceeded;
-    if (options.GetAutoWritePic()) {
-        if (!avr) {
-            if (!WriteConfigWord(config, mode)) {
-                return FailAt(TFailStep::fsConfigOrLock, entries::kConfigRefused);
-            }
-        } else if (bench_.fuses.lock == 0 && LockSteps() != TOutcome::ocSucceeded) {
-            // The sequence still ends with its message, but a card that could
-            // not be locked is no finished card.
-            bench_.failStep = TFailStep::fsConfigOrLock;
-            outcome = TOutcome::ocFailed;
+    if (!avr) {
+        if (!WriteConfigWord(config)) {
+            return FailAt(TFailStep::fsConfigOrLock, entries::kConfigRefused);
         }
+        if (verify) {
+            if (const auto difference = ConfigDifference(config)) {
+                return FailWithDifference(TFailStep::fsConfigOrLock,
+                                          entries::kVerifyAfterWriteFailed, difference);
+            }
+        }
+    } else if (bench_.card.Fuses().Shown().lock == 0 && !Lock()) {
+        // A card that could not be locked is no finished card.
+        return FailAt(TFailStep::fsConfigOrLock, entries::kLockNotConfirmed);
     }
-    return Finish(134, outcome);
+    return Finish(entries::kAutoFinished);
 }
 
 } // namespace korvex

@@ -1,5 +1,8 @@
 #include "workflows/cardchange.h"
 
+#include "workflows/entries.h"
+#include "workflows/fuses.h"
+
 #include <algorithm>
 
 namespace korvex {
@@ -8,6 +11,10 @@ namespace {
 
 constexpr int kOscillatorItems = 4;
 constexpr int kTwoItems = 2;
+constexpr int kFirstOldFirmware = 1;
+constexpr int kLastOldFirmware = 99;
+constexpr int kFirstNoFusesFirmware = 100;
+constexpr int kLastNoFusesFirmware = 103;
 
 // A stored item index below -1 selects nothing; one beyond the group, its last item.
 int ItemIndex(int stored, int items) {
@@ -17,152 +24,117 @@ int ItemIndex(int stored, int items) {
     return std::min(stored, items - 1);
 }
 
-std::optional<int> IndexOfCard(const TPCardIni& store, const std::string& name) {
-    for (int i = 0; i < store.GetCardCount(); ++i) {
-        if (store.GetCardInfo(i)->CardName == name) {
-            return i;
-        }
-    }
-    return std::nullopt;
-}
-
-} // namespace
-
-void TPCardChange::CardChanged() {
-    TPCardTypeBox& box = bench_.cardBox;
-    if (box.Text() != bench_.previousCardName) {
-        SaveCardDefaults();
-    }
-    if (const auto card = bench_.cardStore.GetCardInfo(box.ItemIndex())) {
-        bench_.SetDescription(card->CardDescription);
-        bench_.layout = TCardLayout{};
-        bench_.layout.processorKind = box.GetPicKind();
-        if (box.GetPicKind() >= 8) {
-            ArrangeForAvr(box.GetPicKind());
-        } else {
-            ArrangeForPic();
-        }
-        ArrangeEepromRows(*card);
-        bench_.view.ShowCardLayout(bench_.layout);
-    }
-    bench_.picKind = box.GetPicKind();
-    if (bench_.picKind >= 8) {
-        bench_.avrEepromKind = box.GetEepromAvrKind();
-    }
-    bench_.eepromKind = box.GetEepromKind();
-
-    LoadCardDefaults();
-    // The change emptied an AVR's internal EEPROM image; a file name that
-    // did not change would not load it again by itself.
-    if (bench_.picKind >= 8) {
-        panel_.Evaluate(TFileRow::frIntEeprom);
-    }
-    panel_.Evaluate(TFileRow::frProgram);
-    if (bench_.eepromKind != -1) {
-        panel_.Evaluate(TFileRow::frEeprom);
-        panel_.Evaluate(TFileRow::frLoader);
-    }
-    bench_.previousCardName = box.ItemIndex() >= 0 ? box.Text() : std::string();
-}
-
-void TPCardChange::ArrangeForAvr(int kind) {
-    bench_.images.intEeprom.Clear();
-    bench_.layout.avrKind = true;
-    const int version = bench_.prog ? bench_.prog->GetFirmwareVersion() : 0;
-    if (version >= 1 && version <= 99) {
-        WarnAboutFirmware(137);
-    }
-    if (kind >= 9) {
-        if (version >= 100 && version <= 103) {
-            WarnAboutFirmware(140);
-        }
-        bench_.layout.showFuses = true;
-    }
-}
-
-void TPCardChange::WarnAboutFirmware(int entry) {
-    bench_.layout.cardCommandsEnabled = false;
-    if (!bench_.firmwareWarningShown) {
-        bench_.prompts.ShowMessage(TMessageKind::mkWarning, entry, bench_.Text(entry));
-        bench_.firmwareWarningShown = true;
-    }
-}
-
-void TPCardChange::ArrangeForPic() {
-    bench_.layout.avrKind = false;
-    bench_.firmwareWarningShown = false;
-}
-
-void TPCardChange::ArrangeEepromRows(const TPCardInfo& card) {
-    // Exactly "None": that is how card type files say there is no EEPROM.
-    if (card.EepromName != "None" && !card.EepromName.empty()) {
-        bench_.layout.eepromRowEnabled = true;
-        panel_.SetField(TFileRow::frLoader, bench_.Text(139));
-        bench_.SetRow(TFileRow::frEeprom, {bench_.noFileText, TStatusColour::scRed, false});
-        bench_.SetRow(TFileRow::frLoader, {bench_.Text(139), TStatusColour::scLime, true});
-    } else {
-        bench_.layout.eepromRowEnabled = false;
-        panel_.SetField(TFileRow::frLoader, "");
-        bench_.SetRow(TFileRow::frEeprom, {"", TStatusColour::scButtonFace, false});
-        bench_.SetRow(TFileRow::frLoader, {"", TStatusColour::scButtonFace, false});
-    }
-}
-
-void TPCardChange::SaveCardDefaults(bool always) {
-    if (bench_.previousCardName.empty() || !(bench_.storeCardDefaults || always)) {
-        return;
-    }
-    const auto index = IndexOfCard(bench_.cardStore, bench_.previousCardName);
-    if (!index) {
-        return;
-    }
-    TPCardDefaults defaults;
-    defaults.PicFile = bench_.Field(TFileRow::frProgram);
-    defaults.IntEeFile = bench_.Field(TFileRow::frIntEeprom);
-    defaults.ExtEeFile = bench_.Field(TFileRow::frEeprom);
-    defaults.Loader = bench_.Field(TFileRow::frLoader);
-    defaults.PowerUp = bench_.fuses.powerUp;
-    defaults.Protected = bench_.fuses.protection;
-    defaults.Oscil = bench_.fuses.oscillator;
-    defaults.WatchDog = bench_.fuses.watchDog;
-    defaults.ATLock = bench_.fuses.lock;
-    bench_.cardStore.WriteDefaults(*index, defaults);
-}
-
-void TPCardChange::LoadCardDefaults() {
-    const int index = bench_.cardBox.ItemIndex();
-    if (index < 0) {
-        return;
-    }
-    TPCardDefaults defaults;
-    bench_.cardStore.ReadDefaults(index, defaults);
-    panel_.SetField(TFileRow::frProgram, defaults.PicFile);
-    panel_.SetField(TFileRow::frIntEeprom, defaults.IntEeFile);
-    if (bench_.picKind >= 0) {
-        panel_.SetField(TFileRow::frEeprom, defaults.ExtEeFile);
-        panel_.SetField(TFileRow::frLoader, defaults.Loader);
-    }
-    ShowStoredFuses(defaults);
-}
-
-void TPCardChange::RestoreStoredFuses() {
-    const int index = bench_.cardBox.ItemIndex();
-    if (index < 0) {
-        return;
-    }
-    TPCardDefaults defaults;
-    bench_.cardStore.ReadDefaults(index, defaults);
-    ShowStoredFuses(defaults);
-}
-
-void TPCardChange::ShowStoredFuses(const TPCardDefaults& defaults) {
-    TFuseChoices& fuses = bench_.fuses;
+TFuseChoices StoredFuses(const TPCardDefaults& defaults) {
+    TFuseChoices fuses;
     fuses.powerUp = ItemIndex(defaults.PowerUp, kTwoItems);
     fuses.protection = ItemIndex(defaults.Protected, kTwoItems);
     fuses.oscillator = ItemIndex(defaults.Oscil, kOscillatorItems);
     fuses.watchDog = ItemIndex(defaults.WatchDog, kTwoItems);
     fuses.lock = ItemIndex(defaults.ATLock, kTwoItems);
-    bench_.SetFuses(fuses);
+    return fuses;
+}
+
+} // namespace
+
+TPCardChange::TPCardChange(TPWorkbench& bench) : bench_(bench) {
+    bench_.rows.OnProgramFileNamed = [this] { TakeFileWord(); };
+}
+
+void TPCardChange::CardChanged() {
+    TPCardChoice& card = bench_.card;
+    if (card.Name() != card.ShownName()) {
+        SaveCardDefaults();
+    }
+    if (card.Index() >= 0 && card.Store().GetCardInfo(card.Index())) {
+        const TPCardInfo info = *card.Store().GetCardInfo(card.Index());
+        card.SetDescription(info.CardDescription);
+        bench_.view.ShowDescription(info.CardDescription);
+        TCardLayout layout;
+        layout.processorKind = card.Kind().Code();
+        if (card.Kind().IsAvr()) {
+            ArrangeForAvr(layout);
+        } else {
+            card.SetFirmwareWarningShown(false);
+        }
+        // Exactly "None": that is how card type files say there is no EEPROM.
+        layout.eepromRowEnabled = info.EepromName != "None" && !info.EepromName.empty();
+        card.SetLayout(layout);
+        bench_.view.ShowCardLayout(layout);
+    }
+    bench_.rows.EmptyAll();
+    LoadCardDefaults();
+    card.SetShownName(card.Name());
+}
+
+void TPCardChange::ArrangeForAvr(TCardLayout& layout) {
+    layout.avrKind = true;
+    const int version = bench_.line.Started() ? bench_.line.Prog().GetFirmwareVersion() : 0;
+    if (version >= kFirstOldFirmware && version <= kLastOldFirmware) {
+        WarnAboutFirmware(layout, entries::kFirmwareTooOld);
+    }
+    if (bench_.card.Kind().HasFuses()) {
+        if (version >= kFirstNoFusesFirmware && version <= kLastNoFusesFirmware) {
+            WarnAboutFirmware(layout, entries::kFirmwareUnsuitable);
+        }
+        layout.showFuses = true;
+    }
+}
+
+void TPCardChange::WarnAboutFirmware(TCardLayout& layout, int entry) {
+    layout.cardCommandsEnabled = false;
+    if (!bench_.card.FirmwareWarningShown()) {
+        bench_.prompts.ShowMessage(TMessageKind::mkWarning, entry, bench_.Text(entry));
+        bench_.card.SetFirmwareWarningShown(true);
+    }
+}
+
+// Every row is evaluated, whether its text changed or not: the images went
+// with the card type that was left.
+void TPCardChange::LoadCardDefaults() {
+    const TPCardDefaults defaults = bench_.card.ReadDefaults();
+    bench_.card.Fuses().Restore(StoredFuses(defaults));
+    bench_.ShowFuses();
+    TPFileRows& rows = bench_.rows;
+    rows.SetField(TFileRow::frProgram, defaults.PicFile, true);
+    rows.SetField(TFileRow::frIntEeprom, defaults.IntEeFile, true);
+    rows.SetField(TFileRow::frEeprom, defaults.ExtEeFile, true);
+    rows.SetField(TFileRow::frLoader, defaults.Loader, true);
+}
+
+void TPCardChange::TakeFileWord() {
+    if (!bench_.rows.CarriesConfigWord()) {
+        bench_.card.Fuses().DropFileWord();
+        bench_.ShowFuses();
+        return;
+    }
+    const TPCardChoice& card = bench_.card;
+    const auto word =
+        FuseChoicesOfWord(card.ConfigSet(), bench_.dataFolders,
+                          bench_.rows.Images().config.GetHexText(0, -1), card.Fuses().Shown());
+    if (word) {
+        bench_.card.Fuses().TakeFileWord(*word);
+        bench_.ShowFuses();
+    }
+}
+
+void TPCardChange::SaveCardDefaults(bool always) {
+    TPCardChoice& card = bench_.card;
+    if (card.ShownName().empty() || !(bench_.storeCardDefaults || always)) {
+        return;
+    }
+    const TPFileRows& rows = bench_.rows;
+    const TFuseChoices fuses = card.Fuses().ToStore();
+    TPCardDefaults defaults;
+    defaults.PicFile = rows.Field(TFileRow::frProgram);
+    defaults.IntEeFile = rows.Field(TFileRow::frIntEeprom);
+    defaults.ExtEeFile = rows.Field(TFileRow::frEeprom);
+    defaults.Loader = rows.Field(TFileRow::frLoader);
+    defaults.PowerUp = fuses.powerUp;
+    defaults.Protected = fuses.protection;
+    defaults.Oscil = fuses.oscillator;
+    defaults.WatchDog = fuses.watchDog;
+    defaults.ATLock = fuses.lock;
+    card.WriteDefaults(card.ShownName(), defaults);
 }
 
 // The settings shown go into their card type's file before the list moves,
@@ -170,25 +142,24 @@ void TPCardChange::ShowStoredFuses(const TPCardDefaults& defaults) {
 // file is judged against the sizes of the card type shown before.
 void TPCardChange::RefreshCardList() {
     SaveCardDefaults();
-    bench_.cardStore.ScanCardTypes();
-    if (bench_.cardStore.GetCardCount() == 0) {
+    if (!bench_.card.Rescan()) {
         return;
     }
-    bench_.previousCardName.clear();
-    bench_.cardBox.RefreshCardTypes();
-    bench_.cardBox.CardChanged();
+    bench_.card.SetShownName({});
+    bench_.card.Lookup();
 }
 
 bool TPCardChange::DeleteCardType() {
-    const std::string name = bench_.cardBox.Text();
-    const std::string question = bench_.Text(76) + " " + name + "\r\n" + bench_.Text(77) + " ?";
-    if (!bench_.prompts.Ask(76, question)) {
+    const std::string name = bench_.card.Name();
+    const std::string question = bench_.Text(entries::kDeleteCardType) + " " + name + "\r\n" +
+                                 bench_.Text(entries::kAreYouSure) + " ?";
+    if (!bench_.prompts.Ask(entries::kDeleteCardType, question)) {
         return false;
     }
     // A card type that is not there (or cannot be deleted) throws, and then
     // the window still stands for the card type it shows.
-    bench_.cardStore.DeleteCardType(name);
-    bench_.previousCardName.clear();
+    bench_.card.Delete(name);
+    bench_.card.SetShownName({});
     RefreshCardList();
     return true;
 }

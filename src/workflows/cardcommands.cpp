@@ -3,43 +3,75 @@
 #include "support/errors.h"
 #include "workflows/entries.h"
 #include "workflows/fillin.h"
+#include "workflows/fuses.h"
 #include "workflows/readback.h"
 
 namespace korvex {
+
+namespace {
+
+// The configuration word is the last of the eight words of a PIC's
+// configuration area; 0x2007 in the processor's word addresses.
+constexpr std::size_t kWordChars = 4;
+constexpr std::int64_t kConfigWordAddress = 0x2007;
+
+// A row's caption as the window words it, without its colon.
+int RowCaption(TFileRow row, bool avr) {
+    switch (row) {
+    case TFileRow::frProgram:
+        return avr ? entries::kAvrRowLabel : entries::kPicRowLabel;
+    case TFileRow::frEeprom:
+        return entries::kEepromRowLabel;
+    case TFileRow::frIntEeprom:
+        return entries::kIntEepromRowLabel;
+    case TFileRow::frLoader:
+        break;
+    }
+    return -1;
+}
+
+std::string WithoutColon(std::string caption) {
+    while (!caption.empty() && (caption.back() == ':' || caption.back() == ' ')) {
+        caption.pop_back();
+    }
+    return caption;
+}
+
+} // namespace
 
 // Marks a command as running for its whole length, so the faces disable
 // their command entry points and a second command is refused. However the
 // command ends, a step's caption does not outlive it.
 class TPCardCommands::TRun {
 public:
-    explicit TRun(TPWorkbench& bench)
-        : bench_(bench), started_(!bench.commandRunning && !(bench.prog && bench.prog->Busy())) {
-        if (started_) {
-            bench_.commandRunning = true;
-            // A production run keeps them off between its cards as well.
-            if (!bench_.productionRunning) {
-                bench_.view.EnableCommands(false);
-            }
+    explicit TRun(TPWorkbench& bench) : bench_(bench), started_(bench.run.BeginCommand()) {
+        if (!started_) {
+            return;
+        }
+        // A production run keeps them off between its cards as well.
+        if (!bench_.run.ProductionRunning()) {
+            bench_.view.EnableCommands(false);
+        }
+        if (bench_.line.Started()) {
             // A stop asked of the command before ends with it; one for a
             // closing window stays, so nothing runs under the close.
-            if (bench_.prog && !bench_.closePending) {
-                bench_.prog->ClearAbort();
+            if (!bench_.run.ClosePending()) {
+                bench_.line.Prog().ClearAbort();
             }
-            if (bench_.prog) {
-                bench_.prog->SetCommandRunning(true);
-            }
+            bench_.line.Prog().SetCommandRunning(true);
         }
     }
     ~TRun() {
-        if (started_) {
-            if (bench_.prog) {
-                bench_.prog->SetCommandRunning(false);
-            }
-            bench_.commandRunning = false;
-            bench_.RestoreStateCaption();
-            if (!bench_.productionRunning) {
-                bench_.view.EnableCommands(true);
-            }
+        if (!started_) {
+            return;
+        }
+        if (bench_.line.Started()) {
+            bench_.line.Prog().SetCommandRunning(false);
+        }
+        bench_.run.EndCommand();
+        bench_.status.Restore();
+        if (!bench_.run.ProductionRunning()) {
+            bench_.view.EnableCommands(true);
         }
     }
     TRun(const TRun&) = delete;
@@ -84,92 +116,234 @@ TOutcome TPCardCommands::Run(TSteps steps) {
     if (!run.Started()) {
         return TOutcome::ocRefused;
     }
-    bench_.failStep = TFailStep::fsNone;
-    bench_.difference.reset();
-    bench_.sent = {};
+    report_ = {};
     try {
         return (this->*steps)();
     } catch (const EKorvex& error) {
         // What throws is a file, the catalogue or the options, never the card.
-        if (bench_.failStep == TFailStep::fsNone) {
-            bench_.failStep = TFailStep::fsFiles;
+        if (report_.failStep == TFailStep::fsNone) {
+            report_.failStep = TFailStep::fsFiles;
         }
-        ReportText(TMessageKind::mkError, -1, DescribeError(error));
-        if (bench_.prog && bench_.prog->Connected()) {
-            Prog().SelectMode(0, Kind());
+        TellText(TMessageKind::mkError, -1, DescribeError(error));
+        if (bench_.line.Connected()) {
+            Prog().SelectMode(0, Kind().Code());
         }
         Gauge(0);
         return TOutcome::ocFailed;
     }
 }
 
+// --- checks before anything is sent
+
 bool TPCardCommands::CardReady() {
-    if (bench_.cardState == TPCardState::csCardNotReady) {
-        Report(TMessageKind::mkError, 81);
+    if (bench_.line.State() == TPCardState::csCardNotReady) {
+        Tell(TMessageKind::mkError, entries::kCardNotInserted);
         return false;
     }
-    if (!bench_.prog || !bench_.prog->IsCardReady()) {
-        Report(TMessageKind::mkError, 82);
+    if (!bench_.line.Started() || !Prog().IsCardReady()) {
+        Tell(TMessageKind::mkError, entries::kProgrammerNotConnected);
         return false;
     }
     return true;
 }
 
 bool TPCardCommands::HasEeprom() {
-    if (bench_.cardBox.GetEepromKind() == -1) {
-        Report(TMessageKind::mkError, 83);
+    if (!bench_.card.HasEeprom()) {
+        Tell(TMessageKind::mkError, entries::kNoExternalEeprom);
         return false;
     }
     return true;
 }
 
 bool TPCardCommands::DeviceIdMatches() {
-    if (Kind() < 8 ||
-        Prog().CheckDeviceId(bench_.cardBox.GetPicIdA(), bench_.cardBox.GetPicIdB(), 8)) {
+    if (Kind().IsPic() || Prog().CheckDeviceId(bench_.card.IdA(), bench_.card.IdB(), 8)) {
         return true;
     }
-    Report(TMessageKind::mkError, 117);
+    report_.failStep = TFailStep::fsIdentification;
+    Tell(TMessageKind::mkError, entries::kWrongDevice);
     return false;
 }
 
-int TPCardCommands::EepromDevice() const {
-    return Kind() < 8 ? bench_.eepromKind : bench_.avrEepromKind;
+bool TPCardCommands::LoadFiles(std::initializer_list<TFileRow> rows) {
+    const auto unusable = bench_.rows.ReloadForCommand(rows);
+    if (!unusable) {
+        return true;
+    }
+    report_.failStep = TFailStep::fsFiles;
+    const int caption = RowCaption(*unusable, Kind().IsAvr());
+    const std::string rowName = caption < 0 ? "Loader" : WithoutColon(bench_.Text(caption));
+    const std::string file = *unusable == TFileRow::frLoader ? bench_.rows.WantedLoader().string()
+                                                             : bench_.rows.Field(*unusable);
+    TellText(TMessageKind::mkError, entries::kRowUnusable,
+             FillIn(bench_.Text(entries::kRowUnusable),
+                    {rowName, file, bench_.rows.Problem(*unusable)}));
+    return false;
 }
 
 bool TPCardCommands::HasImage(const THexFileBuffer& image, int entry) {
     if (!image.GetHexText(0, -1).empty()) {
         return true;
     }
-    Report(TMessageKind::mkError, entry);
+    report_.failStep = TFailStep::fsFiles;
+    Tell(TMessageKind::mkError, entry);
     return false;
 }
 
 bool TPCardCommands::LoaderReady() {
-    if (panel_.LoaderFile() && !bench_.images.loader.GetHexText(0, -1).empty()) {
+    if (bench_.rows.LoaderFile() && !bench_.rows.Images().loader.GetHexText(0, -1).empty()) {
         return true;
     }
-    ReportText(TMessageKind::mkError, entries::kLoaderMissing,
-               bench_.Text(entries::kLoaderMissing) + " " + panel_.WantedLoader().string());
+    report_.failStep = TFailStep::fsFiles;
+    TellText(TMessageKind::mkError, entries::kLoaderMissing,
+             bench_.Text(entries::kLoaderMissing) + " " + bench_.rows.WantedLoader().string());
     return false;
 }
 
+TOutcome TPCardCommands::Nothing(int entry) {
+    Tell(TMessageKind::mkError, entry);
+    return TOutcome::ocNothing;
+}
+
+// --- the data a command sends
+
 // Program sizes count words for both families: P words are 4P characters.
 std::string TPCardCommands::ProgramText() const {
-    const std::int64_t size = bench_.cardBox.GetPicSize();
-    return bench_.images.program.GetHexText(0, 4 * size - 1);
+    const std::int64_t words = bench_.card.ProgramWords();
+    return bench_.rows.Images().program.GetHexText(0, 4 * words - 1);
+}
+
+std::string TPCardCommands::DataText() const {
+    const TPImages& images = bench_.rows.Images();
+    if (Kind().IsAvr()) {
+        return images.intEeprom.GetHexText(0, -1);
+    }
+    return images.intEeprom.GetLowByteText(0,
+                                           4 * static_cast<std::int64_t>(bench_.card.DataBytes()));
+}
+
+std::string TPCardCommands::ConfigText() const {
+    if (Kind().IsAvr()) {
+        return {};
+    }
+    return BuildConfigText(bench_.card.ConfigSet(), bench_.dataFolders,
+                           bench_.rows.Images().config.GetHexText(0, -1),
+                           bench_.card.Fuses().Shown());
 }
 
 std::string TPCardCommands::PaddedEepromText() const {
-    const std::int64_t size = 2 * static_cast<std::int64_t>(bench_.cardBox.GetEepromSize());
-    std::string text = bench_.images.extEeprom.GetHexText(0, size - 1);
+    const std::int64_t size = 2 * static_cast<std::int64_t>(bench_.card.EepromBytes());
+    std::string text = bench_.rows.Images().extEeprom.GetHexText(0, size - 1);
     if (static_cast<std::int64_t>(text.size()) < size) {
         text.append(static_cast<std::size_t>(size) - text.size(), 'F');
     }
     return text;
 }
 
+std::optional<int> TPCardCommands::AutoOptionsProblem(bool everyFile) const {
+    TPOptionReader& options = bench_.options;
+    const bool eepromSteps =
+        bench_.card.HasEeprom() && (options.GetAutoWriteEe() || options.GetAutoVerifyEe());
+    const bool processorWrite = options.GetAutoWritePic();
+    if (!eepromSteps && !processorWrite && !options.GetAutoVerifyPic()) {
+        return entries::kAutoNothingToDo;
+    }
+    // The EEPROM steps leave the loader in the processor; only its write
+    // puts the program back.
+    if (eepromSteps && !processorWrite) {
+        return entries::kLoaderWouldStay;
+    }
+    if (everyFile && !eepromSteps && bench_.card.HasEeprom() &&
+        !bench_.rows.Field(TFileRow::frEeprom).empty()) {
+        return entries::kEepromFileLeftOut;
+    }
+    return std::nullopt;
+}
+
+// --- steps
+
+bool TPCardCommands::WriteLoader() {
+    const TPImages& images = bench_.rows.Images();
+    const std::string loader = images.loader.GetHexText(0, -1);
+    const std::string loaderConfig =
+        Kind().IsPic() ? images.loaderConfig.GetHexText(0, -1) : std::string();
+    if (!Prog().WritePic(Kind().Code(), bench_.card.DataBytes(), loader, "", &bench_.gauge)) {
+        return false;
+    }
+    bool configured = true;
+    if (Kind().IsPic()) {
+        Prog().SelectMode(Kind().ProcessorMode(), Kind().Code());
+        configured = Prog().WriteConfigArea(loaderConfig, Kind().Code());
+    }
+    Prog().SelectMode(0, Kind().Code());
+    return configured;
+}
+
+// Without the loader the programmer cannot reach the EEPROM: a command that
+// went on would only fail later, or work through whatever the processor held.
+std::optional<TOutcome> TPCardCommands::ReachEeprom(int question) {
+    if (!bench_.prompts.Ask(question, bench_.Text(question))) {
+        return TOutcome::ocRefused;
+    }
+    Status(entries::kWritingLoader);
+    const bool taken = WriteLoader();
+    if (Stopping()) {
+        return Abort();
+    }
+    if (!taken) {
+        return FailAt(TFailStep::fsLoader, entries::kLoaderNotWritten);
+    }
+    return std::nullopt;
+}
+
+std::optional<TPDifference> TPCardCommands::ProcessorDifference(const std::string& program,
+                                                                const std::string& data) {
+    TPicReadResult back;
+    Prog().VerifyPic(program, data, Kind().Code(), &bench_.gauge, &back);
+    return FirstOf(FindDifference(TMemorySpace::msProgram, program, back.program),
+                   FindDifference(TMemorySpace::msDataEeprom, data, back.data));
+}
+
+bool TPCardCommands::WriteConfigWord(const std::string& config) {
+    Prog().SelectMode(Kind().ProcessorMode(), Kind().Code());
+    return Prog().WriteConfigArea(config, Kind().Code());
+}
+
+std::optional<TPDifference> TPCardCommands::ConfigDifference(const std::string& config) {
+    if (config.size() < kWordChars) {
+        return std::nullopt;
+    }
+    Prog().SelectMode(Kind().ProcessorMode(), Kind().Code());
+    const std::string back = Prog().ReadConfigArea(Kind().Code());
+    Prog().SelectMode(0, Kind().Code());
+    const std::string word = config.substr(config.size() - kWordChars);
+    const std::string backWord =
+        back.size() >= config.size() ? back.substr(config.size() - kWordChars, kWordChars) : "";
+    auto difference = FindDifference(TMemorySpace::msConfig, word, backWord);
+    if (difference) {
+        difference->address = kConfigWordAddress;
+    }
+    return difference;
+}
+
+std::optional<TPDifference> TPCardCommands::EepromDifference(const std::string& data) {
+    Status(entries::kVerifyingEeprom);
+    Prog().SelectMode(0, Kind().Code());
+    Prog().SelectMode(2, bench_.card.EepromKind());
+    const std::string back =
+        Prog().ReadExtEeprom(bench_.card.EepromDevice(), bench_.card.EepromBytes(),
+                             static_cast<int>(data.size()), &bench_.gauge);
+    return FindDifference(TMemorySpace::msExtEeprom, data, back);
+}
+
+bool TPCardCommands::Lock() {
+    Status(entries::kLockingCard);
+    return Prog().LockCard(Kind().Code(), bench_.card.IdB());
+}
+
+// --- how a command ends
+
 void TPCardCommands::Status(int entry) {
-    bench_.SetStatus(bench_.Text(entry));
+    bench_.status.ShowStep(entry);
 }
 
 void TPCardCommands::Gauge(int percent) {
@@ -177,21 +351,26 @@ void TPCardCommands::Gauge(int percent) {
 }
 
 bool TPCardCommands::Stopping() const {
-    return bench_.prog && bench_.prog->AbortRequested();
+    return bench_.line.Started() && bench_.line.Prog().AbortRequested();
 }
 
-void TPCardCommands::Report(TMessageKind kind, int entry) {
-    ReportText(kind, entry, bench_.Text(entry));
+void TPCardCommands::Tell(TMessageKind kind, int entry) {
+    TellText(kind, entry, bench_.Text(entry));
 }
 
-void TPCardCommands::ReportText(TMessageKind kind, int entry, const std::string& text) {
-    if (!Stopping()) {
-        bench_.prompts.ShowMessage(kind, entry, text);
+// Every message ends its command: the box comes once the gauge and the
+// status panel show the card again, not over a step's caption at 100 %.
+void TPCardCommands::TellText(TMessageKind kind, int entry, const std::string& text) {
+    if (Stopping()) {
+        return;
     }
+    Gauge(0);
+    bench_.status.Restore();
+    bench_.prompts.ShowMessage(kind, entry, text);
 }
 
 TOutcome TPCardCommands::Abort() {
-    Prog().SelectMode(0, Kind());
+    Prog().SelectMode(0, Kind().Code());
     Gauge(0);
     return TOutcome::ocAborted;
 }
@@ -200,84 +379,91 @@ TOutcome TPCardCommands::Fail(int entry) {
     if (Stopping()) {
         return Abort();
     }
-    Prog().SelectMode(0, Kind());
-    Report(TMessageKind::mkError, entry);
+    Prog().SelectMode(0, Kind().Code());
+    Tell(TMessageKind::mkError, entry);
+    Gauge(0);
     return TOutcome::ocFailed;
 }
 
 TOutcome TPCardCommands::FailAt(TFailStep step, int entry) {
-    bench_.failStep = step;
+    report_.failStep = step;
     return Fail(entry);
 }
 
 std::string TPCardCommands::DifferenceLine(const TPDifference& difference) const {
-    const int entry = difference.space == TMemorySpace::msProgram ? entries::kDifferenceProgram
-                      : difference.space == TMemorySpace::msDataEeprom
-                          ? entries::kDifferenceDataEeprom
-                          : entries::kDifferenceEeprom;
+    int entry = entries::kDifferenceEeprom;
+    switch (difference.space) {
+    case TMemorySpace::msProgram:
+        entry = entries::kDifferenceProgram;
+        break;
+    case TMemorySpace::msDataEeprom:
+        entry = entries::kDifferenceDataEeprom;
+        break;
+    case TMemorySpace::msConfig:
+        entry = entries::kDifferenceConfig;
+        break;
+    case TMemorySpace::msExtEeprom:
+        break;
+    }
     const std::string found =
         difference.found.empty() ? bench_.Text(entries::kDifferenceNothing) : difference.found;
     return FillIn(bench_.Text(entry), {AddressText(difference.address), difference.expected, found,
                                        std::to_string(difference.differingBytes)});
 }
 
-void TPCardCommands::ReportDifference(TMessageKind kind, int entry,
-                                      const std::optional<TPDifference>& difference) {
-    bench_.difference = difference;
+void TPCardCommands::TellDifference(TMessageKind kind, int entry,
+                                    const std::optional<TPDifference>& difference) {
+    report_.difference = difference;
     std::string text = bench_.Text(entry);
     if (difference) {
         const std::string line = DifferenceLine(*difference);
         text += "\n" + line;
-        if (bench_.prog && bench_.prog->LogMemo() != nullptr) {
-            bench_.prog->LogMemo()->Add(line);
+        if (bench_.line.Started() && Prog().LogMemo() != nullptr) {
+            Prog().LogMemo()->Add(line);
         }
     }
-    ReportText(kind, entry, text);
+    TellText(kind, entry, text);
 }
 
 TOutcome TPCardCommands::FailWithDifference(TFailStep step, int entry,
                                             const std::optional<TPDifference>& difference) {
-    bench_.failStep = step;
+    report_.failStep = step;
     if (Stopping()) {
         return Abort();
     }
-    Prog().SelectMode(0, Kind());
-    ReportDifference(TMessageKind::mkError, entry, difference);
+    Prog().SelectMode(0, Kind().Code());
+    TellDifference(TMessageKind::mkError, entry, difference);
+    Gauge(0);
     return TOutcome::ocFailed;
 }
 
-std::optional<TPDifference> TPCardCommands::ProcessorDifference(const std::string& program,
-                                                                const std::string& data,
-                                                                const TPicReadResult& back) {
-    return FirstOf(FindDifference(TMemorySpace::msProgram, program, back.program),
-                   FindDifference(TMemorySpace::msDataEeprom, data, back.data));
-}
-
-TOutcome TPCardCommands::Finish(int entry, TOutcome outcome) {
-    Prog().SelectMode(0, Kind());
+// 99 says the card matches and 98 that it differs, for every memory. A
+// difference is a warning: the command ran, the card is not as the files.
+TOutcome TPCardCommands::VerifyResult(const std::optional<TPDifference>& difference) {
+    Prog().SelectMode(0, Kind().Code());
     if (Stopping()) {
         return Abort();
     }
-    Report(TMessageKind::mkInformation, entry);
     Gauge(0);
-    return outcome;
+    if (!difference) {
+        Tell(TMessageKind::mkInformation, entries::kVerifyOk);
+        return TOutcome::ocSucceeded;
+    }
+    TellDifference(TMessageKind::mkWarning, entries::kVerifyFailed, difference);
+    return TOutcome::ocFailed;
 }
 
-bool TPCardCommands::WriteConfigWord(const std::string& config, int mode) {
-    Prog().SelectMode(mode, Kind());
-    return Prog().WriteConfigArea(config, Kind());
+TOutcome TPCardCommands::Finish(int entry) {
+    Prog().SelectMode(0, Kind().Code());
+    if (Stopping()) {
+        return Abort();
+    }
+    Gauge(0);
+    Tell(TMessageKind::mkInformation, entry);
+    return TOutcome::ocSucceeded;
 }
 
-std::optional<TPDifference> TPCardCommands::EepromDifference(const std::string& data) {
-    Status(92);
-    Prog().SelectMode(0, Kind());
-    Prog().SelectMode(2, bench_.eepromKind);
-    const std::string back = Prog().ReadExtEeprom(EepromDevice(), bench_.cardBox.GetEepromSize(),
-                                                  static_cast<int>(data.size()), &bench_.gauge);
-    return FindDifference(TMemorySpace::msExtEeprom, data, back);
-}
-
-// --- reads
+// --- reads, the firmware query and the lock
 
 TOutcome TPCardCommands::ReadPicSteps() {
     if (!CardReady()) {
@@ -286,15 +472,18 @@ TOutcome TPCardCommands::ReadPicSteps() {
     if (!DeviceIdMatches()) {
         return TOutcome::ocFailed;
     }
-    Status(Kind() < 8 ? 123 : 122);
-    const int programCount = bench_.cardBox.GetPicSize() * (Kind() > 8 ? 2 : 1);
+    const bool avr = Kind().IsAvr();
+    Status(avr ? entries::kReadingFlash : entries::kReadingPic);
+    const int programCount = Kind().ProgramReadCount(bench_.card.ProgramWords());
     const TPicReadResult read =
-        Prog().ReadPic(Kind(), programCount, bench_.cardBox.GetPicIntEeSize(), &bench_.gauge);
+        Prog().ReadPic(Kind().Code(), programCount, bench_.card.DataBytes(), &bench_.gauge);
     TOutcome outcome = read.ok ? TOutcome::ocSucceeded : TOutcome::ocFailed;
     if (Stopping()) {
         outcome = Abort();
     } else if (read.ok) {
-        TPReadBack readBack(Kind() >= 8, false, read.config, read.data, read.program);
+        Gauge(0);
+        bench_.status.Restore();
+        TPReadBack readBack(avr, false, read.config, read.data, read.program);
         bench_.view.ShowReadBack(readBack);
     }
     Gauge(0);
@@ -305,81 +494,61 @@ TOutcome TPCardCommands::ReadEepromSteps() {
     if (!CardReady() || !HasEeprom()) {
         return TOutcome::ocRefused;
     }
-    if (!LoaderReady()) {
+    if (!LoadFiles({TFileRow::frLoader}) || !LoaderReady()) {
         return TOutcome::ocNothing;
     }
-    if (!bench_.prompts.Ask(84, bench_.Text(84))) {
-        return TOutcome::ocRefused;
+    if (const auto ended = ReachEeprom(entries::kAskReadEeprom)) {
+        return *ended;
     }
-    Status(86);
-    bench_.prompts.ShowPlain("", bench_.Field(TFileRow::frLoader));
-    WriteLoader();
-    Status(87);
-    Prog().SelectMode(0, Kind());
-    Prog().SelectMode(2, bench_.eepromKind);
-    const std::string text =
-        Prog().ReadExtEeprom(EepromDevice(), 2 * bench_.cardBox.GetEepromSize(), 0, &bench_.gauge);
+    Status(entries::kReadingEeprom);
+    Prog().SelectMode(0, Kind().Code());
+    Prog().SelectMode(2, bench_.card.EepromKind());
+    const std::string text = Prog().ReadExtEeprom(bench_.card.EepromDevice(),
+                                                  2 * bench_.card.EepromBytes(), 0, &bench_.gauge);
     // A read cut short is no EEPROM image: it is reported like no data at all.
     const bool complete = Prog().LastReadComplete();
-    Prog().SelectMode(0, Kind());
-    TOutcome outcome = TOutcome::ocSucceeded;
+    Prog().SelectMode(0, Kind().Code());
     if (Stopping()) {
-        outcome = Abort();
-    } else if (!text.empty() && complete) {
-        TPReadBack readBack(false, true, "", "", text);
-        bench_.view.ShowReadBack(readBack);
-    } else {
-        Report(TMessageKind::mkError, 88);
-        outcome = TOutcome::ocFailed;
+        return Abort();
     }
-    Prog().SelectMode(0, Kind());
     Gauge(0);
-    return outcome;
-}
-
-bool TPCardCommands::WriteLoader() {
-    const std::string loader = bench_.images.loader.GetHexText(0, -1);
-    const std::string loaderConfig =
-        Kind() < 8 ? bench_.images.loaderConfig.GetHexText(0, -1) : std::string();
-    if (!Prog().WritePic(Kind(), bench_.cardBox.GetPicIntEeSize(), loader, "", &bench_.gauge)) {
-        return false;
+    if (text.empty() || !complete) {
+        Tell(TMessageKind::mkError, entries::kEepromNotRead);
+        return TOutcome::ocFailed;
     }
-    bool configured = true;
-    if (Kind() < 8) {
-        Prog().SelectMode(3, Kind());
-        configured = Prog().WriteConfigArea(loaderConfig, Kind());
-    }
-    Prog().SelectMode(0, Kind());
-    return configured;
+    bench_.status.Restore();
+    TPReadBack readBack(false, true, "", "", text);
+    bench_.view.ShowReadBack(readBack);
+    return TOutcome::ocSucceeded;
 }
 
 TOutcome TPCardCommands::FirmwareSteps() {
-    const int version = bench_.prog ? Prog().GetFirmwareVersion() : 0;
+    const int version = bench_.line.Started() ? Prog().GetFirmwareVersion() : 0;
     if (version <= -1) {
-        bench_.prompts.ShowPlain(bench_.Text(79), bench_.notConnectedText);
+        bench_.prompts.ShowPlain(bench_.Text(entries::kFirmwareTitle),
+                                 bench_.Text(entries::kNotConnected));
         return TOutcome::ocFailed;
     }
-    bench_.prompts.ShowPlain(bench_.Text(79), bench_.Text(78) + " : " + std::to_string(version));
+    bench_.prompts.ShowPlain(bench_.Text(entries::kFirmwareTitle),
+                             bench_.Text(entries::kFirmwareVersion) + " : " +
+                                 std::to_string(version));
     // 0 is what a programmer that is not there, or is busy, gives.
     return version > 0 ? TOutcome::ocSucceeded : TOutcome::ocFailed;
 }
 
-// --- lock
-
 TOutcome TPCardCommands::LockSteps() {
-    if (bench_.cardState == TPCardState::csCardNotReady) {
-        Report(TMessageKind::mkError, 120);
+    if (bench_.line.State() == TPCardState::csCardNotReady) {
+        Tell(TMessageKind::mkError, entries::kLockCardNotReady);
         return TOutcome::ocRefused;
     }
-    if (bench_.cardState != TPCardState::csCardReady || !bench_.prog) {
-        Report(TMessageKind::mkError, 119);
+    if (bench_.line.State() != TPCardState::csCardReady || !bench_.line.Started()) {
+        Tell(TMessageKind::mkError, entries::kNotConnectedOrNoCard);
         return TOutcome::ocRefused;
     }
-    Status(135);
-    if (!Prog().LockCard(Kind(), bench_.cardBox.GetPicIdB())) {
-        Report(TMessageKind::mkWarning, 136);
-        return TOutcome::ocFailed;
+    if (!Lock()) {
+        return FailAt(TFailStep::fsConfigOrLock, entries::kLockNotConfirmed);
     }
+    Gauge(0);
     return TOutcome::ocSucceeded;
 }
 

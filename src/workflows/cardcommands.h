@@ -1,10 +1,11 @@
 #pragma once
 
 #include "workflows/difference.h"
-#include "workflows/filepanel.h"
+#include "workflows/failstep.h"
 #include "workflows/intents.h"
 #include "workflows/workbench.h"
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 
@@ -16,32 +17,55 @@ enum class TOutcome {
     ocSucceeded, // reached its success message, or its result window
     ocFailed,    // an error message, a difference, a failed transfer
     ocRefused,   // not started: card not ready, no such memory, the user said No
-    ocNothing,   // nothing to work on: no image to write or compare with, no loader;
-                 // the message said which
+    ocNothing,   // nothing to work on: no usable file, no loader, options that leave
+                 // nothing to do; the message said which
     ocAborted,   // stopped on request (the window closing, an interrupt); nothing shown
 };
 
+// The images a card command sent to the card or compared it with, as hex
+// text, for a production record: empty where the command had none.
+struct TSentImages {
+    std::string program;
+    std::string eeprom;
+    std::string intEeprom;
+};
+
+// What the last card command found, beyond its messages: the step of Auto
+// program it failed at, where a verify first differed, and the images it used.
+struct TCommandReport {
+    TFailStep failStep = TFailStep::fsNone;
+    std::optional<TPDifference> difference;
+    TSentImages sent;
+};
+
 // The card commands: read, write, verify and erase of the processor and of
-// the external EEPROM, auto program, lock and the firmware query. Each stops
-// at its first failing step with one message and releases the programmer;
-// none reports success unless the card holds what was asked. A command asked
-// for while another runs is refused at once. However a command ends, the
+// the external EEPROM, auto program, lock and the firmware query. Each reads
+// the files it works from afresh at its start, checks before anything is sent
+// that its options leave it something sound to do, stops at its first
+// failing step with one message and releases the programmer; none reports
+// success unless the card holds what was asked. However a command ends, the
 // status panel shows the programmer state's caption again.
 class TPCardCommands {
 public:
-    TPCardCommands(TPWorkbench& bench, TPFilePanel& panel) : bench_(bench), panel_(panel) {}
+    explicit TPCardCommands(TPWorkbench& bench) : bench_(bench) {}
 
     TOutcome Run(TCardCommand command);
+    const TCommandReport& LastReport() const { return report_; }
 
-    // Writes the loader into the processor so the programmer can reach the
-    // EEPROM behind it. A failure has been shown by the driver; the EEPROM
-    // command goes on regardless and fails on its own. False when the
-    // programmer did not take the loader.
-    bool WriteLoader();
+    // The language entry of why Auto program refuses to start with the
+    // options as they are now: nothing to do, or the loader would stay in
+    // the processor; with `everyFile`, also a named file the options leave
+    // neither written nor verified (a production run, whose good cards must
+    // hold every file it names). nullopt when it may start.
+    std::optional<int> AutoOptionsProblem(bool everyFile) const;
 
     // The line that says where a verify found the card first differing, in
     // the language shown.
     std::string DifferenceLine(const TPDifference& difference) const;
+
+    // The configuration word of a PIC a write would send now, composed by
+    // the fuse rule; empty for a processor without one.
+    std::string ConfigText() const;
 
 private:
     class TRun;
@@ -60,65 +84,83 @@ private:
     TOutcome VerifyEepromSteps();
     TOutcome EraseEepromSteps();
     TOutcome AutoSteps();
-    TOutcome AutoEepromPart();
-    TOutcome AutoProcessorPart();
+    TOutcome AutoEepromPart(bool write, bool verify);
+    TOutcome AutoProcessorPart(bool write, bool verify);
     TOutcome LockSteps();
 
-    // The start the EEPROM commands share: the question, then the loader.
-    // An outcome when the command ends there.
-    std::optional<TOutcome> ReachEeprom(int question);
+    // --- checks before anything is sent
     // The two checks every card command makes first (entries 81 and 82).
     bool CardReady();
     bool HasEeprom();
     bool DeviceIdMatches();
-    // Whether the images hold a file to write or compare with; when not, the
+    // Reads the rows afresh; false, with the message naming the row and why,
+    // when one whose field names a file cannot be used.
+    bool LoadFiles(std::initializer_list<TFileRow> rows);
+    // Whether the image holds a file to write or compare with; when not, the
     // message naming the row has been shown.
     bool HasImage(const THexFileBuffer& image, int entry);
-    // The loader the EEPROM commands write first exists and was loaded; when
-    // not, the message naming the file has been shown.
+    // The loader the EEPROM commands write first was loaded; when not, the
+    // message naming the file has been shown.
     bool LoaderReady();
+    // Refuses with the message of `entry`: nothing to work on.
+    TOutcome Nothing(int entry);
+
+    // --- the data a command sends
     // The program image as a write sends it: P words.
     std::string ProgramText() const;
+    // The internal EEPROM: a PIC's E bytes from its program file, an AVR's
+    // file as loaded.
+    std::string DataText() const;
     // The external EEPROM image as the whole memory: padded with blank bytes.
     std::string PaddedEepromText() const;
-    int EepromDevice() const;
-    TPPicProg& Prog() { return *bench_.prog; }
-    int Kind() const { return bench_.picKind; }
 
+    // --- steps
+    // Writes the loader into the processor so the programmer can reach the
+    // EEPROM behind it; false when the programmer did not take it.
+    bool WriteLoader();
+    // The question, then the loader; an outcome when the command ends there.
+    std::optional<TOutcome> ReachEeprom(int question);
+    // Reads program memory and data back once and compares: where the card
+    // first differs, nullopt when it holds both.
+    std::optional<TPDifference> ProcessorDifference(const std::string& program,
+                                                    const std::string& data);
+    // Writes the configuration word; false when the programmer did not take it.
+    bool WriteConfigWord(const std::string& config);
+    // Reads the configuration area back: where its word differs from the
+    // one written, nullopt when it holds it.
+    std::optional<TPDifference> ConfigDifference(const std::string& config);
+    // Reads the external EEPROM back over the length of `data` and compares.
+    std::optional<TPDifference> EepromDifference(const std::string& data);
+    bool Lock();
+
+    // --- how a command ends
+    TPPicProg& Prog() { return bench_.line.Prog(); }
+    TProcessorKind Kind() const { return bench_.card.Kind(); }
     void Status(int entry);
     void Gauge(int percent);
     // Shows the message unless the window is closing.
-    void Report(TMessageKind kind, int entry);
-    void ReportText(TMessageKind kind, int entry, const std::string& text);
+    void Tell(TMessageKind kind, int entry);
+    void TellText(TMessageKind kind, int entry, const std::string& text);
     bool Stopping() const;
     // Releases the programmer after a stop for the window's closing.
     TOutcome Abort();
     TOutcome Fail(int entry);
-    // A failing step of Auto program: noted for a production run, then Fail.
+    // A failing step: noted for a production run, then Fail.
     TOutcome FailAt(TFailStep step, int entry);
     // A verify's message with where the card first differs as its second
-    // line (logged too, when the log runs); the difference is kept for a
-    // production run's record.
-    void ReportDifference(TMessageKind kind, int entry,
-                          const std::optional<TPDifference>& difference);
+    // line (logged too, when the log runs); the difference is kept.
+    void TellDifference(TMessageKind kind, int entry,
+                        const std::optional<TPDifference>& difference);
     TOutcome FailWithDifference(TFailStep step, int entry,
                                 const std::optional<TPDifference>& difference);
+    // The end of a verify-only run: the card matches, or where it differs.
+    TOutcome VerifyResult(const std::optional<TPDifference>& difference);
     // The end of a command that ran through: the programmer released, the
     // success message, the gauge at 0.
-    TOutcome Finish(int entry, TOutcome outcome);
-    // Writes the configuration word; false when the programmer did not take it.
-    bool WriteConfigWord(const std::string& config, int mode);
-    // Reads the external EEPROM back over the length of `data` and compares:
-    // where it first differs, nullopt when it holds `data`.
-    std::optional<TPDifference> EepromDifference(const std::string& data);
-    // Where the processor's program and data read back differ from the
-    // images, program first.
-    static std::optional<TPDifference> ProcessorDifference(const std::string& program,
-                                                           const std::string& data,
-                                                           const TPicReadResult& back);
+    TOutcome Finish(int entry);
 
     TPWorkbench& bench_;
-    TPFilePanel& panel_;
+    TCommandReport report_;
 };
 
 } // namespace korvex

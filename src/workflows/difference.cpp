@@ -11,7 +11,7 @@ constexpr std::size_t kByteChars = 2;
 
 std::size_t UnitChars(TMemorySpace space) {
     // A program word is four hex digits, for both families.
-    return space == TMemorySpace::msProgram ? 4 : kByteChars;
+    return space == TMemorySpace::msProgram || space == TMemorySpace::msConfig ? 4 : kByteChars;
 }
 
 bool ByteDiffers(std::string_view expected, std::string_view back, std::size_t at) {
@@ -67,6 +67,8 @@ std::string_view MemorySpaceName(TMemorySpace space) {
         return "program word";
     case TMemorySpace::msDataEeprom:
         return "data eeprom byte";
+    case TMemorySpace::msConfig:
+        return "configuration word";
     case TMemorySpace::msExtEeprom:
         break;
     }

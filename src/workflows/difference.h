@@ -8,8 +8,8 @@
 namespace korvex {
 
 // The memories a verify compares, each with its own addresses: program words,
-// data EEPROM bytes, external EEPROM bytes.
-enum class TMemorySpace { msProgram, msDataEeprom, msExtEeprom };
+// data EEPROM bytes, external EEPROM bytes, and a PIC's configuration word.
+enum class TMemorySpace { msProgram, msDataEeprom, msExtEeprom, msConfig };
 
 // Where a card first differs from its image, and how much differs in all.
 struct TPDifference {

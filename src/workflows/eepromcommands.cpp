@@ -13,47 +13,48 @@ constexpr int kModeSettleMs = 10;
 
 } // namespace
 
-std::optional<TOutcome> TPCardCommands::ReachEeprom(int question) {
-    if (!bench_.prompts.Ask(question, bench_.Text(question))) {
-        return TOutcome::ocRefused;
-    }
-    Status(86);
-    WriteLoader();
-    if (Stopping()) {
-        return Abort();
-    }
-    return std::nullopt;
-}
-
+// With the write off and the verify on, Write Eeprom is a verify and says so.
 TOutcome TPCardCommands::WriteEepromSteps() {
     if (!CardReady() || !HasEeprom()) {
         return TOutcome::ocRefused;
     }
+    const bool write = bench_.options.GetWriteEeWrite();
+    const bool verify = bench_.options.GetWriteEeVerify();
+    if (!write && !verify) {
+        return Nothing(entries::kWriteEepromNothingToDo);
+    }
     // Without an image, writing would only blank the EEPROM, which is what
     // Erase is for, and must not be announced as a file written.
-    if (!HasImage(bench_.images.extEeprom, entries::kNoEepromImage) || !LoaderReady()) {
+    if (!LoadFiles({TFileRow::frEeprom, TFileRow::frLoader}) ||
+        !HasImage(bench_.rows.Images().extEeprom, entries::kNoEepromImage) || !LoaderReady()) {
         return TOutcome::ocNothing;
     }
-    if (const auto ended = ReachEeprom(89)) {
+    const std::string text = PaddedEepromText();
+    if (const auto ended = ReachEeprom(entries::kAskWriteEeprom)) {
         return *ended;
     }
+    const int eeprom = bench_.card.EepromKind();
     bench_.clock.SleepMs(kModeSettleMs);
-    Prog().SelectMode(0, bench_.eepromKind);
+    Prog().SelectMode(0, eeprom);
     bench_.clock.SleepMs(kModeSettleMs);
-    Prog().SelectMode(1, bench_.eepromKind);
-    const std::string text = PaddedEepromText();
-    if (bench_.options.GetWriteEeWrite()) {
-        Status(90);
-        if (!Prog().WriteExtEeprom(text, EepromDevice(), &bench_.gauge)) {
-            return Fail(91);
+    Prog().SelectMode(1, eeprom);
+    if (write) {
+        Status(entries::kWritingEeprom);
+        if (!Prog().WriteExtEeprom(text, bench_.card.EepromDevice(), &bench_.gauge)) {
+            return FailAt(TFailStep::fsEepromWrite, entries::kEepromWriteFailed);
         }
     }
-    if (bench_.options.GetWriteEeVerify()) {
-        if (const auto difference = EepromDifference(text)) {
-            return FailWithDifference(TFailStep::fsEepromVerify, 91, difference);
+    if (verify) {
+        const auto difference = EepromDifference(text);
+        if (!write) {
+            return VerifyResult(difference);
+        }
+        if (difference) {
+            return FailWithDifference(TFailStep::fsEepromVerify, entries::kEepromWriteFailed,
+                                      difference);
         }
     }
-    return Finish(100, TOutcome::ocSucceeded);
+    return Finish(entries::kEepromWritten);
 }
 
 TOutcome TPCardCommands::VerifyEepromSteps() {
@@ -62,53 +63,36 @@ TOutcome TPCardCommands::VerifyEepromSteps() {
     }
     // As for the processor: without an image there is nothing to compare,
     // and comparing nothing must not read as a match.
-    if (!HasImage(bench_.images.extEeprom, entries::kNothingToVerifyEeprom) || !LoaderReady()) {
+    if (!LoadFiles({TFileRow::frEeprom, TFileRow::frLoader}) ||
+        !HasImage(bench_.rows.Images().extEeprom, entries::kNothingToVerifyEeprom) ||
+        !LoaderReady()) {
         return TOutcome::ocNothing;
     }
-    if (const auto ended = ReachEeprom(85)) {
+    const std::string image = bench_.rows.Images().extEeprom.GetHexText(0, -1);
+    if (const auto ended = ReachEeprom(entries::kAskVerifyEeprom)) {
         return *ended;
     }
-    Prog().SelectMode(2, bench_.eepromKind);
-    Status(92);
-    const std::string image = bench_.images.extEeprom.GetHexText(0, -1);
-    const std::string back = Prog().ReadExtEeprom(EepromDevice(), bench_.cardBox.GetEepromSize(),
-                                                  static_cast<int>(image.size()), &bench_.gauge);
-    Prog().SelectMode(0, Kind());
-    if (Stopping()) {
-        return Abort();
-    }
-    // 99 says the card matches and 98 that it differs, for the processor and
-    // the EEPROM alike.
-    const auto difference = FindDifference(TMemorySpace::msExtEeprom, image, back);
-    const bool same = !difference;
-    if (same) {
-        Report(TMessageKind::mkInformation, 99);
-    } else {
-        ReportDifference(TMessageKind::mkInformation, 98, difference);
-    }
-    Prog().SelectMode(0, Kind());
-    Gauge(0);
-    return same ? TOutcome::ocSucceeded : TOutcome::ocFailed;
+    return VerifyResult(EepromDifference(image));
 }
 
 TOutcome TPCardCommands::EraseEepromSteps() {
     if (!CardReady() || !HasEeprom()) {
         return TOutcome::ocRefused;
     }
-    if (!LoaderReady()) {
+    if (!LoadFiles({TFileRow::frLoader}) || !LoaderReady()) {
         return TOutcome::ocNothing;
     }
-    if (const auto ended = ReachEeprom(97)) {
+    if (const auto ended = ReachEeprom(entries::kAskEraseEeprom)) {
         return *ended;
     }
-    Prog().SelectMode(1, bench_.eepromKind);
-    Status(95);
-    const std::string fill(2 * static_cast<std::size_t>(bench_.cardBox.GetEepromSize()), 'F');
-    if (!Prog().WriteExtEeprom(fill, EepromDevice(), &bench_.gauge)) {
+    Prog().SelectMode(1, bench_.card.EepromKind());
+    Status(entries::kErasingEeprom);
+    const std::string fill(2 * static_cast<std::size_t>(bench_.card.EepromBytes()), 'F');
+    if (!Prog().WriteExtEeprom(fill, bench_.card.EepromDevice(), &bench_.gauge)) {
         // The failure message, not the status caption "Writing eeprom...".
-        return Fail(91);
+        return FailAt(TFailStep::fsEepromWrite, entries::kEepromWriteFailed);
     }
-    return Finish(96, TOutcome::ocSucceeded);
+    return Finish(entries::kEepromErased);
 }
 
 } // namespace korvex

@@ -1,9 +1,156 @@
 #pragma once
 
-// Language entries from 141 on: the messages that tell why a command did not
-// start or did not finish, beyond those every language file has had.
+// Every language entry the program uses, by name: entry N is line N (from 0)
+// of a language file. The caption tables map controls to these names; every
+// message, status and question is shown through them.
 namespace korvex::entries {
 
+// --- captions of the main window
+constexpr int kCardTypeGroup = 0;
+constexpr int kCardPropertiesGroup = 1;
+constexpr int kSimpleTab = 2;
+constexpr int kAdvancedTab = 3;
+constexpr int kLockTab = 4;
+constexpr int kProgramRowLabel = 5;
+constexpr int kEepromRowLabel = 6;
+constexpr int kIntEepromRowLabel = 7;
+constexpr int kNoFile = 8; // a row's status without a usable file
+constexpr int kReadButton = 9;
+constexpr int kWriteButton = 10;
+constexpr int kVerifyButton = 11;
+constexpr int kEraseButton = 12;
+// The status panel, one per programmer state.
+constexpr int kNotConnected = 13;
+constexpr int kCardNotReady = 14;
+constexpr int kCardReady = 15;
+constexpr int kLockButton = 16;
+constexpr int kFileMenu = 17;
+constexpr int kLoadPicFileMenu = 18;
+constexpr int kLoadIntEepromMenu = 19;
+constexpr int kLoadEepromFileMenu = 20;
+constexpr int kFirmwareMenu = 21;
+constexpr int kExitMenu = 22;
+constexpr int kEditMenu = 23;
+constexpr int kSetupMenu = 24;
+constexpr int kLanguageMenu = 25;
+constexpr int kHelpMenu = 26;
+constexpr int kIndexMenu = 27;
+constexpr int kBugReportMenu = 28;
+constexpr int kAboutMenu = 29;
+constexpr int kPortMenu = 30;
+constexpr int kOfflineMenu = 31;
+constexpr int kOptionsMenu = 32;
+constexpr int kAddCardTypeMenu = 33;
+constexpr int kEditCardTypeMenu = 34;
+constexpr int kDeleteCardTypeMenu = 35;
+constexpr int kAutoProgramMenu = 36;
+constexpr int kEraseEepromMenu = 37;
+constexpr int kVerifyEepromMenu = 38;
+constexpr int kWriteEepromMenu = 39;
+constexpr int kReadEepromMenu = 40;
+constexpr int kEnabled = 41;
+constexpr int kDisabled = 42;
+// The about box.
+constexpr int kAboutFirmware = 43;
+constexpr int kAboutSoftware = 44;
+
+// --- the options dialog (45 to 59)
+constexpr int kOptionsFirst = 45;
+constexpr int kOptionsLast = 59;
+
+// --- the card type dialogs: add (60 to 67) and edit (68 to 75)
+constexpr int kAddCaption = 60;
+constexpr int kAddCardName = 61;
+constexpr int kAddDescription = 62;
+constexpr int kAddProcessor = 63;
+constexpr int kAddEeprom = 64;
+constexpr int kAddNote = 65;
+constexpr int kAddCreate = 66;
+constexpr int kAddCancel = 67;
+constexpr int kEditCaption = 68;
+constexpr int kEditCardName = 69;
+constexpr int kEditDescription = 70;
+constexpr int kEditProcessor = 71;
+constexpr int kEditEeprom = 72;
+constexpr int kEditNote = 73;
+constexpr int kEditOk = 74;
+constexpr int kEditCancel = 75;
+// The delete question: "<76> <name>\r\n<77> ?".
+constexpr int kDeleteCardType = 76;
+constexpr int kAreYouSure = 77;
+
+// --- the firmware query and the help menu
+constexpr int kFirmwareVersion = 78;
+constexpr int kFirmwareTitle = 79;
+constexpr int kHelpDocument = 80;
+
+// --- why a command does not start
+constexpr int kCardNotInserted = 81;
+constexpr int kProgrammerNotConnected = 82;
+constexpr int kNoExternalEeprom = 83;
+
+// --- the external EEPROM: questions, steps and ends
+constexpr int kAskReadEeprom = 84;
+constexpr int kAskVerifyEeprom = 85;
+constexpr int kWritingLoader = 86;
+constexpr int kReadingEeprom = 87;
+constexpr int kEepromNotRead = 88;
+constexpr int kAskWriteEeprom = 89;
+constexpr int kWritingEeprom = 90;
+constexpr int kEepromWriteFailed = 91;
+constexpr int kVerifyingEeprom = 92;
+constexpr int kErasingEeprom = 95;
+constexpr int kEepromErased = 96;
+constexpr int kAskEraseEeprom = 97;
+
+// --- verify results, for every memory
+constexpr int kVerifyFailed = 98;
+constexpr int kVerifyOk = 99;
+constexpr int kEepromWritten = 100;
+
+// --- captions naming the processor's memory, PIC family (101 to 107) and
+// AVR family (109 to 116)
+constexpr int kPicReadMenu = 101;
+constexpr int kPicWriteMenu = 102;
+constexpr int kPicVerifyMenu = 103;
+constexpr int kPicEraseMenu = 104;
+constexpr int kPicRowLabel = 105;
+constexpr int kPicLoadMenu = 106;
+constexpr int kPicItem = 107;
+constexpr int kAvrWriteItem = 109;
+constexpr int kAvrItem = 110;
+constexpr int kAvrReadMenu = 111;
+constexpr int kAvrWriteMenu = 112;
+constexpr int kAvrVerifyMenu = 113;
+constexpr int kAvrEraseMenu = 114;
+constexpr int kAvrRowLabel = 115;
+constexpr int kAvrLoadMenu = 116;
+
+// --- the processor
+constexpr int kWrongDevice = 117;
+constexpr int kNotConnectedOrNoCard = 119;
+constexpr int kLockCardNotReady = 120;
+constexpr int kFileFound = 121; // a row's status with its file loaded
+constexpr int kReadingFlash = 122;
+constexpr int kReadingPic = 123;
+constexpr int kWritingFlash = 124;
+constexpr int kWritingPic = 125;
+constexpr int kVerifyingPic = 126;
+constexpr int kVerifyingFlash = 127;
+constexpr int kVerifyAfterWriteFailed = 128;
+constexpr int kPicWritten = 130;
+constexpr int kErasingFlash = 131;
+constexpr int kErasingPic = 132;
+constexpr int kFlashWritten = 133;
+constexpr int kAutoFinished = 134;
+constexpr int kLockingCard = 135;
+constexpr int kLockNotConfirmed = 136;
+constexpr int kFirmwareTooOld = 137;
+constexpr int kBugReportAddress = 138;
+constexpr int kDefaultLoader = 139; // the loader field's text for the default loader
+constexpr int kFirmwareUnsuitable = 140;
+
+// --- why a command did not start or did not finish
 // Verify Pic / Verify Eeprom with no image loaded to compare with.
 constexpr int kNothingToVerifyProgram = 141;
 constexpr int kNothingToVerifyEeprom = 142;
@@ -56,5 +203,25 @@ constexpr int kLastCard = 181;
 // The tips of the production window's record file and count.
 constexpr int kRecordFileTip = 182;
 constexpr int kCountTip = 183;
+
+// --- files a command cannot use, and why: "%1" the row, "%2" the file,
+// "%3" one of the reasons after it, or the error reading the file gave
+constexpr int kRowUnusable = 184;
+constexpr int kNoSuchFile = 185;
+constexpr int kNotImageFile = 186;
+constexpr int kIsFolder = 187;
+// --- options that leave a command nothing sound to do
+constexpr int kWritePicNothingToDo = 188;
+constexpr int kWriteEepromNothingToDo = 189;
+constexpr int kAutoNothingToDo = 190;
+constexpr int kLoaderWouldStay = 191;
+constexpr int kLockWithoutWrite = 192;
+// --- steps the programmer did not confirm
+constexpr int kEraseNotConfirmed = 193;
+constexpr int kLoaderNotWritten = 194;
+// A production run whose options leave a named eeprom file out.
+constexpr int kEepromFileLeftOut = 195;
+// The second line of a verify that found the configuration word differing.
+constexpr int kDifferenceConfig = 196;
 
 } // namespace korvex::entries

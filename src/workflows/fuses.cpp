@@ -20,14 +20,13 @@ int ItemOf(bool on) {
 
 } // namespace
 
-std::string BuildConfigText(const TPWorkbench& bench) {
-    const int set = bench.cardBox.GetConfigIndex();
-    if (set <= kNoConfigSet) {
+std::string BuildConfigText(int configSet, const TPDataFolders& folders,
+                            const std::string& configText, const TFuseChoices& fuses) {
+    if (configSet <= kNoConfigSet) {
         return {};
     }
-    TPConfigCalculator calculator(set, bench.dataFolders);
-    calculator.LoadConfigText(bench.images.config.GetHexText(0, -1));
-    const TFuseChoices& fuses = bench.fuses;
+    TPConfigCalculator calculator(configSet, folders);
+    calculator.LoadConfigText(configText);
     if (fuses.oscillator >= 0 && fuses.oscillator < kOscillatorItems) {
         calculator.SetOscillator(kOscillatorItems - 1 - fuses.oscillator);
     }
@@ -37,14 +36,15 @@ std::string BuildConfigText(const TPWorkbench& bench) {
     return calculator.GetConfigText();
 }
 
-void ShowFileConfig(TPWorkbench& bench) {
-    const int set = bench.cardBox.GetConfigIndex();
-    if (set <= kNoConfigSet) {
-        return;
+std::optional<TFuseChoices> FuseChoicesOfWord(int configSet, const TPDataFolders& folders,
+                                              const std::string& configText,
+                                              const TFuseChoices& base) {
+    if (configSet <= kNoConfigSet) {
+        return std::nullopt;
     }
-    TPConfigCalculator calculator(set, bench.dataFolders);
-    calculator.LoadConfigText(bench.images.config.GetHexText(0, -1));
-    TFuseChoices& fuses = bench.fuses;
+    TPConfigCalculator calculator(configSet, folders);
+    calculator.LoadConfigText(configText);
+    TFuseChoices fuses = base;
     const int oscillator = calculator.GetOscillator();
     if (oscillator >= 0 && oscillator < kOscillatorItems) {
         fuses.oscillator = kOscillatorItems - 1 - oscillator;
@@ -52,7 +52,7 @@ void ShowFileConfig(TPWorkbench& bench) {
     fuses.watchDog = ItemOf(calculator.IsWatchDogOn());
     fuses.protection = ItemOf(calculator.IsProtectionOn());
     fuses.powerUp = ItemOf(calculator.IsPowerUpOn());
-    bench.view.ShowFuses(fuses);
+    return fuses;
 }
 
 } // namespace korvex

@@ -1,9 +1,7 @@
 #include "workflows/imagefit.h"
 
-#include "images/hexrecordline.h"
 #include "images/picmap.h"
 #include "support/errors.h"
-#include "support/linecutter.h"
 #include "support/readfile.h"
 #include "support/textconv.h"
 
@@ -25,61 +23,16 @@ namespace {
         "card type");
 }
 
-// The highest byte address the file's data records give in [from, below);
-// -1 when none. Malformed lines are left to the real load to report.
-std::int64_t HighestAddressIn(std::string_view content, const std::string& name, std::int64_t from,
-                              std::int64_t below) {
-    TLineCutter lines(content);
-    std::string_view line;
-    std::int64_t upper = 0;
-    std::int64_t highest = -1;
-    int lineNumber = 0;
-    while (lines.Next(line)) {
-        ++lineNumber;
-        while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) {
-            line.remove_suffix(1);
-        }
-        if (line.empty()) {
-            continue;
-        }
-        THexRecordLine record;
-        try {
-            record = ParseHexRecordLine(line, name, lineNumber);
-        } catch (const EImageFileError&) {
-            return highest;
-        }
-        if (record.type == 0x01) {
-            break;
-        }
-        if ((record.type == 0x02 || record.type == 0x04) && record.count == 2) {
-            upper = static_cast<std::int64_t>(HexRecordValue(record))
-                    << (record.type == 0x02 ? 4 : 16);
-            continue;
-        }
-        if (record.type != 0x00 || record.count == 0) {
-            continue;
-        }
-        const std::int64_t first = upper + record.address;
-        const std::int64_t last = first + record.count - 1;
-        if (last >= from && first < below) {
-            highest = std::max(highest, std::min(last, below - 1));
-        }
-    }
-    return highest;
-}
-
 } // namespace
 
-void CheckHexProgramFits(const std::filesystem::path& file, std::int64_t programBytes,
-                         std::int64_t regionStart, const std::string& memory) {
+void CheckHexProgramFits(const THexFile& file, std::int64_t programBytes, std::int64_t regionStart,
+                         const std::string& memory) {
     if (programBytes <= 0) {
         return;
     }
-    const std::string content = ReadWholeFile(file);
-    const std::int64_t highest =
-        HighestAddressIn(content, file.string(), programBytes, regionStart);
+    const std::int64_t highest = file.HighestAddressIn(programBytes, regionStart);
     if (highest >= 0) {
-        Refuse(file, highest, programBytes, memory);
+        Refuse(file.Name(), highest, programBytes, memory);
     }
 }
 
@@ -106,6 +59,25 @@ void CheckPicEepromFits(const std::filesystem::path& file, std::int64_t highestC
         ", beyond the data EEPROM of " + std::to_string(eepromBytes) + " bytes (0x4200 to 0x" +
         HexUpper(static_cast<std::uint64_t>(kPicEepromAddress + 2 * eepromBytes - 1), 4) +
         "); choose a card type whose processor holds the file");
+}
+
+void CheckProgramWords(const std::filesystem::path& file, const std::string& programText,
+                       std::uint16_t wordMask) {
+    constexpr std::size_t kWordChars = 4;
+    if (wordMask == 0xFFFF) {
+        return; // every four digits are a word of this processor
+    }
+    for (std::size_t at = 0; at + kWordChars <= programText.size(); at += kWordChars) {
+        const auto word =
+            static_cast<std::uint32_t>(std::stoul(programText.substr(at, kWordChars), nullptr, 16));
+        if (word > wordMask) {
+            throw EImageFileError(
+                file.string() + ": program word 0x" + HexUpper(at / kWordChars, 4) + " holds 0x" +
+                HexUpper(word, 4) + ", more than a word of this processor holds (0x" +
+                HexUpper(wordMask, 4) +
+                "): the file is not for this processor; choose the card type it was made for");
+        }
+    }
 }
 
 void CheckLoadedFits(const std::filesystem::path& file, std::int64_t highestChar,

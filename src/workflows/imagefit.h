@@ -1,5 +1,7 @@
 #pragma once
 
+#include "images/hexfile.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -13,8 +15,8 @@ namespace korvex {
 // Program data of a HEX file between the end of a program memory of
 // `programBytes` bytes and `regionStart`, where a file's other regions begin
 // (configuration and EEPROM of a PIC file, the AVR EEPROM section).
-void CheckHexProgramFits(const std::filesystem::path& file, std::int64_t programBytes,
-                         std::int64_t regionStart, const std::string& memory);
+void CheckHexProgramFits(const THexFile& file, std::int64_t programBytes, std::int64_t regionStart,
+                         const std::string& memory);
 
 // A binary file longer than the memory.
 void CheckBinaryProgramFits(const std::filesystem::path& file, std::int64_t memoryBytes,
@@ -24,6 +26,12 @@ void CheckBinaryProgramFits(const std::filesystem::path& file, std::int64_t memo
 // reaching beyond the processor's data EEPROM of `eepromBytes`.
 void CheckPicEepromFits(const std::filesystem::path& file, std::int64_t highestChar,
                         std::int64_t eepromBytes);
+
+// A program image (words of four hex digits, high byte first) with a word
+// above what the processor's words hold (`wordMask`): such a file was made
+// for another processor, and writing it would only fail its verify.
+void CheckProgramWords(const std::filesystem::path& file, const std::string& programText,
+                       std::uint16_t wordMask);
 
 // An image already loaded whose highest written character lies beyond the memory.
 void CheckLoadedFits(const std::filesystem::path& file, std::int64_t highestChar,

@@ -1,12 +1,20 @@
 // The intents of the faces: each opens a user action and, when it would
 // change the card, the files or the line, is refused while a command runs.
+// Each ends with its result; what went wrong has been shown.
 #include "workflows/mainworkflows.h"
 
 #include "support/errors.h"
 #include "workflows/entries.h"
-#include "workflows/fuses.h"
 
 namespace korvex {
+
+namespace {
+
+constexpr const char* kLoaderQuestion =
+    "Leave this field empty to use default loader.\r\n"
+    "You should only load a loader if you are sure what you are doing. !\r\nContinue ?";
+
+} // namespace
 
 // --- the card type
 
@@ -14,11 +22,14 @@ TIntentResult TPMainWorkflows::ChooseCardType(const std::string& name) {
     if (Refuses()) {
         return TIntentResult::irRefused;
     }
-    if (FindCardItem(bench_.cardBox.Items(), name) < 0) {
+    if (!bench_.card.Select(name)) {
         return TIntentResult::irFailed;
     }
-    SelectCard(name);
-    bench_.cardBox.CardChanged();
+    try {
+        bench_.card.Lookup();
+    } catch (const std::exception& error) {
+        return Failed(error);
+    }
     return TIntentResult::irDone;
 }
 
@@ -27,38 +38,42 @@ TPCardTypeEditor TPMainWorkflows::AddCardTypeEditor() const {
 }
 
 TPCardTypeEditor TPMainWorkflows::EditCardTypeEditor() const {
-    return TPCardTypeEditor::ForEdit(bench_.dataFolders, bench_.cardBox.ItemIndex());
+    return TPCardTypeEditor::ForEdit(bench_.dataFolders, bench_.card.Index());
 }
 
 TIntentResult TPMainWorkflows::AddCardType(const TCardTypeFields& fields) {
-    if (Refuses()) {
-        return TIntentResult::irRefused;
-    }
-    const bool written = AddCardTypeEditor().Accept(fields);
-    // The list is read again whatever the dialog did, as after any dialog.
-    cardChange_.RefreshCardList();
-    return written ? TIntentResult::irDone : TIntentResult::irDeclined;
+    bool written = false;
+    const TIntentResult result = Take([&] {
+        try {
+            written = AddCardTypeEditor().Accept(fields);
+        } catch (...) {
+            // The list is read again whatever the dialog did, as after any dialog.
+            cardChange_.RefreshCardList();
+            throw;
+        }
+        cardChange_.RefreshCardList();
+    });
+    return result == TIntentResult::irDone && !written ? TIntentResult::irDeclined : result;
 }
 
 TIntentResult TPMainWorkflows::EditCardType(const TCardTypeFields& fields) {
-    if (Refuses()) {
-        return TIntentResult::irRefused;
-    }
-    const bool written = EditCardTypeEditor().Accept(fields);
-    cardChange_.RefreshCardList();
-    return written ? TIntentResult::irDone : TIntentResult::irDeclined;
+    bool written = false;
+    const TIntentResult result = Take([&] {
+        try {
+            written = EditCardTypeEditor().Accept(fields);
+        } catch (...) {
+            cardChange_.RefreshCardList();
+            throw;
+        }
+        cardChange_.RefreshCardList();
+    });
+    return result == TIntentResult::irDone && !written ? TIntentResult::irDeclined : result;
 }
 
 TIntentResult TPMainWorkflows::DeleteCardType() {
-    if (Refuses()) {
-        return TIntentResult::irRefused;
-    }
-    try {
-        return cardChange_.DeleteCardType() ? TIntentResult::irDone : TIntentResult::irDeclined;
-    } catch (const EKorvex& error) {
-        bench_.prompts.ShowMessage(TMessageKind::mkError, -1, DescribeError(error));
-        return TIntentResult::irFailed;
-    }
+    bool deleted = false;
+    const TIntentResult result = Take([&] { deleted = cardChange_.DeleteCardType(); });
+    return result == TIntentResult::irDone && !deleted ? TIntentResult::irDeclined : result;
 }
 
 TIntentResult TPMainWorkflows::RefreshCardTypes() {
@@ -66,68 +81,56 @@ TIntentResult TPMainWorkflows::RefreshCardTypes() {
 }
 
 TIntentResult TPMainWorkflows::StoreCardSettings() {
-    if (Refuses()) {
-        return TIntentResult::irRefused;
-    }
-    try {
-        cardChange_.SaveCardDefaults(true);
-    } catch (const EKorvex& error) {
-        bench_.prompts.ShowMessage(TMessageKind::mkError, -1, DescribeError(error));
-        return TIntentResult::irFailed;
-    }
-    return TIntentResult::irDone;
+    return Take([&] { cardChange_.SaveCardDefaults(true); });
 }
 
 // --- files and fuses
 
 TIntentResult TPMainWorkflows::SetFileField(TFileRow row, const std::string& text) {
-    if (Refuses()) {
-        return TIntentResult::irRefused;
-    }
-    return panel_.SetField(row, text, true) ? TIntentResult::irDone : TIntentResult::irFailed;
+    bool loaded = true;
+    const TIntentResult result = Take([&] { loaded = bench_.rows.SetField(row, text, true); });
+    return result == TIntentResult::irDone && !loaded ? TIntentResult::irFailed : result;
 }
 
 bool TPMainWorkflows::ConfirmLoaderChoice() {
-    return !Refuses() && panel_.ConfirmLoaderChoice();
+    return !Refuses() && bench_.prompts.Ask(-1, kLoaderQuestion);
 }
 
 void TPMainWorkflows::ViewFile(TFileRow row) {
     bench_.BeginAction();
-    panel_.View(row);
+    const bool avr = bench_.card.Kind().IsAvr();
+    const std::string& text = bench_.rows.Field(row);
+    switch (row) {
+    case TFileRow::frProgram:
+        bench_.view.ShowFileView(text, false, avr);
+        break;
+    case TFileRow::frEeprom:
+        if (!text.empty()) {
+            bench_.view.ShowFileView(text, true, avr);
+        }
+        break;
+    case TFileRow::frIntEeprom:
+        bench_.view.ShowFileView(text, true, avr);
+        break;
+    case TFileRow::frLoader:
+        if (const auto file = bench_.rows.LoaderFile()) {
+            bench_.view.ShowFileView(*file, false, avr);
+        }
+        break;
+    }
 }
 
 std::string TPMainWorkflows::FileDialogFolder(TFileRow row) const {
-    const std::string& text = bench_.fields[static_cast<std::size_t>(row)];
+    const std::string& text = bench_.rows.Field(row);
     const std::size_t slash = text.find_last_of('/');
     return slash == std::string::npos ? std::string() : text.substr(0, slash + 1);
 }
 
 TIntentResult TPMainWorkflows::SetFuse(TFuse fuse, int item) {
     return Take([&] {
-        TFuseChoices fuses = bench_.fuses;
-        switch (fuse) {
-        case TFuse::fuWatchDog:
-            fuses.watchDog = item;
-            break;
-        case TFuse::fuPowerUp:
-            fuses.powerUp = item;
-            break;
-        case TFuse::fuProtection:
-            fuses.protection = item;
-            break;
-        case TFuse::fuOscillator:
-            fuses.oscillator = item;
-            break;
-        case TFuse::fuLock:
-            fuses.lock = item;
-            break;
-        }
-        bench_.SetFuses(fuses);
+        bench_.card.Fuses().Choose(fuse, item);
+        bench_.ShowFuses();
     });
-}
-
-TIntentResult TPMainWorkflows::RestoreStoredFuses() {
-    return Take([&] { cardChange_.RestoreStoredFuses(); });
 }
 
 // --- the line
@@ -172,29 +175,16 @@ TIntentResult TPMainWorkflows::ComPortAction(int number) {
     return Take([&] {
         bench_.SetWindowCaption(number == 0 ? std::string("Korvex - OffLine")
                                             : "Korvex - COM" + std::to_string(number));
-        if (bench_.prog) {
-            bench_.prog->SetComPort(number);
-            if (number != 0) {
-                bench_.prog->Connect();
-            }
-        }
+        bench_.line.PortAction(number);
     });
 }
 
 TIntentResult TPMainWorkflows::PollNow() {
-    return Take([&] {
-        if (bench_.prog) {
-            bench_.prog->Poll();
-        }
-    });
+    return Take([&] { bench_.line.Poll(); });
 }
 
 TIntentResult TPMainWorkflows::AbandonLine() {
-    return Take([&] {
-        if (bench_.prog) {
-            bench_.prog->Disconnect();
-        }
-    });
+    return Take([&] { bench_.line.Abandon(); });
 }
 
 // --- language and options
@@ -230,11 +220,11 @@ TOutcome TPMainWorkflows::RunCommand(TCardCommand command) {
 }
 
 void TPMainWorkflows::RequestStop() {
-    if (bench_.productionRunning) {
+    if (bench_.run.ProductionRunning()) {
         production_.Stop();
     }
-    if (bench_.commandRunning && bench_.prog) {
-        bench_.prog->RequestAbort();
+    if (bench_.run.CommandRunning() && bench_.line.Started()) {
+        bench_.line.Prog().RequestAbort();
     }
 }
 
@@ -298,12 +288,22 @@ void TPMainWorkflows::ClearLog() {
     log_.ClearLog();
 }
 
-void TPMainWorkflows::SaveLog(const std::filesystem::path& file) {
-    log_.SaveLog(file);
+TIntentResult TPMainWorkflows::SaveLog(const std::filesystem::path& file) {
+    try {
+        log_.SaveLog(file);
+    } catch (const std::exception& error) {
+        return Failed(error);
+    }
+    return TIntentResult::irDone;
 }
 
-void TPMainWorkflows::SetDelay(const std::string& text) {
-    log_.SetDelay(text);
+TIntentResult TPMainWorkflows::SetDelay(const std::string& text) {
+    try {
+        log_.SetDelay(text);
+    } catch (const std::exception& error) {
+        return Failed(error);
+    }
+    return TIntentResult::irDone;
 }
 
 void TPMainWorkflows::OpenHelp() {
@@ -317,54 +317,51 @@ void TPMainWorkflows::OpenBugReport() {
 // --- what a face shows
 
 std::string TPMainWorkflows::ConfigText() const {
-    return BuildConfigText(bench_);
+    return commands_.ConfigText();
 }
 
 std::optional<int> TPMainWorkflows::FirmwareVersion() {
-    if (!bench_.prog || Busy() || !bench_.prog->Connected()) {
+    if (Busy()) {
         return std::nullopt;
     }
-    const int version = bench_.prog->GetFirmwareVersion();
-    if (version <= 0) {
-        return std::nullopt;
-    }
-    return version;
+    return bench_.line.FirmwareVersion();
 }
 
 TMainSnapshot TPMainWorkflows::Snapshot() const {
     TMainSnapshot shot;
     shot.windowCaption = bench_.windowCaption;
-    shot.statusCaption = bench_.statusCaption;
-    shot.statusColour = bench_.statusColour;
-    shot.cardState = bench_.cardState;
+    shot.statusCaption = bench_.status.Caption();
+    shot.statusColour = bench_.status.Colour();
+    shot.cardState = bench_.line.State();
     shot.gauge = bench_.gauge.Percent();
-    shot.cardTypes = bench_.cardBox.Items();
-    shot.cardIndex = bench_.cardBox.ItemIndex();
-    shot.cardText = bench_.cardBox.Text();
-    shot.description = bench_.description;
-    shot.processorName = bench_.cardBox.SelectedCard().PicName;
-    shot.eepromName = bench_.cardBox.SelectedCard().EepromName;
-    shot.layout = bench_.layout;
-    shot.fuses = bench_.fuses;
+    shot.cardTypes = bench_.card.Items();
+    shot.cardIndex = bench_.card.Index();
+    shot.cardText = bench_.card.Name();
+    shot.description = bench_.card.Description();
+    shot.processorName = bench_.card.Record().PicName;
+    shot.eepromName = bench_.card.Record().EepromName;
+    shot.layout = bench_.card.Layout();
+    shot.fuses = bench_.card.Fuses().Shown();
+    shot.storedFuses = bench_.card.Fuses().ToStore();
+    shot.fuseOrigin = bench_.card.Fuses().Origin();
     for (std::size_t i = 0; i < shot.rows.size(); ++i) {
-        shot.rows[i] = {bench_.fields[i], bench_.rowStatus[i]};
+        const auto row = static_cast<TFileRow>(i);
+        shot.rows[i] = {bench_.rows.Field(row), bench_.rows.Status(row), bench_.rows.Problem(row)};
     }
-    shot.comPort = bench_.comPort;
+    shot.comPort = bench_.line.ComPort();
     if (seams_.ports != nullptr) {
         for (int n = 1; n <= TPortMap::kPortCount; ++n) {
             shot.portDevices[static_cast<std::size_t>(n - 1)] = seams_.ports->PathOf(n);
         }
     }
-    shot.speed = bench_.speedItem;
-    if (bench_.prog) {
-        shot.connected = bench_.prog->Connected();
-        shot.connectError = bench_.prog->LastConnectError();
-    }
+    shot.speed = bench_.line.Speed();
+    shot.connected = bench_.line.Connected();
+    shot.connectError = bench_.line.ConnectError();
     shot.language = bench_.languageName;
     shot.languages = bench_.languages;
-    shot.captions = TMainCaptions::Resolve(bench_.lang, bench_.layout.avrKind);
-    shot.commandRunning = bench_.commandRunning;
-    shot.productionRunning = bench_.productionRunning;
+    shot.captions = TMainCaptions::Resolve(bench_.lang, bench_.card.Layout().avrKind);
+    shot.commandRunning = bench_.run.CommandRunning();
+    shot.productionRunning = bench_.run.ProductionRunning();
     shot.logging = log_.Logging();
     shot.logButtonCaption = log_.LogButtonCaption();
     return shot;

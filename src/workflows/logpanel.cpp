@@ -3,6 +3,7 @@
 #include "support/atomicfile.h"
 #include "support/errors.h"
 #include "support/textconv.h"
+#include "workflows/entries.h"
 
 #include <system_error>
 
@@ -38,10 +39,10 @@ void TPLogPanel::ClearLog() {
 }
 
 void TPLogPanel::ToggleLog() {
-    if (!bench_.prog) {
+    if (!bench_.line.Started()) {
         return;
     }
-    bench_.prog->SetLogMemo(Logging() ? nullptr : &memo_);
+    bench_.line.Prog().SetLogMemo(Logging() ? nullptr : &memo_);
 }
 
 void TPLogPanel::SaveLog(const std::filesystem::path& file) const {
@@ -65,13 +66,14 @@ void TPLogPanel::SaveLog(const std::filesystem::path& file) const {
 
 void TPLogPanel::SetDelay(const std::string& text) {
     const int ms = StrToInt(text);
-    if (bench_.prog) {
-        bench_.prog->SetDelay(ms);
+    if (bench_.line.Started()) {
+        bench_.line.Prog().SetDelay(ms);
     }
 }
 
 void TPLogPanel::OpenHelp() {
-    const std::filesystem::path help = bench_.dataFolders.program / bench_.Text(80);
+    const std::filesystem::path help =
+        bench_.dataFolders.program / bench_.Text(entries::kHelpDocument);
     std::error_code error;
     if (std::filesystem::is_regular_file(help, error)) {
         bench_.view.OpenDocument(help.string());
@@ -79,7 +81,7 @@ void TPLogPanel::OpenHelp() {
 }
 
 void TPLogPanel::OpenBugReport() {
-    bench_.view.OpenDocument(bench_.Text(138));
+    bench_.view.OpenDocument(bench_.Text(entries::kBugReportAddress));
 }
 
 } // namespace korvex

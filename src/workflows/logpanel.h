@@ -39,7 +39,7 @@ public:
     std::size_t KeptLineLimit() const { return keptLineLimit_; }
     // 0 stores kKeptLineLimit; a lower limit drops the oldest kept lines now.
     void SetKeptLineLimit(std::size_t limit);
-    bool Logging() const { return bench_.prog && bench_.prog->LogMemo() == &memo_; }
+    bool Logging() const { return bench_.line.Started() && bench_.line.Prog().LogMemo() == &memo_; }
     // The start/stop button names the action it offers.
     std::string LogButtonCaption() const { return Logging() ? "Stop log" : "Start log"; }
     void ToggleLog();

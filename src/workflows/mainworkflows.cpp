@@ -3,7 +3,7 @@
 #include "workflows/mainworkflows.h"
 
 #include "support/errors.h"
-#include "workflows/fuses.h"
+#include "workflows/entries.h"
 
 namespace korvex {
 
@@ -17,72 +17,76 @@ constexpr int kSpeedCode115200 = 115200;
 
 TPMainWorkflows::TPMainWorkflows(TPDataFolders folders, TPSettingsStore& settings,
                                  TBackendFactory factory, TPWorkflowSeams seams)
-    : factory_(std::move(factory)), seams_(seams),
-      bench_(std::move(folders), settings,
-             TPFaces{seams.view, seams.prompts, seams.gauge, seams.clock, seams.linkPrompts}),
-      panel_(bench_), cardChange_(bench_, panel_), commands_(bench_, panel_), log_(bench_),
+    : seams_(seams), bench_(std::move(folders), settings,
+                            TPFaces{seams.view, seams.prompts, seams.gauge, seams.clock,
+                                    seams.linkPrompts, seams.pump, seams.scheduler},
+                            std::move(factory)),
+      cardChange_(bench_), commands_(bench_), log_(bench_),
       production_(bench_, commands_, seams.pump) {
     bench_.lang.SetLangDirs(bench_.dataFolders);
     bench_.languages = bench_.lang.GetLanguages();
     ApplyLanguage("English");
-    panel_.OnShowFileConfig = [this] { ShowFileConfig(bench_); };
-    bench_.cardBox.SetSettingsStore(&bench_.settings);
-    bench_.cardBox.SetItemIndex(-1);
-    bench_.cardBox.SetBaseDir(bench_.dataFolders);
-    bench_.cardBox.OnCardChange = [this](TPCardTypeBox&) { cardChange_.CardChanged(); };
-    bench_.closePending = false;
+    bench_.card.SetFolders(bench_.dataFolders);
+    bench_.card.SetChangeHandler([this] { cardChange_.CardChanged(); });
+    bench_.line.OnStateChange = [this](TPCardState state) { StateChanged(state); };
 }
 
 TPMainWorkflows::~TPMainWorkflows() {
     Shutdown();
 }
 
-void TPMainWorkflows::FormShow(const TStartChoices& choices) {
+TIntentResult TPMainWorkflows::Failed(const std::exception& error) {
+    bench_.prompts.ShowMessage(TMessageKind::mkError, -1, DescribeError(error));
+    return TIntentResult::irFailed;
+}
+
+std::string TPMainWorkflows::UnknownCardMessage(const std::string& name) const {
+    std::string list;
+    for (const std::string& item : bench_.card.Items()) {
+        list += (list.empty() ? "" : ", ") + item;
+    }
+    return "no card type named \"" + name +
+           "\"; the card types are: " + (list.empty() ? std::string("none") : list);
+}
+
+TIntentResult TPMainWorkflows::FormShow(const TStartChoices& choices) {
     bench_.BeginAction();
     bench_.storeCardDefaults = choices.storeCardSettings;
-    bench_.prog = std::make_unique<TPPicProg>(
-        factory_, TPicProgSeams{seams_.clock, seams_.pump, &bench_.prompts, seams_.scheduler});
-    bench_.prog->SetComSpeed(TBaudRate::br19200);
-    bench_.prog->OnStateChange = [this](TPCardState state, TPPicProg&) { StateChanged(state); };
-    // The selector has had its folder since creation; the card type list
-    // refresh rescans both stores.
-    bench_.cardStore.SetBaseDir(bench_.dataFolders);
-    cardChange_.RefreshCardList();
-    bench_.prog->SetPollTime(kPollMs);
-    bench_.prog->SetPolling(true);
-    bench_.prog->SetDelay(kStartDelayMs);
-    LoadSettings(choices);
-    cardChange_.CardChanged();
-}
-
-void TPMainWorkflows::SelectCard(const std::string& name) {
-    const int item = FindCardItem(bench_.cardBox.Items(), name);
-    if (item < 0) {
-        throw EKorvex("no card type named \"" + name + "\"");
+    try {
+        bench_.line.Start();
+        // The list only: the change runs once, for the card type that is
+        // to be shown, so no other card type's files are read.
+        bench_.card.Rescan();
+        LoadSettings(choices);
+    } catch (const std::exception& error) {
+        return Failed(error);
     }
-    bench_.cardBox.SetItemIndex(item);
+    if (choices.cardName && FindCardItem(bench_.card.Items(), *choices.cardName) < 0) {
+        bench_.prompts.ShowMessage(TMessageKind::mkError, -1,
+                                   UnknownCardMessage(*choices.cardName));
+        return TIntentResult::irFailed;
+    }
+    return TIntentResult::irDone;
 }
 
+// The face's choices hold for this run: they are applied over the
+// remembered values, and the change runs once, for the card type shown.
 void TPMainWorkflows::LoadSettings(const TStartChoices& choices) {
     const TPSettingsStore& store = bench_.settings;
-    const bool stored = store.Exists();
     int port = 0;
     std::optional<int> speed;
-    if (stored) {
+    if (store.Exists()) {
         port = store.ReadInteger(TPSettingsStore::kComPort).value_or(0);
         if (const auto card = store.ReadInteger(TPSettingsStore::kCard)) {
-            bench_.cardBox.SetItemIndex(*card);
+            bench_.card.SelectIndex(*card);
         }
         speed = store.ReadInteger(TPSettingsStore::kSpeed);
-        if (const auto lang = store.ReadString(TPSettingsStore::kLang)) {
-            bench_.languageName = *lang;
-        }
-        if (!bench_.languageName.empty()) {
-            ApplyLanguage(bench_.languageName);
+        if (const auto lang = store.ReadString(TPSettingsStore::kLang); lang && !lang->empty()) {
+            ApplyLanguage(*lang);
         }
     }
     if (choices.cardName) {
-        SelectCard(*choices.cardName);
+        bench_.card.Select(*choices.cardName);
     }
     if (choices.speed) {
         DoChooseSpeed(*choices.speed);
@@ -99,74 +103,41 @@ void TPMainWorkflows::LoadSettings(const TStartChoices& choices) {
     } else if (port >= 1 && port <= 8) {
         DoChoosePort(port);
     }
-    panel_.Evaluate(TFileRow::frLoader);
-    bench_.cardBox.CardChanged();
-    panel_.Evaluate(TFileRow::frProgram);
-    panel_.Evaluate(TFileRow::frEeprom);
+    bench_.card.Lookup();
 }
 
 void TPMainWorkflows::SaveSettings() {
     bench_.settings.Write({
-        {std::string(TPSettingsStore::kComPort), std::to_string(bench_.comPort)},
-        {std::string(TPSettingsStore::kCard), std::to_string(bench_.cardBox.ItemIndex())},
+        {std::string(TPSettingsStore::kComPort), std::to_string(bench_.line.ComPort())},
+        {std::string(TPSettingsStore::kCard), std::to_string(bench_.card.Index())},
         {std::string(TPSettingsStore::kLang), bench_.languageName},
         {std::string(TPSettingsStore::kSpeed),
-         std::to_string(bench_.speedItem == TBaudRate::br115200 ? kSpeedCode115200
-                                                                : kSpeedCode19200)},
+         std::to_string(bench_.line.Speed() == TBaudRate::br115200 ? kSpeedCode115200
+                                                                   : kSpeedCode19200)},
     });
 }
 
 void TPMainWorkflows::DoChoosePort(int number) {
-    bench_.comPort = number;
     bench_.SetWindowCaption("Korvex - COM" + std::to_string(number));
     bench_.view.ShowPortChoice(number);
-    if (bench_.prog) {
-        bench_.prog->SetComPort(number);
-        bench_.prog->Disconnect();
-        bench_.prog->Connect();
-    }
+    bench_.line.ChoosePort(number);
 }
 
 void TPMainWorkflows::DoChooseOffline() {
-    bench_.comPort = 0;
     bench_.SetWindowCaption("Korvex - OffLine");
     bench_.view.ShowPortChoice(0);
-    if (bench_.prog) {
-        bench_.prog->SetComPort(0);
-    }
+    bench_.line.ChooseOffline();
 }
 
-// The rate goes to a connected line at once; a closed port takes it for the
-// next connection, so choosing a speed never opens a port nobody chose.
 void TPMainWorkflows::DoChooseSpeed(TBaudRate rate) {
-    bench_.speedItem = rate;
-    bench_.speedChosen = true;
     bench_.view.ShowSpeedChoice(rate);
-    if (!bench_.prog) {
-        return;
-    }
-    if (bench_.prog->Connected()) {
-        bench_.prog->ApplyBaudRate(rate);
-    } else {
-        bench_.prog->Port().SetBaudRate(rate);
-    }
+    bench_.line.ChooseSpeed(rate);
 }
 
 // While a command runs, its step stays in the status panel; the state's own
 // caption comes back when the command ends.
 void TPMainWorkflows::StateChanged(TPCardState state) {
-    bench_.cardState = state;
-    if (bench_.commandRunning) {
-        bench_.statusColour = TPWorkbench::ColourOf(state);
-        bench_.SetStatus(bench_.statusCaption);
-        return;
-    }
-    bench_.ShowStateCaption();
-}
-
-bool TPMainWorkflows::Busy() const {
-    return bench_.commandRunning || bench_.productionRunning ||
-           (bench_.prog && bench_.prog->Busy());
+    bench_.status.ShowState(state, bench_.run.CommandRunning());
 }
 
 TProductionSummary TPMainWorkflows::RunProduction(const TProductionPlan& plan,
@@ -189,67 +160,60 @@ bool TPMainWorkflows::Refuses() {
 bool TPMainWorkflows::FormClose() {
     // The card in hand is finished and recorded; the close timer closes the
     // window once the run has ended.
-    if (bench_.productionRunning) {
+    if (bench_.run.ProductionRunning()) {
         production_.Stop();
-        bench_.closePending = true;
+        bench_.run.SetClosePending();
         return false;
     }
     if (Busy()) {
-        if (bench_.prog) {
-            bench_.prog->RequestAbort();
+        if (bench_.line.Started()) {
+            bench_.line.Prog().RequestAbort();
         }
-        bench_.closePending = true;
+        bench_.run.SetClosePending();
         return false;
     }
     // A card type file that cannot be written must not keep the window open:
     // the user is told, and the rest is saved.
     try {
         cardChange_.SaveCardDefaults();
-    } catch (const EKorvex& error) {
-        bench_.prompts.ShowMessage(TMessageKind::mkError, -1, DescribeError(error));
+    } catch (const std::exception& error) {
+        Failed(error);
     }
     Shutdown();
     try {
         SaveSettings();
-    } catch (const EKorvex& error) {
-        bench_.prompts.ShowMessage(TMessageKind::mkError, -1, DescribeError(error));
+    } catch (const std::exception& error) {
+        Failed(error);
     }
     return true;
 }
 
 void TPMainWorkflows::CloseTimerTick() {
-    if (!bench_.closePending || bench_.productionRunning) {
+    if (!bench_.run.ClosePending() || bench_.run.ProductionRunning()) {
         return;
     }
     if (Busy()) {
-        bench_.prog->RequestAbort();
+        bench_.line.Prog().RequestAbort();
         return;
     }
-    if (bench_.prog) {
-        bench_.prog->SelectMode(0, 0);
+    if (bench_.line.Started()) {
+        bench_.line.Prog().SelectMode(0, 0);
     }
     bench_.view.RequestClose();
 }
 
 void TPMainWorkflows::Shutdown() {
-    if (bench_.prog) {
-        bench_.prog->SetLogMemo(nullptr);
-        bench_.prog.reset();
-    }
+    bench_.line.Stop();
 }
 
+// Texts only: the rows are worded anew, nothing is read again, and the fuse
+// choices stay as the user made them.
 void TPMainWorkflows::ApplyLanguage(const std::string& name) {
     bench_.languageName = name;
     bench_.lang.LoadLanguage(name);
-    bench_.noFileText = bench_.Text(8);
-    bench_.notConnectedText = bench_.Text(13);
-    bench_.notReadyText = bench_.Text(14);
-    bench_.readyText = bench_.Text(15);
     bench_.view.ShowLanguage();
-    panel_.Evaluate(TFileRow::frIntEeprom);
-    panel_.Evaluate(TFileRow::frProgram);
-    panel_.Evaluate(TFileRow::frEeprom);
-    StateChanged(bench_.cardState);
+    bench_.rows.Reword();
+    StateChanged(bench_.line.State());
 }
 
 } // namespace korvex

@@ -5,7 +5,6 @@
 #include "workflows/cardchange.h"
 #include "workflows/cardcommands.h"
 #include "workflows/cardtypeeditor.h"
-#include "workflows/filepanel.h"
 #include "workflows/intents.h"
 #include "workflows/logpanel.h"
 #include "workflows/optionsdialog.h"
@@ -55,11 +54,12 @@ struct TStartChoices {
 class TPMainWorkflows {
 public:
     static constexpr const char* kTitle = "Korvex 2.1 Beta II";
-    static constexpr int kPollMs = 400;
-    static constexpr int kStartDelayMs = 3;
+    static constexpr int kPollMs = TPLine::kPollMs;
+    static constexpr int kStartDelayMs = TPLine::kStartDelayMs;
 
     // Window creation: the language table with "English", the selector over
-    // the data folders. Catalogue errors reach the caller.
+    // the data folders. Catalogue errors reach the caller: there is no
+    // window without its catalogues.
     TPMainWorkflows(TPDataFolders folders, TPSettingsStore& settings, TBackendFactory factory,
                     TPWorkflowSeams seams);
     ~TPMainWorkflows();
@@ -69,8 +69,10 @@ public:
     // --- start and close
 
     // First showing: the driver, the card types, the poll, then the settings
-    // (or the face's choices in their place). An unknown card name throws.
-    void FormShow(const TStartChoices& choices = {});
+    // (or the face's choices in their place). irFailed, with the message
+    // shown, for a card name no card type has (the remembered card type is
+    // shown then) or catalogues that cannot be read.
+    TIntentResult FormShow(const TStartChoices& choices = {});
     // Closing: false while a command runs (it is asked to stop and the close
     // timer finishes the close); true when the window may go, settings saved.
     bool FormClose();
@@ -86,8 +88,9 @@ public:
     TPCardTypeEditor AddCardTypeEditor() const;
     TPCardTypeEditor EditCardTypeEditor() const;
     // A dialog accepted: writes the card type, then the list is scanned
-    // again. irDeclined when a field is empty. A name that cannot be a card
-    // type's file throws, as the file layer does.
+    // again. irDeclined when a field is empty; irFailed, with the message
+    // shown, for a name that cannot be a card type's file or a file that
+    // cannot be written.
     TIntentResult AddCardType(const TCardTypeFields& fields);
     TIntentResult EditCardType(const TCardTypeFields& fields);
     // Asks, then deletes the chosen card type; a card type that cannot be
@@ -111,9 +114,6 @@ public:
     // The folder a row's open dialog starts in: the folder part of its field.
     std::string FileDialogFolder(TFileRow row) const;
     TIntentResult SetFuse(TFuse fuse, int item);
-    // The fuse choices stored for the card type, without the program file's
-    // configuration word laid over them.
-    TIntentResult RestoreStoredFuses();
 
     // --- the line
 
@@ -170,6 +170,9 @@ public:
     bool ProductionRunning() const { return production_.Running(); }
     // Where a face keeps values of its own between runs (the production plan).
     TPSettingsStore& Settings() { return bench_.settings; }
+    // What the last card command found: its failing step, its first
+    // difference, the images it sent.
+    const TCommandReport& LastReport() const { return commands_.LastReport(); }
 
     // --- the log panel (usable while a command runs)
 
@@ -179,10 +182,11 @@ public:
     TLogMemo& LogMemo() { return log_.Memo(); }
     void ToggleLog();
     void ClearLog();
-    // Throws EInOutError "Cannot create file <name>: <reason>".
-    void SaveLog(const std::filesystem::path& file);
-    // Throws EConvertError for a text that is no number; the pause stays.
-    void SetDelay(const std::string& text);
+    // irFailed, with "Cannot create file <name>: <reason>" shown.
+    TIntentResult SaveLog(const std::filesystem::path& file);
+    // irFailed, with the reason shown, for a text that is no number; the
+    // pause stays.
+    TIntentResult SetDelay(const std::string& text);
     void OpenHelp();
     void OpenBugReport();
 
@@ -198,15 +202,15 @@ public:
     // programmer answers or a command runs (it is not interrupted for this).
     std::optional<int> FirmwareVersion();
     // Whether a command, a production run or a transfer runs now.
-    bool Busy() const;
-    // Read-only inspection of the state behind the snapshot (tests).
-    const TPWorkbench& Bench() const { return bench_; }
-    const TPPicProg* Prog() const { return bench_.prog.get(); }
+    bool Busy() const { return bench_.run.Busy(); }
 
 private:
+    // Tests look at the state behind the snapshot; faces never do.
+    friend struct TWorkflowsProbe;
+
     void LoadSettings(const TStartChoices& choices);
     void SaveSettings();
-    void SelectCard(const std::string& name);
+    std::string UnknownCardMessage(const std::string& name) const;
     void DoChoosePort(int number);
     void DoChooseOffline();
     void DoChooseSpeed(TBaudRate rate);
@@ -214,20 +218,25 @@ private:
     void ApplyLanguage(const std::string& name);
     // Opens a user action; true when a running command refuses it.
     bool Refuses();
+    // Shows what went wrong in a change: every intent ends with its result,
+    // none throws to a face.
+    TIntentResult Failed(const std::exception& error);
     // Makes a change as a user action, unless a running command refuses it.
     template <typename Change>
     TIntentResult Take(Change change) {
         if (Refuses()) {
             return TIntentResult::irRefused;
         }
-        change();
+        try {
+            change();
+        } catch (const std::exception& error) {
+            return Failed(error);
+        }
         return TIntentResult::irDone;
     }
 
-    TBackendFactory factory_;
     TPWorkflowSeams seams_;
     TPWorkbench bench_;
-    TPFilePanel panel_;
     TPCardChange cardChange_;
     TPCardCommands commands_;
     TPLogPanel log_;

@@ -1,94 +1,107 @@
 // Write, verify and erase of the card's processor.
 #include "workflows/cardcommands.h"
 #include "workflows/entries.h"
-#include "workflows/fuses.h"
 
 namespace korvex {
 
+// With the write off and the verify on, Write Pic is a verify and says so;
+// it never calls a card written that it did not write, nor locks one.
 TOutcome TPCardCommands::WritePicSteps() {
     if (!CardReady()) {
         return TOutcome::ocRefused;
     }
-    const bool avr = Kind() >= 8;
-    const std::int64_t dataSize = bench_.cardBox.GetPicIntEeSize();
-    if (avr && !panel_.Evaluate(TFileRow::frIntEeprom)) {
-        return TOutcome::ocFailed;
+    const bool avr = Kind().IsAvr();
+    const bool write = bench_.options.GetWritePicWrite();
+    const bool verify = bench_.options.GetWritePicVerify();
+    if (!write && !verify) {
+        return Nothing(entries::kWritePicNothingToDo);
     }
-    if (!HasImage(bench_.images.program, entries::kNoProgramImage)) {
+    const bool lock = avr && bench_.card.Fuses().Shown().lock == 0;
+    if (lock && !write) {
+        return Nothing(entries::kLockWithoutWrite);
+    }
+    if (!LoadFiles({TFileRow::frProgram, TFileRow::frIntEeprom}) ||
+        !HasImage(bench_.rows.Images().program, entries::kNoProgramImage)) {
         return TOutcome::ocNothing;
     }
     const std::string program = ProgramText();
-    const std::string data = avr ? bench_.images.intEeprom.GetHexText(0, -1)
-                                 : bench_.images.intEeprom.GetLowByteText(0, 4 * dataSize);
-    const std::string config = avr ? std::string() : BuildConfigText(bench_);
+    const std::string data = DataText();
+    const std::string config = ConfigText();
     if (!DeviceIdMatches()) {
         return TOutcome::ocFailed;
     }
-    if (bench_.options.GetWritePicWrite()) {
-        Status(avr ? 124 : 125);
-        if (!Prog().WritePic(Kind(), static_cast<int>(dataSize), program, data, &bench_.gauge)) {
+    if (write) {
+        Status(avr ? entries::kWritingFlash : entries::kWritingPic);
+        if (!Prog().WritePic(Kind().Code(), bench_.card.DataBytes(), program, data,
+                             &bench_.gauge)) {
+            report_.failStep = TFailStep::fsProcessorWrite;
             return Stopping() ? Abort() : TOutcome::ocFailed;
         }
     }
-    if (bench_.options.GetWritePicVerify()) {
-        Status(avr ? 127 : 126);
-        TPicReadResult back;
-        if (!Prog().VerifyPic(program, data, Kind(), &bench_.gauge, &back)) {
-            const TOutcome outcome = FailWithDifference(TFailStep::fsProcessorVerify, 128,
-                                                        ProcessorDifference(program, data, back));
-            Gauge(0);
-            return outcome;
+    if (verify) {
+        Status(avr ? entries::kVerifyingFlash : entries::kVerifyingPic);
+        auto difference = ProcessorDifference(program, data);
+        if (!write) {
+            if (!difference && !Stopping()) {
+                difference = ConfigDifference(config);
+            }
+            return VerifyResult(difference);
+        }
+        if (difference) {
+            return FailWithDifference(TFailStep::fsProcessorVerify,
+                                      entries::kVerifyAfterWriteFailed, difference);
         }
     }
     if (Stopping()) {
         return Abort();
     }
-    TOutcome outcome = TOutcome::ocSucceeded;
+    // The card is only written once it holds its configuration word, or is
+    // locked as asked.
     if (!avr) {
-        // The card is only written once it holds its configuration word too.
-        if (bench_.options.GetWritePicWrite() && !WriteConfigWord(config, 3)) {
-            return Fail(entries::kConfigRefused);
+        if (!WriteConfigWord(config)) {
+            return FailAt(TFailStep::fsConfigOrLock, entries::kConfigRefused);
         }
-    } else if (bench_.fuses.lock == 0 && LockSteps() != TOutcome::ocSucceeded) {
-        outcome = TOutcome::ocFailed;
+        if (verify) {
+            if (const auto difference = ConfigDifference(config)) {
+                return FailWithDifference(TFailStep::fsConfigOrLock,
+                                          entries::kVerifyAfterWriteFailed, difference);
+            }
+        }
+    } else if (lock && !Lock()) {
+        return FailAt(TFailStep::fsConfigOrLock, entries::kLockNotConfirmed);
     }
-    return Finish(avr ? 133 : 130, outcome);
+    return Finish(avr ? entries::kFlashWritten : entries::kPicWritten);
 }
 
-// The card is compared with the images as they are loaded: without an image
-// there is nothing to compare, and comparing nothing must never read as a match.
+// The card is compared with the files as they are now: without an image
+// there is nothing to compare, and comparing nothing must never read as a
+// match. A PIC's configuration word is compared too.
 TOutcome TPCardCommands::VerifyPicSteps() {
     if (!CardReady()) {
         return TOutcome::ocRefused;
     }
-    if (!HasImage(bench_.images.program, entries::kNothingToVerifyProgram)) {
+    if (!LoadFiles({TFileRow::frProgram, TFileRow::frIntEeprom}) ||
+        !HasImage(bench_.rows.Images().program, entries::kNothingToVerifyProgram)) {
         return TOutcome::ocNothing;
     }
     if (!DeviceIdMatches()) {
         return TOutcome::ocFailed;
     }
-    const bool avr = Kind() >= 8;
-    const std::string program = bench_.images.program.GetHexText(0, -1);
-    const std::string data = avr ? bench_.images.intEeprom.GetHexText(0, -1)
-                                 : bench_.images.intEeprom.GetLowByteText(0, -1);
-    Status(avr ? 127 : 126);
-    TPicReadResult back;
-    const bool same = Prog().VerifyPic(program, data, Kind(), &bench_.gauge, &back);
-    if (Stopping()) {
-        return Abort();
+    const TPImages& images = bench_.rows.Images();
+    const bool avr = Kind().IsAvr();
+    const std::string program = images.program.GetHexText(0, -1);
+    const std::string data =
+        avr ? images.intEeprom.GetHexText(0, -1) : images.intEeprom.GetLowByteText(0, -1);
+    Status(avr ? entries::kVerifyingFlash : entries::kVerifyingPic);
+    auto difference = ProcessorDifference(program, data);
+    if (!difference && !Stopping()) {
+        difference = ConfigDifference(ConfigText());
     }
-    if (same) {
-        Report(TMessageKind::mkInformation, 99);
-    } else {
-        ReportDifference(TMessageKind::mkInformation, 98, ProcessorDifference(program, data, back));
-    }
-    Prog().SelectMode(0, Kind());
-    Gauge(0);
-    return same ? TOutcome::ocSucceeded : TOutcome::ocFailed;
+    return VerifyResult(difference);
 }
 
-// The window shows no message after an erase; the outcome still tells a
-// script whether the programmer confirmed it.
+// The window shows nothing after an erase that went through, but one the
+// programmer did not confirm is a failure the user must see.
 TOutcome TPCardCommands::ErasePicSteps() {
     if (!CardReady()) {
         return TOutcome::ocRefused;
@@ -96,12 +109,19 @@ TOutcome TPCardCommands::ErasePicSteps() {
     if (!DeviceIdMatches()) {
         return TOutcome::ocFailed;
     }
-    const bool avr = Kind() >= 8;
-    Status(avr ? 131 : 132);
-    Prog().SelectMode(avr ? 4 : 3, Kind());
-    const bool erased = Prog().EraseChip(Kind());
-    Prog().SelectMode(0, Kind());
-    return erased ? TOutcome::ocSucceeded : TOutcome::ocFailed;
+    const bool avr = Kind().IsAvr();
+    Status(avr ? entries::kErasingFlash : entries::kErasingPic);
+    Prog().SelectMode(Kind().ProcessorMode(), Kind().Code());
+    const bool erased = Prog().EraseChip(Kind().Code());
+    Prog().SelectMode(0, Kind().Code());
+    if (Stopping()) {
+        return Abort();
+    }
+    if (!erased) {
+        return Fail(entries::kEraseNotConfirmed);
+    }
+    Gauge(0);
+    return TOutcome::ocSucceeded;
 }
 
 } // namespace korvex

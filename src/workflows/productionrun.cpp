@@ -41,22 +41,22 @@ std::string_view VerdictName(TCardVerdict verdict) {
 class TPProductionRun::TRunning {
 public:
     explicit TRunning(TPWorkbench& bench) : bench_(bench) {
-        bench_.productionRunning = true;
+        bench_.run.BeginProduction();
         bench_.view.EnableCommands(false);
-        bench_.prog->SetPolling(false);
+        bench_.line.Prog().SetPolling(false);
     }
     ~TRunning() {
         bench_.prompts.KeepBack(nullptr);
-        if (bench_.prog) {
+        if (bench_.line.Started()) {
             // The programmer is left released, whatever the last card did; a
             // programmer that stopped answering would only keep the user waiting.
-            if (bench_.cardState != TPCardState::csNotConnected) {
-                bench_.prog->SelectMode(0, bench_.picKind);
+            if (bench_.line.State() != TPCardState::csNotConnected) {
+                bench_.line.Prog().SelectMode(0, bench_.card.Kind().Code());
             }
-            bench_.prog->SetPolling(true);
+            bench_.line.Prog().SetPolling(true);
         }
-        bench_.productionRunning = false;
-        bench_.RestoreStateCaption();
+        bench_.run.EndProduction();
+        bench_.status.Restore();
         bench_.view.EnableCommands(true);
     }
     TRunning(const TRunning&) = delete;
@@ -69,11 +69,18 @@ private:
 TProductionSummary TPProductionRun::Run(const TProductionPlan& plan,
                                         TProductionObserver& observer) {
     TProductionSummary summary;
-    if (bench_.productionRunning || bench_.commandRunning || !bench_.prog || bench_.prog->Busy()) {
+    if (bench_.run.Busy() || !bench_.line.Started()) {
         return summary;
     }
-    if (!bench_.prog->Connected()) {
-        bench_.prompts.ShowMessage(TMessageKind::mkError, 119, bench_.Text(119));
+    if (!bench_.line.Connected()) {
+        bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kNotConnectedOrNoCard,
+                                   bench_.Text(entries::kNotConnectedOrNoCard));
+        return summary;
+    }
+    // A card the run calls good holds every file it names: options that
+    // could not make it so refuse the run before the first card.
+    if (const auto problem = commands_.AutoOptionsProblem(true)) {
+        bench_.prompts.ShowMessage(TMessageKind::mkError, *problem, bench_.Text(*problem));
         return summary;
     }
     if (!plan.record.empty()) {
@@ -89,7 +96,7 @@ TProductionSummary TPProductionRun::Run(const TProductionPlan& plan,
     TRunning running(bench_);
     stopRequested_ = false;
     const std::int64_t startMs = bench_.clock.NowMs();
-    const int version = bench_.prog->GetFirmwareVersion();
+    const int version = bench_.line.Prog().GetFirmwareVersion();
     const std::optional<int> firmware = version > 0 ? std::optional<int>(version) : std::nullopt;
     Log(FillIn(bench_.Text(entries::kRunStarted),
                {plan.record.empty() ? bench_.Text(entries::kNoRecordFile) : plan.record.string()}));
@@ -104,7 +111,7 @@ TProductionSummary TPProductionRun::Run(const TProductionPlan& plan,
             summary.end = TRunEnd::reCount;
             break;
         }
-        if (bench_.cardState == TPCardState::csCardReady && armed) {
+        if (bench_.line.State() == TPCardState::csCardReady && armed) {
             armed = false;
             waitingTold = false;
             observer.CardStarted(summary.counters.Cards() + 1);
@@ -138,7 +145,7 @@ TProductionSummary TPProductionRun::Run(const TProductionPlan& plan,
             }
             continue;
         }
-        if (bench_.cardState != TPCardState::csCardReady) {
+        if (bench_.line.State() != TPCardState::csCardReady) {
             armed = true;
             if (!waitingTold) {
                 waitingTold = true;
@@ -147,7 +154,7 @@ TProductionSummary TPProductionRun::Run(const TProductionPlan& plan,
         }
         WaitPollPeriod();
         if (!stopRequested_) {
-            bench_.prog->Poll();
+            bench_.line.Poll();
         }
     }
     summary.counters.elapsedMs = bench_.clock.NowMs() - startMs;
@@ -176,8 +183,8 @@ TCardResult TPProductionRun::ProgramCard(int sequence) {
     case TOutcome::ocFailed:
     case TOutcome::ocNothing:
         result.verdict = TCardVerdict::cvFailed;
-        result.step = bench_.failStep;
-        result.difference = bench_.difference;
+        result.step = commands_.LastReport().failStep;
+        result.difference = commands_.LastReport().difference;
         break;
     case TOutcome::ocRefused:
     case TOutcome::ocAborted:
@@ -203,19 +210,20 @@ bool TPProductionRun::Record(const TProductionPlan& plan, const TCardResult& res
     TProductionRow row;
     row.localTime = LocalIsoTime(std::chrono::system_clock::now());
     row.sequence = result.sequence;
-    row.cardType = bench_.cardBox.Text();
+    row.cardType = bench_.card.Name();
     // A file is named only where its image went to the card.
-    if (!bench_.sent.program.empty()) {
-        row.programFile = bench_.Field(TFileRow::frProgram);
-        row.programSha256 = Sha256OfHexText(bench_.sent.program);
+    const TSentImages& sent = commands_.LastReport().sent;
+    if (!sent.program.empty()) {
+        row.programFile = bench_.rows.Field(TFileRow::frProgram);
+        row.programSha256 = Sha256OfHexText(sent.program);
     }
-    if (!bench_.sent.eeprom.empty()) {
-        row.eepromFile = bench_.Field(TFileRow::frEeprom);
-        row.eepromSha256 = Sha256OfHexText(bench_.sent.eeprom);
+    if (!sent.eeprom.empty()) {
+        row.eepromFile = bench_.rows.Field(TFileRow::frEeprom);
+        row.eepromSha256 = Sha256OfHexText(sent.eeprom);
     }
-    if (bench_.AvrKind() && !bench_.sent.intEeprom.empty()) {
-        row.intEepromFile = bench_.Field(TFileRow::frIntEeprom);
-        row.intEepromSha256 = Sha256OfHexText(bench_.sent.intEeprom);
+    if (bench_.card.Kind().IsAvr() && !sent.intEeprom.empty()) {
+        row.intEepromFile = bench_.rows.Field(TFileRow::frIntEeprom);
+        row.intEepromSha256 = Sha256OfHexText(sent.intEeprom);
     }
     row.outcome = std::string(VerdictName(result.verdict));
     row.failingStep = std::string(FailStepName(result.step));
@@ -241,7 +249,7 @@ bool TPProductionRun::Record(const TProductionPlan& plan, const TCardResult& res
 }
 
 void TPProductionRun::WaitPollPeriod() {
-    const int period = bench_.prog->PollTime();
+    const int period = bench_.line.Prog().PollTime();
     for (int waited = 0; waited < period && !stopRequested_; waited += kPumpSliceMs) {
         bench_.clock.SleepMs(std::min(kPumpSliceMs, period - waited));
         if (pump_ != nullptr) {
@@ -251,8 +259,8 @@ void TPProductionRun::WaitPollPeriod() {
 }
 
 void TPProductionRun::Log(const std::string& line) {
-    if (bench_.prog && bench_.prog->LogMemo() != nullptr) {
-        bench_.prog->LogMemo()->Add(line);
+    if (bench_.line.Started() && bench_.line.Prog().LogMemo() != nullptr) {
+        bench_.line.Prog().LogMemo()->Add(line);
     }
 }
 

@@ -94,7 +94,7 @@ public:
     TProductionSummary Run(const TProductionPlan& plan, TProductionObserver& observer);
     // Ends the run after the card in hand.
     void Stop() { stopRequested_ = true; }
-    bool Running() const { return bench_.productionRunning; }
+    bool Running() const { return bench_.run.ProductionRunning(); }
 
 private:
     class TRunning;

@@ -3,6 +3,7 @@
 #include "link/baudrate.h"
 #include "link/cardstate.h"
 #include "workflows/captions.h"
+#include "workflows/fusechoice.h"
 #include "workflows/mainview.h"
 
 #include <array>
@@ -15,6 +16,8 @@ namespace korvex {
 struct TRowView {
     std::string field;
     TRowStatus status;
+    // Why the row shows no file although its field names one.
+    std::string problem;
 
     bool operator==(const TRowView&) const = default;
 };
@@ -38,6 +41,9 @@ struct TMainSnapshot {
     std::string eepromName;
     TCardLayout layout;
     TFuseChoices fuses;
+    // What the card type keeps, and where the choices shown come from.
+    TFuseChoices storedFuses;
+    TFuseOrigin fuseOrigin = TFuseOrigin::foStored;
     std::array<TRowView, kFileRowCount> rows;
 
     int comPort = 0; // 0 = Offline, 1..8 = that port item

@@ -207,7 +207,7 @@ TEST_F(CliFailure, WriteEepromWithoutAnImageLeavesTheEepromAlone) {
     ASSERT_FALSE(sim.Path().empty());
     auto run = Card(sim, {"--yes", "write", "eeprom"});
     EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(Contains(run.err, "No eeprom image is loaded")) << run.err;
+    EXPECT_TRUE(Contains(run.err, "has no eeprom file stored")) << run.err;
     ASSERT_EQ(sim.Process().Stop(), 0);
     EXPECT_EQ(Eeprom(sim), Filled(Srec(Sample24c16()), 0, 2048, "FF"));
 }

@@ -57,7 +57,9 @@ TEST_F(CliOptions, TheAutoProgramLeavesOutTheStepsSwitchedOff) {
                     Fixture("gpasm/card84.hex").string(), "--eeprom", Sample24c16().string()});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "Auto program finished.\n");
-    EXPECT_EQ(run.err, "Writing pic...\nVerifying pic...\n");
+    EXPECT_EQ(run.err, "Configuration word 3FF2 (from the program file " +
+                           Fixture("gpasm/card84.hex").string() +
+                           ")\nWriting pic...\nVerifying pic...\n");
     EXPECT_EQ(Srec(KeptCard(card, "eeprom.hex")).HexText(0, 2048), Repeat("FF", 2048));
     EXPECT_EQ(Srec(KeptCard(card, "program.hex")).HexText(0, 2),
               Srec(Fixture("gpasm/card84.hex")).HexText(0, 2));

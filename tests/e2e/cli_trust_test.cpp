@@ -36,7 +36,8 @@ TEST_F(CliTrust, NothingLoadedToCompareIsNeverAMatch) {
         EXPECT_EQ(run.exitCode, 2) << run.err;
         EXPECT_TRUE(Contains(run.err, "Nothing to verify")) << run.err;
         EXPECT_FALSE(Contains(run.out, "Verify OK")) << run.out;
-        EXPECT_EQ(Frames().find_first_of("AEFGJ"), std::string::npos) << Frames();
+        // Polls, and the release as the tool lets go of the programmer.
+        EXPECT_EQ(Frames().find_first_not_of("P"), Frames().size() - 1) << Frames();
     }
 }
 

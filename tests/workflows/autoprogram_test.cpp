@@ -1,6 +1,7 @@
 #include "workflowrig.h"
 
 #include "sim/simfaults.h"
+#include "workflows/entries.h"
 
 #include <gtest/gtest.h>
 
@@ -22,14 +23,14 @@ struct AutoRig : TWorkflowRig {
                      std::optional<sim::TSimCardModel> model = std::nullopt)
         : TWorkflowRig(cardType, model) {
         Start();
-        const bool avr = Bench().picKind >= 8;
+        const bool avr = Bench().card.Kind().Code() >= 8;
         flows.SetFileField(
             TFileRow::frProgram,
             File("prog.hex", avr ? PicHexFile(words, {}, {}) : PicHexFile(words, data, 0x3FF2)));
         if (avr) {
             flows.SetFileField(TFileRow::frIntEeprom, File("int.hex", HexData(0, data) + HexEnd()));
         }
-        if (Bench().eepromKind >= 0) {
+        if (Bench().card.EepromKind() >= 0) {
             flows.SetFileField(TFileRow::frEeprom, File("ee.hex", HexData(0, eeprom) + HexEnd()));
             garbage = Pattern(CardText(TSimMemory::Eeprom).size(), 4);
             device.Card().Load(TSimMemory::Eeprom, garbage);
@@ -77,21 +78,100 @@ TEST(AutoProgram, ADifferenceInTheInternalEepromFailsTheVerify) {
     EXPECT_EQ(rig.prompts.messages[0].text,
               rig.Text(128) + "\nFirst difference at data eeprom byte 0x0000: expected " +
                   BytesText({rig.data[0]}) + ", found 00; differing bytes in all: 1.");
-    EXPECT_EQ(rig.Bench().failStep, TFailStep::fsProcessorVerify);
+    EXPECT_EQ(rig.flows.LastReport().failStep, TFailStep::fsProcessorVerify);
     EXPECT_EQ(rig.Count('D'), 1u) << "the loader's; no configuration word after a failed verify";
 }
 
-TEST(AutoProgram, WithEveryOptionOffOnlyTheMessageRemains) {
-    AutoRig rig;
-    rig.Options().SetAutoWriteEe(false);
-    rig.Options().SetAutoVerifyEe(false);
-    rig.Options().SetAutoWritePic(false);
-    rig.Options().SetAutoVerifyPic(false);
-    EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocSucceeded);
-    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{134});
-    EXPECT_EQ(rig.TransferFrames(), 0u);
-    EXPECT_EQ(rig.CardText(TSimMemory::Eeprom), rig.garbage);
-    EXPECT_TRUE(rig.device.Card().ProgramBlank());
+// Options never turn a command into a false success: options that leave it
+// nothing to do, or would leave the loader in the processor, or lock a card
+// the run did not write, refuse before anything is sent; a write whose write
+// step is off is a verify and says so.
+TEST(Options, NeverTurnACommandIntoAFalseSuccess) {
+    struct TCase {
+        const char* card;
+        TCardCommand command;
+        std::vector<std::pair<void (TPOptionReader::*)(bool), bool>> options;
+        bool lock;
+        TOutcome outcome;
+        int message;
+    };
+    const auto off = false;
+    const TCase cases[] = {
+        {kPicCard,
+         TCardCommand::ccWritePic,
+         {{&TPOptionReader::SetWritePicWrite, off}, {&TPOptionReader::SetWritePicVerify, off}},
+         false,
+         TOutcome::ocNothing,
+         entries::kWritePicNothingToDo},
+        {kPicCard,
+         TCardCommand::ccWritePic,
+         {{&TPOptionReader::SetWritePicWrite, off}},
+         false,
+         TOutcome::ocFailed,
+         entries::kVerifyFailed},
+        {kAvrCard,
+         TCardCommand::ccWritePic,
+         {{&TPOptionReader::SetWritePicWrite, off}},
+         true,
+         TOutcome::ocNothing,
+         entries::kLockWithoutWrite},
+        {kPicCard,
+         TCardCommand::ccWriteEeprom,
+         {{&TPOptionReader::SetWriteEeWrite, off}, {&TPOptionReader::SetWriteEeVerify, off}},
+         false,
+         TOutcome::ocNothing,
+         entries::kWriteEepromNothingToDo},
+        {kPicCard,
+         TCardCommand::ccWriteEeprom,
+         {{&TPOptionReader::SetWriteEeWrite, off}},
+         false,
+         TOutcome::ocFailed,
+         entries::kVerifyFailed},
+        {kPicCard,
+         TCardCommand::ccAutoProgram,
+         {{&TPOptionReader::SetAutoWriteEe, off},
+          {&TPOptionReader::SetAutoVerifyEe, off},
+          {&TPOptionReader::SetAutoWritePic, off},
+          {&TPOptionReader::SetAutoVerifyPic, off}},
+         false,
+         TOutcome::ocNothing,
+         entries::kAutoNothingToDo},
+        {kPicCard,
+         TCardCommand::ccAutoProgram,
+         {{&TPOptionReader::SetAutoWritePic, off}},
+         false,
+         TOutcome::ocNothing,
+         entries::kLoaderWouldStay},
+        {kPicCard,
+         TCardCommand::ccAutoProgram,
+         {{&TPOptionReader::SetAutoWriteEe, off},
+          {&TPOptionReader::SetAutoVerifyEe, off},
+          {&TPOptionReader::SetAutoWritePic, off}},
+         false,
+         TOutcome::ocFailed,
+         entries::kVerifyFailed},
+    };
+    for (const TCase& c : cases) {
+        AutoRig rig(c.card);
+        for (const auto& [set, on] : c.options) {
+            (rig.Options().*set)(on);
+        }
+        rig.flows.SetFuse(TFuse::fuLock, c.lock ? 0 : 1);
+        rig.ClearRecords();
+        const std::string eeprom = rig.CardText(TSimMemory::Eeprom);
+        SCOPED_TRACE(c.message);
+        EXPECT_EQ(rig.Run(c.command), c.outcome);
+        EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{c.message});
+        // Write Eeprom's verify reaches the EEPROM through the loader.
+        if (c.outcome == TOutcome::ocNothing || c.command != TCardCommand::ccWriteEeprom) {
+            EXPECT_TRUE(rig.device.Card().ProgramBlank());
+        }
+        EXPECT_EQ(rig.CardText(TSimMemory::Eeprom), eeprom);
+        EXPECT_FALSE(rig.device.Card().Locked());
+        if (c.outcome == TOutcome::ocNothing) {
+            EXPECT_TRUE(rig.Sent().empty());
+        }
+    }
 }
 
 TEST(AutoProgram, WithoutAnExternalEepromNoLoaderGoesIn) {
@@ -134,20 +214,28 @@ TEST(AutoProgram, AvrCardIsLockedAfterTheVerifyOnlyWhenWritten) {
     rig.Options().SetAutoVerifyEe(false);
     rig.ClearRecords();
     EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocSucceeded);
-    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{134});
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kVerifyOk});
     EXPECT_GT(rig.Count('E'), 0u);
     EXPECT_FALSE(rig.device.Card().Locked());
 }
 
-TEST(AutoProgram, AvrLockNotConfirmedStillEndsWithTheMessageButFails) {
-    AutoRig rig(kAvrCard);
-    rig.flows.SetFuse(TFuse::fuLock, 0);
-    for (int i = 1; i <= 10; ++i) {
-        rig.device.AddFault(sim::ParseSimFault("nack@D" + std::to_string(i)));
+// A lock counts only when the programmer acknowledged it and the card then
+// identifies itself as locked; where both identifications are the same the
+// acknowledgement alone decides.
+TEST(AutoProgram, ALockNotAcknowledgedFailsWithoutTheFinishedMessage) {
+    for (const char* card : {kAvrCard, kAvr9Card}) {
+        AutoRig rig(card);
+        rig.flows.SetFuse(TFuse::fuLock, 0);
+        rig.ClearRecords();
+        for (int i = 1; i <= 10; ++i) {
+            rig.device.AddFault(sim::ParseSimFault("nack@D" + std::to_string(i)));
+        }
+        SCOPED_TRACE(card);
+        EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocFailed);
+        ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kLockNotConfirmed});
+        EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
+        EXPECT_EQ(rig.flows.LastReport().failStep, TFailStep::fsConfigOrLock);
     }
-    EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocFailed);
-    EXPECT_EQ(rig.prompts.Entries(), (std::vector<int>{136, 134}));
-    EXPECT_EQ(rig.Bench().failStep, TFailStep::fsConfigOrLock);
 }
 
 TEST(AutoProgram, ACardPulledDuringTheWriteIsAnErrorNotASuccess) {
@@ -161,16 +249,16 @@ TEST(AutoProgram, ACardPulledDuringTheWriteIsAnErrorNotASuccess) {
     EXPECT_EQ(rig.linkPrompts.errors, std::vector<std::string>{"Failed to write card !"});
     EXPECT_TRUE(rig.prompts.messages.empty());
     EXPECT_EQ(rig.Count('D'), 1u) << "the loader's only";
-    EXPECT_EQ(rig.Bench().failStep, TFailStep::fsProcessorWrite);
+    EXPECT_EQ(rig.flows.LastReport().failStep, TFailStep::fsProcessorWrite);
 }
 
-// A production record names the step a card failed at; an EEPROM step that
-// fails after the loader was refused is put down to the loader.
+// A production record names the step a card failed at; a loader the
+// programmer refused stops the sequence there.
 TEST(AutoProgram, TheStepACardFailedAtIsNamed) {
     AutoRig wrong(kAvrCard,
                   sim::SimCardModelForParts(KORVEX_SOURCE_DATA_DIR, "ATmega8515", "24C64"));
     EXPECT_EQ(wrong.Run(TCardCommand::ccAutoProgram), TOutcome::ocFailed);
-    EXPECT_EQ(wrong.Bench().failStep, TFailStep::fsIdentification);
+    EXPECT_EQ(wrong.flows.LastReport().failStep, TFailStep::fsIdentification);
     EXPECT_EQ(wrong.TransferFrames(), 0u);
 
     for (const bool loaderRefused : {false, true}) {
@@ -186,9 +274,11 @@ TEST(AutoProgram, TheStepACardFailedAtIsNamed) {
             }
         };
         EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocFailed);
-        EXPECT_EQ(rig.Bench().failStep,
+        EXPECT_EQ(rig.flows.LastReport().failStep,
                   loaderRefused ? TFailStep::fsLoader : TFailStep::fsEepromWrite);
-        EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{91});
+        EXPECT_EQ(rig.prompts.Entries(),
+                  std::vector<int>{loaderRefused ? entries::kLoaderNotWritten : 91});
+        EXPECT_EQ(rig.Count('I') > 0, !loaderRefused) << "no eeprom write without the loader";
     }
 }
 
@@ -203,7 +293,7 @@ TEST(AutoProgram, AConfigurationWordTheProgrammerRefusesFailsTheSequence) {
     EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocFailed);
     ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{145});
     EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
-    EXPECT_EQ(rig.Bench().failStep, TFailStep::fsConfigOrLock);
+    EXPECT_EQ(rig.flows.LastReport().failStep, TFailStep::fsConfigOrLock);
     EXPECT_EQ(rig.Sent().back(), "A30");
     EXPECT_EQ(rig.view.statuses.back(), rig.Text(15));
 }
@@ -235,7 +325,7 @@ TEST(AutoProgram, AMissingDefaultLoaderStopsBeforeAnythingIsSent) {
     const std::filesystem::path loader = rig.folder / "defaults" / "loader84.hex";
     std::filesystem::remove(loader);
     EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocNothing);
-    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{147});
+    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kRowUnusable});
     EXPECT_NE(rig.prompts.messages[0].text.find(loader.string()), std::string::npos)
         << rig.prompts.messages[0].text;
     EXPECT_TRUE(rig.Sent().empty());

@@ -196,7 +196,7 @@ TEST(CardChange, AFileThatFailsIsReportedOncePerAction) {
     rig.flows.FormShow({1, TBaudRate::br19200, std::string(kPicCard)});
     EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{-1}) << "start-up is one action";
     rig.prompts.Clear();
-    rig.flows.ChooseLanguage("Deutsch");
+    rig.flows.ChooseCardType(kPicCard);
     EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{-1});
     rig.prompts.Clear();
     EXPECT_EQ(rig.Set(TFileRow::frProgram, bad), TIntentResult::irFailed);

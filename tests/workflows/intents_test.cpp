@@ -33,7 +33,6 @@ TEST(Intents, NothingChangesTheCardTheFilesOrTheLineUnderARunningCommand) {
             flows.ChooseCardType(kAvrCard),
             flows.SetFileField(TFileRow::frProgram, other),
             flows.SetFuse(TFuse::fuWatchDog, 0),
-            flows.RestoreStoredFuses(),
             flows.ChoosePort(2),
             flows.ChooseOffline(),
             flows.ChooseSpeed(TBaudRate::br115200),
@@ -53,14 +52,14 @@ TEST(Intents, NothingChangesTheCardTheFilesOrTheLineUnderARunningCommand) {
 
     EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocSucceeded);
 
-    EXPECT_EQ(meanwhile, std::vector<TIntentResult>(17, TIntentResult::irRefused));
+    EXPECT_EQ(meanwhile, std::vector<TIntentResult>(16, TIntentResult::irRefused));
     EXPECT_TRUE(during.commandRunning);
     EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{130});
     EXPECT_TRUE(rig.prompts.asked.empty());
     // Still the PIC card type with its file and choices, on the same line.
     const TMainSnapshot after = rig.flows.Snapshot();
     EXPECT_EQ(after.cardText, kPicCard);
-    EXPECT_EQ(after.rows[0].field, rig.Bench().fields[0]);
+    EXPECT_EQ(after.rows[0].field, rig.Bench().rows.Field(TFileRow::frProgram));
     EXPECT_NE(after.rows[0].field, other);
     EXPECT_EQ(after.fuses, (TFuseChoices{1, 0, 1, 2, 1}));
     EXPECT_EQ(after.comPort, 1);
@@ -97,7 +96,8 @@ TEST(Intents, ADeviceChosenByNameTakesItsPortItemOrComOnesPlaceAndIsRemembered) 
     // A choice that cannot be remembered changes neither the map nor the line.
     std::filesystem::rename(rig.dir / "settings", rig.dir / "settings-kept");
     WriteText(rig.dir / "settings", "a file where the settings folder belongs");
-    EXPECT_THROW(rig.flows.ChooseDevice("/dev/ttyACM2"), EIniFileException);
+    EXPECT_EQ(rig.flows.ChooseDevice("/dev/ttyACM2"), TIntentResult::irFailed);
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{-1}) << "said why, thrown at nobody";
     EXPECT_EQ(rig.ports.PathOf(1), "/dev/ttyUSB4");
     EXPECT_EQ(rig.flows.Snapshot().portDevices[0], "/dev/ttyUSB4");
     EXPECT_EQ(rig.flows.Snapshot().comPort, 1);

@@ -1,6 +1,7 @@
 #include "workflowrig.h"
 
 #include "sim/simfaults.h"
+#include "workflows/entries.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -81,29 +82,22 @@ TEST(WritePic, OptionsDecideWhichStepsRun) {
     rig.Options().SetWritePicWrite(false);
     rig.device.Card().Load(TSimMemory::Program, WordsText(rig.words));
     rig.device.Card().Load(TSimMemory::Data, BytesText(rig.eeprom));
+    rig.device.Card().Load(TSimMemory::Config, Blank(7) + "3FF2");
 
-    // Only the verify: the card already holds the file.
+    // Only the verify, reported as one: the card already holds the file and
+    // its configuration word.
     EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocSucceeded);
-    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{130});
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kVerifyOk});
     EXPECT_GT(rig.Count('E'), 0u);
     EXPECT_EQ(rig.Count('H') + rig.Count('B') + rig.Count('C') + rig.Count('D'), 0u);
-    EXPECT_EQ(rig.CardText(TSimMemory::Config), Blank(8));
 
     // A blank card then differs.
     rig.device.Card().Erase();
     rig.ClearRecords();
     EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocFailed);
-    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{128});
-    EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
+    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kVerifyFailed});
+    EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkWarning);
     EXPECT_EQ(rig.Count('D'), 0u);
-
-    // Neither step: nothing reaches the card, the message still comes.
-    rig.Options().SetWritePicVerify(false);
-    rig.ClearRecords();
-    EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocSucceeded);
-    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{130});
-    EXPECT_EQ(rig.TransferFrames(), 0u);
-    EXPECT_TRUE(rig.device.Card().ProgramBlank());
 }
 
 TEST(WritePic, AConfigurationWordTheProgrammerRefusesIsAFailure) {
@@ -125,12 +119,12 @@ TEST(WritePic, ARefusedFileLeavesNothingOfItselfOrOfTheFileBefore) {
         rig.File("big.hex", PicHexFile(SomeWords(1025, 4), SomeBytes(8, 4), 0x3FF1));
     EXPECT_EQ(rig.Set(TFileRow::frProgram, tooBig), TIntentResult::irFailed);
     EXPECT_EQ(rig.view.Row(TFileRow::frProgram).colour, TStatusColour::scRed);
-    EXPECT_EQ(rig.Bench().images.intEeprom.GetHexText(0, -1), "");
-    EXPECT_EQ(rig.Bench().images.config.GetHexText(0, -1), "");
+    EXPECT_EQ(rig.Bench().rows.Images().intEeprom.GetHexText(0, -1), "");
+    EXPECT_EQ(rig.Bench().rows.Images().config.GetHexText(0, -1), "");
 
     rig.ClearRecords();
     EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocNothing);
-    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{143});
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kRowUnusable});
     EXPECT_TRUE(rig.Sent().empty());
     EXPECT_TRUE(rig.device.Card().ProgramBlank());
 }
@@ -148,6 +142,7 @@ TEST(VerifyPic, ReportsMatchAndDifferenceAndNeedsAFile) {
     PicRig rig;
     rig.device.Card().Load(TSimMemory::Program, WordsText(rig.words));
     rig.device.Card().Load(TSimMemory::Data, BytesText(rig.eeprom));
+    rig.device.Card().Load(TSimMemory::Config, Blank(7) + "3FF2");
 
     EXPECT_EQ(rig.Run(TCardCommand::ccVerifyPic), TOutcome::ocSucceeded);
     EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{99});
@@ -161,7 +156,7 @@ TEST(VerifyPic, ReportsMatchAndDifferenceAndNeedsAFile) {
     rig.ClearRecords();
     EXPECT_EQ(rig.Run(TCardCommand::ccVerifyPic), TOutcome::ocFailed);
     EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{98});
-    EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkInformation);
+    EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkWarning);
     // The second line names the word by its own address, and one byte in all.
     const std::size_t last = rig.words.size() - 1;
     char address[16];
@@ -182,21 +177,29 @@ TEST(VerifyPic, ReportsMatchAndDifferenceAndNeedsAFile) {
                   BytesText({rig.eeprom[0]}) +
                   ", found 00; differing bytes in all: " + std::to_string(rig.eeprom.size()) + ".");
 
-    // The image decides, not the field: a cleared field leaves it loaded.
+    // The configuration word a write would send is compared too.
     rig.device.Card().Load(TSimMemory::Data, BytesText(rig.eeprom));
-    rig.flows.SetFileField(TFileRow::frProgram, "");
+    rig.device.Card().Erase();
+    rig.device.Card().Load(TSimMemory::Program, WordsText(rig.words));
+    rig.device.Card().Load(TSimMemory::Data, BytesText(rig.eeprom));
     rig.ClearRecords();
-    EXPECT_EQ(rig.Run(TCardCommand::ccVerifyPic), TOutcome::ocSucceeded);
-    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{99});
+    EXPECT_EQ(rig.Run(TCardCommand::ccVerifyPic), TOutcome::ocFailed);
+    EXPECT_EQ(rig.prompts.messages[0].text,
+              rig.Text(98) + "\nFirst difference at the configuration word 0x2007: expected "
+                             "3FF2, found 3FFF; differing bytes in all: 1.");
 
-    // Nothing loaded to compare: a refused file, a .crd file. The card is
-    // not touched, and a match is never reported.
-    for (const std::string& name :
-         {rig.File("bad.hex", ":0G000000FF\r\n"), rig.File("card.crd", "whatever")}) {
+    // Nothing named to compare: a cleared field, a refused file, a .crd
+    // file. The card is not touched, and a match is never reported.
+    const std::pair<std::string, int> nothing[] = {
+        {"", entries::kNothingToVerifyProgram},
+        {rig.File("bad.hex", ":0G000000FF\r\n"), entries::kRowUnusable},
+        {rig.File("card.crd", "whatever"), entries::kNothingToVerifyProgram},
+    };
+    for (const auto& [name, message] : nothing) {
         rig.flows.SetFileField(TFileRow::frProgram, name);
         rig.ClearRecords();
         EXPECT_EQ(rig.Run(TCardCommand::ccVerifyPic), TOutcome::ocNothing) << name;
-        ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{141}) << name;
+        ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{message}) << name;
         EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
         EXPECT_TRUE(rig.Sent().empty());
     }
@@ -260,7 +263,7 @@ TEST(ReadPic, AvrReadsGiveProgramThenDataEepromAndKindNineReadsTwice) {
         EXPECT_EQ(rig.view.statuses, (std::vector<std::string>{rig.Text(122), rig.Text(15)}));
         // Kind 8 asks for the catalogue's count, kind 9 for twice as many of
         // its smaller units: either way the whole flash comes back.
-        EXPECT_EQ(programChars, 4u * static_cast<std::size_t>(rig.Bench().cardBox.GetPicSize()));
+        EXPECT_EQ(programChars, 4u * static_cast<std::size_t>(rig.Bench().card.ProgramWords()));
         EXPECT_TRUE(TReadBackSeen::Text(seen.lines, 0, 1u << 30) == program);
         EXPECT_EQ(TReadBackSeen::Text(seen.secondLines, 0, 1u << 30), data);
     }
@@ -305,27 +308,16 @@ TEST(WritePic, AvrCardIsWrittenVerifiedThenLockedWhenChosen) {
     EXPECT_EQ(statuses.back(), rig.Text(15));
 }
 
-TEST(WritePic, AvrLockThatIsNotConfirmedWarnsThenFinishesAsAFailure) {
+TEST(WritePic, AvrLockThatIsNotConfirmedFailsWithoutTheWrittenMessage) {
     AvrRig rig;
     rig.flows.SetFuse(TFuse::fuLock, 0);
     for (int i = 1; i <= 10; ++i) {
         rig.device.AddFault(sim::ParseSimFault("nack@D" + std::to_string(i)));
     }
     EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocFailed);
-    ASSERT_EQ(rig.prompts.Entries(), (std::vector<int>{136, 133}));
-    EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkWarning);
+    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kLockNotConfirmed});
+    EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
     EXPECT_FALSE(rig.device.Card().Locked());
-}
-
-TEST(WritePic, AvrWithBothOptionsOffStillLocks) {
-    AvrRig rig;
-    rig.flows.SetFuse(TFuse::fuLock, 0);
-    rig.Options().SetWritePicWrite(false);
-    rig.Options().SetWritePicVerify(false);
-    EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocSucceeded);
-    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{133});
-    EXPECT_TRUE(rig.device.Card().ProgramBlank());
-    EXPECT_TRUE(rig.device.Card().Locked());
 }
 
 TEST(CardCommands, RefusalsSendNoTransfer) {
@@ -347,7 +339,7 @@ TEST(CardCommands, RefusalsSendNoTransfer) {
                            rig.File("ee.hex", HexData(0, SomeBytes(8)) + HexEnd()));
     rig.device.SetPresent(false);
     rig.scheduler.Tick();
-    ASSERT_EQ(rig.Bench().cardState, TPCardState::csCardNotReady);
+    ASSERT_EQ(rig.Bench().line.State(), TPCardState::csCardNotReady);
     for (const auto command : eight) {
         expect(rig, command, 81);
     }
@@ -432,7 +424,7 @@ TEST(AvrFlash, EveryShippedAvrIsWrittenVerifiedAndReadBackWhole) {
                             flashBytes == 8192 ? "0x2000" : "0x4000");
         rig.ClearRecords();
         EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocNothing);
-        EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{143});
+        EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kRowUnusable});
         EXPECT_TRUE(rig.Sent().empty());
     }
 }

@@ -185,7 +185,7 @@ TEST(ProductionRun, DoesNotStartWithoutAProgrammerOrWithARecordItCannotKeep) {
 TEST(ProductionRun, FilesThatCannotBeLoadedEndTheRunBeforeAnythingIsSent) {
     ProductionRig rig;
     // Rewritten while the line runs, and broken.
-    WriteText(rig.Bench().fields[static_cast<std::size_t>(TFileRow::frProgram)], ":10000000zz\r\n");
+    WriteText(rig.Bench().rows.Field(TFileRow::frProgram), ":10000000zz\r\n");
     rig.pump.during = [&] {
         if (rig.device.Frames().size() > 20000) {
             rig.flows.StopProduction(); // a run that never ends fails below

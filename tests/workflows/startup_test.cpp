@@ -1,5 +1,7 @@
 #include "workflowrig.h"
 
+#include "workflows/entries.h"
+
 #include <gtest/gtest.h>
 
 namespace korvex {
@@ -16,8 +18,8 @@ TEST(Startup, FirstRunWithoutSettingsIsOffline) {
     EXPECT_EQ(rig.view.speedChoice, std::nullopt);
     EXPECT_EQ(rig.view.statuses.back(), rig.Text(13));
     EXPECT_EQ(rig.view.statusColour, TStatusColour::scRed);
-    EXPECT_EQ(rig.Bench().cardBox.ItemIndex(), 0);
-    EXPECT_FALSE(rig.flows.Prog()->Port().IsOpen());
+    EXPECT_EQ(rig.Bench().card.Index(), 0);
+    EXPECT_FALSE(rig.Bench().line.Prog().Port().IsOpen());
     EXPECT_TRUE(rig.device.Frames().empty());
 }
 
@@ -29,7 +31,7 @@ TEST(Startup, StoredSpeedChoosesItsItemAndReachesThePort) {
         rig.Poll();
         EXPECT_EQ(rig.view.speedChoice, TBaudRate::br19200);
         EXPECT_EQ(rig.view.windowCaption, "Korvex - COM1");
-        EXPECT_EQ(rig.Bench().cardState, TPCardState::csCardReady);
+        EXPECT_EQ(rig.Bench().line.State(), TPCardState::csCardReady);
         EXPECT_EQ(rig.view.statuses.back(), rig.Text(15));
     }
     {
@@ -39,7 +41,7 @@ TEST(Startup, StoredSpeedChoosesItsItemAndReachesThePort) {
         rig.flows.FormShow();
         rig.Poll();
         EXPECT_EQ(rig.view.speedChoice, TBaudRate::br115200);
-        EXPECT_EQ(rig.Bench().cardState, TPCardState::csNotConnected);
+        EXPECT_EQ(rig.Bench().line.State(), TPCardState::csNotConnected);
         EXPECT_TRUE(rig.device.Frames().empty());
     }
     {
@@ -47,12 +49,12 @@ TEST(Startup, StoredSpeedChoosesItsItemAndReachesThePort) {
         TWorkflowRig rig;
         rig.settings.Write({{"ComPort", "0"}, {"Speed", "9600"}});
         rig.flows.FormShow();
-        const TComPort& port = rig.flows.Prog()->Port();
+        const TComPort& port = rig.Bench().line.Prog().Port();
         EXPECT_EQ(port.BaudRate(), TBaudRate::br19200);
         rig.flows.ChooseSpeed(TBaudRate::br115200);
         EXPECT_EQ(port.BaudRate(), TBaudRate::br115200);
         EXPECT_FALSE(port.IsOpen());
-        EXPECT_FALSE(rig.flows.Prog()->Connected());
+        EXPECT_FALSE(rig.Bench().line.Prog().Connected());
         EXPECT_TRUE(rig.device.Frames().empty());
     }
 }
@@ -101,26 +103,32 @@ TEST(Startup, AnOptionsFileThatCannotBeWrittenEndsTheCommandWithItsError) {
     EXPECT_TRUE(rig.device.Card().ProgramBlank());
 }
 
-TEST(Startup, ALanguageChangeReEvaluatesTheRowsAndTheStatus) {
+// A language change words the window anew and changes nothing else: no file
+// is read again, and the fuse choices made stay.
+TEST(Startup, ALanguageChangeChangesTextsOnly) {
     TWorkflowRig rig;
     rig.Start();
-    rig.flows.SetFileField(TFileRow::frProgram,
-                           rig.File("p.hex", PicHexFile(SomeWords(8), {}, {})));
+    const std::string file = rig.File("p.hex", PicHexFile(SomeWords(8), {}, 0x3FF2));
+    rig.flows.SetFileField(TFileRow::frProgram, file);
     rig.flows.SetFileField(TFileRow::frEeprom, "/nowhere/e.hex");
-    const std::string englishFound = rig.Text(121);
-    const std::string englishNoFile = rig.Text(8);
-    const std::string englishReady = rig.Text(15);
+    rig.flows.SetFuse(TFuse::fuWatchDog, 0);
+    const TFuseChoices chosen = rig.flows.Snapshot().fuses;
+    const std::string image = rig.Bench().rows.Images().program.GetHexText(0, -1);
+    WriteText(file, PicHexFile(SomeWords(8, 5), {}, 0x3FF1));
+    const std::string englishFound = rig.Text(entries::kFileFound);
+    const std::string englishReady = rig.Text(entries::kCardReady);
 
     rig.flows.ChooseLanguage("Deutsch");
 
-    EXPECT_NE(rig.Text(121), englishFound);
-    EXPECT_NE(rig.Text(8), englishNoFile);
-    EXPECT_NE(rig.Text(15), englishReady);
-    EXPECT_EQ(rig.view.Row(TFileRow::frProgram).text, rig.Text(121));
-    EXPECT_EQ(rig.view.Row(TFileRow::frEeprom).text, rig.Text(8));
-    EXPECT_EQ(rig.view.Row(TFileRow::frIntEeprom).text, rig.Text(8));
-    EXPECT_EQ(rig.view.statuses.back(), rig.Text(15));
+    EXPECT_NE(rig.Text(entries::kFileFound), englishFound);
+    EXPECT_NE(rig.Text(entries::kCardReady), englishReady);
+    EXPECT_EQ(rig.view.Row(TFileRow::frProgram).text, rig.Text(entries::kFileFound));
+    EXPECT_EQ(rig.view.Row(TFileRow::frEeprom).text, rig.Text(entries::kNoFile));
+    EXPECT_EQ(rig.flows.Snapshot().rows[1].problem, rig.Text(entries::kNoSuchFile));
+    EXPECT_EQ(rig.view.statuses.back(), rig.Text(entries::kCardReady));
     EXPECT_EQ(rig.view.statusColour, TStatusColour::scLime);
+    EXPECT_EQ(rig.flows.Snapshot().fuses, chosen);
+    EXPECT_EQ(rig.Bench().rows.Images().program.GetHexText(0, -1), image);
 }
 
 } // namespace

@@ -22,6 +22,15 @@
 #include <string>
 #include <vector>
 
+namespace korvex {
+
+// The state behind the workflows' snapshot, for tests to look at.
+struct TWorkflowsProbe {
+    static const TPWorkbench& Bench(const TPMainWorkflows& flows) { return flows.bench_; }
+};
+
+} // namespace korvex
+
 namespace korvex::testing {
 
 inline constexpr const char* kPicCard = "PIC16F84-24C16";
@@ -186,7 +195,7 @@ public:
     }
 
     void Poll() {
-        for (int i = 0; i < 3 && Bench().cardState != TPCardState::csCardReady; ++i) {
+        for (int i = 0; i < 3 && Bench().line.State() != TPCardState::csCardReady; ++i) {
             scheduler.Tick();
         }
     }
@@ -201,7 +210,7 @@ public:
         gauge.values.clear();
     }
 
-    const TPWorkbench& Bench() const { return flows.Bench(); }
+    const TPWorkbench& Bench() const { return TWorkflowsProbe::Bench(flows); }
     TOutcome Run(TCardCommand command) { return flows.RunCommand(command); }
     // The options file, as the options dialog would change it.
     TPOptionReader& Options() { return options; }
