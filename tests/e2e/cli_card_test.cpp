@@ -214,6 +214,27 @@ TEST_F(AvrCardOverPty, AutoProgramsFlashAndBothEepromsAndReadsThemBackInTwoFiles
     EXPECT_EQ(Identification(sim), "1E9301") << "the lock fuse is off: no lock";
 }
 
+// "flash" stands for the processor wherever "pic" does, and a write or
+// verify of an AVR's processor takes its internal EEPROM file as auto does.
+TEST_F(AvrCardOverPty, WriteAndVerifyFlashTakeTheInternalEepromFile) {
+    TPtySim sim({"--card", kAvrCard});
+    ASSERT_FALSE(sim.Path().empty());
+    const std::string flash = Fixture("avr/blink_flash.hex").string();
+    const std::string eeprom = Fixture("avr/blink_eeprom.hex").string();
+    auto run = Card(sim, {"write", "flash", flash, "--int-eeprom", eeprom});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "The flash has been written.\n");
+    run = Card(sim, {"verify", "flash", flash, "--int-eeprom", eeprom});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    run = Cli({"--port", sim.Path(), "--card", "PIC16F84-24C16", "write", "pic",
+               Fixture("gpasm/card84.hex").string(), "--int-eeprom", eeprom});
+    EXPECT_EQ(run.exitCode, 2) << run.err;
+    EXPECT_TRUE(Contains(run.err, "--int-eeprom is for AVR-kind card types")) << run.err;
+    ASSERT_EQ(sim.Process().Stop(), 0);
+    EXPECT_EQ(Srec(sim.SaveDir() / "data.hex").HexText(0, kAvrDataBytes),
+              Filled(Srec(eeprom), 0, kAvrDataBytes, "FF"));
+}
+
 TEST_F(AvrCardOverPty, TheLockCommandAndAutoWithTheLockFuseOnLockTheCard) {
     {
         TPtySim sim(

@@ -227,5 +227,41 @@ TEST_F(CliFailure, AutoWithoutAnyImageLeavesTheCardAlone) {
     EXPECT_EQ(Eeprom(sim), Filled(Srec(Sample24c16()), 0, 2048, "FF"));
 }
 
+// Fault: with the window's remembered card type a PIC with its sample files,
+// "--card <AVR> write pic" wrote the PIC's program into the AVR's flash and
+// said "The flash has been written."; "state" with a misspelt card type
+// went ahead. Without a file named, a command takes the chosen card type's
+// own stored file or says it has none.
+TEST_F(CliFailure, ACommandUsesOnlyTheChosenCardTypesOwnFiles) {
+    const auto cards = UseProgramCopy() / "cards";
+    WriteText(cards / (kPicCard + ".ini"),
+              ReadText(cards / (kPicCard + ".ini")) +
+                  "\n[Defaults]\nPicFile=" + Fixture("gpasm/card84.hex").string() +
+                  "\nExtEeFile=" + Sample24c16().string() + "\n");
+    WriteText(config.Path() / "korvex" / "settings.ini", "[Korvex]\nCard=3\nComPort=0\n");
+    const std::string avr = "AT90S8515-24C64";
+    const std::pair<std::vector<std::string>, std::string> runs[] = {
+        {{"--card", avr, "--yes", "write", "pic"},
+         "card type \"" + avr + "\" has no program file stored"},
+        {{"--card", avr, "verify", "flash"},
+         "card type \"" + avr + "\" has no program file stored"},
+        {{"--card", avr, "--yes", "auto"}, "card type \"" + avr + "\" has no program file stored"},
+        {{"--card", "PIC16F877-24C64", "--yes", "write", "eeprom"}, "has no eeprom file stored"},
+        {{"--card", "PIC16F84-24C1", "state"}, "no card type named \"PIC16F84-24C1\""},
+        {{"--card", "PIC16F84-24C1", "firmware"}, "no card type named \"PIC16F84-24C1\""},
+    };
+    for (const auto& [args, message] : runs) {
+        std::vector<std::string> all{"--port", "sim"};
+        all.insert(all.end(), args.begin(), args.end());
+        const auto run = Cli(all);
+        SCOPED_TRACE(args.back());
+        EXPECT_EQ(run.exitCode, 2) << run.err;
+        EXPECT_EQ(run.out, "");
+        EXPECT_TRUE(Contains(run.err, message)) << run.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(KeptCard(avr, "program.hex")) &&
+                 Contains(ReadText(KeptCard(avr, "program.hex")), "2805"));
+}
+
 } // namespace
 } // namespace korvex

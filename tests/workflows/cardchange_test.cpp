@@ -20,20 +20,6 @@ std::map<std::string, std::string> CardFiles(const TWorkflowRig& rig) {
     return files;
 }
 
-TPCardDefaults StoredDefaults(const TWorkflowRig& rig, const std::string& name) {
-    TPCardIni store;
-    store.SetBaseDir(rig.folder);
-    store.ScanCardTypes();
-    for (int i = 0; i < store.GetCardCount(); ++i) {
-        if (store.GetCardInfo(i)->CardName == name) {
-            TPCardDefaults defaults;
-            store.ReadDefaults(i, defaults);
-            return defaults;
-        }
-    }
-    throw std::runtime_error("no card type " + name);
-}
-
 TEST(CardChange, SwitchingSavesTheSettingsIntoTheCardLeftAndShowsTheNewOnes) {
     TWorkflowRig rig;
     rig.Start();

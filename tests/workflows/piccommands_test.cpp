@@ -217,6 +217,60 @@ TEST(ErasePic, BlanksTheCardWithoutAMessage) {
     EXPECT_EQ(rig.Sent(), (std::vector<std::string>{"A33", "H3", "A30"}));
 }
 
+// An erase the programmer does not confirm leaves flash bits set that the
+// write would AND its words into: nothing is written then, and every command
+// says the erase failed.
+TEST(ErasePic, AnEraseNotConfirmedFailsEveryCommandBeforeAnythingIsWritten) {
+    const std::pair<TCardCommand, int> commands[] = {
+        {TCardCommand::ccErasePic, entries::kEraseNotConfirmed},
+        {TCardCommand::ccWritePic, -1},
+        {TCardCommand::ccAutoProgram, -1},
+    };
+    for (const auto& [command, message] : commands) {
+        PicRig rig;
+        rig.Options().SetAutoWriteEe(false);
+        rig.Options().SetAutoVerifyEe(false);
+        rig.device.Card().Load(TSimMemory::Program, WordsText(SomeWords(8, 5)));
+        for (int i = 1; i <= 6; ++i) {
+            rig.device.AddFault(sim::ParseSimFault("nack@H" + std::to_string(i)));
+        }
+        EXPECT_EQ(rig.Run(command), TOutcome::ocFailed);
+        EXPECT_EQ(rig.Count('B') + rig.Count('C') + rig.Count('D'), 0u);
+        if (message >= 0) {
+            ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{message});
+            EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
+        } else {
+            EXPECT_EQ(rig.linkPrompts.errors, std::vector<std::string>{"Failed to write card !"});
+        }
+        EXPECT_EQ(rig.CardText(TSimMemory::Program).substr(0, 32), WordsText(SomeWords(8, 5)));
+    }
+}
+
+// The verify of a write reads the program memory once, as a read does.
+TEST(WritePic, TheVerifyReadsTheProgramMemoryOnce) {
+    const auto requested = [](const TWorkflowRig& rig) {
+        std::size_t units = 0;
+        for (const auto& frame : rig.device.Frames()) {
+            units += frame.command == 'E' ? std::stoul(frame.data, nullptr, 16) : 0;
+        }
+        return units;
+    };
+    for (const char* card : {kPicCard, kAvrCard, kAvr9Card}) {
+        SCOPED_TRACE(card);
+        TWorkflowRig rig(card);
+        rig.Start();
+        const bool avr = rig.flows.Snapshot().layout.avrKind;
+        rig.Set(TFileRow::frProgram, rig.File("p.hex", avr ? HexData(0, SomeBytes(64)) + HexEnd()
+                                                           : PicHexFile(SomeWords(32), {}, {})));
+        rig.ClearRecords();
+        ASSERT_EQ(rig.Run(TCardCommand::ccReadPic), TOutcome::ocSucceeded);
+        const std::size_t read = requested(rig);
+        rig.ClearRecords();
+        ASSERT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocSucceeded);
+        EXPECT_EQ(requested(rig), read);
+    }
+}
+
 TEST(ReadPic, HandsTheCardsMemoriesToTheView) {
     PicRig rig;
     const std::string program = WordsText(SomeWords(kPicWords, 3));

@@ -277,6 +277,21 @@ private:
     std::string cardType_;
 };
 
+// The settings a card type's file keeps, as a fresh store reads them.
+inline TPCardDefaults StoredDefaults(const TWorkflowRig& rig, const std::string& name) {
+    TPCardIni store;
+    store.SetBaseDir(rig.folder);
+    store.ScanCardTypes();
+    for (int i = 0; i < store.GetCardCount(); ++i) {
+        if (store.GetCardInfo(i)->CardName == name) {
+            TPCardDefaults defaults;
+            store.ReadDefaults(i, defaults);
+            return defaults;
+        }
+    }
+    throw std::runtime_error("no card type " + name);
+}
+
 // --- image files
 
 // Four-digit words, high byte first, as the images and the card hold them.
