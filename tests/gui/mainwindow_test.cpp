@@ -2,6 +2,8 @@
 // reach their intents and it draws what the workflows report. The rules
 // behind the intents are the workflows' and are tested there.
 #include "gui/windowrig.h"
+#include "sim/simfaults.h"
+#include "workflows/entries.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -460,6 +462,55 @@ private slots:
         };
         rig.Find<QToolButton>("btnViewPic")->click();
         QCOMPARE(watcher.seen, std::vector<QString>{QStringLiteral("frmHexView")});
+    }
+
+    // What the workflows refuse or find failed reaches the user through the
+    // window, and the card is left alone: a card type with no file of its
+    // own, a field typed over with a file that is not there, options that
+    // leave Write Pic nothing to do, an erase the programmer did not confirm.
+    void refusalsAndFailuresOfTheCommandsAreShown() {
+        TWindowRig rig;
+        rig.Start();
+        rig.work().SetFileField(TFileRow::frProgram, rig.Sample("sample84.hex"));
+        const auto writePic = [&](int expected, TMessageKind kind) {
+            rig.prompts.Clear();
+            rig.device.ClearFrames();
+            rig.Action("WritePic1")->trigger();
+            QCOMPARE(rig.prompts.Entries(), std::vector<int>{expected});
+            QCOMPARE(rig.prompts.messages[0].kind, kind);
+            QCOMPARE(rig.device.Frames().empty() || rig.device.Frames().back().command == 'P',
+                     true);
+            QVERIFY(rig.device.Card().ProgramBlank());
+        };
+        ChooseCard(rig, kAvrCard);
+        writePic(entries::kNoProgramImage, TMessageKind::mkError);
+
+        ChooseCard(rig, kPicCard);
+        auto* field = rig.Find<QLineEdit>("flePicfile");
+        const auto type = [&](const std::string& text) {
+            field->selectAll();
+            QTest::keyClick(field, Qt::Key_Delete);
+            QTest::keyClicks(field, QString::fromStdString(text));
+        };
+        type(rig.Sample("sample84.hex"));
+        type("/nowhere/x.hex");
+        QCOMPARE(rig.Find<QLineEdit>("edtPicStatus")->text(), Entry(rig, entries::kNoFile));
+        writePic(entries::kRowUnusable, TMessageKind::mkError);
+
+        type(rig.Sample("sample84.hex"));
+        TOptionBoxes boxes;
+        boxes.chkwwPic = false;
+        boxes.chkwvPic = false;
+        QCOMPARE(rig.work().AcceptOptions(boxes), TIntentResult::irDone);
+        writePic(entries::kWritePicNothingToDo, TMessageKind::mkError);
+
+        for (int i = 1; i <= 6; ++i) {
+            rig.device.AddFault(sim::ParseSimFault("nack@H" + std::to_string(i)));
+        }
+        rig.prompts.Clear();
+        rig.Action("ErasePic1")->trigger();
+        QCOMPARE(rig.prompts.Entries(), std::vector<int>{entries::kEraseNotConfirmed});
+        QCOMPARE(rig.prompts.messages[0].kind, TMessageKind::mkError);
     }
 
     void anErrorInAHandlerIsShownAndTheWindowGoesOn() {
