@@ -291,6 +291,7 @@ TRunResult AutoInProcess(int baud) {
     result.figures.bytes = count.written + count.received;
     result.figures.pausedMs = clock.PausedMs();
     result.figures.frames = count.frames;
+    result.figures.programReads = count.programReads;
     result.pauses = clock.Pauses();
     for (const std::string& error : linkPrompts.errors) {
         result.error += "; " + error;
