@@ -3,6 +3,7 @@
 #include "catalogue/cardini.h"
 #include "catalogue/cfgreader.h"
 #include "support/textconv.h"
+#include "workflows/entries.h"
 
 #include <algorithm>
 #include <array>
@@ -14,25 +15,25 @@ namespace {
 constexpr std::string_view kNoEeprom = "None";
 
 constexpr std::array<TCaptionEntry, 8> kAddCaptions{{
-    {"Caption", 60},
-    {"lblCardName", 61},
-    {"lblDescip", 62},
-    {"lblProc", 63},
-    {"lblEeprom", 64},
-    {"lblObs", 65},
-    {"btnCreate", 66},
-    {"btnCancel", 67},
+    {"Caption", entries::kAddCaption},
+    {"lblCardName", entries::kAddCardName},
+    {"lblDescip", entries::kAddDescription},
+    {"lblProc", entries::kAddProcessor},
+    {"lblEeprom", entries::kAddEeprom},
+    {"lblObs", entries::kAddNote},
+    {"btnCreate", entries::kAddCreate},
+    {"btnCancel", entries::kAddCancel},
 }};
 
 constexpr std::array<TCaptionEntry, 8> kEditCaptions{{
-    {"Caption", 68},
-    {"lblCardName", 69},
-    {"lblDescrip", 70},
-    {"lblProc", 71},
-    {"lblEe", 72},
-    {"lblObs", 73},
-    {"btnCreate", 74},
-    {"btnCancel", 75},
+    {"Caption", entries::kEditCaption},
+    {"lblCardName", entries::kEditCardName},
+    {"lblDescrip", entries::kEditDescription},
+    {"lblProc", entries::kEditProcessor},
+    {"lblEe", entries::kEditEeprom},
+    {"lblObs", entries::kEditNote},
+    {"btnCreate", entries::kEditOk},
+    {"btnCancel", entries::kEditCancel},
 }};
 
 std::vector<std::string> SortedNames(const TPDataFolders& folders, std::string_view catalogue) {

@@ -54,9 +54,22 @@ constexpr int kDisabled = 42;
 constexpr int kAboutFirmware = 43;
 constexpr int kAboutSoftware = 44;
 
-// --- the options dialog (45 to 59)
-constexpr int kOptionsFirst = 45;
-constexpr int kOptionsLast = 59;
+// --- the options dialog
+constexpr int kOptionAutoWriteEeprom = 45;
+constexpr int kOptionAutoVerifyEeprom = 46;
+constexpr int kOptionAutoWritePic = 47;
+constexpr int kOptionAutoVerifyPic = 48;
+constexpr int kOptionAutoCaption = 49;
+constexpr int kOptionAutoTab = 50;
+constexpr int kOptionCancel = 51;
+constexpr int kOptionOk = 52;
+constexpr int kOptionWriteTab = 53;
+constexpr int kOptionWritePic = 54;
+constexpr int kOptionVerifyPic = 55;
+constexpr int kOptionPicCaption = 56;
+constexpr int kOptionEepromCaption = 57;
+constexpr int kOptionWriteEeprom = 58;
+constexpr int kOptionVerifyEeprom = 59;
 
 // --- the card type dialogs: add (60 to 67) and edit (68 to 75)
 constexpr int kAddCaption = 60;

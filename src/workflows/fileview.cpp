@@ -1,6 +1,7 @@
 #include "workflows/fileview.h"
 
 #include "images/hexdump.h"
+#include "images/hexfile.h"
 #include "images/picmap.h"
 #include "support/textconv.h"
 
@@ -48,9 +49,11 @@ void TPFileView::ReadFile() {
     program_.SetFillPattern("FF3F");
     configuration_.SetFillPattern("FF3F");
     if (isHex) {
-        configuration_.LoadHexSwapped(file_, kPicConfigAddress, kPicConfigLimit);
-        dataEeprom_.LoadHexSwapped(file_, kPicEepromAddress, -1);
-        program_.LoadHexSwapped(file_, 0, kPicProgramLimit);
+        // One read of the file for its three images.
+        const THexFile hex = THexFile::Read(file_);
+        configuration_.LoadHexSwapped(hex, kPicConfigAddress, kPicConfigLimit);
+        dataEeprom_.LoadHexSwapped(hex, kPicEepromAddress, -1);
+        program_.LoadHexSwapped(hex, 0, kPicProgramLimit);
     } else if (isBin) {
         program_.LoadBinary(file_, 0, kPicProgramLimit);
     }

@@ -2,6 +2,7 @@
 
 #include "support/errors.h"
 #include "support/textconv.h"
+#include "workflows/entries.h"
 
 #include <stdexcept>
 
@@ -29,21 +30,21 @@ constexpr std::array<TOptionField, 8> kFields{{
 }};
 
 constexpr std::array<TOptionCaption, 15> kCaptions{{
-    {45, "chkawEeprom"},
-    {46, "chkavEeprom"},
-    {47, "chkawPic"},
-    {48, "chkavPic"},
-    {49, "lnlAutoCaption"},
-    {50, "tbsAuto"},
-    {51, "btnCancel"},
-    {52, "btnOk"},
-    {53, "tbsWrite"},
-    {54, "chkwwPic"},
-    {55, "chkwvPic"},
-    {56, "lblPicPressed"},
-    {57, "lblVerify"},
-    {58, "chkwwEeprom"},
-    {59, "chkwvEeprom"},
+    {entries::kOptionAutoWriteEeprom, "chkawEeprom"},
+    {entries::kOptionAutoVerifyEeprom, "chkavEeprom"},
+    {entries::kOptionAutoWritePic, "chkawPic"},
+    {entries::kOptionAutoVerifyPic, "chkavPic"},
+    {entries::kOptionAutoCaption, "lnlAutoCaption"},
+    {entries::kOptionAutoTab, "tbsAuto"},
+    {entries::kOptionCancel, "btnCancel"},
+    {entries::kOptionOk, "btnOk"},
+    {entries::kOptionWriteTab, "tbsWrite"},
+    {entries::kOptionWritePic, "chkwwPic"},
+    {entries::kOptionVerifyPic, "chkwvPic"},
+    {entries::kOptionPicCaption, "lblPicPressed"},
+    {entries::kOptionEepromCaption, "lblVerify"},
+    {entries::kOptionWriteEeprom, "chkwwEeprom"},
+    {entries::kOptionVerifyEeprom, "chkwvEeprom"},
 }};
 
 std::string ValidNames() {

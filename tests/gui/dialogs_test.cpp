@@ -6,6 +6,7 @@
 #include "dialogs/hexview.h"
 #include "dialogs/options.h"
 #include "gui/guitest.h"
+#include "workflows/entries.h"
 #include "workflows/fileview.h"
 #include "workflows/workflowrig.h"
 
@@ -161,16 +162,16 @@ private slots:
         TWorkflowRig rig;
         rig.Start();
         const QString english = TfrmAddCard(rig.flows, rig.prompts).windowTitle();
-        QCOMPARE(english, QString::fromStdString(rig.Text(60)));
+        QCOMPARE(english, QString::fromStdString(rig.Text(entries::kAddCaption)));
         QCOMPARE(rig.flows.ChooseLanguage("Deutsch"), TIntentResult::irDone);
         TfrmAddCard dialog(rig.flows, rig.prompts);
-        QCOMPARE(dialog.windowTitle(), QString::fromStdString(rig.Text(60)));
+        QCOMPARE(dialog.windowTitle(), QString::fromStdString(rig.Text(entries::kAddCaption)));
         QVERIFY(dialog.windowTitle() != english);
         QCOMPARE(Child<QPushButton>(dialog, "btnCancel")->text(),
-                 QString::fromStdString(rig.Text(67)));
+                 QString::fromStdString(rig.Text(entries::kAddCancel)));
         TfrmOptions options(rig.flows);
         QCOMPARE(Child<QCheckBox>(options, "chkwvEeprom")->text(),
-                 QString::fromStdString(rig.Text(59)));
+                 QString::fromStdString(rig.Text(entries::kOptionVerifyEeprom)));
         Shoot(dialog, "addcard-deutsch");
     }
 
@@ -297,13 +298,14 @@ private slots:
         TfrmAbout dialog(rig.flows, 104);
         Shoot(dialog, "about");
         QCOMPARE(Child<QLabel>(dialog, "lblFirmware")->text(),
-                 QString::fromStdString(rig.Text(43)));
+                 QString::fromStdString(rig.Text(entries::kAboutFirmware)));
         QCOMPARE(Child<QLabel>(dialog, "lblFirmwareVersion")->text(), QStringLiteral("104"));
         emit Child<QLabel>(dialog, "lblBugReport")->linkActivated(QStringLiteral("#"));
-        QCOMPARE(rig.view.documents, std::vector<std::string>{rig.Text(138)});
+        QCOMPARE(rig.view.documents,
+                 std::vector<std::string>{rig.Text(entries::kBugReportAddress)});
         TfrmAbout offline(rig.flows, std::nullopt);
         QCOMPARE(Child<QLabel>(offline, "lblFirmwareVersion")->text(),
-                 QString::fromStdString(rig.Text(13)));
+                 QString::fromStdString(rig.Text(entries::kNotConnected)));
     }
 };
 

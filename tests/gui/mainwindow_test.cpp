@@ -93,7 +93,7 @@ private slots:
         QCOMPARE(window.windowTitle(), QStringLiteral("Korvex - COM1"));
         QCOMPARE(window.width(), 425);
         auto* status = rig.Find<QLabel>("pnlWriterStatus");
-        QCOMPARE(status->text(), Entry(rig, 15));
+        QCOMPARE(status->text(), Entry(rig, entries::kCardReady));
         QCOMPARE(status->palette().color(QPalette::Window), QColor(0, 255, 0));
         // A PIC card: no internal EEPROM row, the EEPROM row second.
         QVERIFY(TabShown(rig, "tbsAdvanced"));
@@ -120,7 +120,7 @@ private slots:
         QVERIFY(TabShown(rig, "tbsLock"));
         QVERIFY(TabShown(rig, "tbsFuses"));
         QVERIFY(rig.Action("LoadIntEepromFile1")->isVisible());
-        QCOMPARE(rig.Action("ReadPic1")->text(), Entry(rig, 111));
+        QCOMPARE(rig.Action("ReadPic1")->text(), Entry(rig, entries::kAvrReadMenu));
         SaveScreenshot(window, QStringLiteral("main-avr"));
         pages->setCurrentWidget(rig.Find("tbsLock"));
         SaveScreenshot(window, QStringLiteral("main-avr-lock"));
@@ -130,7 +130,7 @@ private slots:
         QVERIFY(!TabShown(rig, "tbsFuses"));
         ChooseCard(rig, kPicCard);
         QCOMPARE(rig.Find("fleEeprom")->y(), 40);
-        QCOMPARE(rig.Action("ReadPic1")->text(), Entry(rig, 101));
+        QCOMPARE(rig.Action("ReadPic1")->text(), Entry(rig, entries::kPicReadMenu));
 
         QLabel* picture = rig.Find<QLabel>("Image1");
         QTest::mouseDClick(picture, Qt::LeftButton);
@@ -358,7 +358,8 @@ private slots:
         QVERIFY(rig.device.Card().Text(sim::TSimMemory::Program) != before);
         QVERIFY(!buttonEnabled.empty());
         QVERIFY(std::find(buttonEnabled.begin(), buttonEnabled.end(), true) == buttonEnabled.end());
-        QVERIFY(std::find(captions.begin(), captions.end(), Entry(rig, 126)) != captions.end());
+        QVERIFY(std::find(captions.begin(), captions.end(), Entry(rig, entries::kVerifyingPic)) !=
+                captions.end());
         int highest = 0;
         for (const auto& value : gauge) {
             highest = std::max(highest, value.at(0).toInt());
@@ -366,7 +367,7 @@ private slots:
         QCOMPARE(highest, 100);
         QCOMPARE(gauge.last().at(0).toInt(), 0);
         QVERIFY(rig.Find("btnWrite")->isEnabled());
-        QCOMPARE(rig.Find<QLabel>("pnlWriterStatus")->text(), Entry(rig, 15));
+        QCOMPARE(rig.Find<QLabel>("pnlWriterStatus")->text(), Entry(rig, entries::kCardReady));
     }
 
     void statusFollowsTheCardState() {
@@ -374,10 +375,10 @@ private slots:
         rig.Start();
         auto* status = rig.Find<QLabel>("pnlWriterStatus");
         rig.device.SetPresent(false);
-        QTRY_COMPARE_WITH_TIMEOUT(status->text(), Entry(rig, 14), 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(status->text(), Entry(rig, entries::kCardNotReady), 3000);
         QCOMPARE(status->palette().color(QPalette::Window), QColor(255, 255, 0));
         rig.device.SetPresent(true);
-        QTRY_COMPARE_WITH_TIMEOUT(status->text(), Entry(rig, 15), 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(status->text(), Entry(rig, entries::kCardReady), 3000);
     }
 
     void closingDuringAWriteStopsItReleasesTheProgrammerAndCloses() {
@@ -431,11 +432,11 @@ private slots:
         rig.Start();
         auto* field = rig.Find<QLineEdit>("flePicfile");
         auto* status = rig.Find<QLineEdit>("edtPicStatus");
-        QCOMPARE(status->text(), Entry(rig, 8));
+        QCOMPARE(status->text(), Entry(rig, entries::kNoFile));
         QVERIFY(!rig.Find("btnViewPic")->isEnabled());
         field->clear();
         QTest::keyClicks(field, QString::fromStdString(rig.Sample("sample84.hex")));
-        QCOMPARE(status->text(), Entry(rig, 121));
+        QCOMPARE(status->text(), Entry(rig, entries::kFileFound));
         QCOMPARE(status->palette().color(QPalette::Base), QColor(0, 255, 0));
         QVERIFY(rig.Find("btnViewPic")->isEnabled());
 
@@ -448,7 +449,7 @@ private slots:
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(eeprom, &drop);
         QCOMPARE(eeprom->text(), QString::fromStdString(rig.Sample("sample24c16.hex")));
-        QCOMPARE(rig.Find<QLineEdit>("edtEestatus")->text(), Entry(rig, 121));
+        QCOMPARE(rig.Find<QLineEdit>("edtEestatus")->text(), Entry(rig, entries::kFileFound));
 
         // The loader's button asks first; No opens no dialog.
         rig.prompts.answers.push_back(false);

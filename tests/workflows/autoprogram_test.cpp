@@ -49,11 +49,14 @@ TEST(AutoProgram, WritesTheEepromThenTheProcessorKeepingTheChosenFuses) {
 
     EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocSucceeded);
 
-    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{134});
+    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kAutoFinished});
     EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkInformation);
     EXPECT_EQ(rig.view.statuses,
-              (std::vector<std::string>{rig.Text(86), rig.Text(90), rig.Text(92), rig.Text(15),
-                                        rig.Text(125), rig.Text(126), rig.Text(15)}));
+              (std::vector<std::string>{
+                  rig.Text(entries::kWritingLoader), rig.Text(entries::kWritingEeprom),
+                  rig.Text(entries::kVerifyingEeprom), rig.Text(entries::kCardReady),
+                  rig.Text(entries::kWritingPic), rig.Text(entries::kVerifyingPic),
+                  rig.Text(entries::kCardReady)}));
     EXPECT_EQ(rig.CardText(TSimMemory::Eeprom), rig.PaddedEeprom());
     EXPECT_EQ(rig.CardText(TSimMemory::Program).substr(0, 4 * rig.words.size()),
               WordsText(rig.words));
@@ -73,10 +76,11 @@ TEST(AutoProgram, ADifferenceInTheInternalEepromFailsTheVerify) {
         }
     };
     EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocFailed);
-    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{128});
+    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kVerifyAfterWriteFailed});
     EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
     EXPECT_EQ(rig.prompts.messages[0].text,
-              rig.Text(128) + "\nFirst difference at data eeprom byte 0x0000: expected " +
+              rig.Text(entries::kVerifyAfterWriteFailed) +
+                  "\nFirst difference at data eeprom byte 0x0000: expected " +
                   BytesText({rig.data[0]}) + ", found 00; differing bytes in all: 1.");
     EXPECT_EQ(rig.flows.LastReport().failStep, TFailStep::fsProcessorVerify);
     EXPECT_EQ(rig.Count('D'), 1u) << "the loader's; no configuration word after a failed verify";
@@ -177,7 +181,7 @@ TEST(Options, NeverTurnACommandIntoAFalseSuccess) {
 TEST(AutoProgram, WithoutAnExternalEepromNoLoaderGoesIn) {
     AutoRig rig(kPicOnlyCard);
     EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocSucceeded);
-    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{134});
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kAutoFinished});
     EXPECT_EQ(rig.Count('H'), 1u) << "a loader would have been a second erase and write";
     EXPECT_EQ(rig.Count('I') + rig.Count('J'), 0u);
     const auto sent = rig.Sent();
@@ -191,7 +195,7 @@ TEST(AutoProgram, AvrCardIsLockedAfterTheVerifyOnlyWhenWritten) {
     AutoRig rig(kAvrCard);
     rig.flows.SetFuse(TFuse::fuLock, 0);
     EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocSucceeded);
-    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{134});
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kAutoFinished});
     EXPECT_EQ(rig.CardText(TSimMemory::Eeprom), rig.PaddedEeprom());
     EXPECT_EQ(rig.CardText(TSimMemory::Program).substr(0, 4 * rig.words.size()),
               WordsText(rig.words));
@@ -291,11 +295,11 @@ TEST(AutoProgram, AConfigurationWordTheProgrammerRefusesFailsTheSequence) {
         rig.device.AddFault(sim::ParseSimFault("nack@D" + std::to_string(i + 1)));
     }
     EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocFailed);
-    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{145});
+    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kConfigRefused});
     EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
     EXPECT_EQ(rig.flows.LastReport().failStep, TFailStep::fsConfigOrLock);
     EXPECT_EQ(rig.Sent().back(), "A30");
-    EXPECT_EQ(rig.view.statuses.back(), rig.Text(15));
+    EXPECT_EQ(rig.view.statuses.back(), rig.Text(entries::kCardReady));
 }
 
 TEST(AutoProgram, TheEepromPartWithoutAnEepromImageStopsBeforeAnythingIsSent) {
@@ -306,7 +310,7 @@ TEST(AutoProgram, TheEepromPartWithoutAnEepromImageStopsBeforeAnythingIsSent) {
     rig.device.Card().Load(TSimMemory::Eeprom, before);
     rig.ClearRecords();
     EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocNothing);
-    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{144});
+    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kNoEepromImage});
     EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
     EXPECT_TRUE(rig.Sent().empty());
 
@@ -315,7 +319,7 @@ TEST(AutoProgram, TheEepromPartWithoutAnEepromImageStopsBeforeAnythingIsSent) {
     rig.Options().SetAutoVerifyEe(false);
     rig.ClearRecords();
     EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocSucceeded);
-    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{134});
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kAutoFinished});
     EXPECT_EQ(rig.CardText(TSimMemory::Eeprom), before);
     EXPECT_EQ(rig.Count('H'), 1u) << "no loader";
 }
@@ -390,7 +394,7 @@ TEST(Closing, ASecondCommandWhileOneRunsIsRefused) {
     EXPECT_EQ(meanwhile, std::vector<TOutcome>(3, TOutcome::ocRefused));
     EXPECT_TRUE(rig.prompts.asked.empty());
     EXPECT_TRUE(rig.prompts.plain.empty());
-    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{130});
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kPicWritten});
     EXPECT_EQ(rig.view.enables, (std::vector<bool>{false, true}));
     EXPECT_FALSE(rig.flows.Busy());
 }

@@ -1,5 +1,6 @@
 #include "catalogue/carderrors.h"
 #include "workflowrig.h"
+#include "workflows/entries.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -51,7 +52,7 @@ TEST(CardChange, SwitchingSavesTheSettingsIntoTheCardLeftAndShowsTheNewOnes) {
     // Back again: the settings come back from the file.
     rig.SelectCard(kPicCard);
     EXPECT_EQ(rig.view.fields[0], program);
-    EXPECT_EQ(rig.view.Row(TFileRow::frProgram).text, rig.Text(121));
+    EXPECT_EQ(rig.view.Row(TFileRow::frProgram).text, rig.Text(entries::kFileFound));
 }
 
 TEST(CardChange, SettingsFollowTheirCardAcrossARescan) {
@@ -84,8 +85,8 @@ TEST(CardChange, DeletingTheShownCardTypeSavesNothing) {
     auto before = CardFiles(rig);
     before.erase(kPicCard);
     EXPECT_EQ(rig.flows.DeleteCardType(), TIntentResult::irDone);
-    EXPECT_EQ(rig.prompts.askedTexts.back(),
-              rig.Text(76) + " " + kPicCard + "\r\n" + rig.Text(77) + " ?");
+    EXPECT_EQ(rig.prompts.askedTexts.back(), rig.Text(entries::kDeleteCardType) + " " + kPicCard +
+                                                 "\r\n" + rig.Text(entries::kAreYouSure) + " ?");
     EXPECT_EQ(CardFiles(rig), before);
     EXPECT_TRUE(rig.flows.FormClose());
     EXPECT_FALSE(std::filesystem::exists(rig.CardFile(kPicCard)));

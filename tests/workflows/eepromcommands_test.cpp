@@ -52,10 +52,12 @@ TEST(WriteEeprom, WritesTheFileThenBlankBytesThroughTheLoader) {
     EepromRig rig;
     EXPECT_EQ(rig.Run(TCardCommand::ccWriteEeprom), TOutcome::ocSucceeded);
     EXPECT_EQ(rig.Eeprom(), BytesText(rig.file) + std::string(kEepromChars - 200, 'F'));
-    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{100});
+    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kEepromWritten});
     EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkInformation);
-    EXPECT_EQ(rig.view.statuses,
-              (std::vector<std::string>{rig.Text(86), rig.Text(90), rig.Text(92), rig.Text(15)}));
+    EXPECT_EQ(rig.view.statuses, (std::vector<std::string>{rig.Text(entries::kWritingLoader),
+                                                           rig.Text(entries::kWritingEeprom),
+                                                           rig.Text(entries::kVerifyingEeprom),
+                                                           rig.Text(entries::kCardReady)}));
     // The default loader (one word, 0x2800) went into the processor first.
     EXPECT_EQ(rig.CardText(TSimMemory::Program).substr(0, 4), "2800");
     EXPECT_EQ(rig.Count('I'), kEepromChars / 32);
@@ -81,7 +83,7 @@ TEST(WriteEeprom, WithoutAnyImageStopsBeforeTouchingTheCardAndSaysWhy) {
     rig.device.Card().Load(TSimMemory::Eeprom, Pattern(kEepromChars, 1));
     EXPECT_EQ(rig.Run(TCardCommand::ccWriteEeprom), TOutcome::ocNothing);
     EXPECT_EQ(rig.CardText(TSimMemory::Eeprom), Pattern(kEepromChars, 1));
-    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{144});
+    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kNoEepromImage});
     EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
     EXPECT_TRUE(rig.prompts.asked.empty());
     EXPECT_TRUE(rig.Sent().empty());
@@ -93,9 +95,10 @@ TEST(VerifyEeprom, ComparesOnlyTheFilesLength) {
     rig.device.Card().Load(TSimMemory::Eeprom,
                            BytesText(rig.file) + rig.garbage.substr(BytesText(rig.file).size()));
     EXPECT_EQ(rig.Run(TCardCommand::ccVerifyEeprom), TOutcome::ocSucceeded);
-    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{99});
-    EXPECT_EQ(rig.view.statuses,
-              (std::vector<std::string>{rig.Text(86), rig.Text(92), rig.Text(15)}));
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kVerifyOk});
+    EXPECT_EQ(rig.view.statuses, (std::vector<std::string>{rig.Text(entries::kWritingLoader),
+                                                           rig.Text(entries::kVerifyingEeprom),
+                                                           rig.Text(entries::kCardReady)}));
     // Only about the file's 100 bytes are read back, not the 2048 of the EEPROM.
     std::size_t asked = 0;
     for (const auto& frame : rig.device.Frames()) {
@@ -110,14 +113,14 @@ TEST(VerifyEeprom, ComparesOnlyTheFilesLength) {
     rig.device.Card().Load(TSimMemory::Eeprom, BytesText(changed));
     rig.ClearRecords();
     EXPECT_EQ(rig.Run(TCardCommand::ccVerifyEeprom), TOutcome::ocFailed);
-    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{98});
+    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kVerifyFailed});
     EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkWarning);
     char line[160];
     std::snprintf(line, sizeof line,
                   "First difference at eeprom byte 0x%04zX: expected %02X, found %02X; differing "
                   "bytes in all: 1.",
                   rig.file.size() - 1, rig.file.back(), changed.back());
-    EXPECT_EQ(rig.prompts.messages[0].text, rig.Text(98) + "\n" + line);
+    EXPECT_EQ(rig.prompts.messages[0].text, rig.Text(entries::kVerifyFailed) + "\n" + line);
     EXPECT_EQ(rig.Count('I'), 0u);
 }
 
@@ -147,16 +150,17 @@ TEST(EraseEeprom, FillsTheEepromWithBlankBytes) {
     EepromRig rig;
     EXPECT_EQ(rig.Run(TCardCommand::ccEraseEeprom), TOutcome::ocSucceeded);
     EXPECT_EQ(rig.Eeprom(), std::string(kEepromChars, 'F'));
-    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{96});
-    EXPECT_EQ(rig.view.statuses,
-              (std::vector<std::string>{rig.Text(86), rig.Text(95), rig.Text(15)}));
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kEepromErased});
+    EXPECT_EQ(rig.view.statuses, (std::vector<std::string>{rig.Text(entries::kWritingLoader),
+                                                           rig.Text(entries::kErasingEeprom),
+                                                           rig.Text(entries::kCardReady)}));
 }
 
 TEST(EraseEeprom, AFailedFillIsAnErrorMessage) {
     EepromRig rig;
     rig.device.AddFault(sim::ParseSimFault("silent@I1"));
     EXPECT_EQ(rig.Run(TCardCommand::ccEraseEeprom), TOutcome::ocFailed);
-    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{91});
+    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kEepromWriteFailed});
     EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
     EXPECT_EQ(rig.Sent().back(), "A30");
 }
@@ -168,8 +172,9 @@ TEST(ReadEeprom, HandsTheEepromToTheView) {
     ASSERT_EQ(rig.view.readBacks.size(), 1u);
     EXPECT_EQ(rig.view.readBacks[0].mode, "Eeprom");
     EXPECT_EQ(TReadBackSeen::Text(rig.view.readBacks[0].lines, 0, 1u << 30), rig.garbage);
-    EXPECT_EQ(rig.view.statuses,
-              (std::vector<std::string>{rig.Text(86), rig.Text(87), rig.Text(15)}));
+    EXPECT_EQ(rig.view.statuses, (std::vector<std::string>{rig.Text(entries::kWritingLoader),
+                                                           rig.Text(entries::kReadingEeprom),
+                                                           rig.Text(entries::kCardReady)}));
     EXPECT_TRUE(rig.prompts.plain.empty()) << "no box only echoing the loader field";
     EXPECT_TRUE(rig.prompts.messages.empty());
 
@@ -179,7 +184,7 @@ TEST(ReadEeprom, HandsTheEepromToTheView) {
     rig.ClearRecords();
     EXPECT_EQ(rig.Run(TCardCommand::ccReadEeprom), TOutcome::ocFailed);
     EXPECT_TRUE(rig.view.readBacks.empty());
-    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{88});
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kEepromNotRead});
 }
 
 TEST(EepromCommands, AMissingLoaderStopsThemBeforeAnythingIsSent) {

@@ -1,4 +1,5 @@
 #include "workflowrig.h"
+#include "workflows/entries.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +13,8 @@ struct PanelRig : TWorkflowRig {
     bool Set(TFileRow row, const std::string& text) {
         return flows.SetFileField(row, text) == TIntentResult::irDone;
     }
-    TRowStatus Loaded() { return {Text(121), TStatusColour::scLime, true}; }
-    TRowStatus NoFile() { return {Text(8), TStatusColour::scRed, false}; }
+    TRowStatus Loaded() { return {Text(entries::kFileFound), TStatusColour::scLime, true}; }
+    TRowStatus NoFile() { return {Text(entries::kNoFile), TStatusColour::scRed, false}; }
     std::string ProgramImage() { return Bench().rows.Images().program.GetHexText(0, 4 * 8 - 1); }
 };
 

@@ -1,4 +1,5 @@
 #include "workflowrig.h"
+#include "workflows/entries.h"
 
 #include <gtest/gtest.h>
 
@@ -54,7 +55,7 @@ TEST(Intents, NothingChangesTheCardTheFilesOrTheLineUnderARunningCommand) {
 
     EXPECT_EQ(meanwhile, std::vector<TIntentResult>(16, TIntentResult::irRefused));
     EXPECT_TRUE(during.commandRunning);
-    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{130});
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kPicWritten});
     EXPECT_TRUE(rig.prompts.asked.empty());
     // Still the PIC card type with its file and choices, on the same line.
     const TMainSnapshot after = rig.flows.Snapshot();
@@ -125,7 +126,7 @@ TEST(Intents, TheSnapshotHoldsWhatTheNotificationsSaid) {
     const TMainSnapshot shot = rig.flows.Snapshot();
     EXPECT_EQ(shot.windowCaption, "Korvex - COM1");
     EXPECT_EQ(shot.statusCaption,
-              rig.view.statuses.empty() ? rig.Text(15) : rig.view.statuses.back());
+              rig.view.statuses.empty() ? rig.Text(entries::kCardReady) : rig.view.statuses.back());
     EXPECT_EQ(shot.statusColour, TStatusColour::scLime);
     EXPECT_EQ(shot.cardState, TPCardState::csCardReady);
     for (int row = 0; row < kFileRowCount; ++row) {
@@ -160,23 +161,23 @@ TEST(Intents, CaptionsFollowTheFamilyAndTheLanguage) {
         return text;
     };
     TMainSnapshot shot = rig.flows.Snapshot();
-    EXPECT_EQ(caption(shot, "ReadPic1"), rig.Text(101));
-    EXPECT_EQ(caption(shot, "lblPicCaption"), rig.Text(105));
-    EXPECT_EQ(caption(shot, "rdgProtection:1"), rig.Text(42));
-    EXPECT_EQ(caption(shot, "grbCardType"), rig.Text(0));
-    EXPECT_EQ(caption(shot, "Pic1"), rig.Text(107));
-    EXPECT_EQ(caption(shot, "Production1"), rig.Text(162));
-    EXPECT_EQ(caption(shot, "btnProduction"), rig.Text(163));
+    EXPECT_EQ(caption(shot, "ReadPic1"), rig.Text(entries::kPicReadMenu));
+    EXPECT_EQ(caption(shot, "lblPicCaption"), rig.Text(entries::kPicRowLabel));
+    EXPECT_EQ(caption(shot, "rdgProtection:1"), rig.Text(entries::kDisabled));
+    EXPECT_EQ(caption(shot, "grbCardType"), rig.Text(entries::kCardTypeGroup));
+    EXPECT_EQ(caption(shot, "Pic1"), rig.Text(entries::kPicItem));
+    EXPECT_EQ(caption(shot, "Production1"), rig.Text(entries::kProductionMenu));
+    EXPECT_EQ(caption(shot, "btnProduction"), rig.Text(entries::kProduction));
 
     rig.SelectCard(kAvrCard);
     rig.flows.ChooseLanguage("Deutsch");
     shot = rig.flows.Snapshot();
-    EXPECT_EQ(caption(shot, "ReadPic1"), rig.Text(111));
-    EXPECT_EQ(caption(shot, "lblPicCaption"), rig.Text(115));
-    EXPECT_EQ(caption(shot, "MenuItem1"), rig.Text(109));
-    EXPECT_EQ(caption(shot, "Pic1"), rig.Text(110));
-    EXPECT_EQ(caption(shot, "File1"), rig.Text(17));
-    EXPECT_EQ(rig.Text(17), "&Datei");
+    EXPECT_EQ(caption(shot, "ReadPic1"), rig.Text(entries::kAvrReadMenu));
+    EXPECT_EQ(caption(shot, "lblPicCaption"), rig.Text(entries::kAvrRowLabel));
+    EXPECT_EQ(caption(shot, "MenuItem1"), rig.Text(entries::kAvrWriteItem));
+    EXPECT_EQ(caption(shot, "Pic1"), rig.Text(entries::kAvrItem));
+    EXPECT_EQ(caption(shot, "File1"), rig.Text(entries::kFileMenu));
+    EXPECT_EQ(rig.Text(entries::kFileMenu), "&Datei");
     EXPECT_EQ(caption(shot, "Production1"), "&Produktion...");
 }
 
@@ -190,14 +191,14 @@ TEST(Intents, PopUpItemsActOnTheLastBigButtonPressed) {
     rig.flows.PressButton(TBigButton::bbVerify);
     EXPECT_EQ(rig.flows.WritePicItemClick(), std::nullopt) << "the write pop-up needs Write";
     EXPECT_EQ(rig.flows.PicItemClick(), TOutcome::ocFailed);
-    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{98});
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kVerifyFailed});
     EXPECT_EQ(rig.Count('B'), 0u);
 
     rig.flows.PressButton(TBigButton::bbWrite);
     rig.prompts.Clear();
     EXPECT_EQ(rig.flows.PicItemClick(), std::nullopt) << "the read pop-up has no write";
     EXPECT_EQ(rig.flows.WritePicItemClick(), TOutcome::ocSucceeded);
-    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{130});
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kPicWritten});
 }
 
 TEST(Intents, AStoppedCommandEndsQuietlyAndTheNextRunsWhole) {
@@ -217,7 +218,7 @@ TEST(Intents, AStoppedCommandEndsQuietlyAndTheNextRunsWhole) {
     rig.pump.during = nullptr;
     rig.ClearRecords();
     EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocSucceeded);
-    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{130});
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kPicWritten});
     EXPECT_EQ(rig.CardText(TSimMemory::Program).substr(0, 4 * 40), WordsText(SomeWords(40)));
 }
 
@@ -228,7 +229,7 @@ TEST(Intents, OptionsThatCannotBeSavedAreReported) {
     TOptionBoxes boxes;
     boxes.chkawEeprom = false;
     EXPECT_EQ(rig.flows.AcceptOptions(boxes), TIntentResult::irFailed);
-    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{146});
+    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kOptionsNotSaved});
     EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
     EXPECT_NE(rig.prompts.messages[0].text.find("Unable to write to"), std::string::npos)
         << rig.prompts.messages[0].text;

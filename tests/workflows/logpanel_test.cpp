@@ -1,5 +1,6 @@
 #include "common/tempdir.h"
 #include "workflowrig.h"
+#include "workflows/entries.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -145,7 +146,7 @@ TEST(LogPanel, DelayTakesAnIntegerOrKeepsThePause) {
 TEST(LogPanel, HelpOpensOnlyAnExistingDocumentAndTheBugReportAlways) {
     TWorkflowRig rig;
     rig.Start();
-    const std::filesystem::path help = rig.folder / rig.Text(80);
+    const std::filesystem::path help = rig.folder / rig.Text(entries::kHelpDocument);
     std::filesystem::remove(help);
     rig.flows.OpenHelp();
     EXPECT_TRUE(rig.view.documents.empty());
@@ -154,7 +155,8 @@ TEST(LogPanel, HelpOpensOnlyAnExistingDocumentAndTheBugReportAlways) {
     testing::WriteText(help, "<html></html>");
     rig.flows.OpenHelp();
     rig.flows.OpenBugReport();
-    EXPECT_EQ(rig.view.documents, (std::vector<std::string>{help.string(), rig.Text(138)}));
+    EXPECT_EQ(rig.view.documents,
+              (std::vector<std::string>{help.string(), rig.Text(entries::kBugReportAddress)}));
 }
 
 TEST(LogPanel, PictureDoubleClickTogglesTheWidth) {

@@ -59,10 +59,11 @@ TEST(WritePic, WritesProgramDataEepromAndTheChosenConfigurationWordLast) {
 
     EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocSucceeded);
 
-    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{130});
+    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kPicWritten});
     EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkInformation);
-    EXPECT_EQ(rig.view.statuses,
-              (std::vector<std::string>{rig.Text(125), rig.Text(126), rig.Text(15)}));
+    EXPECT_EQ(rig.view.statuses, (std::vector<std::string>{rig.Text(entries::kWritingPic),
+                                                           rig.Text(entries::kVerifyingPic),
+                                                           rig.Text(entries::kCardReady)}));
     EXPECT_EQ(rig.CardText(TSimMemory::Program), rig.ProgramImage());
     EXPECT_EQ(rig.CardText(TSimMemory::Data), rig.DataImage());
     EXPECT_EQ(rig.CardText(TSimMemory::Config), Blank(7) + "3FF7");
@@ -106,10 +107,11 @@ TEST(WritePic, AConfigurationWordTheProgrammerRefusesIsAFailure) {
         rig.device.AddFault(sim::ParseSimFault("nack@D" + std::to_string(i)));
     }
     EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocFailed);
-    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{145});
+    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kConfigRefused});
     EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
     EXPECT_EQ(rig.Sent().back(), "A30");
-    EXPECT_EQ(rig.view.statuses.back(), rig.Text(15)) << "the step's caption does not stay";
+    EXPECT_EQ(rig.view.statuses.back(), rig.Text(entries::kCardReady))
+        << "the step's caption does not stay";
 }
 
 TEST(WritePic, ARefusedFileLeavesNothingOfItselfOrOfTheFileBefore) {
@@ -134,7 +136,7 @@ TEST(WritePic, TheStatusShowsTheCardStateAgainHoweverItEnds) {
     rig.device.AddFault(sim::ParseSimFault("silent@B3"));
     EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocFailed);
     EXPECT_EQ(rig.linkPrompts.errors, std::vector<std::string>{"Failed to write card !"});
-    EXPECT_EQ(rig.view.statuses.back(), rig.Text(15));
+    EXPECT_EQ(rig.view.statuses.back(), rig.Text(entries::kCardReady));
     EXPECT_EQ(rig.view.statusColour, TStatusColour::scLime);
 }
 
@@ -145,8 +147,9 @@ TEST(VerifyPic, ReportsMatchAndDifferenceAndNeedsAFile) {
     rig.device.Card().Load(TSimMemory::Config, Blank(7) + "3FF2");
 
     EXPECT_EQ(rig.Run(TCardCommand::ccVerifyPic), TOutcome::ocSucceeded);
-    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{99});
-    EXPECT_EQ(rig.view.statuses, (std::vector<std::string>{rig.Text(126), rig.Text(15)}));
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kVerifyOk});
+    EXPECT_EQ(rig.view.statuses, (std::vector<std::string>{rig.Text(entries::kVerifyingPic),
+                                                           rig.Text(entries::kCardReady)}));
     EXPECT_EQ(rig.Count('B') + rig.Count('H'), 0u);
 
     // The last word of the file, then the data EEPROM alone.
@@ -155,25 +158,26 @@ TEST(VerifyPic, ReportsMatchAndDifferenceAndNeedsAFile) {
     rig.device.Card().Load(TSimMemory::Program, WordsText(changed));
     rig.ClearRecords();
     EXPECT_EQ(rig.Run(TCardCommand::ccVerifyPic), TOutcome::ocFailed);
-    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{98});
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kVerifyFailed});
     EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkWarning);
     // The second line names the word by its own address, and one byte in all.
     const std::size_t last = rig.words.size() - 1;
     char address[16];
     std::snprintf(address, sizeof address, "0x%04zX", last);
     EXPECT_EQ(rig.prompts.messages[0].text,
-              rig.Text(98) + "\nFirst difference at program word " + address + ": expected " +
-                  WordsText({rig.words.back()}) + ", found " + WordsText({changed.back()}) +
-                  "; differing bytes in all: 1.");
+              rig.Text(entries::kVerifyFailed) + "\nFirst difference at program word " + address +
+                  ": expected " + WordsText({rig.words.back()}) + ", found " +
+                  WordsText({changed.back()}) + "; differing bytes in all: 1.");
 
     rig.device.Card().Load(TSimMemory::Program, WordsText(rig.words));
     rig.device.Card().Load(TSimMemory::Data, "00");
     rig.ClearRecords();
     EXPECT_EQ(rig.Run(TCardCommand::ccVerifyPic), TOutcome::ocFailed);
-    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{98});
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kVerifyFailed});
     // Every data byte but the first was blanked by the load.
     EXPECT_EQ(rig.prompts.messages[0].text,
-              rig.Text(98) + "\nFirst difference at data eeprom byte 0x0000: expected " +
+              rig.Text(entries::kVerifyFailed) +
+                  "\nFirst difference at data eeprom byte 0x0000: expected " +
                   BytesText({rig.eeprom[0]}) +
                   ", found 00; differing bytes in all: " + std::to_string(rig.eeprom.size()) + ".");
 
@@ -185,8 +189,9 @@ TEST(VerifyPic, ReportsMatchAndDifferenceAndNeedsAFile) {
     rig.ClearRecords();
     EXPECT_EQ(rig.Run(TCardCommand::ccVerifyPic), TOutcome::ocFailed);
     EXPECT_EQ(rig.prompts.messages[0].text,
-              rig.Text(98) + "\nFirst difference at the configuration word 0x2007: expected "
-                             "3FF2, found 3FFF; differing bytes in all: 1.");
+              rig.Text(entries::kVerifyFailed) +
+                  "\nFirst difference at the configuration word 0x2007: expected "
+                  "3FF2, found 3FFF; differing bytes in all: 1.");
 
     // Nothing named to compare: a cleared field, a refused file, a .crd
     // file. The card is not touched, and a match is never reported.
@@ -211,7 +216,8 @@ TEST(ErasePic, BlanksTheCardWithoutAMessage) {
     rig.device.Card().Load(TSimMemory::Data, BytesText(rig.eeprom));
     EXPECT_EQ(rig.Run(TCardCommand::ccErasePic), TOutcome::ocSucceeded);
     EXPECT_TRUE(rig.prompts.messages.empty());
-    EXPECT_EQ(rig.view.statuses, (std::vector<std::string>{rig.Text(132), rig.Text(15)}));
+    EXPECT_EQ(rig.view.statuses, (std::vector<std::string>{rig.Text(entries::kErasingPic),
+                                                           rig.Text(entries::kCardReady)}));
     EXPECT_TRUE(rig.device.Card().ProgramBlank());
     EXPECT_TRUE(AllOf(rig.CardText(TSimMemory::Data), 'F'));
     EXPECT_EQ(rig.Sent(), (std::vector<std::string>{"A33", "H3", "A30"}));
@@ -294,7 +300,8 @@ TEST(ReadPic, HandsTheCardsMemoriesToTheView) {
     EXPECT_EQ(TReadBackSeen::Text(seen.lines, 0, 0x4000), program);
     EXPECT_EQ(TReadBackSeen::Text(seen.lines, 0x4000, 0x4200), config);
     EXPECT_EQ(TReadBackSeen::Text(seen.lines, 0x4200, 0x10000), data);
-    EXPECT_EQ(rig.view.statuses, (std::vector<std::string>{rig.Text(123), rig.Text(15)}));
+    EXPECT_EQ(rig.view.statuses, (std::vector<std::string>{rig.Text(entries::kReadingPic),
+                                                           rig.Text(entries::kCardReady)}));
     EXPECT_TRUE(rig.prompts.messages.empty());
     EXPECT_TRUE(rig.linkPrompts.errors.empty());
 }
@@ -314,7 +321,8 @@ TEST(ReadPic, AvrReadsGiveProgramThenDataEepromAndKindNineReadsTwice) {
         ASSERT_EQ(rig.view.readBacks.size(), 1u);
         const TReadBackSeen& seen = rig.view.readBacks[0];
         EXPECT_EQ(seen.mode, "Atmel - Processor");
-        EXPECT_EQ(rig.view.statuses, (std::vector<std::string>{rig.Text(122), rig.Text(15)}));
+        EXPECT_EQ(rig.view.statuses, (std::vector<std::string>{rig.Text(entries::kReadingFlash),
+                                                               rig.Text(entries::kCardReady)}));
         // Kind 8 asks for the catalogue's count, kind 9 for twice as many of
         // its smaller units: either way the whole flash comes back.
         EXPECT_EQ(programChars, 4u * static_cast<std::size_t>(rig.Bench().card.ProgramWords()));
@@ -341,7 +349,7 @@ TEST(WritePic, AvrCardIsWrittenVerifiedThenLockedWhenChosen) {
     AvrRig rig;
     rig.flows.SetFuse(TFuse::fuLock, 0);
     EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocSucceeded);
-    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{133});
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kFlashWritten});
     const std::string program = rig.CardText(TSimMemory::Program);
     EXPECT_EQ(program.substr(0, 4 * rig.words.size()), WordsText(rig.words));
     EXPECT_TRUE(AllOf(program.substr(4 * rig.words.size()), 'F'));
@@ -359,7 +367,7 @@ TEST(WritePic, AvrCardIsWrittenVerifiedThenLockedWhenChosen) {
     EXPECT_LT(at(124), at(127));
     EXPECT_LT(at(127), at(135));
     EXPECT_LT(at(135), static_cast<std::ptrdiff_t>(statuses.size()));
-    EXPECT_EQ(statuses.back(), rig.Text(15));
+    EXPECT_EQ(statuses.back(), rig.Text(entries::kCardReady));
 }
 
 TEST(WritePic, AvrLockThatIsNotConfirmedFailsWithoutTheWrittenMessage) {
@@ -395,22 +403,22 @@ TEST(CardCommands, RefusalsSendNoTransfer) {
     rig.scheduler.Tick();
     ASSERT_EQ(rig.Bench().line.State(), TPCardState::csCardNotReady);
     for (const auto command : eight) {
-        expect(rig, command, 81);
+        expect(rig, command, entries::kCardNotInserted);
     }
-    expect(rig, TCardCommand::ccAutoProgram, 119);
-    expect(rig, TCardCommand::ccLockCard, 120);
+    expect(rig, TCardCommand::ccAutoProgram, entries::kNotConnectedOrNoCard);
+    expect(rig, TCardCommand::ccLockCard, entries::kLockCardNotReady);
 
     rig.flows.ChooseOffline();
     for (const auto command : eight) {
-        expect(rig, command, 82);
+        expect(rig, command, entries::kProgrammerNotConnected);
     }
-    expect(rig, TCardCommand::ccAutoProgram, 119);
-    expect(rig, TCardCommand::ccLockCard, 119);
+    expect(rig, TCardCommand::ccAutoProgram, entries::kNotConnectedOrNoCard);
+    expect(rig, TCardCommand::ccLockCard, entries::kNotConnectedOrNoCard);
 
     TWorkflowRig plain(kPicOnlyCard);
     plain.Start();
     for (const auto command : {eight[4], eight[5], eight[6], eight[7]}) {
-        expect(plain, command, 83);
+        expect(plain, command, entries::kNoExternalEeprom);
     }
 
     // An AVR card type with another AVR in the slot.
@@ -418,7 +426,7 @@ TEST(CardCommands, RefusalsSendNoTransfer) {
     for (const auto command : {eight[0], eight[1], eight[2], eight[3]}) {
         wrong.ClearRecords();
         EXPECT_EQ(wrong.Run(command), TOutcome::ocFailed);
-        EXPECT_EQ(wrong.prompts.Entries(), std::vector<int>{117});
+        EXPECT_EQ(wrong.prompts.Entries(), std::vector<int>{entries::kWrongDevice});
         EXPECT_EQ(wrong.TransferFrames(), 0u);
     }
 }
@@ -457,12 +465,12 @@ TEST(AvrFlash, EveryShippedAvrIsWrittenVerifiedAndReadBackWhole) {
         rig.ClearRecords();
 
         EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocSucceeded);
-        EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{133});
+        EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kFlashWritten});
         EXPECT_TRUE(rig.CardText(TSimMemory::Program) == image) << "the flash holds the file";
 
         rig.ClearRecords();
         EXPECT_EQ(rig.Run(TCardCommand::ccVerifyPic), TOutcome::ocSucceeded);
-        EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{99});
+        EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kVerifyOk});
 
         rig.ClearRecords();
         EXPECT_EQ(rig.Run(TCardCommand::ccReadPic), TOutcome::ocSucceeded);
@@ -507,7 +515,7 @@ TEST(PicFilesThatDoNotFit, AvrCardTypeChosenAgainKeepsItsDataEepromImage) {
     rig.SelectCard(kAvrCard);
     rig.SelectCard(kAvrCard); // chosen again: the same names come back
     EXPECT_EQ(rig.Run(TCardCommand::ccVerifyPic), TOutcome::ocFailed);
-    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{98});
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kVerifyFailed});
 }
 
 } // namespace

@@ -100,7 +100,7 @@ TEST(ProductionBoard, ThePlanOfARunThatStartedComesBackWithTheNextBoard) {
         rig.flows.ChooseOffline();
         board.SetRecordFile(rig.dir / "refused.csv");
         board.Toggle();
-        EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{119});
+        EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kNotConnectedOrNoCard});
         EXPECT_EQ(rig.settings.ReadString(TPSettingsStore::kProductionRecord), std::nullopt);
     }
     EXPECT_EQ(TPProductionBoard(rig.flows).RecordFile(), std::filesystem::path());

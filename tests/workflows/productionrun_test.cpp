@@ -178,7 +178,7 @@ TEST(ProductionRun, DoesNotStartWithoutAProgrammerOrWithARecordItCannotKeep) {
     std::filesystem::remove(rig.record);
     rig.flows.ChooseOffline();
     EXPECT_EQ(rig.Run(1).end, TRunEnd::reRefused);
-    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{119});
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kNotConnectedOrNoCard});
     EXPECT_FALSE(std::filesystem::exists(rig.record));
 }
 

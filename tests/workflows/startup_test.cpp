@@ -16,7 +16,7 @@ TEST(Startup, FirstRunWithoutSettingsIsOffline) {
     EXPECT_EQ(rig.view.windowCaption, "Korvex - OffLine");
     EXPECT_EQ(rig.view.portChoice, 0);
     EXPECT_EQ(rig.view.speedChoice, std::nullopt);
-    EXPECT_EQ(rig.view.statuses.back(), rig.Text(13));
+    EXPECT_EQ(rig.view.statuses.back(), rig.Text(entries::kNotConnected));
     EXPECT_EQ(rig.view.statusColour, TStatusColour::scRed);
     EXPECT_EQ(rig.Bench().card.Index(), 0);
     EXPECT_FALSE(rig.Bench().line.Prog().Port().IsOpen());
@@ -32,7 +32,7 @@ TEST(Startup, StoredSpeedChoosesItsItemAndReachesThePort) {
         EXPECT_EQ(rig.view.speedChoice, TBaudRate::br19200);
         EXPECT_EQ(rig.view.windowCaption, "Korvex - COM1");
         EXPECT_EQ(rig.Bench().line.State(), TPCardState::csCardReady);
-        EXPECT_EQ(rig.view.statuses.back(), rig.Text(15));
+        EXPECT_EQ(rig.view.statuses.back(), rig.Text(entries::kCardReady));
     }
     {
         // The programmer listens at 19200 and hears nothing at 115200.
