@@ -58,6 +58,7 @@ void ReadHexRecords(std::string_view content, const std::string& name, std::int6
     int lineNumber = 0;
     std::int64_t upper = 0;
     bool sawData = false;
+    bool sawEnd = false;
     while (lines.Next(line)) {
         ++lineNumber;
         line = TrimTrailingBlanks(line);
@@ -69,6 +70,7 @@ void ReadHexRecords(std::string_view content, const std::string& name, std::int6
             ThrowHexLineError(name, lineNumber, what);
         };
         if (record.type == kEndOfFile) {
+            sawEnd = true;
             break;
         }
         if (record.type == kSegmentAddress || record.type == kLinearAddress) {
@@ -102,6 +104,13 @@ void ReadHexRecords(std::string_view content, const std::string& name, std::int6
     }
     if (!sawData) {
         throw EImageFileError(name + ": no data records");
+    }
+    // Every tool ends a file with this record; a file without it was cut off
+    // (a copy broken off, a disk that filled up), and what is missing would
+    // go to the card as blank.
+    if (!sawEnd) {
+        throw EImageFileError(name + ": ends without an end-of-file record: the file may be cut "
+                                     "short");
     }
 }
 

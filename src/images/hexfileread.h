@@ -16,7 +16,8 @@ namespace korvex {
 // it stays true when a later line turns out to be bad.
 // Throws EImageFileError "<name>:<line>: <what>" for a malformed line, data
 // that would not fit the image, or a file with no data record at all; nothing
-// of the bad line or after it is placed.
+// of the bad line or after it is placed. A file without its end-of-file
+// record is refused as cut short, after its records have been placed.
 void ReadHexRecords(std::string_view content, const std::string& name, std::int64_t base,
                     std::int64_t upperLimit, std::span<char> image, std::int64_t& highest);
 
