@@ -3,7 +3,6 @@
 #include "cli/portchoice.h"
 #include "link/portmap.h"
 #include "sim/keptsimulator.h"
-#include "support/atomicfile.h"
 #include "support/errors.h"
 #include "support/settingsstore.h"
 #include "support/textconv.h"
@@ -21,8 +20,19 @@ TLinkSession::TLinkSession(TPDataFolders folders, LinkOptions options)
     devicePath_ = choice.map.PathOf(comNumber_);
     portName_ = choice.name;
 
+    // Opened before anything is sent, so a log that cannot be kept stops the
+    // run before it starts.
+    if (!options_.logFile.empty()) {
+        try {
+            log_ = std::make_unique<TPLogFile>(options_.logFile);
+        } catch (const EInOutError& error) {
+            logError_ = DescribeError(error);
+        }
+    }
     memo_.OnLineAdded = [this](const std::string& line) {
-        logLines_.push_back(DisplayLogLine(line));
+        if (log_) {
+            log_->Add(line);
+        }
     };
     prog_ = std::make_unique<TPPicProg>(
         MakePortFactory(std::move(choice.map), sim::InProcessSimulator(folders_)),
@@ -43,6 +53,10 @@ TLinkSession::~TLinkSession() {
 }
 
 bool TLinkSession::Connect(std::ostream& err) {
+    if (!logError_.empty()) {
+        err << "korvex-cli: error: " << logError_ << '\n';
+        return false;
+    }
     // The rate is set on the closed port, so nothing but the chosen port is opened.
     prog_->Port().SetBaudRate(rate_);
     prog_->SetComPort(comNumber_);
@@ -60,17 +74,11 @@ bool TLinkSession::WriteLog(std::ostream& err) {
     // The programmer is released first, so the log holds the closing mode 0 too.
     prog_.reset();
     logWritten_ = true;
-    std::string text;
-    for (const std::string& line : logLines_) {
-        text += line + '\n';
-    }
-    try {
-        WriteFileAtomically(options_.logFile, text);
-        return true;
-    } catch (const std::exception& error) {
-        err << "korvex-cli: " << DescribeError(error) << '\n';
+    if (log_ && !log_->Error().empty()) {
+        err << "korvex-cli: " << log_->Error() << '\n';
         return false;
     }
+    return true;
 }
 
 } // namespace korvex::cli

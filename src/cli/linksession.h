@@ -4,6 +4,7 @@
 #include "cli/portname.h"
 #include "link/picprog.h"
 #include "support/datafolders.h"
+#include "support/logfile.h"
 #include "support/logmemo.h"
 
 #include <filesystem>
@@ -22,8 +23,8 @@ struct LinkOptions {
 };
 
 // The driver of one command-line run: the port and speed resolved from the
-// options and the user's settings, the log collected for --log, and the
-// programmer released and the log written when the run ends.
+// options and the user's settings, each line of the log written to --log as
+// it comes, and the programmer released when the run ends.
 class TLinkSession {
 public:
     TLinkSession(TPDataFolders folders, LinkOptions options);
@@ -37,8 +38,9 @@ public:
     // The device the chosen port stands for ("sim" for the simulator).
     const std::string& DevicePath() const { return devicePath_; }
 
-    // Ends the run: releases the programmer, then writes the collected log
-    // when --log was given (a failure goes to err). Prog() is gone after it.
+    // Ends the run: releases the programmer and closes the log; false, with
+    // the reason on err, when a line of it could not be written. Prog() is
+    // gone after it.
     bool WriteLog(std::ostream& err);
 
 private:
@@ -49,7 +51,8 @@ private:
     std::string devicePath_;
     TPortName portName_;
     TLogMemo memo_;
-    std::vector<std::string> logLines_;
+    std::unique_ptr<TPLogFile> log_;
+    std::string logError_; // why --log cannot be written; Connect ends there
     TInterruptPump pump_{[this] {
         if (prog_) {
             prog_->RequestAbort();
