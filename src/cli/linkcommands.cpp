@@ -10,13 +10,16 @@ namespace {
 
 // The stored language when it loads, else English, so the state reads the
 // way the window's status panel would.
-TPLang LoadLanguage(const TPDataFolders& folders) {
+TPLang LoadLanguage(const TPDataFolders& folders, std::ostream& err) {
     TPLang lang;
     lang.SetLangDirs(folders);
     lang.LoadLanguage("English");
     const TPSettingsStore store(TPSettingsStore::DefaultFolder());
     if (const auto stored = store.ReadString(TPSettingsStore::kLang); stored && !stored->empty()) {
         lang.LoadLanguage(*stored);
+    }
+    if (const auto problem = lang.TakeProblem()) {
+        err << "korvex-cli: warning: " << problem->Text() << '\n';
     }
     return lang;
 }
@@ -37,7 +40,7 @@ int StateEntry(TPCardState state) {
 
 int RunState(const TPDataFolders& folders, const LinkOptions& options, std::ostream& out,
              std::ostream& err) {
-    const TPLang lang = LoadLanguage(folders);
+    const TPLang lang = LoadLanguage(folders, err);
     TLinkSession session(folders, options);
     TPCardState state = TPCardState::csNotConnected;
     if (session.Connect(err)) {

@@ -56,5 +56,9 @@ constexpr int kLastCard = 181;
 // The tips of the production window's record file and count.
 constexpr int kRecordFileTip = 182;
 constexpr int kCountTip = 183;
+// A language file of the user's that cannot be one (%1: the file), passed
+// over for the shipped one, or with none to turn to.
+constexpr int kLanguageFileReplaced = 184;
+constexpr int kLanguageFileUnusable = 185;
 
 } // namespace korvex::entries

@@ -3,6 +3,8 @@
 #include "workflows/mainworkflows.h"
 
 #include "support/errors.h"
+#include "workflows/entries.h"
+#include "workflows/fillin.h"
 #include "workflows/fuses.h"
 
 namespace korvex {
@@ -53,6 +55,7 @@ void TPMainWorkflows::FormShow(const TStartChoices& choices) {
     bench_.prog->SetDelay(kStartDelayMs);
     LoadSettings(choices);
     cardChange_.CardChanged();
+    TellLanguageProblem();
 }
 
 void TPMainWorkflows::SelectCard(const std::string& name) {
@@ -250,6 +253,18 @@ void TPMainWorkflows::ApplyLanguage(const std::string& name) {
     panel_.Evaluate(TFileRow::frProgram);
     panel_.Evaluate(TFileRow::frEeprom);
     StateChanged(bench_.cardState);
+    if (bench_.prog) {
+        TellLanguageProblem();
+    }
+}
+
+void TPMainWorkflows::TellLanguageProblem() {
+    if (const auto problem = bench_.lang.TakeProblem()) {
+        const int entry =
+            problem->shippedUsed ? entries::kLanguageFileReplaced : entries::kLanguageFileUnusable;
+        bench_.prompts.ShowMessage(TMessageKind::mkWarning, entry,
+                                   FillIn(bench_.Text(entry), {problem->file.string()}));
+    }
 }
 
 } // namespace korvex

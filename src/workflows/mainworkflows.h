@@ -212,6 +212,8 @@ private:
     void DoChooseSpeed(TBaudRate rate);
     void StateChanged(TPCardState state);
     void ApplyLanguage(const std::string& name);
+    // A language file passed over is told once the window is there to tell it.
+    void TellLanguageProblem();
     // Opens a user action; true when a running command refuses it.
     bool Refuses();
     // Makes a change as a user action, unless a running command refuses it.
