@@ -121,24 +121,6 @@ TEST_F(CliWatch, ACardPulledOutMidWriteCountsAsTakenOutAndTheRunGoesOn) {
     EXPECT_EQ(lines[2].rfind("card 3: good, ", 0), 0u) << lines[2];
 }
 
-// Fault: the log was written when the run ended, so a run killed with -9
-// left none of it.
-TEST_F(CliWatch, TheLogOfARunKilledMidwayHoldsEveryLineUpToThen) {
-    TPtySim sim({"--card", "PIC16F84-24C16"});
-    ASSERT_FALSE(sim.Path().empty());
-    TBackgroundCli cli({"--port", sim.Path(), "--card", "PIC16F84-24C16", "--log", Path("link.log"),
-                        "auto", "--pic", Fixture("gpasm/card84.hex").string(), "--eeprom",
-                        Sample24c16().string(), "--watch"},
-                       "/dev/null", Path("out"), Path("err"));
-    ASSERT_TRUE(cli.Started());
-    ASSERT_TRUE(Eventually([&] { return ReadText(work / "out"); }, "card 1: good"))
-        << ReadText(work / "err");
-    cli.Signal(SIGKILL);
-    EXPECT_EQ(cli.Wait(), -2);
-    const std::string frames = FrameCommands(ReadText(work / "link.log"));
-    EXPECT_NE(frames.find('B', frames.find('H')), std::string::npos) << "erase, then write";
-}
-
 TEST_F(CliWatch, ARecordFileThatIsNoRecordStopsTheRunBeforeAnyCardAndFailsIt) {
     const std::string record = Path("addresses.csv");
     WriteText(record, "name,street\r\nsomebody,somewhere\r\n");
