@@ -2,6 +2,7 @@
 // them with its own errors, and every answer must stay inside the table. The
 // first entries are then used as configuration-word sets.
 #include "catalogue/cfgreader.h"
+#include "catalogue/cfgrules.h"
 #include "catalogue/configcalc.h"
 #include "catalogue/configpattern.h"
 #include "support/errors.h"
@@ -85,6 +86,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         reader->FindName("PIC 16F84", 0, found);
         Check(found >= 0 && found <= count);
     } catch (const EKorvex&) {
+    }
+    // Every entry may be checked as any catalogue's; a fault is an error.
+    for (const auto kind : {korvex::TCatalogueKind::ckPics, korvex::TCatalogueKind::ckEeproms,
+                            korvex::TCatalogueKind::ckConfigWords}) {
+        try {
+            korvex::CheckCatalogueEntries(*reader, kind);
+        } catch (const EKorvex&) {
+        }
+    }
+    for (int entry = 1; entry <= count; ++entry) {
+        Check(reader->LineOf(entry) >= entry &&
+              reader->FieldCount(entry) <= TPCardReader::kMaxFields);
     }
     return 0;
 }

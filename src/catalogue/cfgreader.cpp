@@ -2,6 +2,7 @@
 
 #include "catalogue/carderrors.h"
 #include "catalogue/cfglines.h"
+#include "catalogue/cfgrules.h"
 #include "support/readfile.h"
 #include "support/textconv.h"
 
@@ -18,8 +19,10 @@ constexpr std::uint32_t kFieldTooLong = 0x00C31002;
 constexpr std::uint32_t kFieldOutOfRange = 0x00C31003;
 constexpr std::uint32_t kFindNameFailed = 0x00C31004;
 
-[[noreturn]] void ThrowLoadOutOfBounds(std::uint32_t location) {
-    throw ECfgOutOfBounds("Cfg out of bounds\r\n" + FailureLocation(location));
+[[noreturn]] void ThrowLoadOutOfBounds(const std::string& path, int line, const std::string& what,
+                                       std::uint32_t location) {
+    throw ECfgOutOfBounds(path + " line " + std::to_string(line) + ": " + what + " (" +
+                          FailureLocation(location) + ")");
 }
 
 bool IsEntryLine(std::string_view line) {
@@ -33,7 +36,9 @@ TPCardReader::TPCardReader(const std::filesystem::path& file) : TPCfgReader(file
 }
 
 TPCardReader::TPCardReader(const TPDataFolders& folders, const std::filesystem::path& relative)
-    : TPCardReader(folders.FindFile(relative)) {}
+    : TPCardReader(folders.FindFile(relative)) {
+    CheckCatalogueEntries(*this, CatalogueKindOf(relative));
+}
 
 TPCardReader::TPCardReader(std::string path, std::string_view text) : TPCfgReader(std::move(path)) {
     Load(text);
@@ -45,15 +50,20 @@ TPCardReader TPCardReader::FromText(std::string_view text, std::string nameForMe
 
 void TPCardReader::Load(std::string_view bytes) {
     count_ = 0;
+    int lineNumber = 0;
     for (const std::string& line : SplitCatalogueLines(bytes)) {
+        ++lineNumber;
         if (!IsEntryLine(line)) {
             continue;
         }
         if (count_ >= kMaxEntries) {
-            ThrowLoadOutOfBounds(kTooManyEntries);
+            ThrowLoadOutOfBounds(path_, lineNumber,
+                                 "more than " + std::to_string(kMaxEntries) + " entries",
+                                 kTooManyEntries);
         }
         ++count_;
-        ParseLine(line, table_[count_ - 1]);
+        const auto index = static_cast<std::size_t>(count_ - 1);
+        sources_[index] = {lineNumber, ParseLine(line, lineNumber, table_[index])};
     }
 }
 
@@ -62,13 +72,18 @@ void TPCardReader::Load(std::string_view bytes) {
 // is terminated too. A NUL byte in the text is stored like any other byte and
 // so ends that field early when it is read back; nothing past the cell is
 // touched.
-void TPCardReader::ParseLine(std::string_view line, Entry& entry) {
+int TPCardReader::ParseLine(std::string_view line, int lineNumber, Entry& entry) {
     std::size_t position = 0;
+    int fields = 0;
     for (Cell& cell : entry) {
         std::size_t length = 0;
+        if (position >= line.size()) {
+            return fields;
+        }
+        ++fields;
         for (;;) {
             if (position >= line.size()) {
-                return;
+                return fields;
             }
             const char c = line[position++];
             if (c == ',') {
@@ -76,11 +91,15 @@ void TPCardReader::ParseLine(std::string_view line, Entry& entry) {
                 break;
             }
             if (length + 1 >= cell.size()) {
-                ThrowLoadOutOfBounds(kFieldTooLong);
+                ThrowLoadOutOfBounds(path_, lineNumber,
+                                     "field " + std::to_string(fields) + " is longer than " +
+                                         std::to_string(kCellSize - 1) + " characters",
+                                     kFieldTooLong);
             }
             cell[length++] = c;
         }
     }
+    return fields;
 }
 
 int TPCardReader::GetCount() const {

@@ -2,7 +2,11 @@
 
 #include "cli/commands.h"
 #include "cli/watchrun.h"
+#include "support/errors.h"
+#include "support/filetarget.h"
+
 #include "workflows/entries.h"
+#include <iostream>
 
 namespace korvex::cli {
 
@@ -23,10 +27,31 @@ int Announce(TCardSession& session, TOutcome outcome, int entry) {
     return code;
 }
 
+// A file named on the command line that cannot be written ends the run
+// before anything is sent, with the error a failed save gives after it.
+bool DestinationsUsable(const std::vector<std::string>& files) {
+    for (const std::string& file : files) {
+        try {
+            if (!file.empty()) {
+                CheckDestination(file);
+            }
+        } catch (const EInOutError& error) {
+            std::cerr << "korvex-cli: error: " << OneLine(DescribeError(error)) << '\n';
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 int RunRead(const TPDataFolders& folders, const TGlobalOptions& options,
             const TReadRequest& request) {
+    // Before the card is read, not after: a read of minutes for a file that
+    // cannot be written is lost.
+    if (!DestinationsUsable({request.out, request.dataOut})) {
+        return kExitFailed;
+    }
     TCardSession session(folders, options, true);
     if (const int code = session.Start(); code != kExitOk) {
         return session.Finish(code);
@@ -121,6 +146,9 @@ int RunCardAction(const TPDataFolders& folders, const TGlobalOptions& options,
 
 int RunAuto(const TPDataFolders& folders, const TGlobalOptions& options,
             const TAutoRequest& request) {
+    if (!DestinationsUsable({request.record})) {
+        return kExitFailed;
+    }
     TCardSession session(folders, options, true);
     if (const int code = session.Start(); code != kExitOk) {
         return session.Finish(code);

@@ -3,7 +3,6 @@
 #include "cli/commands.h"
 #include "cli/portchoice.h"
 #include "sim/keptsimulator.h"
-#include "support/atomicfile.h"
 #include "support/errors.h"
 #include "support/textconv.h"
 #include "workflows/entries.h"
@@ -39,6 +38,15 @@ TCardSession::TCardSession(TPDataFolders folders, const TGlobalOptions& options,
           }
       }) {
     prompts_.BeforeLine = [this] { progress_.EndLine(); };
+    // Opened before anything is sent, so a log that cannot be kept stops the
+    // run before it starts.
+    if (!options_.link.logFile.empty()) {
+        try {
+            log_ = std::make_unique<TPLogFile>(options_.link.logFile);
+        } catch (const EInOutError& error) {
+            logError_ = DescribeError(error);
+        }
+    }
 
     // A card type named in any letter case is the one the list holds, for
     // the built-in simulator's card as for the workflows.
@@ -67,8 +75,13 @@ TCardSession::TCardSession(TPDataFolders folders, const TGlobalOptions& options,
         folders_, settings_,
         MakePortFactory(std::move(map), sim::InProcessSimulator(folders_, options_.card, err_)),
         seams);
+    // The log goes to its file line by line; the panel keeps no lines of its
+    // own, so a production run of any length takes no more memory.
+    work_->LogPanel().SetKeptLineLimit(1);
     work_->LogPanel().OnLineAdded = [this](const std::string& line) {
-        logLines_.push_back(DisplayLogLine(line));
+        if (log_) {
+            log_->Add(line);
+        }
     };
 }
 
@@ -92,6 +105,10 @@ std::string TCardSession::CardTypeList() {
 }
 
 int TCardSession::Start(TCardNeed need, bool sayWhySilent) {
+    if (!logError_.empty()) {
+        Fail("error: " + logError_);
+        return kExitFailed;
+    }
     TStartChoices choices;
     choices.comPort = comNumber_;
     if (needsProgrammer_) {
@@ -225,20 +242,11 @@ int TCardSession::Finish(int code) {
     finished_ = true;
     progress_.EndLine();
     work_->Shutdown();
-    if (options_.link.logFile.empty()) {
+    if (!log_ || log_->Error().empty()) {
         return code;
     }
-    std::string text;
-    for (const std::string& line : logLines_) {
-        text += line + '\n';
-    }
-    try {
-        WriteFileAtomically(options_.link.logFile, text);
-    } catch (const std::exception& e) {
-        Fail(DescribeError(e));
-        return code == kExitOk ? kExitFailed : code;
-    }
-    return code;
+    Fail(log_->Error());
+    return code == kExitOk ? kExitFailed : code;
 }
 
 int ExitCodeOf(TOutcome outcome) {

@@ -6,6 +6,7 @@
 #include "cli/linkoptions.h"
 #include "cli/portname.h"
 #include "cli/progressline.h"
+#include "support/logfile.h"
 #include "support/settingsstore.h"
 #include "workflows/mainworkflows.h"
 
@@ -75,8 +76,8 @@ public:
     void TellConfigWord();
     // The card types there are, for a line that names them.
     std::string CardTypeList();
-    // Releases the programmer and writes the log; `code` is returned, or 1
-    // when the log could not be written.
+    // Releases the programmer and closes the log; `code` is returned, or 1
+    // when a line of the log could not be written.
     int Finish(int code);
 
 private:
@@ -92,7 +93,8 @@ private:
     TCliPrompts prompts_;
     TCliView view_;
     TInterruptPump pump_;
-    std::vector<std::string> logLines_;
+    std::unique_ptr<TPLogFile> log_;
+    std::string logError_; // why --log cannot be written; Start ends there
     std::unique_ptr<TPMainWorkflows> work_;
     int comNumber_ = 0;
     TBaudRate rate_ = TBaudRate::br19200;

@@ -45,6 +45,7 @@ THexFile THexFile::Parse(std::string content, std::string name) {
     int lineNumber = 0;
     std::int64_t upper = 0;
     bool sawData = false;
+    bool sawEnd = false;
     while (lines.Next(line)) {
         ++lineNumber;
         line = TrimTrailingBlanks(line);
@@ -53,6 +54,7 @@ THexFile THexFile::Parse(std::string content, std::string name) {
         }
         const THexRecordLine record = ParseHexRecordLine(line, file.name_, lineNumber);
         if (record.type == kEndOfFile) {
+            sawEnd = true;
             break;
         }
         if (record.type == kSegmentAddress || record.type == kLinearAddress) {
@@ -80,6 +82,13 @@ THexFile THexFile::Parse(std::string content, std::string name) {
     }
     if (!sawData) {
         throw EImageFileError(file.name_ + ": no data records");
+    }
+    // Every tool ends a file with this record; a file without it was cut off
+    // (a copy broken off, a disk that filled up), and what is missing would
+    // go to the card as blank.
+    if (!sawEnd) {
+        throw EImageFileError(file.name_ +
+                              ": ends without an end-of-file record: the file may be cut short");
     }
     return file;
 }

@@ -25,8 +25,9 @@ struct THexDataRecord {
 class THexFile {
 public:
     // Throws EImageFileError "<name>:<line>: <what>" for a malformed line or
-    // an unsupported record type, and "<name>: no data records" for a file
-    // without data.
+    // an unsupported record type, "<name>: no data records" for a file
+    // without data, and one that says the file may be cut short for a file
+    // without its end-of-file record.
     static THexFile Parse(std::string content, std::string name);
     // Throws EInOutError when the file cannot be read, else as Parse.
     static THexFile Read(const std::filesystem::path& file);

@@ -51,6 +51,32 @@ void TPPicProg::RaiseStateChange(TPCardState state) {
     }
 }
 
+void TPPicProg::Judged(TTransportFaultKind meaning) {
+    lastAnswer_ = meaning;
+    // A production run waits for the slot to empty before the next card; a
+    // card pulled during a transfer, and another put in before the next poll,
+    // would otherwise never be seen to go.
+    if (meaning == TTransportFaultKind::tfNoCard && lastState_ != TPCardState::csCardNotReady) {
+        lastState_ = TPCardState::csCardNotReady;
+        RaiseStateChange(lastState_);
+    }
+}
+
+void TPPicProg::ClearFault() {
+    lastFault_ = {};
+}
+
+bool TPPicProg::BeginTransfer() {
+    if (!busy_) {
+        ClearFault();
+    }
+    return Guarded();
+}
+
+void TPPicProg::SetFault(TTransportFaultKind kind, char command, int number) {
+    lastFault_ = {kind, command, number};
+}
+
 void TPPicProg::SetComPort(int number) {
     const int old = comPort_;
     comPort_ = number;

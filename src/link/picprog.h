@@ -6,6 +6,7 @@
 #include "link/comport.h"
 #include "link/frames.h"
 #include "link/seams.h"
+#include "link/transportfault.h"
 #include "support/logmemo.h"
 
 #include <functional>
@@ -110,6 +111,12 @@ public:
     // Whether the last block read ran to its end (a failing block ends a read
     // with what was gathered so far).
     bool LastReadComplete() const { return lastReadComplete_; }
+    // Why the last transfer operation (a block read or write, erase, lock,
+    // and the composite reads, writes and verifies, which keep their first
+    // fault) ended short on the line; see TTransportFault for what a caller
+    // may do about each kind. Cleared as each operation starts; kept when
+    // one is refused because another runs.
+    const TTransportFault& LastFault() const { return lastFault_; }
 
     bool WriteProgramArea(std::string_view text, int kind, TProgressSink* gauge);
     bool WriteDataArea(std::string_view text, int kind, int size);
@@ -132,6 +139,7 @@ public:
 private:
     struct TReadPlan;
     struct TWritePlan;
+    class TFirstFault;
 
     // Holds the busy flag for one guarded operation, also when it ends early.
     class TBusyHold {
@@ -152,12 +160,19 @@ private:
     // which sends the caller to WaitForAnswer rather than round again.
     std::string TakeWaiting();
     bool Guarded() const { return connected_ && !busy_; }
+    // Guarded, and the fault record cleared unless another operation runs.
+    bool BeginTransfer();
     void ProcessMessages();
     void Pause(int ms);
     void Log(std::string line);
     static void ShowProgress(TProgressSink* gauge, int percent);
     void ShowError(const std::string& text);
     void RaiseStateChange(TPCardState state);
+    // Every answer judged says what it means for the line; a DLE to any
+    // frame means the card has gone, whoever asked.
+    void Judged(TTransportFaultKind meaning);
+    void ClearFault();
+    void SetFault(TTransportFaultKind kind, char command, int number);
 
     static TReadPlan LargeReadPlan(char command, int kind, int count, int countOverride);
     std::string RunRead(const TReadPlan& plan, TProgressSink* gauge);
@@ -180,6 +195,9 @@ private:
     bool commandRunning_ = false;
     bool abortRequested_ = false;
     bool lastReadComplete_ = false;
+    // What the last answer judged means for the line (tfNone: it was good).
+    TTransportFaultKind lastAnswer_ = TTransportFaultKind::tfNone;
+    TTransportFault lastFault_;
     TPCardState lastState_ = TPCardState::csNotConnected;
     int delay_ = 0;
     TLogMemo* logMemo_ = nullptr;

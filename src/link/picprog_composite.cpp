@@ -4,14 +4,43 @@
 
 namespace korvex {
 
+// Each part of a composite operation clears the fault record as it starts;
+// the operation reports the first part's fault, which is where it went wrong.
+class TPPicProg::TFirstFault {
+public:
+    explicit TFirstFault(TPPicProg& prog) : prog_(prog) {}
+    void Keep() {
+        if (!first_.IsFault()) {
+            first_ = prog_.lastFault_;
+        }
+    }
+    bool GoOn() const {
+        return !prog_.abortRequested_ && first_.kind != TTransportFaultKind::tfNoCard;
+    }
+    void Restore() { prog_.lastFault_ = first_; }
+
+private:
+    TPPicProg& prog_;
+    TTransportFault first_;
+};
+
+// An erase carried out twice is still one erase, so it is sent again
+// whatever went wrong, unless the card has gone.
 bool TPPicProg::EraseChip(int kind) {
+    if (!busy_) {
+        ClearFault();
+    }
     const TFrame frame = MakeFrame('H', DeviceDigit(kind), "");
     for (int send = 0; send < 6; ++send) {
         SendFrame(frame);
         if (WaitAck(150) == TReplyResult::rrSuccess) {
             return true;
         }
+        if (lastAnswer_ == TTransportFaultKind::tfNoCard) {
+            break;
+        }
     }
+    SetFault(lastAnswer_, 'H', 0);
     return false;
 }
 
@@ -35,11 +64,16 @@ bool TPPicProg::CheckDeviceId(std::string_view idA, std::string_view idB, int ki
     return matches;
 }
 
+// A lock counts once the programmer acknowledged its frame and the card then
+// identifies itself as locked; a lock given twice is one lock, so the rounds
+// repeat it freely. What went wrong in the last round is the fault, unless
+// the card went.
 bool TPPicProg::LockCard(int kind, std::string_view identification) {
-    if (!Guarded()) {
+    if (!BeginTransfer()) {
         return false;
     }
     bool locked = false;
+    TTransportFault fault;
     for (int round = 0; round < 10 && !locked && !abortRequested_; ++round) {
         bool acknowledged = false;
         {
@@ -47,38 +81,58 @@ bool TPPicProg::LockCard(int kind, std::string_view identification) {
             SelectMode(4, kind);
             SendFrame(MakeFrame('D', '8', ""));
             acknowledged = WaitAck(600) == TReplyResult::rrSuccess;
+            fault = {acknowledged ? TTransportFaultKind::tfNone : lastAnswer_, 'D', 0};
             Pause(10);
+        }
+        if (fault.kind == TTransportFaultKind::tfNoCard) {
+            break;
+        }
+        if (!acknowledged) {
+            continue;
         }
         // Where a part reads the same identification locked and unlocked,
         // the check alone proves nothing: the programmer must have taken the
         // lock as well. The check's read is guarded itself; nothing runs
         // between the two holds that could start another transfer.
-        locked = acknowledged && CheckDeviceId(identification, identification, kind);
+        locked = CheckDeviceId(identification, identification, kind);
+        fault = lastFault_;
+        if (fault.kind == TTransportFaultKind::tfNoCard) {
+            break;
+        }
+    }
+    if (!locked && abortRequested_) {
+        fault = {TTransportFaultKind::tfAborted, 'D', 0};
     }
     TBusyHold hold(busy_);
     SelectMode(0, 0);
+    lastFault_ = locked ? TTransportFault{} : fault;
     return locked;
 }
 
 TPicReadResult TPPicProg::ReadPic(int kind, int programCount, int dataCount, TProgressSink* gauge) {
     const int mode = ProcessorMode(kind);
     TPicReadResult result;
+    TFirstFault first(*this);
     SelectMode(mode, kind);
     Pause(20);
     result.config = ReadConfigArea(kind);
     bool complete = LastReadComplete();
-    // Once a stop is requested no further part starts.
-    if (!abortRequested_) {
+    first.Keep();
+    // Once a stop is requested or the card has gone no further part starts.
+    if (first.GoOn()) {
         SelectMode(mode, kind);
         result.program = ReadProgramArea(kind, programCount, 0, gauge);
         complete = complete && LastReadComplete();
+        first.Keep();
     }
-    if (!abortRequested_) {
+    if (first.GoOn()) {
         SelectMode(mode, kind);
         result.data = ReadDataArea(kind, dataCount);
         complete = complete && LastReadComplete();
+        first.Keep();
     }
     SelectMode(0, kind);
+    first.Restore();
     // A read cut short (card pulled, line lost) is a failed read, not a
     // smaller card: nobody should save or trust a truncated image.
     result.ok = !result.program.empty() && complete && !abortRequested_;
@@ -103,11 +157,12 @@ bool TPPicProg::WritePic(int kind, int dataSize, std::string_view program, std::
     };
     // A card erased by a write that will not happen would be lost for nothing.
     if (abortRequested_) {
+        SetFault(TTransportFaultKind::tfAborted, 'H', 0);
         return fail();
     }
     SelectMode(mode, kind);
-    // Flash bits only clear: words written over a card that was not erased
-    // are the old ones ANDed with the new, so nothing is written unerased.
+    // Flash bits only clear: a program written over an erase that did not
+    // happen would be the old one ANDed with the new, and said written.
     if (!EraseChip(kind)) {
         return fail();
     }
@@ -136,12 +191,15 @@ bool TPPicProg::VerifyPic(std::string_view program, std::string_view data, int k
     // unit is two words up to kind 8, one word from kind 9 on.
     const int words = static_cast<int>((program.size() + 3) / 4);
     const int count = kind > 8 ? 2 * words : words;
+    TFirstFault first(*this);
     SelectMode(mode, kind);
     const std::string programBack = ReadProgramArea(kind, count, count, gauge);
+    first.Keep();
     std::string dataBack;
-    if (!abortRequested_) {
+    if (first.GoOn()) {
         SelectMode(mode, kind);
         dataBack = ReadDataArea(kind, static_cast<int>(data.size() / 2));
+        first.Keep();
     }
     // Every character counts, and the data EEPROM is compared as well: a
     // wrong last byte or a wrong EEPROM must not pass as verified.
@@ -149,6 +207,7 @@ bool TPPicProg::VerifyPic(std::string_view program, std::string_view data, int k
                       programBack.compare(0, program.size(), program) == 0 &&
                       dataBack.size() >= data.size() && dataBack.compare(0, data.size(), data) == 0;
     SelectMode(0, kind);
+    first.Restore();
     if (!same) {
         ShowProgress(gauge, 0);
     }

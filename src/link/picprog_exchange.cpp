@@ -42,6 +42,24 @@ const char* ResultLine(TReplyResult result) {
     return "";
 }
 
+// What a short or write answer means for the line. Bytes that came but made
+// no answer are a spoiled answer, not silence.
+TTransportFaultKind MeaningOf(TReplyResult result, std::size_t received) {
+    switch (result) {
+    case TReplyResult::rrSuccess:
+        return TTransportFaultKind::tfNone;
+    case TReplyResult::rrDle:
+        return TTransportFaultKind::tfNoCard;
+    case TReplyResult::rrTimeout:
+        return received > 0 ? TTransportFaultKind::tfSpoiled : TTransportFaultKind::tfNoAnswer;
+    case TReplyResult::rrNegative:
+        return TTransportFaultKind::tfRefused;
+    case TReplyResult::rrUnknown:
+        break;
+    }
+    return TTransportFaultKind::tfSpoiled;
+}
+
 } // namespace
 
 void TPPicProg::WaitForAnswer(const TPTimer& timer) {
@@ -137,6 +155,7 @@ TReplyResult TPPicProg::WaitAck(int timeoutMs) {
         Log(result == TReplyResult::rrUnknown ? UnknownResponseLine(answer, received)
                                               : std::string(ResultLine(result)));
     }
+    Judged(MeaningOf(result, received));
     return result;
 }
 
@@ -150,6 +169,7 @@ TReplyResult TPPicProg::ReadBlock(char command, int device, int count, std::stri
     std::string collected;
     TReplyResult result = TReplyResult::rrSuccess;
     long long received = 0;
+    bool sawDle = false;
     const long long expected = 2LL * count;
     for (;;) {
         if (timer.DeadlinePassed()) {
@@ -170,14 +190,20 @@ TReplyResult TPPicProg::ReadBlock(char command, int device, int count, std::stri
                     result = TReplyResult::rrUnknown;
                 }
             }
+            // Only a refusal in place of a reply says the block was not read;
+            // a 0x16 amid a reply is noise on a reply the programmer gave.
             if (byte == kNak) {
-                result = TReplyResult::rrNegative;
+                result = collected.empty() ? TReplyResult::rrNegative : TReplyResult::rrUnknown;
             }
+            sawDle = sawDle || byte == kDle;
             if (byte != kDle && byte != kAck && byte != kEot && byte != kCr) {
                 collected += byte;
             }
         }
         received += arrived;
+        if (result == TReplyResult::rrNegative && collected.size() > 1) {
+            result = TReplyResult::rrUnknown;
+        }
         if (static_cast<long long>(payload.size()) >= count || result != TReplyResult::rrSuccess) {
             break;
         }
@@ -186,6 +212,17 @@ TReplyResult TPPicProg::ReadBlock(char command, int device, int count, std::stri
         }
     }
     Log("Received ->" + payload);
+    // A DLE may stand anywhere in a reply; a DLE and nothing else is the
+    // programmer saying there is no card.
+    if (result == TReplyResult::rrTimeout) {
+        Judged(collected.empty() && sawDle ? TTransportFaultKind::tfNoCard
+               : received > 0              ? TTransportFaultKind::tfSpoiled
+                                           : TTransportFaultKind::tfNoAnswer);
+    } else {
+        Judged(result == TReplyResult::rrNegative  ? TTransportFaultKind::tfRefused
+               : result == TReplyResult::rrSuccess ? TTransportFaultKind::tfNone
+                                                   : TTransportFaultKind::tfSpoiled);
+    }
     return result;
 }
 
@@ -193,6 +230,7 @@ TReplyResult TPPicProg::WriteBlock(char command, int device, std::string_view da
     port_.PurgeInput();
     port_.PurgeOutput();
     if (length < 0 || static_cast<long long>(data.size()) > length) {
+        Judged(TTransportFaultKind::tfSpoiled);
         return TReplyResult::rrDle;
     }
     std::string packet(data);
@@ -216,13 +254,20 @@ TReplyResult TPPicProg::WriteBlock(char command, int device, std::string_view da
         } else if (received > 2) {
             result = TReplyResult::rrUnknown;
         }
+        // A refusal is the one byte 0x16: noise that happens to begin with it
+        // must not pass for one, or a packet stored already would go again.
         if (!answer.empty() && answer[0] == kNak) {
-            result = TReplyResult::rrNegative;
+            result = received == 1 ? TReplyResult::rrNegative : TReplyResult::rrUnknown;
+        }
+        if (!answer.empty() && answer[0] == kDle) {
+            result = TReplyResult::rrDle;
         }
         if (received == 2 && answer.size() == 2) {
             if (answer[0] == kAck && answer[1] == kEot) {
                 result = TReplyResult::rrSuccess;
                 finished = true;
+            } else if (answer[0] == kAck && answer[1] == kDle) {
+                result = TReplyResult::rrDle;
             } else {
                 result = TReplyResult::rrUnknown;
             }
@@ -231,6 +276,7 @@ TReplyResult TPPicProg::WriteBlock(char command, int device, std::string_view da
             WaitForAnswer(timer);
         }
     }
+    Judged(MeaningOf(result, received));
     return result;
 }
 

@@ -1,5 +1,10 @@
 // Block reads: one loop for the four memories, cut into requests of at most
-// 8 or 16 units.
+// 8 or 16 units. A block the programmer refused (0x16) was not read and is
+// asked for again, at most kNegativeAnswerLimit times in a row. A block whose
+// reply was spoiled or missing is not: reading moves the programmer's running
+// address on as writing does, so the same request now could bring the next
+// block, and a read shifted by a block would be saved or compared as the
+// card's. The read ends; a new start from the mode select reads it right.
 #include "link/picprog.h"
 
 #include <algorithm>
@@ -19,16 +24,19 @@ struct TPPicProg::TReadPlan {
 
 std::string TPPicProg::RunRead(const TReadPlan& plan, TProgressSink* gauge) {
     lastReadComplete_ = false;
-    if (!Guarded()) {
+    if (!BeginTransfer()) {
         return {};
     }
     TBusyHold hold(busy_);
     std::string text;
     int done = 0;
+    int blockNumber = 1;
+    int refusals = 0;
     bool stop = false;
     while (done < plan.total && !stop) {
         if (AbortSeen()) {
             // What came before the request is returned, marked as incomplete.
+            SetFault(TTransportFaultKind::tfAborted, plan.command, blockNumber);
             stop = true;
             break;
         }
@@ -44,7 +52,11 @@ std::string TPPicProg::RunRead(const TReadPlan& plan, TProgressSink* gauge) {
         if (ReadBlock(plan.command, plan.device, block, payload) == TReplyResult::rrSuccess) {
             text += payload;
             done += plan.advancePerUnit * block;
-        } else {
+            ++blockNumber;
+            refusals = 0;
+        } else if (lastAnswer_ != TTransportFaultKind::tfRefused ||
+                   ++refusals > kNegativeAnswerLimit) {
+            SetFault(lastAnswer_, plan.command, blockNumber);
             stop = true;
         }
         if (plan.showsProgress) {

@@ -1,7 +1,11 @@
 // Block writes: the text goes out in packets of 16 or 32 characters, each
-// answered before the next is sent. A packet answered negatively is sent
-// again, at most kNegativeAnswerLimit times in a row, so a card that always
-// refuses cannot hold the program forever.
+// answered before the next is sent. A packet the programmer refused (0x16)
+// was not carried out and is sent again, at most kNegativeAnswerLimit times in
+// a row, so a card that always refuses cannot hold the program forever. Any
+// other failed answer leaves the packet's fate unknown: the programmer may
+// have stored it and moved its running address on, so a copy sent now would
+// land one packet further and shift everything after it. The write ends
+// there; only a new start from the mode select can put it right.
 #include "link/picprog.h"
 
 #include <algorithm>
@@ -16,9 +20,9 @@ struct TPPicProg::TWritePlan {
     bool pausesForDelay = true;
     bool delayBeforeMessages = false;
     bool showsProgress = false;
-    // External EEPROM packets: an unknown answer is retried like a negative
-    // one, with a pause between the tries.
-    bool patientRetries = false;
+    // External EEPROM packets: the EEPROM may still be busy with the packet
+    // before, so a refused packet waits a moment before it goes again.
+    bool pausesAfterRefusal = false;
 };
 
 bool TPPicProg::AbortSeen() {
@@ -34,10 +38,12 @@ bool TPPicProg::RunWrite(const TWritePlan& plan, std::string_view text, TProgres
     // Positions count from 1, and the loop runs while the position is below
     // the length: a padded data text keeps its last character unsent.
     std::size_t position = 1;
-    int retries = 0;
+    int packet = 1;
+    int refusals = 0;
     while (position < text.size()) {
         if (AbortSeen()) {
             // Aborted, not written: callers must not announce this card as done.
+            SetFault(TTransportFaultKind::tfAborted, plan.command, packet);
             return false;
         }
         if (plan.delayBeforeMessages) {
@@ -51,22 +57,23 @@ bool TPPicProg::RunWrite(const TWritePlan& plan, std::string_view text, TProgres
                 Pause(delay_);
             }
         }
-        const std::string_view packet = text.substr(position - 1, plan.packetSize);
+        const std::string_view data = text.substr(position - 1, plan.packetSize);
         const TReplyResult result =
-            WriteBlock(plan.command, plan.device, packet, static_cast<int>(packet.size()));
-        const bool retry = result == TReplyResult::rrNegative ||
-                           (plan.patientRetries && result == TReplyResult::rrUnknown);
+            WriteBlock(plan.command, plan.device, data, static_cast<int>(data.size()));
         if (result == TReplyResult::rrSuccess) {
-            position += packet.size();
-            retries = 0;
-        } else if (retry) {
-            if (++retries > kNegativeAnswerLimit) {
+            position += data.size();
+            ++packet;
+            refusals = 0;
+        } else if (lastAnswer_ == TTransportFaultKind::tfRefused) {
+            if (++refusals > kNegativeAnswerLimit) {
+                SetFault(TTransportFaultKind::tfRefused, plan.command, packet);
                 return false;
             }
-            if (plan.patientRetries) {
+            if (plan.pausesAfterRefusal) {
                 Pause(100);
             }
         } else {
+            SetFault(lastAnswer_, plan.command, packet);
             return false;
         }
         if (plan.showsProgress) {
@@ -78,7 +85,7 @@ bool TPPicProg::RunWrite(const TWritePlan& plan, std::string_view text, TProgres
 }
 
 bool TPPicProg::WriteProgramArea(std::string_view text, int kind, TProgressSink* gauge) {
-    if (!Guarded()) {
+    if (!BeginTransfer()) {
         return false;
     }
     TWritePlan plan;
@@ -89,7 +96,7 @@ bool TPPicProg::WriteProgramArea(std::string_view text, int kind, TProgressSink*
 }
 
 bool TPPicProg::WriteDataArea(std::string_view text, int kind, int size) {
-    if (!Guarded()) {
+    if (!BeginTransfer()) {
         return false;
     }
     std::string padded(text);
@@ -105,7 +112,7 @@ bool TPPicProg::WriteDataArea(std::string_view text, int kind, int size) {
 }
 
 bool TPPicProg::WriteConfigArea(std::string_view text, int kind) {
-    if (!Guarded()) {
+    if (!BeginTransfer()) {
         return false;
     }
     TWritePlan plan;
@@ -117,7 +124,7 @@ bool TPPicProg::WriteConfigArea(std::string_view text, int kind) {
 
 bool TPPicProg::WriteExtEeprom(std::string_view text, int kind, TProgressSink* gauge) {
     Pause(100);
-    if (!Guarded()) {
+    if (!BeginTransfer()) {
         return false;
     }
     TWritePlan plan;
@@ -125,7 +132,7 @@ bool TPPicProg::WriteExtEeprom(std::string_view text, int kind, TProgressSink* g
     plan.device = kind;
     plan.pausesForDelay = false;
     plan.showsProgress = true;
-    plan.patientRetries = true;
+    plan.pausesAfterRefusal = true;
     return RunWrite(plan, text, gauge);
 }
 

@@ -169,6 +169,9 @@ TOpenResult TPosixSerialBackend::Open(const TLineSettings& settings) {
         ::ioctl(fd_, TIOCNXCL);
         return Fail(error);
     }
+    // Bytes that reached the line before it was ours (the answer to a run
+    // that ended before it came) would pass for the answer to the first frame.
+    ::tcflush(fd_, TCIOFLUSH);
     writeStallMs_ = WriteStallMs(settings);
     return {true, {}};
 }

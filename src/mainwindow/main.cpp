@@ -115,7 +115,14 @@ int main(int argc, char** argv) {
         }
         return QApplication::exec();
     } catch (const std::exception& error) {
+        // Started from a menu, nobody reads stderr: a catalogue line that
+        // cannot be right must reach the user before the program ends.
+        // Off screen nobody could close the box.
         std::cerr << "korvex: " << korvex::DescribeError(error) << '\n';
+        if (QGuiApplication::platformName() != QStringLiteral("offscreen")) {
+            QMessageBox::critical(nullptr, QStringLiteral("Korvex"),
+                                  Q(korvex::DescribeError(error)));
+        }
         return 1;
     }
 }

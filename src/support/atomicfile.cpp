@@ -1,6 +1,7 @@
 #include "support/atomicfile.h"
 
 #include "support/errors.h"
+#include "support/filetarget.h"
 
 #include <cerrno>
 #include <cstring>
@@ -62,16 +63,6 @@ std::string TempName(const std::string& targetName) {
     return "." + targetName.substr(0, kMaxFileName - 1 - kSuffix.size()) + std::string(kSuffix);
 }
 
-// A link is followed, so the file it names is replaced and the link stays.
-std::filesystem::path ResolveLink(const std::filesystem::path& target) {
-    std::error_code error;
-    if (!std::filesystem::is_symlink(target, error)) {
-        return target;
-    }
-    std::filesystem::path resolved = std::filesystem::weakly_canonical(target, error);
-    return error ? target : resolved;
-}
-
 // The rename is only durable once the folder that holds the name is on disk.
 void SyncFolder(const std::filesystem::path& folder) {
     int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -84,13 +75,12 @@ void SyncFolder(const std::filesystem::path& folder) {
 } // namespace
 
 void WriteFileAtomically(const std::filesystem::path& link, std::string_view contents) {
+    // A link is followed, so the file it names is replaced and the link stays.
     const std::filesystem::path target = ResolveLink(link);
+    RefuseNonFile(target);
     struct stat existing {};
     const bool exists = ::stat(target.c_str(), &existing) == 0;
     if (exists) {
-        if (S_ISDIR(existing.st_mode)) {
-            Fail(target, "Cannot write", EISDIR);
-        }
         // root passes access(W_OK) on any file, so look at the bits as well.
         if (::access(target.c_str(), W_OK) != 0 || (existing.st_mode & 0222) == 0) {
             Fail(target, "Cannot write", EACCES);

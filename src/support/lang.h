@@ -3,6 +3,8 @@
 #include "support/datafolders.h"
 
 #include <filesystem>
+#include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,8 +16,21 @@ namespace korvex {
 // Lines end with CR LF, LF or CR; the whole line is the entry, blanks included.
 // A failed load (no folder, no such file, a name reaching outside the folder)
 // keeps the table that was loaded before, so the texts never go blank.
+//
+// A file that is there but cannot be a language (empty, not UTF-8 text, or
+// fewer lines than the file of the same name in a later folder, the shipped
+// one) is passed over for that later file, and the problem is kept for a face
+// to show: once for each file, however often it is loaded.
 class TPLang {
 public:
+    struct TProblem {
+        std::filesystem::path file;
+        std::string reason;       // "empty", "not UTF-8 text", "12 lines of 184"
+        bool shippedUsed = false; // else the table loaded before stays
+        // In English, for a line on stderr.
+        std::string Text() const;
+    };
+
     static constexpr std::string_view kUndefined = "Undefined";
     static constexpr std::string_view kExtension = "lang";
 
@@ -42,10 +57,15 @@ public:
     std::string GetText(int entry) const;
     int EntryCount() const { return static_cast<int>(table_.size()); }
 
+    // The first file passed over since the last call, if any.
+    std::optional<TProblem> TakeProblem();
+
 private:
     std::vector<std::filesystem::path> dirs_;
     std::vector<std::string> languages_;
     std::vector<std::string> table_;
+    std::optional<TProblem> problem_;
+    std::set<std::filesystem::path> told_;
 };
 
 } // namespace korvex

@@ -1,6 +1,7 @@
 #include "support/readfile.h"
 
 #include "support/errors.h"
+#include "support/filetarget.h"
 
 #include <cerrno>
 #include <cstring>
@@ -11,7 +12,14 @@
 namespace korvex {
 
 TReadOnlyFile::TReadOnlyFile(const std::filesystem::path& file) : path_(file) {
-    fd_ = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opening a FIFO waits for a writer that may never come (a production
+    // record named as one blocked the run for ever): anything but a file is
+    // refused before it is opened, and the open itself never waits.
+    std::error_code folder;
+    if (!std::filesystem::is_directory(file, folder)) {
+        RefuseNonFile(file); // a folder is told below, as the system words it
+    }
+    fd_ = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0) {
         Fail(errno);
     }
@@ -21,6 +29,8 @@ TReadOnlyFile::TReadOnlyFile(const std::filesystem::path& file) : path_(file) {
         error = errno;
     } else if (S_ISDIR(info.st_mode)) {
         error = EISDIR;
+    } else if (!S_ISREG(info.st_mode)) {
+        error = EINVAL; // swapped in after the check
     }
     if (error != 0) {
         ::close(fd_);

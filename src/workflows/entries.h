@@ -237,4 +237,9 @@ constexpr int kEepromFileLeftOut = 195;
 // The second line of a verify that found the configuration word differing.
 constexpr int kDifferenceConfig = 196;
 
+// A language file of the user's that cannot be one (%1: the file), passed
+// over for the shipped one, or with none to turn to.
+constexpr int kLanguageFileReplaced = 197;
+constexpr int kLanguageFileUnusable = 198;
+
 } // namespace korvex::entries

@@ -4,6 +4,7 @@
 
 #include "support/errors.h"
 #include "workflows/entries.h"
+#include "workflows/fillin.h"
 
 namespace korvex {
 
@@ -58,6 +59,7 @@ TIntentResult TPMainWorkflows::FormShow(const TStartChoices& choices) {
         // to be shown, so no other card type's files are read.
         bench_.card.Rescan();
         LoadSettings(choices);
+        TellLanguageProblem();
     } catch (const std::exception& error) {
         return Failed(error);
     }
@@ -214,6 +216,18 @@ void TPMainWorkflows::ApplyLanguage(const std::string& name) {
     bench_.view.ShowLanguage();
     bench_.rows.Reword();
     StateChanged(bench_.line.State());
+    if (bench_.line.Started()) {
+        TellLanguageProblem();
+    }
+}
+
+void TPMainWorkflows::TellLanguageProblem() {
+    if (const auto problem = bench_.lang.TakeProblem()) {
+        const int entry =
+            problem->shippedUsed ? entries::kLanguageFileReplaced : entries::kLanguageFileUnusable;
+        bench_.prompts.ShowMessage(TMessageKind::mkWarning, entry,
+                                   FillIn(bench_.Text(entry), {problem->file.string()}));
+    }
 }
 
 } // namespace korvex

@@ -216,6 +216,8 @@ private:
     void DoChooseSpeed(TBaudRate rate);
     void StateChanged(TPCardState state);
     void ApplyLanguage(const std::string& name);
+    // A language file passed over is told once the window is there to tell it.
+    void TellLanguageProblem();
     // Opens a user action; true when a running command refuses it.
     bool Refuses();
     // Shows what went wrong in a change: every intent ends with its result,

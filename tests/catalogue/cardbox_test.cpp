@@ -1,4 +1,5 @@
 #include "catalogue/cardbox.h"
+#include "catalogue/carderrors.h"
 #include "common/tempdir.h"
 #include "support/errors.h"
 #include "support/settingsstore.h"
@@ -17,8 +18,7 @@ protected:
     void SetUp() override {
         WriteText(dir / "cards/pics.cfg", "// name,kind,size,ee,idA,loader,set,idB\n"
                                           "PIC 16F84,3,1024,64,,Loader84,1,\n"
-                                          "AT90S8515,8,4096,512,1E9301,LoaderAVR,0,000102\n"
-                                          "Broken,x,y,z,,,,\n");
+                                          "AT90S8515,8,4096,512,1E9301,LoaderAVR,0,000102\n");
         WriteText(dir / "cards/eeproms.cfg", "24C16,1,2048,1\n24C64,2,8192,3\n");
     }
     void AddCard(const std::string& name, const std::string& pic, const std::string& eeprom) {
@@ -157,9 +157,8 @@ TEST_F(CardBoxTest, TheUsersCatalogueCardTypesAndLoadersCount) {
 }
 
 TEST_F(CardBoxTest, BadCatalogueValuesAndMissingCataloguesReachTheCaller) {
-    AddCard("Broken", "Broken", "None");
-    Open();
-    EXPECT_THROW(Choose(0), EKorvex); // kind "x" is not a number
+    WriteText(dir / "cards/eeproms.cfg", "Broken,x,2048,1\n");
+    EXPECT_THROW(Open(), EErrorsInCfg); // kind "x" is not a number
 
     std::filesystem::remove(dir / "cards/eeproms.cfg");
     TPCardTypeBox other;

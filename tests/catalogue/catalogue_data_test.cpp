@@ -18,8 +18,8 @@ bool IsKindCode(const std::string& text) {
 }
 
 TEST(ShippedCatalogues, ProcessorsAreCompleteAndConsistent) {
-    const TPCardReader pics(kCards / "pics.cfg");
-    const TPCardReader words(kCards / "configwords.cfg");
+    const TPCardReader pics(TPDataFolders(kCards.parent_path()), "cards/pics.cfg"); // checked
+    const TPCardReader words(TPDataFolders(kCards.parent_path()), "cards/configwords.cfg");
     ASSERT_GT(pics.GetCount(), 0);
 
     int entry = 0;
@@ -54,7 +54,7 @@ TEST(ShippedCatalogues, ProcessorsAreCompleteAndConsistent) {
 }
 
 TEST(ShippedCatalogues, EepromsHaveKindsAndSizes) {
-    const TPCardReader eeproms(kCards / "eeproms.cfg");
+    const TPCardReader eeproms(TPDataFolders(kCards.parent_path()), "cards/eeproms.cfg");
     int entry = 0;
     EXPECT_EQ(eeproms.FindName("24c64", 0, entry), 2);
     EXPECT_EQ(eeproms.GetField(entry, 3), "8192");

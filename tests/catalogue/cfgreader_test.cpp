@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <regex>
 #include <string>
 
@@ -115,7 +116,8 @@ TEST(CardReader, TableLimitsAreEnforcedWhileLoading) {
     EXPECT_EQ(fits.GetField(1, 1), longest);
     EXPECT_EQ(fits.GetField(1, 2), longest);
 
-    const std::regex loadMessage("Cfg out of bounds\r\n" + kLocation);
+    const std::regex loadMessage("mem.cfg line [12]: field [12] is longer than 29 characters \\(" +
+                                 kLocation + "\\)");
     for (const std::string& text :
          {longest + "n,1\n", "a,1\n" + longest + "n\n", "a," + longest + "n,\n"}) {
         const std::string message = MessageOf<ECfgOutOfBounds>([&] { Parse(text); });
@@ -130,7 +132,38 @@ TEST(CardReader, TableLimitsAreEnforcedWhileLoading) {
     EXPECT_EQ(full.GetCount(), 50);
     EXPECT_EQ(full.GetField(50, 1), "entry50");
     const std::string message = MessageOf<ECfgOutOfBounds>([&] { Parse(fifty + "one more\n"); });
-    EXPECT_TRUE(std::regex_match(message, loadMessage)) << message;
+    EXPECT_TRUE(std::regex_match(
+        message, std::regex("mem.cfg line 101: more than 50 entries \\(" + kLocation + "\\)")))
+        << message;
+}
+
+// Fault: "24C16,1,-2048,1" made an EEPROM write send nothing and say
+// "written"; a number that did not parse or a field missing surfaced later
+// as "'99999999999' is not a valid integer value", naming no file.
+TEST(CardReader, ACatalogueLineThatCannotBeRightNamesTheFileAndLine) {
+    const std::pair<std::string, std::string> bad[] = {
+        {"eeproms.cfg", "24C16,1,-2048,1|the size \"-2048\" must be a positive number of bytes"},
+        {"eeproms.cfg", "24C16,1,99999999999,1|the size \"99999999999\" must be a positive "
+                        "number of bytes"},
+        {"eeproms.cfg", "24C16,1,2048|3 fields where 4 are needed: name, kind, size, AVR kind"},
+        {"pics.cfg", "PIC 1,3,0,64,,L,1|the program size \"0\" must be a positive number of "
+                     "words"},
+        {"pics.cfg", "PIC 1,A,1024,64,,L,1|the kind \"A\" must be a digit from 0 to 9 (PIC kinds "
+                     "0 to 7, AVR kinds 8 and 9)"},
+        {"configwords.cfg", "2,0,x,x,x,x,x,x,2|field 9 \"2\" must be a bit pattern of 0, 1 and x"},
+    };
+    const std::map<std::string, std::string> good = {{"eeproms.cfg", "None,-1,0,-1"},
+                                                     {"pics.cfg", "PIC 2,8,1024,0,1E,L,0"},
+                                                     {"configwords.cfg", "1,0,1,x,x,x,x,x,X"}};
+    for (const auto& [file, row] : bad) {
+        testing::TempDir dir;
+        const std::string line = row.substr(0, row.find('|'));
+        testing::WriteText(dir / "cards" / file, "// comment\n" + good.at(file) + "\n" + line);
+        EXPECT_EQ(MessageOf<EErrorsInCfg>(
+                      [&] { TPCardReader(TPDataFolders(dir.Path()), "cards/" + file); }),
+                  (dir / "cards" / file).string() + " line 3: " + row.substr(line.size() + 1));
+        EXPECT_NO_THROW(TPCardReader(dir / "cards" / file)) << "the file alone is only read";
+    }
 }
 
 TEST(CardReader, GetFieldOutsideTheTableNamesFieldThenEntry) {

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <unistd.h>
 
 namespace korvex {
@@ -230,6 +232,22 @@ TEST_F(CliBadInput, SettingsThatCannotBeWrittenFailAndStayAsTheyWere) {
 
 // Fault: "options" prints each option's name before reading it, so when the
 // options file cannot be made, stdout keeps a dangling "Auto/WriteEe=".
+// Fault: an empty or garbled language file in the user's data folder turned
+// every message into "Undefined".
+TEST_F(CliBadInput, ALanguageFileThatIsNoneGivesWayToTheShippedOneWithOneWarning) {
+    WriteText(data / "korvex/lang/English.lang", std::string("\0\x01\xFF", 3));
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--port", "sim", "state"},
+          std::vector<std::string>{"--card", kPicCard, "fuses"}}) {
+        const auto run = Cli(args);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_FALSE(Contains(run.out, "Undefined")) << run.out;
+        const std::string file = (data / "korvex/lang/English.lang").string();
+        EXPECT_TRUE(Contains(run.err, file)) << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    }
+}
+
 TEST_F(CliBadInput, OptionsThatCannotBeReadLeaveNoHalfLine) {
     const auto options = UseProgramCopy() / "options";
     BlockUserDataFolder();

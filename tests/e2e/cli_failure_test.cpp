@@ -2,12 +2,14 @@
 // in the slot, a card pulled out halfway, a question nobody answers, a read
 // that cannot be saved. Each ends with exit code 1 (2 for bad usage), no
 // success line, and neither the card nor any file half done.
+#include "backgroundcli.h"
 #include "clirig.h"
 #include "ptysim.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace korvex {
@@ -127,18 +129,31 @@ TEST_F(CliFailure, AQuestionWithoutAYesStopsBeforeTheCardIsTouched) {
     EXPECT_EQ(Eeprom(sim), Filled(Srec(Sample24c16()), 0, 2048, "FF"));
 }
 
+// Fault: "read pic -o /nonexistent/dir/x.hex" read the whole card and only
+// then said it could not write.
 TEST_F(CliFailure, AReadThatCannotBeSavedLeavesNoFileBehind) {
     // The built-in simulator: the save is what matters here.
-    const auto read = [this](std::vector<std::string> args) {
-        args.insert(args.begin(), {"--port", "sim", "--card", kPicCard});
-        return Cli(args);
+    const TempDir logs;
+    const auto read = [&](std::vector<std::string> args) {
+        args.insert(args.begin(),
+                    {"--port", "sim", "--card", kPicCard, "--log", (logs / "log").string()});
+        auto run = Cli(args);
+        if (!Contains(run.err, "not overwritten")) {
+            EXPECT_EQ(FrameCommands(ReadText(logs / "log")).find_first_of("EFGJ"),
+                      std::string::npos)
+                << "checked before the card is read";
+        }
+        return run;
     };
+    auto run = read({"read", "pic", "-o", Path("missing") + "/out.hex"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(Contains(run.err, "the folder " + Path("missing") + " does not exist")) << run.err;
     WriteText(work / "plain", "a file");
     std::filesystem::create_directory(work / "folder.hex");
     WriteText(work / "kept.hex", "old");
     const std::set<std::string> before = Entries(work.Path());
 
-    auto run = read({"read", "pic", "-o", Path("plain") + "/out.hex"});
+    run = read({"read", "pic", "-o", Path("plain") + "/out.hex"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(Contains(run.err, "error: " + Path("plain") + "/out.hex")) << run.err;
     EXPECT_EQ(run.out, "");
@@ -168,6 +183,28 @@ TEST_F(CliFailure, AReadThatCannotBeSavedLeavesNoFileBehind) {
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_TRUE(std::filesystem::is_empty(locked));
     }
+}
+
+// Fault: as root, "--log /dev/full" turned the device into a file, and a FIFO
+// named as the record held the run for ever.
+TEST_F(CliFailure, ALogOrRecordThatIsNoFileIsRefusedBeforeAnythingIsSent) {
+    ASSERT_EQ(::mkfifo((work / "fifo").c_str(), 0666), 0);
+    const std::vector<std::string> runs[] = {
+        {"--log", Path("fifo"), "state"},
+        {"--log", Path("fifo"), "--yes", "write", "pic", Fixture("gpasm/card84.hex").string()},
+        {"auto", "--pic", Fixture("gpasm/card84.hex").string(), "--watch", "--record",
+         Path("fifo")}};
+    for (const auto& args : runs) {
+        std::vector<std::string> all = {"--port", "sim", "--card", kPicCard};
+        all.insert(all.end(), args.begin(), args.end());
+        TBackgroundCli cli(all, "/dev/null", Path("out"), Path("err"));
+        EXPECT_EQ(cli.Wait(), 1) << args.back();
+        EXPECT_TRUE(Contains(ReadText(work / "err"),
+                             "error: " + Path("fifo") + ": a FIFO (named pipe), not a file"))
+            << ReadText(work / "err");
+        EXPECT_EQ(std::filesystem::status(work / "fifo").type(), std::filesystem::file_type::fifo);
+    }
+    EXPECT_FALSE(std::filesystem::exists(KeptCard(kPicCard, "program.hex"))) << "nothing sent";
 }
 
 TEST_F(CliFailure, RequestsThatDoNotSuitTheCardTypeOrPortAreRefused) {

@@ -101,6 +101,26 @@ TEST_F(CliWatch, ACardLeftInTheSlotIsProgrammedOnceAndCtrlCEndsTheRunWithASummar
         << "the loader's and the program's erase";
 }
 
+// Fault: card 2, pulled out mid-write, was failed, and then the run waited
+// for ever for it to be taken out: every poll found card 3 ready.
+TEST_F(CliWatch, ACardPulledOutMidWriteCountsAsTakenOutAndTheRunGoesOn) {
+    TPtySim sim({"--card", "PIC16F84-24C16", "--feed", "3", "--feed-fault", "2:pull@B10",
+                 "--feed-gap", "100"});
+    ASSERT_FALSE(sim.Path().empty());
+    TBackgroundCli cli({"--port", sim.Path(), "--card", "PIC16F84-24C16", "auto", "--pic",
+                        Fixture("gpasm/card84.hex").string(), "--eeprom", Sample24c16().string(),
+                        "--watch", "--count", "3"},
+                       "/dev/null", Path("out"), Path("err"));
+    ASSERT_TRUE(cli.Started());
+    EXPECT_EQ(cli.Wait(30000), 1) << ReadText(work / "err");
+    const std::vector<std::string> lines = Lines(ReadText(work / "out"));
+    ASSERT_EQ(lines.size(), 4u) << ReadText(work / "out");
+    EXPECT_EQ(lines[0].rfind("card 1: good, ", 0), 0u) << lines[0];
+    EXPECT_TRUE(lines[1].starts_with("card 2: failed") || lines[1].starts_with("card 2: interr"))
+        << lines[1];
+    EXPECT_EQ(lines[2].rfind("card 3: good, ", 0), 0u) << lines[2];
+}
+
 TEST_F(CliWatch, ARecordFileThatIsNoRecordStopsTheRunBeforeAnyCardAndFailsIt) {
     const std::string record = Path("addresses.csv");
     WriteText(record, "name,street\r\nsomebody,somewhere\r\n");

@@ -112,7 +112,7 @@ TEST(HexRead, MalformedLinesAreErrorsNamingFileAndLine) {
               "f.hex:2: line does not start with ':'");
     EXPECT_EQ(LoadError(buffer, Lines({good, " " + good})),
               "f.hex:2: line does not start with ':'");
-    EXPECT_EQ(LoadError(buffer, Lines({good, Record("020020000102")})),
+    EXPECT_EQ(LoadError(buffer, Lines({good, Record("020020000102"), kEnd})),
               "f.hex:2: data at address 0x0020 fall beyond the image, which holds 32 bytes from "
               "address 0x0000");
     EXPECT_EQ(LoadError(buffer, ""), "f.hex: no data records");
@@ -143,8 +143,11 @@ TEST(HexRead, BlankLinesAreSkippedAndAnyLineEndIsAccepted) {
         EXPECT_EQ(LoadError(buffer, file), "") << "line end " << end.size();
         EXPECT_EQ(buffer.GetHexText(0, -1), "0528AABB");
     }
-    buffer.LoadHexContent(a + "\n" + b, "f.hex", 0, -1);
-    EXPECT_EQ(buffer.GetHexText(0, -1), "0528AABB") << "no end-of-file record, no last line end";
+    EXPECT_EQ(LoadError(buffer, a + "\n" + b + "\n" + kEnd), "") << "no last line end";
+    // Fault: a file cut short (head -n 40 of a full one) was written as if the
+    // rest of the card were meant to be blank.
+    EXPECT_EQ(LoadError(buffer, a + "\n" + b + "\n"),
+              "f.hex: ends without an end-of-file record: the file may be cut short");
     EXPECT_EQ(LoadError(buffer, "\n\n" + Record("0100000011") + "\r\n" + a + "xyz"),
               "f.hex:4: character 16 ('x') is not a hexadecimal digit");
 }

@@ -236,9 +236,12 @@ TEST_F(DriverLink, ReadBlockJudgesFramedReplies) {
                     "65\r");
     EXPECT_EQ(rig.prog.ReadBlock('F', 3, 4, payload), TReplyResult::rrDle);
 
+    // A refusal stands in place of a reply; a 0x16 amid one is noise.
+    rig.line.Answer(Bytes({0x16}));
+    EXPECT_EQ(rig.prog.ReadBlock('F', 3, 1, payload), TReplyResult::rrNegative);
     rig.line.Answer("\x02"
                     "1\x16");
-    EXPECT_EQ(rig.prog.ReadBlock('F', 3, 1, payload), TReplyResult::rrNegative);
+    EXPECT_EQ(rig.prog.ReadBlock('F', 3, 1, payload), TReplyResult::rrUnknown);
 
     const auto before = rig.clock.NowMs();
     EXPECT_EQ(rig.prog.ReadBlock('E', 3, 3, payload), TReplyResult::rrTimeout);
@@ -275,7 +278,7 @@ TEST_F(DriverLink, WriteBlockPacketsAndAnswers) {
     rig.line.Answer(Bytes({0x16, 0x04}));
     EXPECT_EQ(rig.prog.WriteBlock('B', 3, "3FFF", 4), TReplyResult::rrUnknown);
     rig.line.Answer(Bytes({0x06, 0x10}));
-    EXPECT_EQ(rig.prog.WriteBlock('B', 3, "3FFF", 4), TReplyResult::rrUnknown);
+    EXPECT_EQ(rig.prog.WriteBlock('B', 3, "3FFF", 4), TReplyResult::rrDle);
     rig.line.Answer(Bytes({0x06, 0x04, 0x04}));
     EXPECT_EQ(rig.prog.WriteBlock('B', 3, "3FFF", 4), TReplyResult::rrUnknown);
 

@@ -3,6 +3,7 @@
 #include "sim/simfaults.h"
 
 #include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace korvex {
@@ -151,11 +152,12 @@ TEST(Transfers, VerifyComparesEveryCharacterAndTheDataEeprom) {
     EXPECT_FALSE(rig.prog.VerifyPic(std::string(program.size(), '3'), "", 3, nullptr));
 }
 
-TEST(Transfers, RefusedPacketsAreRetriedAtMostTwentyTimes) {
+TEST(Transfers, RefusedPacketsAndBlocksAreSentAgainAtMostTwentyTimes) {
     TFakeClock clock;
     TScriptedLine line(clock);
     line.responder = [](const std::string& frame) {
-        return frame[1] == 'B' || frame[1] == 'C' || frame[1] == 'D' || frame[1] == 'I'
+        return frame[1] == 'B' || frame[1] == 'C' || frame[1] == 'D' || frame[1] == 'I' ||
+                       frame[1] == 'E'
                    ? std::string(1, 0x16)
                    : kAckEot;
     };
@@ -175,6 +177,7 @@ TEST(Transfers, RefusedPacketsAreRetriedAtMostTwentyTimes) {
     };
     EXPECT_FALSE(prog.WritePic(3, 64, PicWords(8), "", &gauge));
     EXPECT_EQ(count('B'), 21);
+    EXPECT_EQ(prog.LastFault(), (TTransportFault{TTransportFaultKind::tfRefused, 'B', 1}));
     EXPECT_EQ(prompts.errors, std::vector<std::string>{"Failed to write card !"});
     EXPECT_EQ(gauge.values.back(), 0);
     EXPECT_FALSE(prog.WriteDataArea(Pattern(16), 3, 0));
@@ -185,6 +188,9 @@ TEST(Transfers, RefusedPacketsAreRetriedAtMostTwentyTimes) {
     EXPECT_FALSE(prog.WriteExtEeprom(Pattern(64), 1, nullptr));
     EXPECT_EQ(count('I'), 21);
     EXPECT_GE(clock.NowMs() - before, 100 + 20 * 100);
+    EXPECT_EQ(prog.ReadProgramArea(3, 64, 0, nullptr), "");
+    EXPECT_EQ(count('E'), 21);
+    EXPECT_EQ(prog.LastFault(), (TTransportFault{TTransportFaultKind::tfRefused, 'E', 1}));
     EXPECT_FALSE(prog.Busy());
 }
 
@@ -320,15 +326,85 @@ TEST(Transfers, ExternalEepromThroughTheLoader) {
     EXPECT_EQ(rig.device.Card().Text(TSimMemory::Eeprom), eeprom);
 }
 
-TEST(Transfers, CardPulledMidWriteFailsCleanly) {
-    TSimRig rig(TestCard(3, 1024, 64));
-    rig.device.AddFault(sim::ParseSimFault("pull@B10"));
-    EXPECT_FALSE(rig.prog.WritePic(3, 64, PicWords(1024), Pattern(128), &rig.gauge));
-    EXPECT_EQ(rig.prompts.errors, std::vector<std::string>{"Failed to write card !"});
-    EXPECT_EQ(OfCommand(rig.Sent(), 'B').size(), 10u);
-    EXPECT_FALSE(rig.prog.Busy());
-    rig.prog.Poll();
-    EXPECT_EQ(rig.prog.LastState(), TPCardState::csCardNotReady);
+// One transfer of every write and read command on a card made ready for it;
+// true when it reports success and the card, or the text read, is right.
+const std::pair<char, std::function<bool(TSimRig&)>> kTransfers[] = {
+    {'B', [](TSimRig& r) { return r.prog.WriteProgramArea(PicWords(64), 3, nullptr); }},
+    {'C', [](TSimRig& r) { return r.prog.WriteDataArea(Pattern(128), 3, 0); }},
+    {'D', [](TSimRig& r) { return r.prog.WriteConfigArea(PicWords(24), 3); }},
+    {'I',
+     [](TSimRig& r) {
+         return r.prog.WriteExtEeprom(Pattern(256), 1, nullptr) &&
+                r.device.Card().Text(TSimMemory::Eeprom).starts_with(Pattern(256));
+     }},
+    {'E', [](TSimRig& r) { return r.prog.ReadProgramArea(3, 1024, 0, nullptr) == PicWords(1024); }},
+    {'F', [](TSimRig& r) { return r.prog.ReadDataArea(3, 64) == Pattern(128, 3); }},
+    {'G',
+     [](TSimRig& r) {
+         return r.prog.ReadConfigArea(3) == r.device.Card().Text(TSimMemory::Config);
+     }},
+    {'J',
+     [](TSimRig& r) { return r.prog.ReadExtEeprom(1, 2048, 4096, nullptr) == Pattern(4096, 4); }},
+};
+
+// Fault: an 'I' packet whose answer could not be judged was sent again. The
+// programmer had stored it already, so the copy and every byte after it
+// landed one packet further, and with verify off the write said "written".
+// And a read block refused with 0x16, which says it was not read, failed the read.
+TEST(Transfers, AFrameWhoseFateIsUnknownIsNeverSentAgainARefusedOneIs) {
+    using enum TTransportFaultKind;
+    const std::string faults[] = {"nack", "silent", "badsum", "noise", "short"};
+    for (const auto& [command, transfer] : kTransfers) {
+        for (const std::string& fault : faults) {
+            const auto kind = fault == "nack" ? tfNone : fault == "silent" ? tfNoAnswer : tfSpoiled;
+            const int at = command == 'G' ? 1 : 2; // the configuration area is one block
+            const std::string where = fault + "@" + command + std::to_string(at);
+            SCOPED_TRACE(where);
+            TSimRig rig(TestCard(3, 1024, 64, 2048));
+            if (command == 'E' || command == 'I' || command == 'J') { // the loader, for I and J
+                rig.device.Card().Load(TSimMemory::Program, PicWords(1024));
+            }
+            rig.device.Card().Load(TSimMemory::Data, Pattern(128, 3));
+            rig.device.Card().Load(TSimMemory::Eeprom, Pattern(4096, 4));
+            const bool eeprom = command == 'I' || command == 'J';
+            rig.prog.SelectMode(eeprom ? command - 'I' + 1 : 3, eeprom ? 1 : 3);
+            rig.device.AddFault(sim::ParseSimFault(where));
+
+            EXPECT_EQ(transfer(rig), kind == tfNone);
+            const TTransportFault expected{kind, kind == tfNone ? '\0' : command,
+                                           kind == tfNone ? 0 : at};
+            EXPECT_EQ(rig.prog.LastFault(), expected);
+            if (kind != tfNone) {
+                EXPECT_EQ(OfCommand(rig.Sent(), command).size(), static_cast<std::size_t>(at));
+            }
+        }
+    }
+}
+
+// Fault: a card pulled out mid-write left the driver saying a card was ready,
+// so a production run waiting for the slot to empty saw the next card put
+// in as the same one and waited for ever.
+TEST(Transfers, ANoCardAnswerDuringATransferIsTheCardGone) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"pull@B10", "no card in the slot at packet 10"},
+        {"pull@H1", "no card in the slot at the erase"},
+        {"pull@E3", "no card in the slot at block 3"}};
+    for (const auto& [fault, said] : cases) {
+        SCOPED_TRACE(fault);
+        TSimRig rig(TestCard(3, 1024, 64));
+        std::vector<TPCardState> events;
+        rig.prog.OnStateChange = [&](TPCardState state, TPPicProg&) { events.push_back(state); };
+        rig.device.AddFault(sim::ParseSimFault(fault));
+        const bool read = fault[5] == 'E';
+        EXPECT_FALSE(read ? rig.prog.ReadPic(3, 1024, 64, &rig.gauge).ok
+                          : rig.prog.WritePic(3, 64, PicWords(1024), Pattern(128), &rig.gauge));
+        EXPECT_EQ(rig.prog.LastFault().kind, TTransportFaultKind::tfNoCard);
+        EXPECT_EQ(rig.prog.LastFault().Describe(), said);
+        EXPECT_EQ(events, std::vector<TPCardState>{TPCardState::csCardNotReady});
+        // Nothing more is asked of a card that has gone.
+        EXPECT_EQ(OfCommand(rig.Sent(), read ? 'F' : 'C').size(), 0u);
+        EXPECT_FALSE(rig.prog.Busy());
+    }
 }
 
 TEST(Transfers, IdentificationAndLock) {

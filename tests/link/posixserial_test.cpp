@@ -164,6 +164,22 @@ TEST(TPosixSerialBackend, CountsPurgesAndWaitsForInput) {
     EXPECT_EQ(ReadFromBackend(backend, 1), "Z");
 }
 
+// Fault: an answer that came after its run had ended was taken by the next
+// run as the answer to its first frame.
+TEST(TPosixSerialBackend, BytesLeftOnTheLineBeforeItWasOpenedAreDropped) {
+    PtyPair pty;
+    TPosixSerialBackend first(pty.SlavePath());
+    ASSERT_TRUE(first.Open(Line(115200)).ok);
+    ASSERT_TRUE(pty.Write("stale"));
+    ASSERT_TRUE(first.WaitForInput(2000));
+    first.Close();
+    TPosixSerialBackend next(pty.SlavePath());
+    ASSERT_TRUE(next.Open(Line(115200)).ok);
+    EXPECT_EQ(next.BytesWaiting(), 0);
+    ASSERT_TRUE(pty.Write("Z"));
+    EXPECT_EQ(ReadFromBackend(next, 1), "Z");
+}
+
 TEST(TPosixSerialBackend, WritesThroughAFullQueueButNotIntoOneNobodyReads) {
     const std::string big(300000, '\x5A');
     for (bool reading : {true, false}) {

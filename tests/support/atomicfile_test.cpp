@@ -1,13 +1,19 @@
 #include "common/tempdir.h"
 #include "support/atomicfile.h"
 #include "support/errors.h"
+#include "support/logfile.h"
+#include "support/readfile.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -103,6 +109,51 @@ TEST(WriteFileAtomically, AFailedTemporaryFileRemovesNothingOfSomebodyElse) {
     EXPECT_THROW(WriteFileAtomically(dir / "a.ini", "new"), EInOutError);
     EXPECT_EQ(ReadText(dir / ".a.ini.tmp-TAKEN1"), "not the writer's");
     EXPECT_EQ(ReadText(dir / "a.ini"), "old");
+}
+
+// Fault: as root, "korvex-cli --log /dev/full state" turned /dev/full into a
+// 43-byte file; a FIFO named as the production record held the run for ever.
+TEST(FileTargets, WhatIsNoFileIsNeverReplacedWrittenOrWaitedFor) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0666), 0);
+    std::filesystem::create_directory(dir / "folder");
+    std::filesystem::create_symlink(dir / "fifo", dir / "link");
+    std::vector<std::pair<std::string, std::string>> targets = {
+        {"fifo", "a FIFO (named pipe)"}, {"link", "a FIFO (named pipe)"}, {"folder", "a folder"}};
+    if (::mknod((dir / "device").c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0) { // root only
+        targets.emplace_back("device", "a device");
+    }
+    // Lets a read that waits for a writer of the FIFO end, so the test fails
+    // instead of hanging.
+    std::atomic<bool> done = false;
+    std::thread writer([&] {
+        while (!done) {
+            const int fd = ::open((dir / "fifo").c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                ::close(fd);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    for (const auto& [name, kind] : targets) {
+        const std::filesystem::path target = dir / name;
+        const auto type = std::filesystem::status(target).type();
+        const auto message = [](const auto& write) {
+            try {
+                write();
+            } catch (const EInOutError& error) {
+                return std::string(error.what());
+            }
+            return std::string("written");
+        };
+        EXPECT_EQ(message([&] { WriteFileAtomically(target, "x"); }), kind + ", not a file");
+        EXPECT_EQ(message([&] { TPLogFile log(target); }), kind + ", not a file");
+        EXPECT_NE(message([&] { ReadWholeFile(target); }), "written") << name;
+        EXPECT_EQ(std::filesystem::status(target).type(), type) << name;
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link"));
+    done = true;
+    writer.join();
 }
 
 } // namespace korvex

@@ -117,6 +117,31 @@ TEST(TPLang, TheUsersLanguagesJoinTheShippedOnesAndTakeTheirPlace) {
     EXPECT_EQ(shipped.LangDir(), dir / "program/lang");
 }
 
+// Fault: an empty or garbled English.lang in the user's data folder made
+// every message "Undefined".
+TEST(TPLang, AUsersLanguageFileThatCannotBeOneGivesWayToTheShippedOneWithOneWarning) {
+    const std::pair<std::string, std::string> broken[] = {
+        {"", "empty"},
+        {"Eintr\xE4g\n" + NumberedLines(9), "not UTF-8 text"},
+        {NumberedLines(3), "3 lines of 10"}};
+    for (const auto& [text, reason] : broken) {
+        TempDir dir;
+        WriteText(dir / "program/lang/English.lang", NumberedLines(10));
+        WriteText(dir / "user/lang/English.lang", text);
+        TPLang lang;
+        lang.SetLangDirs(TPDataFolders{dir / "program", dir / "user"});
+        lang.LoadLanguage("English");
+        EXPECT_EQ(lang.GetText(9), "Entry 9") << reason;
+        const auto problem = lang.TakeProblem();
+        ASSERT_TRUE(problem) << reason;
+        EXPECT_EQ(problem->Text(), (dir / "user/lang/English.lang").string() +
+                                       ": not a usable language file (" + reason +
+                                       "); the one shipped with the program is used instead");
+        lang.LoadLanguage("English");
+        EXPECT_FALSE(lang.TakeProblem()) << "told once";
+    }
+}
+
 TEST(TPLang, ShippedLanguagesAreCompleteAndAlike) {
     TPLang lang;
     lang.SetLangDir(KORVEX_SOURCE_DATA_DIR "/lang");

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <filesystem>
+
+namespace korvex {
+
+class TPCardReader;
+
+// The catalogues whose lines the program gives a meaning to.
+enum class TCatalogueKind { ckOther, ckPics, ckEeproms, ckConfigWords };
+
+// By the file's name: pics.cfg, eeproms.cfg, configwords.cfg.
+TCatalogueKind CatalogueKindOf(const std::filesystem::path& file);
+
+// A line that cannot be right would only show later, and elsewhere: a size
+// of 0 or less writes nothing and says "written", a kind no programmer knows
+// goes out as a device digit, a number that does not parse fails deep inside
+// a command. Throws EErrorsInCfg "<file> line <n>: <what is wrong>" for the
+// first entry that has too few fields, an empty name, a number that does not
+// parse, a size of 0 or less or an unknown kind. Other catalogues pass.
+void CheckCatalogueEntries(const TPCardReader& reader, TCatalogueKind kind);
+
+} // namespace korvex

@@ -1,0 +1,80 @@
+#include "support/filetarget.h"
+
+#include "support/errors.h"
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace korvex {
+
+namespace {
+
+const char* NonFileKind(mode_t mode) {
+    if (S_ISCHR(mode) || S_ISBLK(mode)) {
+        return "a device";
+    }
+    if (S_ISFIFO(mode)) {
+        return "a FIFO (named pipe)";
+    }
+    if (S_ISSOCK(mode)) {
+        return "a socket";
+    }
+    if (S_ISDIR(mode)) {
+        return "a folder";
+    }
+    return S_ISREG(mode) ? nullptr : "not a regular file";
+}
+
+[[noreturn]] void Fail(const std::filesystem::path& target, const std::string& what) {
+    throw EInOutError(what, target.string());
+}
+
+} // namespace
+
+std::filesystem::path ResolveLink(const std::filesystem::path& target) {
+    std::error_code error;
+    if (!std::filesystem::is_symlink(target, error)) {
+        return target;
+    }
+    std::filesystem::path resolved = std::filesystem::weakly_canonical(target, error);
+    return error ? target : resolved;
+}
+
+void RefuseNonFile(const std::filesystem::path& target) {
+    struct stat info {};
+    if (::stat(target.c_str(), &info) == 0) {
+        if (const char* kind = NonFileKind(info.st_mode)) {
+            Fail(target, std::string(kind) + ", not a file");
+        }
+    }
+}
+
+void CheckDestination(const std::filesystem::path& target) {
+    RefuseNonFile(target);
+    const std::filesystem::path file = ResolveLink(target);
+    struct stat info {};
+    if (::stat(file.c_str(), &info) == 0 &&
+        (::access(file.c_str(), W_OK) != 0 || (info.st_mode & 0222) == 0)) {
+        Fail(target, "the file is read-only");
+    }
+    std::filesystem::path folder = file.parent_path();
+    if (folder.empty()) {
+        folder = ".";
+    }
+    if (::stat(folder.c_str(), &info) != 0) {
+        Fail(target, errno == ENOTDIR ? "a part of " + folder.string() + " is not a folder"
+                                      : "the folder " + folder.string() + " does not exist");
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        Fail(target, folder.string() + " is not a folder");
+    }
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+        Fail(target,
+             "cannot create files in " + folder.string() + " (" + std::strerror(errno) + ")");
+    }
+}
+
+} // namespace korvex
