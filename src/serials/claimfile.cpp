@@ -124,9 +124,18 @@ TPClaimFile::TPClaimFile(std::filesystem::path file)
     if (fd_ < 0) {
         Fail("Cannot open the serial claims", errno);
     }
-    if (made) {
-        SyncFolder(file_.parent_path());
+    try {
+        if (made) {
+            SyncFolder(file_.parent_path());
+        }
+        LockAndMend();
+    } catch (...) {
+        ::close(fd_);
+        throw;
     }
+}
+
+void TPClaimFile::LockAndMend() {
     while (::flock(fd_, LOCK_EX) != 0) {
         if (errno != EINTR) {
             Fail("Cannot lock the serial claims", errno);

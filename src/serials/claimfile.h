@@ -40,6 +40,7 @@ public:
     static std::string SpendLine(const TSerialValue& value, std::string_view outcome);
 
 private:
+    void LockAndMend();
     [[noreturn]] void Fail(const std::string& what, int error) const;
     std::uint64_t Size() const;
     std::string ReadAt(std::uint64_t offset, std::uint64_t count) const;

@@ -1,10 +1,8 @@
 #pragma once
 
-#include "common/tempdir.h"
-
+#include <algorithm>
 #include <csignal>
 #include <functional>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <sys/wait.h>
@@ -13,103 +11,85 @@
 
 namespace korvex::testing {
 
-// Runs `work` in `count` processes at once, each released at the same moment
-// so they contend, and gives the lines all of them reported. A process whose
-// work throws fails the whole.
-inline std::vector<std::string>
-InChildren(int count, const std::function<std::vector<std::string>(int)>& work) {
-    TempDir reports;
-    int gate[2];
-    if (::pipe(gate) != 0) {
-        throw std::runtime_error("no pipe");
-    }
-    std::vector<pid_t> children;
-    for (int i = 0; i < count; ++i) {
-        const pid_t child = ::fork();
-        if (child == 0) {
-            ::close(gate[1]);
-            char byte;
-            (void)::read(gate[0], &byte, 1); // returns when the parent closes the gate
-            try {
-                std::string text;
-                for (const std::string& line : work(i)) {
-                    text += line + "\n";
-                }
-                WriteText(reports / std::to_string(i), text);
-                ::_exit(0);
-            } catch (const std::exception& error) {
-                WriteText(reports / std::to_string(i), std::string("error: ") + error.what());
-                ::_exit(1);
-            }
-        }
-        children.push_back(child);
-    }
-    ::close(gate[0]);
-    ::close(gate[1]);
-    std::vector<std::string> lines;
-    for (int i = 0; i < count; ++i) {
-        int status = 0;
-        ::waitpid(children[static_cast<std::size_t>(i)], &status, 0);
-        const std::string text = ReadText(reports / std::to_string(i));
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-            throw std::runtime_error("process " + std::to_string(i) + " failed: " + text);
-        }
-        std::istringstream in(text);
-        for (std::string line; std::getline(in, line);) {
-            lines.push_back(line);
-        }
-    }
-    return lines;
+// One line to a pipe in one write, so lines of several processes never mix.
+inline void Report(int pipe, const std::string& line) {
+    const std::string whole = line + "\n";
+    (void)::write(pipe, whole.data(), whole.size());
 }
 
-// Starts `work` in a process that reports each line to the pipe as it goes,
-// reads `wanted` lines, then kills it with SIGKILL: the lines it reported,
-// everything it managed to report before it died included.
-inline std::vector<std::string> KilledAfter(std::size_t wanted,
-                                            const std::function<void(int report)>& work) {
+struct TChild {
+    pid_t pid;
+    int pipe; // the read end of the pipe the process reports to
+};
+
+// A process that runs `work` with the pipe's write end; one that fails
+// reports why as its last line.
+inline TChild Spawn(const std::function<void(int)>& work) {
     int pipe[2];
-    if (::pipe(pipe) != 0) {
-        throw std::runtime_error("no pipe");
+    const pid_t child = ::pipe(pipe) == 0 ? ::fork() : -1;
+    if (child < 0) {
+        throw std::runtime_error("cannot start a process");
     }
-    const pid_t child = ::fork();
     if (child == 0) {
-        ::close(pipe[0]);
         try {
             work(pipe[1]);
-        } catch (...) {
+            ::_exit(0);
+        } catch (const std::exception& error) {
+            Report(pipe[1], std::string("error: ") + error.what());
         }
         ::_exit(1);
     }
     ::close(pipe[1]);
+    return {child, pipe[0]};
+}
+
+// The whole lines of `text` and of what `fd` gives until every writer closed it.
+inline std::vector<std::string> ReadLines(int fd, std::string text = {}) {
+    char buffer[4096];
+    for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;) {
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
     std::vector<std::string> lines;
-    std::string pending;
-    const auto readSome = [&] {
-        char buffer[256];
-        const ssize_t got = ::read(pipe[0], buffer, sizeof buffer);
-        for (ssize_t i = 0; i < got; ++i) {
-            if (buffer[i] == '\n') {
-                lines.push_back(pending);
-                pending.clear();
-            } else {
-                pending += buffer[i];
-            }
-        }
-        return got > 0;
-    };
-    while (lines.size() < wanted && readSome()) {
+    for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos;
+         start = end + 1) {
+        lines.push_back(text.substr(start, end - start));
     }
-    ::kill(child, SIGKILL);
-    ::waitpid(child, nullptr, 0);
-    while (readSome()) {
-    }
-    ::close(pipe[0]);
     return lines;
 }
 
-// For work run by KilledAfter: one line to the pipe, unbuffered.
-inline void Report(int pipe, const std::string& line) {
-    const std::string whole = line + "\n";
-    (void)::write(pipe, whole.data(), whole.size());
+// Runs `work(pipe, index)` in `count` processes at once; the lines they
+// reported. Throws when one of them failed.
+inline std::vector<std::string> InChildren(int count, const std::function<void(int, int)>& work) {
+    std::vector<TChild> children;
+    for (int i = 0; i < count; ++i) {
+        children.push_back(Spawn([&](int pipe) { work(pipe, i); }));
+    }
+    std::vector<std::string> lines;
+    for (const TChild& child : children) {
+        const std::vector<std::string> theirs = ReadLines(child.pipe);
+        int status = 0;
+        if (::waitpid(child.pid, &status, 0) != child.pid || !WIFEXITED(status) ||
+            WEXITSTATUS(status) != 0) {
+            throw std::runtime_error("a process failed: " + (theirs.empty() ? "" : theirs.back()));
+        }
+        lines.insert(lines.end(), theirs.begin(), theirs.end());
+    }
+    return lines;
+}
+
+// Runs `work(pipe)`, which reports lines for ever, kills it with SIGKILL once
+// it reported `wanted`, and gives all it reported before it died.
+inline std::vector<std::string> KilledAfter(long wanted, const std::function<void(int)>& work) {
+    const TChild child = Spawn(work);
+    std::string seen;
+    for (char c;
+         std::count(seen.begin(), seen.end(), '\n') < wanted && ::read(child.pipe, &c, 1) == 1;) {
+        seen += c;
+    }
+    ::kill(child.pid, SIGKILL);
+    ::waitpid(child.pid, nullptr, 0);
+    return ReadLines(child.pipe, seen);
 }
 
 } // namespace korvex::testing
