@@ -6,6 +6,7 @@ packages=(
   build-essential cmake ninja-build
   clang libclang-rt-14-dev clang-format
   libsimpleini-dev libcli11-dev libssl-dev
+  libpq-dev postgresql # the shared record's client; a throwaway server for its tests
   qt6-base-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   srecord gputils

@@ -34,6 +34,13 @@ public:
     using EKorvex::EKorvex;
 };
 
+// A serial field of a card type file that cannot be used; the message names
+// the file and the field: "cards/X.ini [Serial1]: Length 0: ...".
+class ESerialField : public EKorvex {
+public:
+    using EKorvex::EKorvex;
+};
+
 // The eight-digit failure location carried by catalogue messages: a stable
 // code per place that raises, so a report can name the place.
 std::string FailureLocation(std::uint32_t code);

@@ -1,6 +1,7 @@
 #include "catalogue/cardini.h"
 
 #include "catalogue/carderrors.h"
+#include "catalogue/serialfieldini.h"
 #include "support/errors.h"
 #include "support/inifile.h"
 #include "support/textconv.h"
@@ -218,6 +219,29 @@ void TPCardIni::WriteDefaults(int index, const TPCardDefaults& defaults) const {
     ini.WriteInteger(kDefaults, "WatchDog", defaults.WatchDog);
     ini.WriteInteger(kDefaults, "ATLock", defaults.ATLock);
     Save(ini, folders_, info->CardName);
+}
+
+std::vector<TSerialField> TPCardIni::ReadSerialFields(std::string_view name) const {
+    const std::filesystem::path file = CardFilePath(name);
+    if (!IsRegularFile(file)) {
+        return {};
+    }
+    return korvex::ReadSerialFields(TPIniFile(file), file);
+}
+
+void TPCardIni::WriteSerialFields(std::string_view name,
+                                  const std::vector<TSerialField>& fields) const {
+    const std::filesystem::path file = CardFilePath(name);
+    if (!IsRegularFile(file)) {
+        throw ECardType("There is no card type named \"" + std::string(name) +
+                        "\" to give serial "
+                        "fields to");
+    }
+    TPIniFile ini(file);
+    // List files are written relative to the folder the file goes to.
+    ini.SetPath(folders_.WriteTarget(CardFile(name)));
+    korvex::WriteSerialFields(ini, fields);
+    Save(ini, folders_, name);
 }
 
 int TPCardIni::CreateCardType(const TPCardInfo* record) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/cardrecords.h"
+#include "catalogue/serialfield.h"
 #include "support/datafolders.h"
 
 #include <filesystem>
@@ -46,6 +47,14 @@ public:
 
     void ReadDefaults(int index, TPCardDefaults& defaults) const;
     void WriteDefaults(int index, const TPCardDefaults& defaults) const;
+
+    // The serial fields of the card type `name` (see serialfieldini.h): none
+    // when it has no file. Throws ESerialField for a field that cannot be used.
+    std::vector<TSerialField> ReadSerialFields(std::string_view name) const;
+    // Replaces the card type's serial fields, keeping everything else of its
+    // file, which must exist. Throws ESerialField, writing nothing, for a
+    // field ReadSerialFields would refuse; ECardType without the file.
+    void WriteSerialFields(std::string_view name, const std::vector<TSerialField>& fields) const;
 
     // Refuses a name CheckCardName refuses before anything is made.
     int CreateCardType(const TPCardInfo* record) const;

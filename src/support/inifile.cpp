@@ -203,6 +203,30 @@ bool TPIniFile::SectionExists(std::string_view section) const {
     return store_->GetSectionSize(SingleLine(section).c_str()) > 0;
 }
 
+std::vector<std::string> TPIniFile::Sections() const {
+    CSimpleIniA::TNamesDepend names;
+    store_->GetAllSections(names);
+    names.sort(CSimpleIniA::Entry::LoadOrder());
+    std::vector<std::string> sections;
+    for (const auto& name : names) {
+        if (store_->GetSectionSize(name.pItem) > 0) {
+            sections.emplace_back(name.pItem);
+        }
+    }
+    return sections;
+}
+
+std::vector<std::string> TPIniFile::Keys(std::string_view section) const {
+    CSimpleIniA::TNamesDepend names;
+    store_->GetAllKeys(SingleLine(section).c_str(), names);
+    names.sort(CSimpleIniA::Entry::LoadOrder());
+    std::vector<std::string> keys;
+    for (const auto& name : names) {
+        keys.emplace_back(name.pItem);
+    }
+    return keys;
+}
+
 bool TPIniFile::ValueExists(std::string_view section, std::string_view key) const {
     return store_->GetValue(SingleLine(section).c_str(), SingleLine(key).c_str(), nullptr) !=
            nullptr;
@@ -234,6 +258,14 @@ void TPIniFile::WriteString(std::string_view section, std::string_view key,
 
 void TPIniFile::WriteInteger(std::string_view section, std::string_view key, int value) {
     WriteString(section, key, std::to_string(value));
+}
+
+void TPIniFile::DeleteKey(std::string_view section, std::string_view key) {
+    store_->Delete(SingleLine(section).c_str(), SingleLine(key).c_str(), /*removeEmpty=*/true);
+}
+
+void TPIniFile::DeleteSection(std::string_view section) {
+    store_->Delete(SingleLine(section).c_str(), nullptr);
 }
 
 void TPIniFile::UpdateFile() {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace korvex {
 
@@ -43,6 +44,10 @@ public:
 
     // A section counts as existing only when it holds at least one key.
     bool SectionExists(std::string_view section) const;
+    // The sections holding a key, in the order of the file.
+    std::vector<std::string> Sections() const;
+    // The keys of a section, in the order of the file.
+    std::vector<std::string> Keys(std::string_view section) const;
     bool ValueExists(std::string_view section, std::string_view key) const;
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view def) const;
@@ -54,6 +59,9 @@ public:
     // written is what reads back, before and after UpdateFile.
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void WriteInteger(std::string_view section, std::string_view key, int value);
+    // A missing key or section is no error.
+    void DeleteKey(std::string_view section, std::string_view key);
+    void DeleteSection(std::string_view section);
 
     // Writes the whole file. Any failure throws EIniFileException
     // "Unable to write to <path>"; the old file is then left as it was.

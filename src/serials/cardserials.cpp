@@ -1,0 +1,95 @@
+#include "serials/cardserials.h"
+
+#include "serials/serialimage.h"
+
+namespace korvex {
+
+namespace {
+
+// The image, as const as the images.
+template <typename Images>
+auto& ImageOf(Images& images, TSerialMemory memory) {
+    switch (memory) {
+    case TSerialMemory::smEeprom:
+        return images.eeprom;
+    case TSerialMemory::smIntEeprom:
+        return images.intEeprom;
+    case TSerialMemory::smProgram:
+        break;
+    }
+    return images.program;
+}
+
+std::uint64_t SizeOf(const TCardMemories& memories, TSerialMemory memory) {
+    switch (memory) {
+    case TSerialMemory::smEeprom:
+        return memories.eeprom;
+    case TSerialMemory::smIntEeprom:
+        return memories.intEeprom;
+    case TSerialMemory::smProgram:
+        break;
+    }
+    return memories.program;
+}
+
+} // namespace
+
+TPCardSerials::TPCardSerials(const std::string& cardType, const std::vector<TSerialField>& fields,
+                             TSerialClaims& claims)
+    : claims_(claims) {
+    for (const TSerialField& field : fields) {
+        sequences_.emplace_back(cardType, field);
+    }
+}
+
+void TPCardSerials::CheckPlaces(const TCardImages& images, const TCardMemories& memories) const {
+    for (const TPSerialSequence& sequence : sequences_) {
+        const TSerialField& field = sequence.Field();
+        CheckSerialPlace(field, SizeOf(memories, field.memory), ImageOf(images, field.memory),
+                         SerialLayout(field.memory, memories.avr));
+    }
+}
+
+const std::vector<TSerialValue>& TPCardSerials::Claim() {
+    claimed_.clear();
+    try {
+        for (const TPSerialSequence& sequence : sequences_) {
+            claimed_.push_back(claims_.Claim(sequence));
+        }
+    } catch (...) {
+        try {
+            Spend("unused");
+        } catch (const std::exception&) { // the store's own failure is the news
+        }
+        throw;
+    }
+    return claimed_;
+}
+
+void TPCardSerials::Place(TCardImages& images, bool avr) const {
+    TCardImages placed = images;
+    for (std::size_t i = 0; i < claimed_.size(); ++i) {
+        const TSerialField& field = sequences_[i].Field();
+        PlaceSerialBytes(ImageOf(placed, field.memory), SerialLayout(field.memory, avr),
+                         field.address, sequences_[i].Bytes(claimed_[i]));
+    }
+    images = std::move(placed);
+}
+
+TRecordLine TPCardSerials::Columns() const {
+    TRecordLine columns;
+    for (const TSerialValue& value : claimed_) {
+        columns.push_back({"serial " + value.field, value.text});
+    }
+    return columns;
+}
+
+void TPCardSerials::Spend(std::string_view outcome) {
+    const std::vector<TSerialValue> values = std::move(claimed_);
+    claimed_.clear();
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        claims_.Spend(sequences_[i], values[i], outcome);
+    }
+}
+
+} // namespace korvex

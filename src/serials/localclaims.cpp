@@ -1,0 +1,69 @@
+#include "serials/localclaims.h"
+
+#include "catalogue/carderrors.h"
+#include "catalogue/cardini.h"
+#include "catalogue/serialfieldini.h"
+#include "serials/claimfile.h"
+#include "support/datafolders.h"
+
+#include <algorithm>
+
+namespace korvex {
+
+namespace {
+
+constexpr std::string_view kExtension = ".claims";
+
+} // namespace
+
+std::filesystem::path TPLocalSerialClaims::DefaultFolder() {
+    const std::filesystem::path user = TPDataFolders::DefaultUserFolder();
+    return user.empty() ? user : user / "serials";
+}
+
+std::filesystem::path TPLocalSerialClaims::ClaimFile(const std::string& cardType,
+                                                     const std::string& field) const {
+    TPCardIni::CheckCardName(cardType);
+    if (!IsSerialSection(field)) {
+        throw ESerialField("\"" + field + "\" is no serial field's name (Serial and a number)");
+    }
+    return folder_ / cardType / (field + std::string(kExtension));
+}
+
+TSerialValue TPLocalSerialClaims::Claim(const TPSerialSequence& sequence) {
+    TPClaimFile file(ClaimFile(sequence.CardType(), sequence.Field().name));
+    const std::optional<TSerialValue> last = file.LastClaim();
+    TSerialValue next = sequence.After(last ? std::optional(last->position) : std::nullopt);
+    file.Append(TPClaimFile::ClaimLine(next));
+    return next;
+}
+
+void TPLocalSerialClaims::Spend(const TPSerialSequence& sequence, const TSerialValue& value,
+                                std::string_view outcome) {
+    TPClaimFile file(ClaimFile(sequence.CardType(), sequence.Field().name));
+    file.Append(TPClaimFile::SpendLine(value, outcome));
+}
+
+std::vector<TSerialLast> TPLocalSerialClaims::LastValues() const {
+    std::vector<TSerialLast> values;
+    std::error_code error;
+    for (const auto& cardFolder : std::filesystem::directory_iterator(folder_, error)) {
+        std::error_code inner;
+        for (const auto& entry : std::filesystem::directory_iterator(cardFolder.path(), inner)) {
+            const std::filesystem::path& file = entry.path();
+            if (file.extension() != kExtension) {
+                continue;
+            }
+            const std::string field = file.stem().string();
+            if (auto last = LastClaimIn(file, field)) {
+                values.push_back({cardFolder.path().filename().string(), std::move(*last)});
+            }
+        }
+    }
+    std::sort(values.begin(), values.end(), [](const TSerialLast& a, const TSerialLast& b) {
+        return std::tie(a.cardType, a.value.field) < std::tie(b.cardType, b.value.field);
+    });
+    return values;
+}
+
+} // namespace korvex

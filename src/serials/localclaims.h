@@ -1,0 +1,46 @@
+#pragma once
+
+#include "serials/serialclaims.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace korvex {
+
+// A serial field's last claimed value, as a summary shows it.
+struct TSerialLast {
+    std::string cardType;
+    TSerialValue value;
+
+    bool operator==(const TSerialLast&) const = default;
+};
+
+// The claims of one station, nothing to set up: each field of each card type
+// has its own claim file, <folder>/<card type>/<field>.claims (see
+// TPClaimFile), so two programs on the station take turns on it. Values
+// start again only when that file is deleted.
+class TPLocalSerialClaims : public TSerialClaims {
+public:
+    explicit TPLocalSerialClaims(std::filesystem::path folder) : folder_(std::move(folder)) {}
+
+    // serials/ of the user's data folder; empty when no home folder is known.
+    static std::filesystem::path DefaultFolder();
+
+    const std::filesystem::path& Folder() const { return folder_; }
+    // Throws ECardName for a card type name that would leave the folder,
+    // ESerialField for a field name that is no serial section's.
+    std::filesystem::path ClaimFile(const std::string& cardType, const std::string& field) const;
+
+    TSerialValue Claim(const TPSerialSequence& sequence) override;
+    void Spend(const TPSerialSequence& sequence, const TSerialValue& value,
+               std::string_view outcome) override;
+
+    // The last value of every field that has claims, by card type and field.
+    std::vector<TSerialLast> LastValues() const;
+
+private:
+    std::filesystem::path folder_;
+};
+
+} // namespace korvex
