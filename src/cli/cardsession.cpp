@@ -29,7 +29,7 @@ TCardSession::TCardSession(TPDataFolders folders, const TGlobalOptions& options,
       err_(err), settings_(TPSettingsStore::DefaultFolder()),
       progress_(err, IsTerminal(STDERR_FILENO), options.quiet, TSteadyClock::Instance()),
       prompts_({options.yes, IsTerminal(STDIN_FILENO) && IsTerminal(STDERR_FILENO)}, out, err, in),
-      view_(progress_, prompts_, out), pump_([this] {
+      view_(progress_, prompts_, out, err), pump_([this] {
           // A production run finishes the card in hand; anything else stops now.
           if (work_ && work_->ProductionRunning()) {
               work_->StopProduction();

@@ -11,6 +11,11 @@ void TCliView::ShowStatus(const std::string& caption, TStatusColour /*colour*/) 
     }
 }
 
+void TCliView::ShowNote(const std::string& text) {
+    progress_.EndLine();
+    err_ << text << '\n' << std::flush;
+}
+
 bool TCliView::SaveStage(TPReadBack& readBack, const std::optional<std::filesystem::path>& file,
                          const char* what) {
     bool declined = false;

@@ -23,8 +23,8 @@ struct TReadTargets {
 // progress line, read-back data saved to the named files.
 class TCliView final : public TMainView {
 public:
-    TCliView(TProgressLine& progress, TCliPrompts& prompts, std::ostream& out)
-        : progress_(progress), prompts_(prompts), out_(out) {}
+    TCliView(TProgressLine& progress, TCliPrompts& prompts, std::ostream& out, std::ostream& err)
+        : progress_(progress), prompts_(prompts), out_(out), err_(err) {}
 
     // Captions that only name the programmer's state are not steps.
     void SetStateCaptions(std::set<std::string> captions) { stateCaptions_ = std::move(captions); }
@@ -33,6 +33,8 @@ public:
     void ShowStatus(const std::string& caption, TStatusColour colour) override;
     void EnableCommands(bool enabled) override { running_ = !enabled; }
     void ShowReadBack(TPReadBack& readBack) override;
+    // A step tried again: a line on stderr, beside the steps.
+    void ShowNote(const std::string& text) override;
 
     // The read-back data were saved as asked.
     bool Saved() const { return saved_; }
@@ -44,6 +46,7 @@ private:
     TProgressLine& progress_;
     TCliPrompts& prompts_;
     std::ostream& out_;
+    std::ostream& err_;
     std::set<std::string> stateCaptions_;
     TReadTargets targets_;
     bool running_ = false;

@@ -4,6 +4,7 @@
 #include "cli/cardrun.h"
 #include "cli/commands.h"
 #include "support/errors.h"
+#include "support/inifile.h"
 #include "support/textconv.h"
 #include "workflows/optionsdialog.h"
 
@@ -127,12 +128,40 @@ int RunFuses(const TPDataFolders& folders, const TGlobalOptions& options,
     return session.Finish(kExitOk);
 }
 
+namespace {
+
+constexpr std::string_view kStepRetries = "Line/StepRetries";
+
+// The bound on a step's tries again is a number where the other options are
+// on or off: "Line/StepRetries=N"; nullopt for any other setting.
+std::optional<int> StepRetriesSetting(const std::string& text) {
+    const std::string prefix = std::string(kStepRetries) + "=";
+    if (AsciiLower(text.substr(0, prefix.size())) != AsciiLower(prefix)) {
+        return std::nullopt;
+    }
+    const std::string value = text.substr(prefix.size());
+    const auto number = ParseIniInteger(value);
+    if (!number || *number < 0 || *number > TPOptionReader::kMostStepRetries) {
+        throw std::invalid_argument(std::string(kStepRetries) + " takes a number from 0 to " +
+                                    std::to_string(TPOptionReader::kMostStepRetries) + ", not \"" +
+                                    value + "\"");
+    }
+    return *number;
+}
+
+} // namespace
+
 int RunOptions(const TPDataFolders& folders, const TGlobalOptions& options,
                const std::vector<std::string>& settings) {
     std::vector<TOptionSetting> parsed;
+    std::optional<int> retries;
     try {
         for (const std::string& text : settings) {
-            parsed.push_back(TPOptionsDialog::ParseSetting(text));
+            if (const auto number = StepRetriesSetting(text)) {
+                retries = number;
+            } else {
+                parsed.push_back(TPOptionsDialog::ParseSetting(text));
+            }
         }
     } catch (const std::invalid_argument& error) {
         std::cerr << "korvex-cli: " << error.what() << '\n';
@@ -148,10 +177,11 @@ int RunOptions(const TPDataFolders& folders, const TGlobalOptions& options,
         session.Fail(*failure);
         return session.Finish(kExitFailed);
     }
-    if (!parsed.empty()) {
+    if (!parsed.empty() || retries) {
         for (const TOptionSetting& setting : parsed) {
             boxes.*setting.field->box = setting.on;
         }
+        boxes.stepRetries = retries.value_or(boxes.stepRetries);
         if (work.AcceptOptions(boxes) != TIntentResult::irDone) {
             return session.Finish(kExitFailed);
         }
@@ -164,6 +194,7 @@ int RunOptions(const TPDataFolders& folders, const TGlobalOptions& options,
     for (const TOptionField& field : TPOptionsDialog::Fields()) {
         session.Out() << field.Name() << '=' << (boxes.*field.box ? "on" : "off") << '\n';
     }
+    session.Out() << kStepRetries << '=' << boxes.stepRetries << '\n';
     return session.Finish(kExitOk);
 }
 

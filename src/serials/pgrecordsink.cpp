@@ -34,6 +34,7 @@ constexpr TOwnColumn kOwnColumns[] = {
     {"bytes differing", "bytes_differing", true},
     {"duration ms", "duration_ms", true},
     {"firmware", "firmware", true},
+    {"retries", "retries", true},
 };
 
 const TOwnColumn* OwnColumn(const std::string& name) {

@@ -1,6 +1,6 @@
 #include "serials/recordsummary.h"
 
-#include "serials/csvread.h"
+#include "support/csvread.h"
 #include "support/errors.h"
 #include "support/readfile.h"
 

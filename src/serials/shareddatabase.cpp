@@ -50,7 +50,8 @@ CREATE TABLE card_records (
     found text,
     bytes_differing integer,
     duration_ms bigint,
-    firmware integer
+    firmware integer,
+    retries integer
 );
 CREATE INDEX card_records_station_time ON card_records (station, local_time);
 CREATE TABLE card_record_values (

@@ -2,8 +2,11 @@
 
 #include "support/inifile.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
+#include <stdexcept>
+#include <string>
 
 namespace korvex {
 
@@ -16,6 +19,8 @@ constexpr std::string_view kWriteEeprom = "WriteEeprom";
 constexpr std::string_view kWriteEe = "WriteEe";
 constexpr std::string_view kVerifyEe = "VerifyEe";
 constexpr std::string_view kVerifyPic = "VerifyPic";
+constexpr std::string_view kLine = "Line";
+constexpr std::string_view kStepRetries = "StepRetries";
 
 struct DefaultSection {
     std::string_view name;
@@ -119,6 +124,27 @@ void TPOptionReader::SetWriteEeWrite(bool on) {
 }
 void TPOptionReader::SetWriteEeVerify(bool on) {
     Set(kWriteEeprom, kVerifyEe, on);
+}
+
+// The section is not added to a file that lacks it: the default stands in
+// for it, and reading the options never writes for this alone.
+int TPOptionReader::GetStepRetries() {
+    const TPIniFile ini(FilePath());
+    const int retries = ini.ReadInteger(kLine, kStepRetries, kDefaultStepRetries);
+    return std::clamp(retries, 0, kMostStepRetries);
+}
+
+void TPOptionReader::SetStepRetries(int retries) {
+    if (retries < 0 || retries > kMostStepRetries) {
+        throw std::invalid_argument("Line/StepRetries takes a number from 0 to " +
+                                    std::to_string(kMostStepRetries) + ", not " +
+                                    std::to_string(retries));
+    }
+    TPIniFile ini(FilePath());
+    EnsureDefaults(ini, folders_);
+    ini.WriteString(kLine, kStepRetries, std::to_string(retries));
+    ini.SetPath(folders_.PrepareWrite(kOptionsFile));
+    ini.UpdateFile();
 }
 
 } // namespace korvex

@@ -43,6 +43,16 @@ public:
     void SetWriteEeWrite(bool on);
     void SetWriteEeVerify(bool on);
 
+    // How often a step that failed by the line (no answer, a spoiled answer,
+    // refusals beyond their resends) is run again from its start: section
+    // [Line], key StepRetries, kDefaultStepRetries when the file does not say,
+    // at most kMostStepRetries. 0 runs every step once.
+    static constexpr int kDefaultStepRetries = 2;
+    static constexpr int kMostStepRetries = 9;
+    int GetStepRetries();
+    // Throws std::invalid_argument outside 0..kMostStepRetries.
+    void SetStepRetries(int retries);
+
 private:
     bool Get(std::string_view section, std::string_view key);
     void Set(std::string_view section, std::string_view key, bool on);

@@ -76,7 +76,7 @@ TOutcome TPCardCommands::AutoEepromPart(bool write, bool verify) {
     Prog().SelectMode(1, bench_.card.EepromKind());
     if (write) {
         bench_.clock.SleepMs(kModeSettleMs);
-        if (!Prog().WriteExtEeprom(data, bench_.card.EepromDevice(), &bench_.gauge)) {
+        if (!WriteEeprom(data)) {
             // The failure message, not the status caption "Writing eeprom...".
             return FailAt(TFailStep::fsEepromWrite, entries::kEepromWriteFailed);
         }
@@ -105,8 +105,7 @@ TOutcome TPCardCommands::AutoProcessorPart(bool write, bool verify) {
     if (write) {
         Status(avr ? entries::kWritingFlash : entries::kWritingPic);
         Prog().SelectMode(Kind().ProcessorMode(), Kind().Code());
-        if (!Prog().WritePic(Kind().Code(), bench_.card.DataBytes(), program, data,
-                             &bench_.gauge)) {
+        if (!WriteProcessor(program, data)) {
             report_.failStep = TFailStep::fsProcessorWrite;
             return Stopping() ? Abort() : TOutcome::ocFailed;
         }

@@ -6,6 +6,8 @@
 #include "workflows/fuses.h"
 #include "workflows/readback.h"
 
+#include <utility>
+
 namespace korvex {
 
 namespace {
@@ -118,6 +120,7 @@ TOutcome TPCardCommands::Run(TSteps steps) {
     }
     report_ = {};
     try {
+        retries_ = bench_.options.GetStepRetries();
         return (this->*steps)();
     } catch (const EKorvex& error) {
         // What throws is a file, the catalogue or the options, never the card.
@@ -156,7 +159,9 @@ bool TPCardCommands::HasEeprom() {
 }
 
 bool TPCardCommands::DeviceIdMatches() {
-    if (Kind().IsPic() || Prog().CheckDeviceId(bench_.card.IdA(), bench_.card.IdB(), 8)) {
+    if (Kind().IsPic() || Retrying("identification", [&] {
+            return Prog().CheckDeviceId(bench_.card.IdA(), bench_.card.IdB(), 8);
+        })) {
         return true;
     }
     report_.failStep = TFailStep::fsIdentification;
@@ -266,16 +271,18 @@ bool TPCardCommands::WriteLoader() {
     const std::string loader = images.loader.GetHexText(0, -1);
     const std::string loaderConfig =
         Kind().IsPic() ? images.loaderConfig.GetHexText(0, -1) : std::string();
-    if (!Prog().WritePic(Kind().Code(), bench_.card.DataBytes(), loader, "", &bench_.gauge)) {
-        return false;
-    }
-    bool configured = true;
-    if (Kind().IsPic()) {
-        Prog().SelectMode(Kind().ProcessorMode(), Kind().Code());
-        configured = Prog().WriteConfigArea(loaderConfig, Kind().Code());
-    }
-    Prog().SelectMode(0, Kind().Code());
-    return configured;
+    return Retrying("loader", [&] {
+        if (!Prog().WritePic(Kind().Code(), bench_.card.DataBytes(), loader, "", &bench_.gauge)) {
+            return false;
+        }
+        bool configured = true;
+        if (Kind().IsPic()) {
+            Prog().SelectMode(Kind().ProcessorMode(), Kind().Code());
+            configured = Prog().WriteConfigArea(loaderConfig, Kind().Code());
+        }
+        Prog().SelectMode(0, Kind().Code());
+        return configured;
+    });
 }
 
 // Without the loader the programmer cannot reach the EEPROM: a command that
@@ -295,20 +302,36 @@ std::optional<TOutcome> TPCardCommands::ReachEeprom(int question) {
     return std::nullopt;
 }
 
+// A verify's read that went wrong on the line is read again; what a read
+// that went through finds is the card's.
 std::optional<TPDifference> TPCardCommands::ProcessorDifference(const std::string& program,
                                                                 const std::string& data) {
-    TPicReadResult back;
-    Prog().VerifyPic(program, data, Kind().Code(), &bench_.gauge, &back);
-    return FirstOf(FindDifference(TMemorySpace::msProgram, program, back.program),
-                   FindDifference(TMemorySpace::msDataEeprom, data, back.data));
+    std::optional<TPDifference> difference;
+    Retrying("processor verify", [&] {
+        TPicReadResult back;
+        Prog().VerifyPic(program, data, Kind().Code(), &bench_.gauge, &back);
+        difference = FirstOf(FindDifference(TMemorySpace::msProgram, program, back.program),
+                             FindDifference(TMemorySpace::msDataEeprom, data, back.data));
+        return !Prog().LastFault().IsFault();
+    });
+    return difference;
 }
 
+// An answer to the word's frame that cannot be judged says nothing of the
+// card: before the word is sent again, the card is asked whether it holds it.
 bool TPCardCommands::WriteConfigWord(const std::string& config) {
-    Prog().SelectMode(Kind().ProcessorMode(), Kind().Code());
-    return Prog().WriteConfigArea(config, Kind().Code());
+    bool again = false;
+    return Retrying("configuration word", [&] {
+        if (std::exchange(again, true) && !ReadConfigDifference(config) &&
+            !Prog().LastFault().IsFault()) {
+            return true;
+        }
+        Prog().SelectMode(Kind().ProcessorMode(), Kind().Code());
+        return Prog().WriteConfigArea(config, Kind().Code());
+    });
 }
 
-std::optional<TPDifference> TPCardCommands::ConfigDifference(const std::string& config) {
+std::optional<TPDifference> TPCardCommands::ReadConfigDifference(const std::string& config) {
     if (config.size() < kWordChars) {
         return std::nullopt;
     }
@@ -325,19 +348,60 @@ std::optional<TPDifference> TPCardCommands::ConfigDifference(const std::string& 
     return difference;
 }
 
+std::optional<TPDifference> TPCardCommands::ConfigDifference(const std::string& config) {
+    std::optional<TPDifference> difference;
+    Retrying("configuration word verify", [&] {
+        difference = ReadConfigDifference(config);
+        return !Prog().LastFault().IsFault();
+    });
+    return difference;
+}
+
 std::optional<TPDifference> TPCardCommands::EepromDifference(const std::string& data) {
     Status(entries::kVerifyingEeprom);
-    Prog().SelectMode(0, Kind().Code());
-    Prog().SelectMode(2, bench_.card.EepromKind());
-    const std::string back =
-        Prog().ReadExtEeprom(bench_.card.EepromDevice(), bench_.card.EepromBytes(),
-                             static_cast<int>(data.size()), &bench_.gauge);
-    return FindDifference(TMemorySpace::msExtEeprom, data, back);
+    std::optional<TPDifference> difference;
+    Retrying("eeprom verify", [&] {
+        Prog().SelectMode(0, Kind().Code());
+        Prog().SelectMode(2, bench_.card.EepromKind());
+        const std::string back =
+            Prog().ReadExtEeprom(bench_.card.EepromDevice(), bench_.card.EepromBytes(),
+                                 static_cast<int>(data.size()), &bench_.gauge);
+        difference = FindDifference(TMemorySpace::msExtEeprom, data, back);
+        return !Prog().LastFault().IsFault();
+    });
+    return difference;
+}
+
+// The selection of the EEPROM's mode starts its running address again: a
+// write tried again starts there, never where a packet of unknown fate left it.
+bool TPCardCommands::WriteEeprom(const std::string& text) {
+    bool again = false;
+    return Retrying("eeprom write", [&] {
+        if (std::exchange(again, true)) {
+            Prog().SelectMode(1, bench_.card.EepromKind());
+        }
+        return Prog().WriteExtEeprom(text, bench_.card.EepromDevice(), &bench_.gauge);
+    });
+}
+
+// A program memory write runs again from its erase: flash bits only clear.
+bool TPCardCommands::WriteProcessor(const std::string& program, const std::string& data) {
+    return Retrying("processor write", [&] {
+        return Prog().WritePic(Kind().Code(), bench_.card.DataBytes(), program, data,
+                               &bench_.gauge);
+    });
 }
 
 bool TPCardCommands::Lock() {
     Status(entries::kLockingCard);
-    return Prog().LockCard(Kind().Code(), bench_.card.IdB());
+    return Retrying("lock", [&] { return Prog().LockCard(Kind().Code(), bench_.card.IdB()); });
+}
+
+void TPCardCommands::Note(const std::string& text) {
+    if (bench_.line.Started() && Prog().LogMemo() != nullptr) {
+        Prog().LogMemo()->Add(text);
+    }
+    bench_.view.ShowNote(text);
 }
 
 // --- how a command ends
@@ -475,8 +539,11 @@ TOutcome TPCardCommands::ReadPicSteps() {
     const bool avr = Kind().IsAvr();
     Status(avr ? entries::kReadingFlash : entries::kReadingPic);
     const int programCount = Kind().ProgramReadCount(bench_.card.ProgramWords());
-    const TPicReadResult read =
-        Prog().ReadPic(Kind().Code(), programCount, bench_.card.DataBytes(), &bench_.gauge);
+    TPicReadResult read;
+    Retrying("read", [&] {
+        read = Prog().ReadPic(Kind().Code(), programCount, bench_.card.DataBytes(), &bench_.gauge);
+        return read.ok;
+    });
     TOutcome outcome = read.ok ? TOutcome::ocSucceeded : TOutcome::ocFailed;
     if (Stopping()) {
         outcome = Abort();
@@ -501,12 +568,15 @@ TOutcome TPCardCommands::ReadEepromSteps() {
         return *ended;
     }
     Status(entries::kReadingEeprom);
-    Prog().SelectMode(0, Kind().Code());
-    Prog().SelectMode(2, bench_.card.EepromKind());
-    const std::string text = Prog().ReadExtEeprom(bench_.card.EepromDevice(),
-                                                  2 * bench_.card.EepromBytes(), 0, &bench_.gauge);
+    std::string text;
     // A read cut short is no EEPROM image: it is reported like no data at all.
-    const bool complete = Prog().LastReadComplete();
+    const bool complete = Retrying("read", [&] {
+        Prog().SelectMode(0, Kind().Code());
+        Prog().SelectMode(2, bench_.card.EepromKind());
+        text = Prog().ReadExtEeprom(bench_.card.EepromDevice(), 2 * bench_.card.EepromBytes(), 0,
+                                    &bench_.gauge);
+        return Prog().LastReadComplete();
+    });
     Prog().SelectMode(0, Kind().Code());
     if (Stopping()) {
         return Abort();

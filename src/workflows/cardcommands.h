@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace korvex {
 
@@ -36,6 +37,7 @@ struct TCommandReport {
     TFailStep failStep = TFailStep::fsNone;
     std::optional<TPDifference> difference;
     TSentImages sent;
+    int retries = 0; // steps run again after a fault on the line
 };
 
 // The card commands: read, write, verify and erase of the processor and of
@@ -127,11 +129,26 @@ private:
     // Writes the configuration word; false when the programmer did not take it.
     bool WriteConfigWord(const std::string& config);
     // Reads the configuration area back: where its word differs from the
-    // one written, nullopt when it holds it.
+    // one written, nullopt when it holds it. Once, and as a step that is
+    // tried again.
+    std::optional<TPDifference> ReadConfigDifference(const std::string& config);
     std::optional<TPDifference> ConfigDifference(const std::string& config);
     // Reads the external EEPROM back over the length of `data` and compares.
     std::optional<TPDifference> EepromDifference(const std::string& data);
+    // The external EEPROM written from its start, its mode already selected.
+    bool WriteEeprom(const std::string& text);
+    // Erase, program memory and data, as the driver's composite write does.
+    bool WriteProcessor(const std::string& program, const std::string& data);
     bool Lock();
+    // Runs a step, and again from its start while it fails by a fault on
+    // the line worth another try (TTransportFault::MayRetry), at most the
+    // options' number of times; each try again is logged and told to the
+    // face. `step` returns whether it went through; a verify's step goes
+    // through when its read did, whatever it found. True when it went
+    // through.
+    template <typename Step>
+    bool Retrying(std::string_view name, Step step);
+    void Note(const std::string& text);
 
     // --- how a command ends
     TPPicProg& Prog() { return bench_.line.Prog(); }
@@ -161,6 +178,26 @@ private:
 
     TPWorkbench& bench_;
     TCommandReport report_;
+    int retries_ = 0; // the options' bound, read as the command starts
 };
+
+template <typename Step>
+bool TPCardCommands::Retrying(std::string_view name, Step step) {
+    bench_.prompts.HoldLinkErrors();
+    for (int attempt = 1;; ++attempt) {
+        if (step()) {
+            bench_.prompts.ReleaseLinkErrors(false);
+            return true;
+        }
+        const TTransportFault fault = Prog().LastFault();
+        if (!fault.MayRetry() || attempt > retries_ || Stopping()) {
+            bench_.prompts.ReleaseLinkErrors(true);
+            return false;
+        }
+        ++report_.retries;
+        Note(std::string(name) + ": " + fault.Describe() + "; trying the step again (" +
+             std::to_string(attempt + 1) + " of " + std::to_string(retries_ + 1) + ")");
+    }
+}
 
 } // namespace korvex

@@ -40,7 +40,7 @@ TOutcome TPCardCommands::WriteEepromSteps() {
     Prog().SelectMode(1, eeprom);
     if (write) {
         Status(entries::kWritingEeprom);
-        if (!Prog().WriteExtEeprom(text, bench_.card.EepromDevice(), &bench_.gauge)) {
+        if (!WriteEeprom(text)) {
             return FailAt(TFailStep::fsEepromWrite, entries::kEepromWriteFailed);
         }
     }
@@ -88,7 +88,7 @@ TOutcome TPCardCommands::EraseEepromSteps() {
     Prog().SelectMode(1, bench_.card.EepromKind());
     Status(entries::kErasingEeprom);
     const std::string fill(2 * static_cast<std::size_t>(bench_.card.EepromBytes()), 'F');
-    if (!Prog().WriteExtEeprom(fill, bench_.card.EepromDevice(), &bench_.gauge)) {
+    if (!WriteEeprom(fill)) {
         // The failure message, not the status caption "Writing eeprom...".
         return FailAt(TFailStep::fsEepromWrite, entries::kEepromWriteFailed);
     }

@@ -84,6 +84,9 @@ public:
     // The file view window for an image file, modal.
     virtual void ShowFileView(const std::filesystem::path& /*file*/, bool /*eepromKind*/,
                               bool /*avrKind*/) {}
+    // A passing remark on a command in hand, such as a step tried again
+    // after a fault on the line; no answer is awaited.
+    virtual void ShowNote(const std::string& /*text*/) {}
     // Hands a document or address to the desktop ("open").
     virtual void OpenDocument(const std::string& /*target*/) {}
     // Asks the window to close (runs the close rules again).

@@ -88,6 +88,7 @@ std::optional<std::string> TPOptionsDialog::Show(TPOptionReader& reader, TOption
         for (const TOptionField& field : kFields) {
             boxes.*field.box = field.Get(reader);
         }
+        boxes.stepRetries = reader.GetStepRetries();
     } catch (const std::exception& error) {
         return DescribeError(error);
     }
@@ -99,6 +100,9 @@ std::optional<std::string> TPOptionsDialog::Accept(TPOptionReader& reader,
     try {
         for (const TOptionField& field : kFields) {
             field.Set(reader, boxes.*field.box);
+        }
+        if (boxes.stepRetries != reader.GetStepRetries()) {
+            reader.SetStepRetries(boxes.stepRetries);
         }
     } catch (const std::exception& error) {
         return DescribeError(error);

@@ -23,6 +23,8 @@ struct TOptionBoxes {
     bool chkwvEeprom = true;
     bool chkwwPic = true;
     bool chkwvPic = true;
+    // How often a step that failed on the line is tried again.
+    int stepRetries = TPOptionReader::kDefaultStepRetries;
 
     bool operator==(const TOptionBoxes&) const = default;
 };

@@ -32,8 +32,7 @@ TOutcome TPCardCommands::WritePicSteps() {
     }
     if (write) {
         Status(avr ? entries::kWritingFlash : entries::kWritingPic);
-        if (!Prog().WritePic(Kind().Code(), bench_.card.DataBytes(), program, data,
-                             &bench_.gauge)) {
+        if (!WriteProcessor(program, data)) {
             report_.failStep = TFailStep::fsProcessorWrite;
             return Stopping() ? Abort() : TOutcome::ocFailed;
         }
@@ -111,8 +110,10 @@ TOutcome TPCardCommands::ErasePicSteps() {
     }
     const bool avr = Kind().IsAvr();
     Status(avr ? entries::kErasingFlash : entries::kErasingPic);
-    Prog().SelectMode(Kind().ProcessorMode(), Kind().Code());
-    const bool erased = Prog().EraseChip(Kind().Code());
+    const bool erased = Retrying("erase", [&] {
+        Prog().SelectMode(Kind().ProcessorMode(), Kind().Code());
+        return Prog().EraseChip(Kind().Code());
+    });
     Prog().SelectMode(0, Kind().Code());
     if (Stopping()) {
         return Abort();

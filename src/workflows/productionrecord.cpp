@@ -1,9 +1,11 @@
 #include "workflows/productionrecord.h"
 
 #include "support/atomicfile.h"
+#include "support/csvread.h"
 #include "support/errors.h"
 #include "support/readfile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -19,8 +21,6 @@ namespace korvex {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-// A spreadsheet that saves the file as UTF-8 CSV puts one in front.
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -35,20 +35,23 @@ std::string OptionalNumber(const std::optional<int>& number) {
     return number ? std::to_string(*number) : std::string();
 }
 
-// The header's line ends in CRLF as written, but a file an editor saved with
-// LF endings, or one holding only the header without its line end, is still
-// the same record.
-bool BeginsWithHeader(std::string_view text) {
-    if (text.starts_with(kByteOrderMark)) {
-        text.remove_prefix(kByteOrderMark.size());
+// The column names of a record's header line; nullopt for a file that is no
+// record: one whose first line does not begin with the columns every record
+// has had. Any line end will do, and a header without one.
+std::optional<std::vector<std::string>> RecordColumns(std::string_view text) {
+    const std::size_t end = text.find_first_of("\r\n");
+    std::vector<std::vector<std::string>> lines;
+    try {
+        lines = ParseCsv(text.substr(0, end));
+    } catch (const std::invalid_argument&) {
+        return std::nullopt;
     }
-    std::string header = CsvLine(ProductionRecordHeader());
-    header.resize(header.size() - kLineEnd.size());
-    if (!text.starts_with(header)) {
-        return false;
+    const std::vector<std::string>& first = ProductionRecordHeader();
+    if (lines.empty() || lines[0].size() < kFirstRecordColumns ||
+        !std::equal(first.begin(), first.begin() + kFirstRecordColumns, lines[0].begin())) {
+        return std::nullopt;
     }
-    text.remove_prefix(header.size());
-    return text.empty() || text.starts_with(kLineEnd) || text.starts_with('\n');
+    return lines[0];
 }
 
 // The rows go to the file a link names, and a new file is made in its folder.
@@ -96,7 +99,8 @@ const std::vector<std::string>& ProductionRecordHeader() {
                                                     "found",
                                                     "bytes differing",
                                                     "duration ms",
-                                                    "firmware"};
+                                                    "firmware",
+                                                    "retries"};
     return header;
 }
 
@@ -127,23 +131,40 @@ std::string CsvLine(const std::vector<std::string>& fields) {
 }
 
 std::vector<std::string> ProductionRecordFields(const TProductionRow& row) {
-    return {row.localTime,
-            std::to_string(row.sequence),
-            row.cardType,
-            row.programFile,
-            row.programSha256,
-            row.eepromFile,
-            row.eepromSha256,
-            row.intEepromFile,
-            row.intEepromSha256,
-            row.outcome,
-            row.failingStep,
-            row.difference,
-            row.expected,
-            row.found,
-            OptionalNumber(row.differingBytes),
-            std::to_string(row.durationMs),
-            OptionalNumber(row.firmware)};
+    std::vector<std::string> fields = {row.localTime,
+                                       std::to_string(row.sequence),
+                                       row.cardType,
+                                       row.programFile,
+                                       row.programSha256,
+                                       row.eepromFile,
+                                       row.eepromSha256,
+                                       row.intEepromFile,
+                                       row.intEepromSha256,
+                                       row.outcome,
+                                       row.failingStep,
+                                       row.difference,
+                                       row.expected,
+                                       row.found,
+                                       OptionalNumber(row.differingBytes),
+                                       std::to_string(row.durationMs),
+                                       OptionalNumber(row.firmware),
+                                       std::to_string(row.retries)};
+    for (const auto& column : row.more) {
+        fields.push_back(column.second);
+    }
+    return fields;
+}
+
+std::vector<std::pair<std::string, std::string>>
+ProductionRecordColumns(const TProductionRow& row) {
+    const std::vector<std::string> fields = ProductionRecordFields(row);
+    std::vector<std::pair<std::string, std::string>> columns;
+    const std::vector<std::string>& header = ProductionRecordHeader();
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        columns.emplace_back(i < header.size() ? header[i] : row.more[i - header.size()].first,
+                             fields[i]);
+    }
+    return columns;
 }
 
 std::string LocalIsoTime(std::chrono::system_clock::time_point when) {
@@ -171,7 +192,7 @@ TPProductionRecord::TPProductionRecord(std::filesystem::path file) : file_(std::
 
 void TPProductionRecord::Check() const {
     const std::string existing = ReadRecord(file_);
-    if (!existing.empty() && !BeginsWithHeader(existing)) {
+    if (!existing.empty() && !RecordColumns(existing)) {
         RefuseForeignFile(file_);
     }
 
@@ -208,17 +229,35 @@ void TPProductionRecord::Check() const {
 }
 
 void TPProductionRecord::Append(const TProductionRow& row) {
+    const auto columns = ProductionRecordColumns(row);
+    std::vector<std::string> names;
+    for (const auto& column : columns) {
+        names.push_back(column.first);
+    }
     std::string contents = ReadRecord(file_);
     if (contents.empty()) {
-        contents = CsvLine(ProductionRecordHeader());
-    } else if (!BeginsWithHeader(contents)) {
-        RefuseForeignFile(file_);
-    } else if (contents.back() == '\r') {
-        contents += '\n';
-    } else if (contents.back() != '\n') {
-        contents += kLineEnd;
+        contents = CsvLine(names);
+    } else {
+        const auto fileColumns = RecordColumns(contents);
+        if (!fileColumns) {
+            RefuseForeignFile(file_);
+        }
+        names = *fileColumns;
+        if (contents.back() == '\r') {
+            contents += '\n';
+        } else if (contents.back() != '\n') {
+            contents += kLineEnd;
+        }
     }
-    contents += CsvLine(ProductionRecordFields(row));
+    // The file's own columns, in its order: a column the row does not have
+    // stays empty, one the file does not have is not written.
+    std::vector<std::string> fields;
+    for (const std::string& name : names) {
+        const auto found = std::find_if(columns.begin(), columns.end(),
+                                        [&](const auto& column) { return column.first == name; });
+        fields.push_back(found == columns.end() ? std::string() : found->second);
+    }
+    contents += CsvLine(fields);
     try {
         WriteFileAtomically(file_, contents);
     } catch (const EInOutError& error) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace korvex {
@@ -26,18 +27,28 @@ struct TProductionRow {
     std::optional<int> differingBytes;
     std::int64_t durationMs = 0;
     std::optional<int> firmware; // programmer firmware version, when known
+    int retries = 0;             // steps run again after a fault on the line
+    // Columns beyond those above, by name and value, in their order.
+    std::vector<std::pair<std::string, std::string>> more;
 };
 
-// The header line's fields, in column order.
+// The header line's fields, in column order: the columns every record has
+// had, then those added since; a row's own further columns follow them.
 const std::vector<std::string>& ProductionRecordHeader();
+// The first columns, which every record file begins with whatever version
+// made it.
+constexpr std::size_t kFirstRecordColumns = 17;
 
 // One RFC 4180 record: fields joined by commas, a field quoted when it holds a
 // comma, a double quote (doubled), CR or LF, or leading/trailing blanks (which
 // spreadsheets would otherwise trim); ends with CRLF.
 std::string CsvLine(const std::vector<std::string>& fields);
 
-// The row's fields in the header's column order; an unknown number is empty.
+// The row's fields in the header's column order, then its further columns;
+// an unknown number is empty.
 std::vector<std::string> ProductionRecordFields(const TProductionRow& row);
+// The row's fields by column name, in the same order.
+std::vector<std::pair<std::string, std::string>> ProductionRecordColumns(const TProductionRow& row);
 
 // The moment in the machine's local time zone, to the second, with the zone's
 // offset from UTC: 2026-12-07T16:05:09+01:00.
@@ -57,9 +68,12 @@ public:
     void Check() const;
 
     // Appends one line atomically: a crash never leaves half a line and never
-    // loses the rows before. A new or empty file gets the header line first.
-    // A file that is not a production record is refused untouched. Throws
-    // EInOutError naming the file; the file is then as it was.
+    // loses the rows before. A new or empty file gets the header line first,
+    // with the row's columns. A record an earlier version made keeps its own
+    // columns: the row fills those it has, and nothing in the file is
+    // rewritten. A file that is not a production record is refused
+    // untouched. Throws EInOutError naming the file; the file is then as it
+    // was.
     void Append(const TProductionRow& row);
 
     const std::filesystem::path& File() const { return file_; }

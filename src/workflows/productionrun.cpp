@@ -175,6 +175,7 @@ TCardResult TPProductionRun::ProgramCard(int sequence) {
     const std::int64_t startMs = bench_.clock.NowMs();
     const TOutcome outcome = commands_.Run(TCardCommand::ccAutoProgram);
     result.durationMs = bench_.clock.NowMs() - startMs;
+    result.retries = commands_.LastReport().retries;
     bench_.prompts.KeepBack(nullptr);
     switch (outcome) {
     case TOutcome::ocSucceeded:
@@ -236,6 +237,7 @@ bool TPProductionRun::Record(const TProductionPlan& plan, const TCardResult& res
         row.differingBytes = static_cast<int>(difference.differingBytes);
     }
     row.durationMs = result.durationMs;
+    row.retries = result.retries;
     row.firmware = firmware;
     try {
         TPProductionRecord(plan.record).Append(row);

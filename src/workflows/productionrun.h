@@ -28,6 +28,7 @@ struct TCardResult {
     // empty for a good card.
     std::string message;
     std::int64_t durationMs = 0;
+    int retries = 0; // steps run again after a fault on the line
     // The card's log line in the language chosen: "Card 3 good (4.1 s)."
     std::string line;
 };

@@ -43,6 +43,10 @@ public:
         }
     }
     void ShowLinkError(const std::string& text) override {
+        if (holding_) {
+            held_.push_back(text);
+            return;
+        }
         if (kept_ != nullptr) {
             kept_->push_back({TMessageKind::mkError, text});
         } else if (linkFace_ != nullptr) {
@@ -50,10 +54,27 @@ public:
         }
     }
 
+    // While a step may still be tried again, the driver's failure boxes wait:
+    // a try that then goes through must not have shown one. Released, the
+    // last one held is shown (`show`) or they all go.
+    void HoldLinkErrors() {
+        holding_ = true;
+        held_.clear();
+    }
+    void ReleaseLinkErrors(bool show) {
+        holding_ = false;
+        if (show && !held_.empty()) {
+            ShowLinkError(held_.back());
+        }
+        held_.clear();
+    }
+
 private:
     TPrompts& face_;
     TLinkPrompts* linkFace_;
     std::vector<TKeptMessage>* kept_ = nullptr;
+    bool holding_ = false;
+    std::vector<std::string> held_;
 };
 
 } // namespace korvex

@@ -13,7 +13,7 @@ using namespace testing;
 
 const std::string kAllOn = "Auto/WriteEe=on\nAuto/VerifyEe=on\nAuto/WritePic=on\n"
                            "Auto/VerifyPic=on\nWriteEeprom/WriteEe=on\nWriteEeprom/VerifyEe=on\n"
-                           "WritePic/WritePic=on\nWritePic/VerifyPic=on\n";
+                           "WritePic/WritePic=on\nWritePic/VerifyPic=on\nLine/StepRetries=2\n";
 
 using CliOptions = CliE2e;
 
@@ -25,17 +25,18 @@ TEST_F(CliOptions, SetOptionsAreKeptAndRefusedOnesChangeNothing) {
 
     // Names in any letter case, as the user may type them.
     run = Cli({"options", "--set", "Auto/WriteEe=off", "--set", "auto/verifyee=OFF", "--set",
-               "WritePic/VerifyPic=off"});
+               "WritePic/VerifyPic=off", "--set", "line/stepretries=0"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const std::string changed = "Auto/WriteEe=off\nAuto/VerifyEe=off\nAuto/WritePic=on\n"
                                 "Auto/VerifyPic=on\nWriteEeprom/WriteEe=on\n"
                                 "WriteEeprom/VerifyEe=on\nWritePic/WritePic=on\n"
-                                "WritePic/VerifyPic=off\n";
+                                "WritePic/VerifyPic=off\nLine/StepRetries=0\n";
     EXPECT_EQ(run.out, changed);
     EXPECT_EQ(Cli({"options"}).out, changed);
 
     const std::string kept = ReadText(file);
-    for (const char* wrong : {"Auto/Bogus=off", "Auto/WriteEe=maybe", "AutoWriteEe"}) {
+    for (const char* wrong :
+         {"Auto/Bogus=off", "Auto/WriteEe=maybe", "AutoWriteEe", "Line/StepRetries=10"}) {
         SCOPED_TRACE(wrong);
         // A wrong one spoils the right ones beside it too.
         run = Cli({"options", "--set", "WritePic/WritePic=off", "--set", wrong});

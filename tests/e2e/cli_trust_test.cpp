@@ -43,7 +43,8 @@ TEST_F(CliTrust, NothingLoadedToCompareIsNeverAMatch) {
 
 TEST_F(CliTrust, AConfigurationWordTheProgrammerRefusesFailsTheWrite) {
     std::vector<std::string> args = {"--card", kPicCard};
-    for (int i = 1; i <= 21; ++i) {
+    // Refused every time it is sent, on every try of the step.
+    for (int i = 1; i <= 3 * 21; ++i) {
         args.insert(args.end(), {"--fault", "nack@D" + std::to_string(i)});
     }
     TPtySim sim(args);

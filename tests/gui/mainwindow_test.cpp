@@ -505,7 +505,8 @@ private slots:
         QCOMPARE(rig.work().AcceptOptions(boxes), TIntentResult::irDone);
         writePic(entries::kWritePicNothingToDo, TMessageKind::mkError);
 
-        for (int i = 1; i <= 6; ++i) {
+        // Refused every time it is sent, on every try of the step.
+        for (int i = 1; i <= 6 * (1 + TPOptionReader::kDefaultStepRetries); ++i) {
             rig.device.AddFault(sim::ParseSimFault("nack@H" + std::to_string(i)));
         }
         rig.prompts.Clear();

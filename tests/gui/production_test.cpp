@@ -277,8 +277,11 @@ private slots:
         gui::TfrmProduction* window = OpenProduction(rig);
         QVERIFY(window != nullptr);
         Part<QSpinBox>(window, "spnCount")->setValue(1);
-        // The first block of the program comes back garbled.
-        rig.device.AddFault({sim::TSimFaultKind::BadSum, 'B', 1});
+        // The first block of the program comes back garbled, and again on
+        // each try of the step.
+        for (int block = 1; block <= 1 + TPOptionReader::kDefaultStepRetries; ++block) {
+            rig.device.AddFault({sim::TSimFaultKind::BadSum, 'B', block});
+        }
         const TRunDeadline deadline(rig.work());
         Part<QPushButton>(window, "btnProductionRun")->click();
         QVERIFY(!deadline.expired);

@@ -229,6 +229,7 @@ TEST(AutoProgram, AvrCardIsLockedAfterTheVerifyOnlyWhenWritten) {
 TEST(AutoProgram, ALockNotAcknowledgedFailsWithoutTheFinishedMessage) {
     for (const char* card : {kAvrCard, kAvr9Card}) {
         AutoRig rig(card);
+        rig.Options().SetStepRetries(0); // one try: the failure itself is looked at
         rig.flows.SetFuse(TFuse::fuLock, 0);
         rig.ClearRecords();
         for (int i = 1; i <= 10; ++i) {
@@ -267,6 +268,7 @@ TEST(AutoProgram, TheStepACardFailedAtIsNamed) {
 
     for (const bool loaderRefused : {false, true}) {
         AutoRig rig;
+        rig.Options().SetStepRetries(0); // one try: the failure itself is looked at
         if (loaderRefused) {
             for (int i = 1; i <= 21; ++i) {
                 rig.device.AddFault(sim::ParseSimFault("nack@D" + std::to_string(i)));
@@ -290,6 +292,7 @@ TEST(AutoProgram, TheStepACardFailedAtIsNamed) {
 
 TEST(AutoProgram, AConfigurationWordTheProgrammerRefusesFailsTheSequence) {
     AutoRig rig;
+    rig.Options().SetStepRetries(0); // one try: the failure itself is looked at
     // The first 'D' frame is the loader's configuration, the second the card's.
     for (int i = 1; i <= 21; ++i) {
         rig.device.AddFault(sim::ParseSimFault("nack@D" + std::to_string(i + 1)));

@@ -158,6 +158,7 @@ TEST(EraseEeprom, FillsTheEepromWithBlankBytes) {
 
 TEST(EraseEeprom, AFailedFillIsAnErrorMessage) {
     EepromRig rig;
+    rig.Options().SetStepRetries(0); // one try: the failure itself is looked at
     rig.device.AddFault(sim::ParseSimFault("silent@I1"));
     EXPECT_EQ(rig.Run(TCardCommand::ccEraseEeprom), TOutcome::ocFailed);
     ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kEepromWriteFailed});

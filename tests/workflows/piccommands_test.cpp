@@ -103,6 +103,7 @@ TEST(WritePic, OptionsDecideWhichStepsRun) {
 
 TEST(WritePic, AConfigurationWordTheProgrammerRefusesIsAFailure) {
     PicRig rig;
+    rig.Options().SetStepRetries(0); // one try: the failure itself is looked at
     for (int i = 1; i <= 21; ++i) {
         rig.device.AddFault(sim::ParseSimFault("nack@D" + std::to_string(i)));
     }
@@ -133,6 +134,7 @@ TEST(WritePic, ARefusedFileLeavesNothingOfItselfOrOfTheFileBefore) {
 
 TEST(WritePic, TheStatusShowsTheCardStateAgainHoweverItEnds) {
     PicRig rig;
+    rig.Options().SetStepRetries(0); // one try: the failure itself is looked at
     rig.device.AddFault(sim::ParseSimFault("silent@B3"));
     EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocFailed);
     EXPECT_EQ(rig.linkPrompts.errors, std::vector<std::string>{"Failed to write card !"});
@@ -234,6 +236,7 @@ TEST(ErasePic, AnEraseNotConfirmedFailsEveryCommandBeforeAnythingIsWritten) {
     };
     for (const auto& [command, message] : commands) {
         PicRig rig;
+        rig.Options().SetStepRetries(0); // one try: the failure itself is looked at
         rig.Options().SetAutoWriteEe(false);
         rig.Options().SetAutoVerifyEe(false);
         rig.device.Card().Load(TSimMemory::Program, WordsText(SomeWords(8, 5)));
@@ -279,6 +282,7 @@ TEST(WritePic, TheVerifyReadsTheProgramMemoryOnce) {
 
 TEST(ReadPic, HandsTheCardsMemoriesToTheView) {
     PicRig rig;
+    rig.Options().SetStepRetries(0); // one try: the failure itself is looked at
     const std::string program = WordsText(SomeWords(kPicWords, 3));
     const std::string data = BytesText(SomeBytes(kPicData, 4));
     const std::string config = Blank(7) + "3FF1";
@@ -372,6 +376,7 @@ TEST(WritePic, AvrCardIsWrittenVerifiedThenLockedWhenChosen) {
 
 TEST(WritePic, AvrLockThatIsNotConfirmedFailsWithoutTheWrittenMessage) {
     AvrRig rig;
+    rig.Options().SetStepRetries(0); // one try: the failure itself is looked at
     rig.flows.SetFuse(TFuse::fuLock, 0);
     for (int i = 1; i <= 10; ++i) {
         rig.device.AddFault(sim::ParseSimFault("nack@D" + std::to_string(i)));

@@ -107,7 +107,7 @@ TEST(ProductionRecord, CsvLinesReadBackByAStandardReaderAsWritten) {
 
 TEST(ProductionRecord, FieldsFollowTheHeaderColumns) {
     const auto& header = ProductionRecordHeader();
-    ASSERT_EQ(header.size(), 17u);
+    ASSERT_EQ(header.size(), 18u);
     auto column = [&](const TProductionRow& row, const std::string& name) {
         const auto index = std::find(header.begin(), header.end(), name) - header.begin();
         return ProductionRecordFields(row).at(static_cast<std::size_t>(index));
@@ -120,6 +120,8 @@ TEST(ProductionRecord, FieldsFollowTheHeaderColumns) {
     EXPECT_EQ(column(row, "bytes differing"), "3");
     EXPECT_EQ(column(row, "duration ms"), "1234");
     EXPECT_EQ(column(row, "firmware"), "5");
+    row.retries = 2;
+    EXPECT_EQ(column(row, "retries"), "2");
     row.differingBytes.reset();
     row.firmware.reset();
     EXPECT_EQ(column(row, "bytes differing") + column(row, "firmware"), "");
@@ -175,11 +177,33 @@ TEST(ProductionRecord, AppendWritesTheHeaderOnceAndKeepsEarlierRowsByteForByte) 
     }
 }
 
+// A record an earlier version made, without the columns added since, is
+// appended to in its own columns; nothing in it is rewritten. One a later
+// version made keeps its further columns, left empty.
+TEST(ProductionRecord, ARecordOfAnotherVersionKeepsItsOwnColumns) {
+    const std::vector<std::string>& header = ProductionRecordHeader();
+    const std::vector<std::string> earlier(header.begin(), header.begin() + kFirstRecordColumns);
+    std::vector<std::string> later = header;
+    later.push_back("station");
+    TProductionRow row = FailedRow(4);
+    row.retries = 3;
+    for (const auto& columns : {earlier, later}) {
+        TempDir dir;
+        TPProductionRecord record(dir / "r.csv");
+        const std::string before =
+            CsvLine(columns) + CsvLine(std::vector<std::string>(columns.size(), "1"));
+        WriteText(record.File(), before);
+        record.Append(row);
+        std::vector<std::string> expected = ProductionRecordFields(row);
+        expected.resize(columns.size());
+        EXPECT_EQ(ReadText(record.File()), before + CsvLine(expected));
+    }
+}
+
 TEST(ProductionRecord, AForeignFileIsRefusedUntouched) {
     const std::string header = CsvLine(ProductionRecordHeader());
-    for (const std::string& foreign :
-         {std::string("name,value\r\n1,2\r\n"), header.substr(0, header.size() - 2) + ",x\r\n",
-          std::string("\n") + header, header.substr(0, 40)}) {
+    for (const std::string& foreign : {std::string("name,value\r\n1,2\r\n"), "x," + header,
+                                       std::string("\n") + header, header.substr(0, 40)}) {
         TempDir dir;
         TPProductionRecord record(dir / "other.csv");
         WriteText(record.File(), foreign);

@@ -68,6 +68,8 @@ TEST(ProductionRun, FedCardsAreProgrammedOnceEachAndAFaultyOneIsRecordedWhereItF
     sim::TSimFeedPlan feed;
     feed.cards = 5;
     feed.faults[3].push_back(sim::TSimStuckCell{TSimMemory::Eeprom, 0x10});
+    // A fault on the line costs the second card a try, not its place.
+    feed.faults[2].push_back(sim::ParseSimFault("silent@B3"));
     const sim::TSimFeeder& feeder = rig.device.SetFeed(feed, rig.clock);
 
     const TProductionSummary summary = rig.Run(5);
@@ -105,6 +107,8 @@ TEST(ProductionRun, FedCardsAreProgrammedOnceEachAndAFaultyOneIsRecordedWhereItF
         << lines[3];
     EXPECT_NE(lines[5].find(",5,PIC16F84-24C16,"), std::string::npos);
     EXPECT_NE(lines[5].find(",good,,,,,,"), std::string::npos) << lines[5];
+    EXPECT_TRUE(lines[2].ends_with(",1")) << "the retries, last: " << lines[2];
+    EXPECT_TRUE(lines[5].ends_with(",0")) << lines[5];
 }
 
 TEST(ProductionRun, ACardLeftInTheSlotIsProgrammedOnceAndTheRunStopsOnRequest) {

@@ -136,6 +136,7 @@ public:
     }
     void RequestClose() override { ++closeRequests; }
     void OpenDocument(const std::string& target) override { documents.push_back(target); }
+    void ShowNote(const std::string& text) override { notes.push_back(text); }
 
     TRowStatus& Row(TFileRow row) { return rows[static_cast<std::size_t>(row)]; }
 
@@ -152,6 +153,7 @@ public:
     std::vector<TReadBackSeen> readBacks;
     int closeRequests = 0;
     std::vector<std::string> documents;
+    std::vector<std::string> notes;
 };
 
 // A copy of the shipped data folder in a temporary folder, so tests may

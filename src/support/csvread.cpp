@@ -1,4 +1,4 @@
-#include "serials/csvread.h"
+#include "support/csvread.h"
 
 #include <stdexcept>
 

@@ -1,0 +1,110 @@
+// A noisy line costs time, not cards: a step that fails on the line runs
+// again from its start, at most as often as the options say, and a card the
+// line did not spoil ends as the files say. What a verify finds is the
+// card's and is never tried again.
+#include "workflowrig.h"
+
+#include "sim/simfaults.h"
+#include "workflows/entries.h"
+
+#include <gtest/gtest.h>
+
+namespace korvex {
+namespace {
+
+using namespace korvex::testing;
+using sim::TSimMemory;
+
+struct RetryRig : TWorkflowRig {
+    std::vector<std::uint16_t> words = SomeWords(40, 3);
+    std::vector<std::uint8_t> eeprom = SomeBytes(300, 4);
+
+    explicit RetryRig(const std::string& card = kPicCard) : TWorkflowRig(card) {
+        Start();
+        Set(TFileRow::frProgram, File("p.hex", PicHexFile(words, {}, 0x3FF2)));
+        Set(TFileRow::frEeprom, File("e.hex", HexData(0, eeprom) + HexEnd()));
+        ClearRecords();
+    }
+    bool HoldsTheFiles() const {
+        return CardText(TSimMemory::Program).substr(0, 4 * words.size()) == WordsText(words) &&
+               CardText(TSimMemory::Eeprom).substr(0, 2 * eeprom.size()) == BytesText(eeprom) &&
+               CardText(TSimMemory::Config).substr(28) == "3FF2";
+    }
+};
+
+TEST(Retries, OneFaultOnTheLineCostsATryNotTheCard) {
+    struct TCase {
+        std::vector<std::string> faults;
+        TCardCommand command;
+        const char* step;
+        bool eepromVerifyOff;
+    };
+    std::vector<std::string> refusedErase;
+    for (int i = 1; i <= 6; ++i) {
+        refusedErase.push_back("nack@H" + std::to_string(i + 1)); // the loader's erase goes first
+    }
+    const TCase cases[] = {
+        // A packet whose answer cannot be judged is never sent again on its
+        // own: the programmer may have stored it and moved on.
+        {{"badsum@I10"}, TCardCommand::ccAutoProgram, "eeprom write", true},
+        {{"silent@I3"}, TCardCommand::ccAutoProgram, "eeprom write", false},
+        {{"short@J2"}, TCardCommand::ccAutoProgram, "eeprom verify", false},
+        {{"silent@B3"}, TCardCommand::ccAutoProgram, "processor write", false},
+        {refusedErase, TCardCommand::ccAutoProgram, "processor write", false},
+        {{"noise@E2"}, TCardCommand::ccAutoProgram, "processor verify", false},
+        {{"silent@D2"}, TCardCommand::ccAutoProgram, "configuration word", false},
+        {{"short@G1"}, TCardCommand::ccAutoProgram, "configuration word verify", false},
+        {{"silent@D1"}, TCardCommand::ccAutoProgram, "loader", false},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.faults.front());
+        RetryRig rig;
+        rig.Options().SetAutoVerifyEe(!c.eepromVerifyOff);
+        for (const std::string& fault : c.faults) {
+            rig.device.AddFault(sim::ParseSimFault(fault));
+        }
+        EXPECT_EQ(rig.Run(c.command), TOutcome::ocSucceeded);
+        EXPECT_TRUE(rig.HoldsTheFiles());
+        EXPECT_EQ(rig.flows.LastReport().retries, 1);
+        ASSERT_EQ(rig.view.notes.size(), 1u);
+        EXPECT_EQ(rig.view.notes[0].rfind(std::string(c.step) + ": ", 0), 0u) << rig.view.notes[0];
+        EXPECT_TRUE(rig.view.notes[0].ends_with("; trying the step again (2 of 3)"))
+            << rig.view.notes[0];
+        EXPECT_TRUE(rig.linkPrompts.errors.empty()) << "a try that went through shows no failure";
+        EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kAutoFinished});
+    }
+}
+
+// An answer to the configuration word's frame that cannot be judged: the
+// card is asked whether it holds the word before the word goes again.
+TEST(Retries, ASpoiledAnswerToTheConfigurationWordIsSettledByReadingItBack) {
+    RetryRig rig(kPicOnlyCard);
+    rig.device.AddFault(sim::ParseSimFault("badsum@D1"));
+    EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocSucceeded);
+    EXPECT_EQ(rig.Count('D'), 1u) << "the card held the word: it was not sent again";
+    EXPECT_EQ(rig.CardText(TSimMemory::Config).substr(28), "3FF2");
+}
+
+// The bound holds, 0 is a single try, and a difference is never tried again.
+TEST(Retries, TheBoundHoldsAndADifferenceIsTheCards) {
+    for (const int retries : {0, 2}) {
+        SCOPED_TRACE(retries);
+        RetryRig rig(kPicOnlyCard);
+        rig.Options().SetStepRetries(retries);
+        for (int i = 1; i <= 1 + retries; ++i) {
+            rig.device.AddFault(sim::ParseSimFault("silent@B" + std::to_string(i)));
+        }
+        EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocFailed);
+        EXPECT_EQ(rig.flows.LastReport().retries, retries);
+        EXPECT_EQ(rig.Count('H'), 1u + static_cast<unsigned>(retries)) << "from the erase";
+        EXPECT_EQ(rig.linkPrompts.errors, std::vector<std::string>{"Failed to write card !"});
+    }
+    RetryRig rig(kPicOnlyCard);
+    rig.device.Card().StickCell(TSimMemory::Program, 2);
+    EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocFailed);
+    EXPECT_EQ(rig.flows.LastReport().retries, 0);
+    EXPECT_EQ(rig.Count('H'), 1u);
+}
+
+} // namespace
+} // namespace korvex
