@@ -241,5 +241,9 @@ constexpr int kDifferenceConfig = 196;
 // over for the shipped one, or with none to turn to.
 constexpr int kLanguageFileReplaced = 197;
 constexpr int kLanguageFileUnusable = 198;
+// Where the line of a card the record would not take went instead: a file
+// (%1), or, when none would take it either, the line itself (%1).
+constexpr int kCardLineKeptIn = 199;
+constexpr int kCardLineNotKept = 200;
 
 } // namespace korvex::entries

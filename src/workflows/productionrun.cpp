@@ -244,10 +244,31 @@ bool TPProductionRun::Record(const TProductionPlan& plan, const TCardResult& res
     } catch (const EKorvex& error) {
         bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kRecordNotWritten,
                                    bench_.Text(entries::kRecordNotWritten) + "\n" +
-                                       DescribeError(error));
+                                       DescribeError(error) + "\n" + KeepElsewhere(plan, row));
         return false;
     }
     return true;
+}
+
+// A card that was programmed keeps its line when the record will not take
+// it: in a file of its own in the user's data folder, or else in the message
+// itself, and the message says which.
+std::string TPProductionRun::KeepElsewhere(const TProductionPlan& plan,
+                                           const TProductionRow& row) const {
+    const TPDataFolders& folders = bench_.dataFolders;
+    if (folders.HasUserFolder()) {
+        const std::filesystem::path kept =
+            folders.user / "records" / ("unsaved-" + plan.record.filename().string());
+        try {
+            std::filesystem::create_directories(kept.parent_path());
+            TPProductionRecord(kept).Append(row);
+            return FillIn(bench_.Text(entries::kCardLineKeptIn), {kept.string()});
+        } catch (const std::exception&) {
+            // Said below, with the line itself.
+        }
+    }
+    return FillIn(bench_.Text(entries::kCardLineNotKept),
+                  {OneLine(CsvLine(ProductionRecordFields(row)))});
 }
 
 void TPProductionRun::WaitPollPeriod() {

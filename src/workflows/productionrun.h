@@ -3,6 +3,7 @@
 #include "workflows/cardcommands.h"
 #include "workflows/difference.h"
 #include "workflows/failstep.h"
+#include "workflows/productionrecord.h"
 #include "workflows/workbench.h"
 
 #include <cstdint>
@@ -105,6 +106,8 @@ private:
     // it could not be written.
     bool Record(const TProductionPlan& plan, const TCardResult& result,
                 std::optional<int> firmware);
+    // Where the card's line went instead, as the message words it.
+    std::string KeepElsewhere(const TProductionPlan& plan, const TProductionRow& row) const;
     // One poll period, the window running meanwhile; returns early on Stop.
     void WaitPollPeriod();
     void Log(const std::string& line);

@@ -39,7 +39,8 @@ struct ProductionRig : TWorkflowRig {
     std::filesystem::path record = dir / "record.csv";
     TRecordingBoard board;
 
-    ProductionRig() {
+    explicit ProductionRig(bool userFolder = false)
+        : TWorkflowRig(kPicCard, std::nullopt, userFolder) {
         Start();
         flows.SetFileField(TFileRow::frProgram, File("prog.hex", PicHexFile(words, data, 0x3FF2)));
         flows.SetFileField(TFileRow::frEeprom, File("ee.hex", HexData(0, eeprom) + HexEnd()));
@@ -208,22 +209,32 @@ TEST(ProductionRun, FilesThatCannotBeLoadedEndTheRunBeforeAnythingIsSent) {
     EXPECT_NE(rig.prompts.messages[0].text.find("prog.hex"), std::string::npos);
 }
 
-TEST(ProductionRun, ARecordThatCannotBeWrittenAnyMoreStopsTheRun) {
-    ProductionRig rig;
-    sim::TSimFeedPlan feed;
-    feed.cards = 3;
-    rig.device.SetFeed(feed, rig.clock);
-    rig.board.onCard = [&](const TCardResult&) {
-        // Replaced behind the run's back by something that is no record.
-        WriteText(rig.record, "not a record\r\n");
-    };
+// The run stops, and the card programmed meanwhile keeps its line: in a file
+// of the user's data folder, or, without one, in the message itself.
+TEST(ProductionRun, ARecordThatCannotBeWrittenAnyMoreStopsTheRunKeepingTheCardsLine) {
+    for (const bool userFolder : {false, true}) {
+        SCOPED_TRACE(userFolder);
+        ProductionRig rig(userFolder);
+        sim::TSimFeedPlan feed;
+        feed.cards = 3;
+        rig.device.SetFeed(feed, rig.clock);
+        rig.board.onCard = [&](const TCardResult&) {
+            // Replaced behind the run's back by something that is no record.
+            WriteText(rig.record, "not a record\r\n");
+        };
 
-    const TProductionSummary summary = rig.Run(3);
+        const TProductionSummary summary = rig.Run(3);
 
-    EXPECT_EQ(summary.end, TRunEnd::reRecordFailed);
-    EXPECT_EQ(rig.board.results.size(), 2u) << "the first card's line went in; the second failed";
-    EXPECT_EQ(ReadText(rig.record), "not a record\r\n");
-    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kRecordNotWritten});
+        EXPECT_EQ(summary.end, TRunEnd::reRecordFailed);
+        EXPECT_EQ(rig.board.results.size(), 2u) << "the first card's line went in";
+        EXPECT_EQ(ReadText(rig.record), "not a record\r\n");
+        ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kRecordNotWritten});
+        const std::string& message = rig.prompts.messages[0].text;
+        const std::filesystem::path kept = rig.dir / "user" / "records" / "unsaved-record.csv";
+        const std::string line = userFolder ? ReadText(kept) : message;
+        EXPECT_NE(line.find(",2,PIC16F84-24C16,"), std::string::npos) << line;
+        EXPECT_EQ(message.find(kept.string()) != std::string::npos, userFolder) << message;
+    }
 }
 
 TEST(ProductionRun, ClosingTheWindowEndsTheRunAfterTheCardInHand) {

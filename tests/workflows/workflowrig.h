@@ -170,11 +170,15 @@ inline std::filesystem::path CopyProgramFolder(const TempDir& dir) {
 // model is given.
 class TWorkflowRig {
 public:
+    // `userFolder`: the user's data folder beside the program folder, as an
+    // installed program has it; none otherwise.
     explicit TWorkflowRig(const std::string& cardType = kPicCard,
-                          std::optional<sim::TSimCardModel> model = std::nullopt)
+                          std::optional<sim::TSimCardModel> model = std::nullopt,
+                          bool userFolder = false)
         : folder(CopyProgramFolder(dir)), settings(dir / "settings"),
           device(sim::TSimCard(model ? *model : sim::SimCardModelForCardType(folder, cardType))),
-          flows(folder, settings, sim::SimulatorBackendFactory(device, clock),
+          flows(userFolder ? TPDataFolders(folder, dir / "user") : TPDataFolders(folder), settings,
+                sim::SimulatorBackendFactory(device, clock),
                 TPWorkflowSeams{view, prompts, &linkPrompts, &pump, &scheduler, &gauge, &clock,
                                 &ports}),
           options(folder), cardType_(cardType) {}
