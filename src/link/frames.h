@@ -8,6 +8,8 @@ namespace korvex {
 
 // Control bytes with fixed roles in the programmer's answers.
 inline constexpr char kSoh = 0x01;
+// The leading byte of a framed reply.
+inline constexpr char kStx = 0x02;
 inline constexpr char kEot = 0x04;
 inline constexpr char kAck = 0x06;
 inline constexpr char kCr = 0x0D;

@@ -6,6 +6,7 @@
 #include "link/pptimer.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace korvex {
 namespace {
@@ -182,6 +183,14 @@ TReplyResult TPPicProg::ReadBlock(char command, int device, int count, std::stri
                 result = TReplyResult::rrDle;
             }
             if (byte == kCr) {
+                // Stray bytes on the line before the reply leave the reply
+                // itself whole: it begins at its leading byte, which no
+                // payload character can be, and its checksum proves it.
+                const std::size_t lead = collected.rfind(kStx);
+                if (!ReplyChecksumOk(collected) && lead != std::string::npos && lead > 0 &&
+                    ReplyChecksumOk(std::string_view(collected).substr(lead))) {
+                    collected.erase(0, lead);
+                }
                 if (ReplyChecksumOk(collected)) {
                     if (collected.size() >= 4) {
                         payload.append(collected, 1, collected.size() - 3);
@@ -240,44 +249,38 @@ TReplyResult TPPicProg::WriteBlock(char command, int device, std::string_view da
     TPTimer timer(clock_);
     timer.StartDeadline(length * 10);
     std::string answer; // the first two bytes only; later ones are counted
+    std::string last;   // the last two bytes
     std::size_t received = 0;
-    TReplyResult result = TReplyResult::rrSuccess;
-    bool finished = false;
-    while (result == TReplyResult::rrSuccess && !finished) {
-        if (timer.DeadlinePassed()) {
-            result = TReplyResult::rrTimeout;
-        }
+    const std::string acknowledged{kAck, kEot};
+    std::optional<TReplyResult> result;
+    while (!result) {
         const std::string got = TakeWaiting();
         if (!got.empty()) {
-            answer += got.substr(0, 2 - answer.size());
+            answer += got.substr(0, 2 - std::min<std::size_t>(answer.size(), 2));
+            last = (last + got).substr(std::max<std::size_t>(last.size() + got.size(), 2) - 2);
             received += got.size();
-        } else if (received > 2) {
-            result = TReplyResult::rrUnknown;
         }
-        // A refusal is the one byte 0x16: noise that happens to begin with it
-        // must not pass for one, or a packet stored already would go again.
-        if (!answer.empty() && answer[0] == kNak) {
-            result = received == 1 ? TReplyResult::rrNegative : TReplyResult::rrUnknown;
-        }
-        if (!answer.empty() && answer[0] == kDle) {
+        if (received == 1 && answer[0] == kNak) {
+            // A refusal is the one byte 0x16: noise that happens to begin
+            // with it must not pass for one, or a packet stored already
+            // would go again.
+            result = TReplyResult::rrNegative;
+        } else if (!answer.empty() && answer[0] == kDle) {
             result = TReplyResult::rrDle;
-        }
-        if (received == 2 && answer.size() == 2) {
-            if (answer[0] == kAck && answer[1] == kEot) {
-                result = TReplyResult::rrSuccess;
-                finished = true;
-            } else if (answer[0] == kAck && answer[1] == kDle) {
-                result = TReplyResult::rrDle;
-            } else {
-                result = TReplyResult::rrUnknown;
-            }
-        }
-        if (got.empty() && result == TReplyResult::rrSuccess && !finished) {
+        } else if (answer.size() == 2 && answer[0] == kAck && answer[1] == kDle) {
+            result = TReplyResult::rrDle;
+        } else if (last == acknowledged && (received == 2 || answer[0] != kNak)) {
+            // Exactly ACK EOT; or stray bytes on the line before it, which
+            // leave the programmer's acknowledgement whole at the end.
+            result = TReplyResult::rrSuccess;
+        } else if (timer.DeadlinePassed()) {
+            result = received > 0 ? TReplyResult::rrUnknown : TReplyResult::rrTimeout;
+        } else if (got.empty()) {
             WaitForAnswer(timer);
         }
     }
-    Judged(MeaningOf(result, received));
-    return result;
+    Judged(MeaningOf(*result, received));
+    return *result;
 }
 
 } // namespace korvex
