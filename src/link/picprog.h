@@ -197,6 +197,8 @@ private:
     bool lastReadComplete_ = false;
     // What the last answer judged means for the line (tfNone: it was good).
     TTransportFaultKind lastAnswer_ = TTransportFaultKind::tfNone;
+    // The last write answer was the programmer's ACK and then nothing.
+    bool lastAnswerAckOnly_ = false;
     TTransportFault lastFault_;
     TPCardState lastState_ = TPCardState::csNotConnected;
     int delay_ = 0;

@@ -253,6 +253,7 @@ TReplyResult TPPicProg::WriteBlock(char command, int device, std::string_view da
     std::size_t received = 0;
     const std::string acknowledged{kAck, kEot};
     std::optional<TReplyResult> result;
+    lastAnswerAckOnly_ = false;
     while (!result) {
         const std::string got = TakeWaiting();
         if (!got.empty()) {
@@ -275,6 +276,7 @@ TReplyResult TPPicProg::WriteBlock(char command, int device, std::string_view da
             result = TReplyResult::rrSuccess;
         } else if (timer.DeadlinePassed()) {
             result = received > 0 ? TReplyResult::rrUnknown : TReplyResult::rrTimeout;
+            lastAnswerAckOnly_ = received == 1 && answer[0] == kAck;
         } else if (got.empty()) {
             WaitForAnswer(timer);
         }

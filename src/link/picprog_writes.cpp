@@ -60,7 +60,12 @@ bool TPPicProg::RunWrite(const TWritePlan& plan, std::string_view text, TProgres
         const std::string_view data = text.substr(position - 1, plan.packetSize);
         const TReplyResult result =
             WriteBlock(plan.command, plan.device, data, static_cast<int>(data.size()));
-        if (result == TReplyResult::rrSuccess) {
+        // An ACK whose EOT was lost: the programmer took the packet, unless
+        // the DLE of a card gone was what got lost, and then the next
+        // packet's answer says so. The last packet has no next one: there
+        // the fate stays unknown.
+        const bool ackOnly = lastAnswerAckOnly_ && position + data.size() < text.size();
+        if (result == TReplyResult::rrSuccess || ackOnly) {
             position += data.size();
             ++packet;
             refusals = 0;

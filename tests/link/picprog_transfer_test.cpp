@@ -357,9 +357,13 @@ TEST(Transfers, AFrameWhoseFateIsUnknownIsNeverSentAgainARefusedOneIs) {
     const std::string faults[] = {"nack", "silent", "badsum", "noise", "short"};
     for (const auto& [command, transfer] : kTransfers) {
         for (const std::string& fault : faults) {
-            const auto kind = fault == "nack" || fault == "noise" ? tfNone
-                              : fault == "silent"                 ? tfNoAnswer
-                                                                  : tfSpoiled;
+            // A write's ACK without its EOT, before the last packet, is a
+            // packet taken: the next answer would say if the card had gone.
+            const bool write = command == 'B' || command == 'C' || command == 'D' || command == 'I';
+            const auto kind = fault == "nack" || fault == "noise" || (fault == "short" && write)
+                                  ? tfNone
+                              : fault == "silent" ? tfNoAnswer
+                                                  : tfSpoiled;
             const int at = command == 'G' ? 1 : 2; // the configuration area is one block
             const std::string where = fault + "@" + command + std::to_string(at);
             SCOPED_TRACE(where);
@@ -382,6 +386,16 @@ TEST(Transfers, AFrameWhoseFateIsUnknownIsNeverSentAgainARefusedOneIs) {
             }
         }
     }
+}
+
+// An ACK without its EOT on the last packet has no next answer to tell
+// whether the card went: its fate stays unknown.
+TEST(Transfers, AnAcknowledgementCutShortOnTheLastPacketIsNoWrite) {
+    TSimRig rig(TestCard(3, 1024, 64, 2048));
+    rig.prog.SelectMode(3, 3);
+    rig.device.AddFault(sim::ParseSimFault("short@D3"));
+    EXPECT_FALSE(rig.prog.WriteConfigArea(PicWords(24), 3));
+    EXPECT_EQ(rig.prog.LastFault(), (TTransportFault{TTransportFaultKind::tfSpoiled, 'D', 3}));
 }
 
 // Fault: a card pulled out mid-write left the driver saying a card was ready,
