@@ -200,4 +200,32 @@ void WriteSerialFields(TPIniFile& ini, const std::vector<TSerialField>& fields) 
     ReadSerialFields(ini, file);
 }
 
+TSerialField SerialFieldOfLine(std::string_view line, const std::filesystem::path& file) {
+    const std::size_t colon = line.find(':');
+    const std::string section(line.substr(0, colon));
+    if (colon == std::string_view::npos || !IsSerialSection(section)) {
+        throw ESerialField("\"" + std::string(line) +
+                           "\" should begin with the field's name and a colon, e.g. "
+                           "Serial1:memory=eeprom,address=0x10,length=4,format=bcd,first=1");
+    }
+    std::string text = "[" + section + "]\n";
+    std::string_view rest = line.substr(colon + 1);
+    while (!rest.empty()) {
+        const std::size_t comma = rest.find(',');
+        const std::string_view pair = rest.substr(0, comma);
+        if (pair.find('=') == std::string_view::npos) {
+            throw ESerialField(section + ": \"" + std::string(pair) + "\" is no key=value");
+        }
+        text += std::string(pair) + "\n";
+        rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+    }
+    TPIniFile ini(file);
+    ini.LoadText(text);
+    const std::vector<TSerialField> fields = ReadSerialFields(ini, file);
+    if (fields.size() != 1) {
+        throw ESerialField(section + ": no field");
+    }
+    return fields.front();
+}
+
 } // namespace korvex

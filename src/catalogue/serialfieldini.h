@@ -40,6 +40,11 @@ std::vector<TSerialField> ReadSerialFields(const TPIniFile& ini, const std::file
 // ESerialField for a field ReadSerialFields would refuse.
 void WriteSerialFields(TPIniFile& ini, const std::vector<TSerialField>& fields);
 
+// A field written on one line, as the command line takes it:
+// "Serial1:memory=eeprom,address=0x10,length=4,format=bcd,first=1000" with
+// the keys of a section in any letter case. Checked as a section of `file` is.
+TSerialField SerialFieldOfLine(std::string_view line, const std::filesystem::path& file);
+
 // Whether a section name is one of a serial field: "Serial" and digits, any
 // letter case.
 bool IsSerialSection(std::string_view section);

@@ -26,6 +26,8 @@ struct TAutoRequest {
     bool watch = false;
     int count = 0;
     std::string record;
+    std::string database; // a shared PostgreSQL database; empty: none
+    std::string station;  // this station's name in it; empty: the host name
 };
 
 enum class TCardAction { caWrite, caVerify, caErase };
@@ -62,8 +64,22 @@ struct TCardRequest {
     std::string description;
     std::string processor;
     std::string eeprom;
+    // edit: serial fields set ("Serial1:memory=eeprom,...") and removed.
+    std::vector<std::string> serials;
+    std::vector<std::string> removeSerials;
 };
 int RunCardType(const TPDataFolders& folders, const TGlobalOptions& options,
                 const TCardRequest& request);
+
+// The summary of the local record (--record) or of the shared one (--db):
+// cards per station and per hour, good and failed with the failing steps,
+// the last value of each serial field.
+struct TRecordsRequest {
+    std::string record;
+    std::string database;
+    std::string station;
+};
+int RunRecords(const TPDataFolders& folders, const TGlobalOptions& options,
+               const TRecordsRequest& request);
 
 } // namespace korvex::cli

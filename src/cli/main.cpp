@@ -135,6 +135,16 @@ int main(int argc, char** argv) {
         ->check(CLI::PositiveNumber)
         ->needs(watch);
     autoCommand
+        ->add_option("--db", autoRequest.database,
+                     "With --watch: a PostgreSQL database the stations of a line share "
+                     "(postgresql://host/name), for the serial values and every card's record "
+                     "line; the password comes from ~/.pgpass, PGPASSFILE or PGPASSWORD")
+        ->needs(watch);
+    autoCommand
+        ->add_option("--station", autoRequest.station,
+                     "With --db: this station's name in the shared record (default: the host name)")
+        ->needs(watch);
+    autoCommand
         ->add_option("--record", autoRequest.record,
                      "With --watch: append one CSV line per card to FILE (made with a header "
                      "line when new)")
@@ -165,6 +175,23 @@ int main(int argc, char** argv) {
     cardCommand->add_option("--description", card.description, "Card description");
     cardCommand->add_option("--processor", card.processor, "Processor, as cards/pics.cfg names it");
     cardCommand->add_option("--eeprom", card.eeprom, "EEPROM, as cards/eeproms.cfg names it");
+    cardCommand->add_option(
+        "--serial", card.serials,
+        "edit: a serial field, set or added: NAME:memory=eeprom|int-eeprom|program,address=A,"
+        "length=N,format=binary-be|binary-le|bcd|ascii-dec|ascii-hex, then first=,step=,last= "
+        "(a counter) or list=FILE (one value a line)");
+    cardCommand->add_option("--remove-serial", card.removeSerials,
+                            "edit: a serial field to remove");
+
+    TRecordsRequest records;
+    auto* recordsCommand = app.add_subcommand(
+        "records", "Summarise a production record: cards per station and hour, good and failed, "
+                   "the last serial values");
+    recordsCommand->add_option("--record", records.record, "The local CSV record");
+    recordsCommand->add_option("--db", records.database,
+                               "The shared PostgreSQL database (postgresql://host/name)");
+    recordsCommand->add_option("--station", records.station,
+                               "This station's name for a local record (default: the host name)");
 
     ShowToolOptionsInCommandHelp(app);
     try {
@@ -223,6 +250,9 @@ int main(int argc, char** argv) {
         }
         if (*fusesCommand) {
             return RunFuses(folders, global, fuses);
+        }
+        if (*recordsCommand) {
+            return RunRecords(folders, global, records);
         }
         if (*cardCommand) {
             if (card.action == "add" && (card.processor.empty() || card.eeprom.empty())) {

@@ -1,6 +1,7 @@
 // Commands that change what is stored beside the program: the options, a
 // card type's fuse choices, the card types themselves.
 #include "catalogue/carderrors.h"
+#include "catalogue/serialfield.h"
 #include "cli/cardrun.h"
 #include "cli/commands.h"
 #include "support/errors.h"
@@ -266,8 +267,31 @@ int AddCardType(TCardSession& session, const TCardRequest& request) {
 }
 
 // Changes what the options give; the rest stays as the card type has it.
+// "Serial1: eeprom 0x0010, 4 bytes, bcd, 1000 to 99999999 by 1".
+std::string SerialFieldLine(const TSerialField& field) {
+    std::string line = field.name + ": " + std::string(SerialMemoryName(field.memory)) + " 0x" +
+                       HexUpper(field.address, 4) + ", " + std::to_string(field.length) +
+                       " bytes, " + std::string(SerialFormatName(field.format)) + ", ";
+    if (field.source == TSerialSource::ssList) {
+        return line + "the lines of " + field.list.string();
+    }
+    return line + std::to_string(field.first) + " to " + std::to_string(field.last) + " by " +
+           std::to_string(field.step);
+}
+
 int EditCardType(TCardSession& session, const TCardRequest& request) {
     TPMainWorkflows& work = session.Work();
+    // Before the card type list is read again, which would choose the
+    // remembered card type.
+    if (!request.serials.empty() || !request.removeSerials.empty()) {
+        if (work.EditSerialFields(request.serials, request.removeSerials) !=
+            TIntentResult::irDone) {
+            return kExitUsage;
+        }
+        for (const TSerialField& field : work.SerialFields()) {
+            session.Out() << SerialFieldLine(field) << '\n';
+        }
+    }
     const TPCardTypeEditor editor = work.EditCardTypeEditor();
     const TPCardInfo& record = editor.EditedRecord();
     TCardTypeFields fields{record.CardName, record.CardDescription, record.PicName,

@@ -74,6 +74,9 @@ std::string WatchCardLine(const TCardResult& result) {
     if (result.step != TFailStep::fsNone) {
         line += " at " + std::string(FailStepName(result.step));
     }
+    for (const TRecordColumn& serial : result.serials) {
+        line += ", " + serial.name + " " + serial.value;
+    }
     if (const auto& difference = result.difference) {
         line += ", first difference at " + std::string(MemorySpaceName(difference->space)) + " " +
                 AddressText(difference->address) + ": expected " + difference->expected +
@@ -99,6 +102,8 @@ int RunWatch(TCardSession& session, const TAutoRequest& request) {
     TProductionPlan plan;
     plan.count = request.count;
     plan.record = request.record;
+    plan.database = request.database;
+    plan.station = request.station;
     TWatchLines lines(session, ::isatty(STDERR_FILENO) == 1);
     const TProductionSummary summary = session.Work().RunProduction(plan, lines);
     // A signal is how a run without a count is meant to end: the cards
@@ -107,6 +112,8 @@ int RunWatch(TCardSession& session, const TAutoRequest& request) {
     switch (summary.end) {
     case TRunEnd::reRefused:
     case TRunEnd::reRecordFailed:
+    case TRunEnd::reSerials:
+    case TRunEnd::reDatabaseLost:
         return kExitFailed;
     case TRunEnd::reFiles:
         return kExitUsage;

@@ -42,6 +42,15 @@ TPCardSerials::TPCardSerials(const std::string& cardType, const std::vector<TSer
     }
 }
 
+bool TPCardSerials::Uses(TSerialMemory memory) const {
+    for (const TPSerialSequence& sequence : sequences_) {
+        if (sequence.Field().memory == memory) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void TPCardSerials::CheckPlaces(const TCardImages& images, const TCardMemories& memories) const {
     for (const TPSerialSequence& sequence : sequences_) {
         const TSerialField& field = sequence.Field();

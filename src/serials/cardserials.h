@@ -37,6 +37,8 @@ public:
                   TSerialClaims& claims);
 
     bool Empty() const { return sequences_.empty(); }
+    // Whether a field goes to `memory`.
+    bool Uses(TSerialMemory memory) const;
 
     // Refuses with ESerialValue, before anything is sent, a field outside its
     // memory or over the images' own data.

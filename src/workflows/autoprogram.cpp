@@ -46,19 +46,44 @@ TOutcome TPCardCommands::AutoSteps() {
         (!HasImage(bench_.rows.Images().extEeprom, entries::kNoEepromImage) || !LoaderReady())) {
         return TOutcome::ocNothing;
     }
+    // The images as the files give them, then with the card's own serial
+    // values laid in: the files on disk are never changed.
+    TCardImages images{eepromPart ? PaddedEepromText() : std::string(), DataText(), ProgramText()};
+    report_.fileImages = {images.program, images.eeprom, images.intEeprom};
+    std::optional<TPCardSerials> serials = CardTypeSerials();
+    if (serials) {
+        if (!picWrite || (!eepromWrite && serials->Uses(TSerialMemory::smEeprom))) {
+            return Nothing(entries::kSerialNeedsWrite);
+        }
+        serials->CheckPlaces(images, Memories(eepromPart));
+    }
     if (!DeviceIdMatches()) {
         return TOutcome::ocFailed;
     }
+    if (serials && !ClaimSerials(*serials, images)) {
+        return TOutcome::ocFailed;
+    }
+    const TOutcome outcome =
+        AutoCard(images, eepromPart, eepromWrite, eepromVerify, picWrite, picVerify);
+    if (serials) {
+        SpendSerials(*serials, outcome);
+    }
+    return outcome;
+}
+
+TOutcome TPCardCommands::AutoCard(const TCardImages& images, bool eepromPart, bool eepromWrite,
+                                  bool eepromVerify, bool picWrite, bool picVerify) {
+    report_.sent = {images.program, images.eeprom, images.intEeprom};
     if (eepromPart) {
-        const TOutcome eeprom = AutoEepromPart(eepromWrite, eepromVerify);
+        const TOutcome eeprom = AutoEepromPart(eepromWrite, eepromVerify, images.eeprom);
         if (eeprom != TOutcome::ocSucceeded) {
             return eeprom;
         }
     }
-    return AutoProcessorPart(picWrite, picVerify);
+    return AutoProcessorPart(picWrite, picVerify, images.program, images.intEeprom);
 }
 
-TOutcome TPCardCommands::AutoEepromPart(bool write, bool verify) {
+TOutcome TPCardCommands::AutoEepromPart(bool write, bool verify, const std::string& data) {
     Status(entries::kWritingLoader);
     const bool loaderTaken = WriteLoader();
     if (Stopping()) {
@@ -70,8 +95,6 @@ TOutcome TPCardCommands::AutoEepromPart(bool write, bool verify) {
     if (write) {
         Status(entries::kWritingEeprom);
     }
-    const std::string data = PaddedEepromText();
-    report_.sent.eeprom = data;
     bench_.clock.SleepMs(kModeSettleMs);
     Prog().SelectMode(1, bench_.card.EepromKind());
     if (write) {
@@ -95,13 +118,10 @@ TOutcome TPCardCommands::AutoEepromPart(bool write, bool verify) {
 
 // With the processor write off only a verify is left: the sequence reports
 // it as a verify, and writes no configuration word and locks nothing.
-TOutcome TPCardCommands::AutoProcessorPart(bool write, bool verify) {
+TOutcome TPCardCommands::AutoProcessorPart(bool write, bool verify, const std::string& program,
+                                           const std::string& data) {
     const bool avr = Kind().IsAvr();
-    const std::string program = ProgramText();
-    const std::string data = DataText();
     const std::string config = ConfigText();
-    report_.sent.program = program;
-    report_.sent.intEeprom = data;
     if (write) {
         Status(avr ? entries::kWritingFlash : entries::kWritingPic);
         Prog().SelectMode(Kind().ProcessorMode(), Kind().Code());

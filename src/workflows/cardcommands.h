@@ -1,11 +1,14 @@
 #pragma once
 
+#include "serials/cardserials.h"
+#include "serials/localclaims.h"
 #include "workflows/difference.h"
 #include "workflows/failstep.h"
 #include "workflows/intents.h"
 #include "workflows/workbench.h"
 
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,7 +40,14 @@ struct TCommandReport {
     TFailStep failStep = TFailStep::fsNone;
     std::optional<TPDifference> difference;
     TSentImages sent;
+    // The images as the files gave them, before the card's serial values.
+    TSentImages fileImages;
     int retries = 0; // steps run again after a fault on the line
+    // The card's serial values, as the record names them ("serial Serial1").
+    TRecordLine serials;
+    // Why the store of serial values failed after the card (the shared
+    // database lost); empty when it did not.
+    std::string claimsProblem;
 };
 
 // The card commands: read, write, verify and erase of the processor and of
@@ -53,6 +63,9 @@ public:
 
     TOutcome Run(TCardCommand command);
     const TCommandReport& LastReport() const { return report_; }
+    // Where the serial values of a card type's fields are claimed: the shared
+    // database of a production run, or (nullptr) the station's own files.
+    void UseClaims(TSerialClaims* claims) { claims_ = claims; }
 
     // The language entry of why Auto program refuses to start with the
     // options as they are now: nothing to do, or the loader would stay in
@@ -86,8 +99,22 @@ private:
     TOutcome VerifyEepromSteps();
     TOutcome EraseEepromSteps();
     TOutcome AutoSteps();
-    TOutcome AutoEepromPart(bool write, bool verify);
-    TOutcome AutoProcessorPart(bool write, bool verify);
+    TOutcome AutoCard(const TCardImages& images, bool eepromPart, bool eepromWrite,
+                      bool eepromVerify, bool picWrite, bool picVerify);
+    TOutcome AutoEepromPart(bool write, bool verify, const std::string& data);
+    TOutcome AutoProcessorPart(bool write, bool verify, const std::string& program,
+                               const std::string& data);
+
+    // --- serial values
+    // The serial fields of the card type chosen, with their list files read;
+    // nullopt for a card type without any.
+    std::optional<TPCardSerials> CardTypeSerials();
+    TCardMemories Memories(bool eepromPart) const;
+    // Claims the card's values and lays them into the images; false, with
+    // the message shown and nothing sent, when they cannot be had.
+    bool ClaimSerials(TPCardSerials& serials, TCardImages& images);
+    void SpendSerials(TPCardSerials& serials, TOutcome outcome);
+    TSerialClaims& Claims();
     TOutcome LockSteps();
 
     // --- checks before anything is sent
@@ -179,6 +206,8 @@ private:
     TPWorkbench& bench_;
     TCommandReport report_;
     int retries_ = 0; // the options' bound, read as the command starts
+    TSerialClaims* claims_ = nullptr;
+    std::unique_ptr<TPLocalSerialClaims> localClaims_;
 };
 
 template <typename Step>

@@ -245,5 +245,18 @@ constexpr int kLanguageFileUnusable = 198;
 // (%1), or, when none would take it either, the line itself (%1).
 constexpr int kCardLineKeptIn = 199;
 constexpr int kCardLineNotKept = 200;
+// The step a card failed at when its serial values could not be had, as the
+// steps from kFirstFailStep on word theirs.
+constexpr int kSerialStep = 201;
+// The values a card got, one field: "%1 %2" (the field and its value).
+constexpr int kSerialValue = 202;
+// A production run that cannot reach the shared database: the database
+// (without any password) and why follow.
+constexpr int kDatabaseUnreachable = 203;
+// The shared record could not take the card's line, or a claim could not be
+// kept: the run ends after the card in hand; why follows.
+constexpr int kDatabaseLost = 204;
+// Serial values go to a card only with a write of the memory they go to.
+constexpr int kSerialNeedsWrite = 205;
 
 } // namespace korvex::entries

@@ -17,13 +17,17 @@ enum class TFailStep {
     fsProcessorWrite,
     fsProcessorVerify,
     fsConfigOrLock,
+    // The card's serial values could not be claimed or placed; it was not
+    // written. Last, though it comes after the identification: the steps
+    // before it keep their numbers.
+    fsSerial,
 };
 
 // The step's name in a production record and on the command line: the same
 // whatever the language, so that scripts and spreadsheets can rely on it.
 // Empty for fsNone.
 constexpr std::string_view FailStepName(TFailStep step) {
-    constexpr std::array<std::string_view, 9> kNames{
+    constexpr std::array<std::string_view, 10> kNames{
         "",
         "files",
         "identification",
@@ -33,6 +37,7 @@ constexpr std::string_view FailStepName(TFailStep step) {
         "processor write",
         "processor verify",
         "configuration word or lock",
+        "serial number",
     };
     return kNames[static_cast<std::size_t>(step)];
 }

@@ -3,8 +3,13 @@
 // Each ends with its result; what went wrong has been shown.
 #include "workflows/mainworkflows.h"
 
+#include "catalogue/carderrors.h"
+#include "catalogue/serialfieldini.h"
 #include "support/errors.h"
+#include "support/textconv.h"
+
 #include "workflows/entries.h"
+#include <algorithm>
 
 namespace korvex {
 
@@ -82,6 +87,45 @@ TIntentResult TPMainWorkflows::RefreshCardTypes() {
 
 TIntentResult TPMainWorkflows::StoreCardSettings() {
     return Take([&] { cardChange_.SaveCardDefaults(true); });
+}
+
+std::vector<TSerialField> TPMainWorkflows::SerialFields() {
+    try {
+        return bench_.card.Store().ReadSerialFields(bench_.card.Name());
+    } catch (const std::exception& error) {
+        Failed(error);
+        return {};
+    }
+}
+
+TIntentResult TPMainWorkflows::EditSerialFields(const std::vector<std::string>& set,
+                                                const std::vector<std::string>& remove) {
+    return Take([&] {
+        const std::string name = bench_.card.Name();
+        const TPCardIni& store = bench_.card.Store();
+        std::vector<TSerialField> fields = store.ReadSerialFields(name);
+        for (const std::string& gone : remove) {
+            const auto kept = std::remove_if(fields.begin(), fields.end(), [&](const auto& field) {
+                return SameTextAscii(field.name, gone);
+            });
+            if (kept == fields.end()) {
+                throw ESerialField("card type \"" + name + "\" has no serial field " + gone);
+            }
+            fields.erase(kept, fields.end());
+        }
+        for (const std::string& line : set) {
+            const TSerialField field = SerialFieldOfLine(line, store.CardFilePath(name));
+            const auto same = std::find_if(fields.begin(), fields.end(), [&](const auto& other) {
+                return SameTextAscii(other.name, field.name);
+            });
+            if (same != fields.end()) {
+                *same = field;
+            } else {
+                fields.push_back(field);
+            }
+        }
+        store.WriteSerialFields(name, fields);
+    });
 }
 
 // --- files and fuses

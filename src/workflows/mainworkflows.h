@@ -100,6 +100,15 @@ public:
     TIntentResult RefreshCardTypes();
     // Writes the settings shown for the chosen card type into its file now.
     TIntentResult StoreCardSettings();
+    // The serial fields of the chosen card type (none when it has none).
+    // Throws nothing: a file that cannot be read gives none, the reason shown.
+    std::vector<TSerialField> SerialFields();
+    // Sets fields written on one line each (SerialFieldOfLine: a field of
+    // the same name is replaced, a new one added) and removes the fields
+    // named, then writes them into the card type's file. irFailed, the
+    // reason shown, for a field that cannot be right; nothing is written then.
+    TIntentResult EditSerialFields(const std::vector<std::string>& set,
+                                   const std::vector<std::string>& remove);
 
     // --- files and fuses
 

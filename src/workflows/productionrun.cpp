@@ -1,5 +1,8 @@
 #include "workflows/productionrun.h"
 
+#include "serials/pgclaims.h"
+#include "serials/pgrecordsink.h"
+#include "serials/shareddatabase.h"
 #include "support/errors.h"
 #include "support/sha256.h"
 #include "workflows/entries.h"
@@ -8,6 +11,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <unistd.h>
 
 namespace korvex {
 
@@ -93,7 +97,29 @@ TProductionSummary TPProductionRun::Run(const TProductionPlan& plan,
             return summary;
         }
     }
+    // The shared database is reached before any card: a card is only
+    // written whose claim and record line the database can keep.
+    std::shared_ptr<TPSharedDatabase> database;
+    std::unique_ptr<TPPgSerialClaims> sharedClaims;
+    sharedRecord_.reset();
+    if (!plan.database.empty()) {
+        const std::string station = plan.station.empty() ? DefaultStation() : plan.station;
+        try {
+            database = std::make_shared<TPSharedDatabase>(plan.database);
+        } catch (const EKorvex& error) {
+            bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kDatabaseUnreachable,
+                                       bench_.Text(entries::kDatabaseUnreachable) + "\n" +
+                                           DescribeError(error));
+            return summary;
+        }
+        sharedClaims = std::make_unique<TPPgSerialClaims>(database, station);
+        sharedRecord_ = std::make_unique<TPPgRecordSink>(database, station);
+    }
     TRunning running(bench_);
+    // The claims go to the database for this run only.
+    commands_.UseClaims(sharedClaims.get());
+    const std::unique_ptr<TPCardCommands, void (*)(TPCardCommands*)> claimsBack(
+        &commands_, [](TPCardCommands* commands) { commands->UseClaims(nullptr); });
     stopRequested_ = false;
     const std::int64_t startMs = bench_.clock.NowMs();
     const int version = bench_.line.Prog().GetFirmwareVersion();
@@ -136,6 +162,24 @@ TProductionSummary TPProductionRun::Run(const TProductionPlan& plan,
                 summary.end = TRunEnd::reRecordFailed;
                 break;
             }
+            // No value may be handed out twice: without its values, or with
+            // a store that failed, no further card is programmed.
+            if (result.step == TFailStep::fsSerial) {
+                bench_.prompts.ShowMessage(TMessageKind::mkError, -1, result.message);
+                summary.end = TRunEnd::reSerials;
+                break;
+            }
+            if (!commands_.LastReport().claimsProblem.empty()) {
+                bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kDatabaseLost,
+                                           bench_.Text(entries::kDatabaseLost) + "\n" +
+                                               commands_.LastReport().claimsProblem);
+                summary.end = TRunEnd::reDatabaseLost;
+                break;
+            }
+            if (sharedRecord_ == nullptr && !plan.database.empty()) {
+                summary.end = TRunEnd::reDatabaseLost;
+                break;
+            }
             // Every card after it would fail the same way before anything is
             // sent: the user must mend the files first.
             if (result.step == TFailStep::fsFiles) {
@@ -176,6 +220,7 @@ TCardResult TPProductionRun::ProgramCard(int sequence) {
     const TOutcome outcome = commands_.Run(TCardCommand::ccAutoProgram);
     result.durationMs = bench_.clock.NowMs() - startMs;
     result.retries = commands_.LastReport().retries;
+    result.serials = commands_.LastReport().serials;
     bench_.prompts.KeepBack(nullptr);
     switch (outcome) {
     case TOutcome::ocSucceeded:
@@ -205,15 +250,18 @@ TCardResult TPProductionRun::ProgramCard(int sequence) {
 
 bool TPProductionRun::Record(const TProductionPlan& plan, const TCardResult& result,
                              std::optional<int> firmware) {
-    if (plan.record.empty()) {
+    if (plan.record.empty() && sharedRecord_ == nullptr) {
         return true;
     }
     TProductionRow row;
     row.localTime = LocalIsoTime(std::chrono::system_clock::now());
     row.sequence = result.sequence;
     row.cardType = bench_.card.Name();
-    // A file is named only where its image went to the card.
-    const TSentImages& sent = commands_.LastReport().sent;
+    // A file is named only where its image went to the card; the digests are
+    // those of the images as sent, and, when serial values went into them,
+    // those of the files' own images beside them.
+    const TCommandReport& report = commands_.LastReport();
+    const TSentImages& sent = report.sent;
     if (!sent.program.empty()) {
         row.programFile = bench_.rows.Field(TFileRow::frProgram);
         row.programSha256 = Sha256OfHexText(sent.program);
@@ -222,9 +270,22 @@ bool TPProductionRun::Record(const TProductionPlan& plan, const TCardResult& res
         row.eepromFile = bench_.rows.Field(TFileRow::frEeprom);
         row.eepromSha256 = Sha256OfHexText(sent.eeprom);
     }
-    if (bench_.card.Kind().IsAvr() && !sent.intEeprom.empty()) {
+    const bool avr = bench_.card.Kind().IsAvr();
+    if (avr && !sent.intEeprom.empty()) {
         row.intEepromFile = bench_.rows.Field(TFileRow::frIntEeprom);
         row.intEepromSha256 = Sha256OfHexText(sent.intEeprom);
+    }
+    const auto own = [](const std::string& image) {
+        return image.empty() ? std::string() : Sha256OfHexText(image);
+    };
+    const TSentImages& files = report.fileImages;
+    row.more.emplace_back("program file image sha256",
+                          own(sent.program.empty() ? "" : files.program));
+    row.more.emplace_back("eeprom file image sha256", own(sent.eeprom.empty() ? "" : files.eeprom));
+    row.more.emplace_back("internal eeprom file image sha256",
+                          own(avr && !sent.intEeprom.empty() ? files.intEeprom : ""));
+    for (const TRecordColumn& column : result.serials) {
+        row.more.emplace_back(column.name, column.value);
     }
     row.outcome = std::string(VerdictName(result.verdict));
     row.failingStep = std::string(FailStepName(result.step));
@@ -237,17 +298,48 @@ bool TPProductionRun::Record(const TProductionPlan& plan, const TCardResult& res
         row.differingBytes = static_cast<int>(difference.differingBytes);
     }
     row.durationMs = result.durationMs;
-    row.retries = result.retries;
     row.firmware = firmware;
+    row.retries = result.retries;
+    if (!plan.record.empty()) {
+        try {
+            TPProductionRecord(plan.record).Append(row);
+        } catch (const EKorvex& error) {
+            bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kRecordNotWritten,
+                                       bench_.Text(entries::kRecordNotWritten) + "\n" +
+                                           DescribeError(error) + "\n" + KeepElsewhere(plan, row));
+            return false;
+        }
+    }
+    return Share(row);
+}
+
+// A line the database would not take is in the local record already; the
+// run ends after this card, as with a claim the database could not keep.
+bool TPProductionRun::Share(const TProductionRow& row) {
+    if (sharedRecord_ == nullptr) {
+        return true;
+    }
+    TRecordLine line;
+    for (auto& [name, value] : ProductionRecordColumns(row)) {
+        line.push_back({name, value});
+    }
     try {
-        TPProductionRecord(plan.record).Append(row);
+        sharedRecord_->AppendRecord(line);
     } catch (const EKorvex& error) {
-        bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kRecordNotWritten,
-                                   bench_.Text(entries::kRecordNotWritten) + "\n" +
-                                       DescribeError(error) + "\n" + KeepElsewhere(plan, row));
-        return false;
+        bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kDatabaseLost,
+                                   bench_.Text(entries::kDatabaseLost) + "\n" +
+                                       DescribeError(error));
+        sharedRecord_.reset();
     }
     return true;
+}
+
+std::string TPProductionRun::DefaultStation() {
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') {
+        return "station";
+    }
+    return name;
 }
 
 // A card that was programmed keeps its line when the record will not take
@@ -299,8 +391,9 @@ std::string TPProductionRun::ResultLine(const TCardResult& result) const {
         return FillIn(bench_.Text(entries::kCardInterruptedLine), {sequence, seconds});
     }
     const std::string step =
-        result.step == TFailStep::fsNone
-            ? std::string()
+        result.step == TFailStep::fsNone ? std::string()
+        : result.step == TFailStep::fsSerial
+            ? bench_.Text(entries::kSerialStep)
             : bench_.Text(entries::kFirstFailStep + static_cast<int>(result.step) - 1);
     return FillIn(bench_.Text(entries::kCardFailedLine), {sequence, step, seconds, result.message});
 }

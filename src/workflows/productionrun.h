@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +31,8 @@ struct TCardResult {
     std::string message;
     std::int64_t durationMs = 0;
     int retries = 0; // steps run again after a fault on the line
+    // The card's serial values, as the record names them ("serial Serial1").
+    TRecordLine serials;
     // The card's log line in the language chosen: "Card 3 good (4.1 s)."
     std::string line;
 };
@@ -51,6 +54,12 @@ struct TProductionCounters {
 struct TProductionPlan {
     int count = 0;                // cards to handle; 0: until stopped
     std::filesystem::path record; // the record file; empty: none kept
+    // A PostgreSQL database several stations share (postgresql://...), for
+    // the serial claims and every card's record line; empty: the station's
+    // own files only. A password comes from the client library's password
+    // file or environment, never from here.
+    std::string database;
+    std::string station; // this station's name in the shared record
 };
 
 // Why a run ended.
@@ -60,6 +69,8 @@ enum class TRunEnd {
     reStopped,      // stopped on request, after the card in hand
     reFiles,        // the files give nothing to program; the reason has been shown
     reRecordFailed, // the record could not be written; the reason has been shown
+    reSerials,      // a card's serial values could not be had; the reason has been shown
+    reDatabaseLost, // the shared database failed; the local record has every card
 };
 
 struct TProductionSummary {
@@ -94,6 +105,8 @@ public:
     // Runs until the plan's count is reached or Stop is asked for. Refused
     // (reRefused) while a command runs or without a connected programmer.
     TProductionSummary Run(const TProductionPlan& plan, TProductionObserver& observer);
+    // This machine's name, for a plan that names no station.
+    static std::string DefaultStation();
     // Ends the run after the card in hand.
     void Stop() { stopRequested_ = true; }
     bool Running() const { return bench_.run.ProductionRunning(); }
@@ -106,6 +119,9 @@ private:
     // it could not be written.
     bool Record(const TProductionPlan& plan, const TCardResult& result,
                 std::optional<int> firmware);
+    // The card's line into the shared record; false (the reason shown) when
+    // the database would not take it.
+    bool Share(const TProductionRow& row);
     // Where the card's line went instead, as the message words it.
     std::string KeepElsewhere(const TProductionPlan& plan, const TProductionRow& row) const;
     // One poll period, the window running meanwhile; returns early on Stop.
@@ -117,6 +133,8 @@ private:
     TPCardCommands& commands_;
     TMessagePump* pump_;
     bool stopRequested_ = false;
+    // The shared record of a run that names a database.
+    std::unique_ptr<TRecordSink> sharedRecord_;
 };
 
 } // namespace korvex

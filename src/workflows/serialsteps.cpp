@@ -1,0 +1,98 @@
+// The serial values of a card type's fields in Auto program: claimed before
+// the card's first write, laid into the images sent, spent with the card's
+// outcome.
+#include "workflows/cardcommands.h"
+#include "workflows/entries.h"
+#include "workflows/fillin.h"
+
+#include "support/errors.h"
+
+namespace korvex {
+
+namespace {
+
+// The outcome as the claims keep it, the same words as the record's.
+std::string_view OutcomeWord(TOutcome outcome) {
+    switch (outcome) {
+    case TOutcome::ocSucceeded:
+        return "good";
+    case TOutcome::ocRefused:
+    case TOutcome::ocAborted:
+        return "interrupted";
+    case TOutcome::ocFailed:
+    case TOutcome::ocNothing:
+        break;
+    }
+    return "failed";
+}
+
+} // namespace
+
+TSerialClaims& TPCardCommands::Claims() {
+    if (claims_ != nullptr) {
+        return *claims_;
+    }
+    if (!localClaims_) {
+        localClaims_ = std::make_unique<TPLocalSerialClaims>(TPLocalSerialClaims::DefaultFolder());
+    }
+    return *localClaims_;
+}
+
+std::optional<TPCardSerials> TPCardCommands::CardTypeSerials() {
+    const std::string name = bench_.card.Name();
+    std::vector<TSerialField> fields = bench_.card.Store().ReadSerialFields(name);
+    if (fields.empty()) {
+        return std::nullopt;
+    }
+    return std::optional<TPCardSerials>(std::in_place, name, fields, Claims());
+}
+
+TCardMemories TPCardCommands::Memories(bool eepromPart) const {
+    TCardMemories memories;
+    memories.eeprom = eepromPart ? static_cast<std::uint64_t>(bench_.card.EepromBytes()) : 0;
+    memories.intEeprom = static_cast<std::uint64_t>(std::max(bench_.card.DataBytes(), 0));
+    memories.program = 2 * static_cast<std::uint64_t>(std::max(bench_.card.ProgramWords(), 0));
+    memories.avr = Kind().IsAvr();
+    return memories;
+}
+
+// A value is kept for good before the card is touched, so no card is
+// written whose value could be handed out again.
+bool TPCardCommands::ClaimSerials(TPCardSerials& serials, TCardImages& images) {
+    try {
+        serials.Claim();
+    } catch (const EKorvex& error) {
+        report_.failStep = TFailStep::fsSerial;
+        TellText(TMessageKind::mkError, -1, DescribeError(error));
+        return false;
+    }
+    try {
+        serials.Place(images, Kind().IsAvr());
+    } catch (const EKorvex& error) {
+        SpendSerials(serials, TOutcome::ocNothing);
+        report_.failStep = TFailStep::fsSerial;
+        TellText(TMessageKind::mkError, -1, DescribeError(error));
+        return false;
+    }
+    report_.serials = serials.Columns();
+    std::string values;
+    for (const TRecordColumn& column : report_.serials) {
+        const std::string field = column.name.substr(column.name.find(' ') + 1);
+        values += (values.empty() ? "" : ", ") +
+                  FillIn(bench_.Text(entries::kSerialValue), {field, column.value});
+    }
+    Note(values);
+    return true;
+}
+
+// A store that fails here does not change what became of the card; the
+// production run ends after it.
+void TPCardCommands::SpendSerials(TPCardSerials& serials, TOutcome outcome) {
+    try {
+        serials.Spend(OutcomeWord(outcome));
+    } catch (const EKorvex& error) {
+        report_.claimsProblem = DescribeError(error);
+    }
+}
+
+} // namespace korvex
