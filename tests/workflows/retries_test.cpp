@@ -51,7 +51,7 @@ TEST(Retries, OneFaultOnTheLineCostsATryNotTheCard) {
         {{"short@J2"}, TCardCommand::ccAutoProgram, "eeprom verify", false},
         {{"silent@B3"}, TCardCommand::ccAutoProgram, "processor write", false},
         {refusedErase, TCardCommand::ccAutoProgram, "processor write", false},
-        {{"noise@E2"}, TCardCommand::ccAutoProgram, "processor verify", false},
+        {{"badsum@E2"}, TCardCommand::ccAutoProgram, "processor verify", false},
         {{"silent@D2"}, TCardCommand::ccAutoProgram, "configuration word", false},
         {{"short@G1"}, TCardCommand::ccAutoProgram, "configuration word verify", false},
         {{"silent@D1"}, TCardCommand::ccAutoProgram, "loader", false},
