@@ -330,7 +330,8 @@ private slots:
     }
 
     void aCommandMovesTheGaugeAndShowsItsStepsWithItsEntryPointsOff() {
-        TWindowRig rig(kPicCard, true);
+        // Wire time on the faster line: long enough to watch, a second, not eight.
+        TWindowRig rig(kPicCard, true, TBaudRate::br115200);
         rig.Start();
         QCOMPARE(rig.work().SetFileField(TFileRow::frProgram, rig.Sample("sample84.hex")),
                  TIntentResult::irDone);
