@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# A packager's plain build, configured as a distribution would
-# (CMAKE_BUILD_TYPE=Release, BUILD_TESTING=OFF): it must configure and
-# generate without looking for GoogleTest or Qt Test, neither of which a
-# package build may need. Configured only: the optimised build of the same
-# sources is the one the suite runs in.
+# A packager's plain build (Release, BUILD_TESTING=OFF) configures without
+# looking for GoogleTest or Qt Test. Configured only: the suite runs in the
+# optimised build of the same sources.
 #
 #   check_plain_configure.sh CMAKE SOURCE_DIR WORK_DIR
 set -euo pipefail
@@ -21,10 +19,6 @@ fi
 if looked=$(grep -E '^(GTest_DIR|GTEST_[A-Z_]*|GMOCK_[A-Z_]*|Qt6Test_DIR)[:=]' "$work/CMakeCache.txt"); then
   echo "FAIL: the plain build looks for the tests' dependencies:" >&2
   echo "$looked" >&2
-  exit 1
-fi
-if ninja -C "$work" -t targets all | grep -E '^(bin/)?test_[a-z_]+:'; then
-  echo "FAIL: the plain build builds tests" >&2
   exit 1
 fi
 rm -rf "$work" "$work.log"
