@@ -37,11 +37,21 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# Seconds of processor time the finished children of this script took, so
+# that each phase says what it cost besides how long it took on a machine
+# that others may be using too.
+cpu() {
+  times | tail -n 1 | awk '{ split($1, u, "m"); split($2, s, "m"); printf "%d", u[1] * 60 + u[2] + s[1] * 60 + s[2] }'
+}
 start=$SECONDS
 mark=$SECONDS
+mark_cpu=$(cpu)
 took() {
-  echo "-- $1: $((SECONDS - mark)) s"
+  local now_cpu
+  now_cpu=$(cpu)
+  echo "-- $1: $((SECONDS - mark)) s, $((now_cpu - mark_cpu)) s of processor time"
   mark=$SECONDS
+  mark_cpu=$now_cpu
 }
 # Runs "$@" beside the next step, in a process group of its own so that a
 # failure of the step ends it whole; its output is kept for later.
@@ -83,7 +93,7 @@ cmake --build --preset default -j "$jobs"
 took "optimised build"
 
 echo "== Fuzz runs (short, bounded) and the optimised suite: the package, a packager's plain configuration"
-beside fuzz-runs.log ctest --preset fuzz -j 1
+beside fuzz-runs.log ctest --preset fuzz -j "$jobs"
 status=0
 ctest --preset default -j "$tests" >"$logs/suite.log" 2>&1 || status=$?
 joined || status=$?

@@ -17,7 +17,6 @@ TEST(ShippedDataFolder, BesideTheProgramThenWhereTheInstallPutItThenTheConfigure
              {{"usr/bin", "usr/share/korvex"}, "usr/bin"}, // a build tree or a portable copy
              {{"usr/share/korvex"}, "usr/share/korvex"},   // an install, moved or not
              {{"usr/bin/share/korvex"}, "/configured"},    // nothing where it belongs
-             {{}, "/configured"},
          }) {
         TempDir root;
         for (const std::string& folder : c.dataFolders) {
