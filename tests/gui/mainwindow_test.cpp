@@ -24,7 +24,7 @@ namespace {
 
 // What a command through the window may take on a busy machine under the
 // sanitizers; Qt Test's five seconds were not always enough.
-constexpr int kPatienceMs = 30'000;
+constexpr int kPatienceMs = 15'000;
 
 QString Entry(TWindowRig& rig, int entry) {
     return gui::Q(rig.work().Text(entry));
