@@ -10,7 +10,8 @@ packages=(
   qt6-base-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   srecord gputils
-  dpkg-dev desktop-file-utils appstream
+  dpkg-dev desktop-file-utils appstream lintian
+  help2man man-db # the manual pages, made from the programs' --help, and read back
   python3 # the tests read the production record with its csv module
 )
 

@@ -1,10 +1,54 @@
 #include "catalogue/cardbox.h"
 #include "cli/commands.h"
 #include "support/errors.h"
+#include "support/textconv.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
 
 namespace korvex::cli {
 
-int RunCards(const TPDataFolders& folders, std::ostream& out, std::ostream& err) {
+namespace {
+
+// Kind codes 7 and below are the PIC family, 8 and above AVR; a processor
+// the catalogue does not know has -1.
+std::string Family(int picKind) {
+    if (picKind < 0) {
+        return "unknown";
+    }
+    return picKind >= 8 ? "AVR" : "PIC";
+}
+
+std::string EepromOf(const TPCardInfo& card, int eepromKind) {
+    if (card.EepromName.empty() || SameTextAscii(card.EepromName, "None")) {
+        return "none";
+    }
+    return eepromKind < 0 ? card.EepromName + " (unknown)" : card.EepromName;
+}
+
+// Columns as wide as their longest entry, two blanks apart; the last one
+// runs on.
+void PrintTable(const std::vector<std::array<std::string, 5>>& rows, std::ostream& out) {
+    std::array<std::size_t, 5> width{};
+    for (const auto& row : rows) {
+        for (std::size_t column = 0; column < row.size(); ++column) {
+            width[column] = std::max(width[column], row[column].size());
+        }
+    }
+    for (const auto& row : rows) {
+        std::string line;
+        for (std::size_t column = 0; column + 1 < row.size(); ++column) {
+            line += row[column] + std::string(width[column] - row[column].size() + 2, ' ');
+        }
+        out << line << row.back() << '\n';
+    }
+}
+
+} // namespace
+
+int RunCards(const TPDataFolders& folders, TCardsFormat format, std::ostream& out,
+             std::ostream& err) {
     TPCardTypeBox box;
     box.SetBaseDir(folders);
     box.RefreshCardTypes();
@@ -12,16 +56,28 @@ int RunCards(const TPDataFolders& folders, std::ostream& out, std::ostream& err)
         err << "korvex-cli: warning: " << skipped.file.string() << ": " << OneLine(skipped.reason)
             << "; it is left out of the card types\n";
     }
-    out << "Name\tDescription\tProcessor\tEEPROM\tProcessor kind\tProgram size\t"
-           "Internal EEPROM size\tEEPROM kind\tEEPROM size\n";
+    if (format == TCardsFormat::cfTsv) {
+        out << "Name\tDescription\tProcessor\tEEPROM\tProcessor kind\tProgram size\t"
+               "Internal EEPROM size\tEEPROM kind\tEEPROM size\n";
+    }
+    std::vector<std::array<std::string, 5>> table{
+        {"Name", "Family", "Processor", "EEPROM", "Description"}};
     for (int i = 0; i < static_cast<int>(box.Items().size()); ++i) {
         box.SetItemIndex(i);
         box.CardChanged();
         const TPCardInfo& card = box.SelectedCard();
-        out << card.CardName << '\t' << card.CardDescription << '\t' << card.PicName << '\t'
-            << card.EepromName << '\t' << box.GetPicKind() << '\t' << box.GetPicSize() << '\t'
-            << box.GetPicIntEeSize() << '\t' << box.GetEepromKind() << '\t' << box.GetEepromSize()
-            << '\n';
+        if (format == TCardsFormat::cfTsv) {
+            out << card.CardName << '\t' << card.CardDescription << '\t' << card.PicName << '\t'
+                << card.EepromName << '\t' << box.GetPicKind() << '\t' << box.GetPicSize() << '\t'
+                << box.GetPicIntEeSize() << '\t' << box.GetEepromKind() << '\t'
+                << box.GetEepromSize() << '\n';
+            continue;
+        }
+        table.push_back({card.CardName, Family(box.GetPicKind()), card.PicName,
+                         EepromOf(card, box.GetEepromKind()), card.CardDescription});
+    }
+    if (format == TCardsFormat::cfText) {
+        PrintTable(table, out);
     }
     return kExitOk;
 }

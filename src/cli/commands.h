@@ -13,9 +13,14 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
-// One line per card type after a header, tab-separated, as the selector
-// answers; a warning line on `err` for each file left out of the list.
-int RunCards(const TPDataFolders& folders, std::ostream& out, std::ostream& err);
+// For people: a table with the processor family and the EEPROM by name.
+// For scripts: tab-separated, with the catalogue's kind codes and sizes.
+enum class TCardsFormat { cfText, cfTsv };
+
+// One line per card type after a header; a warning line on `err` for each
+// file left out of the list.
+int RunCards(const TPDataFolders& folders, TCardsFormat format, std::ostream& out,
+             std::ostream& err);
 
 struct ViewRequest {
     std::filesystem::path file;

@@ -8,6 +8,7 @@
 
 #include <CLI/CLI.hpp>
 #include <iostream>
+#include <map>
 
 namespace {
 
@@ -41,7 +42,7 @@ void ShowToolOptionsInCommandHelp(CLI::App& app) {
     for (CLI::App* command : app.get_subcommands([](CLI::App*) { return true; })) {
         std::vector<const CLI::Option*> shown;
         for (const CLI::Option* option : app.get_options()) {
-            if (option == app.get_help_ptr() ||
+            if (option == app.get_help_ptr() || option == app.get_version_ptr() ||
                 command->get_option_no_throw("--" + option->get_lnames().front()) != nullptr) {
                 continue;
             }
@@ -52,12 +53,35 @@ void ShowToolOptionsInCommandHelp(CLI::App& app) {
     }
 }
 
+// The first word left over when no command was found: what the user meant
+// as the command.
+std::string UnknownCommand(CLI::App& app) {
+    if (!app.get_subcommands().empty()) {
+        return {};
+    }
+    for (const std::string& word : app.remaining()) {
+        if (!word.empty() && word.front() != '-') {
+            return word;
+        }
+    }
+    return {};
+}
+
+std::string CommandNames(CLI::App& app) {
+    std::string names;
+    for (const CLI::App* command : app.get_subcommands([](CLI::App*) { return true; })) {
+        names += (names.empty() ? "" : ", ") + command->get_name();
+    }
+    return names;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     korvex::UsePreciseTimers();
 
     CLI::App app{"Korvex smart-card programmer, command-line tool", kProgram};
+    app.set_version_flag("--version", std::string(kProgram) + " " + KORVEX_VERSION);
     app.require_subcommand(1);
     // Options of the whole tool may follow the command as well.
     app.fallthrough();
@@ -65,7 +89,7 @@ int main(int argc, char** argv) {
     TGlobalOptions global;
     app.add_option("--data", global.dataDir,
                    "Program folder holding cards/, lang/, options/ and defaults/ "
-                   "(default: the folder of this executable)");
+                   "(default: the installed one, or the one beside this executable)");
     app.add_option("--port", global.link.port,
                    "Programmer port: COM1..COM8 (as mapped in the settings), a device path, "
                    "or sim for the built-in simulator (default: the remembered port)");
@@ -84,6 +108,12 @@ int main(int argc, char** argv) {
     auto* firmware = app.add_subcommand("firmware", "Print the programmer's firmware version");
     auto* cards =
         app.add_subcommand("cards", "List the card types with their processor and EEPROM");
+    TCardsFormat cardsFormat = TCardsFormat::cfText;
+    cards
+        ->add_option("--format", cardsFormat,
+                     "text (default) or tsv: tab-separated, with the kind codes and sizes")
+        ->transform(CLI::CheckedTransformer(std::map<std::string, TCardsFormat>{
+            {"text", TCardsFormat::cfText}, {"tsv", TCardsFormat::cfTsv}}));
 
     ViewRequest view;
     auto* viewCommand =
@@ -197,21 +227,26 @@ int main(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
+        if (const std::string word = UnknownCommand(app); !word.empty()) {
+            return Fail(kExitUsage,
+                        "unknown command '" + word + "'; the commands are: " + CommandNames(app));
+        }
         const int code = app.exit(error);
         return code == 0 ? kExitOk : kExitUsage;
     }
 
     // The program folder holds the shipped files; the user's own card types,
     // options and copies live in the user's data folder.
-    const korvex::TPDataFolders folders(
-        global.dataDir.empty() ? korvex::ExecutableFolder() : std::filesystem::path(global.dataDir),
-        korvex::TPDataFolders::DefaultUserFolder());
+    const korvex::TPDataFolders folders(global.dataDir.empty()
+                                            ? korvex::ShippedDataFolder()
+                                            : std::filesystem::path(global.dataDir),
+                                        korvex::TPDataFolders::DefaultUserFolder());
     // A signal now ends the command at its next step instead of killing the
     // process with the programmer held, the port changed and no log.
     const TInterrupts interrupts;
     const auto run = [&]() -> int {
         if (*cards) {
-            return RunCards(folders, std::cout, std::cerr);
+            return RunCards(folders, cardsFormat, std::cout, std::cerr);
         }
         if (*viewCommand) {
             return RunView(folders, view, std::cout);

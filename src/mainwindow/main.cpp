@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <iostream>
+#include <string_view>
 
 namespace {
 
@@ -34,43 +35,87 @@ public:
     }
 };
 
+// The window's command line, for the window and for the answers given
+// without one.
+struct TWindowOptions {
+    TWindowOptions() {
+        parser.setApplicationDescription(QStringLiteral("Korvex smart card programmer"));
+        parser.addHelpOption();
+        parser.addVersionOption();
+        quitWhenShown.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOptions({port, card, pic, eeprom, screenshot, quitWhenShown});
+    }
+
+    QCommandLineParser parser;
+    const QCommandLineOption port{
+        QStringLiteral("port"),
+        QStringLiteral("COM1..COM8, a serial device, or sim for the built-in "
+                       "simulated programmer (this run only)."),
+        QStringLiteral("port")};
+    const QCommandLineOption card{QStringLiteral("card"), QStringLiteral("The card type to show."),
+                                  QStringLiteral("name")};
+    const QCommandLineOption pic{QStringLiteral("pic"), QStringLiteral("The program file."),
+                                 QStringLiteral("file")};
+    const QCommandLineOption eeprom{QStringLiteral("eeprom"),
+                                    QStringLiteral("The external EEPROM file."),
+                                    QStringLiteral("file")};
+    const QCommandLineOption screenshot{
+        QStringLiteral("screenshot"),
+        QStringLiteral("Save a picture of the window to the file and end."),
+        QStringLiteral("file")};
+    // For the start-up benchmark: ends as soon as the window has been shown.
+    QCommandLineOption quitWhenShown{QStringLiteral("quit-when-shown"),
+                                     QStringLiteral("End once the window is shown.")};
+};
+
+void DescribeApplication() {
+    QCoreApplication::setApplicationName(QStringLiteral("Korvex"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KORVEX_VERSION));
+}
+
+// --help and --version are answered before a QApplication is made, which
+// without a display would end the program before it could answer.
+bool AsksOnlyForText(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--") {
+            break;
+        }
+        for (const char* text : {"-h", "-?", "--help", "--help-all", "-v", "--version"}) {
+            if (argument == text) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (AsksOnlyForText(argc, argv)) {
+        const QCoreApplication core(argc, argv);
+        DescribeApplication();
+        TWindowOptions options;
+        options.parser.process(core); // prints the text and ends
+        return 0;
+    }
     TKorvexApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Korvex"));
-    QApplication::setApplicationVersion(QStringLiteral(KORVEX_VERSION));
+    DescribeApplication();
     QGuiApplication::setDesktopFileName(QStringLiteral("org.korvex.Korvex"));
     QIcon icon;
     icon.addFile(QStringLiteral(":/icons/korvex-64.png"));
     icon.addFile(QStringLiteral(":/icons/korvex-128.png"));
     QApplication::setWindowIcon(icon);
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Korvex smart card programmer"));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption port(
-        QStringLiteral("port"),
-        QStringLiteral("COM1..COM8, a serial device, or sim for the built-in "
-                       "simulated programmer (this run only)."),
-        QStringLiteral("port"));
-    const QCommandLineOption card(QStringLiteral("card"), QStringLiteral("The card type to show."),
-                                  QStringLiteral("name"));
-    const QCommandLineOption pic(QStringLiteral("pic"), QStringLiteral("The program file."),
-                                 QStringLiteral("file"));
-    const QCommandLineOption eeprom(QStringLiteral("eeprom"),
-                                    QStringLiteral("The external EEPROM file."),
-                                    QStringLiteral("file"));
-    const QCommandLineOption screenshot(
-        QStringLiteral("screenshot"),
-        QStringLiteral("Save a picture of the window to the file and end."),
-        QStringLiteral("file"));
-    // For the start-up benchmark: ends as soon as the window has been shown.
-    QCommandLineOption quitWhenShown(QStringLiteral("quit-when-shown"),
-                                     QStringLiteral("End once the window is shown."));
-    quitWhenShown.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({port, card, pic, eeprom, screenshot, quitWhenShown});
+    TWindowOptions options;
+    QCommandLineParser& parser = options.parser;
+    const QCommandLineOption& port = options.port;
+    const QCommandLineOption& card = options.card;
+    const QCommandLineOption& pic = options.pic;
+    const QCommandLineOption& eeprom = options.eeprom;
+    const QCommandLineOption& screenshot = options.screenshot;
+    const QCommandLineOption& quitWhenShown = options.quitWhenShown;
     parser.process(app);
 
     try {
@@ -89,7 +134,7 @@ int main(int argc, char** argv) {
             choices.cardName = U(parser.value(card));
         }
         korvex::gui::TKorvexApp korvexApp(
-            korvex::TPDataFolders(korvex::ExecutableFolder(),
+            korvex::TPDataFolders(korvex::ShippedDataFolder(),
                                   korvex::TPDataFolders::DefaultUserFolder()),
             parts);
         korvexApp.Start(choices);

@@ -31,13 +31,15 @@ int main(int argc, char** argv) {
         "the card out, SIGUSR2 puts it back. With --feed it plays the person at a production "
         "line and prints 'card K in' and 'card K out' as each card goes in and out.",
         kProgram};
+    app.set_version_flag("--version", std::string(kProgram) + " " + KORVEX_VERSION);
     TSimProgramOptions options;
     std::string dataDir;
     std::string saveDir;
     std::string link;
     bool wireTime = false;
     app.add_option("--data", dataDir,
-                   "Program folder holding cards/ (default: the folder of this executable)");
+                   "Program folder holding cards/ (default: the installed one, or the one beside "
+                   "this executable)");
     auto* card = app.add_option("--card", options.card, "Card type whose card is in the slot");
     auto* processor =
         app.add_option("--processor", options.processor, "Processor of the card (catalogue name)")
@@ -98,6 +100,8 @@ int main(int argc, char** argv) {
         }
     } catch (const CLI::CallForHelp& help) {
         return app.exit(help);
+    } catch (const CLI::CallForVersion& version) {
+        return app.exit(version);
     } catch (const CLI::ParseError& error) {
         return Fail(error.what());
     }
@@ -107,7 +111,7 @@ int main(int argc, char** argv) {
         // is never lost.
         TSignalWatch signals;
         const std::filesystem::path folder =
-            dataDir.empty() ? korvex::ExecutableFolder() : std::filesystem::path(dataDir);
+            dataDir.empty() ? korvex::ShippedDataFolder() : std::filesystem::path(dataDir);
         // The user's own card types count, as they do for korvex-cli.
         TSimDevice device = MakeSimDevice(
             options, korvex::TPDataFolders(folder, korvex::TPDataFolders::DefaultUserFolder()));

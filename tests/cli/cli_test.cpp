@@ -3,6 +3,7 @@
 #include "common/tempdir.h"
 
 #include <gtest/gtest.h>
+#include <regex>
 #include <sstream>
 
 namespace korvex {
@@ -33,7 +34,7 @@ std::vector<std::string> Lines(const std::string& text) {
 } // namespace
 
 TEST(CliCards, ListsEveryShippedCardTypeWithItsCatalogueValues) {
-    auto result = Cli({"cards"});
+    auto result = Cli({"cards", "--format", "tsv"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.err, "");
     auto lines = Lines(result.out);
@@ -47,6 +48,42 @@ TEST(CliCards, ListsEveryShippedCardTypeWithItsCatalogueValues) {
     }
     EXPECT_TRUE(seen84) << result.out;
     EXPECT_TRUE(seenAvr) << result.out;
+}
+
+TEST(CliCards, TheTableNamesTheProcessorFamilyAndTheEeprom) {
+    const auto result = Cli({"cards"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    for (const char* row : {"Name +Family +Processor +EEPROM +Description\n",
+                            "\nPIC16F84 +PIC +PIC 16F84 +none +PIC 16F84 card without external",
+                            "\nAT90S8515-24C64 +AVR +AT90S8515 +24C64 +AT90S8515 card"}) {
+        EXPECT_TRUE(std::regex_search(result.out, std::regex(row))) << row << '\n' << result.out;
+    }
+}
+
+// What the tools answer besides a command, and to a command they do not have.
+TEST(CliUsage, VersionAndUnknownCommands) {
+    const std::string commands = "state, firmware, cards, view, read, write, verify, erase, auto, "
+                                 "lock, options, fuses, card, records";
+    struct Case {
+        const char* program;
+        std::vector<std::string> args;
+        int exitCode;
+        std::string out, err;
+    };
+    for (const Case& c : std::vector<Case>{
+             {KORVEX_CLI, {"--version"}, 0, "korvex-cli " KORVEX_VERSION "\n", ""},
+             {KORVEX_SIM, {"--version"}, 0, "korvex-sim " KORVEX_VERSION "\n", ""},
+             {KORVEX_CLI,
+              {"--port", "sim", "wirte", "pic"},
+              2,
+              "",
+              "korvex-cli: unknown command 'wirte'; the commands are: " + commands + "\n"},
+         }) {
+        const auto run = RunProgram(c.program, c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.args.front();
+        EXPECT_EQ(run.out, c.out);
+        EXPECT_EQ(run.err, c.err);
+    }
 }
 
 TEST(CliView, PrintsTheDumpOfAGpasmFile) {

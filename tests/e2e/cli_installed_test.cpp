@@ -43,7 +43,7 @@ TEST_F(InstalledCli, ACardTypeFileTheUserCannotReadIsLeftOutWithAWarning) {
     ::chmod(secret.c_str(), 0);
     SealProgramFolder();
 
-    const auto run = Cli({"cards"});
+    const auto run = Cli({"cards", "--format", "tsv"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_TRUE(Contains(run.out, "\nPIC16F84-24C16\t")) << run.out;
     EXPECT_FALSE(Contains(run.out, "Secret")) << run.out;
@@ -62,14 +62,14 @@ TEST_F(InstalledCli, ANewCardTypeGoesToTheUsersFolderAndIsListedBesideTheShipped
     EXPECT_EQ(run.out, "Added card type Mine\n");
     EXPECT_TRUE(Contains(ReadText(UserFile("cards/Mine.ini")), "CardName=Mine\n"));
 
-    run = Cli({"cards"});
+    run = Cli({"cards", "--format", "tsv"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_TRUE(Contains(run.out, "\nMine\tMy card\tPIC 16F628\t24C02\t")) << run.out;
     EXPECT_TRUE(Contains(run.out, "\n" + kShipped + "\t")) << run.out;
 
     run = Cli({"card", "edit", "Mine", "--description", "Changed"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_TRUE(Contains(Cli({"cards"}).out, "\nMine\tChanged\t"));
+    EXPECT_TRUE(Contains(Cli({"cards", "--format", "tsv"}).out, "\nMine\tChanged\t"));
     run = Cli({"--yes", "card", "delete", "Mine"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_FALSE(std::filesystem::exists(UserFile("cards/Mine.ini")));
@@ -123,7 +123,7 @@ TEST_F(InstalledCli, AShippedCardTypeCannotBeDeletedAndSaysWhy) {
                                       "deleted"))
         << run.err;
     EXPECT_TRUE(std::filesystem::exists(UserFile("cards/" + kShipped + ".ini")));
-    EXPECT_TRUE(Contains(Cli({"cards"}).out, "\n" + kShipped + "\t"));
+    EXPECT_TRUE(Contains(Cli({"cards", "--format", "tsv"}).out, "\n" + kShipped + "\t"));
     EXPECT_EQ(Files(program), shipped);
 }
 

@@ -76,7 +76,8 @@ TEST_F(CliCardTypes, AddedCardTypesCanBeChangedAndAreDeletedOnlyWithAYes) {
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "Added card type Mine\n");
     // The catalogue's own spelling is stored.
-    EXPECT_TRUE(Contains(Cli({"cards"}).out, "\nMine\tMy card\tPIC 16F628\t24C02\t4\t2048\t"));
+    EXPECT_TRUE(Contains(Cli({"cards", "--format", "tsv"}).out,
+                         "\nMine\tMy card\tPIC 16F628\t24C02\t4\t2048\t"));
 
     run = Cli({"card", "add", "Mine", "--description", "Again", "--processor", "PIC 16F84",
                "--eeprom", "None"});
@@ -89,7 +90,8 @@ TEST_F(CliCardTypes, AddedCardTypesCanBeChangedAndAreDeletedOnlyWithAYes) {
     EXPECT_EQ(run.out, "Changed card type Mine\n");
     run = Cli({"card", "edit", "Mine", "--processor", "at90s8515"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_TRUE(Contains(Cli({"cards"}).out, "\nMine\tRenamed card\tAT90S8515\t24C02\t8\t"));
+    EXPECT_TRUE(Contains(Cli({"cards", "--format", "tsv"}).out,
+                         "\nMine\tRenamed card\tAT90S8515\t24C02\t8\t"));
     run = Cli({"--card", "Mine", "fuses"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "Card type: Mine\nLock: off\n");
@@ -104,7 +106,7 @@ TEST_F(CliCardTypes, AddedCardTypesCanBeChangedAndAreDeletedOnlyWithAYes) {
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "Deleted card type Mine\n");
     EXPECT_FALSE(std::filesystem::exists(file));
-    EXPECT_FALSE(Contains(Cli({"cards"}).out, "\nMine\t"));
+    EXPECT_FALSE(Contains(Cli({"cards", "--format", "tsv"}).out, "\nMine\t"));
     EXPECT_TRUE(std::filesystem::exists(cards / "PIC16F84-24C16.ini")) << "only that one goes";
 }
 

@@ -24,6 +24,10 @@ using namespace korvex::testing;
 
 namespace {
 
+// What a command through the window may take on a busy machine under the
+// sanitizers; Qt Test's five seconds were not always enough.
+constexpr int kPatienceMs = 15'000;
+
 QString Entry(TWindowRig& rig, int entry) {
     return gui::Q(rig.work().Text(entry));
 }
@@ -269,10 +273,16 @@ private slots:
             } else {
                 watcher.menuItems.push_back(item);
                 rig.Find<QPushButton>(button.toLatin1().constData())->click();
-                if (!QTest::qWaitFor([&] {
-                        return !watcher.seen.empty() && !rig.device.Frames().empty() &&
-                               !rig.work().Busy();
-                    })) {
+                // Done once a command's frame went out and nothing runs: a poll
+                // can come before the item's command has even started.
+                const auto& frames = rig.device.Frames();
+                if (!QTest::qWaitFor(
+                        [&] {
+                            return !watcher.seen.empty() && !rig.work().Busy() &&
+                                   std::any_of(frames.begin(), frames.end(),
+                                               [](const auto& f) { return f.command != 'P'; });
+                        },
+                        kPatienceMs)) {
                     return std::nullopt;
                 }
                 watcher.seen.erase(watcher.seen.begin()); // the pop-up itself
@@ -310,14 +320,14 @@ private slots:
 
         watcher.menuItems.push_back(QStringLiteral("MenuItem1"));
         rig.Find<QPushButton>("btnWrite")->click();
-        QTRY_VERIFY(!rig.prompts.messages.empty());
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.prompts.messages.empty(), kPatienceMs);
         QCOMPARE(rig.prompts.messages.back().entry, 130);
         QCOMPARE(watcher.seen.front(), QStringLiteral("popWrite"));
 
         rig.prompts.Clear();
         watcher.menuItems.push_back(QStringLiteral("Pic1"));
         rig.Find<QPushButton>("btnVerify")->click();
-        QTRY_VERIFY(!rig.prompts.messages.empty());
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.prompts.messages.empty(), kPatienceMs);
         QCOMPARE(rig.prompts.messages.back().entry, 99);
 
         // Read Pic ends in the read-back window.
@@ -327,12 +337,13 @@ private slots:
         };
         watcher.menuItems.push_back(QStringLiteral("Pic1"));
         rig.Find<QPushButton>("btnRead")->click();
-        QTRY_COMPARE(watcher.seen.size(), std::size_t{2});
+        QTRY_COMPARE_WITH_TIMEOUT(watcher.seen.size(), std::size_t{2}, kPatienceMs);
         QCOMPARE(watcher.seen[1], QStringLiteral("frmGetHexView"));
     }
 
     void aCommandMovesTheGaugeAndShowsItsStepsWithItsEntryPointsOff() {
-        TWindowRig rig(kPicCard, true);
+        // Wire time on the faster line: long enough to watch, a second, not eight.
+        TWindowRig rig(kPicCard, true, TBaudRate::br115200);
         rig.Start();
         QCOMPARE(rig.work().SetFileField(TFileRow::frProgram, rig.Sample("sample84.hex")),
                  TIntentResult::irDone);

@@ -109,13 +109,17 @@ private:
 
 // The program put together over a copy of the shipped data, the in-process
 // simulated programmer with a card of the card type, scripted message boxes
-// and file dialogs. `wireTime`: answers take as long as on a real line.
+// and file dialogs. `wireTime`: answers take as long as on a real line
+// running at `speed`.
 class TWindowRig {
 public:
-    explicit TWindowRig(const std::string& cardType = kPicCard, bool wireTime = false)
+    explicit TWindowRig(const std::string& cardType = kPicCard, bool wireTime = false,
+                        TBaudRate speed = TBaudRate::br19200)
         : folder(CopyProgramFolder(dir)),
           device(sim::TSimCard(sim::SimCardModelForCardType(folder, cardType))),
-          app(TPDataFolders(folder, dir / "user"), Parts(wireTime)), cardType_(cardType) {
+          app(TPDataFolders(folder, dir / "user"), Parts(wireTime)), cardType_(cardType),
+          speed_(speed) {
+        device.SetListeningBaud(BaudOf(speed));
         app.Window().SetDeviceLister([] { return std::vector<std::string>{"/dev/ttyUSB7"}; });
         app.Window().SetUrlOpener([this](const QUrl& url) { opened.push_back(url); });
     }
@@ -124,7 +128,7 @@ public:
     void Start() {
         TStartChoices choices;
         choices.comPort = 1;
-        choices.speed = TBaudRate::br19200;
+        choices.speed = speed_;
         choices.cardName = cardType_;
         app.Start(choices);
         Window().show();
@@ -166,6 +170,7 @@ private:
         return parts;
     }
     std::string cardType_;
+    TBaudRate speed_;
 };
 
 } // namespace korvex::testing
