@@ -28,7 +28,7 @@ std::string Tally(const TCardTally& tally) {
 
 } // namespace
 
-int RunRecords(const TPDataFolders& /*folders*/, const TGlobalOptions& /*options*/,
+int RunRecords(const TPDataFolders& folders, const TGlobalOptions& /*options*/,
                const TRecordsRequest& request) {
     if (request.record.empty() == request.database.empty()) {
         std::cerr << "korvex-cli: records needs --record FILE or --db postgresql://...\n";
@@ -42,7 +42,7 @@ int RunRecords(const TPDataFolders& /*folders*/, const TGlobalOptions& /*options
         const std::string station =
             request.station.empty() ? TPProductionRun::DefaultStation() : request.station;
         summary = SummarizeCsvRecord(request.record, station,
-                                     TPLocalSerialClaims(TPLocalSerialClaims::DefaultFolder()));
+                                     TPLocalSerialClaims(TPLocalSerialClaims::FolderOf(folders)));
     }
     std::cout << "All stations: " << Tally(summary.total) << '\n';
     for (const auto& [station, tally] : summary.stations) {

@@ -16,9 +16,8 @@ constexpr std::string_view kExtension = ".claims";
 
 } // namespace
 
-std::filesystem::path TPLocalSerialClaims::DefaultFolder() {
-    const std::filesystem::path user = TPDataFolders::DefaultUserFolder();
-    return user.empty() ? user : user / "serials";
+std::filesystem::path TPLocalSerialClaims::FolderOf(const TPDataFolders& folders) {
+    return (folders.HasUserFolder() ? folders.user : folders.program) / "serials";
 }
 
 std::filesystem::path TPLocalSerialClaims::ClaimFile(const std::string& cardType,

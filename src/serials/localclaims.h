@@ -8,6 +8,8 @@
 
 namespace korvex {
 
+struct TPDataFolders;
+
 // A serial field's last claimed value, as a summary shows it.
 struct TSerialLast {
     std::string cardType;
@@ -24,8 +26,9 @@ class TPLocalSerialClaims : public TSerialClaims {
 public:
     explicit TPLocalSerialClaims(std::filesystem::path folder) : folder_(std::move(folder)) {}
 
-    // serials/ of the user's data folder; empty when no home folder is known.
-    static std::filesystem::path DefaultFolder();
+    // serials/ of the user's data folder, or of the program folder when
+    // there is no user folder (a portable copy keeps its claims with it).
+    static std::filesystem::path FolderOf(const TPDataFolders& folders);
 
     const std::filesystem::path& Folder() const { return folder_; }
     // Throws ECardName for a card type name that would leave the folder,

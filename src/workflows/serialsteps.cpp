@@ -33,7 +33,8 @@ TSerialClaims& TPCardCommands::Claims() {
         return *claims_;
     }
     if (!localClaims_) {
-        localClaims_ = std::make_unique<TPLocalSerialClaims>(TPLocalSerialClaims::DefaultFolder());
+        localClaims_ = std::make_unique<TPLocalSerialClaims>(
+            TPLocalSerialClaims::FolderOf(bench_.dataFolders));
     }
     return *localClaims_;
 }
