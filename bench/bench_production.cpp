@@ -7,10 +7,16 @@
 // period per card, the most the run can wait to see a card arrive. A card
 // arrives when the person puts it in: the gap after the last one left; the
 // time from then to its first frame must stay within a poll period and 20 ms.
+//
+// The same line once more with a serial field on the card type and its claims
+// and record lines in a PostgreSQL database (KORVEX_BENCH_DB, or a throwaway
+// server the benchmark starts and stops): the time per card, from its start
+// to its record line written, may grow by at most 2 %.
 #include "benchline.h"
 #include "benchprompts.h"
 #include "common/linkfakes.h"
 #include "common/tempdir.h"
+#include "serials/pgconnection.h"
 #include "sim/simbackend.h"
 #include "sim/simcardmodel.h"
 #include "sim/simdevice.h"
@@ -22,6 +28,8 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -40,9 +48,10 @@ constexpr int kLatencySlackMs = 20;
 // The workflows of one session on an in-process simulated programmer, the
 // line's bytes and the driver's pauses counted.
 struct TLine {
-    explicit TLine(korvex::sim::TSimDevice& device)
+    explicit TLine(korvex::sim::TSimDevice& device, std::filesystem::path userFolder = {})
         : settings(settingsFolder.Path()),
-          work(korvex::ExecutableFolder(), settings, Factory(device),
+          work(korvex::TPDataFolders(korvex::ExecutableFolder(), std::move(userFolder)), settings,
+               Factory(device),
                korvex::TPWorkflowSeams{view, prompts, &linkPrompts, nullptr, nullptr, nullptr,
                                        &clock}) {}
 
@@ -202,6 +211,133 @@ void BM_ProductionLine(benchmark::State& state) {
 }
 
 BENCHMARK(BM_ProductionLine)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+constexpr double kSerialsGoalPct = 2.0;
+
+// A throwaway PostgreSQL server for the run, unless KORVEX_BENCH_DB names one.
+class TBenchDatabase {
+public:
+    TBenchDatabase() {
+        if (const char* given = std::getenv("KORVEX_BENCH_DB"); given != nullptr && *given) {
+            uri_ = given;
+            return;
+        }
+        script_ = KORVEX_SOURCE_DIR "/tests/serials/pgcluster.sh";
+        if (std::system(("bash '" + script_ + "' start '" + state_.Path().string() + "' >/dev/null")
+                            .c_str()) != 0) {
+            return;
+        }
+        std::string cluster = korvex::testing::ReadText(state_.Path() / "cluster");
+        cluster = cluster.substr(0, cluster.find('\n'));
+        if (cluster.empty() || cluster == "absent") {
+            return;
+        }
+        korvex::TPPgConnection("postgresql://korvex@/postgres?host=" + cluster)
+            .Exec("CREATE DATABASE korvex_bench");
+        uri_ = "postgresql://korvex@/korvex_bench?host=" + cluster;
+    }
+    ~TBenchDatabase() {
+        if (!script_.empty()) {
+            (void)std::system(
+                ("bash '" + script_ + "' stop '" + state_.Path().string() + "'").c_str());
+        }
+    }
+    TBenchDatabase(const TBenchDatabase&) = delete;
+    TBenchDatabase& operator=(const TBenchDatabase&) = delete;
+
+    // Empty when no server could be had.
+    const std::string& Uri() const { return uri_; }
+
+private:
+    TempDir state_;
+    std::string script_;
+    std::string uri_;
+};
+
+// Times each card from its start to its record line written (and shared).
+struct TTimingBoard final : korvex::TProductionObserver {
+    std::int64_t startUs = 0;
+    std::vector<double> cardMs;
+    int good = 0;
+    void CardStarted(int /*sequence*/) override { startUs = TSteadyClock::NowUs(); }
+    void CardDone(const korvex::TCardResult& result,
+                  const korvex::TProductionCounters& /*counters*/) override {
+        cardMs.push_back(static_cast<double>(TSteadyClock::NowUs() - startUs) / 1000.0);
+        good += result.verdict == korvex::TCardVerdict::cvGood ? 1 : 0;
+    }
+    double MeanMs() const {
+        return std::accumulate(cardMs.begin(), cardMs.end(), 0.0) /
+               static_cast<double>(std::max<std::size_t>(cardMs.size(), 1));
+    }
+};
+
+// The fed cards' mean time, with a serial field and the database when
+// `database` is given; 0 with `error` said when the run went wrong.
+double MeanCardMs(const std::string& database, std::string& error) {
+    const auto device = Programmer();
+    TempDir user;
+    TLine line(*device, user.Path());
+    error = line.Start();
+    if (error.empty() && !database.empty() &&
+        line.work.EditSerialFields(
+            {"Serial1:memory=eeprom,address=0x7F0,length=4,format=bcd,first=1"}, {}) !=
+            korvex::TIntentResult::irDone) {
+        error = "the serial field was refused: " + line.prompts.problems;
+    }
+    if (!error.empty()) {
+        return 0;
+    }
+    korvex::sim::TSimFeedPlan plan;
+    plan.cards = kCards;
+    plan.gapMs = kGapMs;
+    device->SetFeed(plan, TSteadyClock::Instance());
+    TTimingBoard board;
+    korvex::TProductionPlan production;
+    production.count = kCards;
+    production.record = user.Path() / "record.csv";
+    production.database = database;
+    production.station = "bench";
+    const korvex::TProductionSummary summary = line.work.RunProduction(production, board);
+    if (summary.end != korvex::TRunEnd::reCount || board.good != kCards) {
+        error = "the run did not program every card: " + line.prompts.problems;
+        return 0;
+    }
+    return board.MeanMs();
+}
+
+void BM_ProductionSerialsAndDatabase(benchmark::State& state) {
+    const TBenchDatabase database;
+    if (database.Uri().empty()) {
+        state.SkipWithError("no PostgreSQL server (install postgresql or set KORVEX_BENCH_DB)");
+        return;
+    }
+    for (auto _ : state) {
+        std::string error;
+        const double plainMs = MeanCardMs("", error);
+        const double serialsMs = error.empty() ? MeanCardMs(database.Uri(), error) : 0;
+        if (!error.empty()) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+        const double overheadPct = 100.0 * (serialsMs - plainMs) / plainMs;
+        state.SetIterationTime(serialsMs / 1000.0);
+        state.counters["card_ms"] = plainMs;
+        state.counters["card_ms_serials_db"] = serialsMs;
+        state.counters["cards_per_hour"] = 3'600'000.0 / (plainMs + TPMainWorkflows::kPollMs);
+        state.counters["cards_per_hour_serials_db"] =
+            3'600'000.0 / (serialsMs + TPMainWorkflows::kPollMs);
+        state.counters["overhead_pct"] = overheadPct;
+        state.counters["overhead_goal_pct"] = kSerialsGoalPct;
+        if (overheadPct > kSerialsGoalPct) {
+            state.SkipWithError("serial values and the database cost more than 2 % a card");
+        }
+    }
+}
+
+BENCHMARK(BM_ProductionSerialsAndDatabase)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1,0 +1,180 @@
+// Stations of one production line sharing a PostgreSQL database: each is a
+// korvex-cli auto --watch on a korvex-sim feeding cards, all claiming serial
+// values from the same counter and recording every card in the same table.
+#include "backgroundcli.h"
+#include "clirig.h"
+#include "ptysim.h"
+#include "serials/pgtestdatabase.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <map>
+#include <set>
+
+namespace korvex {
+namespace {
+
+using namespace testing;
+
+constexpr const char* kCard = "PIC16F84-24C16";
+
+class CliStations : public CliE2e {
+protected:
+    std::unique_ptr<TPgTestDatabase> database_;
+
+    void SetUp() override {
+        CliE2e::SetUp();
+        database_ = TPgTestDatabase::Make();
+        if (!database_) {
+            GTEST_SKIP() << "PostgreSQL's server programs are not installed";
+        }
+        // The user's own copy of the card type, with a serial field.
+        const std::filesystem::path cards = data / "korvex" / "cards";
+        std::filesystem::create_directories(cards);
+        WriteText(cards / (std::string(kCard) + ".ini"),
+                  ReadText(std::filesystem::path(KORVEX_PROGRAM_DIR) / "cards" /
+                           (std::string(kCard) + ".ini")) +
+                      "\r\n[Serial1]\r\nMemory=eeprom\r\nAddress=0x7F0\r\nLength=4\r\n"
+                      "Format=bcd\r\nFirst=1\r\n");
+    }
+
+    std::vector<std::string> Station(const std::string& port, const std::string& name,
+                                     int count) const {
+        return {"--port",
+                port,
+                "--card",
+                kCard,
+                "auto",
+                "--pic",
+                Fixture("gpasm/card84.hex").string(),
+                "--eeprom",
+                Sample24c16().string(),
+                "--watch",
+                "--count",
+                std::to_string(count),
+                "--record",
+                Path(name + ".csv"),
+                "--db",
+                database_->Uri(),
+                "--station",
+                name};
+    }
+
+    // Column 0 of every row of `sql`, or all columns joined with spaces.
+    std::vector<std::string> Query(const std::string& sql) const {
+        TPPgConnection connection(database_->Uri());
+        const TPPgResult result = connection.Exec(sql);
+        std::vector<std::string> rows;
+        for (int row = 0; row < result.Rows(); ++row) {
+            rows.push_back(result.Value(row, 0).value_or("NULL"));
+        }
+        return rows;
+    }
+
+    static std::vector<std::string> Lines(const std::string& text) {
+        std::vector<std::string> lines;
+        std::size_t at = 0;
+        for (std::size_t end; (end = text.find('\n', at)) != std::string::npos; at = end + 1) {
+            lines.push_back(text.substr(at, end - at));
+        }
+        return lines;
+    }
+};
+
+constexpr const char* kRecordedValues =
+    "SELECT r.station || ' ' || r.outcome || ' ' || v.value FROM card_records r "
+    "JOIN card_record_values v ON v.record_id = r.id AND v.name = 'serial Serial1' ORDER BY r.id";
+
+TEST_F(CliStations, ThreeStationsAtOnceHandOutEveryValueOnceAndRecordEveryCard) {
+#ifdef KORVEX_ONLY_SHORT_RUNS
+    GTEST_SKIP() << "runs in the optimised suite";
+#endif
+    constexpr int kCards = 50;
+    std::vector<std::unique_ptr<TPtySim>> sims;
+    std::vector<std::unique_ptr<TBackgroundCli>> stations;
+    for (int s = 0; s < 3; ++s) {
+        std::vector<std::string> feed = {"--card",     kCard, "--feed", std::to_string(kCards),
+                                         "--feed-gap", "0"};
+        if (s == 1) {
+            feed.insert(feed.end(), {"--feed-fault", "7:stuck-eeprom@0x10"});
+        }
+        sims.push_back(std::make_unique<TPtySim>(feed));
+        ASSERT_FALSE(sims.back()->Path().empty());
+        const std::string name = "s" + std::to_string(s + 1);
+        stations.push_back(std::make_unique<TBackgroundCli>(
+            Station(sims.back()->Path(), name, kCards), "/dev/null", Path(name + ".out"),
+            Path(name + ".err")));
+        ASSERT_TRUE(stations.back()->Started());
+    }
+    for (int s = 0; s < 3; ++s) {
+        const std::string name = "s" + std::to_string(s + 1);
+        EXPECT_EQ(stations[s]->Wait(240000), s == 1 ? 1 : 0) << ReadText(work / (name + ".err"));
+        EXPECT_EQ(Lines(ReadText(work / (name + ".out"))).size(), kCards + 1u);
+    }
+
+    const std::vector<std::string> records = Query(kRecordedValues);
+    ASSERT_EQ(records.size(), 3u * kCards);
+    std::set<std::string> values;
+    std::map<std::string, int> perStation;
+    std::string failedValue;
+    for (const std::string& record : records) {
+        const std::string value = record.substr(record.rfind(' ') + 1);
+        values.insert(value);
+        ++perStation[record.substr(0, 2)];
+        if (Contains(record, " failed ")) {
+            EXPECT_EQ(failedValue, "") << "one failed card only";
+            EXPECT_EQ(record.substr(0, 2), "s2");
+            failedValue = value;
+        }
+    }
+    EXPECT_EQ(values.size(), 3u * kCards) << "no value twice";
+    EXPECT_EQ(perStation,
+              (std::map<std::string, int>{{"s1", kCards}, {"s2", kCards}, {"s3", kCards}}));
+    EXPECT_EQ(Query("SELECT count(*) FROM serial_claims WHERE outcome IS NULL"),
+              std::vector<std::string>{"0"});
+    EXPECT_EQ(Query("SELECT outcome FROM serial_claims WHERE value = '" + failedValue + "'"),
+              std::vector<std::string>{"failed"});
+}
+
+// The station is killed in the middle of a card and started again: the value
+// the killed run held is never handed out again, and every card it reported
+// finished has its line in the local record and in the database.
+TEST_F(CliStations, AStationKilledMidCardAndStartedAgainLosesNoLineAndRepeatsNoValue) {
+    TPtySim sim({"--card", kCard, "--feed", "8", "--feed-gap", "0"});
+    ASSERT_FALSE(sim.Path().empty());
+    auto first = std::make_unique<TBackgroundCli>(Station(sim.Path(), "s1", 8), "/dev/null",
+                                                  Path("first.out"), Path("first.err"));
+    ASSERT_TRUE(Eventually([&] { return ReadText(work / "first.out"); }, "card 3: "))
+        << ReadText(work / "first.err");
+    // Into the next card's writes: its value is claimed by then.
+    ASSERT_TRUE(Eventually(
+        [&] { return Query("SELECT count(*) FROM serial_claims WHERE outcome IS NULL")[0]; }, "1"));
+    first->Signal(SIGKILL);
+    EXPECT_EQ(first->Wait(), -2);
+    int reported = 0;
+    for (const std::string& line : Lines(ReadText(work / "first.out"))) {
+        reported += line.starts_with("card ") ? 1 : 0;
+    }
+
+    TBackgroundCli again(Station(sim.Path(), "s1", 8 - reported), "/dev/null", Path("again.out"),
+                         Path("again.err"));
+    EXPECT_EQ(again.Wait(60000), 0) << ReadText(work / "again.err");
+
+    const std::vector<std::string> records = Query(kRecordedValues);
+    const std::string csv = ReadText(work / "s1.csv");
+    EXPECT_EQ(records.size(), 8u) << "every card recorded once, the killed one when done again";
+    std::set<std::string> values;
+    for (const std::string& record : records) {
+        const std::string value = record.substr(record.rfind(' ') + 1);
+        EXPECT_TRUE(values.insert(value).second) << value << " twice";
+        EXPECT_TRUE(Contains(csv, "," + value + "\r\n")) << value << " missing in\n" << csv;
+    }
+    EXPECT_EQ(Query("SELECT count(*) FROM serial_claims WHERE outcome IS NULL"),
+              std::vector<std::string>{"1"})
+        << "the killed card's value, claimed and never spent";
+    EXPECT_EQ(Query("SELECT count(*) FROM serial_claims"), std::vector<std::string>{"9"});
+}
+
+} // namespace
+} // namespace korvex
