@@ -48,10 +48,10 @@ constexpr int kLatencySlackMs = 20;
 // The workflows of one session on an in-process simulated programmer, the
 // line's bytes and the driver's pauses counted.
 struct TLine {
-    explicit TLine(korvex::sim::TSimDevice& device, std::filesystem::path userFolder = {})
+    explicit TLine(korvex::sim::TSimDevice& device,
+                   const std::filesystem::path& programFolder = korvex::ExecutableFolder())
         : settings(settingsFolder.Path()),
-          work(korvex::TPDataFolders(korvex::ExecutableFolder(), std::move(userFolder)), settings,
-               Factory(device),
+          work(programFolder, settings, Factory(device),
                korvex::TPWorkflowSeams{view, prompts, &linkPrompts, nullptr, nullptr, nullptr,
                                        &clock}) {}
 
@@ -275,8 +275,15 @@ struct TTimingBoard final : korvex::TProductionObserver {
 // `database` is given; 0 with `error` said when the run went wrong.
 double MeanCardMs(const std::string& database, std::string& error) {
     const auto device = Programmer();
-    TempDir user;
-    TLine line(*device, user.Path());
+    // A copy of the program folder: the serial field goes into its card type.
+    TempDir folder;
+    const std::filesystem::path program = folder / "program";
+    std::filesystem::create_directories(program);
+    for (const char* part : {"cards", "lang", "options", "defaults"}) {
+        std::filesystem::copy(korvex::ExecutableFolder() / part, program / part,
+                              std::filesystem::copy_options::recursive);
+    }
+    TLine line(*device, program);
     error = line.Start();
     if (error.empty() && !database.empty() &&
         line.work.EditSerialFields(
@@ -294,7 +301,7 @@ double MeanCardMs(const std::string& database, std::string& error) {
     TTimingBoard board;
     korvex::TProductionPlan production;
     production.count = kCards;
-    production.record = user.Path() / "record.csv";
+    production.record = folder / "record.csv";
     production.database = database;
     production.station = "bench";
     const korvex::TProductionSummary summary = line.work.RunProduction(production, board);

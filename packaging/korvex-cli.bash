@@ -18,8 +18,8 @@ _korvex_cli_ports() {
 
 _korvex_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
-    local takes_value='--data|--port|--speed|--log|--card|-o|--out|--data-out|--pic|--eeprom|--int-eeprom|--count|--record|--set|--watchdog|--powerup|--protection|--oscillator|--lock|--description|--processor|--format'
-    local commands=(state firmware cards view read write verify erase auto lock options fuses card)
+    local takes_value='--data|--port|--speed|--log|--card|-o|--out|--data-out|--pic|--eeprom|--int-eeprom|--count|--record|--db|--station|--set|--watchdog|--powerup|--protection|--oscillator|--lock|--description|--processor|--serial|--remove-serial|--format'
+    local commands=(state firmware cards view read write verify erase auto lock options fuses card records)
     local command='' data='' i words=()
     # The command, the words after it, and the --data that decides the card types.
     for ((i = 1; i < COMP_CWORD; i++)); do
@@ -47,19 +47,27 @@ _korvex_cli() {
     --data) files=dirs ;;
     --log | -o | --out | --data-out | --pic | --int-eeprom | --record) files=all ;;
     --eeprom) [[ $command == card ]] || files=all ;;
-    --count | --set | --description | --processor) ;;
+    --set)
+        choices=(Auto/WriteEe= Auto/VerifyEe= Auto/WritePic= Auto/VerifyPic= WriteEeprom/WriteEe=
+            WriteEeprom/VerifyEe= WritePic/WritePic= WritePic/VerifyPic= Line/StepRetries=)
+        compopt -o nospace 2>/dev/null
+        ;;
+    --serial) choices=(Serial1:memory=eeprom,address=,length=,format=,first=) ;;
+    --count | --description | --processor | --db | --station | --remove-serial) ;;
     *)
-        local options=(--data --port --speed --log --card --yes --quiet --help) values=()
+        local options=(--data --port --speed --log --card --yes --quiet --json --help) values=()
         case $command in
         '') options+=(--version) values=("${commands[@]}") ;;
         cards) options+=(--format) ;;
         view) options+=(--avr --eeprom) files=all ;;
         read) options+=(-o --out --data-out) ;;
-        auto) options+=(--pic --eeprom --int-eeprom --watch --count --record) ;;
+        write | verify) options+=(--int-eeprom) ;;
+        auto) options+=(--pic --eeprom --int-eeprom --watch --count --record --db --station) ;;
+        records) options+=(--record --db --station) ;;
         options) options+=(--set) ;;
         fuses) options+=(--watchdog --powerup --protection --oscillator --lock) ;;
         card)
-            options+=(--description --processor --eeprom)
+            options+=(--description --processor --eeprom --serial --remove-serial)
             if ((${#words[@]} == 0)); then
                 values=(add edit delete)
             elif [[ ${#words[@]} -eq 1 && ${words[0]} != add ]]; then
@@ -70,7 +78,7 @@ _korvex_cli() {
         case $command in
         read | write | verify | erase)
             if ((${#words[@]} == 0)); then
-                values=(pic eeprom)
+                values=(pic flash eeprom)
             elif [[ $command == write || $command == verify ]] && ((${#words[@]} == 1)); then
                 files=all
             fi

@@ -1,9 +1,11 @@
 #include "cli/cardrun.h"
 
 #include "cli/commands.h"
+#include "cli/messageline.h"
 #include "cli/watchrun.h"
 #include "support/errors.h"
 #include "support/filetarget.h"
+#include "workflows/readback.h"
 
 #include "workflows/entries.h"
 #include <iostream>
@@ -29,30 +31,35 @@ int Announce(TCardSession& session, TOutcome outcome, int entry) {
 
 // A file named on the command line that cannot be written ends the run
 // before anything is sent, with the error a failed save gives after it.
-bool DestinationsUsable(const std::vector<std::string>& files) {
+bool DestinationsUsable(TCardSession& session, const std::vector<std::string>& files) {
     for (const std::string& file : files) {
         try {
             if (!file.empty()) {
                 CheckDestination(file);
             }
         } catch (const EInOutError& error) {
-            std::cerr << "korvex-cli: error: " << OneLine(DescribeError(error)) << '\n';
+            session.Fail(DescribeError(error));
             return false;
         }
     }
     return true;
 }
 
+std::string MemoryName(TMemory memory) {
+    return memory == TMemory::mPic ? "pic" : "eeprom";
+}
+
 } // namespace
 
 int RunRead(const TPDataFolders& folders, const TGlobalOptions& options,
             const TReadRequest& request) {
+    TCardSession session(folders, options, true);
+    session.SetCommand("read " + MemoryName(request.memory));
     // Before the card is read, not after: a read of minutes for a file that
     // cannot be written is lost.
-    if (!DestinationsUsable({request.out, request.dataOut})) {
-        return kExitFailed;
+    if (!DestinationsUsable(session, {request.out, request.dataOut})) {
+        return session.Finish(kExitFailed);
     }
-    TCardSession session(folders, options, true);
     if (const int code = session.Start(); code != kExitOk) {
         return session.Finish(code);
     }
@@ -67,11 +74,17 @@ int RunRead(const TPDataFolders& folders, const TGlobalOptions& options,
         targets.avrData = request.dataOut;
     }
     session.View().SetReadTargets(targets);
-    const TOutcome outcome = session.Work().RunCommand(
+    const TOutcome outcome = session.Run(
         request.memory == TMemory::mPic ? TCardCommand::ccReadPic : TCardCommand::ccReadEeprom);
     int code = ExitCodeOf(outcome);
     if (code == kExitOk && !session.View().Saved()) {
         code = kExitFailed;
+    }
+    if (code == kExitOk) {
+        session.Wrote("read", TPReadBack::SaveName(request.out));
+        if (!request.dataOut.empty()) {
+            session.Wrote("read internal eeprom", TPReadBack::SaveName(request.dataOut));
+        }
     }
     return session.Finish(code);
 }
@@ -105,6 +118,9 @@ bool WritesProcessor(TCardSession& session, bool autoProgram) {
 int RunCardAction(const TPDataFolders& folders, const TGlobalOptions& options,
                   const TActionRequest& request) {
     TCardSession session(folders, options, true);
+    static constexpr const char* kActions[] = {"write", "verify", "erase"};
+    session.SetCommand(std::string(kActions[static_cast<int>(request.action)]) + " " +
+                       MemoryName(request.memory));
     if (const int code = session.Start(); code != kExitOk) {
         return session.Finish(code);
     }
@@ -122,34 +138,34 @@ int RunCardAction(const TPDataFolders& folders, const TGlobalOptions& options,
             return session.Finish(kExitUsage);
         }
     }
-    TPMainWorkflows& work = session.Work();
     switch (request.action) {
     case TCardAction::caWrite:
         if (pic && WritesProcessor(session, false)) {
             session.TellConfigWord();
         }
-        return session.Finish(ExitCodeOf(
-            work.RunCommand(pic ? TCardCommand::ccWritePic : TCardCommand::ccWriteEeprom)));
+        return session.Finish(
+            ExitCodeOf(session.Run(pic ? TCardCommand::ccWritePic : TCardCommand::ccWriteEeprom)));
     case TCardAction::caVerify:
         return session.Finish(ExitCodeOf(
-            work.RunCommand(pic ? TCardCommand::ccVerifyPic : TCardCommand::ccVerifyEeprom)));
+            session.Run(pic ? TCardCommand::ccVerifyPic : TCardCommand::ccVerifyEeprom)));
     case TCardAction::caErase:
         if (!pic) {
-            return session.Finish(ExitCodeOf(work.RunCommand(TCardCommand::ccEraseEeprom)));
+            return session.Finish(ExitCodeOf(session.Run(TCardCommand::ccEraseEeprom)));
         }
         break;
     }
     // The workflows said it when the programmer did not confirm the erase.
-    const TOutcome outcome = work.RunCommand(TCardCommand::ccErasePic);
+    const TOutcome outcome = session.Run(TCardCommand::ccErasePic);
     return session.Finish(Announce(session, outcome, entries::kProcessorErased));
 }
 
 int RunAuto(const TPDataFolders& folders, const TGlobalOptions& options,
             const TAutoRequest& request) {
-    if (!DestinationsUsable({request.record})) {
-        return kExitFailed;
-    }
     TCardSession session(folders, options, true);
+    session.SetCommand(request.watch ? "auto --watch" : "auto");
+    if (!DestinationsUsable(session, {request.record})) {
+        return session.Finish(kExitFailed);
+    }
     if (const int code = session.Start(); code != kExitOk) {
         return session.Finish(code);
     }
@@ -172,11 +188,12 @@ int RunAuto(const TPDataFolders& folders, const TGlobalOptions& options,
     if (request.watch) {
         return session.Finish(RunWatch(session, request));
     }
-    return session.Finish(ExitCodeOf(session.Work().RunCommand(TCardCommand::ccAutoProgram)));
+    return session.Finish(ExitCodeOf(session.Run(TCardCommand::ccAutoProgram)));
 }
 
 int RunLock(const TPDataFolders& folders, const TGlobalOptions& options) {
     TCardSession session(folders, options, true);
+    session.SetCommand("lock");
     if (const int code = session.Start(); code != kExitOk) {
         return session.Finish(code);
     }
@@ -185,7 +202,7 @@ int RunLock(const TPDataFolders& folders, const TGlobalOptions& options) {
             "only AVR-kind cards are locked; a PIC is protected by its fuses (see \"fuses\")");
         return session.Finish(kExitUsage);
     }
-    const TOutcome outcome = session.Work().RunCommand(TCardCommand::ccLockCard);
+    const TOutcome outcome = session.Run(TCardCommand::ccLockCard);
     return session.Finish(Announce(session, outcome, entries::kCardLocked));
 }
 

@@ -1,5 +1,6 @@
 #include "catalogue/cardbox.h"
 #include "cli/commands.h"
+#include "cli/messageline.h"
 #include "support/errors.h"
 #include "support/textconv.h"
 
@@ -53,7 +54,7 @@ int RunCards(const TPDataFolders& folders, TCardsFormat format, std::ostream& ou
     box.SetBaseDir(folders);
     box.RefreshCardTypes();
     for (const TPSkippedCardFile& skipped : box.CardStore().SkippedFiles()) {
-        err << "korvex-cli: warning: " << skipped.file.string() << ": " << OneLine(skipped.reason)
+        err << WarningLine(skipped.file.string() + ": " + skipped.reason)
             << "; it is left out of the card types\n";
     }
     if (format == TCardsFormat::cfTsv) {

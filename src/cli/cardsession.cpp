@@ -1,9 +1,11 @@
 #include "cli/cardsession.h"
 
 #include "cli/commands.h"
+#include "cli/messageline.h"
 #include "cli/portchoice.h"
 #include "sim/keptsimulator.h"
 #include "support/errors.h"
+#include "support/filetarget.h"
 #include "support/textconv.h"
 #include "workflows/entries.h"
 
@@ -28,8 +30,10 @@ TCardSession::TCardSession(TPDataFolders folders, const TGlobalOptions& options,
     : folders_(std::move(folders)), options_(options), needsProgrammer_(needsProgrammer), out_(out),
       err_(err), settings_(TPSettingsStore::DefaultFolder()),
       progress_(err, IsTerminal(STDERR_FILENO), options.quiet, TSteadyClock::Instance()),
-      prompts_({options.yes, IsTerminal(STDIN_FILENO) && IsTerminal(STDERR_FILENO)}, out, err, in),
-      view_(progress_, prompts_, out, err), pump_([this] {
+      // With --json stdout holds the result alone; what it would have said goes to stderr.
+      prompts_({options.yes, IsTerminal(STDIN_FILENO) && IsTerminal(STDERR_FILENO)},
+               options.json ? err : out, err, in),
+      view_(progress_, prompts_, options.json ? err : out, err), pump_([this] {
           // A production run finishes the card in hand; anything else stops now.
           if (work_ && work_->ProductionRunning()) {
               work_->StopProduction();
@@ -37,6 +41,7 @@ TCardSession::TCardSession(TPDataFolders folders, const TGlobalOptions& options,
               work_->RequestStop();
           }
       }) {
+    startMs_ = TSteadyClock::NowUs() / 1000;
     prompts_.BeforeLine = [this] { progress_.EndLine(); };
     // Opened before anything is sent, so a log that cannot be kept stops the
     // run before it starts.
@@ -92,8 +97,18 @@ TCardSession::~TCardSession() {
 }
 
 void TCardSession::Fail(const std::string& message) {
-    progress_.EndLine();
-    err_ << "korvex-cli: " << OneLine(message) << '\n';
+    prompts_.ShowMessage(TMessageKind::mkError, -1, message);
+}
+
+TOutcome TCardSession::Run(TCardCommand command) {
+    const TOutcome outcome = work_->RunCommand(command);
+    facts_.outcome = outcome;
+    facts_.report = &work_->LastReport();
+    return outcome;
+}
+
+void TCardSession::Wrote(std::string role, std::filesystem::path file) {
+    facts_.written.emplace_back(std::move(role), std::move(file));
 }
 
 std::string TCardSession::CardTypeList() {
@@ -106,7 +121,7 @@ std::string TCardSession::CardTypeList() {
 
 int TCardSession::Start(TCardNeed need, bool sayWhySilent) {
     if (!logError_.empty()) {
-        Fail("error: " + logError_);
+        Fail(logError_);
         return kExitFailed;
     }
     TStartChoices choices;
@@ -189,9 +204,8 @@ int TCardSession::WaitForProgrammer(bool sayWhySilent) {
 }
 
 bool TCardSession::UseFile(TFileRow row, const std::string& file) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(file, error)) {
-        Fail(file + ": no such file");
+    if (const std::string problem = InputFileProblem(file); !problem.empty()) {
+        Fail(file + ": " + problem);
         return false;
     }
     if (!TPFileRows::IsUsableFile(file)) {
@@ -241,12 +255,39 @@ void TCardSession::TellConfigWord() {
 int TCardSession::Finish(int code) {
     finished_ = true;
     progress_.EndLine();
-    work_->Shutdown();
-    if (!log_ || log_->Error().empty()) {
-        return code;
+    if (code != kExitOk && prompts_.Declined() && !prompts_.ErrorShown()) {
+        prompts_.ShowMessage(TMessageKind::mkInformation, -1, "Nothing was done.");
     }
-    Fail(log_->Error());
-    return code == kExitOk ? kExitFailed : code;
+    if (options_.json && facts_.outcome && needsProgrammer_) {
+        facts_.firmware = work_->FirmwareVersion();
+    }
+    work_->Shutdown();
+    if (log_ && !log_->Error().empty()) {
+        Fail(log_->Error());
+        code = code == kExitOk ? kExitFailed : code;
+    }
+    if (options_.json) {
+        PrintResult(code);
+    }
+    return code;
+}
+
+void TCardSession::PrintResult(int code) {
+    facts_.exitCode = code;
+    facts_.durationMs = TSteadyClock::NowUs() / 1000 - startMs_;
+    const TMainSnapshot shot = work_->Snapshot();
+    facts_.cardType = shot.cardText;
+    if (facts_.report != nullptr) {
+        static constexpr const char* kRoles[] = {"program", "eeprom", "internal eeprom"};
+        for (int row = 0; row < 3; ++row) {
+            const std::string& field = shot.rows[static_cast<std::size_t>(row)].field;
+            if (!field.empty()) {
+                facts_.files.emplace_back(kRoles[row], field);
+            }
+        }
+    }
+    facts_.messages = prompts_.Shown();
+    out_ << ResultJson(facts_) << '\n' << std::flush;
 }
 
 int ExitCodeOf(TOutcome outcome) {

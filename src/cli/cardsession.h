@@ -6,6 +6,7 @@
 #include "cli/linkoptions.h"
 #include "cli/portname.h"
 #include "cli/progressline.h"
+#include "cli/resultjson.h"
 #include "support/logfile.h"
 #include "support/settingsstore.h"
 #include "workflows/mainworkflows.h"
@@ -25,6 +26,8 @@ struct TGlobalOptions {
     std::string card; // empty: the remembered card type
     bool yes = false;
     bool quiet = false;
+    // The result as one JSON object on stdout; the messages go to stderr.
+    bool json = false;
 };
 
 // The main window's workflows for one command-line run, with the terminal as
@@ -61,8 +64,18 @@ public:
     std::ostream& Out() { return out_; }
     std::ostream& Err() { return err_; }
 
-    // A line on stderr, after the progress line has been ended.
+    // An error line on stderr, after the progress line has been ended.
     void Fail(const std::string& message);
+
+    // The command's name in its result ("write pic"); a card command run
+    // through Run has its outcome and report there, and `Result()` takes
+    // what only this command tells.
+    void SetCommand(std::string name) { facts_.command = std::move(name); }
+    TOutcome Run(TCardCommand command);
+    TJsonObject& Result() { return facts_.more; }
+    // A file the command wrote, for its result.
+    void Wrote(std::string role, std::filesystem::path file);
+    bool Json() const { return options_.json; }
     // Names a file for a row: a file that is missing, of another kind or
     // malformed ends the run (false) with its reason.
     bool UseFile(TFileRow row, const std::string& file);
@@ -77,11 +90,13 @@ public:
     // The card types there are, for a line that names them.
     std::string CardTypeList();
     // Releases the programmer and closes the log; `code` is returned, or 1
-    // when a line of the log could not be written.
+    // when a line of the log could not be written. A question answered No
+    // gets a line saying nothing was done; with --json the result follows.
     int Finish(int code);
 
 private:
     int WaitForProgrammer(bool sayWhySilent);
+    void PrintResult(int code);
 
     TPDataFolders folders_;
     TGlobalOptions options_;
@@ -100,6 +115,8 @@ private:
     TBaudRate rate_ = TBaudRate::br19200;
     TPortName portName_;
     bool finished_ = false;
+    std::int64_t startMs_ = 0;
+    TResultFacts facts_;
 };
 
 // Exit code of a card command's outcome: 0 success, 1 failure or refusal,

@@ -1,5 +1,6 @@
 #include "cli/cliprompts.h"
 
+#include "cli/messageline.h"
 #include "support/errors.h"
 #include "support/textconv.h"
 
@@ -13,7 +14,8 @@ void TCliPrompts::Line(std::ostream& stream, const std::string& text) {
     stream.flush();
 }
 
-void TCliPrompts::ShowMessage(TMessageKind kind, int /*entry*/, const std::string& text) {
+void TCliPrompts::ShowMessage(TMessageKind kind, int entry, const std::string& text) {
+    shown_.push_back({kind, entry, OneLine(text)});
     if (kind == TMessageKind::mkInformation) {
         Line(out_, text);
         return;
@@ -21,12 +23,13 @@ void TCliPrompts::ShowMessage(TMessageKind kind, int /*entry*/, const std::strin
     if (kind == TMessageKind::mkError) {
         errorShown_ = true;
     }
-    Line(err_, std::string(kind == TMessageKind::mkError ? "error: " : "warning: ") + text);
+    Line(err_, kind == TMessageKind::mkError ? ErrorLine(text) : WarningLine(text));
 }
 
 void TCliPrompts::ShowLinkError(const std::string& text) {
+    shown_.push_back({TMessageKind::mkError, -1, OneLine(text)});
     errorShown_ = true;
-    Line(err_, "error: " + text);
+    Line(err_, ErrorLine(text));
 }
 
 void TCliPrompts::ShowPlain(const std::string& title, const std::string& text) {
@@ -43,8 +46,9 @@ bool TCliPrompts::Ask(int /*entry*/, const std::string& text) {
         return true;
     }
     if (!mode_.terminal) {
-        Line(err_, "korvex-cli: " + text);
-        Line(err_, "korvex-cli: this needs a yes; give --yes to answer it");
+        Line(err_, text);
+        declined_ = true;
+        ShowMessage(TMessageKind::mkError, -1, "this needs a yes; give --yes to answer it");
         return false;
     }
     if (BeforeLine) {
@@ -54,10 +58,13 @@ bool TCliPrompts::Ask(int /*entry*/, const std::string& text) {
     std::string answer;
     if (!std::getline(in_, answer)) {
         err_ << '\n';
+        declined_ = true;
         return false;
     }
     answer = AsciiLower(answer);
-    return answer == "y" || answer == "yes";
+    const bool yes = answer == "y" || answer == "yes";
+    declined_ = declined_ || !yes;
+    return yes;
 }
 
 } // namespace korvex::cli

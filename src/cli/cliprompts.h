@@ -6,6 +6,7 @@
 #include <functional>
 #include <iostream>
 #include <string>
+#include <vector>
 
 namespace korvex::cli {
 
@@ -14,6 +15,13 @@ namespace korvex::cli {
 struct TAnswerMode {
     bool yes = false;
     bool terminal = false; // stdin and stderr are a terminal
+};
+
+// A message as it was shown, for a result printed as JSON.
+struct TShownMessage {
+    TMessageKind kind = TMessageKind::mkInformation;
+    int entry = -1; // the language entry, a number that stays; -1: none
+    std::string text;
 };
 
 // The message boxes as lines: information on stdout, warnings and errors on
@@ -32,6 +40,9 @@ public:
     std::function<void()> BeforeLine;
     // Whether a message of the error kind was shown.
     bool ErrorShown() const { return errorShown_; }
+    // Whether a question was answered No (or could not be asked).
+    bool Declined() const { return declined_; }
+    const std::vector<TShownMessage>& Shown() const { return shown_; }
 
 private:
     void Line(std::ostream& stream, const std::string& text);
@@ -41,6 +52,8 @@ private:
     std::ostream& err_;
     std::istream& in_;
     bool errorShown_ = false;
+    bool declined_ = false;
+    std::vector<TShownMessage> shown_;
 };
 
 } // namespace korvex::cli

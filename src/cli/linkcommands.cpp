@@ -8,18 +8,28 @@ namespace korvex::cli {
 
 int RunState(const TPDataFolders& folders, const TGlobalOptions& options) {
     TCardSession session(folders, options, true);
+    session.SetCommand("state");
     const int code = session.Start(TCardSession::TCardNeed::cnNone, false);
     if (code == kExitUsage) {
         return session.Finish(code);
     }
     // The state as the status panel words it, also when nothing answered.
     const TMainSnapshot shot = session.Work().Snapshot();
-    session.Out() << shot.statusCaption << '\n';
-    return session.Finish(shot.cardState == TPCardState::csCardReady ? kExitOk : kExitFailed);
+    const bool ready = shot.cardState == TPCardState::csCardReady;
+    if (session.Json()) {
+        static constexpr const char* kStates[] = {"not connected", "card not ready", "card ready"};
+        session.Result()
+            .Text("state", kStates[static_cast<int>(shot.cardState)])
+            .Text("state_caption", shot.statusCaption);
+    } else {
+        session.Out() << shot.statusCaption << '\n';
+    }
+    return session.Finish(ready ? kExitOk : kExitFailed);
 }
 
 int RunFirmware(const TPDataFolders& folders, const TGlobalOptions& options) {
     TCardSession session(folders, options, true);
+    session.SetCommand("firmware");
     if (const int code = session.Start(TCardSession::TCardNeed::cnNone); code != kExitOk) {
         return session.Finish(code);
     }
@@ -28,7 +38,11 @@ int RunFirmware(const TPDataFolders& folders, const TGlobalOptions& options) {
         session.Fail("the programmer gave no firmware version number");
         return session.Finish(kExitFailed);
     }
-    session.Out() << *version << '\n';
+    if (session.Json()) {
+        session.Result().Number("version", *version);
+    } else {
+        session.Out() << *version << '\n';
+    }
     return session.Finish(kExitOk);
 }
 

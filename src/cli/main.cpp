@@ -2,6 +2,7 @@
 #include "cli/commands.h"
 #include "cli/interrupts.h"
 #include "cli/linkoptions.h"
+#include "cli/messageline.h"
 #include "link/clock.h"
 #include "support/errors.h"
 #include "support/programfolder.h"
@@ -14,10 +15,8 @@ namespace {
 
 using namespace korvex::cli;
 
-constexpr const char* kProgram = "korvex-cli";
-
 int Fail(int code, const std::string& message) {
-    std::cerr << kProgram << ": " << korvex::OneLine(message) << '\n';
+    std::cerr << ErrorLine(message) << '\n';
     return code;
 }
 
@@ -102,6 +101,10 @@ int main(int argc, char** argv) {
     app.add_option("--card", global.card, "Card type to work with (default: the remembered one)");
     app.add_flag("--yes,-y", global.yes, "Answer yes to every question");
     app.add_flag("--quiet,-q", global.quiet, "No step captions or progress bar");
+    app.add_flag("--json", global.json,
+                 "Print the result of a card command (state, firmware, read, write, verify, "
+                 "erase, auto, lock) as one JSON object on stdout; auto --watch prints one per "
+                 "card first");
 
     auto* state = app.add_subcommand(
         "state", "Show whether the programmer answers and a card is ready (exit 0 when ready)");
@@ -231,8 +234,10 @@ int main(int argc, char** argv) {
             return Fail(kExitUsage,
                         "unknown command '" + word + "'; the commands are: " + CommandNames(app));
         }
-        const int code = app.exit(error);
-        return code == 0 ? kExitOk : kExitUsage;
+        if (error.get_exit_code() == 0) {
+            return app.exit(error); // --help, --version
+        }
+        return Fail(kExitUsage, std::string(error.what()) + " (see " + kProgram + " --help)");
     }
 
     // The program folder holds the shipped files; the user's own card types,
@@ -244,6 +249,11 @@ int main(int argc, char** argv) {
     // A signal now ends the command at its next step instead of killing the
     // process with the programmer held, the port changed and no log.
     const TInterrupts interrupts;
+    if (global.json && (*cards || *viewCommand || *optionsCommand || *fusesCommand ||
+                        *recordsCommand || *cardCommand)) {
+        return Fail(kExitUsage, "--json is for the commands that work on a card: state, "
+                                "firmware, read, write, verify, erase, auto and lock");
+    }
     const auto run = [&]() -> int {
         if (*cards) {
             return RunCards(folders, cardsFormat, std::cout, std::cerr);
@@ -304,7 +314,8 @@ int main(int argc, char** argv) {
         code = Fail(kExitUsage, korvex::DescribeError(error));
     }
     if (const int signal = TInterrupts::Received(); signal != 0) {
-        std::cerr << kProgram << ": stopped by " << TInterrupts::Name(signal) << '\n';
+        // Asked for, not a failure: information, on stderr beside the step lines.
+        std::cerr << "Stopped by " << TInterrupts::Name(signal) << ".\n";
     }
     return TInterrupts::ExitCode(code);
 }

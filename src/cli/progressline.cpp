@@ -49,7 +49,20 @@ void TProgressLine::Draw() {
     drawn_ = true;
 }
 
+void TProgressLine::ShowWaiting(const std::string& text) {
+    if (!terminal_) {
+        return;
+    }
+    EndLine();
+    err_ << '\r' << text << "\x1b[K" << std::flush;
+    waiting_ = true;
+}
+
 void TProgressLine::EndLine() {
+    if (waiting_) {
+        err_ << "\r\x1b[K" << std::flush;
+        waiting_ = false;
+    }
     if (drawn_) {
         err_ << '\n' << std::flush;
         drawn_ = false;

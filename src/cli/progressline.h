@@ -21,7 +21,11 @@ public:
 
     void SetStep(const std::string& caption);
     void SetProgress(int percent) override;
-    // Ends a line being redrawn, so other output starts on a line of its own.
+    // On a terminal, what a waiting run waits for, on the line the bar
+    // would take, until the next line of any kind takes its place.
+    void ShowWaiting(const std::string& text);
+    // Ends a line being redrawn, so other output starts on a line of its
+    // own; a waiting line is wiped instead.
     void EndLine();
 
     // The bar as drawn for a step, its percentage and elapsed milliseconds.
@@ -38,6 +42,7 @@ private:
     int percent_ = 0;
     std::int64_t startMs_ = 0;
     bool drawn_ = false;
+    bool waiting_ = false;
 };
 
 } // namespace korvex::cli

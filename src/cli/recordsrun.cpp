@@ -2,6 +2,7 @@
 // stations share.
 #include "cli/cardrun.h"
 #include "cli/commands.h"
+#include "cli/messageline.h"
 #include "serials/localclaims.h"
 #include "serials/pgsummary.h"
 #include "serials/recordsummary.h"
@@ -31,7 +32,7 @@ std::string Tally(const TCardTally& tally) {
 int RunRecords(const TPDataFolders& folders, const TGlobalOptions& /*options*/,
                const TRecordsRequest& request) {
     if (request.record.empty() == request.database.empty()) {
-        std::cerr << "korvex-cli: records needs --record FILE or --db postgresql://...\n";
+        std::cerr << ErrorLine("records needs --record FILE or --db postgresql://...") << '\n';
         return kExitUsage;
     }
     TRecordSummary summary;

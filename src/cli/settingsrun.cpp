@@ -4,6 +4,7 @@
 #include "catalogue/serialfield.h"
 #include "cli/cardrun.h"
 #include "cli/commands.h"
+#include "cli/messageline.h"
 #include "support/errors.h"
 #include "support/inifile.h"
 #include "support/textconv.h"
@@ -165,7 +166,7 @@ int RunOptions(const TPDataFolders& folders, const TGlobalOptions& options,
             }
         }
     } catch (const std::invalid_argument& error) {
-        std::cerr << "korvex-cli: " << error.what() << '\n';
+        std::cerr << ErrorLine(error.what()) << '\n';
         return kExitUsage;
     }
     TCardSession session(folders, options, false);

@@ -2,6 +2,7 @@
 #include "catalogue/processorkind.h"
 #include "cli/commands.h"
 #include "support/errors.h"
+#include "support/filetarget.h"
 #include "support/textconv.h"
 #include "workflows/fileview.h"
 
@@ -33,8 +34,11 @@ int RunView(const TPDataFolders& folders, const ViewRequest& request, std::ostre
     // The window shows an empty view for any other file; a script would take
     // that empty dump for an empty image.
     const std::string name = request.file.string();
+    if (const std::string problem = InputFileProblem(name); !problem.empty()) {
+        throw EKorvex(name + ": " + problem);
+    }
     if (!EndsWithNoCase(name, ".hex") && !EndsWithNoCase(name, ".bin")) {
-        throw EKorvex(name + ": not an image file Korvex reads (give a .hex or .bin file)");
+        throw EKorvex(name + ": not an image file (give a .hex or .bin file)");
     }
     bool avr = request.avr;
     if (!request.cardName.empty()) {

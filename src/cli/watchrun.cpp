@@ -2,10 +2,10 @@
 
 #include "cli/commands.h"
 #include "cli/interrupts.h"
+#include "cli/messageline.h"
 #include "support/errors.h"
 
 #include <cstdio>
-#include <unistd.h>
 
 namespace korvex::cli {
 
@@ -17,52 +17,54 @@ std::string Seconds(std::int64_t ms) {
     return text;
 }
 
-// Tells the terminal's user what the run waits for, on one line redrawn in
-// place; output that is not a terminal gets only the card lines.
+// Tells the terminal's user what the run waits for (see
+// TProgressLine::ShowWaiting); output that is not a terminal gets only the
+// card lines.
 class TWatchLines final : public TProductionObserver {
 public:
-    TWatchLines(TCardSession& session, bool terminal) : session_(session), terminal_(terminal) {}
+    explicit TWatchLines(TCardSession& session) : session_(session) {}
 
-    void Waiting() override {
-        if (!terminal_) {
-            return;
-        }
-        session_.Progress().EndLine();
-        session_.Err() << "\rwaiting for card " << next_
-                       << " in the slot (Ctrl-C ends the run)\x1b[K" << std::flush;
-        waitingShown_ = true;
-    }
+    void Waiting() override { Tell("waiting for card " + std::to_string(next_)); }
     void CardStarted(int sequence) override {
-        ClearWaiting();
+        session_.Progress().EndLine();
         next_ = sequence + 1;
     }
     void CardDone(const TCardResult& result, const TProductionCounters& /*counters*/) override {
-        ClearWaiting();
         session_.Progress().EndLine();
         if (!result.message.empty()) {
-            session_.Err() << "korvex-cli: card " << result.sequence << ": "
-                           << OneLine(result.message) << '\n'
+            session_.Err() << ErrorLine("card " + std::to_string(result.sequence) + ": " +
+                                        result.message)
+                           << '\n'
                            << std::flush;
         }
-        session_.Out() << WatchCardLine(result) << '\n' << std::flush;
+        session_.Out() << (session_.Json() ? CardResultJson(result) : WatchCardLine(result)) << '\n'
+                       << std::flush;
+        Tell("take card " + std::to_string(result.sequence) + " out");
     }
     void RunEnded(const TProductionSummary& summary) override {
-        ClearWaiting();
         session_.Progress().EndLine();
-        session_.Out() << WatchSummaryLine(summary.counters) << '\n' << std::flush;
+        const TProductionCounters& counters = summary.counters;
+        if (!session_.Json()) {
+            session_.Out() << WatchSummaryLine(counters) << '\n' << std::flush;
+            return;
+        }
+        session_.Result().Raw(
+            "summary",
+            TJsonObject()
+                .Number("good", counters.good)
+                .Number("failed", counters.failed)
+                .Number("interrupted", counters.interrupted)
+                .Number("elapsed_ms", counters.elapsedMs)
+                .Number("cards_per_hour", static_cast<std::int64_t>(counters.CardsPerHour() + 0.5))
+                .Json());
     }
 
 private:
-    void ClearWaiting() {
-        if (waitingShown_) {
-            session_.Err() << "\r\x1b[K" << std::flush;
-            waitingShown_ = false;
-        }
+    void Tell(const std::string& what) {
+        session_.Progress().ShowWaiting(what + " (Ctrl-C ends the run)");
     }
 
     TCardSession& session_;
-    bool terminal_;
-    bool waitingShown_ = false;
     int next_ = 1;
 };
 
@@ -104,7 +106,7 @@ int RunWatch(TCardSession& session, const TAutoRequest& request) {
     plan.record = request.record;
     plan.database = request.database;
     plan.station = request.station;
-    TWatchLines lines(session, ::isatty(STDERR_FILENO) == 1);
+    TWatchLines lines(session);
     const TProductionSummary summary = session.Work().RunProduction(plan, lines);
     // A signal is how a run without a count is meant to end: the cards
     // decide the exit code, not the signal.

@@ -13,7 +13,7 @@ public:
 };
 
 // A file could not be opened, read or written. The message says what went
-// wrong ("File not found"); Path() names the file so a face can say which.
+// wrong ("no such file"); Path() names the file so a face can say which.
 class EInOutError : public EKorvex {
 public:
     EInOutError(const std::string& message, std::string path)

@@ -12,20 +12,21 @@ namespace korvex {
 
 namespace {
 
-const char* NonFileKind(mode_t mode) {
+// The same words wherever a path names something other than a file.
+const char* NonFileReason(mode_t mode) {
     if (S_ISCHR(mode) || S_ISBLK(mode)) {
-        return "a device";
+        return "is a device, not a file";
     }
     if (S_ISFIFO(mode)) {
-        return "a FIFO (named pipe)";
+        return "is a FIFO (named pipe), not a file";
     }
     if (S_ISSOCK(mode)) {
-        return "a socket";
+        return "is a socket, not a file";
     }
     if (S_ISDIR(mode)) {
-        return "a folder";
+        return "is a folder, not a file";
     }
-    return S_ISREG(mode) ? nullptr : "not a regular file";
+    return S_ISREG(mode) ? nullptr : "is not a regular file";
 }
 
 [[noreturn]] void Fail(const std::filesystem::path& target, const std::string& what) {
@@ -46,10 +47,19 @@ std::filesystem::path ResolveLink(const std::filesystem::path& target) {
 void RefuseNonFile(const std::filesystem::path& target) {
     struct stat info {};
     if (::stat(target.c_str(), &info) == 0) {
-        if (const char* kind = NonFileKind(info.st_mode)) {
-            Fail(target, std::string(kind) + ", not a file");
+        if (const char* reason = NonFileReason(info.st_mode)) {
+            Fail(target, reason);
         }
     }
+}
+
+std::string InputFileProblem(const std::filesystem::path& file) {
+    struct stat info {};
+    if (::stat(file.c_str(), &info) != 0) {
+        return errno == ENOENT || errno == ENOTDIR ? "no such file" : std::strerror(errno);
+    }
+    const char* reason = NonFileReason(info.st_mode);
+    return reason != nullptr ? reason : "";
 }
 
 void CheckDestination(const std::filesystem::path& target) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 namespace korvex {
 
@@ -8,8 +9,13 @@ namespace korvex {
 // (a device, a FIFO, a socket, a folder) is refused: written to, it would be
 // replaced by a file, or a write would block, or go where nobody reads it.
 // A symbolic link is followed and its target judged. Nothing there is fine.
-// Throws EInOutError naming the target: "a device, not a file".
+// Throws EInOutError naming the target: "is a device, not a file".
 void RefuseNonFile(const std::filesystem::path& target);
+
+// What is wrong with reading `file` before it is opened, in the words every
+// message uses: "no such file", "is a folder, not a file", ...; empty for a
+// file (a symbolic link is followed).
+std::string InputFileProblem(const std::filesystem::path& file);
 
 // Whether the program can put a file at `target`, checked before any work
 // whose result would go there: RefuseNonFile; an existing file must not be

@@ -15,9 +15,8 @@ TReadOnlyFile::TReadOnlyFile(const std::filesystem::path& file) : path_(file) {
     // Opening a FIFO waits for a writer that may never come (a production
     // record named as one blocked the run for ever): anything but a file is
     // refused before it is opened, and the open itself never waits.
-    std::error_code folder;
-    if (!std::filesystem::is_directory(file, folder)) {
-        RefuseNonFile(file); // a folder is told below, as the system words it
+    if (const std::string problem = InputFileProblem(file); !problem.empty()) {
+        throw EInOutError(problem, file.string());
     }
     fd_ = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0) {
@@ -48,7 +47,7 @@ TReadOnlyFile::~TReadOnlyFile() {
 
 void TReadOnlyFile::Fail(int error) const {
     if (error == ENOENT) {
-        throw EInOutError("File not found", path_.string());
+        throw EInOutError("no such file", path_.string());
     }
     throw EInOutError(std::strerror(error), path_.string());
 }

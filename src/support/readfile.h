@@ -8,7 +8,8 @@
 namespace korvex {
 
 // A file opened for reading. Every failure is an EInOutError naming the file:
-// "File not found" when it is missing, the system's reason otherwise.
+// "no such file" when it is missing, "is a folder, not a file" and the like
+// (see InputFileProblem), the system's reason otherwise.
 class TReadOnlyFile {
 public:
     explicit TReadOnlyFile(const std::filesystem::path& file);

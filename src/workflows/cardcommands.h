@@ -27,7 +27,8 @@ enum class TOutcome {
 };
 
 // The images a card command sent to the card or compared it with, as hex
-// text, for a production record: empty where the command had none.
+// text, for a production record and a command's result: empty where the
+// command had none.
 struct TSentImages {
     std::string program;
     std::string eeprom;

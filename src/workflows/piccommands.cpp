@@ -27,6 +27,8 @@ TOutcome TPCardCommands::WritePicSteps() {
     const std::string program = ProgramText();
     const std::string data = DataText();
     const std::string config = ConfigText();
+    report_.sent.program = program;
+    report_.sent.intEeprom = data;
     if (!DeviceIdMatches()) {
         return TOutcome::ocFailed;
     }
@@ -91,6 +93,8 @@ TOutcome TPCardCommands::VerifyPicSteps() {
     const std::string program = images.program.GetHexText(0, -1);
     const std::string data =
         avr ? images.intEeprom.GetHexText(0, -1) : images.intEeprom.GetLowByteText(0, -1);
+    report_.sent.program = program;
+    report_.sent.intEeprom = data;
     Status(avr ? entries::kVerifyingFlash : entries::kVerifyingPic);
     auto difference = ProcessorDifference(program, data);
     if (!difference && !Stopping()) {

@@ -166,7 +166,7 @@ TEST_F(CardBoxTest, BadCatalogueValuesAndMissingCataloguesReachTheCaller) {
         other.SetBaseDir(dir.Path());
         FAIL() << "no error for a missing catalogue";
     } catch (const EInOutError& e) {
-        EXPECT_STREQ(e.what(), "File not found");
+        EXPECT_STREQ(e.what(), "no such file");
         EXPECT_EQ(e.Path(), (dir / "cards/eeproms.cfg").string());
     }
 }

@@ -229,7 +229,7 @@ TEST(CardReader, ReadsFilesAndReportsTheOnesItCannot) {
         TPCardReader{missing};
         ADD_FAILURE() << "a missing file loaded";
     } catch (const EInOutError& e) {
-        EXPECT_STREQ(e.what(), "File not found");
+        EXPECT_STREQ(e.what(), "no such file");
         EXPECT_EQ(e.Path(), missing.string());
     }
 
@@ -237,7 +237,7 @@ TEST(CardReader, ReadsFilesAndReportsTheOnesItCannot) {
         TPCardReader{dir / "cards"};
         ADD_FAILURE() << "a folder loaded";
     } catch (const EInOutError& e) {
-        EXPECT_STRNE(e.what(), "File not found");
+        EXPECT_STRNE(e.what(), "no such file");
         EXPECT_STRNE(e.what(), "");
     }
 }

@@ -119,7 +119,7 @@ TEST(ConfigCalculator, FindsItsSetOrReportsWhyNot) {
         TPConfigCalculator calc(1, dir.Path());
         ADD_FAILURE() << "a missing catalogue loaded";
     } catch (const EInOutError& e) {
-        EXPECT_STREQ(e.what(), "File not found");
+        EXPECT_STREQ(e.what(), "no such file");
         EXPECT_EQ(e.Path(), (dir.Path() / "cards" / "configwords.cfg").string());
     }
 }

@@ -77,7 +77,7 @@ TEST(CliUsage, VersionAndUnknownCommands) {
               {"--port", "sim", "wirte", "pic"},
               2,
               "",
-              "korvex-cli: unknown command 'wirte'; the commands are: " + commands + "\n"},
+              "korvex-cli: error: unknown command 'wirte'; the commands are: " + commands + "\n"},
          }) {
         const auto run = RunProgram(c.program, c.args);
         EXPECT_EQ(run.exitCode, c.exitCode) << c.args.front();
@@ -155,8 +155,7 @@ TEST(CliErrors, OneClearLineOnStderrAndExitCodeTwo) {
     // A program folder without catalogues.
     auto noCatalogue = RunProgram(KORVEX_CLI, {"--data", dir.Path().string(), "cards"});
     EXPECT_EQ(noCatalogue.exitCode, 2);
-    EXPECT_NE(noCatalogue.err.find("pics.cfg: File not found"), std::string::npos)
-        << noCatalogue.err;
+    EXPECT_NE(noCatalogue.err.find("pics.cfg: no such file"), std::string::npos) << noCatalogue.err;
 
     auto usage = Cli({"frobnicate"});
     EXPECT_EQ(usage.exitCode, 2);

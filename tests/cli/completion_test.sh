@@ -30,7 +30,12 @@ done <<'CASES'
 wr| write
 --port sim ver| verify
 --ver| --version
-read | pic eeprom
+read | pic flash eeprom
+rec| records
+records --| --data --port --speed --log --card --yes --quiet --json --help --record --db --station
+auto --watch --d| --data --db
+card edit X --se| --serial
+options --set Line/| Line/StepRetries=
 --card PIC16F84-2| PIC16F84-24C16
 --card Two| Two\ Words
 card edit T| Two\ Words

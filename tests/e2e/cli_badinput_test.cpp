@@ -57,7 +57,7 @@ TEST_F(CliBadInput, MalformedImagesAreNamedAndTheCardStaysAsItWas) {
         const std::string file = Write("bad" + std::to_string(++n) + ".hex", text);
         auto run = Card(sim, {"write", "pic", file});
         EXPECT_EQ(run.exitCode, 2);
-        EXPECT_EQ(run.err.rfind("error: " + file, 0), 0u) << run.err;
+        EXPECT_EQ(run.err.rfind("korvex-cli: error: " + file, 0), 0u) << run.err;
         EXPECT_EQ(run.out, "");
         EXPECT_FALSE(ChangesTheCard(FrameCommands(ReadText(work / "log"))));
     }

@@ -199,8 +199,8 @@ TEST_F(CliFailure, ALogOrRecordThatIsNoFileIsRefusedBeforeAnythingIsSent) {
         all.insert(all.end(), args.begin(), args.end());
         TBackgroundCli cli(all, "/dev/null", Path("out"), Path("err"));
         EXPECT_EQ(cli.Wait(), 1) << args.back();
-        EXPECT_TRUE(Contains(ReadText(work / "err"),
-                             "error: " + Path("fifo") + ": a FIFO (named pipe), not a file"))
+        EXPECT_TRUE(Contains(ReadText(work / "err"), "korvex-cli: error: " + Path("fifo") +
+                                                         ": is a FIFO (named pipe), not a file"))
             << ReadText(work / "err");
         EXPECT_EQ(std::filesystem::status(work / "fifo").type(), std::filesystem::file_type::fifo);
     }

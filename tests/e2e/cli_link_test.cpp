@@ -98,7 +98,8 @@ TEST_F(CliOverPty, MessagesNameThePortAsTheUserGaveIt) {
         args.insert(args.end(), command.begin(), command.end());
         const auto run = Cli(args);
         EXPECT_EQ(run.exitCode, 1) << run.err;
-        EXPECT_TRUE(contains(run, "korvex-cli: cannot open " + missing + ": No such serial device"))
+        EXPECT_TRUE(
+            contains(run, "korvex-cli: error: cannot open " + missing + ": No such serial device"))
             << run.err;
         EXPECT_FALSE(contains(run, "COM")) << run.err;
     }

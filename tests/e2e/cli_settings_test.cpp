@@ -142,7 +142,7 @@ TEST_F(CliCardTypes, ANameTheFileWouldNotKeepIsBadUsageAndSaysWhy) {
                               "--eeprom", "None"});
         EXPECT_EQ(run.exitCode, 2);
         EXPECT_EQ(run.out, "");
-        EXPECT_TRUE(Contains(run.err, "korvex-cli: Card type name \"")) << run.err;
+        EXPECT_TRUE(Contains(run.err, "korvex-cli: error: Card type name \"")) << run.err;
         EXPECT_TRUE(Contains(run.err, "must not start or end with a blank, nor hold /, \\, \"..\" "
                                       "or control characters"))
             << run.err;

@@ -80,7 +80,7 @@ TEST_F(CliSignals, EachStopSignalEndsAWriteAtItsNextBlockAndReleasesTheProgramme
         EXPECT_TRUE(last.starts_with("<01>A") && last.size() > 6 && last[6] == '0')
             << "released with mode 0: " << last;
         const std::string err = ReadText(work / "err");
-        EXPECT_TRUE(Contains(err, "stopped by ")) << err;
+        EXPECT_TRUE(Contains(err, "Stopped by ")) << err;
         EXPECT_FALSE(Contains(err, "error")) << err;
 
         // The card holds the start of the program and not its end.
@@ -124,7 +124,7 @@ TEST_F(CliSignals, WaitingForTheFirstAnswerEndsQuietly) {
         EXPECT_EQ(cli.Wait(), 128 + SIGTERM);
         const std::string err = ReadText(work / "err");
         EXPECT_FALSE(Contains(err, "does not answer")) << err;
-        EXPECT_TRUE(Contains(err, "stopped by SIGTERM")) << err;
+        EXPECT_TRUE(Contains(err, "Stopped by SIGTERM.")) << err;
         const std::string log = ReadText(work / "link.log");
         EXPECT_TRUE(Contains(log, "<01>P081<0D>")) << log;
         EXPECT_EQ(FrameCommands(log).find_first_not_of('P'), std::string::npos) << log;
@@ -150,6 +150,25 @@ TEST_F(CliSignals, AQuestionOnTheTerminalEndsTheRun) {
     EXPECT_EQ(cli.Wait(), 128 + SIGINT);
     EXPECT_FALSE(std::filesystem::exists(work / "eeprom.hex"));
     // The card was not touched: its kept program is still blank.
+    EXPECT_EQ(Srec(KeptCard("PIC16F84-24C16", "program.hex")).HexText(0, 2), "FF3F");
+}
+
+TEST_F(CliSignals, AQuestionAnsweredNoEndsWithALineSayingNothingWasDone) {
+    PtyPair terminal;
+    TBackgroundCli cli(
+        {"--port", "sim", "--card", "PIC16F84-24C16", "read", "eeprom", "-o", Path("eeprom.hex")},
+        terminal.SlavePath(), Path("out"), terminal.SlavePath());
+    ASSERT_TRUE(cli.Started());
+    std::string shown;
+    const auto read = [&] {
+        shown += terminal.Read(4096, 10);
+        return shown;
+    };
+    ASSERT_TRUE(Eventually(read, "[y/N]")) << shown;
+    ASSERT_TRUE(terminal.Write("n\n"));
+    EXPECT_EQ(cli.Wait(), 1);
+    EXPECT_EQ(ReadText(work / "out"), "Nothing was done.\n");
+    EXPECT_FALSE(std::filesystem::exists(work / "eeprom.hex"));
     EXPECT_EQ(Srec(KeptCard("PIC16F84-24C16", "program.hex")).HexText(0, 2), "FF3F");
 }
 

@@ -2,6 +2,7 @@
 // production line does.
 #include "backgroundcli.h"
 #include "clirig.h"
+#include "common/ptypair.h"
 #include "ptysim.h"
 #include "workflows/mainworkflows.h"
 
@@ -54,8 +55,9 @@ TEST_F(CliWatch, FiveFedCardsWithAFaultyThirdGiveFourGoodOneFailedAndARecordOfFi
     EXPECT_EQ(lines[5].rfind("4 good, 1 failed in ", 0), 0u) << lines[5];
     EXPECT_TRUE(Contains(lines[5], " cards per hour")) << lines[5];
     // The error line says it too, in the language's words.
-    EXPECT_TRUE(Contains(run.err, "korvex-cli: card 3: Writing the eeprom failed, or the eeprom "
-                                  "differs from the file. First difference at eeprom byte 0x0010"))
+    EXPECT_TRUE(Contains(run.err,
+                         "korvex-cli: error: card 3: Writing the eeprom failed, or the eeprom "
+                         "differs from the file. First difference at eeprom byte 0x0010"))
         << run.err;
 
     // A standard CSV reader takes the record as it is.
@@ -101,6 +103,25 @@ TEST_F(CliWatch, ACardLeftInTheSlotIsProgrammedOnceAndCtrlCEndsTheRunWithASummar
         << frames;
     EXPECT_EQ(std::count(frames.begin(), frames.end(), 'H'), 2)
         << "the loader's and the program's erase";
+}
+
+TEST_F(CliWatch, OnATerminalTheRunSaysWhatItWaitsFor) {
+    TPtySim sim({"--card", "PIC16F84-24C16", "--feed", "2", "--feed-gap", "300"});
+    ASSERT_FALSE(sim.Path().empty());
+    PtyPair terminal;
+    TBackgroundCli cli({"--port", sim.Path(), "--card", "PIC16F84-24C16", "auto", "--pic",
+                        Fixture("gpasm/card84.hex").string(), "--eeprom", Sample24c16().string(),
+                        "--watch", "--count", "2"},
+                       "/dev/null", Path("out"), terminal.SlavePath());
+    ASSERT_TRUE(cli.Started());
+    std::string shown;
+    const auto read = [&] {
+        shown += terminal.Read(4096, 10);
+        return shown;
+    };
+    EXPECT_TRUE(Eventually(read, "take card 1 out (Ctrl-C ends the run)")) << shown;
+    EXPECT_TRUE(Eventually(read, "waiting for card 2 (Ctrl-C ends the run)")) << shown;
+    EXPECT_EQ(cli.Wait(), 0) << shown;
 }
 
 // Fault: card 2, pulled out mid-write, was failed, and then the run waited

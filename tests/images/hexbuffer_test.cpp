@@ -172,7 +172,7 @@ TEST(BinaryLoad, AMissingFileIsAnInOutError) {
         buffer.LoadBinary(dir / "none.bin", 0, -1);
         FAIL() << "no error";
     } catch (const EInOutError& error) {
-        EXPECT_STREQ(error.what(), "File not found");
+        EXPECT_STREQ(error.what(), "no such file");
         EXPECT_EQ(error.Path(), (dir / "none.bin").string());
     }
 }

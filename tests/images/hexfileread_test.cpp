@@ -188,7 +188,7 @@ TEST(HexRead, AFileThatCannotBeReadIsAnInOutErrorAfterTheClear) {
         buffer.LoadHexSwapped(dir / "missing.hex", 0, -1);
         FAIL() << "no error";
     } catch (const EInOutError& error) {
-        EXPECT_STREQ(error.what(), "File not found");
+        EXPECT_STREQ(error.what(), "no such file");
         EXPECT_EQ(error.Path(), (dir / "missing.hex").string());
     }
     EXPECT_EQ(buffer.GetHexText(0, 7), "3FFF3FFF") << "cleared, and blank words swapped";
@@ -197,7 +197,7 @@ TEST(HexRead, AFileThatCannotBeReadIsAnInOutErrorAfterTheClear) {
         buffer.LoadHex(dir.Path(), 0, -1);
         FAIL() << "no error";
     } catch (const EInOutError& error) {
-        EXPECT_STREQ(error.what(), "Is a directory");
+        EXPECT_STREQ(error.what(), "is a folder, not a file");
     }
 }
 

@@ -146,8 +146,9 @@ TEST(FileTargets, WhatIsNoFileIsNeverReplacedWrittenOrWaitedFor) {
             }
             return std::string("written");
         };
-        EXPECT_EQ(message([&] { WriteFileAtomically(target, "x"); }), kind + ", not a file");
-        EXPECT_EQ(message([&] { TPLogFile log(target); }), kind + ", not a file");
+        EXPECT_EQ(message([&] { WriteFileAtomically(target, "x"); }),
+                  "is " + kind + ", not a file");
+        EXPECT_EQ(message([&] { TPLogFile log(target); }), "is " + kind + ", not a file");
         EXPECT_NE(message([&] { ReadWholeFile(target); }), "written") << name;
         EXPECT_EQ(std::filesystem::status(target).type(), type) << name;
     }

@@ -182,7 +182,8 @@ TEST(TPIniFile, UnreadableFileThrowsInOutErrorNamingIt) {
         FAIL() << "a folder read as an INI file";
     } catch (const EInOutError& e) {
         EXPECT_EQ(e.Path(), (dir / "folder.ini").string());
-        EXPECT_NE(std::string(e.what()).find("Is a directory"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("is a folder, not a file"), std::string::npos)
+            << e.what();
     }
 }
 
