@@ -145,22 +145,9 @@ TOutcome TPCardCommands::AutoProcessorPart(bool write, bool verify, const std::s
                                       entries::kVerifyAfterWriteFailed, difference);
         }
     }
-    if (Stopping()) {
-        return Abort();
-    }
-    if (!avr) {
-        if (!WriteConfigWord(config)) {
-            return FailAt(TFailStep::fsConfigOrLock, entries::kConfigRefused);
-        }
-        if (verify) {
-            if (const auto difference = ConfigDifference(config)) {
-                return FailWithDifference(TFailStep::fsConfigOrLock,
-                                          entries::kVerifyAfterWriteFailed, difference);
-            }
-        }
-    } else if (bench_.card.Fuses().Shown().lock == 0 && !Lock()) {
-        // A card that could not be locked is no finished card.
-        return FailAt(TFailStep::fsConfigOrLock, entries::kLockNotConfirmed);
+    if (const auto ended =
+            ConfigOrLockStep(config, verify, bench_.card.Fuses().Shown().lock == 0)) {
+        return *ended;
     }
     return Finish(entries::kAutoFinished);
 }

@@ -192,6 +192,9 @@ private:
     TOutcome Fail(int entry);
     // A failing step: noted for a production run, then Fail.
     TOutcome FailAt(TFailStep step, int entry);
+    // After the processor's write: its configuration word, or its lock.
+    // Nothing when that went through, else how the command ends.
+    std::optional<TOutcome> ConfigOrLockStep(const std::string& config, bool verify, bool lock);
     // A verify's message with where the card first differs as its second
     // line (logged too, when the log runs); the difference is kept.
     void TellDifference(TMessageKind kind, int entry,

@@ -53,12 +53,20 @@ TOutcome TPCardCommands::WritePicSteps() {
                                       entries::kVerifyAfterWriteFailed, difference);
         }
     }
+    if (const auto ended = ConfigOrLockStep(config, verify, lock)) {
+        return *ended;
+    }
+    return Finish(avr ? entries::kFlashWritten : entries::kPicWritten);
+}
+
+// The card is only written once it holds its configuration word (a PIC), or
+// is locked as asked (an AVR): a card that could not be is no finished card.
+std::optional<TOutcome> TPCardCommands::ConfigOrLockStep(const std::string& config, bool verify,
+                                                         bool lock) {
     if (Stopping()) {
         return Abort();
     }
-    // The card is only written once it holds its configuration word, or is
-    // locked as asked.
-    if (!avr) {
+    if (!Kind().IsAvr()) {
         if (!WriteConfigWord(config)) {
             return FailAt(TFailStep::fsConfigOrLock, entries::kConfigRefused);
         }
@@ -71,7 +79,7 @@ TOutcome TPCardCommands::WritePicSteps() {
     } else if (lock && !Lock()) {
         return FailAt(TFailStep::fsConfigOrLock, entries::kLockNotConfirmed);
     }
-    return Finish(avr ? entries::kFlashWritten : entries::kPicWritten);
+    return std::nullopt;
 }
 
 // The card is compared with the files as they are now: without an image
