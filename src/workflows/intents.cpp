@@ -30,6 +30,7 @@ TIntentResult TPMainWorkflows::ChooseCardType(const std::string& name) {
     if (!bench_.card.Select(name)) {
         return TIntentResult::irFailed;
     }
+    runOnly_.card = false;
     try {
         bench_.card.Lookup();
     } catch (const std::exception& error) {
@@ -132,7 +133,10 @@ TIntentResult TPMainWorkflows::EditSerialFields(const std::vector<std::string>& 
 
 TIntentResult TPMainWorkflows::SetFileField(TFileRow row, const std::string& text) {
     bool loaded = true;
-    const TIntentResult result = Take([&] { loaded = bench_.rows.SetField(row, text, true); });
+    const TIntentResult result = Take([&] {
+        cardChange_.RowChosen(row);
+        loaded = bench_.rows.SetField(row, text, true);
+    });
     return result == TIntentResult::irDone && !loaded ? TIntentResult::irFailed : result;
 }
 
@@ -180,7 +184,18 @@ TIntentResult TPMainWorkflows::SetFuse(TFuse fuse, int item) {
 // --- the line
 
 TIntentResult TPMainWorkflows::ChoosePort(int number) {
-    return Take([&] { DoChoosePort(number); });
+    return Take([&] {
+        runOnly_.port = false;
+        DoChoosePort(number);
+    });
+}
+
+TIntentResult TPMainWorkflows::ReopenLine() {
+    return Take([&] {
+        if (bench_.line.ComPort() != 0) {
+            DoChoosePort(bench_.line.ComPort());
+        }
+    });
 }
 
 TIntentResult TPMainWorkflows::ChooseDevice(const std::string& path) {
@@ -203,20 +218,28 @@ TIntentResult TPMainWorkflows::ChooseDevice(const std::string& path) {
             changed.Save(bench_.settings);
             ports = std::move(changed);
         }
+        runOnly_.port = false;
         DoChoosePort(number);
     });
 }
 
 TIntentResult TPMainWorkflows::ChooseOffline() {
-    return Take([&] { DoChooseOffline(); });
+    return Take([&] {
+        runOnly_.port = false;
+        DoChooseOffline();
+    });
 }
 
 TIntentResult TPMainWorkflows::ChooseSpeed(TBaudRate rate) {
-    return Take([&] { DoChooseSpeed(rate); });
+    return Take([&] {
+        runOnly_.speed = false;
+        DoChooseSpeed(rate);
+    });
 }
 
 TIntentResult TPMainWorkflows::ComPortAction(int number) {
     return Take([&] {
+        runOnly_.port = false;
         bench_.SetWindowCaption(number == 0 ? std::string("Korvex - OffLine")
                                             : "Korvex - COM" + std::to_string(number));
         bench_.line.PortAction(number);
