@@ -1,5 +1,6 @@
 #include "link/picprog.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace korvex {
@@ -25,6 +26,19 @@ void TPPicProg::ProcessMessages() {
 
 void TPPicProg::Pause(int ms) {
     clock_.SleepMs(ms);
+}
+
+void TPPicProg::PauseBetweenBlocks() {
+    if (delay_ <= kPumpSliceMs) {
+        Pause(delay_);
+        return;
+    }
+    const std::int64_t end = clock_.NowMs() + delay_;
+    for (std::int64_t left = delay_; left > 0 && !abortRequested_; left = end - clock_.NowMs()) {
+        ProcessMessages();
+        Pause(static_cast<int>(std::min<std::int64_t>(left, kPumpSliceMs)));
+    }
+    ProcessMessages();
 }
 
 void TPPicProg::Log(std::string line) {

@@ -164,6 +164,9 @@ private:
     bool BeginTransfer();
     void ProcessMessages();
     void Pause(int ms);
+    // The pause Set Delay asks for between blocks: a long one lets the window
+    // run in slices, and a stop cuts it short.
+    void PauseBetweenBlocks();
     void Log(std::string line);
     static void ShowProgress(TProgressSink* gauge, int percent);
     void ShowError(const std::string& text);

@@ -82,7 +82,7 @@ void TKorvexApp::FollowCardTypeWithSimulator() {
         return;
     }
     // Refused while a command runs; the card then follows at the next change.
-    work_->ChoosePort(shot.comPort);
+    work_->ReopenLine();
     window_->Render();
 }
 

@@ -133,17 +133,17 @@ int main(int argc, char** argv) {
         if (parser.isSet(card)) {
             choices.cardName = U(parser.value(card));
         }
+        if (parser.isSet(pic)) {
+            choices.programFile = U(parser.value(pic));
+        }
+        if (parser.isSet(eeprom)) {
+            choices.eepromFile = U(parser.value(eeprom));
+        }
         korvex::gui::TKorvexApp korvexApp(
             korvex::TPDataFolders(korvex::ShippedDataFolder(),
                                   korvex::TPDataFolders::DefaultUserFolder()),
             parts);
         korvexApp.Start(choices);
-        if (parser.isSet(pic)) {
-            korvexApp.Work().SetFileField(korvex::TFileRow::frProgram, U(parser.value(pic)));
-        }
-        if (parser.isSet(eeprom)) {
-            korvexApp.Work().SetFileField(korvex::TFileRow::frEeprom, U(parser.value(eeprom)));
-        }
         korvexApp.Window().Render();
         korvexApp.Window().show();
         if (parser.isSet(screenshot)) {

@@ -167,7 +167,8 @@ bool TPCardChange::DeleteCardType() {
     const std::string name = bench_.card.Name();
     const std::string question = bench_.Text(entries::kDeleteCardType) + " " + name + "\r\n" +
                                  bench_.Text(entries::kAreYouSure) + " ?";
-    if (!bench_.prompts.Ask(entries::kDeleteCardType, question)) {
+    // A card type deleted is gone with its settings: only a deliberate Yes.
+    if (!bench_.prompts.Ask(entries::kDeleteCardType, question, TAnswer::anNo)) {
         return false;
     }
     // A card type that is not there (or cannot be deleted) throws, and then

@@ -288,7 +288,7 @@ bool TPCardCommands::WriteLoader() {
 // Without the loader the programmer cannot reach the EEPROM: a command that
 // went on would only fail later, or work through whatever the processor held.
 std::optional<TOutcome> TPCardCommands::ReachEeprom(int question) {
-    if (!bench_.prompts.Ask(question, bench_.Text(question))) {
+    if (!bench_.prompts.Ask(question, bench_.Text(question), TAnswer::anYes)) {
         return TOutcome::ocRefused;
     }
     Status(entries::kWritingLoader);

@@ -141,7 +141,7 @@ TIntentResult TPMainWorkflows::SetFileField(TFileRow row, const std::string& tex
 }
 
 bool TPMainWorkflows::ConfirmLoaderChoice() {
-    return !Refuses() && bench_.prompts.Ask(-1, kLoaderQuestion);
+    return !Refuses() && bench_.prompts.Ask(-1, kLoaderQuestion, TAnswer::anYes);
 }
 
 void TPMainWorkflows::ViewFile(TFileRow row) {

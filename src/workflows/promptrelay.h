@@ -34,8 +34,8 @@ public:
         }
         face_.ShowMessage(kind, entry, text);
     }
-    bool Ask(int entry, const std::string& text) override {
-        return kept_ == nullptr && face_.Ask(entry, text);
+    bool Ask(int entry, const std::string& text, TAnswer preset) override {
+        return kept_ == nullptr && face_.Ask(entry, text, preset);
     }
     void ShowPlain(const std::string& title, const std::string& text) override {
         if (kept_ == nullptr) {

@@ -178,7 +178,7 @@ TEST(Intents, CaptionsFollowTheFamilyAndTheLanguage) {
     EXPECT_EQ(caption(shot, "Pic1"), rig.Text(entries::kAvrItem));
     EXPECT_EQ(caption(shot, "File1"), rig.Text(entries::kFileMenu));
     EXPECT_EQ(rig.Text(entries::kFileMenu), "&Datei");
-    EXPECT_EQ(caption(shot, "Production1"), "&Produktion...");
+    EXPECT_EQ(caption(shot, "Production1"), "Pr&oduktion...");
 }
 
 TEST(Intents, PopUpItemsActOnTheLastBigButtonPressed) {
