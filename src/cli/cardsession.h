@@ -4,7 +4,7 @@
 #include "cli/cliview.h"
 #include "cli/interrupts.h"
 #include "cli/linkoptions.h"
-#include "cli/portname.h"
+#include "workflows/portname.h"
 #include "cli/progressline.h"
 #include "support/logfile.h"
 #include "support/settingsstore.h"
@@ -99,6 +99,9 @@ private:
     int comNumber_ = 0;
     TBaudRate rate_ = TBaudRate::br19200;
     TPortName portName_;
+    // Which device each port item stands for in this run; the workflows name
+    // the port by it in their messages.
+    TPortMap ports_;
     bool finished_ = false;
 };
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cli/linkoptions.h"
-#include "cli/portname.h"
+#include "workflows/portname.h"
 #include "link/baudrate.h"
 #include "link/portmap.h"
 

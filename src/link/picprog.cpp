@@ -67,6 +67,9 @@ void TPPicProg::RaiseStateChange(TPCardState state) {
 
 void TPPicProg::Judged(TTransportFaultKind meaning) {
     lastAnswer_ = meaning;
+    if (meaning != TTransportFaultKind::tfNoAnswer) {
+        lastHeardMs_ = clock_.NowMs();
+    }
     // A production run waits for the slot to empty before the next card; a
     // card pulled during a transfer, and another put in before the next poll,
     // would otherwise never be seen to go.
@@ -216,6 +219,10 @@ void TPPicProg::SelectMode(int mode, int device) {
     for (int send = 0; send < 7; ++send) {
         SendFrame(frame);
         if (WaitAck(500) == TReplyResult::rrSuccess) {
+            break;
+        }
+        // A stop does not wait seven answer times on a programmer gone quiet.
+        if (abortRequested_ && lastAnswer_ == TTransportFaultKind::tfNoAnswer) {
             break;
         }
     }

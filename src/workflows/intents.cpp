@@ -424,6 +424,9 @@ TMainSnapshot TPMainWorkflows::Snapshot() const {
     shot.speed = bench_.line.Speed();
     shot.connected = bench_.line.Connected();
     shot.connectError = bench_.line.ConnectError();
+    if (!shot.connected && shot.comPort != 0 && !shot.connectError.empty()) {
+        shot.portProblem = bench_.PortName().CannotOpen(shot.connectError);
+    }
     shot.language = bench_.languageName;
     shot.languages = bench_.languages;
     shot.captions = TMainCaptions::Resolve(bench_.lang, bench_.card.Layout().avrKind);

@@ -24,6 +24,7 @@ TPMainWorkflows::TPMainWorkflows(TPDataFolders folders, TPSettingsStore& setting
                             std::move(factory)),
       cardChange_(bench_), commands_(bench_), log_(bench_),
       production_(bench_, commands_, seams.pump) {
+    bench_.ports = seams.ports;
     bench_.lang.SetLangDirs(bench_.dataFolders);
     bench_.languages = bench_.lang.GetLanguages();
     ApplyLanguage("English");
@@ -215,7 +216,7 @@ void TPMainWorkflows::CloseTimerTick() {
         bench_.line.Prog().RequestAbort();
         return;
     }
-    if (bench_.line.Started()) {
+    if (bench_.line.Started() && !bench_.line.Silent()) {
         bench_.line.Prog().SelectMode(0, 0);
     }
     bench_.view.RequestClose();

@@ -53,6 +53,9 @@ struct TMainSnapshot {
     TBaudRate speed = TBaudRate::br19200;
     bool connected = false;
     std::string connectError; // why the chosen port could not be opened
+    // The same as every face words it, naming the port: empty while the port
+    // is open or none is chosen.
+    std::string portProblem;
 
     std::string language;
     std::vector<std::string> languages;

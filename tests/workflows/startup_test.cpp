@@ -127,6 +127,23 @@ TEST(Startup, TheCardTypeIsRememberedByName) {
     }
 }
 
+// Closing releases an answering programmer and never waits on a silent one.
+TEST(Startup, ClosingWaitsOnNoSilentProgrammer) {
+    for (const bool silent : {false, true}) {
+        TWorkflowRig rig;
+        rig.Start();
+        if (silent) {
+            rig.device.SetListeningBaud(BaudOf(TBaudRate::br115200));
+            rig.scheduler.Tick();
+        }
+        rig.ClearRecords();
+        const std::int64_t before = rig.clock.NowMs();
+        EXPECT_TRUE(rig.flows.FormClose());
+        EXPECT_EQ(rig.Sent(), silent ? std::vector<std::string>{} : std::vector<std::string>{"A00"});
+        EXPECT_LT(rig.clock.NowMs() - before, 100);
+    }
+}
+
 TEST(Startup, AnOptionsFileThatCannotBeWrittenEndsTheCommandWithItsError) {
     TWorkflowRig rig;
     rig.Start();
