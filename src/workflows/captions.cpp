@@ -9,7 +9,7 @@ namespace korvex {
 
 namespace {
 
-constexpr std::array<TCaptionEntry, 44> kCommon{{
+constexpr std::array<TCaptionEntry, 45> kCommon{{
     {"grbCardType", entries::kCardTypeGroup},
     {"grpCardProp", entries::kCardPropertiesGroup},
     {"tbsSimple", entries::kSimpleTab},
@@ -55,6 +55,7 @@ constexpr std::array<TCaptionEntry, 44> kCommon{{
     {"rdgPowerUp:1", entries::kDisabled},
     {"rdgProtection:1", entries::kDisabled},
     {"Speed1", entries::kSpeedMenu},
+    {"lblNoFuses", entries::kNoFuseChoices},
 }};
 
 constexpr std::array<TCaptionEntry, 8> kPic{{

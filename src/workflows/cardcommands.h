@@ -55,6 +55,10 @@ struct TCommandReport {
     std::string lineProblem;
 };
 
+// A card's serial values on one line, "Serial1 1000, Serial2 00AB", each
+// worded by `pattern` (entry kSerialValue: %1 the field, %2 its value).
+std::string SerialValuesLine(const TRecordLine& serials, std::string_view pattern);
+
 // The card commands: read, write, verify and erase of the processor and of
 // the external EEPROM, auto program, lock and the firmware query. Each reads
 // the files it works from afresh at its start, checks before anything is sent

@@ -399,6 +399,7 @@ TMainSnapshot TPMainWorkflows::Snapshot() const {
     shot.windowCaption = bench_.windowCaption;
     shot.statusCaption = bench_.status.Caption();
     shot.statusColour = bench_.status.Colour();
+    shot.statusCaptions = bench_.status.EveryCaption();
     shot.cardState = bench_.line.State();
     shot.gauge = bench_.gauge.Percent();
     shot.cardTypes = bench_.card.Items();

@@ -219,6 +219,9 @@ public:
     std::optional<int> FirmwareVersion();
     // Whether a command, a production run or a transfer runs now.
     bool Busy() const { return bench_.run.Busy(); }
+    // What the status panel shows now: the step of the command that runs, or
+    // the programmer state.
+    const std::string& StepCaption() const { return bench_.status.Caption(); }
 
 private:
     // Tests look at the state behind the snapshot; faces never do.

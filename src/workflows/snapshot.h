@@ -28,6 +28,8 @@ struct TMainSnapshot {
     std::string windowCaption;
     std::string statusCaption;
     TStatusColour statusColour = TStatusColour::scRed;
+    // Every caption the status panel can show, for a face to size it once.
+    std::vector<std::string> statusCaptions;
     TPCardState cardState = TPCardState::csNotConnected;
     int gauge = 0;
 
