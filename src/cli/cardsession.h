@@ -4,11 +4,11 @@
 #include "cli/cliview.h"
 #include "cli/interrupts.h"
 #include "cli/linkoptions.h"
-#include "workflows/portname.h"
 #include "cli/progressline.h"
 #include "support/logfile.h"
 #include "support/settingsstore.h"
 #include "workflows/mainworkflows.h"
+#include "workflows/portname.h"
 
 #include <filesystem>
 #include <iostream>

@@ -66,7 +66,8 @@ void TfrmGetHexView::btnSaveClick() {
     };
     try {
         if (readBack_.Save(chosen, ask)) {
-            lblSaved_->setText(Q(FillIn(savedText_, {TPReadBack::SaveName(chosen->string()).string()})));
+            lblSaved_->setText(
+                Q(FillIn(savedText_, {TPReadBack::SaveName(chosen->string()).string()})));
         }
     } catch (const std::exception& error) {
         // Nothing has moved on: the user may pick another file.

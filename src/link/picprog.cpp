@@ -216,13 +216,14 @@ void TPPicProg::SelectMode(int mode, int device) {
     }
     const char digit = mode >= 1 && mode <= 4 ? static_cast<char>('0' + mode) : '0';
     const TFrame frame = MakeFrame('A', DeviceDigit(device), std::string(1, digit));
+    // A stop does not wait on a programmer that has just not answered: the
+    // window closing behind it would hang for seven answer times.
     for (int send = 0; send < 7; ++send) {
-        SendFrame(frame);
-        if (WaitAck(500) == TReplyResult::rrSuccess) {
+        if (abortRequested_ && lastAnswer_ == TTransportFaultKind::tfNoAnswer) {
             break;
         }
-        // A stop does not wait seven answer times on a programmer gone quiet.
-        if (abortRequested_ && lastAnswer_ == TTransportFaultKind::tfNoAnswer) {
+        SendFrame(frame);
+        if (WaitAck(500) == TReplyResult::rrSuccess) {
             break;
         }
     }

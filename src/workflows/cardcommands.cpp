@@ -418,8 +418,7 @@ void TPCardCommands::NoteLineFault(const TTransportFault& fault) {
                Prog().LastAnswer() == TTransportFaultKind::tfNoAnswer) {
         // Still silent after the failure, not an answer lost on the way.
         report_.lineProblem = FillIn(bench_.Text(entries::kProgrammerSilent),
-                                     {bench_.TimeOfDay(Prog().LastHeardMs()),
-                                      fault.Describe()});
+                                     {bench_.TimeOfDay(Prog().LastHeardMs()), fault.Describe()});
     }
 }
 

@@ -99,6 +99,15 @@ std::vector<TSerialField> TPMainWorkflows::SerialFields() {
     }
 }
 
+std::optional<TSerialField> TPMainWorkflows::CheckSerialField(const std::string& line) {
+    try {
+        return SerialFieldOfLine(line, bench_.card.Store().CardFilePath(bench_.card.Name()));
+    } catch (const std::exception& error) {
+        Failed(error);
+        return std::nullopt;
+    }
+}
+
 TIntentResult TPMainWorkflows::EditSerialFields(const std::vector<std::string>& set,
                                                 const std::vector<std::string>& remove) {
     return Take([&] {

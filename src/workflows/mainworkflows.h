@@ -113,6 +113,10 @@ public:
     // reason shown, for a field that cannot be right; nothing is written then.
     TIntentResult EditSerialFields(const std::vector<std::string>& set,
                                    const std::vector<std::string>& remove);
+    // A field written on one line as EditSerialFields takes it, checked as
+    // the chosen card type's file would be; nullopt, the reason shown, for
+    // one that cannot be right. Nothing is written.
+    std::optional<TSerialField> CheckSerialField(const std::string& line);
 
     // --- files and fuses
 

@@ -1,9 +1,9 @@
 #include "workflows/productionboard.h"
 
+#include "serials/pgconnection.h"
 #include "workflows/entries.h"
 #include "workflows/fillin.h"
 #include "workflows/mainworkflows.h"
-#include "serials/pgconnection.h"
 
 #include <algorithm>
 

@@ -12,12 +12,12 @@ namespace korvex {
 namespace {
 
 constexpr int kCaptions[] = {
-    entries::kNotConnected,   entries::kCardNotReady,    entries::kCardReady,
-    entries::kWritingLoader,  entries::kReadingEeprom,   entries::kWritingEeprom,
+    entries::kNotConnected,    entries::kCardNotReady,   entries::kCardReady,
+    entries::kWritingLoader,   entries::kReadingEeprom,  entries::kWritingEeprom,
     entries::kVerifyingEeprom, entries::kErasingEeprom,  entries::kReadingFlash,
-    entries::kReadingPic,     entries::kWritingFlash,    entries::kWritingPic,
-    entries::kVerifyingPic,   entries::kVerifyingFlash,  entries::kErasingFlash,
-    entries::kErasingPic,     entries::kLockingCard,
+    entries::kReadingPic,      entries::kWritingFlash,   entries::kWritingPic,
+    entries::kVerifyingPic,    entries::kVerifyingFlash, entries::kErasingFlash,
+    entries::kErasingPic,      entries::kLockingCard,
 };
 
 } // namespace

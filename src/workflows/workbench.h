@@ -1,8 +1,8 @@
 #pragma once
 
 #include "link/clock.h"
-#include "link/portmap.h"
 #include "link/picprog.h"
+#include "link/portmap.h"
 #include "support/datafolders.h"
 #include "support/lang.h"
 #include "support/optionreader.h"

@@ -235,5 +235,20 @@ TEST(Intents, OptionsThatCannotBeSavedAreReported) {
         << rig.prompts.messages[0].text;
 }
 
+// A serial field the card type dialog is given is checked before anything
+// is written: a good one comes back, a bad one says why and changes nothing.
+TEST(Intents, ASerialFieldIsCheckedBeforeItIsWritten) {
+    IntentRig rig;
+    const std::string before = ReadText(rig.CardFile(kPicCard));
+    const auto field =
+        rig.flows.CheckSerialField("Serial1:memory=eeprom,address=0x10,length=4,format=bcd");
+    ASSERT_TRUE(field.has_value());
+    EXPECT_EQ(field->address, 0x10u);
+    EXPECT_FALSE(rig.flows.CheckSerialField("Serial1:memory=eeprom,length=0").has_value());
+    ASSERT_EQ(rig.prompts.messages.size(), 1u);
+    EXPECT_NE(rig.prompts.messages[0].text.find("Serial1"), std::string::npos);
+    EXPECT_EQ(ReadText(rig.CardFile(kPicCard)), before);
+}
+
 } // namespace
 } // namespace korvex

@@ -139,7 +139,8 @@ TEST(Startup, ClosingWaitsOnNoSilentProgrammer) {
         rig.ClearRecords();
         const std::int64_t before = rig.clock.NowMs();
         EXPECT_TRUE(rig.flows.FormClose());
-        EXPECT_EQ(rig.Sent(), silent ? std::vector<std::string>{} : std::vector<std::string>{"A00"});
+        EXPECT_EQ(rig.Sent(),
+                  silent ? std::vector<std::string>{} : std::vector<std::string>{"A00"});
         EXPECT_LT(rig.clock.NowMs() - before, 100);
     }
 }
