@@ -94,12 +94,14 @@ void TSerialFieldsBox::ShowFields() {
             table_->setItem(row, column, new QTableWidgetItem(cells[column]));
         }
     }
+    // Every column in sight, the values' too; the last takes what is left.
+    table_->horizontalHeader()->setStretchLastSection(false);
     table_->resizeColumnsToContents();
-    // Every column in sight, the values' too.
     int width = 2 * table_->frameWidth() + table_->verticalScrollBar()->sizeHint().width();
     for (int column = 0; column < table_->columnCount(); ++column) {
         width += table_->columnWidth(column);
     }
+    table_->horizontalHeader()->setStretchLastSection(true);
     table_->setMinimumWidth(width);
     change_->setEnabled(false);
     remove_->setEnabled(false);
