@@ -9,6 +9,7 @@
 #include <QActionGroup>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -440,6 +441,68 @@ private slots:
         QCOMPARE(QString::fromStdString(frames.back()).left(2), QStringLiteral("A0"));
         // The settings were saved on the way out.
         QVERIFY(std::filesystem::exists(rig.dir / "settings"));
+    }
+
+    // With a programmer that does not answer, closing takes the window away
+    // at once and has let go of the line within a second, whether it was idle
+    // or in the middle of a write.
+    void closingNeverWaitsOnASilentProgrammer_data() {
+        QTest::addColumn<bool>("writing");
+        QTest::newRow("idle") << false;
+        QTest::newRow("writing") << true;
+    }
+
+    void closingNeverWaitsOnASilentProgrammer() {
+        QFETCH(bool, writing);
+        TWindowRig rig(kPicCard, true, TBaudRate::br115200);
+        rig.Start();
+        rig.work().SetFileField(TFileRow::frProgram, rig.Sample("sample84.hex"));
+        QElapsedTimer clock;
+        qint64 closedIn = -1;
+        const auto close = [&] {
+            clock.start();
+            rig.Window().close();
+            closedIn = rig.Window().isVisible() ? -1 : clock.elapsed();
+        };
+        const auto silence = [&] { rig.device.SetListeningBaud(BaudOf(TBaudRate::br19200)); };
+        if (writing) {
+            QTimer::singleShot(300, &rig.Window(), [&] {
+                silence();
+                close();
+            });
+            rig.Action("WritePic1")->trigger();
+        } else {
+            silence();
+            QTRY_COMPARE(rig.Shot().cardState, TPCardState::csNotConnected);
+            close();
+        }
+        QVERIFY2(closedIn >= 0 && closedIn < 100, qPrintable(QString::number(closedIn)));
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.Shot().connected, 1000 - static_cast<int>(clock.elapsed()));
+        QVERIFY(rig.prompts.messages.empty());
+    }
+
+    // Why the port did not open is shown under the status panel, in the
+    // words the command-line tool uses.
+    void aPortThatDoesNotOpenSaysWhy() {
+        TempDir dir;
+        TRecordingPrompts prompts;
+        TScriptedFiles files;
+        gui::TAppParts parts;
+        parts.settingsFolder = dir / "settings";
+        parts.prompts = &prompts;
+        parts.files = &files;
+        parts.portOverride = (dir / "no-such-tty").string();
+        gui::TKorvexApp app(TPDataFolders(CopyProgramFolder(dir), dir / "user"), parts);
+        app.Start({1, TBaudRate::br19200, std::string(kPicCard)});
+        app.Window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&app.Window()));
+        auto* problem = app.Window().findChild<QLabel*>(QStringLiteral("lblPortProblem"));
+        QVERIFY(problem->isVisible());
+        QVERIFY2(problem->text().startsWith(QStringLiteral("cannot open COM1 (") +
+                                            gui::Q((dir / "no-such-tty").string()) +
+                                            QStringLiteral("): No such serial device")),
+                 qPrintable(problem->text()));
+        SaveScreenshot(app.Window(), QStringLiteral("main-port-problem"));
     }
 
     void languageMenuSwitchesEveryCaptionAndBack() {
