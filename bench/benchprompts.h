@@ -15,7 +15,9 @@ public:
             problems += text + "; ";
         }
     }
-    bool Ask(int /*entry*/, const std::string& /*text*/) override { return true; }
+    bool Ask(int /*entry*/, const std::string& /*text*/, TAnswer /*preset*/) override {
+        return true;
+    }
     void ShowPlain(const std::string& /*title*/, const std::string& /*text*/) override {}
 
     std::string problems;

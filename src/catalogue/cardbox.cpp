@@ -3,6 +3,8 @@
 #include "support/settingsstore.h"
 #include "support/textconv.h"
 
+#include <algorithm>
+
 namespace korvex {
 
 int FindCardItem(const std::vector<std::string>& items, std::string_view name) {
@@ -17,6 +19,16 @@ int FindCardItem(const std::vector<std::string>& items, std::string_view name) {
         }
     }
     return -1;
+}
+
+int RememberedCardItem(const TPSettingsStore& settings, const std::vector<std::string>& items) {
+    // A card type added or deleted moves the indices; the name stays.
+    if (const auto name = settings.ReadString(TPSettingsStore::kCardName)) {
+        if (const int item = FindCardItem(items, *name); item >= 0) {
+            return item;
+        }
+    }
+    return std::max(settings.ReadInteger(TPSettingsStore::kCard).value_or(0), 0);
 }
 
 TPCardTypeBox::TPCardTypeBox(const TPSettingsStore* settings) : settings_(settings) {}
@@ -45,11 +57,7 @@ void TPCardTypeBox::RefreshCardTypes() {
     }
     listLoaded_ = true;
 
-    int remembered = 0;
-    if (settings_ != nullptr) {
-        remembered = settings_->ReadInteger(TPSettingsStore::kCard).value_or(0);
-    }
-    SetItemIndex(remembered < 0 ? 0 : remembered);
+    SetItemIndex(settings_ != nullptr ? RememberedCardItem(*settings_, items_) : 0);
     if (OnItemsChanged) {
         OnItemsChanged();
     }

@@ -19,6 +19,11 @@ class TPSettingsStore;
 // name without regard to letter case; -1 when none does.
 int FindCardItem(const std::vector<std::string>& items, std::string_view name);
 
+// The item the settings remember: the one CardName names while `items` has
+// it, else the index Card (a negative one is the first item), 0 when neither
+// is stored. The index may lie beyond the list: then none is chosen.
+int RememberedCardItem(const TPSettingsStore& settings, const std::vector<std::string>& items);
+
 // The card type selector: the list of card types, the one chosen, and every
 // property of its processor and EEPROM as the catalogues give them. It holds
 // no widget; a drop-down binds to Items(), ItemIndex() and Text(), listens to

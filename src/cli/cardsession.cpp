@@ -67,19 +67,19 @@ TCardSession::TCardSession(TPDataFolders folders, const TGlobalOptions& options,
             options_.card = names[static_cast<std::size_t>(found)];
         }
     }
-    TPortMap map = TPortMap::Load(settings_);
+    ports_ = TPortMap::Load(settings_);
     if (needsProgrammer_) {
         TPortChoice choice = ChoosePort(options_.link, settings_);
         comNumber_ = choice.comNumber;
         rate_ = choice.rate;
         portName_ = choice.name;
-        map = std::move(choice.map);
+        ports_ = std::move(choice.map);
     }
     TPWorkflowSeams seams{view_, prompts_, &prompts_, &pump_, nullptr, &progress_, nullptr};
+    seams.ports = &ports_;
     work_ = std::make_unique<TPMainWorkflows>(
         folders_, settings_,
-        MakePortFactory(std::move(map), sim::InProcessSimulator(folders_, options_.card, err_)),
-        seams);
+        MakePortFactory(ports_, sim::InProcessSimulator(folders_, options_.card, err_)), seams);
     // The log goes to its file line by line; the panel keeps no lines of its
     // own, so a production run of any length takes no more memory.
     work_->LogPanel().SetKeptLineLimit(1);

@@ -4,12 +4,12 @@
 #include "cli/cliview.h"
 #include "cli/interrupts.h"
 #include "cli/linkoptions.h"
-#include "cli/portname.h"
 #include "cli/progressline.h"
 #include "cli/resultjson.h"
 #include "support/logfile.h"
 #include "support/settingsstore.h"
 #include "workflows/mainworkflows.h"
+#include "workflows/portname.h"
 
 #include <filesystem>
 #include <iostream>
@@ -114,6 +114,9 @@ private:
     int comNumber_ = 0;
     TBaudRate rate_ = TBaudRate::br19200;
     TPortName portName_;
+    // Which device each port item stands for in this run; the workflows name
+    // the port by it in their messages.
+    TPortMap ports_;
     bool finished_ = false;
     std::int64_t startMs_ = 0;
     TResultFacts facts_;

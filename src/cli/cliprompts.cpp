@@ -41,7 +41,7 @@ void TCliPrompts::ShowPlain(const std::string& title, const std::string& text) {
     Line(out_, title + ": " + text);
 }
 
-bool TCliPrompts::Ask(int /*entry*/, const std::string& text) {
+bool TCliPrompts::Ask(int /*entry*/, const std::string& text, TAnswer /*preset*/) {
     if (mode_.yes) {
         return true;
     }

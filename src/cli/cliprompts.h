@@ -32,7 +32,8 @@ public:
         : mode_(mode), out_(out), err_(err), in_(in) {}
 
     void ShowMessage(TMessageKind kind, int entry, const std::string& text) override;
-    bool Ask(int entry, const std::string& text) override;
+    // The terminal's answer is No unless typed otherwise, whatever the preset.
+    bool Ask(int entry, const std::string& text, TAnswer preset) override;
     void ShowPlain(const std::string& title, const std::string& text) override;
     void ShowLinkError(const std::string& text) override;
 

@@ -20,7 +20,8 @@ bool TCliView::SaveStage(TPReadBack& readBack, const std::optional<std::filesyst
                          const char* what) {
     bool declined = false;
     const auto ask = [this, &declined](const std::filesystem::path& existing) {
-        const bool yes = prompts_.Ask(-1, "File exists overwrite ? " + existing.string());
+        const bool yes =
+            prompts_.Ask(-1, "File exists overwrite ? " + existing.string(), TAnswer::anNo);
         declined = !yes;
         return yes;
     };

@@ -14,14 +14,6 @@ TBaudRate StoredRate(const TPSettingsStore& store) {
     return code && *code == 115200 ? TBaudRate::br115200 : TBaudRate::br19200;
 }
 
-TPortName ComItemName(const TPortMap& map, int comNumber) {
-    const std::string path = map.PathOf(comNumber);
-    const bool simulator = path == TPortMap::kSimulator;
-    return {"COM" + std::to_string(comNumber) + " (" + (simulator ? TPortName::kSimulator : path) +
-                ")",
-            simulator};
-}
-
 } // namespace
 
 TPortChoice ChoosePort(const LinkOptions& options, const TPSettingsStore& store) {
@@ -33,10 +25,10 @@ TPortChoice ChoosePort(const LinkOptions& options, const TPSettingsStore& store)
             throw EKorvex("no port chosen: give --port COM1..COM8, a device path or sim");
         }
         choice.comNumber = stored;
-        choice.name = ComItemName(choice.map, stored);
+        choice.name = TPortName::OfItem(choice.map, stored);
     } else if (const int number = TPortMap::ComNumberOf(AsciiUpper(options.port)); number > 0) {
         choice.comNumber = number;
-        choice.name = ComItemName(choice.map, number);
+        choice.name = TPortName::OfItem(choice.map, number);
     } else if (options.port == TPortMap::kSimulator) {
         choice.comNumber = 1;
         choice.map.Override(choice.comNumber, options.port);

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "cli/linkoptions.h"
-#include "cli/portname.h"
 #include "link/baudrate.h"
 #include "link/portmap.h"
+#include "workflows/portname.h"
 
 namespace korvex {
 class TPSettingsStore;

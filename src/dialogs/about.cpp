@@ -1,8 +1,9 @@
 #include "dialogs/about.h"
 
-#include "dialogs/captiontext.h"
+#include "dialogs/captiontargets.h"
 #include "dialogs/qtext.h"
 #include "workflows/captions.h"
+#include "workflows/entries.h"
 #include "workflows/mainworkflows.h"
 
 #include <QDialogButtonBox>
@@ -19,13 +20,6 @@ namespace {
 
 // Room around the title, so the box does not look squeezed.
 constexpr int kTitleChars = 40;
-
-constexpr int kNotConnectedEntry = 13;
-constexpr int kHelpMenuEntry = 26;
-constexpr int kBugReportMenuEntry = 28;
-constexpr int kAboutMenuEntry = 29;
-constexpr int kHelpDocumentEntry = 80;
-constexpr int kBugReportEntry = 138;
 
 QLabel* NamedLabel(const char* name, const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -48,7 +42,7 @@ QLabel* Link(const char* name, const QString& caption, const QString& target, QW
 TfrmAbout::TfrmAbout(TPMainWorkflows& work, std::optional<int> firmwareVersion, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(WithoutMnemonic(Q(work.Text(kAboutMenuEntry))));
+    setWindowTitle(WithoutMnemonic(Q(work.Text(entries::kAboutMenu))));
 
     QLabel* title = NamedLabel("lblTitle", Q(TPMainWorkflows::kTitle), this);
     title->setMinimumWidth(title->fontMetrics().averageCharWidth() * kTitleChars);
@@ -59,18 +53,22 @@ TfrmAbout::TfrmAbout(TPMainWorkflows& work, std::optional<int> firmwareVersion, 
     title->setFont(big);
 
     const QString firmware =
-        firmwareVersion ? QString::number(*firmwareVersion) : Q(work.Text(kNotConnectedEntry));
+        firmwareVersion ? QString::number(*firmwareVersion) : Q(work.Text(entries::kNotConnected));
+    TCaptionTargets captions(*this);
     auto* versions = new QFormLayout;
-    versions->addRow(NamedLabel("lblFirmware", QString(), this),
-                     NamedLabel("lblFirmwareVersion", firmware, this));
-    versions->addRow(NamedLabel("lblWindowssoft", QString(), this),
+    QLabel* lblFirmware = NamedLabel("lblFirmware", QString(), this);
+    QLabel* lblSoftware = NamedLabel("lblWindowssoft", QString(), this);
+    captions.Add(lblFirmware);
+    captions.Add(lblSoftware);
+    versions->addRow(lblFirmware, NamedLabel("lblFirmwareVersion", firmware, this));
+    versions->addRow(lblSoftware,
                      NamedLabel("lblSoftwareVersion", QStringLiteral(KORVEX_VERSION), this));
 
-    QLabel* help = Link("lblHelp", WithoutMnemonic(Q(work.Text(kHelpMenuEntry))),
-                        Q(work.Text(kHelpDocumentEntry)), this);
+    QLabel* help = Link("lblHelp", WithoutMnemonic(Q(work.Text(entries::kHelpMenu))),
+                        Q(work.Text(entries::kHelpDocument)), this);
     connect(help, &QLabel::linkActivated, this, [&work] { work.OpenHelp(); });
-    QLabel* bugReport = Link("lblBugReport", WithoutMnemonic(Q(work.Text(kBugReportMenuEntry))),
-                             Q(work.Text(kBugReportEntry)), this);
+    QLabel* bugReport = Link("lblBugReport", WithoutMnemonic(Q(work.Text(entries::kBugReportMenu))),
+                             Q(work.Text(entries::kBugReportAddress)), this);
     connect(bugReport, &QLabel::linkActivated, this, [&work] { work.OpenBugReport(); });
 
     auto* btnOk = new QPushButton(QStringLiteral("OK"), this);
@@ -96,7 +94,7 @@ TfrmAbout::TfrmAbout(TPMainWorkflows& work, std::optional<int> firmwareVersion, 
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     for (const auto& caption : TMainCaptions::About()) {
-        SetCaption(*this, caption.control, Q(work.Text(caption.entry)));
+        captions.Set(caption.control, Q(work.Text(caption.entry)));
     }
 }
 

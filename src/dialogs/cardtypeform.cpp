@@ -1,7 +1,8 @@
 #include "dialogs/cardtypeform.h"
 
-#include "dialogs/captiontext.h"
+#include "dialogs/captiontargets.h"
 #include "dialogs/qtext.h"
+#include "dialogs/widgettools.h"
 #include "support/errors.h"
 #include "workflows/mainworkflows.h"
 
@@ -37,12 +38,6 @@ QComboBox* NameList(const char* name, const std::vector<std::string>& items, QWi
     return list;
 }
 
-QLabel* Label(const char* name, QWidget* parent) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(QLatin1String(name));
-    return label;
-}
-
 void ShowText(QComboBox& list, const std::string& text) {
     const int index = list.findText(Q(text), Qt::MatchFixedString);
     list.setCurrentIndex(index);
@@ -59,6 +54,12 @@ TCardTypeForm::TCardTypeForm(TPMainWorkflows& work, TPrompts& prompts,
                              QWidget* parent)
     : QDialog(parent), work_(work), prompts_(prompts) {
     setObjectName(QLatin1String(names.form));
+    TCaptionTargets targets(*this);
+    const auto label = [&](const char* name) {
+        auto* caption = Named(new QLabel(this), name);
+        targets.Add(caption);
+        return caption;
+    };
 
     edtName_ = new QLineEdit(this);
     edtName_->setObjectName(QStringLiteral("edtName"));
@@ -70,33 +71,33 @@ TCardTypeForm::TCardTypeForm(TPMainWorkflows& work, TPrompts& prompts,
     cmbEeprom_ = NameList("cmbEeprom", editor.EepromNames(), this);
 
     auto* fields = new QFormLayout;
-    fields->addRow(Label("lblCardName", this), edtName_);
-    fields->addRow(Label(names.descriptionLabel, this), mmoDescription_);
-    fields->addRow(Label("lblProc", this), cmbPic_);
-    fields->addRow(Label(names.eepromLabel, this), cmbEeprom_);
+    fields->addRow(label("lblCardName"), edtName_);
+    fields->addRow(label(names.descriptionLabel), mmoDescription_);
+    fields->addRow(label("lblProc"), cmbPic_);
+    fields->addRow(label(names.eepromLabel), cmbEeprom_);
 
-    auto* lblObs = Label("lblObs", this);
+    auto* lblObs = label("lblObs");
     lblObs->setWordWrap(true);
 
-    auto* btnCreate = new QPushButton(this);
-    btnCreate->setObjectName(QStringLiteral("btnCreate"));
+    auto* btnCreate = Named(new QPushButton(this), "btnCreate");
     btnCreate->setDefault(true);
-    auto* btnCancel = new QPushButton(this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    auto* btnCancel = Named(new QPushButton(this), "btnCancel");
+    targets.Add(btnCreate);
+    targets.Add(btnCancel);
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(btnCreate, QDialogButtonBox::AcceptRole);
     buttons->addButton(btnCancel, QDialogButtonBox::RejectRole);
     connect(btnCreate, &QPushButton::clicked, this, &TCardTypeForm::btnCreateClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(fields);
-    layout->addWidget(lblObs);
-    layout->addStretch();
-    layout->addWidget(buttons);
+    layout_ = new QVBoxLayout(this);
+    layout_->addLayout(fields);
+    layout_->addWidget(lblObs);
+    layout_->addStretch();
+    layout_->addWidget(buttons);
 
     for (const auto& caption : captions) {
-        SetCaption(*this, caption.control, Q(work.Text(caption.entry)));
+        targets.Set(caption.control, Q(work.Text(caption.entry)));
     }
     ShowFields(editor.InitialFields());
 }
@@ -104,6 +105,11 @@ TCardTypeForm::TCardTypeForm(TPMainWorkflows& work, TPrompts& prompts,
 TCardTypeFields TCardTypeForm::Fields() const {
     return {U(edtName_->text()), U(mmoDescription_->text()), U(cmbPic_->currentText()),
             U(cmbEeprom_->currentText())};
+}
+
+void TCardTypeForm::AddPart(QWidget* part) {
+    // Under the note, above the space that keeps the buttons at the bottom.
+    layout_->insertWidget(2, part, 1);
 }
 
 void TCardTypeForm::ShowFields(const TCardTypeFields& fields) {

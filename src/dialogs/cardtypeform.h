@@ -12,6 +12,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QVBoxLayout;
 
 namespace korvex {
 class TPMainWorkflows;
@@ -44,6 +45,8 @@ protected:
                   std::span<const TCaptionEntry> captions, TFormNames names, QWidget* parent);
 
     TPMainWorkflows& Work() { return work_; }
+    // A part of a form of its own, under the fields and the note.
+    void AddPart(QWidget* part);
     // Writes the card type through the workflows.
     virtual TIntentResult Write(const TCardTypeFields& fields) = 0;
 
@@ -56,6 +59,7 @@ private:
     QLineEdit* mmoDescription_;
     QComboBox* cmbPic_;
     QComboBox* cmbEeprom_;
+    QVBoxLayout* layout_ = nullptr;
 };
 
 } // namespace korvex::gui

@@ -4,6 +4,7 @@
 #include "dialogs/hexmemo.h"
 #include "dialogs/qtext.h"
 #include "support/errors.h"
+#include "workflows/fillin.h"
 #include "workflows/mainview.h"
 #include "workflows/readback.h"
 
@@ -16,8 +17,9 @@
 namespace korvex::gui {
 
 TfrmGetHexView::TfrmGetHexView(TPReadBack& readBack, TFileChooser& files, TPrompts& prompts,
-                               QWidget* parent)
-    : QDialog(parent), readBack_(readBack), files_(files), prompts_(prompts) {
+                               std::string savedText, QWidget* parent)
+    : QDialog(parent), readBack_(readBack), files_(files), prompts_(prompts),
+      savedText_(std::move(savedText)) {
     setObjectName(QStringLiteral("frmGetHexView"));
     setWindowTitle(QStringLiteral("HexView"));
 
@@ -27,6 +29,10 @@ TfrmGetHexView::TfrmGetHexView(TPReadBack& readBack, TFileChooser& files, TPromp
     QFont bold = lblMode_->font();
     bold.setBold(true);
     lblMode_->setFont(bold);
+    lblSaved_ = new QLabel(this);
+    lblSaved_->setObjectName(QStringLiteral("lblSaved"));
+    lblSaved_->setWordWrap(true);
+    lblSaved_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* btnSave = new QPushButton(QStringLiteral("&Save"), this);
     btnSave->setObjectName(QStringLiteral("btnSave"));
@@ -42,6 +48,7 @@ TfrmGetHexView::TfrmGetHexView(TPReadBack& readBack, TFileChooser& files, TPromp
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(memo_);
     layout->addWidget(lblMode_);
+    layout->addWidget(lblSaved_);
     layout->addWidget(buttons);
     ShowReadBack();
 }
@@ -55,19 +62,16 @@ void TfrmGetHexView::btnSaveClick() {
     const auto chosen =
         files_.SaveFile(this, QStringLiteral("Save As"), TPReadBack::kSaveFilter, QString());
     const auto ask = [this](const std::filesystem::path& existing) {
-        return prompts_.Ask(-1, "File exists overwrite ?\n" + existing.string());
+        return prompts_.Ask(-1, "File exists overwrite ?\n" + existing.string(), TAnswer::anNo);
     };
-    bool closes = false;
     try {
-        closes = readBack_.Save(chosen, ask);
+        if (readBack_.Save(chosen, ask)) {
+            lblSaved_->setText(
+                Q(FillIn(savedText_, {TPReadBack::SaveName(chosen->string()).string()})));
+        }
     } catch (const std::exception& error) {
         // Nothing has moved on: the user may pick another file.
         prompts_.ShowMessage(TMessageKind::mkError, -1, DescribeError(error));
-        return;
-    }
-    if (closes) {
-        accept();
-        return;
     }
     ShowReadBack();
 }

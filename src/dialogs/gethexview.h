@@ -2,6 +2,9 @@
 
 #include <QDialog>
 
+#include <functional>
+#include <string>
+
 class QLabel;
 class QPlainTextEdit;
 
@@ -15,14 +18,16 @@ namespace korvex::gui {
 class TFileChooser;
 
 // The read-back window: what a read brought back from the card, as a hex
-// dump, and its Save button. A PIC-kind or external EEPROM read is saved in
-// one press; an AVR-kind read in two, the program memory and then the data
-// EEPROM, and the window shows the second part after the first press.
+// dump, and its Save button. An AVR-kind read is saved in two parts, the
+// program memory and then the data EEPROM, which the window shows once the
+// first is saved. It closes only when its user closes it, so a cancelled or
+// refused save never loses a read.
 class TfrmGetHexView final : public QDialog {
     Q_OBJECT
 public:
+    // `savedText`: the words after a save, "%1" standing for the file.
     TfrmGetHexView(TPReadBack& readBack, TFileChooser& files, TPrompts& prompts,
-                   QWidget* parent = nullptr);
+                   std::string savedText, QWidget* parent = nullptr);
 
 public slots:
     void btnSaveClick();
@@ -33,8 +38,10 @@ private:
     TPReadBack& readBack_;
     TFileChooser& files_;
     TPrompts& prompts_;
+    std::string savedText_;
     QPlainTextEdit* memo_;
     QLabel* lblMode_;
+    QLabel* lblSaved_;
 };
 
 } // namespace korvex::gui

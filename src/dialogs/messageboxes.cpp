@@ -1,6 +1,7 @@
 #include "dialogs/messageboxes.h"
 
 #include "dialogs/qtext.h"
+#include "workflows/entries.h"
 
 #include <QMessageBox>
 
@@ -20,31 +21,35 @@ QMessageBox::Icon IconOf(TMessageKind kind) {
     return QMessageBox::NoIcon;
 }
 
-QString TitleOf(TMessageKind kind) {
-    switch (kind) {
-    case TMessageKind::mkError:
-        return QStringLiteral("Error");
-    case TMessageKind::mkWarning:
-        return QStringLiteral("Warning");
-    case TMessageKind::mkInformation:
-        return QStringLiteral("Information");
-    }
-    return {};
-}
-
 } // namespace
 
+QString TQtPrompts::Title(int entry, const char* english) const {
+    return text_ ? text_(entry) : QString::fromLatin1(english);
+}
+
 void TQtPrompts::ShowMessage(TMessageKind kind, int /*entry*/, const std::string& text) {
-    QMessageBox box(IconOf(kind), TitleOf(kind), Q(text), QMessageBox::Ok, parent_);
+    QString title;
+    switch (kind) {
+    case TMessageKind::mkError:
+        title = Title(entries::kErrorTitle, "Error");
+        break;
+    case TMessageKind::mkWarning:
+        title = Title(entries::kWarningTitle, "Warning");
+        break;
+    case TMessageKind::mkInformation:
+        title = Title(entries::kInformationTitle, "Information");
+        break;
+    }
+    QMessageBox box(IconOf(kind), title, Q(text), QMessageBox::Ok, parent_);
     box.setObjectName(QStringLiteral("messageBox"));
     box.exec();
 }
 
-bool TQtPrompts::Ask(int /*entry*/, const std::string& text) {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Confirm"), Q(text),
+bool TQtPrompts::Ask(int /*entry*/, const std::string& text, TAnswer preset) {
+    QMessageBox box(QMessageBox::Warning, Title(entries::kConfirmTitle, "Confirm"), Q(text),
                     QMessageBox::Yes | QMessageBox::No, parent_);
     box.setObjectName(QStringLiteral("questionBox"));
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(preset == TAnswer::anNo ? QMessageBox::No : QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }
 

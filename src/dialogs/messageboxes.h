@@ -3,6 +3,10 @@
 #include "link/seams.h"
 #include "workflows/mainview.h"
 
+#include <QString>
+
+#include <functional>
+
 class QWidget;
 
 namespace korvex::gui {
@@ -13,13 +17,20 @@ namespace korvex::gui {
 class TQtPrompts final : public TPrompts, public TLinkPrompts {
 public:
     void SetParent(QWidget* parent) { parent_ = parent; }
+    // Where the boxes' titles come from: a language entry's text in the
+    // language shown when the box opens. English without it.
+    void SetTexts(std::function<QString(int entry)> text) { text_ = std::move(text); }
+
     void ShowMessage(TMessageKind kind, int entry, const std::string& text) override;
-    bool Ask(int entry, const std::string& text) override;
+    bool Ask(int entry, const std::string& text, TAnswer preset) override;
     void ShowPlain(const std::string& title, const std::string& text) override;
     void ShowLinkError(const std::string& text) override;
 
 private:
+    QString Title(int entry, const char* english) const;
+
     QWidget* parent_ = nullptr;
+    std::function<QString(int entry)> text_;
 };
 
 } // namespace korvex::gui

@@ -1,13 +1,18 @@
 #include "dialogs/options.h"
 
-#include "dialogs/captiontext.h"
+#include "dialogs/captiontargets.h"
 #include "dialogs/qtext.h"
+#include "dialogs/widgettools.h"
+#include "support/optionreader.h"
+#include "workflows/entries.h"
 #include "workflows/mainworkflows.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -17,57 +22,61 @@
 
 namespace korvex::gui {
 
-namespace {
-
-// A tab page: its heading label, then its check boxes top to bottom.
-QWidget* Page(const char* name, QTabWidget* tabs) {
-    auto* page = new QWidget(tabs);
-    page->setObjectName(QLatin1String(name));
-    auto* layout = new QVBoxLayout(page);
-    layout->setAlignment(Qt::AlignTop);
-    return page;
-}
-
-void AddLabel(QWidget* page, const char* name) {
-    auto* label = new QLabel(page);
-    label->setObjectName(QLatin1String(name));
-    page->layout()->addWidget(label);
-}
-
-void AddBoxes(QWidget* page, std::initializer_list<const char*> names) {
-    for (const char* name : names) {
-        auto* box = new QCheckBox(page);
-        box->setObjectName(QLatin1String(name));
-        page->layout()->addWidget(box);
-    }
-}
-
-} // namespace
-
 TfrmOptions::TfrmOptions(TPMainWorkflows& work, QWidget* parent) : QDialog(parent), work_(work) {
     setObjectName(QStringLiteral("frmOptions"));
-    setWindowTitle(QStringLiteral("Options"));
+    setWindowTitle(WithoutMnemonic(Q(work.Text(entries::kOptionsMenu))));
+    TCaptionTargets captions(*this);
 
-    auto* tabs = new QTabWidget(this);
-    tabs->setObjectName(QStringLiteral("pgcOptions"));
-    QWidget* tbsAuto = Page("tbsAuto", tabs);
-    AddLabel(tbsAuto, "lnlAutoCaption");
-    AddBoxes(tbsAuto, {"chkawEeprom", "chkavEeprom", "chkawPic", "chkavPic"});
-    QWidget* tbsWrite = Page("tbsWrite", tabs);
-    AddLabel(tbsWrite, "lblPicPressed");
-    AddBoxes(tbsWrite, {"chkwwPic", "chkwvPic"});
-    AddLabel(tbsWrite, "lblVerify");
-    AddBoxes(tbsWrite, {"chkwwEeprom", "chkwvEeprom"});
-    tabs->addTab(tbsAuto, QString());
-    tabs->addTab(tbsWrite, QString());
+    auto* tabs = Named(new QTabWidget(this), "pgcOptions");
+    // A tab page: its heading label, then its check boxes top to bottom.
+    const auto page = [&](const char* name) {
+        auto* widget = Named(new QWidget(tabs), name);
+        auto* column = new QVBoxLayout(widget);
+        column->setAlignment(Qt::AlignTop);
+        tabs->addTab(widget, QString());
+        captions.AddTab(tabs, widget);
+        return column;
+    };
+    const auto label = [&](QVBoxLayout* column, const char* name) {
+        auto* heading = Named(new QLabel, name);
+        captions.Add(heading);
+        column->addWidget(heading);
+    };
+    const auto boxes = [&](QVBoxLayout* column, std::initializer_list<const char*> names) {
+        for (const char* name : names) {
+            auto* box = Named(new QCheckBox, name);
+            captions.Add(box);
+            boxes_[name] = box;
+            column->addWidget(box);
+        }
+    };
+    QVBoxLayout* autoPage = page("tbsAuto");
+    label(autoPage, "lnlAutoCaption");
+    boxes(autoPage, {"chkawEeprom", "chkavEeprom", "chkawPic", "chkavPic"});
+    QVBoxLayout* writePage = page("tbsWrite");
+    label(writePage, "lblPicPressed");
+    boxes(writePage, {"chkwwPic", "chkwvPic"});
+    label(writePage, "lblVerify");
+    boxes(writePage, {"chkwwEeprom", "chkwvEeprom"});
     tabs->setCurrentIndex(0);
 
-    auto* btnOk = new QPushButton(this);
-    btnOk->setObjectName(QStringLiteral("btnOk"));
+    // A noisy line is the line's, not a tab's: below both pages.
+    auto* retriesLabel = Named(new QLabel, "lblStepRetries");
+    captions.Add(retriesLabel);
+    retries_ = Named(new QSpinBox, "spnStepRetries");
+    retries_->setRange(0, TPOptionReader::kMostStepRetries);
+    retriesLabel->setBuddy(retries_);
+    auto* retriesRow = new QHBoxLayout;
+    retriesRow->addWidget(retriesLabel);
+    retriesRow->addWidget(retries_);
+    retriesRow->addStretch(1);
+
+    auto* btnOk = Named(new QPushButton, "btnOk");
     btnOk->setDefault(true);
-    auto* btnCancel = new QPushButton(this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    auto* buttons = new QDialogButtonBox(this);
+    auto* btnCancel = Named(new QPushButton, "btnCancel");
+    captions.Add(btnOk);
+    captions.Add(btnCancel);
+    auto* buttons = new QDialogButtonBox;
     buttons->addButton(btnOk, QDialogButtonBox::AcceptRole);
     buttons->addButton(btnCancel, QDialogButtonBox::RejectRole);
     connect(btnOk, &QPushButton::clicked, this, &TfrmOptions::btnOkClick);
@@ -75,40 +84,42 @@ TfrmOptions::TfrmOptions(TPMainWorkflows& work, QWidget* parent) : QDialog(paren
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs);
+    layout->addLayout(retriesRow);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     for (const auto& caption : TPOptionsDialog::Captions()) {
-        SetCaption(*this, caption.control, Q(work.Text(caption.entry)));
+        captions.Set(caption.control, Q(work.Text(caption.entry)));
     }
     // Every box starts checked; an option that cannot be read leaves its box
     // so, as an unreadable option counts as on.
-    TOptionBoxes boxes;
-    work.ReadOptions(boxes);
-    ShowBoxes(boxes);
+    TOptionBoxes shown;
+    work.ReadOptions(shown);
+    ShowBoxes(shown);
 }
 
-QCheckBox* TfrmOptions::Box(const TOptionField& field) const {
-    auto* box = findChild<QCheckBox*>(Q(field.checkBox));
-    if (box == nullptr) {
-        throw std::logic_error("The options dialog has no check box " +
-                               std::string(field.checkBox));
+QCheckBox* TfrmOptions::Box(std::string_view name) const {
+    const auto box = boxes_.find(name);
+    if (box == boxes_.end()) {
+        throw std::logic_error("The options dialog has no check box " + std::string(name));
     }
-    return box;
+    return box->second;
 }
 
 TOptionBoxes TfrmOptions::Boxes() const {
     TOptionBoxes boxes;
     for (const auto& field : TPOptionsDialog::Fields()) {
-        boxes.*field.box = Box(field)->isChecked();
+        boxes.*field.box = Box(field.checkBox)->isChecked();
     }
+    boxes.stepRetries = retries_->value();
     return boxes;
 }
 
 void TfrmOptions::ShowBoxes(const TOptionBoxes& boxes) {
     for (const auto& field : TPOptionsDialog::Fields()) {
-        Box(field)->setChecked(boxes.*field.box);
+        Box(field.checkBox)->setChecked(boxes.*field.box);
     }
+    retries_->setValue(boxes.stepRetries);
 }
 
 void TfrmOptions::btnOkClick() {

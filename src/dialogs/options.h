@@ -4,7 +4,12 @@
 
 #include <QDialog>
 
+#include <map>
+#include <string>
+#include <string_view>
+
 class QCheckBox;
+class QSpinBox;
 
 namespace korvex {
 class TPMainWorkflows;
@@ -13,8 +18,9 @@ class TPMainWorkflows;
 namespace korvex::gui {
 
 // "Options": the eight on/off options of the auto program and the two write
-// commands, as the options file holds them when the dialog opens. OK writes
-// all eight; Cancel writes nothing.
+// commands, and how often a step that failed on the line is tried again, as
+// the options file holds them when the dialog opens. OK writes them all;
+// Cancel writes nothing.
 class TfrmOptions final : public QDialog {
     Q_OBJECT
 public:
@@ -26,10 +32,12 @@ public slots:
     void btnOkClick();
 
 private:
-    QCheckBox* Box(const TOptionField& field) const;
+    QCheckBox* Box(std::string_view name) const;
     void ShowBoxes(const TOptionBoxes& boxes);
 
     TPMainWorkflows& work_;
+    std::map<std::string, QCheckBox*, std::less<>> boxes_;
+    QSpinBox* retries_ = nullptr;
 };
 
 } // namespace korvex::gui

@@ -36,6 +36,8 @@ public:
     void PurgeOutput();
     // Closed: false at once (no wait).
     bool WaitForInput(int timeoutMs);
+    // The line went away while open (unplugged); see TSerialBackend::Gone.
+    bool LineGone() const { return open_ && backend_->Gone(); }
 
     // Stored only while closed.
     void SetPortIndex(std::uint8_t index);

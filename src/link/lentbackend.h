@@ -25,6 +25,7 @@ public:
     void PurgeInput() override { line_.PurgeInput(); }
     void PurgeOutput() override { line_.PurgeOutput(); }
     bool WaitForInput(int timeoutMs) override { return line_.WaitForInput(timeoutMs); }
+    bool Gone() const override { return line_.Gone(); }
 
 private:
     TSerialBackend& line_;

@@ -1,5 +1,6 @@
 #include "link/picprog.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace korvex {
@@ -25,6 +26,19 @@ void TPPicProg::ProcessMessages() {
 
 void TPPicProg::Pause(int ms) {
     clock_.SleepMs(ms);
+}
+
+void TPPicProg::PauseBetweenBlocks() {
+    if (delay_ <= kPumpSliceMs) {
+        Pause(delay_);
+        return;
+    }
+    const std::int64_t end = clock_.NowMs() + delay_;
+    for (std::int64_t left = delay_; left > 0 && !abortRequested_; left = end - clock_.NowMs()) {
+        ProcessMessages();
+        Pause(static_cast<int>(std::min<std::int64_t>(left, kPumpSliceMs)));
+    }
+    ProcessMessages();
 }
 
 void TPPicProg::Log(std::string line) {
@@ -53,6 +67,9 @@ void TPPicProg::RaiseStateChange(TPCardState state) {
 
 void TPPicProg::Judged(TTransportFaultKind meaning) {
     lastAnswer_ = meaning;
+    if (meaning != TTransportFaultKind::tfNoAnswer) {
+        lastHeardMs_ = clock_.NowMs();
+    }
     // A production run waits for the slot to empty before the next card; a
     // card pulled during a transfer, and another put in before the next poll,
     // would otherwise never be seen to go.
@@ -199,7 +216,12 @@ void TPPicProg::SelectMode(int mode, int device) {
     }
     const char digit = mode >= 1 && mode <= 4 ? static_cast<char>('0' + mode) : '0';
     const TFrame frame = MakeFrame('A', DeviceDigit(device), std::string(1, digit));
+    // A stop does not wait on a programmer that has just not answered: the
+    // window closing behind it would hang for seven answer times.
     for (int send = 0; send < 7; ++send) {
+        if (abortRequested_ && lastAnswer_ == TTransportFaultKind::tfNoAnswer) {
+            break;
+        }
         SendFrame(frame);
         if (WaitAck(500) == TReplyResult::rrSuccess) {
             break;

@@ -84,6 +84,12 @@ public:
     void SetCommandRunning(bool running) { commandRunning_ = running; }
     // Why the last Connect could not open the port, worded for the user.
     const std::string& LastConnectError() const { return port_.LastOpenError(); }
+    // When the programmer was last heard (the clock's milliseconds; 0: never),
+    // and what its last answer meant: tfNoAnswer, it has fallen silent.
+    std::int64_t LastHeardMs() const { return lastHeardMs_; }
+    TTransportFaultKind LastAnswer() const { return lastAnswer_; }
+    // The port's device went away while open.
+    bool LineGone() const { return port_.LineGone(); }
     TComPort& Port() { return port_; }
     const TComPort& Port() const { return port_; }
 
@@ -164,6 +170,9 @@ private:
     bool BeginTransfer();
     void ProcessMessages();
     void Pause(int ms);
+    // The pause Set Delay asks for between blocks: a long one lets the window
+    // run in slices, and a stop cuts it short.
+    void PauseBetweenBlocks();
     void Log(std::string line);
     static void ShowProgress(TProgressSink* gauge, int percent);
     void ShowError(const std::string& text);
@@ -197,6 +206,7 @@ private:
     bool lastReadComplete_ = false;
     // What the last answer judged means for the line (tfNone: it was good).
     TTransportFaultKind lastAnswer_ = TTransportFaultKind::tfNone;
+    std::int64_t lastHeardMs_ = 0;
     // The last write answer was the programmer's ACK and then nothing.
     bool lastAnswerAckOnly_ = false;
     TTransportFault lastFault_;

@@ -41,11 +41,11 @@ std::string TPPicProg::RunRead(const TReadPlan& plan, TProgressSink* gauge) {
             break;
         }
         if (plan.delayFirst) {
-            Pause(delay_);
+            PauseBetweenBlocks();
             ProcessMessages();
         } else {
             ProcessMessages();
-            Pause(delay_);
+            PauseBetweenBlocks();
         }
         const int block = std::min(plan.total - done, plan.maxBlock);
         std::string payload;

@@ -48,13 +48,13 @@ bool TPPicProg::RunWrite(const TWritePlan& plan, std::string_view text, TProgres
         }
         if (plan.delayBeforeMessages) {
             if (plan.pausesForDelay) {
-                Pause(delay_);
+                PauseBetweenBlocks();
             }
             ProcessMessages();
         } else {
             ProcessMessages();
             if (plan.pausesForDelay) {
-                Pause(delay_);
+                PauseBetweenBlocks();
             }
         }
         const std::string_view data = text.substr(position - 1, plan.packetSize);

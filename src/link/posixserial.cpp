@@ -169,6 +169,7 @@ TOpenResult TPosixSerialBackend::Open(const TLineSettings& settings) {
         ::ioctl(fd_, TIOCNXCL);
         return Fail(error);
     }
+    gone_ = false;
     // Bytes that reached the line before it was ours (the answer to a run
     // that ended before it came) would pass for the answer to the first frame.
     ::tcflush(fd_, TCIOFLUSH);
@@ -211,6 +212,7 @@ std::size_t TPosixSerialBackend::Write(std::string_view bytes) {
         if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && WaitWritable()) {
             continue;
         }
+        gone_ = gone_ || (written < 0 && (errno == EIO || errno == ENXIO || errno == ENODEV));
         break;
     }
     return done;
@@ -269,6 +271,7 @@ bool TPosixSerialBackend::WaitForInput(int timeoutMs) {
     // Readable with nothing to read means the line is gone (unplugged, or
     // the far end of a pseudo-terminal closed): poll reports that at once
     // every time, so the rest of the bound is slept here instead.
+    gone_ = true;
     std::this_thread::sleep_until(deadline);
     return false;
 }

@@ -32,6 +32,7 @@ public:
     // A hung-up line has nothing to offer: the call then sleeps its bound,
     // so a caller polling in a loop does not spin.
     bool WaitForInput(int timeoutMs) override;
+    bool Gone() const override { return gone_; }
 
     const std::string& DevicePath() const { return path_; }
 
@@ -43,6 +44,7 @@ private:
     int fd_ = -1;
     termios original_{};
     int writeStallMs_ = 0;
+    bool gone_ = false;
 };
 
 // The settings a line is switched to: raw bytes, receiver on, modem lines

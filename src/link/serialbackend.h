@@ -45,6 +45,9 @@ public:
     // Waits until at least one byte is waiting or timeoutMs has passed;
     // returns whether bytes are waiting. Returns at once when some already are.
     virtual bool WaitForInput(int timeoutMs) = 0;
+    // The line went away while open: the device was unplugged, or the far end
+    // of a pseudo-terminal closed. Nothing will be heard on it again.
+    virtual bool Gone() const { return false; }
 };
 
 // Makes the backend for a port name ("COM1".."COM8"). It may return a backend

@@ -1,5 +1,6 @@
 #include "mainwindow/korvexapp.h"
 
+#include "dialogs/qtext.h"
 #include "sim/keptsimulator.h"
 
 #include <QTimer>
@@ -38,6 +39,8 @@ TKorvexApp::TKorvexApp(TPDataFolders folders, TAppParts parts)
     work_ = std::make_unique<TPMainWorkflows>(folders_, settings_, std::move(factory), seams);
     window_ = std::make_unique<Tfrmmain>(*work_, prompts, files);
     qtPrompts_.SetParent(window_.get());
+    // The boxes' titles in the language shown when each opens.
+    qtPrompts_.SetTexts([this](int entry) { return Q(work_->Text(entry)); });
     view_.SetTarget(window_.get());
     gauge_.SetTarget(window_.get());
 }
@@ -82,7 +85,7 @@ void TKorvexApp::FollowCardTypeWithSimulator() {
         return;
     }
     // Refused while a command runs; the card then follows at the next change.
-    work_->ChoosePort(shot.comPort);
+    work_->ReopenLine();
     window_->Render();
 }
 

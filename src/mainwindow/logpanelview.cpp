@@ -1,136 +1,122 @@
-// The log panel beyond the window's normal width, and the status bar.
+#include "mainwindow/logpanelview.h"
+
 #include "dialogs/filechooser.h"
 #include "dialogs/qtext.h"
-#include "mainwindow/gauge.h"
-#include "mainwindow/mainwindow.h"
+#include "dialogs/widgettools.h"
 #include "support/logmemo.h"
 #include "workflows/mainworkflows.h"
 
 #include <QFontDatabase>
 #include <QGridLayout>
-#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStatusBar>
 #include <QVBoxLayout>
 
 namespace korvex::gui {
 
 namespace {
 
-constexpr int kLogFlushMs = 30;
+constexpr int kFlushMs = 30;
+// Wide enough for a frame's line; the window gives it more when it can.
+constexpr int kMemoChars = 36;
 
 } // namespace
 
-QWidget* Tfrmmain::BuildLogPanel() {
-    auto* panel = new QGroupBox(QStringLiteral("Log"));
-    panel->setObjectName(QStringLiteral("grpLog"));
-    auto* layout = new QGridLayout(panel);
+TLogPanelView::TLogPanelView(TPMainWorkflows& work, TFileChooser& files, QWidget* parent)
+    : QGroupBox(QStringLiteral("Log"), parent), work_(work), files_(files) {
+    setObjectName(QStringLiteral("grpLog"));
+    auto* layout = new QGridLayout(this);
 
-    memo_ = new QPlainTextEdit;
-    memo_->setObjectName(QStringLiteral("Memo1"));
+    memo_ = Named(new QPlainTextEdit, "Memo1");
     memo_->setReadOnly(true);
     memo_->setLineWrapMode(QPlainTextEdit::NoWrap);
     memo_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    memo_->setMinimumWidth(memo_->fontMetrics().averageCharWidth() * kMemoChars);
     // The memo shows what the log memo keeps: its newest lines.
     memo_->setMaximumBlockCount(work_.LogMemo().MaxLines());
-    layout->addWidget(memo_, 0, 0, 1, 4);
+    layout->addWidget(memo_, 0, 0, 1, 3);
 
-    startLog_ = new QPushButton(QStringLiteral("Start log"));
-    startLog_->setObjectName(QStringLiteral("btnStartLog"));
-    connect(startLog_, &QPushButton::clicked, this,
-            [this] { Handle([this] { work_.ToggleLog(); }); });
-    auto* save = new QPushButton(QStringLiteral("Save log"));
-    save->setObjectName(QStringLiteral("btnSave"));
-    connect(save, &QPushButton::clicked, this, [this] { Handle([this] { SaveLog(); }); });
-    auto* clear = new QPushButton(QStringLiteral("Clear log"));
-    clear->setObjectName(QStringLiteral("btnClear"));
+    startLog_ = Named(new QPushButton(QStringLiteral("Start log")), "btnStartLog");
+    connect(startLog_, &QPushButton::clicked, this, [this] {
+        work_.ToggleLog();
+        emit Changed();
+    });
+    auto* save = Named(new QPushButton(QStringLiteral("Save log")), "btnSave");
+    connect(save, &QPushButton::clicked, this, [this] { SaveLog(); });
+    auto* clear = Named(new QPushButton(QStringLiteral("Clear log")), "btnClear");
     connect(clear, &QPushButton::clicked, this, [this] {
-        Handle([this] {
-            work_.ClearLog();
-            pendingLog_.clear();
-            memo_->clear();
-        });
+        work_.ClearLog();
+        pending_.clear();
+        memo_->clear();
     });
     layout->addWidget(startLog_, 1, 0);
     layout->addWidget(save, 1, 1);
     layout->addWidget(clear, 1, 2);
 
-    auto* physic = new QLabel(QStringLiteral("Physic"));
-    physic->setObjectName(QStringLiteral("Label4"));
-    auto* delayLabel = new QLabel(QStringLiteral("Delay"));
-    delayLabel->setObjectName(QStringLiteral("Label5"));
+    auto* physic = Named(new QLabel(QStringLiteral("Physic")), "Label4");
+    auto* delayLabel = Named(new QLabel(QStringLiteral("Delay")), "Label5");
     auto* labels = new QVBoxLayout;
     labels->setSpacing(0);
     labels->addWidget(physic);
     labels->addWidget(delayLabel);
-    delay_ = new QLineEdit(QStringLiteral("3"));
-    delay_->setObjectName(QStringLiteral("Edit3"));
-    delay_->setMaximumWidth(50);
-    delay_->setToolTip(QStringLiteral("Pause between blocks, in milliseconds"));
-    auto* set = new QPushButton(QStringLiteral("Set Delay"));
-    set->setObjectName(QStringLiteral("btnSet"));
-    connect(set, &QPushButton::clicked, this,
-            [this] { Handle([this] { work_.SetDelay(U(delay_->text())); }); });
+    delay_ = Named(new QLineEdit(QStringLiteral("3")), "Edit3");
+    delay_->setMaximumWidth(delay_->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12);
+    delay_->setToolTip(QStringLiteral("Pause between blocks, in milliseconds (0 to 1000)"));
+    delayLabel->setBuddy(delay_);
+    auto* set = Named(new QPushButton(QStringLiteral("Set Delay")), "btnSet");
+    connect(set, &QPushButton::clicked, this, [this] {
+        work_.SetDelay(U(delay_->text()));
+        emit Changed();
+    });
     auto* delayRow = new QHBoxLayout;
     delayRow->addLayout(labels);
     delayRow->addWidget(delay_);
     delayRow->addWidget(set);
     delayRow->addStretch(1);
-    layout->addLayout(delayRow, 2, 0, 1, 4);
+    layout->addLayout(delayRow, 2, 0, 1, 3);
 
     // Lines come in bursts during a transfer: gathered, then shown together.
-    logTimer_.setSingleShot(true);
-    logTimer_.setInterval(kLogFlushMs);
-    connect(&logTimer_, &QTimer::timeout, this, &Tfrmmain::FlushLog);
+    flushTimer_.setSingleShot(true);
+    flushTimer_.setInterval(kFlushMs);
+    connect(&flushTimer_, &QTimer::timeout, this, &TLogPanelView::Flush);
     work_.LogPanel().OnLineAdded = [this](const std::string& line) {
-        pendingLog_ << Q(DisplayLogLine(line));
-        if (!logTimer_.isActive()) {
-            logTimer_.start();
+        pending_ << Q(DisplayLogLine(line));
+        if (!flushTimer_.isActive()) {
+            flushTimer_.start();
         }
     };
-    return panel;
 }
 
-void Tfrmmain::FlushLog() {
-    if (pendingLog_.isEmpty()) {
+TLogPanelView::~TLogPanelView() {
+    work_.LogPanel().OnLineAdded = nullptr;
+}
+
+void TLogPanelView::Render(const TMainSnapshot& shot) {
+    startLog_->setText(Q(shot.logButtonCaption));
+}
+
+void TLogPanelView::Flush() {
+    if (pending_.isEmpty()) {
         return;
     }
     // Only the newest lines can stay in the memo; older ones need not be drawn.
     const qsizetype keep = memo_->maximumBlockCount();
-    if (keep > 0 && pendingLog_.size() > keep) {
-        pendingLog_ = pendingLog_.mid(pendingLog_.size() - keep);
+    if (keep > 0 && pending_.size() > keep) {
+        pending_ = pending_.mid(pending_.size() - keep);
     }
-    memo_->appendPlainText(pendingLog_.join(QLatin1Char('\n')));
-    pendingLog_.clear();
+    memo_->appendPlainText(pending_.join(QLatin1Char('\n')));
+    pending_.clear();
 }
 
-void Tfrmmain::SaveLog() {
+void TLogPanelView::SaveLog() {
     const auto file =
         files_.SaveFile(this, QStringLiteral("Save log"), "Text File (*.txt)|*.txt", QString());
     if (file) {
         work_.SaveLog(*file);
     }
-}
-
-void Tfrmmain::ToggleLogPanel() {
-    setFixedSize(TPLogPanel::ToggledWidth(width()), WindowHeight());
-}
-
-void Tfrmmain::BuildStatusBar() {
-    status_ = new QLabel(QStringLiteral("Not Connected"));
-    status_->setObjectName(QStringLiteral("pnlWriterStatus"));
-    status_->setAlignment(Qt::AlignCenter);
-    status_->setAutoFillBackground(true);
-    status_->setMinimumWidth(150);
-    status_->setFrameShape(QFrame::Panel);
-    status_->setFrameShadow(QFrame::Sunken);
-    gauge_ = new TGauge;
-    statusBar()->setSizeGripEnabled(false);
-    statusBar()->addWidget(status_, 0);
-    statusBar()->addWidget(gauge_, 1);
 }
 
 } // namespace korvex::gui

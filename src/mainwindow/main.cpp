@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QMessageBox>
 #include <QScreen>
@@ -18,6 +19,11 @@ namespace {
 
 using korvex::gui::Q;
 using korvex::gui::U;
+
+// How long --screenshot waits for the programmer's first answer, and how
+// often it looks.
+constexpr qint64 kPictureWaitMs = 5000;
+constexpr int kPictureLookMs = 50;
 
 // An error that reaches the event loop is shown, as any other failure of a
 // user's action, and the program goes on.
@@ -133,27 +139,42 @@ int main(int argc, char** argv) {
         if (parser.isSet(card)) {
             choices.cardName = U(parser.value(card));
         }
+        if (parser.isSet(pic)) {
+            choices.programFile = U(parser.value(pic));
+        }
+        if (parser.isSet(eeprom)) {
+            choices.eepromFile = U(parser.value(eeprom));
+        }
         korvex::gui::TKorvexApp korvexApp(
             korvex::TPDataFolders(korvex::ShippedDataFolder(),
                                   korvex::TPDataFolders::DefaultUserFolder()),
             parts);
         korvexApp.Start(choices);
-        if (parser.isSet(pic)) {
-            korvexApp.Work().SetFileField(korvex::TFileRow::frProgram, U(parser.value(pic)));
-        }
-        if (parser.isSet(eeprom)) {
-            korvexApp.Work().SetFileField(korvex::TFileRow::frEeprom, U(parser.value(eeprom)));
-        }
         korvexApp.Window().Render();
         korvexApp.Window().show();
+        // The picture shows what the programmer answered: taken once the
+        // first poll has, or after a few seconds of silence.
+        QTimer pictureTimer;
+        QElapsedTimer waited;
         if (parser.isSet(screenshot)) {
             const QString file = parser.value(screenshot);
-            QTimer::singleShot(600, &app, [&] {
+            waited.start();
+            QObject::connect(&pictureTimer, &QTimer::timeout, &app, [&, file] {
+                const bool answered =
+                    korvexApp.Work().Snapshot().cardState != korvex::TPCardState::csNotConnected;
+                if (!answered && waited.elapsed() < kPictureWaitMs) {
+                    return;
+                }
+                pictureTimer.stop();
+                // The window drawn after the answer, before it is taken.
+                korvexApp.Window().Render();
+                QApplication::processEvents();
                 const bool saved = korvexApp.Window().grab().save(file);
                 std::cout << (saved ? "Saved a picture of the window: " : "Cannot save ") << U(file)
                           << std::endl;
                 korvexApp.Window().close();
             });
+            pictureTimer.start(kPictureLookMs);
         }
         if (parser.isSet(quitWhenShown)) {
             QTimer::singleShot(0, &app, [&] { korvexApp.Window().close(); });

@@ -1,26 +1,25 @@
 #include "mainwindow/mainwindow.h"
 
-#include "dialogs/filechooser.h"
 #include "dialogs/qtext.h"
+#include "dialogs/widgettools.h"
 #include "link/serialdevices.h"
+#include "mainwindow/cardpanel.h"
 #include "mainwindow/gauge.h"
+#include "mainwindow/logpanelview.h"
+#include "mainwindow/mainactions.h"
 #include "mainwindow/productionwindow.h"
-#include "support/errors.h"
+#include "mainwindow/statusstrip.h"
 #include "workflows/mainworkflows.h"
 
 #include <QCloseEvent>
-#include <QCursor>
 #include <QDesktopServices>
-#include <QDragEnterEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
+#include <QHBoxLayout>
 #include <QMenuBar>
-#include <QMimeData>
-#include <QPushButton>
 #include <QScreen>
-#include <QStatusBar>
 #include <QUrl>
+#include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace korvex::gui {
 
@@ -29,70 +28,56 @@ namespace {
 // How long the close waits between looks at a command it asked to stop.
 constexpr int kCloseTimerMs = 10;
 
-struct TRowDialog {
-    const char* title;
-    std::string_view filter;
-};
-
-TRowDialog DialogOf(TFileRow row) {
-    static constexpr std::string_view kHexOrBin =
-        "Hex Files (*.hex)|*.hex|Binary Files (*.bin)|*.bin";
-    static constexpr std::string_view kHex = "Hex Files (*.hex)|*.hex";
-    switch (row) {
-    case TFileRow::frProgram:
-        return {"Open - pic", kHexOrBin};
-    case TFileRow::frEeprom:
-        return {"Open - eeprom", kHexOrBin};
-    case TFileRow::frIntEeprom:
-        return {"Open - Internal Eeprom", kHex};
-    case TFileRow::frLoader:
-        break;
-    }
-    return {"Open - loader", kHex};
-}
-
 } // namespace
 
 Tfrmmain::Tfrmmain(TPMainWorkflows& work, TPrompts& prompts, TFileChooser& files, QWidget* parent)
     : QMainWindow(parent), work_(work), prompts_(prompts), files_(files),
       deviceLister_([] { return ListSerialDevices(); }),
-      urlOpener_([](const QUrl& url) { QDesktopServices::openUrl(url); }) {
+      urlOpener_([](const QUrl& url) { QDesktopServices::openUrl(url); }), captions_(*this) {
     setObjectName(QStringLiteral("frmmain"));
     setWindowTitle(Q(TPMainWorkflows::kTitle));
-    // A fixed single border: minimise and close only.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
 
     renderTimer_.setSingleShot(true);
     renderTimer_.setInterval(0);
     connect(&renderTimer_, &QTimer::timeout, this, &Tfrmmain::Render);
     closeTimer_.setInterval(kCloseTimerMs);
-    connect(&closeTimer_, &QTimer::timeout, this,
-            [this] { Handle([this] { work_.CloseTimerTick(); }); });
+    connect(&closeTimer_, &QTimer::timeout, this, [this] { work_.CloseTimerTick(); });
 
-    BuildActions();
-    BuildMenus();
-    BuildStatusBar();
-    auto* central = new QWidget;
-    central->setObjectName(QStringLiteral("central"));
-    leftPanel_ = BuildCardPanel();
-    leftPanel_->setParent(central);
-    logPanel_ = BuildLogPanel();
-    logPanel_->setParent(central);
+    actions_ = new TMainActions(this);
+    actions_->FillMenuBar(*menuBar());
+    auto* central = Named(new QWidget, "central");
+    auto* column = new QVBoxLayout(central);
+    auto* panels = new QHBoxLayout;
+    card_ = new TCardPanel(work_);
+    log_ = new TLogPanelView(work_, files_);
+    // Closed, the log takes no room and no Tab stops at it.
+    log_->hide();
+    panels->addWidget(card_);
+    panels->addWidget(log_, 1);
+    column->addLayout(panels, 1);
+    strip_ = new TStatusStrip;
+    column->addWidget(strip_);
     setCentralWidget(central);
 
-    const int height = leftPanel_->sizeHint().height();
-    leftPanel_->setGeometry(0, 0, kNormalWidth, height);
-    logPanel_->setGeometry(kNormalWidth, 8, kWideWidth - kNormalWidth - 8, height - 12);
-    setFixedSize(kNormalWidth, WindowHeight());
+    actions_->AddCaptions(captions_);
+    card_->AddCaptions(captions_);
+    connect(log_, &TLogPanelView::Changed, this, &Tfrmmain::Render);
+    connect(card_, &TCardPanel::Changed, this, &Tfrmmain::Render);
+    connect(card_, &TCardPanel::OpenFileAsked, this, &Tfrmmain::OpenRowFile);
+    connect(card_, &TCardPanel::LogPanelAsked, this, &Tfrmmain::ToggleLogPanel);
+    connect(card_, &TCardPanel::ProductionAsked, this, &Tfrmmain::ShowProduction);
+    connect(card_, &TCardPanel::BigButtonPressed, this, &Tfrmmain::PressBigButton);
+    connect(card_, &TCardPanel::BigButtonMenuAsked, this,
+            [this](TBigButton button, const QPoint& at) {
+                (button == TBigButton::bbWrite ? actions_->popWrite : actions_->popRead)->exec(at);
+                Render();
+            });
+    ConnectActions();
     RefreshPortMenu();
     Render();
 }
 
-Tfrmmain::~Tfrmmain() {
-    work_.LogPanel().OnLineAdded = nullptr;
-}
+Tfrmmain::~Tfrmmain() = default;
 
 void Tfrmmain::SetUrlOpener(std::function<void(const QUrl&)> opener) {
     urlOpener_ = std::move(opener);
@@ -100,57 +85,81 @@ void Tfrmmain::SetUrlOpener(std::function<void(const QUrl&)> opener) {
 
 void Tfrmmain::SetDeviceLister(std::function<std::vector<std::string>()> lister) {
     deviceLister_ = std::move(lister);
+    RefreshPortMenu();
 }
 
-int Tfrmmain::WindowHeight() const {
-    return leftPanel_->geometry().height() + menuBar()->sizeHint().height() +
-           statusBar()->sizeHint().height();
-}
-
-void Tfrmmain::Handle(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const std::exception& error) {
-        prompts_.ShowMessage(TMessageKind::mkError, -1, DescribeError(error));
+void Tfrmmain::ScheduleRender() {
+    if (!renderTimer_.isActive()) {
+        renderTimer_.start();
     }
-    Render();
 }
 
-void Tfrmmain::RunCommand(TCardCommand command) {
-    work_.RunCommand(command);
-}
-
-void Tfrmmain::PressBigButton(TBigButton button, QMenu* popup) {
-    QPushButton* pressed = bigButtons_[static_cast<std::size_t>(button) - 1];
-    work_.PressButton(button);
-    // At the mouse pointer when the mouse pressed it; under the button when
-    // the keyboard did.
-    QPoint at = QCursor::pos();
-    if (!pressed->rect().contains(pressed->mapFromGlobal(at))) {
-        at = pressed->mapToGlobal(QPoint(0, pressed->height()));
-    }
-    popup->exec(at);
-}
-
-void Tfrmmain::OpenRowFile(TFileRow row) {
-    if (row == TFileRow::frLoader && !work_.ConfirmLoaderChoice()) {
+void Tfrmmain::Render() {
+    if (rendering_ || closing_) {
         return;
     }
-    const TRowDialog dialog = DialogOf(row);
-    const auto file = files_.OpenFile(this, QString::fromLatin1(dialog.title), dialog.filter,
-                                      Q(work_.FileDialogFolder(row)));
-    if (file) {
-        work_.SetFileField(row, file->string());
+    rendering_ = true;
+    renderTimer_.stop();
+    const TMainSnapshot shot = work_.Snapshot();
+    const bool idle = !shot.commandRunning && !shot.productionRunning;
+    setWindowTitle(Q(shot.windowCaption));
+    RenderCaptions(shot);
+    actions_->Render(shot);
+    card_->Render(shot, idle);
+    log_->Render(shot);
+    strip_->Render(shot);
+    if (production_ != nullptr) {
+        // Whether a run can start follows the commands; its words follow the language.
+        production_->Refresh();
+    }
+    rendering_ = false;
+}
+
+void Tfrmmain::RenderCaptions(const TMainSnapshot& shot) {
+    if (shot.captions == captionsShown_) {
+        return;
+    }
+    captionsShown_ = shot.captions;
+    for (const auto& [control, text] : shot.captions) {
+        captions_.Set(control, Q(text));
     }
 }
 
-void Tfrmmain::ViewRow(TFileRow row) {
-    Handle([&] { work_.ViewFile(row); });
+void Tfrmmain::ToggleLogPanel() {
+    const bool show = log_->isHidden();
+    if (!show) {
+        log_->Flush();
+        log_->hide();
+        // The layouts let go of the panel's width before the window shrinks.
+        centralWidget()->layout()->activate();
+        layout()->activate();
+        // Back to the width the window had, or what it needs now, if more.
+        resize(std::max(widthWithoutLog_, minimumSizeHint().width()), height());
+        return;
+    }
+    widthWithoutLog_ = width();
+    log_->show();
+    log_->Flush();
+    QRect frame = frameGeometry();
+    int wanted = width() + log_->sizeHint().width() + centralWidget()->layout()->spacing();
+    if (screen() != nullptr) {
+        // Never past the screen: as wide as it allows, moved onto it.
+        const QRect room = screen()->availableGeometry();
+        const int border = frame.width() - width();
+        wanted = std::min(wanted, room.width() - border);
+        frame.setWidth(wanted + border);
+        frame.moveLeft(std::clamp(frame.left(), room.left(), room.right() + 1 - frame.width()));
+        move(frame.topLeft());
+    }
+    resize(std::max(wanted, minimumSizeHint().width()), height());
 }
 
 void Tfrmmain::ShowStatus(const std::string& caption, TStatusColour /*colour*/) {
     // The step that runs is shown at once, even in the middle of a command.
-    status_->setText(Q(caption));
+    strip_->ShowStatus(caption);
+    if (production_ != nullptr) {
+        production_->Refresh();
+    }
     ScheduleRender();
 }
 
@@ -191,9 +200,16 @@ void Tfrmmain::ShowLanguage() {
 }
 
 void Tfrmmain::EnableCommands(bool enabled) {
-    commandsEnabled_ = enabled;
+    if (!enabled) {
+        // A new command: the remarks of the one before go.
+        strip_->ClearNotes();
+    }
     // Before the command sends anything, its entry points are off.
     Render();
+}
+
+void Tfrmmain::ShowNote(const std::string& text) {
+    strip_->AddNote(text);
 }
 
 void Tfrmmain::OpenDocument(const std::string& target) {
@@ -210,67 +226,33 @@ void Tfrmmain::RequestClose() {
 }
 
 void Tfrmmain::SetProgress(int percent) {
-    gauge_->SetValue(percent);
+    strip_->Gauge().SetValue(percent);
+    if (production_ != nullptr) {
+        production_->ShowGauge(percent);
+    }
 }
 
+// The window goes at once, however long what runs takes to stop: a command
+// stops at its next block and a production run after the card in hand, and
+// the close timer finishes the close then.
 void Tfrmmain::closeEvent(QCloseEvent* event) {
     if (closing_) {
         event->accept();
         return;
     }
-    bool mayClose = true;
-    try {
-        mayClose = work_.FormClose();
-    } catch (const std::exception& error) {
-        // The settings could not be saved: say so, and let the window go.
-        prompts_.ShowMessage(TMessageKind::mkError, -1, DescribeError(error));
-    }
-    if (!mayClose) {
-        // A command runs: it has been asked to stop, and the close timer
-        // finishes the close once it has.
+    hide();
+    if (!work_.FormClose()) {
         event->ignore();
         closeTimer_.start();
         return;
     }
     closing_ = true;
     closeTimer_.stop();
-    FlushLog();
+    log_->Flush();
     if (production_ != nullptr) {
         production_->close();
     }
     event->accept();
-}
-
-bool Tfrmmain::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == tbsSimple_ && event->type() == QEvent::Resize) {
-        PlaceRows();
-    }
-    if (watched == image1_ && event->type() == QEvent::MouseButtonDblClick) {
-        ToggleLogPanel();
-        return true;
-    }
-    for (std::size_t i = 0; i < rows_.size(); ++i) {
-        if (watched != rows_[i].field) {
-            continue;
-        }
-        if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
-            auto* drag = static_cast<QDropEvent*>(event);
-            if (drag->mimeData()->hasUrls() && drag->mimeData()->urls().front().isLocalFile()) {
-                drag->acceptProposedAction();
-                return true;
-            }
-        } else if (event->type() == QEvent::Drop) {
-            auto* drop = static_cast<QDropEvent*>(event);
-            if (drop->mimeData()->hasUrls() && drop->mimeData()->urls().front().isLocalFile()) {
-                const std::string file = U(drop->mimeData()->urls().front().toLocalFile());
-                const auto row = static_cast<TFileRow>(i);
-                Handle([&] { work_.SetFileField(row, file); });
-                drop->acceptProposedAction();
-                return true;
-            }
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void Tfrmmain::showEvent(QShowEvent* event) {

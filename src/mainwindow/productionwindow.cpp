@@ -2,7 +2,8 @@
 
 #include "dialogs/filechooser.h"
 #include "dialogs/qtext.h"
-#include "support/errors.h"
+#include "dialogs/widgettools.h"
+#include "mainwindow/gauge.h"
 #include "workflows/entries.h"
 #include "workflows/mainworkflows.h"
 
@@ -27,28 +28,6 @@ constexpr std::string_view kRecordFilter = "CSV Files (*.csv)|*.csv";
 // More cards than a line makes in a year; the box only needs a bound.
 constexpr int kMostCards = 999'999;
 
-template <typename Widget>
-Widget* Named(Widget* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-QFont Scaled(QFont font, double factor, bool bold) {
-    font.setPointSizeF(font.pointSizeF() * factor);
-    font.setBold(bold);
-    return font;
-}
-
-// Sets a widget's colours only when they change, so drawing often costs
-// nothing.
-void Paint(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
-    QPalette palette = widget->palette();
-    if (palette.color(role) != colour) {
-        palette.setColor(role, colour);
-        widget->setPalette(palette);
-    }
-}
-
 // A counter: its caption over a large number in the counter's colour.
 QFrame* NewCounter(const char* captionName, QLabel*& caption, const char* numberName,
                    QLabel*& number, const QColor& colour) {
@@ -64,6 +43,13 @@ QFrame* NewCounter(const char* captionName, QLabel*& caption, const char* number
     column->addWidget(caption);
     column->addWidget(number);
     return panel;
+}
+
+// A text field whose every edit goes to the board at once.
+QLineEdit* PlanField(const char* name, QLabel* caption) {
+    auto* field = Named(new QLineEdit, name);
+    caption->setBuddy(field);
+    return field;
 }
 
 } // namespace
@@ -82,34 +68,49 @@ TfrmProduction::~TfrmProduction() {
     board_.OnChange = nullptr;
 }
 
-void TfrmProduction::Build() {
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(12, 12, 12, 12);
-    column->setSpacing(8);
-
+QLayout* TfrmProduction::BuildPlan() {
     auto* plan = new QGridLayout;
     plan->setHorizontalSpacing(6);
     plan->setVerticalSpacing(2);
     recordCaption_ = Named(new QLabel, "lblRecordFile");
-    recordFile_ = Named(new QLineEdit, "edtRecordFile");
-    recordCaption_->setBuddy(recordFile_);
-    connect(recordFile_, &QLineEdit::textEdited, this, [this](const QString& text) {
-        Handle([this, text] { board_.SetRecordFile(U(text)); });
-    });
+    recordFile_ = PlanField("edtRecordFile", recordCaption_);
+    connect(recordFile_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { board_.SetRecordFile(U(text)); });
     browse_ = Named(new QToolButton, "btnRecordFile");
     browse_->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     connect(browse_, &QToolButton::clicked, this,
-            [this] { Handle([this] { ChooseRecordFile(); }); });
+            [this] { Handle(prompts_, [this] { ChooseRecordFile(); }); });
     recordName_ = Named(new QLabel, "lblRecordName");
     recordName_->setFont(Scaled(recordName_->font(), 0.9, false));
     recordName_->setForegroundRole(QPalette::PlaceholderText);
     recordName_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    recordName_->setWordWrap(true);
+    databaseCaption_ = Named(new QLabel, "lblDatabase");
+    database_ = PlanField("edtDatabase", databaseCaption_);
+    database_->setPlaceholderText(QStringLiteral("postgresql://"));
+    connect(database_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { board_.SetDatabase(U(text.trimmed())); });
+    stationCaption_ = Named(new QLabel, "lblStation");
+    station_ = PlanField("edtStation", stationCaption_);
+    connect(station_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { board_.SetStation(U(text.trimmed())); });
     plan->addWidget(recordCaption_, 0, 0);
     plan->addWidget(recordFile_, 0, 1);
     plan->addWidget(browse_, 0, 2);
     plan->addWidget(recordName_, 1, 1, 1, 2);
+    plan->addWidget(databaseCaption_, 2, 0);
+    plan->addWidget(database_, 2, 1, 1, 2);
+    plan->addWidget(stationCaption_, 3, 0);
+    plan->addWidget(station_, 3, 1, 1, 2);
     plan->setColumnStretch(1, 1);
-    column->addLayout(plan);
+    return plan;
+}
+
+void TfrmProduction::Build() {
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(12, 12, 12, 12);
+    column->setSpacing(8);
+    column->addLayout(BuildPlan());
 
     auto* runRow = new QHBoxLayout;
     run_ = Named(new QPushButton, "btnProductionRun");
@@ -127,12 +128,19 @@ void TfrmProduction::Build() {
     count_->setMinimumHeight(56);
     count_->setMinimumWidth(110);
     count_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    connect(count_, &QSpinBox::valueChanged, this,
-            [this](int value) { Handle([this, value] { board_.SetCount(value); }); });
+    connect(count_, &QSpinBox::valueChanged, this, [this](int value) { board_.SetCount(value); });
     runRow->addWidget(run_, 1);
     runRow->addWidget(times);
     runRow->addWidget(count_);
     column->addLayout(runRow);
+
+    // The card in hand: which one, its step and how far it is.
+    cardInHand_ = Named(new QLabel, "lblCardInHand");
+    cardInHand_->setWordWrap(true);
+    gauge_ = new TGauge;
+    gauge_->setObjectName(QStringLiteral("ggeCardInHand"));
+    column->addWidget(cardInHand_);
+    column->addWidget(gauge_);
 
     auto* counters = new QHBoxLayout;
     counters->addWidget(
@@ -152,29 +160,29 @@ void TfrmProduction::Build() {
     lastCard_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lastCard_->setMinimumHeight(3 * lastCard_->fontMetrics().lineSpacing() + 12);
     lastCard_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::MinimumExpanding);
+    lastSerials_ = Named(new QLabel, "lblLastSerials");
+    lastSerials_->setWordWrap(true);
+    lastSerials_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     column->addWidget(lastCardCaption_);
-    column->addWidget(lastCard_);
+    column->addWidget(lastCard_, 1);
+    column->addWidget(lastSerials_);
 
     waiting_ = Named(new QLabel, "lblWaiting");
     QFont italic = waiting_->font();
     italic.setItalic(true);
     waiting_->setFont(italic);
+    waiting_->setWordWrap(true);
     column->addWidget(waiting_);
 
     setMinimumWidth(440);
 }
 
-void TfrmProduction::Handle(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const std::exception& error) {
-        prompts_.ShowMessage(TMessageKind::mkError, -1, DescribeError(error));
-    }
-    Draw();
-}
-
 void TfrmProduction::Refresh() {
     board_.Refresh();
+}
+
+void TfrmProduction::ShowGauge(int percent) {
+    gauge_->SetValue(percent);
 }
 
 void TfrmProduction::ChooseRecordFile() {
@@ -189,7 +197,8 @@ void TfrmProduction::ChooseRecordFile() {
 void TfrmProduction::Toggle() {
     // Starting returns when the run has ended; this window's events, the
     // Stop among them, run meanwhile.
-    Handle([this] { board_.Toggle(); });
+    Handle(prompts_, [this] { board_.Toggle(); });
+    Draw();
     if (closeAfterRun_ && !work_.ProductionRunning()) {
         closeAfterRun_ = false;
         close();
@@ -208,6 +217,17 @@ void TfrmProduction::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void TfrmProduction::FitHeight() {
+    if (layout() == nullptr) {
+        return;
+    }
+    const int needed = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width())
+                                                     : layout()->totalMinimumSize().height();
+    if (needed > height()) {
+        resize(width(), needed);
+    }
+}
+
 void TfrmProduction::Draw() {
     const TProductionView& view = board_.View();
     setWindowTitle(Q(view.title));
@@ -216,24 +236,39 @@ void TfrmProduction::Draw() {
     browse_->setToolTip(Q(work_.Text(entries::kChooseRecordFile)));
     recordFile_->setToolTip(Q(work_.Text(entries::kRecordFileTip)));
     count_->setToolTip(Q(work_.Text(entries::kCountTip)));
-    const QString file = Q(board_.RecordFile().string());
-    if (recordFile_->text() != file) {
-        // Typing goes on where it was when the text is the one typed.
-        const QSignalBlocker blocker(recordFile_);
-        recordFile_->setText(file);
-    }
+    databaseCaption_->setText(Q(view.databaseCaption));
+    database_->setToolTip(Q(view.databaseTip));
+    stationCaption_->setText(Q(view.stationCaption));
+    station_->setPlaceholderText(Q(view.defaultStation));
+    // Typing goes on where it was when the text is the one typed.
+    const auto show = [](QLineEdit* field, const QString& text) {
+        if (field->text() != text) {
+            const QSignalBlocker blocker(field);
+            field->setText(text);
+        }
+    };
+    show(recordFile_, Q(board_.RecordFile().string()));
+    show(database_, Q(board_.Database()));
+    show(station_, Q(board_.Station()));
     recordName_->setText(Q(view.recordName));
     {
         const QSignalBlocker blocker(count_);
         count_->setValue(board_.Count());
     }
     for (QWidget* plan : {static_cast<QWidget*>(recordFile_), static_cast<QWidget*>(browse_),
-                          static_cast<QWidget*>(count_)}) {
-        plan->setEnabled(!view.running);
+                          static_cast<QWidget*>(count_), static_cast<QWidget*>(database_),
+                          static_cast<QWidget*>(station_)}) {
+        plan->setEnabled(view.planEnabled);
     }
 
     run_->setText(Q(view.buttonCaption));
     run_->setEnabled(view.buttonEnabled);
+    cardInHand_->setText(Q(view.cardInHand));
+    cardInHand_->setVisible(!view.cardInHand.empty());
+    gauge_->setVisible(view.running);
+    if (view.cardInHand.empty()) {
+        gauge_->SetValue(0);
+    }
     goodCaption_->setText(Q(view.goodCaption));
     good_->setText(QString::number(view.good));
     failedCaption_->setText(Q(view.failedCaption));
@@ -241,6 +276,8 @@ void TfrmProduction::Draw() {
 
     lastCardCaption_->setText(Q(view.lastCardCaption));
     lastCard_->setText(Q(view.lastCard));
+    lastSerials_->setText(Q(view.lastSerials));
+    lastSerials_->setVisible(!view.lastSerials.empty());
     switch (view.lastColour) {
     case TLastCardColour::lcGood:
         Paint(lastCard_, QPalette::Window, QColor(64, 200, 64));
@@ -256,6 +293,7 @@ void TfrmProduction::Draw() {
         break;
     }
     waiting_->setText(Q(view.state));
+    FitHeight();
 }
 
 } // namespace korvex::gui

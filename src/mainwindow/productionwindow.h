@@ -4,8 +4,6 @@
 
 #include <QWidget>
 
-#include <functional>
-
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -20,11 +18,13 @@ class TPrompts;
 namespace korvex::gui {
 
 class TFileChooser;
+class TGauge;
 
 // The production window: a tool window beside the main window that runs the
-// production line from one big button and shows its counters and last card.
-// A face over TPProductionBoard: the controls hand their events to the
-// board, and everything shown is drawn from the board's view.
+// production line from one big button and shows the card in hand, the
+// counters and the last card. A face over TPProductionBoard: the controls
+// hand their events to the board, and everything shown is drawn from the
+// board's view.
 class TfrmProduction final : public QWidget {
     Q_OBJECT
 public:
@@ -32,19 +32,22 @@ public:
     ~TfrmProduction() override;
 
     // Words the view afresh and draws it, e.g. after a command started or
-    // ended or the language changed.
+    // ended, a step began or the language changed.
     void Refresh();
+    // The card in hand's progress.
+    void ShowGauge(int percent);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void Build();
-    // Runs a user's action; an error it throws is shown as an error box.
-    void Handle(const std::function<void()>& action);
+    QLayout* BuildPlan();
     void ChooseRecordFile();
     void Toggle();
     void Draw();
+    // Taller when the last card's text needs it, never shorter on its own.
+    void FitHeight();
 
     TPMainWorkflows& work_;
     TPrompts& prompts_;
@@ -57,14 +60,21 @@ private:
     QLineEdit* recordFile_ = nullptr;
     QToolButton* browse_ = nullptr;
     QLabel* recordName_ = nullptr;
+    QLabel* databaseCaption_ = nullptr;
+    QLineEdit* database_ = nullptr;
+    QLabel* stationCaption_ = nullptr;
+    QLineEdit* station_ = nullptr;
     QSpinBox* count_ = nullptr;
     QPushButton* run_ = nullptr;
+    QLabel* cardInHand_ = nullptr;
+    TGauge* gauge_ = nullptr;
     QLabel* goodCaption_ = nullptr;
     QLabel* good_ = nullptr;
     QLabel* failedCaption_ = nullptr;
     QLabel* failed_ = nullptr;
     QLabel* lastCardCaption_ = nullptr;
     QLabel* lastCard_ = nullptr;
+    QLabel* lastSerials_ = nullptr;
     QLabel* waiting_ = nullptr;
 };
 

@@ -104,6 +104,12 @@ void TViewRelay::ShowFileView(const std::filesystem::path& file, bool eepromKind
     }
 }
 
+void TViewRelay::ShowNote(const std::string& text) {
+    if (target_ != nullptr) {
+        target_->ShowNote(text);
+    }
+}
+
 void TViewRelay::OpenDocument(const std::string& target) {
     if (target_ != nullptr) {
         target_->OpenDocument(target);

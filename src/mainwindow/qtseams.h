@@ -63,6 +63,7 @@ public:
     void EnableCommands(bool enabled) override;
     void ShowReadBack(TPReadBack& readBack) override;
     void ShowFileView(const std::filesystem::path& file, bool eepromKind, bool avrKind) override;
+    void ShowNote(const std::string& text) override;
     void OpenDocument(const std::string& target) override;
     void RequestClose() override;
 

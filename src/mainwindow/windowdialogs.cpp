@@ -5,15 +5,17 @@
 #include "dialogs/gethexview.h"
 #include "dialogs/hexview.h"
 #include "dialogs/options.h"
+#include "dialogs/widgettools.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/productionwindow.h"
+#include "workflows/entries.h"
 #include "workflows/fileview.h"
 #include "workflows/mainworkflows.h"
 
 namespace korvex::gui {
 
 void Tfrmmain::ShowReadBack(TPReadBack& readBack) {
-    TfrmGetHexView dialog(readBack, files_, prompts_, this);
+    TfrmGetHexView dialog(readBack, files_, prompts_, work_.Text(entries::kReadBackSaved), this);
     dialog.exec();
 }
 
@@ -34,18 +36,26 @@ void Tfrmmain::ShowProduction() {
     production_->activateWindow();
 }
 
+// A catalogue that cannot be read makes a card type dialog's construction
+// throw: the user is told, and the window goes on.
 void Tfrmmain::AddCardType() {
-    TfrmAddCard dialog(work_, prompts_, this);
-    if (dialog.exec() != QDialog::Accepted) {
-        work_.RefreshCardTypes();
-    }
+    Handle(prompts_, [this] {
+        TfrmAddCard dialog(work_, prompts_, this);
+        if (dialog.exec() != QDialog::Accepted) {
+            work_.RefreshCardTypes();
+        }
+    });
+    ScheduleRender();
 }
 
 void Tfrmmain::EditCardType() {
-    TfrmEditCardType dialog(work_, prompts_, this);
-    if (dialog.exec() != QDialog::Accepted) {
-        work_.RefreshCardTypes();
-    }
+    Handle(prompts_, [this] {
+        TfrmEditCardType dialog(work_, prompts_, files_, this);
+        if (dialog.exec() != QDialog::Accepted) {
+            work_.RefreshCardTypes();
+        }
+    });
+    ScheduleRender();
 }
 
 void Tfrmmain::ShowOptions() {

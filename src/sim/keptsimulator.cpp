@@ -1,5 +1,6 @@
 #include "sim/keptsimulator.h"
 
+#include "catalogue/cardbox.h"
 #include "catalogue/cardini.h"
 #include "link/clock.h"
 #include "link/lentbackend.h"
@@ -20,9 +21,12 @@ std::string RememberedCardName(const TPDataFolders& folders) {
     if (cards.GetCardCount() == 0) {
         return {};
     }
-    const TPSettingsStore store(TPSettingsStore::DefaultFolder());
-    int index = store.ReadInteger(TPSettingsStore::kCard).value_or(0);
-    if (index < 0 || index >= cards.GetCardCount()) {
+    std::vector<std::string> names;
+    for (int i = 0; i < cards.GetCardCount(); ++i) {
+        names.push_back(cards.GetCardInfo(i)->CardName);
+    }
+    int index = RememberedCardItem(TPSettingsStore(TPSettingsStore::DefaultFolder()), names);
+    if (index >= cards.GetCardCount()) {
         index = 0;
     }
     return cards.GetCardInfo(index)->CardName;

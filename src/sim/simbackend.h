@@ -32,6 +32,8 @@ public:
     // What the host wrote reached the device at once: nothing to drop.
     void PurgeOutput() override {}
     bool WaitForInput(int timeoutMs) override;
+    // The simulated line hung up (the hangup fault).
+    bool Gone() const override { return open_ && device_.HungUp(); }
 
     const TLineSettings& Settings() const { return settings_; }
 

@@ -15,6 +15,8 @@ namespace korvex {
 //   ComPort  integer  0 = offline, 1..8 = the port items "Com 1".."Com 8";
 //                     other values select nothing
 //   Card     integer  item index of the card type selector (negative = 0)
+//   CardName string   the card type's name; while the list has it, it wins
+//                     over Card, which older files and tools know alone
 //   Lang     string   language name (file name without ".lang"); applied
 //                     when not empty
 //   Speed    integer  9600 = the "19200 baud" item (9600 is the item's code,
@@ -23,6 +25,9 @@ namespace korvex {
 //   ProductionRecord  string   the production window's record file; empty = none
 //   ProductionCount   integer  the cards a production run is asked for; 0 = until
 //                              stopped
+//   ProductionDatabase string  the database the stations share, never with a
+//                              password; empty = none
+//   ProductionStation  string  this station's name in the shared record
 //
 // What the codes mean is the caller's business; the store only keeps them.
 // Every call reads the file afresh. Reading never creates anything, and a
@@ -33,10 +38,13 @@ class TPSettingsStore {
 public:
     static constexpr std::string_view kComPort = "ComPort";
     static constexpr std::string_view kCard = "Card";
+    static constexpr std::string_view kCardName = "CardName";
     static constexpr std::string_view kLang = "Lang";
     static constexpr std::string_view kSpeed = "Speed";
     static constexpr std::string_view kProductionRecord = "ProductionRecord";
     static constexpr std::string_view kProductionCount = "ProductionCount";
+    static constexpr std::string_view kProductionDatabase = "ProductionDatabase";
+    static constexpr std::string_view kProductionStation = "ProductionStation";
 
     explicit TPSettingsStore(std::filesystem::path folder);
 

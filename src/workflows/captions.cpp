@@ -9,7 +9,7 @@ namespace korvex {
 
 namespace {
 
-constexpr std::array<TCaptionEntry, 43> kCommon{{
+constexpr std::array<TCaptionEntry, 45> kCommon{{
     {"grbCardType", entries::kCardTypeGroup},
     {"grpCardProp", entries::kCardPropertiesGroup},
     {"tbsSimple", entries::kSimpleTab},
@@ -54,6 +54,8 @@ constexpr std::array<TCaptionEntry, 43> kCommon{{
     {"rdgWatchDog:1", entries::kDisabled},
     {"rdgPowerUp:1", entries::kDisabled},
     {"rdgProtection:1", entries::kDisabled},
+    {"Speed1", entries::kSpeedMenu},
+    {"lblNoFuses", entries::kNoFuseChoices},
 }};
 
 constexpr std::array<TCaptionEntry, 8> kPic{{

@@ -24,7 +24,8 @@ using TCaptionText = std::pair<std::string, std::string>;
 // Which language entry captions which control of the main window. A face
 // maps the names to its widgets; the texts come from the language in use.
 struct TMainCaptions {
-    // Entries 0 to 42 in entry order, the kept texts (8, 13, 14, 15) left out.
+    // Entries 0 to 42 in entry order, the kept texts (8, 13, 14, 15) left out,
+    // then the speed menu's and the Fuses tab's line.
     static std::span<const TCaptionEntry> Common();
     // Entries 101 to 107, or 109 to 116: the captions that name the
     // processor's memory the way its family does.

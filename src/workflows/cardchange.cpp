@@ -45,6 +45,8 @@ void TPCardChange::CardChanged() {
     if (card.Name() != card.ShownName()) {
         SaveCardDefaults();
     }
+    // The rows now show the card type's own files.
+    kept_ = {};
     if (card.Index() >= 0 && card.Store().GetCardInfo(card.Index())) {
         const TPCardInfo info = *card.Store().GetCardInfo(card.Index());
         card.SetDescription(info.CardDescription);
@@ -124,11 +126,15 @@ void TPCardChange::SaveCardDefaults(bool always) {
     }
     const TPFileRows& rows = bench_.rows;
     const TFuseChoices fuses = card.Fuses().ToStore();
+    const auto stored = [&](TFileRow row) {
+        const auto& kept = kept_[static_cast<std::size_t>(row)];
+        return kept ? *kept : rows.StoredField(row);
+    };
     TPCardDefaults defaults;
-    defaults.PicFile = rows.Field(TFileRow::frProgram);
-    defaults.IntEeFile = rows.Field(TFileRow::frIntEeprom);
-    defaults.ExtEeFile = rows.Field(TFileRow::frEeprom);
-    defaults.Loader = rows.Field(TFileRow::frLoader);
+    defaults.PicFile = stored(TFileRow::frProgram);
+    defaults.IntEeFile = stored(TFileRow::frIntEeprom);
+    defaults.ExtEeFile = stored(TFileRow::frEeprom);
+    defaults.Loader = stored(TFileRow::frLoader);
     defaults.PowerUp = fuses.powerUp;
     defaults.Protected = fuses.protection;
     defaults.Oscil = fuses.oscillator;
@@ -149,11 +155,20 @@ void TPCardChange::RefreshCardList() {
     bench_.card.Lookup();
 }
 
+void TPCardChange::ShowForRun(TFileRow row, const std::string& file) {
+    auto& kept = kept_[static_cast<std::size_t>(row)];
+    if (!kept) {
+        kept = bench_.rows.Field(row);
+    }
+    bench_.rows.SetField(row, file, true);
+}
+
 bool TPCardChange::DeleteCardType() {
     const std::string name = bench_.card.Name();
     const std::string question = bench_.Text(entries::kDeleteCardType) + " " + name + "\r\n" +
                                  bench_.Text(entries::kAreYouSure) + " ?";
-    if (!bench_.prompts.Ask(entries::kDeleteCardType, question)) {
+    // A card type deleted is gone with its settings: only a deliberate Yes.
+    if (!bench_.prompts.Ask(entries::kDeleteCardType, question, TAnswer::anNo)) {
         return false;
     }
     // A card type that is not there (or cannot be deleted) throws, and then

@@ -2,6 +2,10 @@
 
 #include "workflows/workbench.h"
 
+#include <array>
+#include <optional>
+#include <string>
+
 namespace korvex {
 
 // What happens when a card type is chosen: the settings of the card type
@@ -23,6 +27,10 @@ public:
     void RefreshCardList();
     // Asks, then deletes the chosen card type; true when it was deleted.
     bool DeleteCardType();
+    // A file a face names for this run only: shown in its row, while the
+    // card type's file keeps the one it had, until the user sets the row.
+    void ShowForRun(TFileRow row, const std::string& file);
+    void RowChosen(TFileRow row) { kept_[static_cast<std::size_t>(row)].reset(); }
 
 private:
     void LoadCardDefaults();
@@ -32,6 +40,9 @@ private:
     // shown, over the stored choices.
     void TakeFileWord();
 
+    // What the card type's file keeps for the rows that show a file for this
+    // run only.
+    std::array<std::optional<std::string>, kFileRowCount> kept_;
     TPWorkbench& bench_;
 };
 

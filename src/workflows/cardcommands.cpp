@@ -119,6 +119,7 @@ TOutcome TPCardCommands::Run(TSteps steps) {
         return TOutcome::ocRefused;
     }
     report_ = {};
+    lineProblemTold_ = false;
     try {
         retries_ = bench_.options.GetStepRetries();
         return (this->*steps)();
@@ -288,7 +289,7 @@ bool TPCardCommands::WriteLoader() {
 // Without the loader the programmer cannot reach the EEPROM: a command that
 // went on would only fail later, or work through whatever the processor held.
 std::optional<TOutcome> TPCardCommands::ReachEeprom(int question) {
-    if (!bench_.prompts.Ask(question, bench_.Text(question))) {
+    if (!bench_.prompts.Ask(question, bench_.Text(question), TAnswer::anYes)) {
         return TOutcome::ocRefused;
     }
     Status(entries::kWritingLoader);
@@ -404,6 +405,29 @@ void TPCardCommands::Note(const std::string& text) {
     bench_.view.ShowNote(text);
 }
 
+void TPCardCommands::NoteLineFault(const TTransportFault& fault) {
+    report_.lineFault = fault;
+    report_.lineProblem.clear();
+    if (Stopping()) {
+        return;
+    }
+    if (Prog().LineGone()) {
+        report_.lineProblem =
+            FillIn(bench_.Text(entries::kPortGone), {bench_.PortName().text, fault.Describe()});
+    } else if (fault.kind == TTransportFaultKind::tfNoAnswer &&
+               Prog().LastAnswer() == TTransportFaultKind::tfNoAnswer) {
+        // Still silent after the failure, not an answer lost on the way.
+        report_.lineProblem = FillIn(bench_.Text(entries::kProgrammerSilent),
+                                     {bench_.TimeOfDay(Prog().LastHeardMs()), fault.Describe()});
+    }
+}
+
+void TPCardCommands::Release() {
+    if (!Prog().LineGone()) {
+        Prog().SelectMode(0, Kind().Code());
+    }
+}
+
 // --- how a command ends
 
 void TPCardCommands::Status(int entry) {
@@ -430,11 +454,16 @@ void TPCardCommands::TellText(TMessageKind kind, int entry, const std::string& t
     }
     Gauge(0);
     bench_.status.Restore();
+    if (kind == TMessageKind::mkError && !report_.lineProblem.empty() && !lineProblemTold_) {
+        lineProblemTold_ = true;
+        bench_.prompts.ShowMessage(kind, entry, text + "\r\n" + report_.lineProblem);
+        return;
+    }
     bench_.prompts.ShowMessage(kind, entry, text);
 }
 
 TOutcome TPCardCommands::Abort() {
-    Prog().SelectMode(0, Kind().Code());
+    Release();
     Gauge(0);
     return TOutcome::ocAborted;
 }
@@ -443,7 +472,7 @@ TOutcome TPCardCommands::Fail(int entry) {
     if (Stopping()) {
         return Abort();
     }
-    Prog().SelectMode(0, Kind().Code());
+    Release();
     Tell(TMessageKind::mkError, entry);
     Gauge(0);
     return TOutcome::ocFailed;
@@ -495,7 +524,7 @@ TOutcome TPCardCommands::FailWithDifference(TFailStep step, int entry,
     if (Stopping()) {
         return Abort();
     }
-    Prog().SelectMode(0, Kind().Code());
+    Release();
     TellDifference(TMessageKind::mkError, entry, difference);
     Gauge(0);
     return TOutcome::ocFailed;

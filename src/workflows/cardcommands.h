@@ -49,7 +49,16 @@ struct TCommandReport {
     // Why the store of serial values failed after the card (the shared
     // database lost); empty when it did not.
     std::string claimsProblem;
+    // The fault on the line that ended the last step that failed there, and
+    // when the programmer fell silent or its port went away, that in words
+    // (the command's message says it too); empty otherwise.
+    TTransportFault lineFault;
+    std::string lineProblem;
 };
+
+// A card's serial values on one line, "Serial1 1000, Serial2 00AB", each
+// worded by `pattern` (entry kSerialValue: %1 the field, %2 its value).
+std::string SerialValuesLine(const TRecordLine& serials, std::string_view pattern);
 
 // The card commands: read, write, verify and erase of the processor and of
 // the external EEPROM, auto program, lock and the firmware query. Each reads
@@ -177,6 +186,11 @@ private:
     template <typename Step>
     bool Retrying(std::string_view name, Step step);
     void Note(const std::string& text);
+    // A step failed for good by `fault`: when the programmer fell silent or
+    // its port went away, the report says which, and so will the message.
+    void NoteLineFault(const TTransportFault& fault);
+    // The mode select that releases the programmer, unless its port is gone.
+    void Release();
 
     // --- how a command ends
     TPPicProg& Prog() { return bench_.line.Prog(); }
@@ -212,6 +226,8 @@ private:
     int retries_ = 0; // the options' bound, read as the command starts
     TSerialClaims* claims_ = nullptr;
     std::unique_ptr<TPLocalSerialClaims> localClaims_;
+    // The line problem has been said in a message of this command.
+    bool lineProblemTold_ = false;
 };
 
 template <typename Step>
@@ -224,7 +240,8 @@ bool TPCardCommands::Retrying(std::string_view name, Step step) {
         }
         const TTransportFault fault = Prog().LastFault();
         if (!fault.MayRetry() || attempt > retries_ || Stopping()) {
-            bench_.prompts.ReleaseLinkErrors(true);
+            NoteLineFault(fault);
+            lineProblemTold_ = bench_.prompts.ReleaseLinkErrors(true, report_.lineProblem);
             return false;
         }
         ++report_.retries;

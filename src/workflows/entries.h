@@ -259,4 +259,50 @@ constexpr int kDatabaseLost = 204;
 // Serial values go to a card only with a write of the memory they go to.
 constexpr int kSerialNeedsWrite = 205;
 
+// --- the titles of the message boxes, by their kind, and of a question
+constexpr int kErrorTitle = 206;
+constexpr int kWarningTitle = 207;
+constexpr int kInformationTitle = 208;
+constexpr int kConfirmTitle = 209;
+// The Fuses tab of a card type whose fuses are not set in the window.
+constexpr int kNoFuseChoices = 210;
+// A step that failed on a line gone quiet: since when (%1, the time of day)
+// and what went unanswered (%2); or on a port whose device is gone (%1 the
+// port, %2 what failed).
+constexpr int kProgrammerSilent = 211;
+constexpr int kPortGone = 212;
+// The pause between blocks asked for lies outside what the log panel takes.
+constexpr int kDelayOutOfRange = 213;
+// --- the production window: a Stop pressed with a card in hand, the card in
+// hand (%1 its number, %2 the step), the shared database and the station
+constexpr int kStoppingAfterCard = 214;
+constexpr int kCardInHand = 215;
+constexpr int kDatabase = 216;
+constexpr int kStation = 217;
+constexpr int kDatabaseTip = 218;
+// The options dialog's bound on the steps tried again (Line/StepRetries).
+constexpr int kStepRetries = 219;
+// The Setup menu's speed menu.
+constexpr int kSpeedMenu = 220;
+// --- the card type dialog's serial number fields: the group, its buttons,
+// the field's own dialog and its labels, and the table's column of values
+constexpr int kSerialFields = 221;
+constexpr int kSerialAdd = 222;
+constexpr int kSerialChange = 223;
+constexpr int kSerialRemove = 224;
+constexpr int kSerialFieldCaption = 225;
+constexpr int kSerialName = 226;
+constexpr int kSerialMemory = 227;
+constexpr int kSerialAddress = 228;
+constexpr int kSerialLength = 229;
+constexpr int kSerialFormat = 230;
+constexpr int kSerialCounter = 231;
+constexpr int kSerialListFile = 232;
+constexpr int kSerialFirst = 233;
+constexpr int kSerialIncrement = 234;
+constexpr int kSerialLast = 235;
+constexpr int kSerialValues = 236;
+// The read-back window after a save: where (%1) it went.
+constexpr int kReadBackSaved = 237;
+
 } // namespace korvex::entries

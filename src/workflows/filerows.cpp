@@ -322,6 +322,21 @@ bool TPFileRows::IntEeChange() {
     return loaded;
 }
 
+bool TPFileRows::NamesDefaultLoader(const std::string& text) const {
+    const std::string lower = AsciiLower(text);
+    return lower.empty() || lower == "default" || text == lang_.GetText(entries::kDefaultLoader);
+}
+
+std::string TPFileRows::StoredField(TFileRow row) const {
+    const std::string& text = Field(row);
+    if (text.empty() || (row == TFileRow::frLoader && NamesDefaultLoader(text))) {
+        return text;
+    }
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(text, error);
+    return error ? text : absolute.lexically_normal().string();
+}
+
 std::filesystem::path TPFileRows::DefaultLoaderPath() const {
     return card_.DefaultLoaderFile();
 }
@@ -332,8 +347,7 @@ bool TPFileRows::LoaderChange() {
         return true;
     }
     const std::string text = Field(TFileRow::frLoader);
-    const std::string lower = AsciiLower(text);
-    if (lower.empty() || lower == "default" || text == lang_.GetText(entries::kDefaultLoader)) {
+    if (NamesDefaultLoader(text)) {
         const std::filesystem::path defaultLoader = DefaultLoaderPath();
         // An empty field asks for the default loader as "default" does, and
         // says so as plainly when that loader is missing.
@@ -382,8 +396,7 @@ void TPFileRows::LoadLoader(const std::filesystem::path& file) {
 
 std::filesystem::path TPFileRows::WantedLoader() const {
     const std::string& text = Field(TFileRow::frLoader);
-    const std::string lower = AsciiLower(text);
-    if (lower.empty() || lower == "default" || text == lang_.GetText(entries::kDefaultLoader)) {
+    if (NamesDefaultLoader(text)) {
         return DefaultLoaderPath();
     }
     return text;

@@ -73,6 +73,10 @@ public:
     // the fuse choices; not told when a command reads the files again.
     std::function<void()> OnProgramFileNamed;
 
+    // The field as a card type file keeps it: a file's path made absolute, so
+    // it names the same file from any folder; the default loader's word as it is.
+    std::string StoredField(TFileRow row) const;
+
     // <program folder>/defaults/<loader name>.hex of the chosen processor.
     std::filesystem::path DefaultLoaderPath() const;
     // The file the loader row asks for, whether it exists or not.
@@ -93,6 +97,7 @@ private:
         std::string problem;
     };
 
+    bool NamesDefaultLoader(const std::string& text) const;
     TRow& At(TFileRow row) { return rows_[static_cast<std::size_t>(row)]; }
     const TRow& At(TFileRow row) const { return rows_[static_cast<std::size_t>(row)]; }
     bool ProgramChange();

@@ -30,6 +30,7 @@ TIntentResult TPMainWorkflows::ChooseCardType(const std::string& name) {
     if (!bench_.card.Select(name)) {
         return TIntentResult::irFailed;
     }
+    runOnly_.card = false;
     try {
         bench_.card.Lookup();
     } catch (const std::exception& error) {
@@ -98,6 +99,15 @@ std::vector<TSerialField> TPMainWorkflows::SerialFields() {
     }
 }
 
+std::optional<TSerialField> TPMainWorkflows::CheckSerialField(const std::string& line) {
+    try {
+        return SerialFieldOfLine(line, bench_.card.Store().CardFilePath(bench_.card.Name()));
+    } catch (const std::exception& error) {
+        Failed(error);
+        return std::nullopt;
+    }
+}
+
 TIntentResult TPMainWorkflows::EditSerialFields(const std::vector<std::string>& set,
                                                 const std::vector<std::string>& remove) {
     return Take([&] {
@@ -132,12 +142,15 @@ TIntentResult TPMainWorkflows::EditSerialFields(const std::vector<std::string>& 
 
 TIntentResult TPMainWorkflows::SetFileField(TFileRow row, const std::string& text) {
     bool loaded = true;
-    const TIntentResult result = Take([&] { loaded = bench_.rows.SetField(row, text, true); });
+    const TIntentResult result = Take([&] {
+        cardChange_.RowChosen(row);
+        loaded = bench_.rows.SetField(row, text, true);
+    });
     return result == TIntentResult::irDone && !loaded ? TIntentResult::irFailed : result;
 }
 
 bool TPMainWorkflows::ConfirmLoaderChoice() {
-    return !Refuses() && bench_.prompts.Ask(-1, kLoaderQuestion);
+    return !Refuses() && bench_.prompts.Ask(-1, kLoaderQuestion, TAnswer::anYes);
 }
 
 void TPMainWorkflows::ViewFile(TFileRow row) {
@@ -180,7 +193,18 @@ TIntentResult TPMainWorkflows::SetFuse(TFuse fuse, int item) {
 // --- the line
 
 TIntentResult TPMainWorkflows::ChoosePort(int number) {
-    return Take([&] { DoChoosePort(number); });
+    return Take([&] {
+        runOnly_.port = false;
+        DoChoosePort(number);
+    });
+}
+
+TIntentResult TPMainWorkflows::ReopenLine() {
+    return Take([&] {
+        if (bench_.line.ComPort() != 0) {
+            DoChoosePort(bench_.line.ComPort());
+        }
+    });
 }
 
 TIntentResult TPMainWorkflows::ChooseDevice(const std::string& path) {
@@ -203,20 +227,28 @@ TIntentResult TPMainWorkflows::ChooseDevice(const std::string& path) {
             changed.Save(bench_.settings);
             ports = std::move(changed);
         }
+        runOnly_.port = false;
         DoChoosePort(number);
     });
 }
 
 TIntentResult TPMainWorkflows::ChooseOffline() {
-    return Take([&] { DoChooseOffline(); });
+    return Take([&] {
+        runOnly_.port = false;
+        DoChooseOffline();
+    });
 }
 
 TIntentResult TPMainWorkflows::ChooseSpeed(TBaudRate rate) {
-    return Take([&] { DoChooseSpeed(rate); });
+    return Take([&] {
+        runOnly_.speed = false;
+        DoChooseSpeed(rate);
+    });
 }
 
 TIntentResult TPMainWorkflows::ComPortAction(int number) {
     return Take([&] {
+        runOnly_.port = false;
         bench_.SetWindowCaption(number == 0 ? std::string("Korvex - OffLine")
                                             : "Korvex - COM" + std::to_string(number));
         bench_.line.PortAction(number);
@@ -376,6 +408,7 @@ TMainSnapshot TPMainWorkflows::Snapshot() const {
     shot.windowCaption = bench_.windowCaption;
     shot.statusCaption = bench_.status.Caption();
     shot.statusColour = bench_.status.Colour();
+    shot.statusCaptions = bench_.status.EveryCaption();
     shot.cardState = bench_.line.State();
     shot.gauge = bench_.gauge.Percent();
     shot.cardTypes = bench_.card.Items();
@@ -401,6 +434,9 @@ TMainSnapshot TPMainWorkflows::Snapshot() const {
     shot.speed = bench_.line.Speed();
     shot.connected = bench_.line.Connected();
     shot.connectError = bench_.line.ConnectError();
+    if (!shot.connected && shot.comPort != 0 && !shot.connectError.empty()) {
+        shot.portProblem = bench_.PortName().CannotOpen(shot.connectError);
+    }
     shot.language = bench_.languageName;
     shot.languages = bench_.languages;
     shot.captions = TMainCaptions::Resolve(bench_.lang, bench_.card.Layout().avrKind);

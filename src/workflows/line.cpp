@@ -25,11 +25,20 @@ void TPLine::Stop() {
     }
     prog_->OnStateChange = nullptr;
     if (prog_->Connected()) {
-        prog_->SelectMode(0, 0);
+        if (!Silent()) {
+            // Stopping: a programmer that falls silent now gets one answer time.
+            prog_->RequestAbort();
+            prog_->SelectMode(0, 0);
+        }
         prog_->Disconnect();
     }
     prog_->SetLogMemo(nullptr);
     prog_.reset();
+}
+
+bool TPLine::Silent() const {
+    return !Connected() || state_ == TPCardState::csNotConnected || prog_->LineGone() ||
+           prog_->LastAnswer() == TTransportFaultKind::tfNoAnswer;
 }
 
 void TPLine::ChoosePort(int number) {

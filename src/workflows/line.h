@@ -27,7 +27,7 @@ public:
 
     // The driver with its poll, at the speed shown; offline until a port is chosen.
     void Start();
-    // Frees the driver, which releases the programmer.
+    // Frees the driver, which releases the programmer unless it is Silent.
     void Stop();
     bool Started() const { return prog_ != nullptr; }
     // The driver, for the commands, the production run and the log panel.
@@ -43,6 +43,10 @@ public:
     std::string ConnectError() const { return prog_ ? prog_->LastConnectError() : std::string(); }
     // A transfer, the poll or an exchange holds the line now.
     bool TransferBusy() const { return prog_ && prog_->Busy(); }
+    // Nobody answers on the line: the programmer never did or has fallen
+    // silent, or its device has gone. A release would only keep the user
+    // waiting for answers that do not come.
+    bool Silent() const;
 
     // Closes the line and connects to the port item 1..8.
     void ChoosePort(int number);

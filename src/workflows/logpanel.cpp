@@ -46,15 +46,11 @@ void TPLogPanel::ToggleLog() {
 }
 
 void TPLogPanel::SaveLog(const std::filesystem::path& file) const {
-    std::size_t size = 0;
-    for (const std::string& line : kept_) {
-        size += line.size() + 2;
-    }
     std::string text;
-    text.reserve(size);
     for (const std::string& line : kept_) {
-        text += line;
-        text += "\r\n";
+        // A frame's own CR is shown as <0D>, not taken for a second line end.
+        text += DisplayLogLine(line);
+        text += '\n';
     }
     try {
         WriteFileAtomically(file, text);
@@ -66,6 +62,9 @@ void TPLogPanel::SaveLog(const std::filesystem::path& file) const {
 
 void TPLogPanel::SetDelay(const std::string& text) {
     const int ms = StrToInt(text);
+    if (ms < 0 || ms > kLongestDelayMs) {
+        throw EConvertError(bench_.Text(entries::kDelayOutOfRange));
+    }
     if (bench_.line.Started()) {
         bench_.line.Prog().SetDelay(ms);
     }

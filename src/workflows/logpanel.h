@@ -19,8 +19,6 @@ namespace korvex {
 // since the log was last cleared and saves those.
 class TPLogPanel {
 public:
-    static constexpr int kNormalWidth = 425;
-    static constexpr int kWideWidth = 790;
     // Bounds the memory a log left running for days can take; the oldest
     // lines go first.
     static constexpr std::size_t kKeptLineLimit = 1'000'000;
@@ -43,16 +41,17 @@ public:
     // The start/stop button names the action it offers.
     std::string LogButtonCaption() const { return Logging() ? "Stop log" : "Start log"; }
     void ToggleLog();
-    // Every kept line, each ended by CR LF; the name is used as given. Throws
+    // Every kept line as the panel shows it (DisplayLogLine), each ended by
+    // one line feed, as --log writes them; the name is used as given. Throws
     // EInOutError "Cannot create file <name>: <reason>".
     void SaveLog(const std::filesystem::path& file) const;
     // Empties the memo and the kept log alike, so a saved log starts here.
     void ClearLog();
-    // Throws EConvertError "'<text>' is not a valid integer value"; the
-    // pause then stays as it was.
+    // The pause between blocks, in milliseconds. Throws EConvertError "'<text>'
+    // is not a valid integer value", or with entry kDelayOutOfRange beyond
+    // 0..kLongestDelayMs; the pause then stays as it was.
+    static constexpr int kLongestDelayMs = 1000;
     void SetDelay(const std::string& text);
-    // The window's width after a double click on the panel's picture.
-    static int ToggledWidth(int width) { return width <= 500 ? kWideWidth : kNormalWidth; }
     // The help document beside the program, when it is there.
     void OpenHelp();
     void OpenBugReport();

@@ -47,14 +47,18 @@ struct TFuseChoices {
 
 enum class TMessageKind { mkError, mkWarning, mkInformation };
 
+// The answer a question offers first, the one Enter gives.
+enum class TAnswer { anYes, anNo };
+
 // The message boxes. `entry` is the language entry the text came from, -1
 // for the few literal texts.
 class TPrompts {
 public:
     virtual ~TPrompts() = default;
     virtual void ShowMessage(TMessageKind kind, int entry, const std::string& text) = 0;
-    // A warning with Yes and No; true only for Yes.
-    virtual bool Ask(int entry, const std::string& text) = 0;
+    // A warning with Yes and No, `preset` the button offered first; true only
+    // for Yes.
+    virtual bool Ask(int entry, const std::string& text, TAnswer preset) = 0;
     // The application's plain box with a title and an OK button.
     virtual void ShowPlain(const std::string& title, const std::string& text) = 0;
 };

@@ -24,6 +24,7 @@ TPMainWorkflows::TPMainWorkflows(TPDataFolders folders, TPSettingsStore& setting
                             std::move(factory)),
       cardChange_(bench_), commands_(bench_), log_(bench_),
       production_(bench_, commands_, seams.pump) {
+    bench_.ports = seams.ports;
     bench_.lang.SetLangDirs(bench_.dataFolders);
     bench_.languages = bench_.lang.GetLanguages();
     ApplyLanguage("English");
@@ -59,6 +60,12 @@ TIntentResult TPMainWorkflows::FormShow(const TStartChoices& choices) {
         // to be shown, so no other card type's files are read.
         bench_.card.Rescan();
         LoadSettings(choices);
+        if (choices.programFile) {
+            cardChange_.ShowForRun(TFileRow::frProgram, *choices.programFile);
+        }
+        if (choices.eepromFile) {
+            cardChange_.ShowForRun(TFileRow::frEeprom, *choices.eepromFile);
+        }
         TellLanguageProblem();
     } catch (const std::exception& error) {
         return Failed(error);
@@ -77,11 +84,11 @@ void TPMainWorkflows::LoadSettings(const TStartChoices& choices) {
     const TPSettingsStore& store = bench_.settings;
     int port = 0;
     std::optional<int> speed;
+    runOnly_ = {choices.comPort.has_value(), choices.speed.has_value(),
+                choices.cardName.has_value()};
     if (store.Exists()) {
         port = store.ReadInteger(TPSettingsStore::kComPort).value_or(0);
-        if (const auto card = store.ReadInteger(TPSettingsStore::kCard)) {
-            bench_.card.SelectIndex(*card);
-        }
+        bench_.card.SelectIndex(RememberedCardItem(store, bench_.card.Items()));
         speed = store.ReadInteger(TPSettingsStore::kSpeed);
         if (const auto lang = store.ReadString(TPSettingsStore::kLang); lang && !lang->empty()) {
             ApplyLanguage(*lang);
@@ -108,15 +115,26 @@ void TPMainWorkflows::LoadSettings(const TStartChoices& choices) {
     bench_.card.Lookup();
 }
 
+// A value the face chose for this run is left as the settings have it.
 void TPMainWorkflows::SaveSettings() {
-    bench_.settings.Write({
-        {std::string(TPSettingsStore::kComPort), std::to_string(bench_.line.ComPort())},
-        {std::string(TPSettingsStore::kCard), std::to_string(bench_.card.Index())},
-        {std::string(TPSettingsStore::kLang), bench_.languageName},
-        {std::string(TPSettingsStore::kSpeed),
-         std::to_string(bench_.line.Speed() == TBaudRate::br115200 ? kSpeedCode115200
-                                                                   : kSpeedCode19200)},
-    });
+    std::vector<std::pair<std::string, std::string>> values{
+        {std::string(TPSettingsStore::kLang), bench_.languageName}};
+    if (!runOnly_.port) {
+        values.emplace_back(TPSettingsStore::kComPort, std::to_string(bench_.line.ComPort()));
+    }
+    if (!runOnly_.card) {
+        // The index for older files and tools; the name, which a card type
+        // added or deleted does not move.
+        values.emplace_back(TPSettingsStore::kCard, std::to_string(bench_.card.Index()));
+        values.emplace_back(TPSettingsStore::kCardName, bench_.card.Name());
+    }
+    if (!runOnly_.speed) {
+        values.emplace_back(TPSettingsStore::kSpeed,
+                            std::to_string(bench_.line.Speed() == TBaudRate::br115200
+                                               ? kSpeedCode115200
+                                               : kSpeedCode19200));
+    }
+    bench_.settings.Write(values);
 }
 
 void TPMainWorkflows::DoChoosePort(int number) {
@@ -198,7 +216,7 @@ void TPMainWorkflows::CloseTimerTick() {
         bench_.line.Prog().RequestAbort();
         return;
     }
-    if (bench_.line.Started()) {
+    if (bench_.line.Started() && !bench_.line.Silent()) {
         bench_.line.Prog().SelectMode(0, 0);
     }
     bench_.view.RequestClose();

@@ -33,12 +33,16 @@ struct TPWorkflowSeams {
     TPortMap* ports = nullptr;
 };
 
-// Values a face chooses in place of the remembered ones (the command-line
-// tool's --port, --speed and --card).
+// Values a face chooses in place of the remembered ones (the command line's
+// --port, --speed, --card and files). They hold for this run: the settings
+// and the card type's file keep what they had, unless the user changes the
+// value in the face.
 struct TStartChoices {
     std::optional<int> comPort; // 0 offline, 1..8
     std::optional<TBaudRate> speed;
     std::optional<std::string> cardName; // found as FindCardItem finds it
+    std::optional<std::string> programFile = std::nullopt;
+    std::optional<std::string> eepromFile = std::nullopt;
     // Whether leaving a card type stores the settings shown for it in its
     // file. A face that runs one command and goes leaves the files alone
     // unless it asks for it (StoreCardSettings).
@@ -109,6 +113,10 @@ public:
     // reason shown, for a field that cannot be right; nothing is written then.
     TIntentResult EditSerialFields(const std::vector<std::string>& set,
                                    const std::vector<std::string>& remove);
+    // A field written on one line as EditSerialFields takes it, checked as
+    // the chosen card type's file would be; nullopt, the reason shown, for
+    // one that cannot be right. Nothing is written.
+    std::optional<TSerialField> CheckSerialField(const std::string& line);
 
     // --- files and fuses
 
@@ -139,6 +147,9 @@ public:
     TIntentResult ComPortAction(int number);
     // One card-state poll, for a face without a poll scheduler.
     TIntentResult PollNow();
+    // Opens the chosen port again, e.g. so the built-in simulator takes up
+    // the card type shown; no choice of the user's, so nothing is stored.
+    TIntentResult ReopenLine();
     // Lets go of a line whose programmer never answered, without the release
     // a silent programmer would keep the user waiting for.
     TIntentResult AbandonLine();
@@ -212,6 +223,9 @@ public:
     std::optional<int> FirmwareVersion();
     // Whether a command, a production run or a transfer runs now.
     bool Busy() const { return bench_.run.Busy(); }
+    // What the status panel shows now: the step of the command that runs, or
+    // the programmer state.
+    const std::string& StepCaption() const { return bench_.status.Caption(); }
 
 private:
     // Tests look at the state behind the snapshot; faces never do.
@@ -246,7 +260,16 @@ private:
         return TIntentResult::irDone;
     }
 
+    // The values of TStartChoices the user has not changed since: the
+    // settings keep what they had for them.
+    struct TRunOnly {
+        bool port = false;
+        bool speed = false;
+        bool card = false;
+    };
+
     TPWorkflowSeams seams_;
+    TRunOnly runOnly_;
     TPWorkbench bench_;
     TPCardChange cardChange_;
     TPCardCommands commands_;

@@ -29,7 +29,7 @@ constexpr std::array<TOptionField, 8> kFields{{
      &R::SetWritePicVerify},
 }};
 
-constexpr std::array<TOptionCaption, 15> kCaptions{{
+constexpr std::array<TOptionCaption, 16> kCaptions{{
     {entries::kOptionAutoWriteEeprom, "chkawEeprom"},
     {entries::kOptionAutoVerifyEeprom, "chkavEeprom"},
     {entries::kOptionAutoWritePic, "chkawPic"},
@@ -45,6 +45,7 @@ constexpr std::array<TOptionCaption, 15> kCaptions{{
     {entries::kOptionEepromCaption, "lblVerify"},
     {entries::kOptionWriteEeprom, "chkwwEeprom"},
     {entries::kOptionVerifyEeprom, "chkwvEeprom"},
+    {entries::kStepRetries, "lblStepRetries"},
 }};
 
 std::string ValidNames() {

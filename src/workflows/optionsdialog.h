@@ -65,7 +65,8 @@ class TPOptionsDialog {
 public:
     // The eight options in the order the dialog reads and writes them.
     static std::span<const TOptionField> Fields();
-    // Entries 45 to 59 in the order the main window sets them.
+    // Entries 45 to 59 in the order the main window sets them, then the
+    // label of the steps' retries.
     static std::span<const TOptionCaption> Captions();
 
     static std::optional<std::string> Show(TPOptionReader& reader, TOptionBoxes& boxes);

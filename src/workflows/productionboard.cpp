@@ -1,5 +1,6 @@
 #include "workflows/productionboard.h"
 
+#include "serials/pgconnection.h"
 #include "workflows/entries.h"
 #include "workflows/fillin.h"
 #include "workflows/mainworkflows.h"
@@ -16,6 +17,8 @@ TPProductionBoard::TPProductionBoard(TPMainWorkflows& work) : work_(work) {
     if (const auto count = store.ReadInteger(TPSettingsStore::kProductionCount)) {
         plan_.count = std::max(*count, 0);
     }
+    plan_.database = store.ReadString(TPSettingsStore::kProductionDatabase).value_or("");
+    plan_.station = store.ReadString(TPSettingsStore::kProductionStation).value_or("");
     Refresh();
 }
 
@@ -33,9 +36,26 @@ void TPProductionBoard::SetCount(int count) {
     Refresh();
 }
 
+void TPProductionBoard::SetDatabase(const std::string& uri) {
+    if (!work_.ProductionRunning()) {
+        plan_.database = uri;
+    }
+    Refresh();
+}
+
+void TPProductionBoard::SetStation(const std::string& name) {
+    if (!work_.ProductionRunning()) {
+        plan_.station = name;
+    }
+    Refresh();
+}
+
 void TPProductionBoard::Toggle() {
     if (work_.ProductionRunning()) {
         work_.StopProduction();
+        // Said at once: the card in hand may take a while yet.
+        stopping_ = true;
+        Refresh();
         return;
     }
     // The run reads its plan until it ends; a copy keeps it as it started.
@@ -46,6 +66,8 @@ void TPProductionBoard::Toggle() {
         work_.Settings().Write({
             {std::string(TPSettingsStore::kProductionRecord), plan.record.string()},
             {std::string(TPSettingsStore::kProductionCount), std::to_string(plan.count)},
+            {std::string(TPSettingsStore::kProductionDatabase), RedactDatabaseUri(plan.database)},
+            {std::string(TPSettingsStore::kProductionStation), plan.station},
         });
     }
 }
@@ -54,17 +76,19 @@ void TPProductionBoard::RunStarted(const TProductionPlan& /*plan*/) {
     view_.good = 0;
     view_.failed = 0;
     view_.lastCard.clear();
+    view_.lastSerials.clear();
     view_.lastColour = TLastCardColour::lcNone;
     Refresh();
 }
 
 void TPProductionBoard::Waiting() {
-    view_.state = work_.Text(entries::kWaitingForCard);
+    waiting_ = true;
     Refresh();
 }
 
-void TPProductionBoard::CardStarted(int /*sequence*/) {
-    view_.state.clear();
+void TPProductionBoard::CardStarted(int sequence) {
+    waiting_ = false;
+    inHand_ = sequence;
     Refresh();
 }
 
@@ -72,19 +96,24 @@ void TPProductionBoard::CardDone(const TCardResult& result, const TProductionCou
     view_.good = counters.good;
     view_.failed = counters.failed;
     view_.lastCard = result.line;
+    view_.lastSerials = SerialValuesLine(result.serials, work_.Text(entries::kSerialValue));
     view_.lastColour =
         result.verdict == TCardVerdict::cvGood ? TLastCardColour::lcGood : TLastCardColour::lcBad;
+    inHand_ = 0;
     Refresh();
 }
 
 void TPProductionBoard::RunEnded(const TProductionSummary& /*summary*/) {
-    view_.state.clear();
+    waiting_ = false;
+    stopping_ = false;
+    inHand_ = 0;
     Refresh();
 }
 
 void TPProductionBoard::Refresh() {
     view_.running = work_.ProductionRunning();
     view_.buttonEnabled = view_.running || !work_.Busy();
+    view_.planEnabled = !work_.Busy();
     view_.title = work_.Text(entries::kProduction);
     view_.lastCardCaption = work_.Text(entries::kLastCard);
     view_.buttonCaption =
@@ -94,6 +123,21 @@ void TPProductionBoard::Refresh() {
     view_.recordCaption = work_.Text(entries::kRecordFile);
     view_.recordName =
         plan_.record.empty() ? work_.Text(entries::kNoRecordFile) : plan_.record.string();
+    view_.databaseCaption = work_.Text(entries::kDatabase);
+    view_.databaseTip = work_.Text(entries::kDatabaseTip);
+    view_.stationCaption = work_.Text(entries::kStation);
+    view_.defaultStation = TPProductionRun::DefaultStation();
+    view_.cardInHand.clear();
+    if (inHand_ > 0) {
+        view_.cardInHand = FillIn(work_.Text(entries::kCardInHand),
+                                  {std::to_string(inHand_), work_.StepCaption()});
+    }
+    view_.state.clear();
+    if (stopping_) {
+        view_.state = work_.Text(entries::kStoppingAfterCard);
+    } else if (waiting_) {
+        view_.state = work_.Text(entries::kWaitingForCard);
+    }
     if (OnChange) {
         OnChange();
     }

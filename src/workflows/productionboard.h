@@ -19,6 +19,8 @@ struct TProductionView {
     bool running = false;
     // A run can always be stopped, but not started while a command runs.
     bool buttonEnabled = true;
+    // The plan takes changes only while nothing runs, in either window.
+    bool planEnabled = true;
     std::string title;
     std::string buttonCaption; // Start, or Stop while a run is on
     std::string goodCaption;
@@ -28,9 +30,18 @@ struct TProductionView {
     std::string lastCardCaption;
     std::string lastCard; // the last card's line; empty before the first
     TLastCardColour lastColour = TLastCardColour::lcNone;
+    std::string lastSerials; // the serial values the last card got; empty without
     std::string recordCaption;
     std::string recordName; // the record file, or the "none" text
-    std::string state;      // "Waiting for a card..." while the slot is empty
+    std::string databaseCaption;
+    std::string databaseTip;
+    std::string stationCaption;
+    std::string defaultStation; // the station's name when none is given
+    // The card in hand and its step, "Card 3: Writing pic..."; empty between cards.
+    std::string cardInHand;
+    // "Waiting for a card..." while the slot is empty; "Stopping after this
+    // card..." from the moment Stop was pressed.
+    std::string state;
 };
 
 // The production window's logic: the run's plan, started and stopped from
@@ -47,6 +58,13 @@ public:
     const std::filesystem::path& RecordFile() const { return plan_.record; }
     void SetCount(int count);
     int Count() const { return plan_.count; }
+    // The shared database (a postgresql:// URI) and the station's name in it;
+    // empty: none, and this machine's name. The settings keep the URI
+    // without any password it holds.
+    void SetDatabase(const std::string& uri);
+    const std::string& Database() const { return plan_.database; }
+    void SetStation(const std::string& name);
+    const std::string& Station() const { return plan_.station; }
     // The one button: starts a run, which returns when it ends (the face's
     // events run meanwhile), or asks the running one to stop after the card
     // in hand. After a run that started, its plan is stored; a store that
@@ -69,6 +87,9 @@ private:
     TPMainWorkflows& work_;
     TProductionPlan plan_;
     TProductionView view_;
+    int inHand_ = 0; // the card being programmed, 0 between cards
+    bool waiting_ = false;
+    bool stopping_ = false;
 };
 
 } // namespace korvex

@@ -34,8 +34,8 @@ public:
         }
         face_.ShowMessage(kind, entry, text);
     }
-    bool Ask(int entry, const std::string& text) override {
-        return kept_ == nullptr && face_.Ask(entry, text);
+    bool Ask(int entry, const std::string& text, TAnswer preset) override {
+        return kept_ == nullptr && face_.Ask(entry, text, preset);
     }
     void ShowPlain(const std::string& title, const std::string& text) override {
         if (kept_ == nullptr) {
@@ -56,17 +56,20 @@ public:
 
     // While a step may still be tried again, the driver's failure boxes wait:
     // a try that then goes through must not have shown one. Released, the
-    // last one held is shown (`show`) or they all go.
+    // last one held is shown (`show`), with `why` as its second line, or they
+    // all go. True when one was shown.
     void HoldLinkErrors() {
         holding_ = true;
         held_.clear();
     }
-    void ReleaseLinkErrors(bool show) {
+    bool ReleaseLinkErrors(bool show, const std::string& why = {}) {
         holding_ = false;
-        if (show && !held_.empty()) {
-            ShowLinkError(held_.back());
+        const bool shown = show && !held_.empty();
+        if (shown) {
+            ShowLinkError(why.empty() ? held_.back() : held_.back() + "\r\n" + why);
         }
         held_.clear();
+        return shown;
     }
 
 private:

@@ -66,27 +66,27 @@ std::filesystem::path TPReadBack::SaveName(std::string chosen) {
 
 bool TPReadBack::Save(const std::optional<std::filesystem::path>& chosen,
                       const TPHexReader::OverwriteQuestion& ask) {
-    if (chosen) {
-        const std::filesystem::path file = SaveName(chosen->string());
-        TPHexReader writer;
-        if (secondStage_ || eeprom_) {
-            writer.SetArea(kPlainArea, secondStage_ ? data_ : main_);
-            writer.SaveToFile(file, kPlainLayout, ask);
-        } else {
-            writer.SetArea(kProgramArea, main_);
-            // An AVR's data EEPROM goes to a file of its own in the second
-            // stage, and its fuses are no configuration words.
-            writer.SetArea(kEepromArea, avrKind_ ? std::string() : data_);
-            writer.SetArea(kConfigArea, avrKind_ ? std::string() : config_);
-            writer.SaveToFile(file, kPicLayout, ask);
-        }
+    if (!chosen) {
+        return false;
     }
-    // A cancelled dialog or a refused overwrite moves on all the same.
-    const bool closes = !avrKind_ || secondStage_;
-    if (avrKind_) {
+    const std::filesystem::path file = SaveName(chosen->string());
+    TPHexReader writer;
+    bool written = false;
+    if (secondStage_ || eeprom_) {
+        writer.SetArea(kPlainArea, secondStage_ ? data_ : main_);
+        written = writer.SaveToFile(file, kPlainLayout, ask);
+    } else {
+        writer.SetArea(kProgramArea, main_);
+        // An AVR's data EEPROM goes to a file of its own in the second
+        // stage, and its fuses are no configuration words.
+        writer.SetArea(kEepromArea, avrKind_ ? std::string() : data_);
+        writer.SetArea(kConfigArea, avrKind_ ? std::string() : config_);
+        written = writer.SaveToFile(file, kPicLayout, ask);
+    }
+    if (written && avrKind_) {
         secondStage_ = true;
     }
-    return closes;
+    return written;
 }
 
 } // namespace korvex

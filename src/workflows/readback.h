@@ -30,8 +30,11 @@ public:
 
     // One press of the save button. `chosen` is the name picked in the save
     // dialog, nullopt when the dialog was cancelled; `ask` answers the
-    // overwrite question. Returns whether the window closes now. Errors from
-    // writing (EInOutError) reach the caller and leave the window as it was.
+    // overwrite question. Returns whether a file was written: a cancelled
+    // dialog or a refused overwrite leave the read as it was, to be saved
+    // yet. A written first part of an AVR read moves on to its data EEPROM.
+    // Errors from writing (EInOutError) reach the caller and leave the read
+    // as it was. Nothing here closes the window: only its user does.
     bool Save(const std::optional<std::filesystem::path>& chosen,
               const TPHexReader::OverwriteQuestion& ask);
 

@@ -59,6 +59,16 @@ TCardMemories TPCardCommands::Memories(bool eepromPart) const {
 
 // A value is kept for good before the card is touched, so no card is
 // written whose value could be handed out again.
+std::string SerialValuesLine(const TRecordLine& serials, std::string_view pattern) {
+    std::string values;
+    for (const TRecordColumn& column : serials) {
+        // The record's column is "serial Serial1": the field is its last word.
+        const std::string field = column.name.substr(column.name.find(' ') + 1);
+        values += (values.empty() ? "" : ", ") + FillIn(pattern, {field, column.value});
+    }
+    return values;
+}
+
 bool TPCardCommands::ClaimSerials(TPCardSerials& serials, TCardImages& images) {
     try {
         serials.Claim();
@@ -76,13 +86,7 @@ bool TPCardCommands::ClaimSerials(TPCardSerials& serials, TCardImages& images) {
         return false;
     }
     report_.serials = serials.Columns();
-    std::string values;
-    for (const TRecordColumn& column : report_.serials) {
-        const std::string field = column.name.substr(column.name.find(' ') + 1);
-        values += (values.empty() ? "" : ", ") +
-                  FillIn(bench_.Text(entries::kSerialValue), {field, column.value});
-    }
-    Note(values);
+    Note(SerialValuesLine(report_.serials, bench_.Text(entries::kSerialValue)));
     return true;
 }
 

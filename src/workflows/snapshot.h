@@ -28,6 +28,8 @@ struct TMainSnapshot {
     std::string windowCaption;
     std::string statusCaption;
     TStatusColour statusColour = TStatusColour::scRed;
+    // Every caption the status panel can show, for a face to size it once.
+    std::vector<std::string> statusCaptions;
     TPCardState cardState = TPCardState::csNotConnected;
     int gauge = 0;
 
@@ -53,6 +55,9 @@ struct TMainSnapshot {
     TBaudRate speed = TBaudRate::br19200;
     bool connected = false;
     std::string connectError; // why the chosen port could not be opened
+    // The same as every face words it, naming the port: empty while the port
+    // is open or none is chosen.
+    std::string portProblem;
 
     std::string language;
     std::vector<std::string> languages;

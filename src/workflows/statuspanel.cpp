@@ -3,7 +3,24 @@
 #include "support/lang.h"
 #include "workflows/entries.h"
 
+#include <algorithm>
+#include <iterator>
+#include <stdexcept>
+
 namespace korvex {
+
+namespace {
+
+constexpr int kCaptions[] = {
+    entries::kNotConnected,    entries::kCardNotReady,   entries::kCardReady,
+    entries::kWritingLoader,   entries::kReadingEeprom,  entries::kWritingEeprom,
+    entries::kVerifyingEeprom, entries::kErasingEeprom,  entries::kReadingFlash,
+    entries::kReadingPic,      entries::kWritingFlash,   entries::kWritingPic,
+    entries::kVerifyingPic,    entries::kVerifyingFlash, entries::kErasingFlash,
+    entries::kErasingPic,      entries::kLockingCard,
+};
+
+} // namespace
 
 TStatusColour TPStatusPanel::ColourOf(TPCardState state) {
     switch (state) {
@@ -35,7 +52,18 @@ void TPStatusPanel::Show(const std::string& caption) {
 }
 
 void TPStatusPanel::ShowStep(int entry) {
+    if (std::find(std::begin(kCaptions), std::end(kCaptions), entry) == std::end(kCaptions)) {
+        throw std::logic_error("the status panel has no caption " + std::to_string(entry));
+    }
     Show(lang_.GetText(entry));
+}
+
+std::vector<std::string> TPStatusPanel::EveryCaption() const {
+    std::vector<std::string> captions;
+    for (const int entry : kCaptions) {
+        captions.push_back(lang_.GetText(entry));
+    }
+    return captions;
 }
 
 void TPStatusPanel::ShowState(TPCardState state, bool commandRunning) {

@@ -4,6 +4,7 @@
 #include "workflows/mainview.h"
 
 #include <string>
+#include <vector>
 
 namespace korvex {
 
@@ -20,8 +21,12 @@ public:
     TStatusColour Colour() const { return colour_; }
     TPCardState State() const { return state_; }
 
-    // A command's step; the colour stays the programmer state's.
+    // A command's step, one of the entries EveryCaption words; the colour
+    // stays the programmer state's. Another entry throws std::logic_error:
+    // a face sizes the panel by EveryCaption.
     void ShowStep(int entry);
+    // Every caption the panel can show, in the language shown.
+    std::vector<std::string> EveryCaption() const;
     // The programmer state changed. While a command runs its step stays
     // shown, in the new state's colour.
     void ShowState(TPCardState state, bool commandRunning);

@@ -2,6 +2,7 @@
 
 #include "link/clock.h"
 #include "link/picprog.h"
+#include "link/portmap.h"
 #include "support/datafolders.h"
 #include "support/lang.h"
 #include "support/optionreader.h"
@@ -10,6 +11,7 @@
 #include "workflows/filerows.h"
 #include "workflows/line.h"
 #include "workflows/mainview.h"
+#include "workflows/portname.h"
 #include "workflows/promptrelay.h"
 #include "workflows/runstate.h"
 #include "workflows/statuspanel.h"
@@ -89,7 +91,14 @@ struct TPWorkbench {
     // alone unless the command is about those settings.
     bool storeCardDefaults = true;
 
+    // Which device each port item stands for, when the face has a map.
+    const TPortMap* ports = nullptr;
+
     std::string Text(int entry) const { return lang.GetText(entry); }
+    // The port chosen, as every message names it.
+    TPortName PortName() const;
+    // The time of day, "14:02:11", at which `clock` read `ms`.
+    std::string TimeOfDay(std::int64_t ms) const;
     void SetWindowCaption(const std::string& caption) {
         windowCaption = caption;
         view.ShowWindowCaption(caption);

@@ -4,6 +4,7 @@
 #include "dialogs/filechooser.h"
 #include "dialogs/gethexview.h"
 #include "dialogs/hexview.h"
+#include "dialogs/messageboxes.h"
 #include "dialogs/options.h"
 #include "gui/guitest.h"
 #include "workflows/entries.h"
@@ -14,9 +15,12 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSpinBox>
+#include <QTableWidget>
 #include <QTimer>
 
 #include <deque>
@@ -143,7 +147,8 @@ private slots:
     void editCardKeepsTheNameAndWritesTheFields() {
         TWorkflowRig rig;
         rig.Start();
-        TfrmEditCardType dialog(rig.flows, rig.prompts);
+        TScriptedFiles files;
+        TfrmEditCardType dialog(rig.flows, rig.prompts, files);
         Shoot(dialog, "editcard");
         auto* name = Child<QLineEdit>(dialog, "edtName");
         QCOMPARE(name->text(), QLatin1String(kPicCard));
@@ -186,10 +191,14 @@ private slots:
         QVERIFY(!Child<QCheckBox>(dialog, "chkawEeprom")->isChecked());
         QVERIFY(Child<QCheckBox>(dialog, "chkavEeprom")->isChecked());
         QVERIFY(Child<QCheckBox>(dialog, "chkwwPic")->isChecked());
+        QCOMPARE(Child<QSpinBox>(dialog, "spnStepRetries")->value(),
+                 TPOptionReader::kDefaultStepRetries);
         Child<QCheckBox>(dialog, "chkwvPic")->setChecked(false);
         Child<QCheckBox>(dialog, "chkawEeprom")->setChecked(true);
+        Child<QSpinBox>(dialog, "spnStepRetries")->setValue(5);
         Click(dialog, "btnOk");
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(rig.Options().GetStepRetries(), 5);
         QVERIFY(!rig.Options().GetWritePicVerify());
         QVERIFY(rig.Options().GetAutoWriteEe());
         QVERIFY(rig.Options().GetWritePicWrite());
@@ -225,32 +234,30 @@ private slots:
         QCOMPARE(memo->horizontalScrollBar()->maximum(), 0);
     }
 
-    void picReadBackSavesOneFile() {
+    // The read-back window closes only when its user closes it: a save goes
+    // through and says where, a cancelled or refused one leaves the read.
+    void readBackKeepsTheReadUntilItIsClosed() {
         TWorkflowRig rig;
+        WriteText(rig.dir / "dump.hex", "old");
         TPReadBack readBack(false, false, Counting(16), Counting(64), Counting(256));
         TScriptedFiles files;
-        files.names.push_back(rig.dir / "DUMP");
-        TfrmGetHexView dialog(readBack, files, rig.prompts);
+        files.names = {std::nullopt, rig.dir / "DUMP", rig.dir / "DUMP"};
+        rig.prompts.answers = {false, true};
+        TfrmGetHexView dialog(readBack, files, rig.prompts, "Saved to %1");
         Shoot(dialog, "gethexview-pic");
         QCOMPARE(Child<QLabel>(dialog, "lblMode")->text(), QStringLiteral("Pic"));
         QCOMPARE(Child<QPlainTextEdit>(dialog, "mmoHexview")->horizontalScrollBar()->maximum(), 0);
-        Click(dialog, "btnSave");
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        const QString shown = Child<QPlainTextEdit>(dialog, "mmoHexview")->toPlainText();
+        for (int press = 0; press < 3; ++press) {
+            Click(dialog, "btnSave");
+            QVERIFY(dialog.isVisible());
+            QCOMPARE(Child<QPlainTextEdit>(dialog, "mmoHexview")->toPlainText(), shown);
+        }
+        QCOMPARE(rig.prompts.presets, (std::vector<TAnswer>{TAnswer::anNo, TAnswer::anNo}));
         QVERIFY(ReadText(rig.dir / "dump.hex").find(":00000001FF") != std::string::npos);
-    }
-
-    void refusedOverwriteKeepsTheOldFile() {
-        TWorkflowRig rig;
-        WriteText(rig.dir / "dump.hex", "old");
-        TPReadBack readBack(false, true, "", "", Counting(128));
-        TScriptedFiles files;
-        files.names.push_back(rig.dir / "dump.hex");
-        rig.prompts.answers.push_back(false);
-        TfrmGetHexView dialog(readBack, files, rig.prompts);
-        dialog.show();
-        Click(dialog, "btnSave");
-        QCOMPARE(rig.prompts.asked, std::vector<int>{-1});
-        QCOMPARE(ReadText(rig.dir / "dump.hex"), std::string("old"));
+        QCOMPARE(Child<QLabel>(dialog, "lblSaved")->text(),
+                 QStringLiteral("Saved to ") +
+                     QString::fromStdString((rig.dir / "dump.hex").string()));
     }
 
     void avrReadBackSavesTwoFilesInTwoPresses() {
@@ -258,12 +265,11 @@ private slots:
         TPReadBack readBack(true, false, "", Counting(32), Counting(256));
         TScriptedFiles files;
         files.names = {rig.dir / "flash", rig.dir / "data"};
-        TfrmGetHexView dialog(readBack, files, rig.prompts);
+        TfrmGetHexView dialog(readBack, files, rig.prompts, "%1");
         dialog.show();
         auto* memo = Child<QPlainTextEdit>(dialog, "mmoHexview");
         const QString program = memo->toPlainText();
         Click(dialog, "btnSave");
-        QVERIFY(dialog.isVisible());
         QVERIFY(std::filesystem::exists(rig.dir / "flash.hex"));
         QCOMPARE(Child<QLabel>(dialog, "lblMode")->text(),
                  QStringLiteral("Atmel - Internal eeprom"));
@@ -271,7 +277,7 @@ private slots:
         QCOMPARE(memo->toPlainText().count(QLatin1Char('\n')), 0);
         Shoot(dialog, "gethexview-avr-eeprom");
         Click(dialog, "btnSave");
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QVERIFY(dialog.isVisible());
         QVERIFY(std::filesystem::exists(rig.dir / "data.hex"));
     }
 
@@ -280,7 +286,7 @@ private slots:
         TPReadBack readBack(true, false, "", Counting(32), Counting(256));
         TScriptedFiles files;
         files.names.push_back(rig.dir / "missing" / "flash");
-        TfrmGetHexView dialog(readBack, files, rig.prompts);
+        TfrmGetHexView dialog(readBack, files, rig.prompts, "%1");
         dialog.show();
         Click(dialog, "btnSave");
         QVERIFY(dialog.isVisible());
@@ -288,6 +294,84 @@ private slots:
         QCOMPARE(rig.prompts.messages[0].kind, TMessageKind::mkError);
         QCOMPARE(Child<QLabel>(dialog, "lblMode")->text(), QStringLiteral("Atmel - Processor"));
         QVERIFY(!readBack.SecondStage());
+    }
+
+    // The message boxes are titled in the language shown, and a question
+    // offers the answer it is asked with first.
+    void messageBoxesAreTitledInTheLanguageAndPresetTheirAnswer() {
+        TWorkflowRig rig;
+        rig.Start();
+        rig.flows.ChooseLanguage("Deutsch");
+        TQtPrompts prompts;
+        prompts.SetTexts([&](int entry) { return QString::fromStdString(rig.Text(entry)); });
+        QString title;
+        QMessageBox::StandardButton preset = QMessageBox::NoButton;
+        const auto answer = [&] {
+            QTimer::singleShot(0, [&] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box != nullptr);
+                title = box->windowTitle();
+                preset = box->standardButton(box->defaultButton());
+                box->done(QMessageBox::No);
+            });
+        };
+        const std::pair<TMessageKind, int> kinds[] = {
+            {TMessageKind::mkError, entries::kErrorTitle},
+            {TMessageKind::mkWarning, entries::kWarningTitle},
+            {TMessageKind::mkInformation, entries::kInformationTitle}};
+        for (const auto& [kind, entry] : kinds) {
+            answer();
+            prompts.ShowMessage(kind, -1, "text");
+            QCOMPARE(title, QString::fromStdString(rig.Text(entry)));
+        }
+        for (const auto& [given, shown] : {std::pair{TAnswer::anNo, QMessageBox::No},
+                                           std::pair{TAnswer::anYes, QMessageBox::Yes}}) {
+            answer();
+            QVERIFY(!prompts.Ask(-1, "question", given));
+            QCOMPARE(title, QStringLiteral("Bestätigung"));
+            QCOMPARE(preset, shown);
+        }
+    }
+
+    // The card type dialog keeps a new serial number field, checked as it is
+    // given, and writes it with the card type.
+    void editCardAddsASerialField() {
+        TWorkflowRig rig;
+        rig.Start();
+        TScriptedFiles files;
+        TfrmEditCardType dialog(rig.flows, rig.prompts, files);
+        dialog.show();
+        int tries = 0;
+        const auto fill = [&](const char* length) {
+            QTimer::singleShot(0, [&, length] {
+                QWidget* form = QApplication::activeModalWidget();
+                QVERIFY(form != nullptr && form->objectName() == QStringLiteral("frmSerialField"));
+                Child<QLineEdit>(*form, "edtSerialAddress")->setText(QStringLiteral("0x20"));
+                Child<QSpinBox>(*form, "spnSerialLength")
+                    ->setValue(QString::fromLatin1(length).toInt());
+                Child<QLineEdit>(*form, "edtSerialLast")->setText(QStringLiteral("99999999999"));
+                if (++tries == 1) {
+                    Shoot(*form, "serialfield");
+                }
+                Click(*form, "btnOk");
+                if (form->isVisible()) { // refused: the reason was shown
+                    Child<QPushButton>(*form, "btnCancel")->click();
+                }
+            });
+        };
+        fill("2"); // the last value does not fit two bytes
+        Click(dialog, "btnSerialAdd");
+        QCOMPARE(rig.prompts.messages.size(), std::size_t{1});
+        QCOMPARE(Child<QTableWidget>(dialog, "tblSerials")->rowCount(), 0);
+        fill("8");
+        Click(dialog, "btnSerialAdd");
+        QCOMPARE(Child<QTableWidget>(dialog, "tblSerials")->rowCount(), 1);
+        Shoot(dialog, "editcard-serials");
+        Click(dialog, "btnCreate");
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        const std::string file = ReadText(rig.CardFile(kPicCard));
+        QVERIFY2(file.find("[Serial1]") != std::string::npos, file.c_str());
+        QVERIFY(file.find("Address=0x0020") != std::string::npos);
     }
 
     // --- about

@@ -2,11 +2,14 @@
 // reach their intents and it draws what the workflows report. The rules
 // behind the intents are the workflows' and are tested there.
 #include "gui/windowrig.h"
+#include "mainwindow/filefield.h"
 #include "sim/simfaults.h"
 #include "workflows/entries.h"
 
+#include <QActionGroup>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -76,6 +79,24 @@ void CheckEveryCaption(TWindowRig& rig) {
     }
 }
 
+// The file fields a Tab from the first one reaches, in order.
+QStringList FieldsInTabOrder(TWindowRig& rig) {
+    QStringList fields;
+    QWidget* first = rig.Find("flePicfile");
+    QWidget* at = first;
+    do {
+        if (at->objectName().startsWith(QStringLiteral("fle")) && at->isVisibleTo(&rig.Window())) {
+            fields << at->objectName();
+        }
+        at = at->nextInFocusChain();
+    } while (at != first);
+    return fields;
+}
+
+QString FieldPath(TWindowRig& rig, const char* name) {
+    return rig.Find<gui::TFileField>(name)->Path();
+}
+
 void ChooseCard(TWindowRig& rig, const char* name) {
     auto* box = rig.Find<QComboBox>("cmpCardType");
     const int index = box->findText(QString::fromLatin1(name));
@@ -95,17 +116,16 @@ private slots:
         rig.Start();
         gui::Tfrmmain& window = rig.Window();
         QCOMPARE(window.windowTitle(), QStringLiteral("Korvex - COM1"));
-        QCOMPARE(window.width(), 425);
         auto* status = rig.Find<QLabel>("pnlWriterStatus");
         QCOMPARE(status->text(), Entry(rig, entries::kCardReady));
         QCOMPARE(status->palette().color(QPalette::Window), QColor(0, 255, 0));
-        // A PIC card: no internal EEPROM row, the EEPROM row second.
+        // A PIC card: no internal EEPROM row, the EEPROM row second; Tab
+        // walks the rows as they stand.
         QVERIFY(TabShown(rig, "tbsAdvanced"));
         QVERIFY(!TabShown(rig, "tbsLock"));
         QVERIFY(!TabShown(rig, "tbsFuses"));
         QVERIFY(rig.Find("fleIntEe")->isHidden());
-        QCOMPARE(rig.Find("fleEeprom")->y(), 40);
-        QCOMPARE(rig.Find("lblEeprom")->y(), 43);
+        QCOMPARE(FieldsInTabOrder(rig), QStringList({"flePicfile", "fleEeprom"}));
         QVERIFY(!rig.Action("LoadIntEepromFile1")->isVisible());
         QVERIFY(rig.Find("fleLoader")->isHidden());
         SaveScreenshot(window, QStringLiteral("main-pic"));
@@ -117,9 +137,8 @@ private slots:
         ChooseCard(rig, kAvr9Card);
         QCOMPARE(rig.Shot().cardText, std::string(kAvr9Card));
         QVERIFY(!rig.Find("fleIntEe")->isHidden());
-        QCOMPARE(rig.Find("fleIntEe")->y(), 40);
-        QCOMPARE(rig.Find("fleEeprom")->y(), 69);
-        QCOMPARE(rig.Find("lblEeprom")->y(), 72);
+        QCOMPARE(FieldsInTabOrder(rig), QStringList({"flePicfile", "fleIntEe", "fleEeprom"}));
+        QVERIFY(rig.Find("fleIntEe")->y() < rig.Find("fleEeprom")->y());
         QVERIFY(!TabShown(rig, "tbsAdvanced"));
         QVERIFY(TabShown(rig, "tbsLock"));
         QVERIFY(TabShown(rig, "tbsFuses"));
@@ -133,12 +152,15 @@ private slots:
         ChooseCard(rig, kAvrCard); // kind 8: no Fuses tab
         QVERIFY(!TabShown(rig, "tbsFuses"));
         ChooseCard(rig, kPicCard);
-        QCOMPARE(rig.Find("fleEeprom")->y(), 40);
+        QCOMPARE(FieldsInTabOrder(rig), QStringList({"flePicfile", "fleEeprom"}));
         QCOMPARE(rig.Action("ReadPic1")->text(), Entry(rig, entries::kPicReadMenu));
 
+        // Closed, the log panel is out of sight and out of the Tab chain.
+        QVERIFY(!rig.Find("Memo1")->isVisible());
+        const int narrow = window.width();
         QLabel* picture = rig.Find<QLabel>("Image1");
         QTest::mouseDClick(picture, Qt::LeftButton);
-        QCOMPARE(window.width(), 790);
+        QVERIFY(window.width() > narrow);
         QVERIFY(rig.Find("Memo1")->isVisible());
         rig.Find<QPushButton>("btnStartLog")->click();
         QCOMPARE(rig.Find<QPushButton>("btnStartLog")->text(), QStringLiteral("Stop log"));
@@ -146,7 +168,8 @@ private slots:
         QTRY_VERIFY(!rig.Find<QPlainTextEdit>("Memo1")->toPlainText().isEmpty());
         SaveScreenshot(window, QStringLiteral("main-log"));
         QTest::mouseDClick(picture, Qt::LeftButton);
-        QCOMPARE(window.width(), 425);
+        QCOMPARE(window.width(), narrow);
+        QVERIFY(!rig.Find("Memo1")->isVisible());
     }
 
     void menusAndShortcutsReachTheirIntents() {
@@ -180,8 +203,10 @@ private slots:
         rig.files.names.push_back(rig.Sample("sample84.hex"));
         QTest::keyClick(&rig.Window(), Qt::Key_O, Qt::ControlModifier);
         QCOMPARE(rig.files.titles.back(), QStringLiteral("Open - pic"));
-        QCOMPARE(rig.Find<QLineEdit>("flePicfile")->text(),
-                 QString::fromStdString(rig.Sample("sample84.hex")));
+        QCOMPARE(FieldPath(rig, "flePicfile"), QString::fromStdString(rig.Sample("sample84.hex")));
+        // The name in sight, the whole path in the tooltip.
+        QCOMPARE(rig.Find<QLineEdit>("flePicfile")->text(), QStringLiteral("sample84.hex"));
+        QCOMPARE(rig.Find("flePicfile")->toolTip(), FieldPath(rig, "flePicfile"));
         rig.files.names.push_back(rig.Sample("sample24c16.hex"));
         rig.Action("LoadEepromfile1")->trigger();
         QCOMPARE(rig.files.titles.back(), QStringLiteral("Open - eeprom"));
@@ -399,14 +424,16 @@ private slots:
                  TIntentResult::irDone);
         rig.prompts.Clear();
         rig.device.ClearFrames();
+        bool goneAtOnce = false;
         QTimer::singleShot(300, &rig.Window(), [&] {
             QVERIFY(rig.work().Busy());
             rig.Window().close();
-            // Still open: the write is asked to stop first.
-            QVERIFY(rig.Window().isVisible());
+            // Gone at once; the write is asked to stop, and the close ends later.
+            goneAtOnce = !rig.Window().isVisible();
         });
         rig.Action("WritePic1")->trigger();
-        QTRY_VERIFY(!rig.Window().isVisible());
+        QVERIFY(goneAtOnce);
+        QTRY_VERIFY(!rig.Shot().connected);
         QVERIFY(rig.prompts.messages.empty());
         QCOMPARE(rig.device.Mode(), 0);
         const auto frames = ShortFrames(rig.device);
@@ -414,6 +441,68 @@ private slots:
         QCOMPARE(QString::fromStdString(frames.back()).left(2), QStringLiteral("A0"));
         // The settings were saved on the way out.
         QVERIFY(std::filesystem::exists(rig.dir / "settings"));
+    }
+
+    // With a programmer that does not answer, closing takes the window away
+    // at once and has let go of the line within a second, whether it was idle
+    // or in the middle of a write.
+    void closingNeverWaitsOnASilentProgrammer_data() {
+        QTest::addColumn<bool>("writing");
+        QTest::newRow("idle") << false;
+        QTest::newRow("writing") << true;
+    }
+
+    void closingNeverWaitsOnASilentProgrammer() {
+        QFETCH(bool, writing);
+        TWindowRig rig(kPicCard, true, TBaudRate::br115200);
+        rig.Start();
+        rig.work().SetFileField(TFileRow::frProgram, rig.Sample("sample84.hex"));
+        QElapsedTimer clock;
+        qint64 closedIn = -1;
+        const auto close = [&] {
+            clock.start();
+            rig.Window().close();
+            closedIn = rig.Window().isVisible() ? -1 : clock.elapsed();
+        };
+        const auto silence = [&] { rig.device.SetListeningBaud(BaudOf(TBaudRate::br19200)); };
+        if (writing) {
+            QTimer::singleShot(300, &rig.Window(), [&] {
+                silence();
+                close();
+            });
+            rig.Action("WritePic1")->trigger();
+        } else {
+            silence();
+            QTRY_COMPARE(rig.Shot().cardState, TPCardState::csNotConnected);
+            close();
+        }
+        QVERIFY2(closedIn >= 0 && closedIn < 100, qPrintable(QString::number(closedIn)));
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.Shot().connected, 1000 - static_cast<int>(clock.elapsed()));
+        QVERIFY(rig.prompts.messages.empty());
+    }
+
+    // Why the port did not open is shown under the status panel, in the
+    // words the command-line tool uses.
+    void aPortThatDoesNotOpenSaysWhy() {
+        TempDir dir;
+        TRecordingPrompts prompts;
+        TScriptedFiles files;
+        gui::TAppParts parts;
+        parts.settingsFolder = dir / "settings";
+        parts.prompts = &prompts;
+        parts.files = &files;
+        parts.portOverride = (dir / "no-such-tty").string();
+        gui::TKorvexApp app(TPDataFolders(CopyProgramFolder(dir), dir / "user"), parts);
+        app.Start({1, TBaudRate::br19200, std::string(kPicCard)});
+        app.Window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&app.Window()));
+        auto* problem = app.Window().findChild<QLabel*>(QStringLiteral("lblPortProblem"));
+        QVERIFY(problem->isVisible());
+        QVERIFY2(problem->text().startsWith(QStringLiteral("cannot open COM1 (") +
+                                            gui::Q((dir / "no-such-tty").string()) +
+                                            QStringLiteral("): No such serial device")),
+                 qPrintable(problem->text()));
+        SaveScreenshot(app.Window(), QStringLiteral("main-port-problem"));
     }
 
     void languageMenuSwitchesEveryCaptionAndBack() {
@@ -442,13 +531,14 @@ private slots:
         TWindowRig rig;
         rig.Start();
         auto* field = rig.Find<QLineEdit>("flePicfile");
-        auto* status = rig.Find<QLineEdit>("edtPicStatus");
+        auto* status = rig.Find<QLabel>("edtPicStatus");
         QCOMPARE(status->text(), Entry(rig, entries::kNoFile));
         QVERIFY(!rig.Find("btnViewPic")->isEnabled());
+        field->setFocus();
         field->clear();
         QTest::keyClicks(field, QString::fromStdString(rig.Sample("sample84.hex")));
         QCOMPARE(status->text(), Entry(rig, entries::kFileFound));
-        QCOMPARE(status->palette().color(QPalette::Base), QColor(0, 255, 0));
+        QCOMPARE(status->palette().color(QPalette::Window), QColor(0, 255, 0));
         QVERIFY(rig.Find("btnViewPic")->isEnabled());
 
         QMimeData data;
@@ -459,8 +549,9 @@ private slots:
         QVERIFY(enter.isAccepted());
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(eeprom, &drop);
-        QCOMPARE(eeprom->text(), QString::fromStdString(rig.Sample("sample24c16.hex")));
-        QCOMPARE(rig.Find<QLineEdit>("edtEestatus")->text(), Entry(rig, entries::kFileFound));
+        QCOMPARE(FieldPath(rig, "fleEeprom"),
+                 QString::fromStdString(rig.Sample("sample24c16.hex")));
+        QCOMPARE(rig.Find<QLabel>("edtEestatus")->text(), Entry(rig, entries::kFileFound));
 
         // The loader's button asks first; No opens no dialog.
         rig.prompts.answers.push_back(false);
@@ -506,7 +597,8 @@ private slots:
         };
         type(rig.Sample("sample84.hex"));
         type("/nowhere/x.hex");
-        QCOMPARE(rig.Find<QLineEdit>("edtPicStatus")->text(), Entry(rig, entries::kNoFile));
+        QCOMPARE(rig.Find<QLabel>("edtPicStatus")->text(), Entry(rig, entries::kNoFile));
+        QCOMPARE(rig.Find("edtPicStatus")->toolTip(), Entry(rig, entries::kNoSuchFile));
         writePic(entries::kRowUnusable, TMessageKind::mkError);
 
         type(rig.Sample("sample84.hex"));
@@ -524,6 +616,11 @@ private slots:
         rig.Action("ErasePic1")->trigger();
         QCOMPARE(rig.prompts.Entries(), std::vector<int>{entries::kEraseNotConfirmed});
         QCOMPARE(rig.prompts.messages[0].kind, TMessageKind::mkError);
+        // Each step tried again was a remark under the status panel.
+        auto* notes = rig.Find<QLabel>("lblNotes");
+        QVERIFY(notes->isVisible());
+        QVERIFY2(notes->text().contains(QStringLiteral("trying the step again")),
+                 qPrintable(notes->text()));
     }
 
     void anErrorInAHandlerIsShownAndTheWindowGoesOn() {
@@ -593,7 +690,16 @@ private slots:
         QCOMPARE(rig.app.Ports().PathOf(1), std::string("/dev/ttyUSB7"));
         QCOMPARE(rig.Shot().comPort, 1);
         QVERIFY(rig.Action("Com12")->text().contains(QStringLiteral("/dev/ttyUSB7")));
-        QVERIFY(device->isChecked());
+        // One choice among many: the item that opens the device, alone.
+        QStringList ticked;
+        for (QAction* item : ports->actions()) {
+            if (item->isChecked()) {
+                ticked << item->objectName();
+            }
+            QVERIFY(item->isSeparator() || item->actionGroup() == nullptr ||
+                    item->actionGroup()->isExclusive());
+        }
+        QCOMPARE(ticked, QStringList{QStringLiteral("Com12")});
         // Remembered for the next start.
         const TPortMap stored = TPortMap::Load(TPSettingsStore(rig.dir / "settings"));
         QCOMPARE(stored.PathOf(1), std::string("/dev/ttyUSB7"));

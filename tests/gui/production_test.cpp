@@ -181,6 +181,8 @@ private slots:
         qint64 goodAt = -1;
         bool stopPressed = false;
         QString runningCaption;
+        QString stoppingShown;
+        QString inHand;
         const TEveryTurn look([&] {
             if (!rig.work().ProductionRunning()) {
                 return;
@@ -210,6 +212,11 @@ private slots:
                 stopPressed = true;
                 SaveScreenshot(*window, QStringLiteral("production-waiting"));
                 run->click();
+                stoppingShown = Part<QLabel>(window, "lblWaiting")->text();
+            }
+            if (inHand.isEmpty() && Part<QLabel>(window, "lblCardInHand")->isVisible()) {
+                inHand = Part<QLabel>(window, "lblCardInHand")->text();
+                SaveScreenshot(*window, QStringLiteral("production-card-in-hand"));
             }
         });
         const TRunDeadline deadline(rig.work());
@@ -219,6 +226,8 @@ private slots:
         QVERIFY(!deadline.expired);
 
         QVERIFY(stopPressed);
+        QCOMPARE(stoppingShown, Entry(rig, entries::kStoppingAfterCard));
+        QVERIFY2(inHand.startsWith(QStringLiteral("Card 1: ")), qPrintable(inHand));
         QCOMPARE(runningCaption, Entry(rig, entries::kProductionStop));
         QCOMPARE(good->text(), QStringLiteral("1"));
         QCOMPARE(Part<QLabel>(window, "lblFailed")->text(), QStringLiteral("0"));
@@ -355,9 +364,10 @@ private slots:
         Part<QPushButton>(window, "btnProductionRun")->click();
         QVERIFY(!deadline.expired);
         QVERIFY(closed);
-        QVERIFY(visibleAfterClose);
-        QTRY_VERIFY(!rig.Window().isVisible());
-        QVERIFY(!window->isVisible());
+        // The main window goes at once; the production window shows the card
+        // in hand to its end.
+        QVERIFY(!visibleAfterClose);
+        QTRY_VERIFY(!window->isVisible());
         // The card in hand was finished, not cut short, and the programmer released.
         QCOMPARE(Part<QLabel>(window, "lblGood")->text(), QStringLiteral("1"));
         QCOMPARE(rig.device.Mode(), 0);
@@ -386,7 +396,9 @@ private slots:
         const TEveryTurn look([&] {
             if (rig.work().Busy()) {
                 on.push_back(run->isEnabled() || rig.Find("btnProduction")->isEnabled() ||
-                             rig.Action("Production1")->isEnabled());
+                             rig.Action("Production1")->isEnabled() ||
+                             Part(window, "edtRecordFile")->isEnabled() ||
+                             Part(window, "spnCount")->isEnabled());
             }
         });
         rig.Action("WritePic1")->trigger();

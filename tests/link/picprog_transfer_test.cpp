@@ -51,9 +51,10 @@ TEST(Transfers, ReadPicSendsTheWorkedSequence) {
 // drawing. While a command runs, the waits let the window run every 20 ms,
 // and a poll the window's timer starts meanwhile sends nothing.
 TEST(Transfers, UnderACommandTheWaitsLetTheWindowRunAndThePollKeepsStill) {
-    const auto longestGap = [](bool commandRunning) {
+    const auto longestGap = [](bool commandRunning, int delayMs = 3) {
         TSimRig rig(TestCard(2, 1024, 64), true);
         rig.prog.SetCommandRunning(commandRunning);
+        rig.prog.SetDelay(delayMs);
         std::int64_t last = rig.clock.NowMs();
         std::int64_t longest = 0;
         rig.pump.during = [&] {
@@ -66,6 +67,7 @@ TEST(Transfers, UnderACommandTheWaitsLetTheWindowRunAndThePollKeepsStill) {
         return longest;
     };
     EXPECT_LE(longestGap(true), 25);
+    EXPECT_LE(longestGap(true, 1000), 25) << "the longest pause between blocks Set Delay takes";
     EXPECT_GT(longestGap(false), 50) << "a block's answer alone is longer";
 }
 

@@ -87,6 +87,7 @@ TEST(CardChange, DeletingTheShownCardTypeSavesNothing) {
     EXPECT_EQ(rig.flows.DeleteCardType(), TIntentResult::irDone);
     EXPECT_EQ(rig.prompts.askedTexts.back(), rig.Text(entries::kDeleteCardType) + " " + kPicCard +
                                                  "\r\n" + rig.Text(entries::kAreYouSure) + " ?");
+    EXPECT_EQ(rig.prompts.presets.back(), TAnswer::anNo) << "Enter keeps the card type";
     EXPECT_EQ(CardFiles(rig), before);
     EXPECT_TRUE(rig.flows.FormClose());
     EXPECT_FALSE(std::filesystem::exists(rig.CardFile(kPicCard)));

@@ -178,7 +178,7 @@ TEST(Intents, CaptionsFollowTheFamilyAndTheLanguage) {
     EXPECT_EQ(caption(shot, "Pic1"), rig.Text(entries::kAvrItem));
     EXPECT_EQ(caption(shot, "File1"), rig.Text(entries::kFileMenu));
     EXPECT_EQ(rig.Text(entries::kFileMenu), "&Datei");
-    EXPECT_EQ(caption(shot, "Production1"), "&Produktion...");
+    EXPECT_EQ(caption(shot, "Production1"), "Pr&oduktion...");
 }
 
 TEST(Intents, PopUpItemsActOnTheLastBigButtonPressed) {
@@ -233,6 +233,21 @@ TEST(Intents, OptionsThatCannotBeSavedAreReported) {
     EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
     EXPECT_NE(rig.prompts.messages[0].text.find("Unable to write to"), std::string::npos)
         << rig.prompts.messages[0].text;
+}
+
+// A serial field the card type dialog is given is checked before anything
+// is written: a good one comes back, a bad one says why and changes nothing.
+TEST(Intents, ASerialFieldIsCheckedBeforeItIsWritten) {
+    IntentRig rig;
+    const std::string before = ReadText(rig.CardFile(kPicCard));
+    const auto field =
+        rig.flows.CheckSerialField("Serial1:memory=eeprom,address=0x10,length=4,format=bcd");
+    ASSERT_TRUE(field.has_value());
+    EXPECT_EQ(field->address, 0x10u);
+    EXPECT_FALSE(rig.flows.CheckSerialField("Serial1:memory=eeprom,length=0").has_value());
+    ASSERT_EQ(rig.prompts.messages.size(), 1u);
+    EXPECT_NE(rig.prompts.messages[0].text.find("Serial1"), std::string::npos);
+    EXPECT_EQ(ReadText(rig.CardFile(kPicCard)), before);
 }
 
 } // namespace

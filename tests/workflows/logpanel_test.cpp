@@ -11,10 +11,10 @@ namespace {
 using testing::ReadText;
 using testing::TWorkflowRig;
 
-std::string CrLfLines(const std::vector<std::string>& lines) {
+std::string ShownLines(const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& line : lines) {
-        text += line + "\r\n";
+        text += DisplayLogLine(line) + "\n";
     }
     return text;
 }
@@ -44,21 +44,21 @@ TEST(LogPanel, LogsOnlyWhileStartedAndClearingKeepsItRunning) {
     EXPECT_EQ(rig.flows.LogMemo().Lines().size(), logged);
 }
 
-TEST(LogPanel, SavesEveryLineWithCrLfUnderTheNameAsGiven) {
+TEST(LogPanel, SavesEveryLineUnderTheNameAsGiven) {
     TWorkflowRig rig;
     rig.Start();
     rig.flows.LogMemo().Add("first");
     rig.flows.LogMemo().Add("second");
     const auto file = rig.dir / "log";
     rig.flows.SaveLog(file);
-    EXPECT_EQ(ReadText(file), "first\r\nsecond\r\n");
+    EXPECT_EQ(ReadText(file), "first\nsecond\n");
     EXPECT_FALSE(std::filesystem::exists(rig.dir / "log.txt"));
 
     // Replaced without a question.
     rig.flows.ClearLog();
     rig.flows.LogMemo().Add("third");
     rig.flows.SaveLog(file);
-    EXPECT_EQ(ReadText(file), "third\r\n");
+    EXPECT_EQ(ReadText(file), "third\n");
 
     rig.prompts.Clear();
     EXPECT_EQ(rig.flows.SaveLog(rig.dir / "no-such-folder" / "log.txt"), TIntentResult::irFailed);
@@ -85,8 +85,10 @@ TEST(LogPanel, SavesAWriteLongerThanTheMemoShowsFromItsFirstFrame) {
     const auto file = rig.dir / "write.log";
     log.SaveLog(file);
     const std::string saved = ReadText(file);
-    EXPECT_EQ(saved, CrLfLines(followed));
-    EXPECT_NE(saved.find("\x01H3"), std::string::npos) << "the erase frame is missing";
+    // As the panel shows it: control bytes as <01> and <0D>, one line end a line.
+    EXPECT_EQ(saved, ShownLines(followed));
+    EXPECT_NE(saved.find("<01>H3"), std::string::npos) << "the erase frame is missing";
+    EXPECT_EQ(saved.find('\r'), std::string::npos);
 }
 
 TEST(LogPanel, KeptLogDropsItsOldestLinesPastItsLimit) {
@@ -99,11 +101,11 @@ TEST(LogPanel, KeptLogDropsItsOldestLinesPastItsLimit) {
     }
     const auto file = rig.dir / "log.txt";
     log.SaveLog(file);
-    EXPECT_EQ(ReadText(file), "3\r\n4\r\n5\r\n6\r\n");
+    EXPECT_EQ(ReadText(file), "3\n4\n5\n6\n");
 
     log.SetKeptLineLimit(2); // lowered: the oldest go at once
     log.SaveLog(file);
-    EXPECT_EQ(ReadText(file), "5\r\n6\r\n");
+    EXPECT_EQ(ReadText(file), "5\n6\n");
     log.SetKeptLineLimit(0);
     EXPECT_EQ(log.KeptLineLimit(), TPLogPanel::kKeptLineLimit);
 }
@@ -124,21 +126,27 @@ TEST(LogPanel, ClearingEmptiesTheSavedLogBeyondWhatTheMemoShows) {
 
     log.Memo().Add("e");
     log.SaveLog(file);
-    EXPECT_EQ(ReadText(file), "e\r\n");
+    EXPECT_EQ(ReadText(file), "e\n");
 }
 
-TEST(LogPanel, DelayTakesAnIntegerOrKeepsThePause) {
+TEST(LogPanel, DelayTakesAnIntegerFrom0To1000OrKeepsThePause) {
     TWorkflowRig rig;
     rig.Start();
     EXPECT_EQ(rig.Bench().line.Prog().Delay(), 3);
+    rig.flows.SetDelay("1000");
+    EXPECT_EQ(rig.Bench().line.Prog().Delay(), 1000);
     rig.flows.SetDelay("10");
-    EXPECT_EQ(rig.Bench().line.Prog().Delay(), 10);
-    for (const char* text : {"", "abc", "1.5"}) {
+    const std::string range = rig.Text(entries::kDelayOutOfRange);
+    for (const auto& [text, why] : std::initializer_list<std::pair<std::string, std::string>>{
+             {"", "'' is not a valid integer value"},
+             {"abc", "'abc' is not a valid integer value"},
+             {"1.5", "'1.5' is not a valid integer value"},
+             {"-1", range},
+             {"1001", range}}) {
         rig.prompts.Clear();
         EXPECT_EQ(rig.flows.SetDelay(text), TIntentResult::irFailed) << text;
         ASSERT_EQ(rig.prompts.messages.size(), 1u);
-        EXPECT_EQ(rig.prompts.messages[0].text,
-                  "'" + std::string(text) + "' is not a valid integer value");
+        EXPECT_EQ(rig.prompts.messages[0].text, why);
     }
     EXPECT_EQ(rig.Bench().line.Prog().Delay(), 10);
 }
@@ -157,13 +165,6 @@ TEST(LogPanel, HelpOpensOnlyAnExistingDocumentAndTheBugReportAlways) {
     rig.flows.OpenBugReport();
     EXPECT_EQ(rig.view.documents,
               (std::vector<std::string>{help.string(), rig.Text(entries::kBugReportAddress)}));
-}
-
-TEST(LogPanel, PictureDoubleClickTogglesTheWidth) {
-    EXPECT_EQ(TPLogPanel::ToggledWidth(425), 790);
-    EXPECT_EQ(TPLogPanel::ToggledWidth(790), 425);
-    EXPECT_EQ(TPLogPanel::ToggledWidth(500), 790);
-    EXPECT_EQ(TPLogPanel::ToggledWidth(501), 425);
 }
 
 } // namespace

@@ -51,7 +51,12 @@ TEST(ProductionBoard, ARunKeepsThePlanItStartedWithAndShowsTheCard) {
 
     int turnsAfterCard = 0;
     TProductionView seen;
+    TProductionView inHand;
     RunUntil(rig, board, [&] {
+        board.Refresh();
+        if (inHand.cardInHand.empty()) {
+            inHand = board.View();
+        }
         if (board.View().good == 0) {
             return false;
         }
@@ -67,6 +72,10 @@ TEST(ProductionBoard, ARunKeepsThePlanItStartedWithAndShowsTheCard) {
     EXPECT_EQ(seen.buttonCaption, rig.Text(entries::kProductionStop));
     EXPECT_EQ(seen.lastColour, TLastCardColour::lcGood);
     EXPECT_EQ(seen.lastCard.rfind("Card 1 good", 0), 0u) << seen.lastCard;
+    // The card in hand, with the step it is at.
+    EXPECT_EQ(inHand.cardInHand.rfind("Card 1: ", 0), 0u) << inHand.cardInHand;
+    EXPECT_FALSE(inHand.planEnabled);
+    EXPECT_TRUE(seen.cardInHand.empty()) << "taken out, the card is in hand no more";
     const TProductionView& view = board.View();
     EXPECT_FALSE(view.running);
     EXPECT_EQ(view.buttonCaption, rig.Text(entries::kProductionStart));
@@ -111,31 +120,58 @@ TEST(ProductionBoard, ThePlanOfARunThatStartedComesBackWithTheNextBoard) {
         TPProductionBoard board(rig.flows);
         board.SetRecordFile(rig.dir / "batch.csv");
         board.SetCount(1); // the run ends by itself after one card
+        board.SetStation("Line 2");
         board.Toggle();
         EXPECT_EQ(board.View().good, 1);
     }
     const TPProductionBoard next(rig.flows);
     EXPECT_EQ(next.RecordFile(), rig.dir / "batch.csv");
     EXPECT_EQ(next.Count(), 1);
+    EXPECT_EQ(next.Station(), "Line 2");
     EXPECT_EQ(next.View().recordName, (rig.dir / "batch.csv").string());
 }
 
 TEST(ProductionBoard, ARunCannotStartWhileACommandRuns) {
     BoardRig rig;
     TPProductionBoard board(rig.flows);
-    std::optional<bool> enabledDuring;
+    std::optional<TProductionView> during;
     rig.pump.during = [&] {
-        if (!enabledDuring && rig.flows.Busy()) {
+        if (!during && rig.flows.Busy()) {
             board.Refresh();
-            enabledDuring = board.View().buttonEnabled;
+            during = board.View();
         }
     };
     EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocSucceeded);
     rig.pump.during = nullptr;
-    ASSERT_TRUE(enabledDuring.has_value());
-    EXPECT_FALSE(*enabledDuring);
+    ASSERT_TRUE(during.has_value());
+    EXPECT_FALSE(during->buttonEnabled);
+    EXPECT_FALSE(during->planEnabled) << "the record file and count wait for the command";
     board.Refresh();
     EXPECT_TRUE(board.View().buttonEnabled);
+    EXPECT_TRUE(board.View().planEnabled);
+}
+
+// Stop with a card in hand says so at once; the card is finished, and so is
+// the run, showing the serial values the card got.
+TEST(ProductionBoard, StopWithACardInHandSaysSoAtOnceAndFinishesTheCard) {
+    BoardRig rig;
+    rig.flows.EditSerialFields(
+        {"Serial1:memory=eeprom,address=0x100,length=2,format=bcd,first=1200,last=9999"}, {});
+    TPProductionBoard board(rig.flows);
+    std::string stateAfterStop;
+    rig.pump.during = [&] {
+        if (stateAfterStop.empty() && !board.View().cardInHand.empty()) {
+            board.Toggle();
+            stateAfterStop = board.View().state;
+        }
+    };
+    board.Toggle();
+    rig.pump.during = nullptr;
+    EXPECT_EQ(stateAfterStop, rig.Text(entries::kStoppingAfterCard));
+    EXPECT_EQ(board.View().good, 1);
+    EXPECT_EQ(board.View().lastSerials, "Serial1 1200");
+    EXPECT_FALSE(board.View().running);
+    EXPECT_TRUE(board.View().state.empty());
 }
 
 } // namespace

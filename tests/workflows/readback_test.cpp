@@ -111,7 +111,7 @@ TEST(ReadBack, PicReadIsSavedInOneFileAtTheUsualAddresses) {
     const std::string eeprom = Counting(16, 0xE0);
     TPReadBack view(false, false, config, eeprom, program);
     Answer answer;
-    EXPECT_TRUE(view.Save(dir / "Card.HEX", answer.Ask())); // closes at once
+    EXPECT_TRUE(view.Save(dir / "Card.HEX", answer.Ask()));
     ASSERT_TRUE(std::filesystem::exists(dir / "card.hex"));
 
     // Read back the way the main window splits a PIC program file.
@@ -127,23 +127,28 @@ TEST(ReadBack, PicReadIsSavedInOneFileAtTheUsualAddresses) {
     EXPECT_EQ(data.GetLowByteText(0, -1), eeprom);
 }
 
-TEST(ReadBack, RefusedOverwriteOrCancelledDialogWritesNothingButCloses) {
-    TempDir dir;
-    WriteText(dir / "dump.hex", "old contents");
-    TPReadBack view(false, false, "", Counting(8, 0), Counting(32, 0));
-    Answer answer;
-    EXPECT_TRUE(view.Save(dir / "DUMP", answer.Ask()));
-    ASSERT_EQ(answer.asked.size(), 1u);
-    EXPECT_EQ(answer.asked[0], dir / "dump.hex");
-    EXPECT_EQ(ReadText(dir / "dump.hex"), "old contents");
+// The read stays to be saved after a refused overwrite or a cancelled
+// dialog, in either part of an AVR read.
+TEST(ReadBack, RefusedOverwriteOrCancelledDialogWritesNothingAndKeepsTheRead) {
+    for (const bool avr : {false, true}) {
+        TempDir dir;
+        WriteText(dir / "dump.hex", "old contents");
+        TPReadBack view(avr, false, "", Counting(8, 0), Counting(32, 0));
+        const std::vector<std::string> shown = view.MemoLines();
+        Answer answer;
+        EXPECT_FALSE(view.Save(dir / "DUMP", answer.Ask()));
+        ASSERT_EQ(answer.asked, std::vector<std::filesystem::path>{dir / "dump.hex"});
+        EXPECT_EQ(ReadText(dir / "dump.hex"), "old contents");
+        EXPECT_FALSE(view.Save(std::nullopt, answer.Ask()));
+        EXPECT_EQ(FileCount(dir.Path()), 1u);
+        EXPECT_EQ(view.MemoLines(), shown);
+        EXPECT_FALSE(view.SecondStage());
 
-    TPReadBack cancelled(false, true, "", "", Counting(8, 0));
-    EXPECT_TRUE(cancelled.Save(std::nullopt, answer.Ask()));
-    EXPECT_EQ(FileCount(dir.Path()), 1u);
-
-    answer.yes = true;
-    EXPECT_TRUE(view.Save(dir / "dump", answer.Ask()));
-    EXPECT_NE(ReadText(dir / "dump.hex"), "old contents");
+        answer.yes = true;
+        EXPECT_TRUE(view.Save(dir / "dump", answer.Ask()));
+        EXPECT_NE(ReadText(dir / "dump.hex"), "old contents");
+        EXPECT_EQ(view.SecondStage(), avr);
+    }
 }
 
 TEST(ReadBack, AvrReadIsSavedInTwoStages) {
@@ -157,7 +162,7 @@ TEST(ReadBack, AvrReadIsSavedInTwoStages) {
     EXPECT_EQ(view.MemoLines(), (std::vector<std::string>{" 0000 : " + program}));
 
     Answer answer;
-    EXPECT_FALSE(view.Save(dir / "Prog", answer.Ask()));
+    EXPECT_TRUE(view.Save(dir / "Prog", answer.Ask()));
     EXPECT_TRUE(view.SecondStage());
     EXPECT_EQ(view.ModeLabel(), "Atmel - Internal eeprom");
     EXPECT_EQ(view.MemoLines(), (std::vector<std::string>{" 0000 : " + eeprom}));
@@ -173,23 +178,6 @@ TEST(ReadBack, AvrReadIsSavedInTwoStages) {
     bytes.LoadHex(dir / "ee.hex", 0, -1);
     EXPECT_EQ(bytes.GetHexText(0, -1), eeprom);
     EXPECT_EQ(ReadText(dir / "prog.hex"), first);
-}
-
-TEST(ReadBack, AvrCancelInTheFirstStageStillMovesToTheEeprom) {
-    TempDir dir;
-    const std::string eeprom = Counting(4, 0x55);
-    TPReadBack view(true, false, "", eeprom, Counting(32, 0));
-    Answer answer;
-    EXPECT_FALSE(view.Save(std::nullopt, answer.Ask()));
-    EXPECT_TRUE(view.SecondStage());
-    EXPECT_EQ(view.MemoLines(), (std::vector<std::string>{" 0000 : " + eeprom}));
-    EXPECT_EQ(FileCount(dir.Path()), 0u);
-
-    EXPECT_TRUE(view.Save(dir / "ee.hex", answer.Ask()));
-    EXPECT_EQ(FileCount(dir.Path()), 1u);
-    THexFileBuffer bytes(kCapacity);
-    bytes.LoadHex(dir / "ee.hex", 0, -1);
-    EXPECT_EQ(bytes.GetHexText(0, -1), eeprom);
 }
 
 TEST(ReadBack, WriteErrorReachesTheCallerAndKeepsTheStage) {

@@ -106,5 +106,28 @@ TEST(Retries, TheBoundHoldsAndADifferenceIsTheCards) {
     EXPECT_EQ(rig.Count('H'), 1u);
 }
 
+// A step that failed because the programmer fell silent for good, or its
+// port went away, says which: in its message and in the command's report.
+TEST(Retries, AProgrammerGoneQuietOrAPortGoneIsSaid) {
+    for (const int entry : {entries::kProgrammerSilent, entries::kPortGone}) {
+        RetryRig rig(kPicOnlyCard);
+        if (entry == entries::kPortGone) {
+            rig.device.AddFault(sim::ParseSimFault("hangup@B3"));
+        } else {
+            for (int frame = 8; frame < 200; ++frame) {
+                rig.device.AddFault(sim::ParseSimFault("silent@" + std::to_string(frame)));
+            }
+        }
+        EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocFailed);
+        const TCommandReport& report = rig.flows.LastReport();
+        EXPECT_EQ(report.lineFault.kind, TTransportFaultKind::tfNoAnswer);
+        const std::string words = rig.Text(entry);
+        EXPECT_EQ(report.lineProblem.substr(0, 8), words.substr(0, 8)) << report.lineProblem;
+        EXPECT_NE(report.lineProblem.find(report.lineFault.Describe()), std::string::npos);
+        ASSERT_EQ(rig.linkPrompts.errors.size(), 1u);
+        EXPECT_EQ(rig.linkPrompts.errors[0], "Failed to write card !\r\n" + report.lineProblem);
+    }
+}
+
 } // namespace
 } // namespace korvex

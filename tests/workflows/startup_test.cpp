@@ -63,10 +63,15 @@ TEST(Startup, SettingsAreSavedAsTheirCodes) {
     {
         TWorkflowRig rig;
         rig.Start();
+        // Chosen by the user, not only for the run.
+        rig.flows.ChoosePort(1);
+        rig.flows.ChooseSpeed(TBaudRate::br19200);
+        rig.flows.ChooseCardType(kPicCard);
         rig.flows.ChooseLanguage("Deutsch");
         EXPECT_TRUE(rig.flows.FormClose());
         EXPECT_EQ(rig.settings.ReadInteger("ComPort"), 1);
         EXPECT_EQ(rig.settings.ReadInteger("Card"), 3); // PIC16F84-24C16 in name order
+        EXPECT_EQ(rig.settings.ReadString("CardName"), kPicCard);
         EXPECT_EQ(rig.settings.ReadString("Lang"), "Deutsch");
         EXPECT_EQ(rig.settings.ReadInteger("Speed"), 9600);
     }
@@ -79,6 +84,65 @@ TEST(Startup, SettingsAreSavedAsTheirCodes) {
     EXPECT_EQ(rig.settings.ReadInteger("ComPort"), 0);
     EXPECT_EQ(rig.settings.ReadInteger("Speed"), 115200);
     EXPECT_NE(ReadText(rig.CardFile(kPicCard)).find("PicFile=/nowhere/p.hex"), std::string::npos);
+}
+
+// What a face names for the run (the window's command line) is not stored;
+// what the user then chooses is, and a file by its absolute path.
+TEST(Startup, ChoicesForTheRunAreStoredOnlyOnceTheUserMakesThem) {
+    for (const bool userChooses : {false, true}) {
+        TWorkflowRig rig;
+        rig.settings.Write({{"ComPort", "0"}, {"Speed", "115200"}, {"CardName", kPicOnlyCard}});
+        const std::string sample = (rig.folder / "samples" / "sample84.hex").string();
+        TStartChoices choices;
+        choices.programFile = sample;
+        rig.Start(choices);
+        EXPECT_EQ(rig.flows.Snapshot().rows[0].field, sample);
+        const auto home = std::filesystem::current_path();
+        if (userChooses) {
+            std::filesystem::current_path(rig.folder);
+            rig.flows.ChoosePort(1);
+            rig.flows.ChooseSpeed(TBaudRate::br19200);
+            rig.flows.ChooseCardType(kPicCard);
+            rig.flows.SetFileField(TFileRow::frProgram, "samples/../samples/sample84.hex");
+        }
+        EXPECT_TRUE(rig.flows.FormClose());
+        std::filesystem::current_path(home);
+        EXPECT_EQ(rig.settings.ReadInteger("ComPort"), userChooses ? 1 : 0);
+        EXPECT_EQ(rig.settings.ReadInteger("Speed"), userChooses ? 9600 : 115200);
+        EXPECT_EQ(rig.settings.ReadString("CardName"), userChooses ? kPicCard : kPicOnlyCard);
+        EXPECT_EQ(StoredDefaults(rig, kPicCard).PicFile, userChooses ? sample : "");
+    }
+}
+
+// A card type added before the remembered one moves its index; the name
+// finds it, and the index still counts when the name is gone.
+TEST(Startup, TheCardTypeIsRememberedByName) {
+    for (const std::string name : {kPicCard, "Gone"}) {
+        TWorkflowRig rig;
+        WriteText(rig.CardFile("AAA-TEST"), "[CardType]\nCardName=AAA-TEST\nCardDescription=x\n"
+                                            "PicName=PIC 16F84\nEepromName=None\n");
+        rig.settings.Write({{"Card", "3"}, {"CardName", name}});
+        rig.flows.FormShow();
+        EXPECT_EQ(rig.flows.Snapshot().cardText, name == kPicCard ? kPicCard : kPicOnlyCard);
+    }
+}
+
+// Closing releases an answering programmer and never waits on a silent one.
+TEST(Startup, ClosingWaitsOnNoSilentProgrammer) {
+    for (const bool silent : {false, true}) {
+        TWorkflowRig rig;
+        rig.Start();
+        if (silent) {
+            rig.device.SetListeningBaud(BaudOf(TBaudRate::br115200));
+            rig.scheduler.Tick();
+        }
+        rig.ClearRecords();
+        const std::int64_t before = rig.clock.NowMs();
+        EXPECT_TRUE(rig.flows.FormClose());
+        EXPECT_EQ(rig.Sent(),
+                  silent ? std::vector<std::string>{} : std::vector<std::string>{"A00"});
+        EXPECT_LT(rig.clock.NowMs() - before, 100);
+    }
 }
 
 TEST(Startup, AnOptionsFileThatCannotBeWrittenEndsTheCommandWithItsError) {

@@ -51,8 +51,9 @@ public:
     void ShowMessage(TMessageKind kind, int entry, const std::string& text) override {
         messages.push_back({kind, entry, text});
     }
-    bool Ask(int entry, const std::string& text) override {
+    bool Ask(int entry, const std::string& text, TAnswer preset) override {
         asked.push_back(entry);
+        presets.push_back(preset);
         askedTexts.push_back(text);
         if (answers.empty()) {
             return true;
@@ -76,12 +77,14 @@ public:
         messages.clear();
         asked.clear();
         askedTexts.clear();
+        presets.clear();
         plain.clear();
     }
 
     std::vector<TShownMessage> messages;
     std::vector<int> asked;
     std::vector<std::string> askedTexts;
+    std::vector<TAnswer> presets;
     std::deque<bool> answers;
     std::vector<std::string> plain;
 };
@@ -128,8 +131,9 @@ public:
     void EnableCommands(bool enabled) override { enables.push_back(enabled); }
     void ShowReadBack(TPReadBack& readBack) override {
         TReadBackSeen seen{readBack.ModeLabel(), readBack.MemoLines(), {}};
-        // A cancelled save dialog moves an AVR read on to its data EEPROM.
-        if (!readBack.Save(std::nullopt, [](const std::filesystem::path&) { return false; })) {
+        // The first part of an AVR read saved, its data EEPROM is shown.
+        readBack.Save(saves / "first", nullptr);
+        if (readBack.SecondStage()) {
             seen.secondLines = readBack.MemoLines();
         }
         readBacks.push_back(seen);
@@ -154,6 +158,7 @@ public:
     int closeRequests = 0;
     std::vector<std::string> documents;
     std::vector<std::string> notes;
+    TempDir saves;
 };
 
 // A copy of the shipped data folder in a temporary folder, so tests may

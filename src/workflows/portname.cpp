@@ -1,10 +1,17 @@
-#include "cli/portname.h"
+#include "workflows/portname.h"
 
 #include "link/portmap.h"
 
 #include <string_view>
 
-namespace korvex::cli {
+namespace korvex {
+
+TPortName TPortName::OfItem(const TPortMap& map, int comNumber) {
+    const std::string path = map.PathOf(comNumber);
+    const bool simulator = path == TPortMap::kSimulator;
+    return {"COM" + std::to_string(comNumber) + " (" + (simulator ? kSimulator : path) + ")",
+            simulator};
+}
 
 std::string TPortName::CannotOpen(const std::string& reason) const {
     if (!simulator) {
@@ -23,4 +30,4 @@ std::string TPortName::NotAnswering() const {
            " does not answer: check that it is switched on, the cable and the speed (--speed)";
 }
 
-} // namespace korvex::cli
+} // namespace korvex

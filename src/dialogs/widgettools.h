@@ -1,0 +1,36 @@
+#pragma once
+
+#include "workflows/mainview.h"
+
+#include <QColor>
+#include <QFont>
+#include <QPalette>
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace korvex::gui {
+
+// Gives a widget, action or menu the name the workflows' tables and the
+// tests know it by.
+template <typename Object>
+Object* Named(Object* object, const char* name) {
+    object->setObjectName(QString::fromLatin1(name));
+    return object;
+}
+
+// Sets one colour of a widget's palette, only when it changes, so drawing
+// often costs nothing.
+void Paint(QWidget* widget, QPalette::ColorRole role, const QColor& colour);
+// A status colour as the panel and the file rows show it (their text black).
+QColor ColourOf(TStatusColour colour, const QPalette& palette);
+// Paints a status colour behind a widget's text.
+void PaintStatus(QWidget* widget, TStatusColour colour);
+QFont Scaled(QFont font, double factor, bool bold);
+
+// Runs a user's action; an error it throws is shown as an error box.
+void Handle(TPrompts& prompts, const std::function<void()>& action);
+
+} // namespace korvex::gui
