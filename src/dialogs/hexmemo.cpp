@@ -1,8 +1,8 @@
 #include "dialogs/hexmemo.h"
 
 #include "dialogs/qtext.h"
+#include "dialogs/widgettools.h"
 
-#include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QStringList>
@@ -28,7 +28,7 @@ QPlainTextEdit* NewHexMemo(QWidget* parent) {
     memo->setReadOnly(true);
     memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    memo->setFont(FixedPitchFont());
     ShowHexLines(*memo, {});
     return memo;
 }

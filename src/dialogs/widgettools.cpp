@@ -2,6 +2,8 @@
 
 #include "support/errors.h"
 
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QWidget>
 
 namespace korvex::gui {
@@ -39,6 +41,40 @@ void PaintStatus(QWidget* widget, TStatusColour colour) {
 QFont Scaled(QFont font, double factor, bool bold) {
     font.setPointSizeF(font.pointSizeF() * factor);
     font.setBold(bold);
+    return font;
+}
+
+bool EveryCharacterAsWide(const QFont& font) {
+    // What a dump or a frame line shows; a face that calls itself monospaced
+    // is not always marked fixed-pitch, so its widths are what counts.
+    static const QString kShown = QStringLiteral("0123456789ABCDEFabcdef .:-|iWM");
+    const QFontMetrics metrics(font);
+    const int width = metrics.horizontalAdvance(kShown.front());
+    for (const QChar c : kShown) {
+        if (metrics.horizontalAdvance(c) != width) {
+            return false;
+        }
+    }
+    return true;
+}
+
+QFont FixedPitchFont() {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (EveryCharacterAsWide(font)) {
+        return font;
+    }
+    // The desktop's monospace alias led to a proportional face: take the
+    // first installed family that is fixed-pitch, at the same size.
+    for (const QString& family : QFontDatabase::families()) {
+        if (!QFontDatabase::isFixedPitch(family)) {
+            continue;
+        }
+        QFont candidate = font;
+        candidate.setFamilies({family});
+        if (EveryCharacterAsWide(candidate)) {
+            return candidate;
+        }
+    }
     return font;
 }
 

@@ -29,6 +29,12 @@ QColor ColourOf(TStatusColour colour, const QPalette& palette);
 // Paints a status colour behind a widget's text.
 void PaintStatus(QWidget* widget, TStatusColour colour);
 QFont Scaled(QFont font, double factor, bool bold);
+// True when every character a dump or a frame line shows is as wide as the
+// others, so columns line up.
+bool EveryCharacterAsWide(const QFont& font);
+// The desktop's fixed font, or the first installed face whose columns line
+// up when that one's do not.
+QFont FixedPitchFont();
 
 // Runs a user's action; an error it throws is shown as an error box.
 void Handle(TPrompts& prompts, const std::function<void()>& action);

@@ -6,7 +6,6 @@
 #include "support/logmemo.h"
 #include "workflows/mainworkflows.h"
 
-#include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -33,7 +32,7 @@ TLogPanelView::TLogPanelView(TPMainWorkflows& work, TFileChooser& files, QWidget
     memo_ = Named(new QPlainTextEdit, "Memo1");
     memo_->setReadOnly(true);
     memo_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    memo_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    memo_->setFont(FixedPitchFont());
     memo_->setMinimumWidth(memo_->fontMetrics().averageCharWidth() * kMemoChars);
     // The memo shows what the log memo keeps: its newest lines.
     memo_->setMaximumBlockCount(work_.LogMemo().MaxLines());

@@ -6,6 +6,7 @@
 #include "dialogs/hexview.h"
 #include "dialogs/messageboxes.h"
 #include "dialogs/options.h"
+#include "dialogs/widgettools.h"
 #include "gui/guitest.h"
 #include "workflows/entries.h"
 #include "workflows/fileview.h"
@@ -228,7 +229,7 @@ private slots:
         QCOMPARE(dialog.windowTitle(), QString::fromStdString(view.Caption()));
         auto* memo = Child<QPlainTextEdit>(dialog, "mmoHexview");
         QVERIFY(memo->isReadOnly());
-        QVERIFY(QFontInfo(memo->font()).fixedPitch());
+        QVERIFY(EveryCharacterAsWide(memo->font()));
         QCOMPARE(memo->toPlainText().split(QLatin1Char('\n')).size(),
                  qsizetype(view.MemoLines().size()));
         QCOMPARE(memo->horizontalScrollBar()->maximum(), 0);
