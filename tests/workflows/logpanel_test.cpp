@@ -68,13 +68,13 @@ TEST(LogPanel, SavesEveryLineUnderTheNameAsGiven) {
 }
 
 TEST(LogPanel, SavesAWriteLongerThanTheMemoShowsFromItsFirstFrame) {
+    std::vector<std::string> followed; // outlives the rig, which logs its release
     TWorkflowRig rig;
     rig.Start();
     TPLogPanel& log = rig.flows.LogPanel();
     rig.Set(TFileRow::frProgram,
             rig.File("prog.hex",
                      testing::PicHexFile(testing::SomeWords(40), testing::SomeBytes(16), 0x3FF2)));
-    std::vector<std::string> followed;
     log.OnLineAdded = [&](const std::string& line) { followed.push_back(line); };
     log.ToggleLog();
     ASSERT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocSucceeded);
