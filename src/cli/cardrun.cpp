@@ -95,7 +95,10 @@ namespace {
 // program file.
 bool UseIntEepromFile(TCardSession& session, const std::string& file) {
     if (file.empty()) {
-        return true;
+        // The card type's stored file goes to the card with the flash: one
+        // that cannot be used is said in this tool's words, not the window's.
+        return !session.Work().Snapshot().layout.avrKind ||
+               session.StoredFileUsable(TFileRow::frIntEeprom, "internal eeprom", false);
     }
     if (!session.Work().Snapshot().layout.avrKind) {
         session.Fail("--int-eeprom is for AVR-kind card types: a PIC's data EEPROM comes with "
@@ -111,6 +114,14 @@ bool WritesProcessor(TCardSession& session, bool autoProgram) {
     TOptionBoxes boxes;
     session.Work().ReadOptions(boxes);
     return autoProgram ? boxes.chkawPic : boxes.chkwwPic;
+}
+
+// Whether Auto program's options reach the external EEPROM, so its stored
+// file is one the run would use.
+bool ReachesEeprom(TCardSession& session) {
+    TOptionBoxes boxes;
+    session.Work().ReadOptions(boxes);
+    return boxes.chkawEeprom || boxes.chkavEeprom;
 }
 
 } // namespace
@@ -134,7 +145,7 @@ int RunCardAction(const TPDataFolders& folders, const TGlobalOptions& options,
         const bool named = request.file.empty()
                                ? session.StoredFileUsable(row, pic ? "program" : "eeprom")
                                : session.UseFile(row, request.file);
-        if (!named || !UseIntEepromFile(session, request.intEeprom)) {
+        if (!named || (pic && !UseIntEepromFile(session, request.intEeprom))) {
             return session.Finish(kExitUsage);
         }
     }
@@ -178,8 +189,10 @@ int RunAuto(const TPDataFolders& folders, const TGlobalOptions& options,
             return session.Finish(kExitUsage);
         }
     }
-    if (!UseIntEepromFile(session, request.intEeprom) ||
-        (request.pic.empty() && !session.StoredFileUsable(TFileRow::frProgram, "program"))) {
+    if ((request.pic.empty() && !session.StoredFileUsable(TFileRow::frProgram, "program")) ||
+        !UseIntEepromFile(session, request.intEeprom) ||
+        (request.eeprom.empty() && ReachesEeprom(session) &&
+         !session.StoredFileUsable(TFileRow::frEeprom, "eeprom", false))) {
         return session.Finish(kExitUsage);
     }
     if (WritesProcessor(session, true)) {

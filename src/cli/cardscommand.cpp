@@ -1,4 +1,5 @@
 #include "catalogue/cardbox.h"
+#include "catalogue/processorkind.h"
 #include "cli/commands.h"
 #include "cli/messageline.h"
 #include "support/errors.h"
@@ -12,13 +13,13 @@ namespace korvex::cli {
 
 namespace {
 
-// Kind codes 7 and below are the PIC family, 8 and above AVR; a processor
-// the catalogue does not know has -1.
+// A processor the catalogue does not know belongs to neither family here.
 std::string Family(int picKind) {
-    if (picKind < 0) {
+    const TProcessorKind kind(picKind);
+    if (!kind.Known()) {
         return "unknown";
     }
-    return picKind >= 8 ? "AVR" : "PIC";
+    return kind.IsAvr() ? "AVR" : "PIC";
 }
 
 std::string EepromOf(const TPCardInfo& card, int eepromKind) {

@@ -217,9 +217,14 @@ bool TCardSession::UseFile(TFileRow row, const std::string& file) {
     return work_->SetFileField(row, file) == TIntentResult::irDone;
 }
 
-bool TCardSession::StoredFileUsable(TFileRow row, const std::string& what) {
+bool TCardSession::StoredFileUsable(TFileRow row, const std::string& what, bool required) {
     const TMainSnapshot shot = work_->Snapshot();
     const TRowView& view = shot.rows[static_cast<std::size_t>(row)];
+    // An optional row stops the command only when it names a file that
+    // cannot be used.
+    if (!required && view.problem.empty()) {
+        return true;
+    }
     if (view.field.empty()) {
         Fail("card type \"" + shot.cardText + "\" has no " + what +
              " file stored; name the file on the command line");

@@ -82,8 +82,9 @@ public:
     // A row the command works from with no file named on the command line:
     // the card type's stored file must be usable; false, with the card type
     // and the file it could not use, when it is not. `what` names the file
-    // ("program", "eeprom").
-    bool StoredFileUsable(TFileRow row, const std::string& what);
+    // ("program", "eeprom"). Unless `required`, only a stored file that
+    // cannot be used stops the command: it goes without one.
+    bool StoredFileUsable(TFileRow row, const std::string& what, bool required = true);
     // The configuration word a write will send and where its fuse choices
     // come from, as a line on stderr; nothing for a processor without one.
     void TellConfigWord();

@@ -258,6 +258,11 @@ std::optional<int> TPCardCommands::AutoOptionsProblem(bool everyFile) const {
     if (eepromSteps && !processorWrite) {
         return entries::kLoaderWouldStay;
     }
+    // A lock is for a card this run wrote: one merely verified stays unlocked,
+    // which a run that reported success would hide.
+    if (Kind().IsAvr() && bench_.card.Fuses().Shown().lock == 0 && !processorWrite) {
+        return entries::kAutoLockWithoutWrite;
+    }
     if (everyFile && !eepromSteps && bench_.card.HasEeprom() &&
         !bench_.rows.Field(TFileRow::frEeprom).empty()) {
         return entries::kEepromFileLeftOut;

@@ -304,5 +304,7 @@ constexpr int kSerialLast = 235;
 constexpr int kSerialValues = 236;
 // The read-back window after a save: where (%1) it went.
 constexpr int kReadBackSaved = 237;
+// Auto program asked to lock a card its options do not write.
+constexpr int kAutoLockWithoutWrite = 238;
 
 } // namespace korvex::entries

@@ -277,13 +277,26 @@ TEST_F(CliFailure, ACommandUsesOnlyTheChosenCardTypesOwnFiles) {
                   "\nExtEeFile=" + Sample24c16().string() + "\n");
     WriteText(config.Path() / "korvex" / "settings.ini", "[Korvex]\nCard=3\nComPort=0\n");
     const std::string avr = "AT90S8515-24C64";
+    // Stored files of the rows beside the program's that are no more.
+    const std::string gone = Path("gone.hex"), pic877 = "PIC16F877-24C64";
+    for (const auto& [card, key] : {std::pair{avr, "IntEeFile"}, {pic877, "ExtEeFile"}}) {
+        WriteText(cards / (card + ".ini"),
+                  ReadText(cards / (card + ".ini")) + "\n[Defaults]\n" + key + "=" + gone + "\n");
+    }
+    const auto goneFile = [&](const std::string& what, const std::string& card) {
+        return what + " file \"" + gone + "\" stored for card type \"" + card + "\"";
+    };
     const std::pair<std::vector<std::string>, std::string> runs[] = {
         {{"--card", avr, "--yes", "write", "pic"},
          "card type \"" + avr + "\" has no program file stored"},
         {{"--card", avr, "verify", "flash"},
          "card type \"" + avr + "\" has no program file stored"},
         {{"--card", avr, "--yes", "auto"}, "card type \"" + avr + "\" has no program file stored"},
-        {{"--card", "PIC16F877-24C64", "--yes", "write", "eeprom"}, "has no eeprom file stored"},
+        {{"--card", pic877, "--yes", "write", "eeprom"}, goneFile("eeprom", pic877)},
+        {{"--card", pic877, "--yes", "auto", "--pic", Fixture("gpasm/card84.hex").string()},
+         goneFile("eeprom", pic877)},
+        {{"--card", avr, "--yes", "write", "pic", Fixture("avr/sampleavr_flash.hex").string()},
+         goneFile("internal eeprom", avr)},
         {{"--card", "PIC16F84-24C1", "state"}, "no card type named \"PIC16F84-24C1\""},
         {{"--card", "PIC16F84-24C1", "firmware"}, "no card type named \"PIC16F84-24C1\""},
     };
