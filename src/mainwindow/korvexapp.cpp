@@ -2,6 +2,7 @@
 
 #include "dialogs/qtext.h"
 #include "sim/keptsimulator.h"
+#include "support/errors.h"
 
 #include <QTimer>
 
@@ -18,6 +19,7 @@ TKorvexApp::TKorvexApp(TPDataFolders folders, TAppParts parts)
         ports_.Override(1, parts.portOverride);
     }
     TPrompts& prompts = parts.prompts != nullptr ? *parts.prompts : qtPrompts_;
+    prompts_ = &prompts;
     TLinkPrompts* linkPrompts = parts.linkPrompts != nullptr ? parts.linkPrompts : &qtPrompts_;
     TFileChooser& files = parts.files != nullptr ? *parts.files : qtFiles_;
     TBackendFactory factory = parts.factory;
@@ -52,6 +54,10 @@ TKorvexApp::~TKorvexApp() {
     // The window goes first: it lets go of the workflows' log.
     window_.reset();
     work_.reset();
+}
+
+void TKorvexApp::ShowError(const std::exception& error) {
+    prompts_->ShowMessage(TMessageKind::mkError, -1, DescribeError(error));
 }
 
 void TKorvexApp::Start(const TStartChoices& choices) {

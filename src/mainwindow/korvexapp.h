@@ -47,6 +47,9 @@ public:
     // The window's first showing: the line, the card types and the settings.
     void Start(const TStartChoices& choices = {});
 
+    // An error no handler caught, shown as any failure of a user's action.
+    void ShowError(const std::exception& error);
+
     Tfrmmain& Window() { return *window_; }
     TPMainWorkflows& Work() { return *work_; }
     const TPortMap& Ports() const { return ports_; }
@@ -66,6 +69,7 @@ private:
     TProgressRelay gauge_;
     TViewRelay view_;
     TQtPrompts qtPrompts_;
+    TPrompts* prompts_ = nullptr;
     TQtFileChooser qtFiles_;
     // One simulated card per card type, kept until the program ends.
     std::map<std::string, std::function<std::unique_ptr<TSerialBackend>()>> simulators_;

@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <functional>
 #include <iostream>
 #include <string_view>
 
@@ -26,7 +27,8 @@ constexpr qint64 kPictureWaitMs = 5000;
 constexpr int kPictureLookMs = 50;
 
 // An error that reaches the event loop is shown, as any other failure of a
-// user's action, and the program goes on.
+// user's action, in a box titled in the language shown, and the program goes
+// on.
 class TKorvexApplication final : public QApplication {
 public:
     using QApplication::QApplication;
@@ -34,11 +36,16 @@ public:
         try {
             return QApplication::notify(receiver, event);
         } catch (const std::exception& error) {
-            QMessageBox::critical(activeWindow(), QStringLiteral("Error"),
-                                  Q(korvex::DescribeError(error)));
+            if (showError) {
+                showError(error);
+            } else {
+                std::cerr << "korvex: " << korvex::DescribeError(error) << '\n';
+            }
         }
         return false;
     }
+
+    std::function<void(const std::exception&)> showError;
 };
 
 // The window's command line, for the window and for the answers given
@@ -149,6 +156,7 @@ int main(int argc, char** argv) {
             korvex::TPDataFolders(korvex::ShippedDataFolder(),
                                   korvex::TPDataFolders::DefaultUserFolder()),
             parts);
+        app.showError = [&korvexApp](const std::exception& error) { korvexApp.ShowError(error); };
         korvexApp.Start(choices);
         korvexApp.Window().Render();
         korvexApp.Window().show();
@@ -179,7 +187,10 @@ int main(int argc, char** argv) {
         if (parser.isSet(quitWhenShown)) {
             QTimer::singleShot(0, &app, [&] { korvexApp.Window().close(); });
         }
-        return QApplication::exec();
+        const int code = QApplication::exec();
+        // The program goes before the box it would show an error in.
+        app.showError = nullptr;
+        return code;
     } catch (const std::exception& error) {
         // Started from a menu, nobody reads stderr: a catalogue line that
         // cannot be right must reach the user before the program ends.

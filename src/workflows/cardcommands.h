@@ -241,6 +241,10 @@ bool TPCardCommands::Retrying(std::string_view name, Step step) {
         const TTransportFault fault = Prog().LastFault();
         if (!fault.MayRetry() || attempt > retries_ || Stopping()) {
             NoteLineFault(fault);
+            // The failure ends the command: its box comes over the card's
+            // state, not over the step's caption.
+            Gauge(0);
+            bench_.status.Restore();
             lineProblemTold_ = bench_.prompts.ReleaseLinkErrors(true, report_.lineProblem);
             return false;
         }

@@ -13,8 +13,15 @@ namespace korvex::testing {
 // in the middle of a transfer, a poll timer ticked by hand.
 class TRecordedPrompts final : public TLinkPrompts {
 public:
-    void ShowLinkError(const std::string& text) override { errors.push_back(text); }
+    void ShowLinkError(const std::string& text) override {
+        errors.push_back(text);
+        if (onShown) {
+            onShown();
+        }
+    }
     std::vector<std::string> errors;
+    // Looks at the rest of the program while the box would be up.
+    std::function<void()> onShown;
 };
 
 class TRecordedGauge final : public TProgressSink {

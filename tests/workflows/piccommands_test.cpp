@@ -136,8 +136,13 @@ TEST(WritePic, TheStatusShowsTheCardStateAgainHoweverItEnds) {
     PicRig rig;
     rig.Options().SetStepRetries(0); // one try: the failure itself is looked at
     rig.device.AddFault(sim::ParseSimFault("silent@B3"));
+    std::string behind; // what the box is shown over
+    rig.linkPrompts.onShown = [&] {
+        behind = rig.view.statuses.back() + " " + std::to_string(rig.gauge.values.back());
+    };
     EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocFailed);
     EXPECT_EQ(rig.linkPrompts.errors, std::vector<std::string>{"Failed to write card !"});
+    EXPECT_EQ(behind, rig.Text(entries::kCardReady) + " 0");
     EXPECT_EQ(rig.view.statuses.back(), rig.Text(entries::kCardReady));
     EXPECT_EQ(rig.view.statusColour, TStatusColour::scLime);
 }

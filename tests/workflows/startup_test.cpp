@@ -21,6 +21,12 @@ TEST(Startup, FirstRunWithoutSettingsIsOffline) {
     EXPECT_EQ(rig.Bench().card.Index(), 0);
     EXPECT_FALSE(rig.Bench().line.Prog().Port().IsOpen());
     EXPECT_TRUE(rig.device.Frames().empty());
+    // A port named for the run, no speed anywhere: the line runs at the
+    // speed the menu shows, and the first poll is answered.
+    TWorkflowRig named;
+    named.flows.FormShow({1, std::nullopt, std::nullopt});
+    named.Poll();
+    EXPECT_EQ(named.Bench().line.State(), TPCardState::csCardReady);
 }
 
 TEST(Startup, StoredSpeedChoosesItsItemAndReachesThePort) {
