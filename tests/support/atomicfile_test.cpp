@@ -61,13 +61,22 @@ TEST(WriteFileAtomically, ReplacesContentAndLeavesNoTemporaryFile) {
     EXPECT_EQ(files, 1);
 }
 
+// Fault: a link to a file not made yet was itself replaced by the file.
 TEST(WriteFileAtomically, ReplacesTheFileALinkNamesAndKeepsTheLink) {
-    TempDir dir;
-    WriteText(dir / "real.ini", "old");
-    std::filesystem::create_symlink(dir / "real.ini", dir / "link.ini");
-    WriteFileAtomically(dir / "link.ini", "new");
-    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.ini"));
-    EXPECT_EQ(ReadText(dir / "real.ini"), "new");
+    for (const bool exists : {true, false}) {
+        for (const std::filesystem::path& named :
+             {std::filesystem::path("real.ini"), std::filesystem::path("sub/../real.ini")}) {
+            TempDir dir;
+            std::filesystem::create_directory(dir / "sub");
+            if (exists) {
+                WriteText(dir / "real.ini", "old");
+            }
+            std::filesystem::create_symlink(named, dir / "link.ini");
+            WriteFileAtomically(dir / "link.ini", "new");
+            EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.ini")) << named << exists;
+            EXPECT_EQ(ReadText(dir / "real.ini"), "new") << named << exists;
+        }
+    }
 }
 
 TEST(WriteFileAtomically, RefusesReadOnlyTargetsAndMissingFolders) {
