@@ -56,6 +56,8 @@ public:
     // cannot be reached. `sayWhySilent`: a programmer that never answers is
     // reported as such (the state query only shows the state).
     int Start(TCardNeed need = TCardNeed::cnUsable, bool sayWhySilent = true);
+    // Start ended before the port was opened: --log cannot be written.
+    bool LogRefused() const { return !logError_.empty(); }
 
     TPMainWorkflows& Work() { return *work_; }
     TCliView& View() { return view_; }

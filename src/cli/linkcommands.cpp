@@ -10,10 +10,11 @@ int RunState(const TPDataFolders& folders, const TGlobalOptions& options) {
     TCardSession session(folders, options, true);
     session.SetCommand("state");
     const int code = session.Start(TCardSession::TCardNeed::cnNone, false);
-    if (code == kExitUsage) {
+    // The state as the status panel words it, also when nothing answered; a
+    // port never tried has no state to tell.
+    if (code == kExitUsage || session.LogRefused()) {
         return session.Finish(code);
     }
-    // The state as the status panel words it, also when nothing answered.
     const TMainSnapshot shot = session.Work().Snapshot();
     const bool ready = shot.cardState == TPCardState::csCardReady;
     if (session.Json()) {

@@ -185,10 +185,11 @@ int main(int argc, char** argv) {
     auto* lockCommand = app.add_subcommand("lock", "Lock an AVR-kind card");
 
     std::vector<std::string> optionSettings;
-    auto* optionsCommand =
-        app.add_subcommand("options", "Print the eight write and verify options, or set them");
-    optionsCommand->add_option("--set", optionSettings,
-                               "Section/Key=on|off, e.g. Auto/WriteEe=off");
+    auto* optionsCommand = app.add_subcommand(
+        "options", "Print the eight write and verify options and the steps' retries, or set them");
+    optionsCommand->add_option(
+        "--set", optionSettings,
+        "Section/Key=on|off, e.g. Auto/WriteEe=off, or Line/StepRetries=N (0 to 9)");
 
     TFuseRequest fuses;
     auto* fusesCommand = app.add_subcommand(

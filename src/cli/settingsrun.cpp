@@ -132,7 +132,7 @@ int RunFuses(const TPDataFolders& folders, const TGlobalOptions& options,
 
 namespace {
 
-constexpr std::string_view kStepRetries = "Line/StepRetries";
+constexpr std::string_view kStepRetries = TPOptionsDialog::kStepRetriesName;
 
 // The bound on a step's tries again is a number where the other options are
 // on or off: "Line/StepRetries=N"; nullopt for any other setting.

@@ -36,12 +36,24 @@ const char* NonFileReason(mode_t mode) {
 } // namespace
 
 std::filesystem::path ResolveLink(const std::filesystem::path& target) {
-    std::error_code error;
-    if (!std::filesystem::is_symlink(target, error)) {
-        return target;
+    // Each link is read in turn rather than the path made canonical: a link
+    // whose file does not exist yet still names where the file goes, and
+    // writing the link's own name would put a file in the link's place.
+    // As many links in a row as the kernel follows; a loop ends there.
+    constexpr int kMaxLinks = 40;
+    std::filesystem::path file = target;
+    for (int links = 0; links < kMaxLinks; ++links) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(file, error)) {
+            return file;
+        }
+        const std::filesystem::path next = std::filesystem::read_symlink(file, error);
+        if (error) {
+            return file;
+        }
+        file = next.is_absolute() ? next : file.parent_path() / next;
     }
-    std::filesystem::path resolved = std::filesystem::weakly_canonical(target, error);
-    return error ? target : resolved;
+    return file;
 }
 
 void RefuseNonFile(const std::filesystem::path& target) {

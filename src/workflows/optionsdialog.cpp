@@ -53,7 +53,9 @@ std::string ValidNames() {
     for (const TOptionField& field : kFields) {
         names += (names.empty() ? "" : ", ") + field.Name();
     }
-    return names;
+    // Named with the rest, or whoever mistypes it never learns it exists.
+    return names + " and " + std::string(TPOptionsDialog::kStepRetriesName) + " (0 to " +
+           std::to_string(TPOptionReader::kMostStepRetries) + ")";
 }
 
 bool ParseOnOff(std::string_view value) {

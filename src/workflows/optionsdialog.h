@@ -68,6 +68,8 @@ public:
     // Entries 45 to 59 in the order the main window sets them, then the
     // label of the steps' retries.
     static std::span<const TOptionCaption> Captions();
+    // The steps' retries as "Section/Key", beside the eight: a number, not on or off.
+    static constexpr std::string_view kStepRetriesName = "Line/StepRetries";
 
     static std::optional<std::string> Show(TPOptionReader& reader, TOptionBoxes& boxes);
     static std::optional<std::string> Accept(TPOptionReader& reader, const TOptionBoxes& boxes);

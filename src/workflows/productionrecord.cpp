@@ -3,6 +3,7 @@
 #include "support/atomicfile.h"
 #include "support/csvread.h"
 #include "support/errors.h"
+#include "support/filetarget.h"
 #include "support/readfile.h"
 
 #include <algorithm>
@@ -52,16 +53,6 @@ std::optional<std::vector<std::string>> RecordColumns(std::string_view text) {
         return std::nullopt;
     }
     return lines[0];
-}
-
-// The rows go to the file a link names, and a new file is made in its folder.
-std::filesystem::path ResolveLink(const std::filesystem::path& file) {
-    std::error_code error;
-    if (!std::filesystem::is_symlink(file, error)) {
-        return file;
-    }
-    std::filesystem::path resolved = std::filesystem::weakly_canonical(file, error);
-    return error ? file : resolved;
 }
 
 std::string ReadRecord(const std::filesystem::path& file) {
@@ -198,6 +189,7 @@ void TPProductionRecord::Check() const {
 
     // The same rule as the atomic write: a file the user marked read-only is
     // kept, even by root, who could write it.
+    // The rows go to the file a link names, and a new file is made in its folder.
     const std::filesystem::path target = ResolveLink(file_);
     struct stat info {};
     if (::stat(target.c_str(), &info) == 0 &&

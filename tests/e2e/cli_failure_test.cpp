@@ -203,6 +203,7 @@ TEST_F(CliFailure, ALogOrRecordThatIsNoFileIsRefusedBeforeAnythingIsSent) {
                                                          ": is a FIFO (named pipe), not a file"))
             << ReadText(work / "err");
         EXPECT_EQ(std::filesystem::status(work / "fifo").type(), std::filesystem::file_type::fifo);
+        EXPECT_EQ(ReadText(work / "out"), "") << "no state of a port never opened";
     }
     EXPECT_FALSE(std::filesystem::exists(KeptCard(kPicCard, "program.hex"))) << "nothing sent";
 }

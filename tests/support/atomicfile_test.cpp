@@ -61,13 +61,18 @@ TEST(WriteFileAtomically, ReplacesContentAndLeavesNoTemporaryFile) {
     EXPECT_EQ(files, 1);
 }
 
+// Fault: a link to a file not made yet was itself replaced by the file.
 TEST(WriteFileAtomically, ReplacesTheFileALinkNamesAndKeepsTheLink) {
-    TempDir dir;
-    WriteText(dir / "real.ini", "old");
-    std::filesystem::create_symlink(dir / "real.ini", dir / "link.ini");
-    WriteFileAtomically(dir / "link.ini", "new");
-    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.ini"));
-    EXPECT_EQ(ReadText(dir / "real.ini"), "new");
+    for (const bool exists : {true, false}) {
+        TempDir dir;
+        if (exists) {
+            WriteText(dir / "real.ini", "old");
+        }
+        std::filesystem::create_symlink("real.ini", dir / "link.ini");
+        WriteFileAtomically(dir / "link.ini", "new");
+        EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.ini")) << exists;
+        EXPECT_EQ(ReadText(dir / "real.ini"), "new") << exists;
+    }
 }
 
 TEST(WriteFileAtomically, RefusesReadOnlyTargetsAndMissingFolders) {

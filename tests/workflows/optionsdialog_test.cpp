@@ -138,7 +138,7 @@ TEST(OptionsDialog, OptionsAreNamedBySectionAndKey) {
         EXPECT_NE(message.find("Auto/Write'"), std::string::npos) << message;
         for (const char* name : {"Auto/WriteEe", "Auto/VerifyEe", "Auto/WritePic", "Auto/VerifyPic",
                                  "WritePic/WritePic", "WritePic/VerifyPic", "WriteEeprom/WriteEe",
-                                 "WriteEeprom/VerifyEe"}) {
+                                 "WriteEeprom/VerifyEe", "Line/StepRetries"}) {
             EXPECT_NE(message.find(name), std::string::npos) << name;
         }
     }
