@@ -7,7 +7,8 @@
 # configuration among it; its CTest summary is printed last.
 #
 # The suites spend most of their time waiting on pseudo-terminals and
-# timers, so the fuzz targets are built, and later run, beside them at the
+# timers, so the fuzz targets and the optimised build are built beside the
+# sanitizer suite, and the fuzz targets run beside the optimised one, at the
 # lowest priority, so that the tests' timers keep the time they would have
 # alone; each suite runs one test more than there are cores. The fuzz build
 # compiles only the libraries its targets read with.
@@ -84,23 +85,20 @@ cmake --preset sanitize "${configure[@]}" >/dev/null
 cmake --build --preset sanitize -j "$jobs"
 took "sanitizer build"
 
-echo "== Sanitizer suite, the fuzz targets building beside it"
-beside fuzz-build.log bash -c 'cmake --preset fuzz "$@" >/dev/null &&
-  cmake --build --preset fuzz -j '"$jobs" _ "${configure[@]}"
+echo "== Sanitizer suite, the fuzz targets and the optimised build building beside it"
+beside builds.log bash -c 'cmake --preset fuzz "$@" >/dev/null &&
+  cmake --build --preset fuzz -j '"$jobs"' &&
+  cmake --preset default "$@" >/dev/null &&
+  cmake --build --preset default -j '"$jobs" _ "${configure[@]}"
 ctest --preset sanitize -j "$tests" "${again[@]}"
 took "sanitizer suite"
-echo "== Fuzz targets built"
+echo "== Fuzz targets and optimised build, finishing after the suite"
 if ! joined; then
-  cat "$logs/fuzz-build.log"
+  cat "$logs/builds.log"
   exit 1
 fi
-tail -n 2 "$logs/fuzz-build.log"
-took "fuzz build, after the suite"
-
-echo "== Optimised build"
-cmake --preset default "${configure[@]}" >/dev/null
-cmake --build --preset default -j "$jobs"
-took "optimised build"
+tail -n 1 "$logs/builds.log"
+took "fuzz and optimised builds, after the suite"
 
 echo "== Fuzz runs (short, bounded) and the optimised suite: the package, a packager's plain configuration"
 beside fuzz-runs.log ctest --preset fuzz -j "$jobs"

@@ -159,8 +159,9 @@ TEST(CardReader, ACatalogueLineThatCannotBeRightNamesTheFileAndLine) {
         testing::TempDir dir;
         const std::string line = row.substr(0, row.find('|'));
         testing::WriteText(dir / "cards" / file, "// comment\n" + good.at(file) + "\n" + line);
-        EXPECT_EQ(MessageOf<EErrorsInCfg>(
-                      [&] { TPCardReader(TPDataFolders(dir.Path()), "cards/" + file); }),
+        EXPECT_EQ(MessageOf<EErrorsInCfg>([&, &file = file] {
+                      TPCardReader(TPDataFolders(dir.Path()), "cards/" + file);
+                  }),
                   (dir / "cards" / file).string() + " line 3: " + row.substr(line.size() + 1));
         EXPECT_NO_THROW(TPCardReader(dir / "cards" / file)) << "the file alone is only read";
     }
