@@ -130,6 +130,9 @@ TEST(FuseRule, StoredThenTheFilesWordThenTheUsersChoice) {
     rig.flows.SetFuse(TFuse::fuWatchDog, 0);
     EXPECT_EQ(rig.flows.ConfigText().substr(28), "3FF6");
     EXPECT_EQ(rig.flows.Snapshot().fuseOrigin, TFuseOrigin::foChosen);
+    rig.flows.ChooseLanguage("Deutsch"); // texts only: the choice stays
+    EXPECT_EQ(rig.flows.ConfigText().substr(28), "3FF6");
+    EXPECT_EQ(rig.flows.Snapshot().fuseOrigin, TFuseOrigin::foChosen);
 
     // Written by Write Pic just as shown.
     EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocSucceeded);
