@@ -15,6 +15,10 @@ namespace korvex::testing {
 // Saves what a user would see of a window, to look at after the run; not a
 // reference picture.
 inline void SaveScreenshot(QWidget& widget, const QString& name) {
+    // As the user sees it: after the layouts took the last change of text.
+    for (int pass = 0; pass < 4; ++pass) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    }
     QDir().mkpath(QStringLiteral(KORVEX_SCREENSHOT_DIR));
     widget.grab().save(QStringLiteral(KORVEX_SCREENSHOT_DIR "/") + name + QStringLiteral(".png"));
 }
