@@ -29,6 +29,25 @@ std::string FrameName(char command, int number) {
 
 } // namespace
 
+TFaultFrame TTransportFault::Frame() const {
+    if (number > 0) {
+        return IsRead(command) ? TFaultFrame::ffBlock : TFaultFrame::ffPacket;
+    }
+    switch (command) {
+    case '\0':
+        return TFaultFrame::ffTransfer;
+    case 'A':
+        return TFaultFrame::ffModeSelect;
+    case 'D':
+        return TFaultFrame::ffLock;
+    case 'H':
+        return TFaultFrame::ffErase;
+    default:
+        break;
+    }
+    return TFaultFrame::ffOther;
+}
+
 std::string TTransportFault::Describe() const {
     const std::string frame = FrameName(command, number);
     switch (kind) {

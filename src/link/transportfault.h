@@ -14,6 +14,18 @@ enum class TTransportFaultKind {
     tfAborted,  // stopped on request
 };
 
+// The frame that failed, as a user knows it: the workflows word it in the
+// user's language, so the link says which frame, never in what words.
+enum class TFaultFrame {
+    ffTransfer,   // no frame letter: the operation as a whole
+    ffPacket,     // a numbered write packet
+    ffBlock,      // a numbered read block
+    ffModeSelect, // 'A'
+    ffLock,       // 'D' on its own
+    ffErase,      // 'H'
+    ffOther,      // any other single frame, known by its letter
+};
+
 // The last transport fault of a transfer operation of TPPicProg, so that the
 // workflows can tell a noisy line from a card that holds something else.
 //
@@ -41,6 +53,7 @@ struct TTransportFault {
         return kind == TTransportFaultKind::tfNoAnswer || kind == TTransportFaultKind::tfSpoiled ||
                kind == TTransportFaultKind::tfRefused;
     }
+    TFaultFrame Frame() const;
     // English, for a log line or a message: "no answer to packet 10", "a
     // spoiled answer to block 3"; empty for tfNone.
     std::string Describe() const;
