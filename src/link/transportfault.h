@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string>
-
 namespace korvex {
 
 // Why a transfer ended short on the line rather than on the card.
@@ -54,9 +52,6 @@ struct TTransportFault {
                kind == TTransportFaultKind::tfRefused;
     }
     TFaultFrame Frame() const;
-    // English, for a log line or a message: "no answer to packet 10", "a
-    // spoiled answer to block 3"; empty for tfNone.
-    std::string Describe() const;
 
     bool operator==(const TTransportFault&) const = default;
 };

@@ -6,6 +6,7 @@
 
 #include "sim/simfaults.h"
 #include "workflows/entries.h"
+#include "workflows/faultwords.h"
 
 #include <gtest/gtest.h>
 
@@ -123,7 +124,8 @@ TEST(Retries, AProgrammerGoneQuietOrAPortGoneIsSaid) {
         EXPECT_EQ(report.lineFault.kind, TTransportFaultKind::tfNoAnswer);
         const std::string words = rig.Text(entry);
         EXPECT_EQ(report.lineProblem.substr(0, 8), words.substr(0, 8)) << report.lineProblem;
-        EXPECT_NE(report.lineProblem.find(report.lineFault.Describe()), std::string::npos);
+        EXPECT_NE(report.lineProblem.find(FaultWords(rig.Bench().lang, report.lineFault)),
+                  std::string::npos);
         ASSERT_EQ(rig.linkPrompts.errors.size(), 1u);
         EXPECT_EQ(rig.linkPrompts.errors[0], "Failed to write card !\r\n" + report.lineProblem);
     }
