@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string>
-
 namespace korvex {
 
 // Why a transfer ended short on the line rather than on the card.
@@ -12,6 +10,18 @@ enum class TTransportFaultKind {
     tfRefused,  // negative answers (0x16), more in a row than a frame is sent again
     tfNoCard,   // DLE: the card has left the slot
     tfAborted,  // stopped on request
+};
+
+// The frame that failed, as a user knows it: the workflows word it in the
+// user's language, so the link says which frame, never in what words.
+enum class TFaultFrame {
+    ffTransfer,   // no frame letter: the operation as a whole
+    ffPacket,     // a numbered write packet
+    ffBlock,      // a numbered read block
+    ffModeSelect, // 'A'
+    ffLock,       // 'D' on its own
+    ffErase,      // 'H'
+    ffOther,      // any other single frame, known by its letter
 };
 
 // The last transport fault of a transfer operation of TPPicProg, so that the
@@ -41,9 +51,7 @@ struct TTransportFault {
         return kind == TTransportFaultKind::tfNoAnswer || kind == TTransportFaultKind::tfSpoiled ||
                kind == TTransportFaultKind::tfRefused;
     }
-    // English, for a log line or a message: "no answer to packet 10", "a
-    // spoiled answer to block 3"; empty for tfNone.
-    std::string Describe() const;
+    TFaultFrame Frame() const;
 
     bool operator==(const TTransportFault&) const = default;
 };

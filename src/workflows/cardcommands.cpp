@@ -160,7 +160,7 @@ bool TPCardCommands::HasEeprom() {
 }
 
 bool TPCardCommands::DeviceIdMatches() {
-    if (Kind().IsPic() || Retrying("identification", [&] {
+    if (Kind().IsPic() || Retrying(entries::kStepIdentification, [&] {
             return Prog().CheckDeviceId(bench_.card.IdA(), bench_.card.IdB(), 8);
         })) {
         return true;
@@ -277,7 +277,7 @@ bool TPCardCommands::WriteLoader() {
     const std::string loader = images.loader.GetHexText(0, -1);
     const std::string loaderConfig =
         Kind().IsPic() ? images.loaderConfig.GetHexText(0, -1) : std::string();
-    return Retrying("loader", [&] {
+    return Retrying(entries::kStepLoader, [&] {
         if (!Prog().WritePic(Kind().Code(), bench_.card.DataBytes(), loader, "", &bench_.gauge)) {
             return false;
         }
@@ -313,7 +313,7 @@ std::optional<TOutcome> TPCardCommands::ReachEeprom(int question) {
 std::optional<TPDifference> TPCardCommands::ProcessorDifference(const std::string& program,
                                                                 const std::string& data) {
     std::optional<TPDifference> difference;
-    Retrying("processor verify", [&] {
+    Retrying(entries::kStepProcessorVerify, [&] {
         TPicReadResult back;
         Prog().VerifyPic(program, data, Kind().Code(), &bench_.gauge, &back);
         difference = FirstOf(FindDifference(TMemorySpace::msProgram, program, back.program),
@@ -327,7 +327,7 @@ std::optional<TPDifference> TPCardCommands::ProcessorDifference(const std::strin
 // card: before the word is sent again, the card is asked whether it holds it.
 bool TPCardCommands::WriteConfigWord(const std::string& config) {
     bool again = false;
-    return Retrying("configuration word", [&] {
+    return Retrying(entries::kStepConfigWord, [&] {
         if (std::exchange(again, true) && !ReadConfigDifference(config) &&
             !Prog().LastFault().IsFault()) {
             return true;
@@ -356,7 +356,7 @@ std::optional<TPDifference> TPCardCommands::ReadConfigDifference(const std::stri
 
 std::optional<TPDifference> TPCardCommands::ConfigDifference(const std::string& config) {
     std::optional<TPDifference> difference;
-    Retrying("configuration word verify", [&] {
+    Retrying(entries::kStepConfigWordVerify, [&] {
         difference = ReadConfigDifference(config);
         return !Prog().LastFault().IsFault();
     });
@@ -366,7 +366,7 @@ std::optional<TPDifference> TPCardCommands::ConfigDifference(const std::string& 
 std::optional<TPDifference> TPCardCommands::EepromDifference(const std::string& data) {
     Status(entries::kVerifyingEeprom);
     std::optional<TPDifference> difference;
-    Retrying("eeprom verify", [&] {
+    Retrying(entries::kStepEepromVerify, [&] {
         Prog().SelectMode(0, Kind().Code());
         Prog().SelectMode(2, bench_.card.EepromKind());
         const std::string back =
@@ -382,7 +382,7 @@ std::optional<TPDifference> TPCardCommands::EepromDifference(const std::string& 
 // write tried again starts there, never where a packet of unknown fate left it.
 bool TPCardCommands::WriteEeprom(const std::string& text) {
     bool again = false;
-    return Retrying("eeprom write", [&] {
+    return Retrying(entries::kStepEepromWrite, [&] {
         if (std::exchange(again, true)) {
             Prog().SelectMode(1, bench_.card.EepromKind());
         }
@@ -392,7 +392,7 @@ bool TPCardCommands::WriteEeprom(const std::string& text) {
 
 // A program memory write runs again from its erase: flash bits only clear.
 bool TPCardCommands::WriteProcessor(const std::string& program, const std::string& data) {
-    return Retrying("processor write", [&] {
+    return Retrying(entries::kStepProcessorWrite, [&] {
         return Prog().WritePic(Kind().Code(), bench_.card.DataBytes(), program, data,
                                &bench_.gauge);
     });
@@ -400,7 +400,8 @@ bool TPCardCommands::WriteProcessor(const std::string& program, const std::strin
 
 bool TPCardCommands::Lock() {
     Status(entries::kLockingCard);
-    return Retrying("lock", [&] { return Prog().LockCard(Kind().Code(), bench_.card.IdB()); });
+    return Retrying(entries::kStepLock,
+                    [&] { return Prog().LockCard(Kind().Code(), bench_.card.IdB()); });
 }
 
 void TPCardCommands::Note(const std::string& text) {
@@ -417,13 +418,14 @@ void TPCardCommands::NoteLineFault(const TTransportFault& fault) {
         return;
     }
     if (Prog().LineGone()) {
-        report_.lineProblem =
-            FillIn(bench_.Text(entries::kPortGone), {bench_.PortName().text, fault.Describe()});
+        report_.lineProblem = FillIn(bench_.Text(entries::kPortGone),
+                                     {bench_.PortName().text, FaultWords(bench_.lang, fault)});
     } else if (fault.kind == TTransportFaultKind::tfNoAnswer &&
                Prog().LastAnswer() == TTransportFaultKind::tfNoAnswer) {
         // Still silent after the failure, not an answer lost on the way.
-        report_.lineProblem = FillIn(bench_.Text(entries::kProgrammerSilent),
-                                     {bench_.TimeOfDay(Prog().LastHeardMs()), fault.Describe()});
+        report_.lineProblem =
+            FillIn(bench_.Text(entries::kProgrammerSilent),
+                   {bench_.TimeOfDay(Prog().LastHeardMs()), FaultWords(bench_.lang, fault)});
     }
 }
 
@@ -574,7 +576,7 @@ TOutcome TPCardCommands::ReadPicSteps() {
     Status(avr ? entries::kReadingFlash : entries::kReadingPic);
     const int programCount = Kind().ProgramReadCount(bench_.card.ProgramWords());
     TPicReadResult read;
-    Retrying("read", [&] {
+    Retrying(entries::kStepRead, [&] {
         read = Prog().ReadPic(Kind().Code(), programCount, bench_.card.DataBytes(), &bench_.gauge);
         return read.ok;
     });
@@ -604,7 +606,7 @@ TOutcome TPCardCommands::ReadEepromSteps() {
     Status(entries::kReadingEeprom);
     std::string text;
     // A read cut short is no EEPROM image: it is reported like no data at all.
-    const bool complete = Retrying("read", [&] {
+    const bool complete = Retrying(entries::kStepRead, [&] {
         Prog().SelectMode(0, Kind().Code());
         Prog().SelectMode(2, bench_.card.EepromKind());
         text = Prog().ReadExtEeprom(bench_.card.EepromDevice(), 2 * bench_.card.EepromBytes(), 0,

@@ -3,7 +3,10 @@
 #include "serials/cardserials.h"
 #include "serials/localclaims.h"
 #include "workflows/difference.h"
+#include "workflows/entries.h"
 #include "workflows/failstep.h"
+#include "workflows/faultwords.h"
+#include "workflows/fillin.h"
 #include "workflows/intents.h"
 #include "workflows/workbench.h"
 
@@ -182,9 +185,9 @@ private:
     // options' number of times; each try again is logged and told to the
     // face. `step` returns whether it went through; a verify's step goes
     // through when its read did, whatever it found. True when it went
-    // through.
+    // through. `name` is the entry that names the step.
     template <typename Step>
-    bool Retrying(std::string_view name, Step step);
+    bool Retrying(int name, Step step);
     void Note(const std::string& text);
     // A step failed for good by `fault`: when the programmer fell silent or
     // its port went away, the report says which, and so will the message.
@@ -231,7 +234,7 @@ private:
 };
 
 template <typename Step>
-bool TPCardCommands::Retrying(std::string_view name, Step step) {
+bool TPCardCommands::Retrying(int name, Step step) {
     bench_.prompts.HoldLinkErrors();
     for (int attempt = 1;; ++attempt) {
         if (step()) {
@@ -249,8 +252,9 @@ bool TPCardCommands::Retrying(std::string_view name, Step step) {
             return false;
         }
         ++report_.retries;
-        Note(std::string(name) + ": " + fault.Describe() + "; trying the step again (" +
-             std::to_string(attempt + 1) + " of " + std::to_string(retries_ + 1) + ")");
+        Note(FillIn(bench_.Text(entries::kStepTriedAgain),
+                    {bench_.Text(name), FaultWords(bench_.lang, fault), std::to_string(attempt + 1),
+                     std::to_string(retries_ + 1)}));
     }
 }
 

@@ -307,4 +307,38 @@ constexpr int kReadBackSaved = 237;
 // Auto program asked to lock a card its options do not write.
 constexpr int kAutoLockWithoutWrite = 238;
 
+// --- a step that failed or is tried again by a fault on the line
+// The step, as a try again and a failure name it: the first six are worded
+// as the steps a production run fails at.
+constexpr int kStepIdentification = kFirstFailStep + 1;
+constexpr int kStepLoader = kFirstFailStep + 2;
+constexpr int kStepEepromWrite = kFirstFailStep + 3;
+constexpr int kStepEepromVerify = kFirstFailStep + 4;
+constexpr int kStepProcessorWrite = kFirstFailStep + 5;
+constexpr int kStepProcessorVerify = kFirstFailStep + 6;
+constexpr int kStepConfigWord = 239;
+constexpr int kStepConfigWordVerify = 240;
+constexpr int kStepLock = 241;
+constexpr int kStepRead = 242;
+constexpr int kStepErase = 243;
+// The remark of a try again: the step (%1), the fault (%2), the try about to
+// run (%3) of how many there may be (%4).
+constexpr int kStepTriedAgain = 244;
+// The fault, by its kind, at the frame (%1) as kFramePacket on word it.
+constexpr int kFaultNoAnswer = 245;
+constexpr int kFaultSpoiled = 246;
+constexpr int kFaultRefused = 247;
+constexpr int kFaultNoCard = 248;
+constexpr int kFaultAborted = 249;
+// The frame that failed: a write packet or a read block (%1 its number), a
+// single frame, or the operation as a whole; any other frame by its letter
+// (%1). Each is worded to stand in every kFault entry above.
+constexpr int kFramePacket = 250;
+constexpr int kFrameBlock = 251;
+constexpr int kFrameModeSelect = 252;
+constexpr int kFrameLock = 253;
+constexpr int kFrameErase = 254;
+constexpr int kFrameTransfer = 255;
+constexpr int kFrameOther = 256;
+
 } // namespace korvex::entries

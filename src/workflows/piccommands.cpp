@@ -122,7 +122,7 @@ TOutcome TPCardCommands::ErasePicSteps() {
     }
     const bool avr = Kind().IsAvr();
     Status(avr ? entries::kErasingFlash : entries::kErasingPic);
-    const bool erased = Retrying("erase", [&] {
+    const bool erased = Retrying(entries::kStepErase, [&] {
         Prog().SelectMode(Kind().ProcessorMode(), Kind().Code());
         return Prog().EraseChip(Kind().Code());
     });

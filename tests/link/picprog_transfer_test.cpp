@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace korvex {
 namespace {
@@ -404,11 +405,11 @@ TEST(Transfers, AnAcknowledgementCutShortOnTheLastPacketIsNoWrite) {
 // so a production run waiting for the slot to empty saw the next card put
 // in as the same one and waited for ever.
 TEST(Transfers, ANoCardAnswerDuringATransferIsTheCardGone) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"pull@B10", "no card in the slot at packet 10"},
-        {"pull@H1", "no card in the slot at the erase"},
-        {"pull@E3", "no card in the slot at block 3"}};
-    for (const auto& [fault, said] : cases) {
+    const std::tuple<const char*, TFaultFrame, int> cases[] = {
+        {"pull@B10", TFaultFrame::ffPacket, 10},
+        {"pull@H1", TFaultFrame::ffErase, 0},
+        {"pull@E3", TFaultFrame::ffBlock, 3}};
+    for (const auto& [fault, frame, number] : cases) {
         SCOPED_TRACE(fault);
         TSimRig rig(TestCard(3, 1024, 64));
         std::vector<TPCardState> events;
@@ -418,7 +419,8 @@ TEST(Transfers, ANoCardAnswerDuringATransferIsTheCardGone) {
         EXPECT_FALSE(read ? rig.prog.ReadPic(3, 1024, 64, &rig.gauge).ok
                           : rig.prog.WritePic(3, 64, PicWords(1024), Pattern(128), &rig.gauge));
         EXPECT_EQ(rig.prog.LastFault().kind, TTransportFaultKind::tfNoCard);
-        EXPECT_EQ(rig.prog.LastFault().Describe(), said);
+        EXPECT_EQ(rig.prog.LastFault().Frame(), frame);
+        EXPECT_EQ(rig.prog.LastFault().number, number);
         EXPECT_EQ(events, std::vector<TPCardState>{TPCardState::csCardNotReady});
         // Nothing more is asked of a card that has gone.
         EXPECT_EQ(OfCommand(rig.Sent(), read ? 'F' : 'C').size(), 0u);

@@ -6,8 +6,10 @@
 
 #include "sim/simfaults.h"
 #include "workflows/entries.h"
+#include "workflows/faultwords.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace korvex {
 namespace {
@@ -123,9 +125,53 @@ TEST(Retries, AProgrammerGoneQuietOrAPortGoneIsSaid) {
         EXPECT_EQ(report.lineFault.kind, TTransportFaultKind::tfNoAnswer);
         const std::string words = rig.Text(entry);
         EXPECT_EQ(report.lineProblem.substr(0, 8), words.substr(0, 8)) << report.lineProblem;
-        EXPECT_NE(report.lineProblem.find(report.lineFault.Describe()), std::string::npos);
+        EXPECT_NE(report.lineProblem.find(FaultWords(rig.Bench().lang, report.lineFault)),
+                  std::string::npos);
         ASSERT_EQ(rig.linkPrompts.errors.size(), 1u);
         EXPECT_EQ(rig.linkPrompts.errors[0], "Failed to write card !\r\n" + report.lineProblem);
+    }
+}
+
+// The remark of a try again and the failure's detail are worded whole in the
+// language chosen: no English inside a German message; English as it was.
+TEST(Retries, ALineFaultIsToldInTheLanguageChosen) {
+    const auto many = [](const std::string& at, int from, int to) {
+        std::vector<std::string> faults;
+        for (int i = from; i <= to; ++i) {
+            faults.push_back(at + std::to_string(i));
+        }
+        return faults;
+    };
+    const std::tuple<const char*, std::vector<std::string>, TCardCommand, std::string> cases[] = {
+        {"English", many("badsum@I", 10, 10), TCardCommand::ccAutoProgram,
+         "eeprom write: a spoiled answer to packet 10; trying the step again (2 of 3)"},
+        {"Deutsch", many("silent@I", 3, 3), TCardCommand::ccAutoProgram,
+         "Eeprom schreiben: keine Antwort auf Paket 3; der Schritt wird erneut versucht (2 von 3)"},
+        {"Deutsch", many("badsum@E", 2, 2), TCardCommand::ccAutoProgram,
+         "Prozessor prüfen: eine unbrauchbare Antwort auf Block 2; der Schritt wird erneut"},
+        {"Deutsch", many("nack@H", 2, 7), TCardCommand::ccAutoProgram,
+         "Prozessor schreiben: das Löschen bei jedem Senden abgelehnt; der Schritt"},
+        {"Deutsch", many("hangup@B", 3, 3), TCardCommand::ccWritePic,
+         "ist weg (keine Antwort auf das Löschen)"},
+        {"Deutsch", many("silent@", 8, 199), TCardCommand::ccWritePic,
+         "nicht mehr (keine Antwort auf das Löschen)"},
+    };
+    const char* english[] = {"answer to", "spoiled", "refused", "trying", " of ",
+                             "packet",    "the ",    "write",   "verify", "erase"};
+    for (const auto& [language, faults, command, said] : cases) {
+        SCOPED_TRACE(said);
+        RetryRig rig;
+        ASSERT_EQ(rig.flows.ChooseLanguage(language), TIntentResult::irDone);
+        for (const std::string& fault : faults) {
+            rig.device.AddFault(sim::ParseSimFault(fault));
+        }
+        rig.Run(command);
+        const std::string told = (rig.view.notes.empty() ? "" : rig.view.notes[0]) + "|" +
+                                 rig.flows.LastReport().lineProblem;
+        EXPECT_NE(told.find(said), std::string::npos) << told;
+        for (const char* fragment : english) {
+            EXPECT_TRUE(language[0] == 'E' || told.find(fragment) == std::string::npos) << told;
+        }
     }
 }
 
