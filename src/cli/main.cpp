@@ -88,17 +88,22 @@ int main(int argc, char** argv) {
     TGlobalOptions global;
     app.add_option("--data", global.dataDir,
                    "Program folder holding cards/, lang/, options/ and defaults/ "
-                   "(default: the installed one, or the one beside this executable)");
+                   "(default: the installed one, or the one beside this executable)")
+        ->type_name("DIR");
     app.add_option("--port", global.link.port,
                    "Programmer port: COM1..COM8 (as mapped in the settings), a device path, "
-                   "or sim for the built-in simulator (default: the remembered port)");
+                   "or sim for the built-in simulator (default: the remembered port)")
+        ->type_name("PORT");
     app.add_option("--speed", global.link.speed,
-                   "Line speed (default: the remembered speed, else 19200)")
-        ->check(CLI::IsMember({"19200", "115200"}));
+                   "Line speed, 19200 or 115200 (default: the remembered speed, else 19200)")
+        ->check(CLI::IsMember({"19200", "115200"}).description(""))
+        ->type_name("BAUD");
     app.add_option("--log", global.link.logFile,
                    "Write the conversation with the programmer to FILE, one line per frame "
-                   "and answer");
-    app.add_option("--card", global.card, "Card type to work with (default: the remembered one)");
+                   "and answer")
+        ->type_name("FILE");
+    app.add_option("--card", global.card, "Card type to work with (default: the remembered one)")
+        ->type_name("NAME");
     app.add_flag("--yes,-y", global.yes, "Answer yes to every question");
     app.add_flag("--quiet,-q", global.quiet, "No step captions or progress bar");
     app.add_flag("--json", global.json,
