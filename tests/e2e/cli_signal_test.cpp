@@ -131,45 +131,38 @@ TEST_F(CliSignals, WaitingForTheFirstAnswerEndsQuietly) {
     }
 }
 
-TEST_F(CliSignals, AQuestionOnTheTerminalEndsTheRun) {
-    PtyPair terminal;
-    // Reading the EEPROM asks first whether the loader may replace the program.
-    TBackgroundCli cli(
-        {"--port", "sim", "--card", "PIC16F84-24C16", "read", "eeprom", "-o", Path("eeprom.hex")},
-        terminal.SlavePath(), Path("out"), terminal.SlavePath());
-    ASSERT_TRUE(cli.Started());
-    std::string shown;
-    EXPECT_TRUE(Eventually(
-        [&] {
-            shown += terminal.Read(4096, 10);
-            return shown;
-        },
-        "[y/N]"))
-        << shown;
-    cli.Signal(SIGINT);
-    EXPECT_EQ(cli.Wait(), 128 + SIGINT);
-    EXPECT_FALSE(std::filesystem::exists(work / "eeprom.hex"));
-    // The card was not touched: its kept program is still blank.
-    EXPECT_EQ(Srec(KeptCard("PIC16F84-24C16", "program.hex")).HexText(0, 2), "FF3F");
-}
-
-TEST_F(CliSignals, AQuestionAnsweredNoEndsWithALineSayingNothingWasDone) {
-    PtyPair terminal;
-    TBackgroundCli cli(
-        {"--port", "sim", "--card", "PIC16F84-24C16", "read", "eeprom", "-o", Path("eeprom.hex")},
-        terminal.SlavePath(), Path("out"), terminal.SlavePath());
-    ASSERT_TRUE(cli.Started());
-    std::string shown;
-    const auto read = [&] {
-        shown += terminal.Read(4096, 10);
-        return shown;
+// Reading the EEPROM asks first whether the loader may replace the program:
+// a stop or a No there ends the run with the card untouched and no file.
+TEST_F(CliSignals, AQuestionOnTheTerminalEndsTheRunByASignalOrANo) {
+    struct TCase {
+        bool signal;
+        int exitCode;
     };
-    ASSERT_TRUE(Eventually(read, "[y/N]")) << shown;
-    ASSERT_TRUE(terminal.Write("n\n"));
-    EXPECT_EQ(cli.Wait(), 1);
-    EXPECT_EQ(ReadText(work / "out"), "Nothing was done.\n");
-    EXPECT_FALSE(std::filesystem::exists(work / "eeprom.hex"));
-    EXPECT_EQ(Srec(KeptCard("PIC16F84-24C16", "program.hex")).HexText(0, 2), "FF3F");
+    for (const TCase& c : {TCase{true, 128 + SIGINT}, TCase{false, 1}}) {
+        SCOPED_TRACE(c.signal ? "SIGINT" : "No");
+        PtyPair terminal;
+        TBackgroundCli cli({"--port", "sim", "--card", "PIC16F84-24C16", "read", "eeprom", "-o",
+                            Path("eeprom.hex")},
+                           terminal.SlavePath(), Path("out"), terminal.SlavePath());
+        ASSERT_TRUE(cli.Started());
+        std::string shown;
+        ASSERT_TRUE(Eventually(
+            [&] {
+                shown += terminal.Read(4096, 10);
+                return shown;
+            },
+            "[y/N]"))
+            << shown;
+        if (c.signal) {
+            cli.Signal(SIGINT);
+        } else {
+            ASSERT_TRUE(terminal.Write("n\n"));
+        }
+        EXPECT_EQ(cli.Wait(), c.exitCode);
+        EXPECT_EQ(ReadText(work / "out"), "Nothing was done.\n");
+        EXPECT_FALSE(std::filesystem::exists(work / "eeprom.hex"));
+        EXPECT_EQ(Srec(KeptCard("PIC16F84-24C16", "program.hex")).HexText(0, 2), "FF3F");
+    }
 }
 
 } // namespace
