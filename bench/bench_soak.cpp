@@ -82,8 +82,11 @@ TRun AutoOnNoisyLine(const TCardSetup& setup, double rate, int stepRetries, std:
     korvex::sim::TSimDevice device(
         korvex::sim::TSimCard(korvex::sim::SimCardModelForCardType(folder, setup.cardType)));
     korvex::TPSettingsStore settings(dir / "settings");
-    // The options go to a user folder of the run's own, so a bound other
-    // than the shipped one never reaches the program folder.
+    // The options are a copy in a user folder of the run's own: a bound
+    // other than the shipped one never reaches the program folder.
+    const std::filesystem::path optionsFile = std::filesystem::path("options") / "options.ini";
+    std::filesystem::create_directories((dir / "user" / optionsFile).parent_path());
+    std::filesystem::copy_file(folder / optionsFile, dir / "user" / optionsFile);
     TPMainWorkflows work(
         korvex::TPDataFolders(folder, dir / "user"), settings,
         korvex::sim::SimulatorBackendFactory(device, clock),
