@@ -310,17 +310,17 @@ std::optional<TOutcome> TPCardCommands::ReachEeprom(int question) {
 
 // A verify's read that went wrong on the line is read again; what a read
 // that went through finds is the card's.
-std::optional<TPDifference> TPCardCommands::ProcessorDifference(const std::string& program,
-                                                                const std::string& data) {
-    std::optional<TPDifference> difference;
-    Retrying(entries::kStepProcessorVerify, [&] {
+TVerifyFinding TPCardCommands::ProcessorDifference(const std::string& program,
+                                                   const std::string& data) {
+    TVerifyFinding finding;
+    finding.unread = !Retrying(entries::kStepProcessorVerify, [&] {
         TPicReadResult back;
         Prog().VerifyPic(program, data, Kind().Code(), &bench_.gauge, &back);
-        difference = FirstOf(FindDifference(TMemorySpace::msProgram, program, back.program),
-                             FindDifference(TMemorySpace::msDataEeprom, data, back.data));
+        finding.difference = FirstOf(FindDifference(TMemorySpace::msProgram, program, back.program),
+                                     FindDifference(TMemorySpace::msDataEeprom, data, back.data));
         return !Prog().LastFault().IsFault();
     });
-    return difference;
+    return finding;
 }
 
 // An answer to the word's frame that cannot be judged says nothing of the
@@ -354,28 +354,28 @@ std::optional<TPDifference> TPCardCommands::ReadConfigDifference(const std::stri
     return difference;
 }
 
-std::optional<TPDifference> TPCardCommands::ConfigDifference(const std::string& config) {
-    std::optional<TPDifference> difference;
-    Retrying(entries::kStepConfigWordVerify, [&] {
-        difference = ReadConfigDifference(config);
+TVerifyFinding TPCardCommands::ConfigDifference(const std::string& config) {
+    TVerifyFinding finding;
+    finding.unread = !Retrying(entries::kStepConfigWordVerify, [&] {
+        finding.difference = ReadConfigDifference(config);
         return !Prog().LastFault().IsFault();
     });
-    return difference;
+    return finding;
 }
 
-std::optional<TPDifference> TPCardCommands::EepromDifference(const std::string& data) {
+TVerifyFinding TPCardCommands::EepromDifference(const std::string& data) {
     Status(entries::kVerifyingEeprom);
-    std::optional<TPDifference> difference;
-    Retrying(entries::kStepEepromVerify, [&] {
+    TVerifyFinding finding;
+    finding.unread = !Retrying(entries::kStepEepromVerify, [&] {
         Prog().SelectMode(0, Kind().Code());
         Prog().SelectMode(2, bench_.card.EepromKind());
         const std::string back =
             Prog().ReadExtEeprom(bench_.card.EepromDevice(), bench_.card.EepromBytes(),
                                  static_cast<int>(data.size()), &bench_.gauge);
-        difference = FindDifference(TMemorySpace::msExtEeprom, data, back);
+        finding.difference = FindDifference(TMemorySpace::msExtEeprom, data, back);
         return !Prog().LastFault().IsFault();
     });
-    return difference;
+    return finding;
 }
 
 // The selection of the EEPROM's mode starts its running address again: a
@@ -511,12 +511,21 @@ std::string TPCardCommands::DifferenceLine(const TPDifference& difference) const
                                        std::to_string(difference.differingBytes)});
 }
 
-void TPCardCommands::TellDifference(TMessageKind kind, int entry,
-                                    const std::optional<TPDifference>& difference) {
-    report_.difference = difference;
+// Only part of the card came back: what that part shows is no difference of
+// the card's, and a card the user would scrap for it may be good. The
+// message is the line's failure alone, whatever the step's own would say.
+void TPCardCommands::TellFinding(TMessageKind kind, int entry, const TVerifyFinding& finding) {
+    if (finding.unread) {
+        report_.difference.reset();
+        TellText(TMessageKind::mkError, entries::kVerifyNotReadWhole,
+                 FillIn(bench_.Text(entries::kVerifyNotReadWhole),
+                        {FaultWords(bench_.lang, report_.lineFault)}));
+        return;
+    }
+    report_.difference = finding.difference;
     std::string text = bench_.Text(entry);
-    if (difference) {
-        const std::string line = DifferenceLine(*difference);
+    if (finding.difference) {
+        const std::string line = DifferenceLine(*finding.difference);
         text += "\n" + line;
         if (bench_.line.Started() && Prog().LogMemo() != nullptr) {
             Prog().LogMemo()->Add(line);
@@ -526,30 +535,30 @@ void TPCardCommands::TellDifference(TMessageKind kind, int entry,
 }
 
 TOutcome TPCardCommands::FailWithDifference(TFailStep step, int entry,
-                                            const std::optional<TPDifference>& difference) {
+                                            const TVerifyFinding& finding) {
     report_.failStep = step;
     if (Stopping()) {
         return Abort();
     }
     Release();
-    TellDifference(TMessageKind::mkError, entry, difference);
+    TellFinding(TMessageKind::mkError, entry, finding);
     Gauge(0);
     return TOutcome::ocFailed;
 }
 
 // 99 says the card matches and 98 that it differs, for every memory. A
 // difference is a warning: the command ran, the card is not as the files.
-TOutcome TPCardCommands::VerifyResult(const std::optional<TPDifference>& difference) {
-    Prog().SelectMode(0, Kind().Code());
+TOutcome TPCardCommands::VerifyResult(const TVerifyFinding& finding) {
+    Release();
     if (Stopping()) {
         return Abort();
     }
     Gauge(0);
-    if (!difference) {
+    if (!finding) {
         Tell(TMessageKind::mkInformation, entries::kVerifyOk);
         return TOutcome::ocSucceeded;
     }
-    TellDifference(TMessageKind::mkWarning, entries::kVerifyFailed, difference);
+    TellFinding(TMessageKind::mkWarning, entries::kVerifyFailed, finding);
     return TOutcome::ocFailed;
 }
 

@@ -38,6 +38,18 @@ struct TSentImages {
     std::string intEeprom;
 };
 
+// What a verify's read-back says of the card: where it first differs from
+// the image, or that the line failed before the card was read whole, and
+// then nothing is known of it. As a condition it is true unless the card was
+// read whole and matches, so a check that forgets the unread case still
+// fails its command.
+struct TVerifyFinding {
+    std::optional<TPDifference> difference;
+    bool unread = false;
+
+    explicit operator bool() const { return unread || difference.has_value(); }
+};
+
 // What the last card command found, beyond its messages: the step of Auto
 // program it failed at, where a verify first differed, and the images it used.
 struct TCommandReport {
@@ -162,19 +174,18 @@ private:
     bool WriteLoader();
     // The question, then the loader; an outcome when the command ends there.
     std::optional<TOutcome> ReachEeprom(int question);
-    // Reads program memory and data back once and compares: where the card
-    // first differs, nullopt when it holds both.
-    std::optional<TPDifference> ProcessorDifference(const std::string& program,
-                                                    const std::string& data);
+    // Reads program memory and data back and compares: where the card first
+    // differs, no finding when it holds both.
+    TVerifyFinding ProcessorDifference(const std::string& program, const std::string& data);
     // Writes the configuration word; false when the programmer did not take it.
     bool WriteConfigWord(const std::string& config);
     // Reads the configuration area back: where its word differs from the
     // one written, nullopt when it holds it. Once, and as a step that is
     // tried again.
     std::optional<TPDifference> ReadConfigDifference(const std::string& config);
-    std::optional<TPDifference> ConfigDifference(const std::string& config);
+    TVerifyFinding ConfigDifference(const std::string& config);
     // Reads the external EEPROM back over the length of `data` and compares.
-    std::optional<TPDifference> EepromDifference(const std::string& data);
+    TVerifyFinding EepromDifference(const std::string& data);
     // The external EEPROM written from its start, its mode already selected.
     bool WriteEeprom(const std::string& text);
     // Erase, program memory and data, as the driver's composite write does.
@@ -213,13 +224,14 @@ private:
     // Nothing when that went through, else how the command ends.
     std::optional<TOutcome> ConfigOrLockStep(const std::string& config, bool verify, bool lock);
     // A verify's message with where the card first differs as its second
-    // line (logged too, when the log runs); the difference is kept.
-    void TellDifference(TMessageKind kind, int entry,
-                        const std::optional<TPDifference>& difference);
-    TOutcome FailWithDifference(TFailStep step, int entry,
-                                const std::optional<TPDifference>& difference);
-    // The end of a verify-only run: the card matches, or where it differs.
-    TOutcome VerifyResult(const std::optional<TPDifference>& difference);
+    // line (logged too, when the log runs); the difference is kept. A card
+    // not read whole has no difference, and its message is an error that
+    // says the line failed.
+    void TellFinding(TMessageKind kind, int entry, const TVerifyFinding& finding);
+    TOutcome FailWithDifference(TFailStep step, int entry, const TVerifyFinding& finding);
+    // The end of a verify-only run: the card matches, where it differs, or
+    // that it could not be read.
+    TOutcome VerifyResult(const TVerifyFinding& finding);
     // The end of a command that ran through: the programmer released, the
     // success message, the gauge at 0.
     TOutcome Finish(int entry);

@@ -340,5 +340,7 @@ constexpr int kFrameLock = 253;
 constexpr int kFrameErase = 254;
 constexpr int kFrameTransfer = 255;
 constexpr int kFrameOther = 256;
+// A verify whose read-back the line cut short for good: the fault (%1).
+constexpr int kVerifyNotReadWhole = 257;
 
 } // namespace korvex::entries

@@ -108,6 +108,41 @@ TEST(Retries, TheBoundHoldsAndADifferenceIsTheCards) {
     EXPECT_EQ(rig.Count('H'), 1u);
 }
 
+// A verify whose read the line cut short, on its last try, learned nothing
+// of the card: no difference is reported, and the message is the line's
+// failure, an error, whatever the command that verified.
+TEST(Retries, AVerifyTheLineCutShortFindsNoDifference) {
+    // The fault's frame counts from the command's first of its letter.
+    const std::tuple<TCardCommand, char, int> cases[] = {
+        {TCardCommand::ccVerifyEeprom, 'J', 2}, {TCardCommand::ccVerifyPic, 'E', 2},
+        {TCardCommand::ccVerifyPic, 'G', 1},    {TCardCommand::ccWriteEeprom, 'J', 3},
+        {TCardCommand::ccAutoProgram, 'E', 2},
+    };
+    for (const auto& [command, letter, block] : cases) {
+        SCOPED_TRACE(std::string(1, letter) + std::to_string(block));
+        RetryRig rig;
+        rig.Options().SetStepRetries(0);
+        if (command == TCardCommand::ccVerifyEeprom || command == TCardCommand::ccVerifyPic) {
+            ASSERT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocSucceeded);
+            rig.prompts.Clear();
+        }
+        const std::size_t before = rig.Count(letter);
+        rig.device.AddFault(sim::ParseSimFault("badsum@" + std::string(1, letter) +
+                                               std::to_string(before + block)));
+        EXPECT_EQ(rig.Run(command), TOutcome::ocFailed);
+        EXPECT_FALSE(rig.flows.LastReport().difference.has_value());
+        const std::vector<TShownMessage> told = rig.prompts.messages;
+        ASSERT_EQ(told.size(), 1u);
+        EXPECT_EQ(told[0].kind, TMessageKind::mkError);
+        EXPECT_EQ(told[0].entry, entries::kVerifyNotReadWhole);
+        EXPECT_EQ(told[0].text, "Verify failed: the card could not be read back whole (a spoiled "
+                                "answer to block " +
+                                    std::to_string(block) +
+                                    "), so it was not compared with the file(s). Check the "
+                                    "cable, then try again.");
+    }
+}
+
 // A step that failed because the programmer fell silent for good, or its
 // port went away, says which: in its message and in the command's report.
 TEST(Retries, AProgrammerGoneQuietOrAPortGoneIsSaid) {
