@@ -12,12 +12,23 @@ std::string DescribeError(const std::exception& error) {
 }
 
 std::string OneLine(std::string message) {
-    for (char& c : message) {
+    // A message's lines end in CR LF: each break between two lines becomes
+    // one blank, and one at either end goes.
+    std::string line;
+    line.reserve(message.size());
+    bool broken = false;
+    for (const char c : message) {
         if (c == '\r' || c == '\n') {
-            c = ' ';
+            broken = !line.empty();
+            continue;
         }
+        if (broken && line.back() != ' ') {
+            line += ' ';
+        }
+        broken = false;
+        line += c;
     }
-    return message;
+    return line;
 }
 
 } // namespace korvex

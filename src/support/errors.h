@@ -47,8 +47,9 @@ public:
 // error concerns one and the message does not already name it.
 std::string DescribeError(const std::exception& error);
 
-// The message with its line breaks made blanks: a program's failure is one
-// line on stderr, even when a catalogue message spans several.
+// The message with each of its line breaks (CR LF, or a run of them) made one
+// blank: a program's failure is one line on stderr, even when a catalogue
+// message spans several.
 std::string OneLine(std::string message);
 
 } // namespace korvex

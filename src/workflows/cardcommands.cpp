@@ -411,7 +411,7 @@ void TPCardCommands::Note(const std::string& text) {
     bench_.view.ShowNote(text);
 }
 
-void TPCardCommands::NoteLineFault(const TTransportFault& fault) {
+void TPCardCommands::NoteLineFault(int name, const TTransportFault& fault) {
     report_.lineFault = fault;
     report_.lineProblem.clear();
     if (Stopping()) {
@@ -426,6 +426,10 @@ void TPCardCommands::NoteLineFault(const TTransportFault& fault) {
         report_.lineProblem =
             FillIn(bench_.Text(entries::kProgrammerSilent),
                    {bench_.TimeOfDay(Prog().LastHeardMs()), FaultWords(bench_.lang, fault)});
+    } else if (fault.MayRetry()) {
+        // The last try's fault: the tries before it were told as they failed.
+        report_.lineProblem = FillIn(bench_.Text(entries::kStepFailedOnLine),
+                                     {bench_.Text(name), FaultWords(bench_.lang, fault)});
     }
 }
 
@@ -517,9 +521,7 @@ std::string TPCardCommands::DifferenceLine(const TPDifference& difference) const
 void TPCardCommands::TellFinding(TMessageKind kind, int entry, const TVerifyFinding& finding) {
     if (finding.unread) {
         report_.difference.reset();
-        TellText(TMessageKind::mkError, entries::kVerifyNotReadWhole,
-                 FillIn(bench_.Text(entries::kVerifyNotReadWhole),
-                        {FaultWords(bench_.lang, report_.lineFault)}));
+        Tell(TMessageKind::mkError, entries::kVerifyNotReadWhole);
         return;
     }
     report_.difference = finding.difference;

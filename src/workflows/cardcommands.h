@@ -65,8 +65,9 @@ struct TCommandReport {
     // database lost); empty when it did not.
     std::string claimsProblem;
     // The fault on the line that ended the last step that failed there, and
-    // when the programmer fell silent or its port went away, that in words
-    // (the command's message says it too); empty otherwise.
+    // that in words (the command's message says it too): the programmer
+    // fell silent, its port went away, or the step and its last fault;
+    // empty when no step failed on the line.
     TTransportFault lineFault;
     std::string lineProblem;
 };
@@ -200,9 +201,10 @@ private:
     template <typename Step>
     bool Retrying(int name, Step step);
     void Note(const std::string& text);
-    // A step failed for good by `fault`: when the programmer fell silent or
-    // its port went away, the report says which, and so will the message.
-    void NoteLineFault(const TTransportFault& fault);
+    // The step `name` failed for good by `fault`: the report says how, in
+    // words (the programmer fell silent, its port went away, or the last
+    // try's fault), and so will the message.
+    void NoteLineFault(int name, const TTransportFault& fault);
     // The mode select that releases the programmer, unless its port is gone.
     void Release();
 
@@ -255,7 +257,7 @@ bool TPCardCommands::Retrying(int name, Step step) {
         }
         const TTransportFault fault = Prog().LastFault();
         if (!fault.MayRetry() || attempt > retries_ || Stopping()) {
-            NoteLineFault(fault);
+            NoteLineFault(name, fault);
             // The failure ends the command: its box comes over the card's
             // state, not over the step's caption.
             Gauge(0);

@@ -340,7 +340,9 @@ constexpr int kFrameLock = 253;
 constexpr int kFrameErase = 254;
 constexpr int kFrameTransfer = 255;
 constexpr int kFrameOther = 256;
-// A verify whose read-back the line cut short for good: the fault (%1).
+// A verify whose read-back the line cut short for good.
 constexpr int kVerifyNotReadWhole = 257;
+// A step (%1) that failed for good on the line, by its last try's fault (%2).
+constexpr int kStepFailedOnLine = 258;
 
 } // namespace korvex::entries

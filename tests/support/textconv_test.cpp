@@ -39,3 +39,23 @@ TEST(AsciiText, CaseRulesTouchOnlyAsciiLetters) {
 }
 
 } // namespace korvex
+
+namespace korvex {
+namespace {
+
+// A message of several lines is one line on a terminal: a break is one blank.
+TEST(OneLine, EachBreakIsOneBlank) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Failed.\r\nThe step failed.", "Failed. The step failed."},
+        {"a\nb\n\nc", "a b c"},
+        {"ends\r\n", "ends"},
+        {"\r\nstarts", "starts"},
+        {"kept  twice", "kept  twice"},
+    };
+    for (const auto& [message, line] : cases) {
+        EXPECT_EQ(OneLine(message), line) << message;
+    }
+}
+
+} // namespace
+} // namespace korvex

@@ -141,7 +141,9 @@ TEST(WritePic, TheStatusShowsTheCardStateAgainHoweverItEnds) {
         behind = rig.view.statuses.back() + " " + std::to_string(rig.gauge.values.back());
     };
     EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocFailed);
-    EXPECT_EQ(rig.linkPrompts.errors, std::vector<std::string>{"Failed to write card !"});
+    EXPECT_EQ(rig.linkPrompts.errors,
+              std::vector<std::string>{"Failed to write card !\r\nThe processor write step "
+                                       "failed on the line: no answer to packet 3."});
     EXPECT_EQ(behind, rig.Text(entries::kCardReady) + " 0");
     EXPECT_EQ(rig.view.statuses.back(), rig.Text(entries::kCardReady));
     EXPECT_EQ(rig.view.statusColour, TStatusColour::scLime);
@@ -254,7 +256,10 @@ TEST(ErasePic, AnEraseNotConfirmedFailsEveryCommandBeforeAnythingIsWritten) {
             ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{message});
             EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
         } else {
-            EXPECT_EQ(rig.linkPrompts.errors, std::vector<std::string>{"Failed to write card !"});
+            EXPECT_EQ(rig.linkPrompts.errors,
+                      std::vector<std::string>{"Failed to write card !\r\nThe processor write "
+                                               "step failed on the line: the erase refused "
+                                               "every time it was sent."});
         }
         EXPECT_EQ(rig.CardText(TSimMemory::Program).substr(0, 32), WordsText(SomeWords(8, 5)));
     }
@@ -299,7 +304,9 @@ TEST(ReadPic, HandsTheCardsMemoriesToTheView) {
     rig.device.AddFault(sim::ParseSimFault("silent@E2"));
     EXPECT_EQ(rig.Run(TCardCommand::ccReadPic), TOutcome::ocFailed);
     EXPECT_TRUE(rig.view.readBacks.empty());
-    EXPECT_EQ(rig.linkPrompts.errors, std::vector<std::string>{"Failed to read Pic"});
+    EXPECT_EQ(rig.linkPrompts.errors,
+              std::vector<std::string>{
+                  "Failed to read Pic\r\nThe read step failed on the line: no answer to block 2."});
 
     rig.ClearRecords();
     EXPECT_EQ(rig.Run(TCardCommand::ccReadPic), TOutcome::ocSucceeded);

@@ -99,7 +99,9 @@ TEST(Retries, TheBoundHoldsAndADifferenceIsTheCards) {
         EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocFailed);
         EXPECT_EQ(rig.flows.LastReport().retries, retries);
         EXPECT_EQ(rig.Count('H'), 1u + static_cast<unsigned>(retries)) << "from the erase";
-        EXPECT_EQ(rig.linkPrompts.errors, std::vector<std::string>{"Failed to write card !"});
+        EXPECT_EQ(rig.linkPrompts.errors,
+                  std::vector<std::string>{"Failed to write card !\r\nThe processor write step "
+                                           "failed on the line: no answer to packet 1."});
     }
     RetryRig rig(kPicOnlyCard);
     rig.device.Card().StickCell(TSimMemory::Program, 2);
@@ -113,12 +115,14 @@ TEST(Retries, TheBoundHoldsAndADifferenceIsTheCards) {
 // failure, an error, whatever the command that verified.
 TEST(Retries, AVerifyTheLineCutShortFindsNoDifference) {
     // The fault's frame counts from the command's first of its letter.
-    const std::tuple<TCardCommand, char, int> cases[] = {
-        {TCardCommand::ccVerifyEeprom, 'J', 2}, {TCardCommand::ccVerifyPic, 'E', 2},
-        {TCardCommand::ccVerifyPic, 'G', 1},    {TCardCommand::ccWriteEeprom, 'J', 3},
-        {TCardCommand::ccAutoProgram, 'E', 2},
+    const std::tuple<TCardCommand, char, int, std::string> cases[] = {
+        {TCardCommand::ccVerifyEeprom, 'J', 2, "eeprom verify"},
+        {TCardCommand::ccVerifyPic, 'E', 2, "processor verify"},
+        {TCardCommand::ccVerifyPic, 'G', 1, "configuration word verify"},
+        {TCardCommand::ccWriteEeprom, 'J', 3, "eeprom verify"},
+        {TCardCommand::ccAutoProgram, 'E', 2, "processor verify"},
     };
-    for (const auto& [command, letter, block] : cases) {
+    for (const auto& [command, letter, block, step] : cases) {
         SCOPED_TRACE(std::string(1, letter) + std::to_string(block));
         RetryRig rig;
         rig.Options().SetStepRetries(0);
@@ -135,11 +139,9 @@ TEST(Retries, AVerifyTheLineCutShortFindsNoDifference) {
         ASSERT_EQ(told.size(), 1u);
         EXPECT_EQ(told[0].kind, TMessageKind::mkError);
         EXPECT_EQ(told[0].entry, entries::kVerifyNotReadWhole);
-        EXPECT_EQ(told[0].text, "Verify failed: the card could not be read back whole (a spoiled "
-                                "answer to block " +
-                                    std::to_string(block) +
-                                    "), so it was not compared with the file(s). Check the "
-                                    "cable, then try again.");
+        EXPECT_EQ(told[0].text, rig.Text(entries::kVerifyNotReadWhole) + "\r\nThe " + step +
+                                    " step failed on the line: a spoiled answer to block " +
+                                    std::to_string(block) + ".");
     }
 }
 
