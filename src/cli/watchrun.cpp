@@ -116,6 +116,7 @@ int RunWatch(TCardSession& session, const TAutoRequest& request) {
     case TRunEnd::reRecordFailed:
     case TRunEnd::reSerials:
     case TRunEnd::reDatabaseLost:
+    case TRunEnd::reLineGone:
         return kExitFailed;
     case TRunEnd::reFiles:
         return kExitUsage;

@@ -256,7 +256,8 @@ bool TPCardCommands::Retrying(int name, Step step) {
             return true;
         }
         const TTransportFault fault = Prog().LastFault();
-        if (!fault.MayRetry() || attempt > retries_ || Stopping()) {
+        // A port gone away takes no try again: nothing would get through.
+        if (!fault.MayRetry() || attempt > retries_ || Stopping() || Prog().LineGone()) {
             NoteLineFault(name, fault);
             // The failure ends the command: its box comes over the card's
             // state, not over the step's caption.

@@ -344,5 +344,7 @@ constexpr int kFrameOther = 256;
 constexpr int kVerifyNotReadWhole = 257;
 // A step (%1) that failed for good on the line, by its last try's fault (%2).
 constexpr int kStepFailedOnLine = 258;
+// A production run whose port (%1) went away before card %2.
+constexpr int kRunLinePortGone = 259;
 
 } // namespace korvex::entries

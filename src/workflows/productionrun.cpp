@@ -189,6 +189,16 @@ TProductionSummary TPProductionRun::Run(const TProductionPlan& plan,
             }
             continue;
         }
+        // No card can come through a port that is gone: waiting would last
+        // until somebody noticed.
+        if (bench_.line.Prog().LineGone()) {
+            bench_.prompts.ShowMessage(
+                TMessageKind::mkError, entries::kRunLinePortGone,
+                FillIn(bench_.Text(entries::kRunLinePortGone),
+                       {bench_.PortName().text, std::to_string(summary.counters.Cards() + 1)}));
+            summary.end = TRunEnd::reLineGone;
+            break;
+        }
         if (bench_.line.State() != TPCardState::csCardReady) {
             armed = true;
             if (!waitingTold) {

@@ -71,6 +71,7 @@ enum class TRunEnd {
     reRecordFailed, // the record could not be written; the reason has been shown
     reSerials,      // a card's serial values could not be had; the reason has been shown
     reDatabaseLost, // the shared database failed; the local record has every card
+    reLineGone,     // the programmer's port went away; the reason has been shown
 };
 
 struct TProductionSummary {

@@ -177,6 +177,33 @@ TEST(ProductionRun, TheNextCardWaitsUntilTheFirstHasLeftTheSlot) {
     EXPECT_EQ(summary.end, TRunEnd::reCount);
 }
 
+// A port gone away while the run waits for a card ends the run: no card can
+// come through it, and the user would wait without knowing.
+TEST(ProductionRun, APortGoneAwayBetweenCardsEndsTheRun) {
+    ProductionRig rig;
+    int pumped = 0;
+    rig.pump.during = [&] {
+        if (rig.board.results.size() == 1 && !rig.device.HungUp() && rig.board.waits == 0) {
+            rig.device.SetPresent(false);
+            // The line's count of polls began before the rig's records did.
+            for (std::size_t poll = 1; poll <= 50; ++poll) {
+                rig.device.AddFault(
+                    sim::ParseSimFault("hangup@P" + std::to_string(rig.Count('P') + poll)));
+            }
+        }
+        if (++pumped > 100000) {
+            rig.flows.StopProduction(); // a run that never ends fails below
+        }
+    };
+    const TProductionSummary summary = rig.Run(3);
+    EXPECT_EQ(summary.end, TRunEnd::reLineGone);
+    ASSERT_EQ(rig.board.results.size(), 1u);
+    EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kRunLinePortGone});
+    EXPECT_NE(rig.prompts.messages[0].text.find("before card 2"), std::string::npos)
+        << rig.prompts.messages[0].text;
+    EXPECT_EQ(rig.RecordLines().size(), 2u);
+}
+
 TEST(ProductionRun, DoesNotStartWithoutAProgrammerOrWithARecordItCannotKeep) {
     ProductionRig rig;
     WriteText(rig.record, "name,address\r\nsomebody,somewhere\r\n");
