@@ -189,7 +189,7 @@ TEST(Retries, ALineFaultIsToldInTheLanguageChosen) {
         {"Deutsch", many("nack@H", 2, 7), TCardCommand::ccAutoProgram,
          "Prozessor schreiben: das Löschen bei jedem Senden abgelehnt; der Schritt"},
         {"Deutsch", many("hangup@B", 3, 3), TCardCommand::ccWritePic,
-         "ist weg (keine Antwort auf das Löschen)"},
+         "ist weg (keine Antwort auf Paket 3)"},
         {"Deutsch", many("silent@", 8, 199), TCardCommand::ccWritePic,
          "nicht mehr (keine Antwort auf das Löschen)"},
     };
