@@ -30,19 +30,43 @@ int Announce(TCardSession& session, TOutcome outcome, int entry) {
 }
 
 // A file named on the command line that cannot be written ends the run
-// before anything is sent, with the error a failed save gives after it.
+// before anything is sent, with the error a failed save gives after it; so
+// do two results named into one file, where the second would replace the
+// first.
 bool DestinationsUsable(TCardSession& session, const std::vector<std::string>& files) {
+    std::vector<std::string> named;
     for (const std::string& file : files) {
+        if (file.empty()) {
+            continue;
+        }
         try {
-            if (!file.empty()) {
-                CheckDestination(file);
-            }
+            CheckDestination(file);
         } catch (const EInOutError& error) {
             session.Fail(DescribeError(error));
             return false;
         }
+        for (const std::string& earlier : named) {
+            if (SameFile(earlier, file)) {
+                session.Fail(earlier + " and " + file +
+                             " are one file: each result needs a file of its own");
+                return false;
+            }
+        }
+        named.push_back(file);
     }
     return true;
+}
+
+// Where a read's results go: the files saved, then the log.
+std::vector<std::string> ReadDestinations(const TGlobalOptions& options,
+                                          const TReadRequest& request) {
+    std::vector<std::string> files{options.link.logFile};
+    for (const std::string& out : {request.out, request.dataOut}) {
+        if (!out.empty()) {
+            files.push_back(TPReadBack::SaveName(out).string());
+        }
+    }
+    return files;
 }
 
 std::string MemoryName(TMemory memory) {
@@ -57,7 +81,11 @@ int RunRead(const TPDataFolders& folders, const TGlobalOptions& options,
     session.SetCommand("read " + MemoryName(request.memory));
     // Before the card is read, not after: a read of minutes for a file that
     // cannot be written is lost.
-    if (!DestinationsUsable(session, {request.out, request.dataOut})) {
+    if (request.out.empty()) {
+        session.Fail("-o needs the name of the file to save the read to");
+        return session.Finish(kExitUsage);
+    }
+    if (!DestinationsUsable(session, ReadDestinations(options, request))) {
         return session.Finish(kExitFailed);
     }
     if (const int code = session.Start(); code != kExitOk) {
@@ -174,7 +202,7 @@ int RunAuto(const TPDataFolders& folders, const TGlobalOptions& options,
             const TAutoRequest& request) {
     TCardSession session(folders, options, true);
     session.SetCommand(request.watch ? "auto --watch" : "auto");
-    if (!DestinationsUsable(session, {request.record})) {
+    if (!DestinationsUsable(session, {options.link.logFile, request.record})) {
         return session.Finish(kExitFailed);
     }
     if (const int code = session.Start(); code != kExitOk) {

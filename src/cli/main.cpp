@@ -137,7 +137,10 @@ int main(int argc, char** argv) {
     TReadRequest read;
     auto* readCommand = app.add_subcommand("read", "Read the card into an Intel HEX file");
     AddMemory(readCommand, memory);
-    readCommand->add_option("-o,--out", read.out, "File to save the read to")->required();
+    readCommand
+        ->add_option("-o,--out", read.out,
+                     "File to save the read to (\".hex\" is added to a name not ending in it)")
+        ->required();
     readCommand->add_option("--data-out", read.dataOut,
                             "AVR kinds: file for the internal EEPROM, the second part of the read");
 

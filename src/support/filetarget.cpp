@@ -56,6 +56,18 @@ std::filesystem::path ResolveLink(const std::filesystem::path& target) {
     return file;
 }
 
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+    std::error_code errorA;
+    std::error_code errorB;
+    const std::filesystem::path fileA = std::filesystem::weakly_canonical(ResolveLink(a), errorA);
+    const std::filesystem::path fileB = std::filesystem::weakly_canonical(ResolveLink(b), errorB);
+    if (!errorA && !errorB && fileA == fileB) {
+        return true;
+    }
+    std::error_code error;
+    return std::filesystem::equivalent(a, b, error) && !error;
+}
+
 void RefuseNonFile(const std::filesystem::path& target) {
     struct stat info {};
     if (::stat(target.c_str(), &info) == 0) {

@@ -23,6 +23,11 @@ std::string InputFileProblem(const std::filesystem::path& file);
 // take new files. Throws EInOutError naming the target, with what is wrong.
 void CheckDestination(const std::filesystem::path& target);
 
+// Whether two names lead to one file, existing or still to be made: the
+// same path once symbolic links and "." or ".." are followed, or one file
+// under two hard links.
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
+
 // The file a symbolic link names, so that it is replaced and the link stays;
 // any other path as it is.
 std::filesystem::path ResolveLink(const std::filesystem::path& target);

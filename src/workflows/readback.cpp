@@ -53,12 +53,13 @@ std::vector<std::string> TPReadBack::MemoLines() const {
 }
 
 std::filesystem::path TPReadBack::SaveName(std::string chosen) {
-    // Only the file name is lower-cased: the folders are taken as the user
-    // picked them, since on a case-sensitive file system a lower-cased folder
-    // is usually one that does not exist.
+    // The name is kept as the user gave it: on a case-sensitive file system
+    // "Card1.hex" and "card1.hex" are two files, and writing the other one
+    // would replace a file the user never named. Only the ending is looked
+    // at in any case.
     std::filesystem::path path(std::move(chosen));
-    std::string name = AsciiLower(path.filename().string());
-    if (name.size() < 4 || name.substr(name.size() - 4) != ".hex") {
+    std::string name = path.filename().string();
+    if (name.size() < 4 || AsciiLower(name.substr(name.size() - 4)) != ".hex") {
         name += ".hex";
     }
     return path.parent_path() / name;

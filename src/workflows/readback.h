@@ -38,8 +38,8 @@ public:
     bool Save(const std::optional<std::filesystem::path>& chosen,
               const TPHexReader::OverwriteQuestion& ask);
 
-    // The file a chosen name is saved to: the file name in lower case, with
-    // ".hex" appended unless it already ends so.
+    // The file a chosen name is saved to: the name as chosen, with ".hex"
+    // appended unless it already ends so, in any case.
     static std::filesystem::path SaveName(std::string chosen);
 
 private:

@@ -172,6 +172,20 @@ TEST_F(CliFailure, AReadThatCannotBeSavedLeavesNoFileBehind) {
     EXPECT_EQ(ReadText(work / "kept.hex"), "old");
     EXPECT_EQ(Entries(work.Path()), before) << "no temporary file left";
 
+    // Two results named into one file: the second would replace the first.
+    run = read({"--yes", "read", "pic", "-o", Path("one.hex"), "--data-out",
+                (work / "." / "one").string()});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(Contains(run.err, "are one file")) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(work / "one.hex"));
+
+    // The name as given: another case is another file, not kept.hex replaced.
+    run =
+        Cli({"--port", "sim", "--card", kPicCard, "--yes", "read", "pic", "-o", Path("Kept.HEX")});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(std::filesystem::exists(work / "Kept.HEX"));
+    EXPECT_EQ(ReadText(work / "kept.hex"), "old");
+
     if (::geteuid() != 0) {
         // root writes into any folder, so only others can see this refused.
         const auto locked = work / "locked";

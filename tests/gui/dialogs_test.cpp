@@ -242,7 +242,7 @@ private slots:
         WriteText(rig.dir / "dump.hex", "old");
         TPReadBack readBack(false, false, Counting(16), Counting(64), Counting(256));
         TScriptedFiles files;
-        files.names = {std::nullopt, rig.dir / "DUMP", rig.dir / "DUMP"};
+        files.names = {std::nullopt, rig.dir / "dump", rig.dir / "dump"};
         rig.prompts.answers = {false, true};
         TfrmGetHexView dialog(readBack, files, rig.prompts, "Saved to %1");
         Shoot(dialog, "gethexview-pic");

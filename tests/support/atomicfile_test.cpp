@@ -1,6 +1,7 @@
 #include "common/tempdir.h"
 #include "support/atomicfile.h"
 #include "support/errors.h"
+#include "support/filetarget.h"
 #include "support/logfile.h"
 #include "support/readfile.h"
 
@@ -13,6 +14,7 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -160,6 +162,29 @@ TEST(FileTargets, WhatIsNoFileIsNeverReplacedWrittenOrWaitedFor) {
     EXPECT_TRUE(std::filesystem::is_symlink(dir / "link"));
     done = true;
     writer.join();
+}
+
+// Two names of one file, made or still to be made, are found out; two files
+// whose names differ in case only are two files.
+TEST(SameFile, NamesOfOneFileAreOneFile) {
+    const korvex::testing::TempDir dir;
+    WriteFileAtomically(dir / "a.hex", "a");
+    WriteFileAtomically(dir / "A.hex", "A");
+    std::filesystem::create_symlink(dir / "a.hex", dir / "link");
+    std::filesystem::create_symlink(dir / "new.hex", dir / "dangling");
+    std::filesystem::create_hard_link(dir / "a.hex", dir / "hard");
+    std::filesystem::create_directory(dir / "sub");
+    const std::tuple<std::filesystem::path, std::filesystem::path, bool> cases[] = {
+        {dir / "a.hex", dir / "sub" / ".." / "a.hex", true},
+        {dir / "link", dir / "a.hex", true},
+        {dir / "dangling", dir / "new.hex", true},
+        {dir / "hard", dir / "a.hex", true},
+        {dir / "a.hex", dir / "A.hex", false},
+        {dir / "new.hex", dir / "other.hex", false},
+    };
+    for (const auto& [first, second, same] : cases) {
+        EXPECT_EQ(SameFile(first, second), same) << first << " " << second;
+    }
 }
 
 } // namespace korvex

@@ -60,17 +60,18 @@ std::vector<std::string> RecordAddresses(const std::string& file) {
 
 } // namespace
 
-TEST(ReadBackSaveName, LowerCasesTheFileNameAndEndsItInHex) {
+// The name as given, in its case (another case is another file here), ending
+// in ".hex" in any case.
+TEST(ReadBackSaveName, KeepsTheNameAndEndsItInHex) {
     EXPECT_EQ(TPReadBack::SaveName("dump"), "dump.hex");
-    EXPECT_EQ(TPReadBack::SaveName("DUMP.HEX"), "dump.hex");
+    EXPECT_EQ(TPReadBack::SaveName("DUMP.HEX"), "DUMP.HEX");
     EXPECT_EQ(TPReadBack::SaveName("dump.hexx"), "dump.hexx.hex");
-    EXPECT_EQ(TPReadBack::SaveName("Dump.Bin"), "dump.bin.hex");
+    EXPECT_EQ(TPReadBack::SaveName("Dump.Bin"), "Dump.Bin.hex");
     EXPECT_EQ(TPReadBack::SaveName("hex"), "hex.hex");
     EXPECT_EQ(TPReadBack::SaveName("a"), "a.hex");
-    EXPECT_EQ(TPReadBack::SaveName(".HEX"), ".hex");
-    // The folders stay as picked; only the file name is lower-cased.
-    EXPECT_EQ(TPReadBack::SaveName("/home/Ann/Dumps/Card1"), "/home/Ann/Dumps/card1.hex");
-    EXPECT_EQ(TPReadBack::SaveName("/Data.HEX/X"), "/Data.HEX/x.hex");
+    EXPECT_EQ(TPReadBack::SaveName(".HEX"), ".HEX");
+    EXPECT_EQ(TPReadBack::SaveName("/home/Ann/Dumps/Card1"), "/home/Ann/Dumps/Card1.hex");
+    EXPECT_EQ(TPReadBack::SaveName("/Data.HEX/X"), "/Data.HEX/X.hex");
 }
 
 TEST(ReadBack, PicReadShowsProgramConfigurationAndEeprom) {
@@ -98,7 +99,7 @@ TEST(ReadBack, EepromReadShowsAndSavesThePlainImage) {
     Answer answer;
     EXPECT_TRUE(view.Save(dir / "Ext", answer.Ask()));
     THexFileBuffer back(kCapacity);
-    back.LoadHex(dir / "ext.hex", 0, -1);
+    back.LoadHex(dir / "Ext.hex", 0, -1);
     EXPECT_EQ(back.GetHexText(0, -1), eeprom);
     EXPECT_TRUE(answer.asked.empty());
 }
@@ -112,18 +113,18 @@ TEST(ReadBack, PicReadIsSavedInOneFileAtTheUsualAddresses) {
     TPReadBack view(false, false, config, eeprom, program);
     Answer answer;
     EXPECT_TRUE(view.Save(dir / "Card.HEX", answer.Ask()));
-    ASSERT_TRUE(std::filesystem::exists(dir / "card.hex"));
+    ASSERT_TRUE(std::filesystem::exists(dir / "Card.HEX"));
 
     // Read back the way the main window splits a PIC program file.
     THexFileBuffer words(kCapacity);
     words.SetFillPattern("FF3F");
-    words.LoadHexSwapped(dir / "card.hex", 0, 0x3FFF);
+    words.LoadHexSwapped(dir / "Card.HEX", 0, 0x3FFF);
     EXPECT_EQ(words.GetHexText(0, -1), program);
     THexFileBuffer configuration(kCapacity);
-    configuration.LoadHexSwapped(dir / "card.hex", 0x4000, 0x4010);
+    configuration.LoadHexSwapped(dir / "Card.HEX", 0x4000, 0x4010);
     EXPECT_EQ(configuration.GetHexText(0, -1), config);
     THexFileBuffer data(kCapacity);
-    data.LoadHexSwapped(dir / "card.hex", 0x4200, -1);
+    data.LoadHexSwapped(dir / "Card.HEX", 0x4200, -1);
     EXPECT_EQ(data.GetLowByteText(0, -1), eeprom);
 }
 
@@ -136,7 +137,7 @@ TEST(ReadBack, RefusedOverwriteOrCancelledDialogWritesNothingAndKeepsTheRead) {
         TPReadBack view(avr, false, "", Counting(8, 0), Counting(32, 0));
         const std::vector<std::string> shown = view.MemoLines();
         Answer answer;
-        EXPECT_FALSE(view.Save(dir / "DUMP", answer.Ask()));
+        EXPECT_FALSE(view.Save(dir / "dump", answer.Ask()));
         ASSERT_EQ(answer.asked, std::vector<std::filesystem::path>{dir / "dump.hex"});
         EXPECT_EQ(ReadText(dir / "dump.hex"), "old contents");
         EXPECT_FALSE(view.Save(std::nullopt, answer.Ask()));
@@ -167,17 +168,17 @@ TEST(ReadBack, AvrReadIsSavedInTwoStages) {
     EXPECT_EQ(view.ModeLabel(), "Atmel - Internal eeprom");
     EXPECT_EQ(view.MemoLines(), (std::vector<std::string>{" 0000 : " + eeprom}));
 
-    const std::string first = ReadText(dir / "prog.hex");
+    const std::string first = ReadText(dir / "Prog.hex");
     EXPECT_EQ(RecordAddresses(first), (std::vector<std::string>{"0000", "0010"})) << first;
     THexFileBuffer words(kCapacity);
-    words.LoadHexSwapped(dir / "prog.hex", 0, -1);
+    words.LoadHexSwapped(dir / "Prog.hex", 0, -1);
     EXPECT_EQ(words.GetHexText(0, -1), program);
 
     EXPECT_TRUE(view.Save(dir / "Ee", answer.Ask()));
     THexFileBuffer bytes(kCapacity);
-    bytes.LoadHex(dir / "ee.hex", 0, -1);
+    bytes.LoadHex(dir / "Ee.hex", 0, -1);
     EXPECT_EQ(bytes.GetHexText(0, -1), eeprom);
-    EXPECT_EQ(ReadText(dir / "prog.hex"), first);
+    EXPECT_EQ(ReadText(dir / "Prog.hex"), first);
 }
 
 TEST(ReadBack, WriteErrorReachesTheCallerAndKeepsTheStage) {
