@@ -166,6 +166,13 @@ bool TPCardCommands::DeviceIdMatches() {
         return true;
     }
     report_.failStep = TFailStep::fsIdentification;
+    // What the line did not bring is no identification: the card may well
+    // be the right one.
+    if (report_.lineFault.IsFault() && !report_.lineProblem.empty()) {
+        lineProblemTold_ = true;
+        TellText(TMessageKind::mkError, entries::kStepFailedOnLine, report_.lineProblem);
+        return false;
+    }
     Tell(TMessageKind::mkError, entries::kWrongDevice);
     return false;
 }
@@ -426,8 +433,9 @@ void TPCardCommands::NoteLineFault(int name, const TTransportFault& fault) {
         report_.lineProblem =
             FillIn(bench_.Text(entries::kProgrammerSilent),
                    {bench_.TimeOfDay(Prog().LastHeardMs()), FaultWords(bench_.lang, fault)});
-    } else if (fault.MayRetry()) {
-        // The last try's fault: the tries before it were told as they failed.
+    } else if (fault.MayRetry() || fault.kind == TTransportFaultKind::tfNoCard) {
+        // The last try's fault, or the card taken out: the tries before it
+        // were told as they failed.
         report_.lineProblem = FillIn(bench_.Text(entries::kStepFailedOnLine),
                                      {bench_.Text(name), FaultWords(bench_.lang, fault)});
     }

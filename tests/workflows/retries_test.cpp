@@ -145,6 +145,30 @@ TEST(Retries, AVerifyTheLineCutShortFindsNoDifference) {
     }
 }
 
+// What the line did not bring, or a card taken out, is never told as the
+// card's: not as another processor, not as a difference.
+TEST(Retries, ALineFaultOrACardTakenOutIsNotTheCards) {
+    const std::tuple<const char*, TCardCommand, const char*, std::string> cases[] = {
+        {kAvrCard, TCardCommand::ccReadPic, "silent@G1",
+         "The identification step failed on the line: no answer to block 1."},
+        {kPicCard, TCardCommand::ccAutoProgram, "pull@E2",
+         "The processor verify step failed on the line: no card in the slot at block 2."},
+    };
+    for (const auto& [card, command, fault, said] : cases) {
+        SCOPED_TRACE(fault);
+        RetryRig rig(card);
+        rig.Options().SetStepRetries(0);
+        rig.device.AddFault(sim::ParseSimFault(fault));
+        EXPECT_EQ(rig.Run(command), TOutcome::ocFailed);
+        EXPECT_FALSE(rig.flows.LastReport().difference.has_value());
+        ASSERT_FALSE(rig.prompts.messages.empty());
+        const TShownMessage& told = rig.prompts.messages.back();
+        EXPECT_EQ(told.kind, TMessageKind::mkError);
+        EXPECT_NE(told.entry, entries::kWrongDevice);
+        EXPECT_TRUE(told.text.ends_with(said)) << told.text;
+    }
+}
+
 // A step that failed because the programmer fell silent for good, or its
 // port went away, says which: in its message and in the command's report.
 TEST(Retries, AProgrammerGoneQuietOrAPortGoneIsSaid) {
