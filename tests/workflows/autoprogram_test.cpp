@@ -245,7 +245,9 @@ TEST(AutoProgram, ACardPulledDuringTheWriteIsAnErrorNotASuccess) {
         }
     };
     EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocFailed);
-    EXPECT_EQ(rig.linkPrompts.errors, std::vector<std::string>{"Failed to write card !"});
+    EXPECT_EQ(rig.linkPrompts.errors,
+              std::vector<std::string>{"Failed to write card !\r\nThe processor write step failed "
+                                       "on the line: no card in the slot at packet 5."});
     EXPECT_TRUE(rig.prompts.messages.empty());
     EXPECT_EQ(rig.Count('D'), 1u) << "the loader's only";
     EXPECT_EQ(rig.flows.LastReport().failStep, TFailStep::fsProcessorWrite);
