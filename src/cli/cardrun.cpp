@@ -217,6 +217,14 @@ int RunAuto(const TPDataFolders& folders, const TGlobalOptions& options,
             return session.Finish(kExitUsage);
         }
     }
+    // A file named here that the run would leave out: the user would take the
+    // card for one that holds it.
+    if (!request.eeprom.empty() && !ReachesEeprom(session)) {
+        session.Fail("--eeprom names a file the options leave neither written nor verified: "
+                     "switch on Auto/WriteEe or Auto/VerifyEe (korvex-cli options --set "
+                     "Auto/WriteEe=on), or leave --eeprom out");
+        return session.Finish(kExitUsage);
+    }
     if ((request.pic.empty() && !session.StoredFileUsable(TFileRow::frProgram, "program")) ||
         !UseIntEepromFile(session, request.intEeprom) ||
         (request.eeprom.empty() && ReachesEeprom(session) &&
