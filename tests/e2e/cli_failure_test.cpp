@@ -231,16 +231,6 @@ TEST_F(CliFailure, RequestsThatDoNotSuitTheCardTypeOrPortAreRefused) {
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(Contains(run.err, "fuses")) << "points to the fuses: " << run.err;
 
-    // An eeprom file named for an auto whose options leave the eeprom out.
-    ASSERT_EQ(cli(kPicCard, {"options", "--set", "Auto/WriteEe=off", "--set", "Auto/VerifyEe=off"})
-                  .exitCode,
-              0);
-    run = cli(kPicCard, {"--yes", "auto", "--pic", Fixture("gpasm/card84.hex").string(), "--eeprom",
-                         Sample24c16().string()});
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(Contains(run.err, "--eeprom names a file the options leave")) << run.err;
-    EXPECT_FALSE(Contains(run.out + run.err, "finished")) << run.out;
-
     run = cli(kPicCard, {"read", "pic", "-o", Path("a.hex"), "--data-out", Path("b.hex")});
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(Contains(run.err, "--data-out")) << run.err;
@@ -258,6 +248,17 @@ TEST_F(CliFailure, RequestsThatDoNotSuitTheCardTypeOrPortAreRefused) {
         EXPECT_EQ(run.exitCode, 2);
         EXPECT_TRUE(Contains(run.err, "unknown port \"COM9\"")) << run.err;
     }
+
+    // An eeprom file named for an auto whose options leave the eeprom out.
+    UseProgramCopy();
+    ASSERT_EQ(cli(kPicCard, {"options", "--set", "Auto/WriteEe=off", "--set", "Auto/VerifyEe=off"})
+                  .exitCode,
+              0);
+    run = cli(kPicCard, {"--yes", "auto", "--pic", Fixture("gpasm/card84.hex").string(), "--eeprom",
+                         Sample24c16().string()});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(Contains(run.err, "--eeprom names a file the options leave")) << run.err;
+    EXPECT_FALSE(Contains(run.out + run.err, "finished")) << run.out;
 }
 
 // Fault: with no EEPROM image named and none stored for the card type, "write

@@ -54,8 +54,8 @@ TEST_F(CliOptions, TheAutoProgramLeavesOutTheStepsSwitchedOff) {
     ASSERT_EQ(Cli({"options", "--set", "Auto/WriteEe=off", "--set", "Auto/VerifyEe=off"}).exitCode,
               0);
     const std::string card = "PIC16F84-24C16";
-    auto run = Cli({"--port", "sim", "--card", card, "auto", "--pic",
-                    Fixture("gpasm/card84.hex").string(), "--eeprom", Sample24c16().string()});
+    auto run = Cli(
+        {"--port", "sim", "--card", card, "auto", "--pic", Fixture("gpasm/card84.hex").string()});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "Auto program finished.\n");
     EXPECT_EQ(run.err, "Configuration word 3FF2 (from the program file " +
