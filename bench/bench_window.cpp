@@ -45,7 +45,17 @@ double CpuSeconds() {
 // as soon as its window has been shown.
 void BM_StartUpToWindowShown(benchmark::State& state) {
     const TempDir home;
-    const std::string program = (korvex::ExecutableFolder() / "korvex").string();
+    // A copy of the program with its data: closing, the window keeps the
+    // card type's choices in a program folder it may write, and the build's
+    // own is no place for them.
+    const std::filesystem::path folder = home / "program";
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(korvex::ExecutableFolder() / "korvex", folder / "korvex");
+    for (const char* data : {"cards", "lang", "options", "defaults", "help"}) {
+        std::filesystem::copy(korvex::ExecutableFolder() / data, folder / data,
+                              std::filesystem::copy_options::recursive);
+    }
+    const std::string program = (folder / "korvex").string();
     std::vector<std::string> environment{"QT_QPA_PLATFORM=offscreen",
                                          "XDG_DATA_HOME=" + (home / "data").string(),
                                          "HOME=" + home.Path().string()};
