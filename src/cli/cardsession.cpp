@@ -36,6 +36,10 @@ TCardSession::TCardSession(TPDataFolders folders, const TGlobalOptions& options,
       view_(progress_, prompts_, options.json ? err : out, err), pump_([this] {
           // A production run finishes the card in hand; anything else stops now.
           if (work_ && work_->ProductionRunning()) {
+              if (!productionStopTold_ && OnProductionStopAsked) {
+                  productionStopTold_ = true;
+                  OnProductionStopAsked();
+              }
               work_->StopProduction();
           } else if (work_) {
               work_->RequestStop();

@@ -12,6 +12,7 @@
 #include "workflows/portname.h"
 
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -92,6 +93,9 @@ public:
     void TellConfigWord();
     // The card types there are, for a line that names them.
     std::string CardTypeList();
+    // Called once, at the first signal that asks a production run to stop
+    // after the card in hand, so the user knows the signal was taken.
+    std::function<void()> OnProductionStopAsked;
     // Releases the programmer and closes the log; `code` is returned, or 1
     // when a line of the log could not be written. A question answered No
     // gets a line saying nothing was done; with --json the result follows.
@@ -111,6 +115,7 @@ private:
     TCliPrompts prompts_;
     TCliView view_;
     TInterruptPump pump_;
+    bool productionStopTold_ = false;
     std::unique_ptr<TPLogFile> log_;
     std::string logError_; // why --log cannot be written; Start ends there
     std::unique_ptr<TPMainWorkflows> work_;

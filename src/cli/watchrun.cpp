@@ -28,8 +28,20 @@ public:
     void CardStarted(int sequence) override {
         session_.Progress().EndLine();
         next_ = sequence + 1;
+        inHand_ = sequence;
+    }
+    // The first Ctrl-C lets the card in hand finish: said, so nobody presses
+    // again and cuts it off.
+    void StopAsked() {
+        if (inHand_ > 0) {
+            session_.Progress().EndLine();
+            session_.Err() << "stopping after card " << inHand_ << "; Ctrl-C again stops at once"
+                           << '\n'
+                           << std::flush;
+        }
     }
     void CardDone(const TCardResult& result, const TProductionCounters& /*counters*/) override {
+        inHand_ = 0;
         session_.Progress().EndLine();
         if (!result.message.empty()) {
             session_.Err() << ErrorLine("card " + std::to_string(result.sequence) + ": " +
@@ -66,6 +78,7 @@ private:
 
     TCardSession& session_;
     int next_ = 1;
+    int inHand_ = 0; // the card being programmed, 0 between cards
 };
 
 } // namespace
@@ -107,7 +120,9 @@ int RunWatch(TCardSession& session, const TAutoRequest& request) {
     plan.database = request.database;
     plan.station = request.station;
     TWatchLines lines(session);
+    session.OnProductionStopAsked = [&lines] { lines.StopAsked(); };
     const TProductionSummary summary = session.Work().RunProduction(plan, lines);
+    session.OnProductionStopAsked = nullptr;
     // A signal is how a run without a count is meant to end: the cards
     // decide the exit code, not the signal.
     TInterrupts::Acknowledge();

@@ -105,6 +105,28 @@ TEST_F(CliWatch, ACardLeftInTheSlotIsProgrammedOnceAndCtrlCEndsTheRunWithASummar
         << "the loader's and the program's erase";
 }
 
+// The first Ctrl-C lets the card in hand finish, and says so: an operator
+// left without a word presses again and cuts the card off.
+TEST_F(CliWatch, CtrlCDuringACardSaysTheCardIsFinishedFirst) {
+    TPtySim sim({"--card", "PIC16F84-24C16", "--feed", "3"});
+    ASSERT_FALSE(sim.Path().empty());
+    TBackgroundCli cli({"--port", sim.Path(), "--card", "PIC16F84-24C16", "auto", "--pic",
+                        Fixture("gpasm/card84.hex").string(), "--eeprom", Sample24c16().string(),
+                        "--watch"},
+                       "/dev/null", Path("out"), Path("err"));
+    ASSERT_TRUE(cli.Started());
+    ASSERT_TRUE(Eventually([&] { return ReadText(work / "err"); }, "Writing eeprom..."))
+        << ReadText(work / "err");
+    cli.Signal(SIGINT);
+    EXPECT_EQ(cli.Wait(), 0) << ReadText(work / "err");
+    EXPECT_TRUE(
+        Contains(ReadText(work / "err"), "stopping after card 1; Ctrl-C again stops at once\n"))
+        << ReadText(work / "err");
+    const std::vector<std::string> lines = Lines(ReadText(work / "out"));
+    ASSERT_EQ(lines.size(), 2u) << ReadText(work / "out");
+    EXPECT_EQ(lines[0].rfind("card 1: good", 0), 0u) << lines[0];
+}
+
 TEST_F(CliWatch, OnATerminalTheRunSaysWhatItWaitsFor) {
     TPtySim sim({"--card", "PIC16F84-24C16", "--feed", "2", "--feed-gap", "300"});
     ASSERT_FALSE(sim.Path().empty());
