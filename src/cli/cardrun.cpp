@@ -88,6 +88,15 @@ int RunRead(const TPDataFolders& folders, const TGlobalOptions& options,
     if (!DestinationsUsable(session, ReadDestinations(options, request))) {
         return session.Finish(kExitFailed);
     }
+    // Asked before the card is touched: a read of the eeprom writes the
+    // loader into the processor first.
+    std::vector<std::filesystem::path> saved{TPReadBack::SaveName(request.out)};
+    if (!request.dataOut.empty()) {
+        saved.push_back(TPReadBack::SaveName(request.dataOut));
+    }
+    if (!session.View().AskOverwrites(saved)) {
+        return session.Finish(kExitFailed);
+    }
     if (const int code = session.Start(); code != kExitOk) {
         return session.Finish(code);
     }

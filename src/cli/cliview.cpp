@@ -20,6 +20,9 @@ bool TCliView::SaveStage(TPReadBack& readBack, const std::optional<std::filesyst
                          const char* what) {
     bool declined = false;
     const auto ask = [this, &declined](const std::filesystem::path& existing) {
+        if (overwriteAllowed_.count(existing) != 0) {
+            return true;
+        }
         const bool yes =
             prompts_.Ask(-1, "File exists overwrite ? " + existing.string(), TAnswer::anNo);
         declined = !yes;
@@ -41,6 +44,21 @@ bool TCliView::SaveStage(TPReadBack& readBack, const std::optional<std::filesyst
     }
     progress_.EndLine();
     out_ << "Saved " << what << " to " << target.string() << '\n';
+    return true;
+}
+
+bool TCliView::AskOverwrites(const std::vector<std::filesystem::path>& targets) {
+    for (const std::filesystem::path& target : targets) {
+        std::error_code error;
+        if (!std::filesystem::exists(target, error)) {
+            continue;
+        }
+        if (!prompts_.Ask(-1, "File exists overwrite ? " + target.string(), TAnswer::anNo)) {
+            prompts_.ShowMessage(TMessageKind::mkError, -1, target.string() + ": not overwritten");
+            return false;
+        }
+        overwriteAllowed_.insert(target);
+    }
     return true;
 }
 

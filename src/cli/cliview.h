@@ -9,6 +9,7 @@
 #include <ostream>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace korvex::cli {
 
@@ -36,6 +37,11 @@ public:
     // A step tried again: a line on stderr, beside the steps.
     void ShowNote(const std::string& text) override;
 
+    // Asks before anything is sent whether each of the files that exist may
+    // be replaced; the save then asks no more of them. False, with the file
+    // named, at the first No: the card is left as it was.
+    bool AskOverwrites(const std::vector<std::filesystem::path>& targets);
+
     // The read-back data were saved as asked.
     bool Saved() const { return saved_; }
 
@@ -49,6 +55,7 @@ private:
     std::ostream& err_;
     std::set<std::string> stateCaptions_;
     TReadTargets targets_;
+    std::set<std::filesystem::path> overwriteAllowed_;
     bool running_ = false;
     bool saved_ = false;
 };

@@ -163,6 +163,27 @@ TEST_F(CliSignals, AQuestionOnTheTerminalEndsTheRunByASignalOrANo) {
         EXPECT_FALSE(std::filesystem::exists(work / "eeprom.hex"));
         EXPECT_EQ(Srec(KeptCard("PIC16F84-24C16", "program.hex")).HexText(0, 2), "FF3F");
     }
+    // A file there already: whether it may go is asked first, before the
+    // loader is written, not once the card has been read.
+    WriteText(work / "eeprom.hex", "old");
+    PtyPair terminal;
+    TBackgroundCli cli(
+        {"--port", "sim", "--card", "PIC16F84-24C16", "read", "eeprom", "-o", Path("eeprom.hex")},
+        terminal.SlavePath(), Path("out"), terminal.SlavePath());
+    ASSERT_TRUE(cli.Started());
+    std::string shown;
+    const auto read = [&] {
+        shown += terminal.Read(4096, 10);
+        return shown;
+    };
+    ASSERT_TRUE(Eventually(read, "File exists overwrite ? " + Path("eeprom.hex") + " [y/N]"))
+        << shown;
+    ASSERT_TRUE(terminal.Write("y\n"));
+    ASSERT_TRUE(Eventually(read, "loader")) << shown;
+    ASSERT_TRUE(terminal.Write("n\n"));
+    EXPECT_EQ(cli.Wait(), 1);
+    EXPECT_EQ(ReadText(work / "eeprom.hex"), "old");
+    EXPECT_EQ(Srec(KeptCard("PIC16F84-24C16", "program.hex")).HexText(0, 2), "FF3F");
 }
 
 } // namespace
