@@ -1,5 +1,6 @@
 #include "catalogue/configcalc.h"
 
+#include "catalogue/carderrors.h"
 #include "catalogue/configpattern.h"
 #include "images/hexconv.h"
 #include "support/textconv.h"
@@ -33,15 +34,20 @@ TPConfigCalculator::TPConfigCalculator(int setNumber, const TPDataFolders& folde
 TPConfigCalculator::TPConfigCalculator(int setNumber, TPCardReader catalogue)
     : catalogue_(std::move(catalogue)), setNumber_(setNumber) {}
 
-// Scans from entry 1 up with no stop at the count: a set that is not there
-// ends at the first empty field 1, whose conversion failure is the error the
-// caller sees (or the reader's bounds error after entry 50).
+// A set the processor's catalogue line names and this catalogue does not
+// have is a fault of the files, said with both: a conversion error of an
+// empty field past the last set told the user nothing.
 TPConfigPattern TPConfigCalculator::Pattern(int field) const {
-    for (int entry = 1;; ++entry) {
+    const int count = catalogue_.GetCount();
+    for (int entry = 1; entry <= count; ++entry) {
         if (StrToInt(catalogue_.GetField(entry, 1)) == setNumber_) {
             return TPConfigPattern(catalogue_.GetField(entry, field));
         }
     }
+    throw EErrorsInCfg(catalogue_.GetPath() + ": there is no configuration word set " +
+                       std::to_string(setNumber_) +
+                       ", which cards/pics.cfg names for the processor; add the set, or name "
+                       "one that is there");
 }
 
 void TPConfigCalculator::LoadConfigText(std::string_view text) {

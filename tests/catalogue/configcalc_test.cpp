@@ -1,3 +1,4 @@
+#include "catalogue/carderrors.h"
 #include "catalogue/cfgreader.h"
 #include "catalogue/configcalc.h"
 #include "common/tempdir.h"
@@ -101,11 +102,16 @@ TEST(ConfigCalculator, FindsItsSetOrReportsWhyNot) {
     try {
         missing.GetDefaultWord();
         ADD_FAILURE() << "a missing set was found";
-    } catch (const EConvertError& e) {
-        EXPECT_STREQ(e.what(), "'' is not a valid integer value");
+    } catch (const EErrorsInCfg& e) {
+        // Both files named, and the set: an empty field's conversion error
+        // said nothing a user could act on.
+        EXPECT_TRUE(std::string(e.what()).ends_with(
+            ": there is no configuration word set 3, which cards/pics.cfg names for the "
+            "processor; add the set, or name one that is there"))
+            << e.what();
     }
     missing.LoadConfigText(kBlankPrefix + "3FFF");
-    EXPECT_THROW(missing.IsWatchDogOn(), EConvertError);
+    EXPECT_THROW(missing.IsWatchDogOn(), EErrorsInCfg);
 
     try {
         FromText(2, "one,x\n2,x\n").GetDefaultWord();
