@@ -282,7 +282,8 @@ int TCardSession::Finish(int code) {
 }
 
 void TCardSession::PrintResult(int code) {
-    facts_.exitCode = code;
+    // The code the process ends with: a stop by a signal is 128 + its number.
+    facts_.exitCode = TInterrupts::ExitCode(code);
     facts_.durationMs = TSteadyClock::NowUs() / 1000 - startMs_;
     const TMainSnapshot shot = work_->Snapshot();
     facts_.cardType = shot.cardText;

@@ -46,7 +46,8 @@ protected:
     std::unique_ptr<TBackgroundCli> StartWrite(const TPtySim& sim) {
         auto cli = std::make_unique<TBackgroundCli>(
             std::vector<std::string>{"--port", sim.Path(), "--card", "PIC16F84-24C16", "--yes",
-                                     "--log", Path("link.log"), "write", "pic", BigProgram()},
+                                     "--json", "--log", Path("link.log"), "write", "pic",
+                                     BigProgram()},
             "/dev/null", Path("out"), Path("err"));
         EXPECT_TRUE(cli->Started());
         EXPECT_TRUE(Eventually([&] { return ReadText(work / "err"); }, "Writing pic..."))
@@ -68,6 +69,10 @@ TEST_F(CliSignals, EachStopSignalEndsAWriteAtItsNextBlockAndReleasesTheProgramme
         cli->Signal(signal);
         // Long before the rest of the write could have gone out.
         EXPECT_EQ(cli->Wait(1500), 128 + signal);
+        // The result says the code the process ends with.
+        EXPECT_TRUE(
+            Contains(ReadText(work / "out"), "\"exit_code\":" + std::to_string(128 + signal) + ","))
+            << ReadText(work / "out");
 
         const std::string log = ReadText(work / "link.log");
         const std::string frames = FrameCommands(log);
