@@ -1,5 +1,7 @@
 #include "support/errors.h"
 
+#include <cctype>
+
 namespace korvex {
 
 std::string DescribeError(const std::exception& error) {
@@ -13,7 +15,8 @@ std::string DescribeError(const std::exception& error) {
 
 std::string OneLine(std::string message) {
     // A message's lines end in CR LF: each break between two lines becomes
-    // one blank, and one at either end goes.
+    // one blank, after a full stop where the line ended without a mark of
+    // its own; one at either end goes.
     std::string line;
     line.reserve(message.size());
     bool broken = false;
@@ -23,6 +26,10 @@ std::string OneLine(std::string message) {
             continue;
         }
         if (broken && line.back() != ' ') {
+            const auto last = static_cast<unsigned char>(line.back());
+            if (std::isalnum(last) != 0 || last == ')' || last == '"') {
+                line += '.';
+            }
             line += ' ';
         }
         broken = false;

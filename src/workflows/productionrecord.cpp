@@ -253,10 +253,11 @@ void TPProductionRecord::Append(const TProductionRow& row) {
     try {
         WriteFileAtomically(file_, contents);
     } catch (const EInOutError& error) {
-        throw EInOutError(std::string("Cannot add the card to the production record (") +
-                              error.what() +
-                              "); make the file and its folder writable or choose another file",
-                          file_.string());
+        throw EInOutError(
+            std::string("Cannot add the card to the production record (") + error.what() +
+                "); make room on its disk, make the file and its folder writable, or choose "
+                "another file",
+            file_.string());
     }
 }
 

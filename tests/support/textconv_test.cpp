@@ -43,11 +43,13 @@ TEST(AsciiText, CaseRulesTouchOnlyAsciiLetters) {
 namespace korvex {
 namespace {
 
-// A message of several lines is one line on a terminal: a break is one blank.
+// A message of several lines is one line on a terminal: a break is one blank,
+// after a full stop where the line had no mark to end it.
 TEST(OneLine, EachBreakIsOneBlank) {
     const std::pair<const char*, const char*> cases[] = {
         {"Failed.\r\nThe step failed.", "Failed. The step failed."},
-        {"a\nb\n\nc", "a b c"},
+        {"a\nb\n\nc", "a. b. c"},
+        {"(full)\r\nkept elsewhere.\r\nDone: yes", "(full). kept elsewhere. Done: yes"},
         {"ends\r\n", "ends"},
         {"\r\nstarts", "starts"},
         {"kept  twice", "kept  twice"},
