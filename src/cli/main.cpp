@@ -173,7 +173,9 @@ int main(int argc, char** argv) {
         "--count cards or Ctrl-C (which ends after the card in hand); exit 0 when every "
         "card was good");
     autoCommand->add_option("--count", autoRequest.count, "With --watch: stop after N cards")
-        ->check(CLI::PositiveNumber)
+        ->check(CLI::Range(1, std::numeric_limits<int>::max())
+                    .description("")
+                    .name("a number of cards, 1 or more"))
         ->needs(watch);
     autoCommand
         ->add_option("--db", autoRequest.database,

@@ -14,7 +14,8 @@ namespace korvex::cli {
 namespace {
 
 std::string Tally(const TCardTally& tally) {
-    std::string line = std::to_string(tally.Cards()) + " cards: " + std::to_string(tally.good) +
+    std::string line = std::to_string(tally.Cards()) +
+                       (tally.Cards() == 1 ? " card: " : " cards: ") + std::to_string(tally.good) +
                        " good, " + std::to_string(tally.failed) + " failed";
     if (tally.interrupted > 0) {
         line += ", " + std::to_string(tally.interrupted) + " interrupted";
