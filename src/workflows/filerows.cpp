@@ -235,6 +235,7 @@ void TPFileRows::LoadProgram(const std::string& file) {
         CheckHexProgramFits(hex, programBytes, avr ? kAvrOtherRegions : kPicConfigAddress,
                             "program memory");
         if (!avr) {
+            CheckPicGapEmpty(hex);
             intEeprom.LoadHexSwapped(hex, kPicEepromAddress, -1);
             CheckPicEepromFits(file, intEeprom.HighestWritten(), card_.DataBytes());
             config.LoadHexSwapped(hex, kPicConfigAddress, kPicConfigLimit);

@@ -47,6 +47,24 @@ void CheckBinaryProgramFits(const std::filesystem::path& file, std::int64_t memo
     }
 }
 
+void CheckPicGapEmpty(const THexFile& file) {
+    // A record is taken by the configuration area when it starts at or below
+    // its limit; the data EEPROM begins further up.
+    for (const THexDataRecord& record : file.Records()) {
+        if (record.address > kPicConfigLimit && record.address < kPicEepromAddress &&
+            !record.digits.empty()) {
+            throw EImageFileError(
+                file.Name() + ": data at address 0x" +
+                HexUpper(static_cast<std::uint64_t>(record.address), 4) +
+                " lie in no memory of the processor (its configuration words end at 0x" +
+                HexUpper(static_cast<std::uint64_t>(kPicConfigLimit - 1), 4) +
+                ", its data EEPROM begins at 0x" +
+                HexUpper(static_cast<std::uint64_t>(kPicEepromAddress), 4) +
+                "): the file is not for this processor; choose the card type it was made for");
+        }
+    }
+}
+
 void CheckPicEepromFits(const std::filesystem::path& file, std::int64_t highestChar,
                         std::int64_t eepromBytes) {
     // Each EEPROM byte takes one word, four characters of the image.

@@ -24,6 +24,11 @@ void CheckBinaryProgramFits(const std::filesystem::path& file, std::int64_t memo
 
 // The data EEPROM part of a PIC program file (one byte per word from 0x4200)
 // reaching beyond the processor's data EEPROM of `eepromBytes`.
+// A PIC program file's data between the configuration words and the data
+// EEPROM would go nowhere: refused, naming the first address, rather than
+// left out of the card unsaid.
+void CheckPicGapEmpty(const THexFile& file);
+
 void CheckPicEepromFits(const std::filesystem::path& file, std::int64_t highestChar,
                         std::int64_t eepromBytes);
 

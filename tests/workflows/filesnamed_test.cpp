@@ -85,21 +85,25 @@ TEST(FilesNamed, ACommandReadsItsFilesAfresh) {
     EXPECT_EQ(rig.CardText(TSimMemory::Program).substr(0, 4 * changed.size()), WordsText(changed));
 }
 
-// A program word a 14-bit PIC cannot hold means the file is for another
-// processor: refused when it is named, whether HEX or binary.
-TEST(FilesNamed, AProgramWordTooWideForThePicIsRefused) {
+// A program word a 14-bit PIC cannot hold, or data between its configuration
+// words and its data EEPROM, mean the file is for another processor: refused
+// when it is named, whether HEX or binary, and nothing of it is sent.
+TEST(FilesNamed, AFileNotForThePicIsRefused) {
     NamedRig rig;
-    const std::string files[] = {
-        rig.File("wide.hex", HexData(0, {0x00, 0x28, 0xFF, 0x7F}) + HexEnd()),
-        rig.File("wide.bin", std::string("\x28\x00\x7F\xFF", 4)),
+    const std::pair<std::string, std::string> files[] = {
+        {rig.File("wide.hex", HexData(0, {0x00, 0x28, 0xFF, 0x7F}) + HexEnd()),
+         "program word 0x0001 holds 0x7FFF"},
+        {rig.File("wide.bin", std::string("\x28\x00\x7F\xFF", 4)),
+         "program word 0x0001 holds 0x7FFF"},
+        {rig.File("gap.hex", HexData(0, {0x00, 0x28}) + HexData(0x4100, {0x01, 0x00}) + HexEnd()),
+         "data at address 0x4100 lie in no memory of the processor"},
     };
-    for (const std::string& file : files) {
+    for (const auto& [file, why] : files) {
         SCOPED_TRACE(file);
         rig.ClearRecords();
         EXPECT_EQ(rig.Set(TFileRow::frProgram, file), TIntentResult::irFailed);
         ASSERT_EQ(rig.prompts.messages.size(), 1u);
-        EXPECT_NE(rig.prompts.messages[0].text.find("program word 0x0001 holds 0x7FFF"),
-                  std::string::npos)
+        EXPECT_NE(rig.prompts.messages[0].text.find(why), std::string::npos)
             << rig.prompts.messages[0].text;
         rig.ClearRecords();
         EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocNothing);
