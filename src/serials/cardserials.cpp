@@ -20,7 +20,9 @@ auto& ImageOf(Images& images, TSerialMemory memory) {
     return images.program;
 }
 
-std::uint64_t SizeOf(const TCardMemories& memories, TSerialMemory memory) {
+} // namespace
+
+std::uint64_t SerialMemoryBytes(const TCardMemories& memories, TSerialMemory memory) {
     switch (memory) {
     case TSerialMemory::smEeprom:
         return memories.eeprom;
@@ -31,8 +33,6 @@ std::uint64_t SizeOf(const TCardMemories& memories, TSerialMemory memory) {
     }
     return memories.program;
 }
-
-} // namespace
 
 TPCardSerials::TPCardSerials(const std::string& cardType, const std::vector<TSerialField>& fields,
                              TSerialClaims& claims)
@@ -54,8 +54,8 @@ bool TPCardSerials::Uses(TSerialMemory memory) const {
 void TPCardSerials::CheckPlaces(const TCardImages& images, const TCardMemories& memories) const {
     for (const TPSerialSequence& sequence : sequences_) {
         const TSerialField& field = sequence.Field();
-        CheckSerialPlace(field, SizeOf(memories, field.memory), ImageOf(images, field.memory),
-                         SerialLayout(field.memory, memories.avr));
+        CheckSerialPlace(field, SerialMemoryBytes(memories, field.memory),
+                         ImageOf(images, field.memory), SerialLayout(field.memory, memories.avr));
     }
 }
 

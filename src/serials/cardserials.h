@@ -26,6 +26,9 @@ struct TCardMemories {
     bool avr = false;
 };
 
+// The bytes of the card's memory a field goes into.
+std::uint64_t SerialMemoryBytes(const TCardMemories& memories, TSerialMemory memory);
+
 // The serial fields of a card type through a production run or an Auto
 // program: made once at the start (the list files read and checked), then for
 // each card the values are claimed before its first write, laid into the

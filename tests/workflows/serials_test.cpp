@@ -71,6 +71,14 @@ TEST(SerialFields, AFieldThatCannotBeFilledRefusesBeforeAnythingIsSent) {
         ASSERT_EQ(rig.prompts.messages.size(), 1u);
         EXPECT_EQ(rig.prompts.messages[0].kind, TMessageKind::mkError);
     }
+    // A field beyond the memory is refused as it is set, not at the first card.
+    TWorkflowRig plain;
+    plain.Start();
+    plain.ClearRecords();
+    EXPECT_EQ(plain.flows.EditSerialFields({std::get<0>(cases[1])}, {}), TIntentResult::irFailed);
+    ASSERT_EQ(plain.prompts.messages.size(), 1u);
+    EXPECT_NE(plain.prompts.messages[0].text.find("lies outside the 2048 bytes"), std::string::npos)
+        << plain.prompts.messages[0].text;
 }
 
 // In a production run each card gets the next value; a card that fails its
