@@ -38,7 +38,8 @@ std::string RememberedCardName(const TPDataFolders& folders) {
 class TKeptCard {
 public:
     TKeptCard(const TPDataFolders& folders, std::string cardName, std::ostream& warnings,
-              std::string_view program, const std::optional<TSimFeedOptions>& feed) {
+              std::string_view program, const std::optional<TSimFeedOptions>& feed)
+        : warnings_(warnings), program_(program) {
         if (cardName.empty()) {
             cardName = RememberedCardName(folders);
         }
@@ -91,8 +92,12 @@ public:
         }
         try {
             SaveSimCard(device_->Card(), folder_);
-        } catch (const std::exception&) {
-            // A simulated card that cannot be kept starts blank next time.
+        } catch (const std::exception& error) {
+            // Said, or the next run's blank card would pass for one the
+            // write never reached.
+            warnings_ << program_ << ": warning: the simulated card could not be kept ("
+                      << OneLine(DescribeError(error)) << "); it starts blank next time\n"
+                      << std::flush;
         }
     }
     TKeptCard(const TKeptCard&) = delete;
@@ -101,6 +106,8 @@ public:
     TSimDevice& Device() { return *device_; }
 
 private:
+    std::ostream& warnings_;
+    std::string program_;
     std::unique_ptr<TSimDevice> device_;
     std::filesystem::path folder_;
 };

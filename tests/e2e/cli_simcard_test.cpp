@@ -89,6 +89,14 @@ TEST_F(CliSimCard, AKeptCardThatCannotBeLoadedStartsBlankWithOneWarning) {
         EXPECT_EQ(write.exitCode, 0) << write.err;
         EXPECT_FALSE(Contains(write.err, "warning")) << write.err;
     }
+
+    // A card that cannot be kept is said to be lost, not kept in silence.
+    std::filesystem::remove(KeptCard(card, "program.hex"));
+    std::filesystem::create_directory(KeptCard(card, "program.hex"));
+    const auto write = run({"write", "pic", program});
+    EXPECT_EQ(write.exitCode, 0) << write.err;
+    EXPECT_EQ(LinesWith(write.err, "warning: the simulated card could not be kept"), 1)
+        << write.err;
 }
 
 } // namespace
