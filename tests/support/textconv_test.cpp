@@ -46,17 +46,8 @@ namespace {
 // A message of several lines is one line on a terminal: a break is one blank,
 // after a full stop where the line had no mark to end it.
 TEST(OneLine, EachBreakIsOneBlank) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"Failed.\r\nThe step failed.", "Failed. The step failed."},
-        {"a\nb\n\nc", "a. b. c"},
-        {"(full)\r\nkept elsewhere.\r\nDone: yes", "(full). kept elsewhere. Done: yes"},
-        {"ends\r\n", "ends"},
-        {"\r\nstarts", "starts"},
-        {"kept  twice", "kept  twice"},
-    };
-    for (const auto& [message, line] : cases) {
-        EXPECT_EQ(OneLine(message), line) << message;
-    }
+    EXPECT_EQ(OneLine("\r\nFailed.\r\n(full)\nkept\n\nDone: yes\r\n"),
+              "Failed. (full). kept. Done: yes");
 }
 
 } // namespace

@@ -110,62 +110,42 @@ TEST(Retries, TheBoundHoldsAndADifferenceIsTheCards) {
     EXPECT_EQ(rig.Count('H'), 1u);
 }
 
-// A verify whose read the line cut short, on its last try, learned nothing
-// of the card: no difference is reported, and the message is the line's
-// failure, an error, whatever the command that verified.
-TEST(Retries, AVerifyTheLineCutShortFindsNoDifference) {
-    // The fault's frame counts from the command's first of its letter.
-    const std::tuple<TCardCommand, char, int, std::string> cases[] = {
-        {TCardCommand::ccVerifyEeprom, 'J', 2, "eeprom verify"},
-        {TCardCommand::ccVerifyPic, 'E', 2, "processor verify"},
-        {TCardCommand::ccVerifyPic, 'G', 1, "configuration word verify"},
-        {TCardCommand::ccWriteEeprom, 'J', 3, "eeprom verify"},
-        {TCardCommand::ccAutoProgram, 'E', 2, "processor verify"},
+// What the line did not bring, or a card taken out, is never told as the
+// card's: no difference (a verify cut short learned nothing), no other
+// processor; an error that names the step and its fault. The fault's frame
+// counts from the command's first of its letter.
+TEST(Retries, ALineFaultOrACardTakenOutIsNotTheCards) {
+    const std::tuple<const char*, TCardCommand, std::string, int, std::string> cases[] = {
+        {kPicCard, TCardCommand::ccVerifyEeprom, "badsum@J", 2, "eeprom verify"},
+        {kPicCard, TCardCommand::ccVerifyPic, "badsum@E", 2, "processor verify"},
+        {kPicCard, TCardCommand::ccVerifyPic, "badsum@G", 1, "configuration word verify"},
+        {kPicCard, TCardCommand::ccWriteEeprom, "badsum@J", 3, "eeprom verify"},
+        {kPicCard, TCardCommand::ccAutoProgram, "pull@E", 2, "processor verify"},
+        {kAvrCard, TCardCommand::ccReadPic, "silent@G", 1, "identification"},
     };
-    for (const auto& [command, letter, block, step] : cases) {
-        SCOPED_TRACE(std::string(1, letter) + std::to_string(block));
-        RetryRig rig;
+    for (const auto& [card, command, fault, block, step] : cases) {
+        SCOPED_TRACE(fault + std::to_string(block));
+        RetryRig rig(card);
         rig.Options().SetStepRetries(0);
         if (command == TCardCommand::ccVerifyEeprom || command == TCardCommand::ccVerifyPic) {
             ASSERT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocSucceeded);
             rig.prompts.Clear();
         }
-        const std::size_t before = rig.Count(letter);
-        rig.device.AddFault(sim::ParseSimFault("badsum@" + std::string(1, letter) +
-                                               std::to_string(before + block)));
+        const std::size_t before = rig.Count(fault.back());
+        rig.device.AddFault(sim::ParseSimFault(fault + std::to_string(before + block)));
         EXPECT_EQ(rig.Run(command), TOutcome::ocFailed);
         EXPECT_FALSE(rig.flows.LastReport().difference.has_value());
-        const std::vector<TShownMessage> told = rig.prompts.messages;
-        ASSERT_EQ(told.size(), 1u);
-        EXPECT_EQ(told[0].kind, TMessageKind::mkError);
-        EXPECT_EQ(told[0].entry, entries::kVerifyNotReadWhole);
-        EXPECT_EQ(told[0].text, rig.Text(entries::kVerifyNotReadWhole) + "\r\nThe " + step +
-                                    " step failed on the line: a spoiled answer to block " +
-                                    std::to_string(block) + ".");
-    }
-}
-
-// What the line did not bring, or a card taken out, is never told as the
-// card's: not as another processor, not as a difference.
-TEST(Retries, ALineFaultOrACardTakenOutIsNotTheCards) {
-    const std::tuple<const char*, TCardCommand, const char*, std::string> cases[] = {
-        {kAvrCard, TCardCommand::ccReadPic, "silent@G1",
-         "The identification step failed on the line: no answer to block 1."},
-        {kPicCard, TCardCommand::ccAutoProgram, "pull@E2",
-         "The processor verify step failed on the line: no card in the slot at block 2."},
-    };
-    for (const auto& [card, command, fault, said] : cases) {
-        SCOPED_TRACE(fault);
-        RetryRig rig(card);
-        rig.Options().SetStepRetries(0);
-        rig.device.AddFault(sim::ParseSimFault(fault));
-        EXPECT_EQ(rig.Run(command), TOutcome::ocFailed);
-        EXPECT_FALSE(rig.flows.LastReport().difference.has_value());
-        ASSERT_FALSE(rig.prompts.messages.empty());
-        const TShownMessage& told = rig.prompts.messages.back();
+        ASSERT_EQ(rig.prompts.messages.size(), 1u);
+        const TShownMessage& told = rig.prompts.messages[0];
         EXPECT_EQ(told.kind, TMessageKind::mkError);
-        EXPECT_NE(told.entry, entries::kWrongDevice);
-        EXPECT_TRUE(told.text.ends_with(said)) << told.text;
+        EXPECT_EQ(told.entry, step.ends_with("verify") ? entries::kVerifyNotReadWhole
+                                                       : entries::kStepFailedOnLine);
+        const std::string words = fault[0] == 'b'   ? "a spoiled answer to block "
+                                  : fault[0] == 'p' ? "no card in the slot at block "
+                                                    : "no answer to block ";
+        EXPECT_TRUE(told.text.ends_with("The " + step + " step failed on the line: " + words +
+                                        std::to_string(block) + "."))
+            << told.text;
     }
 }
 
