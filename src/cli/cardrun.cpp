@@ -57,18 +57,6 @@ bool DestinationsUsable(TCardSession& session, const std::vector<std::string>& f
     return true;
 }
 
-// Where a read's results go: the files saved, then the log.
-std::vector<std::string> ReadDestinations(const TGlobalOptions& options,
-                                          const TReadRequest& request) {
-    std::vector<std::string> files{options.link.logFile};
-    for (const std::string& out : {request.out, request.dataOut}) {
-        if (!out.empty()) {
-            files.push_back(TPReadBack::SaveName(out).string());
-        }
-    }
-    return files;
-}
-
 std::string MemoryName(TMemory memory) {
     return memory == TMemory::mPic ? "pic" : "eeprom";
 }
@@ -85,15 +73,20 @@ int RunRead(const TPDataFolders& folders, const TGlobalOptions& options,
         session.Fail("-o needs the name of the file to save the read to");
         return session.Finish(kExitUsage);
     }
-    if (!DestinationsUsable(session, ReadDestinations(options, request))) {
-        return session.Finish(kExitFailed);
-    }
-    // Asked before the card is touched: a read of the eeprom writes the
-    // loader into the processor first.
+    // The files the read is saved to, as the save names them.
     std::vector<std::filesystem::path> saved{TPReadBack::SaveName(request.out)};
     if (!request.dataOut.empty()) {
         saved.push_back(TPReadBack::SaveName(request.dataOut));
     }
+    std::vector<std::string> destinations{options.link.logFile};
+    for (const std::filesystem::path& file : saved) {
+        destinations.push_back(file.string());
+    }
+    if (!DestinationsUsable(session, destinations)) {
+        return session.Finish(kExitFailed);
+    }
+    // Asked before the card is touched: a read of the eeprom writes the
+    // loader into the processor first.
     if (!session.View().AskOverwrites(saved)) {
         return session.Finish(kExitFailed);
     }
@@ -118,9 +111,9 @@ int RunRead(const TPDataFolders& folders, const TGlobalOptions& options,
         code = kExitFailed;
     }
     if (code == kExitOk) {
-        session.Wrote("read", TPReadBack::SaveName(request.out));
-        if (!request.dataOut.empty()) {
-            session.Wrote("read internal eeprom", TPReadBack::SaveName(request.dataOut));
+        session.Wrote("read", saved[0]);
+        if (saved.size() > 1) {
+            session.Wrote("read internal eeprom", saved[1]);
         }
     }
     return session.Finish(code);

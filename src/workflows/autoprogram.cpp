@@ -55,7 +55,7 @@ TOutcome TPCardCommands::AutoSteps() {
         if (!picWrite || (!eepromWrite && serials->Uses(TSerialMemory::smEeprom))) {
             return Nothing(entries::kSerialNeedsWrite);
         }
-        serials->CheckPlaces(images, Memories(eepromPart));
+        serials->CheckPlaces(images, CardMemories(bench_.card, eepromPart));
     }
     if (!DeviceIdMatches()) {
         return TOutcome::ocFailed;

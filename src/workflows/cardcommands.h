@@ -76,6 +76,10 @@ struct TCommandReport {
 // worded by `pattern` (entry kSerialValue: %1 the field, %2 its value).
 std::string SerialValuesLine(const TRecordLine& serials, std::string_view pattern);
 
+// The memories of the card type chosen, as its serial fields are placed in
+// them; the external EEPROM only when `eepromPart` (a run that reaches it).
+TCardMemories CardMemories(const TPCardChoice& card, bool eepromPart);
+
 // The card commands: read, write, verify and erase of the processor and of
 // the external EEPROM, auto program, lock and the firmware query. Each reads
 // the files it works from afresh at its start, checks before anything is sent
@@ -135,7 +139,6 @@ private:
     // The serial fields of the card type chosen, with their list files read;
     // nullopt for a card type without any.
     std::optional<TPCardSerials> CardTypeSerials();
-    TCardMemories Memories(bool eepromPart) const;
     // Claims the card's values and lays them into the images; false, with
     // the message shown and nothing sent, when they cannot be had.
     bool ClaimSerials(TPCardSerials& serials, TCardImages& images);

@@ -5,11 +5,11 @@
 
 #include "catalogue/carderrors.h"
 #include "catalogue/serialfieldini.h"
-#include "serials/cardserials.h"
 #include "serials/serialimage.h"
 #include "support/errors.h"
 #include "support/textconv.h"
 
+#include "workflows/cardcommands.h"
 #include "workflows/entries.h"
 #include <algorithm>
 
@@ -125,17 +125,13 @@ TIntentResult TPMainWorkflows::EditSerialFields(const std::vector<std::string>& 
             }
             fields.erase(kept, fields.end());
         }
-        TCardMemories memories;
-        memories.eeprom = static_cast<std::uint64_t>(std::max(bench_.card.EepromBytes(), 0));
-        memories.intEeprom = static_cast<std::uint64_t>(std::max(bench_.card.DataBytes(), 0));
-        memories.program = 2 * static_cast<std::uint64_t>(std::max(bench_.card.ProgramWords(), 0));
-        const bool avr = bench_.card.Kind().IsAvr();
+        const TCardMemories memories = CardMemories(bench_.card, true);
         for (const std::string& line : set) {
             const TSerialField field = SerialFieldOfLine(line, store.CardFilePath(name));
             // A field the card's memory cannot hold is refused now, not at
             // the first card of a run.
             CheckSerialPlace(field, SerialMemoryBytes(memories, field.memory), "",
-                             SerialLayout(field.memory, avr));
+                             SerialLayout(field.memory, memories.avr));
             const auto same = std::find_if(fields.begin(), fields.end(), [&](const auto& other) {
                 return SameTextAscii(other.name, field.name);
             });

@@ -48,12 +48,12 @@ std::optional<TPCardSerials> TPCardCommands::CardTypeSerials() {
     return std::optional<TPCardSerials>(std::in_place, name, fields, Claims());
 }
 
-TCardMemories TPCardCommands::Memories(bool eepromPart) const {
+TCardMemories CardMemories(const TPCardChoice& card, bool eepromPart) {
     TCardMemories memories;
-    memories.eeprom = eepromPart ? static_cast<std::uint64_t>(bench_.card.EepromBytes()) : 0;
-    memories.intEeprom = static_cast<std::uint64_t>(std::max(bench_.card.DataBytes(), 0));
-    memories.program = 2 * static_cast<std::uint64_t>(std::max(bench_.card.ProgramWords(), 0));
-    memories.avr = Kind().IsAvr();
+    memories.eeprom = eepromPart ? static_cast<std::uint64_t>(std::max(card.EepromBytes(), 0)) : 0;
+    memories.intEeprom = static_cast<std::uint64_t>(std::max(card.DataBytes(), 0));
+    memories.program = 2 * static_cast<std::uint64_t>(std::max(card.ProgramWords(), 0));
+    memories.avr = card.Kind().IsAvr();
     return memories;
 }
 
