@@ -30,21 +30,5 @@ TEST(JsonString, EscapesWhatJsonForbidsAndReplacesBytesThatAreNoUtf8) {
     }
 }
 
-TEST(JsonObject, KeepsItsMembersInOrderAndNestsWhatIsJsonAlready) {
-    TJsonObject more;
-    more.Text("state", "card ready");
-    const std::string json = TJsonObject()
-                                 .Text("command", "auto")
-                                 .Number("exit_code", -1)
-                                 .Bool("locked", false)
-                                 .Null("step")
-                                 .Raw("files", JsonArray({"{}", "[]"}))
-                                 .Append(more)
-                                 .Json();
-    EXPECT_EQ(json, "{\"command\":\"auto\",\"exit_code\":-1,\"locked\":false,\"step\":null,"
-                    "\"files\":[{},[]],\"state\":\"card ready\"}");
-    EXPECT_EQ(TJsonObject().Json(), "{}");
-}
-
 } // namespace
 } // namespace korvex
