@@ -124,8 +124,7 @@ int main(int argc, char** argv) {
             {"text", TCardsFormat::cfText}, {"tsv", TCardsFormat::cfTsv}}));
 
     ViewRequest view;
-    auto* viewCommand =
-        app.add_subcommand("view", "Show an image file as the file view window shows it");
+    auto* viewCommand = app.add_subcommand("view", "Show an image file as a hex dump");
     viewCommand->add_option("FILE", view.file, "Intel HEX or binary image file")->required();
     auto* viewCard =
         viewCommand->add_option("--card", view.cardName, "Card type whose processor kind applies");
@@ -270,6 +269,10 @@ int main(int argc, char** argv) {
             return RunCards(folders, cardsFormat, std::cout, std::cerr);
         }
         if (*viewCommand) {
+            // The tool's --card, given before the command, is view's as well.
+            if (view.cardName.empty() && !view.avr) {
+                view.cardName = global.card;
+            }
             return RunView(folders, view, std::cout);
         }
         if (*state) {
