@@ -2,6 +2,7 @@
 #include "cli/commands.h"
 #include "cli/interrupts.h"
 #include "cli/linkoptions.h"
+#include "cli/manualhelp.h"
 #include "cli/messageline.h"
 #include "link/clock.h"
 #include "support/errors.h"
@@ -81,6 +82,9 @@ int main(int argc, char** argv) {
 
     CLI::App app{"Korvex smart-card programmer, command-line tool", kProgram};
     app.set_version_flag("--version", std::string(kProgram) + " " + KORVEX_VERSION);
+    // --help-all is the whole manual's text, help2man's source of the page.
+    app.formatter(std::make_shared<TManualFormatter>());
+    app.set_help_all_flag("--help-all", "Print this help with every command's options and exit");
     app.require_subcommand(1);
     // Options of the whole tool may follow the command as well.
     app.fallthrough();
@@ -120,8 +124,11 @@ int main(int argc, char** argv) {
     cards
         ->add_option("--format", cardsFormat,
                      "text (default) or tsv: tab-separated, with the kind codes and sizes")
-        ->transform(CLI::CheckedTransformer(std::map<std::string, TCardsFormat>{
-            {"text", TCardsFormat::cfText}, {"tsv", TCardsFormat::cfTsv}}));
+        ->type_name("FORMAT")
+        ->transform(CLI::CheckedTransformer(
+                        std::map<std::string, TCardsFormat>{{"text", TCardsFormat::cfText},
+                                                            {"tsv", TCardsFormat::cfTsv}})
+                        .description(""));
 
     ViewRequest view;
     auto* viewCommand = app.add_subcommand("view", "Show an image file as a hex dump");
@@ -236,6 +243,9 @@ int main(int argc, char** argv) {
     recordsCommand->add_option("--station", records.station,
                                "This station's name for a local record (default: the host name)");
 
+    for (CLI::App* command : app.get_subcommands([](CLI::App*) { return true; })) {
+        command->group("Commands");
+    }
     ShowToolOptionsInCommandHelp(app);
     try {
         app.parse(argc, argv);

@@ -144,7 +144,7 @@ TEST_F(CliBadInput, CardTypesThatDoNotExistAreBadUsage) {
         {"view", Fixture("gpasm/card84.hex").string()},
     };
     // Fault: without a port, "state" said "no port chosen" instead.
-    for (const std::string& port : {"sim", ""}) {
+    for (const std::string port : {"sim", ""}) {
         for (auto args : commands) {
             SCOPED_TRACE(args[0] + " on port \"" + port + "\"");
             args.insert(args.begin(), {"--card", "Nope"});
