@@ -237,8 +237,12 @@ bool TCardSession::StoredFileUsable(TFileRow row, const std::string& what, bool 
     const TMainSnapshot shot = work_->Snapshot();
     const TRowView& view = shot.rows[static_cast<std::size_t>(row)];
     // An optional row stops the command only when it names a file that
-    // cannot be used.
-    if (!required && view.problem.empty()) {
+    // cannot be used; an empty one is told as empty, as one named here is.
+    std::string problem = view.field.empty() ? std::string() : ImageFileProblem(view.field);
+    if (problem.empty()) {
+        problem = view.problem;
+    }
+    if (!required && problem.empty()) {
         return true;
     }
     if (view.field.empty()) {
@@ -246,11 +250,12 @@ bool TCardSession::StoredFileUsable(TFileRow row, const std::string& what, bool 
              " file stored; name the file on the command line");
         return false;
     }
-    if (!view.problem.empty() || !view.status.viewEnabled) {
+    if (problem.empty() && !view.status.viewEnabled) {
+        problem = "it holds no image";
+    }
+    if (!problem.empty()) {
         Fail("the " + what + " file \"" + view.field + "\" stored for card type \"" +
-             shot.cardText + "\" cannot be used: " +
-             (view.problem.empty() ? std::string("it holds no image") : view.problem) +
-             "; name a file on the command line");
+             shot.cardText + "\" cannot be used: " + problem + "; name a file on the command line");
         return false;
     }
     return true;
