@@ -123,43 +123,36 @@ TEST(TPLang, TheUsersLanguagesJoinTheShippedOnesAndTakeTheirPlace) {
 // every message "Undefined"; one with a line too many (a carriage return
 // inside a line) put each text after it in the place of the next.
 TEST(TPLang, ALanguageFileThatCannotBeOneGivesWayWithOneWarningNamingFileAndLine) {
-    const std::string split = NumberedLines(3, "\n") + "Ent\rry 3\n" + NumberedLines(6, "\n");
-    const std::string good = NumberedLines(10);
-    const std::string shipped = "; the one shipped with the program is used instead";
-    const std::string builtIn = "; the English texts built into the program are used instead";
-    const struct {
-        std::string user, program, said, entry9;
-    } cases[] = {
-        {"", good, "it is empty" + shipped, "Entry 9"},
-        {"Eintr\xE4g\n" + NumberedLines(9), good, "it is not UTF-8 text" + shipped, "Entry 9"},
-        {NumberedLines(3), good,
-         "it ends at line 3, short of the 10 texts the program has, one a line" + shipped,
-         "Entry 9"},
-        {NumberedLines(11), good,
-         "line 11 is one more than the 10 texts the program has, one a line" + shipped, "Entry 9"},
-        {split, good,
+    const std::string good = NumberedLines(10),
+                      texts = " of the 10 texts the program has, one a line";
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "it is empty"},
+        {"Eintr\xE4g\n" + NumberedLines(9), "it is not UTF-8 text"},
+        {NumberedLines(3), "it ends at line 3, short" + texts},
+        {NumberedLines(11), "line 11 is one more than the 10 texts the program has, one a line"},
+        {NumberedLines(3, "\n") + "Ent\rry 3\n" + NumberedLines(6, "\n"),
          "a carriage return inside line 4 splits it in two and moves every text after it down a "
-         "line" +
-             shipped,
-         "Entry 9"},
-        // Nothing usable at all: the built-in texts, both files named.
-        {"", "", "it is empty" + builtIn, "Built 9"},
-    };
-    for (const auto& test : cases) {
-        TempDir dir;
-        WriteText(dir / "program/lang/English.lang", test.program);
-        WriteText(dir / "user/lang/English.lang", test.user);
-        TPLang lang(NumberedLines(10, "\n", "Built"));
-        lang.SetLangDirs(TPDataFolders{dir / "program", dir / "user"});
-        lang.LoadLanguage("English");
-        EXPECT_EQ(lang.GetText(9), test.entry9) << test.said;
-        const auto problems = lang.TakeProblems();
-        ASSERT_FALSE(problems.empty()) << test.said;
-        EXPECT_EQ(problems.front().Text(),
-                  (dir / "user/lang/English.lang").string() + " cannot be used: " + test.said);
-        EXPECT_EQ(problems.size(), test.program.empty() ? 2u : 1u) << test.said;
-        lang.LoadLanguage("English");
-        EXPECT_TRUE(lang.TakeProblems().empty()) << "told once: " << test.said;
+         "line"}};
+    // With the shipped file broken too, the built-in texts, both files named.
+    for (const std::string& shipped : {good, std::string()}) {
+        for (const auto& [user, said] : cases) {
+            TempDir dir;
+            WriteText(dir / "program/lang/English.lang", shipped);
+            WriteText(dir / "user/lang/English.lang", user);
+            TPLang lang(NumberedLines(10, "\n", "Built"));
+            lang.SetLangDirs(TPDataFolders{dir / "program", dir / "user"});
+            lang.LoadLanguage("English");
+            EXPECT_EQ(lang.GetText(9), shipped.empty() ? "Built 9" : "Entry 9") << said;
+            const auto problems = lang.TakeProblems();
+            ASSERT_EQ(problems.size(), shipped.empty() ? 2u : 1u) << said;
+            EXPECT_EQ(problems.front().Text(),
+                      (dir / "user/lang/English.lang").string() + " cannot be used: " + said +
+                          (shipped.empty()
+                               ? "; the English texts built into the program are used instead"
+                               : "; the one shipped with the program is used instead"));
+            lang.LoadLanguage("English");
+            EXPECT_TRUE(lang.TakeProblems().empty()) << "told once: " << said;
+        }
     }
 }
 
