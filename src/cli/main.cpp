@@ -227,9 +227,10 @@ int main(int argc, char** argv) {
     cardCommand->add_option("--eeprom", card.eeprom, "EEPROM, as cards/eeproms.cfg names it");
     cardCommand->add_option(
         "--serial", card.serials,
-        "edit: a serial field, set or added: NAME:memory=eeprom|int-eeprom|program,address=A,"
-        "length=N,format=binary-be|binary-le|bcd|ascii-dec|ascii-hex, then first=,step=,last= "
-        "(a counter) or list=FILE (one value a line)");
+        "edit: a serial field, set or added: NAME:KEY=VALUE,KEY=VALUE... with the keys memory "
+        "(eeprom, int-eeprom or program), address, length, format (binary-be, binary-le, bcd, "
+        "ascii-dec or ascii-hex), then first, step and last (a counter) or list (a file of one "
+        "value a line), e.g. Serial1:memory=eeprom,address=0x7F0,length=4,format=bcd,first=1000");
     cardCommand->add_option("--remove-serial", card.removeSerials,
                             "edit: a serial field to remove");
 
