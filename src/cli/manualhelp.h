@@ -17,7 +17,8 @@ public:
                           CLI::AppFormatMode mode) const override;
 
 private:
-    std::string CommandSection(const CLI::App& command) const;
+    // `path`: the command as it is typed, "korvex-cli records audit".
+    std::string CommandSection(const CLI::App& command, const std::string& path) const;
 };
 
 } // namespace korvex::cli

@@ -12,15 +12,22 @@ fail() { echo "FAIL: $*" >&2 && failures=$((failures + 1)); }
 page_of() { zcat "$1/$2.1.gz" | sed -e 's/\\-/-/g' -e 's/\\f[BIRP]//g'; }
 help_of() { env -u DISPLAY -u WAYLAND_DISPLAY "$2/$1" "${@:3}" --help; }
 
+bin=$2
 programs=(korvex korvex-cli korvex-sim)
 for program in "${programs[@]}"; do
   page=$(page_of "$1" "$program")
-  help=$(help_of "$program" "$2")
+  help=$(help_of "$program" "$bin")
   if [ "$program" = korvex-cli ]; then
-    for command in $(sed -n '/^Commands:/,/^$/s/^  \([a-z-]*\) .*/\1/p' <<<"$help"); do
-      grep -qxF ".SS \"korvex-cli $command:\"" <<<"$page" || fail "no section of $command"
-      help+=$'\n'$(help_of korvex-cli "$2" "$command")
-    done
+    # Every command, and the commands of a command, with its own --help.
+    commands_of() { sed -n "/^$1:/,/^\$/s/^  \([a-z-]*\) .*/\1/p" <<<"$2"; }
+    add_command() {
+      local own
+      own=$(help_of korvex-cli "$bin" "$@")
+      grep -qxF ".SS \"korvex-cli $*:\"" <<<"$page" || fail "no section of $*"
+      help+=$'\n'$own
+      for inner in $(commands_of Subcommands "$own"); do add_command "$@" "$inner"; done
+    }
+    for command in $(commands_of Commands "$help"); do add_command "$command"; done
     for word in '.SH "EXIT STATUS"' '.SH ENVIRONMENT' '.SH "PRODUCTION LINE"' PGPASSFILE \
       PGPASSWORD 130 143 129 samples/ --record --db --station records; do
       grep -qF -- "$word" <<<"$page" || fail "korvex-cli's page does not say $word"
