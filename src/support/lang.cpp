@@ -197,11 +197,9 @@ std::optional<TPLang::TProblem> TPLang::Judge(const std::filesystem::path& file,
         problem.fault = TFault::lfShort;
         problem.line = static_cast<int>(lines);
     } else if (lines > wanted) {
-        problem.line = LineSplitByCarriageReturn(content);
-        problem.fault = problem.line > 0 ? TFault::lfSplitLine : TFault::lfLong;
-        if (problem.line == 0) {
-            problem.line = programEntries_ + 1;
-        }
+        const int split = LineSplitByCarriageReturn(content);
+        problem.fault = split > 0 ? TFault::lfSplitLine : TFault::lfLong;
+        problem.line = split > 0 ? split : programEntries_ + 1;
     } else {
         return std::nullopt;
     }
