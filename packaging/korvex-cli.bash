@@ -57,7 +57,7 @@ _korvex_cli() {
     *)
         local options=(--data --port --speed --log --card --yes --quiet --json --help) values=()
         case $command in
-        '') options+=(--version) values=("${commands[@]}") ;;
+        '') options+=(--version --help-all) values=("${commands[@]}") ;;
         cards) options+=(--format) ;;
         view) options+=(--avr --eeprom) files=all ;;
         read) options+=(-o --out --data-out) ;;

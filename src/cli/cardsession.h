@@ -103,6 +103,7 @@ public:
 
 private:
     int WaitForProgrammer(bool sayWhySilent);
+    std::string RememberedPortHint() const;
     void PrintResult(int code);
 
     TPDataFolders folders_;

@@ -2,6 +2,7 @@
 #include "cli/commands.h"
 #include "cli/interrupts.h"
 #include "cli/linkoptions.h"
+#include "cli/manualhelp.h"
 #include "cli/messageline.h"
 #include "link/clock.h"
 #include "support/errors.h"
@@ -81,6 +82,9 @@ int main(int argc, char** argv) {
 
     CLI::App app{"Korvex smart-card programmer, command-line tool", kProgram};
     app.set_version_flag("--version", std::string(kProgram) + " " + KORVEX_VERSION);
+    // --help-all is the whole manual's text, help2man's source of the page.
+    app.formatter(std::make_shared<TManualFormatter>());
+    app.set_help_all_flag("--help-all", "Print this help with every command's options and exit");
     app.require_subcommand(1);
     // Options of the whole tool may follow the command as well.
     app.fallthrough();
@@ -120,12 +124,14 @@ int main(int argc, char** argv) {
     cards
         ->add_option("--format", cardsFormat,
                      "text (default) or tsv: tab-separated, with the kind codes and sizes")
-        ->transform(CLI::CheckedTransformer(std::map<std::string, TCardsFormat>{
-            {"text", TCardsFormat::cfText}, {"tsv", TCardsFormat::cfTsv}}));
+        ->type_name("FORMAT")
+        ->transform(CLI::CheckedTransformer(
+                        std::map<std::string, TCardsFormat>{{"text", TCardsFormat::cfText},
+                                                            {"tsv", TCardsFormat::cfTsv}})
+                        .description(""));
 
     ViewRequest view;
-    auto* viewCommand =
-        app.add_subcommand("view", "Show an image file as the file view window shows it");
+    auto* viewCommand = app.add_subcommand("view", "Show an image file as a hex dump");
     viewCommand->add_option("FILE", view.file, "Intel HEX or binary image file")->required();
     auto* viewCard =
         viewCommand->add_option("--card", view.cardName, "Card type whose processor kind applies");
@@ -221,9 +227,10 @@ int main(int argc, char** argv) {
     cardCommand->add_option("--eeprom", card.eeprom, "EEPROM, as cards/eeproms.cfg names it");
     cardCommand->add_option(
         "--serial", card.serials,
-        "edit: a serial field, set or added: NAME:memory=eeprom|int-eeprom|program,address=A,"
-        "length=N,format=binary-be|binary-le|bcd|ascii-dec|ascii-hex, then first=,step=,last= "
-        "(a counter) or list=FILE (one value a line)");
+        "edit: a serial field, set or added: NAME:KEY=VALUE,KEY=VALUE... with the keys memory "
+        "(eeprom, int-eeprom or program), address, length, format (binary-be, binary-le, bcd, "
+        "ascii-dec or ascii-hex), then first, step and last (a counter) or list (a file of one "
+        "value a line), e.g. Serial1:memory=eeprom,address=0x7F0,length=4,format=bcd,first=1000");
     cardCommand->add_option("--remove-serial", card.removeSerials,
                             "edit: a serial field to remove");
 
@@ -237,6 +244,9 @@ int main(int argc, char** argv) {
     recordsCommand->add_option("--station", records.station,
                                "This station's name for a local record (default: the host name)");
 
+    for (CLI::App* command : app.get_subcommands([](CLI::App*) { return true; })) {
+        command->group("Commands");
+    }
     ShowToolOptionsInCommandHelp(app);
     try {
         app.parse(argc, argv);
@@ -270,6 +280,10 @@ int main(int argc, char** argv) {
             return RunCards(folders, cardsFormat, std::cout, std::cerr);
         }
         if (*viewCommand) {
+            // The tool's --card, given before the command, is view's as well.
+            if (view.cardName.empty() && !view.avr) {
+                view.cardName = global.card;
+            }
             return RunView(folders, view, std::cout);
         }
         if (*state) {

@@ -32,6 +32,21 @@ int RowCaption(TFileRow row, bool avr) {
     return -1;
 }
 
+// What a row's file is for, as a face that has no rows names it.
+int RowRole(TFileRow row) {
+    switch (row) {
+    case TFileRow::frProgram:
+        break;
+    case TFileRow::frEeprom:
+        return entries::kRoleEeprom;
+    case TFileRow::frIntEeprom:
+        return entries::kRoleIntEeprom;
+    case TFileRow::frLoader:
+        return entries::kRoleLoader;
+    }
+    return entries::kRoleProgram;
+}
+
 std::string WithoutColon(std::string caption) {
     while (!caption.empty() && (caption.back() == ':' || caption.back() == ' ')) {
         caption.pop_back();
@@ -187,9 +202,10 @@ bool TPCardCommands::LoadFiles(std::initializer_list<TFileRow> rows) {
     const std::string rowName = caption < 0 ? "Loader" : WithoutColon(bench_.Text(caption));
     const std::string file = *unusable == TFileRow::frLoader ? bench_.rows.WantedLoader().string()
                                                              : bench_.rows.Field(*unusable);
-    TellText(TMessageKind::mkError, entries::kRowUnusable,
-             FillIn(bench_.Text(entries::kRowUnusable),
-                    {rowName, file, bench_.rows.Problem(*unusable)}));
+    TellText(
+        TMessageKind::mkError, entries::kRowUnusable,
+        FillIn(bench_.Text(entries::kRowUnusable),
+               {rowName, file, bench_.rows.Problem(*unusable), bench_.Text(RowRole(*unusable))}));
     return false;
 }
 

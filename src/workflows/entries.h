@@ -218,7 +218,8 @@ constexpr int kRecordFileTip = 182;
 constexpr int kCountTip = 183;
 
 // --- files a command cannot use, and why: "%1" the row, "%2" the file,
-// "%3" one of the reasons after it, or the error reading the file gave
+// "%3" one of the reasons after it, or the error reading the file gave;
+// "%4" the file's role (kRole...)
 constexpr int kRowUnusable = 184;
 constexpr int kNoSuchFile = 185;
 constexpr int kNotImageFile = 186;
@@ -237,8 +238,9 @@ constexpr int kEepromFileLeftOut = 195;
 // The second line of a verify that found the configuration word differing.
 constexpr int kDifferenceConfig = 196;
 
-// A language file of the user's that cannot be one (%1: the file), passed
-// over for the shipped one, or with none to turn to.
+// A language file that cannot be one (%1: the file; %2 why, one of the
+// kLanguageFault entries), passed over for the shipped one, or with the
+// language kept as it was.
 constexpr int kLanguageFileReplaced = 197;
 constexpr int kLanguageFileUnusable = 198;
 // Where the line of a card the record would not take went instead: a file
@@ -346,5 +348,42 @@ constexpr int kVerifyNotReadWhole = 257;
 constexpr int kStepFailedOnLine = 258;
 // A production run whose port (%1) went away before card %2.
 constexpr int kRunLinePortGone = 259;
+
+// A language file (%1) that cannot be used, and why (%2), when no file of its
+// name can: the English built into the program stands in.
+constexpr int kLanguageFileBuiltIn = 260;
+// Why a language file cannot be used: empty, not text, ending at line %1
+// short of the %2 entries, line %1 one more than the %2 entries, or a line
+// (%1) split by a carriage return inside it.
+constexpr int kLanguageFaultEmpty = 261;
+constexpr int kLanguageFaultNotText = 262;
+constexpr int kLanguageFaultShort = 263;
+constexpr int kLanguageFaultLong = 264;
+constexpr int kLanguageFaultSplitLine = 265;
+// What a file row's file is for, in a sentence about it.
+constexpr int kRoleProgram = 266;
+constexpr int kRoleEeprom = 267;
+constexpr int kRoleIntEeprom = 268;
+constexpr int kRoleLoader = 269;
+// The command-line tool's words for the messages above that send the user
+// to the window's rows, menus and options (workflows/facewords.h).
+constexpr int kCliProgrammerNotConnected = 270;
+constexpr int kCliFirmwareTooOld = 271;
+constexpr int kCliFirmwareUnsuitable = 272;
+constexpr int kCliNothingToVerifyProgram = 273;
+constexpr int kCliNothingToVerifyEeprom = 274;
+constexpr int kCliNoProgramImage = 275;
+constexpr int kCliNoEepromImage = 276;
+// %4 the file's role (kRole...), %2 the file, %3 why it cannot be used.
+constexpr int kCliRowUnusable = 277;
+constexpr int kCliWritePicNothingToDo = 278;
+constexpr int kCliWriteEepromNothingToDo = 279;
+constexpr int kCliAutoNothingToDo = 280;
+constexpr int kCliLoaderWouldStay = 281;
+constexpr int kCliLockWithoutWrite = 282;
+constexpr int kCliEepromFileLeftOut = 283;
+constexpr int kCliSerialNeedsWrite = 284;
+constexpr int kCliPortGone = 285;
+constexpr int kCliAutoLockWithoutWrite = 286;
 
 } // namespace korvex::entries

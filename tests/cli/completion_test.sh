@@ -30,6 +30,7 @@ done <<'CASES'
 wr| write
 --port sim ver| verify
 --ver| --version
+--help-| --help-all
 read | pic flash eeprom
 rec| records
 records --| --data --port --speed --log --card --yes --quiet --json --help --record --db --station

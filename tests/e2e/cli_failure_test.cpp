@@ -310,6 +310,11 @@ TEST_F(CliFailure, ACommandUsesOnlyTheChosenCardTypesOwnFiles) {
         WriteText(cards / (card + ".ini"),
                   ReadText(cards / (card + ".ini")) + "\n[Defaults]\n" + key + "=" + gone + "\n");
     }
+    // A stored file that is empty is told as one named would be.
+    const std::string empty = Path("empty.bin");
+    WriteText(empty, "");
+    WriteText(cards / "PIC16F84.ini",
+              ReadText(cards / "PIC16F84.ini") + "\n[Defaults]\nPicFile=" + empty + "\n");
     const auto goneFile = [&](const std::string& what, const std::string& card) {
         return what + " file \"" + gone + "\" stored for card type \"" + card + "\"";
     };
@@ -324,6 +329,10 @@ TEST_F(CliFailure, ACommandUsesOnlyTheChosenCardTypesOwnFiles) {
          goneFile("eeprom", pic877)},
         {{"--card", avr, "--yes", "write", "pic", Fixture("avr/sampleavr_flash.hex").string()},
          goneFile("internal eeprom", avr)},
+        {{"--card", "PIC16F84", "--yes", "write", "pic"},
+         "program file \"" + empty +
+             "\" stored for card type \"PIC16F84\" cannot be used: the "
+             "file is empty"},
         {{"--card", "PIC16F84-24C1", "state"}, "no card type named \"PIC16F84-24C1\""},
         {{"--card", "PIC16F84-24C1", "firmware"}, "no card type named \"PIC16F84-24C1\""},
     };
