@@ -69,13 +69,25 @@ void TPPicProg::Judged(TTransportFaultKind meaning) {
     lastAnswer_ = meaning;
     if (meaning != TTransportFaultKind::tfNoAnswer) {
         lastHeardMs_ = clock_.NowMs();
+        silenceConfirmed_ = false;
     }
     // A production run waits for the slot to empty before the next card; a
     // card pulled during a transfer, and another put in before the next poll,
     // would otherwise never be seen to go.
-    if (meaning == TTransportFaultKind::tfNoCard && lastState_ != TPCardState::csCardNotReady) {
-        lastState_ = TPCardState::csCardNotReady;
-        RaiseStateChange(lastState_);
+    if (meaning == TTransportFaultKind::tfNoCard) {
+        LearnState(TPCardState::csCardNotReady);
+    }
+    // An unplugged programmer is not connected from the moment it is seen to
+    // be gone, not from the next poll after the command.
+    if (port_.LineGone()) {
+        LearnState(TPCardState::csNotConnected);
+    }
+}
+
+void TPPicProg::LearnState(TPCardState state) {
+    if (lastState_ != state) {
+        lastState_ = state;
+        RaiseStateChange(state);
     }
 }
 
@@ -143,6 +155,8 @@ bool TPPicProg::Connect() {
     }
     RaiseStateChange(TPCardState::csNotConnected);
     connected_ = opened;
+    // Whatever ran before may have left the programmer in any mode.
+    released_ = false;
     return opened;
 }
 
@@ -207,6 +221,11 @@ int TPPicProg::GetFirmwareVersion() {
         }
         number = number * 10 + (c - '0');
     }
+    // A fourth digit says the number does not stand where it must: a stray
+    // byte before the answer has moved it on.
+    if (answer.size() > 5 && std::isdigit(static_cast<unsigned char>(answer[5])) != 0) {
+        return 0;
+    }
     return number == 39 ? -2 : number;
 }
 
@@ -215,18 +234,45 @@ void TPPicProg::SelectMode(int mode, int device) {
         return;
     }
     const char digit = mode >= 1 && mode <= 4 ? static_cast<char>('0' + mode) : '0';
+    // Stopping, each part that ends releases the programmer: once is enough.
+    if (abortRequested_ && digit == '0' && released_) {
+        return;
+    }
     const TFrame frame = MakeFrame('A', DeviceDigit(device), std::string(1, digit));
-    // A stop does not wait on a programmer that has just not answered: the
-    // window closing behind it would hang for seven answer times.
     for (int send = 0; send < 7; ++send) {
-        if (abortRequested_ && lastAnswer_ == TTransportFaultKind::tfNoAnswer) {
-            break;
-        }
         SendFrame(frame);
         if (WaitAck(500) == TReplyResult::rrSuccess) {
+            released_ = digit == '0';
+            break;
+        }
+        // A stop releases as far as the programmer answers, in one answer
+        // time: the window closing behind it must not wait for seven.
+        if (abortRequested_) {
+            break;
+        }
+        // Seven answer times on a programmer that has gone silent are
+        // seconds nobody gets back.
+        if (lastAnswer_ == TTransportFaultKind::tfNoAnswer && !Answering()) {
             break;
         }
     }
+}
+
+bool TPPicProg::Answering() {
+    if (lastAnswer_ != TTransportFaultKind::tfNoAnswer) {
+        return true;
+    }
+    if (!connected_ || silenceConfirmed_) {
+        return false;
+    }
+    SendFrame(MakeFrame('P', '0', ""));
+    WaitAck(50);
+    if (lastAnswer_ != TTransportFaultKind::tfNoAnswer) {
+        return true;
+    }
+    silenceConfirmed_ = true;
+    LearnState(TPCardState::csNotConnected);
+    return false;
 }
 
 } // namespace korvex

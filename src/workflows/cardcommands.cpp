@@ -442,7 +442,7 @@ void TPCardCommands::NoteLineFault(int name, const TTransportFault& fault) {
 }
 
 void TPCardCommands::Release() {
-    if (!Prog().LineGone()) {
+    if (!Prog().LineGone() && !Prog().Released()) {
         Prog().SelectMode(0, Kind().Code());
     }
 }

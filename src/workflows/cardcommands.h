@@ -208,7 +208,8 @@ private:
     // words (the programmer fell silent, its port went away, or the last
     // try's fault), and so will the message.
     void NoteLineFault(int name, const TTransportFault& fault);
-    // The mode select that releases the programmer, unless its port is gone.
+    // The mode select that releases the programmer, unless its port is gone
+    // or it is released already.
     void Release();
 
     // --- how a command ends
@@ -260,7 +261,10 @@ bool TPCardCommands::Retrying(int name, Step step) {
         }
         const TTransportFault fault = Prog().LastFault();
         // A port gone away takes no try again: nothing would get through.
-        if (!fault.MayRetry() || attempt > retries_ || Stopping() || Prog().LineGone()) {
+        // Nor does a programmer that did not answer and does not answer a
+        // short poll either: each try would wait out its answer times again.
+        if (!fault.MayRetry() || attempt > retries_ || Stopping() || Prog().LineGone() ||
+            (fault.kind == TTransportFaultKind::tfNoAnswer && !Prog().Answering())) {
             NoteLineFault(name, fault);
             // The failure ends the command: its box comes over the card's
             // state, not over the step's caption.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <stdexcept>
+#include <tuple>
 
 namespace korvex {
 namespace {
@@ -189,17 +190,66 @@ TEST_F(DriverLink, ALockReleasesTheBusyFlagWhateverHappens) {
 }
 
 TEST_F(DriverLink, SelectModeRetriesUntilAcknowledged) {
-    rig.line.Answer("");
     rig.line.Answer(Bytes({0x16}));
+    rig.line.Answer("x");
     rig.line.Answer(kAckEot);
     rig.prog.SelectMode(3, 2);
     ASSERT_EQ(rig.line.written.size(), 3u);
     EXPECT_EQ(rig.line.written[2], Bytes({0x01, 0x41, 0x32, 0x33, 0x41, 0x37, 0x0D}));
 
     rig.line.written.clear();
+    rig.line.responder = [](const std::string&) { return Bytes({0x16}); };
     rig.prog.SelectMode(7, 0); // no such mode: "0"
     EXPECT_EQ(rig.line.written.size(), 7u);
     EXPECT_EQ(rig.line.written[0], Bytes({0x01, 0x41, 0x30, 0x30, 0x41, 0x32, 0x0D}));
+}
+
+// Fault: a programmer that fell silent had every mode select sent seven
+// times and every erase six, each waiting out its answer time, so a command
+// took some 20 s to fail. After a time-out a short poll asks whether it
+// answers at all; a frame goes again only when it does, and silence is the
+// state a poll reports at once. A stop releases with one send, whatever comes.
+TEST(DriverRetries, AFrameGoesAgainOnlyWhileTheProgrammerAnswers) {
+    const std::string nak = Bytes({0x16});
+    using enum TPCardState;
+    // What is done ('A' a select, 'H' an erase, 'D' a lock, '0' a release
+    // under a stop), the answers to each frame in turn (none after), the
+    // frames sent, the state then. A lock's release at its end asks no poll
+    // again: nothing was heard since the last.
+    const std::tuple<char, std::vector<std::string>, std::string, TPCardState> cases[] = {
+        {'A', {"", nak, kAckEot}, "APA", csCardReady},
+        {'A', {}, "AP", csNotConnected},
+        {'H', {}, "HP", csNotConnected},
+        {'D', {}, "APDA", csNotConnected},
+        {'0', {nak, kAckEot}, "A", csCardReady},
+    };
+    for (const auto& [action, answers, letters, state] : cases) {
+        SCOPED_TRACE(letters);
+        TDriverRig rig;
+        rig.ConnectLogged();
+        rig.line.Answer(kAckEot);
+        rig.prog.Poll();
+        rig.line.written.clear();
+        for (const std::string& answer : answers) {
+            rig.line.Answer(answer);
+        }
+        if (action == 'A') {
+            rig.prog.SelectMode(3, 3);
+        } else if (action == 'H') {
+            EXPECT_FALSE(rig.prog.EraseChip(3));
+        } else if (action == 'D') {
+            EXPECT_FALSE(rig.prog.LockCard(8, "000102"));
+        } else {
+            rig.prog.RequestAbort();
+            rig.prog.SelectMode(0, 0);
+        }
+        std::string sent;
+        for (const std::string& frame : rig.line.written) {
+            sent += frame[1];
+        }
+        EXPECT_EQ(sent, letters);
+        EXPECT_EQ(rig.prog.LastState(), state);
+    }
 }
 
 TEST_F(DriverLink, ReadBlockJudgesFramedReplies) {
@@ -248,6 +298,41 @@ TEST_F(DriverLink, ReadBlockJudgesFramedReplies) {
     EXPECT_EQ(rig.line.written.back().substr(3, 4), "0003");
     EXPECT_GE(rig.clock.NowMs() - before, 75);
     EXPECT_LE(rig.clock.NowMs() - before, 77);
+}
+
+// Fault: one NUL before a reply (its value leaves the checksum of the whole
+// intact) made the reply's leading byte the first character of the data,
+// and every character after it one place late; a leading byte other than
+// 0x02 behind stray bytes failed the block. A reply starts at its leading
+// byte, which no payload character is; what stands before it is never data,
+// and a stray byte inside it spoils it. So with the version's digits.
+TEST_F(DriverLink, AStrayByteBeforeAnAnswerIsNeverData) {
+    const std::string nul(1, '\0');
+    const std::tuple<std::string, TReplyResult, std::string> replies[] = {
+        {nul + "R27BB\r", TReplyResult::rrSuccess, "27"}, // 'R' + '2' + '7' = 0xBB
+        {nul + "\x02"
+               "1265\r",
+         TReplyResult::rrSuccess, "12"},
+        {"\x55\xAA"
+         "R12B5\r",
+         TReplyResult::rrSuccess, "12"},
+        {"\x02"
+         "1" +
+             nul + "265\r",
+         TReplyResult::rrUnknown, ""},
+        {"R2" + nul + "7BB\r", TReplyResult::rrUnknown, ""},
+    };
+    for (const auto& [reply, result, data] : replies) {
+        SCOPED_TRACE(reply);
+        rig.line.Answer(reply);
+        std::string payload;
+        EXPECT_EQ(rig.prog.ReadBlock('F', 3, 1, payload), result);
+        EXPECT_EQ(payload, data);
+    }
+    rig.line.Answer(nul + "\x06V105\r");
+    EXPECT_EQ(rig.prog.GetFirmwareVersion(), 0);
+    rig.line.Answer(nul + "V1105\r");
+    EXPECT_EQ(rig.prog.GetFirmwareVersion(), 0);
 }
 
 TEST_F(DriverLink, ReadBlockAssemblesAReplyArrivingInPieces) {

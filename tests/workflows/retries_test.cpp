@@ -195,7 +195,7 @@ TEST(Retries, ALineFaultIsToldInTheLanguageChosen) {
         {"Deutsch", many("hangup@B", 3, 3), TCardCommand::ccWritePic,
          "ist weg (keine Antwort auf Paket 3)"},
         {"Deutsch", many("silent@", 8, 199), TCardCommand::ccWritePic,
-         "nicht mehr (keine Antwort auf das Löschen)"},
+         "nicht mehr (keine Antwort auf Paket 3)"},
     };
     const char* english[] = {"answer to", "spoiled", "refused", "trying", " of ",
                              "packet",    "the ",    "write",   "verify", "erase"};
