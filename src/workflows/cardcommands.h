@@ -151,6 +151,11 @@ private:
     bool CardReady();
     bool HasEeprom();
     bool DeviceIdMatches();
+    // Whether the card in the slot is one of the card type's, checked once a
+    // command before anything erases or writes an AVR processor (the loader
+    // before the EEPROM commands included): a card of another kind is never
+    // wiped. False once the message has said why.
+    bool Identified();
     // Reads the rows afresh; false, with the message naming the row and why,
     // when one whose field names a file cannot be used.
     bool LoadFiles(std::initializer_list<TFileRow> rows);
@@ -249,6 +254,7 @@ private:
     std::unique_ptr<TPLocalSerialClaims> localClaims_;
     // The line problem has been said in a message of this command.
     bool lineProblemTold_ = false;
+    std::optional<bool> identified_; // this command's identification check
 };
 
 template <typename Step>

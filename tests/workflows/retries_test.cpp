@@ -151,6 +151,9 @@ TEST(Retries, ALineFaultOrACardTakenOutIsNotTheCards) {
 
 // A step that failed because the programmer fell silent for good, or its
 // port went away, says which: in its message and in the command's report.
+// Fault: each try again waited out the mode selects and the erase of a
+// programmer that answered nothing, 20 s in all; and the status panel
+// behind the message still said the card was ready.
 TEST(Retries, AProgrammerGoneQuietOrAPortGoneIsSaid) {
     for (const int entry : {entries::kProgrammerSilent, entries::kPortGone}) {
         RetryRig rig(kPicOnlyCard);
@@ -161,8 +164,12 @@ TEST(Retries, AProgrammerGoneQuietOrAPortGoneIsSaid) {
                 rig.device.AddFault(sim::ParseSimFault("silent@" + std::to_string(frame)));
             }
         }
+        std::string statusUnderTheBox;
+        rig.linkPrompts.onShown = [&] { statusUnderTheBox = rig.view.statuses.back(); };
         EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocFailed);
         const TCommandReport& report = rig.flows.LastReport();
+        EXPECT_EQ(report.retries, 0);
+        EXPECT_EQ(statusUnderTheBox, rig.Text(entries::kNotConnected));
         EXPECT_EQ(report.lineFault.kind, TTransportFaultKind::tfNoAnswer);
         const std::string words = rig.Text(entry);
         EXPECT_EQ(report.lineProblem.substr(0, 8), words.substr(0, 8)) << report.lineProblem;
