@@ -234,8 +234,10 @@ void TPPicProg::SelectMode(int mode, int device) {
         return;
     }
     const char digit = mode >= 1 && mode <= 4 ? static_cast<char>('0' + mode) : '0';
-    // Stopping, each part that ends releases the programmer: once is enough.
-    if (abortRequested_ && digit == '0' && released_) {
+    // Stopping, the programmer is released as far as it answers: once, as
+    // each part that ends would release it again, and not at all once a
+    // time-out and a poll found it silent.
+    if (abortRequested_ && ((digit == '0' && released_) || !Answering())) {
         return;
     }
     const TFrame frame = MakeFrame('A', DeviceDigit(device), std::string(1, digit));

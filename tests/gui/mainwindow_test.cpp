@@ -445,7 +445,10 @@ private slots:
 
     // With a programmer that does not answer, closing takes the window away
     // at once and has let go of the line within a second, whether it was idle
-    // or in the middle of a write.
+    // or in the middle of a write. Fault: a close that waited for a write to
+    // stop hid the window, and Qt quits only when a visible window closes:
+    // the program stayed, with no window, for ever. The window says when its
+    // close is carried out, and the program ends then.
     void closingNeverWaitsOnASilentProgrammer_data() {
         QTest::addColumn<bool>("writing");
         QTest::newRow("idle") << false;
@@ -456,6 +459,7 @@ private slots:
         QFETCH(bool, writing);
         TWindowRig rig(kPicCard, true, TBaudRate::br115200);
         rig.Start();
+        QSignalSpy closed(&rig.Window(), &gui::Tfrmmain::Closed);
         rig.work().SetFileField(TFileRow::frProgram, rig.Sample("sample84.hex"));
         QElapsedTimer clock;
         qint64 closedIn = -1;
@@ -478,7 +482,23 @@ private slots:
         }
         QVERIFY2(closedIn >= 0 && closedIn < 100, qPrintable(QString::number(closedIn)));
         QTRY_VERIFY_WITH_TIMEOUT(!rig.Shot().connected, 1000 - static_cast<int>(clock.elapsed()));
+        QTRY_COMPARE(closed.count(), 1);
         QVERIFY(rig.prompts.messages.empty());
+    }
+
+    // Fault: after the programmer was unplugged during a write, the status
+    // panel behind the error box still said the card was ready.
+    void anUnpluggedProgrammerIsNotConnectedBeforeTheBoxOpens() {
+        TWindowRig rig;
+        rig.Start();
+        rig.work().SetFileField(TFileRow::frProgram, rig.Sample("sample84.hex"));
+        rig.device.AddFault(sim::ParseSimFault("hangup@B3"));
+        QString underTheBox;
+        rig.linkPrompts.onShown = [&] {
+            underTheBox = rig.Find<QLabel>("pnlWriterStatus")->text();
+        };
+        rig.Action("WritePic1")->trigger();
+        QCOMPARE(underTheBox, Entry(rig, entries::kNotConnected));
     }
 
     // Why the port did not open is shown under the status panel, in the

@@ -133,20 +133,30 @@ TEST(Startup, TheCardTypeIsRememberedByName) {
     }
 }
 
-// Closing releases an answering programmer and never waits on a silent one.
-TEST(Startup, ClosingWaitsOnNoSilentProgrammer) {
-    for (const bool silent : {false, true}) {
+// Closing releases an answering programmer with one frame, and never waits
+// on a silent one, nor releases one that is released already. Fault: a
+// programmer that refused the release had it seven times, each waited for.
+TEST(Startup, ClosingWaitsOnOneAnswerAtMost) {
+    const std::pair<const char*, std::size_t> cases[] = {
+        {"answering", 1}, {"silent", 0}, {"released", 0}, {"refusing", 1}};
+    for (const auto& [programmer, releases] : cases) {
+        SCOPED_TRACE(programmer);
         TWorkflowRig rig;
         rig.Start();
-        if (silent) {
+        if (programmer == std::string("silent")) {
             rig.device.SetListeningBaud(BaudOf(TBaudRate::br115200));
             rig.scheduler.Tick();
+        } else if (programmer == std::string("released")) {
+            rig.Run(TCardCommand::ccErasePic);
+        } else if (programmer == std::string("refusing")) {
+            for (int frame = 1; frame <= 7; ++frame) {
+                rig.device.AddFault(sim::ParseSimFault("nack@A" + std::to_string(frame)));
+            }
         }
         rig.ClearRecords();
         const std::int64_t before = rig.clock.NowMs();
         EXPECT_TRUE(rig.flows.FormClose());
-        EXPECT_EQ(rig.Sent(),
-                  silent ? std::vector<std::string>{} : std::vector<std::string>{"A00"});
+        EXPECT_EQ(rig.Sent(), std::vector<std::string>(releases, "A00"));
         EXPECT_LT(rig.clock.NowMs() - before, 100);
     }
 }
