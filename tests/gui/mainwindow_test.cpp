@@ -486,21 +486,6 @@ private slots:
         QVERIFY(rig.prompts.messages.empty());
     }
 
-    // Fault: after the programmer was unplugged during a write, the status
-    // panel behind the error box still said the card was ready.
-    void anUnpluggedProgrammerIsNotConnectedBeforeTheBoxOpens() {
-        TWindowRig rig;
-        rig.Start();
-        rig.work().SetFileField(TFileRow::frProgram, rig.Sample("sample84.hex"));
-        rig.device.AddFault(sim::ParseSimFault("hangup@B3"));
-        QString underTheBox;
-        rig.linkPrompts.onShown = [&] {
-            underTheBox = rig.Find<QLabel>("pnlWriterStatus")->text();
-        };
-        rig.Action("WritePic1")->trigger();
-        QCOMPARE(underTheBox, Entry(rig, entries::kNotConnected));
-    }
-
     // Why the port did not open is shown under the status panel, in the
     // words the command-line tool uses.
     void aPortThatDoesNotOpenSaysWhy() {
