@@ -445,10 +445,8 @@ private slots:
 
     // With a programmer that does not answer, closing takes the window away
     // at once and has let go of the line within a second, whether it was idle
-    // or in the middle of a write. Fault: a close that waited for a write to
-    // stop hid the window, and Qt quits only when a visible window closes:
-    // the program stayed, with no window, for ever. The window says when its
-    // close is carried out, and the program ends then.
+    // or in the middle of a write. Fault: a close that waited, hidden, for a
+    // write to stop never ended the program: it says so now (Closed).
     void closingNeverWaitsOnASilentProgrammer_data() {
         QTest::addColumn<bool>("writing");
         QTest::newRow("idle") << false;

@@ -203,14 +203,11 @@ TEST_F(DriverLink, SelectModeRetriesUntilAcknowledged) {
     EXPECT_EQ(rig.line.written[0], Bytes({0x01, 0x41, 0x30, 0x30, 0x41, 0x32, 0x0D}));
 }
 
-// Fault: a programmer that fell silent had every mode select sent seven
-// times and every erase six, each waiting out its answer time: a command
-// took some 20 s to fail. After a time-out a short poll asks whether it
-// answers at all; only then does a frame go again, and silence is the state
-// a poll reports at once. A release under a stop goes once, refused or not.
+// Fault: to a silent programmer every mode select went seven times, every
+// erase six. After a time-out a poll asks first; silence is Not Connected at
+// once. A release under a stop goes once, refused or not.
 TEST(DriverRetries, AFrameGoesAgainOnlyWhileTheProgrammerAnswers) {
-    // Each followed by a release, which to a programmer found silent goes
-    // once with no second poll: nothing was heard since.
+    // Each then a release: to a programmer found silent, once, and no poll.
     const std::pair<char, std::string> cases[] = {
         {'A', "APA"}, {'H', "HPA"}, {'D', "APDAA"}, {'0', "A"}};
     for (const auto& [action, letters] : cases) {
@@ -287,11 +284,9 @@ TEST_F(DriverLink, ReadBlockJudgesFramedReplies) {
     EXPECT_LE(rig.clock.NowMs() - before, 77);
 }
 
-// Fault: one NUL before a reply (its value leaves the checksum intact) made
-// the reply's leading byte the first character of the data; a leading byte
-// other than 0x02 behind stray bytes failed the block. A reply starts at its
-// leading byte, which no payload character is: what stands before it is
-// never data, a stray byte inside it spoils it. So with the version's digits.
+// Fault: a NUL before a reply (the checksum still holds) made its leading
+// byte data; a leading byte other than 0x02 behind noise failed the block.
+// Before the leading byte nothing is data; inside the reply a stray spoils it.
 TEST_F(DriverLink, AStrayByteBeforeAnAnswerIsNeverData) {
     const std::string nul(1, '\0');
     const std::string stx(1, '\x02');

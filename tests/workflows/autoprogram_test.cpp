@@ -353,8 +353,7 @@ TEST(Closing, DuringAWriteStopsItQuietlyAndTheTimerReleasesTheProgrammer) {
     EXPECT_EQ(rig.view.closeRequests, 0);
     EXPECT_FALSE(rig.settings.Exists());
 
-    // The write released the programmer as it stopped: the close sends no
-    // second release to wait on.
+    // Released as the write stopped: the close sends no second release.
     EXPECT_EQ(rig.Sent().back(), "A00");
     rig.ClearRecords();
     rig.flows.CloseTimerTick();

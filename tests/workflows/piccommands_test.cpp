@@ -444,8 +444,7 @@ TEST(CardCommands, RefusalsSendNoTransfer) {
     wrong.flows.SetFileField(TFileRow::frEeprom,
                              wrong.File("ee.hex", HexData(0, SomeBytes(8)) + HexEnd()));
     std::vector<Command> every = eight;
-    every.push_back(TCardCommand::ccAutoProgram);
-    every.push_back(TCardCommand::ccLockCard);
+    every.insert(every.end(), {TCardCommand::ccAutoProgram, TCardCommand::ccLockCard});
     for (const auto command : every) {
         wrong.ClearRecords();
         EXPECT_EQ(wrong.Run(command), TOutcome::ocFailed);

@@ -151,9 +151,8 @@ TEST(Retries, ALineFaultOrACardTakenOutIsNotTheCards) {
 
 // A step that failed because the programmer fell silent for good, or its
 // port went away, says which: in its message and in the command's report.
-// Fault: each try again waited out the mode selects and the erase of a
-// programmer that answered nothing, 20 s in all; and the status panel
-// behind the message still said the card was ready.
+// Fault: each try again waited out the answer times of a programmer that
+// answered nothing, 20 s in all, with the card "ready" behind the message.
 TEST(Retries, AProgrammerGoneQuietOrAPortGoneIsSaid) {
     for (const int entry : {entries::kProgrammerSilent, entries::kPortGone}) {
         RetryRig rig(kPicOnlyCard);
