@@ -10,6 +10,9 @@ TPPicProg::TPPicProg(TBackendFactory factory, TPicProgSeams seams)
       port_(std::move(factory)) {}
 
 TPPicProg::~TPPicProg() {
+    // Whoever listened may be gone before the driver: its last release
+    // tells nobody of a state.
+    OnStateChange = nullptr;
     if (connected_) {
         SelectMode(0, 0);
         port_.ClosePort();
