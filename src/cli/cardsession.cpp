@@ -49,15 +49,6 @@ TCardSession::TCardSession(TPDataFolders folders, const TGlobalOptions& options,
       }) {
     startMs_ = TSteadyClock::NowUs() / 1000;
     prompts_.BeforeLine = [this] { progress_.EndLine(); };
-    // Opened before anything is sent, so a log that cannot be kept stops the
-    // run before it starts.
-    if (!options_.link.logFile.empty()) {
-        try {
-            log_ = std::make_unique<TPLogFile>(options_.link.logFile);
-        } catch (const EInOutError& error) {
-            logError_ = DescribeError(error);
-        }
-    }
 
     // A card type named in any letter case is the one the list holds, for
     // the built-in simulator's card as for the workflows.
@@ -131,9 +122,31 @@ std::string TCardSession::CardTypeList() {
     return list.empty() ? "none (add one with \"korvex-cli card add\")" : list;
 }
 
+// Opened before anything is sent, so a log that cannot be kept stops the
+// run before it starts; an existing file is replaced only when the user
+// says so, as the file a read is saved to is.
+bool TCardSession::OpenLog() {
+    const std::string& file = options_.link.logFile;
+    if (file.empty() || log_) {
+        return true;
+    }
+    try {
+        CheckDestination(file);
+        if (!view_.AskOverwrites({file})) {
+            logRefused_ = true;
+            return false;
+        }
+        log_ = std::make_unique<TPLogFile>(file);
+    } catch (const EInOutError& error) {
+        logRefused_ = true;
+        Fail(DescribeError(error));
+        return false;
+    }
+    return true;
+}
+
 int TCardSession::Start(TCardNeed need, bool sayWhySilent) {
-    if (!logError_.empty()) {
-        Fail(logError_);
+    if (!OpenLog()) {
         return kExitFailed;
     }
     TStartChoices choices;

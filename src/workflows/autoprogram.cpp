@@ -57,7 +57,7 @@ TOutcome TPCardCommands::AutoSteps() {
         }
         serials->CheckPlaces(images, CardMemories(bench_.card, eepromPart));
     }
-    if (!DeviceIdMatches()) {
+    if (!Identified()) {
         return TOutcome::ocFailed;
     }
     if (serials && !ClaimSerials(*serials, images)) {

@@ -135,6 +135,7 @@ TOutcome TPCardCommands::Run(TSteps steps) {
     }
     report_ = {};
     lineProblemTold_ = false;
+    identified_.reset();
     try {
         retries_ = bench_.options.GetStepRetries();
         return (this->*steps)();
@@ -190,6 +191,13 @@ bool TPCardCommands::DeviceIdMatches() {
     }
     Tell(TMessageKind::mkError, entries::kWrongDevice);
     return false;
+}
+
+bool TPCardCommands::Identified() {
+    if (!identified_) {
+        identified_ = DeviceIdMatches();
+    }
+    return *identified_;
 }
 
 bool TPCardCommands::LoadFiles(std::initializer_list<TFileRow> rows) {
@@ -300,6 +308,9 @@ bool TPCardCommands::WriteLoader() {
     const std::string loader = images.loader.GetHexText(0, -1);
     const std::string loaderConfig =
         Kind().IsPic() ? images.loaderConfig.GetHexText(0, -1) : std::string();
+    if (!Identified()) {
+        return false;
+    }
     return Retrying(entries::kStepLoader, [&] {
         if (!Prog().WritePic(Kind().Code(), bench_.card.DataBytes(), loader, "", &bench_.gauge)) {
             return false;
@@ -317,6 +328,10 @@ bool TPCardCommands::WriteLoader() {
 // Without the loader the programmer cannot reach the EEPROM: a command that
 // went on would only fail later, or work through whatever the processor held.
 std::optional<TOutcome> TPCardCommands::ReachEeprom(int question) {
+    // Nobody is asked about a card that would be refused.
+    if (!Identified()) {
+        return TOutcome::ocFailed;
+    }
     if (!bench_.prompts.Ask(question, bench_.Text(question), TAnswer::anYes)) {
         return TOutcome::ocRefused;
     }
@@ -415,6 +430,9 @@ bool TPCardCommands::WriteEeprom(const std::string& text) {
 
 // A program memory write runs again from its erase: flash bits only clear.
 bool TPCardCommands::WriteProcessor(const std::string& program, const std::string& data) {
+    if (!Identified()) {
+        return false;
+    }
     return Retrying(entries::kStepProcessorWrite, [&] {
         return Prog().WritePic(Kind().Code(), bench_.card.DataBytes(), program, data,
                                &bench_.gauge);
@@ -422,6 +440,9 @@ bool TPCardCommands::WriteProcessor(const std::string& program, const std::strin
 }
 
 bool TPCardCommands::Lock() {
+    if (!Identified()) {
+        return false;
+    }
     Status(entries::kLockingCard);
     return Retrying(entries::kStepLock,
                     [&] { return Prog().LockCard(Kind().Code(), bench_.card.IdB()); });
@@ -458,7 +479,7 @@ void TPCardCommands::NoteLineFault(int name, const TTransportFault& fault) {
 }
 
 void TPCardCommands::Release() {
-    if (!Prog().LineGone()) {
+    if (!Prog().LineGone() && !Prog().Released()) {
         Prog().SelectMode(0, Kind().Code());
     }
 }
@@ -604,7 +625,7 @@ TOutcome TPCardCommands::ReadPicSteps() {
     if (!CardReady()) {
         return TOutcome::ocRefused;
     }
-    if (!DeviceIdMatches()) {
+    if (!Identified()) {
         return TOutcome::ocFailed;
     }
     const bool avr = Kind().IsAvr();
@@ -685,6 +706,9 @@ TOutcome TPCardCommands::LockSteps() {
     if (bench_.line.State() != TPCardState::csCardReady || !bench_.line.Started()) {
         Tell(TMessageKind::mkError, entries::kNotConnectedOrNoCard);
         return TOutcome::ocRefused;
+    }
+    if (!Identified()) {
+        return TOutcome::ocFailed;
     }
     if (!Lock()) {
         return FailAt(TFailStep::fsConfigOrLock, entries::kLockNotConfirmed);

@@ -216,9 +216,7 @@ void TPMainWorkflows::CloseTimerTick() {
         bench_.line.Prog().RequestAbort();
         return;
     }
-    if (bench_.line.Started() && !bench_.line.Silent()) {
-        bench_.line.Prog().SelectMode(0, 0);
-    }
+    bench_.line.Release();
     bench_.view.RequestClose();
 }
 
