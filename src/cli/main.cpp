@@ -4,6 +4,8 @@
 #include "cli/linkoptions.h"
 #include "cli/messageline.h"
 #include "link/clock.h"
+#include "serials/pgconnection.h"
+#include "serials/serialerrors.h"
 #include "support/errors.h"
 #include "support/programfolder.h"
 
@@ -72,6 +74,21 @@ std::string CommandNames(CLI::App& app) {
         names += (names.empty() ? "" : ", ") + command->get_name();
     }
     return names;
+}
+
+// A connection string is refused before anything else is done with it, in
+// words that never hold its password.
+CLI::Validator DatabaseCheck() {
+    return CLI::Validator(
+        [](std::string& uri) -> std::string {
+            try {
+                korvex::ReadConnectionString(uri);
+            } catch (const korvex::EDatabaseUri& error) {
+                return error.what();
+            }
+            return {};
+        },
+        "", "connection string");
 }
 
 } // namespace
@@ -182,6 +199,7 @@ int main(int argc, char** argv) {
                      "With --watch: a PostgreSQL database the stations of a line share "
                      "(postgresql://host/name), for the serial values and every card's record "
                      "line; the password comes from ~/.pgpass, PGPASSFILE or PGPASSWORD")
+        ->check(DatabaseCheck())
         ->needs(watch);
     autoCommand
         ->add_option("--station", autoRequest.station,
@@ -232,8 +250,10 @@ int main(int argc, char** argv) {
         "records", "Summarise a production record: cards per station and hour, good and failed, "
                    "the last serial values");
     recordsCommand->add_option("--record", records.record, "The local CSV record");
-    recordsCommand->add_option("--db", records.database,
-                               "The shared PostgreSQL database (postgresql://host/name)");
+    recordsCommand
+        ->add_option("--db", records.database,
+                     "The shared PostgreSQL database (postgresql://host/name)")
+        ->check(DatabaseCheck());
     recordsCommand->add_option("--station", records.station,
                                "This station's name for a local record (default: the host name)");
 

@@ -346,5 +346,8 @@ constexpr int kVerifyNotReadWhole = 257;
 constexpr int kStepFailedOnLine = 258;
 // A production run whose port (%1) went away before card %2.
 constexpr int kRunLinePortGone = 259;
+// A production run whose database connection string is refused unread or for
+// the password it holds: why follows (without the password).
+constexpr int kDatabaseUriRefused = 260;
 
 } // namespace korvex::entries
