@@ -221,7 +221,7 @@ std::optional<TSerialValue> TPClaimFile::HighestClaim(TClaimsRead& read) const {
     const TClaimsReading reading =
         ReadClaims(ReadAt(from.length, size - from.length), field_, std::move(from));
     if (reading.unreadable) {
-        throw EInOutError(DamagedClaimsMessage(file_, field_, reading), file_.string());
+        throw EInOutError(DamagedClaimsMessage(field_, reading), file_.string());
     }
     read = reading.read;
     return read.highest;
@@ -273,24 +273,23 @@ TClaimsReading ReadClaims(std::string_view content, const std::string& field, TC
     return reading;
 }
 
-std::string DamagedClaimsMessage(const std::filesystem::path& file, const std::string& field,
-                                 const TClaimsReading& reading) {
+std::string DamagedClaimsMessage(const std::string& field, const TClaimsReading& reading) {
     const TUnreadableLine& bad = reading.unreadable.value();
     const std::string line = "line " + std::to_string(bad.number);
-    std::string text = UnreadableLineWords(file, bad) + " cannot be read, so no value of " + field +
-                       " is handed out: the line may have held the highest value a card " +
-                       "got. Find the highest value any card got (the production record names " +
-                       "each card's); ";
-    const std::optional<TSerialValue>& highest = reading.read.highest;
-    if (highest) {
-        return text + "the lines that can be read go up to " + highest->text + " (\"" +
-               TPAppendedLines::Quotable(reading.read.highestLine) + "\"). If a card got one " +
-               "above it, write a line like that one for it in place of " + line +
-               "; else delete " + line + ".";
+    const std::string text = UnreadableLineWords(bad) + " cannot be read, so no value of " + field +
+                             " is handed out: the line may have held the highest value a card " +
+                             "got. ";
+    const std::string find = "Find the highest value any card got (the production record names "
+                             "each card's): ";
+    if (const std::optional<TSerialValue>& highest = reading.read.highest) {
+        return text + "The lines that can be read go up to " + highest->text + " (\"" +
+               TPAppendedLines::Quotable(reading.read.highestLine) + "\"). " + find +
+               "if it lies above " + highest->text + ", write a line like that one for it in " +
+               "place of " + line + "; else delete " + line + ".";
     }
-    return text + "no line that can be read holds one. Write a line for it in place of " + line +
-           ", as \"claimed 1000 1000 2026-12-07T15:05:09Z\" (position, value, time); if no " +
-           "card got one, delete " + line + ".";
+    return text + "No line that can be read holds a value. " + find + "write a line for it in " +
+           "place of " + line + ", as \"claimed 1000 1000 2026-12-07T15:05:09Z\" (position, " +
+           "value, time); if no card got one, delete " + line + ".";
 }
 
 TClaimsState ReadClaimFile(const std::filesystem::path& file, const std::string& field) {
@@ -299,8 +298,9 @@ TClaimsState ReadClaimFile(const std::filesystem::path& file, const std::string&
         return {};
     }
     const TClaimsReading reading = ReadClaims(*content, field, {});
-    return {reading.read.highest,
-            reading.unreadable ? DamagedClaimsMessage(file, field, reading) : std::string()};
+    return {reading.read.highest, reading.unreadable
+                                      ? file.string() + ": " + DamagedClaimsMessage(field, reading)
+                                      : std::string()};
 }
 
 } // namespace korvex

@@ -33,8 +33,7 @@ TClaimsReading ReadClaims(std::string_view content, const std::string& field, TC
 
 // Why no value of the field may be handed out while the claims file has an
 // unreadable line, and how to go on: what the reading still found.
-std::string DamagedClaimsMessage(const std::filesystem::path& file, const std::string& field,
-                                 const TClaimsReading& reading);
+std::string DamagedClaimsMessage(const std::string& field, const TClaimsReading& reading);
 
 // The log of one serial field's claims on a station: a text file that only
 // ever grows, one line an event, readable as it stands:
@@ -83,7 +82,7 @@ private:
 // What the file holds, read without its lock (an ongoing append is either
 // seen whole or not at all), as a summary shows it: the highest value
 // claimed, none when the file is missing or holds no claim, and why no value
-// may be handed out (DamagedClaimsMessage), or nothing. `field` names the
+// may be handed out (the file, then DamagedClaimsMessage), or nothing. `field` names the
 // values. Throws EInOutError for a file that cannot be read.
 struct TClaimsState {
     std::optional<TSerialValue> highest;

@@ -29,8 +29,8 @@ std::string TPAppendedLines::Quotable(std::string_view line) {
     return line.size() > kQuotedBytes ? text + "..." : text;
 }
 
-std::string UnreadableLineWords(const std::filesystem::path& file, const TUnreadableLine& line) {
-    return file.string() + ", line " + std::to_string(line.number) + " (\"" + line.text + "\")";
+std::string UnreadableLineWords(const TUnreadableLine& line) {
+    return "line " + std::to_string(line.number) + " (\"" + line.text + "\")";
 }
 
 } // namespace korvex

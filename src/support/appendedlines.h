@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -67,7 +66,7 @@ private:
     std::size_t nextLine_;
 };
 
-// "<file>, line N (“text”)": where the damage is, for a message.
-std::string UnreadableLineWords(const std::filesystem::path& file, const TUnreadableLine& line);
+// "line N ("text")": where the damage is, for a message naming the file.
+std::string UnreadableLineWords(const TUnreadableLine& line);
 
 } // namespace korvex
