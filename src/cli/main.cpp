@@ -248,7 +248,7 @@ int main(int argc, char** argv) {
     TRecordsRequest records;
     auto* recordsCommand = app.add_subcommand(
         "records", "Summarise a production record: cards per station and hour, good and failed, "
-                   "the last serial values");
+                   "the yield, where failed cards differed, cards an hour, the last serial values");
     recordsCommand->add_option("--record", records.record, "The local CSV record");
     recordsCommand
         ->add_option("--db", records.database,
@@ -256,6 +256,12 @@ int main(int argc, char** argv) {
         ->check(DatabaseCheck());
     recordsCommand->add_option("--station", records.station,
                                "This station's name for a local record (default: the host name)");
+    recordsCommand->add_option("--since", records.since,
+                               "Only the cards from this moment on: a date (2026-12-07) or a date "
+                               "and time (2026-12-07T16:00), local unless +01:00 or Z follows");
+    recordsCommand->add_option("--until", records.until,
+                               "Only the cards before this moment; a date alone takes that whole "
+                               "day (the tool's --card takes one card type's cards only)");
 
     ShowToolOptionsInCommandHelp(app);
     try {

@@ -5,6 +5,7 @@
 #include "serials/pgtestdatabase.h"
 #include "serials/serialerrors.h"
 #include "serials/shareddatabase.h"
+#include "serials/yieldcards.h"
 #include "workflows/productionrecord.h"
 
 #include <gmock/gmock.h>
@@ -108,6 +109,33 @@ TEST(SharedDatabase, RecordLinesOfEveryStationMakeTheSummary) {
               (std::map<std::string, int>{{"eeprom verify", 1}}));
     EXPECT_EQ(summary.hours.at("one").at("2026-12-07T17").lastTime, "2026-12-07T17:00:00+01:00");
     EXPECT_EQ(summary.serials, (std::vector<TSerialLast>{{"C", {"Serial1", 1, "1"}}}));
+}
+
+// Fault: the shared record's summary counted the cards of a time range,
+// card type, pause or odd time otherwise than the local record's, so the two
+// faces of one line told two yields.
+TEST(SharedDatabase, TheSummaryOfTheSharedRecordIsTheLocalRecordsOfTheSameCards) {
+    const auto test = TPgTestDatabase::Make();
+    if (!test) {
+        GTEST_SKIP() << "PostgreSQL's server programs are not installed";
+    }
+    const auto database = std::make_shared<TPSharedDatabase>(test->Uri());
+    for (const TProductionRow& row : YieldCards()) {
+        TRecordLine line;
+        for (const auto& [name, value] : ProductionRecordColumns(row)) {
+            line.push_back({name, value});
+        }
+        TPPgRecordSink(database, "bench").AppendRecord(line);
+    }
+    for (const TRecordFilter& filter :
+         {TRecordFilter{}, YieldRange(), TRecordFilter{std::nullopt, std::nullopt, "OTHER"}}) {
+        const TRecordSummary local = SummarizeCsvText(CsvOf(YieldCards()), "bench", filter);
+        const TRecordSummary shared = SummarizeDatabase(*database, filter);
+        EXPECT_EQ(
+            std::tie(shared.total, shared.stations, shared.hours, shared.cardTypes, shared.undated),
+            std::tie(local.total, local.stations, local.hours, local.cardTypes, local.undated))
+            << filter.cardType;
+    }
 }
 
 } // namespace korvex
