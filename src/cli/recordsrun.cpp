@@ -7,6 +7,7 @@
 #include "serials/pgsummary.h"
 #include "serials/recordsummary.h"
 #include "serials/recordtime.h"
+#include "serials/serialerrors.h"
 #include "serials/shareddatabase.h"
 #include "workflows/productionrecord.h"
 #include "workflows/productionrun.h"
@@ -165,8 +166,17 @@ int RunRecords(const TPDataFolders& folders, const TGlobalOptions& options,
     }
     TRecordSummary summary;
     if (!request.database.empty()) {
-        TPSharedDatabase database(request.database);
-        summary = SummarizeDatabase(database, filter);
+        // A database that cannot be reached is a failure, not a wrong command.
+        try {
+            TPSharedDatabase database(request.database);
+            summary = SummarizeDatabase(database, filter);
+        } catch (const EDatabase& error) {
+            if (dynamic_cast<const EDatabaseUri*>(&error) != nullptr) {
+                throw;
+            }
+            std::cerr << ErrorLine(error.what()) << '\n';
+            return kExitFailed;
+        }
     } else {
         const std::string station =
             request.station.empty() ? TPProductionRun::DefaultStation() : request.station;

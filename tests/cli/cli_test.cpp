@@ -164,6 +164,12 @@ TEST(CliErrors, OneClearLineOnStderrAndExitCodeTwo) {
 
     auto usage = Cli({"frobnicate"});
     EXPECT_EQ(usage.exitCode, 2);
+
+    // The command was right; the database failed it.
+    auto away = Cli({"records", "--db", "postgresql://korvex@/k?host=/nonexistent"});
+    EXPECT_EQ(away.exitCode, 1);
+    EXPECT_EQ(away.err.rfind("korvex-cli: error: Cannot connect to the database", 0), 0u)
+        << away.err;
 }
 
 } // namespace korvex
