@@ -248,7 +248,8 @@ int main(int argc, char** argv) {
     TRecordsRequest records;
     auto* recordsCommand = app.add_subcommand(
         "records", "Summarise a production record: cards per station and hour, good and failed, "
-                   "the yield, where failed cards differed, cards an hour, the last serial values");
+                   "the yield, where failed cards differed, cards an hour, the last serial values; "
+                   "of the card type --card names only, when given");
     recordsCommand->add_option("--record", records.record, "The local CSV record");
     recordsCommand
         ->add_option("--db", records.database,
@@ -261,7 +262,7 @@ int main(int argc, char** argv) {
                                "and time (2026-12-07T16:00), local unless +01:00 or Z follows");
     recordsCommand->add_option("--until", records.until,
                                "Only the cards before this moment; a date alone takes that whole "
-                               "day (the tool's --card takes one card type's cards only)");
+                               "day");
 
     ShowToolOptionsInCommandHelp(app);
     try {

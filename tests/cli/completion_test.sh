@@ -32,7 +32,7 @@ wr| write
 --ver| --version
 read | pic flash eeprom
 rec| records
-records --| --data --port --speed --log --card --yes --quiet --json --help --record --db --station
+records --| --data --port --speed --log --card --yes --quiet --json --help --record --db --station --since --until
 auto --watch --d| --data --db
 card edit X --se| --serial
 options --set Line/| Line/StepRetries=
