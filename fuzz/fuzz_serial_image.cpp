@@ -74,8 +74,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool avr = input.Take(1) % 2 == 1;
     field.format = static_cast<TSerialFormat>(input.Take(1) % 5);
     field.length = static_cast<std::uint32_t>(input.Take(1) % 40);
-    field.address = static_cast<std::uint32_t>(input.Take(4));
-    const std::uint64_t memoryBytes = input.Take(3) % (1 << 17);
+    // Small memories as often as large ones, and addresses near their end
+    // as often as anywhere: the edges are where a value could leave it.
+    const std::uint64_t memoryBytes = (input.Take(3) >> (input.Take(1) % 24)) % (1 << 17);
+    switch (input.Take(1) % 3) {
+    case 0:
+        field.address = static_cast<std::uint32_t>(input.Take(4));
+        break;
+    case 1:
+        field.address =
+            static_cast<std::uint32_t>(memoryBytes - std::min(memoryBytes, input.Take(1)));
+        break;
+    default:
+        field.address = static_cast<std::uint32_t>(memoryBytes + input.Take(1) % 8);
+        break;
+    }
     const std::uint64_t number = input.Take(8);
     field.last = LargestSerialNumber(field.format, field.length);
     field.first = 0;
