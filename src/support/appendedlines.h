@@ -39,8 +39,8 @@ public:
     // `read(line)`, which tells by returning false that it cannot read it.
     // Every line is handed over, so the caller learns all that the file still
     // holds; the first unreadable one comes back.
-    template <typename Read>
-    std::optional<TUnreadableLine> Read(Read read) {
+    template <typename LineReader>
+    std::optional<TUnreadableLine> Read(LineReader read) {
         std::optional<TUnreadableLine> first;
         std::size_t number = firstLine_;
         for (std::size_t at = 0; at < whole_.size(); ++number) {
