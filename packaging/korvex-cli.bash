@@ -18,7 +18,7 @@ _korvex_cli_ports() {
 
 _korvex_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
-    local takes_value='--data|--port|--speed|--log|--card|-o|--out|--data-out|--pic|--eeprom|--int-eeprom|--count|--record|--db|--station|--set|--watchdog|--powerup|--protection|--oscillator|--lock|--description|--processor|--serial|--remove-serial|--format'
+    local takes_value='--data|--port|--speed|--log|--card|-o|--out|--data-out|--pic|--eeprom|--int-eeprom|--count|--record|--db|--station|--since|--until|--set|--watchdog|--powerup|--protection|--oscillator|--lock|--description|--processor|--serial|--remove-serial|--format'
     local commands=(state firmware cards view read write verify erase auto lock options fuses card records)
     local command='' data='' i words=()
     # The command, the words after it, and the --data that decides the card types.
@@ -53,7 +53,7 @@ _korvex_cli() {
         compopt -o nospace 2>/dev/null
         ;;
     --serial) choices=(Serial1:memory=eeprom,address=,length=,format=,first=) ;;
-    --count | --description | --processor | --db | --station | --remove-serial) ;;
+    --count | --description | --processor | --db | --station | --since | --until | --remove-serial) ;;
     *)
         local options=(--data --port --speed --log --card --yes --quiet --json --help) values=()
         case $command in
@@ -63,7 +63,7 @@ _korvex_cli() {
         read) options+=(-o --out --data-out) ;;
         write | verify) options+=(--int-eeprom) ;;
         auto) options+=(--pic --eeprom --int-eeprom --watch --count --record --db --station) ;;
-        records) options+=(--record --db --station) ;;
+        records) options+=(--record --db --station --since --until) ;;
         options) options+=(--set) ;;
         fuses) options+=(--watchdog --powerup --protection --oscillator --lock) ;;
         card)

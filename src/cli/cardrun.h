@@ -73,11 +73,14 @@ int RunCardType(const TPDataFolders& folders, const TGlobalOptions& options,
 
 // The summary of the local record (--record) or of the shared one (--db):
 // cards per station and per hour, good and failed with the failing steps,
-// the last value of each serial field.
+// the yield at the end and at the first pass, where failed cards first
+// differed, cards an hour, the last value of each serial field; of the cards
+// from `since` until `until` and of the tool's --card only, when given.
 struct TRecordsRequest {
     std::string record;
     std::string database;
     std::string station;
+    std::string since, until; // as RangeTimeSeconds reads them; empty: no bound
 };
 int RunRecords(const TPDataFolders& folders, const TGlobalOptions& options,
                const TRecordsRequest& request);

@@ -5,6 +5,8 @@
 #include "cli/manualhelp.h"
 #include "cli/messageline.h"
 #include "link/clock.h"
+#include "serials/pgconnection.h"
+#include "serials/serialerrors.h"
 #include "support/errors.h"
 #include "support/programfolder.h"
 
@@ -73,6 +75,21 @@ std::string CommandNames(CLI::App& app) {
         names += (names.empty() ? "" : ", ") + command->get_name();
     }
     return names;
+}
+
+// A connection string is refused before anything else is done with it, in
+// words that never hold its password.
+CLI::Validator DatabaseCheck() {
+    return CLI::Validator(
+        [](std::string& uri) -> std::string {
+            try {
+                korvex::ReadConnectionString(uri);
+            } catch (const korvex::EDatabaseUri& error) {
+                return error.what();
+            }
+            return {};
+        },
+        "", "connection string");
 }
 
 } // namespace
@@ -188,6 +205,7 @@ int main(int argc, char** argv) {
                      "With --watch: a PostgreSQL database the stations of a line share "
                      "(postgresql://host/name), for the serial values and every card's record "
                      "line; the password comes from ~/.pgpass, PGPASSFILE or PGPASSWORD")
+        ->check(DatabaseCheck())
         ->needs(watch);
     autoCommand
         ->add_option("--station", autoRequest.station,
@@ -237,12 +255,21 @@ int main(int argc, char** argv) {
     TRecordsRequest records;
     auto* recordsCommand = app.add_subcommand(
         "records", "Summarise a production record: cards per station and hour, good and failed, "
-                   "the last serial values");
+                   "the yield, where failed cards differed, cards an hour, the last serial values; "
+                   "of the card type --card names only, when given");
     recordsCommand->add_option("--record", records.record, "The local CSV record");
-    recordsCommand->add_option("--db", records.database,
-                               "The shared PostgreSQL database (postgresql://host/name)");
+    recordsCommand
+        ->add_option("--db", records.database,
+                     "The shared PostgreSQL database (postgresql://host/name)")
+        ->check(DatabaseCheck());
     recordsCommand->add_option("--station", records.station,
                                "This station's name for a local record (default: the host name)");
+    recordsCommand->add_option("--since", records.since,
+                               "Only the cards from this moment on: a date (2026-12-07) or a date "
+                               "and time (2026-12-07T16:00), local unless +01:00 or Z follows");
+    recordsCommand->add_option("--until", records.until,
+                               "Only the cards before this moment; a date alone takes that whole "
+                               "day");
 
     for (CLI::App* command : app.get_subcommands([](CLI::App*) { return true; })) {
         command->group("Commands");

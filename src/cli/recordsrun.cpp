@@ -1,62 +1,190 @@
 // The summary of a production record, the station's own or the one a line's
-// stations share.
+// stations share: what a quality engineer asks first.
 #include "cli/cardrun.h"
 #include "cli/commands.h"
 #include "cli/messageline.h"
 #include "serials/localclaims.h"
 #include "serials/pgsummary.h"
 #include "serials/recordsummary.h"
+#include "serials/recordtime.h"
+#include "serials/serialerrors.h"
 #include "serials/shareddatabase.h"
+#include "workflows/productionrecord.h"
 #include "workflows/productionrun.h"
+
+#include <chrono>
+#include <cstdio>
 
 namespace korvex::cli {
 
 namespace {
 
+std::string Percent(double share) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%.1f %%", share * 100);
+    return text;
+}
+
+// "eeprom verify 1, processor write 2"
+std::string Counts(const std::map<std::string, int>& counts, const std::string& none) {
+    std::string text;
+    for (const auto& [name, cards] : counts) {
+        text +=
+            (text.empty() ? "" : ", ") + (name.empty() ? none : name) + " " + std::to_string(cards);
+    }
+    return text;
+}
+
 std::string Tally(const TCardTally& tally) {
     std::string line = std::to_string(tally.Cards()) +
                        (tally.Cards() == 1 ? " card: " : " cards: ") + std::to_string(tally.good) +
                        " good, " + std::to_string(tally.failed) + " failed";
+    if (!tally.failingSteps.empty()) {
+        line += " (" + Counts(tally.failingSteps, "no step") + ")";
+    }
     if (tally.interrupted > 0) {
         line += ", " + std::to_string(tally.interrupted) + " interrupted";
     }
-    std::string steps;
-    for (const auto& [step, cards] : tally.failingSteps) {
-        steps += (steps.empty() ? "" : ", ") + (step.empty() ? "no step" : step) + " " +
-                 std::to_string(cards);
+    if (const auto yield = tally.Yield()) {
+        line += "; yield " + Percent(*yield) + ", first pass " + Percent(*tally.FirstPassYield());
     }
-    return steps.empty() ? line : line + " (" + steps + ")";
+    return line;
 }
 
-} // namespace
+// The tally of a station or of all, with its pace and where its cards differed.
+void PrintTally(const std::string& caption, const TCardTally& tally) {
+    std::cout << caption << Tally(tally);
+    if (const auto pace = tally.CardsPerHour()) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.1f", *pace);
+        std::cout << "; " << text << " cards an hour";
+    }
+    std::cout << '\n';
+    if (!tally.differences.empty()) {
+        std::cout << "  first differences: " << Counts(tally.differences, "") << '\n';
+    }
+}
 
-int RunRecords(const TPDataFolders& folders, const TGlobalOptions& /*options*/,
-               const TRecordsRequest& request) {
-    if (request.record.empty() == request.database.empty()) {
-        std::cerr << ErrorLine("records needs --record FILE or --db postgresql://...") << '\n';
-        return kExitUsage;
+std::string Moment(std::int64_t seconds) {
+    return LocalIsoTime(std::chrono::system_clock::from_time_t(static_cast<std::time_t>(seconds)));
+}
+
+// The filter the options ask for; throws TUsage for a time that is none.
+struct TUsage {
+    std::string message;
+};
+
+std::optional<std::int64_t> RangeTime(const std::string& option, const std::string& text,
+                                      bool dayEnd) {
+    if (text.empty()) {
+        return std::nullopt;
     }
-    TRecordSummary summary;
-    if (!request.database.empty()) {
-        TPSharedDatabase database(request.database);
-        summary = SummarizeDatabase(database);
-    } else {
-        const std::string station =
-            request.station.empty() ? TPProductionRun::DefaultStation() : request.station;
-        summary = SummarizeCsvRecord(request.record, station,
-                                     TPLocalSerialClaims(TPLocalSerialClaims::FolderOf(folders)));
+    if (const auto seconds = RangeTimeSeconds(text, dayEnd)) {
+        return seconds;
     }
-    std::cout << "All stations: " << Tally(summary.total) << '\n';
+    throw TUsage{option + " \"" + text +
+                 "\" is no time: give a date (2026-12-07) or a date and time (2026-12-07T16:00), "
+                 "in local time unless +01:00 or Z follows"};
+}
+
+TRecordFilter FilterOf(const TGlobalOptions& options, const TRecordsRequest& request) {
+    TRecordFilter filter;
+    filter.cardType = options.card;
+    filter.since = RangeTime("--since", request.since, false);
+    filter.until = RangeTime("--until", request.until, true);
+    if (filter.since && filter.until && *filter.until <= *filter.since) {
+        throw TUsage{"--until " + request.until + " is not after --since " + request.since +
+                     ": no card lies between them"};
+    }
+    return filter;
+}
+
+void PrintFilter(const TRecordFilter& filter) {
+    std::string line;
+    if (filter.since) {
+        line += "from " + Moment(*filter.since);
+    }
+    if (filter.until) {
+        line += (line.empty() ? "" : " ") + std::string("until ") + Moment(*filter.until);
+    }
+    if (!filter.cardType.empty()) {
+        line += (line.empty() ? "" : ", ") + std::string("card type ") + filter.cardType;
+    }
+    if (!line.empty()) {
+        std::cout << "Cards " << line << '\n';
+    }
+}
+
+void PrintSummary(const TRecordSummary& summary) {
+    PrintFilter(summary.filter);
+    PrintTally("All stations: ", summary.total);
     for (const auto& [station, tally] : summary.stations) {
-        std::cout << "Station " << station << ": " << Tally(tally) << '\n';
-        for (const auto& [hour, inHour] : summary.hours[station]) {
+        PrintTally("Station " + station + ": ", tally);
+        for (const auto& [hour, inHour] : summary.hours.at(station)) {
             std::cout << "  " << hour << ":00 " << Tally(inHour) << '\n';
         }
+    }
+    if (summary.total.Cards() == 0 &&
+        (summary.filter.Ranged() || !summary.filter.cardType.empty())) {
+        std::cout << "The record holds no such card"
+                  << (summary.filter.Ranged() ? " in that time" : "")
+                  << (summary.cardTypes.empty()
+                          ? std::string()
+                          : "; it holds: " + Counts(summary.cardTypes, "no card type"))
+                  << '\n';
     }
     for (const TSerialLast& last : summary.serials) {
         std::cout << "Last " << last.value.field << " of " << last.cardType << ": "
                   << last.value.text << '\n';
     }
+    if (summary.undated > 0) {
+        std::cerr << WarningLine(std::to_string(summary.undated) +
+                                 (summary.undated == 1 ? " card was" : " cards were") +
+                                 " left out of the time range, as the record's time of it cannot "
+                                 "be read (a record writes 2026-12-07T16:05:09+01:00)")
+                  << '\n';
+    }
+    for (const std::string& damage : summary.claimsDamage) {
+        std::cerr << WarningLine(damage) << '\n';
+    }
+}
+
+} // namespace
+
+int RunRecords(const TPDataFolders& folders, const TGlobalOptions& options,
+               const TRecordsRequest& request) {
+    if (request.record.empty() == request.database.empty()) {
+        std::cerr << ErrorLine("records needs --record FILE or --db postgresql://...") << '\n';
+        return kExitUsage;
+    }
+    TRecordFilter filter;
+    try {
+        filter = FilterOf(options, request);
+    } catch (const TUsage& usage) {
+        std::cerr << ErrorLine(usage.message) << '\n';
+        return kExitUsage;
+    }
+    TRecordSummary summary;
+    if (!request.database.empty()) {
+        // A database that cannot be reached is a failure, not a wrong command.
+        try {
+            TPSharedDatabase database(request.database);
+            summary = SummarizeDatabase(database, filter);
+        } catch (const EDatabase& error) {
+            if (dynamic_cast<const EDatabaseUri*>(&error) != nullptr) {
+                throw;
+            }
+            std::cerr << ErrorLine(error.what()) << '\n';
+            return kExitFailed;
+        }
+    } else {
+        const std::string station =
+            request.station.empty() ? TPProductionRun::DefaultStation() : request.station;
+        summary =
+            SummarizeCsvRecord(request.record, station,
+                               TPLocalSerialClaims(TPLocalSerialClaims::FolderOf(folders)), filter);
+    }
+    PrintSummary(summary);
     return kExitOk;
 }
 

@@ -3,7 +3,6 @@
 #include "catalogue/carderrors.h"
 #include "catalogue/cardini.h"
 #include "catalogue/serialfieldini.h"
-#include "serials/claimfile.h"
 #include "support/datafolders.h"
 
 #include <algorithm>
@@ -30,8 +29,9 @@ std::filesystem::path TPLocalSerialClaims::ClaimFile(const std::string& cardType
 }
 
 TSerialValue TPLocalSerialClaims::Claim(const TPSerialSequence& sequence) {
-    TPClaimFile file(ClaimFile(sequence.CardType(), sequence.Field().name));
-    const std::optional<TSerialValue> last = file.LastClaim();
+    const std::filesystem::path path = ClaimFile(sequence.CardType(), sequence.Field().name);
+    TPClaimFile file(path);
+    const std::optional<TSerialValue> last = file.HighestClaim(reads_[path]);
     TSerialValue next = sequence.After(last ? std::optional(last->position) : std::nullopt);
     file.Append(TPClaimFile::ClaimLine(next));
     return next;
@@ -43,7 +43,7 @@ void TPLocalSerialClaims::Spend(const TPSerialSequence& sequence, const TSerialV
     file.Append(TPClaimFile::SpendLine(value, outcome));
 }
 
-std::vector<TSerialLast> TPLocalSerialClaims::LastValues() const {
+std::vector<TSerialLast> TPLocalSerialClaims::LastValues(std::vector<std::string>* damaged) const {
     std::vector<TSerialLast> values;
     std::error_code error;
     for (const auto& cardFolder : std::filesystem::directory_iterator(folder_, error)) {
@@ -54,10 +54,18 @@ std::vector<TSerialLast> TPLocalSerialClaims::LastValues() const {
                 continue;
             }
             const std::string field = file.stem().string();
-            if (auto last = LastClaimIn(file, field)) {
-                values.push_back({cardFolder.path().filename().string(), std::move(*last)});
+            TClaimsState state = ReadClaimFile(file, field);
+            if (state.highest) {
+                values.push_back(
+                    {cardFolder.path().filename().string(), std::move(*state.highest)});
+            }
+            if (damaged != nullptr && !state.damage.empty()) {
+                damaged->push_back(std::move(state.damage));
             }
         }
+    }
+    if (damaged != nullptr) {
+        std::sort(damaged->begin(), damaged->end());
     }
     std::sort(values.begin(), values.end(), [](const TSerialLast& a, const TSerialLast& b) {
         return std::tie(a.cardType, a.value.field) < std::tie(b.cardType, b.value.field);

@@ -385,5 +385,8 @@ constexpr int kCliEepromFileLeftOut = 283;
 constexpr int kCliSerialNeedsWrite = 284;
 constexpr int kCliPortGone = 285;
 constexpr int kCliAutoLockWithoutWrite = 286;
+// A production run whose database connection string is refused unread or for
+// the password it holds: why follows (without the password).
+constexpr int kDatabaseUriRefused = 287;
 
 } // namespace korvex::entries

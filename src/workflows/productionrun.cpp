@@ -2,6 +2,7 @@
 
 #include "serials/pgclaims.h"
 #include "serials/pgrecordsink.h"
+#include "serials/serialerrors.h"
 #include "serials/shareddatabase.h"
 #include "support/errors.h"
 #include "support/sha256.h"
@@ -106,6 +107,11 @@ TProductionSummary TPProductionRun::Run(const TProductionPlan& plan,
         const std::string station = plan.station.empty() ? DefaultStation() : plan.station;
         try {
             database = std::make_shared<TPSharedDatabase>(plan.database);
+        } catch (const EDatabaseUri& error) {
+            bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kDatabaseUriRefused,
+                                       bench_.Text(entries::kDatabaseUriRefused) + "\n" +
+                                           DescribeError(error));
+            return summary;
         } catch (const EKorvex& error) {
             bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kDatabaseUnreachable,
                                        bench_.Text(entries::kDatabaseUnreachable) + "\n" +

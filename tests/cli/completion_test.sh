@@ -33,7 +33,7 @@ wr| write
 --help-| --help-all
 read | pic flash eeprom
 rec| records
-records --| --data --port --speed --log --card --yes --quiet --json --help --record --db --station
+records --| --data --port --speed --log --card --yes --quiet --json --help --record --db --station --since --until
 auto --watch --d| --data --db
 card edit X --se| --serial
 options --set Line/| Line/StepRetries=
