@@ -388,5 +388,34 @@ constexpr int kCliAutoLockWithoutWrite = 286;
 // A production run whose database connection string is refused unread or for
 // the password it holds: why follows (without the password).
 constexpr int kDatabaseUriRefused = 287;
+// The log panel's check box that leaves the card-state polls out.
+constexpr int kHidePolls = 288;
+// The Advanced tab's groups and the Lock tab's group, by their fuse.
+constexpr int kWatchDogGroup = 289;
+constexpr int kPowerUpGroup = 290;
+constexpr int kProtectionGroup = 291;
+constexpr int kOscillatorGroup = 292;
+constexpr int kLockGroup = 293;
+// The tab of an AVR's fuses and the loader's row.
+constexpr int kFusesTab = 294;
+constexpr int kLoaderRowLabel = 295;
+// The log panel's frame, the tips of the log's picture, the production
+// button and the delay, and the file rows' hint and buttons.
+constexpr int kLogGroup = 296;
+constexpr int kLogPictureTip = 297;
+constexpr int kProductionTip = 298;
+constexpr int kDelayTip = 299;
+constexpr int kFileFieldHint = 300;
+constexpr int kOpenFileTip = 301;
+constexpr int kViewFileTip = 302;
+// The hex view windows: their title, their buttons and the save dialog's title.
+constexpr int kHexViewCaption = 303;
+constexpr int kSaveButton = 304;
+constexpr int kCloseButton = 305;
+constexpr int kSaveAsTitle = 306;
+// The buttons of the message boxes and questions.
+constexpr int kYes = 307;
+constexpr int kNo = 308;
+constexpr int kOk = 309;
 
 } // namespace korvex::entries

@@ -451,6 +451,7 @@ TMainSnapshot TPMainWorkflows::Snapshot() const {
     shot.productionRunning = bench_.run.ProductionRunning();
     shot.logging = log_.Logging();
     shot.logButtonCaption = log_.LogButtonCaption();
+    shot.pollsHidden = log_.PollsHidden();
     return shot;
 }
 

@@ -204,6 +204,8 @@ public:
     TPLogPanel& LogPanel() { return log_; }
     TLogMemo& LogMemo() { return log_.Memo(); }
     void ToggleLog();
+    // The card-state polls: left out of the log from now on, or shown again.
+    void HidePolls(bool hidden) { log_.SetPollsHidden(hidden); }
     void ClearLog();
     // irFailed, with "Cannot create file <name>: <reason>" shown.
     TIntentResult SaveLog(const std::filesystem::path& file);

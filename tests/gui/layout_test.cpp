@@ -42,6 +42,15 @@ struct TForm {
 
 QWidget* MainWindow(TWindowRig& rig, const char* card, const char* tab) {
     rig.work().ChooseCardType(card);
+    // The samples of the family: each name shows whole.
+    const bool avr = rig.Shot().layout.avrKind;
+    rig.work().SetFileField(TFileRow::frProgram,
+                            rig.Sample(avr ? "sampleavr_flash.hex" : "sample84.hex"));
+    rig.work().SetFileField(TFileRow::frEeprom,
+                            rig.Sample(avr ? "sample24c64.hex" : "sample24c16.hex"));
+    if (avr) {
+        rig.work().SetFileField(TFileRow::frIntEeprom, rig.Sample("sampleavr_eeprom.hex"));
+    }
     rig.Window().Render();
     auto* pages = rig.Find<QTabWidget>("pgcMain");
     pages->setCurrentWidget(rig.Find(tab));

@@ -129,6 +129,56 @@ TEST(LogPanel, ClearingEmptiesTheSavedLogBeyondWhatTheMemoShows) {
     EXPECT_EQ(ReadText(file), "e\n");
 }
 
+// Lines in, the lines the panel keeps (and shows) out: P for a poll's frame.
+TEST(LogPanel, HiddenPollsShowOnlyWhenTheirAnswerChanges) {
+    struct TCase {
+        const char* name;
+        bool hidden;
+        std::vector<std::string> in;
+        std::vector<std::string> kept;
+    };
+    const std::string poll = "\x01P081\r";
+    const std::string write = "\x01"
+                              "B3FFF\r";
+    const TCase cases[] = {
+        {"shown as they come",
+         false,
+         {poll, "Succes.", poll, "Succes."},
+         {poll, "Succes.", poll, "Succes."}},
+        {"a repeated answer goes",
+         true,
+         {poll, "Succes.", poll, "Succes.", write, "Succes."},
+         {poll, "Succes.", write, "Succes."}},
+        {"a changed answer stays",
+         true,
+         {poll, "Succes.", poll, "DLE Error.", poll, "Succes."},
+         {poll, "Succes.", poll, "DLE Error.", poll, "Succes."}},
+        {"a poll cut short stays",
+         true,
+         {poll, "Succes.", poll, poll, "Succes."},
+         {poll, "Succes.", poll}},
+        {"other answers are never taken for a poll's",
+         true,
+         {write, "Succes.", write, "Succes."},
+         {write, "Succes.", write, "Succes."}},
+    };
+    for (const TCase& test : cases) {
+        SCOPED_TRACE(test.name);
+        TWorkflowRig rig;
+        TPLogPanel& log = rig.flows.LogPanel();
+        std::vector<std::string> shown;
+        log.OnLineAdded = [&](const std::string& line) { shown.push_back(line); };
+        rig.flows.HidePolls(test.hidden);
+        EXPECT_EQ(rig.flows.Snapshot().pollsHidden, test.hidden);
+        for (const std::string& line : test.in) {
+            log.Memo().Add(line);
+        }
+        EXPECT_EQ(std::vector<std::string>(log.KeptLines().begin(), log.KeptLines().end()),
+                  test.kept);
+        EXPECT_EQ(shown, test.kept);
+    }
+}
+
 TEST(LogPanel, DelayTakesAnIntegerFrom0To1000OrKeepsThePause) {
     TWorkflowRig rig;
     rig.Start();
