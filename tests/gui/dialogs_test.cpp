@@ -244,7 +244,7 @@ private slots:
         TScriptedFiles files;
         files.names = {std::nullopt, rig.dir / "dump", rig.dir / "dump"};
         rig.prompts.answers = {false, true};
-        TfrmGetHexView dialog(readBack, files, rig.prompts, "Saved to %1");
+        TfrmGetHexView dialog(readBack, files, rig.prompts);
         Shoot(dialog, "gethexview-pic");
         QCOMPARE(Child<QLabel>(dialog, "lblMode")->text(), QStringLiteral("Pic"));
         QCOMPARE(Child<QPlainTextEdit>(dialog, "mmoHexview")->horizontalScrollBar()->maximum(), 0);
@@ -266,7 +266,7 @@ private slots:
         TPReadBack readBack(true, false, "", Counting(32), Counting(256));
         TScriptedFiles files;
         files.names = {rig.dir / "flash", rig.dir / "data"};
-        TfrmGetHexView dialog(readBack, files, rig.prompts, "%1");
+        TfrmGetHexView dialog(readBack, files, rig.prompts, {.saved = "%1"});
         dialog.show();
         auto* memo = Child<QPlainTextEdit>(dialog, "mmoHexview");
         const QString program = memo->toPlainText();
@@ -287,7 +287,7 @@ private slots:
         TPReadBack readBack(true, false, "", Counting(32), Counting(256));
         TScriptedFiles files;
         files.names.push_back(rig.dir / "missing" / "flash");
-        TfrmGetHexView dialog(readBack, files, rig.prompts, "%1");
+        TfrmGetHexView dialog(readBack, files, rig.prompts, {.saved = "%1"});
         dialog.show();
         Click(dialog, "btnSave");
         QVERIFY(dialog.isVisible());
@@ -297,8 +297,8 @@ private slots:
         QVERIFY(!readBack.SecondStage());
     }
 
-    // The message boxes are titled in the language shown, and a question
-    // offers the answer it is asked with first.
+    // The message boxes are titled and their buttons worded in the language
+    // shown, and a question offers the answer it is asked with first.
     void messageBoxesAreTitledInTheLanguageAndPresetTheirAnswer() {
         TWorkflowRig rig;
         rig.Start();
@@ -306,12 +306,18 @@ private slots:
         TQtPrompts prompts;
         prompts.SetTexts([&](int entry) { return QString::fromStdString(rig.Text(entry)); });
         QString title;
+        QStringList buttons;
         QMessageBox::StandardButton preset = QMessageBox::NoButton;
         const auto answer = [&] {
             QTimer::singleShot(0, [&] {
                 auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
                 QVERIFY(box != nullptr);
                 title = box->windowTitle();
+                buttons.clear();
+                for (const QAbstractButton* button : box->buttons()) {
+                    buttons << button->text();
+                }
+                buttons.sort();
                 preset = box->standardButton(box->defaultButton());
                 box->done(QMessageBox::No);
             });
@@ -324,12 +330,14 @@ private slots:
             answer();
             prompts.ShowMessage(kind, -1, "text");
             QCOMPARE(title, QString::fromStdString(rig.Text(entry)));
+            QCOMPARE(buttons, QStringList{QString::fromStdString(rig.Text(entries::kOk))});
         }
         for (const auto& [given, shown] : {std::pair{TAnswer::anNo, QMessageBox::No},
                                            std::pair{TAnswer::anYes, QMessageBox::Yes}}) {
             answer();
             QVERIFY(!prompts.Ask(-1, "question", given));
             QCOMPARE(title, QStringLiteral("Bestätigung"));
+            QCOMPARE(buttons, (QStringList{QStringLiteral("&Ja"), QStringLiteral("&Nein")}));
             QCOMPARE(preset, shown);
         }
     }

@@ -120,10 +120,14 @@ private slots:
             {"serialfield",
              [&](auto& r) { return keep(new gui::TfrmSerialField(r.work(), files, {}, true)); }},
             {"about", [&](auto& r) { return keep(new gui::TfrmAbout(r.work(), 105)); }},
-            {"hexview", [&](auto&) { return keep(new gui::TfrmHexView(view)); }},
+            {"hexview",
+             [&](auto& r) {
+                 return keep(new gui::TfrmHexView(view, gui::HexViewWords(r.work())));
+             }},
             {"readback",
              [&](auto& r) {
-                 return keep(new gui::TfrmGetHexView(readBack, files, r.prompts, "%1"));
+                 return keep(new gui::TfrmGetHexView(readBack, files, r.prompts,
+                                                     gui::HexViewWords(r.work())));
              }},
             {"production", [](auto& r) { return Production(r); }},
         };
