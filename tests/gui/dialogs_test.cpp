@@ -6,10 +6,12 @@
 #include "dialogs/hexview.h"
 #include "dialogs/messageboxes.h"
 #include "dialogs/options.h"
+#include "dialogs/serialfield.h"
 #include "dialogs/widgettools.h"
 #include "gui/guitest.h"
 #include "workflows/entries.h"
 #include "workflows/fileview.h"
+#include "workflows/readback.h"
 #include "workflows/workflowrig.h"
 
 #include <QCheckBox>
@@ -20,6 +22,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTimer>
@@ -381,6 +384,67 @@ private slots:
         const std::string file = ReadText(rig.CardFile(kPicCard));
         QVERIFY2(file.find("[Serial1]") != std::string::npos, file.c_str());
         QVERIFY(file.find("Address=0x0020") != std::string::npos);
+    }
+
+    // --- the keyboard
+
+    // Enter in any field of a dialog presses its default button, which a
+    // spy counts: one dialog made afresh for each field.
+    void enterPressesTheDefaultButtonFromEveryField() {
+        TWorkflowRig rig;
+        rig.Start();
+        TScriptedFiles files;
+        const TPFileView view(rig.File("prog.hex", PicHexFile(SomeWords(8), SomeBytes(8), 0x3FF1)),
+                              TViewKind::vkProgram, false);
+        TPReadBack readBack(false, false, "3FFF", "FF", "FFFF");
+        const std::pair<const char*, std::function<QDialog*()>> dialogs[] = {
+            {"add", [&] { return new TfrmAddCard(rig.flows, rig.prompts); }},
+            {"edit", [&] { return new TfrmEditCardType(rig.flows, rig.prompts, files); }},
+            {"serial", [&] { return new TfrmSerialField(rig.flows, files, {}, true); }},
+            {"options", [&] { return new TfrmOptions(rig.flows); }},
+            {"about", [&] { return new TfrmAbout(rig.flows, 105); }},
+            {"hexview", [&] { return new TfrmHexView(view); }},
+            {"readback", [&] { return new TfrmGetHexView(readBack, files, rig.prompts); }},
+        };
+        for (const auto& [name, make] : dialogs) {
+            const std::unique_ptr<QDialog> probe(make());
+            probe->show();
+            int fields = 0;
+            for (const QWidget* field : probe->findChildren<QWidget*>()) {
+                if (!field->isVisible() || field->focusPolicy() == Qt::NoFocus ||
+                    qobject_cast<const QAbstractButton*>(field) != nullptr ||
+                    field->focusProxy() != nullptr) {
+                    continue;
+                }
+                const std::unique_ptr<QDialog> dialog(make());
+                dialog->show();
+                QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+                auto* target = dialog->findChildren<QWidget*>().at(
+                    probe->findChildren<QWidget*>().indexOf(field));
+                QPushButton* preset = nullptr;
+                for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+                    preset = button->isDefault() ? button : preset;
+                }
+                QVERIFY2(preset != nullptr, name);
+                QSignalSpy pressed(preset, &QPushButton::clicked);
+                target->setFocus();
+                // Typed into a list, a name is completed from its items: Enter
+                // takes the completion and presses the button.
+                if (auto* list = qobject_cast<QComboBox*>(target); list && list->isEditable()) {
+                    list->clearEditText();
+                    QTest::keyClicks(target, list->itemText(0).left(1));
+                    QVERIFY(list->lineEdit()->hasSelectedText());
+                }
+                QTest::keyClick(target, Qt::Key_Return);
+                QVERIFY2(pressed.count() == 1,
+                         qPrintable(QLatin1String(name) + QStringLiteral(": ") +
+                                    target->metaObject()->className()));
+                ++fields;
+                // A dialog that opened another on the way (a refusal) is done with.
+                rig.prompts.messages.clear();
+            }
+            QVERIFY2(fields > 0, name);
+        }
     }
 
     // --- about
