@@ -417,5 +417,12 @@ constexpr int kSaveAsTitle = 306;
 constexpr int kYes = 307;
 constexpr int kNo = 308;
 constexpr int kOk = 309;
+// A processor (%1) or an EEPROM (%1) typed into a card type dialog that the
+// catalogue does not list, with the names it most likely meant (%1, one or
+// more) or without.
+constexpr int kUnknownProcessor = 310;
+constexpr int kUnknownEeprom = 311;
+constexpr int kCloseNames = 312;
+constexpr int kNoCloseNames = 313;
 
 } // namespace korvex::entries

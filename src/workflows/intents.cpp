@@ -11,6 +11,9 @@
 
 #include "workflows/cardcommands.h"
 #include "workflows/entries.h"
+#include "workflows/fillin.h"
+#include "workflows/partnames.h"
+
 #include <algorithm>
 
 namespace korvex {
@@ -49,11 +52,38 @@ TPCardTypeEditor TPMainWorkflows::EditCardTypeEditor() const {
     return TPCardTypeEditor::ForEdit(bench_.dataFolders, bench_.card.Index());
 }
 
+TCardTypeFields TPMainWorkflows::SpelledParts(TCardTypeFields fields,
+                                              const TPCardTypeEditor& editor) const {
+    // A dialog with an empty field closes as cancelled, whatever the rest says.
+    if ((fields.name.empty() && !editor.IsEdit()) || fields.description.empty() ||
+        fields.processor.empty() || fields.eeprom.empty()) {
+        return fields;
+    }
+    const auto spell = [&](std::string& part, const std::vector<std::string>& names, int unknown) {
+        if (std::string spelled = CatalogueSpelling(names, part); !spelled.empty()) {
+            part = std::move(spelled);
+            return;
+        }
+        std::string close;
+        for (const std::string& name : CloseNames(names, part)) {
+            close += (close.empty() ? "" : ", ") + name;
+        }
+        throw EKorvex(
+            FillIn(bench_.Text(unknown),
+                   {part, close.empty() ? bench_.Text(entries::kNoCloseNames)
+                                        : FillIn(bench_.Text(entries::kCloseNames), {close})}));
+    };
+    spell(fields.processor, editor.ProcessorNames(), entries::kUnknownProcessor);
+    spell(fields.eeprom, editor.EepromNames(), entries::kUnknownEeprom);
+    return fields;
+}
+
 TIntentResult TPMainWorkflows::AddCardType(const TCardTypeFields& fields) {
     bool written = false;
     const TIntentResult result = Take([&] {
         try {
-            written = AddCardTypeEditor().Accept(fields);
+            const TPCardTypeEditor editor = AddCardTypeEditor();
+            written = editor.Accept(SpelledParts(fields, editor));
         } catch (...) {
             // The list is read again whatever the dialog did, as after any dialog.
             cardChange_.RefreshCardList();
@@ -68,7 +98,8 @@ TIntentResult TPMainWorkflows::EditCardType(const TCardTypeFields& fields) {
     bool written = false;
     const TIntentResult result = Take([&] {
         try {
-            written = EditCardTypeEditor().Accept(fields);
+            const TPCardTypeEditor editor = EditCardTypeEditor();
+            written = editor.Accept(SpelledParts(fields, editor));
         } catch (...) {
             cardChange_.RefreshCardList();
             throw;

@@ -94,8 +94,8 @@ public:
     TPCardTypeEditor EditCardTypeEditor() const;
     // A dialog accepted: writes the card type, then the list is scanned
     // again. irDeclined when a field is empty; irFailed, with the message
-    // shown, for a name that cannot be a card type's file or a file that
-    // cannot be written.
+    // shown, for a name that cannot be a card type's file, a processor or
+    // EEPROM the catalogue does not list, or a file that cannot be written.
     TIntentResult AddCardType(const TCardTypeFields& fields);
     TIntentResult EditCardType(const TCardTypeFields& fields);
     // Asks, then deletes the chosen card type; a card type that cannot be
@@ -239,6 +239,10 @@ private:
     void LoadSettings(const TStartChoices& choices);
     void SaveSettings();
     std::string UnknownCardMessage(const std::string& name) const;
+    // The parts typed into a card type dialog, spelled as the catalogue
+    // spells them. Throws EKorvex for a part it does not list, naming the
+    // close ones: a card type with it could not be chosen.
+    TCardTypeFields SpelledParts(TCardTypeFields fields, const TPCardTypeEditor& editor) const;
     void DoChoosePort(int number);
     void DoChooseOffline();
     void DoChooseSpeed(TBaudRate rate);

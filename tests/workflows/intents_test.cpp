@@ -250,5 +250,59 @@ TEST(Intents, ASerialFieldIsCheckedBeforeItIsWritten) {
     EXPECT_EQ(ReadText(rig.CardFile(kPicCard)), before);
 }
 
+// A processor or EEPROM typed into a card type dialog is taken in the
+// catalogue's spelling, or refused at Ok with the names it most likely meant.
+TEST(Intents, ACardTypeDialogTakesOnlyPartsTheCatalogueLists) {
+    struct TCase {
+        const char* processor;
+        const char* eeprom;
+        // The parts as stored, or the names the refusal offers ("": none).
+        const char* stored;
+        const char* offered;
+    };
+    const TCase cases[] = {
+        {"PIC 16F84", "24C16", "PIC 16F84/24C16", nullptr},
+        {"pic 16f84a", "none", "PIC 16F84A/None", nullptr},
+        {"PIC16F84", "24C16", nullptr, "PIC 16F84"},
+        {"PIC 16F87", "24C16", nullptr, "PIC 16F84, PIC 16F876, PIC 16F877"},
+        {"PIC 16F84", "24LC16", nullptr, "24C16"},
+        {"Z80", "24C16", nullptr, ""},
+    };
+    for (const TCase& test : cases) {
+        SCOPED_TRACE(test.processor + std::string(" ") + test.eeprom);
+        IntentRig rig;
+        const TIntentResult edited =
+            rig.flows.EditCardType({kPicCard, "edited", test.processor, test.eeprom});
+        const TIntentResult added =
+            rig.flows.AddCardType({"New", "new", test.processor, test.eeprom});
+        if (test.stored != nullptr) {
+            EXPECT_EQ(added, TIntentResult::irDone);
+            EXPECT_EQ(edited, TIntentResult::irDone);
+            for (const char* card : {"New", kPicCard}) {
+                std::string file = ReadText(rig.CardFile(card));
+                std::erase(file, '\r');
+                const std::string stored(test.stored);
+                EXPECT_NE(file.find("PicName=" + stored.substr(0, stored.find('/')) + "\n"),
+                          std::string::npos)
+                    << file;
+                EXPECT_NE(file.find("EepromName=" + stored.substr(stored.find('/') + 1) + "\n"),
+                          std::string::npos)
+                    << file;
+            }
+            continue;
+        }
+        EXPECT_EQ(added, TIntentResult::irFailed);
+        EXPECT_EQ(edited, TIntentResult::irFailed);
+        EXPECT_FALSE(std::filesystem::exists(rig.CardFile("New")));
+        EXPECT_EQ(ReadText(rig.CardFile(kPicCard)).find("edited"), std::string::npos);
+        ASSERT_EQ(rig.prompts.messages.size(), 2u);
+        const std::string& said = rig.prompts.messages[0].text;
+        const std::string offered(test.offered);
+        EXPECT_NE(said.find(offered.empty() ? rig.Text(entries::kNoCloseNames) : offered + ". "),
+                  std::string::npos)
+            << said;
+    }
+}
+
 } // namespace
 } // namespace korvex
