@@ -132,9 +132,20 @@ std::vector<TSerialField> TPMainWorkflows::SerialFields() {
     }
 }
 
+// A field the card's memory cannot hold is refused where it is given, not
+// at the first card of a run.
+void TPMainWorkflows::CheckSerialFits(const TSerialField& field) const {
+    const TCardMemories memories = CardMemories(bench_.card, true);
+    CheckSerialPlace(field, SerialMemoryBytes(memories, field.memory), "",
+                     SerialLayout(field.memory, memories.avr));
+}
+
 std::optional<TSerialField> TPMainWorkflows::CheckSerialField(const std::string& line) {
     try {
-        return SerialFieldOfLine(line, bench_.card.Store().CardFilePath(bench_.card.Name()));
+        TSerialField field =
+            SerialFieldOfLine(line, bench_.card.Store().CardFilePath(bench_.card.Name()));
+        CheckSerialFits(field);
+        return field;
     } catch (const std::exception& error) {
         Failed(error);
         return std::nullopt;
@@ -156,13 +167,9 @@ TIntentResult TPMainWorkflows::EditSerialFields(const std::vector<std::string>& 
             }
             fields.erase(kept, fields.end());
         }
-        const TCardMemories memories = CardMemories(bench_.card, true);
         for (const std::string& line : set) {
             const TSerialField field = SerialFieldOfLine(line, store.CardFilePath(name));
-            // A field the card's memory cannot hold is refused now, not at
-            // the first card of a run.
-            CheckSerialPlace(field, SerialMemoryBytes(memories, field.memory), "",
-                             SerialLayout(field.memory, memories.avr));
+            CheckSerialFits(field);
             const auto same = std::find_if(fields.begin(), fields.end(), [&](const auto& other) {
                 return SameTextAscii(other.name, field.name);
             });

@@ -115,8 +115,9 @@ public:
     TIntentResult EditSerialFields(const std::vector<std::string>& set,
                                    const std::vector<std::string>& remove);
     // A field written on one line as EditSerialFields takes it, checked as
-    // the chosen card type's file would be; nullopt, the reason shown, for
-    // one that cannot be right. Nothing is written.
+    // the chosen card type's file would be and against its memories; nullopt,
+    // the reason shown, for one that cannot be right or cannot fit. Nothing
+    // is written.
     std::optional<TSerialField> CheckSerialField(const std::string& line);
 
     // --- files and fuses
@@ -242,6 +243,8 @@ private:
     // The parts typed into a card type dialog, spelled as the catalogue
     // spells them. Throws EKorvex for a part it does not list, naming the
     // close ones: a card type with it could not be chosen.
+    // Throws ESerialValue for a field outside the chosen card's memory.
+    void CheckSerialFits(const TSerialField& field) const;
     TCardTypeFields SpelledParts(TCardTypeFields fields, const TPCardTypeEditor& editor) const;
     void DoChoosePort(int number);
     void DoChooseOffline();

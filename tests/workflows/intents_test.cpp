@@ -244,9 +244,17 @@ TEST(Intents, ASerialFieldIsCheckedBeforeItIsWritten) {
         rig.flows.CheckSerialField("Serial1:memory=eeprom,address=0x10,length=4,format=bcd");
     ASSERT_TRUE(field.has_value());
     EXPECT_EQ(field->address, 0x10u);
-    EXPECT_FALSE(rig.flows.CheckSerialField("Serial1:memory=eeprom,length=0").has_value());
-    ASSERT_EQ(rig.prompts.messages.size(), 1u);
-    EXPECT_NE(rig.prompts.messages[0].text.find("Serial1"), std::string::npos);
+    // Refused where it is typed: a length of none, and bytes past the 24C16's
+    // 2048 or beyond the PIC 16F84's 64 of data EEPROM.
+    for (const char* line : {"Serial1:memory=eeprom,length=0",
+                             "Serial1:memory=eeprom,address=0x7FE,length=4,format=bcd",
+                             "Serial1:memory=int-eeprom,address=0x40,length=1,format=bcd"}) {
+        SCOPED_TRACE(line);
+        rig.prompts.messages.clear();
+        EXPECT_FALSE(rig.flows.CheckSerialField(line).has_value());
+        ASSERT_EQ(rig.prompts.messages.size(), 1u);
+        EXPECT_NE(rig.prompts.messages[0].text.find("Serial1"), std::string::npos);
+    }
     EXPECT_EQ(ReadText(rig.CardFile(kPicCard)), before);
 }
 
