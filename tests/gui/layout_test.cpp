@@ -11,6 +11,7 @@
 #include "dialogs/serialfield.h"
 #include "gui/clipping.h"
 #include "gui/windowrig.h"
+#include "gui/wording.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/productionwindow.h"
 #include "workflows/fileview.h"
@@ -33,6 +34,33 @@ namespace {
 QString Scale() {
     return qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1"));
 }
+
+// Controls whose text is data: the card type's description, the versions,
+// the station's name and the serial number formats as the file names them.
+const QStringList kDataLabels{
+    QStringLiteral("lblDescription"),     QStringLiteral("lblFirmwareVersion"),
+    QStringLiteral("lblSoftwareVersion"), QStringLiteral("lblQtVersion"),
+    QStringLiteral("lblTitle"),           QStringLiteral("edtStation"),
+    QStringLiteral("cmbSerialFormat")};
+// Texts every language shows as they are: the log panel's captions, the
+// read-back window's memory, the port items, the title, the loader's states
+// and the driver's own words.
+const QStringList kLiteral{
+    QStringLiteral("Start log"), QStringLiteral("Stop log"), QStringLiteral("Save log"),
+    QStringLiteral("Clear log"), QStringLiteral("Set Delay"), QStringLiteral("Physic"),
+    QStringLiteral("Delay"), QStringLiteral("Atmel - Processor"),
+    QStringLiteral("Atmel - Internal eeprom"), QStringLiteral("Simulator"),
+    QStringLiteral("Korvex - OffLine"), QStringLiteral("Beta II"), QStringLiteral("Default"),
+    QStringLiteral("Missing"), QStringLiteral("Failed to write card !"), QStringLiteral("Com &"),
+    // The language menu lists the languages by their files' names.
+    QStringLiteral("English")};
+// English words German says as they are, and names: the processor family,
+// the oscillators, the database.
+const QStringList kLoanwords{
+    QStringLiteral("Pic"),  QStringLiteral("Watchdog"), QStringLiteral("Timer"),
+    QStringLiteral("Fuse"), QStringLiteral("Int"),      QStringLiteral("OK"),
+    QStringLiteral("Hex"),  QStringLiteral("LP"),       QStringLiteral("HS"),
+    QStringLiteral("XT"),   QStringLiteral("RC"),       QStringLiteral("PostgreSQL")};
 
 // One form as a user meets it: made (or brought up), then shown.
 struct TForm {
@@ -138,6 +166,13 @@ private slots:
             QTest::qWait(20);
             SaveScreenshot(*shown, QStringLiteral("clip-x%1-%2-%3")
                                        .arg(Scale(), language.toLower(), QLatin1String(form.name)));
+            if (language == QLatin1String("Deutsch")) {
+                const QStringList english =
+                    EnglishWords(ShownTexts(*shown, kDataLabels), kLiteral, kLoanwords);
+                QVERIFY2(english.isEmpty(),
+                         qPrintable(QLatin1String(form.name) + QStringLiteral(": ") +
+                                    english.join(QStringLiteral(" | "))));
+            }
             const QStringList clipped = ClippedTexts(*shown);
             QVERIFY2(clipped.isEmpty(), qPrintable(QLatin1String(form.name) + QStringLiteral(": ") +
                                                    clipped.join(QStringLiteral(" | "))));
