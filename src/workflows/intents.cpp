@@ -12,6 +12,7 @@
 #include "workflows/cardcommands.h"
 #include "workflows/entries.h"
 #include "workflows/fillin.h"
+#include "workflows/messagewords.h"
 #include "workflows/partnames.h"
 
 #include <algorithm>
@@ -325,7 +326,8 @@ TIntentResult TPMainWorkflows::AcceptOptions(const TOptionBoxes& boxes) {
     }
     if (const auto failure = TPOptionsDialog::Accept(bench_.options, boxes)) {
         bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kOptionsNotSaved,
-                                   bench_.Text(entries::kOptionsNotSaved) + " " + *failure);
+                                   bench_.Text(entries::kOptionsNotSaved) + " " +
+                                       WordedMessage(bench_.lang, *failure));
         return TIntentResult::irFailed;
     }
     return TIntentResult::irDone;

@@ -1,6 +1,7 @@
 // Start-up, the settings kept between runs, the line, the programmer state,
 // the language and closing.
 #include "workflows/mainworkflows.h"
+#include "workflows/messagewords.h"
 
 #include "support/errors.h"
 #include "workflows/entries.h"
@@ -38,7 +39,7 @@ TPMainWorkflows::~TPMainWorkflows() {
 }
 
 TIntentResult TPMainWorkflows::Failed(const std::exception& error) {
-    bench_.prompts.ShowMessage(TMessageKind::mkError, -1, DescribeError(error));
+    bench_.prompts.ShowMessage(TMessageKind::mkError, -1, WordedError(bench_.lang, error));
     return TIntentResult::irFailed;
 }
 

@@ -4,6 +4,7 @@
 #include "workflows/cardcommands.h"
 #include "workflows/entries.h"
 #include "workflows/fillin.h"
+#include "workflows/messagewords.h"
 
 #include "support/errors.h"
 
@@ -74,7 +75,7 @@ bool TPCardCommands::ClaimSerials(TPCardSerials& serials, TCardImages& images) {
         serials.Claim();
     } catch (const EKorvex& error) {
         report_.failStep = TFailStep::fsSerial;
-        TellText(TMessageKind::mkError, -1, DescribeError(error));
+        TellText(TMessageKind::mkError, -1, WordedError(bench_.lang, error));
         return false;
     }
     try {
@@ -82,7 +83,7 @@ bool TPCardCommands::ClaimSerials(TPCardSerials& serials, TCardImages& images) {
     } catch (const EKorvex& error) {
         SpendSerials(serials, TOutcome::ocNothing);
         report_.failStep = TFailStep::fsSerial;
-        TellText(TMessageKind::mkError, -1, DescribeError(error));
+        TellText(TMessageKind::mkError, -1, WordedError(bench_.lang, error));
         return false;
     }
     report_.serials = serials.Columns();
@@ -96,7 +97,7 @@ void TPCardCommands::SpendSerials(TPCardSerials& serials, TOutcome outcome) {
     try {
         serials.Spend(OutcomeWord(outcome));
     } catch (const EKorvex& error) {
-        report_.claimsProblem = DescribeError(error);
+        report_.claimsProblem = WordedError(bench_.lang, error);
     }
 }
 
