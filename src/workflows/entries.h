@@ -499,5 +499,18 @@ constexpr int kCannotWrite = 380;
 constexpr int kCannotCreateFile = 381;
 constexpr int kNoSpaceLeft = 382;
 constexpr int kReadOnlyFileSystem = 383;
+// A port that cannot be opened: the window's status strip words it so too.
+constexpr int kCannotOpenPort = 384;
+constexpr int kCannotStartPort = 385;
+constexpr int kNoSuchDeviceNone = 386;
+constexpr int kNoSuchDevice = 387;
+constexpr int kPortPermission = 388;
+constexpr int kPortInUse = 389;
+constexpr int kPortNotSerial = 390;
+constexpr int kPortCannotOpen = 391;
+// A card type asked for by a name none has (%1), and the card types there
+// are (%2), or none.
+constexpr int kNoCardTypeNamed = 392;
+constexpr int kNoCardTypes = 393;
 
 } // namespace korvex::entries

@@ -482,7 +482,8 @@ TMainSnapshot TPMainWorkflows::Snapshot() const {
     shot.connected = bench_.line.Connected();
     shot.connectError = bench_.line.ConnectError();
     if (!shot.connected && shot.comPort != 0 && !shot.connectError.empty()) {
-        shot.portProblem = bench_.PortName().CannotOpen(shot.connectError);
+        shot.portProblem =
+            WordedMessage(bench_.lang, bench_.PortName().CannotOpen(shot.connectError));
     }
     shot.language = bench_.languageName;
     shot.languages = bench_.languages;

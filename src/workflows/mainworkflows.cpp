@@ -48,8 +48,8 @@ std::string TPMainWorkflows::UnknownCardMessage(const std::string& name) const {
     for (const std::string& item : bench_.card.Items()) {
         list += (list.empty() ? "" : ", ") + item;
     }
-    return "no card type named \"" + name +
-           "\"; the card types are: " + (list.empty() ? std::string("none") : list);
+    return FillIn(bench_.Text(entries::kNoCardTypeNamed),
+                  {name, list.empty() ? bench_.Text(entries::kNoCardTypes) : list});
 }
 
 TIntentResult TPMainWorkflows::FormShow(const TStartChoices& choices) {

@@ -6,11 +6,13 @@
 #include "catalogue/cardini.h"
 #include "catalogue/serialfieldini.h"
 #include "images/hexfile.h"
+#include "link/serialdevices.h"
 #include "serials/serialencode.h"
 #include "serials/serialimage.h"
 #include "support/readfile.h"
 #include "workflows/imagefit.h"
 #include "workflows/messagewords.h"
+#include "workflows/portname.h"
 
 #include <gtest/gtest.h>
 
@@ -53,6 +55,12 @@ TEST(MessageWords, EachLayersMessageIsWordedInTheLanguageShown) {
         {"no such file", [&] { TReadOnlyFile(dir / "none.hex"); }, "none.hex: keine solche Datei"},
         {"a card type name", [&] { TPCardIni::CheckCardName("a/b"); },
          "Der Kartentypname \"a/b\" ist nicht verwendbar: er enthält / oder \\;"},
+        {"a port",
+         [&] {
+             throw EKorvex(TPortName{"COM1 (/dev/ttyUSB9)", false}.CannotOpen(
+                 DescribeOpenError(ENOENT, "/dev/ttyUSB9", {})));
+         },
+         "COM1 (/dev/ttyUSB9) kann nicht geöffnet werden: Kein serielles Gerät /dev/ttyUSB9 ("},
     };
     TPLang english;
     TPLang german;
