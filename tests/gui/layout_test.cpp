@@ -37,30 +37,22 @@ QString Scale() {
 
 // Controls whose text is data: the card type's description, the versions,
 // the station's name and the serial number formats as the file names them.
-const QStringList kDataLabels{
-    QStringLiteral("lblDescription"),     QStringLiteral("lblFirmwareVersion"),
-    QStringLiteral("lblSoftwareVersion"), QStringLiteral("lblQtVersion"),
-    QStringLiteral("lblTitle"),           QStringLiteral("edtStation"),
-    QStringLiteral("cmbSerialFormat")};
+const QStringList kData = QStringLiteral("lblDescription lblFirmwareVersion lblSoftwareVersion "
+                                         "lblQtVersion lblTitle edtStation cmbSerialFormat")
+                              .split(QLatin1Char(' '));
 // Texts every language shows as they are: the log panel's captions, the
-// read-back window's memory, the port items, the title, the loader's states
-// and the driver's own words.
-const QStringList kLiteral{
-    QStringLiteral("Start log"), QStringLiteral("Stop log"), QStringLiteral("Save log"),
-    QStringLiteral("Clear log"), QStringLiteral("Set Delay"), QStringLiteral("Physic"),
-    QStringLiteral("Delay"), QStringLiteral("Atmel - Processor"),
-    QStringLiteral("Atmel - Internal eeprom"), QStringLiteral("Simulator"),
-    QStringLiteral("Korvex - OffLine"), QStringLiteral("Beta II"), QStringLiteral("Default"),
-    QStringLiteral("Missing"), QStringLiteral("Failed to write card !"), QStringLiteral("Com &"),
-    // The language menu lists the languages by their files' names.
-    QStringLiteral("English")};
-// English words German says as they are, and names: the processor family,
-// the oscillators, the database.
-const QStringList kLoanwords{
-    QStringLiteral("Pic"),  QStringLiteral("Watchdog"), QStringLiteral("Timer"),
-    QStringLiteral("Fuse"), QStringLiteral("Int"),      QStringLiteral("OK"),
-    QStringLiteral("Hex"),  QStringLiteral("LP"),       QStringLiteral("HS"),
-    QStringLiteral("XT"),   QStringLiteral("RC"),       QStringLiteral("PostgreSQL")};
+// read-back window's memories, the port items and the languages' names, the
+// title, the loader's states and the driver's words.
+const QStringList kLiteral =
+    QStringLiteral("Start log|Stop log|Save log|Clear log|Set Delay|Physic|Delay|Atmel - "
+                   "Processor|Atmel - Internal eeprom|Simulator|Com &|English|Korvex - "
+                   "OffLine|Beta II|Default|Missing|Failed to write card !")
+        .split(QLatin1Char('|'));
+// English words German says as they are; the names of the processor family,
+// the oscillators and the database.
+const QStringList kLoanwords =
+    QStringLiteral("Pic Watchdog Timer Fuse Int OK Hex LP HS XT RC PostgreSQL")
+        .split(QLatin1Char(' '));
 
 // One form as a user meets it: made (or brought up), then shown.
 struct TForm {
@@ -168,7 +160,7 @@ private slots:
                                        .arg(Scale(), language.toLower(), QLatin1String(form.name)));
             if (language == QLatin1String("Deutsch")) {
                 const QStringList english =
-                    EnglishWords(ShownTexts(*shown, kDataLabels), kLiteral, kLoanwords);
+                    EnglishWords(ShownTexts(*shown, kData), kLiteral, kLoanwords);
                 QVERIFY2(english.isEmpty(),
                          qPrintable(QLatin1String(form.name) + QStringLiteral(": ") +
                                     english.join(QStringLiteral(" | "))));

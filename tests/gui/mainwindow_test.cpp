@@ -515,13 +515,6 @@ private slots:
                                             QStringLiteral("): No such serial device")),
                  qPrintable(problem->text()));
         SaveScreenshot(app.Window(), QStringLiteral("main-port-problem"));
-        // And in the language shown.
-        app.Work().ChooseLanguage("Deutsch");
-        app.Window().Render();
-        QVERIFY2(problem->text().contains(QStringLiteral(") kann nicht geöffnet werden: Kein "
-                                                         "serielles Gerät")),
-                 qPrintable(problem->text()));
-        SaveScreenshot(app.Window(), QStringLiteral("main-port-problem-deutsch"));
     }
 
     void languageMenuSwitchesEveryCaptionAndBack() {

@@ -1,34 +1,27 @@
 #pragma once
 
 #include <QAbstractButton>
-#include <QAction>
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
 #include <QSet>
-#include <QStringList>
 #include <QTabBar>
 #include <QTableWidget>
 #include <QTextDocumentFragment>
 
 namespace korvex::testing {
 
-// Every text a user reads on `form`: its title, labels, buttons, group
-// titles, tabs, tips, hints, list items and table headings, and the items of
-// every menu of its menu bar, opened or not. Texts that are data are left
-// out: the controls named in `data` (a card type's description, versions)
-// and the lists of names (card types, catalogue parts, formats).
+// Every text a user reads on `form` (title, labels, buttons, group titles,
+// tabs, tips, hints, the items of fixed lists, table headings and every
+// menu's items), but those of the controls named in `data`.
 inline QStringList ShownTexts(QWidget& form, const QStringList& data) {
     QStringList texts{form.windowTitle()};
-    QList<QWidget*> widgets = form.findChildren<QWidget*>();
-    widgets.prepend(&form);
-    for (QWidget* widget : widgets) {
+    for (QWidget* widget : form.findChildren<QWidget*>()) {
         if (!widget->isVisible() || data.contains(widget->objectName())) {
             continue;
         }
@@ -51,64 +44,48 @@ inline QStringList ShownTexts(QWidget& form, const QStringList& data) {
             }
         } else if (auto* tabs = qobject_cast<QTabBar*>(widget)) {
             for (int i = 0; i < tabs->count(); ++i) {
-                if (tabs->isTabVisible(i)) {
-                    texts << tabs->tabText(i);
-                }
+                texts << (tabs->isTabVisible(i) ? tabs->tabText(i) : QString());
             }
         } else if (auto* bar = qobject_cast<QMenuBar*>(widget)) {
-            QList<QAction*> items = bar->actions();
-            while (!items.isEmpty()) {
+            for (QList<QAction*> items = bar->actions(); !items.isEmpty();) {
                 QAction* item = items.takeFirst();
-                if (item->isVisible()) {
-                    texts << item->text();
-                    if (item->menu() != nullptr) {
-                        items << item->menu()->actions();
-                    }
-                }
+                texts << (item->isVisible() ? item->text() : QString());
+                items << (item->menu() != nullptr ? item->menu()->actions() : QList<QAction*>());
             }
         }
     }
     return texts;
 }
 
-// The words of `texts` that are English and not German, by the system's word
-// lists (wamerican, wngerman), once the phrases in `literal` (texts kept as
-// they are in every language) are taken out; paths, addresses and names with
-// digits are no words. `loanwords`: English words a German text uses as its own.
-inline QStringList EnglishWords(const QStringList& texts, const QStringList& literal,
+// The words of `texts` that are English and not German by the system's word
+// lists (wamerican, wngerman), once the `literal` phrases (the same in every
+// language) are taken out; paths, addresses and names with digits are no
+// words, nor the `loanwords` German uses as its own.
+inline QStringList EnglishWords(QStringList texts, const QStringList& literal,
                                 const QStringList& loanwords) {
     const auto words = [](const char* file) {
-        QSet<QString> list;
-        QFile dictionary(QString::fromLatin1(file));
-        if (dictionary.open(QIODevice::ReadOnly)) {
-            for (const QByteArray& line : dictionary.readAll().split('\n')) {
-                list.insert(QString::fromUtf8(line).toLower());
-            }
-        }
-        return list;
+        QFile list(QString::fromLatin1(file));
+        const QStringList lines = list.open(QIODevice::ReadOnly)
+                                      ? QString::fromUtf8(list.readAll()).toLower().split('\n')
+                                      : QStringList();
+        return QSet<QString>(lines.begin(), lines.end());
     };
     static const QSet<QString> english = words("/usr/share/dict/american-english");
     static const QSet<QString> german = words("/usr/share/dict/ngerman");
-    if (english.isEmpty() || german.isEmpty()) {
-        return {QStringLiteral("<no word lists: install wamerican and wngerman>")};
-    }
     QStringList found;
-    for (QString text : texts) {
-        for (const QString& phrase : literal) {
+    if (english.isEmpty() || german.isEmpty()) {
+        found << QStringLiteral("<no word lists: install wamerican and wngerman>");
+    }
+    const QRegularExpression noWord(QStringLiteral("\\S*[/@\\d]\\S*|[^\\p{L}]+"));
+    for (QString& text : texts) {
+        for (const QString& phrase : literal + QStringList{QStringLiteral("&")}) {
             text.remove(phrase);
         }
-        text.remove(QLatin1Char('&'));
-        for (const QString& token : text.split(QRegularExpression(QStringLiteral("\\s+")))) {
-            if (token.contains(QRegularExpression(QStringLiteral("[/@\\d]")))) {
-                continue;
-            }
-            for (const QString& word : token.split(QRegularExpression(QStringLiteral("[^\\p{L}]+")),
-                                                   Qt::SkipEmptyParts)) {
-                const QString lower = word.toLower();
-                if (word.size() > 1 && english.contains(lower) && !german.contains(lower) &&
-                    !loanwords.contains(word, Qt::CaseInsensitive) && !found.contains(word)) {
-                    found << word;
-                }
+        for (const QString& word : text.split(noWord, Qt::SkipEmptyParts)) {
+            const QString lower = word.toLower();
+            if (word.size() > 1 && english.contains(lower) && !german.contains(lower) &&
+                !loanwords.contains(word, Qt::CaseInsensitive) && !found.contains(word)) {
+                found << word;
             }
         }
     }

@@ -129,53 +129,32 @@ TEST(LogPanel, ClearingEmptiesTheSavedLogBeyondWhatTheMemoShows) {
     EXPECT_EQ(ReadText(file), "e\n");
 }
 
-// Lines in, the lines the panel keeps (and shows) out: P for a poll's frame.
+// Lines in, the lines kept and shown out: "P" a poll's frame, "B" another's.
 TEST(LogPanel, HiddenPollsShowOnlyWhenTheirAnswerChanges) {
-    struct TCase {
-        const char* name;
-        bool hidden;
-        std::vector<std::string> in;
-        std::vector<std::string> kept;
+    using TLines = std::vector<std::string>;
+    const std::string P = "\x01P081\r",
+                      B = "\x01"
+                          "B3FFF\r",
+                      ok = "Succes.", dle = "DLE Error.";
+    const std::tuple<bool, TLines, TLines> cases[] = {
+        {false, {P, ok, P, ok}, {P, ok, P, ok}},
+        {true, {P, ok, P, ok, B, ok}, {P, ok, B, ok}},
+        {true, {P, ok, P, dle, P, ok}, {P, ok, P, dle, P, ok}},
+        {true, {P, ok, P, P, ok}, {P, ok, P}}, // a poll cut short stays
+        {true, {B, ok, B, ok}, {B, ok, B, ok}},
     };
-    const std::string poll = "\x01P081\r";
-    const std::string write = "\x01"
-                              "B3FFF\r";
-    const TCase cases[] = {
-        {"shown as they come",
-         false,
-         {poll, "Succes.", poll, "Succes."},
-         {poll, "Succes.", poll, "Succes."}},
-        {"a repeated answer goes",
-         true,
-         {poll, "Succes.", poll, "Succes.", write, "Succes."},
-         {poll, "Succes.", write, "Succes."}},
-        {"a changed answer stays",
-         true,
-         {poll, "Succes.", poll, "DLE Error.", poll, "Succes."},
-         {poll, "Succes.", poll, "DLE Error.", poll, "Succes."}},
-        {"a poll cut short stays",
-         true,
-         {poll, "Succes.", poll, poll, "Succes."},
-         {poll, "Succes.", poll}},
-        {"other answers are never taken for a poll's",
-         true,
-         {write, "Succes.", write, "Succes."},
-         {write, "Succes.", write, "Succes."}},
-    };
-    for (const TCase& test : cases) {
-        SCOPED_TRACE(test.name);
+    for (const auto& [hidden, in, kept] : cases) {
         TWorkflowRig rig;
-        TPLogPanel& log = rig.flows.LogPanel();
-        std::vector<std::string> shown;
-        log.OnLineAdded = [&](const std::string& line) { shown.push_back(line); };
-        rig.flows.HidePolls(test.hidden);
-        EXPECT_EQ(rig.flows.Snapshot().pollsHidden, test.hidden);
-        for (const std::string& line : test.in) {
-            log.Memo().Add(line);
+        TLines shown;
+        rig.flows.LogPanel().OnLineAdded = [&](const std::string& line) { shown.push_back(line); };
+        rig.flows.HidePolls(hidden);
+        EXPECT_EQ(rig.flows.Snapshot().pollsHidden, hidden);
+        for (const std::string& line : in) {
+            rig.flows.LogMemo().Add(line);
         }
-        EXPECT_EQ(std::vector<std::string>(log.KeptLines().begin(), log.KeptLines().end()),
-                  test.kept);
-        EXPECT_EQ(shown, test.kept);
+        const auto& log = rig.flows.LogPanel().KeptLines();
+        EXPECT_EQ(TLines(log.begin(), log.end()), kept);
+        EXPECT_EQ(shown, kept);
     }
 }
 
