@@ -109,8 +109,8 @@ long TPPgResult::Changed() const {
     return std::strtol(PQcmdTuples(result_), nullptr, 10);
 }
 
-TPPgConnection::TPPgConnection(const std::string& uri)
-    : connection_(nullptr, PQfinish), where_(RedactDatabaseUri(uri)) {
+TPPgConnection::TPPgConnection(const std::string& uri, TPgWait wait)
+    : connection_(nullptr, PQfinish), where_(RedactDatabaseUri(uri)), wait_(std::move(wait)) {
     if (SchemeOf(uri).empty()) {
         throw EDatabase("\"" + where_ + "\" is no database URI: name it postgresql://...");
     }
@@ -120,10 +120,30 @@ TPPgConnection::TPPgConnection(const std::string& uri)
                         "the settings: leave it out of the URI and put it in ~/.pgpass (or the "
                         "file PGPASSFILE names), or in PGPASSWORD");
     }
-    // The URI's own settings come last, so they win over these defaults.
-    const char* const keys[] = {"connect_timeout", "application_name", "dbname", nullptr};
-    const char* const values[] = {"10", "korvex", uri.c_str(), nullptr};
-    connection_.reset(PQconnectdbParams(keys, values, /*expand_dbname=*/1));
+    // The URI's own settings come last, so they win over these defaults. A
+    // lost peer is noticed by TCP too, and the server gives a statement or a
+    // transaction left open no longer than the client waits for it.
+    const std::string limit = std::to_string(wait_.limitMs);
+    const std::string serverLimits =
+        "-c statement_timeout=" + limit +
+        " -c idle_in_transaction_session_timeout=" + std::to_string(2 * wait_.limitMs);
+    const char* const keys[] = {"application_name",
+                                "keepalives",
+                                "keepalives_idle",
+                                "keepalives_interval",
+                                "keepalives_count",
+                                "tcp_user_timeout",
+                                "options",
+                                "dbname",
+                                nullptr};
+    const char* const values[] = {
+        "korvex", "1", "5", "2", "2", limit.c_str(), serverLimits.c_str(), uri.c_str(), nullptr};
+    TPgWaitEnd end = TPgWaitEnd::weDone;
+    connection_.reset(PgConnectWithin(keys, values, wait_, end));
+    if (end != TPgWaitEnd::weDone) {
+        throw EDatabase("Cannot connect to the database " + where_ + ": it " +
+                        PgWaitWords(end, wait_));
+    }
     if (!connection_) {
         throw EDatabase("Cannot connect to the database " + where_ + ": out of memory");
     }
@@ -136,20 +156,23 @@ TPPgConnection::TPPgConnection(const std::string& uri)
 
 TPPgConnection::~TPPgConnection() = default;
 
+bool TPPgConnection::Usable() const {
+    return connection_ && PQstatus(connection_.get()) == CONNECTION_OK;
+}
+
 TPPgResult TPPgConnection::Exec(std::string_view sql,
                                 const std::vector<std::optional<std::string>>& parameters) {
-    std::vector<const char*> values;
-    values.reserve(parameters.size());
-    for (const auto& parameter : parameters) {
-        values.push_back(parameter ? parameter->c_str() : nullptr);
+    if (!Usable()) {
+        throw EDatabase("The database " + where_ + " " + PgWaitWords(TPgWaitEnd::weLost, wait_));
     }
-    const std::string statement(sql);
-    // Without parameters several statements may go at once, as a schema does.
-    PGresult* result =
-        values.empty()
-            ? PQexec(connection_.get(), statement.c_str())
-            : PQexecParams(connection_.get(), statement.c_str(), static_cast<int>(values.size()),
-                           nullptr, values.data(), nullptr, nullptr, /*resultFormat=*/0);
+    TPgWaitEnd end = TPgWaitEnd::weDone;
+    PGresult* result = PgExecWithin(connection_.get(), std::string(sql), parameters, wait_, end);
+    if (end != TPgWaitEnd::weDone) {
+        // What became of the statement is unknown: nothing more goes over
+        // this connection.
+        connection_.reset();
+        throw EDatabase("The database " + where_ + " " + PgWaitWords(end, wait_));
+    }
     const ExecStatusType status = PQresultStatus(result);
     if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) {
         return TPPgResult(result);
@@ -164,8 +187,13 @@ TPPgResult TPPgConnection::Exec(std::string_view sql,
 }
 
 void TPPgConnection::RollBack() noexcept {
-    if (PQstatus(connection_.get()) == CONNECTION_OK) {
-        PQclear(PQexec(connection_.get(), "ROLLBACK"));
+    if (!Usable()) {
+        return;
+    }
+    TPgWaitEnd end = TPgWaitEnd::weDone;
+    PQclear(PgExecWithin(connection_.get(), "ROLLBACK", {}, wait_, end));
+    if (end != TPgWaitEnd::weDone) {
+        connection_.reset();
     }
 }
 
