@@ -37,9 +37,26 @@ TSerialValue TPLocalSerialClaims::Claim(const TPSerialSequence& sequence) {
     return next;
 }
 
+std::optional<TSerialValue> TPLocalSerialClaims::Next(const TPSerialSequence& sequence) const {
+    const std::string& field = sequence.Field().name;
+    const std::optional<TSerialValue> last =
+        LastClaimIn(ClaimFile(sequence.CardType(), field), field);
+    return sequence.After(last ? std::optional(last->position) : std::nullopt);
+}
+
+void TPLocalSerialClaims::Keep(const TPSerialSequence& sequence, const TSerialValue& value) {
+    TPClaimFile file(ClaimFile(sequence.CardType(), sequence.Field().name));
+    file.Append(TPClaimFile::ClaimLine(value));
+}
+
 void TPLocalSerialClaims::Spend(const TPSerialSequence& sequence, const TSerialValue& value,
                                 std::string_view outcome) {
-    TPClaimFile file(ClaimFile(sequence.CardType(), sequence.Field().name));
+    Spend(sequence.CardType(), value, outcome);
+}
+
+void TPLocalSerialClaims::Spend(const std::string& cardType, const TSerialValue& value,
+                                std::string_view outcome) {
+    TPClaimFile file(ClaimFile(cardType, value.field));
     file.Append(TPClaimFile::SpendLine(value, outcome));
 }
 

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+
+namespace korvex {
+
+// What a station's claim file (see TPClaimFile) says of the values in it:
+// each value claimed there, by its position, with the outcome it was spent
+// with (empty while it was never spent), and the highest position claimed.
+struct TClaimHistory {
+    std::map<std::uint64_t, std::string> outcomes;
+    std::optional<std::uint64_t> highest;
+};
+
+// Reads the whole file; nothing for a file that does not exist. Only what a
+// crash leaves is forgiven (a last line cut short, NULs at the end); any
+// other line it cannot read throws EInOutError naming the file and line.
+TClaimHistory ReadClaimHistory(const std::filesystem::path& file);
+
+} // namespace korvex
