@@ -30,8 +30,14 @@ std::string Tally(const TCardTally& tally) {
 
 } // namespace
 
-int RunRecords(const TPDataFolders& folders, const TGlobalOptions& /*options*/,
+int RunRecords(const TPDataFolders& folders, const TGlobalOptions& options,
                const TRecordsRequest& request) {
+    if (request.sync) {
+        return RunRecordsSync(request);
+    }
+    if (request.audit) {
+        return RunRecordsAudit(folders, options, request);
+    }
     if (request.record.empty() == request.database.empty()) {
         std::cerr << ErrorLine("records needs --record FILE or --db postgresql://...") << '\n';
         return kExitUsage;

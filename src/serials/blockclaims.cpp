@@ -155,13 +155,13 @@ void TPBlockClaims::Reconcile() {
         if (!histories.contains(key)) {
             histories[key] = ReadClaimHistory(own_.ClaimFile(key.first, key.second));
         }
-        const auto& outcomes = histories[key].outcomes;
-        const auto found = outcomes.find(position);
+        const auto& values = histories[key].values;
+        const auto found = values.find(position);
         std::optional<std::string> change;
-        if (found == outcomes.end()) {
+        if (found == values.end()) {
             change = handedOut ? std::nullopt : std::optional<std::string>("unused");
-        } else if (!found->second.empty() || !handedOut) {
-            change = found->second;
+        } else if (!found->second.outcome.empty() || !handedOut) {
+            change = found->second.outcome;
         }
         if (change) {
             changes[{key.first, key.second, *change}].push_back(std::to_string(position));

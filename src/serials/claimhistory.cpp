@@ -35,11 +35,13 @@ bool Take(const std::string& line, TClaimHistory& history) {
     if ((!claimed && !spent) || !position) {
         return false;
     }
+    TClaimEntry& entry = history.values[*position];
+    entry.text = parts[2];
+    entry.time = parts.back();
     if (claimed) {
-        history.outcomes.try_emplace(*position);
         history.highest = std::max(history.highest.value_or(0), *position);
     } else {
-        history.outcomes[*position] = parts[3];
+        entry.outcome = parts[3];
     }
     return true;
 }

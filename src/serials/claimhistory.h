@@ -8,11 +8,18 @@
 
 namespace korvex {
 
+// One value a claim file holds.
+struct TClaimEntry {
+    std::string text;    // the value
+    std::string outcome; // how it was spent; empty while it never was
+    std::string time;    // of its last line, UTC
+};
+
 // What a station's claim file (see TPClaimFile) says of the values in it:
-// each value claimed there, by its position, with the outcome it was spent
-// with (empty while it was never spent), and the highest position claimed.
+// each value claimed there, by its position, and the highest position
+// claimed.
 struct TClaimHistory {
-    std::map<std::uint64_t, std::string> outcomes;
+    std::map<std::uint64_t, TClaimEntry> values;
     std::optional<std::uint64_t> highest;
 };
 

@@ -54,12 +54,18 @@ TRecordSummary SummarizeCsvRecord(const std::filesystem::path& record, const std
     const std::size_t time = column("time");
     const std::size_t outcome = column("outcome");
     const std::size_t step = column("failing step");
+    // A line names its station; one an earlier version made is `station`'s.
+    const auto& header = rows.front();
+    const std::size_t stationColumn = static_cast<std::size_t>(
+        std::find(header.begin(), header.end(), "station") - header.begin());
     TRecordSummary summary;
     for (std::size_t i = 1; i < rows.size(); ++i) {
         const auto field = [&](std::size_t at) {
             return at < rows[i].size() ? rows[i][at] : std::string();
         };
-        AddCards(summary, {station, field(time), field(time), field(outcome), field(step), 1});
+        const std::string named = field(stationColumn);
+        AddCards(summary, {named.empty() ? station : named, field(time), field(time),
+                           field(outcome), field(step), 1});
     }
     summary.serials = claims.LastValues();
     return summary;

@@ -42,10 +42,10 @@ struct TCardGroup {
 
 void AddCards(TRecordSummary& summary, const TCardGroup& group);
 
-// The summary of a local CSV production record, its cards all the station's,
-// with the last values of the station's local claims (none for an empty
-// folder). Throws EInOutError naming the file when it cannot be read or is no
-// production record (no time, outcome or failing step column).
+// The summary of a local CSV production record, each card its line's
+// station's (`station`'s for a line that names none), with the last values of the station's local
+// claims (none for an empty folder). Throws EInOutError naming the file when it cannot be read or
+// is no production record (no time, outcome or failing step column).
 TRecordSummary SummarizeCsvRecord(const std::filesystem::path& record, const std::string& station,
                                   const TPLocalSerialClaims& claims);
 

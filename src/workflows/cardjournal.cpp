@@ -14,11 +14,15 @@
 #include <cstring>
 #include <fcntl.h>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace korvex {
 
 namespace {
+
+// The journal is started afresh at a card's beginning once it is this long.
+constexpr off_t kCompactBytes = 64 * 1024;
 
 constexpr std::array<std::string_view, 7> kStepWords = {
     "begun", "claimed", "written", "finished", "recorded", "let go", "taken out"};
@@ -199,7 +203,17 @@ void TPCardJournal::Append(const std::vector<std::string>& fields) {
 
 void TPCardJournal::Begin(const std::string& run, int sequence, const std::filesystem::path& record,
                           const std::string& station) {
-    Append({"begun", run, std::to_string(sequence), record.string(), station});
+    // A new card in the slot: what the journal said of the cards before it
+    // is of no use any more.
+    struct stat info {};
+    if (fd_ >= 0 && ::fstat(fd_, &info) == 0 && info.st_size > kCompactBytes) {
+        Restart(std::nullopt);
+    }
+    // Found again by a run started from another folder.
+    std::error_code ignored;
+    const std::filesystem::path whole =
+        record.empty() ? record : std::filesystem::absolute(record, ignored);
+    Append({"begun", run, std::to_string(sequence), whole.string(), station});
 }
 
 void TPCardJournal::Claimed(const std::string& run, int sequence, const std::string& cardType,

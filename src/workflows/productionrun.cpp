@@ -241,11 +241,13 @@ bool TPProductionRun::HandleCard(const TProductionPlan& plan, TProductionObserve
     if (recorded || kept) {
         Journal([&] { journal_->Reached(TJournalStep::jsRecorded, run_, sequence); });
     }
+    // The card is done as far as the station goes: said before the shared
+    // database is asked, whatever it does.
+    observer.CardDone(result, summary.counters);
     if (share_) {
         TellShare(share_->AfterCard(), observer);
     }
     Journal([&] { journal_->Reached(TJournalStep::jsLetGo, run_, sequence); });
-    observer.CardDone(result, summary.counters);
     if (!recorded) {
         summary.end = TRunEnd::reRecordFailed;
         return false;
