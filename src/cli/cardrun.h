@@ -94,7 +94,7 @@ int RunRecords(const TPDataFolders& folders, const TGlobalOptions& options,
                const TRecordsRequest& request);
 // records --sync: the record's lines the database does not hold, sent.
 int RunRecordsSync(const TRecordsRequest& request);
-// records --audit: what the record cannot account for; 0 when nothing.
+// records --audit: what the record cannot account for.
 int RunRecordsAudit(const TPDataFolders& folders, const TGlobalOptions& options,
                     const TRecordsRequest& request);
 

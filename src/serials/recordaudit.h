@@ -44,8 +44,6 @@ struct TRecordAudit {
     std::vector<TUnfinishedValue> unfinished;
     std::vector<TLinePlace> unsent; // local lines the database does not hold
     std::vector<TRecordedTwice> twice;
-
-    bool Clean() const { return unfinished.empty() && unsent.empty() && twice.empty(); }
 };
 
 // The shared database's values claimed and never finished, and its values

@@ -32,8 +32,9 @@ wr| write
 --ver| --version
 read | pic flash eeprom
 rec| records
-records --| --data --port --speed --log --card --yes --quiet --json --help --record --db --station
-auto --watch --d| --data --db
+records --| --data --port --speed --log --card --yes --quiet --json --help --record --db --station --sync --audit --format --db-wait
+records --audit --format | text csv
+auto --watch --d| --data --db --db-wait
 card edit X --se| --serial
 options --set Line/| Line/StepRetries=
 --card PIC16F84-2| PIC16F84-24C16
