@@ -8,6 +8,7 @@
 #include "serials/shareddatabase.h"
 #include "serials/stationdatabase.h"
 
+#include <algorithm>
 #include <set>
 #include <tuple>
 
@@ -29,7 +30,7 @@ bool TPBlockClaims::Reserve(TBlock& block, bool now, std::optional<std::uint64_t
     }
     try {
         TPgReservation taken = TPPgSerialClaims(database, database_.Station())
-                                   .Reserve(block.sequence, block_, stationLast);
+                                   .Reserve(block.sequence, Wanted(block), stationLast);
         block.values.insert(block.values.end(), taken.values.begin(), taken.values.end());
         return true;
     } catch (const EDatabase& error) {
@@ -55,7 +56,7 @@ std::optional<std::uint64_t> TPBlockClaims::Prepare(const TPSerialSequence& sequ
         throw EDatabase(database_.Problem());
     }
     TPgReservation taken = TPPgSerialClaims(database, database_.Station())
-                               .Reserve(block.sequence, block_, stationLast);
+                               .Reserve(block.sequence, Wanted(block), stationLast);
     block.values.assign(taken.values.begin(), taken.values.end());
     return taken.startedAfter;
 }
@@ -89,9 +90,15 @@ std::optional<TSerialValue> TPBlockClaims::Next(const TPSerialSequence& sequence
     return found->second.values.front();
 }
 
+int TPBlockClaims::Wanted(const TBlock& block) const {
+    const int held = static_cast<int>(block.values.size());
+    return cardsLeft_ ? std::clamp(*cardsLeft_ - held, 1, block_) : block_;
+}
+
 void TPBlockClaims::TopUp() {
     for (auto& [key, block] : blocks_) {
-        if (2 * block.values.size() > static_cast<std::size_t>(block_)) {
+        const int held = static_cast<int>(block.values.size());
+        if (2 * held > block_ || (cardsLeft_ && held >= *cardsLeft_)) {
             continue;
         }
         try {

@@ -60,6 +60,10 @@ public:
     // or EInOutError.
     void Reconcile();
 
+    // How many more cards the run will program (nothing: until stopped): a
+    // station takes no more values ahead than those cards need.
+    void ExpectCards(std::optional<int> cards) { cardsLeft_ = cards; }
+
     // The values of each field held now: field, count.
     std::vector<std::pair<std::string, std::size_t>> Held() const;
 
@@ -71,6 +75,8 @@ private:
     using TKey = std::pair<std::string, std::string>; // card type, field
 
     TBlock& BlockOf(const TPSerialSequence& sequence);
+    // How many values to take for the field now.
+    int Wanted(const TBlock& block) const;
     // Takes a block for the field from the database; false when it cannot
     // be reached (now: try whatever the pause).
     bool Reserve(TBlock& block, bool now, std::optional<std::uint64_t> stationLast);
@@ -78,6 +84,7 @@ private:
     TPStationDatabase& database_;
     TPLocalSerialClaims& own_;
     int block_;
+    std::optional<int> cardsLeft_;
     std::map<TKey, TBlock> blocks_;
 };
 

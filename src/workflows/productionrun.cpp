@@ -245,7 +245,8 @@ bool TPProductionRun::HandleCard(const TProductionPlan& plan, TProductionObserve
     // database is asked, whatever it does.
     observer.CardDone(result, summary.counters);
     if (share_) {
-        TellShare(share_->AfterCard(), observer);
+        const int left = plan.count - summary.counters.Cards();
+        TellShare(share_->AfterCard(plan.count > 0 ? std::optional(left) : std::nullopt), observer);
     }
     Journal([&] { journal_->Reached(TJournalStep::jsLetGo, run_, sequence); });
     if (!recorded) {

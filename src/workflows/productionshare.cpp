@@ -22,8 +22,10 @@ TPProductionShare::TPProductionShare(const std::string& uri, const std::string& 
     : database_(uri, station, std::move(wait)), outbox_(record, station),
       claims_(database_, own, block) {}
 
-TShareStart TPProductionShare::Open(const std::vector<TPSerialSequence>& fields) {
+TShareStart TPProductionShare::Open(const std::vector<TPSerialSequence>& fields,
+                                    std::optional<int> cards) {
     TShareStart start;
+    claims_.ExpectCards(cards);
     const auto database = database_.Open();
     // Lines and values of earlier runs first: the blocks taken below are
     // this run's own.
@@ -37,7 +39,8 @@ TShareStart TPProductionShare::Open(const std::vector<TPSerialSequence>& fields)
     return start;
 }
 
-TShareChange TPProductionShare::AfterCard() {
+TShareChange TPProductionShare::AfterCard(std::optional<int> cardsLeft) {
+    claims_.ExpectCards(cardsLeft);
     const bool wasAway = away_;
     linesSent_ = 0;
     if (const auto database = database_.Reach()) {

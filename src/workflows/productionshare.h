@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,17 +44,18 @@ public:
 
     // Before the first card: connects, sends the record's lines the database
     // does not hold, settles the values of earlier runs and takes the first
-    // block of each field. Throws EDatabase (or ESerialsUsedUp, EInOutError)
-    // when the run cannot start so.
-    TShareStart Open(const std::vector<TPSerialSequence>& fields);
+    // block of each field, for `cards` cards at most. Throws EDatabase (or ESerialsUsedUp,
+    // EInOutError) when the run cannot start so.
+    TShareStart Open(const std::vector<TPSerialSequence>& fields, std::optional<int> cards);
 
     TPBlockClaims& Claims() { return claims_; }
 
     // After a card's local line: the record's new lines go to the database
-    // and the blocks are topped up, when it can be reached. Says when the
+    // and the blocks are topped up for the cards left (nothing: until the
+    // run is stopped), when it can be reached. Says when the
     // database went away (Problem says why) or came back (LinesSent says
     // how many lines went then).
-    TShareChange AfterCard();
+    TShareChange AfterCard(std::optional<int> cardsLeft);
     const std::string& Problem() const { return database_.Problem(); }
     bool Away() const { return database_.Away(); }
     int LinesSent() const { return linesSent_; }

@@ -136,7 +136,7 @@ bool TPProductionRun::OpenShared(const TProductionPlan& plan, TProductionObserve
         for (const TSerialField& field : bench_.card.Store().ReadSerialFields(cardType)) {
             fields.emplace_back(cardType, field);
         }
-        start = share_->Open(fields);
+        start = share_->Open(fields, plan.count > 0 ? std::optional(plan.count) : std::nullopt);
     } catch (const EKorvex& error) {
         const int entry =
             share_->Away() ? entries::kDatabaseUnreachable : entries::kDatabaseRefused;
