@@ -147,10 +147,27 @@ TProductionSummary TPProductionRun::Run(const TProductionPlan& plan,
         Tell(observer, FillIn(bench_.Text(entries::kCardLeftInSlot), {slotCard_}));
     }
 
-    summary.end = TRunEnd::reStopped;
     // A card already in the slot when the run starts is programmed, unless
     // the last run finished it.
-    bool armed = !lastCardInSlot;
+    Cards(plan, observer, summary, !lastCardInSlot, startMs);
+    if (share_) {
+        share_->Close();
+    }
+    summary.counters.elapsedMs = bench_.clock.NowMs() - startMs;
+    char perHour[32];
+    std::snprintf(perHour, sizeof perHour, "%.0f", summary.counters.CardsPerHour());
+    Log(FillIn(
+        bench_.Text(entries::kRunEnded),
+        {std::to_string(summary.counters.good), std::to_string(summary.counters.failed), perHour}));
+    observer.RunEnded(summary);
+    return summary;
+}
+
+// Each card that arrives is programmed once, until the count, a stop or a
+// card after which the run cannot go on.
+void TPProductionRun::Cards(const TProductionPlan& plan, TProductionObserver& observer,
+                            TProductionSummary& summary, bool armed, std::int64_t startMs) {
+    summary.end = TRunEnd::reStopped;
     bool waitingTold = false;
     while (!stopRequested_) {
         if (plan.count > 0 && summary.counters.Cards() >= plan.count) {
@@ -193,17 +210,6 @@ TProductionSummary TPProductionRun::Run(const TProductionPlan& plan,
             bench_.line.Poll();
         }
     }
-    if (share_) {
-        share_->Close();
-    }
-    summary.counters.elapsedMs = bench_.clock.NowMs() - startMs;
-    char perHour[32];
-    std::snprintf(perHour, sizeof perHour, "%.0f", summary.counters.CardsPerHour());
-    Log(FillIn(
-        bench_.Text(entries::kRunEnded),
-        {std::to_string(summary.counters.good), std::to_string(summary.counters.failed), perHour}));
-    observer.RunEnded(summary);
-    return summary;
 }
 
 // The card goes: journal, Auto program, its line into the local record

@@ -152,6 +152,9 @@ private:
     // Connects to the shared database and gets it ready; false when the run
     // does not start, the reason shown.
     bool OpenShared(const TProductionPlan& plan, TProductionObserver& observer);
+    // The cards of the run; `armed`: a card in the slot now is programmed.
+    void Cards(const TProductionPlan& plan, TProductionObserver& observer,
+               TProductionSummary& summary, bool armed, std::int64_t startMs);
     // One card from the slot to its line; false when the run must end
     // (`end` says why).
     bool HandleCard(const TProductionPlan& plan, TProductionObserver& observer,
