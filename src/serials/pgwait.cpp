@@ -18,13 +18,22 @@ constexpr int kSliceMs = 20;
 
 using TClock = std::chrono::steady_clock;
 
-// The end of one call's waits, and whether a request to give up counts: one
-// that came before the call does not, so a stop cuts short the wait it came
-// in, and what the run does after it still gets its chance.
+// After a stop, the longest a call may still wait: what the run does after
+// the card in hand gets its chance with a database that answers, and none
+// waits long for one that does not.
+constexpr int kAfterStopMs = 1000;
+
+// The end of one call's waits, and whether a request to give up cuts them
+// short at once: one that came during the call does; one that came before
+// it leaves the call kAfterStopMs at most.
 struct TDeadline {
     explicit TDeadline(const TPgWait& wait)
         : at(TClock::now() + std::chrono::milliseconds(wait.limitMs)),
-          cancels(!(wait.cancelled && wait.cancelled())) {}
+          cancels(!(wait.cancelled && wait.cancelled())) {
+        if (!cancels) {
+            at = std::min(at, TClock::now() + std::chrono::milliseconds(kAfterStopMs));
+        }
+    }
 
     TClock::time_point at;
     bool cancels;
@@ -44,7 +53,8 @@ TPgWaitEnd WaitSocket(int socket, short events, const TDeadline& deadline, const
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline.at - TClock::now())
                 .count();
         if (left <= 0) {
-            return TPgWaitEnd::weTimedOut;
+            // A call a stop came before ends as given up, not as timed out.
+            return deadline.cancels ? TPgWaitEnd::weTimedOut : TPgWaitEnd::weCancelled;
         }
         pollfd ready{socket, events, 0};
         const int got = ::poll(&ready, 1, static_cast<int>(std::min<long long>(left, kSliceMs)));

@@ -20,7 +20,7 @@ struct TPgWait {
     int limitMs = kDefaultLimitMs;
     // Asked between short slices of every wait, where a window runs its
     // events; turning true gives the wait up at once, as a user's stop does.
-    // True already as a call begins does not count for that call.
+    // True already as a call begins leaves that call a second at most.
     std::function<bool()> cancelled;
 };
 
