@@ -13,6 +13,7 @@
 #include "sim/simbackend.h"
 #include "sim/simcardmodel.h"
 #include "sim/simdevice.h"
+#include "sim/simfaults.h"
 #include "support/programfolder.h"
 #include "support/settingsstore.h"
 #include "workflows/mainworkflows.h"
@@ -21,9 +22,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -65,9 +68,10 @@ struct TRun {
     TCardTexts card;
 };
 
-// One auto program from start-up, as korvex-cli --yes runs it, on a fresh
-// blank card whose line spoils `rate` of its frames.
-TRun AutoOnNoisyLine(const TCardSetup& setup, double rate, int stepRetries, std::uint32_t seed) {
+// One card command from start-up, as korvex-cli --yes runs it, on a fresh
+// blank card whose line `spoil` sets up just before the command.
+TRun RunOnLine(const TCardSetup& setup, korvex::TCardCommand command, int stepRetries,
+               const std::function<void(korvex::sim::TSimDevice&)>& spoil) {
     korvex::testing::TempDir dir;
     korvex::testing::TFakeClock clock;
     korvex::testing::TCountingPump pump;
@@ -116,7 +120,7 @@ TRun AutoOnNoisyLine(const TCardSetup& setup, double rate, int stepRetries, std:
          ++poll) {
         work.PollNow();
     }
-    device.SetRandomFaults(rate, seed);
+    spoil(device);
     TRun run;
     const std::int64_t startMs = clock.NowMs();
     pump.during = [&] {
@@ -125,17 +129,25 @@ TRun AutoOnNoisyLine(const TCardSetup& setup, double rate, int stepRetries, std:
             work.RequestStop();
         }
     };
-    run.succeeded =
-        work.RunCommand(korvex::TCardCommand::ccAutoProgram) == korvex::TOutcome::ocSucceeded;
+    run.succeeded = work.RunCommand(command) == korvex::TOutcome::ocSucceeded;
     run.simulatedMs = clock.NowMs() - startMs;
     run.retries = work.LastReport().retries;
     run.card = CardTexts(device);
     if (!run.succeeded && std::getenv("KORVEX_SOAK_WHY") != nullptr) {
-        std::fprintf(stderr, "seed %u: %s | %s | %s\n", seed, prompts.problems.c_str(),
+        std::fprintf(stderr, "%s | %s | %s\n", prompts.problems.c_str(),
                      linkPrompts.errors.empty() ? "" : linkPrompts.errors.back().c_str(),
                      view.notes.c_str());
     }
     return run;
+}
+
+// One auto program on a line that spoils `rate` of its frames.
+TRun AutoOnNoisyLine(const TCardSetup& setup, double rate, int stepRetries, std::uint32_t seed) {
+    if (std::getenv("KORVEX_SOAK_WHY") != nullptr) {
+        std::fprintf(stderr, "seed %u: ", seed);
+    }
+    return RunOnLine(setup, korvex::TCardCommand::ccAutoProgram, stepRetries,
+                     [&](korvex::sim::TSimDevice& device) { device.SetRandomFaults(rate, seed); });
 }
 
 const TCardTexts& QuietCard(const TCardSetup& setup) {
@@ -221,6 +233,28 @@ void Soak(const char* name, const TCardSetup& setup, int stepRetries, bool goals
     }
 }
 
+// A programmer that falls silent for good after the command's first
+// `frames` frames: how long the command takes to fail, on the simulated
+// clock at 19200 baud, against 6 s; the steps it ran again, none allowed.
+void BM_SilentProgrammer(benchmark::State& state, korvex::TCardCommand command) {
+    const int frames = static_cast<int>(state.range(0));
+    TRun run;
+    for (auto _ : state) {
+        run = RunOnLine(kPic, command, korvex::TPOptionReader::kDefaultStepRetries,
+                        [frames](korvex::sim::TSimDevice& device) {
+                            const auto from = static_cast<int>(device.Frames().size()) + frames;
+                            for (int frame = from + 1; frame <= from + 3000; ++frame) {
+                                device.AddFault(
+                                    korvex::sim::ParseSimFault("silent@" + std::to_string(frame)));
+                            }
+                        });
+    }
+    state.counters["failed_after_ms"] = static_cast<double>(run.simulatedMs);
+    state.counters["goal_ms"] = 6000;
+    state.counters["retries"] = run.retries;
+    state.counters["goals_met"] = !run.succeeded && run.simulatedMs <= 6000 && run.retries == 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -234,6 +268,17 @@ int main(int argc, char** argv) {
     // a try can only start again at the first: what a higher bound buys.
     for (const int stepRetries : {kShipped, 4, korvex::TPOptionReader::kMostStepRetries}) {
         Soak("BM_SoakAutoAvrWithLock", kAvr, stepRetries, false);
+    }
+    // Silent in the processor's write, and in auto's EEPROM part and its end.
+    for (const auto& [name, command, later] :
+         {std::tuple{"BM_SilentProgrammer/write_pic", korvex::TCardCommand::ccWritePic, 150},
+          std::tuple{"BM_SilentProgrammer/auto", korvex::TCardCommand::ccAutoProgram, 400}}) {
+        benchmark::RegisterBenchmark(name, BM_SilentProgrammer, command)
+            ->ArgName("after_frames")
+            ->Arg(40)
+            ->Arg(later)
+            ->Iterations(1)
+            ->Unit(benchmark::kMillisecond);
     }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

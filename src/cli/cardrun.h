@@ -78,7 +78,9 @@ int RunCardType(const TPDataFolders& folders, const TGlobalOptions& options,
 
 // The summary of the local record (--record) or of the shared one (--db):
 // cards per station and per hour, good and failed with the failing steps,
-// the last value of each serial field.
+// the yield at the end and at the first pass, where failed cards first
+// differed, cards an hour, the last value of each serial field; of the cards
+// from `since` until `until` and of the tool's --card only, when given.
 struct TRecordsRequest {
     std::string record;
     std::string database;
@@ -88,10 +90,15 @@ struct TRecordsRequest {
     bool sync = false;
     // What the record cannot account for, instead of the summary.
     bool audit = false;
-    bool csv = false; // the audit as CSV
+    bool csv = false;         // the audit as CSV
+    std::string since, until; // as RangeTimeSeconds reads them; empty: no bound
 };
 int RunRecords(const TPDataFolders& folders, const TGlobalOptions& options,
                const TRecordsRequest& request);
+// Every wait of records for the database bounded by --db-wait, and given up
+// at a signal; the station of a local record's lines that name none.
+TPgWait RecordsDatabaseWait(const TRecordsRequest& request);
+std::string RecordsStation(const TRecordsRequest& request);
 // records --sync: the record's lines the database does not hold, sent.
 int RunRecordsSync(const TRecordsRequest& request);
 // records --audit: what the record cannot account for.

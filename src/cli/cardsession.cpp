@@ -1,6 +1,7 @@
 #include "cli/cardsession.h"
 
 #include "cli/commands.h"
+#include "cli/imagefile.h"
 #include "cli/messageline.h"
 #include "cli/portchoice.h"
 #include "sim/keptsimulator.h"
@@ -8,6 +9,7 @@
 #include "support/filetarget.h"
 #include "support/textconv.h"
 #include "workflows/entries.h"
+#include "workflows/facewords.h"
 
 #include <unistd.h>
 
@@ -47,18 +49,10 @@ TCardSession::TCardSession(TPDataFolders folders, const TGlobalOptions& options,
       }) {
     startMs_ = TSteadyClock::NowUs() / 1000;
     prompts_.BeforeLine = [this] { progress_.EndLine(); };
-    // Opened before anything is sent, so a log that cannot be kept stops the
-    // run before it starts.
-    if (!options_.link.logFile.empty()) {
-        try {
-            log_ = std::make_unique<TPLogFile>(options_.link.logFile);
-        } catch (const EInOutError& error) {
-            logError_ = DescribeError(error);
-        }
-    }
 
     // A card type named in any letter case is the one the list holds, for
     // the built-in simulator's card as for the workflows.
+    bool cardFound = true;
     if (!options_.card.empty()) {
         TPCardIni cards;
         cards.SetBaseDir(folders_);
@@ -67,12 +61,16 @@ TCardSession::TCardSession(TPDataFolders folders, const TGlobalOptions& options,
         for (int i = 0; i < cards.GetCardCount(); ++i) {
             names.push_back(cards.GetCardInfo(i)->CardName);
         }
-        if (const int found = FindCardItem(names, options_.card); found >= 0) {
+        const int found = FindCardItem(names, options_.card);
+        if (found >= 0) {
             options_.card = names[static_cast<std::size_t>(found)];
         }
+        cardFound = found >= 0;
     }
     ports_ = TPortMap::Load(settings_);
-    if (needsProgrammer_) {
+    // A card type named that none has is told with the list of them (Start),
+    // before anything about the port, as every command tells it.
+    if (needsProgrammer_ && cardFound) {
         TPortChoice choice = ChoosePort(options_.link, settings_);
         comNumber_ = choice.comNumber;
         rate_ = choice.rate;
@@ -84,6 +82,7 @@ TCardSession::TCardSession(TPDataFolders folders, const TGlobalOptions& options,
     work_ = std::make_unique<TPMainWorkflows>(
         folders_, settings_,
         MakePortFactory(ports_, sim::InProcessSimulator(folders_, options_.card, err_)), seams);
+    work_->SetStandIns(CommandLineStandIns());
     // The log goes to its file line by line; the panel keeps no lines of its
     // own, so a production run of any length takes no more memory.
     work_->LogPanel().SetKeptLineLimit(1);
@@ -123,9 +122,31 @@ std::string TCardSession::CardTypeList() {
     return list.empty() ? "none (add one with \"korvex-cli card add\")" : list;
 }
 
+// Opened before anything is sent, so a log that cannot be kept stops the
+// run before it starts; an existing file is replaced only when the user
+// says so, as the file a read is saved to is.
+bool TCardSession::OpenLog() {
+    const std::string& file = options_.link.logFile;
+    if (file.empty() || log_) {
+        return true;
+    }
+    try {
+        CheckDestination(file);
+        if (!view_.AskOverwrites({file})) {
+            logRefused_ = true;
+            return false;
+        }
+        log_ = std::make_unique<TPLogFile>(file);
+    } catch (const EInOutError& error) {
+        logRefused_ = true;
+        Fail(DescribeError(error));
+        return false;
+    }
+    return true;
+}
+
 int TCardSession::Start(TCardNeed need, bool sayWhySilent) {
-    if (!logError_.empty()) {
-        Fail(logError_);
+    if (!OpenLog()) {
         return kExitFailed;
     }
     TStartChoices choices;
@@ -163,7 +184,7 @@ int TCardSession::Start(TCardNeed need, bool sayWhySilent) {
         return kExitOk;
     }
     if (!shot.connected) {
-        Fail(portName_.CannotOpen(shot.connectError));
+        Fail(portName_.CannotOpen(shot.connectError) + RememberedPortHint());
         return kExitFailed;
     }
     if (WaitForProgrammer(sayWhySilent) != kExitOk) {
@@ -202,18 +223,22 @@ int TCardSession::WaitForProgrammer(bool sayWhySilent) {
     // keep the user waiting seven answer times more.
     work_->AbandonLine();
     if (sayWhySilent) {
-        Fail(portName_.NotAnswering());
+        Fail(portName_.NotAnswering() + RememberedPortHint());
     }
     return kExitFailed;
 }
 
+// The port the settings remembered is the window's choice; on the command
+// line another is named with --port.
+std::string TCardSession::RememberedPortHint() const {
+    return options_.link.port.empty()
+               ? "; this is the port the settings remember: name the programmer's port with --port"
+               : "";
+}
+
 bool TCardSession::UseFile(TFileRow row, const std::string& file) {
-    if (const std::string problem = InputFileProblem(file); !problem.empty()) {
+    if (const std::string problem = ImageFileProblem(file); !problem.empty()) {
         Fail(file + ": " + problem);
-        return false;
-    }
-    if (!TPFileRows::IsUsableFile(file)) {
-        Fail(file + ": not an image file (give a .hex or .bin file)");
         return false;
     }
     // Named on the command line, the file is read afresh even when it is the
@@ -225,8 +250,12 @@ bool TCardSession::StoredFileUsable(TFileRow row, const std::string& what, bool 
     const TMainSnapshot shot = work_->Snapshot();
     const TRowView& view = shot.rows[static_cast<std::size_t>(row)];
     // An optional row stops the command only when it names a file that
-    // cannot be used.
-    if (!required && view.problem.empty()) {
+    // cannot be used; an empty one is told as empty, as one named here is.
+    std::string problem = view.field.empty() ? std::string() : ImageFileProblem(view.field);
+    if (problem.empty()) {
+        problem = view.problem;
+    }
+    if (!required && problem.empty()) {
         return true;
     }
     if (view.field.empty()) {
@@ -234,11 +263,12 @@ bool TCardSession::StoredFileUsable(TFileRow row, const std::string& what, bool 
              " file stored; name the file on the command line");
         return false;
     }
-    if (!view.problem.empty() || !view.status.viewEnabled) {
+    if (problem.empty() && !view.status.viewEnabled) {
+        problem = "it holds no image";
+    }
+    if (!problem.empty()) {
         Fail("the " + what + " file \"" + view.field + "\" stored for card type \"" +
-             shot.cardText + "\" cannot be used: " +
-             (view.problem.empty() ? std::string("it holds no image") : view.problem) +
-             "; name a file on the command line");
+             shot.cardText + "\" cannot be used: " + problem + "; name a file on the command line");
         return false;
     }
     return true;

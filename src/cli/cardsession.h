@@ -57,8 +57,9 @@ public:
     // cannot be reached. `sayWhySilent`: a programmer that never answers is
     // reported as such (the state query only shows the state).
     int Start(TCardNeed need = TCardNeed::cnUsable, bool sayWhySilent = true);
-    // Start ended before the port was opened: --log cannot be written.
-    bool LogRefused() const { return !logError_.empty(); }
+    // Start ended before the port was opened: --log cannot be written, or
+    // the file it names was not to be replaced.
+    bool LogRefused() const { return logRefused_; }
 
     TPMainWorkflows& Work() { return *work_; }
     TCliView& View() { return view_; }
@@ -102,7 +103,9 @@ public:
     int Finish(int code);
 
 private:
+    bool OpenLog();
     int WaitForProgrammer(bool sayWhySilent);
+    std::string RememberedPortHint() const;
     void PrintResult(int code);
 
     TPDataFolders folders_;
@@ -117,7 +120,7 @@ private:
     TInterruptPump pump_;
     bool productionStopTold_ = false;
     std::unique_ptr<TPLogFile> log_;
-    std::string logError_; // why --log cannot be written; Start ends there
+    bool logRefused_ = false; // Start ended there
     std::unique_ptr<TPMainWorkflows> work_;
     int comNumber_ = 0;
     TBaudRate rate_ = TBaudRate::br19200;

@@ -2,8 +2,11 @@
 #include "cli/commands.h"
 #include "cli/interrupts.h"
 #include "cli/linkoptions.h"
+#include "cli/manualhelp.h"
 #include "cli/messageline.h"
 #include "link/clock.h"
+#include "serials/pgconnection.h"
+#include "serials/serialerrors.h"
 #include "support/errors.h"
 #include "support/programfolder.h"
 
@@ -74,6 +77,21 @@ std::string CommandNames(CLI::App& app) {
     return names;
 }
 
+// A connection string is refused before anything else is done with it, in
+// words that never hold its password.
+CLI::Validator DatabaseCheck() {
+    return CLI::Validator(
+        [](std::string& uri) -> std::string {
+            try {
+                korvex::ReadConnectionString(uri);
+            } catch (const korvex::EDatabaseUri& error) {
+                return error.what();
+            }
+            return {};
+        },
+        "", "connection string");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -81,6 +99,9 @@ int main(int argc, char** argv) {
 
     CLI::App app{"Korvex smart-card programmer, command-line tool", kProgram};
     app.set_version_flag("--version", std::string(kProgram) + " " + KORVEX_VERSION);
+    // --help-all is the whole manual's text, help2man's source of the page.
+    app.formatter(std::make_shared<TManualFormatter>());
+    app.set_help_all_flag("--help-all", "Print this help with every command's options and exit");
     app.require_subcommand(1);
     // Options of the whole tool may follow the command as well.
     app.fallthrough();
@@ -120,12 +141,14 @@ int main(int argc, char** argv) {
     cards
         ->add_option("--format", cardsFormat,
                      "text (default) or tsv: tab-separated, with the kind codes and sizes")
-        ->transform(CLI::CheckedTransformer(std::map<std::string, TCardsFormat>{
-            {"text", TCardsFormat::cfText}, {"tsv", TCardsFormat::cfTsv}}));
+        ->type_name("FORMAT")
+        ->transform(CLI::CheckedTransformer(
+                        std::map<std::string, TCardsFormat>{{"text", TCardsFormat::cfText},
+                                                            {"tsv", TCardsFormat::cfTsv}})
+                        .description(""));
 
     ViewRequest view;
-    auto* viewCommand =
-        app.add_subcommand("view", "Show an image file as the file view window shows it");
+    auto* viewCommand = app.add_subcommand("view", "Show an image file as a hex dump");
     viewCommand->add_option("FILE", view.file, "Intel HEX or binary image file")->required();
     auto* viewCard =
         viewCommand->add_option("--card", view.cardName, "Card type whose processor kind applies");
@@ -182,6 +205,7 @@ int main(int argc, char** argv) {
                      "With --watch: a PostgreSQL database the stations of a line share "
                      "(postgresql://host/name), for the serial values and every card's record "
                      "line; the password comes from ~/.pgpass, PGPASSFILE or PGPASSWORD")
+        ->check(DatabaseCheck())
         ->needs(watch);
     autoCommand
         ->add_option("--station", autoRequest.station,
@@ -235,19 +259,23 @@ int main(int argc, char** argv) {
     cardCommand->add_option("--eeprom", card.eeprom, "EEPROM, as cards/eeproms.cfg names it");
     cardCommand->add_option(
         "--serial", card.serials,
-        "edit: a serial field, set or added: NAME:memory=eeprom|int-eeprom|program,address=A,"
-        "length=N,format=binary-be|binary-le|bcd|ascii-dec|ascii-hex, then first=,step=,last= "
-        "(a counter) or list=FILE (one value a line)");
+        "edit: a serial field, set or added: NAME:KEY=VALUE,KEY=VALUE... with the keys memory "
+        "(eeprom, int-eeprom or program), address, length, format (binary-be, binary-le, bcd, "
+        "ascii-dec or ascii-hex), then first, step and last (a counter) or list (a file of one "
+        "value a line), e.g. Serial1:memory=eeprom,address=0x7F0,length=4,format=bcd,first=1000");
     cardCommand->add_option("--remove-serial", card.removeSerials,
                             "edit: a serial field to remove");
 
     TRecordsRequest records;
     auto* recordsCommand = app.add_subcommand(
         "records", "Summarise a production record: cards per station and hour, good and failed, "
-                   "the last serial values");
+                   "the yield, where failed cards differed, cards an hour, the last serial values; "
+                   "of the card type --card names only, when given");
     recordsCommand->add_option("--record", records.record, "The local CSV record");
-    recordsCommand->add_option("--db", records.database,
-                               "The shared PostgreSQL database (postgresql://host/name)");
+    recordsCommand
+        ->add_option("--db", records.database,
+                     "The shared PostgreSQL database (postgresql://host/name)")
+        ->check(DatabaseCheck());
     recordsCommand->add_option("--station", records.station,
                                "The station's name for the lines of a local record that do not "
                                "name theirs (default: the host name)");
@@ -264,7 +292,16 @@ int main(int argc, char** argv) {
         ->add_option("--db-wait", records.databaseWait,
                      "The longest any call waits for the database, in seconds (default 5)")
         ->check(CLI::Range(0.1, 600.0).description("").name("seconds, 0.1 to 600"));
+    recordsCommand->add_option("--since", records.since,
+                               "Only the cards from this moment on: a date (2026-12-07) or a date "
+                               "and time (2026-12-07T16:00), local unless +01:00 or Z follows");
+    recordsCommand->add_option("--until", records.until,
+                               "Only the cards before this moment; a date alone takes that whole "
+                               "day");
 
+    for (CLI::App* command : app.get_subcommands([](CLI::App*) { return true; })) {
+        command->group("Commands");
+    }
     ShowToolOptionsInCommandHelp(app);
     try {
         app.parse(argc, argv);
@@ -288,11 +325,11 @@ int main(int argc, char** argv) {
     // A signal now ends the command at its next step instead of killing the
     // process with the programmer held, the port changed and no log.
     const TInterrupts interrupts;
-    if (global.json && (*cards || *viewCommand || *optionsCommand || *fusesCommand ||
-                        (*recordsCommand && !records.audit) || *cardCommand)) {
+    if (global.json &&
+        (*cards || *viewCommand || *optionsCommand || *fusesCommand || *cardCommand)) {
         return Fail(kExitUsage, "--json is for the commands that work on a card: state, "
                                 "firmware, read, write, verify, erase, auto and lock, and for "
-                                "records --audit");
+                                "records");
     }
     if ((autoDatabaseWait->count() > 0 || autoReserve->count() > 0) &&
         autoRequest.database.empty()) {
@@ -303,6 +340,10 @@ int main(int argc, char** argv) {
             return RunCards(folders, cardsFormat, std::cout, std::cerr);
         }
         if (*viewCommand) {
+            // The tool's --card, given before the command, is view's as well.
+            if (view.cardName.empty() && !view.avr) {
+                view.cardName = global.card;
+            }
             return RunView(folders, view, std::cout);
         }
         if (*state) {

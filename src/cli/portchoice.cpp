@@ -39,7 +39,7 @@ TPortChoice ChoosePort(const LinkOptions& options, const TPSettingsStore& store)
         choice.name = {options.port, false};
     } else {
         throw EKorvex("unknown port \"" + options.port +
-                      "\": give COM1..COM8, a device path or sim");
+                      "\": give --port COM1..COM8, a device path or sim");
     }
 
     if (options.speed.empty()) {

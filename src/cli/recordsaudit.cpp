@@ -2,7 +2,6 @@
 // sent to the shared database after an outage.
 #include "cli/cardrun.h"
 #include "cli/commands.h"
-#include "cli/interrupts.h"
 #include "cli/messageline.h"
 #include "serials/localclaims.h"
 #include "serials/recordaudit.h"
@@ -10,23 +9,12 @@
 #include "serials/shareddatabase.h"
 #include "support/json.h"
 #include "workflows/productionrecord.h"
-#include "workflows/productionrun.h"
 
 #include <iostream>
 
 namespace korvex::cli {
 
 namespace {
-
-TPgWait WaitOf(const TRecordsRequest& request) {
-    // A signal gives the wait up, as the first Ctrl-C of a run does.
-    return {static_cast<int>(request.databaseWait * 1000 + 0.5),
-            [] { return TInterrupts::Received() != 0; }};
-}
-
-std::string StationOf(const TRecordsRequest& request) {
-    return request.station.empty() ? TPProductionRun::DefaultStation() : request.station;
-}
 
 std::string PlaceText(const TLinePlace& place) {
     return "card " + std::to_string(place.sequence) + " of run " + place.run + " (station " +
@@ -132,8 +120,8 @@ int RunRecordsSync(const TRecordsRequest& request) {
                   << '\n';
         return kExitUsage;
     }
-    const std::vector<TKeyedLine> lines = ReadKeyedRecord(request.record, StationOf(request));
-    TPSharedDatabase database(request.database, WaitOf(request));
+    const std::vector<TKeyedLine> lines = ReadKeyedRecord(request.record, RecordsStation(request));
+    TPSharedDatabase database(request.database, RecordsDatabaseWait(request));
     int sent = 0;
     for (const TKeyedLine* line : TPRecordOutbox::Missing(database, lines)) {
         sent += TPRecordOutbox::SendLine(database, *line) ? 1 : 0;
@@ -151,7 +139,7 @@ int RunRecordsAudit(const TPDataFolders& folders, const TGlobalOptions& options,
                   << '\n';
         return kExitUsage;
     }
-    const std::string station = StationOf(request);
+    const std::string station = RecordsStation(request);
     const std::vector<TKeyedLine> lines = request.record.empty()
                                               ? std::vector<TKeyedLine>()
                                               : ReadKeyedRecord(request.record, station);
@@ -160,7 +148,7 @@ int RunRecordsAudit(const TPDataFolders& folders, const TGlobalOptions& options,
         // The station's own claims stand for the claims the database would hold.
         AuditOwnClaims(TPLocalSerialClaims(TPLocalSerialClaims::FolderOf(folders)), station, audit);
     } else {
-        TPSharedDatabase database(request.database, WaitOf(request));
+        TPSharedDatabase database(request.database, RecordsDatabaseWait(request));
         AuditDatabase(database, audit);
         if (!request.record.empty()) {
             AuditUnsent(database, lines, audit);

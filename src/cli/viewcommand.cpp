@@ -1,6 +1,7 @@
 #include "catalogue/cardbox.h"
 #include "catalogue/processorkind.h"
 #include "cli/commands.h"
+#include "cli/imagefile.h"
 #include "support/errors.h"
 #include "support/filetarget.h"
 #include "support/textconv.h"
@@ -16,8 +17,13 @@ bool IsAvrCard(const TPDataFolders& folders, const std::string& cardName) {
     box.RefreshCardTypes();
     const int item = FindCardItem(box.Items(), cardName);
     if (item < 0) {
-        throw EKorvex("no card type named \"" + cardName + "\" in " +
-                      (folders.program / "cards").string() + " (see: korvex-cli cards)");
+        // In the words every other command uses for a name no card type has.
+        std::string list;
+        for (const std::string& name : box.Items()) {
+            list += (list.empty() ? "" : ", ") + name;
+        }
+        throw EKorvex("no card type named \"" + cardName +
+                      "\"; the card types are: " + (list.empty() ? std::string("none") : list));
     }
     box.SetItemIndex(item);
     box.CardChanged();
@@ -34,11 +40,8 @@ int RunView(const TPDataFolders& folders, const ViewRequest& request, std::ostre
     // The window shows an empty view for any other file; a script would take
     // that empty dump for an empty image.
     const std::string name = request.file.string();
-    if (const std::string problem = InputFileProblem(name); !problem.empty()) {
+    if (const std::string problem = ImageFileProblem(name); !problem.empty()) {
         throw EKorvex(name + ": " + problem);
-    }
-    if (!EndsWithNoCase(name, ".hex") && !EndsWithNoCase(name, ".bin")) {
-        throw EKorvex(name + ": not an image file (give a .hex or .bin file)");
     }
     bool avr = request.avr;
     if (!request.cardName.empty()) {

@@ -10,6 +10,9 @@ TPPicProg::TPPicProg(TBackendFactory factory, TPicProgSeams seams)
       port_(std::move(factory)) {}
 
 TPPicProg::~TPPicProg() {
+    // Whoever listened may be gone before the driver: its last release
+    // tells nobody of a state.
+    OnStateChange = nullptr;
     if (connected_) {
         SelectMode(0, 0);
         port_.ClosePort();
@@ -69,13 +72,25 @@ void TPPicProg::Judged(TTransportFaultKind meaning) {
     lastAnswer_ = meaning;
     if (meaning != TTransportFaultKind::tfNoAnswer) {
         lastHeardMs_ = clock_.NowMs();
+        silenceConfirmed_ = false;
     }
     // A production run waits for the slot to empty before the next card; a
     // card pulled during a transfer, and another put in before the next poll,
     // would otherwise never be seen to go.
-    if (meaning == TTransportFaultKind::tfNoCard && lastState_ != TPCardState::csCardNotReady) {
-        lastState_ = TPCardState::csCardNotReady;
-        RaiseStateChange(lastState_);
+    if (meaning == TTransportFaultKind::tfNoCard) {
+        LearnState(TPCardState::csCardNotReady);
+    }
+    // An unplugged programmer is not connected from the moment it is seen to
+    // be gone, not from the next poll after the command.
+    if (port_.LineGone()) {
+        LearnState(TPCardState::csNotConnected);
+    }
+}
+
+void TPPicProg::LearnState(TPCardState state) {
+    if (lastState_ != state) {
+        lastState_ = state;
+        RaiseStateChange(state);
     }
 }
 
@@ -143,6 +158,8 @@ bool TPPicProg::Connect() {
     }
     RaiseStateChange(TPCardState::csNotConnected);
     connected_ = opened;
+    // Whatever ran before may have left the programmer in any mode.
+    released_ = false;
     return opened;
 }
 
@@ -207,6 +224,11 @@ int TPPicProg::GetFirmwareVersion() {
         }
         number = number * 10 + (c - '0');
     }
+    // A fourth digit says the number does not stand where it must: a stray
+    // byte before the answer has moved it on.
+    if (answer.size() > 5 && std::isdigit(static_cast<unsigned char>(answer[5])) != 0) {
+        return 0;
+    }
     return number == 39 ? -2 : number;
 }
 
@@ -215,18 +237,47 @@ void TPPicProg::SelectMode(int mode, int device) {
         return;
     }
     const char digit = mode >= 1 && mode <= 4 ? static_cast<char>('0' + mode) : '0';
+    // Stopping, the programmer is released as far as it answers: once, as
+    // each part that ends would release it again, and not at all once a
+    // time-out and a poll found it silent.
+    if (abortRequested_ && ((digit == '0' && released_) || !Answering())) {
+        return;
+    }
     const TFrame frame = MakeFrame('A', DeviceDigit(device), std::string(1, digit));
-    // A stop does not wait on a programmer that has just not answered: the
-    // window closing behind it would hang for seven answer times.
     for (int send = 0; send < 7; ++send) {
-        if (abortRequested_ && lastAnswer_ == TTransportFaultKind::tfNoAnswer) {
-            break;
-        }
         SendFrame(frame);
         if (WaitAck(500) == TReplyResult::rrSuccess) {
+            released_ = digit == '0';
+            break;
+        }
+        // A stop releases as far as the programmer answers, in one answer
+        // time: the window closing behind it must not wait for seven.
+        if (abortRequested_) {
+            break;
+        }
+        // Seven answer times on a programmer that has gone silent are
+        // seconds nobody gets back.
+        if (lastAnswer_ == TTransportFaultKind::tfNoAnswer && !Answering()) {
             break;
         }
     }
+}
+
+bool TPPicProg::Answering() {
+    if (lastAnswer_ != TTransportFaultKind::tfNoAnswer) {
+        return true;
+    }
+    if (!connected_ || silenceConfirmed_) {
+        return false;
+    }
+    SendFrame(MakeFrame('P', '0', ""));
+    WaitAck(50);
+    if (lastAnswer_ != TTransportFaultKind::tfNoAnswer) {
+        return true;
+    }
+    silenceConfirmed_ = true;
+    LearnState(TPCardState::csNotConnected);
+    return false;
 }
 
 } // namespace korvex

@@ -100,7 +100,19 @@ public:
     // The version number; 0 when not connected or busy or unreadable, -1 when
     // the programmer hardly answered, -2 for the version 39.
     int GetFirmwareVersion();
+    // Sent again after an answer that was no acknowledgement, as long as
+    // the programmer answers at all; while a stop is asked for, once.
     void SelectMode(int mode, int device);
+    // Whether the programmer answers at all (a refusal, a card gone or a
+    // spoiled answer are answers): yes when its last exchange brought one;
+    // after a time-out, one short poll says, unless one went unanswered
+    // since it was last heard. Silence is the state a poll reports,
+    // csNotConnected, at once: a failure told next must not stand over a
+    // panel that still says the card is ready.
+    bool Answering();
+    // The programmer acknowledged a release (mode 0) and nothing that could
+    // change its mode was sent since: another one would change nothing.
+    bool Released() const { return released_; }
 
     void SendFrame(const TFrame& frame);
     // Ends by twice the timeout at the latest, whatever the line sends.
@@ -180,6 +192,8 @@ private:
     // Every answer judged says what it means for the line; a DLE to any
     // frame means the card has gone, whoever asked.
     void Judged(TTransportFaultKind meaning);
+    // A state the driver learnt outside the poll, told as the poll tells one.
+    void LearnState(TPCardState state);
     void ClearFault();
     void SetFault(TTransportFaultKind kind, char command, int number);
 
@@ -187,6 +201,7 @@ private:
     std::string RunRead(const TReadPlan& plan, TProgressSink* gauge);
     bool RunWrite(const TWritePlan& plan, std::string_view text, TProgressSink* gauge);
     bool AbortSeen();
+    bool Silenced(const TTransportFault& fault);
     static int ProcessorMode(int kind) { return kind < 8 ? 3 : 4; }
 
     TClock& clock_;
@@ -209,6 +224,9 @@ private:
     std::int64_t lastHeardMs_ = 0;
     // The last write answer was the programmer's ACK and then nothing.
     bool lastAnswerAckOnly_ = false;
+    bool released_ = false;
+    // A poll went unanswered, and nothing was heard since.
+    bool silenceConfirmed_ = false;
     TTransportFault lastFault_;
     TPCardState lastState_ = TPCardState::csNotConnected;
     int delay_ = 0;

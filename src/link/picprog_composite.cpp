@@ -14,9 +14,10 @@ public:
             first_ = prog_.lastFault_;
         }
     }
-    bool GoOn() const {
-        return !prog_.abortRequested_ && first_.kind != TTransportFaultKind::tfNoCard;
-    }
+    // A part that failed fails the whole, whose next try starts again from
+    // its mode select: the parts after it would only cost time, on a
+    // programmer gone silent seconds of it.
+    bool GoOn() const { return !prog_.abortRequested_ && !first_.IsFault(); }
     void Restore() { prog_.lastFault_ = first_; }
 
 private:
@@ -36,7 +37,11 @@ bool TPPicProg::EraseChip(int kind) {
         if (WaitAck(150) == TReplyResult::rrSuccess) {
             return true;
         }
-        if (lastAnswer_ == TTransportFaultKind::tfNoCard) {
+        if (lastAnswer_ == TTransportFaultKind::tfNoAnswer) {
+            Answering();
+        }
+        if (lastAnswer_ == TTransportFaultKind::tfNoCard ||
+            lastAnswer_ == TTransportFaultKind::tfNoAnswer) {
             break;
         }
     }
@@ -64,6 +69,15 @@ bool TPPicProg::CheckDeviceId(std::string_view idA, std::string_view idB, int ki
     return matches;
 }
 
+// Whether a fault leaves nobody to try again with: the card has gone, or the
+// programmer did not answer and does not answer a poll either.
+bool TPPicProg::Silenced(const TTransportFault& fault) {
+    if (fault.kind == TTransportFaultKind::tfNoAnswer && !Answering()) {
+        return true;
+    }
+    return fault.kind == TTransportFaultKind::tfNoCard;
+}
+
 // A lock counts once the programmer acknowledged its frame and the card then
 // identifies itself as locked; a lock given twice is one lock, so the rounds
 // repeat it freely. What went wrong in the last round is the fault, unless
@@ -84,7 +98,7 @@ bool TPPicProg::LockCard(int kind, std::string_view identification) {
             fault = {acknowledged ? TTransportFaultKind::tfNone : lastAnswer_, 'D', 0};
             Pause(10);
         }
-        if (fault.kind == TTransportFaultKind::tfNoCard) {
+        if (Silenced(fault)) {
             break;
         }
         if (!acknowledged) {
@@ -96,7 +110,7 @@ bool TPPicProg::LockCard(int kind, std::string_view identification) {
         // between the two holds that could start another transfer.
         locked = CheckDeviceId(identification, identification, kind);
         fault = lastFault_;
-        if (fault.kind == TTransportFaultKind::tfNoCard) {
+        if (Silenced(fault)) {
             break;
         }
     }

@@ -6,6 +6,7 @@
 #include "link/pptimer.h"
 
 #include <algorithm>
+#include <cctype>
 #include <optional>
 
 namespace korvex {
@@ -61,6 +62,22 @@ TTransportFaultKind MeaningOf(TReplyResult result, std::size_t received) {
     return TTransportFaultKind::tfSpoiled;
 }
 
+// A framed reply starts with its leading byte, which no payload character
+// can be (what it holds is the programmer's business); the payload and the
+// checksum that follow it are hexadecimal text. So the reply starts at the
+// last byte before them: whatever came before that is no part of it. A
+// stray byte whose value adds nothing (a NUL) leaves the checksum of the
+// whole intact, and judged from the first byte it would pass the leading
+// byte off as data and the data off by one character.
+std::string_view FramedReply(std::string_view collected) {
+    const auto payloadChar = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); };
+    const auto lead = std::find_if_not(collected.rbegin(), collected.rend(), payloadChar);
+    if (lead == collected.rend()) {
+        return collected;
+    }
+    return collected.substr(static_cast<std::size_t>(collected.rend() - lead - 1));
+}
+
 } // namespace
 
 void TPPicProg::WaitForAnswer(const TPTimer& timer) {
@@ -90,6 +107,10 @@ std::string TPPicProg::TakeWaiting() {
 }
 
 void TPPicProg::SendFrame(const TFrame& frame) {
+    // A poll or the version query leaves the programmer's mode as it was.
+    if (frame.command != 'P' && frame.command != 'V') {
+        released_ = false;
+    }
     const std::string text = FrameText(frame);
     port_.WriteString(text);
     Log(text);
@@ -183,17 +204,12 @@ TReplyResult TPPicProg::ReadBlock(char command, int device, int count, std::stri
                 result = TReplyResult::rrDle;
             }
             if (byte == kCr) {
-                // Stray bytes on the line before the reply leave the reply
-                // itself whole: it begins at its leading byte, which no
-                // payload character can be, and its checksum proves it.
-                const std::size_t lead = collected.rfind(kStx);
-                if (!ReplyChecksumOk(collected) && lead != std::string::npos && lead > 0 &&
-                    ReplyChecksumOk(std::string_view(collected).substr(lead))) {
-                    collected.erase(0, lead);
-                }
-                if (ReplyChecksumOk(collected)) {
-                    if (collected.size() >= 4) {
-                        payload.append(collected, 1, collected.size() - 3);
+                // Stray bytes before the reply are never data: its checksum
+                // proves it from its own leading byte on.
+                const std::string_view reply = FramedReply(collected);
+                if (ReplyChecksumOk(reply)) {
+                    if (reply.size() >= 4) {
+                        payload.append(reply.substr(1, reply.size() - 3));
                     }
                 } else {
                     result = TReplyResult::rrUnknown;

@@ -184,6 +184,11 @@ int main(int argc, char** argv) {
             });
             pictureTimer.start(kPictureLookMs);
         }
+        // The program ends with its window's close, also with one that
+        // waited, hidden, for a command to stop.
+        QObject::connect(
+            &korvexApp.Window(), &korvex::gui::Tfrmmain::Closed, &app,
+            [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
         if (parser.isSet(quitWhenShown)) {
             QTimer::singleShot(0, &app, [&] { korvexApp.Window().close(); });
         }

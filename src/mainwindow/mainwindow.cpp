@@ -253,6 +253,7 @@ void Tfrmmain::closeEvent(QCloseEvent* event) {
         production_->close();
     }
     event->accept();
+    emit Closed();
 }
 
 void Tfrmmain::showEvent(QShowEvent* event) {

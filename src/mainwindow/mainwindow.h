@@ -75,6 +75,12 @@ public:
     // TProgressSink: the gauges.
     void SetProgress(int percent) override;
 
+signals:
+    // The close has been carried out: the settings are saved and the line
+    // let go. A close that waited for a command hides the window first, so
+    // Qt never sees a window that was visible closing, and would not quit.
+    void Closed();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;

@@ -1,7 +1,9 @@
 #include "serials/claimfile.h"
 
 #include "support/errors.h"
+#include "support/readfile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -10,12 +12,14 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace korvex {
 
 namespace {
 
-constexpr std::string_view kClaimed = "claimed ";
+constexpr std::string_view kClaimed = "claimed";
+constexpr std::string_view kSpent = "spent";
 
 std::string UtcNow() {
     const std::time_t now = std::time(nullptr);
@@ -49,47 +53,68 @@ void MakeFolders(const std::filesystem::path& folder) {
     SyncFolder(folder.parent_path().empty() ? "." : folder.parent_path());
 }
 
-// "claimed <position> <value> <time>": the position and value.
-std::optional<TSerialValue> ParseClaim(std::string_view line, const std::string& field) {
-    if (!line.starts_with(kClaimed)) {
-        return std::nullopt;
+// The words of a line, one blank between each; nothing for a line with an
+// empty word (two blanks, a blank at an end).
+std::vector<std::string_view> Words(std::string_view line) {
+    std::vector<std::string_view> words;
+    for (std::size_t at = 0;;) {
+        const std::size_t blank = line.find(' ', at);
+        const std::string_view word = line.substr(at, blank - at);
+        if (word.empty()) {
+            return {};
+        }
+        words.push_back(word);
+        if (blank == std::string_view::npos) {
+            return words;
+        }
+        at = blank + 1;
     }
-    line.remove_prefix(kClaimed.size());
-    TSerialValue value{field, 0, {}};
-    const auto [end, error] =
-        std::from_chars(line.data(), line.data() + line.size(), value.position);
-    if (error != std::errc() || end == line.data() + line.size() || *end != ' ') {
-        return std::nullopt;
-    }
-    line.remove_prefix(static_cast<std::size_t>(end - line.data()) + 1);
-    value.text = std::string(line.substr(0, line.find(' ')));
-    return value.text.empty() ? std::nullopt : std::optional(value);
 }
 
-// The last claim line of the file's first `size` bytes, read from the end in
-// growing pieces so that a file of many claims is not read whole. A last line
-// without its line end is unfinished and does not count.
-template <typename Read>
-std::optional<TSerialValue> FindLastClaim(std::uint64_t size, const std::string& field, Read read) {
-    for (std::uint64_t piece = 4096;; piece *= 4) {
-        const std::uint64_t from = size > piece ? size - piece : 0;
-        const std::string tail = read(from, size - from);
-        std::size_t end = tail.rfind('\n');
-        while (end != std::string::npos) {
-            const std::size_t newline = end == 0 ? std::string::npos : tail.rfind('\n', end - 1);
-            if (newline == std::string::npos && from > 0) {
-                break; // the line may begin before the piece
-            }
-            const std::size_t start = newline == std::string::npos ? 0 : newline + 1;
-            if (auto value = ParseClaim(std::string_view(tail).substr(start, end - start), field)) {
-                return value;
-            }
-            end = newline;
-        }
-        if (from == 0) {
-            return std::nullopt;
+bool IsNumber(std::string_view word, std::uint64_t& number) {
+    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), number);
+    return error == std::errc() && end == word.data() + word.size() &&
+           std::all_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A value as a list line or a number gives it: printable, without blanks.
+bool IsValueText(std::string_view word) {
+    return std::all_of(word.begin(), word.end(), [](char c) { return c > ' ' && c < 0x7F; });
+}
+
+// As UtcNow writes it: 2026-12-07T15:05:09Z.
+bool IsUtcTime(std::string_view word) {
+    constexpr std::string_view kPattern = "0000-00-00T00:00:00Z";
+    if (word.size() != kPattern.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if (kPattern[i] == '0' ? (word[i] < '0' || word[i] > '9') : word[i] != kPattern[i]) {
+            return false;
         }
     }
+    return true;
+}
+
+bool IsOutcome(std::string_view word) {
+    return std::all_of(word.begin(), word.end(),
+                       [](char c) { return (c >= 'a' && c <= 'z') || c == '-'; });
+}
+
+// "claimed <position> <value> <time>" or "spent <position> <value> <outcome
+// words> <time>": the value; nothing for any other line.
+std::optional<TSerialValue> ParseClaimLine(std::string_view line, const std::string& field) {
+    const std::vector<std::string_view> words = Words(line);
+    const bool claimed = words.size() == 4 && words[0] == kClaimed;
+    const bool spent = words.size() >= 5 && words[0] == kSpent &&
+                       std::all_of(words.begin() + 3, words.end() - 1, IsOutcome);
+    TSerialValue value{field, 0, {}};
+    if ((!claimed && !spent) || !IsNumber(words[1], value.position) || !IsValueText(words[2]) ||
+        !IsUtcTime(words.back())) {
+        return std::nullopt;
+    }
+    value.text = std::string(words[2]);
+    return value;
 }
 
 std::string PreadAll(int fd, std::uint64_t offset, std::uint64_t count) {
@@ -181,10 +206,25 @@ std::string TPClaimFile::ReadAt(std::uint64_t offset, std::uint64_t count) const
     return data;
 }
 
-std::optional<TSerialValue> TPClaimFile::LastClaim() const {
-    return FindLastClaim(Size(), field_, [this](std::uint64_t offset, std::uint64_t count) {
-        return ReadAt(offset, count);
-    });
+std::optional<TSerialValue> TPClaimFile::HighestClaim(TClaimsRead& read) const {
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0) {
+        Fail("Cannot read the serial claims", errno);
+    }
+    const auto size = static_cast<std::uint64_t>(info.st_size);
+    TClaimsRead from = read;
+    if (from.device != info.st_dev || from.inode != info.st_ino || from.length > size) {
+        from = TClaimsRead{};
+        from.device = info.st_dev;
+        from.inode = info.st_ino;
+    }
+    const TClaimsReading reading =
+        ReadClaims(ReadAt(from.length, size - from.length), field_, std::move(from));
+    if (reading.unreadable) {
+        throw EInOutError(DamagedClaimsMessage(field_, reading), file_.string());
+    }
+    read = reading.read;
+    return read.highest;
 }
 
 void TPClaimFile::Append(std::string_view line) {
@@ -206,35 +246,61 @@ void TPClaimFile::Append(std::string_view line) {
 }
 
 std::string TPClaimFile::ClaimLine(const TSerialValue& value) {
-    return std::string(kClaimed) + std::to_string(value.position) + " " + value.text + " " +
+    return std::string(kClaimed) + " " + std::to_string(value.position) + " " + value.text + " " +
            UtcNow();
 }
 
 std::string TPClaimFile::SpendLine(const TSerialValue& value, std::string_view outcome) {
-    return "spent " + std::to_string(value.position) + " " + value.text + " " +
+    return std::string(kSpent) + " " + std::to_string(value.position) + " " + value.text + " " +
            std::string(outcome) + " " + UtcNow();
 }
 
-std::optional<TSerialValue> LastClaimIn(const std::filesystem::path& file,
-                                        const std::string& field) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT) {
-            return std::nullopt;
+TClaimsReading ReadClaims(std::string_view content, const std::string& field, TClaimsRead read) {
+    TPAppendedLines lines(content, read.nextLine);
+    TClaimsReading reading;
+    reading.unreadable = lines.Read([&](std::string_view line) {
+        std::optional<TSerialValue> value = ParseClaimLine(line, field);
+        if (value && (!read.highest || value->position > read.highest->position)) {
+            read.highest = std::move(value);
+            read.highestLine = std::string(line);
+            return true;
         }
-        throw EInOutError(std::string("Cannot read the serial claims: ") + std::strerror(errno),
-                          file.string());
+        return value.has_value();
+    });
+    read.length += lines.WholeLength();
+    read.nextLine = lines.NextLine();
+    reading.read = std::move(read);
+    return reading;
+}
+
+std::string DamagedClaimsMessage(const std::string& field, const TClaimsReading& reading) {
+    const TUnreadableLine& bad = reading.unreadable.value();
+    const std::string line = "line " + std::to_string(bad.number);
+    const std::string text = UnreadableLineWords(bad) + " cannot be read, so no value of " + field +
+                             " is handed out: the line may have held the highest value a card " +
+                             "got. ";
+    const std::string find = "Find the highest value any card got (the production record names "
+                             "each card's): ";
+    if (const std::optional<TSerialValue>& highest = reading.read.highest) {
+        return text + "The lines that can be read go up to " + highest->text + " (\"" +
+               TPAppendedLines::Quotable(reading.read.highestLine) + "\"). " + find +
+               "if it lies above " + highest->text + ", write a line like that one for it in " +
+               "place of " + line + "; else delete " + line + ".";
     }
-    struct stat info {};
-    std::optional<TSerialValue> last;
-    if (::fstat(fd, &info) == 0) {
-        last = FindLastClaim(static_cast<std::uint64_t>(info.st_size), field,
-                             [fd](std::uint64_t offset, std::uint64_t count) {
-                                 return PreadAll(fd, offset, count);
-                             });
+    return text + "No line that can be read holds a value. " + find + "write a line for it in " +
+           "place of " + line + ", as \"claimed 1000 1000 2026-12-07T15:05:09Z\" (position, " +
+           "value, time); if no card got one, delete " + line + ".";
+}
+
+TClaimsState ReadClaimFile(const std::filesystem::path& file, const std::string& field) {
+    const std::optional<std::string> content = ReadFileIfExists(file);
+    if (!content) {
+        return {};
     }
-    ::close(fd);
-    return last;
+    const TClaimsReading reading = ReadClaims(*content, field, {});
+    return {reading.read.highest, reading.unreadable
+                                      ? file.string() + ": " + DamagedClaimsMessage(field, reading)
+                                      : std::string()};
 }
 
 } // namespace korvex

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "serials/serialvalue.h"
+#include "support/appendedlines.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -9,6 +10,30 @@
 #include <string_view>
 
 namespace korvex {
+
+// What reading a claims file found: the highest value it holds, and how far
+// the reading went, so that the next one reads only what was added since.
+struct TClaimsRead {
+    std::uint64_t device = 0, inode = 0; // the file read, by its identity
+    std::uint64_t length = 0;            // bytes read, up to a whole line's end
+    std::size_t nextLine = 1;
+    std::optional<TSerialValue> highest;
+    std::string highestLine; // the line that holds it, for a message
+};
+
+// Reads `content`, the claims file from `read.length` on, on top of `read`.
+// Each line must be a claim or a spend as ClaimLine and SpendLine write them;
+// only what a crash leaves at the end is forgiven (see TPAppendedLines).
+// Gives what the file holds then, and its first unreadable line, if any.
+struct TClaimsReading {
+    TClaimsRead read;
+    std::optional<TUnreadableLine> unreadable;
+};
+TClaimsReading ReadClaims(std::string_view content, const std::string& field, TClaimsRead read);
+
+// Why no value of the field may be handed out while the claims file has an
+// unreadable line, and how to go on: what the reading still found.
+std::string DamagedClaimsMessage(const std::string& field, const TClaimsReading& reading);
 
 // The log of one serial field's claims on a station: a text file that only
 // ever grows, one line an event, readable as it stands:
@@ -30,8 +55,12 @@ public:
     TPClaimFile(const TPClaimFile&) = delete;
     TPClaimFile& operator=(const TPClaimFile&) = delete;
 
-    // The last value claimed, from the end of the file.
-    std::optional<TSerialValue> LastClaim() const;
+    // The highest value claimed. `read` is what an earlier call found in
+    // this file (or nothing); only what was added since is read, and `read`
+    // then holds what the whole file does. Throws EInOutError with
+    // DamagedClaimsMessage for a line that cannot be read, and leaves `read`
+    // as it was.
+    std::optional<TSerialValue> HighestClaim(TClaimsRead& read) const;
 
     // Appends the line and flushes it to the disk before returning.
     void Append(std::string_view line);
@@ -50,10 +79,15 @@ private:
     int fd_ = -1;
 };
 
-// The last value claimed in the file without taking its lock (an ongoing
-// append is either seen whole or not at all): what a summary shows. Nothing
-// when the file is missing or holds no claim. `field` names the value.
-std::optional<TSerialValue> LastClaimIn(const std::filesystem::path& file,
-                                        const std::string& field);
+// What the file holds, read without its lock (an ongoing append is either
+// seen whole or not at all), as a summary shows it: the highest value
+// claimed, none when the file is missing or holds no claim, and why no value
+// may be handed out (the file, then DamagedClaimsMessage), or nothing. `field` names the
+// values. Throws EInOutError for a file that cannot be read.
+struct TClaimsState {
+    std::optional<TSerialValue> highest;
+    std::string damage;
+};
+TClaimsState ReadClaimFile(const std::filesystem::path& file, const std::string& field);
 
 } // namespace korvex

@@ -3,7 +3,7 @@
 #include "catalogue/carderrors.h"
 #include "catalogue/cardini.h"
 #include "catalogue/serialfieldini.h"
-#include "serials/claimfile.h"
+#include "serials/claimhistory.h"
 #include "support/datafolders.h"
 
 #include <algorithm>
@@ -30,18 +30,17 @@ std::filesystem::path TPLocalSerialClaims::ClaimFile(const std::string& cardType
 }
 
 TSerialValue TPLocalSerialClaims::Claim(const TPSerialSequence& sequence) {
-    TPClaimFile file(ClaimFile(sequence.CardType(), sequence.Field().name));
-    const std::optional<TSerialValue> last = file.LastClaim();
+    const std::filesystem::path path = ClaimFile(sequence.CardType(), sequence.Field().name);
+    TPClaimFile file(path);
+    const std::optional<TSerialValue> last = file.HighestClaim(reads_[path]);
     TSerialValue next = sequence.After(last ? std::optional(last->position) : std::nullopt);
     file.Append(TPClaimFile::ClaimLine(next));
     return next;
 }
 
 std::optional<TSerialValue> TPLocalSerialClaims::Next(const TPSerialSequence& sequence) const {
-    const std::string& field = sequence.Field().name;
-    const std::optional<TSerialValue> last =
-        LastClaimIn(ClaimFile(sequence.CardType(), field), field);
-    return sequence.After(last ? std::optional(last->position) : std::nullopt);
+    return sequence.After(
+        ReadClaimHistory(ClaimFile(sequence.CardType(), sequence.Field().name)).highest);
 }
 
 void TPLocalSerialClaims::Keep(const TPSerialSequence& sequence, const TSerialValue& value) {
@@ -60,7 +59,7 @@ void TPLocalSerialClaims::Spend(const std::string& cardType, const TSerialValue&
     file.Append(TPClaimFile::SpendLine(value, outcome));
 }
 
-std::vector<TSerialLast> TPLocalSerialClaims::LastValues() const {
+std::vector<TSerialLast> TPLocalSerialClaims::LastValues(std::vector<std::string>* damaged) const {
     std::vector<TSerialLast> values;
     std::error_code error;
     for (const auto& cardFolder : std::filesystem::directory_iterator(folder_, error)) {
@@ -71,10 +70,18 @@ std::vector<TSerialLast> TPLocalSerialClaims::LastValues() const {
                 continue;
             }
             const std::string field = file.stem().string();
-            if (auto last = LastClaimIn(file, field)) {
-                values.push_back({cardFolder.path().filename().string(), std::move(*last)});
+            TClaimsState state = ReadClaimFile(file, field);
+            if (state.highest) {
+                values.push_back(
+                    {cardFolder.path().filename().string(), std::move(*state.highest)});
+            }
+            if (damaged != nullptr && !state.damage.empty()) {
+                damaged->push_back(std::move(state.damage));
             }
         }
+    }
+    if (damaged != nullptr) {
+        std::sort(damaged->begin(), damaged->end());
     }
     std::sort(values.begin(), values.end(), [](const TSerialLast& a, const TSerialLast& b) {
         return std::tie(a.cardType, a.value.field) < std::tie(b.cardType, b.value.field);

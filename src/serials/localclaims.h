@@ -1,8 +1,10 @@
 #pragma once
 
+#include "serials/claimfile.h"
 #include "serials/serialclaims.h"
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -21,7 +23,9 @@ struct TSerialLast {
 // The claims of one station, nothing to set up: each field of each card type
 // has its own claim file, <folder>/<card type>/<field>.claims (see
 // TPClaimFile), so two programs on the station take turns on it. Values
-// start again only when that file is deleted.
+// start again only when that file is deleted. A claims file with a line that
+// cannot be read, other than what a crash leaves at its end, gives no value
+// until it is mended: the line may have held the highest value handed out.
 class TPLocalSerialClaims : public TSerialClaims {
 public:
     explicit TPLocalSerialClaims(std::filesystem::path folder) : folder_(std::move(folder)) {}
@@ -45,11 +49,16 @@ public:
     // The same for a value of the card type's field known by its name alone.
     void Spend(const std::string& cardType, const TSerialValue& value, std::string_view outcome);
 
-    // The last value of every field that has claims, by card type and field.
-    std::vector<TSerialLast> LastValues() const;
+    // The highest value of every field that has claims, by card type and
+    // field. A claims file with a line that cannot be read adds why no value
+    // of its field is handed out to `damaged`, when given.
+    std::vector<TSerialLast> LastValues(std::vector<std::string>* damaged = nullptr) const;
 
 private:
     std::filesystem::path folder_;
+    // What each claims file held when last read: a long run reads only the
+    // lines added since.
+    std::map<std::filesystem::path, TClaimsRead> reads_;
 };
 
 } // namespace korvex

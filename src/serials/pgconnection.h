@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 struct pg_conn;
@@ -14,9 +15,18 @@ struct pg_result;
 
 namespace korvex {
 
-// The URI as a message may show it: any password, in the user part or as a
-// password= parameter, taken out.
+// The connection string as a message or a setting may show it: a
+// postgresql:// URI without the password of its user part and without any
+// password parameter (its name percent-encoded or not), libpq's key=value
+// settings written again without theirs. Empty for a string libpq cannot read
+// that may hold a password: nothing of it is shown then.
 std::string RedactDatabaseUri(std::string_view uri);
+
+// The settings of a connection string, a postgresql:// (or postgres://) URI
+// or libpq's key=value settings, as libpq's own parser reads them, in its
+// order. Throws EDatabaseUri, naming the string without any password, for
+// one it cannot read and for one that holds a password in any form.
+std::vector<std::pair<std::string, std::string>> ReadConnectionString(const std::string& uri);
 
 // The rows a statement gave, as text.
 class TPPgResult {
@@ -44,11 +54,12 @@ private:
 // never shows in a setting, a log, a record or a command line.
 class TPPgConnection {
 public:
-    // Connects to a postgresql:// (or postgres://) URI. Throws EDatabase,
-    // naming the URI without any password, for a URI that is none, one that
-    // holds a password (say where it belongs instead), or a server that
-    // cannot be reached or refuses the connection (with its reason). No
-    // wait for the server outlasts `wait` (see TPgWait).
+    // Connects with the settings ReadConnectionString reads, and with no
+    // others: what was checked is what libpq uses. Throws EDatabaseUri as it
+    // does (a password says where it belongs instead), EDatabase, naming the
+    // URI without any password, for a server that cannot be reached or
+    // refuses the connection (with its reason). No wait for the server
+    // outlasts `wait` (see TPgWait).
     explicit TPPgConnection(const std::string& uri, TPgWait wait = {});
     ~TPPgConnection();
     TPPgConnection(const TPPgConnection&) = delete;

@@ -125,7 +125,9 @@ std::string PgWaitWords(TPgWaitEnd end, const TPgWait& wait) {
 pg_conn* PgConnectWithin(const char* const* keys, const char* const* values, const TPgWait& wait,
                          TPgWaitEnd& end) {
     const TDeadline deadline(wait);
-    pg_conn* connection = PQconnectStartParams(keys, values, /*expand_dbname=*/1);
+    // Not expanded again: the settings come read, and a database name that
+    // reads as settings stays a name.
+    pg_conn* connection = PQconnectStartParams(keys, values, /*expand_dbname=*/0);
     end = TPgWaitEnd::weDone;
     if (connection == nullptr || PQstatus(connection) == CONNECTION_BAD) {
         return connection; // the caller reads why from the connection

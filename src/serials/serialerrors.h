@@ -26,4 +26,11 @@ public:
     using EKorvex::EKorvex;
 };
 
+// A connection string that is not used at all: it cannot be read, or it
+// holds a password. Nothing was tried with it; it is the user's to mend.
+class EDatabaseUri : public EDatabase {
+public:
+    using EDatabase::EDatabase;
+};
+
 } // namespace korvex

@@ -22,6 +22,9 @@ constexpr std::array<TSimFaultKind, 5> kPassing{TSimFaultKind::Nack, TSimFaultKi
                                                 TSimFaultKind::BadSum, TSimFaultKind::Noise,
                                                 TSimFaultKind::Short};
 
+// The command letters of the frames the host sends.
+constexpr std::string_view kCommands = "ABCDEFGHIJPV";
+
 } // namespace
 
 std::string SimFaultName(TSimFaultKind kind) {
@@ -54,6 +57,12 @@ std::optional<TSimFault> TryParseSimFault(std::string_view text, std::string& wh
     }
     std::string_view count = text.substr(at + 1);
     if (!count.empty() && count[0] >= 'A' && count[0] <= 'Z') {
+        // A fault at a command the host never sends would wait for ever.
+        if (kCommands.find(count[0]) == std::string_view::npos) {
+            why = "there is no command '" + std::string(1, count[0]) +
+                  "' (the commands are A to J, P and V)";
+            return std::nullopt;
+        }
         fault.command = count[0];
         count.remove_prefix(1);
     }

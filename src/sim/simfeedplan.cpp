@@ -20,7 +20,7 @@ constexpr std::array<std::pair<TSimMemory, std::string_view>, 3> kStuckNames{{
     throw ESimSetup("Bad card fault '" + std::string(text) + "': " + why +
                     " (write K:FAULT, K the card's number from 1; FAULT a line fault KIND@N or "
                     "KIND@LN counted from the card's insertion, kinds nack, silent, badsum, "
-                    "noise, short, pull, hangup, e.g. 2:nack@W1; or stuck-program@ADDR, "
+                    "noise, short, pull, hangup, e.g. 2:nack@B1; or stuck-program@ADDR, "
                     "stuck-data@ADDR or stuck-eeprom@ADDR, ADDR decimal or 0x hex, e.g. "
                     "3:stuck-eeprom@0x10)");
 }

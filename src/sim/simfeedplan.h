@@ -36,7 +36,7 @@ struct TSimFeedPlan {
     int gapMs = kDefaultGapMs;
 };
 
-// "nack@W1", "stuck-eeprom@0x10" (the address decimal or 0x hex). Throws
+// "nack@B1", "stuck-eeprom@0x10" (the address decimal or 0x hex). Throws
 // ESimSetup naming the forms there are.
 TSimCardFault ParseSimCardFault(std::string_view text);
 // "3:stuck-eeprom@0x10": the card's number and its fault. Throws ESimSetup.

@@ -1,5 +1,6 @@
 #include "support/lang.h"
 
+#include "support/builtinlang.h"
 #include "support/errors.h"
 #include "support/linecutter.h"
 #include "support/readfile.h"
@@ -77,12 +78,35 @@ bool IsUtf8Text(std::string_view text) {
     return true;
 }
 
+// The line (from 1) of the first carriage return that ends no line in a
+// file whose lines end with LF or CR LF: an editor shows it inside the line,
+// and it cuts the line in two. 0 when there is none.
+int LineSplitByCarriageReturn(std::string_view text) {
+    if (text.find('\n') == std::string_view::npos) {
+        return 0; // CR alone ends every line of this file
+    }
+    int line = 1;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n') {
+            ++line;
+        } else if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] != '\n') {
+            return line;
+        }
+    }
+    return 0;
+}
+
 bool IsFolder(const std::filesystem::path& dir) {
     std::error_code error;
     return !dir.empty() && std::filesystem::is_directory(dir, error);
 }
 
 } // namespace
+
+TPLang::TPLang() : TPLang(BuiltInEnglishText()) {}
+
+TPLang::TPLang(std::string_view builtIn)
+    : table_(SplitLines(builtIn)), programEntries_(static_cast<int>(table_.size())) {}
 
 void TPLang::SetLangDir(const std::filesystem::path& dir) {
     if (IsFolder(dir)) {
@@ -130,52 +154,101 @@ void TPLang::LoadLanguage(std::string_view name) {
         return;
     }
     const std::string fileName = std::string(name) + "." + std::string(kExtension);
-    // The files of the name, the user's first; each is measured against the
-    // one after it, which is what a short or broken copy would replace.
-    std::vector<std::pair<std::filesystem::path, std::vector<std::string>>> found;
-    std::vector<bool> text;
+    // The files of the name, the user's first: a broken copy gives way to
+    // the one after it, the shipped one.
+    std::vector<TProblem> passedOver;
+    const auto tell = [&](TFallback fallback) {
+        for (TProblem& problem : passedOver) {
+            if (told_.insert(problem.file).second) {
+                problem.fallback = fallback;
+                problems_.push_back(std::move(problem));
+            }
+        }
+    };
     for (const std::filesystem::path& dir : dirs_) {
-        if (auto content = ReadFile(dir / fileName)) {
-            found.emplace_back(dir / fileName, SplitLines(*content));
-            text.push_back(IsUtf8Text(*content));
+        const auto content = ReadFile(dir / fileName);
+        if (!content) {
+            continue;
         }
+        std::vector<std::string> lines = SplitLines(*content);
+        if (auto problem = Judge(dir / fileName, *content, lines.size())) {
+            passedOver.push_back(std::move(*problem));
+            continue;
+        }
+        table_ = std::move(lines);
+        builtInInUse_ = false;
+        tell(TFallback::lfLaterFile);
+        return;
     }
-    for (std::size_t i = 0; i < found.size(); ++i) {
-        const auto& [file, lines] = found[i];
-        const std::size_t needed = i + 1 < found.size() ? found[i + 1].second.size() : 1;
-        std::string reason;
-        if (lines.empty()) {
-            reason = "empty";
-        } else if (!text[i]) {
-            reason = "not UTF-8 text";
-        } else if (lines.size() < needed) {
-            reason = std::to_string(lines.size()) + " lines of " + std::to_string(needed);
-        }
-        if (reason.empty()) {
-            table_ = lines;
-            return;
-        }
-        if (told_.insert(file).second && !problem_) {
-            problem_ = TProblem{file, reason, i + 1 < found.size()};
-        }
-    }
+    tell(builtInInUse_ ? TFallback::lfBuiltIn : TFallback::lfKept);
 }
 
-std::optional<TPLang::TProblem> TPLang::TakeProblem() {
-    return std::exchange(problem_, std::nullopt);
+std::optional<TPLang::TProblem> TPLang::Judge(const std::filesystem::path& file,
+                                              std::string_view content, std::size_t lines) const {
+    TProblem problem;
+    problem.file = file;
+    problem.entries = programEntries_;
+    const auto wanted = static_cast<std::size_t>(programEntries_);
+    if (lines == 0) {
+        problem.fault = TFault::lfEmpty;
+    } else if (!IsUtf8Text(content)) {
+        problem.fault = TFault::lfNotText;
+    } else if (lines < wanted) {
+        problem.fault = TFault::lfShort;
+        problem.line = static_cast<int>(lines);
+    } else if (lines > wanted) {
+        const int split = LineSplitByCarriageReturn(content);
+        problem.fault = split > 0 ? TFault::lfSplitLine : TFault::lfLong;
+        problem.line = split > 0 ? split : programEntries_ + 1;
+    } else {
+        return std::nullopt;
+    }
+    return problem;
+}
+
+std::vector<TPLang::TProblem> TPLang::TakeProblems() {
+    return std::exchange(problems_, {});
 }
 
 std::string TPLang::TProblem::Text() const {
-    return file.string() + ": not a usable language file (" + reason + "); " +
-           (shippedUsed ? "the one shipped with the program is used instead"
-                        : "the language stays as it was");
+    const std::string at = std::to_string(line);
+    const std::string texts = std::to_string(entries) + " texts the program has, one a line";
+    std::string reason;
+    switch (fault) {
+    case TFault::lfEmpty:
+        reason = "it is empty";
+        break;
+    case TFault::lfNotText:
+        reason = "it is not UTF-8 text";
+        break;
+    case TFault::lfShort:
+        reason = "it ends at line " + at + ", short of the " + texts;
+        break;
+    case TFault::lfLong:
+        reason = "line " + at + " is one more than the " + texts;
+        break;
+    case TFault::lfSplitLine:
+        reason = "a carriage return inside line " + at +
+                 " splits it in two and moves every text after it down a line";
+        break;
+    }
+    const char* instead = fallback == TFallback::lfLaterFile
+                              ? "the one shipped with the program is used instead"
+                          : fallback == TFallback::lfBuiltIn
+                              ? "the English texts built into the program are used instead"
+                              : "the language stays as it was";
+    return file.string() + " cannot be used: " + reason + "; " + instead;
 }
 
 void TPLang::LoadText(std::string_view text) {
     table_ = SplitLines(text);
+    builtInInUse_ = false;
 }
 
 std::string TPLang::GetText(int entry) const {
+    if (const auto standIn = standIns_.find(entry); standIn != standIns_.end()) {
+        entry = standIn->second;
+    }
     if (entry < 0 || entry >= EntryCount()) {
         return std::string(kUndefined);
     }

@@ -75,7 +75,7 @@ TOutcome TPCardCommands::AutoSteps() {
     if (const auto refused = PlanAuto(plan, true)) {
         return *refused;
     }
-    if (!DeviceIdMatches()) {
+    if (!Identified()) {
         return TOutcome::ocFailed;
     }
     if (plan.serials && !ClaimSerials(*plan.serials, plan.images)) {

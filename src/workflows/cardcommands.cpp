@@ -32,6 +32,21 @@ int RowCaption(TFileRow row, bool avr) {
     return -1;
 }
 
+// What a row's file is for, as a face that has no rows names it.
+int RowRole(TFileRow row) {
+    switch (row) {
+    case TFileRow::frProgram:
+        break;
+    case TFileRow::frEeprom:
+        return entries::kRoleEeprom;
+    case TFileRow::frIntEeprom:
+        return entries::kRoleIntEeprom;
+    case TFileRow::frLoader:
+        return entries::kRoleLoader;
+    }
+    return entries::kRoleProgram;
+}
+
 std::string WithoutColon(std::string caption) {
     while (!caption.empty() && (caption.back() == ':' || caption.back() == ' ')) {
         caption.pop_back();
@@ -124,6 +139,7 @@ TOutcome TPCardCommands::Run(TSteps steps) {
     }
     report_ = {};
     lineProblemTold_ = false;
+    identified_.reset();
     try {
         retries_ = bench_.options.GetStepRetries();
         return (this->*steps)();
@@ -181,6 +197,13 @@ bool TPCardCommands::DeviceIdMatches() {
     return false;
 }
 
+bool TPCardCommands::Identified() {
+    if (!identified_) {
+        identified_ = DeviceIdMatches();
+    }
+    return *identified_;
+}
+
 bool TPCardCommands::LoadFiles(std::initializer_list<TFileRow> rows) {
     const auto unusable = bench_.rows.ReloadForCommand(rows);
     if (!unusable) {
@@ -191,9 +214,10 @@ bool TPCardCommands::LoadFiles(std::initializer_list<TFileRow> rows) {
     const std::string rowName = caption < 0 ? "Loader" : WithoutColon(bench_.Text(caption));
     const std::string file = *unusable == TFileRow::frLoader ? bench_.rows.WantedLoader().string()
                                                              : bench_.rows.Field(*unusable);
-    TellText(TMessageKind::mkError, entries::kRowUnusable,
-             FillIn(bench_.Text(entries::kRowUnusable),
-                    {rowName, file, bench_.rows.Problem(*unusable)}));
+    TellText(
+        TMessageKind::mkError, entries::kRowUnusable,
+        FillIn(bench_.Text(entries::kRowUnusable),
+               {rowName, file, bench_.rows.Problem(*unusable), bench_.Text(RowRole(*unusable))}));
     return false;
 }
 
@@ -288,6 +312,9 @@ bool TPCardCommands::WriteLoader() {
     const std::string loader = images.loader.GetHexText(0, -1);
     const std::string loaderConfig =
         Kind().IsPic() ? images.loaderConfig.GetHexText(0, -1) : std::string();
+    if (!Identified()) {
+        return false;
+    }
     return Retrying(entries::kStepLoader, [&] {
         if (!Prog().WritePic(Kind().Code(), bench_.card.DataBytes(), loader, "", &bench_.gauge)) {
             return false;
@@ -305,6 +332,10 @@ bool TPCardCommands::WriteLoader() {
 // Without the loader the programmer cannot reach the EEPROM: a command that
 // went on would only fail later, or work through whatever the processor held.
 std::optional<TOutcome> TPCardCommands::ReachEeprom(int question) {
+    // Nobody is asked about a card that would be refused.
+    if (!Identified()) {
+        return TOutcome::ocFailed;
+    }
     if (!bench_.prompts.Ask(question, bench_.Text(question), TAnswer::anYes)) {
         return TOutcome::ocRefused;
     }
@@ -403,6 +434,9 @@ bool TPCardCommands::WriteEeprom(const std::string& text) {
 
 // A program memory write runs again from its erase: flash bits only clear.
 bool TPCardCommands::WriteProcessor(const std::string& program, const std::string& data) {
+    if (!Identified()) {
+        return false;
+    }
     return Retrying(entries::kStepProcessorWrite, [&] {
         return Prog().WritePic(Kind().Code(), bench_.card.DataBytes(), program, data,
                                &bench_.gauge);
@@ -410,6 +444,9 @@ bool TPCardCommands::WriteProcessor(const std::string& program, const std::strin
 }
 
 bool TPCardCommands::Lock() {
+    if (!Identified()) {
+        return false;
+    }
     Status(entries::kLockingCard);
     return Retrying(entries::kStepLock,
                     [&] { return Prog().LockCard(Kind().Code(), bench_.card.IdB()); });
@@ -446,7 +483,7 @@ void TPCardCommands::NoteLineFault(int name, const TTransportFault& fault) {
 }
 
 void TPCardCommands::Release() {
-    if (!Prog().LineGone()) {
+    if (!Prog().LineGone() && !Prog().Released()) {
         Prog().SelectMode(0, Kind().Code());
     }
 }
@@ -592,7 +629,7 @@ TOutcome TPCardCommands::ReadPicSteps() {
     if (!CardReady()) {
         return TOutcome::ocRefused;
     }
-    if (!DeviceIdMatches()) {
+    if (!Identified()) {
         return TOutcome::ocFailed;
     }
     const bool avr = Kind().IsAvr();
@@ -673,6 +710,9 @@ TOutcome TPCardCommands::LockSteps() {
     if (bench_.line.State() != TPCardState::csCardReady || !bench_.line.Started()) {
         Tell(TMessageKind::mkError, entries::kNotConnectedOrNoCard);
         return TOutcome::ocRefused;
+    }
+    if (!Identified()) {
+        return TOutcome::ocFailed;
     }
     if (!Lock()) {
         return FailAt(TFailStep::fsConfigOrLock, entries::kLockNotConfirmed);

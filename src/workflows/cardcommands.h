@@ -195,6 +195,11 @@ private:
     bool CardReady();
     bool HasEeprom();
     bool DeviceIdMatches();
+    // Whether the card in the slot is one of the card type's, checked once a
+    // command before anything erases or writes an AVR processor (the loader
+    // before the EEPROM commands included): a card of another kind is never
+    // wiped. False once the message has said why.
+    bool Identified();
     // Reads the rows afresh; false, with the message naming the row and why,
     // when one whose field names a file cannot be used.
     bool LoadFiles(std::initializer_list<TFileRow> rows);
@@ -252,7 +257,8 @@ private:
     // words (the programmer fell silent, its port went away, or the last
     // try's fault), and so will the message.
     void NoteLineFault(int name, const TTransportFault& fault);
-    // The mode select that releases the programmer, unless its port is gone.
+    // The mode select that releases the programmer, unless its port is gone
+    // or it is released already.
     void Release();
 
     // --- how a command ends
@@ -293,6 +299,7 @@ private:
     TCardProgress* progress_ = nullptr;
     // The line problem has been said in a message of this command.
     bool lineProblemTold_ = false;
+    std::optional<bool> identified_; // this command's identification check
 };
 
 template <typename Step>
@@ -305,7 +312,10 @@ bool TPCardCommands::Retrying(int name, Step step) {
         }
         const TTransportFault fault = Prog().LastFault();
         // A port gone away takes no try again: nothing would get through.
-        if (!fault.MayRetry() || attempt > retries_ || Stopping() || Prog().LineGone()) {
+        // Nor does a programmer that did not answer and does not answer a
+        // short poll either: each try would wait out its answer times again.
+        if (!fault.MayRetry() || attempt > retries_ || Stopping() || Prog().LineGone() ||
+            (fault.kind == TTransportFaultKind::tfNoAnswer && !Prog().Answering())) {
             NoteLineFault(name, fault);
             // The failure ends the command: its box comes over the card's
             // state, not over the step's caption.

@@ -218,7 +218,8 @@ constexpr int kRecordFileTip = 182;
 constexpr int kCountTip = 183;
 
 // --- files a command cannot use, and why: "%1" the row, "%2" the file,
-// "%3" one of the reasons after it, or the error reading the file gave
+// "%3" one of the reasons after it, or the error reading the file gave;
+// "%4" the file's role (kRole...)
 constexpr int kRowUnusable = 184;
 constexpr int kNoSuchFile = 185;
 constexpr int kNotImageFile = 186;
@@ -237,8 +238,9 @@ constexpr int kEepromFileLeftOut = 195;
 // The second line of a verify that found the configuration word differing.
 constexpr int kDifferenceConfig = 196;
 
-// A language file of the user's that cannot be one (%1: the file), passed
-// over for the shipped one, or with none to turn to.
+// A language file that cannot be one (%1: the file; %2 why, one of the
+// kLanguageFault entries), passed over for the shipped one, or with the
+// language kept as it was.
 constexpr int kLanguageFileReplaced = 197;
 constexpr int kLanguageFileUnusable = 198;
 // Where the line of a card the record would not take went instead: a file
@@ -347,31 +349,71 @@ constexpr int kStepFailedOnLine = 258;
 // A production run whose port (%1) went away before card %2.
 constexpr int kRunLinePortGone = 259;
 
+// A language file (%1) that cannot be used, and why (%2), when no file of its
+// name can: the English built into the program stands in.
+constexpr int kLanguageFileBuiltIn = 260;
+// Why a language file cannot be used: empty, not text, ending at line %1
+// short of the %2 entries, line %1 one more than the %2 entries, or a line
+// (%1) split by a carriage return inside it.
+constexpr int kLanguageFaultEmpty = 261;
+constexpr int kLanguageFaultNotText = 262;
+constexpr int kLanguageFaultShort = 263;
+constexpr int kLanguageFaultLong = 264;
+constexpr int kLanguageFaultSplitLine = 265;
+// What a file row's file is for, in a sentence about it.
+constexpr int kRoleProgram = 266;
+constexpr int kRoleEeprom = 267;
+constexpr int kRoleIntEeprom = 268;
+constexpr int kRoleLoader = 269;
+// The command-line tool's words for the messages above that send the user
+// to the window's rows, menus and options (workflows/facewords.h).
+constexpr int kCliProgrammerNotConnected = 270;
+constexpr int kCliFirmwareTooOld = 271;
+constexpr int kCliFirmwareUnsuitable = 272;
+constexpr int kCliNothingToVerifyProgram = 273;
+constexpr int kCliNothingToVerifyEeprom = 274;
+constexpr int kCliNoProgramImage = 275;
+constexpr int kCliNoEepromImage = 276;
+// %4 the file's role (kRole...), %2 the file, %3 why it cannot be used.
+constexpr int kCliRowUnusable = 277;
+constexpr int kCliWritePicNothingToDo = 278;
+constexpr int kCliWriteEepromNothingToDo = 279;
+constexpr int kCliAutoNothingToDo = 280;
+constexpr int kCliLoaderWouldStay = 281;
+constexpr int kCliLockWithoutWrite = 282;
+constexpr int kCliEepromFileLeftOut = 283;
+constexpr int kCliSerialNeedsWrite = 284;
+constexpr int kCliPortGone = 285;
+constexpr int kCliAutoLockWithoutWrite = 286;
+// A production run whose database connection string is refused unread or for
+// the password it holds: why follows (without the password).
+constexpr int kDatabaseUriRefused = 287;
+
 // A run with a shared database but no record file: the local record is the database's outbox.
-constexpr int kDatabaseNeedsRecord = 260;
+constexpr int kDatabaseNeedsRecord = 288;
 // A shared database that was reached but cannot serve the run (a counter behind
 // the station's own claims, say); why follows.
-constexpr int kDatabaseRefused = 261;
+constexpr int kDatabaseRefused = 289;
 // The journal of the card in hand cannot be read or written: before the run
 // starts, or (kJournalNotWritten) during it; why follows.
-constexpr int kJournalUnusable = 262;
-constexpr int kJournalNotWritten = 263;
+constexpr int kJournalUnusable = 290;
+constexpr int kJournalNotWritten = 291;
 // A run that starts with the last run's good card still in the slot waits
 // for it to be taken out: %1 its serial values, or kCardNumber.
-constexpr int kCardLeftInSlot = 264;
-constexpr int kCardNumber = 265;
+constexpr int kCardLeftInSlot = 292;
+constexpr int kCardNumber = 293;
 // The line of the last run's card (%1 its sequence), written at the start from
 // the journal into the record (%2).
-constexpr int kLineRecovered = 266;
+constexpr int kLineRecovered = 294;
 // A field (%1) of a card type (%2) whose counter the database started after the
 // station's own last value (%3).
-constexpr int kCounterStartsAfter = 267;
+constexpr int kCounterStartsAfter = 295;
 // The shared database went away mid-run (%1: why), or came back (%1: the
 // lines sent then); kValuesHeld says what the station holds meanwhile.
-constexpr int kDatabaseAway = 268;
-constexpr int kDatabaseBack = 269;
-constexpr int kValuesHeld = 270;
+constexpr int kDatabaseAway = 296;
+constexpr int kDatabaseBack = 297;
+constexpr int kValuesHeld = 298;
 // At the start: lines of the local record (%1 of them) the database lacked.
-constexpr int kLinesSent = 271;
+constexpr int kLinesSent = 299;
 
 } // namespace korvex::entries

@@ -25,15 +25,20 @@ void TPLine::Stop() {
     }
     prog_->OnStateChange = nullptr;
     if (prog_->Connected()) {
-        if (!Silent()) {
-            // Stopping: a programmer that falls silent now gets one answer time.
-            prog_->RequestAbort();
-            prog_->SelectMode(0, 0);
-        }
+        Release();
         prog_->Disconnect();
     }
     prog_->SetLogMemo(nullptr);
     prog_.reset();
+}
+
+void TPLine::Release() {
+    if (!Started() || Silent() || prog_->Released()) {
+        return;
+    }
+    // Stopping: one release, whatever the programmer makes of it.
+    prog_->RequestAbort();
+    prog_->SelectMode(0, 0);
 }
 
 bool TPLine::Silent() const {

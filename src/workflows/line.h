@@ -29,6 +29,9 @@ public:
     void Start();
     // Frees the driver, which releases the programmer unless it is Silent.
     void Stop();
+    // Sends the programmer one release, unless it is silent or released
+    // already: the window closing waits on one answer at most.
+    void Release();
     bool Started() const { return prog_ != nullptr; }
     // The driver, for the commands, the production run and the log panel.
     // Only while started.

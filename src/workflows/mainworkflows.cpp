@@ -216,9 +216,7 @@ void TPMainWorkflows::CloseTimerTick() {
         bench_.line.Prog().RequestAbort();
         return;
     }
-    if (bench_.line.Started() && !bench_.line.Silent()) {
-        bench_.line.Prog().SelectMode(0, 0);
-    }
+    bench_.line.Release();
     bench_.view.RequestClose();
 }
 
@@ -240,12 +238,39 @@ void TPMainWorkflows::ApplyLanguage(const std::string& name) {
 }
 
 void TPMainWorkflows::TellLanguageProblem() {
-    if (const auto problem = bench_.lang.TakeProblem()) {
-        const int entry =
-            problem->shippedUsed ? entries::kLanguageFileReplaced : entries::kLanguageFileUnusable;
-        bench_.prompts.ShowMessage(TMessageKind::mkWarning, entry,
-                                   FillIn(bench_.Text(entry), {problem->file.string()}));
+    for (const TPLang::TProblem& problem : bench_.lang.TakeProblems()) {
+        int entry = entries::kLanguageFileUnusable;
+        if (problem.fallback == TPLang::TFallback::lfLaterFile) {
+            entry = entries::kLanguageFileReplaced;
+        } else if (problem.fallback == TPLang::TFallback::lfBuiltIn) {
+            entry = entries::kLanguageFileBuiltIn;
+        }
+        bench_.prompts.ShowMessage(
+            TMessageKind::mkWarning, entry,
+            FillIn(bench_.Text(entry), {problem.file.string(), LanguageFaultWords(problem)}));
     }
+}
+
+std::string TPMainWorkflows::LanguageFaultWords(const TPLang::TProblem& problem) const {
+    int entry = entries::kLanguageFaultEmpty;
+    switch (problem.fault) {
+    case TPLang::TFault::lfEmpty:
+        break;
+    case TPLang::TFault::lfNotText:
+        entry = entries::kLanguageFaultNotText;
+        break;
+    case TPLang::TFault::lfShort:
+        entry = entries::kLanguageFaultShort;
+        break;
+    case TPLang::TFault::lfLong:
+        entry = entries::kLanguageFaultLong;
+        break;
+    case TPLang::TFault::lfSplitLine:
+        entry = entries::kLanguageFaultSplitLine;
+        break;
+    }
+    return FillIn(bench_.Text(entry),
+                  {std::to_string(problem.line), std::to_string(problem.entries)});
 }
 
 } // namespace korvex

@@ -13,6 +13,7 @@
 #include "workflows/workbench.h"
 
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -157,6 +158,8 @@ public:
     // --- language and options
 
     TIntentResult ChooseLanguage(const std::string& name);
+    // The face's own words for some messages (see TPLang::SetStandIns).
+    void SetStandIns(std::map<int, int> standIns) { bench_.lang.SetStandIns(std::move(standIns)); }
     // The options dialog: the boxes as the options file has them (the
     // failure that stopped the reading, nullopt when all eight were read; the
     // boxes not reached keep their state), and the boxes accepted, where a
@@ -244,6 +247,7 @@ private:
     void ApplyLanguage(const std::string& name);
     // A language file passed over is told once the window is there to tell it.
     void TellLanguageProblem();
+    std::string LanguageFaultWords(const TPLang::TProblem& problem) const;
     // Opens a user action; true when a running command refuses it.
     bool Refuses();
     // Shows what went wrong in a change: every intent ends with its result,

@@ -29,7 +29,7 @@ TOutcome TPCardCommands::WritePicSteps() {
     const std::string config = ConfigText();
     report_.sent.program = program;
     report_.sent.intEeprom = data;
-    if (!DeviceIdMatches()) {
+    if (!Identified()) {
         return TOutcome::ocFailed;
     }
     if (OnGoingAhead) {
@@ -96,7 +96,7 @@ TOutcome TPCardCommands::VerifyPicSteps() {
         !HasImage(bench_.rows.Images().program, entries::kNothingToVerifyProgram)) {
         return TOutcome::ocNothing;
     }
-    if (!DeviceIdMatches()) {
+    if (!Identified()) {
         return TOutcome::ocFailed;
     }
     const TPImages& images = bench_.rows.Images();
@@ -120,7 +120,7 @@ TOutcome TPCardCommands::ErasePicSteps() {
     if (!CardReady()) {
         return TOutcome::ocRefused;
     }
-    if (!DeviceIdMatches()) {
+    if (!Identified()) {
         return TOutcome::ocFailed;
     }
     const bool avr = Kind().IsAvr();

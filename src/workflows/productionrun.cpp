@@ -2,6 +2,7 @@
 
 #include "serials/pgclaims.h"
 #include "serials/pgrecordsink.h"
+#include "serials/serialerrors.h"
 #include "serials/shareddatabase.h"
 #include "support/errors.h"
 #include "support/sha256.h"

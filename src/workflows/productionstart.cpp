@@ -3,6 +3,7 @@
 // journal, and the shared database.
 #include "workflows/productionrun.h"
 
+#include "serials/pgconnection.h"
 #include "serials/serialerrors.h"
 #include "workflows/entries.h"
 #include "workflows/fillin.h"
@@ -40,6 +41,14 @@ bool TPProductionRun::MayStart(const TProductionPlan& plan, TRunEnd& refused) {
     // could not make it so refuse the run before the first card.
     if (const auto problem = commands_.AutoOptionsProblem(true)) {
         return error(*problem, "");
+    }
+    if (!plan.database.empty()) {
+        // Nothing is tried with a connection string that holds a password.
+        try {
+            ReadConnectionString(plan.database);
+        } catch (const EDatabaseUri& problem) {
+            return error(entries::kDatabaseUriRefused, DescribeError(problem));
+        }
     }
     if (!plan.database.empty() && plan.record.empty()) {
         return error(entries::kDatabaseNeedsRecord, "");

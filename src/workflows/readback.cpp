@@ -58,6 +58,15 @@ std::filesystem::path TPReadBack::SaveName(std::string chosen) {
     // would replace a file the user never named. Only the ending is looked
     // at in any case.
     std::filesystem::path path(std::move(chosen));
+    // A name that stands for a device, a FIFO or a folder already is kept
+    // as it is, to be refused as such: with ".hex" added it would become
+    // a new file beside it (as root, "/dev/null.hex").
+    std::error_code error;
+    using enum std::filesystem::file_type;
+    const auto type = std::filesystem::status(path, error).type();
+    if (type == directory || type == character || type == block || type == fifo || type == socket) {
+        return path;
+    }
     std::string name = path.filename().string();
     if (name.size() < 4 || AsciiLower(name.substr(name.size() - 4)) != ".hex") {
         name += ".hex";

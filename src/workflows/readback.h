@@ -39,7 +39,8 @@ public:
               const TPHexReader::OverwriteQuestion& ask);
 
     // The file a chosen name is saved to: the name as chosen, with ".hex"
-    // appended unless it already ends so, in any case.
+    // appended unless it already ends so, in any case, or names something
+    // other than a file already (a device, a FIFO, a folder: refused then).
     static std::filesystem::path SaveName(std::string chosen);
 
 private:

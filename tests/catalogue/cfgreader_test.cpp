@@ -139,21 +139,43 @@ TEST(CardReader, TableLimitsAreEnforcedWhileLoading) {
 
 // Fault: "24C16,1,-2048,1" made an EEPROM write send nothing and say
 // "written"; a number that did not parse or a field missing surfaced later
-// as "'99999999999' is not a valid integer value", naming no file.
+// as "'99999999999' is not a valid integer value", naming no file; a program
+// of 1048576 words beyond the programmer's reach sent padding for minutes.
 TEST(CardReader, ACatalogueLineThatCannotBeRightNamesTheFileAndLine) {
+    const std::string oneByte = "must be from 1 to 2048 bytes: kind 1 has one address byte, "
+                                "which with the three block bits of the device address reaches "
+                                "no further";
+    const std::string picWords = "must be from 1 to 8192 words: a PIC kind's configuration words "
+                                 "begin at word 0x2000, where the programmer's addresses leave "
+                                 "its program memory";
     const std::pair<std::string, std::string> bad[] = {
-        {"eeproms.cfg", "24C16,1,-2048,1|the size \"-2048\" must be a positive number of bytes"},
-        {"eeproms.cfg", "24C16,1,99999999999,1|the size \"99999999999\" must be a positive "
-                        "number of bytes"},
+        {"eeproms.cfg", "24C16,1,-2048,1|the size \"-2048\" " + oneByte},
+        {"eeproms.cfg", "24C16,1,99999999999,1|the size \"99999999999\" " + oneByte},
+        {"eeproms.cfg", "24C32,2,4096,1|the size \"4096\" " + oneByte},
+        {"eeproms.cfg", "24C1024,2,131072,2|the size \"131072\" must be from 1 to 65536 bytes: "
+                        "two address bytes reach no further"},
         {"eeproms.cfg", "24C16,1,2048|3 fields where 4 are needed: name, kind, size, AVR kind"},
-        {"pics.cfg", "PIC 1,3,0,64,,L,1|the program size \"0\" must be a positive number of "
-                     "words"},
+        {"pics.cfg", "PIC 1,3,0,64,,L,1|the program size \"0\" " + picWords},
+        {"pics.cfg", "PIC 1,3,1048576,64,,L,1|the program size \"1048576\" " + picWords},
+        {"pics.cfg", "PIC 1,3,1024,257,,L,1|the EEPROM size \"257\" must be from 0 to 256 bytes: "
+                     "a PIC kind's data EEPROM has one address byte"},
+        {"pics.cfg", "AVR 1,9,65537,512,1E9401,L,0|the program size \"65537\" must be from 1 to "
+                     "65536 words: an AVR kind's 16-bit word addresses, on which the programmer "
+                     "writes, reach no further"},
+        {"pics.cfg", "AVR 1,8,4096,512,1E93,L,0|the identification \"1E93\" in field 5 must be "
+                     "the six hex digits an AVR card identifies itself with"},
+        {"pics.cfg", "PIC 1,3,1024,64,,../x,1|the loader \"../x\" must be a name of a file in "
+                     "defaults/, without / or \\ or .."},
         {"pics.cfg", "PIC 1,A,1024,64,,L,1|the kind \"A\" must be a digit from 0 to 9 (PIC kinds "
                      "0 to 7, AVR kinds 8 and 9)"},
-        {"configwords.cfg", "2,0,x,x,x,x,x,x,2|field 9 \"2\" must be a bit pattern of 0, 1 and x"},
+        {"configwords.cfg", "2,0,x,x,x,x,x,x,2|field 9 \"2\" must be a bit pattern of 0, 1 and x, "
+                            "at most 14 bits long (a configuration word has 14)"},
+        {"configwords.cfg", "2,0,x,x,x,x,x,x,111111111111111|field 9 \"111111111111111\" must be "
+                            "a bit pattern of 0, 1 and x, at most 14 bits long (a configuration "
+                            "word has 14)"},
     };
     const std::map<std::string, std::string> good = {{"eeproms.cfg", "None,-1,0,-1"},
-                                                     {"pics.cfg", "PIC 2,8,1024,0,1E,L,0"},
+                                                     {"pics.cfg", "PIC 2,8,1024,0,1E9301,L,0"},
                                                      {"configwords.cfg", "1,0,1,x,x,x,x,x,X"}};
     for (const auto& [file, row] : bad) {
         testing::TempDir dir;

@@ -143,6 +143,10 @@ TEST(CliErrors, OneClearLineOnStderrAndExitCodeTwo) {
         {{"view", (dir / "notes.txt").string()}, "notes.txt: not an image file"},
         {{"view", (dir / "notes.txt").string(), "--eeprom"}, ".hex or .bin"},
         {{"view", (dir / "notes.txt").string(), "--avr"}, ".hex or .bin"},
+        // Refused before anything is tried, and never echoed with the password.
+        {{"records", "--db", "host=db password=s3cret"}, "string host=db holds a password"},
+        {{"--port", "sim", "auto", "--watch", "--db", "postgresql://db/k?pass%77ord=s3cret"},
+         "URI postgresql://db/k holds a password"},
     };
     for (const auto& c : cases) {
         auto result = Cli(c.args);
@@ -150,6 +154,7 @@ TEST(CliErrors, OneClearLineOnStderrAndExitCodeTwo) {
         EXPECT_EQ(result.out, "");
         EXPECT_EQ(Lines(result.err).size(), 1u) << result.err;
         EXPECT_NE(result.err.find(c.mentions), std::string::npos) << result.err;
+        EXPECT_EQ(result.err.find("s3cret"), std::string::npos) << result.err;
     }
 
     // A program folder without catalogues.
@@ -159,6 +164,12 @@ TEST(CliErrors, OneClearLineOnStderrAndExitCodeTwo) {
 
     auto usage = Cli({"frobnicate"});
     EXPECT_EQ(usage.exitCode, 2);
+
+    // The command was right; the database failed it.
+    auto away = Cli({"records", "--db", "postgresql://korvex@/k?host=/nonexistent"});
+    EXPECT_EQ(away.exitCode, 1);
+    EXPECT_EQ(away.err.rfind("korvex-cli: error: Cannot connect to the database", 0), 0u)
+        << away.err;
 }
 
 } // namespace korvex

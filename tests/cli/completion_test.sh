@@ -30,9 +30,10 @@ done <<'CASES'
 wr| write
 --port sim ver| verify
 --ver| --version
+--help-| --help-all
 read | pic flash eeprom
 rec| records
-records --| --data --port --speed --log --card --yes --quiet --json --help --record --db --station --sync --audit --format --db-wait
+records --| --data --port --speed --log --card --yes --quiet --json --help --record --db --station --since --until --sync --audit --format --db-wait
 records --audit --format | text csv
 auto --watch --d| --data --db --db-wait
 card edit X --se| --serial

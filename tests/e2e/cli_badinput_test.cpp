@@ -84,6 +84,19 @@ TEST_F(CliBadInput, MalformedImagesAreNamedAndTheCardStaysAsItWas) {
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(Contains(run.err, "not an image file")) << run.err;
 
+    // Fault: an empty file was told in the window's words, "the row 'File to
+    // Eeprom'", or, viewed, showed nothing and ended with 0.
+    const std::string empty = Write("empty.bin", "");
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"--yes", "write", "eeprom", empty},
+                                               {"verify", "pic", empty},
+                                               {"auto", "--pic", empty},
+                                               {"view", empty, "--eeprom"}}) {
+        run = Card(sim, args);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_EQ(run.err + run.out,
+                  "korvex-cli: error: " + empty + ": the file is empty: there is no image in it\n");
+    }
     ASSERT_EQ(sim.Process().Stop(), 0);
     ExpectUntouched(sim);
 }
@@ -121,13 +134,23 @@ TEST_F(CliBadInput, CardTypesThatDoNotExistAreBadUsage) {
         {"auto", "--pic", Fixture("gpasm/card84.hex").string()},
         {"fuses", "--watchdog", "on"},
         {"lock"},
+        {"state"},
+        {"firmware"},
+        {"view", Fixture("gpasm/card84.hex").string()},
     };
-    for (auto args : commands) {
-        SCOPED_TRACE(args[0]);
-        args.insert(args.begin(), {"--port", "sim", "--card", "Nope"});
-        auto run = Cli(args);
-        EXPECT_EQ(run.exitCode, 2);
-        EXPECT_TRUE(Contains(run.err, "\"Nope\"")) << run.err;
+    // Fault: without a port, "state" said "no port chosen" instead.
+    for (const std::string port : {"sim", ""}) {
+        for (auto args : commands) {
+            SCOPED_TRACE(args[0] + " on port \"" + port + "\"");
+            args.insert(args.begin(), {"--card", "Nope"});
+            if (!port.empty()) {
+                args.insert(args.begin(), {"--port", port});
+            }
+            auto run = Cli(args);
+            EXPECT_EQ(run.exitCode, 2);
+            EXPECT_TRUE(Contains(run.err, "no card type named \"Nope\"; the card types are: "))
+                << run.err;
+        }
     }
     EXPECT_FALSE(std::filesystem::exists(work / "out.hex"));
 }
@@ -233,18 +256,24 @@ TEST_F(CliBadInput, SettingsThatCannotBeWrittenFailAndStayAsTheyWere) {
 // Fault: "options" prints each option's name before reading it, so when the
 // options file cannot be made, stdout keeps a dangling "Auto/WriteEe=".
 // Fault: an empty or garbled language file in the user's data folder turned
-// every message into "Undefined".
-TEST_F(CliBadInput, ALanguageFileThatIsNoneGivesWayToTheShippedOneWithOneWarning) {
-    WriteText(data / "korvex/lang/English.lang", std::string("\0\x01\xFF", 3));
+// every message into "Undefined", and so did the shipped one.
+TEST_F(CliBadInput, LanguageFilesThatAreNoneGiveWayWithOneWarningEach) {
+    const std::filesystem::path files[] = {data / "korvex/lang/English.lang",
+                                           UseProgramCopy() / "lang/English.lang"};
+    for (const auto& file : files) {
+        WriteText(file, std::string("\0\x01\xFF", 3));
+    }
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"--port", "sim", "state"},
           std::vector<std::string>{"--card", kPicCard, "fuses"}}) {
         const auto run = Cli(args);
         EXPECT_EQ(run.exitCode, 0) << run.err;
         EXPECT_FALSE(Contains(run.out, "Undefined")) << run.out;
-        const std::string file = (data / "korvex/lang/English.lang").string();
-        EXPECT_TRUE(Contains(run.err, file)) << run.err;
-        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        for (const auto& file : files) {
+            EXPECT_TRUE(Contains(run.err, file.string() + " cannot be used: it is not UTF-8 text"))
+                << run.err;
+        }
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 2) << run.err;
     }
 }
 

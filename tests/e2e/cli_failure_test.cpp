@@ -208,7 +208,8 @@ TEST_F(CliFailure, ALogOrRecordThatIsNoFileIsRefusedBeforeAnythingIsSent) {
         {"--log", Path("fifo"), "state"},
         {"--log", Path("fifo"), "--yes", "write", "pic", Fixture("gpasm/card84.hex").string()},
         {"auto", "--pic", Fixture("gpasm/card84.hex").string(), "--watch", "--record",
-         Path("fifo")}};
+         Path("fifo")},
+        {"read", "pic", "-o", Path("fifo")}};
     for (const auto& args : runs) {
         std::vector<std::string> all = {"--port", "sim", "--card", kPicCard};
         all.insert(all.end(), args.begin(), args.end());
@@ -219,8 +220,27 @@ TEST_F(CliFailure, ALogOrRecordThatIsNoFileIsRefusedBeforeAnythingIsSent) {
             << ReadText(work / "err");
         EXPECT_EQ(std::filesystem::status(work / "fifo").type(), std::filesystem::file_type::fifo);
         EXPECT_EQ(ReadText(work / "out"), "") << "no state of a port never opened";
+        EXPECT_FALSE(std::filesystem::exists(work / "fifo.hex")) << "nothing made beside it";
     }
     EXPECT_FALSE(std::filesystem::exists(KeptCard(kPicCard, "program.hex"))) << "nothing sent";
+}
+
+// Faults: "--log mydata.hex" replaced the file without a question, where -o
+// asks; "-o /dev/null" as root made a file "/dev/null.hex".
+TEST_F(CliFailure, ALogIsReplacedOnlyWhenTheUserSaysSo) {
+    WriteText(work / "kept", "old");
+    for (const bool yes : {false, true}) {
+        std::vector<std::string> args{"--port", "sim", "--card", kPicCard, "--log", Path("kept")};
+        args.push_back(yes ? "--yes" : "--quiet");
+        args.push_back("state");
+        const auto run = Cli(args);
+        EXPECT_EQ(run.exitCode, yes ? 0 : 1) << run.err;
+        EXPECT_EQ(ReadText(work / "kept") == "old", !yes);
+    }
+    const auto run =
+        Cli({"--port", "sim", "--card", kPicCard, "--yes", "read", "pic", "-o", "/dev/null"});
+    EXPECT_TRUE(Contains(run.err, "/dev/null: is a device, not a file")) << run.err;
+    EXPECT_FALSE(std::filesystem::exists("/dev/null.hex"));
 }
 
 TEST_F(CliFailure, RequestsThatDoNotSuitTheCardTypeOrPortAreRefused) {
@@ -310,6 +330,11 @@ TEST_F(CliFailure, ACommandUsesOnlyTheChosenCardTypesOwnFiles) {
         WriteText(cards / (card + ".ini"),
                   ReadText(cards / (card + ".ini")) + "\n[Defaults]\n" + key + "=" + gone + "\n");
     }
+    // A stored file that is empty is told as one named would be.
+    const std::string empty = Path("empty.bin");
+    WriteText(empty, "");
+    WriteText(cards / "PIC16F84.ini",
+              ReadText(cards / "PIC16F84.ini") + "\n[Defaults]\nPicFile=" + empty + "\n");
     const auto goneFile = [&](const std::string& what, const std::string& card) {
         return what + " file \"" + gone + "\" stored for card type \"" + card + "\"";
     };
@@ -324,6 +349,10 @@ TEST_F(CliFailure, ACommandUsesOnlyTheChosenCardTypesOwnFiles) {
          goneFile("eeprom", pic877)},
         {{"--card", avr, "--yes", "write", "pic", Fixture("avr/sampleavr_flash.hex").string()},
          goneFile("internal eeprom", avr)},
+        {{"--card", "PIC16F84", "--yes", "write", "pic"},
+         "program file \"" + empty +
+             "\" stored for card type \"PIC16F84\" cannot be used: the "
+             "file is empty"},
         {{"--card", "PIC16F84-24C1", "state"}, "no card type named \"PIC16F84-24C1\""},
         {{"--card", "PIC16F84-24C1", "firmware"}, "no card type named \"PIC16F84-24C1\""},
     };

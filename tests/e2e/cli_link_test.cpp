@@ -119,6 +119,14 @@ TEST_F(CliOverPty, MessagesNameThePortAsTheUserGaveIt) {
     const auto com3 = Cli({"--port", "COM3", "state"});
     EXPECT_TRUE(contains(com3, "cannot open COM3 (" + missing + "): No such serial device"))
         << com3.err;
+    // The port the settings remember is the window's choice: the tool's
+    // user changes it with --port, not under the window's Setup menu.
+    WriteText(config.Path() / "korvex" / "settings.ini",
+              "[Korvex]\nPort3=" + missing + "\nComPort=3\n");
+    const auto remembered = Cli({"state"});
+    EXPECT_TRUE(contains(remembered, "cannot open COM3 (" + missing + "): No such serial device"))
+        << remembered.err;
+    EXPECT_TRUE(contains(remembered, "name the programmer's port with --port")) << remembered.err;
 
     // No catalogue to check the card type against, or to make the built-in
     // simulator's card from: bad usage, naming the catalogue.

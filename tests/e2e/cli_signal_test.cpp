@@ -19,11 +19,17 @@ namespace {
 
 using namespace testing;
 
-// The last frame of a --log file, as it is shown there.
+// The last frame of a --log file that could change the programmer's mode
+// (a poll or the version query cannot), as it is shown there.
 std::string LastFrame(const std::string& log) {
-    const std::size_t start = log.rfind("<01>");
-    return start == std::string::npos ? std::string()
-                                      : log.substr(start, log.find('\n', start) - start);
+    for (std::size_t start = log.rfind("<01>"); start != std::string::npos;
+         start = start == 0 ? std::string::npos : log.rfind("<01>", start - 1)) {
+        const std::string frame = log.substr(start, log.find('\n', start) - start);
+        if (frame.size() > 4 && frame[4] != 'P' && frame[4] != 'V') {
+            return frame;
+        }
+    }
+    return {};
 }
 
 class CliSignals : public CliE2e {
@@ -119,6 +125,7 @@ TEST_F(CliSignals, WaitingForTheFirstAnswerEndsQuietly) {
          {std::vector<std::string>{"erase", "pic"}, {"state"}}) {
         SCOPED_TRACE(command.front());
         std::filesystem::remove(work / "err");
+        std::filesystem::remove(work / "link.log");
         std::vector<std::string> args{"--port", sim.Path(),       "--speed", "19200",
                                       "--card", "PIC16F84-24C16", "--log",   Path("link.log")};
         args.insert(args.end(), command.begin(), command.end());

@@ -34,7 +34,7 @@ TEST_F(CliTrust, NothingLoadedToCompareIsNeverAMatch) {
         SCOPED_TRACE(memory);
         const auto run = Card(sim, kPicCard, {"--yes", "verify", memory, Path("x.crd")});
         EXPECT_EQ(run.exitCode, 2) << run.err;
-        EXPECT_TRUE(Contains(run.err, "Nothing to verify")) << run.err;
+        EXPECT_TRUE(Contains(run.err, "x.crd: not an image file")) << run.err;
         EXPECT_FALSE(Contains(run.out, "Verify OK")) << run.out;
         // Polls, and the release as the tool lets go of the programmer.
         EXPECT_EQ(Frames().find_first_not_of("P"), Frames().size() - 1) << Frames();
@@ -60,7 +60,7 @@ TEST_F(CliTrust, AutoWithoutAnEepromImageLeavesTheEepromAlone) {
     ASSERT_FALSE(sim.Path().empty());
     const auto run = Card(sim, kPicCard, {"auto", "--pic", Fixture("gpasm/card84.hex").string()});
     EXPECT_EQ(run.exitCode, 2) << run.err;
-    EXPECT_TRUE(Contains(run.err, "No eeprom image is loaded")) << run.err;
+    EXPECT_TRUE(Contains(run.err, "There is no eeprom image to write")) << run.err;
     EXPECT_FALSE(ChangesTheCard(Frames())) << Frames();
     ASSERT_EQ(sim.Process().Stop(), 0);
     EXPECT_EQ(Srec(sim.SaveDir() / "eeprom.hex").HexText(0, 2048),

@@ -197,9 +197,43 @@ TEST_F(DriverLink, SelectModeRetriesUntilAcknowledged) {
     EXPECT_EQ(rig.line.written[2], Bytes({0x01, 0x41, 0x32, 0x33, 0x41, 0x37, 0x0D}));
 
     rig.line.written.clear();
+    rig.line.responder = [](const std::string&) { return Bytes({0x16}); };
     rig.prog.SelectMode(7, 0); // no such mode: "0"
     EXPECT_EQ(rig.line.written.size(), 7u);
     EXPECT_EQ(rig.line.written[0], Bytes({0x01, 0x41, 0x30, 0x30, 0x41, 0x32, 0x0D}));
+}
+
+// Fault: to a silent programmer every mode select went seven times, every
+// erase six. After a time-out a poll asks first; silence is Not Connected at
+// once. A release under a stop goes once, refused or not.
+TEST(DriverRetries, AFrameGoesAgainOnlyWhileTheProgrammerAnswers) {
+    // Each then a release: to a programmer found silent, once, and no poll.
+    const std::pair<char, std::string> cases[] = {
+        {'A', "APA"}, {'H', "HPA"}, {'D', "APDAA"}, {'0', "A"}};
+    for (const auto& [action, letters] : cases) {
+        TDriverRig rig;
+        rig.ConnectLogged();
+        rig.line.Answer(kAckEot);
+        rig.prog.Poll();
+        rig.line.written.clear();
+        if (action == 'H') {
+            rig.prog.EraseChip(3);
+        } else if (action == 'D') {
+            rig.prog.LockCard(8, "000102");
+        } else if (action == '0') {
+            rig.line.responder = [](const std::string&) { return Bytes({0x16}); };
+            rig.prog.RequestAbort();
+        } else {
+            rig.prog.SelectMode(3, 3);
+        }
+        rig.prog.SelectMode(0, 3);
+        std::string sent;
+        for (const std::string& frame : rig.line.written) {
+            sent += frame[1];
+        }
+        EXPECT_EQ(sent, letters);
+        EXPECT_EQ(rig.prog.LastState() == TPCardState::csNotConnected, action != '0');
+    }
 }
 
 TEST_F(DriverLink, ReadBlockJudgesFramedReplies) {
@@ -248,6 +282,28 @@ TEST_F(DriverLink, ReadBlockJudgesFramedReplies) {
     EXPECT_EQ(rig.line.written.back().substr(3, 4), "0003");
     EXPECT_GE(rig.clock.NowMs() - before, 75);
     EXPECT_LE(rig.clock.NowMs() - before, 77);
+}
+
+// Fault: a NUL before a reply (the checksum still holds) made its leading
+// byte data; a leading byte other than 0x02 behind noise failed the block.
+// Before the leading byte nothing is data; inside the reply a stray spoils it.
+TEST_F(DriverLink, AStrayByteBeforeAnAnswerIsNeverData) {
+    const std::string nul(1, '\0');
+    const std::string stx(1, '\x02');
+    const std::pair<std::string, std::string> replies[] = {
+        {nul + "R27BB\r", "27"}, // 'R' + '2' + '7' = 0xBB
+        {nul + stx + "1265\r", "12"},
+        {"\x55\xAAR12B5\r", "12"},
+        {stx + "1" + nul + "265\r", ""},
+        {"R2" + nul + "7BB\r", ""}};
+    for (const auto& [reply, data] : replies) {
+        rig.line.Answer(reply);
+        std::string payload;
+        EXPECT_EQ(rig.prog.ReadBlock('F', 3, 1, payload) == TReplyResult::rrSuccess, !data.empty());
+        EXPECT_EQ(payload, data);
+    }
+    rig.line.Answer(nul + "V1105\r");
+    EXPECT_EQ(rig.prog.GetFirmwareVersion(), 0);
 }
 
 TEST_F(DriverLink, ReadBlockAssemblesAReplyArrivingInPieces) {

@@ -5,6 +5,7 @@
 #include "serials/pgclaims.h"
 #include "serials/pgtestdatabase.h"
 #include "serials/shareddatabase.h"
+#include "support/errors.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -94,6 +95,57 @@ TEST(LocalSerialClaims, ALastLineCutShortIsDroppedAndTheClaimsGoOn) {
                 ::testing::MatchesRegex("claimed 6 6 [^\n]*\nspent 6 6 failed [^\n]*\n"
                                         "claimed 7 7 [^\n]*\nspent 7 7 good [^\n]*\n"));
     EXPECT_EQ(claims.LastValues(), (std::vector<TSerialLast>{{"C", value}}));
+}
+
+// Fault: a line that could not be read was passed over without a word, so
+// a value beyond 64 bits, or junk in place of the line of the highest value,
+// started the counter again at values already on cards. Only a crash's
+// leftovers at the end are forgiven, whether the file is read whole or only
+// its lines added since the last claim.
+TEST(LocalSerialClaims, ALineThatCannotBeReadStopsEveryClaimAndSaysHowToGoOn) {
+    const std::string t = " 2026-01-01T00:00:00Z\n";
+    const struct {
+        std::string added;     // to "claimed 5 5 ..." and a claim of 6
+        std::uint64_t next;    // 0: refused
+        std::string complaint; // the line, then the highest value still held
+    } cases[] = {
+        {"claimed 9 9" + t + "spent 9 9 good" + t + "claimed 10 10 2026-0", 10, ""},
+        {"claimed 9 9" + t + std::string(700, '\0'), 10, ""},
+        {"claimed 9 9 2026-01-01T00:00:00Z\r\nclaimed 8 8" + t, 10, ""},
+        {"claimed 18446744073709551616 1" + t, 0, "line 3 (\"claimed 18446744073709551616 1 2026-"},
+        {"claimed 9 9" + t + "cl#imed 1\x01 10" + t, 0, "line 4 (\"cl#imed 1? 10 2026-"},
+        {std::string(3, '\0') + "\nclaimed 9 9" + t, 0, "line 3 (\"???\")"},
+        {"claimed 9  9" + t, 0, "line 3 (\"claimed 9  9 2026-"},
+    };
+    const TPSerialSequence sequence("C", Field());
+    for (const auto& c : cases) {
+        for (const bool whole : {false, true}) {
+            TempDir dir;
+            auto claims = std::make_unique<TPLocalSerialClaims>(dir / "serials");
+            const std::filesystem::path file = claims->ClaimFile("C", "Serial1");
+            WriteText(file, "claimed 5 5" + t);
+            ASSERT_EQ(claims->Claim(sequence).position, 6u);
+            WriteText(file, ReadText(file) + c.added);
+            if (whole) {
+                claims = std::make_unique<TPLocalSerialClaims>(dir / "serials");
+            }
+            if (c.next != 0) {
+                EXPECT_EQ(claims->Claim(sequence).position, c.next) << c.added;
+                continue;
+            }
+            const std::string before = ReadText(file);
+            for (int again = 0; again < 2; ++again) {
+                EXPECT_THAT(
+                    [&] { claims->Claim(sequence); },
+                    ::testing::ThrowsMessage<EInOutError>(::testing::AllOf(
+                        ::testing::StartsWith(c.complaint),
+                        ::testing::HasSubstr("no value of Serial1 is handed out"),
+                        ::testing::ContainsRegex("The lines that can be read go up to [69] "))))
+                    << c.added;
+            }
+            EXPECT_EQ(ReadText(file), before) << "nothing claimed";
+        }
+    }
 }
 
 } // namespace korvex

@@ -45,7 +45,8 @@ TEST(SimFaultText, ParsesKindsAndTriggers) {
     for (const char* kind : {"nack", "badsum", "noise", "short", "pull"}) {
         EXPECT_EQ(SimFaultName(ParseSimFault(std::string(kind) + "@1").kind), kind);
     }
-    for (const char* bad : {"nack", "nack@0", "nack@B", "nack@b2", "nack@+2", "jam@3", "nack@3x"}) {
+    for (const char* bad :
+         {"nack", "nack@0", "nack@B", "nack@b2", "nack@+2", "jam@3", "nack@3x", "nack@W2"}) {
         EXPECT_THROW(ParseSimFault(bad), ESimSetup) << bad;
     }
 }

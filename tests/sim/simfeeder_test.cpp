@@ -166,10 +166,12 @@ TEST(SimFeedFaultText, ParsesTheCardAndItsFault) {
     EXPECT_EQ(std::get<TSimStuckCell>(fault).cell, 16u);
     EXPECT_EQ(SimCardFaultName(ParseSimFeedFault("12:Stuck-Data@0X1f").second), "stuck-data@31");
     EXPECT_EQ(SimCardFaultName(ParseSimFeedFault("1:stuck-program@17").second), "stuck-program@17");
-    EXPECT_EQ(SimCardFaultName(ParseSimFeedFault("2:silent@W1").second), "silent@W1");
-    for (const char* bad : {"nack@1", "0:nack@1", "+1:nack@1", "x:nack@1", "1:nack@0", "1:jam@1",
-                            "1:stuck-data", "1:stuck-data@", "1:stuck-data@-1", "1:stuck-data@0x",
-                            "1:stuck-data@12z", "1:stuck-data@+1", "1:stuck-config@1"}) {
+    EXPECT_EQ(SimCardFaultName(ParseSimFeedFault("2:silent@B1").second), "silent@B1");
+    // Fault: a fault at a command the host never sends (W) was taken and never struck.
+    for (const char* bad :
+         {"15:silent@W2", "nack@1", "0:nack@1", "+1:nack@1", "x:nack@1", "1:nack@0", "1:jam@1",
+          "1:stuck-data", "1:stuck-data@", "1:stuck-data@-1", "1:stuck-data@0x", "1:stuck-data@12z",
+          "1:stuck-data@+1", "1:stuck-config@1"}) {
         try {
             ParseSimFeedFault(bad);
             ADD_FAILURE() << bad << " was taken";

@@ -10,23 +10,31 @@ using testing::WriteText;
 
 namespace {
 
-std::string NumberedLines(int count, const char* end = "\r\n") {
+std::string NumberedLines(int count, const char* end = "\r\n", const char* word = "Entry") {
     std::string text;
     for (int i = 0; i < count; ++i) {
-        text += "Entry " + std::to_string(i) + end;
+        text += word + (" " + std::to_string(i)) + end;
     }
     return text;
 }
 
 } // namespace
 
-TEST(TPLang, EmptyTableReadsUndefined) {
+// Fault: with the shipped English.lang empty or garbled every text read
+// "Undefined"; the table the program carries is that file as it was built.
+TEST(TPLang, ANewTableHoldsTheEnglishFileAsBuilt) {
     TPLang lang;
-    EXPECT_EQ(lang.EntryCount(), 0);
-    EXPECT_EQ(lang.GetText(0), "Undefined");
+    TPLang file;
+    file.LoadText(testing::ReadText(KORVEX_SOURCE_DATA_DIR "/lang/English.lang"));
+    ASSERT_GT(file.EntryCount(), 141);
+    EXPECT_EQ(lang.EntryCount(), file.EntryCount());
+    EXPECT_EQ(lang.ProgramEntries(), file.EntryCount());
+    for (int entry = 0; entry <= lang.EntryCount(); ++entry) {
+        EXPECT_EQ(lang.GetText(entry), file.GetText(entry)) << entry;
+    }
     EXPECT_EQ(lang.GetText(-1), "Undefined");
     lang.LoadLanguage("English"); // no folder yet: nothing to load
-    EXPECT_EQ(lang.EntryCount(), 0);
+    EXPECT_EQ(lang.GetText(13), "Not Connected");
 }
 
 TEST(TPLang, LinesAreEntriesWhateverTheLineEnds) {
@@ -51,11 +59,10 @@ TEST(TPLang, LinesAreEntriesWhateverTheLineEnds) {
 
 TEST(TPLang, LoadsFilesAndKeepsThePreviousTableWhenALoadFails) {
     TempDir dir;
-    WriteText(dir / "lang" / "Full.lang", NumberedLines(141));
-    WriteText(dir / "lang" / "Short.lang", NumberedLines(100, "\n"));
+    WriteText(dir / "lang" / "Full.lang", NumberedLines(141, "\n"));
     WriteText(dir / "Outside.lang", NumberedLines(3));
     std::filesystem::create_directory(dir / "lang" / "Folder.lang");
-    TPLang lang;
+    TPLang lang(NumberedLines(141));
     lang.SetLangDir(dir / "lang");
     lang.SetLangDir(dir / "missing"); // ignored
     EXPECT_EQ(lang.LangDir(), dir / "lang");
@@ -69,16 +76,11 @@ TEST(TPLang, LoadsFilesAndKeepsThePreviousTableWhenALoadFails) {
         lang.LoadLanguage(name);
         EXPECT_EQ(lang.EntryCount(), 141) << name;
     }
-
-    lang.LoadLanguage("Short");
-    EXPECT_EQ(lang.GetText(99), "Entry 99");
-    EXPECT_EQ(lang.GetText(100), "Undefined");
-    EXPECT_EQ(lang.GetText(116), "Undefined");
 }
 
 TEST(TPLang, ListsLanguageFilesSortedWithoutExtension) {
     TempDir dir;
-    TPLang lang;
+    TPLang lang("y\n");
     EXPECT_TRUE(lang.GetLanguages().empty());
     for (const char* name : {"Svenska.lang", "Deutsch.lang", "A&B.lang", "English.lang",
                              "notes.txt", "Upper.LANG", "English.lang.bak"}) {
@@ -99,7 +101,7 @@ TEST(TPLang, TheUsersLanguagesJoinTheShippedOnesAndTakeTheirPlace) {
     WriteText(dir / "program/lang/Deutsch.lang", "shipped Deutsch\n");
     WriteText(dir / "user/lang/English.lang", "own English\n");
     WriteText(dir / "user/lang/Dansk.lang", "own Dansk\n");
-    TPLang lang;
+    TPLang lang("built in\n");
     lang.SetLangDirs(TPDataFolders{dir / "program", dir / "user"});
     EXPECT_EQ(lang.LangDir(), dir / "user/lang");
     EXPECT_EQ(lang.GetLanguages(), (std::vector<std::string>{"Dansk", "Deutsch", "English"}));
@@ -118,27 +120,39 @@ TEST(TPLang, TheUsersLanguagesJoinTheShippedOnesAndTakeTheirPlace) {
 }
 
 // Fault: an empty or garbled English.lang in the user's data folder made
-// every message "Undefined".
-TEST(TPLang, AUsersLanguageFileThatCannotBeOneGivesWayToTheShippedOneWithOneWarning) {
-    const std::pair<std::string, std::string> broken[] = {
-        {"", "empty"},
-        {"Eintr\xE4g\n" + NumberedLines(9), "not UTF-8 text"},
-        {NumberedLines(3), "3 lines of 10"}};
-    for (const auto& [text, reason] : broken) {
-        TempDir dir;
-        WriteText(dir / "program/lang/English.lang", NumberedLines(10));
-        WriteText(dir / "user/lang/English.lang", text);
-        TPLang lang;
-        lang.SetLangDirs(TPDataFolders{dir / "program", dir / "user"});
-        lang.LoadLanguage("English");
-        EXPECT_EQ(lang.GetText(9), "Entry 9") << reason;
-        const auto problem = lang.TakeProblem();
-        ASSERT_TRUE(problem) << reason;
-        EXPECT_EQ(problem->Text(), (dir / "user/lang/English.lang").string() +
-                                       ": not a usable language file (" + reason +
-                                       "); the one shipped with the program is used instead");
-        lang.LoadLanguage("English");
-        EXPECT_FALSE(lang.TakeProblem()) << "told once";
+// every message "Undefined"; one with a line too many (a carriage return
+// inside a line) put each text after it in the place of the next.
+TEST(TPLang, ALanguageFileThatCannotBeOneGivesWayWithOneWarningNamingFileAndLine) {
+    const std::string good = NumberedLines(10),
+                      texts = " of the 10 texts the program has, one a line";
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "it is empty"},
+        {"Eintr\xE4g\n" + NumberedLines(9), "it is not UTF-8 text"},
+        {NumberedLines(3), "it ends at line 3, short" + texts},
+        {NumberedLines(11), "line 11 is one more than the 10 texts the program has, one a line"},
+        {NumberedLines(3, "\n") + "Ent\rry 3\n" + NumberedLines(6, "\n"),
+         "a carriage return inside line 4 splits it in two and moves every text after it down a "
+         "line"}};
+    // With the shipped file broken too, the built-in texts, both files named.
+    for (const std::string& shipped : {good, std::string()}) {
+        for (const auto& [user, said] : cases) {
+            TempDir dir;
+            WriteText(dir / "program/lang/English.lang", shipped);
+            WriteText(dir / "user/lang/English.lang", user);
+            TPLang lang(NumberedLines(10, "\n", "Built"));
+            lang.SetLangDirs(TPDataFolders{dir / "program", dir / "user"});
+            lang.LoadLanguage("English");
+            EXPECT_EQ(lang.GetText(9), shipped.empty() ? "Built 9" : "Entry 9") << said;
+            const auto problems = lang.TakeProblems();
+            ASSERT_EQ(problems.size(), shipped.empty() ? 2u : 1u) << said;
+            EXPECT_EQ(problems.front().Text(),
+                      (dir / "user/lang/English.lang").string() + " cannot be used: " + said +
+                          (shipped.empty()
+                               ? "; the English texts built into the program are used instead"
+                               : "; the one shipped with the program is used instead"));
+            lang.LoadLanguage("English");
+            EXPECT_TRUE(lang.TakeProblems().empty()) << "told once: " << said;
+        }
     }
 }
 

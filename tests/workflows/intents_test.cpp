@@ -213,7 +213,7 @@ TEST(Intents, AStoppedCommandEndsQuietlyAndTheNextRunsWhole) {
     EXPECT_TRUE(rig.linkPrompts.errors.empty());
     EXPECT_EQ(rig.Count('B'), 4u) << "the packet under way, then no more";
     EXPECT_EQ(rig.Count('D'), 0u) << "no configuration word after a stop";
-    EXPECT_EQ(rig.Sent().back(), "A30") << "the programmer released";
+    EXPECT_EQ(rig.Sent().back(), "A00") << "the programmer released";
 
     rig.pump.during = nullptr;
     rig.ClearRecords();

@@ -438,12 +438,18 @@ TEST(CardCommands, RefusalsSendNoTransfer) {
         expect(plain, command, entries::kNoExternalEeprom);
     }
 
-    // An AVR card type with another AVR in the slot.
+    // An AVR card type with another AVR in the slot. Fault: the EEPROM
+    // commands erased it and wrote the loader into it, and said done.
     AvrRig wrong(sim::SimCardModelForParts(KORVEX_SOURCE_DATA_DIR, "ATmega8515", "24C64"));
-    for (const auto command : {eight[0], eight[1], eight[2], eight[3]}) {
+    wrong.flows.SetFileField(TFileRow::frEeprom,
+                             wrong.File("ee.hex", HexData(0, SomeBytes(8)) + HexEnd()));
+    std::vector<Command> every = eight;
+    every.insert(every.end(), {TCardCommand::ccAutoProgram, TCardCommand::ccLockCard});
+    for (const auto command : every) {
         wrong.ClearRecords();
         EXPECT_EQ(wrong.Run(command), TOutcome::ocFailed);
         EXPECT_EQ(wrong.prompts.Entries(), std::vector<int>{entries::kWrongDevice});
+        EXPECT_TRUE(wrong.prompts.asked.empty());
         EXPECT_EQ(wrong.TransferFrames(), 0u);
     }
 }

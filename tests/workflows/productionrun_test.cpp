@@ -327,6 +327,19 @@ TEST(ProductionRun, DoesNotStartWithoutAProgrammerOrWithARecordItCannotKeep) {
     EXPECT_FALSE(std::filesystem::exists(rig.record));
 }
 
+// Fault: a connection string holding a password was told as a database that
+// cannot be reached, which sends the user looking for a network fault.
+TEST(ProductionRun, DoesNotStartWithAPasswordInTheDatabasesConnectionString) {
+    ProductionRig rig;
+    TProductionPlan plan;
+    plan.count = 1;
+    plan.database = "host=db.example password=s3cret";
+    EXPECT_EQ(rig.flows.RunProduction(plan, rig.board).end, TRunEnd::reRefused);
+    ASSERT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kDatabaseUriRefused});
+    EXPECT_EQ(rig.prompts.messages[0].text.find("s3cret"), std::string::npos);
+    EXPECT_EQ(rig.TransferFrames(), 0u);
+}
+
 TEST(ProductionRun, FilesThatCannotBeLoadedEndTheRunBeforeAnythingIsSent) {
     ProductionRig rig;
     // Rewritten while the line runs, and broken.

@@ -151,6 +151,8 @@ TEST(Retries, ALineFaultOrACardTakenOutIsNotTheCards) {
 
 // A step that failed because the programmer fell silent for good, or its
 // port went away, says which: in its message and in the command's report.
+// Fault: each try again waited out the answer times of a programmer that
+// answered nothing, 20 s in all, with the card "ready" behind the message.
 TEST(Retries, AProgrammerGoneQuietOrAPortGoneIsSaid) {
     for (const int entry : {entries::kProgrammerSilent, entries::kPortGone}) {
         RetryRig rig(kPicOnlyCard);
@@ -161,8 +163,12 @@ TEST(Retries, AProgrammerGoneQuietOrAPortGoneIsSaid) {
                 rig.device.AddFault(sim::ParseSimFault("silent@" + std::to_string(frame)));
             }
         }
+        std::string statusUnderTheBox;
+        rig.linkPrompts.onShown = [&] { statusUnderTheBox = rig.view.statuses.back(); };
         EXPECT_EQ(rig.Run(TCardCommand::ccWritePic), TOutcome::ocFailed);
         const TCommandReport& report = rig.flows.LastReport();
+        EXPECT_EQ(report.retries, 0);
+        EXPECT_EQ(statusUnderTheBox, rig.Text(entries::kNotConnected));
         EXPECT_EQ(report.lineFault.kind, TTransportFaultKind::tfNoAnswer);
         const std::string words = rig.Text(entry);
         EXPECT_EQ(report.lineProblem.substr(0, 8), words.substr(0, 8)) << report.lineProblem;
@@ -195,7 +201,7 @@ TEST(Retries, ALineFaultIsToldInTheLanguageChosen) {
         {"Deutsch", many("hangup@B", 3, 3), TCardCommand::ccWritePic,
          "ist weg (keine Antwort auf Paket 3)"},
         {"Deutsch", many("silent@", 8, 199), TCardCommand::ccWritePic,
-         "nicht mehr (keine Antwort auf das Löschen)"},
+         "nicht mehr (keine Antwort auf Paket 3)"},
     };
     const char* english[] = {"answer to", "spoiled", "refused", "trying", " of ",
                              "packet",    "the ",    "write",   "verify", "erase"};

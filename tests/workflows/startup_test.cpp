@@ -133,20 +133,28 @@ TEST(Startup, TheCardTypeIsRememberedByName) {
     }
 }
 
-// Closing releases an answering programmer and never waits on a silent one.
-TEST(Startup, ClosingWaitsOnNoSilentProgrammer) {
-    for (const bool silent : {false, true}) {
+// Closing releases an answering programmer with one frame, and never waits
+// on a silent one nor releases one released already. Fault: a programmer
+// that refused the release had it seven times, each waited for.
+TEST(Startup, ClosingWaitsOnOneAnswerAtMost) {
+    // Answering; silent; released by the command before; refusing releases.
+    for (const int programmer : {0, 1, 2, 3}) {
         TWorkflowRig rig;
         rig.Start();
-        if (silent) {
+        if (programmer == 1) {
             rig.device.SetListeningBaud(BaudOf(TBaudRate::br115200));
             rig.scheduler.Tick();
+        } else if (programmer == 2) {
+            rig.Run(TCardCommand::ccErasePic);
+        } else if (programmer == 3) {
+            for (int frame = 1; frame <= 7; ++frame) {
+                rig.device.AddFault(sim::ParseSimFault("nack@A" + std::to_string(frame)));
+            }
         }
         rig.ClearRecords();
         const std::int64_t before = rig.clock.NowMs();
         EXPECT_TRUE(rig.flows.FormClose());
-        EXPECT_EQ(rig.Sent(),
-                  silent ? std::vector<std::string>{} : std::vector<std::string>{"A00"});
+        EXPECT_EQ(rig.Sent(), std::vector<std::string>(programmer % 3 == 0 ? 1 : 0, "A00"));
         EXPECT_LT(rig.clock.NowMs() - before, 100);
     }
 }
