@@ -23,9 +23,10 @@ struct TClaimHistory {
     std::optional<std::uint64_t> highest;
 };
 
-// Reads the whole file; nothing for a file that does not exist. Only what a
-// crash leaves is forgiven (a last line cut short, NULs at the end); any
-// other line it cannot read throws EInOutError naming the file and line.
+// Reads the whole file, named by its field (see TPLocalSerialClaims); nothing
+// for a file that does not exist. Only what a crash leaves is forgiven (see
+// TPAppendedLines); any other line it cannot read throws EInOutError naming
+// the file with DamagedClaimsMessage.
 TClaimHistory ReadClaimHistory(const std::filesystem::path& file);
 
 } // namespace korvex

@@ -1,5 +1,6 @@
 #include "workflows/cardjournal.h"
 
+#include "support/appendedlines.h"
 #include "support/atomicfile.h"
 #include "support/csvread.h"
 #include "support/errors.h"
@@ -36,6 +37,50 @@ std::optional<TJournalStep> StepOf(std::string_view word) {
 
 std::string_view WordOf(TJournalStep step) {
     return kStepWords[static_cast<std::size_t>(step)];
+}
+
+// A line of the journal: a CSV record kept on one line whatever its fields
+// hold (a file name with a line break), so the reader of append-only files
+// can tell a whole line; a field's '%', CR and LF stand as %25, %0D and %0A.
+std::string JournalLine(const std::vector<std::string>& fields) {
+    std::vector<std::string> kept;
+    for (const std::string& field : fields) {
+        std::string& one = kept.emplace_back();
+        for (const char c : field) {
+            one += c == '%' ? "%25" : c == '\r' ? "%0D" : c == '\n' ? "%0A" : std::string(1, c);
+        }
+    }
+    return CsvLine(kept);
+}
+
+// The fields of a line JournalLine wrote; nothing for any other line.
+std::optional<std::vector<std::string>> JournalFields(std::string_view line) {
+    std::vector<std::vector<std::string>> records;
+    try {
+        records = ParseCsv(line);
+    } catch (const std::invalid_argument&) {
+        return std::nullopt;
+    }
+    if (records.size() != 1) {
+        return std::nullopt;
+    }
+    for (std::string& field : records[0]) {
+        std::string plain;
+        for (std::size_t at = 0; at < field.size(); ++at) {
+            const std::string_view code = std::string_view(field).substr(at, 3);
+            if (field[at] != '%') {
+                plain += field[at];
+                continue;
+            }
+            if (code != "%25" && code != "%0D" && code != "%0A") {
+                return std::nullopt;
+            }
+            plain += code == "%25" ? '%' : code == "%0D" ? '\r' : '\n';
+            at += 2;
+        }
+        field = std::move(plain);
+    }
+    return std::move(records[0]);
 }
 
 // Takes one line of the journal into the card it is about; false for a
@@ -130,29 +175,18 @@ TPCardJournal::~TPCardJournal() {
 }
 
 std::optional<TJournalCard> TPCardJournal::LastCard() const {
-    std::string text = ReadFileIfExists(file_).value_or(std::string());
-    // What a crash leaves: NULs at the end, a last line without its end.
-    const std::size_t written = text.find_last_not_of('\0');
-    const std::size_t end =
-        written == std::string::npos ? std::string::npos : text.rfind('\n', written);
-    text.resize(end == std::string::npos ? 0 : end + 1);
-    std::size_t number = 0;
+    const std::string text = ReadFileIfExists(file_).value_or(std::string());
     std::optional<TJournalCard> card;
-    if (text.empty()) {
-        return card;
-    }
-    try {
-        for (const std::vector<std::string>& fields : ParseCsv(text)) {
-            ++number;
-            if (!TakeLine(fields, card)) {
-                throw std::invalid_argument("it is none of the journal's");
-            }
-        }
-    } catch (const std::invalid_argument& error) {
-        throw EInOutError("Line " + std::to_string(std::max<std::size_t>(number, 1)) +
-                              " of the journal of the card in hand cannot be read (" +
-                              error.what() +
-                              "): see to the card in the slot yourself, then delete the file",
+    const std::optional<TUnreadableLine> bad =
+        TPAppendedLines(text).Read([&, damaged = false](std::string_view line) mutable {
+            const auto fields = damaged ? std::nullopt : JournalFields(line);
+            damaged = !fields || !TakeLine(*fields, card);
+            return !damaged;
+        });
+    if (bad) {
+        throw EInOutError("The journal of the card in hand cannot be read at " +
+                              UnreadableLineWords(*bad) +
+                              ": see to the card in the slot yourself, then delete the file",
                           file_.string());
     }
     return card;
@@ -166,7 +200,7 @@ void TPCardJournal::Restart(const std::optional<TJournalCard>& keep) {
     std::string text;
     if (keep) {
         for (const auto& fields : LinesOf(*keep)) {
-            text += CsvLine(fields);
+            text += JournalLine(fields);
         }
     }
     std::error_code ignored;
@@ -181,7 +215,7 @@ void TPCardJournal::Restart(const std::optional<TJournalCard>& keep) {
 }
 
 void TPCardJournal::Append(const std::vector<std::string>& fields) {
-    const std::string line = CsvLine(fields);
+    const std::string line = JournalLine(fields);
     for (std::size_t done = 0; done < line.size();) {
         const ssize_t written = fd_ < 0 ? -1 : ::write(fd_, line.data() + done, line.size() - done);
         if (written < 0 && errno == EINTR) {

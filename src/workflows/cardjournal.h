@@ -44,7 +44,8 @@ struct TJournalCard {
 //   finished,<run>,<sequence>,<column>,<value>,<column>,<value>,...
 //   written|recorded|let go|taken out,<run>,<sequence>
 //
-// Each line is a CSV record (see CsvLine).
+// Each line is a CSV record (see CsvLine) on one line: a field's '%', CR and
+// LF stand as %25, %0D and %0A.
 class TPCardJournal {
 public:
     explicit TPCardJournal(std::filesystem::path file) : file_(std::move(file)) {}
@@ -55,9 +56,8 @@ public:
     const std::filesystem::path& File() const { return file_; }
 
     // The last card, nothing for a journal that is missing or empty. Only
-    // what a crash leaves is forgiven (a last line cut short, NULs at the
-    // end); any other line it cannot read throws EInOutError naming the file
-    // and line.
+    // what a crash leaves is forgiven (see TPAppendedLines); any other line
+    // it cannot read throws EInOutError naming the file and line.
     std::optional<TJournalCard> LastCard() const;
 
     // Starts the journal afresh, replacing the file atomically: it keeps the
