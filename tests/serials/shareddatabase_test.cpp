@@ -63,6 +63,26 @@ TEST(PgConnection, EveryMessageSaysWhichDatabaseAndWhyButNoPassword) {
 }
 
 // Fault: a program wrote into tables of a schema it does not know.
+// Fault: libpq's key=value settings, or server options of the string's own,
+// lost the server's bound on a statement.
+TEST(PgConnection, EveryConnectionStringKeepsTheBoundOfItsWaits) {
+    const auto test = TPgTestDatabase::Make();
+    if (!test) {
+        GTEST_SKIP() << "PostgreSQL's server programs are not installed";
+    }
+    const std::string host = test->Uri().substr(test->Uri().find("?host=") + 6);
+    for (const std::string& uri :
+         {test->Uri() + "&options=-c%20work_mem%3D8MB",
+          "host=" + host + " user=korvex dbname=postgres options='-c work_mem=8MB'"}) {
+        EXPECT_EQ(TPPgConnection(uri, {1500, nullptr})
+                      .Exec("SELECT current_setting('statement_timeout') || ' ' || "
+                            "current_setting('work_mem')")
+                      .Value(0, 0),
+                  "1500ms 8MB")
+            << uri;
+    }
+}
+
 TEST(SharedDatabase, ANewerSchemaIsRefused) {
     const auto test = TPgTestDatabase::Make();
     if (!test) {
