@@ -16,10 +16,6 @@ namespace korvex {
 
 namespace {
 
-[[noreturn]] void NoRecord(const std::filesystem::path& file, const std::string& why) {
-    throw EInOutError("Not a production record: " + why, file.string());
-}
-
 std::optional<std::size_t> ColumnOf(const std::vector<std::string>& header, std::string_view name) {
     const auto found = std::find(header.begin(), header.end(), name);
     return found == header.end() ? std::nullopt
@@ -32,14 +28,8 @@ std::string Key(const std::string& station, const std::string& run, int sequence
 
 } // namespace
 
-std::vector<TKeyedLine> ReadKeyedRecord(const std::filesystem::path& file,
-                                        const std::string& station) {
-    std::vector<std::vector<std::string>> rows;
-    try {
-        rows = ParseCsv(ReadFileIfExists(file).value_or(std::string()));
-    } catch (const std::invalid_argument& error) {
-        NoRecord(file, error.what());
-    }
+std::vector<TKeyedLine> KeyedLinesOf(std::string_view text, const std::string& station) {
+    const std::vector<std::vector<std::string>> rows = ParseCsv(text);
     if (rows.empty()) {
         return {};
     }
@@ -47,7 +37,7 @@ std::vector<TKeyedLine> ReadKeyedRecord(const std::filesystem::path& file,
     const auto time = ColumnOf(header, "time");
     const auto sequence = ColumnOf(header, "sequence");
     if (!time || !sequence) {
-        NoRecord(file, "its header has no \"time\" or no \"sequence\" column");
+        throw std::invalid_argument("its header has no \"time\" or no \"sequence\" column");
     }
     const auto stationColumn = ColumnOf(header, "station");
     const auto runColumn = ColumnOf(header, "run");
@@ -63,8 +53,8 @@ std::vector<TKeyedLine> ReadKeyedRecord(const std::filesystem::path& file,
         const auto [end, error] =
             std::from_chars(number.data(), number.data() + number.size(), line.sequence);
         if (error != std::errc() || end != number.data() + number.size()) {
-            NoRecord(file, "card line " + std::to_string(row) + " has the sequence \"" + number +
-                               "\", which is no number");
+            throw std::invalid_argument("card line " + std::to_string(row) +
+                                        " has the sequence \"" + number + "\", which is no number");
         }
         line.station = stationColumn ? line.columns[*stationColumn].value : std::string();
         line.station = line.station.empty() ? station : line.station;
@@ -78,6 +68,15 @@ std::vector<TKeyedLine> ReadKeyedRecord(const std::filesystem::path& file,
         lines.push_back(std::move(line));
     }
     return lines;
+}
+
+std::vector<TKeyedLine> ReadKeyedRecord(const std::filesystem::path& file,
+                                        const std::string& station) {
+    try {
+        return KeyedLinesOf(ReadFileIfExists(file).value_or(std::string()), station);
+    } catch (const std::invalid_argument& error) {
+        throw EInOutError(std::string("Not a production record: ") + error.what(), file.string());
+    }
 }
 
 std::vector<const TKeyedLine*> TPRecordOutbox::Missing(TPSharedDatabase& database,

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace korvex {
@@ -29,6 +30,9 @@ struct TKeyedLine {
 // EInOutError naming the file when it cannot be read or is no record.
 std::vector<TKeyedLine> ReadKeyedRecord(const std::filesystem::path& file,
                                         const std::string& station);
+// The same of the record's text; throws std::invalid_argument saying why it
+// is no record.
+std::vector<TKeyedLine> KeyedLinesOf(std::string_view text, const std::string& station);
 
 // The local record as the outbox of the shared database: every line goes
 // there once. Each line is one transaction, which also gives the claims of
