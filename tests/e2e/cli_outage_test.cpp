@@ -1,7 +1,7 @@
 // A station of a line whose shared database stops answering mid-run: on a
 // server of each test's own, frozen as a host that hangs.
 #include "backgroundcli.h"
-#include "clirig.h"
+#include "linestation.h"
 #include "ptysim.h"
 #include "serials/ownserver.h"
 
@@ -15,12 +15,9 @@ namespace {
 
 using namespace testing;
 
-constexpr const char* kCard = "PIC16F84-24C16";
-
-class CliOutage : public CliE2e {
+class CliOutage : public CliLineStation {
 protected:
     std::unique_ptr<TOwnPgServer> server_;
-    std::string uri_;
 
     void SetUp() override {
         CliE2e::SetUp();
@@ -28,48 +25,15 @@ protected:
             GTEST_SKIP() << "PostgreSQL's server programs are not installed";
         }
         uri_ = server_->Database("line");
-        const std::filesystem::path cards = data / "korvex" / "cards";
-        std::filesystem::create_directories(cards);
-        WriteText(cards / (std::string(kCard) + ".ini"),
-                  ReadText(std::filesystem::path(KORVEX_PROGRAM_DIR) / "cards" /
-                           (std::string(kCard) + ".ini")) +
-                      "\r\n[Serial1]\r\nMemory=eeprom\r\nAddress=0x7F0\r\nLength=4\r\n"
-                      "Format=bcd\r\nFirst=1\r\n");
+        AddSerialField();
     }
 
+    // Station s1, which takes four values ahead and waits `wait` seconds.
     std::vector<std::string> Station(const std::string& port, int count,
                                      const std::string& wait) const {
-        return {"--port",
-                port,
-                "--card",
-                kCard,
-                "auto",
-                "--pic",
-                Fixture("gpasm/card84.hex").string(),
-                "--eeprom",
-                Sample24c16().string(),
-                "--watch",
-                "--count",
-                std::to_string(count),
-                "--record",
-                Path("s1.csv"),
-                "--db",
-                uri_,
-                "--station",
-                "s1",
-                "--reserve",
-                "4",
-                "--db-wait",
-                wait};
-    }
-
-    std::vector<std::string> Query(const std::string& sql) const {
-        const TPPgResult result = TPPgConnection(uri_).Exec(sql);
-        std::vector<std::string> rows;
-        for (int row = 0; row < result.Rows(); ++row) {
-            rows.push_back(result.Value(row, 0).value_or("NULL"));
-        }
-        return rows;
+        std::vector<std::string> args = CliLineStation::Station(port, "s1", count);
+        args.insert(args.end(), {"--reserve", "4", "--db-wait", wait});
+        return args;
     }
 
     // Whether the file comes to hold `part` within a card's time or so.

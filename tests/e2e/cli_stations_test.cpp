@@ -2,7 +2,7 @@
 // korvex-cli auto --watch on a korvex-sim feeding cards, all claiming serial
 // values from the same counter and recording every card in the same table.
 #include "backgroundcli.h"
-#include "clirig.h"
+#include "linestation.h"
 #include "ptysim.h"
 #include "serials/ownserver.h"
 #include "serials/pgtestdatabase.h"
@@ -18,12 +18,9 @@ namespace {
 
 using namespace testing;
 
-constexpr const char* kCard = "PIC16F84-24C16";
-
-class CliStations : public CliE2e {
+class CliStations : public CliLineStation {
 protected:
     std::unique_ptr<TPgTestDatabase> database_;
-    std::string uri_; // the database the stations share
 
     void SetUp() override {
         CliE2e::SetUp();
@@ -32,47 +29,7 @@ protected:
             GTEST_SKIP() << "PostgreSQL's server programs are not installed";
         }
         uri_ = database_->Uri();
-        // The user's own copy of the card type, with a serial field.
-        const std::filesystem::path cards = data / "korvex" / "cards";
-        std::filesystem::create_directories(cards);
-        WriteText(cards / (std::string(kCard) + ".ini"),
-                  ReadText(std::filesystem::path(KORVEX_PROGRAM_DIR) / "cards" /
-                           (std::string(kCard) + ".ini")) +
-                      "\r\n[Serial1]\r\nMemory=eeprom\r\nAddress=0x7F0\r\nLength=4\r\n"
-                      "Format=bcd\r\nFirst=1\r\n");
-    }
-
-    std::vector<std::string> Station(const std::string& port, const std::string& name,
-                                     int count) const {
-        return {"--port",
-                port,
-                "--card",
-                kCard,
-                "auto",
-                "--pic",
-                Fixture("gpasm/card84.hex").string(),
-                "--eeprom",
-                Sample24c16().string(),
-                "--watch",
-                "--count",
-                std::to_string(count),
-                "--record",
-                Path(name + ".csv"),
-                "--db",
-                uri_,
-                "--station",
-                name};
-    }
-
-    // Column 0 of every row of `sql`, or all columns joined with spaces.
-    std::vector<std::string> Query(const std::string& sql) const {
-        TPPgConnection connection(uri_);
-        const TPPgResult result = connection.Exec(sql);
-        std::vector<std::string> rows;
-        for (int row = 0; row < result.Rows(); ++row) {
-            rows.push_back(result.Value(row, 0).value_or("NULL"));
-        }
-        return rows;
+        AddSerialField();
     }
 
     static std::vector<std::string> Lines(const std::string& text) {
