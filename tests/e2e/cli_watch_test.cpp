@@ -185,20 +185,7 @@ TEST_F(CliWatch, ARecordFileThatIsNoRecordStopsTheRunBeforeAnyCardAndFailsIt) {
 TEST_F(CliWatch, ARunWaitsForTheCardTheLastRunFinishedToBeTakenOut) {
     TPtySim sim({"--card", "PIC16F84-24C16"});
     ASSERT_FALSE(sim.Path().empty());
-    const std::vector<std::string> run = {"--port",
-                                          sim.Path(),
-                                          "--card",
-                                          "PIC16F84-24C16",
-                                          "auto",
-                                          "--pic",
-                                          Fixture("gpasm/card84.hex").string(),
-                                          "--eeprom",
-                                          Sample24c16().string(),
-                                          "--watch",
-                                          "--count",
-                                          "1",
-                                          "--record",
-                                          Path("record.csv")};
+    const std::vector<std::string> run = WatchRun(sim.Path(), 1, Path("record.csv"));
     ASSERT_EQ(Cli(run).exitCode, 0);
     TBackgroundCli again(run, "/dev/null", Path("out"), Path("err"));
     ASSERT_TRUE(Eventually([&] { return ReadText(work / "err"); },

@@ -30,24 +30,9 @@ protected:
     // auto --watch of `count` cards, recorded in NAME.csv and in the database.
     std::vector<std::string> Station(const std::string& port, const std::string& name,
                                      int count) const {
-        return {"--port",
-                port,
-                "--card",
-                kCard,
-                "auto",
-                "--pic",
-                Fixture("gpasm/card84.hex").string(),
-                "--eeprom",
-                Sample24c16().string(),
-                "--watch",
-                "--count",
-                std::to_string(count),
-                "--record",
-                Path(name + ".csv"),
-                "--db",
-                uri_,
-                "--station",
-                name};
+        std::vector<std::string> args = WatchRun(port, count, Path(name + ".csv"));
+        args.insert(args.end(), {"--db", uri_, "--station", name});
+        return args;
     }
 
     // Column 0 of every row of `sql`.
