@@ -80,7 +80,8 @@ TEST_F(CliOutage, AFrozenDatabaseNeitherHoldsTheLineUpNorLosesALineOrAValue) {
 }
 
 // Fault: the first Ctrl-C did nothing while the station waited for a frozen
-// database; a record kept while the database was away never reached it.
+// database; a record kept while the database was away never reached it; the
+// summary of the record waited out a bound of its own.
 TEST_F(CliOutage, TheFirstCtrlCGivesUpTheWaitAndTheRecordIsSentLater) {
     TPtySim sim({"--card", kCard, "--feed", "4", "--feed-gap", "0"});
     ASSERT_FALSE(sim.Path().empty());
@@ -91,6 +92,10 @@ TEST_F(CliOutage, TheFirstCtrlCGivesUpTheWaitAndTheRecordIsSentLater) {
     station.Signal(SIGINT);
     // Within the patience, far below the wait's bound.
     EXPECT_EQ(station.Wait(), 0) << ReadText(work / "err");
+    // No call of records waits longer than --db-wait, the summary's neither.
+    const auto frozen = Cli({"records", "--db", uri_, "--db-wait", "0.5"});
+    EXPECT_EQ(frozen.exitCode, 1);
+    EXPECT_TRUE(Contains(frozen.err, "did not answer within 0.5 s")) << frozen.err;
     server_->Thaw();
 
     const auto audit =
