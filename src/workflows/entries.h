@@ -415,5 +415,7 @@ constexpr int kDatabaseBack = 297;
 constexpr int kValuesHeld = 298;
 // At the start: lines of the local record (%1 of them) the database lacked.
 constexpr int kLinesSent = 299;
+// The command-line tool's words for kDatabaseNeedsRecord.
+constexpr int kCliDatabaseNeedsRecord = 300;
 
 } // namespace korvex::entries
