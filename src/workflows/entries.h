@@ -389,4 +389,33 @@ constexpr int kCliAutoLockWithoutWrite = 286;
 // the password it holds: why follows (without the password).
 constexpr int kDatabaseUriRefused = 287;
 
+// A run with a shared database but no record file: the local record is the database's outbox.
+constexpr int kDatabaseNeedsRecord = 288;
+// A shared database that was reached but cannot serve the run (a counter behind
+// the station's own claims, say); why follows.
+constexpr int kDatabaseRefused = 289;
+// The journal of the card in hand cannot be read or written: before the run
+// starts, or (kJournalNotWritten) during it; why follows.
+constexpr int kJournalUnusable = 290;
+constexpr int kJournalNotWritten = 291;
+// A run that starts with the last run's good card still in the slot waits
+// for it to be taken out: %1 its serial values, or kCardNumber.
+constexpr int kCardLeftInSlot = 292;
+constexpr int kCardNumber = 293;
+// The line of the last run's card (%1 its sequence), written at the start from
+// the journal into the record (%2).
+constexpr int kLineRecovered = 294;
+// A field (%1) of a card type (%2) whose counter the database started after the
+// station's own last value (%3).
+constexpr int kCounterStartsAfter = 295;
+// The shared database went away mid-run (%1: why), or came back (%1: the
+// lines sent then); kValuesHeld says what the station holds meanwhile.
+constexpr int kDatabaseAway = 296;
+constexpr int kDatabaseBack = 297;
+constexpr int kValuesHeld = 298;
+// At the start: lines of the local record (%1 of them) the database lacked.
+constexpr int kLinesSent = 299;
+// The command-line tool's words for kDatabaseNeedsRecord.
+constexpr int kCliDatabaseNeedsRecord = 300;
+
 } // namespace korvex::entries
