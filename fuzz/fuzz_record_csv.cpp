@@ -1,7 +1,9 @@
 // Arbitrary bytes as a production record, as `records` reads it (a record a
 // person opened in a spreadsheet and saved again: other line ends, quoting,
 // columns, times): refused as no record, or a summary whose counts add up,
-// whatever filter it is read by.
+// whatever filter it is read by, and lines keyed by their station and run
+// as the summary counts them.
+#include "serials/recordaudit.h"
 #include "serials/recordsummary.h"
 #include "serials/recordtime.h"
 
@@ -43,21 +45,54 @@ void CheckTally(const TCardTally& tally) {
 
 void CheckSummary(const TRecordSummary& summary, const TRecordFilter& filter) {
     CheckTally(summary.total);
-    int cards = 0;
+    int cards = 0, stationCards = 0;
     for (const auto& [station, tally] : summary.stations) {
         CheckTally(tally);
-        Check(tally == summary.total); // one station in a local record
+        Check(!station.empty());
+        stationCards += tally.Cards();
         for (const auto& [hour, inHour] : summary.hours.at(station)) {
             CheckTally(inHour);
             Check(inHour.Cards() > 0);
             cards += inHour.Cards();
         }
     }
-    Check(cards == summary.total.Cards());
+    Check(cards == summary.total.Cards() && stationCards == cards);
     if (filter.cardType.empty()) {
         Check(Sum(summary.cardTypes) == summary.total.Cards());
     }
     Check(filter.Ranged() || summary.undated == 0);
+}
+
+// The lines as the audit and the outbox read them: each keyed, on the
+// station the summary counts it for, and a key or value that comes twice
+// named by the audit.
+void CheckKeyedLines(std::string_view text) {
+    std::vector<TKeyedLine> lines;
+    try {
+        lines = KeyedLinesOf(text, "bench");
+    } catch (const std::invalid_argument&) {
+        return;
+    }
+    std::map<std::string, int> stations;
+    for (const TKeyedLine& line : lines) {
+        Check(!line.station.empty());
+        ++stations[line.station];
+    }
+    TRecordAudit audit;
+    AuditLines(lines, audit);
+    for (const TRecordedTwice& twice : audit.twice) {
+        Check(twice.lines.size() >= 2);
+    }
+    TRecordSummary summary;
+    try {
+        summary = SummarizeCsvText(text, "bench", {});
+    } catch (const std::invalid_argument&) {
+        return; // a column only the summary needs is missing
+    }
+    Check(static_cast<int>(lines.size()) == summary.total.Cards());
+    for (const auto& [station, cards] : stations) {
+        Check(summary.stations.at(station).Cards() == cards);
+    }
 }
 
 } // namespace
@@ -76,6 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         } catch (const std::invalid_argument&) {
         }
     }
+    CheckKeyedLines(text);
     // A moment as a user gives it, from the record's first bytes.
     (void)RangeTimeSeconds(text.substr(0, 32), size % 2 == 0);
     return 0;

@@ -18,7 +18,7 @@ _korvex_cli_ports() {
 
 _korvex_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
-    local takes_value='--data|--port|--speed|--log|--card|-o|--out|--data-out|--pic|--eeprom|--int-eeprom|--count|--record|--db|--station|--since|--until|--set|--watchdog|--powerup|--protection|--oscillator|--lock|--description|--processor|--serial|--remove-serial|--format'
+    local takes_value='--data|--port|--speed|--log|--card|-o|--out|--data-out|--pic|--eeprom|--int-eeprom|--count|--record|--db|--station|--since|--until|--db-wait|--reserve|--set|--watchdog|--powerup|--protection|--oscillator|--lock|--description|--processor|--serial|--remove-serial|--format'
     local commands=(state firmware cards view read write verify erase auto lock options fuses card records)
     local command='' data='' i words=()
     # The command, the words after it, and the --data that decides the card types.
@@ -41,7 +41,7 @@ _korvex_cli() {
     --card) choices=($(_korvex_cli_card_types "$data")) ;;
     --port) choices=($(_korvex_cli_ports)) ;;
     --speed) choices=(19200 115200) ;;
-    --format) choices=(text tsv) ;;
+    --format) [[ $command == records ]] && choices=(text csv) || choices=(text tsv) ;;
     --oscillator) choices=(LP XT HS RC) ;;
     --watchdog | --powerup | --protection | --lock) choices=(on off) ;;
     --data) files=dirs ;;
@@ -53,7 +53,7 @@ _korvex_cli() {
         compopt -o nospace 2>/dev/null
         ;;
     --serial) choices=(Serial1:memory=eeprom,address=,length=,format=,first=) ;;
-    --count | --description | --processor | --db | --station | --since | --until | --remove-serial) ;;
+    --count | --description | --processor | --db | --station | --since | --until | --db-wait | --reserve | --remove-serial) ;;
     *)
         local options=(--data --port --speed --log --card --yes --quiet --json --help) values=()
         case $command in
@@ -62,8 +62,8 @@ _korvex_cli() {
         view) options+=(--avr --eeprom) files=all ;;
         read) options+=(-o --out --data-out) ;;
         write | verify) options+=(--int-eeprom) ;;
-        auto) options+=(--pic --eeprom --int-eeprom --watch --count --record --db --station) ;;
-        records) options+=(--record --db --station --since --until) ;;
+        auto) options+=(--pic --eeprom --int-eeprom --watch --count --record --db --station --db-wait --reserve) ;;
+        records) options+=(--record --db --station --since --until --sync --audit --format --db-wait) ;;
         options) options+=(--set) ;;
         fuses) options+=(--watchdog --powerup --protection --oscillator --lock) ;;
         card)

@@ -181,8 +181,9 @@ int RunCardAction(const TPDataFolders& folders, const TGlobalOptions& options,
     }
     switch (request.action) {
     case TCardAction::caWrite:
+        // Said only when the write goes ahead.
         if (pic && WritesProcessor(session, false)) {
-            session.TellConfigWord();
+            session.Work().OnGoingAhead([&session] { session.TellConfigWord(); });
         }
         return session.Finish(
             ExitCodeOf(session.Run(pic ? TCardCommand::ccWritePic : TCardCommand::ccWriteEeprom)));
@@ -233,11 +234,13 @@ int RunAuto(const TPDataFolders& folders, const TGlobalOptions& options,
          !session.StoredFileUsable(TFileRow::frEeprom, "eeprom", false))) {
         return session.Finish(kExitUsage);
     }
-    if (WritesProcessor(session, true)) {
-        session.TellConfigWord();
-    }
     if (request.watch) {
-        return session.Finish(RunWatch(session, request));
+        // Said once, when the run goes ahead.
+        return session.Finish(RunWatch(session, request, WritesProcessor(session, true)));
+    }
+    // Said only when the card is about to be written.
+    if (WritesProcessor(session, true)) {
+        session.Work().OnGoingAhead([&session] { session.TellConfigWord(); });
     }
     return session.Finish(ExitCodeOf(session.Run(TCardCommand::ccAutoProgram)));
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "serials/blockclaims.h"
+#include "serials/pgwait.h"
+
 #include "cli/cardsession.h"
 
 #include <filesystem>
@@ -28,6 +31,8 @@ struct TAutoRequest {
     std::string record;
     std::string database; // a shared PostgreSQL database; empty: none
     std::string station;  // this station's name in it; empty: the host name
+    double databaseWait = TPgWait::kDefaultLimitMs / 1000.0; // seconds
+    int reserve = TPBlockClaims::kDefaultBlock;
 };
 
 enum class TCardAction { caWrite, caVerify, caErase };
@@ -80,9 +85,24 @@ struct TRecordsRequest {
     std::string record;
     std::string database;
     std::string station;
+    double databaseWait = TPgWait::kDefaultLimitMs / 1000.0; // seconds
+    // Send the record's lines the database does not hold.
+    bool sync = false;
+    // What the record cannot account for, instead of the summary.
+    bool audit = false;
+    bool csv = false;         // the audit as CSV
     std::string since, until; // as RangeTimeSeconds reads them; empty: no bound
 };
 int RunRecords(const TPDataFolders& folders, const TGlobalOptions& options,
                const TRecordsRequest& request);
+// Every wait of records for the database bounded by --db-wait, and given up
+// at a signal; the station of a local record's lines that name none.
+TPgWait RecordsDatabaseWait(const TRecordsRequest& request);
+std::string RecordsStation(const TRecordsRequest& request);
+// records --sync: the record's lines the database does not hold, sent.
+int RunRecordsSync(const TRecordsRequest& request);
+// records --audit: what the record cannot account for.
+int RunRecordsAudit(const TPDataFolders& folders, const TGlobalOptions& options,
+                    const TRecordsRequest& request);
 
 } // namespace korvex::cli

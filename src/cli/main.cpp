@@ -214,8 +214,22 @@ int main(int argc, char** argv) {
     autoCommand
         ->add_option("--record", autoRequest.record,
                      "With --watch: append one CSV line per card to FILE (made with a header "
-                     "line when new)")
+                     "line when new); with --db, the lines wait there while the database is away")
         ->needs(watch);
+    auto* autoDatabaseWait =
+        autoCommand
+            ->add_option("--db-wait", autoRequest.databaseWait,
+                         "With --db: the longest any call waits for the database, in seconds "
+                         "(default 5)")
+            ->check(CLI::Range(0.1, 600.0).description("").name("seconds, 0.1 to 600"));
+    auto* autoReserve =
+        autoCommand
+            ->add_option("--reserve", autoRequest.reserve,
+                         "With --db: the serial values of a field the station takes ahead, to "
+                         "go on through an outage (default 16)")
+            ->check(CLI::Range(1, korvex::TPBlockClaims::kMostBlock)
+                        .description("")
+                        .name("a number of values, 1 to 1000"));
     auto* lockCommand = app.add_subcommand("lock", "Lock an AVR-kind card");
 
     std::vector<std::string> optionSettings;
@@ -263,7 +277,21 @@ int main(int argc, char** argv) {
                      "The shared PostgreSQL database (postgresql://host/name)")
         ->check(DatabaseCheck());
     recordsCommand->add_option("--station", records.station,
-                               "This station's name for a local record (default: the host name)");
+                               "The station's name for the lines of a local record that do not "
+                               "name theirs (default: the host name)");
+    recordsCommand->add_flag("--sync", records.sync,
+                             "With --record and --db: send the record's lines the database does "
+                             "not hold, once each");
+    recordsCommand->add_flag("--audit", records.audit,
+                             "What the record cannot account for: serial values claimed and never "
+                             "finished, local lines not in the database, values on two lines");
+    recordsCommand->add_option("--format", records.csv, "With --audit: text (default) or csv")
+        ->transform(
+            CLI::CheckedTransformer(std::map<std::string, bool>{{"text", false}, {"csv", true}}));
+    recordsCommand
+        ->add_option("--db-wait", records.databaseWait,
+                     "The longest any call waits for the database, in seconds (default 5)")
+        ->check(CLI::Range(0.1, 600.0).description("").name("seconds, 0.1 to 600"));
     recordsCommand->add_option("--since", records.since,
                                "Only the cards from this moment on: a date (2026-12-07) or a date "
                                "and time (2026-12-07T16:00), local unless +01:00 or Z follows");
@@ -297,10 +325,15 @@ int main(int argc, char** argv) {
     // A signal now ends the command at its next step instead of killing the
     // process with the programmer held, the port changed and no log.
     const TInterrupts interrupts;
-    if (global.json && (*cards || *viewCommand || *optionsCommand || *fusesCommand ||
-                        *recordsCommand || *cardCommand)) {
+    if (global.json &&
+        (*cards || *viewCommand || *optionsCommand || *fusesCommand || *cardCommand)) {
         return Fail(kExitUsage, "--json is for the commands that work on a card: state, "
-                                "firmware, read, write, verify, erase, auto and lock");
+                                "firmware, read, write, verify, erase, auto and lock, and for "
+                                "records");
+    }
+    if ((autoDatabaseWait->count() > 0 || autoReserve->count() > 0) &&
+        autoRequest.database.empty()) {
+        return Fail(kExitUsage, "--db-wait and --reserve belong to a run with --db");
     }
     const auto run = [&]() -> int {
         if (*cards) {

@@ -2,17 +2,17 @@
 // stations share: what a quality engineer asks first.
 #include "cli/cardrun.h"
 #include "cli/commands.h"
+#include "cli/interrupts.h"
 #include "cli/messageline.h"
+#include "cli/summaryjson.h"
 #include "serials/localclaims.h"
 #include "serials/pgsummary.h"
 #include "serials/recordsummary.h"
 #include "serials/recordtime.h"
 #include "serials/serialerrors.h"
 #include "serials/shareddatabase.h"
-#include "workflows/productionrecord.h"
 #include "workflows/productionrun.h"
 
-#include <chrono>
 #include <cstdio>
 
 namespace korvex::cli {
@@ -65,10 +65,6 @@ void PrintTally(const std::string& caption, const TCardTally& tally) {
     }
 }
 
-std::string Moment(std::int64_t seconds) {
-    return LocalIsoTime(std::chrono::system_clock::from_time_t(static_cast<std::time_t>(seconds)));
-}
-
 // The filter the options ask for; throws TUsage for a time that is none.
 struct TUsage {
     std::string message;
@@ -102,10 +98,10 @@ TRecordFilter FilterOf(const TGlobalOptions& options, const TRecordsRequest& req
 void PrintFilter(const TRecordFilter& filter) {
     std::string line;
     if (filter.since) {
-        line += "from " + Moment(*filter.since);
+        line += "from " + RangeMoment(*filter.since);
     }
     if (filter.until) {
-        line += (line.empty() ? "" : " ") + std::string("until ") + Moment(*filter.until);
+        line += (line.empty() ? "" : " ") + std::string("until ") + RangeMoment(*filter.until);
     }
     if (!filter.cardType.empty()) {
         line += (line.empty() ? "" : ", ") + std::string("card type ") + filter.cardType;
@@ -137,6 +133,10 @@ void PrintSummary(const TRecordSummary& summary) {
         std::cout << "Last " << last.value.field << " of " << last.cardType << ": "
                   << last.value.text << '\n';
     }
+}
+
+// What the summary left out, on stderr whatever the format.
+void WarnOfGaps(const TRecordSummary& summary) {
     if (summary.undated > 0) {
         std::cerr << WarningLine(std::to_string(summary.undated) +
                                  (summary.undated == 1 ? " card was" : " cards were") +
@@ -149,9 +149,22 @@ void PrintSummary(const TRecordSummary& summary) {
     }
 }
 
-} // namespace
+// An option of the summary given to --audit or --sync, or the other way
+// round: said, rather than passed over.
+std::optional<std::string> MisplacedOption(const TRecordsRequest& request) {
+    if (request.sync && request.audit) {
+        return "--sync and --audit go one at a time";
+    }
+    if ((request.sync || request.audit) && (!request.since.empty() || !request.until.empty())) {
+        return "--since and --until take the cards of the summary, not of --sync or --audit";
+    }
+    if (request.csv && !request.audit) {
+        return "--format csv is for --audit";
+    }
+    return std::nullopt;
+}
 
-int RunRecords(const TPDataFolders& folders, const TGlobalOptions& options,
+int RunSummary(const TPDataFolders& folders, const TGlobalOptions& options,
                const TRecordsRequest& request) {
     if (request.record.empty() == request.database.empty()) {
         std::cerr << ErrorLine("records needs --record FILE or --db postgresql://...") << '\n';
@@ -166,26 +179,57 @@ int RunRecords(const TPDataFolders& folders, const TGlobalOptions& options,
     }
     TRecordSummary summary;
     if (!request.database.empty()) {
-        // A database that cannot be reached is a failure, not a wrong command.
-        try {
-            TPSharedDatabase database(request.database);
-            summary = SummarizeDatabase(database, filter);
-        } catch (const EDatabase& error) {
-            if (dynamic_cast<const EDatabaseUri*>(&error) != nullptr) {
-                throw;
-            }
-            std::cerr << ErrorLine(error.what()) << '\n';
-            return kExitFailed;
-        }
+        TPSharedDatabase database(request.database, RecordsDatabaseWait(request));
+        summary = SummarizeDatabase(database, filter);
     } else {
-        const std::string station =
-            request.station.empty() ? TPProductionRun::DefaultStation() : request.station;
         summary =
-            SummarizeCsvRecord(request.record, station,
+            SummarizeCsvRecord(request.record, RecordsStation(request),
                                TPLocalSerialClaims(TPLocalSerialClaims::FolderOf(folders)), filter);
     }
-    PrintSummary(summary);
+    if (options.json) {
+        std::cout << SummaryJson(summary) << '\n';
+    } else {
+        PrintSummary(summary);
+    }
+    WarnOfGaps(summary);
     return kExitOk;
+}
+
+} // namespace
+
+TPgWait RecordsDatabaseWait(const TRecordsRequest& request) {
+    // A signal gives the wait up, as the first Ctrl-C of a run does.
+    return {static_cast<int>(request.databaseWait * 1000 + 0.5),
+            [] { return TInterrupts::Received() != 0; }};
+}
+
+std::string RecordsStation(const TRecordsRequest& request) {
+    return request.station.empty() ? TPProductionRun::DefaultStation() : request.station;
+}
+
+int RunRecords(const TPDataFolders& folders, const TGlobalOptions& options,
+               const TRecordsRequest& request) {
+    if (const auto misplaced = MisplacedOption(request)) {
+        std::cerr << ErrorLine(*misplaced) << '\n';
+        return kExitUsage;
+    }
+    // A database that cannot be reached is a failure, not a wrong command;
+    // a connection string refused unread is the user's to mend.
+    try {
+        if (request.sync) {
+            return RunRecordsSync(request);
+        }
+        if (request.audit) {
+            return RunRecordsAudit(folders, options, request);
+        }
+        return RunSummary(folders, options, request);
+    } catch (const EDatabase& error) {
+        if (dynamic_cast<const EDatabaseUri*>(&error) != nullptr) {
+            throw;
+        }
+        std::cerr << ErrorLine(error.what()) << '\n';
+        return kExitFailed;
+    }
 }
 
 } // namespace korvex::cli

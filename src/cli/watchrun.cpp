@@ -22,7 +22,19 @@ std::string Seconds(std::int64_t ms) {
 // card lines.
 class TWatchLines final : public TProductionObserver {
 public:
-    explicit TWatchLines(TCardSession& session) : session_(session) {}
+    TWatchLines(TCardSession& session, bool configWord)
+        : session_(session), configWord_(configWord) {}
+
+    void RunStarted(const TProductionPlan& /*plan*/) override {
+        if (configWord_) {
+            session_.TellConfigWord();
+        }
+    }
+    // On stderr with the steps: stdout keeps one line per card for scripts.
+    void Notice(const std::string& text) override {
+        session_.Progress().EndLine();
+        session_.Err() << text << '\n' << std::flush;
+    }
 
     void Waiting() override { Tell("waiting for card " + std::to_string(next_)); }
     void CardStarted(int sequence) override {
@@ -77,6 +89,7 @@ private:
     }
 
     TCardSession& session_;
+    bool configWord_;
     int next_ = 1;
     int inHand_ = 0; // the card being programmed, 0 between cards
 };
@@ -113,13 +126,15 @@ std::string WatchSummaryLine(const TProductionCounters& counters) {
     return line + " in " + Seconds(counters.elapsedMs) + ", " + pace;
 }
 
-int RunWatch(TCardSession& session, const TAutoRequest& request) {
+int RunWatch(TCardSession& session, const TAutoRequest& request, bool configWord) {
     TProductionPlan plan;
     plan.count = request.count;
     plan.record = request.record;
     plan.database = request.database;
     plan.station = request.station;
-    TWatchLines lines(session);
+    plan.databaseWaitMs = static_cast<int>(request.databaseWait * 1000 + 0.5);
+    plan.reserveBlock = request.reserve;
+    TWatchLines lines(session, configWord);
     session.OnProductionStopAsked = [&lines] { lines.StopAsked(); };
     const TProductionSummary summary = session.Work().RunProduction(plan, lines);
     session.OnProductionStopAsked = nullptr;
@@ -131,6 +146,7 @@ int RunWatch(TCardSession& session, const TAutoRequest& request) {
     case TRunEnd::reRecordFailed:
     case TRunEnd::reSerials:
     case TRunEnd::reDatabaseLost:
+    case TRunEnd::reJournal:
     case TRunEnd::reLineGone:
         return kExitFailed;
     case TRunEnd::reFiles:

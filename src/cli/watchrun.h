@@ -16,8 +16,9 @@ std::string WatchCardLine(const TCardResult& result);
 std::string WatchSummaryLine(const TProductionCounters& counters);
 
 // `auto --watch`: runs the production line on the session, which has been
-// started and given its files. 0 when every card was good, 1 when any was
-// not, 2 when the files give nothing to program.
-int RunWatch(TCardSession& session, const TAutoRequest& request);
+// started and given its files; `configWord`: the configuration word is said
+// when the run goes ahead. 0 when every card was good, 1 when any was not,
+// 2 when the files give nothing to program.
+int RunWatch(TCardSession& session, const TAutoRequest& request, bool configWord);
 
 } // namespace korvex::cli

@@ -59,6 +59,17 @@ void TPCardSerials::CheckPlaces(const TCardImages& images, const TCardMemories& 
     }
 }
 
+void TPCardSerials::CheckNextValues(const TCardImages& images, bool avr) const {
+    TCardImages trial = images;
+    for (const TPSerialSequence& sequence : sequences_) {
+        if (const auto next = claims_.Next(sequence)) {
+            const TSerialField& field = sequence.Field();
+            PlaceSerialBytes(ImageOf(trial, field.memory), SerialLayout(field.memory, avr),
+                             field.address, sequence.Bytes(*next));
+        }
+    }
+}
+
 const std::vector<TSerialValue>& TPCardSerials::Claim() {
     claimed_.clear();
     try {

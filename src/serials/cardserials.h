@@ -46,6 +46,11 @@ public:
     // Refuses with ESerialValue, before anything is sent, a field outside its
     // memory or over the images' own data.
     void CheckPlaces(const TCardImages& images, const TCardMemories& memories) const;
+    // Refuses with ESerialValue, before anything is claimed, the next values
+    // as far as the store can tell them (see TSerialClaims::Next) when they
+    // would not go into the images (a PIC program word above 3FFF). Throws
+    // ESerialsUsedUp for a field with no value left.
+    void CheckNextValues(const TCardImages& images, bool avr) const;
 
     // A value of every field for the next card, each kept before this
     // returns. When a field fails (ESerialsUsedUp, EInOutError, EDatabase) the
@@ -59,7 +64,8 @@ public:
     // "serial Serial1" and so on, with the claimed values, for the record line.
     TRecordLine Columns() const;
 
-    // After the card, whatever became of it: "good", "failed", "interrupted".
+    // After the card, whatever became of it: "good", "failed", "interrupted";
+    // "unused" for values whose card was never touched.
     void Spend(std::string_view outcome);
 
 private:

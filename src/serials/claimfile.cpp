@@ -102,19 +102,23 @@ bool IsOutcome(std::string_view word) {
 }
 
 // "claimed <position> <value> <time>" or "spent <position> <value> <outcome
-// words> <time>": the value; nothing for any other line.
-std::optional<TSerialValue> ParseClaimLine(std::string_view line, const std::string& field) {
+// words> <time>"; nothing for any other line.
+std::optional<TClaimLine> ParseClaimLine(std::string_view line, const std::string& field) {
     const std::vector<std::string_view> words = Words(line);
     const bool claimed = words.size() == 4 && words[0] == kClaimed;
     const bool spent = words.size() >= 5 && words[0] == kSpent &&
                        std::all_of(words.begin() + 3, words.end() - 1, IsOutcome);
-    TSerialValue value{field, 0, {}};
-    if ((!claimed && !spent) || !IsNumber(words[1], value.position) || !IsValueText(words[2]) ||
-        !IsUtcTime(words.back())) {
+    TClaimLine read{{field, 0, {}}, {}, {}};
+    if ((!claimed && !spent) || !IsNumber(words[1], read.value.position) ||
+        !IsValueText(words[2]) || !IsUtcTime(words.back())) {
         return std::nullopt;
     }
-    value.text = std::string(words[2]);
-    return value;
+    read.value.text = std::string(words[2]);
+    for (auto word = words.begin() + 3; word + 1 < words.end(); ++word) {
+        read.outcome += (read.outcome.empty() ? "" : " ") + std::string(*word);
+    }
+    read.time = std::string(words.back());
+    return read;
 }
 
 std::string PreadAll(int fd, std::uint64_t offset, std::uint64_t count) {
@@ -255,17 +259,23 @@ std::string TPClaimFile::SpendLine(const TSerialValue& value, std::string_view o
            std::string(outcome) + " " + UtcNow();
 }
 
-TClaimsReading ReadClaims(std::string_view content, const std::string& field, TClaimsRead read) {
+TClaimsReading ReadClaims(std::string_view content, const std::string& field, TClaimsRead read,
+                          const std::function<void(const TClaimLine&)>& each) {
     TPAppendedLines lines(content, read.nextLine);
     TClaimsReading reading;
     reading.unreadable = lines.Read([&](std::string_view line) {
-        std::optional<TSerialValue> value = ParseClaimLine(line, field);
-        if (value && (!read.highest || value->position > read.highest->position)) {
-            read.highest = std::move(value);
-            read.highestLine = std::string(line);
-            return true;
+        const std::optional<TClaimLine> claim = ParseClaimLine(line, field);
+        if (!claim) {
+            return false;
         }
-        return value.has_value();
+        if (each) {
+            each(*claim);
+        }
+        if (!read.highest || claim->value.position > read.highest->position) {
+            read.highest = claim->value;
+            read.highestLine = std::string(line);
+        }
+        return true;
     });
     read.length += lines.WholeLength();
     read.nextLine = lines.NextLine();

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,15 +22,25 @@ struct TClaimsRead {
     std::string highestLine; // the line that holds it, for a message
 };
 
+// One line of a claims file: a value claimed, or spent (`outcome` then says
+// how), and the line's UTC time.
+struct TClaimLine {
+    TSerialValue value;
+    std::string outcome; // empty: claimed
+    std::string time;
+};
+
 // Reads `content`, the claims file from `read.length` on, on top of `read`.
 // Each line must be a claim or a spend as ClaimLine and SpendLine write them;
 // only what a crash leaves at the end is forgiven (see TPAppendedLines).
-// Gives what the file holds then, and its first unreadable line, if any.
+// Gives what the file holds then, and its first unreadable line, if any;
+// `each`, when given, is handed every line that can be read.
 struct TClaimsReading {
     TClaimsRead read;
     std::optional<TUnreadableLine> unreadable;
 };
-TClaimsReading ReadClaims(std::string_view content, const std::string& field, TClaimsRead read);
+TClaimsReading ReadClaims(std::string_view content, const std::string& field, TClaimsRead read,
+                          const std::function<void(const TClaimLine&)>& each = {});
 
 // Why no value of the field may be handed out while the claims file has an
 // unreadable line, and how to go on: what the reading still found.

@@ -3,6 +3,7 @@
 #include "catalogue/carderrors.h"
 #include "catalogue/cardini.h"
 #include "catalogue/serialfieldini.h"
+#include "serials/claimhistory.h"
 #include "support/datafolders.h"
 
 #include <algorithm>
@@ -37,9 +38,24 @@ TSerialValue TPLocalSerialClaims::Claim(const TPSerialSequence& sequence) {
     return next;
 }
 
+std::optional<TSerialValue> TPLocalSerialClaims::Next(const TPSerialSequence& sequence) const {
+    return sequence.After(
+        ReadClaimHistory(ClaimFile(sequence.CardType(), sequence.Field().name)).highest);
+}
+
+void TPLocalSerialClaims::Keep(const TPSerialSequence& sequence, const TSerialValue& value) {
+    TPClaimFile file(ClaimFile(sequence.CardType(), sequence.Field().name));
+    file.Append(TPClaimFile::ClaimLine(value));
+}
+
 void TPLocalSerialClaims::Spend(const TPSerialSequence& sequence, const TSerialValue& value,
                                 std::string_view outcome) {
-    TPClaimFile file(ClaimFile(sequence.CardType(), sequence.Field().name));
+    Spend(sequence.CardType(), value, outcome);
+}
+
+void TPLocalSerialClaims::Spend(const std::string& cardType, const TSerialValue& value,
+                                std::string_view outcome) {
+    TPClaimFile file(ClaimFile(cardType, value.field));
     file.Append(TPClaimFile::SpendLine(value, outcome));
 }
 

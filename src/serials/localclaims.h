@@ -40,8 +40,14 @@ public:
     std::filesystem::path ClaimFile(const std::string& cardType, const std::string& field) const;
 
     TSerialValue Claim(const TPSerialSequence& sequence) override;
+    std::optional<TSerialValue> Next(const TPSerialSequence& sequence) const override;
+    // Keeps a value handed out elsewhere (a block of the shared database) as
+    // claimed here, before its card is touched.
+    void Keep(const TPSerialSequence& sequence, const TSerialValue& value);
     void Spend(const TPSerialSequence& sequence, const TSerialValue& value,
                std::string_view outcome) override;
+    // The same for a value of the card type's field known by its name alone.
+    void Spend(const std::string& cardType, const TSerialValue& value, std::string_view outcome);
 
     // The highest value of every field that has claims, by card type and
     // field. A claims file with a line that cannot be read adds why no value

@@ -141,6 +141,36 @@ std::string OneLineMessage(const char* message) {
 // Server notices ("relation already exists, skipping") are no news for the user.
 void IgnoreNotice(void*, const char*) {}
 
+// The string's own settings after the bounds every connection gets, so they
+// win over them; its server options go after these, so a setting of its own
+// wins there too. A lost peer is noticed by TCP as well, and the server gives
+// a statement or a transaction left open no longer than the client waits.
+TSettings BoundedSettings(TSettings own, const TPgWait& wait) {
+    const std::string limit = std::to_string(wait.limitMs);
+    TSettings settings = {{"application_name", "korvex"},
+                          {"keepalives", "1"},
+                          {"keepalives_idle", "5"},
+                          {"keepalives_interval", "2"},
+                          {"keepalives_count", "2"},
+                          {"tcp_user_timeout", limit},
+                          {"options", "-c statement_timeout=" + limit +
+                                          " -c idle_in_transaction_session_timeout=" +
+                                          std::to_string(2 * wait.limitMs)}};
+    for (auto& setting : own) {
+        const auto same = std::find_if(settings.begin(), settings.end(), [&](const auto& known) {
+            return known.first == setting.first;
+        });
+        if (same == settings.end()) {
+            settings.push_back(std::move(setting));
+        } else if (setting.first == "options") {
+            same->second += " " + setting.second;
+        } else {
+            same->second = std::move(setting.second);
+        }
+    }
+    return settings;
+}
+
 } // namespace
 
 std::string RedactDatabaseUri(std::string_view uri) {
@@ -209,29 +239,22 @@ long TPPgResult::Changed() const {
     return std::strtol(PQcmdTuples(result_), nullptr, 10);
 }
 
-TPPgConnection::TPPgConnection(const std::string& uri)
-    : connection_(nullptr, PQfinish), where_(RedactDatabaseUri(uri)) {
-    // These first, so the string's own settings win over them.
-    TSettings settings = {{"connect_timeout", "10"}, {"application_name", "korvex"}};
-    for (auto& setting : ReadConnectionString(uri)) {
-        const auto same = std::find_if(settings.begin(), settings.end(), [&](const auto& known) {
-            return known.first == setting.first;
-        });
-        if (same != settings.end()) {
-            same->second = std::move(setting.second);
-        } else {
-            settings.push_back(std::move(setting));
-        }
-    }
+TPPgConnection::TPPgConnection(const std::string& uri, TPgWait wait)
+    : connection_(nullptr, PQfinish), where_(RedactDatabaseUri(uri)), wait_(std::move(wait)) {
     std::vector<const char*> keys, values;
+    const TSettings settings = BoundedSettings(ReadConnectionString(uri), wait_);
     for (const auto& [key, value] : settings) {
         keys.push_back(key.c_str());
         values.push_back(value.c_str());
     }
     keys.push_back(nullptr);
     values.push_back(nullptr);
-    // Not expanded again: a database name that reads as settings stays a name.
-    connection_.reset(PQconnectdbParams(keys.data(), values.data(), /*expand_dbname=*/0));
+    TPgWaitEnd end = TPgWaitEnd::weDone;
+    connection_.reset(PgConnectWithin(keys.data(), values.data(), wait_, end));
+    if (end != TPgWaitEnd::weDone) {
+        throw EDatabase("Cannot connect to the database " + where_ + ": it " +
+                        PgWaitWords(end, wait_));
+    }
     if (!connection_) {
         throw EDatabase("Cannot connect to the database " + where_ + ": out of memory");
     }
@@ -244,20 +267,23 @@ TPPgConnection::TPPgConnection(const std::string& uri)
 
 TPPgConnection::~TPPgConnection() = default;
 
+bool TPPgConnection::Usable() const {
+    return connection_ && PQstatus(connection_.get()) == CONNECTION_OK;
+}
+
 TPPgResult TPPgConnection::Exec(std::string_view sql,
                                 const std::vector<std::optional<std::string>>& parameters) {
-    std::vector<const char*> values;
-    values.reserve(parameters.size());
-    for (const auto& parameter : parameters) {
-        values.push_back(parameter ? parameter->c_str() : nullptr);
+    if (!Usable()) {
+        throw EDatabase("The database " + where_ + " " + PgWaitWords(TPgWaitEnd::weLost, wait_));
     }
-    const std::string statement(sql);
-    // Without parameters several statements may go at once, as a schema does.
-    PGresult* result =
-        values.empty()
-            ? PQexec(connection_.get(), statement.c_str())
-            : PQexecParams(connection_.get(), statement.c_str(), static_cast<int>(values.size()),
-                           nullptr, values.data(), nullptr, nullptr, /*resultFormat=*/0);
+    TPgWaitEnd end = TPgWaitEnd::weDone;
+    PGresult* result = PgExecWithin(connection_.get(), std::string(sql), parameters, wait_, end);
+    if (end != TPgWaitEnd::weDone) {
+        // What became of the statement is unknown: nothing more goes over
+        // this connection.
+        connection_.reset();
+        throw EDatabase("The database " + where_ + " " + PgWaitWords(end, wait_));
+    }
     const ExecStatusType status = PQresultStatus(result);
     if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) {
         return TPPgResult(result);
@@ -272,8 +298,13 @@ TPPgResult TPPgConnection::Exec(std::string_view sql,
 }
 
 void TPPgConnection::RollBack() noexcept {
-    if (PQstatus(connection_.get()) == CONNECTION_OK) {
-        PQclear(PQexec(connection_.get(), "ROLLBACK"));
+    if (!Usable()) {
+        return;
+    }
+    TPgWaitEnd end = TPgWaitEnd::weDone;
+    PQclear(PgExecWithin(connection_.get(), "ROLLBACK", {}, wait_, end));
+    if (end != TPgWaitEnd::weDone) {
+        connection_.reset();
     }
 }
 

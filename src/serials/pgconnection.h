@@ -1,5 +1,7 @@
 #pragma once
 
+#include "serials/pgwait.h"
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -56,19 +58,23 @@ public:
     // others: what was checked is what libpq uses. Throws EDatabaseUri as it
     // does (a password says where it belongs instead), EDatabase, naming the
     // URI without any password, for a server that cannot be reached or
-    // refuses the connection (with its reason).
-    explicit TPPgConnection(const std::string& uri);
+    // refuses the connection (with its reason). No wait for the server
+    // outlasts `wait` (see TPgWait).
+    explicit TPPgConnection(const std::string& uri, TPgWait wait = {});
     ~TPPgConnection();
     TPPgConnection(const TPPgConnection&) = delete;
     TPPgConnection& operator=(const TPPgConnection&) = delete;
 
     // The URI as messages show it.
     const std::string& Where() const { return where_; }
+    // False once the connection was lost or dropped.
+    bool Usable() const;
 
     // Runs one statement with text parameters $1, $2, ... (nothing: NULL);
     // without parameters, any number of statements, giving the last one's rows.
     // Throws EDatabase with the server's reason, or saying the connection
-    // was lost.
+    // was lost or the server did not answer in time; the connection is
+    // dropped then, and every later statement throws at once.
     TPPgResult Exec(std::string_view sql,
                     const std::vector<std::optional<std::string>>& parameters = {});
 
@@ -98,6 +104,7 @@ private:
 
     std::unique_ptr<pg_conn, void (*)(pg_conn*)> connection_;
     std::string where_;
+    TPgWait wait_;
 };
 
 } // namespace korvex

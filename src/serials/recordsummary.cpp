@@ -120,6 +120,8 @@ TRecordSummary SummarizeCsvText(std::string_view text, const std::string& statio
     const std::size_t step = column("failing step", true);
     const std::size_t difference = column("first difference", false);
     const std::size_t duration = column("duration ms", false);
+    // A line names its station; one an earlier version made is `station`'s.
+    const std::size_t stationColumn = column("station", false);
     // A record older than the steps run again ran none.
     const std::size_t retries = column("retries", false);
     std::vector<TCardLine> lines;
@@ -132,7 +134,8 @@ TRecordSummary SummarizeCsvText(std::string_view text, const std::string& statio
         line.seconds = RecordTimeSeconds(field(time));
         line.cardType = field(cardType);
         line.durationMs = Number(field(duration), 0);
-        line.group = {station,
+        const std::string named = field(stationColumn);
+        line.group = {named.empty() ? station : named,
                       field(time),
                       field(time),
                       field(outcome),

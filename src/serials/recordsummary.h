@@ -88,10 +88,11 @@ constexpr std::int64_t kPauseMs = 15 * 60 * 1000;
 std::int64_t CardWorkMs(std::optional<std::int64_t> previousSeconds,
                         std::optional<std::int64_t> seconds, std::int64_t durationMs);
 
-// The summary of the text of a local CSV production record, its cards all
-// the station's, by the filter. Throws std::invalid_argument when it is no
-// production record (a quote never closed; no time, card type, outcome or
-// failing step column), saying so.
+// The summary of the text of a local CSV production record by the filter,
+// each card its line's station's (`station`'s for a line that names none).
+// Throws std::invalid_argument when it is no production record (a quote
+// never closed; no time, card type, outcome or failing step column), saying
+// so.
 TRecordSummary SummarizeCsvText(std::string_view text, const std::string& station,
                                 const TRecordFilter& filter);
 

@@ -3,6 +3,7 @@
 #include "serials/serialsequence.h"
 #include "serials/serialvalue.h"
 
+#include <optional>
 #include <string_view>
 
 namespace korvex {
@@ -26,6 +27,13 @@ public:
     // "interrupted". The value stays handed out whatever the outcome.
     virtual void Spend(const TPSerialSequence& sequence, const TSerialValue& value,
                        std::string_view outcome) = 0;
+
+    // The value the next claim would give, as far as the store can tell
+    // without claiming it (another program may claim it first): what a
+    // card's images are checked with before anything is claimed.
+    virtual std::optional<TSerialValue> Next(const TPSerialSequence& /*sequence*/) const {
+        return std::nullopt;
+    }
 };
 
 } // namespace korvex

@@ -63,20 +63,35 @@ CREATE TABLE card_record_values (
 );
 )sql";
 
+// Version 2: a value handed out in a block a station reserves ahead is on a
+// card only once the station says so; a record line has a key of its own
+// (station, run, sequence), so a line sent again is never kept twice.
+constexpr const char* kUpgradeTo2 = R"sql(
+ALTER TABLE serial_claims ADD COLUMN handed_out_at timestamptz;
+UPDATE serial_claims SET handed_out_at = claimed_at;
+CREATE INDEX serial_claims_open ON serial_claims (station) WHERE outcome IS NULL;
+ALTER TABLE card_records ADD COLUMN run text, ADD COLUMN recovered text;
+CREATE UNIQUE INDEX card_records_key ON card_records (station, run, sequence);
+UPDATE korvex_schema SET version = 2;
+)sql";
+
 } // namespace
 
-TPSharedDatabase::TPSharedDatabase(const std::string& uri) : connection_(uri) {
+TPSharedDatabase::TPSharedDatabase(const std::string& uri, TPgWait wait)
+    : connection_(uri, std::move(wait)) {
     connection_.InTransaction([this] {
         connection_.Exec(kSchemaLock);
         const bool exists =
             connection_.Exec("SELECT to_regclass('korvex_schema') IS NOT NULL").Value(0, 0) == "t";
         if (!exists) {
             connection_.Exec(kSchema);
-            connection_.Exec("INSERT INTO korvex_schema (version) VALUES ($1)",
-                             {std::to_string(kSchemaVersion)});
-            return;
+            connection_.Exec("INSERT INTO korvex_schema (version) VALUES (1)");
         }
-        const auto version = connection_.Exec("SELECT max(version) FROM korvex_schema").Value(0, 0);
+        auto version = connection_.Exec("SELECT max(version) FROM korvex_schema").Value(0, 0);
+        if (version == "1") {
+            connection_.Exec(kUpgradeTo2);
+            version = "2";
+        }
         if (!version || std::stoi(*version) != kSchemaVersion) {
             const std::string found = version ? "version " + *version : "no version";
             throw EDatabase("The database " + Where() + " holds Korvex tables of schema " + found +

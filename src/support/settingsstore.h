@@ -28,6 +28,8 @@ namespace korvex {
 //   ProductionDatabase string  the database the stations share, never with a
 //                              password; empty = none
 //   ProductionStation  string  this station's name in the shared record
+//   ProductionDatabaseWait integer  the longest a call waits for that database, ms
+//   ProductionReserve  integer  serial values of a field taken ahead from it
 //
 // What the codes mean is the caller's business; the store only keeps them.
 // Every call reads the file afresh. Reading never creates anything, and a
@@ -45,6 +47,8 @@ public:
     static constexpr std::string_view kProductionCount = "ProductionCount";
     static constexpr std::string_view kProductionDatabase = "ProductionDatabase";
     static constexpr std::string_view kProductionStation = "ProductionStation";
+    static constexpr std::string_view kProductionDatabaseWait = "ProductionDatabaseWait";
+    static constexpr std::string_view kProductionReserve = "ProductionReserve";
 
     explicit TPSettingsStore(std::filesystem::path folder);
 

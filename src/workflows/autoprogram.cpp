@@ -14,24 +14,25 @@ constexpr int kModeSettleMs = 10;
 // The options are read once, at the start, and judged before anything is
 // sent: a sequence whose options leave it nothing to do, or would leave the
 // loader in the processor, does not start.
-TOutcome TPCardCommands::AutoSteps() {
+std::optional<TOutcome> TPCardCommands::PlanAuto(TAutoPlan& plan, bool card) {
     TPOptionReader& options = bench_.options;
-    const bool eepromWrite = options.GetAutoWriteEe();
-    const bool eepromVerify = options.GetAutoVerifyEe();
-    const bool picWrite = options.GetAutoWritePic();
-    const bool picVerify = options.GetAutoVerifyPic();
-    const bool eepromPart = bench_.card.HasEeprom() && (eepromWrite || eepromVerify);
+    plan.eepromWrite = options.GetAutoWriteEe();
+    plan.eepromVerify = options.GetAutoVerifyEe();
+    plan.picWrite = options.GetAutoWritePic();
+    plan.picVerify = options.GetAutoVerifyPic();
+    plan.eepromPart = bench_.card.HasEeprom() && (plan.eepromWrite || plan.eepromVerify);
 
     // Everything the sequence will write must be there before anything is
     // sent: a sequence that stopped half way would leave the processor
     // overwritten by the loader, or an EEPROM blanked that nobody named.
-    const bool filesUsable = eepromPart ? LoadFiles({TFileRow::frProgram, TFileRow::frIntEeprom,
-                                                     TFileRow::frEeprom, TFileRow::frLoader})
-                                        : LoadFiles({TFileRow::frProgram, TFileRow::frIntEeprom});
+    const bool filesUsable = plan.eepromPart
+                                 ? LoadFiles({TFileRow::frProgram, TFileRow::frIntEeprom,
+                                              TFileRow::frEeprom, TFileRow::frLoader})
+                                 : LoadFiles({TFileRow::frProgram, TFileRow::frIntEeprom});
     if (!filesUsable) {
         return TOutcome::ocNothing;
     }
-    if (bench_.line.State() != TPCardState::csCardReady || !bench_.line.Started()) {
+    if (card && (bench_.line.State() != TPCardState::csCardReady || !bench_.line.Started())) {
         Tell(TMessageKind::mkError, entries::kNotConnectedOrNoCard);
         return TOutcome::ocRefused;
     }
@@ -42,31 +43,54 @@ TOutcome TPCardCommands::AutoSteps() {
     if (!HasImage(bench_.rows.Images().program, entries::kNoProgramImage)) {
         return TOutcome::ocNothing;
     }
-    if (eepromPart &&
+    if (plan.eepromPart &&
         (!HasImage(bench_.rows.Images().extEeprom, entries::kNoEepromImage) || !LoaderReady())) {
         return TOutcome::ocNothing;
     }
     // The images as the files give them, then with the card's own serial
     // values laid in: the files on disk are never changed.
-    TCardImages images{eepromPart ? PaddedEepromText() : std::string(), DataText(), ProgramText()};
-    report_.fileImages = {images.program, images.eeprom, images.intEeprom};
-    std::optional<TPCardSerials> serials = CardTypeSerials();
-    if (serials) {
-        if (!picWrite || (!eepromWrite && serials->Uses(TSerialMemory::smEeprom))) {
+    plan.images = {plan.eepromPart ? PaddedEepromText() : std::string(), DataText(), ProgramText()};
+    report_.fileImages = {plan.images.program, plan.images.eeprom, plan.images.intEeprom};
+    CardTypeSerials(plan.serials);
+    if (plan.serials) {
+        if (!plan.picWrite || (!plan.eepromWrite && plan.serials->Uses(TSerialMemory::smEeprom))) {
             return Nothing(entries::kSerialNeedsWrite);
         }
-        serials->CheckPlaces(images, CardMemories(bench_.card, eepromPart));
+        plan.serials->CheckPlaces(plan.images, CardMemories(bench_.card, plan.eepromPart));
+        // A value is only claimed for a card it can go onto.
+        report_.failStep = TFailStep::fsSerial;
+        plan.serials->CheckNextValues(plan.images, Kind().IsAvr());
+        report_.failStep = TFailStep::fsNone;
+    }
+    return std::nullopt;
+}
+
+TOutcome TPCardCommands::CheckAutoSteps() {
+    TAutoPlan plan;
+    return PlanAuto(plan, false).value_or(TOutcome::ocSucceeded);
+}
+
+TOutcome TPCardCommands::AutoSteps() {
+    TAutoPlan plan;
+    if (const auto refused = PlanAuto(plan, true)) {
+        return *refused;
     }
     if (!Identified()) {
         return TOutcome::ocFailed;
     }
-    if (serials && !ClaimSerials(*serials, images)) {
+    if (plan.serials && !ClaimSerials(*plan.serials, plan.images)) {
         return TOutcome::ocFailed;
     }
-    const TOutcome outcome =
-        AutoCard(images, eepromPart, eepromWrite, eepromVerify, picWrite, picVerify);
-    if (serials) {
-        SpendSerials(*serials, outcome);
+    if (OnGoingAhead) {
+        OnGoingAhead();
+    }
+    const TOutcome outcome = AutoCard(plan.images, plan.eepromPart, plan.eepromWrite,
+                                      plan.eepromVerify, plan.picWrite, plan.picVerify);
+    if (progress_ != nullptr) {
+        progress_->Finished(outcome);
+    }
+    if (plan.serials) {
+        SpendSerials(*plan.serials, OutcomeWord(outcome));
     }
     return outcome;
 }
@@ -128,6 +152,9 @@ TOutcome TPCardCommands::AutoProcessorPart(bool write, bool verify, const std::s
         if (!WriteProcessor(program, data)) {
             report_.failStep = TFailStep::fsProcessorWrite;
             return Stopping() ? Abort() : TOutcome::ocFailed;
+        }
+        if (progress_ != nullptr) {
+            progress_->Written();
         }
     }
     if (verify) {

@@ -129,6 +129,10 @@ TOutcome TPCardCommands::Run(TCardCommand command) {
     return TOutcome::ocRefused;
 }
 
+TOutcome TPCardCommands::CheckAuto() {
+    return Run(&TPCardCommands::CheckAutoSteps);
+}
+
 TOutcome TPCardCommands::Run(TSteps steps) {
     TRun run(bench_);
     if (!run.Started()) {

@@ -10,6 +10,7 @@
 #include "workflows/intents.h"
 #include "workflows/workbench.h"
 
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <optional>
@@ -72,6 +73,12 @@ struct TCommandReport {
     std::string lineProblem;
 };
 
+// How a card ended as its serial values are spent with: the record's words,
+// "good", "failed" or "interrupted".
+std::string_view OutcomeWord(TOutcome outcome);
+// The word a value whose card was never touched is spent with.
+inline constexpr std::string_view kUnusedOutcome = "unused";
+
 // A card's serial values on one line, "Serial1 1000, Serial2 00AB", each
 // worded by `pattern` (entry kSerialValue: %1 the field, %2 its value).
 std::string SerialValuesLine(const TRecordLine& serials, std::string_view pattern);
@@ -79,6 +86,20 @@ std::string SerialValuesLine(const TRecordLine& serials, std::string_view patter
 // The memories of the card type chosen, as its serial fields are placed in
 // them; the external EEPROM only when `eepromPart` (a run that reaches it).
 TCardMemories CardMemories(const TPCardChoice& card, bool eepromPart);
+
+// What a production run learns of its card as Auto program goes, for the
+// journal of the card in hand.
+class TCardProgress {
+public:
+    virtual ~TCardProgress() = default;
+    // The card's serial values are claimed; nothing has been sent to it yet.
+    // False stops the card before it is touched: its values go unused.
+    virtual bool Claimed(const std::vector<TSerialValue>& values) = 0;
+    // The card's writes went through; the verify follows.
+    virtual void Written() = 0;
+    // Auto program ended so, before its serial values are spent.
+    virtual void Finished(TOutcome outcome) = 0;
+};
 
 // The card commands: read, write, verify and erase of the processor and of
 // the external EEPROM, auto program, lock and the firmware query. Each reads
@@ -96,6 +117,18 @@ public:
     // Where the serial values of a card type's fields are claimed: the shared
     // database of a production run, or (nullptr) the station's own files.
     void UseClaims(TSerialClaims* claims) { claims_ = claims; }
+    // Who is told of the card's progress in Auto program; nullptr: nobody.
+    void UseProgress(TCardProgress* progress) { progress_ = progress; }
+    // Told once Auto program or Write pic has passed every check and is about
+    // to change the card.
+    std::function<void()> OnGoingAhead;
+
+    // Everything Auto program checks before it sends anything but the card
+    // itself (files, options, images, the serial fields and the values they
+    // would get next), with the message shown when it would not go ahead:
+    // what a production run checks before its first card. ocSucceeded when
+    // it may go ahead; nothing is sent and nothing claimed.
+    TOutcome CheckAuto();
 
     // The language entry of why Auto program refuses to start with the
     // options as they are now: nothing to do, or the loader would stay in
@@ -128,7 +161,18 @@ private:
     TOutcome WriteEepromSteps();
     TOutcome VerifyEepromSteps();
     TOutcome EraseEepromSteps();
+    // What Auto program will do, worked out before anything is sent.
+    struct TAutoPlan {
+        bool eepromWrite = false, eepromVerify = false, picWrite = false, picVerify = false;
+        bool eepromPart = false;
+        TCardImages images;
+        std::optional<TPCardSerials> serials;
+    };
+    // The checks of Auto program before the card; an outcome when it ends
+    // there, the message shown. With `card`, a card must be ready.
+    std::optional<TOutcome> PlanAuto(TAutoPlan& plan, bool card);
     TOutcome AutoSteps();
+    TOutcome CheckAutoSteps();
     TOutcome AutoCard(const TCardImages& images, bool eepromPart, bool eepromWrite,
                       bool eepromVerify, bool picWrite, bool picVerify);
     TOutcome AutoEepromPart(bool write, bool verify, const std::string& data);
@@ -137,12 +181,12 @@ private:
 
     // --- serial values
     // The serial fields of the card type chosen, with their list files read;
-    // nullopt for a card type without any.
-    std::optional<TPCardSerials> CardTypeSerials();
+    // nothing for a card type without any.
+    void CardTypeSerials(std::optional<TPCardSerials>& serials);
     // Claims the card's values and lays them into the images; false, with
     // the message shown and nothing sent, when they cannot be had.
     bool ClaimSerials(TPCardSerials& serials, TCardImages& images);
-    void SpendSerials(TPCardSerials& serials, TOutcome outcome);
+    void SpendSerials(TPCardSerials& serials, std::string_view outcome);
     TSerialClaims& Claims();
     TOutcome LockSteps();
 
@@ -252,6 +296,7 @@ private:
     int retries_ = 0; // the options' bound, read as the command starts
     TSerialClaims* claims_ = nullptr;
     std::unique_ptr<TPLocalSerialClaims> localClaims_;
+    TCardProgress* progress_ = nullptr;
     // The line problem has been said in a message of this command.
     bool lineProblemTold_ = false;
     std::optional<bool> identified_; // this command's identification check

@@ -388,129 +388,157 @@ constexpr int kCliAutoLockWithoutWrite = 286;
 // A production run whose database connection string is refused unread or for
 // the password it holds: why follows (without the password).
 constexpr int kDatabaseUriRefused = 287;
+// A run with a shared database but no record file: the local record is the database's outbox.
+constexpr int kDatabaseNeedsRecord = 288;
+// A shared database that was reached but cannot serve the run (a counter behind
+// the station's own claims, say); why follows.
+constexpr int kDatabaseRefused = 289;
+// The journal of the card in hand cannot be read or written: before the run
+// starts, or (kJournalNotWritten) during it; why follows.
+constexpr int kJournalUnusable = 290;
+constexpr int kJournalNotWritten = 291;
+// A run that starts with the last run's good card still in the slot waits
+// for it to be taken out: %1 its serial values, or kCardNumber.
+constexpr int kCardLeftInSlot = 292;
+constexpr int kCardNumber = 293;
+// The line of the last run's card (%1 its sequence), written at the start from
+// the journal into the record (%2).
+constexpr int kLineRecovered = 294;
+// A field (%1) of a card type (%2) whose counter the database started after the
+// station's own last value (%3).
+constexpr int kCounterStartsAfter = 295;
+// The shared database went away mid-run (%1: why), or came back (%1: the
+// lines sent then); kValuesHeld says what the station holds meanwhile.
+constexpr int kDatabaseAway = 296;
+constexpr int kDatabaseBack = 297;
+constexpr int kValuesHeld = 298;
+// At the start: lines of the local record (%1 of them) the database lacked.
+constexpr int kLinesSent = 299;
+// The command-line tool's words for kDatabaseNeedsRecord.
+constexpr int kCliDatabaseNeedsRecord = 300;
 // The log panel's check box that leaves the card-state polls out.
-constexpr int kHidePolls = 288;
+constexpr int kHidePolls = 301;
 // The Advanced tab's groups and the Lock tab's group, by their fuse.
-constexpr int kWatchDogGroup = 289;
-constexpr int kPowerUpGroup = 290;
-constexpr int kProtectionGroup = 291;
-constexpr int kOscillatorGroup = 292;
-constexpr int kLockGroup = 293;
+constexpr int kWatchDogGroup = 302;
+constexpr int kPowerUpGroup = 303;
+constexpr int kProtectionGroup = 304;
+constexpr int kOscillatorGroup = 305;
+constexpr int kLockGroup = 306;
 // The tab of an AVR's fuses and the loader's row.
-constexpr int kFusesTab = 294;
-constexpr int kLoaderRowLabel = 295;
+constexpr int kFusesTab = 307;
+constexpr int kLoaderRowLabel = 308;
 // The log panel's frame, the tips of the log's picture, the production
 // button and the delay, and the file rows' hint and buttons.
-constexpr int kLogGroup = 296;
-constexpr int kLogPictureTip = 297;
-constexpr int kProductionTip = 298;
-constexpr int kDelayTip = 299;
-constexpr int kFileFieldHint = 300;
-constexpr int kOpenFileTip = 301;
-constexpr int kViewFileTip = 302;
+constexpr int kLogGroup = 309;
+constexpr int kLogPictureTip = 310;
+constexpr int kProductionTip = 311;
+constexpr int kDelayTip = 312;
+constexpr int kFileFieldHint = 313;
+constexpr int kOpenFileTip = 314;
+constexpr int kViewFileTip = 315;
 // The hex view windows: their title, their buttons and the save dialog's title.
-constexpr int kHexViewCaption = 303;
-constexpr int kSaveButton = 304;
-constexpr int kCloseButton = 305;
-constexpr int kSaveAsTitle = 306;
+constexpr int kHexViewCaption = 316;
+constexpr int kSaveButton = 317;
+constexpr int kCloseButton = 318;
+constexpr int kSaveAsTitle = 319;
 // The buttons of the message boxes and questions.
-constexpr int kYes = 307;
-constexpr int kNo = 308;
-constexpr int kOk = 309;
+constexpr int kYes = 320;
+constexpr int kNo = 321;
+constexpr int kOk = 322;
 // A processor (%1) or an EEPROM (%1) typed into a card type dialog that the
 // catalogue does not list, with the names it most likely meant (%1, one or
 // more) or without.
-constexpr int kUnknownProcessor = 310;
-constexpr int kUnknownEeprom = 311;
-constexpr int kCloseNames = 312;
-constexpr int kNoCloseNames = 313;
+constexpr int kUnknownProcessor = 323;
+constexpr int kUnknownEeprom = 324;
+constexpr int kCloseNames = 325;
+constexpr int kNoCloseNames = 326;
 
 // --- the file, catalogue and serial layers' messages, which they word in
 // English, each as a pattern (workflows/messagewords.h): a serial field's
 // values and places, its definition, HEX records, images that do not fit,
 // files that are no files, card type names
-constexpr int kSerialFieldSays = 314;
-constexpr int kSerialLastDoesNotFit = 315;
-constexpr int kSerialDoesNotFit = 316;
-constexpr int kSerialNotDigits = 317;
-constexpr int kSerialDigitsExactly = 318;
-constexpr int kSerialDigitsTooMany = 319;
-constexpr int kHexadecimal = 320;
-constexpr int kDecimal = 321;
-constexpr int kSerialNoSuchMemory = 322;
-constexpr int kSerialOutsideMemory = 323;
-constexpr int kSerialCoversData = 324;
-constexpr int kMemoryExternalEeprom = 325;
-constexpr int kMemoryInternalEeprom = 326;
-constexpr int kMemoryProgram = 327;
-constexpr int kSerialWordTooBig = 328;
-constexpr int kSerialListUsedUp = 329;
-constexpr int kSerialCounterUsedUp = 330;
-constexpr int kFieldLengthZero = 331;
-constexpr int kFieldPastAddresses = 332;
-constexpr int kFieldListNoFile = 333;
-constexpr int kFieldStepZero = 334;
-constexpr int kFieldFirstAboveLast = 335;
-constexpr int kFieldKeyMissing = 336;
-constexpr int kFieldNoNumber = 337;
-constexpr int kFieldNoneOf = 338;
-constexpr int kFieldUnknownKey = 339;
-constexpr int kFieldListAndCounter = 340;
-constexpr int kFieldSharesBytes = 341;
-constexpr int kFieldBadName = 342;
-constexpr int kFieldNoColon = 343;
-constexpr int kFieldNoKeyValue = 344;
-constexpr int kFieldNone = 345;
-constexpr int kNoSuchSerialField = 346;
-constexpr int kHexNoColon = 347;
-constexpr int kHexNotDigit = 348;
-constexpr int kHexTooShort = 349;
-constexpr int kHexShorterThanCount = 350;
-constexpr int kHexLongerThanCount = 351;
-constexpr int kHexChecksum = 352;
-constexpr int kHexAddressRecord = 353;
-constexpr int kHexRecordType = 354;
-constexpr int kHexNoData = 355;
-constexpr int kHexNoEnd = 356;
-constexpr int kImageBeyond = 357;
-constexpr int kImageAvrEeprom = 358;
-constexpr int kBinaryTooBig = 359;
-constexpr int kBinaryPartTooBig = 360;
-constexpr int kFitBeyondMemory = 361;
-constexpr int kFitGap = 362;
-constexpr int kFitDataEeprom = 363;
-constexpr int kFitWord = 364;
-constexpr int kIsDevice = 365;
-constexpr int kIsFifo = 366;
-constexpr int kIsSocket = 367;
-constexpr int kIsFolderNotFile = 368;
-constexpr int kNotRegularFile = 369;
-constexpr int kPermissionDenied = 370;
-constexpr int kNotInteger = 371;
-constexpr int kCardNameUnusable = 372;
-constexpr int kNameEmpty = 373;
-constexpr int kNameControl = 374;
-constexpr int kNameSlash = 375;
-constexpr int kNameDots = 376;
-constexpr int kNameBlank = 377;
-constexpr int kNameTooLong = 378;
-constexpr int kUnableToWrite = 379;
-constexpr int kCannotWrite = 380;
-constexpr int kCannotCreateFile = 381;
-constexpr int kNoSpaceLeft = 382;
-constexpr int kReadOnlyFileSystem = 383;
+constexpr int kSerialFieldSays = 327;
+constexpr int kSerialLastDoesNotFit = 328;
+constexpr int kSerialDoesNotFit = 329;
+constexpr int kSerialNotDigits = 330;
+constexpr int kSerialDigitsExactly = 331;
+constexpr int kSerialDigitsTooMany = 332;
+constexpr int kHexadecimal = 333;
+constexpr int kDecimal = 334;
+constexpr int kSerialNoSuchMemory = 335;
+constexpr int kSerialOutsideMemory = 336;
+constexpr int kSerialCoversData = 337;
+constexpr int kMemoryExternalEeprom = 338;
+constexpr int kMemoryInternalEeprom = 339;
+constexpr int kMemoryProgram = 340;
+constexpr int kSerialWordTooBig = 341;
+constexpr int kSerialListUsedUp = 342;
+constexpr int kSerialCounterUsedUp = 343;
+constexpr int kFieldLengthZero = 344;
+constexpr int kFieldPastAddresses = 345;
+constexpr int kFieldListNoFile = 346;
+constexpr int kFieldStepZero = 347;
+constexpr int kFieldFirstAboveLast = 348;
+constexpr int kFieldKeyMissing = 349;
+constexpr int kFieldNoNumber = 350;
+constexpr int kFieldNoneOf = 351;
+constexpr int kFieldUnknownKey = 352;
+constexpr int kFieldListAndCounter = 353;
+constexpr int kFieldSharesBytes = 354;
+constexpr int kFieldBadName = 355;
+constexpr int kFieldNoColon = 356;
+constexpr int kFieldNoKeyValue = 357;
+constexpr int kFieldNone = 358;
+constexpr int kNoSuchSerialField = 359;
+constexpr int kHexNoColon = 360;
+constexpr int kHexNotDigit = 361;
+constexpr int kHexTooShort = 362;
+constexpr int kHexShorterThanCount = 363;
+constexpr int kHexLongerThanCount = 364;
+constexpr int kHexChecksum = 365;
+constexpr int kHexAddressRecord = 366;
+constexpr int kHexRecordType = 367;
+constexpr int kHexNoData = 368;
+constexpr int kHexNoEnd = 369;
+constexpr int kImageBeyond = 370;
+constexpr int kImageAvrEeprom = 371;
+constexpr int kBinaryTooBig = 372;
+constexpr int kBinaryPartTooBig = 373;
+constexpr int kFitBeyondMemory = 374;
+constexpr int kFitGap = 375;
+constexpr int kFitDataEeprom = 376;
+constexpr int kFitWord = 377;
+constexpr int kIsDevice = 378;
+constexpr int kIsFifo = 379;
+constexpr int kIsSocket = 380;
+constexpr int kIsFolderNotFile = 381;
+constexpr int kNotRegularFile = 382;
+constexpr int kPermissionDenied = 383;
+constexpr int kNotInteger = 384;
+constexpr int kCardNameUnusable = 385;
+constexpr int kNameEmpty = 386;
+constexpr int kNameControl = 387;
+constexpr int kNameSlash = 388;
+constexpr int kNameDots = 389;
+constexpr int kNameBlank = 390;
+constexpr int kNameTooLong = 391;
+constexpr int kUnableToWrite = 392;
+constexpr int kCannotWrite = 393;
+constexpr int kCannotCreateFile = 394;
+constexpr int kNoSpaceLeft = 395;
+constexpr int kReadOnlyFileSystem = 396;
 // A port that cannot be opened: the window's status strip words it so too.
-constexpr int kCannotOpenPort = 384;
-constexpr int kCannotStartPort = 385;
-constexpr int kNoSuchDeviceNone = 386;
-constexpr int kNoSuchDevice = 387;
-constexpr int kPortPermission = 388;
-constexpr int kPortInUse = 389;
-constexpr int kPortNotSerial = 390;
-constexpr int kPortCannotOpen = 391;
+constexpr int kCannotOpenPort = 397;
+constexpr int kCannotStartPort = 398;
+constexpr int kNoSuchDeviceNone = 399;
+constexpr int kNoSuchDevice = 400;
+constexpr int kPortPermission = 401;
+constexpr int kPortInUse = 402;
+constexpr int kPortNotSerial = 403;
+constexpr int kPortCannotOpen = 404;
 // A card type asked for by a name none has (%1), and the card types there
 // are (%2), or none.
-constexpr int kNoCardTypeNamed = 392;
-constexpr int kNoCardTypes = 393;
+constexpr int kNoCardTypeNamed = 405;
+constexpr int kNoCardTypes = 406;
 
 } // namespace korvex::entries

@@ -24,6 +24,7 @@ const std::map<int, int>& CommandLineStandIns() {
         {kSerialNeedsWrite, kCliSerialNeedsWrite},
         {kPortGone, kCliPortGone},
         {kAutoLockWithoutWrite, kCliAutoLockWithoutWrite},
+        {kDatabaseNeedsRecord, kCliDatabaseNeedsRecord},
     };
     return standIns;
 }

@@ -197,6 +197,9 @@ public:
     // What the last card command found: its failing step, its first
     // difference, the images it sent.
     const TCommandReport& LastReport() const { return commands_.LastReport(); }
+    // Told once Auto program or Write pic has passed its checks and is about
+    // to change the card (see TPCardCommands::OnGoingAhead).
+    void OnGoingAhead(std::function<void()> told) { commands_.OnGoingAhead = std::move(told); }
 
     // --- the log panel (usable while a command runs)
 

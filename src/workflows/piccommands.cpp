@@ -32,6 +32,9 @@ TOutcome TPCardCommands::WritePicSteps() {
     if (!Identified()) {
         return TOutcome::ocFailed;
     }
+    if (OnGoingAhead) {
+        OnGoingAhead();
+    }
     if (write) {
         Status(avr ? entries::kWritingFlash : entries::kWritingPic);
         if (!WriteProcessor(program, data)) {

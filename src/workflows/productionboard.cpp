@@ -19,6 +19,13 @@ TPProductionBoard::TPProductionBoard(TPMainWorkflows& work) : work_(work) {
     }
     plan_.database = store.ReadString(TPSettingsStore::kProductionDatabase).value_or("");
     plan_.station = store.ReadString(TPSettingsStore::kProductionStation).value_or("");
+    // Set in the settings file by hand, for a line whose database needs them.
+    if (const auto wait = store.ReadInteger(TPSettingsStore::kProductionDatabaseWait)) {
+        plan_.databaseWaitMs = std::clamp(*wait, 100, 600'000);
+    }
+    if (const auto reserve = store.ReadInteger(TPSettingsStore::kProductionReserve)) {
+        plan_.reserveBlock = std::clamp(*reserve, 1, TPBlockClaims::kMostBlock);
+    }
     Refresh();
 }
 
@@ -86,8 +93,14 @@ void TPProductionBoard::Waiting() {
     Refresh();
 }
 
+void TPProductionBoard::Notice(const std::string& text) {
+    notice_ = text;
+    Refresh();
+}
+
 void TPProductionBoard::CardStarted(int sequence) {
     waiting_ = false;
+    notice_.clear();
     inHand_ = sequence;
     Refresh();
 }
@@ -105,6 +118,7 @@ void TPProductionBoard::CardDone(const TCardResult& result, const TProductionCou
 
 void TPProductionBoard::RunEnded(const TProductionSummary& /*summary*/) {
     waiting_ = false;
+    notice_.clear();
     stopping_ = false;
     inHand_ = 0;
     Refresh();
@@ -135,6 +149,8 @@ void TPProductionBoard::Refresh() {
     view_.state.clear();
     if (stopping_) {
         view_.state = work_.Text(entries::kStoppingAfterCard);
+    } else if (!notice_.empty()) {
+        view_.state = notice_;
     } else if (waiting_) {
         view_.state = work_.Text(entries::kWaitingForCard);
     }

@@ -39,8 +39,10 @@ struct TProductionView {
     std::string defaultStation; // the station's name when none is given
     // The card in hand and its step, "Card 3: Writing pic..."; empty between cards.
     std::string cardInHand;
-    // "Waiting for a card..." while the slot is empty; "Stopping after this
-    // card..." from the moment Stop was pressed.
+    // "Waiting for a card..." while the slot is empty, or what the run said
+    // last (the shared database went away, the last run's card is still in
+    // the slot) until the next card; "Stopping after this card..." from the
+    // moment Stop was pressed.
     std::string state;
 };
 
@@ -76,6 +78,7 @@ public:
 
     void RunStarted(const TProductionPlan& plan) override;
     void Waiting() override;
+    void Notice(const std::string& text) override;
     void CardStarted(int sequence) override;
     void CardDone(const TCardResult& result, const TProductionCounters& counters) override;
     void RunEnded(const TProductionSummary& summary) override;
@@ -90,6 +93,7 @@ private:
     int inHand_ = 0; // the card being programmed, 0 between cards
     bool waiting_ = false;
     bool stopping_ = false;
+    std::string notice_; // the run's last notice, until the next card
 };
 
 } // namespace korvex

@@ -91,7 +91,10 @@ const std::vector<std::string>& ProductionRecordHeader() {
                                                     "bytes differing",
                                                     "duration ms",
                                                     "firmware",
-                                                    "retries"};
+                                                    "retries",
+                                                    "run",
+                                                    "station",
+                                                    "recovered"};
     return header;
 }
 
@@ -139,7 +142,10 @@ std::vector<std::string> ProductionRecordFields(const TProductionRow& row) {
                                        OptionalNumber(row.differingBytes),
                                        std::to_string(row.durationMs),
                                        OptionalNumber(row.firmware),
-                                       std::to_string(row.retries)};
+                                       std::to_string(row.retries),
+                                       row.run,
+                                       row.station,
+                                       row.recovered ? "yes" : ""};
     for (const auto& column : row.more) {
         fields.push_back(column.second);
     }
@@ -221,7 +227,10 @@ void TPProductionRecord::Check() const {
 }
 
 void TPProductionRecord::Append(const TProductionRow& row) {
-    const auto columns = ProductionRecordColumns(row);
+    Append(ProductionRecordColumns(row));
+}
+
+void TPProductionRecord::Append(const std::vector<std::pair<std::string, std::string>>& columns) {
     std::vector<std::string> names;
     for (const auto& column : columns) {
         names.push_back(column.first);

@@ -28,6 +28,14 @@ struct TProductionRow {
     std::int64_t durationMs = 0;
     std::optional<int> firmware; // programmer firmware version, when known
     int retries = 0;             // steps run again after a fault on the line
+    // The run the card belongs to (its start time, to the millisecond) and
+    // the station's name: with the sequence, the line's key in the shared
+    // database.
+    std::string run;
+    std::string station;
+    // The line was written at the start of a later run, from the journal of
+    // a card whose run ended before it could record it.
+    bool recovered = false;
     // Columns beyond those above, by name and value, in their order.
     std::vector<std::pair<std::string, std::string>> more;
 };
@@ -75,6 +83,8 @@ public:
     // untouched. Throws EInOutError naming the file; the file is then as it
     // was.
     void Append(const TProductionRow& row);
+    // The same for a line given column by column (a line the journal kept).
+    void Append(const std::vector<std::pair<std::string, std::string>>& columns);
 
     const std::filesystem::path& File() const { return file_; }
 

@@ -71,72 +71,104 @@ private:
     TPWorkbench& bench_;
 };
 
+// Tells the journal how far the card in hand came, as Auto program goes.
+class TPProductionRun::TCardTrail final : public TCardProgress {
+public:
+    explicit TCardTrail(TPProductionRun& run) : run_(run) {}
+
+    // A card whose values the journal does not hold is not touched.
+    bool Claimed(const std::vector<TSerialValue>& values) override {
+        try {
+            run_.journal_->Claimed(run_.run_, run_.slotSequence_, run_.bench_.card.Name(), values);
+            return true;
+        } catch (const EKorvex& error) {
+            run_.journalProblem_ = DescribeError(error);
+            return false;
+        }
+    }
+    void Written() override {
+        run_.Journal([this] {
+            run_.journal_->Reached(TJournalStep::jsWritten, run_.run_, run_.slotSequence_);
+        });
+    }
+    // Before the values are spent: a restart that finds them spent finds
+    // the card's line here.
+    void Finished(TOutcome outcome) override {
+        TCardResult result;
+        result.sequence = run_.slotSequence_;
+        run_.FillResult(result, outcome, run_.bench_.clock.NowMs() - run_.cardStartMs_);
+        run_.finishedRow_ = run_.RowOf(result);
+        run_.Journal([this] {
+            run_.journal_->Finished(run_.run_, run_.slotSequence_, ColumnsOf(*run_.finishedRow_));
+        });
+    }
+
+private:
+    TPProductionRun& run_;
+};
+
 TProductionSummary TPProductionRun::Run(const TProductionPlan& plan,
                                         TProductionObserver& observer) {
     TProductionSummary summary;
     if (bench_.run.Busy() || !bench_.line.Started()) {
         return summary;
     }
-    if (!bench_.line.Connected()) {
-        bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kNotConnectedOrNoCard,
-                                   bench_.Text(entries::kNotConnectedOrNoCard));
+    stopRequested_ = false;
+    station_ = plan.station.empty() ? DefaultStation() : plan.station;
+    run_ = RunName(std::chrono::system_clock::now());
+    share_.reset();
+    if (!MayStart(plan, summary.end)) {
         return summary;
-    }
-    // A card the run calls good holds every file it names: options that
-    // could not make it so refuse the run before the first card.
-    if (const auto problem = commands_.AutoOptionsProblem(true)) {
-        bench_.prompts.ShowMessage(TMessageKind::mkError, *problem, bench_.Text(*problem));
-        return summary;
-    }
-    if (!plan.record.empty()) {
-        try {
-            TPProductionRecord(plan.record).Check();
-        } catch (const EKorvex& error) {
-            bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kRecordNotWritten,
-                                       bench_.Text(entries::kRecordNotWritten) + "\n" +
-                                           DescribeError(error));
-            return summary;
-        }
-    }
-    // The shared database is reached before any card: a card is only
-    // written whose claim and record line the database can keep.
-    std::shared_ptr<TPSharedDatabase> database;
-    std::unique_ptr<TPPgSerialClaims> sharedClaims;
-    sharedRecord_.reset();
-    if (!plan.database.empty()) {
-        const std::string station = plan.station.empty() ? DefaultStation() : plan.station;
-        try {
-            database = std::make_shared<TPSharedDatabase>(plan.database);
-        } catch (const EDatabaseUri& error) {
-            bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kDatabaseUriRefused,
-                                       bench_.Text(entries::kDatabaseUriRefused) + "\n" +
-                                           DescribeError(error));
-            return summary;
-        } catch (const EKorvex& error) {
-            bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kDatabaseUnreachable,
-                                       bench_.Text(entries::kDatabaseUnreachable) + "\n" +
-                                           DescribeError(error));
-            return summary;
-        }
-        sharedClaims = std::make_unique<TPPgSerialClaims>(database, station);
-        sharedRecord_ = std::make_unique<TPPgRecordSink>(database, station);
     }
     TRunning running(bench_);
+    if (!CardsMayGoAhead(summary.end)) {
+        return summary;
+    }
+    bool usable = true;
+    const bool lastCardInSlot = SettleLastCard(observer, usable);
+    if (!usable || (!plan.database.empty() && !OpenShared(plan, observer))) {
+        return summary;
+    }
+    TCardTrail trail(*this);
     // The claims go to the database for this run only.
-    commands_.UseClaims(sharedClaims.get());
+    commands_.UseClaims(share_ ? &share_->Claims() : nullptr);
+    commands_.UseProgress(&trail);
     const std::unique_ptr<TPCardCommands, void (*)(TPCardCommands*)> claimsBack(
-        &commands_, [](TPCardCommands* commands) { commands->UseClaims(nullptr); });
-    stopRequested_ = false;
+        &commands_, [](TPCardCommands* commands) {
+            commands->UseClaims(nullptr);
+            commands->UseProgress(nullptr);
+        });
     const std::int64_t startMs = bench_.clock.NowMs();
     const int version = bench_.line.Prog().GetFirmwareVersion();
-    const std::optional<int> firmware = version > 0 ? std::optional<int>(version) : std::nullopt;
+    firmware_ = version > 0 ? std::optional<int>(version) : std::nullopt;
     Log(FillIn(bench_.Text(entries::kRunStarted),
                {plan.record.empty() ? bench_.Text(entries::kNoRecordFile) : plan.record.string()}));
     observer.RunStarted(plan);
+    if (lastCardInSlot) {
+        Tell(observer, FillIn(bench_.Text(entries::kCardLeftInSlot), {slotCard_}));
+    }
 
+    // A card already in the slot when the run starts is programmed, unless
+    // the last run finished it.
+    Cards(plan, observer, summary, !lastCardInSlot, startMs);
+    if (share_) {
+        share_->Close();
+    }
+    summary.counters.elapsedMs = bench_.clock.NowMs() - startMs;
+    char perHour[32];
+    std::snprintf(perHour, sizeof perHour, "%.0f", summary.counters.CardsPerHour());
+    Log(FillIn(
+        bench_.Text(entries::kRunEnded),
+        {std::to_string(summary.counters.good), std::to_string(summary.counters.failed), perHour}));
+    observer.RunEnded(summary);
+    return summary;
+}
+
+// Each card that arrives is programmed once, until the count, a stop or a
+// card after which the run cannot go on.
+void TPProductionRun::Cards(const TProductionPlan& plan, TProductionObserver& observer,
+                            TProductionSummary& summary, bool armed, std::int64_t startMs) {
     summary.end = TRunEnd::reStopped;
-    // A card already in the slot when the run starts is programmed.
-    bool armed = true;
     bool waitingTold = false;
     while (!stopRequested_) {
         if (plan.count > 0 && summary.counters.Cards() >= plan.count) {
@@ -146,51 +178,8 @@ TProductionSummary TPProductionRun::Run(const TProductionPlan& plan,
         if (bench_.line.State() == TPCardState::csCardReady && armed) {
             armed = false;
             waitingTold = false;
-            observer.CardStarted(summary.counters.Cards() + 1);
-            TCardResult result = ProgramCard(summary.counters.Cards() + 1);
-            switch (result.verdict) {
-            case TCardVerdict::cvGood:
-                ++summary.counters.good;
-                break;
-            case TCardVerdict::cvFailed:
-                ++summary.counters.failed;
-                break;
-            case TCardVerdict::cvInterrupted:
-                ++summary.counters.interrupted;
-                break;
-            }
-            summary.counters.elapsedMs = bench_.clock.NowMs() - startMs;
-            result.line = ResultLine(result);
-            Log(result.line);
-            const bool recorded = Record(plan, result, firmware);
-            observer.CardDone(result, summary.counters);
-            if (!recorded) {
-                summary.end = TRunEnd::reRecordFailed;
-                break;
-            }
-            // No value may be handed out twice: without its values, or with
-            // a store that failed, no further card is programmed.
-            if (result.step == TFailStep::fsSerial) {
-                bench_.prompts.ShowMessage(TMessageKind::mkError, -1, result.message);
-                summary.end = TRunEnd::reSerials;
-                break;
-            }
-            if (!commands_.LastReport().claimsProblem.empty()) {
-                bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kDatabaseLost,
-                                           bench_.Text(entries::kDatabaseLost) + "\n" +
-                                               commands_.LastReport().claimsProblem);
-                summary.end = TRunEnd::reDatabaseLost;
-                break;
-            }
-            if (sharedRecord_ == nullptr && !plan.database.empty()) {
-                summary.end = TRunEnd::reDatabaseLost;
-                break;
-            }
-            // Every card after it would fail the same way before anything is
-            // sent: the user must mend the files first.
-            if (result.step == TFailStep::fsFiles) {
-                bench_.prompts.ShowMessage(TMessageKind::mkError, -1, result.message);
-                summary.end = TRunEnd::reFiles;
+            const bool goOn = HandleCard(plan, observer, summary, startMs);
+            if (!goOn) {
                 break;
             }
             continue;
@@ -207,6 +196,11 @@ TProductionSummary TPProductionRun::Run(const TProductionPlan& plan,
         }
         if (bench_.line.State() != TPCardState::csCardReady) {
             armed = true;
+            if (!slotRun_.empty()) {
+                Journal(
+                    [&] { journal_->Reached(TJournalStep::jsTakenOut, slotRun_, slotSequence_); });
+                slotRun_.clear();
+            }
             if (!waitingTold) {
                 waitingTold = true;
                 observer.Waiting();
@@ -217,14 +211,103 @@ TProductionSummary TPProductionRun::Run(const TProductionPlan& plan,
             bench_.line.Poll();
         }
     }
+}
+
+// The card goes: journal, Auto program, its line into the local record
+// first, then the shared database as far as it can be reached.
+bool TPProductionRun::HandleCard(const TProductionPlan& plan, TProductionObserver& observer,
+                                 TProductionSummary& summary, std::int64_t startMs) {
+    const int sequence = summary.counters.Cards() + 1;
+    journalProblem_.clear();
+    finishedRow_.reset();
+    try {
+        journal_->Begin(run_, sequence, plan.record, station_);
+    } catch (const EKorvex& error) {
+        // Nothing is sent to a card whose journal cannot be kept.
+        bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kJournalUnusable,
+                                   bench_.Text(entries::kJournalUnusable) + "\n" +
+                                       DescribeError(error));
+        summary.end = TRunEnd::reJournal;
+        return false;
+    }
+    slotRun_ = run_;
+    slotSequence_ = sequence;
+    observer.CardStarted(sequence);
+    TCardResult result = ProgramCard(sequence);
+    Count(result.verdict, summary.counters);
     summary.counters.elapsedMs = bench_.clock.NowMs() - startMs;
-    char perHour[32];
-    std::snprintf(perHour, sizeof perHour, "%.0f", summary.counters.CardsPerHour());
-    Log(FillIn(
-        bench_.Text(entries::kRunEnded),
-        {std::to_string(summary.counters.good), std::to_string(summary.counters.failed), perHour}));
-    observer.RunEnded(summary);
-    return summary;
+    result.line = ResultLine(result);
+    Log(result.line);
+    // The line as Auto program ended the card, which the journal holds.
+    const TProductionRow row = finishedRow_ ? *finishedRow_ : RowOf(result);
+    if (!finishedRow_) {
+        Journal([&] { journal_->Finished(run_, sequence, ColumnsOf(row)); });
+    }
+    bool kept = false;
+    const bool recorded = plan.record.empty() || Record(plan, row, kept);
+    if (recorded || kept) {
+        Journal([&] { journal_->Reached(TJournalStep::jsRecorded, run_, sequence); });
+    }
+    // The card is done as far as the station goes: said before the shared
+    // database is asked, whatever it does.
+    observer.CardDone(result, summary.counters);
+    if (share_) {
+        const int left = plan.count - summary.counters.Cards();
+        TellShare(share_->AfterCard(plan.count > 0 ? std::optional(left) : std::nullopt), observer);
+    }
+    Journal([&] { journal_->Reached(TJournalStep::jsLetGo, run_, sequence); });
+    if (!recorded) {
+        summary.end = TRunEnd::reRecordFailed;
+        return false;
+    }
+    if (!journalProblem_.empty()) {
+        bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kJournalNotWritten,
+                                   bench_.Text(entries::kJournalNotWritten) + "\n" +
+                                       journalProblem_);
+        summary.end = TRunEnd::reJournal;
+        return false;
+    }
+    return CardLetsRunGoOn(result, summary);
+}
+
+bool TPProductionRun::CardLetsRunGoOn(const TCardResult& result, TProductionSummary& summary) {
+    // No value may be handed out twice: without its values, or with a store
+    // that failed, no further card is programmed.
+    if (result.step == TFailStep::fsSerial) {
+        bench_.prompts.ShowMessage(TMessageKind::mkError, -1, result.message);
+        summary.end = TRunEnd::reSerials;
+        return false;
+    }
+    if (!commands_.LastReport().claimsProblem.empty()) {
+        bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kDatabaseLost,
+                                   bench_.Text(entries::kDatabaseLost) + "\n" +
+                                       commands_.LastReport().claimsProblem);
+        summary.end = TRunEnd::reDatabaseLost;
+        return false;
+    }
+    // Every card after it would fail the same way before anything is sent:
+    // the user must mend the files first.
+    if (result.step == TFailStep::fsFiles) {
+        bench_.prompts.ShowMessage(TMessageKind::mkError, -1, result.message);
+        summary.end = TRunEnd::reFiles;
+        return false;
+    }
+    return true;
+}
+
+void TPProductionRun::TellShare(TShareChange change, TProductionObserver& observer) {
+    std::string text;
+    if (change == TShareChange::scAway) {
+        text = FillIn(bench_.Text(entries::kDatabaseAway), {share_->Problem()});
+    } else if (change == TShareChange::scBack) {
+        text = FillIn(bench_.Text(entries::kDatabaseBack), {std::to_string(share_->LinesSent())});
+    } else {
+        return;
+    }
+    if (const std::string held = share_->Held(); !held.empty()) {
+        text += " " + FillIn(bench_.Text(entries::kValuesHeld), {held});
+    }
+    Tell(observer, text);
 }
 
 TCardResult TPProductionRun::ProgramCard(int sequence) {
@@ -232,27 +315,12 @@ TCardResult TPProductionRun::ProgramCard(int sequence) {
     result.sequence = sequence;
     std::vector<TKeptMessage> kept;
     bench_.prompts.KeepBack(&kept);
-    const std::int64_t startMs = bench_.clock.NowMs();
+    cardStartMs_ = bench_.clock.NowMs();
     const TOutcome outcome = commands_.Run(TCardCommand::ccAutoProgram);
-    result.durationMs = bench_.clock.NowMs() - startMs;
-    result.retries = commands_.LastReport().retries;
-    result.serials = commands_.LastReport().serials;
     bench_.prompts.KeepBack(nullptr);
-    switch (outcome) {
-    case TOutcome::ocSucceeded:
-        result.verdict = TCardVerdict::cvGood;
-        break;
-    case TOutcome::ocFailed:
-    case TOutcome::ocNothing:
-        result.verdict = TCardVerdict::cvFailed;
-        result.step = commands_.LastReport().failStep;
-        result.difference = commands_.LastReport().difference;
-        break;
-    case TOutcome::ocRefused:
-    case TOutcome::ocAborted:
-        // The card went before it could be programmed, or a stop cut it short.
-        result.verdict = TCardVerdict::cvInterrupted;
-        break;
+    FillResult(result, outcome, bench_.clock.NowMs() - cardStartMs_);
+    if (finishedRow_) {
+        result.durationMs = finishedRow_->durationMs;
     }
     if (result.verdict != TCardVerdict::cvGood) {
         for (const TKeptMessage& message : kept) {
@@ -264,90 +332,42 @@ TCardResult TPProductionRun::ProgramCard(int sequence) {
     return result;
 }
 
-bool TPProductionRun::Record(const TProductionPlan& plan, const TCardResult& result,
-                             std::optional<int> firmware) {
-    if (plan.record.empty() && sharedRecord_ == nullptr) {
-        return true;
-    }
-    TProductionRow row;
-    row.localTime = LocalIsoTime(std::chrono::system_clock::now());
-    row.sequence = result.sequence;
-    row.cardType = bench_.card.Name();
-    // A file is named only where its image went to the card; the digests are
-    // those of the images as sent, and, when serial values went into them,
-    // those of the files' own images beside them.
+void TPProductionRun::FillResult(TCardResult& result, TOutcome outcome,
+                                 std::int64_t durationMs) const {
     const TCommandReport& report = commands_.LastReport();
-    const TSentImages& sent = report.sent;
-    if (!sent.program.empty()) {
-        row.programFile = bench_.rows.Field(TFileRow::frProgram);
-        row.programSha256 = Sha256OfHexText(sent.program);
+    result.durationMs = durationMs;
+    result.retries = report.retries;
+    result.serials = report.serials;
+    switch (outcome) {
+    case TOutcome::ocSucceeded:
+        result.verdict = TCardVerdict::cvGood;
+        break;
+    case TOutcome::ocFailed:
+    case TOutcome::ocNothing:
+        result.verdict = TCardVerdict::cvFailed;
+        result.step = report.failStep;
+        result.difference = report.difference;
+        break;
+    case TOutcome::ocRefused:
+    case TOutcome::ocAborted:
+        // The card went before it could be programmed, or a stop cut it short.
+        result.verdict = TCardVerdict::cvInterrupted;
+        break;
     }
-    if (!sent.eeprom.empty()) {
-        row.eepromFile = bench_.rows.Field(TFileRow::frEeprom);
-        row.eepromSha256 = Sha256OfHexText(sent.eeprom);
-    }
-    const bool avr = bench_.card.Kind().IsAvr();
-    if (avr && !sent.intEeprom.empty()) {
-        row.intEepromFile = bench_.rows.Field(TFileRow::frIntEeprom);
-        row.intEepromSha256 = Sha256OfHexText(sent.intEeprom);
-    }
-    const auto own = [](const std::string& image) {
-        return image.empty() ? std::string() : Sha256OfHexText(image);
-    };
-    const TSentImages& files = report.fileImages;
-    row.more.emplace_back("program file image sha256",
-                          own(sent.program.empty() ? "" : files.program));
-    row.more.emplace_back("eeprom file image sha256", own(sent.eeprom.empty() ? "" : files.eeprom));
-    row.more.emplace_back("internal eeprom file image sha256",
-                          own(avr && !sent.intEeprom.empty() ? files.intEeprom : ""));
-    for (const TRecordColumn& column : result.serials) {
-        row.more.emplace_back(column.name, column.value);
-    }
-    row.outcome = std::string(VerdictName(result.verdict));
-    row.failingStep = std::string(FailStepName(result.step));
-    if (result.difference) {
-        const TPDifference& difference = *result.difference;
-        row.difference =
-            std::string(MemorySpaceName(difference.space)) + " " + AddressText(difference.address);
-        row.expected = difference.expected;
-        row.found = difference.found;
-        row.differingBytes = static_cast<int>(difference.differingBytes);
-    }
-    row.durationMs = result.durationMs;
-    row.firmware = firmware;
-    row.retries = result.retries;
-    if (!plan.record.empty()) {
-        try {
-            TPProductionRecord(plan.record).Append(row);
-        } catch (const EKorvex& error) {
-            bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kRecordNotWritten,
-                                       bench_.Text(entries::kRecordNotWritten) + "\n" +
-                                           DescribeError(error) + "\n" + KeepElsewhere(plan, row));
-            return false;
-        }
-    }
-    return Share(row);
 }
 
-// A line the database would not take is in the local record already; the
-// run ends after this card, as with a claim the database could not keep.
-bool TPProductionRun::Share(const TProductionRow& row) {
-    if (sharedRecord_ == nullptr) {
-        return true;
+void TPProductionRun::Count(TCardVerdict verdict, TProductionCounters& counters) {
+    switch (verdict) {
+    case TCardVerdict::cvGood:
+        ++counters.good;
+        break;
+    case TCardVerdict::cvFailed:
+        ++counters.failed;
+        break;
+    case TCardVerdict::cvInterrupted:
+        ++counters.interrupted;
+        break;
     }
-    TRecordLine line;
-    for (auto& [name, value] : ProductionRecordColumns(row)) {
-        line.push_back({name, value});
-    }
-    try {
-        sharedRecord_->AppendRecord(line);
-    } catch (const EKorvex& error) {
-        bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kDatabaseLost,
-                                   bench_.Text(entries::kDatabaseLost) + "\n" +
-                                       DescribeError(error));
-        sharedRecord_.reset();
-    }
-    return true;
 }
 
 std::string TPProductionRun::DefaultStation() {
@@ -358,25 +378,18 @@ std::string TPProductionRun::DefaultStation() {
     return name;
 }
 
-// A card that was programmed keeps its line when the record will not take
-// it: in a file of its own in the user's data folder, or else in the message
-// itself, and the message says which.
-std::string TPProductionRun::KeepElsewhere(const TProductionPlan& plan,
-                                           const TProductionRow& row) const {
-    const TPDataFolders& folders = bench_.dataFolders;
-    if (folders.HasUserFolder()) {
-        const std::filesystem::path kept =
-            folders.user / "records" / ("unsaved-" + plan.record.filename().string());
-        try {
-            std::filesystem::create_directories(kept.parent_path());
-            TPProductionRecord(kept).Append(row);
-            return FillIn(bench_.Text(entries::kCardLineKeptIn), {kept.string()});
-        } catch (const std::exception&) {
-            // Said below, with the line itself.
-        }
-    }
-    return FillIn(bench_.Text(entries::kCardLineNotKept),
-                  {OneLine(CsvLine(ProductionRecordFields(row)))});
+void TPProductionRun::Tell(TProductionObserver& observer, const std::string& text) {
+    Log(text);
+    observer.Notice(text);
+}
+
+TPgWait TPProductionRun::DatabaseWait(const TProductionPlan& plan) {
+    return {plan.databaseWaitMs, [this] {
+                if (pump_ != nullptr) {
+                    pump_->ProcessMessages();
+                }
+                return stopRequested_;
+            }};
 }
 
 void TPProductionRun::WaitPollPeriod() {

@@ -1,11 +1,17 @@
 #pragma once
 
+#include "serials/blockclaims.h"
+#include "serials/pgwait.h"
+#include "support/errors.h"
 #include "workflows/cardcommands.h"
+#include "workflows/cardjournal.h"
 #include "workflows/difference.h"
 #include "workflows/failstep.h"
 #include "workflows/productionrecord.h"
+#include "workflows/productionshare.h"
 #include "workflows/workbench.h"
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -19,6 +25,13 @@ enum class TCardVerdict { cvGood, cvFailed, cvInterrupted };
 
 // "good", "failed", "interrupted": the same whatever the language.
 std::string_view VerdictName(TCardVerdict verdict);
+
+// A run's name: the moment it started, in local time to the millisecond,
+// "2026-12-07T16:05:09.123+01:00".
+std::string RunName(std::chrono::system_clock::time_point start);
+
+// The row's columns by name, as a record line.
+TRecordLine ColumnsOf(const TProductionRow& row);
 
 // How one card of a production run ended.
 struct TCardResult {
@@ -60,6 +73,10 @@ struct TProductionPlan {
     // file or environment, never from here.
     std::string database;
     std::string station; // this station's name in the shared record
+    // The longest any call to the shared database may wait for it.
+    int databaseWaitMs = TPgWait::kDefaultLimitMs;
+    // The values of a field the station takes ahead from the shared database.
+    int reserveBlock = TPBlockClaims::kDefaultBlock;
 };
 
 // Why a run ended.
@@ -71,6 +88,7 @@ enum class TRunEnd {
     reRecordFailed, // the record could not be written; the reason has been shown
     reSerials,      // a card's serial values could not be had; the reason has been shown
     reDatabaseLost, // the shared database failed; the local record has every card
+    reJournal,      // the journal of the card in hand failed; the reason has been shown
     reLineGone,     // the programmer's port went away; the reason has been shown
 };
 
@@ -90,6 +108,10 @@ public:
     virtual void Waiting() {}
     virtual void CardStarted(int /*sequence*/) {}
     virtual void CardDone(const TCardResult& /*result*/, const TProductionCounters& /*counters*/) {}
+    // What the run says that needs no answer (the shared database went away
+    // and came back, a line recovered, the last run's card still in the
+    // slot), worded in the language chosen; also in the log.
+    virtual void Notice(const std::string& /*text*/) {}
     virtual void RunEnded(const TProductionSummary& /*summary*/) {}
 };
 
@@ -114,28 +136,96 @@ public:
 
 private:
     class TRunning;
+    class TCardTrail;
 
+    // The checks before the first card (nothing is sent and nothing
+    // claimed); false when the run does not start, the reason shown.
+    bool MayStart(const TProductionPlan& plan, TRunEnd& refused);
+    // Everything Auto program checks before the card (see
+    // TPCardCommands::CheckAuto); false when every card would be refused.
+    bool CardsMayGoAhead(TRunEnd& refused);
+    // The journal's last card: its line recovered into its record when its
+    // run ended before it was written. Whether the run must wait for it to
+    // be taken out. False in `usable` (the reason shown) when the journal
+    // cannot be used.
+    bool SettleLastCard(TProductionObserver& observer, bool& usable);
+    // Connects to the shared database and gets it ready; false when the run
+    // does not start, the reason shown.
+    bool OpenShared(const TProductionPlan& plan, TProductionObserver& observer);
+    // The cards of the run; `armed`: a card in the slot now is programmed.
+    void Cards(const TProductionPlan& plan, TProductionObserver& observer,
+               TProductionSummary& summary, bool armed, std::int64_t startMs);
+    // One card from the slot to its line; false when the run must end
+    // (`end` says why).
+    bool HandleCard(const TProductionPlan& plan, TProductionObserver& observer,
+                    TProductionSummary& summary, std::int64_t startMs);
+    // Whether the run goes on after the card; when not, why has been shown.
+    bool CardLetsRunGoOn(const TCardResult& result, TProductionSummary& summary);
+    // The result of Auto program as the last command's report has it.
+    void FillResult(TCardResult& result, TOutcome outcome, std::int64_t durationMs) const;
+    static void Count(TCardVerdict verdict, TProductionCounters& counters);
+    // What the shared database did over the card, told.
+    void TellShare(TShareChange change, TProductionObserver& observer);
     TCardResult ProgramCard(int sequence);
+    // The card's record line as the record and the database keep it.
+    TProductionRow RowOf(const TCardResult& result) const;
     // Appends the card's line to the record; false (the reason shown) when
-    // it could not be written.
-    bool Record(const TProductionPlan& plan, const TCardResult& result,
-                std::optional<int> firmware);
-    // The card's line into the shared record; false (the reason shown) when
-    // the database would not take it.
-    bool Share(const TProductionRow& row);
-    // Where the card's line went instead, as the message words it.
-    std::string KeepElsewhere(const TProductionPlan& plan, const TProductionRow& row) const;
+    // it could not be written. `kept`: the line is somewhere the user was
+    // told of.
+    bool Record(const TProductionPlan& plan, const TProductionRow& row, bool& kept);
+    // The last run's finished card's line into its record, marked
+    // recovered, and its values spent. Throws EKorvex.
+    void Recover(TJournalCard& card, TProductionObserver& observer);
+    // Runs a step of the journal; a failure is kept for the end of the card.
+    template <typename Step>
+    void Journal(Step step);
+    // The folder of the station's own production files.
+    std::filesystem::path StationFolder() const;
+    // Where the card's line went instead, as the message words it; `kept`
+    // when into a file.
+    std::string KeepElsewhere(const TProductionPlan& plan, const TProductionRow& row,
+                              bool& kept) const;
     // One poll period, the window running meanwhile; returns early on Stop.
     void WaitPollPeriod();
     void Log(const std::string& line);
+    void Tell(TProductionObserver& observer, const std::string& text);
     std::string ResultLine(const TCardResult& result) const;
+    // Waits for the shared database give up when a stop comes meanwhile;
+    // the window runs between their slices.
+    TPgWait DatabaseWait(const TProductionPlan& plan);
 
     TPWorkbench& bench_;
     TPCardCommands& commands_;
     TMessagePump* pump_;
     bool stopRequested_ = false;
-    // The shared record of a run that names a database.
-    std::unique_ptr<TRecordSink> sharedRecord_;
+    // This run: its name, as the record and the journal give it, and the
+    // station's.
+    std::string run_;
+    std::string station_;
+    std::unique_ptr<TPCardJournal> journal_;
+    // A problem of the journal's during the card in hand; the run ends after it.
+    std::string journalProblem_;
+    // The card's line as Auto program ended it, before its values were spent.
+    std::optional<TProductionRow> finishedRow_;
+    std::int64_t cardStartMs_ = 0;
+    // The card the journal knows in the slot, until a poll finds it empty.
+    std::string slotRun_;
+    int slotSequence_ = 0;
+    std::string slotCard_; // its values, or its number, as a message names it
+    std::optional<int> firmware_;
+    std::unique_ptr<TPLocalSerialClaims> ownClaims_;
+    std::unique_ptr<TPProductionShare> share_;
 };
+
+template <typename Step>
+void TPProductionRun::Journal(Step step) {
+    try {
+        step();
+    } catch (const EKorvex& error) {
+        if (journalProblem_.empty()) {
+            journalProblem_ = DescribeError(error);
+        }
+    }
+}
 
 } // namespace korvex

@@ -10,8 +10,6 @@
 
 namespace korvex {
 
-namespace {
-
 // The outcome as the claims keep it, the same words as the record's.
 std::string_view OutcomeWord(TOutcome outcome) {
     switch (outcome) {
@@ -27,8 +25,6 @@ std::string_view OutcomeWord(TOutcome outcome) {
     return "failed";
 }
 
-} // namespace
-
 TSerialClaims& TPCardCommands::Claims() {
     if (claims_ != nullptr) {
         return *claims_;
@@ -40,13 +36,13 @@ TSerialClaims& TPCardCommands::Claims() {
     return *localClaims_;
 }
 
-std::optional<TPCardSerials> TPCardCommands::CardTypeSerials() {
+void TPCardCommands::CardTypeSerials(std::optional<TPCardSerials>& serials) {
+    serials.reset();
     const std::string name = bench_.card.Name();
     std::vector<TSerialField> fields = bench_.card.Store().ReadSerialFields(name);
-    if (fields.empty()) {
-        return std::nullopt;
+    if (!fields.empty()) {
+        serials.emplace(name, fields, Claims());
     }
-    return std::optional<TPCardSerials>(std::in_place, name, fields, Claims());
 }
 
 TCardMemories CardMemories(const TPCardChoice& card, bool eepromPart) {
@@ -71,31 +67,38 @@ std::string SerialValuesLine(const TRecordLine& serials, std::string_view patter
 }
 
 bool TPCardCommands::ClaimSerials(TPCardSerials& serials, TCardImages& images) {
+    std::vector<TSerialValue> values;
     try {
-        serials.Claim();
+        values = serials.Claim();
     } catch (const EKorvex& error) {
         report_.failStep = TFailStep::fsSerial;
         TellText(TMessageKind::mkError, -1, WordedError(bench_.lang, error));
         return false;
     }
+    // A value is spent only once its card was touched.
     try {
         serials.Place(images, Kind().IsAvr());
     } catch (const EKorvex& error) {
-        SpendSerials(serials, TOutcome::ocNothing);
+        SpendSerials(serials, kUnusedOutcome);
         report_.failStep = TFailStep::fsSerial;
         TellText(TMessageKind::mkError, -1, WordedError(bench_.lang, error));
         return false;
     }
     report_.serials = serials.Columns();
+    if (progress_ != nullptr && !progress_->Claimed(values)) {
+        SpendSerials(serials, kUnusedOutcome);
+        report_.serials.clear();
+        return false;
+    }
     Note(SerialValuesLine(report_.serials, bench_.Text(entries::kSerialValue)));
     return true;
 }
 
 // A store that fails here does not change what became of the card; the
 // production run ends after it.
-void TPCardCommands::SpendSerials(TPCardSerials& serials, TOutcome outcome) {
+void TPCardCommands::SpendSerials(TPCardSerials& serials, std::string_view outcome) {
     try {
-        serials.Spend(OutcomeWord(outcome));
+        serials.Spend(outcome);
     } catch (const EKorvex& error) {
         report_.claimsProblem = WordedError(bench_.lang, error);
     }

@@ -147,6 +147,7 @@ TEST(CliErrors, OneClearLineOnStderrAndExitCodeTwo) {
         {{"records", "--db", "host=db password=s3cret"}, "string host=db holds a password"},
         {{"--port", "sim", "auto", "--watch", "--db", "postgresql://db/k?pass%77ord=s3cret"},
          "URI postgresql://db/k holds a password"},
+        {{"records", "--record", "r.csv", "--audit", "--since", "2026-12-07"}, "--since and"},
     };
     for (const auto& c : cases) {
         auto result = Cli(c.args);
@@ -166,10 +167,19 @@ TEST(CliErrors, OneClearLineOnStderrAndExitCodeTwo) {
     EXPECT_EQ(usage.exitCode, 2);
 
     // The command was right; the database failed it.
-    auto away = Cli({"records", "--db", "postgresql://korvex@/k?host=/nonexistent"});
-    EXPECT_EQ(away.exitCode, 1);
-    EXPECT_EQ(away.err.rfind("korvex-cli: error: Cannot connect to the database", 0), 0u)
-        << away.err;
+    for (const std::string more : {"", "--audit", "--sync"}) {
+        std::vector<std::string> args = {"records", "--db", "postgresql://korvex@/k?host=/none",
+                                         "--record", (dir / "r.csv").string()};
+        if (more.empty()) {
+            args.resize(3);
+        } else {
+            args.push_back(more);
+        }
+        auto away = Cli(args);
+        EXPECT_EQ(away.exitCode, 1) << more;
+        EXPECT_EQ(away.err.rfind("korvex-cli: error: Cannot connect to the database", 0), 0u)
+            << away.err;
+    }
 }
 
 } // namespace korvex

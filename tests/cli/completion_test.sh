@@ -33,8 +33,9 @@ wr| write
 --help-| --help-all
 read | pic flash eeprom
 rec| records
-records --| --data --port --speed --log --card --yes --quiet --json --help --record --db --station --since --until
-auto --watch --d| --data --db
+records --| --data --port --speed --log --card --yes --quiet --json --help --record --db --station --since --until --sync --audit --format --db-wait
+records --audit --format | text csv
+auto --watch --d| --data --db --db-wait
 card edit X --se| --serial
 options --set Line/| Line/StepRetries=
 --card PIC16F84-2| PIC16F84-24C16

@@ -89,14 +89,21 @@ TEST_F(CliJson, AProductionRunPrintsAnObjectPerCardAndItsSummaryLast) {
     TPtySim sim({"--card", "PIC16F84-24C16", "--feed", "2", "--feed-fault", "2:stuck-eeprom@0x10",
                  "--feed-gap", "50"});
     ASSERT_FALSE(sim.Path().empty());
-    const auto run = Cli({"--json", "--port", sim.Path(), "--card", "PIC16F84-24C16", "auto",
-                          "--pic", Fixture("gpasm/card84.hex").string(), "--eeprom",
-                          Sample24c16().string(), "--watch", "--count", "2"});
+    const auto run =
+        Cli({"--json", "--port", sim.Path(), "--card", "PIC16F84-24C16", "auto", "--pic",
+             Fixture("gpasm/card84.hex").string(), "--eeprom", Sample24c16().string(), "--watch",
+             "--count", "2", "--record", Path("r.csv"), "--station", "s1"});
     EXPECT_EQ(run.exitCode, 1) << run.err;
     EXPECT_EQ(Fields(run.out, "card outcome step difference.address"),
               "1 good None None\n2 failed eeprom verify 16\nNone failed None None\n");
     EXPECT_EQ(Fields(run.out, "command summary.good summary.failed"),
               "None None None\nNone None None\nauto --watch 1 1\n");
+    // The record's summary, its lines on the station they name.
+    const auto records = Cli({"--json", "records", "--record", Path("r.csv"), "--station", "x"});
+    EXPECT_EQ(
+        Fields(records.out, "all.cards all.yield stations.0.station stations.0.failing_steps"),
+        "2 0.5 s1 {'eeprom verify': 1}\n")
+        << records.err;
 }
 
 } // namespace

@@ -177,6 +177,27 @@ TEST_F(CliWatch, ARecordFileThatIsNoRecordStopsTheRunBeforeAnyCardAndFailsIt) {
     EXPECT_EQ(ReadText(record), "name,street\r\nsomebody,somewhere\r\n");
     EXPECT_FALSE(ChangesTheCard(FrameCommands(ReadText(work / "link.log"))));
     EXPECT_TRUE(run.out.empty()) << run.out;
+    EXPECT_FALSE(Contains(run.err, "Configuration word")) << "said only when the run goes ahead";
+}
+
+// Fault: a run started at once after another, the last card still in the
+// slot, programmed that card again with a value of its own.
+TEST_F(CliWatch, ARunWaitsForTheCardTheLastRunFinishedToBeTakenOut) {
+    TPtySim sim({"--card", "PIC16F84-24C16"});
+    ASSERT_FALSE(sim.Path().empty());
+    const std::vector<std::string> run = WatchRun(sim.Path(), 1, Path("record.csv"));
+    ASSERT_EQ(Cli(run).exitCode, 0);
+    TBackgroundCli again(run, "/dev/null", Path("out"), Path("err"));
+    ASSERT_TRUE(Eventually([&] { return ReadText(work / "err"); },
+                           "the card in the slot was finished by the last run (card 1): take "
+                           "it out\n"))
+        << ReadText(work / "err");
+    sim.Process().Signal(SIGUSR1);
+    // Two polls that find the slot empty, then the next card.
+    std::this_thread::sleep_for(std::chrono::milliseconds(2 * TPMainWorkflows::kPollMs + 400));
+    sim.Process().Signal(SIGUSR2);
+    EXPECT_EQ(again.Wait(30000), 0) << ReadText(work / "err");
+    EXPECT_EQ(Lines(ReadText(work / "record.csv")).size(), 3u) << "one line a card";
 }
 
 } // namespace

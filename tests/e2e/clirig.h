@@ -82,6 +82,25 @@ inline bool ChangesTheCard(const std::string& frameCommands) {
     return frameCommands.find_first_of("BCDHI") != std::string::npos;
 }
 
+// auto --watch of `count` cards with the test's files, recorded in `record`.
+inline std::vector<std::string> WatchRun(const std::string& port, int count,
+                                         const std::string& record) {
+    return {"--port",
+            port,
+            "--card",
+            "PIC16F84-24C16",
+            "auto",
+            "--pic",
+            Fixture("gpasm/card84.hex").string(),
+            "--eeprom",
+            Sample24c16().string(),
+            "--watch",
+            "--count",
+            std::to_string(count),
+            "--record",
+            record};
+}
+
 // Every test runs with settings and a data folder of its own: nothing the
 // user stored leaks in, and the built-in simulator keeps its cards there.
 class CliE2e : public ::testing::Test {

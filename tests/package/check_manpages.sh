@@ -29,7 +29,8 @@ for program in "${programs[@]}"; do
     }
     for command in $(commands_of Commands "$help"); do add_command "$command"; done
     for word in '.SH "EXIT STATUS"' '.SH ENVIRONMENT' '.SH "PRODUCTION LINE"' PGPASSFILE \
-      PGPASSWORD 130 143 129 samples/ --record --db --station records; do
+      PGPASSWORD 130 143 129 samples/ journal/ --record --db --station records --db-wait --reserve \
+      --sync --audit --format; do
       grep -qF -- "$word" <<<"$page" || fail "korvex-cli's page does not say $word"
     done
   fi

@@ -3,6 +3,8 @@
 # listening only on a Unix socket in its own folder, run as nobody under root
 # (the server refuses root). STATE_DIR/cluster names the folder, or says "absent"
 # when the server's programs are not installed (the tests then skip).
+# pgcluster.sh halt|resume STATE_DIR: the server of a test of its own goes away
+# (a fast shutdown, as an outage) and comes back on the same folder.
 set -euo pipefail
 state=$2/cluster
 bindir=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1 || true)
@@ -20,6 +22,17 @@ stop() {
   [ "$cluster" = absent ] || rm -rf "$cluster"
   rm -f "$state"
 }
+
+if [ "$1" = halt ] || [ "$1" = resume ]; then
+  cluster=$(cat "$state")
+  if [ "$1" = halt ]; then
+    "${as_server[@]}" "$bindir/pg_ctl" -D "$cluster/data" -m fast -w stop >/dev/null
+  else
+    "${as_server[@]}" "$bindir/pg_ctl" -D "$cluster/data" -l "$cluster/server.log" -w -t 60 \
+      start >/dev/null
+  fi
+  exit 0
+fi
 
 stop # on start too: a server a killed run left behind
 [ "$1" = start ] || exit 0

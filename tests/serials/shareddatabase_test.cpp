@@ -63,15 +63,35 @@ TEST(PgConnection, EveryMessageSaysWhichDatabaseAndWhyButNoPassword) {
 }
 
 // Fault: a program wrote into tables of a schema it does not know.
+// Fault: libpq's key=value settings, or server options of the string's own,
+// lost the server's bound on a statement.
+TEST(PgConnection, EveryConnectionStringKeepsTheBoundOfItsWaits) {
+    const auto test = TPgTestDatabase::Make();
+    if (!test) {
+        GTEST_SKIP() << "PostgreSQL's server programs are not installed";
+    }
+    const std::string host = test->Uri().substr(test->Uri().find("?host=") + 6);
+    for (const std::string& uri :
+         {test->Uri() + "&options=-c%20work_mem%3D8MB",
+          "host=" + host + " user=korvex dbname=postgres options='-c work_mem=8MB'"}) {
+        EXPECT_EQ(TPPgConnection(uri, {1500, nullptr})
+                      .Exec("SELECT current_setting('statement_timeout') || ' ' || "
+                            "current_setting('work_mem')")
+                      .Value(0, 0),
+                  "1500ms 8MB")
+            << uri;
+    }
+}
+
 TEST(SharedDatabase, ANewerSchemaIsRefused) {
     const auto test = TPgTestDatabase::Make();
     if (!test) {
         GTEST_SKIP() << "PostgreSQL's server programs are not installed";
     }
-    TPSharedDatabase(test->Uri()).Connection().Exec("UPDATE korvex_schema SET version = 2");
+    TPSharedDatabase(test->Uri()).Connection().Exec("UPDATE korvex_schema SET version = 3");
     EXPECT_THAT([&] { TPSharedDatabase again(test->Uri()); },
                 ::testing::ThrowsMessage<EDatabase>(::testing::HasSubstr(
-                    "schema version 2, and this program knows schema version 1: use a newer")));
+                    "schema version 3, and this program knows schema version 2: use a newer")));
 }
 
 // Fault: a record line lost a column, a column of the CSV record ended up as

@@ -12,10 +12,12 @@ namespace korvex {
 // row 'File to Eeprom'", places its user has not got.
 TEST(CommandLineStandIns, NoMessageOfTheToolSendsItsUserToTheWindow) {
     const std::pair<const char*, std::regex> languages[] = {
-        {"English", std::regex(R"(Setup >|the row|[Mm]enu|port setting|set Lock to|"Write Pic /)")},
-        {"Deutsch",
+        {"English",
          std::regex(
-             R"(Einstellungen >|der Zeile|Menü|Anschluss-Einst|"Deaktiviert"|"Pic / Flash)")}};
+             R"(Setup >|the row|[Mm]enu|port setting|set Lock to|"Write Pic /|choose a record)")},
+        {"Deutsch",
+         std::regex(R"(Einstellungen >|der Zeile|Menü|Anschluss-Einst|"Deaktiviert"|"Pic / )"
+                    R"(Flash|Wählen Sie eine Protokoll)")}};
     // The placeholders a text fills in, in any order, which every language keeps.
     const auto holes = [](const std::string& text) {
         std::string found = std::regex_replace(text, std::regex("(%[1-9])|."), "$1");

@@ -107,7 +107,7 @@ TEST(ProductionRecord, CsvLinesReadBackByAStandardReaderAsWritten) {
 
 TEST(ProductionRecord, FieldsFollowTheHeaderColumns) {
     const auto& header = ProductionRecordHeader();
-    ASSERT_EQ(header.size(), 18u);
+    ASSERT_EQ(header.size(), 21u);
     auto column = [&](const TProductionRow& row, const std::string& name) {
         const auto index = std::find(header.begin(), header.end(), name) - header.begin();
         return ProductionRecordFields(row).at(static_cast<std::size_t>(index));
@@ -122,6 +122,11 @@ TEST(ProductionRecord, FieldsFollowTheHeaderColumns) {
     EXPECT_EQ(column(row, "firmware"), "5");
     row.retries = 2;
     EXPECT_EQ(column(row, "retries"), "2");
+    row.run = "2026-12-07T16:05:09.123+01:00";
+    row.station = "line 1";
+    row.recovered = true;
+    EXPECT_EQ(column(row, "run") + "|" + column(row, "station") + "|" + column(row, "recovered"),
+              "2026-12-07T16:05:09.123+01:00|line 1|yes");
     row.differingBytes.reset();
     row.firmware.reset();
     EXPECT_EQ(column(row, "bytes differing") + column(row, "firmware"), "");

@@ -1,7 +1,10 @@
 #include "workflowrig.h"
 
+#include "serials/claimhistory.h"
 #include "sim/simfeeder.h"
+#include "workflows/cardjournal.h"
 #include "workflows/entries.h"
+#include "workflows/fillin.h"
 
 #include <gtest/gtest.h>
 
@@ -22,11 +25,13 @@ struct TRecordingBoard final : TProductionObserver {
         }
     }
     void RunEnded(const TProductionSummary& summary) override { ended.push_back(summary.end); }
+    void Notice(const std::string& text) override { notices.push_back(text); }
 
     int waits = 0;
     std::vector<int> started;
     std::vector<TCardResult> results;
     std::vector<TRunEnd> ended;
+    std::vector<std::string> notices;
     std::function<void(const TCardResult&)> onCard;
 };
 
@@ -204,6 +209,114 @@ TEST(ProductionRun, APortGoneAwayBetweenCardsEndsTheRun) {
     EXPECT_EQ(rig.RecordLines().size(), 2u);
 }
 
+// Fault: a run started while the last run's finished card was still in the
+// slot programmed it again with a new value, and a card killed after its
+// verify but before its line was on no line at all.
+TEST(ProductionRun, WhatTheJournalSaysOfTheLastCardDecidesWhetherTheCardInTheSlotIsProgrammed) {
+    const struct {
+        TJournalStep step;
+        std::string outcome;
+        bool programmedAtOnce; // else only once it was taken out and put in
+        bool recovered;        // its line written now
+    } cases[] = {
+        {TJournalStep::jsClaimed, "", true, false},
+        {TJournalStep::jsFinished, "good", false, true},
+        {TJournalStep::jsRecorded, "good", false, false},
+        {TJournalStep::jsLetGo, "failed", true, false},
+        {TJournalStep::jsTakenOut, "good", true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.step));
+        ProductionRig rig;
+        TPCardJournal journal(JournalFileOf(rig.folder, rig.Bench().PortName().text));
+        journal.Restart(std::nullopt);
+        journal.Begin("R", 7, rig.record, "s1");
+        journal.Claimed("R", 7, kPicCard, {{"Serial1", 1008, "1008"}});
+        if (c.step >= TJournalStep::jsFinished) {
+            TProductionRow row;
+            row.sequence = 7;
+            row.outcome = c.outcome;
+            row.run = "R";
+            row.station = "s1";
+            journal.Finished("R", 7, ColumnsOf(row));
+        }
+        for (TJournalStep step = TJournalStep::jsRecorded; step <= c.step;
+             step = static_cast<TJournalStep>(static_cast<int>(step) + 1)) {
+            journal.Reached(step, "R", 7);
+        }
+        // A few polls in, the card is taken out and put in again.
+        std::size_t pollsBefore = 0;
+        rig.board.onCard = [&](const TCardResult&) { pollsBefore = rig.Count('P'); };
+        rig.pump.during = [&] {
+            const std::size_t polls = rig.Count('P');
+            if (polls == 5 && rig.device.Present()) {
+                rig.device.SetPresent(false);
+            } else if (polls == 10 && !rig.device.Present()) {
+                rig.device.SetPresent(true);
+            } else if (polls > 1000) {
+                rig.flows.StopProduction(); // a run that never ends fails below
+            }
+        };
+        EXPECT_EQ(rig.Run(1).end, TRunEnd::reCount);
+        EXPECT_EQ(pollsBefore < 5, c.programmedAtOnce);
+        const std::vector<std::string> lines = rig.RecordLines();
+        EXPECT_EQ(lines.size(), c.recovered ? 3u : 2u);
+        EXPECT_EQ(lines.size() > 2 && lines[1].ends_with(",7,,,,,,,,good,,,,,,0,,0,R,s1,yes"),
+                  c.recovered)
+            << lines[1];
+        const std::string claims = ReadText(rig.folder / "serials" / kPicCard / "Serial1.claims");
+        EXPECT_EQ(claims.find("spent 1008 1008 good") != std::string::npos, c.recovered);
+        const std::string waiting = FillIn(rig.Text(entries::kCardLeftInSlot), {"Serial1 1008"});
+        EXPECT_EQ(rig.board.notices.size() > 0 && rig.board.notices.back() == waiting,
+                  !c.programmedAtOnce);
+    }
+}
+
+// Fault: a line a crash cut short, or the NULs a crash leaves at a file's
+// end, stopped the next run; a line damaged otherwise went unnoticed, or a
+// line break in a field split the journal's line.
+TEST(ProductionFiles, TheirReadersForgiveOnlyWhatACrashLeaves) {
+    const std::string nuls(5, '\0');
+    const std::string t = " 2026-01-01T00:00:00Z";
+    const struct {
+        bool journal;
+        std::string text;
+        std::string read; // what was read, or the line the error names
+    } cases[] = {
+        {true, "begun,R,1,,s\r\nclaimed,R,1,C,Serial1,5,5\r\nwrit", "1 claimed 5"},
+        {true, "begun,R,1,,s\r\nclaimed,R,1,C,Serial1,5,5\r\n" + nuls, "1 claimed 5"},
+        {true, "begun,R,1,,s\r\nwritten,R,9\r\nbegun,R,2,,s\r\n", "line 2 (\"written,R,9\")"},
+        {true, "begun,R,1,\"a\r\nb\",s\r\n", "line 1 (\"begun,R,1,\"a\")"},
+        {false, "claimed 5 5" + t + "\nspent 5 5 good" + t + "\nclaimed 6 6 T", "highest 5"},
+        {false, "claimed 5 5" + t + "\n" + nuls, "highest 5"},
+        {false, "claimed 5 5" + t + "\nclaimed 6\nclaimed 7 7" + t + "\n",
+         "line 2 (\"claimed 6\")"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.read);
+        TempDir dir;
+        WriteText(dir / "file", c.text);
+        try {
+            if (c.journal) {
+                const auto card = TPCardJournal(dir / "file").LastCard();
+                ASSERT_TRUE(card);
+                EXPECT_EQ(std::to_string(card->sequence) + " claimed " + card->serials.at(0).text,
+                          c.read);
+            } else {
+                EXPECT_EQ("highest " + std::to_string(*ReadClaimHistory(dir / "file").highest),
+                          c.read);
+            }
+        } catch (const EInOutError& error) {
+            EXPECT_NE(std::string(error.what()).find(c.read), std::string::npos) << error.what();
+        }
+    }
+    TempDir dir;
+    TPCardJournal journal(dir / "journal");
+    journal.Restart(std::nullopt);
+    journal.Begin("R", 1, dir / "a\nb%0A.csv", "s");
+    EXPECT_EQ(journal.LastCard()->record, dir / "a\nb%0A.csv");
+}
+
 TEST(ProductionRun, DoesNotStartWithoutAProgrammerOrWithARecordItCannotKeep) {
     ProductionRig rig;
     WriteText(rig.record, "name,address\r\nsomebody,somewhere\r\n");
@@ -248,13 +361,13 @@ TEST(ProductionRun, FilesThatCannotBeLoadedEndTheRunBeforeAnythingIsSent) {
 
     const TProductionSummary summary = rig.Run(0);
 
+    // Refused before the first card: no card counts, none is recorded.
     EXPECT_EQ(summary.end, TRunEnd::reFiles);
-    ASSERT_EQ(rig.board.results.size(), 1u);
-    EXPECT_EQ(rig.board.results[0].step, TFailStep::fsFiles);
+    EXPECT_TRUE(rig.board.results.empty());
+    EXPECT_FALSE(std::filesystem::exists(rig.record));
     EXPECT_EQ(rig.TransferFrames(), 0u);
     // This one is shown: the line cannot go on until somebody mends the files.
     ASSERT_EQ(rig.prompts.messages.size(), 1u);
-    EXPECT_EQ(rig.prompts.messages[0].text, rig.board.results[0].message);
     EXPECT_NE(rig.prompts.messages[0].text.find("prog.hex"), std::string::npos);
 }
 

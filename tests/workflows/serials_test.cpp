@@ -81,6 +81,30 @@ TEST(SerialFields, AFieldThatCannotBeFilledRefusesBeforeAnythingIsSent) {
         << plain.prompts.messages[0].text;
 }
 
+// Fault: a run refused before anything was sent (a value above 3FFF in a
+// PIC word, a field over the file's data) spent a value as failed.
+TEST(SerialFields, ARunRefusedBeforeItsFirstCardSpendsNoValue) {
+    const std::pair<std::string, TRunEnd> cases[] = {
+        {"Serial1:memory=program,address=0x101,length=1,format=binary-be,first=64",
+         TRunEnd::reSerials},
+        {"Serial1:memory=eeprom,address=0x10,length=4,format=bcd,first=5", TRunEnd::reFiles},
+    };
+    for (const auto& [field, end] : cases) {
+        SCOPED_TRACE(field);
+        SerialRig rig(field);
+        TProductionPlan plan;
+        plan.count = 1;
+        plan.record = rig.dir / "record.csv";
+        struct : TProductionObserver {
+        } board;
+        EXPECT_EQ(rig.flows.RunProduction(plan, board).end, end);
+        EXPECT_EQ(rig.TransferFrames(), 0u);
+        EXPECT_EQ(rig.Claims(), "");
+        EXPECT_FALSE(std::filesystem::exists(plan.record));
+        ASSERT_EQ(rig.prompts.messages.size(), 1u);
+    }
+}
+
 // In a production run each card gets the next value; a card that fails its
 // verify keeps its value spent. The record keeps the value, the digest of the
 // image as sent and that of the file's own image.
