@@ -540,5 +540,12 @@ constexpr int kPortCannotOpen = 404;
 // are (%2), or none.
 constexpr int kNoCardTypeNamed = 405;
 constexpr int kNoCardTypes = 406;
+// A production record that cannot be read, is none, or cannot be written.
+constexpr int kRecordUnreadable = 407;
+constexpr int kNotARecord = 408;
+constexpr int kRecordReadOnly = 409;
+constexpr int kRecordNoFolder = 410;
+constexpr int kRecordFolderUnwritable = 411;
+constexpr int kRecordNotAdded = 412;
 
 } // namespace korvex::entries

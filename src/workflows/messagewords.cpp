@@ -103,6 +103,12 @@ constexpr TShape kShapes[] = {
     {entries::kPortInUse, 0},
     {entries::kPortNotSerial, 0},
     {entries::kPortCannotOpen, Arg(2)},
+    {entries::kRecordUnreadable, Arg(1)},
+    {entries::kNotARecord, 0},
+    {entries::kRecordReadOnly, 0},
+    {entries::kRecordNoFolder, 0},
+    {entries::kRecordFolderUnwritable, Arg(1)},
+    {entries::kRecordNotAdded, Arg(1)},
     // A frame of other messages: after every message that starts as it does.
     {entries::kSerialFieldSays, Arg(2)},
     {entries::kNoSuchFile, 0},

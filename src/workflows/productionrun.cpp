@@ -1,4 +1,5 @@
 #include "workflows/productionrun.h"
+#include "workflows/messagewords.h"
 
 #include "serials/pgclaims.h"
 #include "serials/pgrecordsink.h"
@@ -82,7 +83,7 @@ public:
             run_.journal_->Claimed(run_.run_, run_.slotSequence_, run_.bench_.card.Name(), values);
             return true;
         } catch (const EKorvex& error) {
-            run_.journalProblem_ = DescribeError(error);
+            run_.journalProblem_ = WordedError(run_.bench_.lang, error);
             return false;
         }
     }
@@ -226,7 +227,7 @@ bool TPProductionRun::HandleCard(const TProductionPlan& plan, TProductionObserve
         // Nothing is sent to a card whose journal cannot be kept.
         bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kJournalUnusable,
                                    bench_.Text(entries::kJournalUnusable) + "\n" +
-                                       DescribeError(error));
+                                       WordedError(bench_.lang, error));
         summary.end = TRunEnd::reJournal;
         return false;
     }

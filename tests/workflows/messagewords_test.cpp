@@ -11,6 +11,7 @@
 #include "workflows/imagefit.h"
 #include "workflows/messagewords.h"
 #include "workflows/portname.h"
+#include "workflows/productionrecord.h"
 
 #include <gtest/gtest.h>
 
@@ -36,6 +37,8 @@ TEST(MessageWords, EachLayersMessageIsWordedInTheLanguageShown) {
          "p.hex:1: die Prüfsumme ist FF, erwartet FE"},
         {[&] { CheckBinaryProgramFits(dir / "big.bin", 4, "program memory"); },
          "über den Speicher (Programmspeicher) mit 4 Bytes"},
+        {[&] { TPProductionRecord(dir / "none" / "r.csv").Check(); },
+         "r.csv: Der Ordner des Produktionsprotokolls existiert nicht; bitte ihn anlegen"},
         {[&] { TPCardIni::CheckCardName("a/b"); },
          "Der Kartentypname \"a/b\" ist nicht verwendbar: er enthält / oder \\;"},
         {[&] { throw EKorvex(port.CannotOpen(DescribeOpenError(ENOENT, "/dev/x", {}))); },
