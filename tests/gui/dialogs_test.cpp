@@ -85,6 +85,13 @@ void Click(QWidget& form, const char* button) {
     Child<QPushButton>(form, button)->click();
 }
 
+// The words of the read-back window, the file's name alone after a save.
+THexViewWords SavedAsName() {
+    THexViewWords words;
+    words.saved = "%1";
+    return words;
+}
+
 std::string Counting(int bytes) {
     std::vector<std::uint8_t> data;
     for (int i = 0; i < bytes; ++i) {
@@ -269,7 +276,7 @@ private slots:
         TPReadBack readBack(true, false, "", Counting(32), Counting(256));
         TScriptedFiles files;
         files.names = {rig.dir / "flash", rig.dir / "data"};
-        TfrmGetHexView dialog(readBack, files, rig.prompts, {.saved = "%1"});
+        TfrmGetHexView dialog(readBack, files, rig.prompts, SavedAsName());
         dialog.show();
         auto* memo = Child<QPlainTextEdit>(dialog, "mmoHexview");
         const QString program = memo->toPlainText();
@@ -290,7 +297,7 @@ private slots:
         TPReadBack readBack(true, false, "", Counting(32), Counting(256));
         TScriptedFiles files;
         files.names.push_back(rig.dir / "missing" / "flash");
-        TfrmGetHexView dialog(readBack, files, rig.prompts, {.saved = "%1"});
+        TfrmGetHexView dialog(readBack, files, rig.prompts, SavedAsName());
         dialog.show();
         Click(dialog, "btnSave");
         QVERIFY(dialog.isVisible());

@@ -23,8 +23,11 @@ using namespace korvex::testing;
 TEST(MessageWords, EachLayersMessageIsWordedInTheLanguageShown) {
     TempDir dir;
     WriteText(dir / "big.bin", std::string(10, 'x'));
-    const TSerialField bcd{
-        .name = "Serial1", .address = 0x7FE, .length = 1, .format = TSerialFormat::sfBcd};
+    TSerialField bcd;
+    bcd.name = "Serial1";
+    bcd.address = 0x7FE;
+    bcd.length = 1;
+    bcd.format = TSerialFormat::sfBcd;
     const TPortName port{"COM1 (/dev/ttyUSB9)", false};
     const std::pair<std::function<void()>, const char*> cases[] = {
         {[&] { SerialFieldOfLine("Serial1:memory=eeprom,address=0,length=0,format=bcd", "c"); },
