@@ -189,6 +189,9 @@ bool TPMainWorkflows::FormClose() {
     if (Busy()) {
         if (bench_.line.Started()) {
             bench_.line.Prog().RequestAbort();
+            // The command releases the programmer as it stops: a poll after
+            // that, before the close timer's tick, would address it again.
+            bench_.line.Prog().SetPolling(false);
         }
         bench_.run.SetClosePending();
         return false;

@@ -59,7 +59,8 @@ public:
             if (bench_.line.State() != TPCardState::csNotConnected) {
                 bench_.line.Prog().SelectMode(0, bench_.card.Kind().Code());
             }
-            bench_.line.Prog().SetPolling(true);
+            // A window that is closing polls no more once it is released.
+            bench_.line.Prog().SetPolling(!bench_.run.ClosePending());
         }
         bench_.run.EndProduction();
         bench_.status.Restore();
