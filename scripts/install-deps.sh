@@ -13,6 +13,7 @@ packages=(
   dpkg-dev desktop-file-utils appstream lintian
   help2man man-db # the manual pages, made from the programs' --help, and read back
   python3 # the tests read the production record with its csv module
+  wamerican wngerman # word lists: the window test finds English words left under Deutsch
 )
 
 missing=()

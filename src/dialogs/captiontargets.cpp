@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QTabWidget>
+#include <QWidget>
 
 #include <stdexcept>
 
@@ -39,6 +40,15 @@ void TCaptionTargets::AddTab(QTabWidget* tabs, QWidget* page) {
     setters_[U(page->objectName())] = [tabs, page](const QString& text) {
         tabs->setTabText(tabs->indexOf(page), text);
     };
+}
+
+void TCaptionTargets::AddText(std::string name, std::function<void(const QString&)> setter) {
+    setters_[std::move(name)] = std::move(setter);
+}
+
+void TCaptionTargets::AddTip(QWidget* control) {
+    AddText(U(control->objectName()) + "/tip",
+            [control](const QString& text) { control->setToolTip(text); });
 }
 
 void TCaptionTargets::Set(std::string_view control, const QString& text) const {

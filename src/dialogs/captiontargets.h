@@ -26,6 +26,10 @@ public:
     void Add(QObject* control);
     // A tab page, by its objectName: the caption is its tab's title.
     void AddTab(QTabWidget* tabs, QWidget* page);
+    // Any other text (a tip, a hint), under a name of the caption tables.
+    void AddText(std::string name, std::function<void(const QString&)> setter);
+    // A control's tip, named "<objectName>/tip".
+    void AddTip(QWidget* control);
 
     void Set(std::string_view control, const QString& text) const;
 

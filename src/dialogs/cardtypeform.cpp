@@ -1,6 +1,7 @@
 #include "dialogs/cardtypeform.h"
 
 #include "dialogs/captiontargets.h"
+#include "dialogs/enterkey.h"
 #include "dialogs/qtext.h"
 #include "dialogs/widgettools.h"
 #include "support/errors.h"
@@ -100,6 +101,7 @@ TCardTypeForm::TCardTypeForm(TPMainWorkflows& work, TPrompts& prompts,
         targets.Set(caption.control, Q(work.Text(caption.entry)));
     }
     ShowFields(editor.InitialFields());
+    LetEnterPressDefault(*this);
 }
 
 TCardTypeFields TCardTypeForm::Fields() const {

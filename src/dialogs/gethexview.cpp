@@ -17,11 +17,11 @@
 namespace korvex::gui {
 
 TfrmGetHexView::TfrmGetHexView(TPReadBack& readBack, TFileChooser& files, TPrompts& prompts,
-                               std::string savedText, QWidget* parent)
+                               THexViewWords words, QWidget* parent)
     : QDialog(parent), readBack_(readBack), files_(files), prompts_(prompts),
-      savedText_(std::move(savedText)) {
+      words_(std::move(words)) {
     setObjectName(QStringLiteral("frmGetHexView"));
-    setWindowTitle(QStringLiteral("HexView"));
+    setWindowTitle(Q(words_.title));
 
     memo_ = NewHexMemo(this);
     lblMode_ = new QLabel(this);
@@ -34,10 +34,10 @@ TfrmGetHexView::TfrmGetHexView(TPReadBack& readBack, TFileChooser& files, TPromp
     lblSaved_->setWordWrap(true);
     lblSaved_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    auto* btnSave = new QPushButton(QStringLiteral("&Save"), this);
+    auto* btnSave = new QPushButton(Q(words_.save), this);
     btnSave->setObjectName(QStringLiteral("btnSave"));
     btnSave->setDefault(true);
-    auto* btnClose = new QPushButton(QStringLiteral("&Close"), this);
+    auto* btnClose = new QPushButton(Q(words_.close), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(btnSave, QDialogButtonBox::ActionRole);
@@ -59,15 +59,14 @@ void TfrmGetHexView::ShowReadBack() {
 }
 
 void TfrmGetHexView::btnSaveClick() {
-    const auto chosen =
-        files_.SaveFile(this, QStringLiteral("Save As"), TPReadBack::kSaveFilter, QString());
+    const auto chosen = files_.SaveFile(this, Q(words_.saveAs), TPReadBack::kSaveFilter, QString());
     const auto ask = [this](const std::filesystem::path& existing) {
         return prompts_.Ask(-1, "File exists overwrite ?\n" + existing.string(), TAnswer::anNo);
     };
     try {
         if (readBack_.Save(chosen, ask)) {
             lblSaved_->setText(
-                Q(FillIn(savedText_, {TPReadBack::SaveName(chosen->string()).string()})));
+                Q(FillIn(words_.saved, {TPReadBack::SaveName(chosen->string()).string()})));
         }
     } catch (const std::exception& error) {
         // Nothing has moved on: the user may pick another file.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dialogs/hexmemo.h"
+
 #include <QDialog>
 
 #include <functional>
@@ -25,9 +27,8 @@ class TFileChooser;
 class TfrmGetHexView final : public QDialog {
     Q_OBJECT
 public:
-    // `savedText`: the words after a save, "%1" standing for the file.
     TfrmGetHexView(TPReadBack& readBack, TFileChooser& files, TPrompts& prompts,
-                   std::string savedText, QWidget* parent = nullptr);
+                   THexViewWords words = {}, QWidget* parent = nullptr);
 
 public slots:
     void btnSaveClick();
@@ -38,7 +39,7 @@ private:
     TPReadBack& readBack_;
     TFileChooser& files_;
     TPrompts& prompts_;
-    std::string savedText_;
+    THexViewWords words_;
     QPlainTextEdit* memo_;
     QLabel* lblMode_;
     QLabel* lblSaved_;

@@ -2,6 +2,8 @@
 
 #include "dialogs/qtext.h"
 #include "dialogs/widgettools.h"
+#include "workflows/entries.h"
+#include "workflows/mainworkflows.h"
 
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -12,6 +14,12 @@
 #include <cmath>
 
 namespace korvex::gui {
+
+THexViewWords HexViewWords(const TPMainWorkflows& work) {
+    return {work.Text(entries::kHexViewCaption), work.Text(entries::kSaveButton),
+            work.Text(entries::kCloseButton), work.Text(entries::kSaveAsTitle),
+            work.Text(entries::kReadBackSaved)};
+}
 
 namespace {
 

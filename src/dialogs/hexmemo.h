@@ -6,7 +6,23 @@
 class QPlainTextEdit;
 class QWidget;
 
+namespace korvex {
+class TPMainWorkflows;
+}
+
 namespace korvex::gui {
+
+// The words of the two hex view windows in the language shown.
+struct THexViewWords {
+    std::string title = "HexView";
+    std::string save = "&Save";
+    std::string close = "&Close";
+    std::string saveAs = "Save As";
+    // After a save, "%1" standing for the file.
+    std::string saved = "Saved to %1";
+};
+// The words in the language the workflows have loaded.
+THexViewWords HexViewWords(const TPMainWorkflows& work);
 
 // The read-only memo `mmoHexview` of the two hex view windows: fixed-pitch,
 // never wrapped, and wide enough that a dump line needs no sideways

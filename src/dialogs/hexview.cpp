@@ -11,14 +11,15 @@
 
 namespace korvex::gui {
 
-TfrmHexView::TfrmHexView(const TPFileView& view, QWidget* parent) : QDialog(parent) {
+TfrmHexView::TfrmHexView(const TPFileView& view, const THexViewWords& words, QWidget* parent)
+    : QDialog(parent) {
     setObjectName(QStringLiteral("frmHexView"));
-    setWindowTitle(Q(view.Caption()));
+    setWindowTitle(Q(view.Caption(words.title)));
 
     QPlainTextEdit* memo = NewHexMemo(this);
     ShowHexLines(*memo, view.MemoLines());
 
-    auto* btnClose = new QPushButton(QStringLiteral("&Close"), this);
+    auto* btnClose = new QPushButton(Q(words.close), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
     btnClose->setDefault(true);
     auto* buttons = new QDialogButtonBox(this);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dialogs/hexmemo.h"
+
 #include <QDialog>
 
 namespace korvex {
@@ -13,7 +15,7 @@ namespace korvex::gui {
 class TfrmHexView final : public QDialog {
     Q_OBJECT
 public:
-    TfrmHexView(const TPFileView& view, QWidget* parent = nullptr);
+    TfrmHexView(const TPFileView& view, const THexViewWords& words = {}, QWidget* parent = nullptr);
 };
 
 } // namespace korvex::gui

@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class QMessageBox;
 class QWidget;
 
 namespace korvex::gui {
@@ -17,7 +18,7 @@ namespace korvex::gui {
 class TQtPrompts final : public TPrompts, public TLinkPrompts {
 public:
     void SetParent(QWidget* parent) { parent_ = parent; }
-    // Where the boxes' titles come from: a language entry's text in the
+    // Where the boxes' titles and buttons come from: a language entry's text in the
     // language shown when the box opens. English without it.
     void SetTexts(std::function<QString(int entry)> text) { text_ = std::move(text); }
 
@@ -28,6 +29,7 @@ public:
 
 private:
     QString Title(int entry, const char* english) const;
+    void Word(QMessageBox& box) const;
 
     QWidget* parent_ = nullptr;
     std::function<QString(int entry)> text_;

@@ -27,8 +27,10 @@ namespace {
 
 // Longer fields than any processor's memory needs; the check says the rest.
 constexpr int kLongestField = 64;
-constexpr TSerialMemory kMemories[] = {TSerialMemory::smEeprom, TSerialMemory::smIntEeprom,
-                                       TSerialMemory::smProgram};
+constexpr std::pair<TSerialMemory, int> kMemories[] = {
+    {TSerialMemory::smEeprom, entries::kRoleEeprom},
+    {TSerialMemory::smIntEeprom, entries::kRoleIntEeprom},
+    {TSerialMemory::smProgram, entries::kRoleProgram}};
 constexpr TSerialFormat kFormats[] = {TSerialFormat::sfBinaryBigEndian,
                                       TSerialFormat::sfBinaryLittleEndian, TSerialFormat::sfBcd,
                                       TSerialFormat::sfAsciiDecimal, TSerialFormat::sfAsciiHex};
@@ -55,8 +57,9 @@ TfrmSerialField::TfrmSerialField(TPMainWorkflows& work, TFileChooser& files,
     // The field's claims are kept under its name: a field keeps the one it has.
     name_->setReadOnly(!isNew);
     memory_ = Named(new QComboBox, "cmbSerialMemory");
-    for (const TSerialMemory memory : kMemories) {
-        memory_->addItem(Q(SerialMemoryName(memory)), static_cast<int>(memory));
+    // Named in the language shown; the line written names it as the file does.
+    for (const auto& [memory, entry] : kMemories) {
+        memory_->addItem(Q(work.Text(entry)), static_cast<int>(memory));
     }
     address_ = Named(new QLineEdit, "edtSerialAddress");
     length_ = Named(new QSpinBox, "spnSerialLength");
@@ -146,10 +149,11 @@ void TfrmSerialField::FollowSource() {
 }
 
 std::string TfrmSerialField::ComposeLine() const {
-    std::string line = U(name_->text().trimmed()) + ":memory=" + U(memory_->currentText()) +
-                       ",address=" + U(address_->text().trimmed()) +
-                       ",length=" + std::to_string(length_->value()) +
-                       ",format=" + U(format_->currentText());
+    const auto memory = static_cast<TSerialMemory>(memory_->currentData().toInt());
+    std::string line =
+        U(name_->text().trimmed()) + ":memory=" + std::string(SerialMemoryName(memory)) +
+        ",address=" + U(address_->text().trimmed()) +
+        ",length=" + std::to_string(length_->value()) + ",format=" + U(format_->currentText());
     if (counter_->isChecked()) {
         line += ",first=" + U(first_->text().trimmed()) + ",step=" + U(step_->text().trimmed()) +
                 ",last=" + U(last_->text().trimmed());

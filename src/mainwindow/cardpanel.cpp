@@ -85,16 +85,15 @@ TCardPanel::TCardPanel(TPMainWorkflows& work, QWidget* parent) : QWidget(parent)
     connect(rows_, &TFileRowsView::Changed, this, &TCardPanel::Changed);
     fuses_ = new TFusePages(work_, this);
     connect(fuses_, &TFusePages::Changed, this, &TCardPanel::Changed);
-    pages_->addTab(rows_, QStringLiteral("Simple"));
-    pages_->addTab(fuses_->Advanced(), QStringLiteral("Advanced"));
-    pages_->addTab(fuses_->Lock(), QStringLiteral("Lock"));
-    pages_->addTab(fuses_->Fuses(), QStringLiteral("Fuses"));
+    for (QWidget* page :
+         {static_cast<QWidget*>(rows_), fuses_->Advanced(), fuses_->Lock(), fuses_->Fuses()}) {
+        pages_->addTab(page, QString());
+    }
     propLayout->addWidget(pages_);
 
     logPicture_ = Named(new QLabel, "Image1");
     logPicture_->setPixmap(LogPicture());
     logPicture_->setFixedSize(16, 20);
-    logPicture_->setToolTip(QStringLiteral("Double-click to show or hide the log"));
     logPicture_->installEventFilter(this);
     // The production command sits at the other end of the picture's line.
     production_ = Named(new QToolButton, "btnProduction");
@@ -102,7 +101,6 @@ TCardPanel::TCardPanel(TPMainWorkflows& work, QWidget* parent) : QWidget(parent)
     production_->setIconSize({16, 16});
     production_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     production_->setAutoRaise(true);
-    production_->setToolTip(QStringLiteral("Program card after card (F4)"));
     connect(production_, &QToolButton::clicked, this, &TCardPanel::ProductionAsked);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(logPicture_, 0, Qt::AlignLeft | Qt::AlignBottom);
@@ -157,7 +155,10 @@ void TCardPanel::AddCaptions(TCaptionTargets& captions) {
     captions.AddTab(pages_, rows_);
     captions.AddTab(pages_, fuses_->Advanced());
     captions.AddTab(pages_, fuses_->Lock());
+    captions.AddTab(pages_, fuses_->Fuses());
     captions.Add(production_);
+    captions.AddTip(production_);
+    captions.AddTip(logPicture_);
     for (QPushButton* button : buttons_) {
         captions.Add(button);
     }

@@ -40,8 +40,10 @@ constexpr TRowNames kRows[] = {
      "edtLoaderStatus"},
 };
 
-// Wide enough for a short path before the name alone is shown.
-constexpr int kFieldChars = 14;
+// Wide enough for a file name such as "sampleavr_eeprom.hex" in full: the
+// field, not the status beside it, is what the user reads.
+constexpr int kFieldChars = 24;
+constexpr int kFieldMargin = 6;
 
 } // namespace
 
@@ -55,15 +57,14 @@ TFileRowsView::TFileRowsView(TPMainWorkflows& work, QWidget* parent)
         TRow& row = rows_[static_cast<std::size_t>(names.row)];
         row.label = Named(new QLabel(QString::fromLatin1(names.labelText)), names.label);
         row.field = Named(new TFileField, names.field);
-        row.field->setMinimumWidth(row.field->fontMetrics().averageCharWidth() * kFieldChars);
-        row.field->SetHint(QStringLiteral("Type a file name or drop a file here"));
+        // The characters, and the frame and margins around them.
+        row.field->setMinimumWidth(row.field->fontMetrics().averageCharWidth() * kFieldChars +
+                                   2 * kFieldMargin);
         row.label->setBuddy(row.field);
         row.open = Named(new QToolButton, names.open);
         row.open->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
-        row.open->setToolTip(QStringLiteral("Choose a file"));
         row.view = Named(new QToolButton, names.view);
         row.view->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
-        row.view->setToolTip(QStringLiteral("Show the file as the card would get it"));
         row.status = Named(new QLabel, names.status);
         row.status->setAlignment(Qt::AlignCenter);
         row.status->setAutoFillBackground(true);
@@ -86,6 +87,22 @@ void TFileRowsView::AddCaptions(TCaptionTargets& captions) {
     for (const TRow& row : rows_) {
         captions.Add(row.label);
     }
+    const auto forEveryRow = [this](auto set) {
+        return [this, set](const QString& text) {
+            for (const TRow& row : rows_) {
+                set(row, text);
+            }
+        };
+    };
+    captions.AddText("rows/hint", forEveryRow([](const TRow& row, const QString& text) {
+                         row.field->SetHint(text);
+                     }));
+    captions.AddText("rows/open", forEveryRow([](const TRow& row, const QString& text) {
+                         row.open->setToolTip(text);
+                     }));
+    captions.AddText("rows/view", forEveryRow([](const TRow& row, const QString& text) {
+                         row.view->setToolTip(text);
+                     }));
 }
 
 void TFileRowsView::Arrange(bool avr) {

@@ -24,11 +24,12 @@ namespace korvex::gui {
 TFusePages::TFusePages(TPMainWorkflows& work, QObject* parent) : QObject(parent), work_(work) {
     advanced_ = Named(new QWidget, "tbsAdvanced");
     auto* grid = new QGridLayout(advanced_);
-    const QStringList onOff{QStringLiteral("Enabled"), QStringLiteral("Disabled")};
-    auto* watchDog = new QGroupBox(QStringLiteral("Watchdog"));
-    auto* powerUp = new QGroupBox(QStringLiteral("Power Up"));
-    auto* protection = new QGroupBox(QStringLiteral("Protection"));
-    auto* oscillator = new QGroupBox(QStringLiteral("Oscillator"));
+    // Captioned in the language chosen, as the items of the three on/off groups.
+    const QStringList onOff{QString(), QString()};
+    auto* watchDog = new QGroupBox;
+    auto* powerUp = new QGroupBox;
+    auto* protection = new QGroupBox;
+    auto* oscillator = new QGroupBox;
     watchDog_ = NewRadioGroup(watchDog, "rdgWatchDog", onOff, TFuse::fuWatchDog);
     powerUp_ = NewRadioGroup(powerUp, "rdgPowerUp", onOff, TFuse::fuPowerUp);
     protection_ = NewRadioGroup(protection, "rdgProtection", onOff, TFuse::fuProtection);
@@ -47,7 +48,7 @@ TFusePages::TFusePages(TPMainWorkflows& work, QObject* parent) : QObject(parent)
 
     lock_ = Named(new QWidget, "tbsLock");
     auto* lockRow = new QHBoxLayout(lock_);
-    auto* lock = new QGroupBox(QStringLiteral("Lock"));
+    auto* lock = new QGroupBox;
     lockChoice_ = NewRadioGroup(lock, "rdgLock", onOff, TFuse::fuLock);
     lockRow->addWidget(lock, 0, Qt::AlignTop);
     lockRow->addStretch(1);
@@ -84,7 +85,11 @@ QButtonGroup* TFusePages::NewRadioGroup(QGroupBox* box, const char* name, const 
 }
 
 void TFusePages::AddCaptions(TCaptionTargets& captions) {
-    for (QButtonGroup* group : {watchDog_, powerUp_, protection_}) {
+    for (QButtonGroup* group : {watchDog_, powerUp_, protection_, oscillator_, lockChoice_}) {
+        captions.Add(group->parent());
+        if (group == oscillator_) {
+            continue; // LP, XT, HS and RC are the oscillators' own names
+        }
         for (QAbstractButton* button : group->buttons()) {
             captions.Add(button);
         }

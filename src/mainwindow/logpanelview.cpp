@@ -1,17 +1,20 @@
 #include "mainwindow/logpanelview.h"
 
+#include "dialogs/captiontargets.h"
 #include "dialogs/filechooser.h"
 #include "dialogs/qtext.h"
 #include "dialogs/widgettools.h"
 #include "support/logmemo.h"
 #include "workflows/mainworkflows.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace korvex::gui {
@@ -25,7 +28,7 @@ constexpr int kMemoChars = 36;
 } // namespace
 
 TLogPanelView::TLogPanelView(TPMainWorkflows& work, TFileChooser& files, QWidget* parent)
-    : QGroupBox(QStringLiteral("Log"), parent), work_(work), files_(files) {
+    : QGroupBox(parent), work_(work), files_(files) {
     setObjectName(QStringLiteral("grpLog"));
     auto* layout = new QGridLayout(this);
 
@@ -57,13 +60,13 @@ TLogPanelView::TLogPanelView(TPMainWorkflows& work, TFileChooser& files, QWidget
 
     auto* physic = Named(new QLabel(QStringLiteral("Physic")), "Label4");
     auto* delayLabel = Named(new QLabel(QStringLiteral("Delay")), "Label5");
-    auto* labels = new QVBoxLayout;
-    labels->setSpacing(0);
+    // Side by side, as the two words of one caption: stacked, they read as two.
+    auto* labels = new QHBoxLayout;
+    labels->setSpacing(physic->fontMetrics().horizontalAdvance(QLatin1Char(' ')));
     labels->addWidget(physic);
     labels->addWidget(delayLabel);
     delay_ = Named(new QLineEdit(QStringLiteral("3")), "Edit3");
     delay_->setMaximumWidth(delay_->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12);
-    delay_->setToolTip(QStringLiteral("Pause between blocks, in milliseconds (0 to 1000)"));
     delayLabel->setBuddy(delay_);
     auto* set = Named(new QPushButton(QStringLiteral("Set Delay")), "btnSet");
     connect(set, &QPushButton::clicked, this, [this] {
@@ -76,6 +79,13 @@ TLogPanelView::TLogPanelView(TPMainWorkflows& work, TFileChooser& files, QWidget
     delayRow->addWidget(set);
     delayRow->addStretch(1);
     layout->addLayout(delayRow, 2, 0, 1, 3);
+
+    hidePolls_ = Named(new QCheckBox, "chkHidePolls");
+    connect(hidePolls_, &QCheckBox::toggled, this, [this](bool hidden) {
+        work_.HidePolls(hidden);
+        emit Changed();
+    });
+    layout->addWidget(hidePolls_, 3, 0, 1, 3);
 
     // Lines come in bursts during a transfer: gathered, then shown together.
     flushTimer_.setSingleShot(true);
@@ -93,8 +103,16 @@ TLogPanelView::~TLogPanelView() {
     work_.LogPanel().OnLineAdded = nullptr;
 }
 
+void TLogPanelView::AddCaptions(TCaptionTargets& captions) {
+    captions.Add(this);
+    captions.Add(hidePolls_);
+    captions.AddTip(delay_);
+}
+
 void TLogPanelView::Render(const TMainSnapshot& shot) {
     startLog_->setText(Q(shot.logButtonCaption));
+    const QSignalBlocker blocker(hidePolls_);
+    hidePolls_->setChecked(shot.pollsHidden);
 }
 
 void TLogPanelView::Flush() {

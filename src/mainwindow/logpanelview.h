@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QTimer>
 
+class QCheckBox;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -17,6 +18,7 @@ class TPrompts;
 
 namespace korvex::gui {
 
+class TCaptionTargets;
 class TFileChooser;
 
 // The log panel: the conversation with the programmer as it comes, its
@@ -28,6 +30,7 @@ public:
     TLogPanelView(TPMainWorkflows& work, TFileChooser& files, QWidget* parent = nullptr);
     ~TLogPanelView() override;
 
+    void AddCaptions(TCaptionTargets& captions);
     void Render(const TMainSnapshot& shot);
     // Shows the lines gathered since the last burst, now.
     void Flush();
@@ -43,6 +46,7 @@ private:
     TFileChooser& files_;
     QPlainTextEdit* memo_ = nullptr;
     QPushButton* startLog_ = nullptr;
+    QCheckBox* hidePolls_ = nullptr;
     QLineEdit* delay_ = nullptr;
     QTimer flushTimer_;
     QStringList pending_;

@@ -61,6 +61,7 @@ Tfrmmain::Tfrmmain(TPMainWorkflows& work, TPrompts& prompts, TFileChooser& files
 
     actions_->AddCaptions(captions_);
     card_->AddCaptions(captions_);
+    log_->AddCaptions(captions_);
     connect(log_, &TLogPanelView::Changed, this, &Tfrmmain::Render);
     connect(card_, &TCardPanel::Changed, this, &Tfrmmain::Render);
     connect(card_, &TCardPanel::OpenFileAsked, this, &Tfrmmain::OpenRowFile);

@@ -15,13 +15,13 @@
 namespace korvex::gui {
 
 void Tfrmmain::ShowReadBack(TPReadBack& readBack) {
-    TfrmGetHexView dialog(readBack, files_, prompts_, work_.Text(entries::kReadBackSaved), this);
+    TfrmGetHexView dialog(readBack, files_, prompts_, HexViewWords(work_), this);
     dialog.exec();
 }
 
 void Tfrmmain::ShowFileView(const std::filesystem::path& file, bool eepromKind, bool avrKind) {
     const TPFileView view(file, eepromKind ? TViewKind::vkEeprom : TViewKind::vkProgram, avrKind);
-    TfrmHexView dialog(view, this);
+    TfrmHexView dialog(view, HexViewWords(work_), this);
     dialog.exec();
 }
 

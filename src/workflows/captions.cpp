@@ -85,6 +85,28 @@ constexpr std::array<TCaptionEntry, 2> kProduction{{
     {"btnProduction", entries::kProduction},
 }};
 
+// The window's own texts beyond the Parts' captions; "<control>/tip" names a
+// control's tip, "rows/hint" the hint every file field shows when empty.
+constexpr std::array<TCaptionEntry, 17> kWindow{{
+    {"rdgWatchDog", entries::kWatchDogGroup},
+    {"rdgPowerUp", entries::kPowerUpGroup},
+    {"rdgProtection", entries::kProtectionGroup},
+    {"rdgOscil", entries::kOscillatorGroup},
+    {"rdgLock", entries::kLockGroup},
+    {"rdgLock:0", entries::kEnabled},
+    {"rdgLock:1", entries::kDisabled},
+    {"tbsFuses", entries::kFusesTab},
+    {"lblLoader", entries::kLoaderRowLabel},
+    {"grpLog", entries::kLogGroup},
+    {"chkHidePolls", entries::kHidePolls},
+    {"Image1/tip", entries::kLogPictureTip},
+    {"btnProduction/tip", entries::kProductionTip},
+    {"Edit3/tip", entries::kDelayTip},
+    {"rows/hint", entries::kFileFieldHint},
+    {"rows/open", entries::kOpenFileTip},
+    {"rows/view", entries::kViewFileTip},
+}};
+
 constexpr std::array<TCaptionEntry, 2> kAbout{{
     {"lblFirmware", entries::kAboutFirmware},
     {"lblWindowssoft", entries::kAboutSoftware},
@@ -107,13 +129,17 @@ std::span<const TCaptionEntry> TMainCaptions::Production() {
     return kProduction;
 }
 
+std::span<const TCaptionEntry> TMainCaptions::Window() {
+    return kWindow;
+}
+
 std::span<const TCaptionEntry> TMainCaptions::About() {
     return kAbout;
 }
 
 std::vector<TCaptionText> TMainCaptions::Resolve(const TPLang& lang, bool avrKind) {
     std::vector<TCaptionText> texts;
-    for (const auto& table : {Common(), ForKind(avrKind), Production()}) {
+    for (const auto& table : {Common(), ForKind(avrKind), Production(), Window()}) {
         for (const TCaptionEntry& caption : table) {
             texts.emplace_back(std::string(caption.control), lang.GetText(caption.entry));
         }

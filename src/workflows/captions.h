@@ -32,6 +32,10 @@ struct TMainCaptions {
     static std::span<const TCaptionEntry> ForKind(bool avrKind);
     // The production command's menu item and button (entries 162 and 163).
     static std::span<const TCaptionEntry> Production();
+    // What the window shows beyond the captions above: the fuse groups'
+    // titles, the Fuses tab, the loader's row, the log panel's frame and
+    // check box, and the tips.
+    static std::span<const TCaptionEntry> Window();
     // The about box's two labels (entries 43 and 44).
     static std::span<const TCaptionEntry> About();
 

@@ -1,4 +1,5 @@
 #include "workflows/cardcommands.h"
+#include "workflows/messagewords.h"
 
 #include "support/errors.h"
 #include "workflows/entries.h"
@@ -148,7 +149,7 @@ TOutcome TPCardCommands::Run(TSteps steps) {
         if (report_.failStep == TFailStep::fsNone) {
             report_.failStep = TFailStep::fsFiles;
         }
-        TellText(TMessageKind::mkError, -1, DescribeError(error));
+        TellText(TMessageKind::mkError, -1, WordedError(bench_.lang, error));
         if (bench_.line.Connected()) {
             Prog().SelectMode(0, Kind().Code());
         }

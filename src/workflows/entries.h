@@ -388,7 +388,6 @@ constexpr int kCliAutoLockWithoutWrite = 286;
 // A production run whose database connection string is refused unread or for
 // the password it holds: why follows (without the password).
 constexpr int kDatabaseUriRefused = 287;
-
 // A run with a shared database but no record file: the local record is the database's outbox.
 constexpr int kDatabaseNeedsRecord = 288;
 // A shared database that was reached but cannot serve the run (a counter behind
@@ -417,5 +416,136 @@ constexpr int kValuesHeld = 298;
 constexpr int kLinesSent = 299;
 // The command-line tool's words for kDatabaseNeedsRecord.
 constexpr int kCliDatabaseNeedsRecord = 300;
+// The log panel's check box that leaves the card-state polls out.
+constexpr int kHidePolls = 301;
+// The Advanced tab's groups and the Lock tab's group, by their fuse.
+constexpr int kWatchDogGroup = 302;
+constexpr int kPowerUpGroup = 303;
+constexpr int kProtectionGroup = 304;
+constexpr int kOscillatorGroup = 305;
+constexpr int kLockGroup = 306;
+// The tab of an AVR's fuses and the loader's row.
+constexpr int kFusesTab = 307;
+constexpr int kLoaderRowLabel = 308;
+// The log panel's frame, the tips of the log's picture, the production
+// button and the delay, and the file rows' hint and buttons.
+constexpr int kLogGroup = 309;
+constexpr int kLogPictureTip = 310;
+constexpr int kProductionTip = 311;
+constexpr int kDelayTip = 312;
+constexpr int kFileFieldHint = 313;
+constexpr int kOpenFileTip = 314;
+constexpr int kViewFileTip = 315;
+// The hex view windows: their title, their buttons and the save dialog's title.
+constexpr int kHexViewCaption = 316;
+constexpr int kSaveButton = 317;
+constexpr int kCloseButton = 318;
+constexpr int kSaveAsTitle = 319;
+// The buttons of the message boxes and questions.
+constexpr int kYes = 320;
+constexpr int kNo = 321;
+constexpr int kOk = 322;
+// A processor (%1) or an EEPROM (%1) typed into a card type dialog that the
+// catalogue does not list, with the names it most likely meant (%1, one or
+// more) or without.
+constexpr int kUnknownProcessor = 323;
+constexpr int kUnknownEeprom = 324;
+constexpr int kCloseNames = 325;
+constexpr int kNoCloseNames = 326;
+
+// --- the file, catalogue and serial layers' messages, which they word in
+// English, each as a pattern (workflows/messagewords.h): a serial field's
+// values and places, its definition, HEX records, images that do not fit,
+// files that are no files, card type names
+constexpr int kSerialFieldSays = 327;
+constexpr int kSerialLastDoesNotFit = 328;
+constexpr int kSerialDoesNotFit = 329;
+constexpr int kSerialNotDigits = 330;
+constexpr int kSerialDigitsExactly = 331;
+constexpr int kSerialDigitsTooMany = 332;
+constexpr int kHexadecimal = 333;
+constexpr int kDecimal = 334;
+constexpr int kSerialNoSuchMemory = 335;
+constexpr int kSerialOutsideMemory = 336;
+constexpr int kSerialCoversData = 337;
+constexpr int kMemoryExternalEeprom = 338;
+constexpr int kMemoryInternalEeprom = 339;
+constexpr int kMemoryProgram = 340;
+constexpr int kSerialWordTooBig = 341;
+constexpr int kSerialListUsedUp = 342;
+constexpr int kSerialCounterUsedUp = 343;
+constexpr int kFieldLengthZero = 344;
+constexpr int kFieldPastAddresses = 345;
+constexpr int kFieldListNoFile = 346;
+constexpr int kFieldStepZero = 347;
+constexpr int kFieldFirstAboveLast = 348;
+constexpr int kFieldKeyMissing = 349;
+constexpr int kFieldNoNumber = 350;
+constexpr int kFieldNoneOf = 351;
+constexpr int kFieldUnknownKey = 352;
+constexpr int kFieldListAndCounter = 353;
+constexpr int kFieldSharesBytes = 354;
+constexpr int kFieldBadName = 355;
+constexpr int kFieldNoColon = 356;
+constexpr int kFieldNoKeyValue = 357;
+constexpr int kFieldNone = 358;
+constexpr int kNoSuchSerialField = 359;
+constexpr int kHexNoColon = 360;
+constexpr int kHexNotDigit = 361;
+constexpr int kHexTooShort = 362;
+constexpr int kHexShorterThanCount = 363;
+constexpr int kHexLongerThanCount = 364;
+constexpr int kHexChecksum = 365;
+constexpr int kHexAddressRecord = 366;
+constexpr int kHexRecordType = 367;
+constexpr int kHexNoData = 368;
+constexpr int kHexNoEnd = 369;
+constexpr int kImageBeyond = 370;
+constexpr int kImageAvrEeprom = 371;
+constexpr int kBinaryTooBig = 372;
+constexpr int kBinaryPartTooBig = 373;
+constexpr int kFitBeyondMemory = 374;
+constexpr int kFitGap = 375;
+constexpr int kFitDataEeprom = 376;
+constexpr int kFitWord = 377;
+constexpr int kIsDevice = 378;
+constexpr int kIsFifo = 379;
+constexpr int kIsSocket = 380;
+constexpr int kIsFolderNotFile = 381;
+constexpr int kNotRegularFile = 382;
+constexpr int kPermissionDenied = 383;
+constexpr int kNotInteger = 384;
+constexpr int kCardNameUnusable = 385;
+constexpr int kNameEmpty = 386;
+constexpr int kNameControl = 387;
+constexpr int kNameSlash = 388;
+constexpr int kNameDots = 389;
+constexpr int kNameBlank = 390;
+constexpr int kNameTooLong = 391;
+constexpr int kUnableToWrite = 392;
+constexpr int kCannotWrite = 393;
+constexpr int kCannotCreateFile = 394;
+constexpr int kNoSpaceLeft = 395;
+constexpr int kReadOnlyFileSystem = 396;
+// A port that cannot be opened: the window's status strip words it so too.
+constexpr int kCannotOpenPort = 397;
+constexpr int kCannotStartPort = 398;
+constexpr int kNoSuchDeviceNone = 399;
+constexpr int kNoSuchDevice = 400;
+constexpr int kPortPermission = 401;
+constexpr int kPortInUse = 402;
+constexpr int kPortNotSerial = 403;
+constexpr int kPortCannotOpen = 404;
+// A card type asked for by a name none has (%1), and the card types there
+// are (%2), or none.
+constexpr int kNoCardTypeNamed = 405;
+constexpr int kNoCardTypes = 406;
+// A production record that cannot be read, is none, or cannot be written.
+constexpr int kRecordUnreadable = 407;
+constexpr int kNotARecord = 408;
+constexpr int kRecordReadOnly = 409;
+constexpr int kRecordNoFolder = 410;
+constexpr int kRecordFolderUnwritable = 411;
+constexpr int kRecordNotAdded = 412;
 
 } // namespace korvex::entries

@@ -1,4 +1,5 @@
 #include "workflows/filerows.h"
+#include "workflows/messagewords.h"
 
 #include "images/hexfile.h"
 #include "images/picmap.h"
@@ -169,7 +170,7 @@ bool TPFileRows::Loading(TFileRow row, Load load) {
         return true;
     } catch (const EKorvex& error) {
         EmptyImages(row);
-        const std::string message = DescribeError(error);
+        const std::string message = WordedError(lang_, error);
         SetState(row, TRowState::rsNoFile, message);
         if (!quiet_ && reported_.insert(message).second) {
             prompts_.ShowMessage(TMessageKind::mkError, -1, message);

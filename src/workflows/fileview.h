@@ -22,7 +22,10 @@ public:
     TPFileView(std::filesystem::path file, TViewKind kind, bool avrKind);
 
     std::vector<std::string> MemoLines() const;
-    std::string Caption() const { return "HexView - " + file_.string(); }
+    // The window's title word, then the file.
+    std::string Caption(const std::string& title = "HexView") const {
+        return title + " - " + file_.string();
+    }
 
 private:
     void ReadFile();

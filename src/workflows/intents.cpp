@@ -11,6 +11,10 @@
 
 #include "workflows/cardcommands.h"
 #include "workflows/entries.h"
+#include "workflows/fillin.h"
+#include "workflows/messagewords.h"
+#include "workflows/partnames.h"
+
 #include <algorithm>
 
 namespace korvex {
@@ -49,11 +53,38 @@ TPCardTypeEditor TPMainWorkflows::EditCardTypeEditor() const {
     return TPCardTypeEditor::ForEdit(bench_.dataFolders, bench_.card.Index());
 }
 
+TCardTypeFields TPMainWorkflows::SpelledParts(TCardTypeFields fields,
+                                              const TPCardTypeEditor& editor) const {
+    // A dialog with an empty field closes as cancelled, whatever the rest says.
+    if ((fields.name.empty() && !editor.IsEdit()) || fields.description.empty() ||
+        fields.processor.empty() || fields.eeprom.empty()) {
+        return fields;
+    }
+    const auto spell = [&](std::string& part, const std::vector<std::string>& names, int unknown) {
+        if (std::string spelled = CatalogueSpelling(names, part); !spelled.empty()) {
+            part = std::move(spelled);
+            return;
+        }
+        std::string close;
+        for (const std::string& name : CloseNames(names, part)) {
+            close += (close.empty() ? "" : ", ") + name;
+        }
+        throw EKorvex(
+            FillIn(bench_.Text(unknown),
+                   {part, close.empty() ? bench_.Text(entries::kNoCloseNames)
+                                        : FillIn(bench_.Text(entries::kCloseNames), {close})}));
+    };
+    spell(fields.processor, editor.ProcessorNames(), entries::kUnknownProcessor);
+    spell(fields.eeprom, editor.EepromNames(), entries::kUnknownEeprom);
+    return fields;
+}
+
 TIntentResult TPMainWorkflows::AddCardType(const TCardTypeFields& fields) {
     bool written = false;
     const TIntentResult result = Take([&] {
         try {
-            written = AddCardTypeEditor().Accept(fields);
+            const TPCardTypeEditor editor = AddCardTypeEditor();
+            written = editor.Accept(SpelledParts(fields, editor));
         } catch (...) {
             // The list is read again whatever the dialog did, as after any dialog.
             cardChange_.RefreshCardList();
@@ -68,7 +99,8 @@ TIntentResult TPMainWorkflows::EditCardType(const TCardTypeFields& fields) {
     bool written = false;
     const TIntentResult result = Take([&] {
         try {
-            written = EditCardTypeEditor().Accept(fields);
+            const TPCardTypeEditor editor = EditCardTypeEditor();
+            written = editor.Accept(SpelledParts(fields, editor));
         } catch (...) {
             cardChange_.RefreshCardList();
             throw;
@@ -101,9 +133,20 @@ std::vector<TSerialField> TPMainWorkflows::SerialFields() {
     }
 }
 
+// A field the card's memory cannot hold is refused where it is given, not
+// at the first card of a run.
+void TPMainWorkflows::CheckSerialFits(const TSerialField& field) const {
+    const TCardMemories memories = CardMemories(bench_.card, true);
+    CheckSerialPlace(field, SerialMemoryBytes(memories, field.memory), "",
+                     SerialLayout(field.memory, memories.avr));
+}
+
 std::optional<TSerialField> TPMainWorkflows::CheckSerialField(const std::string& line) {
     try {
-        return SerialFieldOfLine(line, bench_.card.Store().CardFilePath(bench_.card.Name()));
+        TSerialField field =
+            SerialFieldOfLine(line, bench_.card.Store().CardFilePath(bench_.card.Name()));
+        CheckSerialFits(field);
+        return field;
     } catch (const std::exception& error) {
         Failed(error);
         return std::nullopt;
@@ -125,13 +168,9 @@ TIntentResult TPMainWorkflows::EditSerialFields(const std::vector<std::string>& 
             }
             fields.erase(kept, fields.end());
         }
-        const TCardMemories memories = CardMemories(bench_.card, true);
         for (const std::string& line : set) {
             const TSerialField field = SerialFieldOfLine(line, store.CardFilePath(name));
-            // A field the card's memory cannot hold is refused now, not at
-            // the first card of a run.
-            CheckSerialPlace(field, SerialMemoryBytes(memories, field.memory), "",
-                             SerialLayout(field.memory, memories.avr));
+            CheckSerialFits(field);
             const auto same = std::find_if(fields.begin(), fields.end(), [&](const auto& other) {
                 return SameTextAscii(other.name, field.name);
             });
@@ -287,7 +326,8 @@ TIntentResult TPMainWorkflows::AcceptOptions(const TOptionBoxes& boxes) {
     }
     if (const auto failure = TPOptionsDialog::Accept(bench_.options, boxes)) {
         bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kOptionsNotSaved,
-                                   bench_.Text(entries::kOptionsNotSaved) + " " + *failure);
+                                   bench_.Text(entries::kOptionsNotSaved) + " " +
+                                       WordedMessage(bench_.lang, *failure));
         return TIntentResult::irFailed;
     }
     return TIntentResult::irDone;
@@ -442,7 +482,8 @@ TMainSnapshot TPMainWorkflows::Snapshot() const {
     shot.connected = bench_.line.Connected();
     shot.connectError = bench_.line.ConnectError();
     if (!shot.connected && shot.comPort != 0 && !shot.connectError.empty()) {
-        shot.portProblem = bench_.PortName().CannotOpen(shot.connectError);
+        shot.portProblem =
+            WordedMessage(bench_.lang, bench_.PortName().CannotOpen(shot.connectError));
     }
     shot.language = bench_.languageName;
     shot.languages = bench_.languages;
@@ -451,6 +492,7 @@ TMainSnapshot TPMainWorkflows::Snapshot() const {
     shot.productionRunning = bench_.run.ProductionRunning();
     shot.logging = log_.Logging();
     shot.logButtonCaption = log_.LogButtonCaption();
+    shot.pollsHidden = log_.PollsHidden();
     return shot;
 }
 

@@ -6,11 +6,56 @@
 #include "workflows/entries.h"
 
 #include <system_error>
+#include <utility>
 
 namespace korvex {
 
+namespace {
+
+// A poll's frame: its start byte, then the command letter P.
+bool IsPollFrame(const std::string& line) {
+    return line.size() >= 2 && line[0] == '\x01' && line[1] == 'P';
+}
+
+} // namespace
+
 TPLogPanel::TPLogPanel(TPWorkbench& bench) : bench_(bench) {
-    memo_.OnLineAdded = [this](const std::string& line) { Keep(line); };
+    memo_.OnLineAdded = [this](const std::string& line) { Sift(line); };
+}
+
+void TPLogPanel::SetPollsHidden(bool hidden) {
+    pollsHidden_ = hidden;
+    if (!hidden && pollFrame_) {
+        Keep(*std::exchange(pollFrame_, std::nullopt));
+    }
+}
+
+// The line after a poll's frame is its answer, as the driver judged it.
+void TPLogPanel::Sift(const std::string& line) {
+    const bool poll = IsPollFrame(line);
+    if (pollAnswerDue_ && !poll) {
+        pollAnswerDue_ = false;
+        const bool changed = line != std::exchange(lastPollAnswer_, line);
+        if (pollFrame_) {
+            const std::string frame = *std::exchange(pollFrame_, std::nullopt);
+            if (!changed) {
+                return;
+            }
+            Keep(frame);
+        }
+        Keep(line);
+        return;
+    }
+    // A hidden poll that got no answer line is shown: something cut it short.
+    if (pollFrame_) {
+        Keep(*std::exchange(pollFrame_, std::nullopt));
+    }
+    pollAnswerDue_ = poll;
+    if (poll && pollsHidden_) {
+        pollFrame_ = line;
+        return;
+    }
+    Keep(line);
 }
 
 void TPLogPanel::Keep(const std::string& line) {

@@ -8,6 +8,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace korvex {
@@ -38,6 +39,13 @@ public:
     // 0 stores kKeptLineLimit; a lower limit drops the oldest kept lines now.
     void SetKeptLineLimit(std::size_t limit);
     bool Logging() const { return bench_.line.Started() && bench_.line.Prog().LogMemo() == &memo_; }
+    // The card-state polls (a "P" frame and its answer every poll period)
+    // bury the traffic of a command, so the user may hide them: a hidden poll
+    // is neither shown nor kept, unless its answer differs from the poll's
+    // before, which says the card or the programmer changed. Shown unless
+    // hidden; a change holds for the lines that come after it.
+    bool PollsHidden() const { return pollsHidden_; }
+    void SetPollsHidden(bool hidden);
     // The start/stop button names the action it offers.
     std::string LogButtonCaption() const { return Logging() ? "Stop log" : "Start log"; }
     void ToggleLog();
@@ -58,12 +66,19 @@ public:
 
 private:
     void Keep(const std::string& line);
+    // Polls go on to Keep as the user wants them.
+    void Sift(const std::string& line);
     void DropOverLimit();
 
     TPWorkbench& bench_;
     TLogMemo memo_;
     std::deque<std::string> kept_;
     std::size_t keptLineLimit_ = kKeptLineLimit;
+    bool pollsHidden_ = false;
+    // A hidden poll's frame, until its answer says whether it shows.
+    std::optional<std::string> pollFrame_;
+    bool pollAnswerDue_ = false;
+    std::string lastPollAnswer_;
 };
 
 } // namespace korvex

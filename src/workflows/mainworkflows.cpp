@@ -1,6 +1,7 @@
 // Start-up, the settings kept between runs, the line, the programmer state,
 // the language and closing.
 #include "workflows/mainworkflows.h"
+#include "workflows/messagewords.h"
 
 #include "support/errors.h"
 #include "workflows/entries.h"
@@ -38,7 +39,7 @@ TPMainWorkflows::~TPMainWorkflows() {
 }
 
 TIntentResult TPMainWorkflows::Failed(const std::exception& error) {
-    bench_.prompts.ShowMessage(TMessageKind::mkError, -1, DescribeError(error));
+    bench_.prompts.ShowMessage(TMessageKind::mkError, -1, WordedError(bench_.lang, error));
     return TIntentResult::irFailed;
 }
 
@@ -47,8 +48,8 @@ std::string TPMainWorkflows::UnknownCardMessage(const std::string& name) const {
     for (const std::string& item : bench_.card.Items()) {
         list += (list.empty() ? "" : ", ") + item;
     }
-    return "no card type named \"" + name +
-           "\"; the card types are: " + (list.empty() ? std::string("none") : list);
+    return FillIn(bench_.Text(entries::kNoCardTypeNamed),
+                  {name, list.empty() ? bench_.Text(entries::kNoCardTypes) : list});
 }
 
 TIntentResult TPMainWorkflows::FormShow(const TStartChoices& choices) {
@@ -188,6 +189,9 @@ bool TPMainWorkflows::FormClose() {
     if (Busy()) {
         if (bench_.line.Started()) {
             bench_.line.Prog().RequestAbort();
+            // The command releases the programmer as it stops: a poll after
+            // that, before the close timer's tick, would address it again.
+            bench_.line.Prog().SetPolling(false);
         }
         bench_.run.SetClosePending();
         return false;

@@ -94,8 +94,8 @@ public:
     TPCardTypeEditor EditCardTypeEditor() const;
     // A dialog accepted: writes the card type, then the list is scanned
     // again. irDeclined when a field is empty; irFailed, with the message
-    // shown, for a name that cannot be a card type's file or a file that
-    // cannot be written.
+    // shown, for a name that cannot be a card type's file, a processor or
+    // EEPROM the catalogue does not list, or a file that cannot be written.
     TIntentResult AddCardType(const TCardTypeFields& fields);
     TIntentResult EditCardType(const TCardTypeFields& fields);
     // Asks, then deletes the chosen card type; a card type that cannot be
@@ -115,8 +115,9 @@ public:
     TIntentResult EditSerialFields(const std::vector<std::string>& set,
                                    const std::vector<std::string>& remove);
     // A field written on one line as EditSerialFields takes it, checked as
-    // the chosen card type's file would be; nullopt, the reason shown, for
-    // one that cannot be right. Nothing is written.
+    // the chosen card type's file would be and against its memories; nullopt,
+    // the reason shown, for one that cannot be right or cannot fit. Nothing
+    // is written.
     std::optional<TSerialField> CheckSerialField(const std::string& line);
 
     // --- files and fuses
@@ -207,6 +208,8 @@ public:
     TPLogPanel& LogPanel() { return log_; }
     TLogMemo& LogMemo() { return log_.Memo(); }
     void ToggleLog();
+    // The card-state polls: left out of the log from now on, or shown again.
+    void HidePolls(bool hidden) { log_.SetPollsHidden(hidden); }
     void ClearLog();
     // irFailed, with "Cannot create file <name>: <reason>" shown.
     TIntentResult SaveLog(const std::filesystem::path& file);
@@ -240,6 +243,12 @@ private:
     void LoadSettings(const TStartChoices& choices);
     void SaveSettings();
     std::string UnknownCardMessage(const std::string& name) const;
+    // The parts typed into a card type dialog, spelled as the catalogue
+    // spells them. Throws EKorvex for a part it does not list, naming the
+    // close ones: a card type with it could not be chosen.
+    // Throws ESerialValue for a field outside the chosen card's memory.
+    void CheckSerialFits(const TSerialField& field) const;
+    TCardTypeFields SpelledParts(TCardTypeFields fields, const TPCardTypeEditor& editor) const;
     void DoChoosePort(int number);
     void DoChooseOffline();
     void DoChooseSpeed(TBaudRate rate);

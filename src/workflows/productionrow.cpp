@@ -1,5 +1,6 @@
 // A production run's card line: made from the card's report, kept in the
 // local record, or elsewhere when the record will not take it.
+#include "workflows/messagewords.h"
 #include "workflows/productionrun.h"
 
 #include "support/sha256.h"
@@ -89,7 +90,7 @@ bool TPProductionRun::Record(const TProductionPlan& plan, const TProductionRow& 
     } catch (const EKorvex& error) {
         bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kRecordNotWritten,
                                    bench_.Text(entries::kRecordNotWritten) + "\n" +
-                                       DescribeError(error) + "\n" +
+                                       WordedError(bench_.lang, error) + "\n" +
                                        KeepElsewhere(plan, row, kept));
         return false;
     }

@@ -1,4 +1,5 @@
 #include "workflows/productionrun.h"
+#include "workflows/messagewords.h"
 
 #include "serials/pgclaims.h"
 #include "serials/pgrecordsink.h"
@@ -58,7 +59,8 @@ public:
             if (bench_.line.State() != TPCardState::csNotConnected) {
                 bench_.line.Prog().SelectMode(0, bench_.card.Kind().Code());
             }
-            bench_.line.Prog().SetPolling(true);
+            // A window that is closing polls no more once it is released.
+            bench_.line.Prog().SetPolling(!bench_.run.ClosePending());
         }
         bench_.run.EndProduction();
         bench_.status.Restore();
@@ -82,7 +84,7 @@ public:
             run_.journal_->Claimed(run_.run_, run_.slotSequence_, run_.bench_.card.Name(), values);
             return true;
         } catch (const EKorvex& error) {
-            run_.journalProblem_ = DescribeError(error);
+            run_.journalProblem_ = WordedError(run_.bench_.lang, error);
             return false;
         }
     }
@@ -226,7 +228,7 @@ bool TPProductionRun::HandleCard(const TProductionPlan& plan, TProductionObserve
         // Nothing is sent to a card whose journal cannot be kept.
         bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kJournalUnusable,
                                    bench_.Text(entries::kJournalUnusable) + "\n" +
-                                       DescribeError(error));
+                                       WordedError(bench_.lang, error));
         summary.end = TRunEnd::reJournal;
         return false;
     }

@@ -1,6 +1,7 @@
 // What a production run settles before its first card: everything it can
 // check without the card, what the last run left in the slot and in the
 // journal, and the shared database.
+#include "workflows/messagewords.h"
 #include "workflows/productionrun.h"
 
 #include "serials/pgconnection.h"
@@ -57,7 +58,7 @@ bool TPProductionRun::MayStart(const TProductionPlan& plan, TRunEnd& refused) {
         try {
             TPProductionRecord(plan.record).Check();
         } catch (const EKorvex& problem) {
-            return error(entries::kRecordNotWritten, DescribeError(problem));
+            return error(entries::kRecordNotWritten, WordedError(bench_.lang, problem));
         }
     }
     return true;
@@ -97,7 +98,7 @@ bool TPProductionRun::SettleLastCard(TProductionObserver& observer, bool& usable
                             static_cast<const EInOutError&>(error).Path() != journal_->File();
         const int entry = record ? entries::kRecordNotWritten : entries::kJournalUnusable;
         bench_.prompts.ShowMessage(TMessageKind::mkError, entry,
-                                   bench_.Text(entry) + "\n" + DescribeError(error));
+                                   bench_.Text(entry) + "\n" + WordedError(bench_.lang, error));
         usable = false;
         return false;
     }
@@ -150,7 +151,7 @@ bool TPProductionRun::OpenShared(const TProductionPlan& plan, TProductionObserve
         const int entry =
             share_->Away() ? entries::kDatabaseUnreachable : entries::kDatabaseRefused;
         bench_.prompts.ShowMessage(TMessageKind::mkError, entry,
-                                   bench_.Text(entry) + "\n" + DescribeError(error));
+                                   bench_.Text(entry) + "\n" + WordedError(bench_.lang, error));
         share_.reset();
         return false;
     }

@@ -4,6 +4,7 @@
 #include "workflows/cardcommands.h"
 #include "workflows/entries.h"
 #include "workflows/fillin.h"
+#include "workflows/messagewords.h"
 
 #include "support/errors.h"
 
@@ -71,7 +72,7 @@ bool TPCardCommands::ClaimSerials(TPCardSerials& serials, TCardImages& images) {
         values = serials.Claim();
     } catch (const EKorvex& error) {
         report_.failStep = TFailStep::fsSerial;
-        TellText(TMessageKind::mkError, -1, DescribeError(error));
+        TellText(TMessageKind::mkError, -1, WordedError(bench_.lang, error));
         return false;
     }
     // A value is spent only once its card was touched.
@@ -80,7 +81,7 @@ bool TPCardCommands::ClaimSerials(TPCardSerials& serials, TCardImages& images) {
     } catch (const EKorvex& error) {
         SpendSerials(serials, kUnusedOutcome);
         report_.failStep = TFailStep::fsSerial;
-        TellText(TMessageKind::mkError, -1, DescribeError(error));
+        TellText(TMessageKind::mkError, -1, WordedError(bench_.lang, error));
         return false;
     }
     report_.serials = serials.Columns();
@@ -99,7 +100,7 @@ void TPCardCommands::SpendSerials(TPCardSerials& serials, std::string_view outco
     try {
         serials.Spend(outcome);
     } catch (const EKorvex& error) {
-        report_.claimsProblem = DescribeError(error);
+        report_.claimsProblem = WordedError(bench_.lang, error);
     }
 }
 

@@ -69,6 +69,7 @@ struct TMainSnapshot {
     bool productionRunning = false;
     bool logging = false;
     std::string logButtonCaption;
+    bool pollsHidden = false;
 };
 
 } // namespace korvex

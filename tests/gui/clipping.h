@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
@@ -15,8 +16,8 @@
 namespace korvex::testing {
 
 // Every visible text of `form` that does not fit the widget showing it:
-// labels (wrapped ones in their height), buttons, group titles, tabs and the
-// menu bar's titles, each as "name: text".
+// labels (wrapped ones in their height), buttons, group titles, the file
+// rows' names, tabs and the menu bar's titles, each as "name: text".
 inline QStringList ClippedTexts(QWidget& form) {
     QStringList clipped;
     const auto note = [&](const QWidget* widget, const QString& text) {
@@ -47,6 +48,14 @@ inline QStringList ClippedTexts(QWidget& form) {
                    group && !group->title().isEmpty()) {
             if (group->minimumSizeHint().width() > room.width()) {
                 note(group, group->title());
+            }
+        } else if (auto* field = qobject_cast<QLineEdit*>(widget);
+                   field && field->objectName().startsWith(QStringLiteral("fle"))) {
+            // A file row's field shows the name alone: it must show it whole.
+            const QMargins margins = field->textMargins() + field->contentsMargins();
+            const int room = field->width() - margins.left() - margins.right() - 2 * 4;
+            if (field->fontMetrics().horizontalAdvance(field->text()) > room) {
+                note(field, field->text());
             }
         } else if (auto* tabs = qobject_cast<QTabBar*>(widget)) {
             for (int i = 0; i < tabs->count(); ++i) {

@@ -6,10 +6,12 @@
 #include "dialogs/hexview.h"
 #include "dialogs/messageboxes.h"
 #include "dialogs/options.h"
+#include "dialogs/serialfield.h"
 #include "dialogs/widgettools.h"
 #include "gui/guitest.h"
 #include "workflows/entries.h"
 #include "workflows/fileview.h"
+#include "workflows/readback.h"
 #include "workflows/workflowrig.h"
 
 #include <QCheckBox>
@@ -20,6 +22,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTimer>
@@ -80,6 +83,13 @@ void Fill(QWidget& form, const char* name, const char* description, const QStrin
 
 void Click(QWidget& form, const char* button) {
     Child<QPushButton>(form, button)->click();
+}
+
+// The words of the read-back window, the file's name alone after a save.
+THexViewWords SavedAsName() {
+    THexViewWords words;
+    words.saved = "%1";
+    return words;
 }
 
 std::string Counting(int bytes) {
@@ -244,7 +254,7 @@ private slots:
         TScriptedFiles files;
         files.names = {std::nullopt, rig.dir / "dump", rig.dir / "dump"};
         rig.prompts.answers = {false, true};
-        TfrmGetHexView dialog(readBack, files, rig.prompts, "Saved to %1");
+        TfrmGetHexView dialog(readBack, files, rig.prompts);
         Shoot(dialog, "gethexview-pic");
         QCOMPARE(Child<QLabel>(dialog, "lblMode")->text(), QStringLiteral("Pic"));
         QCOMPARE(Child<QPlainTextEdit>(dialog, "mmoHexview")->horizontalScrollBar()->maximum(), 0);
@@ -266,7 +276,7 @@ private slots:
         TPReadBack readBack(true, false, "", Counting(32), Counting(256));
         TScriptedFiles files;
         files.names = {rig.dir / "flash", rig.dir / "data"};
-        TfrmGetHexView dialog(readBack, files, rig.prompts, "%1");
+        TfrmGetHexView dialog(readBack, files, rig.prompts, SavedAsName());
         dialog.show();
         auto* memo = Child<QPlainTextEdit>(dialog, "mmoHexview");
         const QString program = memo->toPlainText();
@@ -287,7 +297,7 @@ private slots:
         TPReadBack readBack(true, false, "", Counting(32), Counting(256));
         TScriptedFiles files;
         files.names.push_back(rig.dir / "missing" / "flash");
-        TfrmGetHexView dialog(readBack, files, rig.prompts, "%1");
+        TfrmGetHexView dialog(readBack, files, rig.prompts, SavedAsName());
         dialog.show();
         Click(dialog, "btnSave");
         QVERIFY(dialog.isVisible());
@@ -297,8 +307,8 @@ private slots:
         QVERIFY(!readBack.SecondStage());
     }
 
-    // The message boxes are titled in the language shown, and a question
-    // offers the answer it is asked with first.
+    // The message boxes are titled and their buttons worded in the language
+    // shown, and a question offers the answer it is asked with first.
     void messageBoxesAreTitledInTheLanguageAndPresetTheirAnswer() {
         TWorkflowRig rig;
         rig.Start();
@@ -306,12 +316,18 @@ private slots:
         TQtPrompts prompts;
         prompts.SetTexts([&](int entry) { return QString::fromStdString(rig.Text(entry)); });
         QString title;
+        QStringList buttons;
         QMessageBox::StandardButton preset = QMessageBox::NoButton;
         const auto answer = [&] {
             QTimer::singleShot(0, [&] {
                 auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
                 QVERIFY(box != nullptr);
                 title = box->windowTitle();
+                buttons.clear();
+                for (const QAbstractButton* button : box->buttons()) {
+                    buttons << button->text();
+                }
+                buttons.sort();
                 preset = box->standardButton(box->defaultButton());
                 box->done(QMessageBox::No);
             });
@@ -324,12 +340,14 @@ private slots:
             answer();
             prompts.ShowMessage(kind, -1, "text");
             QCOMPARE(title, QString::fromStdString(rig.Text(entry)));
+            QCOMPARE(buttons, QStringList{QString::fromStdString(rig.Text(entries::kOk))});
         }
         for (const auto& [given, shown] : {std::pair{TAnswer::anNo, QMessageBox::No},
                                            std::pair{TAnswer::anYes, QMessageBox::Yes}}) {
             answer();
             QVERIFY(!prompts.Ask(-1, "question", given));
             QCOMPARE(title, QStringLiteral("Bestätigung"));
+            QCOMPARE(buttons, (QStringList{QStringLiteral("&Ja"), QStringLiteral("&Nein")}));
             QCOMPARE(preset, shown);
         }
     }
@@ -373,6 +391,60 @@ private slots:
         const std::string file = ReadText(rig.CardFile(kPicCard));
         QVERIFY2(file.find("[Serial1]") != std::string::npos, file.c_str());
         QVERIFY(file.find("Address=0x0020") != std::string::npos);
+    }
+
+    // --- the keyboard
+
+    // Enter in any field of a dialog presses its default button: a dialog
+    // made afresh for each field.
+    void enterPressesTheDefaultButtonFromEveryField() {
+        TWorkflowRig rig;
+        rig.Start();
+        TScriptedFiles files;
+        const TPFileView view(rig.File("prog.hex", PicHexFile(SomeWords(8), SomeBytes(8), 0x3FF1)),
+                              TViewKind::vkProgram, false);
+        TPReadBack readBack(false, false, "3FFF", "FF", "FFFF");
+        const std::pair<const char*, std::function<QDialog*()>> dialogs[] = {
+            {"add", [&] { return new TfrmAddCard(rig.flows, rig.prompts); }},
+            {"edit", [&] { return new TfrmEditCardType(rig.flows, rig.prompts, files); }},
+            {"serial", [&] { return new TfrmSerialField(rig.flows, files, {}, true); }},
+            {"options", [&] { return new TfrmOptions(rig.flows); }},
+            {"about", [&] { return new TfrmAbout(rig.flows, 105); }},
+            {"hexview", [&] { return new TfrmHexView(view); }},
+            {"readback", [&] { return new TfrmGetHexView(readBack, files, rig.prompts); }},
+        };
+        for (const auto& [name, make] : dialogs) {
+            int fields = 0;
+            for (qsizetype at = 0;; ++at) {
+                const std::unique_ptr<QDialog> dialog(make());
+                dialog->show();
+                const QList<QWidget*> children = dialog->findChildren<QWidget*>();
+                if (at == children.size()) {
+                    break;
+                }
+                QWidget* target = children[at];
+                if (!target->isVisible() || target->focusPolicy() == Qt::NoFocus ||
+                    qobject_cast<QAbstractButton*>(target) || target->focusProxy() != nullptr) {
+                    continue;
+                }
+                QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+                const QList<QPushButton*> buttons = dialog->findChildren<QPushButton*>();
+                QSignalSpy pressed(*std::find_if(buttons.begin(), buttons.end(),
+                                                 [](auto* button) { return button->isDefault(); }),
+                                   &QPushButton::clicked);
+                target->setFocus();
+                // A name typed into a list is completed from its items.
+                if (auto* list = qobject_cast<QComboBox*>(target); list && list->isEditable()) {
+                    list->clearEditText();
+                    QTest::keyClicks(target, list->itemText(0).left(1));
+                    QVERIFY(list->lineEdit()->hasSelectedText());
+                }
+                QTest::keyClick(target, Qt::Key_Return);
+                QVERIFY2(pressed.count() == 1, qPrintable(target->objectName()));
+                ++fields;
+            }
+            QVERIFY2(fields > 0, name);
+        }
     }
 
     // --- about

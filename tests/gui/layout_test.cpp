@@ -11,6 +11,7 @@
 #include "dialogs/serialfield.h"
 #include "gui/clipping.h"
 #include "gui/windowrig.h"
+#include "gui/wording.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/productionwindow.h"
 #include "workflows/fileview.h"
@@ -34,6 +35,25 @@ QString Scale() {
     return qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1"));
 }
 
+// Controls whose text is data: the card type's description, the versions,
+// the station's name and the serial number formats as the file names them.
+const QStringList kData = QStringLiteral("lblDescription lblFirmwareVersion lblSoftwareVersion "
+                                         "lblQtVersion lblTitle edtStation cmbSerialFormat")
+                              .split(QLatin1Char(' '));
+// Texts every language shows as they are: the log panel's captions, the
+// read-back window's memories, the port items and the languages' names, the
+// title, the loader's states and the driver's words.
+const QStringList kLiteral =
+    QStringLiteral("Start log|Stop log|Save log|Clear log|Set Delay|Physic|Delay|Atmel - "
+                   "Processor|Atmel - Internal eeprom|Simulator|Com &|English|Korvex - "
+                   "OffLine|Beta II|Default|Missing|Failed to write card !")
+        .split(QLatin1Char('|'));
+// English words German says as they are; the names of the processor family,
+// the oscillators and the database.
+const QStringList kLoanwords =
+    QStringLiteral("Pic Watchdog Timer Fuse Int OK Hex LP HS XT RC PostgreSQL")
+        .split(QLatin1Char(' '));
+
 // One form as a user meets it: made (or brought up), then shown.
 struct TForm {
     const char* name;
@@ -42,6 +62,15 @@ struct TForm {
 
 QWidget* MainWindow(TWindowRig& rig, const char* card, const char* tab) {
     rig.work().ChooseCardType(card);
+    // The samples of the family: each name shows whole.
+    const bool avr = rig.Shot().layout.avrKind;
+    rig.work().SetFileField(TFileRow::frProgram,
+                            rig.Sample(avr ? "sampleavr_flash.hex" : "sample84.hex"));
+    rig.work().SetFileField(TFileRow::frEeprom,
+                            rig.Sample(avr ? "sample24c64.hex" : "sample24c16.hex"));
+    if (avr) {
+        rig.work().SetFileField(TFileRow::frIntEeprom, rig.Sample("sampleavr_eeprom.hex"));
+    }
     rig.Window().Render();
     auto* pages = rig.Find<QTabWidget>("pgcMain");
     pages->setCurrentWidget(rig.Find(tab));
@@ -111,10 +140,14 @@ private slots:
             {"serialfield",
              [&](auto& r) { return keep(new gui::TfrmSerialField(r.work(), files, {}, true)); }},
             {"about", [&](auto& r) { return keep(new gui::TfrmAbout(r.work(), 105)); }},
-            {"hexview", [&](auto&) { return keep(new gui::TfrmHexView(view)); }},
+            {"hexview",
+             [&](auto& r) {
+                 return keep(new gui::TfrmHexView(view, gui::HexViewWords(r.work())));
+             }},
             {"readback",
              [&](auto& r) {
-                 return keep(new gui::TfrmGetHexView(readBack, files, r.prompts, "%1"));
+                 return keep(new gui::TfrmGetHexView(readBack, files, r.prompts,
+                                                     gui::HexViewWords(r.work())));
              }},
             {"production", [](auto& r) { return Production(r); }},
         };
@@ -125,6 +158,13 @@ private slots:
             QTest::qWait(20);
             SaveScreenshot(*shown, QStringLiteral("clip-x%1-%2-%3")
                                        .arg(Scale(), language.toLower(), QLatin1String(form.name)));
+            if (language == QLatin1String("Deutsch")) {
+                const QStringList english =
+                    EnglishWords(ShownTexts(*shown, kData), kLiteral, kLoanwords);
+                QVERIFY2(english.isEmpty(),
+                         qPrintable(QLatin1String(form.name) + QStringLiteral(": ") +
+                                    english.join(QStringLiteral(" | "))));
+            }
             const QStringList clipped = ClippedTexts(*shown);
             QVERIFY2(clipped.isEmpty(), qPrintable(QLatin1String(form.name) + QStringLiteral(": ") +
                                                    clipped.join(QStringLiteral(" | "))));

@@ -42,6 +42,15 @@ bool TabShown(TWindowRig& rig, const char* name) {
 
 // The text a control of the window shows, whatever kind of control it is.
 QString ShownText(TWindowRig& rig, const std::string& control) {
+    // A tip, or one of every file row's (its first row's stands for all).
+    static const std::map<std::string, std::string> kRowTips{
+        {"rows/hint", "flePicfile"}, {"rows/open", "BitBtn1"}, {"rows/view", "btnViewPic"}};
+    if (const auto row = kRowTips.find(control); row != kRowTips.end()) {
+        return rig.Find<QWidget>(row->second.c_str())->toolTip();
+    }
+    if (control.ends_with("/tip")) {
+        return rig.Find<QWidget>(control.substr(0, control.size() - 4).c_str())->toolTip();
+    }
     QObject* target = rig.Window().findChild<QObject*>(gui::Q(control));
     auto* pages = rig.Find<QTabWidget>("pgcMain");
     if (auto* page = qobject_cast<QWidget*>(target); page && pages->indexOf(page) >= 0) {

@@ -353,7 +353,9 @@ TEST(Closing, DuringAWriteStopsItQuietlyAndTheTimerReleasesTheProgrammer) {
     EXPECT_EQ(rig.view.closeRequests, 0);
     EXPECT_FALSE(rig.settings.Exists());
 
-    // Released as the write stopped: the close sends no second release.
+    // Released as the write stopped: a closing window polls no more, and the
+    // close sends no second release.
+    rig.scheduler.Tick();
     EXPECT_EQ(rig.Sent().back(), "A00");
     rig.ClearRecords();
     rig.flows.CloseTimerTick();

@@ -244,10 +244,51 @@ TEST(Intents, ASerialFieldIsCheckedBeforeItIsWritten) {
         rig.flows.CheckSerialField("Serial1:memory=eeprom,address=0x10,length=4,format=bcd");
     ASSERT_TRUE(field.has_value());
     EXPECT_EQ(field->address, 0x10u);
-    EXPECT_FALSE(rig.flows.CheckSerialField("Serial1:memory=eeprom,length=0").has_value());
-    ASSERT_EQ(rig.prompts.messages.size(), 1u);
-    EXPECT_NE(rig.prompts.messages[0].text.find("Serial1"), std::string::npos);
+    // Refused where it is typed: a length of none, and bytes past the 24C16's
+    // 2048 or beyond the PIC 16F84's 64 of data EEPROM.
+    for (const char* line : {"Serial1:memory=eeprom,length=0",
+                             "Serial1:memory=eeprom,address=0x7FE,length=4,format=bcd",
+                             "Serial1:memory=int-eeprom,address=0x40,length=1,format=bcd"}) {
+        SCOPED_TRACE(line);
+        rig.prompts.messages.clear();
+        EXPECT_FALSE(rig.flows.CheckSerialField(line).has_value());
+        ASSERT_EQ(rig.prompts.messages.size(), 1u);
+        EXPECT_NE(rig.prompts.messages[0].text.find("Serial1"), std::string::npos);
+    }
     EXPECT_EQ(ReadText(rig.CardFile(kPicCard)), before);
+}
+
+// A processor or EEPROM typed into a card type dialog is stored in the
+// catalogue's spelling, or refused at Ok naming the nearest names.
+TEST(Intents, ACardTypeDialogTakesOnlyPartsTheCatalogueLists) {
+    const std::tuple<const char*, const char*, std::string> cases[] = {
+        {"PIC 16F84", "24C16", "PicName=PIC 16F84\nEepromName=24C16\n"},
+        {"pic 16f84a", "none", "PicName=PIC 16F84A\nEepromName=None\n"},
+        {"PIC16F84", "24C16", ": PIC 16F84. "},
+        {"PIC 16F87", "24C16", ": PIC 16F84, PIC 16F876, PIC 16F877. "},
+        {"PIC 16F84", "24LC16", ": 24C16. "},
+        {"Z80", "24C16", "Choose one from the list"},
+    };
+    for (const auto& [processor, eeprom, expected] : cases) {
+        SCOPED_TRACE(processor + std::string(" ") + eeprom);
+        IntentRig rig;
+        const bool taken = expected.starts_with("PicName");
+        const auto result = taken ? TIntentResult::irDone : TIntentResult::irFailed;
+        EXPECT_EQ(rig.flows.EditCardType({kPicCard, "edited", processor, eeprom}), result);
+        EXPECT_EQ(rig.flows.AddCardType({"New", "new", processor, eeprom}), result);
+        for (const char* card : {"New", kPicCard}) {
+            std::string file = std::filesystem::exists(rig.CardFile(card))
+                                   ? ReadText(rig.CardFile(card))
+                                   : std::string();
+            std::erase(file, '\r');
+            EXPECT_EQ(file.find(expected) != std::string::npos, taken) << file;
+            EXPECT_EQ(file.find("edited") != std::string::npos, taken && card == kPicCard);
+        }
+        for (const auto& message : rig.prompts.messages) {
+            EXPECT_NE(message.text.find(expected), std::string::npos) << message.text;
+        }
+        EXPECT_EQ(rig.prompts.messages.size(), taken ? 0u : 2u);
+    }
 }
 
 } // namespace

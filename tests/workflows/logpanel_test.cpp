@@ -129,6 +129,35 @@ TEST(LogPanel, ClearingEmptiesTheSavedLogBeyondWhatTheMemoShows) {
     EXPECT_EQ(ReadText(file), "e\n");
 }
 
+// Lines in, the lines kept and shown out: "P" a poll's frame, "B" another's.
+TEST(LogPanel, HiddenPollsShowOnlyWhenTheirAnswerChanges) {
+    using TLines = std::vector<std::string>;
+    const std::string P = "\x01P081\r",
+                      B = "\x01"
+                          "B3FFF\r",
+                      ok = "Succes.", dle = "DLE Error.";
+    const std::tuple<bool, TLines, TLines> cases[] = {
+        {false, {P, ok, P, ok}, {P, ok, P, ok}},
+        {true, {P, ok, P, ok, B, ok}, {P, ok, B, ok}},
+        {true, {P, ok, P, dle, P, ok}, {P, ok, P, dle, P, ok}},
+        {true, {P, ok, P, P, ok}, {P, ok, P}}, // a poll cut short stays
+        {true, {B, ok, B, ok}, {B, ok, B, ok}},
+    };
+    for (const auto& [hidden, in, kept] : cases) {
+        TWorkflowRig rig;
+        TLines shown;
+        rig.flows.LogPanel().OnLineAdded = [&](const std::string& line) { shown.push_back(line); };
+        rig.flows.HidePolls(hidden);
+        EXPECT_EQ(rig.flows.Snapshot().pollsHidden, hidden);
+        for (const std::string& line : in) {
+            rig.flows.LogMemo().Add(line);
+        }
+        const auto& log = rig.flows.LogPanel().KeptLines();
+        EXPECT_EQ(TLines(log.begin(), log.end()), kept);
+        EXPECT_EQ(shown, kept);
+    }
+}
+
 TEST(LogPanel, DelayTakesAnIntegerFrom0To1000OrKeepsThePause) {
     TWorkflowRig rig;
     rig.Start();

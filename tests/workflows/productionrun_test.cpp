@@ -419,6 +419,9 @@ TEST(ProductionRun, ClosingTheWindowEndsTheRunAfterTheCardInHand) {
     ASSERT_EQ(rig.board.results.size(), 1u);
     EXPECT_EQ(rig.board.results[0].verdict, TCardVerdict::cvGood);
     EXPECT_EQ(rig.view.closeRequests, 0);
+    const std::size_t polls = rig.Count('P');
+    rig.scheduler.Tick(); // a closing window polls no more
+    EXPECT_EQ(rig.Count('P'), polls);
     rig.flows.CloseTimerTick();
     EXPECT_EQ(rig.view.closeRequests, 1);
 }
