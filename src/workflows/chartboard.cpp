@@ -15,10 +15,19 @@ namespace korvex {
 
 namespace {
 
-std::string Percent(double share) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%.1f %%", share * 100);
-    return text;
+// One decimal, with the language's decimal mark: 66.7 or 66,7.
+std::string Tenths(const TPMainWorkflows& work, double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    std::string shown = text;
+    if (const std::size_t point = shown.find('.'); point != std::string::npos) {
+        shown.replace(point, 1, work.Text(entries::kChartDecimalMark));
+    }
+    return shown;
+}
+
+std::string Percent(const TPMainWorkflows& work, double share) {
+    return Tenths(work, share * 100) + " %";
 }
 
 // The record's name of a step in the language chosen; a name no step has
@@ -42,12 +51,10 @@ std::string Totals(const TPMainWorkflows& work, const TCardTally& tally) {
                                std::to_string(tally.failed), std::to_string(tally.interrupted)});
     if (const auto yield = tally.Yield()) {
         line += "; " + FillIn(work.Text(entries::kChartYield),
-                              {Percent(*yield), Percent(*tally.FirstPassYield())});
+                              {Percent(work, *yield), Percent(work, *tally.FirstPassYield())});
     }
     if (const auto pace = tally.CardsPerHour()) {
-        char text[32];
-        std::snprintf(text, sizeof text, "%.1f", *pace);
-        line += "; " + FillIn(work.Text(entries::kChartPace), {text});
+        line += "; " + FillIn(work.Text(entries::kChartPace), {Tenths(work, *pace)});
     }
     return line;
 }

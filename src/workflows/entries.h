@@ -587,5 +587,7 @@ constexpr int kChartRecordUnreadable = 441;
 constexpr int kChartDatabaseUnreadable = 442;
 constexpr int kChartUndated = 443;
 constexpr int kChartNoStep = 444;
+// The mark between the whole and the tenths of the charts' shares and pace.
+constexpr int kChartDecimalMark = 445;
 
 } // namespace korvex::entries

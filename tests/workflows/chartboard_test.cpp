@@ -236,9 +236,9 @@ TEST(ChartBoard, TheNewestReadOfTheChosenCardsIsDrawn) {
     const auto newest = rig.board.Read();
     ASSERT_TRUE(newest);
     EXPECT_TRUE(overtaken->query.cancelled->load()) << "the overtaken read goes on waiting";
-    const TChartRead today = ReadChart(newest->query);
-    rig.board.Delivered(newest->ticket, today);
     rig.board.Delivered(overtaken->ticket, ReadChart(overtaken->query));
+    EXPECT_TRUE(rig.board.View().reading && rig.board.View().totals.empty());
+    rig.board.Delivered(newest->ticket, ReadChart(newest->query));
 
     const TChartsView& view = rig.board.View();
     EXPECT_FALSE(view.reading || view.failed);
