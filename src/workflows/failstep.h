@@ -46,8 +46,8 @@ constexpr std::string_view FailStepName(TFailStep step) {
 // The step a record names; nothing for a name no step has (an older
 // record's, or none).
 constexpr std::optional<TFailStep> FailStepNamed(std::string_view name) {
-    for (auto step = static_cast<int>(TFailStep::fsFiles); step <= static_cast<int>(TFailStep::fsSerial);
-         ++step) {
+    for (auto step = static_cast<int>(TFailStep::fsFiles);
+         step <= static_cast<int>(TFailStep::fsSerial); ++step) {
         if (FailStepName(static_cast<TFailStep>(step)) == name) {
             return static_cast<TFailStep>(step);
         }
