@@ -548,4 +548,46 @@ constexpr int kRecordNoFolder = 410;
 constexpr int kRecordFolderUnwritable = 411;
 constexpr int kRecordNotAdded = 412;
 
+// The production window's tabs: the run, and the charts of a record.
+constexpr int kRunTab = 413;
+constexpr int kChartsTab = 414;
+// The charts' choices: where the record is read from, which cards, which
+// station; the range's times are typed as `records --since/--until` takes them.
+constexpr int kChartSource = 415;
+constexpr int kChartFromRecord = 416;
+constexpr int kChartFromDatabase = 417;
+constexpr int kChartSpan = 418;
+constexpr int kChartThisRun = 419;
+constexpr int kChartToday = 420;
+constexpr int kChartChosenRange = 421;
+constexpr int kChartSince = 422;
+constexpr int kChartUntil = 423;
+constexpr int kChartRangeTip = 424;
+constexpr int kChartAllStations = 425;
+constexpr int kChartRefresh = 426;
+// What the charts tab says instead of, or beside, its charts.
+constexpr int kChartReading = 427;
+// The charts' titles.
+constexpr int kChartCardsPerHour = 428;
+constexpr int kChartCardsPerDay = 429;
+constexpr int kChartFailuresByStep = 430;
+constexpr int kChartFirstPassYield = 431;
+// The totals under the choices: the cards (%1..%4), the yield and first-pass
+// yield, the cards an hour.
+constexpr int kChartTally = 432;
+constexpr int kChartYield = 433;
+constexpr int kChartPace = 434;
+constexpr int kChartNoCards = 435;
+constexpr int kChartNoRun = 436;
+constexpr int kChartNoRecord = 437;
+constexpr int kChartNoDatabase = 438;
+constexpr int kChartNoTime = 439;
+constexpr int kChartEmptyRange = 440;
+constexpr int kChartRecordUnreadable = 441;
+constexpr int kChartDatabaseUnreadable = 442;
+constexpr int kChartUndated = 443;
+constexpr int kChartNoStep = 444;
+// The mark between the whole and the tenths of the charts' shares and pace.
+constexpr int kChartDecimalMark = 445;
+
 } // namespace korvex::entries
