@@ -327,10 +327,11 @@ private slots:
         QVERIFY(Part<QLabel>(window, "lblWaiting")->text().isEmpty());
         rig.device.SetPresent(true);
         QTRY_COMPARE_WITH_TIMEOUT(rig.Shot().cardState, TPCardState::csCardReady, 3000);
-        QVERIFY(rig.Find("btnWrite")->isEnabled());
-        QVERIFY(rig.Action("AutoProgram1")->isEnabled());
-        QVERIFY(Part<QWidget>(window, "edtRecordFile")->isEnabled());
-        QVERIFY(Part<QWidget>(window, "spnCount")->isEnabled());
+        // A poll in flight holds the controls back for its few milliseconds.
+        QTRY_VERIFY_WITH_TIMEOUT(rig.Find("btnWrite")->isEnabled(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.Action("AutoProgram1")->isEnabled(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(Part<QWidget>(window, "edtRecordFile")->isEnabled(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(Part<QWidget>(window, "spnCount")->isEnabled(), 3000);
         QVERIFY(rig.prompts.messages.empty());
         SaveScreenshot(*window, QStringLiteral("production-good-after"));
     }
