@@ -5,7 +5,7 @@
 #include "cli/watchrun.h"
 #include "support/errors.h"
 #include "support/filetarget.h"
-#include "workflows/readback.h"
+#include "workflows/session/readback.h"
 
 #include "workflows/entries.h"
 #include <iostream>

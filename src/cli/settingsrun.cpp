@@ -8,7 +8,7 @@
 #include "support/errors.h"
 #include "support/inifile.h"
 #include "support/textconv.h"
-#include "workflows/optionsdialog.h"
+#include "workflows/presenter/optionsdialog.h"
 
 #include <algorithm>
 #include <stdexcept>

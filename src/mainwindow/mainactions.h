@@ -1,7 +1,7 @@
 #pragma once
 
 #include "link/portmap.h"
-#include "workflows/snapshot.h"
+#include "workflows/presenter/snapshot.h"
 
 #include <QObject>
 

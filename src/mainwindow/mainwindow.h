@@ -2,9 +2,9 @@
 
 #include "dialogs/captiontargets.h"
 #include "link/seams.h"
-#include "workflows/intents.h"
-#include "workflows/mainview.h"
-#include "workflows/snapshot.h"
+#include "workflows/presenter/mainview.h"
+#include "workflows/presenter/snapshot.h"
+#include "workflows/session/intents.h"
 
 #include <QMainWindow>
 #include <QTimer>

@@ -5,7 +5,7 @@
 #include "mainwindow/productionwindow.h"
 #include "support/readfile.h"
 #include "workflows/entries.h"
-#include "workflows/productionrecord.h"
+#include "workflows/production/productionrecord.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
