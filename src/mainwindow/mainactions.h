@@ -91,6 +91,8 @@ public:
     std::function<void(const std::string& name)> onLanguage;
 
 private:
+    void MakeActions();
+    void MakeMenus();
     QAction* NewAction(const char* name, const QString& text);
     void RenderPorts(const TMainSnapshot& shot);
     void RenderLanguages(const TMainSnapshot& shot);
