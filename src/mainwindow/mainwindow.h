@@ -48,8 +48,6 @@ public:
 
     // Draws everything the workflows report, now.
     void Render();
-    TMainActions& Actions() const { return *actions_; }
-    TCardPanel& CardPanel() const { return *card_; }
     TLogPanelView& LogPanel() const { return *log_; }
     // Shows or hides the log panel beside the card panel, the window kept on
     // its screen.

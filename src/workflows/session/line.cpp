@@ -64,7 +64,6 @@ void TPLine::ChooseOffline() {
 
 void TPLine::ChooseSpeed(TBaudRate rate) {
     speed_ = rate;
-    speedChosen_ = true;
     if (!prog_) {
         return;
     }

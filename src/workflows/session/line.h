@@ -40,7 +40,6 @@ public:
 
     int ComPort() const { return comPort_; } // 0: offline
     TBaudRate Speed() const { return speed_; }
-    bool SpeedChosen() const { return speedChosen_; }
     TPCardState State() const { return state_; }
     bool Connected() const { return prog_ && prog_->Connected(); }
     std::string ConnectError() const { return prog_ ? prog_->LastConnectError() : std::string(); }
@@ -76,7 +75,6 @@ private:
     std::unique_ptr<TPPicProg> prog_;
     int comPort_ = 0;
     TBaudRate speed_ = TBaudRate::br19200;
-    bool speedChosen_ = false;
     TPCardState state_ = TPCardState::csNotConnected;
 };
 
