@@ -2,7 +2,7 @@
 
 #include "workflows/cardtype/cardtypeeditor.h"
 #include "workflows/presenter/mainview.h"
-#include "workflows/session/intents.h"
+#include "workflows/session/faceterms.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "workflows/presenter/snapshot.h"
-#include "workflows/session/intents.h"
+#include "workflows/session/faceterms.h"
 
 #include <QObject>
 

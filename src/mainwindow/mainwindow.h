@@ -4,7 +4,7 @@
 #include "link/seams.h"
 #include "workflows/presenter/mainview.h"
 #include "workflows/presenter/snapshot.h"
-#include "workflows/session/intents.h"
+#include "workflows/session/faceterms.h"
 
 #include <QMainWindow>
 #include <QTimer>

@@ -6,8 +6,8 @@
 #include "workflows/faultwords.h"
 #include "workflows/fillin.h"
 #include "workflows/session/difference.h"
+#include "workflows/session/faceterms.h"
 #include "workflows/session/failstep.h"
-#include "workflows/session/intents.h"
 #include "workflows/session/workbench.h"
 
 #include <functional>

@@ -9,7 +9,7 @@
 #include "workflows/presenter/snapshot.h"
 #include "workflows/production/productionrun.h"
 #include "workflows/session/cardcommands.h"
-#include "workflows/session/intents.h"
+#include "workflows/session/faceterms.h"
 #include "workflows/session/workbench.h"
 
 #include <filesystem>

@@ -1,5 +1,8 @@
 #pragma once
 
+// The terms a face and the session share: how an intent was taken, the card
+// commands, the fuse groups and the big buttons.
+
 namespace korvex {
 
 // How the workflows took an intent of a face.
