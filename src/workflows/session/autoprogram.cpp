@@ -123,16 +123,11 @@ TOutcome TPCardCommands::AutoEepromPart(bool write, bool verify, const std::stri
     Prog().SelectMode(1, bench_.card.EepromKind());
     if (write) {
         bench_.clock.SleepMs(kModeSettleMs);
-        if (!WriteEeprom(data)) {
-            // The failure message, not the status caption "Writing eeprom...".
-            return FailAt(TFailStep::fsEepromWrite, entries::kEepromWriteFailed);
-        }
+    }
+    if (const auto ended = WriteEepromChecked(write, verify, data)) {
+        return *ended;
     }
     if (verify) {
-        if (const auto difference = EepromDifference(data)) {
-            return FailWithDifference(TFailStep::fsEepromVerify, entries::kEepromWriteFailed,
-                                      difference);
-        }
         Prog().SelectMode(0, Kind().Code());
     }
     Gauge(0);
@@ -149,28 +144,13 @@ TOutcome TPCardCommands::AutoProcessorPart(bool write, bool verify, const std::s
     if (write) {
         Status(avr ? entries::kWritingFlash : entries::kWritingPic);
         Prog().SelectMode(Kind().ProcessorMode(), Kind().Code());
-        if (!WriteProcessor(program, data)) {
-            report_.failStep = TFailStep::fsProcessorWrite;
-            return Stopping() ? Abort() : TOutcome::ocFailed;
+        if (const auto ended = WriteProcessorChecked(verify, program, data)) {
+            return *ended;
         }
-        if (progress_ != nullptr) {
-            progress_->Written();
-        }
-    }
-    if (verify) {
-        Status(avr ? entries::kVerifyingFlash : entries::kVerifyingPic);
-        auto difference = ProcessorDifference(program, data);
-        if (!write) {
-            if (!difference && !Stopping()) {
-                difference = ConfigDifference(config);
-            }
-            report_.failStep = difference ? TFailStep::fsProcessorVerify : TFailStep::fsNone;
-            return VerifyResult(difference);
-        }
-        if (difference) {
-            return FailWithDifference(TFailStep::fsProcessorVerify,
-                                      entries::kVerifyAfterWriteFailed, difference);
-        }
+    } else if (verify) {
+        const auto difference = ProcessorAndConfigDifference(program, data, config);
+        report_.failStep = difference ? TFailStep::fsProcessorVerify : TFailStep::fsNone;
+        return VerifyResult(difference);
     }
     if (const auto ended =
             ConfigOrLockStep(config, verify, bench_.card.Fuses().Shown().lock == 0)) {

@@ -278,6 +278,19 @@ private:
     // After the processor's write: its configuration word, or its lock.
     // Nothing when that went through, else how the command ends.
     std::optional<TOutcome> ConfigOrLockStep(const std::string& config, bool verify, bool lock);
+    // The processor written, its mode already selected, and compared with
+    // what was written when `verify`: nothing when it holds it, else how the
+    // command ends.
+    std::optional<TOutcome> WriteProcessorChecked(bool verify, const std::string& program,
+                                                  const std::string& data);
+    // The processor and its configuration word compared with the files, as
+    // a verify alone does: where the card first differs.
+    TVerifyFinding ProcessorAndConfigDifference(const std::string& program, const std::string& data,
+                                                const std::string& config);
+    // The external EEPROM written when `write`, its mode already selected,
+    // and compared with `text` when `verify`: nothing when it holds it,
+    // else how the command ends.
+    std::optional<TOutcome> WriteEepromChecked(bool write, bool verify, const std::string& text);
     // A verify's message with where the card first differs as its second
     // line (logged too, when the log runs); the difference is kept. A card
     // not read whole has no difference, and its message is an error that

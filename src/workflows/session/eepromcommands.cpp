@@ -39,23 +39,29 @@ TOutcome TPCardCommands::WriteEepromSteps() {
     Prog().SelectMode(0, eeprom);
     bench_.clock.SleepMs(kModeSettleMs);
     Prog().SelectMode(1, eeprom);
-    if (write) {
-        Status(entries::kWritingEeprom);
-        if (!WriteEeprom(text)) {
-            return FailAt(TFailStep::fsEepromWrite, entries::kEepromWriteFailed);
-        }
+    if (!write) {
+        return VerifyResult(EepromDifference(text));
+    }
+    Status(entries::kWritingEeprom);
+    if (const auto ended = WriteEepromChecked(write, verify, text)) {
+        return *ended;
+    }
+    return Finish(entries::kEepromWritten);
+}
+
+std::optional<TOutcome> TPCardCommands::WriteEepromChecked(bool write, bool verify,
+                                                           const std::string& text) {
+    if (write && !WriteEeprom(text)) {
+        // The failure message, not the status caption "Writing eeprom...".
+        return FailAt(TFailStep::fsEepromWrite, entries::kEepromWriteFailed);
     }
     if (verify) {
-        const auto difference = EepromDifference(text);
-        if (!write) {
-            return VerifyResult(difference);
-        }
-        if (difference) {
+        if (const auto difference = EepromDifference(text)) {
             return FailWithDifference(TFailStep::fsEepromVerify, entries::kEepromWriteFailed,
                                       difference);
         }
     }
-    return Finish(entries::kEepromWritten);
+    return std::nullopt;
 }
 
 TOutcome TPCardCommands::VerifyEepromSteps() {

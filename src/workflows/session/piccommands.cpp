@@ -35,26 +35,12 @@ TOutcome TPCardCommands::WritePicSteps() {
     if (OnGoingAhead) {
         OnGoingAhead();
     }
-    if (write) {
-        Status(avr ? entries::kWritingFlash : entries::kWritingPic);
-        if (!WriteProcessor(program, data)) {
-            report_.failStep = TFailStep::fsProcessorWrite;
-            return Stopping() ? Abort() : TOutcome::ocFailed;
-        }
+    if (!write) {
+        return VerifyResult(ProcessorAndConfigDifference(program, data, config));
     }
-    if (verify) {
-        Status(avr ? entries::kVerifyingFlash : entries::kVerifyingPic);
-        auto difference = ProcessorDifference(program, data);
-        if (!write) {
-            if (!difference && !Stopping()) {
-                difference = ConfigDifference(config);
-            }
-            return VerifyResult(difference);
-        }
-        if (difference) {
-            return FailWithDifference(TFailStep::fsProcessorVerify,
-                                      entries::kVerifyAfterWriteFailed, difference);
-        }
+    Status(avr ? entries::kWritingFlash : entries::kWritingPic);
+    if (const auto ended = WriteProcessorChecked(verify, program, data)) {
+        return *ended;
     }
     if (const auto ended = ConfigOrLockStep(config, verify, lock)) {
         return *ended;
@@ -85,6 +71,37 @@ std::optional<TOutcome> TPCardCommands::ConfigOrLockStep(const std::string& conf
     return std::nullopt;
 }
 
+std::optional<TOutcome> TPCardCommands::WriteProcessorChecked(bool verify,
+                                                              const std::string& program,
+                                                              const std::string& data) {
+    if (!WriteProcessor(program, data)) {
+        report_.failStep = TFailStep::fsProcessorWrite;
+        return Stopping() ? Abort() : TOutcome::ocFailed;
+    }
+    if (progress_ != nullptr) {
+        progress_->Written();
+    }
+    if (verify) {
+        Status(Kind().IsAvr() ? entries::kVerifyingFlash : entries::kVerifyingPic);
+        if (const auto difference = ProcessorDifference(program, data)) {
+            return FailWithDifference(TFailStep::fsProcessorVerify,
+                                      entries::kVerifyAfterWriteFailed, difference);
+        }
+    }
+    return std::nullopt;
+}
+
+TVerifyFinding TPCardCommands::ProcessorAndConfigDifference(const std::string& program,
+                                                            const std::string& data,
+                                                            const std::string& config) {
+    Status(Kind().IsAvr() ? entries::kVerifyingFlash : entries::kVerifyingPic);
+    auto difference = ProcessorDifference(program, data);
+    if (!difference && !Stopping()) {
+        difference = ConfigDifference(config);
+    }
+    return difference;
+}
+
 // The card is compared with the files as they are now: without an image
 // there is nothing to compare, and comparing nothing must never read as a
 // match. A PIC's configuration word is compared too.
@@ -106,12 +123,7 @@ TOutcome TPCardCommands::VerifyPicSteps() {
         avr ? images.intEeprom.GetHexText(0, -1) : images.intEeprom.GetLowByteText(0, -1);
     report_.sent.program = program;
     report_.sent.intEeprom = data;
-    Status(avr ? entries::kVerifyingFlash : entries::kVerifyingPic);
-    auto difference = ProcessorDifference(program, data);
-    if (!difference && !Stopping()) {
-        difference = ConfigDifference(ConfigText());
-    }
-    return VerifyResult(difference);
+    return VerifyResult(ProcessorAndConfigDifference(program, data, ConfigText()));
 }
 
 // The window shows nothing after an erase that went through, but one the
