@@ -37,7 +37,7 @@ std::optional<TOutcome> TPCardCommands::PlanAuto(TAutoPlan& plan, bool card) {
         return TOutcome::ocRefused;
     }
     if (const auto problem = AutoOptionsProblem(false)) {
-        report_.failStep = TFailStep::fsFiles;
+        run_.report.failStep = TFailStep::fsFiles;
         return Nothing(*problem);
     }
     if (!HasImage(bench_.rows.Images().program, entries::kNoProgramImage)) {
@@ -50,7 +50,7 @@ std::optional<TOutcome> TPCardCommands::PlanAuto(TAutoPlan& plan, bool card) {
     // The images as the files give them, then with the card's own serial
     // values laid in: the files on disk are never changed.
     plan.images = {plan.eepromPart ? PaddedEepromText() : std::string(), DataText(), ProgramText()};
-    report_.fileImages = {plan.images.program, plan.images.eeprom, plan.images.intEeprom};
+    run_.report.fileImages = {plan.images.program, plan.images.eeprom, plan.images.intEeprom};
     CardTypeSerials(plan.serials);
     if (plan.serials) {
         if (!plan.picWrite || (!plan.eepromWrite && plan.serials->Uses(TSerialMemory::smEeprom))) {
@@ -58,9 +58,9 @@ std::optional<TOutcome> TPCardCommands::PlanAuto(TAutoPlan& plan, bool card) {
         }
         plan.serials->CheckPlaces(plan.images, CardMemories(bench_.card, plan.eepromPart));
         // A value is only claimed for a card it can go onto.
-        report_.failStep = TFailStep::fsSerial;
+        run_.report.failStep = TFailStep::fsSerial;
         plan.serials->CheckNextValues(plan.images, Kind().IsAvr());
-        report_.failStep = TFailStep::fsNone;
+        run_.report.failStep = TFailStep::fsNone;
     }
     return std::nullopt;
 }
@@ -97,7 +97,7 @@ TOutcome TPCardCommands::AutoSteps() {
 
 TOutcome TPCardCommands::AutoCard(const TCardImages& images, bool eepromPart, bool eepromWrite,
                                   bool eepromVerify, bool picWrite, bool picVerify) {
-    report_.sent = {images.program, images.eeprom, images.intEeprom};
+    run_.report.sent = {images.program, images.eeprom, images.intEeprom};
     if (eepromPart) {
         const TOutcome eeprom = AutoEepromPart(eepromWrite, eepromVerify, images.eeprom);
         if (eeprom != TOutcome::ocSucceeded) {
@@ -149,7 +149,7 @@ TOutcome TPCardCommands::AutoProcessorPart(bool write, bool verify, const std::s
         }
     } else if (verify) {
         const auto difference = ProcessorAndConfigDifference(program, data, config);
-        report_.failStep = difference ? TFailStep::fsProcessorVerify : TFailStep::fsNone;
+        run_.report.failStep = difference ? TFailStep::fsProcessorVerify : TFailStep::fsNone;
         return VerifyResult(difference);
     }
     if (const auto ended =

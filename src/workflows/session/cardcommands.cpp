@@ -138,16 +138,14 @@ TOutcome TPCardCommands::Run(TSteps steps) {
     if (!run.Started()) {
         return TOutcome::ocRefused;
     }
-    report_ = {};
-    lineProblemTold_ = false;
-    identified_.reset();
+    run_ = {};
     try {
-        retries_ = bench_.options.GetStepRetries();
+        run_.retries = bench_.options.GetStepRetries();
         return (this->*steps)();
     } catch (const EKorvex& error) {
         // What throws is a file, the catalogue or the options, never the card.
-        if (report_.failStep == TFailStep::fsNone) {
-            report_.failStep = TFailStep::fsFiles;
+        if (run_.report.failStep == TFailStep::fsNone) {
+            run_.report.failStep = TFailStep::fsFiles;
         }
         TellText(TMessageKind::mkError, -1, WordedError(bench_.lang, error));
         if (bench_.line.Connected()) {
@@ -186,12 +184,12 @@ bool TPCardCommands::DeviceIdMatches() {
         })) {
         return true;
     }
-    report_.failStep = TFailStep::fsIdentification;
+    run_.report.failStep = TFailStep::fsIdentification;
     // What the line did not bring is no identification: the card may well
     // be the right one.
-    if (report_.lineFault.IsFault() && !report_.lineProblem.empty()) {
-        lineProblemTold_ = true;
-        TellText(TMessageKind::mkError, entries::kStepFailedOnLine, report_.lineProblem);
+    if (run_.report.lineFault.IsFault() && !run_.report.lineProblem.empty()) {
+        run_.lineProblemTold = true;
+        TellText(TMessageKind::mkError, entries::kStepFailedOnLine, run_.report.lineProblem);
         return false;
     }
     Tell(TMessageKind::mkError, entries::kWrongDevice);
@@ -199,10 +197,10 @@ bool TPCardCommands::DeviceIdMatches() {
 }
 
 bool TPCardCommands::Identified() {
-    if (!identified_) {
-        identified_ = DeviceIdMatches();
+    if (!run_.identified) {
+        run_.identified = DeviceIdMatches();
     }
-    return *identified_;
+    return *run_.identified;
 }
 
 bool TPCardCommands::LoadFiles(std::initializer_list<TFileRow> rows) {
@@ -210,7 +208,7 @@ bool TPCardCommands::LoadFiles(std::initializer_list<TFileRow> rows) {
     if (!unusable) {
         return true;
     }
-    report_.failStep = TFailStep::fsFiles;
+    run_.report.failStep = TFailStep::fsFiles;
     const int caption = RowCaption(*unusable, Kind().IsAvr());
     const std::string rowName = caption < 0 ? "Loader" : WithoutColon(bench_.Text(caption));
     const std::string file = *unusable == TFileRow::frLoader ? bench_.rows.WantedLoader().string()
@@ -226,7 +224,7 @@ bool TPCardCommands::HasImage(const THexFileBuffer& image, int entry) {
     if (!image.GetHexText(0, -1).empty()) {
         return true;
     }
-    report_.failStep = TFailStep::fsFiles;
+    run_.report.failStep = TFailStep::fsFiles;
     Tell(TMessageKind::mkError, entry);
     return false;
 }
@@ -235,7 +233,7 @@ bool TPCardCommands::LoaderReady() {
     if (bench_.rows.LoaderFile() && !bench_.rows.Images().loader.GetHexText(0, -1).empty()) {
         return true;
     }
-    report_.failStep = TFailStep::fsFiles;
+    run_.report.failStep = TFailStep::fsFiles;
     TellText(TMessageKind::mkError, entries::kLoaderMissing,
              bench_.Text(entries::kLoaderMissing) + " " + bench_.rows.WantedLoader().string());
     return false;
@@ -461,25 +459,25 @@ void TPCardCommands::Note(const std::string& text) {
 }
 
 void TPCardCommands::NoteLineFault(int name, const TTransportFault& fault) {
-    report_.lineFault = fault;
-    report_.lineProblem.clear();
+    run_.report.lineFault = fault;
+    run_.report.lineProblem.clear();
     if (Stopping()) {
         return;
     }
     if (Prog().LineGone()) {
-        report_.lineProblem = FillIn(bench_.Text(entries::kPortGone),
-                                     {bench_.PortName().text, FaultWords(bench_.lang, fault)});
+        run_.report.lineProblem = FillIn(bench_.Text(entries::kPortGone),
+                                         {bench_.PortName().text, FaultWords(bench_.lang, fault)});
     } else if (fault.kind == TTransportFaultKind::tfNoAnswer &&
                Prog().LastAnswer() == TTransportFaultKind::tfNoAnswer) {
         // Still silent after the failure, not an answer lost on the way.
-        report_.lineProblem =
+        run_.report.lineProblem =
             FillIn(bench_.Text(entries::kProgrammerSilent),
                    {bench_.TimeOfDay(Prog().LastHeardMs()), FaultWords(bench_.lang, fault)});
     } else if (fault.MayRetry() || fault.kind == TTransportFaultKind::tfNoCard) {
         // The last try's fault, or the card taken out: the tries before it
         // were told as they failed.
-        report_.lineProblem = FillIn(bench_.Text(entries::kStepFailedOnLine),
-                                     {bench_.Text(name), FaultWords(bench_.lang, fault)});
+        run_.report.lineProblem = FillIn(bench_.Text(entries::kStepFailedOnLine),
+                                         {bench_.Text(name), FaultWords(bench_.lang, fault)});
     }
 }
 
@@ -515,9 +513,10 @@ void TPCardCommands::TellText(TMessageKind kind, int entry, const std::string& t
     }
     Gauge(0);
     bench_.status.Restore();
-    if (kind == TMessageKind::mkError && !report_.lineProblem.empty() && !lineProblemTold_) {
-        lineProblemTold_ = true;
-        bench_.prompts.ShowMessage(kind, entry, text + "\r\n" + report_.lineProblem);
+    if (kind == TMessageKind::mkError && !run_.report.lineProblem.empty() &&
+        !run_.lineProblemTold) {
+        run_.lineProblemTold = true;
+        bench_.prompts.ShowMessage(kind, entry, text + "\r\n" + run_.report.lineProblem);
         return;
     }
     bench_.prompts.ShowMessage(kind, entry, text);
@@ -540,7 +539,7 @@ TOutcome TPCardCommands::Fail(int entry) {
 }
 
 TOutcome TPCardCommands::FailAt(TFailStep step, int entry) {
-    report_.failStep = step;
+    run_.report.failStep = step;
     return Fail(entry);
 }
 
@@ -570,11 +569,11 @@ std::string TPCardCommands::DifferenceLine(const TPDifference& difference) const
 // message is the line's failure alone, whatever the step's own would say.
 void TPCardCommands::TellFinding(TMessageKind kind, int entry, const TVerifyFinding& finding) {
     if (finding.unread) {
-        report_.difference.reset();
+        run_.report.difference.reset();
         Tell(TMessageKind::mkError, entries::kVerifyNotReadWhole);
         return;
     }
-    report_.difference = finding.difference;
+    run_.report.difference = finding.difference;
     std::string text = bench_.Text(entry);
     if (finding.difference) {
         const std::string line = DifferenceLine(*finding.difference);
@@ -588,7 +587,7 @@ void TPCardCommands::TellFinding(TMessageKind kind, int entry, const TVerifyFind
 
 TOutcome TPCardCommands::FailWithDifference(TFailStep step, int entry,
                                             const TVerifyFinding& finding) {
-    report_.failStep = step;
+    run_.report.failStep = step;
     if (Stopping()) {
         return Abort();
     }

@@ -113,7 +113,7 @@ public:
     explicit TPCardCommands(TPWorkbench& bench) : bench_(bench) {}
 
     TOutcome Run(TCardCommand command);
-    const TCommandReport& LastReport() const { return report_; }
+    const TCommandReport& LastReport() const { return run_.report; }
     // Where the serial values of a card type's fields are claimed: the shared
     // database of a production run, or (nullptr) the station's own files.
     void UseClaims(TSerialClaims* claims) { claims_ = claims; }
@@ -305,14 +305,19 @@ private:
     TOutcome Finish(int entry);
 
     TPWorkbench& bench_;
-    TCommandReport report_;
-    int retries_ = 0; // the options' bound, read as the command starts
+    // What one command knows of itself, begun afresh by each: nothing of a
+    // command before it can decide one after it.
+    struct TCommandRun {
+        TCommandReport report;
+        int retries = 0; // the options' bound, read as the command starts
+        // The line problem has been said in a message of this command.
+        bool lineProblemTold = false;
+        std::optional<bool> identified; // this command's identification check
+    };
+    TCommandRun run_;
     TSerialClaims* claims_ = nullptr;
     std::unique_ptr<TPLocalSerialClaims> localClaims_;
     TCardProgress* progress_ = nullptr;
-    // The line problem has been said in a message of this command.
-    bool lineProblemTold_ = false;
-    std::optional<bool> identified_; // this command's identification check
 };
 
 template <typename Step>
@@ -327,20 +332,20 @@ bool TPCardCommands::Retrying(int name, Step step) {
         // A port gone away takes no try again: nothing would get through.
         // Nor does a programmer that did not answer and does not answer a
         // short poll either: each try would wait out its answer times again.
-        if (!fault.MayRetry() || attempt > retries_ || Stopping() || Prog().LineGone() ||
+        if (!fault.MayRetry() || attempt > run_.retries || Stopping() || Prog().LineGone() ||
             (fault.kind == TTransportFaultKind::tfNoAnswer && !Prog().Answering())) {
             NoteLineFault(name, fault);
             // The failure ends the command: its box comes over the card's
             // state, not over the step's caption.
             Gauge(0);
             bench_.status.Restore();
-            lineProblemTold_ = bench_.prompts.ReleaseLinkErrors(true, report_.lineProblem);
+            run_.lineProblemTold = bench_.prompts.ReleaseLinkErrors(true, run_.report.lineProblem);
             return false;
         }
-        ++report_.retries;
+        ++run_.report.retries;
         Note(FillIn(bench_.Text(entries::kStepTriedAgain),
                     {bench_.Text(name), FaultWords(bench_.lang, fault), std::to_string(attempt + 1),
-                     std::to_string(retries_ + 1)}));
+                     std::to_string(run_.retries + 1)}));
     }
 }
 

@@ -30,7 +30,7 @@ TOutcome TPCardCommands::WriteEepromSteps() {
         return TOutcome::ocNothing;
     }
     const std::string text = PaddedEepromText();
-    report_.sent.eeprom = text;
+    run_.report.sent.eeprom = text;
     if (const auto ended = ReachEeprom(entries::kAskWriteEeprom)) {
         return *ended;
     }
@@ -76,7 +76,7 @@ TOutcome TPCardCommands::VerifyEepromSteps() {
         return TOutcome::ocNothing;
     }
     const std::string image = bench_.rows.Images().extEeprom.GetHexText(0, -1);
-    report_.sent.eeprom = image;
+    run_.report.sent.eeprom = image;
     if (const auto ended = ReachEeprom(entries::kAskVerifyEeprom)) {
         return *ended;
     }

@@ -27,8 +27,8 @@ TOutcome TPCardCommands::WritePicSteps() {
     const std::string program = ProgramText();
     const std::string data = DataText();
     const std::string config = ConfigText();
-    report_.sent.program = program;
-    report_.sent.intEeprom = data;
+    run_.report.sent.program = program;
+    run_.report.sent.intEeprom = data;
     if (!Identified()) {
         return TOutcome::ocFailed;
     }
@@ -75,7 +75,7 @@ std::optional<TOutcome> TPCardCommands::WriteProcessorChecked(bool verify,
                                                               const std::string& program,
                                                               const std::string& data) {
     if (!WriteProcessor(program, data)) {
-        report_.failStep = TFailStep::fsProcessorWrite;
+        run_.report.failStep = TFailStep::fsProcessorWrite;
         return Stopping() ? Abort() : TOutcome::ocFailed;
     }
     if (progress_ != nullptr) {
@@ -121,8 +121,8 @@ TOutcome TPCardCommands::VerifyPicSteps() {
     const std::string program = images.program.GetHexText(0, -1);
     const std::string data =
         avr ? images.intEeprom.GetHexText(0, -1) : images.intEeprom.GetLowByteText(0, -1);
-    report_.sent.program = program;
-    report_.sent.intEeprom = data;
+    run_.report.sent.program = program;
+    run_.report.sent.intEeprom = data;
     return VerifyResult(ProcessorAndConfigDifference(program, data, ConfigText()));
 }
 

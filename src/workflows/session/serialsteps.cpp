@@ -71,7 +71,7 @@ bool TPCardCommands::ClaimSerials(TPCardSerials& serials, TCardImages& images) {
     try {
         values = serials.Claim();
     } catch (const EKorvex& error) {
-        report_.failStep = TFailStep::fsSerial;
+        run_.report.failStep = TFailStep::fsSerial;
         TellText(TMessageKind::mkError, -1, WordedError(bench_.lang, error));
         return false;
     }
@@ -80,17 +80,17 @@ bool TPCardCommands::ClaimSerials(TPCardSerials& serials, TCardImages& images) {
         serials.Place(images, Kind().IsAvr());
     } catch (const EKorvex& error) {
         SpendSerials(serials, kUnusedOutcome);
-        report_.failStep = TFailStep::fsSerial;
+        run_.report.failStep = TFailStep::fsSerial;
         TellText(TMessageKind::mkError, -1, WordedError(bench_.lang, error));
         return false;
     }
-    report_.serials = serials.Columns();
+    run_.report.serials = serials.Columns();
     if (progress_ != nullptr && !progress_->Claimed(values)) {
         SpendSerials(serials, kUnusedOutcome);
-        report_.serials.clear();
+        run_.report.serials.clear();
         return false;
     }
-    Note(SerialValuesLine(report_.serials, bench_.Text(entries::kSerialValue)));
+    Note(SerialValuesLine(run_.report.serials, bench_.Text(entries::kSerialValue)));
     return true;
 }
 
@@ -100,7 +100,7 @@ void TPCardCommands::SpendSerials(TPCardSerials& serials, std::string_view outco
     try {
         serials.Spend(outcome);
     } catch (const EKorvex& error) {
-        report_.claimsProblem = WordedError(bench_.lang, error);
+        run_.report.claimsProblem = WordedError(bench_.lang, error);
     }
 }
 
