@@ -291,6 +291,9 @@ private:
     TPCardCommands commands_;
     TPLogPanel log_;
     TPProductionRun production_;
+    // The big button pressed last, which says what the pop-up's items do;
+    // none before the first press.
+    std::optional<TBigButton> pressedButton_;
 };
 
 } // namespace korvex

@@ -352,44 +352,52 @@ void TPMainWorkflows::RequestStop() {
 }
 
 void TPMainWorkflows::PressButton(TBigButton button) {
-    bench_.pendingAction = static_cast<int>(button);
+    pressedButton_ = button;
 }
 
 std::optional<TOutcome> TPMainWorkflows::PicItemClick() {
-    switch (bench_.pendingAction) {
-    case 1:
-        return RunCommand(TCardCommand::ccReadPic);
-    case 3:
-        return RunCommand(TCardCommand::ccVerifyPic);
-    case 4:
-        return RunCommand(TCardCommand::ccErasePic);
-    default:
+    if (!pressedButton_) {
         return std::nullopt;
     }
+    switch (*pressedButton_) {
+    case TBigButton::bbRead:
+        return RunCommand(TCardCommand::ccReadPic);
+    case TBigButton::bbVerify:
+        return RunCommand(TCardCommand::ccVerifyPic);
+    case TBigButton::bbErase:
+        return RunCommand(TCardCommand::ccErasePic);
+    case TBigButton::bbWrite: // its items are the pop-up's write items
+        return std::nullopt;
+    }
+    return std::nullopt;
 }
 
 std::optional<TOutcome> TPMainWorkflows::EepromItemClick() {
-    switch (bench_.pendingAction) {
-    case 1:
-        return RunCommand(TCardCommand::ccReadEeprom);
-    case 3:
-        return RunCommand(TCardCommand::ccVerifyEeprom);
-    case 4:
-        return RunCommand(TCardCommand::ccEraseEeprom);
-    default:
+    if (!pressedButton_) {
         return std::nullopt;
     }
+    switch (*pressedButton_) {
+    case TBigButton::bbRead:
+        return RunCommand(TCardCommand::ccReadEeprom);
+    case TBigButton::bbVerify:
+        return RunCommand(TCardCommand::ccVerifyEeprom);
+    case TBigButton::bbErase:
+        return RunCommand(TCardCommand::ccEraseEeprom);
+    case TBigButton::bbWrite: // its items are the pop-up's write items
+        return std::nullopt;
+    }
+    return std::nullopt;
 }
 
 std::optional<TOutcome> TPMainWorkflows::WritePicItemClick() {
-    if (bench_.pendingAction != 2) {
+    if (pressedButton_ != TBigButton::bbWrite) {
         return std::nullopt;
     }
     return RunCommand(TCardCommand::ccWritePic);
 }
 
 std::optional<TOutcome> TPMainWorkflows::WriteEepromItemClick() {
-    if (bench_.pendingAction != 2) {
+    if (pressedButton_ != TBigButton::bbWrite) {
         return std::nullopt;
     }
     return RunCommand(TCardCommand::ccWriteEeprom);

@@ -85,7 +85,6 @@ struct TPWorkbench {
     std::string windowCaption = "Korvex 2.1 Beta II";
     std::string languageName;
     std::vector<std::string> languages; // the language files found at start
-    int pendingAction = 0;              // 1 read, 2 write, 3 verify, 4 erase
     // Whether leaving a card type stores its settings in its file. A face that
     // only runs one command and goes (the command-line tool) leaves the files
     // alone unless the command is about those settings.
