@@ -20,7 +20,7 @@ std::optional<TOutcome> TPCardCommands::PlanAuto(TAutoPlan& plan, bool card) {
     plan.eepromVerify = options.GetAutoVerifyEe();
     plan.picWrite = options.GetAutoWritePic();
     plan.picVerify = options.GetAutoVerifyPic();
-    plan.eepromPart = bench_.card.HasEeprom() && (plan.eepromWrite || plan.eepromVerify);
+    plan.eepromPart = AutoReachesEeprom();
 
     // Everything the sequence will write must be there before anything is
     // sent: a sequence that stopped half way would leave the processor

@@ -279,10 +279,14 @@ std::string TPCardCommands::PaddedEepromText() const {
     return text;
 }
 
+bool TPCardCommands::AutoReachesEeprom() const {
+    TPOptionReader& options = bench_.options;
+    return bench_.card.HasEeprom() && (options.GetAutoWriteEe() || options.GetAutoVerifyEe());
+}
+
 std::optional<int> TPCardCommands::AutoOptionsProblem(bool everyFile) const {
     TPOptionReader& options = bench_.options;
-    const bool eepromSteps =
-        bench_.card.HasEeprom() && (options.GetAutoWriteEe() || options.GetAutoVerifyEe());
+    const bool eepromSteps = AutoReachesEeprom();
     const bool processorWrite = options.GetAutoWritePic();
     if (!eepromSteps && !processorWrite && !options.GetAutoVerifyPic()) {
         return entries::kAutoNothingToDo;

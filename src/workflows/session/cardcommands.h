@@ -136,6 +136,9 @@ public:
     // neither written nor verified (a production run, whose good cards must
     // hold every file it names). nullopt when it may start.
     std::optional<int> AutoOptionsProblem(bool everyFile) const;
+    // Whether Auto program, with the options as they are now, writes or
+    // verifies the card's external EEPROM: never for a card type without one.
+    bool AutoReachesEeprom() const;
 
     // The line that says where a verify found the card first differing, in
     // the language shown.

@@ -197,6 +197,10 @@ public:
     // What the last card command found: its failing step, its first
     // difference, the images it sent.
     const TCommandReport& LastReport() const { return commands_.LastReport(); }
+    // Whether Auto program, with the options as they are now, writes or
+    // verifies the card's external EEPROM.
+    bool AutoReachesEeprom() const { return commands_.AutoReachesEeprom(); }
+    bool CardHasEeprom() const { return bench_.card.HasEeprom(); }
     // Told once Auto program or Write pic has passed its checks and is about
     // to change the card (see TPCardCommands::OnGoingAhead).
     void OnGoingAhead(std::function<void()> told) { commands_.OnGoingAhead = std::move(told); }
