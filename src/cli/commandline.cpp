@@ -20,6 +20,15 @@ void AddMemory(CLI::App* command, std::string& memory) {
         ->check(CLI::IsMember({"pic", "flash", "eeprom"}));
 }
 
+// write and verify: the memory, its image, and the internal EEPROM's beside
+// a program file.
+void AddImages(CLI::App* command, std::string& memory, TActionRequest& action) {
+    AddMemory(command, memory);
+    command->add_option("FILE", action.file, "Image file (default: the card type's stored file)");
+    command->add_option("--int-eeprom", action.intEeprom,
+                        "AVR kinds, with pic: internal EEPROM file");
+}
+
 // A command's help shows only its own options; the tool's options work with
 // every command (before or after it), so each command's help lists them too,
 // less any the command has one of its own for (view's --card).
@@ -118,17 +127,9 @@ void AddMemoryCommands(CLI::App& app, TCommandLine& line) {
         "AVR kinds: file for the internal EEPROM, the second part of the read");
 
     line.writeCommand = app.add_subcommand("write", "Write an image to the card");
-    AddMemory(line.writeCommand, line.memory);
-    line.writeCommand->add_option("FILE", line.action.file,
-                                  "Image file (default: the card type's stored file)");
-    line.writeCommand->add_option("--int-eeprom", line.action.intEeprom,
-                                  "AVR kinds, with pic: internal EEPROM file");
+    AddImages(line.writeCommand, line.memory, line.action);
     line.verifyCommand = app.add_subcommand("verify", "Compare the card with an image");
-    AddMemory(line.verifyCommand, line.memory);
-    line.verifyCommand->add_option("FILE", line.action.file,
-                                   "Image file (default: the card type's stored file)");
-    line.verifyCommand->add_option("--int-eeprom", line.action.intEeprom,
-                                   "AVR kinds, with pic: internal EEPROM file");
+    AddImages(line.verifyCommand, line.memory, line.action);
     line.eraseCommand = app.add_subcommand("erase", "Erase the card's processor or EEPROM");
     AddMemory(line.eraseCommand, line.memory);
 }
