@@ -243,6 +243,7 @@ public:
     const std::string& StepCaption() const { return bench_.status.Caption(); }
 
 private:
+    std::optional<TOutcome> PopUpItemClick(bool eeprom);
     // Tests look at the state behind the snapshot; faces never do.
     friend struct TWorkflowsProbe;
 

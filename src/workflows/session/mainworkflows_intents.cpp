@@ -356,34 +356,27 @@ void TPMainWorkflows::PressButton(TBigButton button) {
 }
 
 std::optional<TOutcome> TPMainWorkflows::PicItemClick() {
-    if (!pressedButton_) {
-        return std::nullopt;
-    }
-    switch (*pressedButton_) {
-    case TBigButton::bbRead:
-        return RunCommand(TCardCommand::ccReadPic);
-    case TBigButton::bbVerify:
-        return RunCommand(TCardCommand::ccVerifyPic);
-    case TBigButton::bbErase:
-        return RunCommand(TCardCommand::ccErasePic);
-    case TBigButton::bbWrite: // its items are the pop-up's write items
-        return std::nullopt;
-    }
-    return std::nullopt;
+    return PopUpItemClick(false);
 }
 
 std::optional<TOutcome> TPMainWorkflows::EepromItemClick() {
+    return PopUpItemClick(true);
+}
+
+// Read, Verify and Erase share one pop-up: its item names the memory, the
+// button pressed before it the command. Write's pop-up has items of its own.
+std::optional<TOutcome> TPMainWorkflows::PopUpItemClick(bool eeprom) {
     if (!pressedButton_) {
         return std::nullopt;
     }
     switch (*pressedButton_) {
     case TBigButton::bbRead:
-        return RunCommand(TCardCommand::ccReadEeprom);
+        return RunCommand(eeprom ? TCardCommand::ccReadEeprom : TCardCommand::ccReadPic);
     case TBigButton::bbVerify:
-        return RunCommand(TCardCommand::ccVerifyEeprom);
+        return RunCommand(eeprom ? TCardCommand::ccVerifyEeprom : TCardCommand::ccVerifyPic);
     case TBigButton::bbErase:
-        return RunCommand(TCardCommand::ccEraseEeprom);
-    case TBigButton::bbWrite: // its items are the pop-up's write items
+        return RunCommand(eeprom ? TCardCommand::ccEraseEeprom : TCardCommand::ccErasePic);
+    case TBigButton::bbWrite:
         return std::nullopt;
     }
     return std::nullopt;
