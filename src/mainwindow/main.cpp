@@ -134,6 +134,8 @@ int main(int argc, char** argv) {
     try {
         korvex::gui::TAppParts parts;
         korvex::TStartChoices choices;
+        // Started bare from the desktop menu, the window is ready to try.
+        choices.sampleOnFirstStart = true;
         if (parser.isSet(port)) {
             const std::string name = U(parser.value(port));
             if (const int number = korvex::TPortMap::ComNumberOf(name); number > 0) {

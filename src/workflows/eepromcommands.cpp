@@ -94,6 +94,8 @@ TOutcome TPCardCommands::EraseEepromSteps() {
         // The failure message, not the status caption "Writing eeprom...".
         return FailAt(TFailStep::fsEepromWrite, entries::kEepromWriteFailed);
     }
+    // Blanked, not written with an image.
+    report_.done.eepromWritten = false;
     return Finish(entries::kEepromErased);
 }
 

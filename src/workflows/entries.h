@@ -548,4 +548,36 @@ constexpr int kRecordNoFolder = 410;
 constexpr int kRecordFolderUnwritable = 411;
 constexpr int kRecordNotAdded = 412;
 
+// The result line of a card command: %1 what it said and found, %2 its
+// seconds; what it wrote, verified and gave the card.
+constexpr int kResultTook = 413;
+constexpr int kResultWrittenVerified = 414;
+constexpr int kResultWritten = 415;
+constexpr int kResultVerified = 416;
+constexpr int kResultConfigWord = 417;
+constexpr int kResultLocked = 418;
+constexpr int kResultSerials = 419;
+constexpr int kMemoryEeprom = 420;
+// The status strip on the built-in simulator: %1 and %2 the menus that
+// choose the real programmer.
+constexpr int kSimulatorHint = 421;
+// The production slot's state, large; %1 the step of the card in hand.
+constexpr int kSlotPutCardIn = 422;
+constexpr int kSlotProgramming = 423;
+constexpr int kSlotTakeCardOut = 424;
+constexpr int kSlotStopped = 425;
+// The production window's yield, rate and recent cards.
+constexpr int kFirstPassYield = 426;
+constexpr int kCardsPerHour = 427;
+constexpr int kRecentCards = 428;
+constexpr int kColumnTime = 429;
+constexpr int kColumnCard = 430;
+constexpr int kColumnOutcome = 431;
+constexpr int kColumnStep = 432;
+constexpr int kColumnDifference = 433;
+constexpr int kColumnSerials = 434;
+constexpr int kSerialsInHand = 435;
+// A run that stopped on a problem, in the view: %1 the problem.
+constexpr int kRunStoppedBecause = 436;
+
 } // namespace korvex::entries

@@ -3,6 +3,7 @@
 #include "link/baudrate.h"
 #include "link/cardstate.h"
 #include "workflows/captions.h"
+#include "workflows/commandresult.h"
 #include "workflows/fusechoice.h"
 #include "workflows/mainview.h"
 
@@ -70,6 +71,13 @@ struct TMainSnapshot {
     bool logging = false;
     std::string logButtonCaption;
     bool pollsHidden = false;
+
+    // The remarks of the command in hand, and what the last command did.
+    std::vector<std::string> notes;
+    TCommandResult result;
+    // On the built-in simulator: that it is one, and where the real
+    // programmer is chosen; empty on any other port.
+    std::string portHint;
 };
 
 } // namespace korvex

@@ -8,6 +8,7 @@
 #include "support/optionreader.h"
 #include "support/settingsstore.h"
 #include "workflows/cardchoice.h"
+#include "workflows/commandresult.h"
 #include "workflows/filerows.h"
 #include "workflows/line.h"
 #include "workflows/mainview.h"
@@ -93,6 +94,19 @@ struct TPWorkbench {
 
     // Which device each port item stands for, when the face has a map.
     const TPortMap* ports = nullptr;
+
+    // The remarks of the command in hand (the last few), gone when the next
+    // command starts or the line changes; the result of the last command,
+    // until the next one starts.
+    static constexpr std::size_t kNotesKept = 2;
+    std::vector<std::string> notes;
+    TCommandResult result;
+    void AddNote(const std::string& text) {
+        notes.push_back(text);
+        if (notes.size() > kNotesKept) {
+            notes.erase(notes.begin());
+        }
+    }
 
     std::string Text(int entry) const { return lang.GetText(entry); }
     // The port chosen, as every message names it.

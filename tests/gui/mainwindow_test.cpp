@@ -410,7 +410,8 @@ private slots:
             highest = std::max(highest, value.at(0).toInt());
         }
         QCOMPARE(highest, 100);
-        QCOMPARE(gauge.last().at(0).toInt(), 0);
+        // Full with the result, until the next command starts.
+        QCOMPARE(gauge.last().at(0).toInt(), 100);
         QVERIFY(rig.Find("btnWrite")->isEnabled());
         QCOMPARE(rig.Find<QLabel>("pnlWriterStatus")->text(), Entry(rig, entries::kCardReady));
     }
