@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace korvex {
 namespace {
 
@@ -207,6 +209,58 @@ TEST(Startup, ALanguageChangeChangesTextsOnly) {
     EXPECT_EQ(rig.view.statusColour, TStatusColour::scLime);
     EXPECT_EQ(rig.flows.Snapshot().fuses, chosen);
     EXPECT_EQ(rig.Bench().rows.Images().program.GetHexText(0, -1), image);
+}
+
+// A bare first start is ready to try on the built-in simulator; the close
+// stores nothing of it until the user changed something, and then all that
+// is shown, so the next start is the same.
+TEST(Startup, ABareFirstStartRunsOnTheSimulatorAndIsStoredOnlyOnceChanged) {
+    const std::vector<std::pair<const char*, std::function<void(TWorkflowRig&)>>> changes{
+        {"nothing", nullptr},
+        {"the language", [](TWorkflowRig& rig) { rig.flows.ChooseLanguage("Deutsch"); }},
+        {"the port", [](TWorkflowRig& rig) { rig.flows.ChooseOffline(); }},
+    };
+    for (const auto& [name, change] : changes) {
+        SCOPED_TRACE(name);
+        TWorkflowRig rig;
+        TStartChoices bare;
+        bare.sampleOnFirstStart = true;
+        rig.flows.FormShow(bare);
+        rig.Poll();
+        TMainSnapshot shot = rig.flows.Snapshot();
+        EXPECT_EQ(shot.windowCaption, "Korvex - Simulator");
+        EXPECT_EQ(shot.portHint.find("Simulator"), 0u) << shot.portHint;
+        EXPECT_NE(shot.portHint.find("Setup → Port"), std::string::npos) << shot.portHint;
+        EXPECT_EQ(shot.cardText, TSampleStart::kCard);
+        EXPECT_EQ(shot.cardState, TPCardState::csCardReady);
+        EXPECT_EQ(shot.rows[0].field, (rig.folder / TSampleStart::kProgramFile).string());
+        EXPECT_EQ(shot.rows[1].field, (rig.folder / TSampleStart::kEepromFile).string());
+        EXPECT_TRUE(rig.prompts.messages.empty());
+        if (change) {
+            change(rig);
+        } else {
+            // F3 works at once; running it is no change of the settings.
+            EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocSucceeded);
+        }
+        EXPECT_TRUE(rig.flows.FormClose());
+        EXPECT_EQ(std::filesystem::exists(rig.settings.FilePath()), change != nullptr);
+        EXPECT_EQ(StoredDefaults(rig, kPicCard).PicFile, "") << "the samples are for this run";
+        if (change) {
+            const bool offline = std::string(name) == "the port";
+            EXPECT_EQ(rig.settings.ReadInteger("ComPort"), offline ? 0 : 1);
+            EXPECT_EQ(rig.settings.ReadString("CardName"), kPicCard);
+            EXPECT_EQ(TPortMap::Load(rig.settings).PathOf(1),
+                      offline ? TPortMap::DefaultPath(1) : std::string(TPortMap::kSimulator));
+        }
+    }
+    // Settings there, or a choice named for the run: no first start.
+    TWorkflowRig named;
+    TStartChoices card;
+    card.sampleOnFirstStart = true;
+    card.cardName = kPicOnlyCard;
+    named.flows.FormShow(card);
+    EXPECT_EQ(named.flows.Snapshot().windowCaption, "Korvex - OffLine");
+    EXPECT_EQ(named.flows.Snapshot().portHint, "");
 }
 
 } // namespace
