@@ -1,5 +1,6 @@
 #include "workflows/commandresult.h"
 
+#include "support/errors.h"
 #include "support/lang.h"
 #include "workflows/cardcommands.h"
 #include "workflows/entries.h"
@@ -10,24 +11,6 @@
 namespace korvex {
 
 namespace {
-
-// A box's lines, and the tabs and blanks around them, as one line.
-std::string OneLine(const std::string& text) {
-    std::string line;
-    bool gap = false;
-    for (const char c : text) {
-        if (c == '\r' || c == '\n' || c == '\t' || c == ' ') {
-            gap = !line.empty();
-            continue;
-        }
-        if (gap) {
-            line += ' ';
-            gap = false;
-        }
-        line += c;
-    }
-    return line;
-}
 
 std::string Seconds(std::int64_t ms) {
     char text[32];

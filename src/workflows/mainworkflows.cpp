@@ -7,6 +7,8 @@
 #include "workflows/entries.h"
 #include "workflows/fillin.h"
 
+#include <memory>
+
 namespace korvex {
 
 namespace {
@@ -225,11 +227,18 @@ void TPMainWorkflows::StateChanged(TPCardState state) {
 }
 
 TProductionSummary TPMainWorkflows::RunProduction(const TProductionPlan& plan,
-                                                  TProductionObserver& observer) {
+                                                  TProductionObserver& observer, bool inView) {
     if (Busy()) {
         return {};
     }
     bench_.BeginAction();
+    if (!inView) {
+        return production_.Run(plan, observer);
+    }
+    bench_.prompts.Divert(
+        [&observer](TMessageKind kind, const std::string& text) { observer.Problem(kind, text); });
+    const std::unique_ptr<TPromptRelay, void (*)(TPromptRelay*)> boxesBack(
+        &bench_.prompts, [](TPromptRelay* prompts) { prompts->Divert(nullptr); });
     return production_.Run(plan, observer);
 }
 

@@ -200,8 +200,11 @@ public:
 
     // Auto programs each card as it arrives in the slot, until the plan's
     // count is reached or StopProduction; see TPProductionRun. The commands
-    // and intents are refused meanwhile, as under a command.
-    TProductionSummary RunProduction(const TProductionPlan& plan, TProductionObserver& observer);
+    // and intents are refused meanwhile, as under a command. `inView`: what
+    // would be a message box from the Start on goes to the observer's
+    // Problem instead, for a face that shows the run in a view of its own.
+    TProductionSummary RunProduction(const TProductionPlan& plan, TProductionObserver& observer,
+                                     bool inView = false);
     // Ends the run after the card in hand.
     void StopProduction() { production_.Stop(); }
     bool ProductionRunning() const { return production_.Running(); }
@@ -210,6 +213,10 @@ public:
     // What the last card command found: its failing step, its first
     // difference, the images it sent.
     const TCommandReport& LastReport() const { return commands_.LastReport(); }
+    // Where a verify found a card first differing, in the language shown.
+    std::string DifferenceLine(const TPDifference& difference) const {
+        return commands_.DifferenceLine(difference);
+    }
     // Told once Auto program or Write pic has passed its checks and is about
     // to change the card (see TPCardCommands::OnGoingAhead).
     void OnGoingAhead(std::function<void()> told) { commands_.OnGoingAhead = std::move(told); }
