@@ -54,8 +54,8 @@ TfrmProduction::TfrmProduction(TPMainWorkflows& work, TPrompts& prompts, TFileCh
     // run in its own fixed places.
     QSize start = sizeHint();
     if (screen() != nullptr) {
-        start.setHeight(std::min(start.height(),
-                                 screen()->availableGeometry().height() - kTitleRoom));
+        start.setHeight(
+            std::min(start.height(), screen()->availableGeometry().height() - kTitleRoom));
     }
     resize(start.expandedTo(minimumSizeHint()));
 }
