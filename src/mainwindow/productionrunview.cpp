@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QTextLayout>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -58,6 +59,28 @@ void Show(QLabel* label, const std::string& text) {
         label->setText(shown);
         label->setToolTip(shown);
     }
+}
+
+// The text as `lines` lines of `width` show it, each line ending where the
+// label would wrap it, the last cut short with an ellipsis when more is left.
+QString FitLines(const QString& text, const QFont& font, int width, int lines) {
+    QTextLayout layout(text, font);
+    QTextOption wrapping;
+    wrapping.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(wrapping);
+    layout.beginLayout();
+    QStringList shown;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        if (static_cast<int>(shown.size()) == lines - 1) {
+            const QString rest = text.mid(line.textStart());
+            shown << QFontMetrics(font).elidedText(rest, Qt::ElideRight, width);
+            break;
+        }
+        shown << text.mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    return shown.join(QLatin1Char('\n'));
 }
 
 } // namespace
@@ -168,11 +191,26 @@ void TProductionRunView::Render(const TProductionView& view) {
     rateCaption_->setText(Q(view.rateCaption));
     rate_->setText(Q(view.rate));
     lastCardCaption_->setText(Q(view.lastCardCaption));
-    Show(lastCard_, view.lastCard);
+    if (lastCardText_ != Q(view.lastCard)) {
+        lastCardText_ = Q(view.lastCard);
+        FitLastCard();
+    }
     Show(lastSerials_, view.lastSerials);
     RenderLastCard(view.lastColour);
     RenderRecent(view);
     Show(waiting_, view.state);
+}
+
+void TProductionRunView::FitLastCard() {
+    const int width = lastCard_->contentsRect().width() - 2 * lastCard_->margin();
+    lastCard_->setText(width > 0 ? FitLines(lastCardText_, lastCard_->font(), width, kLastCardLines)
+                                 : lastCardText_);
+    lastCard_->setToolTip(lastCardText_);
+}
+
+void TProductionRunView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    FitLastCard();
 }
 
 void TProductionRunView::RenderSlot(const TProductionView& view) {

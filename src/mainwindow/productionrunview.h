@@ -30,11 +30,17 @@ public:
     void Render(const TProductionView& view);
     void ShowGauge(int percent);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     QLayout* BuildCounters();
     void BuildCards(QVBoxLayout& column);
     void RenderSlot(const TProductionView& view);
     void RenderLastCard(TLastCardColour colour);
+    // The last card's line in its place: a long one cut short, whole in the
+    // tip and the list.
+    void FitLastCard();
     void RenderRecent(const TProductionView& view);
     // A double-click: the card's whole line, under the list.
     void ShowWhole(QTreeWidgetItem* item);
@@ -60,6 +66,7 @@ private:
     QLabel* waiting_ = nullptr;
     // The recent cards drawn, to draw only what changed.
     std::deque<TRecentCard> recentShown_;
+    QString lastCardText_;
 };
 
 } // namespace korvex::gui
