@@ -8,6 +8,7 @@ packages=(
   libsimpleini-dev libcli11-dev libssl-dev
   libpq-dev postgresql # the shared record's client; a throwaway server for its tests
   qt6-base-dev fonts-dejavu-core
+  qt6-charts-dev libqt6opengl6-dev # the production window's charts (their CMake files need OpenGL's)
   libgtest-dev libgmock-dev libbenchmark-dev
   srecord gputils
   dpkg-dev desktop-file-utils appstream lintian

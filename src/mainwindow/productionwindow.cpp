@@ -3,6 +3,7 @@
 #include "dialogs/filechooser.h"
 #include "dialogs/qtext.h"
 #include "dialogs/widgettools.h"
+#include "mainwindow/chartstab.h"
 #include "mainwindow/productionrunview.h"
 #include "workflows/entries.h"
 #include "workflows/mainworkflows.h"
@@ -18,6 +19,7 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStyle>
+#include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -107,9 +109,19 @@ QLayout* TfrmProduction::BuildPlan() {
 }
 
 void TfrmProduction::Build() {
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(12, 12, 12, 12);
-    column->setSpacing(8);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(6, 6, 6, 6);
+    tabs_ = Named(new QTabWidget, "tabsProduction");
+    auto* runPage = Named(new QWidget, "tabRun");
+    charts_ = new TChartsTab(work_, board_);
+    tabs_->addTab(runPage, QString());
+    tabs_->addTab(charts_, QString());
+    connect(tabs_, &QTabWidget::currentChanged, this, &TfrmProduction::TabChosen);
+    outer->addWidget(tabs_);
+
+    auto* column = new QVBoxLayout(runPage);
+    column->setContentsMargins(6, 6, 6, 6);
+    column->setSpacing(6);
     column->addLayout(BuildPlan());
 
     auto* runRow = new QHBoxLayout;
@@ -142,6 +154,19 @@ void TfrmProduction::Build() {
 
 void TfrmProduction::Refresh() {
     board_.Refresh();
+    charts_->Refresh();
+}
+
+void TfrmProduction::TabChosen(int index) {
+    // Charts want room a run's counters do not: the window grows for them
+    // and goes back to the run's size with the run's page.
+    if (tabs_->widget(index) == charts_) {
+        runSize_ = size();
+        resize(size().expandedTo(charts_->ReadableSize()));
+    } else if (runSize_.isValid()) {
+        resize(runSize_);
+        runSize_ = QSize();
+    }
 }
 
 void TfrmProduction::ShowGauge(int percent) {
@@ -195,6 +220,9 @@ void TfrmProduction::FitHeight() {
 void TfrmProduction::Draw() {
     const TProductionView& view = board_.View();
     setWindowTitle(Q(view.title));
+    tabs_->setTabText(0, Q(work_.Text(entries::kRunTab)));
+    tabs_->setTabText(tabs_->indexOf(charts_), Q(work_.Text(entries::kChartsTab)));
+    charts_->FollowRun(view.good + view.failed, view.running);
 
     recordCaption_->setText(Q(view.recordCaption));
     browse_->setToolTip(Q(work_.Text(entries::kChooseRecordFile)));

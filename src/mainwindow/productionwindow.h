@@ -8,6 +8,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
+class QTabWidget;
 class QToolButton;
 
 namespace korvex {
@@ -17,6 +18,7 @@ class TPrompts;
 
 namespace korvex::gui {
 
+class TChartsTab;
 class TFileChooser;
 class TProductionRunView;
 
@@ -45,6 +47,7 @@ private:
     QLayout* BuildPlan();
     void ChooseRecordFile();
     void Toggle();
+    void TabChosen(int index);
     void Draw();
     // Taller when what it holds needs it at least, never shorter on its own.
     void FitHeight();
@@ -55,6 +58,10 @@ private:
     TPProductionBoard board_;
     // The window was closed during a run: it goes once the run has ended.
     bool closeAfterRun_ = false;
+
+    QTabWidget* tabs_ = nullptr;
+    TChartsTab* charts_ = nullptr;
+    QSize runSize_; // the window's size on the run's page while charts show
 
     QLabel* recordCaption_ = nullptr;
     QLineEdit* recordFile_ = nullptr;

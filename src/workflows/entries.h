@@ -548,36 +548,77 @@ constexpr int kRecordNoFolder = 410;
 constexpr int kRecordFolderUnwritable = 411;
 constexpr int kRecordNotAdded = 412;
 
+// The production window's tabs: the run, and the charts of a record.
+constexpr int kRunTab = 413;
+constexpr int kChartsTab = 414;
+// The charts' choices: where the record is read from, which cards, which
+// station; the range's times are typed as `records --since/--until` takes them.
+constexpr int kChartSource = 415;
+constexpr int kChartFromRecord = 416;
+constexpr int kChartFromDatabase = 417;
+constexpr int kChartSpan = 418;
+constexpr int kChartThisRun = 419;
+constexpr int kChartToday = 420;
+constexpr int kChartChosenRange = 421;
+constexpr int kChartSince = 422;
+constexpr int kChartUntil = 423;
+constexpr int kChartRangeTip = 424;
+constexpr int kChartAllStations = 425;
+constexpr int kChartRefresh = 426;
+// What the charts tab says instead of, or beside, its charts.
+constexpr int kChartReading = 427;
+// The charts' titles.
+constexpr int kChartCardsPerHour = 428;
+constexpr int kChartCardsPerDay = 429;
+constexpr int kChartFailuresByStep = 430;
+constexpr int kChartFirstPassYield = 431;
+// The totals under the choices: the cards (%1..%4), the yield and first-pass
+// yield, the cards an hour.
+constexpr int kChartTally = 432;
+constexpr int kChartYield = 433;
+constexpr int kChartPace = 434;
+constexpr int kChartNoCards = 435;
+constexpr int kChartNoRun = 436;
+constexpr int kChartNoRecord = 437;
+constexpr int kChartNoDatabase = 438;
+constexpr int kChartNoTime = 439;
+constexpr int kChartEmptyRange = 440;
+constexpr int kChartRecordUnreadable = 441;
+constexpr int kChartDatabaseUnreadable = 442;
+constexpr int kChartUndated = 443;
+constexpr int kChartNoStep = 444;
+// The mark between the whole and the tenths of the charts' shares and pace.
+constexpr int kChartDecimalMark = 445;
 // The result line of a card command: %1 what it said and found, %2 its
 // seconds; what it wrote, verified and gave the card.
-constexpr int kResultTook = 413;
-constexpr int kResultWrittenVerified = 414;
-constexpr int kResultWritten = 415;
-constexpr int kResultVerified = 416;
-constexpr int kResultConfigWord = 417;
-constexpr int kResultLocked = 418;
-constexpr int kResultSerials = 419;
-constexpr int kMemoryEeprom = 420;
+constexpr int kResultTook = 446;
+constexpr int kResultWrittenVerified = 447;
+constexpr int kResultWritten = 448;
+constexpr int kResultVerified = 449;
+constexpr int kResultConfigWord = 450;
+constexpr int kResultLocked = 451;
+constexpr int kResultSerials = 452;
+constexpr int kMemoryEeprom = 453;
 // The status strip on the built-in simulator: %1 and %2 the menus that
 // choose the real programmer.
-constexpr int kSimulatorHint = 421;
+constexpr int kSimulatorHint = 454;
 // The production slot's state, large; %1 the step of the card in hand.
-constexpr int kSlotPutCardIn = 422;
-constexpr int kSlotProgramming = 423;
-constexpr int kSlotTakeCardOut = 424;
-constexpr int kSlotStopped = 425;
+constexpr int kSlotPutCardIn = 455;
+constexpr int kSlotProgramming = 456;
+constexpr int kSlotTakeCardOut = 457;
+constexpr int kSlotStopped = 458;
 // The production window's yield, rate and recent cards.
-constexpr int kFirstPassYield = 426;
-constexpr int kCardsPerHour = 427;
-constexpr int kRecentCards = 428;
-constexpr int kColumnTime = 429;
-constexpr int kColumnCard = 430;
-constexpr int kColumnOutcome = 431;
-constexpr int kColumnStep = 432;
-constexpr int kColumnDifference = 433;
-constexpr int kColumnSerials = 434;
-constexpr int kSerialsInHand = 435;
+constexpr int kFirstPassYield = 459;
+constexpr int kCardsPerHour = 460;
+constexpr int kRecentCards = 461;
+constexpr int kColumnTime = 462;
+constexpr int kColumnCard = 463;
+constexpr int kColumnOutcome = 464;
+constexpr int kColumnStep = 465;
+constexpr int kColumnDifference = 466;
+constexpr int kColumnSerials = 467;
+constexpr int kSerialsInHand = 468;
 // A run that stopped on a problem, in the view: %1 the problem.
-constexpr int kRunStoppedBecause = 436;
+constexpr int kRunStoppedBecause = 469;
 
 } // namespace korvex::entries

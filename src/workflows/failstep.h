@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string_view>
 
 namespace korvex {
@@ -40,6 +41,18 @@ constexpr std::string_view FailStepName(TFailStep step) {
         "serial number",
     };
     return kNames[static_cast<std::size_t>(step)];
+}
+
+// The step a record names; nothing for a name no step has (an older
+// record's, or none).
+constexpr std::optional<TFailStep> FailStepNamed(std::string_view name) {
+    for (auto step = static_cast<int>(TFailStep::fsFiles);
+         step <= static_cast<int>(TFailStep::fsSerial); ++step) {
+        if (FailStepName(static_cast<TFailStep>(step)) == name) {
+            return static_cast<TFailStep>(step);
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace korvex

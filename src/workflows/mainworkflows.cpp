@@ -45,6 +45,10 @@ TIntentResult TPMainWorkflows::Failed(const std::exception& error) {
     return TIntentResult::irFailed;
 }
 
+std::string TPMainWorkflows::Worded(const std::exception& error) const {
+    return WordedError(bench_.lang, error);
+}
+
 std::string TPMainWorkflows::UnknownCardMessage(const std::string& name) const {
     std::string list;
     for (const std::string& item : bench_.card.Items()) {

@@ -247,6 +247,8 @@ public:
     // processor has no configuration word.
     std::string ConfigText() const;
     std::string Text(int entry) const { return bench_.Text(entry); }
+    // An error in the language chosen, as a message box words it.
+    std::string Worded(const std::exception& error) const;
     // The programmer's firmware version, for the about box: nullopt when no
     // programmer answers or a command runs (it is not interrupted for this).
     std::optional<int> FirmwareVersion();

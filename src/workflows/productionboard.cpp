@@ -117,7 +117,11 @@ void TPProductionBoard::Toggle() {
     }
 }
 
-void TPProductionBoard::RunStarted(const TProductionPlan& /*plan*/) {
+void TPProductionBoard::RunStarted(const TProductionPlan& plan) {
+    lastRun_ = TRunMark{std::chrono::duration_cast<std::chrono::seconds>(
+                            std::chrono::system_clock::now().time_since_epoch())
+                            .count(),
+                        plan.station.empty() ? TPProductionRun::DefaultStation() : plan.station};
     view_.good = 0;
     view_.failed = 0;
     view_.lastCard.clear();

@@ -5,9 +5,11 @@
 #include "workflows/productionrun.h"
 
 #include <array>
+#include <cstdint>
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace korvex {
@@ -88,6 +90,12 @@ struct TProductionView {
     std::string state;
 };
 
+// A run a board started: its start, to the second, and the station it ran as.
+struct TRunMark {
+    std::int64_t startSeconds = 0;
+    std::string station;
+};
+
 // The production window's logic: the run's plan, started and stopped from
 // one button, and the counters and last card as the run reports them. The
 // plan of the last run that started is kept in the settings and comes back
@@ -115,6 +123,10 @@ public:
     // cannot be written throws EIniFileException then.
     void Toggle();
     const TProductionView& View() const { return view_; }
+    const TProductionPlan& Plan() const { return plan_; }
+    // The run this board started last, nothing before the first; every card
+    // of it is recorded at its start or after.
+    const std::optional<TRunMark>& LastRun() const { return lastRun_; }
     // Told after every change of the view.
     std::function<void()> OnChange;
 
@@ -150,6 +162,7 @@ private:
     std::string problem_;
     // This run's cards as the record's summary counts them.
     TCardTally tally_;
+    std::optional<TRunMark> lastRun_;
 };
 
 } // namespace korvex

@@ -4,16 +4,28 @@
 #include "gui/windowrig.h"
 #include "mainwindow/productionwindow.h"
 #include "support/readfile.h"
+#include "workflows/chartboard.h"
 #include "workflows/entries.h"
+#include "workflows/fillin.h"
 #include "workflows/productionrecord.h"
 
+#include <QBarCategoryAxis>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QComboBox>
 #include <QElapsedTimer>
+#include <QHorizontalBarSeries>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStackedBarSeries>
+#include <QTabWidget>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QValueAxis>
 
 using namespace korvex;
 using namespace korvex::testing;
@@ -104,6 +116,58 @@ std::vector<std::string> RecordLines(const std::filesystem::path& file) {
         start = end == std::string::npos ? text.size() : end + 2;
     }
     return lines;
+}
+
+// A record of station "bench" with known numbers: at 09:00 three good cards
+// (one ran a step again) and one failed; at 11:00 three good, two failed and
+// one interrupted.
+void WriteKnownRecord(const std::filesystem::path& file) {
+    TPProductionRecord record(file);
+    const struct {
+        const char* time;
+        const char* outcome;
+        const char* step;
+        int retries;
+    } cards[] = {
+        {"2026-12-07T09:01:00+00:00", "good", "", 0},
+        {"2026-12-07T09:02:00+00:00", "good", "", 1},
+        {"2026-12-07T09:03:00+00:00", "good", "", 0},
+        {"2026-12-07T09:04:00+00:00", "failed", "eeprom verify", 0},
+        {"2026-12-07T11:01:00+00:00", "good", "", 0},
+        {"2026-12-07T11:02:00+00:00", "failed", "processor write", 0},
+        {"2026-12-07T11:03:00+00:00", "good", "", 0},
+        {"2026-12-07T11:04:00+00:00", "failed", "eeprom verify", 0},
+        {"2026-12-07T11:05:00+00:00", "interrupted", "", 0},
+        {"2026-12-07T11:06:00+00:00", "good", "", 0},
+    };
+    for (const auto& card : cards) {
+        TProductionRow row;
+        row.localTime = card.time;
+        row.cardType = "C";
+        row.outcome = card.outcome;
+        row.failingStep = card.step;
+        row.retries = card.retries;
+        row.station = "bench";
+        record.Append(row);
+    }
+}
+
+QChart* ChartOf(gui::TfrmProduction* window, const char* name) {
+    return Part<QChartView>(window, name)->chart();
+}
+
+template <typename Axis>
+Axis* AxisOf(QChart* chart, Qt::Orientation orientation) {
+    const QList<QAbstractAxis*> axes = chart->axes(orientation);
+    return axes.size() == 1 ? qobject_cast<Axis*>(axes.front()) : nullptr;
+}
+
+QList<qreal> Values(const QBarSet* set) {
+    QList<qreal> values;
+    for (int index = 0; index < set->count(); ++index) {
+        values.append(set->at(index));
+    }
+    return values;
 }
 
 } // namespace
@@ -272,10 +336,11 @@ private slots:
         QVERIFY(Part<QLabel>(window, "lblWaiting")->text().isEmpty());
         rig.device.SetPresent(true);
         QTRY_COMPARE_WITH_TIMEOUT(rig.Shot().cardState, TPCardState::csCardReady, 3000);
-        QVERIFY(rig.Find("btnWrite")->isEnabled());
-        QVERIFY(rig.Action("AutoProgram1")->isEnabled());
-        QVERIFY(Part<QWidget>(window, "edtRecordFile")->isEnabled());
-        QVERIFY(Part<QWidget>(window, "spnCount")->isEnabled());
+        // A poll in flight holds the controls back for its few milliseconds.
+        QTRY_VERIFY_WITH_TIMEOUT(rig.Find("btnWrite")->isEnabled(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.Action("AutoProgram1")->isEnabled(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(Part<QWidget>(window, "edtRecordFile")->isEnabled(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(Part<QWidget>(window, "spnCount")->isEnabled(), 3000);
         QVERIFY(rig.prompts.messages.empty());
         SaveScreenshot(*window, QStringLiteral("production-good-after"));
     }
@@ -350,6 +415,92 @@ private slots:
                  qPrintable(said));
         QCOMPARE(Part<QLabel>(window, "lblSlot")->text(), Entry(rig, entries::kSlotStopped));
         SaveScreenshot(*window, QStringLiteral("production-stopped-") + language.toLower());
+    }
+
+    // The charts tab draws a record's cards of a chosen range: the bars of
+    // each hour (good and failed stacked), the failures by step with the
+    // most on top, the first-pass yield of each hour with cards, in the
+    // language chosen; a choice with nothing to read says so in the tab.
+    void theChartsTabDrawsTheCardsOfARecord_data() {
+        QTest::addColumn<QString>("language");
+        QTest::newRow("English") << QStringLiteral("English");
+        QTest::newRow("Deutsch") << QStringLiteral("Deutsch");
+    }
+
+    void theChartsTabDrawsTheCardsOfARecord() {
+        QFETCH(QString, language);
+        TWindowRig rig;
+        rig.Start();
+        rig.Action(language.toLatin1().constData())->trigger();
+        gui::TfrmProduction* window = OpenProduction(rig);
+        QVERIFY(window != nullptr);
+        const std::filesystem::path record = rig.dir / "known.csv";
+        WriteKnownRecord(record);
+        rig.files.names.push_back(record);
+        Part<QToolButton>(window, "btnRecordFile")->click();
+        const int runWidth = window->width();
+
+        auto* tabs = Part<QTabWidget>(window, "tabsProduction");
+        QCOMPARE(tabs->tabText(1), Entry(rig, entries::kChartsTab));
+        tabs->setCurrentIndex(1);
+        QVERIFY(window->width() > runWidth);
+        auto* span = Part<QComboBox>(window, "cbxChartSpan");
+        span->setCurrentIndex(static_cast<int>(TChartSpan::csRange));
+        emit span->activated(span->currentIndex());
+        QTest::keyClicks(Part<QLineEdit>(window, "edtChartSince"), QStringLiteral("2026-12-06"));
+        QTest::keyClicks(Part<QLineEdit>(window, "edtChartUntil"), QStringLiteral("2026-12-08"));
+        QTest::keyClick(Part<QLineEdit>(window, "edtChartUntil"), Qt::Key_Return);
+        auto* totals = Part<QLabel>(window, "lblChartTotals");
+        QTRY_VERIFY_WITH_TIMEOUT(!totals->text().isEmpty(), 10'000);
+        QVERIFY2(totals->text().startsWith(
+                     gui::Q(FillIn(rig.work().Text(entries::kChartTally), {"10", "6", "3", "1"}))),
+                 qPrintable(totals->text()));
+        // The yield in the language's own decimals.
+        QVERIFY2(
+            totals->text().contains(language == QLatin1String("Deutsch") ? "66,7 %" : "66.7 %"),
+            qPrintable(totals->text()));
+
+        QChart* cards = ChartOf(window, "chtCardsPerHour");
+        QCOMPARE(cards->title(), Entry(rig, entries::kChartCardsPerHour));
+        auto* stacked = qobject_cast<QStackedBarSeries*>(cards->series().value(0));
+        QVERIFY(stacked != nullptr && stacked->count() == 2);
+        QCOMPARE(Values(stacked->barSets()[0]), (QList<qreal>{3, 0, 3}));
+        QCOMPARE(Values(stacked->barSets()[1]), (QList<qreal>{1, 0, 2}));
+        QCOMPARE(stacked->barSets()[0]->label(), Entry(rig, entries::kCounterGood));
+        QCOMPARE(AxisOf<QBarCategoryAxis>(cards, Qt::Horizontal)->categories(),
+                 (QStringList{"09:00", "10:00", "11:00"}));
+        auto* counts = AxisOf<QValueAxis>(cards, Qt::Vertical);
+        QCOMPARE(std::tuple(counts->min(), counts->max(), counts->tickCount()),
+                 std::tuple(0.0, 5.0, 6));
+
+        QChart* steps = ChartOf(window, "chtFailuresByStep");
+        auto* byStep = qobject_cast<QHorizontalBarSeries*>(steps->series().value(0));
+        QVERIFY(byStep != nullptr && byStep->count() == 1);
+        QCOMPARE(Values(byStep->barSets()[0]), (QList<qreal>{1, 2}));
+        QCOMPARE(AxisOf<QBarCategoryAxis>(steps, Qt::Vertical)->categories(),
+                 (QStringList{Entry(rig, entries::kStepProcessorWrite),
+                              Entry(rig, entries::kStepEepromVerify)}));
+        QCOMPARE(AxisOf<QValueAxis>(steps, Qt::Horizontal)->max(), 2.0);
+
+        QChart* yield = ChartOf(window, "chtFirstPassYield");
+        QCOMPARE(yield->title(), Entry(rig, entries::kChartFirstPassYield));
+        auto* line = qobject_cast<QLineSeries*>(yield->series().value(0));
+        QVERIFY(line != nullptr);
+        QCOMPARE(line->points(), (QList<QPointF>{{0, 50}, {2, 60}}));
+        QCOMPARE(AxisOf<QValueAxis>(yield, Qt::Vertical)->max(), 100.0);
+        SaveScreenshot(*window, QStringLiteral("production-charts-") + language.toLower());
+
+        // The line's shared database was never given: said in the tab, no
+        // box, and no charts of the record left standing.
+        auto* source = Part<QComboBox>(window, "cbxChartSource");
+        source->setCurrentIndex(static_cast<int>(TChartSource::csDatabase));
+        emit source->activated(source->currentIndex());
+        QCOMPARE(Part<QLabel>(window, "lblChartState")->text(),
+                 Entry(rig, entries::kChartNoDatabase));
+        QVERIFY(totals->isHidden());
+        QVERIFY(rig.prompts.messages.empty());
+        tabs->setCurrentIndex(0);
+        QCOMPARE(window->width(), runWidth);
     }
 
     void closingTheProductionWindowEndsTheRunAfterTheCardInHand() {

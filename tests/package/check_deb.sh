@@ -53,7 +53,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ -n "$(field Description)" ] || fail "no Description"
 # Each library the window and the tool link must be named, not only one.
 depends=$(field Depends | tr ',|' '\n\n' | awk '{ print $1 }')
-for library in libqt6widgets6 libqt6core6 libstdc++6 libc6; do
+for library in libqt6widgets6 libqt6charts6 libqt6core6 libstdc++6 libc6; do
   grep -qxF "$library" <<<"$depends" || fail "Depends does not name $library: $(field Depends)"
 done
 
