@@ -276,6 +276,9 @@ TIntentResult TPMainWorkflows::ChooseDevice(const std::string& path) {
             number = 1;
             TPortMap changed = ports;
             changed.SetPath(number, path);
+            // What stood in its place for this run only (the command line's
+            // device, a first start's simulator) would hide the choice.
+            changed.Override(number, {});
             changed.Save(bench_.settings);
             ports = std::move(changed);
         }

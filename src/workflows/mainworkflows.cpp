@@ -188,7 +188,9 @@ std::vector<std::pair<std::string, std::string>> TPMainWorkflows::SettingsValues
 void TPMainWorkflows::SaveSettings() {
     const auto values = SettingsValues();
     if (firstStart_) {
-        if (values == firstStartValues_) {
+        // Unchanged, and nothing else (a device chosen by name, a production
+        // run's plan) has started the settings: nothing to keep.
+        if (values == firstStartValues_ && !bench_.settings.Exists()) {
             return;
         }
         // The simulator the first start put in Com 1's place is kept with

@@ -308,7 +308,10 @@ void TPProductionBoard::Refresh() {
     RefreshSlot();
     view_.state.clear();
     if (!problem_.empty()) {
-        view_.state = FillIn(work_.Text(entries::kRunStoppedBecause), {problem_});
+        // One the run went on after is said as it is.
+        view_.state = view_.slot == TSlotPhase::spStopped
+                          ? FillIn(work_.Text(entries::kRunStoppedBecause), {problem_})
+                          : problem_;
     } else if (stopping_) {
         view_.state = work_.Text(entries::kStoppingAfterCard);
     } else if (!notice_.empty()) {

@@ -215,12 +215,23 @@ TEST(Startup, ALanguageChangeChangesTextsOnly) {
 // stores nothing of it until the user changed something, and then all that
 // is shown, so the next start is the same.
 TEST(Startup, ABareFirstStartRunsOnTheSimulatorAndIsStoredOnlyOnceChanged) {
-    const std::vector<std::pair<const char*, std::function<void(TWorkflowRig&)>>> changes{
-        {"nothing", nullptr},
-        {"the language", [](TWorkflowRig& rig) { rig.flows.ChooseLanguage("Deutsch"); }},
-        {"the port", [](TWorkflowRig& rig) { rig.flows.ChooseOffline(); }},
+    struct TChange {
+        const char* name;
+        std::function<void(TWorkflowRig&)> change;
+        int port;             // stored then
+        std::string portPath; // what Com 1 stands for then
     };
-    for (const auto& [name, change] : changes) {
+    const std::string sim(TPortMap::kSimulator);
+    const std::vector<TChange> changes{
+        {"nothing", nullptr, 0, ""},
+        {"the language", [](TWorkflowRig& rig) { rig.flows.ChooseLanguage("Deutsch"); }, 1, sim},
+        {"the port", [](TWorkflowRig& rig) { rig.flows.ChooseOffline(); }, 0,
+         TPortMap::DefaultPath(1)},
+        // The device chosen takes Com 1's place, not the simulator's stand-in.
+        {"a device", [](TWorkflowRig& rig) { rig.flows.ChooseDevice("/dev/ttyUSB7"); }, 1,
+         "/dev/ttyUSB7"},
+    };
+    for (const auto& [name, change, port, portPath] : changes) {
         SCOPED_TRACE(name);
         TWorkflowRig rig;
         TStartChoices bare;
@@ -238,6 +249,8 @@ TEST(Startup, ABareFirstStartRunsOnTheSimulatorAndIsStoredOnlyOnceChanged) {
         EXPECT_TRUE(rig.prompts.messages.empty());
         if (change) {
             change(rig);
+            // What Com 1 opens now.
+            EXPECT_TRUE(port == 0 || rig.ports.PathOf(1) == portPath) << rig.ports.PathOf(1);
         } else {
             // F3 works at once; running it is no change of the settings.
             EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocSucceeded);
@@ -246,11 +259,9 @@ TEST(Startup, ABareFirstStartRunsOnTheSimulatorAndIsStoredOnlyOnceChanged) {
         EXPECT_EQ(std::filesystem::exists(rig.settings.FilePath()), change != nullptr);
         EXPECT_EQ(StoredDefaults(rig, kPicCard).PicFile, "") << "the samples are for this run";
         if (change) {
-            const bool offline = std::string(name) == "the port";
-            EXPECT_EQ(rig.settings.ReadInteger("ComPort"), offline ? 0 : 1);
+            EXPECT_EQ(rig.settings.ReadInteger("ComPort"), port);
             EXPECT_EQ(rig.settings.ReadString("CardName"), kPicCard);
-            EXPECT_EQ(TPortMap::Load(rig.settings).PathOf(1),
-                      offline ? TPortMap::DefaultPath(1) : std::string(TPortMap::kSimulator));
+            EXPECT_EQ(TPortMap::Load(rig.settings).PathOf(1), portPath);
         }
     }
     // Settings there, or a choice named for the run: no first start.
