@@ -23,7 +23,7 @@
 #include "sim/simfeeder.h"
 #include "support/programfolder.h"
 #include "support/settingsstore.h"
-#include "workflows/mainworkflows.h"
+#include "workflows/session/mainworkflows.h"
 
 #include <benchmark/benchmark.h>
 

@@ -16,7 +16,7 @@
 #include "sim/simfaults.h"
 #include "support/programfolder.h"
 #include "support/settingsstore.h"
-#include "workflows/mainworkflows.h"
+#include "workflows/session/mainworkflows.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // The prompts of a bench that drives the workflows as korvex-cli --yes does.
-#include "workflows/mainview.h"
+#include "workflows/presenter/mainview.h"
 
 #include <string>
 

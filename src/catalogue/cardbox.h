@@ -37,9 +37,6 @@ public:
     TPCardTypeBox(const TPCardTypeBox&) = delete;
     TPCardTypeBox& operator=(const TPCardTypeBox&) = delete;
 
-    // The store that remembers the chosen card type ("Card") between runs.
-    void SetSettingsStore(const TPSettingsStore* settings) { settings_ = settings; }
-
     // Opens cards/pics.cfg and eeproms.cfg of the data folders (the user's
     // own when there are, else the shipped ones); their errors reach the
     // caller. A plain program folder converts: no user folder.

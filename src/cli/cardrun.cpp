@@ -5,7 +5,7 @@
 #include "cli/watchrun.h"
 #include "support/errors.h"
 #include "support/filetarget.h"
-#include "workflows/readback.h"
+#include "workflows/session/readback.h"
 
 #include "workflows/entries.h"
 #include <iostream>
@@ -146,14 +146,6 @@ bool WritesProcessor(TCardSession& session, bool autoProgram) {
     return autoProgram ? boxes.chkawPic : boxes.chkwwPic;
 }
 
-// Whether Auto program's options reach the external EEPROM, so its stored
-// file is one the run would use.
-bool ReachesEeprom(TCardSession& session) {
-    TOptionBoxes boxes;
-    session.Work().ReadOptions(boxes);
-    return boxes.chkawEeprom || boxes.chkavEeprom;
-}
-
 } // namespace
 
 int RunCardAction(const TPDataFolders& folders, const TGlobalOptions& options,
@@ -222,15 +214,19 @@ int RunAuto(const TPDataFolders& folders, const TGlobalOptions& options,
     }
     // A file named here that the run would leave out: the user would take the
     // card for one that holds it.
-    if (!request.eeprom.empty() && !ReachesEeprom(session)) {
-        session.Fail("--eeprom names a file the options leave neither written nor verified: "
-                     "switch on Auto/WriteEe or Auto/VerifyEe (korvex-cli options --set "
-                     "Auto/WriteEe=on), or leave --eeprom out");
+    const bool reachesEeprom = session.Work().AutoReachesEeprom();
+    if (!request.eeprom.empty() && !reachesEeprom) {
+        session.Fail(session.Work().CardHasEeprom()
+                         ? "--eeprom names a file the options leave neither written nor "
+                           "verified: switch on Auto/WriteEe or Auto/VerifyEe (korvex-cli "
+                           "options --set Auto/WriteEe=on), or leave --eeprom out"
+                         : "--eeprom names a file for an external EEPROM, which the card type "
+                           "has none of: leave --eeprom out");
         return session.Finish(kExitUsage);
     }
     if ((request.pic.empty() && !session.StoredFileUsable(TFileRow::frProgram, "program")) ||
         !UseIntEepromFile(session, request.intEeprom) ||
-        (request.eeprom.empty() && ReachesEeprom(session) &&
+        (request.eeprom.empty() && reachesEeprom &&
          !session.StoredFileUsable(TFileRow::frEeprom, "eeprom", false))) {
         return session.Finish(kExitUsage);
     }

@@ -9,7 +9,7 @@
 #include "support/filetarget.h"
 #include "support/textconv.h"
 #include "workflows/entries.h"
-#include "workflows/facewords.h"
+#include "workflows/presenter/facewords.h"
 
 #include <unistd.h>
 

@@ -8,8 +8,8 @@
 #include "cli/resultjson.h"
 #include "support/logfile.h"
 #include "support/settingsstore.h"
-#include "workflows/mainworkflows.h"
-#include "workflows/portname.h"
+#include "workflows/session/mainworkflows.h"
+#include "workflows/session/portname.h"
 
 #include <filesystem>
 #include <functional>

@@ -1,7 +1,7 @@
 #include "cli/cliview.h"
 
 #include "support/errors.h"
-#include "workflows/readback.h"
+#include "workflows/session/readback.h"
 
 namespace korvex::cli {
 

@@ -2,7 +2,7 @@
 
 #include "cli/cliprompts.h"
 #include "cli/progressline.h"
-#include "workflows/mainview.h"
+#include "workflows/presenter/mainview.h"
 
 #include <filesystem>
 #include <optional>

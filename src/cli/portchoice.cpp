@@ -2,7 +2,6 @@
 
 #include "support/errors.h"
 #include "support/settingsstore.h"
-#include "support/textconv.h"
 
 namespace korvex::cli {
 
@@ -22,24 +21,23 @@ TPortChoice ChoosePort(const LinkOptions& options, const TPSettingsStore& store)
     if (options.port.empty()) {
         const int stored = store.ReadInteger(TPSettingsStore::kComPort).value_or(0);
         if (stored < 1 || stored > TPortMap::kPortCount) {
-            throw EKorvex("no port chosen: give --port COM1..COM8, a device path or sim");
+            throw EKorvex("no port chosen: " + std::string(TPortMap::kArgumentHelp));
         }
         choice.comNumber = stored;
         choice.name = TPortName::OfItem(choice.map, stored);
-    } else if (const int number = TPortMap::ComNumberOf(AsciiUpper(options.port)); number > 0) {
-        choice.comNumber = number;
-        choice.name = TPortName::OfItem(choice.map, number);
-    } else if (options.port == TPortMap::kSimulator) {
-        choice.comNumber = 1;
-        choice.map.Override(choice.comNumber, options.port);
-        choice.name = {TPortName::kSimulator, true};
-    } else if (options.port.find('/') != std::string::npos) {
-        choice.comNumber = 1;
-        choice.map.Override(choice.comNumber, options.port);
-        choice.name = {options.port, false};
-    } else {
+    } else if (const auto port = TPortMap::ReadArgument(options.port); !port) {
         throw EKorvex("unknown port \"" + options.port +
-                      "\": give --port COM1..COM8, a device path or sim");
+                      "\": " + std::string(TPortMap::kArgumentHelp));
+    } else {
+        choice.comNumber = port->comNumber;
+        if (port->device.empty()) {
+            choice.name = TPortName::OfItem(choice.map, port->comNumber);
+        } else {
+            choice.map.Override(choice.comNumber, port->device);
+            choice.name = port->device == TPortMap::kSimulator
+                              ? TPortName{TPortName::kSimulator, true}
+                              : TPortName{port->device, false};
+        }
     }
 
     if (options.speed.empty()) {

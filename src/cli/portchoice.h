@@ -3,7 +3,7 @@
 #include "cli/linkoptions.h"
 #include "link/baudrate.h"
 #include "link/portmap.h"
-#include "workflows/portname.h"
+#include "workflows/session/portname.h"
 
 namespace korvex {
 class TPSettingsStore;

@@ -8,7 +8,7 @@
 #include "serials/recordoutbox.h"
 #include "serials/shareddatabase.h"
 #include "support/json.h"
-#include "workflows/productionrecord.h"
+#include "workflows/production/productionrecord.h"
 
 #include <iostream>
 

@@ -11,7 +11,7 @@
 #include "serials/recordtime.h"
 #include "serials/serialerrors.h"
 #include "serials/shareddatabase.h"
-#include "workflows/productionrun.h"
+#include "workflows/production/productionrun.h"
 
 #include <cstdio>
 

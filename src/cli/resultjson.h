@@ -2,8 +2,8 @@
 
 #include "cli/cliprompts.h"
 #include "support/json.h"
-#include "workflows/cardcommands.h"
-#include "workflows/productionrun.h"
+#include "workflows/production/productionrun.h"
+#include "workflows/session/cardcommands.h"
 
 #include <cstdint>
 #include <filesystem>

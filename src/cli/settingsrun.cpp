@@ -8,7 +8,7 @@
 #include "support/errors.h"
 #include "support/inifile.h"
 #include "support/textconv.h"
-#include "workflows/optionsdialog.h"
+#include "workflows/presenter/optionsdialog.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -16,8 +16,6 @@
 namespace korvex::cli {
 
 namespace {
-
-const char* const kOscillators[] = {"LP", "XT", "HS", "RC"};
 
 std::string OnOff(int item) {
     return item == 0 ? "on" : item == 1 ? "off" : "none";
@@ -37,12 +35,12 @@ std::optional<int> ItemOf(const TFuseSetting& setting, TCardSession& session) {
     const std::string& value = *setting.value;
     if (setting.fuse == TFuse::fuOscillator) {
         const std::string upper = AsciiUpper(value);
-        const auto* found = std::find(std::begin(kOscillators), std::end(kOscillators), upper);
-        if (found == std::end(kOscillators)) {
+        const auto found = std::find(kOscillatorNames.begin(), kOscillatorNames.end(), upper);
+        if (found == kOscillatorNames.end()) {
             session.Fail("--oscillator takes LP, XT, HS or RC, not \"" + value + "\"");
             return std::nullopt;
         }
-        return static_cast<int>(found - std::begin(kOscillators));
+        return static_cast<int>(found - kOscillatorNames.begin());
     }
     const std::string lower = AsciiLower(value);
     if (lower != "on" && lower != "off") {
@@ -66,8 +64,9 @@ void PrintFuses(TCardSession& session) {
         out << "Power-up timer: " << OnOff(fuses.powerUp) << '\n';
         out << "Code protection: " << OnOff(fuses.protection) << '\n';
         out << "Oscillator: "
-            << (fuses.oscillator >= 0 && fuses.oscillator < 4 ? kOscillators[fuses.oscillator]
-                                                              : "none")
+            << (fuses.oscillator >= 0 && fuses.oscillator < std::ssize(kOscillatorNames)
+                    ? kOscillatorNames[static_cast<std::size_t>(fuses.oscillator)]
+                    : "none")
             << '\n';
         const std::string config = session.Work().ConfigText();
         out << "Configuration word: "

@@ -1,7 +1,7 @@
 #include "cli/summaryjson.h"
 
 #include "support/json.h"
-#include "workflows/productionrecord.h"
+#include "workflows/production/productionrecord.h"
 
 #include <chrono>
 #include <cstdio>

@@ -5,7 +5,7 @@
 #include "support/errors.h"
 #include "support/filetarget.h"
 #include "support/textconv.h"
-#include "workflows/fileview.h"
+#include "workflows/filerows/fileview.h"
 
 namespace korvex::cli {
 

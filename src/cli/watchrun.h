@@ -2,7 +2,7 @@
 
 #include "cli/cardrun.h"
 #include "cli/cardsession.h"
-#include "workflows/productionrun.h"
+#include "workflows/production/productionrun.h"
 
 #include <string>
 

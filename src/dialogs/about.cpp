@@ -2,9 +2,9 @@
 
 #include "dialogs/captiontargets.h"
 #include "dialogs/qtext.h"
-#include "workflows/captions.h"
 #include "workflows/entries.h"
-#include "workflows/mainworkflows.h"
+#include "workflows/presenter/captions.h"
+#include "workflows/session/mainworkflows.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

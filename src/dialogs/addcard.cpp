@@ -1,6 +1,6 @@
 #include "dialogs/addcard.h"
 
-#include "workflows/mainworkflows.h"
+#include "workflows/session/mainworkflows.h"
 
 #include <QLayout>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "workflows/cardtypeeditor.h"
-#include "workflows/intents.h"
-#include "workflows/mainview.h"
+#include "workflows/cardtype/cardtypeeditor.h"
+#include "workflows/presenter/mainview.h"
+#include "workflows/session/faceterms.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
 #include "dialogs/editcard.h"
 
 #include "dialogs/serialfields.h"
-#include "workflows/mainworkflows.h"
+#include "workflows/session/mainworkflows.h"
 
 namespace korvex::gui {
 

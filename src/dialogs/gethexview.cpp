@@ -5,8 +5,8 @@
 #include "dialogs/qtext.h"
 #include "support/errors.h"
 #include "workflows/fillin.h"
-#include "workflows/mainview.h"
-#include "workflows/readback.h"
+#include "workflows/presenter/mainview.h"
+#include "workflows/session/readback.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

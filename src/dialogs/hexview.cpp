@@ -2,7 +2,7 @@
 
 #include "dialogs/hexmemo.h"
 #include "dialogs/qtext.h"
-#include "workflows/fileview.h"
+#include "workflows/filerows/fileview.h"
 
 #include <QDialogButtonBox>
 #include <QPlainTextEdit>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workflows/optionsdialog.h"
+#include "workflows/presenter/optionsdialog.h"
 
 #include <QDialog>
 

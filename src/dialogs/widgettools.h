@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workflows/mainview.h"
+#include "workflows/presenter/mainview.h"
 
 #include <QColor>
 #include <QFont>

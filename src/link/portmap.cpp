@@ -2,6 +2,7 @@
 
 #include "link/posixserial.h"
 #include "support/errors.h"
+#include "support/textconv.h"
 
 #include <utility>
 #include <vector>
@@ -50,6 +51,16 @@ int TPortMap::ComNumberOf(std::string_view portName) {
     }
     const int number = portName[3] - '0';
     return InRange(number) ? number : 0;
+}
+
+std::optional<TPortMap::TArgument> TPortMap::ReadArgument(std::string_view text) {
+    if (const int number = ComNumberOf(AsciiUpper(text)); number > 0) {
+        return TArgument{number, {}};
+    }
+    if (text == kSimulator || text.find('/') != std::string_view::npos) {
+        return TArgument{1, std::string(text)};
+    }
+    return std::nullopt;
 }
 
 TPortMap TPortMap::Load(const TPSettingsStore& store) {

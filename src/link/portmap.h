@@ -34,6 +34,19 @@ public:
     // "COM1".."COM8" give 1..8, anything else 0.
     static int ComNumberOf(std::string_view portName);
 
+    // A port as a user names it when starting either program (--port): a
+    // port item "COM1".."COM8" in any letter case, the built-in simulator
+    // ("sim"), or a device by its path (a name that holds a "/"), which
+    // takes the place of COM1 for that run. nullopt for anything else.
+    struct TArgument {
+        int comNumber = 0;  // the item to choose
+        std::string device; // the device or simulator in its place; empty: the item's own
+    };
+    static std::optional<TArgument> ReadArgument(std::string_view text);
+    // What to say to a user whose --port ReadArgument does not take.
+    static constexpr std::string_view kArgumentHelp =
+        "give --port COM1..COM8, a device path or sim";
+
     // The device COMn opens: the override for this run, else the stored
     // entry, else the default. Empty outside 1..8.
     std::string PathOf(int comNumber) const;

@@ -34,8 +34,6 @@ public:
     bool WaitForInput(int timeoutMs) override;
     bool Gone() const override { return gone_; }
 
-    const std::string& DevicePath() const { return path_; }
-
 private:
     TOpenResult Fail(int errnoValue);
     bool WaitWritable();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workflows/chartboard.h"
+#include "workflows/production/chartboard.h"
 
 #include <QWidget>
 

@@ -5,8 +5,8 @@
 #include "dialogs/widgettools.h"
 #include "mainwindow/filefield.h"
 #include "workflows/entries.h"
-#include "workflows/filerows.h"
-#include "workflows/mainworkflows.h"
+#include "workflows/filerows/filerows.h"
+#include "workflows/session/mainworkflows.h"
 
 #include <QGridLayout>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "workflows/mainview.h"
-#include "workflows/snapshot.h"
+#include "workflows/presenter/mainview.h"
+#include "workflows/presenter/snapshot.h"
 
 #include <QWidget>
 

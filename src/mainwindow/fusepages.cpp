@@ -2,7 +2,7 @@
 
 #include "dialogs/captiontargets.h"
 #include "dialogs/widgettools.h"
-#include "workflows/mainworkflows.h"
+#include "workflows/session/mainworkflows.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -33,10 +33,11 @@ TFusePages::TFusePages(TPMainWorkflows& work, QObject* parent) : QObject(parent)
     watchDog_ = NewRadioGroup(watchDog, "rdgWatchDog", onOff, TFuse::fuWatchDog);
     powerUp_ = NewRadioGroup(powerUp, "rdgPowerUp", onOff, TFuse::fuPowerUp);
     protection_ = NewRadioGroup(protection, "rdgProtection", onOff, TFuse::fuProtection);
-    oscillator_ = NewRadioGroup(
-        oscillator, "rdgOscil",
-        {QStringLiteral("LP"), QStringLiteral("XT"), QStringLiteral("HS"), QStringLiteral("RC")},
-        TFuse::fuOscillator);
+    QStringList oscillatorNames;
+    for (const std::string_view name : kOscillatorNames) {
+        oscillatorNames << QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+    }
+    oscillator_ = NewRadioGroup(oscillator, "rdgOscil", oscillatorNames, TFuse::fuOscillator);
     grid->addWidget(watchDog, 0, 0);
     grid->addWidget(powerUp, 0, 1);
     grid->addWidget(protection, 1, 0);

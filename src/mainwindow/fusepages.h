@@ -1,7 +1,7 @@
 #pragma once
 
-#include "workflows/intents.h"
-#include "workflows/snapshot.h"
+#include "workflows/presenter/snapshot.h"
+#include "workflows/session/faceterms.h"
 
 #include <QObject>
 

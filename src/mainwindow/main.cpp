@@ -103,6 +103,60 @@ bool AsksOnlyForText(int argc, char** argv) {
     return false;
 }
 
+// The choices of the command line, for this run only; a device named by
+// its path, or the simulator, takes the place of COM1 through `parts`.
+korvex::TStartChoices StartChoicesOf(const TWindowOptions& options, korvex::gui::TAppParts& parts) {
+    const QCommandLineParser& parser = options.parser;
+    const QCommandLineOption& port = options.port;
+    const QCommandLineOption& card = options.card;
+    const QCommandLineOption& pic = options.pic;
+    const QCommandLineOption& eeprom = options.eeprom;
+    korvex::TStartChoices choices;
+    if (parser.isSet(port)) {
+        const std::string name = U(parser.value(port));
+        const auto argument = korvex::TPortMap::ReadArgument(name);
+        if (!argument) {
+            throw korvex::EKorvex("unknown port \"" + name +
+                                  "\": " + std::string(korvex::TPortMap::kArgumentHelp));
+        }
+        choices.comPort = argument->comNumber;
+        parts.portOverride = argument->device;
+    }
+    if (parser.isSet(card)) {
+        choices.cardName = U(parser.value(card));
+    }
+    if (parser.isSet(pic)) {
+        choices.programFile = U(parser.value(pic));
+    }
+    if (parser.isSet(eeprom)) {
+        choices.eepromFile = U(parser.value(eeprom));
+    }
+    return choices;
+}
+
+// Saves a picture of the window once the programmer has answered the first
+// poll, or after a few seconds of silence, then closes the window.
+void TakePictureOnceAnswered(korvex::gui::TKorvexApp& korvexApp, const QString& file,
+                             QTimer& pictureTimer, QElapsedTimer& waited) {
+    waited.start();
+    QObject::connect(&pictureTimer, &QTimer::timeout, &pictureTimer, [&, file] {
+        const bool answered =
+            korvexApp.Work().Snapshot().cardState != korvex::TPCardState::csNotConnected;
+        if (!answered && waited.elapsed() < kPictureWaitMs) {
+            return;
+        }
+        pictureTimer.stop();
+        // The window drawn after the answer, before it is taken.
+        korvexApp.Window().Render();
+        QApplication::processEvents();
+        const bool saved = korvexApp.Window().grab().save(file);
+        std::cout << (saved ? "Saved a picture of the window: " : "Cannot save ") << U(file)
+                  << std::endl;
+        korvexApp.Window().close();
+    });
+    pictureTimer.start(kPictureLookMs);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -123,37 +177,15 @@ int main(int argc, char** argv) {
 
     TWindowOptions options;
     QCommandLineParser& parser = options.parser;
-    const QCommandLineOption& port = options.port;
-    const QCommandLineOption& card = options.card;
-    const QCommandLineOption& pic = options.pic;
-    const QCommandLineOption& eeprom = options.eeprom;
     const QCommandLineOption& screenshot = options.screenshot;
     const QCommandLineOption& quitWhenShown = options.quitWhenShown;
     parser.process(app);
 
     try {
         korvex::gui::TAppParts parts;
-        korvex::TStartChoices choices;
+        korvex::TStartChoices choices = StartChoicesOf(options, parts);
         // Started bare from the desktop menu, the window is ready to try.
         choices.sampleOnFirstStart = true;
-        if (parser.isSet(port)) {
-            const std::string name = U(parser.value(port));
-            if (const int number = korvex::TPortMap::ComNumberOf(name); number > 0) {
-                choices.comPort = number;
-            } else {
-                parts.portOverride = name;
-                choices.comPort = 1;
-            }
-        }
-        if (parser.isSet(card)) {
-            choices.cardName = U(parser.value(card));
-        }
-        if (parser.isSet(pic)) {
-            choices.programFile = U(parser.value(pic));
-        }
-        if (parser.isSet(eeprom)) {
-            choices.eepromFile = U(parser.value(eeprom));
-        }
         korvex::gui::TKorvexApp korvexApp(
             korvex::TPDataFolders(korvex::ShippedDataFolder(),
                                   korvex::TPDataFolders::DefaultUserFolder()),
@@ -167,24 +199,7 @@ int main(int argc, char** argv) {
         QTimer pictureTimer;
         QElapsedTimer waited;
         if (parser.isSet(screenshot)) {
-            const QString file = parser.value(screenshot);
-            waited.start();
-            QObject::connect(&pictureTimer, &QTimer::timeout, &app, [&, file] {
-                const bool answered =
-                    korvexApp.Work().Snapshot().cardState != korvex::TPCardState::csNotConnected;
-                if (!answered && waited.elapsed() < kPictureWaitMs) {
-                    return;
-                }
-                pictureTimer.stop();
-                // The window drawn after the answer, before it is taken.
-                korvexApp.Window().Render();
-                QApplication::processEvents();
-                const bool saved = korvexApp.Window().grab().save(file);
-                std::cout << (saved ? "Saved a picture of the window: " : "Cannot save ") << U(file)
-                          << std::endl;
-                korvexApp.Window().close();
-            });
-            pictureTimer.start(kPictureLookMs);
+            TakePictureOnceAnswered(korvexApp, parser.value(screenshot), pictureTimer, waited);
         }
         // The program ends with its window's close, also with one that
         // waited, hidden, for a command to stop.

@@ -29,6 +29,12 @@ QAction* TMainActions::NewAction(const char* name, const QString& text) {
 }
 
 TMainActions::TMainActions(QWidget* owner) : QObject(owner), owner_(owner) {
+    MakeActions();
+    MakeMenus();
+    ListDevices({}, TMainSnapshot{});
+}
+
+void TMainActions::MakeActions() {
     loadPic = NewAction("LoadPicFile1", QStringLiteral("&Load Pic File"));
     loadPic->setShortcut(QKeySequence::Open);
     loadIntEeprom = NewAction("LoadIntEepromFile1", QStringLiteral("Lo&ad Int Eeprom"));
@@ -87,10 +93,13 @@ TMainActions::TMainActions(QWidget* owner) : QObject(owner), owner_(owner) {
         const QByteArray name = "ComPort" + QByteArray::number(n);
         sparePorts[static_cast<std::size_t>(n - 1)] =
             NewAction(name.constData(), QStringLiteral("Com &%1").arg(n));
-        owner->addAction(sparePorts[static_cast<std::size_t>(n - 1)]);
+        owner_->addAction(sparePorts[static_cast<std::size_t>(n - 1)]);
     }
-    owner->addAction(spareOffline);
+    owner_->addAction(spareOffline);
+}
 
+void TMainActions::MakeMenus() {
+    QWidget* owner = owner_;
     fileMenu = NewMenu("File1", QStringLiteral("&File"), owner);
     fileMenu->addActions({loadPic, loadIntEeprom, loadEeprom});
     fileMenu->addSeparator();
@@ -128,7 +137,6 @@ TMainActions::TMainActions(QWidget* owner) : QObject(owner), owner_(owner) {
     popRead->addActions({picItem, eepromItem});
     popWrite = NewMenu("popWrite", QString(), owner);
     popWrite->addActions({writePicItem, writeEepromItem, autoItem});
-    ListDevices({}, TMainSnapshot{});
 }
 
 void TMainActions::FillMenuBar(QMenuBar& bar) const {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "link/portmap.h"
-#include "workflows/snapshot.h"
+#include "workflows/presenter/snapshot.h"
 
 #include <QObject>
 
@@ -91,6 +91,8 @@ public:
     std::function<void(const std::string& name)> onLanguage;
 
 private:
+    void MakeActions();
+    void MakeMenus();
     QAction* NewAction(const char* name, const QString& text);
     void RenderPorts(const TMainSnapshot& shot);
     void RenderLanguages(const TMainSnapshot& shot);

@@ -2,9 +2,9 @@
 
 #include "dialogs/captiontargets.h"
 #include "link/seams.h"
-#include "workflows/intents.h"
-#include "workflows/mainview.h"
-#include "workflows/snapshot.h"
+#include "workflows/presenter/mainview.h"
+#include "workflows/presenter/snapshot.h"
+#include "workflows/session/faceterms.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -48,8 +48,6 @@ public:
 
     // Draws everything the workflows report, now.
     void Render();
-    TMainActions& Actions() const { return *actions_; }
-    TCardPanel& CardPanel() const { return *card_; }
     TLogPanelView& LogPanel() const { return *log_; }
     // Shows or hides the log panel beside the card panel, the window kept on
     // its screen.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workflows/productionboard.h"
+#include "workflows/production/productionboard.h"
 
 #include <QWidget>
 

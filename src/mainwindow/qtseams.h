@@ -1,7 +1,7 @@
 #pragma once
 
 #include "link/seams.h"
-#include "workflows/mainview.h"
+#include "workflows/presenter/mainview.h"
 
 #include <QTimer>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workflows/snapshot.h"
+#include "workflows/presenter/snapshot.h"
 
 #include <QWidget>
 

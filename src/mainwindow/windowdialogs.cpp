@@ -9,8 +9,8 @@
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/productionwindow.h"
 #include "workflows/entries.h"
-#include "workflows/fileview.h"
-#include "workflows/mainworkflows.h"
+#include "workflows/filerows/fileview.h"
+#include "workflows/session/mainworkflows.h"
 
 namespace korvex::gui {
 

@@ -11,6 +11,8 @@
 
 namespace {
 
+using namespace korvex::sim;
+
 constexpr const char* kProgram = "korvex-sim";
 constexpr int kExitOk = 0;
 constexpr int kExitError = 2;
@@ -20,23 +22,21 @@ int Fail(const std::string& message) {
     return kExitError;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    using namespace korvex::sim;
-
-    CLI::App app{
-        "Simulated card programmer served on a pseudo-terminal. Prints the terminal's "
-        "path as its first line, then serves until SIGINT, SIGTERM or SIGHUP; SIGUSR1 pulls "
-        "the card out, SIGUSR2 puts it back. With --feed it plays the person at a production "
-        "line and prints 'card K in' and 'card K out' as each card goes in and out.",
-        kProgram};
-    app.set_version_flag("--version", std::string(kProgram) + " " + KORVEX_VERSION);
+// Everything the command line says of the simulator to serve.
+struct TSimCommandLine {
     TSimProgramOptions options;
     std::string dataDir;
     std::string saveDir;
     std::string link;
     bool wireTime = false;
+};
+
+void AddOptions(CLI::App& app, TSimCommandLine& line) {
+    TSimProgramOptions& options = line.options;
+    std::string& dataDir = line.dataDir;
+    std::string& saveDir = line.saveDir;
+    std::string& link = line.link;
+    bool& wireTime = line.wireTime;
     app.add_option("--data", dataDir,
                    "Program folder holding cards/ (default: the installed one, or the one beside "
                    "this executable)");
@@ -92,20 +92,12 @@ int main(int argc, char** argv) {
                    "Folder for program.hex, data.hex, config.hex and eeprom.hex on exit (none "
                    "for a memory the card does not have)");
     app.add_option("--link", link, "Symbolic link to the terminal, removed on exit");
+}
 
-    try {
-        app.parse(argc, argv);
-        if (options.card.empty() && options.processor.empty()) {
-            throw CLI::ValidationError("--card or --processor is needed");
-        }
-    } catch (const CLI::CallForHelp& help) {
-        return app.exit(help);
-    } catch (const CLI::CallForVersion& version) {
-        return app.exit(version);
-    } catch (const CLI::ParseError& error) {
-        return Fail(error.what());
-    }
-
+// Serves the card until a signal ends it; the card saved when asked.
+int Serve(const TSimCommandLine& command) {
+    const TSimProgramOptions& options = command.options;
+    const std::string& dataDir = command.dataDir;
     try {
         // Before anything else, so a signal sent as soon as the path is out
         // is never lost.
@@ -118,8 +110,8 @@ int main(int argc, char** argv) {
         // Refused before the path goes out, as every other bad option is.
         const auto feedPlan = MakeSimFeedPlan(options, device.Card().Model());
         TPseudoTerminal line(options.baud);
-        if (!link.empty()) {
-            line.MakeLink(link);
+        if (!command.link.empty()) {
+            line.MakeLink(command.link);
         }
         std::cout << line.SlavePath() << std::endl;
         if (feedPlan) {
@@ -129,13 +121,41 @@ int main(int argc, char** argv) {
                                std::cout << SimFeedEventText(event) << std::endl;
                            });
         }
-        TPtyServer(device, line, signals, wireTime).Serve();
+        TPtyServer(device, line, signals, command.wireTime).Serve();
         line.Close();
-        if (!saveDir.empty()) {
-            SaveSimCard(device.Card(), saveDir);
+        if (!command.saveDir.empty()) {
+            SaveSimCard(device.Card(), command.saveDir);
         }
     } catch (const std::exception& error) {
         return Fail(korvex::DescribeError(error));
     }
     return kExitOk;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{
+        "Simulated card programmer served on a pseudo-terminal. Prints the terminal's "
+        "path as its first line, then serves until SIGINT, SIGTERM or SIGHUP; SIGUSR1 pulls "
+        "the card out, SIGUSR2 puts it back. With --feed it plays the person at a production "
+        "line and prints 'card K in' and 'card K out' as each card goes in and out.",
+        kProgram};
+    app.set_version_flag("--version", std::string(kProgram) + " " + KORVEX_VERSION);
+    TSimCommandLine command;
+    AddOptions(app, command);
+    try {
+        app.parse(argc, argv);
+        if (command.options.card.empty() && command.options.processor.empty()) {
+            throw CLI::ValidationError("--card or --processor is needed");
+        }
+    } catch (const CLI::CallForHelp& help) {
+        return app.exit(help);
+    } catch (const CLI::CallForVersion& version) {
+        return app.exit(version);
+    } catch (const CLI::ParseError& error) {
+        return Fail(error.what());
+    }
+
+    return Serve(command);
 }

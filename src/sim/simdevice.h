@@ -31,7 +31,6 @@ public:
     void SetFirmwareVersion(int version);
     int FirmwareVersion() const { return version_; }
     void SetListeningBaud(int baud) { listeningBaud_ = baud; }
-    int ListeningBaud() const { return listeningBaud_; }
     // The rate the host opened the line at (0: not known, taken as right).
     // At any other rate than its own the device hears garbage and says nothing.
     void SetHostBaud(int baud) { hostBaud_ = baud; }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <deque>
 #include <functional>
 #include <string>
@@ -20,14 +19,6 @@ public:
     int MaxLines() const { return maxLines_; }
     // 0 or less stores the default.
     void SetMaxLines(int value);
-
-    // Kept for the window description; nothing depends on them.
-    std::uint32_t CheckTimeout() const { return checkTimeout_; }
-    void SetCheckTimeout(std::uint32_t value) { checkTimeout_ = value; }
-    const std::string& FileName() const { return fileName_; }
-    void SetFileName(std::string value) { fileName_ = std::move(value); }
-    bool FileAppend() const { return fileAppend_; }
-    void SetFileAppend(bool value) { fileAppend_ = value; }
 
     // Appends the line as it is (frames carry control bytes) and trims.
     void Add(std::string line);
@@ -49,9 +40,6 @@ public:
 private:
     std::deque<std::string> lines_;
     int maxLines_ = kDefaultMaxLines;
-    std::uint32_t checkTimeout_ = 200;
-    std::string fileName_;
-    bool fileAppend_ = true;
 };
 
 // A log line made readable: printable ASCII as it is, every other byte as

@@ -366,7 +366,7 @@ constexpr int kRoleEeprom = 267;
 constexpr int kRoleIntEeprom = 268;
 constexpr int kRoleLoader = 269;
 // The command-line tool's words for the messages above that send the user
-// to the window's rows, menus and options (workflows/facewords.h).
+// to the window's rows, menus and options (workflows/presenter/facewords.h).
 constexpr int kCliProgrammerNotConnected = 270;
 constexpr int kCliFirmwareTooOld = 271;
 constexpr int kCliFirmwareUnsuitable = 272;

@@ -270,8 +270,15 @@ TEST_F(CliFailure, RequestsThatDoNotSuitTheCardTypeOrPortAreRefused) {
         EXPECT_TRUE(Contains(run.err, "unknown port \"COM9\"")) << run.err;
     }
 
-    // An eeprom file named for an auto whose options leave the eeprom out.
+    // An eeprom file named for an auto whose options leave the eeprom out:
+    // a card type without one (fault: "Auto program finished.", exit 0,
+    // the file left out unsaid), then options that switch it off.
     UseProgramCopy();
+    run = cli("PIC16F84", {"--yes", "auto", "--pic", Fixture("gpasm/card84.hex").string(),
+                           "--eeprom", Sample24c16().string()});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(Contains(run.err, "which the card type has none of")) << run.err;
+    EXPECT_FALSE(Contains(run.out + run.err, "finished")) << run.out;
     ASSERT_EQ(cli(kPicCard, {"options", "--set", "Auto/WriteEe=off", "--set", "Auto/VerifyEe=off"})
                   .exitCode,
               0);

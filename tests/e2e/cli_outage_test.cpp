@@ -52,7 +52,8 @@ protected:
 // waited without a word, and the card's line was neither in the local
 // record nor in the database.
 TEST_F(CliOutage, AFrozenDatabaseNeitherHoldsTheLineUpNorLosesALineOrAValue) {
-    TPtySim sim({"--card", kCard, "--feed", "6", "--feed-gap", "0"});
+    // A second between cards: the freeze comes before the next card's line is sent.
+    TPtySim sim({"--card", kCard, "--feed", "6", "--feed-gap", "1000"});
     ASSERT_FALSE(sim.Path().empty());
     TBackgroundCli station(Station(sim.Path(), 6, "1"), "/dev/null", Path("out"), Path("err"));
     ASSERT_TRUE(Shows("out", "card 2: ")) << ReadText(work / "err");
@@ -83,7 +84,7 @@ TEST_F(CliOutage, AFrozenDatabaseNeitherHoldsTheLineUpNorLosesALineOrAValue) {
 // database; a record kept while the database was away never reached it; the
 // summary of the record waited out a bound of its own.
 TEST_F(CliOutage, TheFirstCtrlCGivesUpTheWaitAndTheRecordIsSentLater) {
-    TPtySim sim({"--card", kCard, "--feed", "4", "--feed-gap", "0"});
+    TPtySim sim({"--card", kCard, "--feed", "4", "--feed-gap", "1000"});
     ASSERT_FALSE(sim.Path().empty());
     TBackgroundCli station(Station(sim.Path(), 4, "600"), "/dev/null", Path("out"), Path("err"));
     ASSERT_TRUE(Shows("out", "card 1: ")) << ReadText(work / "err");

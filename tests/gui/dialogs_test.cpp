@@ -10,8 +10,8 @@
 #include "dialogs/widgettools.h"
 #include "gui/guitest.h"
 #include "workflows/entries.h"
-#include "workflows/fileview.h"
-#include "workflows/readback.h"
+#include "workflows/filerows/fileview.h"
+#include "workflows/session/readback.h"
 #include "workflows/workflowrig.h"
 
 #include <QCheckBox>

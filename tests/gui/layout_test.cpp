@@ -14,8 +14,8 @@
 #include "gui/wording.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/productionwindow.h"
-#include "workflows/fileview.h"
-#include "workflows/readback.h"
+#include "workflows/filerows/fileview.h"
+#include "workflows/session/readback.h"
 
 #include <QPushButton>
 #include <QRegularExpression>

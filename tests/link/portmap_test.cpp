@@ -54,6 +54,34 @@ TEST(TPortMap, StoredEntriesOverDefaultsWithOverridesNeverSaved) {
     EXPECT_EQ(map.PathOf(1), "/dev/ttyS0");
 }
 
+// Fault: the window took "com3" for a device path while korvex-cli took it
+// for COM3; both programs read --port by this one rule.
+TEST(TPortMap, APortArgumentIsAnItemInAnyCaseTheSimulatorOrADevicePath) {
+    const struct {
+        const char* text;
+        std::optional<int> item;
+        const char* device;
+    } cases[] = {
+        {"COM3", 3, ""},
+        {"com3", 3, ""},
+        {"Com8", 8, ""},
+        {"sim", 1, "sim"},
+        {"/dev/ttyUSB0", 1, "/dev/ttyUSB0"},
+        {"./pty", 1, "./pty"},
+        {"COM9", std::nullopt, ""},
+        {"ttyUSB0", std::nullopt, ""},
+        {"", std::nullopt, ""},
+    };
+    for (const auto& c : cases) {
+        const auto argument = TPortMap::ReadArgument(c.text);
+        ASSERT_EQ(argument.has_value(), c.item.has_value()) << c.text;
+        if (argument) {
+            EXPECT_EQ(argument->comNumber, *c.item) << c.text;
+            EXPECT_EQ(argument->device, c.device) << c.text;
+        }
+    }
+}
+
 TEST(TPortMap, FactoryOpensWhatTheNumberMapsTo) {
     TempDir dir;
     PtyPair pty;

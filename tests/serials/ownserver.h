@@ -71,7 +71,14 @@ private:
                 continue;
             }
             // "pid (comm) state ppid ...": the parent follows the name's ")".
-            const std::string stat = ReadText(entry.path() / "stat");
+            // A process of another program may end between the listing and
+            // the read: it is no server process either.
+            std::string stat;
+            try {
+                stat = ReadText(entry.path() / "stat");
+            } catch (const std::exception&) {
+                continue;
+            }
             const std::size_t close = stat.rfind(')');
             if (close != std::string::npos &&
                 std::atoi(stat.c_str() + close + 4) == static_cast<int>(postmaster)) {

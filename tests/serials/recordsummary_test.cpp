@@ -3,7 +3,7 @@
 #include "serials/recordsummary.h"
 #include "serials/yieldcards.h"
 #include "support/errors.h"
-#include "workflows/productionrecord.h"
+#include "workflows/production/productionrecord.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "serials/serialerrors.h"
 #include "serials/shareddatabase.h"
 #include "serials/yieldcards.h"
-#include "workflows/productionrecord.h"
+#include "workflows/production/productionrecord.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

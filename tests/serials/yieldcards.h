@@ -2,7 +2,7 @@
 
 #include "serials/recordsummary.h"
 #include "serials/recordtime.h"
-#include "workflows/productionrecord.h"
+#include "workflows/production/productionrecord.h"
 
 #include <string>
 #include <vector>

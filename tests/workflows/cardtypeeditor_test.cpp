@@ -1,7 +1,7 @@
 #include "catalogue/cardini.h"
 #include "common/tempdir.h"
 #include "support/errors.h"
-#include "workflows/cardtypeeditor.h"
+#include "workflows/cardtype/cardtypeeditor.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #include "workflowrig.h"
 
-#include "workflows/chartboard.h"
 #include "workflows/entries.h"
 #include "workflows/fillin.h"
-#include "workflows/productionboard.h"
-#include "workflows/productionrecord.h"
+#include "workflows/production/chartboard.h"
+#include "workflows/production/productionboard.h"
+#include "workflows/production/productionrecord.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "support/lang.h"
-#include "workflows/facewords.h"
+#include "workflows/presenter/facewords.h"
 
 #include <gtest/gtest.h>
 

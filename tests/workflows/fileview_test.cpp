@@ -2,7 +2,7 @@
 #include "common/tempdir.h"
 #include "images/hexdump.h"
 #include "support/errors.h"
-#include "workflows/fileview.h"
+#include "workflows/filerows/fileview.h"
 
 #include <gtest/gtest.h>
 

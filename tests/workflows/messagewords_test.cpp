@@ -8,10 +8,10 @@
 #include "link/serialdevices.h"
 #include "serials/serialencode.h"
 #include "serials/serialimage.h"
-#include "workflows/imagefit.h"
+#include "workflows/filerows/imagefit.h"
 #include "workflows/messagewords.h"
-#include "workflows/portname.h"
-#include "workflows/productionrecord.h"
+#include "workflows/production/productionrecord.h"
+#include "workflows/session/portname.h"
 
 #include <gtest/gtest.h>
 

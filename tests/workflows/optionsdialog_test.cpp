@@ -1,6 +1,6 @@
 #include "common/ordinaryuser.h"
 #include "common/tempdir.h"
-#include "workflows/optionsdialog.h"
+#include "workflows/presenter/optionsdialog.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "support/readfile.h"
 #include "workflows/entries.h"
 #include "workflows/fillin.h"
-#include "workflows/productionboard.h"
+#include "workflows/production/productionboard.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "common/scopedenv.h"
 #include "common/tempdir.h"
 #include "support/errors.h"
-#include "workflows/productionrecord.h"
+#include "workflows/production/productionrecord.h"
 
 #include <algorithm>
 #include <ctime>

@@ -2,9 +2,9 @@
 
 #include "serials/claimhistory.h"
 #include "sim/simfeeder.h"
-#include "workflows/cardjournal.h"
 #include "workflows/entries.h"
 #include "workflows/fillin.h"
+#include "workflows/production/cardjournal.h"
 
 #include <gtest/gtest.h>
 

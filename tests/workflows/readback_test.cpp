@@ -1,7 +1,7 @@
 #include "common/tempdir.h"
 #include "images/hexbuffer.h"
 #include "support/errors.h"
-#include "workflows/readback.h"
+#include "workflows/session/readback.h"
 
 #include <gtest/gtest.h>
 

@@ -11,8 +11,8 @@
 #include "sim/simcardmodel.h"
 #include "sim/simdevice.h"
 #include "support/settingsstore.h"
-#include "workflows/mainworkflows.h"
-#include "workflows/readback.h"
+#include "workflows/session/mainworkflows.h"
+#include "workflows/session/readback.h"
 
 #include <array>
 #include <cstdint>

@@ -1,0 +1,451 @@
+#include "workflows/production/productionrun.h"
+#include "workflows/messagewords.h"
+
+#include "serials/pgclaims.h"
+#include "serials/pgrecordsink.h"
+#include "serials/serialerrors.h"
+#include "serials/shareddatabase.h"
+#include "support/errors.h"
+#include "support/sha256.h"
+#include "workflows/entries.h"
+#include "workflows/fillin.h"
+#include "workflows/production/productionrecord.h"
+
+#include <chrono>
+#include <cstdio>
+#include <unistd.h>
+
+namespace korvex {
+
+namespace {
+
+// The longest the window goes without its messages while the run waits.
+constexpr int kPumpSliceMs = 20;
+
+std::string Seconds(std::int64_t ms) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", static_cast<double>(ms) / 1000.0);
+    return text;
+}
+
+} // namespace
+
+std::string_view VerdictName(TCardVerdict verdict) {
+    switch (verdict) {
+    case TCardVerdict::cvGood:
+        return "good";
+    case TCardVerdict::cvFailed:
+        return "failed";
+    case TCardVerdict::cvInterrupted:
+        break;
+    }
+    return "interrupted";
+}
+
+// Marks the run for its whole length: the commands are off, the run polls
+// in place of the poll timer, and whatever ends the run, all comes back.
+class TPProductionRun::TRunning {
+public:
+    explicit TRunning(TPWorkbench& bench) : bench_(bench) {
+        bench_.run.BeginProduction();
+        bench_.view.EnableCommands(false);
+        bench_.line.Prog().SetPolling(false);
+    }
+    ~TRunning() {
+        bench_.prompts.KeepBack(nullptr);
+        if (bench_.line.Started()) {
+            // The programmer is left released, whatever the last card did; a
+            // programmer that stopped answering would only keep the user waiting.
+            if (bench_.line.State() != TPCardState::csNotConnected) {
+                bench_.line.Prog().SelectMode(0, bench_.card.Kind().Code());
+            }
+            // A window that is closing polls no more once it is released.
+            bench_.line.Prog().SetPolling(!bench_.run.ClosePending());
+        }
+        bench_.run.EndProduction();
+        bench_.status.Restore();
+        bench_.view.EnableCommands(true);
+    }
+    TRunning(const TRunning&) = delete;
+    TRunning& operator=(const TRunning&) = delete;
+
+private:
+    TPWorkbench& bench_;
+};
+
+// Tells the journal how far the card in hand came, as Auto program goes.
+class TPProductionRun::TCardTrail final : public TCardProgress {
+public:
+    explicit TCardTrail(TPProductionRun& run) : run_(run) {}
+
+    // A card whose values the journal does not hold is not touched.
+    bool Claimed(const std::vector<TSerialValue>& values) override {
+        if (run_.observer_ != nullptr) {
+            TRecordLine serials;
+            for (const TSerialValue& value : values) {
+                serials.push_back({"serial " + value.field, value.text});
+            }
+            run_.observer_->CardSerials(
+                SerialValuesLine(serials, run_.bench_.Text(entries::kSerialValue)));
+        }
+        try {
+            run_.journal_->Claimed(run_.run_, run_.slotSequence_, run_.bench_.card.Name(), values);
+            return true;
+        } catch (const EKorvex& error) {
+            run_.journalProblem_ = WordedError(run_.bench_.lang, error);
+            return false;
+        }
+    }
+    void Written() override {
+        run_.Journal([this] {
+            run_.journal_->Reached(TJournalStep::jsWritten, run_.run_, run_.slotSequence_);
+        });
+    }
+    // Before the values are spent: a restart that finds them spent finds
+    // the card's line here.
+    void Finished(TOutcome outcome) override {
+        TCardResult result;
+        result.sequence = run_.slotSequence_;
+        run_.FillResult(result, outcome, run_.bench_.clock.NowMs() - run_.cardStartMs_);
+        run_.finishedRow_ = run_.RowOf(result);
+        run_.Journal([this] {
+            run_.journal_->Finished(run_.run_, run_.slotSequence_, ColumnsOf(*run_.finishedRow_));
+        });
+    }
+
+private:
+    TPProductionRun& run_;
+};
+
+TProductionSummary TPProductionRun::Run(const TProductionPlan& plan,
+                                        TProductionObserver& observer) {
+    TProductionSummary summary;
+    if (bench_.run.Busy() || !bench_.line.Started()) {
+        return summary;
+    }
+    stopRequested_ = false;
+    station_ = plan.station.empty() ? DefaultStation() : plan.station;
+    run_ = RunName(std::chrono::system_clock::now());
+    share_.reset();
+    if (!MayStart(plan, summary.end)) {
+        return summary;
+    }
+    TRunning running(bench_);
+    if (!CardsMayGoAhead(summary.end)) {
+        return summary;
+    }
+    bool usable = true;
+    const bool lastCardInSlot = SettleLastCard(observer, usable);
+    if (!usable || (!plan.database.empty() && !OpenShared(plan, observer))) {
+        return summary;
+    }
+    TCardTrail trail(*this);
+    observer_ = &observer;
+    const std::unique_ptr<TProductionObserver*, void (*)(TProductionObserver**)> observerBack(
+        &observer_, [](TProductionObserver** slot) { *slot = nullptr; });
+    // The claims go to the database for this run only.
+    commands_.UseClaims(share_ ? &share_->Claims() : nullptr);
+    commands_.UseProgress(&trail);
+    const std::unique_ptr<TPCardCommands, void (*)(TPCardCommands*)> claimsBack(
+        &commands_, [](TPCardCommands* commands) {
+            commands->UseClaims(nullptr);
+            commands->UseProgress(nullptr);
+        });
+    const std::int64_t startMs = bench_.clock.NowMs();
+    const int version = bench_.line.Prog().GetFirmwareVersion();
+    firmware_ = version > 0 ? std::optional<int>(version) : std::nullopt;
+    Log(FillIn(bench_.Text(entries::kRunStarted),
+               {plan.record.empty() ? bench_.Text(entries::kNoRecordFile) : plan.record.string()}));
+    observer.RunStarted(plan);
+    if (lastCardInSlot) {
+        observer.CardLeftInSlot();
+        Tell(observer, FillIn(bench_.Text(entries::kCardLeftInSlot), {slotCard_}));
+    }
+
+    // A card already in the slot when the run starts is programmed, unless
+    // the last run finished it.
+    Cards(plan, observer, summary, !lastCardInSlot, startMs);
+    if (share_) {
+        share_->Close();
+    }
+    summary.counters.elapsedMs = bench_.clock.NowMs() - startMs;
+    char perHour[32];
+    std::snprintf(perHour, sizeof perHour, "%.0f", summary.counters.CardsPerHour());
+    Log(FillIn(
+        bench_.Text(entries::kRunEnded),
+        {std::to_string(summary.counters.good), std::to_string(summary.counters.failed), perHour}));
+    observer.RunEnded(summary);
+    return summary;
+}
+
+// Each card that arrives is programmed once, until the count, a stop or a
+// card after which the run cannot go on.
+void TPProductionRun::Cards(const TProductionPlan& plan, TProductionObserver& observer,
+                            TProductionSummary& summary, bool armed, std::int64_t startMs) {
+    summary.end = TRunEnd::reStopped;
+    bool waitingTold = false;
+    while (!stopRequested_) {
+        if (plan.count > 0 && summary.counters.Cards() >= plan.count) {
+            summary.end = TRunEnd::reCount;
+            break;
+        }
+        if (bench_.line.State() == TPCardState::csCardReady && armed) {
+            armed = false;
+            waitingTold = false;
+            const bool goOn = HandleCard(plan, observer, summary, startMs);
+            if (!goOn) {
+                break;
+            }
+            continue;
+        }
+        // No card can come through a port that is gone: waiting would last
+        // until somebody noticed.
+        if (bench_.line.Prog().LineGone()) {
+            bench_.prompts.ShowMessage(
+                TMessageKind::mkError, entries::kRunLinePortGone,
+                FillIn(bench_.Text(entries::kRunLinePortGone),
+                       {bench_.PortName().text, std::to_string(summary.counters.Cards() + 1)}));
+            summary.end = TRunEnd::reLineGone;
+            break;
+        }
+        if (bench_.line.State() != TPCardState::csCardReady) {
+            armed = true;
+            if (!slotRun_.empty()) {
+                Journal(
+                    [&] { journal_->Reached(TJournalStep::jsTakenOut, slotRun_, slotSequence_); });
+                slotRun_.clear();
+            }
+            if (!waitingTold) {
+                waitingTold = true;
+                observer.Waiting();
+            }
+        }
+        WaitPollPeriod();
+        if (!stopRequested_) {
+            bench_.line.Poll();
+        }
+    }
+}
+
+// The card goes: journal, Auto program, its line into the local record
+// first, then the shared database as far as it can be reached.
+bool TPProductionRun::HandleCard(const TProductionPlan& plan, TProductionObserver& observer,
+                                 TProductionSummary& summary, std::int64_t startMs) {
+    const int sequence = summary.counters.Cards() + 1;
+    journalProblem_.clear();
+    finishedRow_.reset();
+    try {
+        journal_->Begin(run_, sequence, plan.record, station_);
+    } catch (const EKorvex& error) {
+        // Nothing is sent to a card whose journal cannot be kept.
+        bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kJournalUnusable,
+                                   bench_.Text(entries::kJournalUnusable) + "\n" +
+                                       WordedError(bench_.lang, error));
+        summary.end = TRunEnd::reJournal;
+        return false;
+    }
+    slotRun_ = run_;
+    slotSequence_ = sequence;
+    observer.CardStarted(sequence);
+    TCardResult result = ProgramCard(sequence);
+    Count(result.verdict, summary.counters);
+    summary.counters.elapsedMs = bench_.clock.NowMs() - startMs;
+    result.line = ResultLine(result);
+    Log(result.line);
+    // The line as Auto program ended the card, which the journal holds.
+    const TProductionRow row = finishedRow_ ? *finishedRow_ : RowOf(result);
+    if (!finishedRow_) {
+        Journal([&] { journal_->Finished(run_, sequence, ColumnsOf(row)); });
+    }
+    bool kept = false;
+    const bool recorded = plan.record.empty() || Record(plan, row, kept);
+    if (recorded || kept) {
+        Journal([&] { journal_->Reached(TJournalStep::jsRecorded, run_, sequence); });
+    }
+    // The card is done as far as the station goes: said before the shared
+    // database is asked, whatever it does.
+    observer.CardDone(result, summary.counters);
+    if (share_) {
+        const int left = plan.count - summary.counters.Cards();
+        TellShare(share_->AfterCard(plan.count > 0 ? std::optional(left) : std::nullopt), observer);
+    }
+    Journal([&] { journal_->Reached(TJournalStep::jsLetGo, run_, sequence); });
+    if (!recorded) {
+        summary.end = TRunEnd::reRecordFailed;
+        return false;
+    }
+    if (!journalProblem_.empty()) {
+        bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kJournalNotWritten,
+                                   bench_.Text(entries::kJournalNotWritten) + "\n" +
+                                       journalProblem_);
+        summary.end = TRunEnd::reJournal;
+        return false;
+    }
+    return CardLetsRunGoOn(result, summary);
+}
+
+bool TPProductionRun::CardLetsRunGoOn(const TCardResult& result, TProductionSummary& summary) {
+    // No value may be handed out twice: without its values, or with a store
+    // that failed, no further card is programmed.
+    if (result.step == TFailStep::fsSerial) {
+        bench_.prompts.ShowMessage(TMessageKind::mkError, -1, result.message);
+        summary.end = TRunEnd::reSerials;
+        return false;
+    }
+    if (!commands_.LastReport().claimsProblem.empty()) {
+        bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kDatabaseLost,
+                                   bench_.Text(entries::kDatabaseLost) + "\n" +
+                                       commands_.LastReport().claimsProblem);
+        summary.end = TRunEnd::reDatabaseLost;
+        return false;
+    }
+    // Every card after it would fail the same way before anything is sent:
+    // the user must mend the files first.
+    if (result.step == TFailStep::fsFiles) {
+        bench_.prompts.ShowMessage(TMessageKind::mkError, -1, result.message);
+        summary.end = TRunEnd::reFiles;
+        return false;
+    }
+    return true;
+}
+
+void TPProductionRun::TellShare(TShareChange change, TProductionObserver& observer) {
+    std::string text;
+    if (change == TShareChange::scAway) {
+        text = FillIn(bench_.Text(entries::kDatabaseAway), {share_->Problem()});
+    } else if (change == TShareChange::scBack) {
+        text = FillIn(bench_.Text(entries::kDatabaseBack), {std::to_string(share_->LinesSent())});
+    } else {
+        return;
+    }
+    if (const std::string held = share_->Held(); !held.empty()) {
+        text += " " + FillIn(bench_.Text(entries::kValuesHeld), {held});
+    }
+    Tell(observer, text);
+}
+
+TCardResult TPProductionRun::ProgramCard(int sequence) {
+    TCardResult result;
+    result.sequence = sequence;
+    std::vector<TKeptMessage> kept;
+    bench_.prompts.KeepBack(&kept);
+    cardStartMs_ = bench_.clock.NowMs();
+    const TOutcome outcome = commands_.Run(TCardCommand::ccAutoProgram);
+    bench_.prompts.KeepBack(nullptr);
+    FillResult(result, outcome, bench_.clock.NowMs() - cardStartMs_);
+    if (finishedRow_) {
+        result.durationMs = finishedRow_->durationMs;
+    }
+    if (result.verdict != TCardVerdict::cvGood) {
+        for (const TKeptMessage& message : kept) {
+            if (message.kind != TMessageKind::mkInformation) {
+                result.message += (result.message.empty() ? "" : " ") + OneLine(message.text);
+            }
+        }
+    }
+    return result;
+}
+
+void TPProductionRun::FillResult(TCardResult& result, TOutcome outcome,
+                                 std::int64_t durationMs) const {
+    const TCommandReport& report = commands_.LastReport();
+    result.durationMs = durationMs;
+    result.retries = report.retries;
+    result.serials = report.serials;
+    switch (outcome) {
+    case TOutcome::ocSucceeded:
+        result.verdict = TCardVerdict::cvGood;
+        break;
+    case TOutcome::ocFailed:
+    case TOutcome::ocNothing:
+        result.verdict = TCardVerdict::cvFailed;
+        result.step = report.failStep;
+        result.difference = report.difference;
+        break;
+    case TOutcome::ocRefused:
+    case TOutcome::ocAborted:
+        // The card went before it could be programmed, or a stop cut it short.
+        result.verdict = TCardVerdict::cvInterrupted;
+        break;
+    }
+}
+
+void TPProductionRun::Count(TCardVerdict verdict, TProductionCounters& counters) {
+    switch (verdict) {
+    case TCardVerdict::cvGood:
+        ++counters.good;
+        break;
+    case TCardVerdict::cvFailed:
+        ++counters.failed;
+        break;
+    case TCardVerdict::cvInterrupted:
+        ++counters.interrupted;
+        break;
+    }
+}
+
+std::string TPProductionRun::DefaultStation() {
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') {
+        return "station";
+    }
+    return name;
+}
+
+void TPProductionRun::Tell(TProductionObserver& observer, const std::string& text) {
+    Log(text);
+    observer.Notice(text);
+}
+
+TPgWait TPProductionRun::DatabaseWait(const TProductionPlan& plan) {
+    return {plan.databaseWaitMs, [this] {
+                if (pump_ != nullptr) {
+                    pump_->ProcessMessages();
+                }
+                return stopRequested_;
+            }};
+}
+
+void TPProductionRun::WaitPollPeriod() {
+    const int period = bench_.line.Prog().PollTime();
+    for (int waited = 0; waited < period && !stopRequested_; waited += kPumpSliceMs) {
+        bench_.clock.SleepMs(std::min(kPumpSliceMs, period - waited));
+        if (pump_ != nullptr) {
+            pump_->ProcessMessages();
+        }
+    }
+}
+
+void TPProductionRun::Log(const std::string& line) {
+    if (bench_.line.Started() && bench_.line.Prog().LogMemo() != nullptr) {
+        bench_.line.Prog().LogMemo()->Add(line);
+    }
+}
+
+int FailStepEntry(TFailStep step) {
+    if (step == TFailStep::fsNone) {
+        return -1;
+    }
+    if (step == TFailStep::fsSerial) {
+        return entries::kSerialStep;
+    }
+    return entries::kFirstFailStep + static_cast<int>(step) - 1;
+}
+
+std::string TPProductionRun::ResultLine(const TCardResult& result) const {
+    const std::string sequence = std::to_string(result.sequence);
+    const std::string seconds = Seconds(result.durationMs);
+    switch (result.verdict) {
+    case TCardVerdict::cvGood:
+        return FillIn(bench_.Text(entries::kCardGoodLine), {sequence, seconds});
+    case TCardVerdict::cvFailed:
+        break;
+    case TCardVerdict::cvInterrupted:
+        return FillIn(bench_.Text(entries::kCardInterruptedLine), {sequence, seconds});
+    }
+    const int stepEntry = FailStepEntry(result.step);
+    const std::string step = stepEntry < 0 ? std::string() : bench_.Text(stepEntry);
+    return FillIn(bench_.Text(entries::kCardFailedLine), {sequence, step, seconds, result.message});
+}
+
+} // namespace korvex

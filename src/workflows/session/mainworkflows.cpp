@@ -1,0 +1,358 @@
+// Start-up, the settings kept between runs, the line, the programmer state,
+// the language and closing.
+#include "workflows/session/mainworkflows.h"
+#include "workflows/messagewords.h"
+
+#include "support/errors.h"
+#include "workflows/entries.h"
+#include "workflows/fillin.h"
+
+#include <memory>
+
+namespace korvex {
+
+namespace {
+
+// The stored code of the "19200 baud" item is 9600, not its rate.
+constexpr int kSpeedCode19200 = 9600;
+constexpr int kSpeedCode115200 = 115200;
+
+} // namespace
+
+TPMainWorkflows::TPMainWorkflows(TPDataFolders folders, TPSettingsStore& settings,
+                                 TBackendFactory factory, TPWorkflowSeams seams)
+    : seams_(seams), bench_(std::move(folders), settings,
+                            TPFaces{seams.view, seams.prompts, seams.gauge, seams.clock,
+                                    seams.linkPrompts, seams.pump, seams.scheduler},
+                            std::move(factory)),
+      cardChange_(bench_), commands_(bench_), log_(bench_),
+      production_(bench_, commands_, seams.pump) {
+    bench_.ports = seams.ports;
+    bench_.lang.SetLangDirs(bench_.dataFolders);
+    bench_.languages = bench_.lang.GetLanguages();
+    ApplyLanguage("English");
+    bench_.card.SetFolders(bench_.dataFolders);
+    bench_.card.SetChangeHandler([this] { cardChange_.CardChanged(); });
+    bench_.line.OnStateChange = [this](TPCardState state) { StateChanged(state); };
+}
+
+TPMainWorkflows::~TPMainWorkflows() {
+    Shutdown();
+}
+
+TIntentResult TPMainWorkflows::Failed(const std::exception& error) {
+    bench_.prompts.ShowMessage(TMessageKind::mkError, -1, WordedError(bench_.lang, error));
+    return TIntentResult::irFailed;
+}
+
+std::string TPMainWorkflows::Worded(const std::exception& error) const {
+    return WordedError(bench_.lang, error);
+}
+
+std::string TPMainWorkflows::UnknownCardMessage(const std::string& name) const {
+    std::string list;
+    for (const std::string& item : bench_.card.Items()) {
+        list += (list.empty() ? "" : ", ") + item;
+    }
+    return FillIn(bench_.Text(entries::kNoCardTypeNamed),
+                  {name, list.empty() ? bench_.Text(entries::kNoCardTypes) : list});
+}
+
+TIntentResult TPMainWorkflows::FormShow(const TStartChoices& choices) {
+    bench_.BeginAction();
+    bench_.storeCardDefaults = choices.storeCardSettings;
+    try {
+        bench_.line.Start();
+        // The list only: the change runs once, for the card type that is
+        // to be shown, so no other card type's files are read.
+        bench_.card.Rescan();
+        const TStartChoices shown = FirstStartChoices(choices);
+        LoadSettings(shown);
+        if (firstStart_) {
+            // Choices of this start, not the user's: stored once the user
+            // changes anything, as they are then.
+            runOnly_ = {};
+            ShowSampleFile(TFileRow::frProgram, TSampleStart::kProgramFile);
+            ShowSampleFile(TFileRow::frEeprom, TSampleStart::kEepromFile);
+            firstStartValues_ = SettingsValues();
+        }
+        if (shown.programFile) {
+            cardChange_.ShowForRun(TFileRow::frProgram, *shown.programFile);
+        }
+        if (shown.eepromFile) {
+            cardChange_.ShowForRun(TFileRow::frEeprom, *shown.eepromFile);
+        }
+        TellLanguageProblem();
+    } catch (const std::exception& error) {
+        return Failed(error);
+    }
+    if (choices.cardName && FindCardItem(bench_.card.Items(), *choices.cardName) < 0) {
+        bench_.prompts.ShowMessage(TMessageKind::mkError, -1,
+                                   UnknownCardMessage(*choices.cardName));
+        return TIntentResult::irFailed;
+    }
+    return TIntentResult::irDone;
+}
+
+TStartChoices TPMainWorkflows::FirstStartChoices(const TStartChoices& choices) {
+    firstStart_ = choices.sampleOnFirstStart && seams_.ports != nullptr &&
+                  !bench_.settings.Exists() && !choices.comPort && !choices.speed &&
+                  !choices.cardName && !choices.programFile && !choices.eepromFile;
+    if (!firstStart_) {
+        return choices;
+    }
+    TStartChoices shown = choices;
+    seams_.ports->Override(1, std::string(TPortMap::kSimulator));
+    shown.comPort = 1;
+    if (FindCardItem(bench_.card.Items(), TSampleStart::kCard) >= 0) {
+        shown.cardName = TSampleStart::kCard;
+    }
+    return shown;
+}
+
+// The card type's own file wins: one the user chose before is kept.
+void TPMainWorkflows::ShowSampleFile(TFileRow row, const std::string& relative) {
+    const std::filesystem::path file = bench_.dataFolders.FindFile(relative);
+    std::error_code error;
+    if (bench_.rows.Field(row).empty() && std::filesystem::is_regular_file(file, error)) {
+        cardChange_.ShowForRun(row, file.string());
+    }
+}
+
+std::string TPMainWorkflows::PortCaption(int number) const {
+    if (seams_.ports != nullptr && seams_.ports->PathOf(number) == TPortMap::kSimulator) {
+        return "Korvex - Simulator";
+    }
+    return "Korvex - COM" + std::to_string(number);
+}
+
+// The face's choices hold for this run: they are applied over the
+// remembered values, and the change runs once, for the card type shown.
+void TPMainWorkflows::LoadSettings(const TStartChoices& choices) {
+    const TPSettingsStore& store = bench_.settings;
+    int port = 0;
+    std::optional<int> speed;
+    runOnly_ = {choices.comPort.has_value(), choices.speed.has_value(),
+                choices.cardName.has_value()};
+    if (store.Exists()) {
+        port = store.ReadInteger(TPSettingsStore::kComPort).value_or(0);
+        bench_.card.SelectIndex(RememberedCardItem(store, bench_.card.Items()));
+        speed = store.ReadInteger(TPSettingsStore::kSpeed);
+        if (const auto lang = store.ReadString(TPSettingsStore::kLang); lang && !lang->empty()) {
+            ApplyLanguage(*lang);
+        }
+    }
+    if (choices.cardName) {
+        bench_.card.Select(*choices.cardName);
+    }
+    if (choices.speed) {
+        DoChooseSpeed(*choices.speed);
+    } else if (speed == kSpeedCode19200) {
+        DoChooseSpeed(TBaudRate::br19200);
+    } else if (speed == kSpeedCode115200) {
+        DoChooseSpeed(TBaudRate::br115200);
+    }
+    if (choices.comPort) {
+        port = *choices.comPort;
+    }
+    if (port == 0) {
+        DoChooseOffline();
+    } else if (port >= 1 && port <= 8) {
+        DoChoosePort(port);
+    }
+    bench_.card.Lookup();
+}
+
+// A value the face chose for this run is left as the settings have it.
+std::vector<std::pair<std::string, std::string>> TPMainWorkflows::SettingsValues() const {
+    std::vector<std::pair<std::string, std::string>> values{
+        {std::string(TPSettingsStore::kLang), bench_.languageName}};
+    if (!runOnly_.port) {
+        values.emplace_back(TPSettingsStore::kComPort, std::to_string(bench_.line.ComPort()));
+    }
+    if (!runOnly_.card) {
+        // The index for older files and tools; the name, which a card type
+        // added or deleted does not move.
+        values.emplace_back(TPSettingsStore::kCard, std::to_string(bench_.card.Index()));
+        values.emplace_back(TPSettingsStore::kCardName, bench_.card.Name());
+    }
+    if (!runOnly_.speed) {
+        values.emplace_back(TPSettingsStore::kSpeed,
+                            std::to_string(bench_.line.Speed() == TBaudRate::br115200
+                                               ? kSpeedCode115200
+                                               : kSpeedCode19200));
+    }
+    return values;
+}
+
+void TPMainWorkflows::SaveSettings() {
+    const auto values = SettingsValues();
+    if (firstStart_) {
+        // Unchanged, and nothing else (a device chosen by name, a production
+        // run's plan) has started the settings: nothing to keep.
+        if (values == firstStartValues_ && !bench_.settings.Exists()) {
+            return;
+        }
+        // The simulator the first start put in Com 1's place is kept with
+        // the rest, unless the user moved away from it.
+        TPortMap& ports = *seams_.ports;
+        if (bench_.line.ComPort() == 1 && ports.PathOf(1) == TPortMap::kSimulator &&
+            ports.StoredPathOf(1) != TPortMap::kSimulator) {
+            TPortMap kept = ports;
+            kept.Override(1, {});
+            kept.SetPath(1, std::string(TPortMap::kSimulator));
+            kept.Save(bench_.settings);
+        }
+    }
+    bench_.settings.Write(values);
+}
+
+void TPMainWorkflows::DoChoosePort(int number) {
+    bench_.notes.clear();
+    bench_.SetWindowCaption(PortCaption(number));
+    bench_.view.ShowPortChoice(number);
+    bench_.line.ChoosePort(number);
+}
+
+void TPMainWorkflows::DoChooseOffline() {
+    bench_.notes.clear();
+    bench_.SetWindowCaption("Korvex - OffLine");
+    bench_.view.ShowPortChoice(0);
+    bench_.line.ChooseOffline();
+}
+
+void TPMainWorkflows::DoChooseSpeed(TBaudRate rate) {
+    bench_.view.ShowSpeedChoice(rate);
+    bench_.line.ChooseSpeed(rate);
+}
+
+// While a command runs, its step stays in the status panel; the state's own
+// caption comes back when the command ends.
+void TPMainWorkflows::StateChanged(TPCardState state) {
+    bench_.status.ShowState(state, bench_.run.CommandRunning());
+}
+
+TProductionSummary TPMainWorkflows::RunProduction(const TProductionPlan& plan,
+                                                  TProductionObserver& observer, bool inView) {
+    if (Busy()) {
+        return {};
+    }
+    bench_.BeginAction();
+    if (!inView) {
+        return production_.Run(plan, observer);
+    }
+    bench_.prompts.Divert(
+        [&observer](TMessageKind kind, const std::string& text) { observer.Problem(kind, text); });
+    const std::unique_ptr<TPromptRelay, void (*)(TPromptRelay*)> boxesBack(
+        &bench_.prompts, [](TPromptRelay* prompts) { prompts->Divert(nullptr); });
+    return production_.Run(plan, observer);
+}
+
+bool TPMainWorkflows::Refuses() {
+    if (Busy()) {
+        return true;
+    }
+    bench_.BeginAction();
+    return false;
+}
+
+bool TPMainWorkflows::FormClose() {
+    // The card in hand is finished and recorded; the close timer closes the
+    // window once the run has ended.
+    if (bench_.run.ProductionRunning()) {
+        production_.Stop();
+        bench_.run.SetClosePending();
+        return false;
+    }
+    if (Busy()) {
+        if (bench_.line.Started()) {
+            bench_.line.Prog().RequestAbort();
+            // The command releases the programmer as it stops: a poll after
+            // that, before the close timer's tick, would address it again.
+            bench_.line.Prog().SetPolling(false);
+        }
+        bench_.run.SetClosePending();
+        return false;
+    }
+    // A card type file that cannot be written must not keep the window open:
+    // the user is told, and the rest is saved.
+    try {
+        cardChange_.SaveCardDefaults();
+    } catch (const std::exception& error) {
+        Failed(error);
+    }
+    Shutdown();
+    try {
+        SaveSettings();
+    } catch (const std::exception& error) {
+        Failed(error);
+    }
+    return true;
+}
+
+void TPMainWorkflows::CloseTimerTick() {
+    if (!bench_.run.ClosePending() || bench_.run.ProductionRunning()) {
+        return;
+    }
+    if (Busy()) {
+        bench_.line.Prog().RequestAbort();
+        return;
+    }
+    bench_.line.Release();
+    bench_.view.RequestClose();
+}
+
+void TPMainWorkflows::Shutdown() {
+    bench_.line.Stop();
+}
+
+// Texts only: the rows are worded anew, nothing is read again, and the fuse
+// choices stay as the user made them.
+void TPMainWorkflows::ApplyLanguage(const std::string& name) {
+    bench_.languageName = name;
+    bench_.lang.LoadLanguage(name);
+    bench_.view.ShowLanguage();
+    bench_.rows.Reword();
+    StateChanged(bench_.line.State());
+    if (bench_.line.Started()) {
+        TellLanguageProblem();
+    }
+}
+
+void TPMainWorkflows::TellLanguageProblem() {
+    for (const TPLang::TProblem& problem : bench_.lang.TakeProblems()) {
+        int entry = entries::kLanguageFileUnusable;
+        if (problem.fallback == TPLang::TFallback::lfLaterFile) {
+            entry = entries::kLanguageFileReplaced;
+        } else if (problem.fallback == TPLang::TFallback::lfBuiltIn) {
+            entry = entries::kLanguageFileBuiltIn;
+        }
+        bench_.prompts.ShowMessage(
+            TMessageKind::mkWarning, entry,
+            FillIn(bench_.Text(entry), {problem.file.string(), LanguageFaultWords(problem)}));
+    }
+}
+
+std::string TPMainWorkflows::LanguageFaultWords(const TPLang::TProblem& problem) const {
+    int entry = entries::kLanguageFaultEmpty;
+    switch (problem.fault) {
+    case TPLang::TFault::lfEmpty:
+        break;
+    case TPLang::TFault::lfNotText:
+        entry = entries::kLanguageFaultNotText;
+        break;
+    case TPLang::TFault::lfShort:
+        entry = entries::kLanguageFaultShort;
+        break;
+    case TPLang::TFault::lfLong:
+        entry = entries::kLanguageFaultLong;
+        break;
+    case TPLang::TFault::lfSplitLine:
+        entry = entries::kLanguageFaultSplitLine;
+        break;
+    }
+    return FillIn(bench_.Text(entry),
+                  {std::to_string(problem.line), std::to_string(problem.entries)});
+}
+
+} // namespace korvex

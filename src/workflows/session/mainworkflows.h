@@ -1,0 +1,338 @@
+#pragma once
+
+#include "link/portmap.h"
+#include "link/serialbackend.h"
+#include "workflows/cardtype/cardchange.h"
+#include "workflows/cardtype/cardtypeeditor.h"
+#include "workflows/presenter/logpanel.h"
+#include "workflows/presenter/optionsdialog.h"
+#include "workflows/presenter/snapshot.h"
+#include "workflows/production/productionrun.h"
+#include "workflows/session/cardcommands.h"
+#include "workflows/session/faceterms.h"
+#include "workflows/session/workbench.h"
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace korvex {
+
+// Everything a face hands the workflows.
+struct TPWorkflowSeams {
+    TMainView& view;
+    TPrompts& prompts;
+    TLinkPrompts* linkPrompts = nullptr;
+    TMessagePump* pump = nullptr;
+    TPollScheduler* scheduler = nullptr;
+    TProgressSink* gauge = nullptr;
+    TClock* clock = nullptr;
+    // Which device each port item stands for, when the face lets the user
+    // choose devices by name; the backend factory must open through it.
+    TPortMap* ports = nullptr;
+};
+
+// Values a face chooses in place of the remembered ones (the command line's
+// --port, --speed, --card and files). They hold for this run: the settings
+// and the card type's file keep what they had, unless the user changes the
+// value in the face.
+struct TStartChoices {
+    std::optional<int> comPort; // 0 offline, 1..8
+    std::optional<TBaudRate> speed;
+    std::optional<std::string> cardName; // found as FindCardItem finds it
+    std::optional<std::string> programFile = std::nullopt;
+    std::optional<std::string> eepromFile = std::nullopt;
+    // Whether leaving a card type stores the settings shown for it in its
+    // file. A face that runs one command and goes leaves the files alone
+    // unless it asks for it (StoreCardSettings).
+    bool storeCardSettings = true;
+    // A window started with no settings at all and none of the values above
+    // starts ready to try: on the built-in simulator (through the port map,
+    // as Com 1), with the sample card type and its sample files. Nothing is
+    // stored at the close unless the user changed something; then what is
+    // shown is stored, the simulator as Com 1 with it.
+    bool sampleOnFirstStart = false;
+};
+
+// The card type and files a first start shows, as the data folders ship them.
+struct TSampleStart {
+    static constexpr const char* kCard = "PIC16F84-24C16";
+    static constexpr const char* kProgramFile = "samples/sample84.hex";
+    static constexpr const char* kEepromFile = "samples/sample24c16.hex";
+};
+
+// The main window's logic without the window, and the one way into it: every
+// user intent of a face comes in through a method of this object, and what
+// the window shows goes out through TMainView notifications and Snapshot().
+// While a card command runs, every intent that would change the card, the
+// files or the line is refused (irRefused), here, for every face: the window's
+// events keep arriving between the blocks of a transfer.
+class TPMainWorkflows {
+public:
+    static constexpr const char* kTitle = "Korvex 2.1 Beta II";
+    static constexpr int kPollMs = TPLine::kPollMs;
+    static constexpr int kStartDelayMs = TPLine::kStartDelayMs;
+
+    // Window creation: the language table with "English", the selector over
+    // the data folders. Catalogue errors reach the caller: there is no
+    // window without its catalogues.
+    TPMainWorkflows(TPDataFolders folders, TPSettingsStore& settings, TBackendFactory factory,
+                    TPWorkflowSeams seams);
+    ~TPMainWorkflows();
+    TPMainWorkflows(const TPMainWorkflows&) = delete;
+    TPMainWorkflows& operator=(const TPMainWorkflows&) = delete;
+
+    // --- start and close
+
+    // First showing: the driver, the card types, the poll, then the settings
+    // (or the face's choices in their place). irFailed, with the message
+    // shown, for a card name no card type has (the remembered card type is
+    // shown then) or catalogues that cannot be read.
+    TIntentResult FormShow(const TStartChoices& choices = {});
+    // Closing: false while a command runs (it is asked to stop and the close
+    // timer finishes the close); true when the window may go, settings saved.
+    bool FormClose();
+    void CloseTimerTick();
+    // Frees the driver, which releases the programmer, without saving anything.
+    void Shutdown();
+
+    // --- the card type
+
+    TIntentResult ChooseCardType(const std::string& name);
+    // The dialogs' logic for the card type commands of the Setup menu; the
+    // edit one is for the chosen card type.
+    TPCardTypeEditor AddCardTypeEditor() const;
+    TPCardTypeEditor EditCardTypeEditor() const;
+    // A dialog accepted: writes the card type, then the list is scanned
+    // again. irDeclined when a field is empty; irFailed, with the message
+    // shown, for a name that cannot be a card type's file, a processor or
+    // EEPROM the catalogue does not list, or a file that cannot be written.
+    TIntentResult AddCardType(const TCardTypeFields& fields);
+    TIntentResult EditCardType(const TCardTypeFields& fields);
+    // Asks, then deletes the chosen card type; a card type that cannot be
+    // deleted (gone, or in a folder the user cannot change) is reported.
+    TIntentResult DeleteCardType();
+    // Scans the card types again, e.g. after files changed outside.
+    TIntentResult RefreshCardTypes();
+    // Writes the settings shown for the chosen card type into its file now.
+    TIntentResult StoreCardSettings();
+    // The serial fields of the chosen card type (none when it has none).
+    // Throws nothing: a file that cannot be read gives none, the reason shown.
+    std::vector<TSerialField> SerialFields();
+    // Sets fields written on one line each (SerialFieldOfLine: a field of
+    // the same name is replaced, a new one added) and removes the fields
+    // named, then writes them into the card type's file. irFailed, the
+    // reason shown, for a field that cannot be right; nothing is written then.
+    TIntentResult EditSerialFields(const std::vector<std::string>& set,
+                                   const std::vector<std::string>& remove);
+    // A field written on one line as EditSerialFields takes it, checked as
+    // the chosen card type's file would be and against its memories; nullopt,
+    // the reason shown, for one that cannot be right or cannot fit. Nothing
+    // is written.
+    std::optional<TSerialField> CheckSerialField(const std::string& line);
+
+    // --- files and fuses
+
+    // Sets a file row's field; the row is evaluated (the file loaded) even
+    // when the text is the one it had. irFailed: the file could not be
+    // loaded and the reason has been shown.
+    TIntentResult SetFileField(TFileRow row, const std::string& text);
+    // The loader's open button asks first; only a Yes opens its dialog.
+    bool ConfirmLoaderChoice();
+    // The view button of a row: the file view window, when there is a file.
+    void ViewFile(TFileRow row);
+    // The folder a row's open dialog starts in: the folder part of its field.
+    std::string FileDialogFolder(TFileRow row) const;
+    TIntentResult SetFuse(TFuse fuse, int item);
+
+    // --- the line
+
+    TIntentResult ChoosePort(int number); // 1..8
+    TIntentResult ChooseOffline();
+    TIntentResult ChooseSpeed(TBaudRate rate);
+    // A serial device by its path, or the built-in simulator (TPortMap::
+    // kSimulator): the port item that stands for it is chosen; when none
+    // does, the device takes the place of "Com 1", and the map is saved so
+    // the choice holds at the next start. Needs the seams' port map.
+    TIntentResult ChooseDevice(const std::string& path);
+    // The spare actions "O&ffline" and "Com &1".."Com &4" (0..4): they connect
+    // without closing the line first.
+    TIntentResult ComPortAction(int number);
+    // One card-state poll, for a face without a poll scheduler.
+    TIntentResult PollNow();
+    // Opens the chosen port again, e.g. so the built-in simulator takes up
+    // the card type shown; no choice of the user's, so nothing is stored.
+    TIntentResult ReopenLine();
+    // Lets go of a line whose programmer never answered, without the release
+    // a silent programmer would keep the user waiting for.
+    TIntentResult AbandonLine();
+
+    // --- language and options
+
+    TIntentResult ChooseLanguage(const std::string& name);
+    // The face's own words for some messages (see TPLang::SetStandIns).
+    void SetStandIns(std::map<int, int> standIns) { bench_.lang.SetStandIns(std::move(standIns)); }
+    // The options dialog: the boxes as the options file has them (the
+    // failure that stopped the reading, nullopt when all eight were read; the
+    // boxes not reached keep their state), and the boxes accepted, where a
+    // file that cannot be written is reported.
+    std::optional<std::string> ReadOptions(TOptionBoxes& boxes);
+    TIntentResult AcceptOptions(const TOptionBoxes& boxes);
+
+    // --- card commands
+
+    TOutcome RunCommand(TCardCommand command);
+    // Asks a running command to stop at its next block; it ends quietly
+    // (ocAborted) with the programmer released. The next command runs whole.
+    // A production run stops with it.
+    void RequestStop();
+    // The big buttons set what the pop-up items then do.
+    void PressButton(TBigButton button);
+    std::optional<TOutcome> PicItemClick();
+    std::optional<TOutcome> EepromItemClick();
+    std::optional<TOutcome> WritePicItemClick();
+    std::optional<TOutcome> WriteEepromItemClick();
+    std::optional<TOutcome> AutoItemClick();
+
+    // --- the production line
+
+    // Auto programs each card as it arrives in the slot, until the plan's
+    // count is reached or StopProduction; see TPProductionRun. The commands
+    // and intents are refused meanwhile, as under a command. `inView`: what
+    // would be a message box from the Start on goes to the observer's
+    // Problem instead, for a face that shows the run in a view of its own.
+    TProductionSummary RunProduction(const TProductionPlan& plan, TProductionObserver& observer,
+                                     bool inView = false);
+    // Ends the run after the card in hand.
+    void StopProduction() { production_.Stop(); }
+    bool ProductionRunning() const { return production_.Running(); }
+    // Where a face keeps values of its own between runs (the production plan).
+    TPSettingsStore& Settings() { return bench_.settings; }
+    // What the last card command found: its failing step, its first
+    // difference, the images it sent.
+    const TCommandReport& LastReport() const { return commands_.LastReport(); }
+    // Where a verify found a card first differing, in the language shown.
+    std::string DifferenceLine(const TPDifference& difference) const {
+        return commands_.DifferenceLine(difference);
+    }
+    // Whether Auto program, with the options as they are now, writes or
+    // verifies the card's external EEPROM.
+    bool AutoReachesEeprom() const { return commands_.AutoReachesEeprom(); }
+    bool CardHasEeprom() const { return bench_.card.HasEeprom(); }
+    // Told once Auto program or Write pic has passed its checks and is about
+    // to change the card (see TPCardCommands::OnGoingAhead).
+    void OnGoingAhead(std::function<void()> told) { commands_.OnGoingAhead = std::move(told); }
+
+    // --- the log panel (usable while a command runs)
+
+    // The log panel's model: the memo a face shows, and every line since
+    // logging started (a face follows them through its OnLineAdded).
+    TPLogPanel& LogPanel() { return log_; }
+    TLogMemo& LogMemo() { return log_.Memo(); }
+    void ToggleLog();
+    // The card-state polls: left out of the log from now on, or shown again.
+    void HidePolls(bool hidden) { log_.SetPollsHidden(hidden); }
+    void ClearLog();
+    // irFailed, with "Cannot create file <name>: <reason>" shown.
+    TIntentResult SaveLog(const std::filesystem::path& file);
+    // irFailed, with the reason shown, for a text that is no number; the
+    // pause stays.
+    TIntentResult SetDelay(const std::string& text);
+    void OpenHelp();
+    void OpenBugReport();
+
+    // --- what a face shows
+
+    TMainSnapshot Snapshot() const;
+    // The 32-digit configuration text a write would send now: the program
+    // file's configuration with the fuse choices laid over it. Empty when the
+    // processor has no configuration word.
+    std::string ConfigText() const;
+    std::string Text(int entry) const { return bench_.Text(entry); }
+    // An error in the language chosen, as a message box words it.
+    std::string Worded(const std::exception& error) const;
+    // The programmer's firmware version, for the about box: nullopt when no
+    // programmer answers or a command runs (it is not interrupted for this).
+    std::optional<int> FirmwareVersion();
+    // Whether a command, a production run or a transfer runs now.
+    bool Busy() const { return bench_.run.Busy(); }
+    // What the status panel shows now: the step of the command that runs, or
+    // the programmer state.
+    const std::string& StepCaption() const { return bench_.status.Caption(); }
+
+private:
+    // Tests look at the state behind the snapshot; faces never do.
+    friend struct TWorkflowsProbe;
+
+    void LoadSettings(const TStartChoices& choices);
+    // The choices of a first start on the simulator, or `choices` as they
+    // are when this is no such start.
+    TStartChoices FirstStartChoices(const TStartChoices& choices);
+    // A sample file that is no longer there is left out rather than shown
+    // as an error before the user did anything.
+    void ShowSampleFile(TFileRow row, const std::string& relative);
+    std::vector<std::pair<std::string, std::string>> SettingsValues() const;
+    void SaveSettings();
+    // "Korvex - COM2", or "Korvex - Simulator" for an item that stands for it.
+    std::string PortCaption(int number) const;
+    std::string UnknownCardMessage(const std::string& name) const;
+    // The parts typed into a card type dialog, spelled as the catalogue
+    // spells them. Throws EKorvex for a part it does not list, naming the
+    // close ones: a card type with it could not be chosen.
+    // Throws ESerialValue for a field outside the chosen card's memory.
+    void CheckSerialFits(const TSerialField& field) const;
+    TCardTypeFields SpelledParts(TCardTypeFields fields, const TPCardTypeEditor& editor) const;
+    void DoChoosePort(int number);
+    void DoChooseOffline();
+    void DoChooseSpeed(TBaudRate rate);
+    void StateChanged(TPCardState state);
+    void ApplyLanguage(const std::string& name);
+    // A language file passed over is told once the window is there to tell it.
+    void TellLanguageProblem();
+    std::string LanguageFaultWords(const TPLang::TProblem& problem) const;
+    // Opens a user action; true when a running command refuses it.
+    bool Refuses();
+    // Shows what went wrong in a change: every intent ends with its result,
+    // none throws to a face.
+    TIntentResult Failed(const std::exception& error);
+    // Makes a change as a user action, unless a running command refuses it.
+    template <typename Change>
+    TIntentResult Take(Change change) {
+        if (Refuses()) {
+            return TIntentResult::irRefused;
+        }
+        try {
+            change();
+        } catch (const std::exception& error) {
+            return Failed(error);
+        }
+        return TIntentResult::irDone;
+    }
+
+    // The values of TStartChoices the user has not changed since: the
+    // settings keep what they had for them.
+    struct TRunOnly {
+        bool port = false;
+        bool speed = false;
+        bool card = false;
+    };
+
+    TPWorkflowSeams seams_;
+    TRunOnly runOnly_;
+    // A first start on the simulator, and the settings it would store: the
+    // close stores nothing while they are still what it showed.
+    bool firstStart_ = false;
+    std::vector<std::pair<std::string, std::string>> firstStartValues_;
+    TPWorkbench bench_;
+    TPCardChange cardChange_;
+    TPCardCommands commands_;
+    TPLogPanel log_;
+    TPProductionRun production_;
+    // The big button pressed last, which says what the pop-up's items do;
+    // none before the first press.
+    std::optional<TBigButton> pressedButton_;
+};
+
+} // namespace korvex

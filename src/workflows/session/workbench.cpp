@@ -1,0 +1,27 @@
+#include "workflows/session/workbench.h"
+
+#include <chrono>
+#include <ctime>
+#include <iomanip>
+#include <sstream>
+
+namespace korvex {
+
+TPortName TPWorkbench::PortName() const {
+    const int port = line.ComPort();
+    return ports != nullptr ? TPortName::OfItem(*ports, port)
+                            : TPortName{"COM" + std::to_string(port), false};
+}
+
+std::string TPWorkbench::TimeOfDay(std::int64_t ms) const {
+    const auto ago = std::chrono::milliseconds(clock.NowMs() - ms);
+    const std::time_t at =
+        std::chrono::system_clock::to_time_t(std::chrono::system_clock::now() - ago);
+    std::tm local{};
+    localtime_r(&at, &local);
+    std::ostringstream text;
+    text << std::put_time(&local, "%H:%M:%S");
+    return text.str();
+}
+
+} // namespace korvex
