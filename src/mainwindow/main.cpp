@@ -183,7 +183,9 @@ int main(int argc, char** argv) {
 
     try {
         korvex::gui::TAppParts parts;
-        const korvex::TStartChoices choices = StartChoicesOf(options, parts);
+        korvex::TStartChoices choices = StartChoicesOf(options, parts);
+        // Started bare from the desktop menu, the window is ready to try.
+        choices.sampleOnFirstStart = true;
         korvex::gui::TKorvexApp korvexApp(
             korvex::TPDataFolders(korvex::ShippedDataFolder(),
                                   korvex::TPDataFolders::DefaultUserFolder()),

@@ -200,17 +200,19 @@ void Tfrmmain::ShowLanguage() {
     ScheduleRender();
 }
 
-void Tfrmmain::EnableCommands(bool enabled) {
-    if (!enabled) {
-        // A new command: the remarks of the one before go.
-        strip_->ClearNotes();
-    }
-    // Before the command sends anything, its entry points are off.
+void Tfrmmain::EnableCommands(bool /*enabled*/) {
+    // Before the command sends anything, its entry points are off, and the
+    // remarks and result of the command before are gone.
     Render();
 }
 
 void Tfrmmain::ShowNote(const std::string& text) {
+    // At once: the command goes on, and the render would wait for its end.
     strip_->AddNote(text);
+}
+
+void Tfrmmain::ShowResult() {
+    Render();
 }
 
 void Tfrmmain::OpenDocument(const std::string& target) {

@@ -4,7 +4,7 @@
 #include "dialogs/qtext.h"
 #include "dialogs/widgettools.h"
 #include "mainwindow/chartstab.h"
-#include "mainwindow/gauge.h"
+#include "mainwindow/productionrunview.h"
 #include "workflows/entries.h"
 #include "workflows/session/mainworkflows.h"
 
@@ -15,12 +15,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace korvex::gui {
 
@@ -29,23 +32,8 @@ namespace {
 constexpr std::string_view kRecordFilter = "CSV Files (*.csv)|*.csv";
 // More cards than a line makes in a year; the box only needs a bound.
 constexpr int kMostCards = 999'999;
-
-// A counter: its caption over a large number in the counter's colour.
-QFrame* NewCounter(const char* captionName, QLabel*& caption, const char* numberName,
-                   QLabel*& number, const QColor& colour) {
-    auto* panel = new QFrame;
-    panel->setFrameShape(QFrame::StyledPanel);
-    auto* column = new QVBoxLayout(panel);
-    caption = Named(new QLabel, captionName);
-    caption->setAlignment(Qt::AlignCenter);
-    number = Named(new QLabel(QStringLiteral("0")), numberName);
-    number->setAlignment(Qt::AlignCenter);
-    number->setFont(Scaled(number->font(), 3.0, true));
-    Paint(number, QPalette::WindowText, colour);
-    column->addWidget(caption);
-    column->addWidget(number);
-    return panel;
-}
+// What a window's title bar and frame take of the screen's height, about.
+constexpr int kTitleRoom = 48;
 
 // A text field whose every edit goes to the board at once.
 QLineEdit* PlanField(const char* name, QLabel* caption) {
@@ -64,6 +52,14 @@ TfrmProduction::TfrmProduction(TPMainWorkflows& work, TPrompts& prompts, TFileCh
     Build();
     board_.OnChange = [this] { Draw(); };
     Draw();
+    // The recent cards as many as the screen has room for, the rest of the
+    // run in its own fixed places.
+    QSize start = sizeHint();
+    if (screen() != nullptr) {
+        start.setHeight(
+            std::min(start.height(), screen()->availableGeometry().height() - kTitleRoom));
+    }
+    resize(start.expandedTo(minimumSizeHint()));
 }
 
 TfrmProduction::~TfrmProduction() {
@@ -100,10 +96,14 @@ QLayout* TfrmProduction::BuildPlan() {
     plan->addWidget(recordFile_, 0, 1);
     plan->addWidget(browse_, 0, 2);
     plan->addWidget(recordName_, 1, 1, 1, 2);
+    // The database and the station it is known by, side by side: the run
+    // below keeps the height.
+    auto* shared = new QHBoxLayout;
+    shared->addWidget(database_, 3);
+    shared->addWidget(stationCaption_);
+    shared->addWidget(station_, 1);
     plan->addWidget(databaseCaption_, 2, 0);
-    plan->addWidget(database_, 2, 1, 1, 2);
-    plan->addWidget(stationCaption_, 3, 0);
-    plan->addWidget(station_, 3, 1, 1, 2);
+    plan->addLayout(shared, 2, 1, 1, 2);
     plan->setColumnStretch(1, 1);
     return plan;
 }
@@ -121,7 +121,7 @@ void TfrmProduction::Build() {
 
     auto* column = new QVBoxLayout(runPage);
     column->setContentsMargins(6, 6, 6, 6);
-    column->setSpacing(8);
+    column->setSpacing(6);
     column->addLayout(BuildPlan());
 
     auto* runRow = new QHBoxLayout;
@@ -146,47 +146,10 @@ void TfrmProduction::Build() {
     runRow->addWidget(count_);
     column->addLayout(runRow);
 
-    // The card in hand: which one, its step and how far it is.
-    cardInHand_ = Named(new QLabel, "lblCardInHand");
-    cardInHand_->setWordWrap(true);
-    gauge_ = new TGauge;
-    gauge_->setObjectName(QStringLiteral("ggeCardInHand"));
-    column->addWidget(cardInHand_);
-    column->addWidget(gauge_);
+    runView_ = new TProductionRunView;
+    column->addWidget(runView_, 1);
 
-    auto* counters = new QHBoxLayout;
-    counters->addWidget(
-        NewCounter("lblGoodCaption", goodCaption_, "lblGood", good_, QColor(0, 140, 0)));
-    counters->addWidget(
-        NewCounter("lblFailedCaption", failedCaption_, "lblFailed", failed_, QColor(200, 0, 0)));
-    column->addLayout(counters);
-
-    lastCardCaption_ = Named(new QLabel, "lblLastCardCaption");
-    lastCard_ = Named(new QLabel, "lblLastCard");
-    lastCard_->setWordWrap(true);
-    lastCard_->setAutoFillBackground(true);
-    lastCard_->setFrameShape(QFrame::StyledPanel);
-    lastCard_->setMargin(6);
-    lastCard_->setFont(Scaled(lastCard_->font(), 1.15, true));
-    lastCard_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    lastCard_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    lastCard_->setMinimumHeight(3 * lastCard_->fontMetrics().lineSpacing() + 12);
-    lastCard_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::MinimumExpanding);
-    lastSerials_ = Named(new QLabel, "lblLastSerials");
-    lastSerials_->setWordWrap(true);
-    lastSerials_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    column->addWidget(lastCardCaption_);
-    column->addWidget(lastCard_, 1);
-    column->addWidget(lastSerials_);
-
-    waiting_ = Named(new QLabel, "lblWaiting");
-    QFont italic = waiting_->font();
-    italic.setItalic(true);
-    waiting_->setFont(italic);
-    waiting_->setWordWrap(true);
-    column->addWidget(waiting_);
-
-    setMinimumWidth(440);
+    setMinimumWidth(560);
 }
 
 void TfrmProduction::Refresh() {
@@ -207,7 +170,7 @@ void TfrmProduction::TabChosen(int index) {
 }
 
 void TfrmProduction::ShowGauge(int percent) {
-    gauge_->SetValue(percent);
+    runView_->ShowGauge(percent);
 }
 
 void TfrmProduction::ChooseRecordFile() {
@@ -246,8 +209,9 @@ void TfrmProduction::FitHeight() {
     if (layout() == nullptr) {
         return;
     }
-    const int needed = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width())
-                                                     : layout()->totalMinimumSize().height();
+    // Every part of the run has its fixed height: only what the plan needs
+    // at least (a long record name wraps) can call for more.
+    const int needed = layout()->totalMinimumSize().height();
     if (needed > height()) {
         resize(width(), needed);
     }
@@ -291,36 +255,7 @@ void TfrmProduction::Draw() {
 
     run_->setText(Q(view.buttonCaption));
     run_->setEnabled(view.buttonEnabled);
-    cardInHand_->setText(Q(view.cardInHand));
-    cardInHand_->setVisible(!view.cardInHand.empty());
-    gauge_->setVisible(view.running);
-    if (view.cardInHand.empty()) {
-        gauge_->SetValue(0);
-    }
-    goodCaption_->setText(Q(view.goodCaption));
-    good_->setText(QString::number(view.good));
-    failedCaption_->setText(Q(view.failedCaption));
-    failed_->setText(QString::number(view.failed));
-
-    lastCardCaption_->setText(Q(view.lastCardCaption));
-    lastCard_->setText(Q(view.lastCard));
-    lastSerials_->setText(Q(view.lastSerials));
-    lastSerials_->setVisible(!view.lastSerials.empty());
-    switch (view.lastColour) {
-    case TLastCardColour::lcGood:
-        Paint(lastCard_, QPalette::Window, QColor(64, 200, 64));
-        Paint(lastCard_, QPalette::WindowText, Qt::black);
-        break;
-    case TLastCardColour::lcBad:
-        Paint(lastCard_, QPalette::Window, QColor(210, 30, 30));
-        Paint(lastCard_, QPalette::WindowText, Qt::white);
-        break;
-    case TLastCardColour::lcNone:
-        Paint(lastCard_, QPalette::Window, palette().color(QPalette::Window));
-        Paint(lastCard_, QPalette::WindowText, palette().color(QPalette::WindowText));
-        break;
-    }
-    waiting_->setText(Q(view.state));
+    runView_->Render(view);
     FitHeight();
 }
 

@@ -20,11 +20,11 @@ namespace korvex::gui {
 
 class TChartsTab;
 class TFileChooser;
-class TGauge;
+class TProductionRunView;
 
 // The production window: a tool window beside the main window that runs the
-// production line from one big button and shows the card in hand, the
-// counters and the last card. A face over TPProductionBoard: the controls
+// production line from one big button and shows the run (see
+// TProductionRunView). A face over TPProductionBoard: the controls
 // hand their events to the board, and everything shown is drawn from the
 // board's view.
 class TfrmProduction final : public QWidget {
@@ -49,7 +49,7 @@ private:
     void Toggle();
     void TabChosen(int index);
     void Draw();
-    // Taller when the last card's text needs it, never shorter on its own.
+    // Taller when what it holds needs it at least, never shorter on its own.
     void FitHeight();
 
     TPMainWorkflows& work_;
@@ -73,16 +73,7 @@ private:
     QLineEdit* station_ = nullptr;
     QSpinBox* count_ = nullptr;
     QPushButton* run_ = nullptr;
-    QLabel* cardInHand_ = nullptr;
-    TGauge* gauge_ = nullptr;
-    QLabel* goodCaption_ = nullptr;
-    QLabel* good_ = nullptr;
-    QLabel* failedCaption_ = nullptr;
-    QLabel* failed_ = nullptr;
-    QLabel* lastCardCaption_ = nullptr;
-    QLabel* lastCard_ = nullptr;
-    QLabel* lastSerials_ = nullptr;
-    QLabel* waiting_ = nullptr;
+    TProductionRunView* runView_ = nullptr;
 };
 
 } // namespace korvex::gui

@@ -110,6 +110,12 @@ void TViewRelay::ShowNote(const std::string& text) {
     }
 }
 
+void TViewRelay::ShowResult() {
+    if (target_ != nullptr) {
+        target_->ShowResult();
+    }
+}
+
 void TViewRelay::OpenDocument(const std::string& target) {
     if (target_ != nullptr) {
         target_->OpenDocument(target);

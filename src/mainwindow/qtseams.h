@@ -64,6 +64,7 @@ public:
     void ShowReadBack(TPReadBack& readBack) override;
     void ShowFileView(const std::filesystem::path& file, bool eepromKind, bool avrKind) override;
     void ShowNote(const std::string& text) override;
+    void ShowResult() override;
     void OpenDocument(const std::string& target) override;
     void RequestClose() override;
 

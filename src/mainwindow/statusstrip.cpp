@@ -4,9 +4,11 @@
 #include "dialogs/widgettools.h"
 #include "mainwindow/gauge.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QStyle>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -14,8 +16,9 @@ namespace korvex::gui {
 
 namespace {
 
-// The last remarks of a command are enough to tell what happened.
-constexpr qsizetype kNotesShown = 3;
+// The lines of text the block under the panel holds: a port line, a result
+// and two remarks, or any of them wrapped.
+constexpr int kLinesShown = 5;
 
 QLabel* WrappingLine(const char* name) {
     auto* line = Named(new QLabel, name);
@@ -24,6 +27,16 @@ QLabel* WrappingLine(const char* name) {
     line->setTextInteractionFlags(Qt::TextSelectableByMouse);
     line->hide();
     return line;
+}
+
+// Shows a line with its text, or hides it when there is none; what does not
+// fit its place is in its tip.
+void ShowLine(QLabel* line, const QString& text) {
+    if (line->text() != text) {
+        line->setText(text);
+        line->setToolTip(text);
+    }
+    line->setVisible(!text.isEmpty());
 }
 
 } // namespace
@@ -39,14 +52,35 @@ TStatusStrip::TStatusStrip(QWidget* parent) : QWidget(parent) {
     status_->setMargin(2);
     gauge_ = new TGauge;
     gauge_->setMinimumWidth(gauge_->sizeHint().width());
+    lines_ = Named(new QWidget, "pnlLines");
+    auto* column = new QVBoxLayout(lines_);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
     portProblem_ = WrappingLine("lblPortProblem");
     Paint(portProblem_, QPalette::WindowText, QColor(170, 0, 0));
+    portHint_ = WrappingLine("lblPortHint");
+    result_ = WrappingLine("lblResult");
     notes_ = WrappingLine("lblNotes");
+    for (QLabel* line : {portProblem_, portHint_, result_, notes_}) {
+        column->addWidget(line);
+    }
+    column->addStretch(1);
     grid->addWidget(status_, 0, 0);
     grid->addWidget(gauge_, 0, 1);
-    grid->addWidget(portProblem_, 1, 0, 1, 2);
-    grid->addWidget(notes_, 2, 0, 1, 2);
+    grid->addWidget(lines_, 1, 0, 1, 2);
     grid->setColumnStretch(1, 1);
+    SizeLines();
+}
+
+void TStatusStrip::SizeLines() {
+    lines_->setFixedHeight(kLinesShown * fontMetrics().lineSpacing());
+}
+
+void TStatusStrip::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        SizeLines();
+    }
 }
 
 void TStatusStrip::SizePanel(const std::vector<std::string>& captions) {
@@ -67,8 +101,16 @@ void TStatusStrip::Render(const TMainSnapshot& shot) {
     PaintStatus(status_, shot.statusColour);
     gauge_->SetValue(shot.gauge);
     // Why the chosen port is not open, where the user looks: in the CLI's words.
-    portProblem_->setText(Q(shot.portProblem));
-    portProblem_->setVisible(!shot.portProblem.empty());
+    ShowLine(portProblem_, Q(shot.portProblem));
+    ShowLine(portHint_, Q(shot.portHint));
+    Paint(result_, QPalette::WindowText,
+          shot.result.succeeded ? QColor(0, 120, 0) : QColor(170, 0, 0));
+    ShowLine(result_, Q(shot.result.text));
+    QStringList notes;
+    for (const std::string& note : shot.notes) {
+        notes << Q(note);
+    }
+    ShowNotes(notes);
 }
 
 void TStatusStrip::ShowStatus(const std::string& caption) {
@@ -76,19 +118,14 @@ void TStatusStrip::ShowStatus(const std::string& caption) {
 }
 
 void TStatusStrip::AddNote(const std::string& text) {
-    QStringList lines =
-        notes_->text().isEmpty() ? QStringList() : notes_->text().split(QLatin1Char('\n'));
+    QStringList lines = notesShown_;
     lines << Q(text);
-    if (lines.size() > kNotesShown) {
-        lines = lines.mid(lines.size() - kNotesShown);
-    }
-    notes_->setText(lines.join(QLatin1Char('\n')));
-    notes_->show();
+    ShowNotes(lines.mid(std::max<qsizetype>(0, lines.size() - 2)));
 }
 
-void TStatusStrip::ClearNotes() {
-    notes_->clear();
-    notes_->hide();
+void TStatusStrip::ShowNotes(const QStringList& lines) {
+    notesShown_ = lines;
+    ShowLine(notes_, lines.join(QLatin1Char('\n')));
 }
 
 } // namespace korvex::gui

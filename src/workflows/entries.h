@@ -589,5 +589,36 @@ constexpr int kChartUndated = 443;
 constexpr int kChartNoStep = 444;
 // The mark between the whole and the tenths of the charts' shares and pace.
 constexpr int kChartDecimalMark = 445;
+// The result line of a card command: %1 what it said and found, %2 its
+// seconds; what it wrote, verified and gave the card.
+constexpr int kResultTook = 446;
+constexpr int kResultWrittenVerified = 447;
+constexpr int kResultWritten = 448;
+constexpr int kResultVerified = 449;
+constexpr int kResultConfigWord = 450;
+constexpr int kResultLocked = 451;
+constexpr int kResultSerials = 452;
+constexpr int kMemoryEeprom = 453;
+// The status strip on the built-in simulator: %1 and %2 the menus that
+// choose the real programmer.
+constexpr int kSimulatorHint = 454;
+// The production slot's state, large; %1 the step of the card in hand.
+constexpr int kSlotPutCardIn = 455;
+constexpr int kSlotProgramming = 456;
+constexpr int kSlotTakeCardOut = 457;
+constexpr int kSlotStopped = 458;
+// The production window's yield, rate and recent cards.
+constexpr int kFirstPassYield = 459;
+constexpr int kCardsPerHour = 460;
+constexpr int kRecentCards = 461;
+constexpr int kColumnTime = 462;
+constexpr int kColumnCard = 463;
+constexpr int kColumnOutcome = 464;
+constexpr int kColumnStep = 465;
+constexpr int kColumnDifference = 466;
+constexpr int kColumnSerials = 467;
+constexpr int kSerialsInHand = 468;
+// A run that stopped on a problem, in the view: %1 the problem.
+constexpr int kRunStoppedBecause = 469;
 
 } // namespace korvex::entries

@@ -86,6 +86,18 @@ QWidget* WithLog(TWindowRig& rig) {
     return &window;
 }
 
+// The main window after an auto program whose verify failed: its red result
+// line, the longest, under the status panel.
+QWidget* MainResult(TWindowRig& rig) {
+    rig.work().ChooseCardType(kPicOnlyCard);
+    rig.work().SetFileField(TFileRow::frProgram, rig.Sample("sample84.hex"));
+    // A word the sample does not leave blank.
+    rig.device.Card().StickCell(sim::TSimMemory::Program, 4);
+    rig.Action("AutoProgram1")->trigger();
+    rig.Window().Render();
+    return &rig.Window();
+}
+
 // The production window after a card that failed, its longest text.
 QWidget* Production(TWindowRig& rig) {
     rig.work().ChooseCardType(kPicOnlyCard);
@@ -133,6 +145,7 @@ private slots:
             {"main-avr-lock", [](auto& r) { return MainWindow(r, kAvr9Card, "tbsLock"); }},
             {"main-avr-fuses", [](auto& r) { return MainWindow(r, kAvr9Card, "tbsFuses"); }},
             {"main-log", [](auto& r) { return WithLog(r); }},
+            {"main-result", [](auto& r) { return MainResult(r); }},
             {"options", [&](auto& r) { return keep(new gui::TfrmOptions(r.work())); }},
             {"addcard", [&](auto& r) { return keep(new gui::TfrmAddCard(r.work(), r.prompts)); }},
             {"editcard",

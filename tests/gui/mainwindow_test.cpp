@@ -410,9 +410,76 @@ private slots:
             highest = std::max(highest, value.at(0).toInt());
         }
         QCOMPARE(highest, 100);
-        QCOMPARE(gauge.last().at(0).toInt(), 0);
+        // Full with the result, until the next command starts.
+        QCOMPARE(gauge.last().at(0).toInt(), 100);
         QVERIFY(rig.Find("btnWrite")->isEnabled());
         QCOMPARE(rig.Find<QLabel>("pnlWriterStatus")->text(), Entry(rig, entries::kCardReady));
+    }
+
+    void aBareFirstStartIsReadyAndAResultLastsAtOneHeight_data() {
+        QTest::addColumn<QString>("language");
+        QTest::newRow("English") << QStringLiteral("English");
+        QTest::newRow("Deutsch") << QStringLiteral("Deutsch");
+    }
+
+    // A bare first start is ready to try on the simulator; a command's
+    // result stays under the status panel in its colour, and the window
+    // keeps its height through the command, its remarks and its result.
+    void aBareFirstStartIsReadyAndAResultLastsAtOneHeight() {
+        QFETCH(QString, language);
+        TWindowRig rig;
+        TStartChoices bare;
+        bare.sampleOnFirstStart = true;
+        rig.app.Start(bare);
+        rig.Window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&rig.Window()));
+        QTRY_COMPARE(rig.Find<QLabel>("pnlWriterStatus")->text(), Entry(rig, entries::kCardReady));
+        QCOMPARE(rig.Window().windowTitle(), QStringLiteral("Korvex - Simulator"));
+        QVERIFY(rig.Find<QLabel>("lblPortHint")->isVisible());
+        rig.work().ChooseLanguage(language.toStdString());
+        rig.Window().Render();
+        SaveScreenshot(rig.Window(), QStringLiteral("main-first-start-") + language.toLower());
+
+        const int height = rig.Window().height();
+        std::vector<int> heights;
+        QTimer look;
+        look.setInterval(5);
+        QObject::connect(&look, &QTimer::timeout,
+                         [&] { heights.push_back(rig.Window().height()); });
+        look.start();
+        auto* result = rig.Find<QLabel>("lblResult");
+        const auto autoProgram = [&](bool good) {
+            if (good) {
+                // An answer spoiled: the step is tried again, a remark.
+                rig.device.AddFault(sim::ParseSimFault("badsum@D1"));
+            } else {
+                // A word the sample program does not leave blank.
+                rig.device.Card().StickCell(sim::TSimMemory::Program, 4);
+            }
+            rig.Action("AutoProgram1")->trigger();
+            QApplication::processEvents();
+            QVERIFY(result->isVisible());
+            QCOMPARE(rig.Find<QLabel>("lblNotes")->isVisible(), good);
+            QCOMPARE(result->palette().color(QPalette::WindowText),
+                     good ? QColor(0, 120, 0) : QColor(170, 0, 0));
+            QCOMPARE(rig.Window().findChild<gui::TGauge*>()->Value(), good ? 100 : 0);
+            SaveScreenshot(rig.Window(), QStringLiteral("main-result-%1-%2")
+                                             .arg(good ? "good" : "failed", language.toLower()));
+        };
+        autoProgram(true);
+        QVERIFY2(result->text().startsWith(Entry(rig, entries::kAutoFinished)),
+                 qPrintable(result->text()));
+        autoProgram(false);
+        look.stop();
+        QVERIFY(!heights.empty());
+        for (const int seen : heights) {
+            QCOMPARE(seen, height);
+        }
+        QCOMPARE(rig.Window().height(), height);
+        // Only the change of language is stored.
+        rig.Window().close();
+        QCOMPARE(std::filesystem::exists(rig.dir / "settings" / "settings.ini"),
+                 language == QLatin1String("Deutsch"));
     }
 
     void statusFollowsTheCardState() {

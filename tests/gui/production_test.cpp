@@ -24,6 +24,7 @@
 #include <QStackedBarSeries>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QValueAxis>
 
 using namespace korvex;
@@ -259,6 +260,9 @@ private slots:
         QCOMPARE(Part<QLabel>(window, "lblRecordName")->text(), gui::Q(record.string()));
         auto* run = Part<QPushButton>(window, "btnProductionRun");
         auto* good = Part<QLabel>(window, "lblGood");
+        // The window keeps its height through the run: nothing comes or goes.
+        const int height = window->height();
+        std::vector<int> heights;
 
         std::vector<bool> commandsOn, productionOn, planOn;
         QElapsedTimer clock;
@@ -272,6 +276,7 @@ private slots:
             if (!rig.work().ProductionRunning()) {
                 return;
             }
+            heights.push_back(window->height());
             commandsOn.push_back(rig.Find("btnWrite")->isEnabled() ||
                                  rig.Action("AutoProgram1")->isEnabled() ||
                                  rig.Find("cmpCardType")->isEnabled());
@@ -322,6 +327,10 @@ private slots:
         QVERIFY(AllAre(commandsOn, false));
         QVERIFY(AllAre(productionOn, true));
         QVERIFY(AllAre(planOn, false));
+        QVERIFY(!heights.empty());
+        QVERIFY(
+            std::all_of(heights.begin(), heights.end(), [&](int seen) { return seen == height; }));
+        QCOMPARE(window->height(), height);
 
         CardWrittenOnceAndRecorded(rig, record);
         if (QTest::currentTestFailed()) {
@@ -387,6 +396,31 @@ private slots:
             QCOMPARE(rig.device.Frames()[i].command, 'P');
         }
         SaveScreenshot(*window, QStringLiteral("production-failed-") + language.toLower());
+
+        // A double-click on the card shows its whole line; no box came.
+        auto* recent = Part<QTreeWidget>(window, "lstRecent");
+        QCOMPARE(recent->topLevelItemCount(), 1);
+        const QRect row = recent->visualItemRect(recent->topLevelItem(0));
+        QTest::mouseClick(recent->viewport(), Qt::LeftButton, {}, row.center());
+        QTest::mouseDClick(recent->viewport(), Qt::LeftButton, {}, row.center());
+        QVERIFY2(Part<QLabel>(window, "lblRecentWhole")->text().contains(lineStart),
+                 qPrintable(Part<QLabel>(window, "lblRecentWhole")->text()));
+        QVERIFY(rig.prompts.messages.empty());
+        QVERIFY(rig.linkPrompts.errors.empty());
+
+        // A file that can no longer be loaded stops the run: said in the
+        // view, in the language chosen, not in a box the line would wait on.
+        rig.work().SetFileField(TFileRow::frProgram, (rig.dir / "gone.hex").string());
+        rig.prompts.Clear();
+        Part<QPushButton>(window, "btnProductionRun")->click();
+        QVERIFY(rig.prompts.messages.empty());
+        const QString said = Part<QLabel>(window, "lblWaiting")->text();
+        const QString stopped = Entry(rig, entries::kRunStoppedBecause);
+        QVERIFY2(said.startsWith(stopped.left(stopped.indexOf(QStringLiteral("%1")))) &&
+                     said.contains(QStringLiteral("gone.hex")),
+                 qPrintable(said));
+        QCOMPARE(Part<QLabel>(window, "lblSlot")->text(), Entry(rig, entries::kSlotStopped));
+        SaveScreenshot(*window, QStringLiteral("production-stopped-") + language.toLower());
     }
 
     // The charts tab draws a record's cards of a chosen range: the bars of

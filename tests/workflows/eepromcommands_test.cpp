@@ -63,7 +63,7 @@ TEST(WriteEeprom, WritesTheFileThenBlankBytesThroughTheLoader) {
     EXPECT_EQ(rig.Count('I'), kEepromChars / 32);
     EXPECT_GT(rig.Count('J'), 0u);
     EXPECT_EQ(rig.Sent().back(), "A30");
-    EXPECT_EQ(rig.gauge.values.back(), 0);
+    EXPECT_EQ(rig.gauge.values.back(), 100);
 }
 
 TEST(WriteEeprom, OptionsDecideWhichStepsRun) {

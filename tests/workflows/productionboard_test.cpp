@@ -2,6 +2,7 @@
 
 #include "support/readfile.h"
 #include "workflows/entries.h"
+#include "workflows/fillin.h"
 #include "workflows/production/productionboard.h"
 
 #include <gtest/gtest.h>
@@ -109,7 +110,11 @@ TEST(ProductionBoard, ThePlanOfARunThatStartedComesBackWithTheNextBoard) {
         rig.flows.ChooseOffline();
         board.SetRecordFile(rig.dir / "refused.csv");
         board.Toggle();
-        EXPECT_EQ(rig.prompts.Entries(), std::vector<int>{entries::kNotConnectedOrNoCard});
+        // Said in the view, not in a box that would stop the line.
+        EXPECT_TRUE(rig.prompts.messages.empty());
+        EXPECT_EQ(board.View().state, FillIn(rig.Text(entries::kRunStoppedBecause),
+                                             {rig.Text(entries::kNotConnectedOrNoCard)}));
+        EXPECT_EQ(board.View().slot, TSlotPhase::spStopped);
         EXPECT_EQ(rig.settings.ReadString(TPSettingsStore::kProductionRecord), std::nullopt);
     }
     EXPECT_EQ(TPProductionBoard(rig.flows).RecordFile(), std::filesystem::path());
@@ -172,6 +177,95 @@ TEST(ProductionBoard, StopWithACardInHandSaysSoAtOnceAndFinishesTheCard) {
     EXPECT_EQ(board.View().lastSerials, "Serial1 1200");
     EXPECT_FALSE(board.View().running);
     EXPECT_TRUE(board.View().state.empty());
+}
+
+// The slot says what the operator is to do at each moment of a run; the
+// recent cards list every card, newest first, a failed one kept beside the
+// good ones after it; the yield and the rate are the run's.
+TEST(ProductionBoard, TheSlotYieldAndRecentCardsFollowTheRun) {
+    BoardRig rig;
+    rig.flows.EditSerialFields(
+        {"Serial1:memory=eeprom,address=0x100,length=2,format=bcd,first=1200,last=9999"}, {});
+    TPProductionBoard board(rig.flows);
+    board.SetCount(3);
+    std::vector<TSlotPhase> phases{board.View().slot};
+    std::vector<std::string> inHandSerials;
+    board.OnChange = [&] {
+        if (phases.back() != board.View().slot) {
+            phases.push_back(board.View().slot);
+        }
+        if (!board.View().inHandSerials.empty() &&
+            (inHandSerials.empty() || inHandSerials.back() != board.View().inHandSerials)) {
+            inHandSerials.push_back(board.View().inHandSerials);
+        }
+    };
+    std::size_t dataWrites = 0;
+    bool spoiled = false;
+    rig.pump.during = [&] {
+        const TProductionView& view = board.View();
+        // The operator takes each card out and puts the next in.
+        if (view.slot == TSlotPhase::spTakeCardOut && rig.device.Present()) {
+            rig.device.SetPresent(false);
+        } else if (view.slot == TSlotPhase::spPutCardIn && !rig.device.Present()) {
+            rig.device.SetPresent(true);
+            dataWrites = rig.Count('E');
+        }
+        // The second card does not keep its data EEPROM.
+        if (view.good + view.failed == 1 && !spoiled && rig.Count('E') > dataWrites &&
+            dataWrites > 0) {
+            rig.device.Card().Write(sim::TSimMemory::Data, 0, "00");
+            spoiled = true;
+        }
+    };
+    board.Toggle();
+    rig.pump.during = nullptr;
+
+    using enum TSlotPhase;
+    EXPECT_EQ(phases,
+              (std::vector<TSlotPhase>{spStopped, spPutCardIn, spProgramming, spTakeCardOut,
+                                       spPutCardIn, spProgramming, spTakeCardOut, spPutCardIn,
+                                       spProgramming, spTakeCardOut, spStopped}));
+    EXPECT_EQ(inHandSerials,
+              (std::vector<std::string>{"Serial1 1200", "Serial1 1201", "Serial1 1202"}));
+    const TProductionView& view = board.View();
+    EXPECT_EQ(view.slotText, rig.Text(entries::kSlotStopped));
+    ASSERT_EQ(view.recent.size(), 3u);
+    std::vector<int> order;
+    for (const TRecentCard& card : view.recent) {
+        order.push_back(card.sequence);
+    }
+    EXPECT_EQ(order, (std::vector<int>{3, 2, 1}));
+    const TRecentCard& failed = view.recent[1];
+    EXPECT_EQ(failed.verdict, TCardVerdict::cvFailed);
+    EXPECT_EQ(failed.outcome, rig.Text(entries::kOutcomeFailed));
+    EXPECT_EQ(failed.step, rig.Text(entries::kStepProcessorVerify));
+    EXPECT_EQ(failed.difference.rfind("First difference at data eeprom byte 0x0000", 0), 0u)
+        << failed.difference;
+    EXPECT_EQ(failed.serials, "Serial1 1201");
+    EXPECT_NE(failed.line.find("Card 2 failed"), std::string::npos) << failed.line;
+    EXPECT_NE(failed.line.find("Serial1 1201"), std::string::npos) << failed.line;
+    EXPECT_EQ(view.recent[0].verdict, TCardVerdict::cvGood);
+    EXPECT_EQ(view.recent[0].step, "");
+    EXPECT_EQ(view.yield, "67 %");
+    EXPECT_NE(view.rate, "\u2013");
+}
+
+// The list keeps the newest cards, a bounded number of them.
+TEST(ProductionBoard, TheRecentCardsAreBoundedNewestFirst) {
+    BoardRig rig;
+    TPProductionBoard board(rig.flows);
+    board.RunStarted({});
+    const int cards = static_cast<int>(TProductionView::kRecentKept) + 5;
+    for (int sequence = 1; sequence <= cards; ++sequence) {
+        TCardResult result;
+        result.sequence = sequence;
+        result.verdict = sequence % 2 == 0 ? TCardVerdict::cvGood : TCardVerdict::cvFailed;
+        board.CardDone(result, {});
+    }
+    const auto& recent = board.View().recent;
+    ASSERT_EQ(recent.size(), TProductionView::kRecentKept);
+    EXPECT_EQ(recent.front().sequence, cards);
+    EXPECT_EQ(recent.back().sequence, cards - static_cast<int>(TProductionView::kRecentKept) + 1);
 }
 
 } // namespace

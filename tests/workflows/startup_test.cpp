@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace korvex {
 namespace {
 
@@ -207,6 +209,69 @@ TEST(Startup, ALanguageChangeChangesTextsOnly) {
     EXPECT_EQ(rig.view.statusColour, TStatusColour::scLime);
     EXPECT_EQ(rig.flows.Snapshot().fuses, chosen);
     EXPECT_EQ(rig.Bench().rows.Images().program.GetHexText(0, -1), image);
+}
+
+// A bare first start is ready to try on the built-in simulator; the close
+// stores nothing of it until the user changed something, and then all that
+// is shown, so the next start is the same.
+TEST(Startup, ABareFirstStartRunsOnTheSimulatorAndIsStoredOnlyOnceChanged) {
+    struct TChange {
+        const char* name;
+        std::function<void(TWorkflowRig&)> change;
+        int port;             // stored then
+        std::string portPath; // what Com 1 stands for then
+    };
+    const std::string sim(TPortMap::kSimulator);
+    const std::vector<TChange> changes{
+        {"nothing", nullptr, 0, ""},
+        {"the language", [](TWorkflowRig& rig) { rig.flows.ChooseLanguage("Deutsch"); }, 1, sim},
+        {"the port", [](TWorkflowRig& rig) { rig.flows.ChooseOffline(); }, 0,
+         TPortMap::DefaultPath(1)},
+        // The device chosen takes Com 1's place, not the simulator's stand-in.
+        {"a device", [](TWorkflowRig& rig) { rig.flows.ChooseDevice("/dev/ttyUSB7"); }, 1,
+         "/dev/ttyUSB7"},
+    };
+    for (const auto& [name, change, port, portPath] : changes) {
+        SCOPED_TRACE(name);
+        TWorkflowRig rig;
+        TStartChoices bare;
+        bare.sampleOnFirstStart = true;
+        rig.flows.FormShow(bare);
+        rig.Poll();
+        TMainSnapshot shot = rig.flows.Snapshot();
+        EXPECT_EQ(shot.windowCaption, "Korvex - Simulator");
+        EXPECT_EQ(shot.portHint.find("Simulator"), 0u) << shot.portHint;
+        EXPECT_NE(shot.portHint.find("Setup → Port"), std::string::npos) << shot.portHint;
+        EXPECT_EQ(shot.cardText, TSampleStart::kCard);
+        EXPECT_EQ(shot.cardState, TPCardState::csCardReady);
+        EXPECT_EQ(shot.rows[0].field, (rig.folder / TSampleStart::kProgramFile).string());
+        EXPECT_EQ(shot.rows[1].field, (rig.folder / TSampleStart::kEepromFile).string());
+        EXPECT_TRUE(rig.prompts.messages.empty());
+        if (change) {
+            change(rig);
+            // What Com 1 opens now.
+            EXPECT_TRUE(port == 0 || rig.ports.PathOf(1) == portPath) << rig.ports.PathOf(1);
+        } else {
+            // F3 works at once; running it is no change of the settings.
+            EXPECT_EQ(rig.Run(TCardCommand::ccAutoProgram), TOutcome::ocSucceeded);
+        }
+        EXPECT_TRUE(rig.flows.FormClose());
+        EXPECT_EQ(std::filesystem::exists(rig.settings.FilePath()), change != nullptr);
+        EXPECT_EQ(StoredDefaults(rig, kPicCard).PicFile, "") << "the samples are for this run";
+        if (change) {
+            EXPECT_EQ(rig.settings.ReadInteger("ComPort"), port);
+            EXPECT_EQ(rig.settings.ReadString("CardName"), kPicCard);
+            EXPECT_EQ(TPortMap::Load(rig.settings).PathOf(1), portPath);
+        }
+    }
+    // Settings there, or a choice named for the run: no first start.
+    TWorkflowRig named;
+    TStartChoices card;
+    card.sampleOnFirstStart = true;
+    card.cardName = kPicOnlyCard;
+    named.flows.FormShow(card);
+    EXPECT_EQ(named.flows.Snapshot().windowCaption, "Korvex - OffLine");
+    EXPECT_EQ(named.flows.Snapshot().portHint, "");
 }
 
 } // namespace

@@ -91,6 +91,8 @@ public:
     // A passing remark on a command in hand, such as a step tried again
     // after a fault on the line; no answer is awaited.
     virtual void ShowNote(const std::string& /*text*/) {}
+    // A card command ended: its result line is in the snapshot.
+    virtual void ShowResult() {}
     // Hands a document or address to the desktop ("open").
     virtual void OpenDocument(const std::string& /*target*/) {}
     // Asks the window to close (runs the close rules again).

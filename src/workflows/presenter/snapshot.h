@@ -5,6 +5,7 @@
 #include "workflows/cardtype/fusechoice.h"
 #include "workflows/presenter/captions.h"
 #include "workflows/presenter/mainview.h"
+#include "workflows/session/commandresult.h"
 
 #include <array>
 #include <string>
@@ -70,6 +71,13 @@ struct TMainSnapshot {
     bool logging = false;
     std::string logButtonCaption;
     bool pollsHidden = false;
+
+    // The remarks of the command in hand, and what the last command did.
+    std::vector<std::string> notes;
+    TCommandResult result;
+    // On the built-in simulator: that it is one, and where the real
+    // programmer is chosen; empty on any other port.
+    std::string portHint;
 };
 
 } // namespace korvex

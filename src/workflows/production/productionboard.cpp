@@ -1,14 +1,50 @@
 #include "workflows/production/productionboard.h"
 
 #include "serials/pgconnection.h"
+#include "support/errors.h"
 #include "workflows/entries.h"
 #include "workflows/fillin.h"
 #include "workflows/session/mainworkflows.h"
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <ctime>
 
 namespace korvex {
+
+namespace {
+
+// Now as the clock on the wall says it, "14:02:11".
+std::string TimeOfDayNow() {
+    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[16];
+    std::strftime(text, sizeof text, "%H:%M:%S", &local);
+    return text;
+}
+
+// A share as a whole percentage, a rate as a whole number; a dash until
+// there is one.
+std::string Whole(std::optional<double> value, const char* unit) {
+    if (!value) {
+        return "\u2013";
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.0f%s", *value, unit);
+    return text;
+}
+
+// A step's caption as a phrase goes: "Writing pic..." is "Writing pic".
+std::string WithoutDots(std::string caption) {
+    while (!caption.empty() && (caption.back() == '.' || caption.back() == ' ')) {
+        caption.pop_back();
+    }
+    return caption;
+}
+
+} // namespace
 
 TPProductionBoard::TPProductionBoard(TPMainWorkflows& work) : work_(work) {
     const TPSettingsStore& store = work_.Settings();
@@ -68,7 +104,8 @@ void TPProductionBoard::Toggle() {
     }
     // The run reads its plan until it ends; a copy keeps it as it started.
     const TProductionPlan plan = plan_;
-    const TProductionSummary summary = work_.RunProduction(plan, *this);
+    problem_.clear();
+    const TProductionSummary summary = work_.RunProduction(plan, *this, true);
     Refresh();
     if (summary.end != TRunEnd::reRefused) {
         work_.Settings().Write({
@@ -90,11 +127,22 @@ void TPProductionBoard::RunStarted(const TProductionPlan& plan) {
     view_.lastCard.clear();
     view_.lastSerials.clear();
     view_.lastColour = TLastCardColour::lcNone;
+    view_.inHandSerials.clear();
+    view_.recent.clear();
+    tally_ = {};
+    cardOut_ = false;
+    ended_ = false;
+    Refresh();
+}
+
+void TPProductionBoard::CardLeftInSlot() {
+    cardOut_ = true;
     Refresh();
 }
 
 void TPProductionBoard::Waiting() {
     waiting_ = true;
+    cardOut_ = false;
     Refresh();
 }
 
@@ -117,7 +165,72 @@ void TPProductionBoard::CardDone(const TCardResult& result, const TProductionCou
     view_.lastSerials = SerialValuesLine(result.serials, work_.Text(entries::kSerialValue));
     view_.lastColour =
         result.verdict == TCardVerdict::cvGood ? TLastCardColour::lcGood : TLastCardColour::lcBad;
+    view_.inHandSerials.clear();
+    AddRecent(result);
+    Tally(result, counters);
     inHand_ = 0;
+    cardOut_ = true;
+    Refresh();
+}
+
+void TPProductionBoard::AddRecent(const TCardResult& result) {
+    TRecentCard card;
+    card.time = TimeOfDayNow();
+    card.sequence = result.sequence;
+    card.verdict = result.verdict;
+    int outcome = entries::kOutcomeFailed;
+    if (result.verdict == TCardVerdict::cvGood) {
+        outcome = entries::kOutcomeGood;
+    } else if (result.verdict == TCardVerdict::cvInterrupted) {
+        outcome = entries::kOutcomeInterrupted;
+    }
+    card.outcome = work_.Text(outcome);
+    if (const int step = FailStepEntry(result.step); step >= 0) {
+        card.step = work_.Text(step);
+    }
+    if (result.difference) {
+        card.difference = work_.DifferenceLine(*result.difference);
+    }
+    card.serials = view_.lastSerials;
+    card.line = card.time + " " + result.line;
+    if (!card.serials.empty()) {
+        card.line += " " + card.serials;
+    }
+    view_.recent.push_front(std::move(card));
+    if (view_.recent.size() > TProductionView::kRecentKept) {
+        view_.recent.pop_back();
+    }
+}
+
+// The record's summary rule: a card is first pass when it is good without a
+// step run again, and the run's time is its work.
+void TPProductionBoard::Tally(const TCardResult& result, const TProductionCounters& counters) {
+    switch (result.verdict) {
+    case TCardVerdict::cvGood:
+        ++tally_.good;
+        tally_.firstPass += result.retries == 0 ? 1 : 0;
+        break;
+    case TCardVerdict::cvFailed:
+        ++tally_.failed;
+        break;
+    case TCardVerdict::cvInterrupted:
+        ++tally_.interrupted;
+        break;
+    }
+    tally_.workMs = counters.elapsedMs;
+}
+
+void TPProductionBoard::CardSerials(const std::string& values) {
+    view_.inHandSerials = values;
+    Refresh();
+}
+
+void TPProductionBoard::Problem(TMessageKind kind, const std::string& text) {
+    if (kind == TMessageKind::mkInformation) {
+        Notice(OneLine(text));
+        return;
+    }
+    problem_ = OneLine(text);
     Refresh();
 }
 
@@ -126,7 +239,48 @@ void TPProductionBoard::RunEnded(const TProductionSummary& /*summary*/) {
     notice_.clear();
     stopping_ = false;
     inHand_ = 0;
+    ended_ = true;
+    view_.inHandSerials.clear();
     Refresh();
+}
+
+void TPProductionBoard::RefreshSlot() {
+    // The run tells its end before it is over.
+    if (!view_.running || ended_) {
+        view_.slot = TSlotPhase::spStopped;
+    } else if (inHand_ > 0) {
+        view_.slot = TSlotPhase::spProgramming;
+    } else if (waiting_ || !cardOut_) {
+        view_.slot = TSlotPhase::spPutCardIn;
+    } else {
+        view_.slot = TSlotPhase::spTakeCardOut;
+    }
+    switch (view_.slot) {
+    case TSlotPhase::spStopped:
+        view_.slotText = work_.Text(entries::kSlotStopped);
+        break;
+    case TSlotPhase::spPutCardIn:
+        view_.slotText = work_.Text(entries::kSlotPutCardIn);
+        break;
+    case TSlotPhase::spProgramming:
+        view_.slotText =
+            FillIn(work_.Text(entries::kSlotProgramming), {WithoutDots(work_.StepCaption())});
+        break;
+    case TSlotPhase::spTakeCardOut:
+        view_.slotText = work_.Text(entries::kSlotTakeCardOut);
+        break;
+    }
+    view_.inHandSerialsCaption = work_.Text(entries::kSerialsInHand);
+    view_.yieldCaption = work_.Text(entries::kFirstPassYield);
+    const auto yield = tally_.FirstPassYield();
+    view_.yield = Whole(yield ? std::optional(*yield * 100.0) : std::nullopt, " %");
+    view_.rateCaption = work_.Text(entries::kCardsPerHour);
+    view_.rate = Whole(tally_.CardsPerHour(), "");
+    view_.recentCaption = work_.Text(entries::kRecentCards);
+    view_.recentColumns = {
+        work_.Text(entries::kColumnTime),       work_.Text(entries::kColumnCard),
+        work_.Text(entries::kColumnOutcome),    work_.Text(entries::kColumnStep),
+        work_.Text(entries::kColumnDifference), work_.Text(entries::kColumnSerials)};
 }
 
 void TPProductionBoard::Refresh() {
@@ -151,8 +305,14 @@ void TPProductionBoard::Refresh() {
         view_.cardInHand = FillIn(work_.Text(entries::kCardInHand),
                                   {std::to_string(inHand_), work_.StepCaption()});
     }
+    RefreshSlot();
     view_.state.clear();
-    if (stopping_) {
+    if (!problem_.empty()) {
+        // One the run went on after is said as it is.
+        view_.state = view_.slot == TSlotPhase::spStopped
+                          ? FillIn(work_.Text(entries::kRunStoppedBecause), {problem_})
+                          : problem_;
+    } else if (stopping_) {
         view_.state = work_.Text(entries::kStoppingAfterCard);
     } else if (!notice_.empty()) {
         view_.state = notice_;

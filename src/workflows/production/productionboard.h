@@ -1,9 +1,12 @@
 #pragma once
 
+#include "serials/recordsummary.h"
 #include "workflows/presenter/mainview.h"
 #include "workflows/production/productionrun.h"
 
+#include <array>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -16,8 +19,31 @@ class TPMainWorkflows;
 // How the last card ended, for the colour a face gives it.
 enum class TLastCardColour { lcNone, lcGood, lcBad };
 
+// What the slot asks of the operator: a card, patience, the card out; or
+// nothing, the run stopped.
+enum class TSlotPhase { spStopped, spPutCardIn, spProgramming, spTakeCardOut };
+
+// A card of the run as the list of recent cards shows it, worded in the
+// language shown when it was done.
+struct TRecentCard {
+    std::string time; // the local time it was done, "14:02:11"
+    int sequence = 0;
+    TCardVerdict verdict = TCardVerdict::cvFailed;
+    std::string outcome;
+    std::string step;       // the step it failed at; empty for a good card
+    std::string difference; // where it first differed; empty without
+    std::string serials;    // its serial values; empty without
+    // Everything on one line: its log line and its serial values.
+    std::string line;
+
+    bool operator==(const TRecentCard&) const = default;
+};
+
 // What a production window shows, worded in the language chosen.
 struct TProductionView {
+    // The recent cards kept, newest first: more than a shift looks back on.
+    static constexpr std::size_t kRecentKept = 100;
+
     bool running = false;
     // A run can always be stopped, but not started while a command runs.
     bool buttonEnabled = true;
@@ -33,6 +59,22 @@ struct TProductionView {
     std::string lastCard; // the last card's line; empty before the first
     TLastCardColour lastColour = TLastCardColour::lcNone;
     std::string lastSerials; // the serial values the last card got; empty without
+    // The serial values of the card in hand, and their caption; empty
+    // between cards and for a card type without serial fields.
+    std::string inHandSerialsCaption;
+    std::string inHandSerials;
+    // The slot's phase, large; "Programming… (Writing pic)" with the step.
+    TSlotPhase slot = TSlotPhase::spStopped;
+    std::string slotText;
+    // This run's first-pass yield ("96 %") and cards an hour ("118"); "–"
+    // until they can be told.
+    std::string yieldCaption;
+    std::string yield;
+    std::string rateCaption;
+    std::string rate;
+    std::string recentCaption;
+    std::array<std::string, 6> recentColumns; // time, card, outcome, step, difference, values
+    std::deque<TRecentCard> recent;
     std::string recordCaption;
     std::string recordName; // the record file, or the "none" text
     std::string databaseCaption;
@@ -94,11 +136,18 @@ public:
     void CardStarted(int sequence) override;
     void CardDone(const TCardResult& result, const TProductionCounters& counters) override;
     void RunEnded(const TProductionSummary& summary) override;
+    void CardSerials(const std::string& values) override;
+    void CardLeftInSlot() override;
+    void Problem(TMessageKind kind, const std::string& text) override;
 
     // Words the view afresh, e.g. after a change of language.
     void Refresh();
 
 private:
+    void RefreshSlot();
+    void AddRecent(const TCardResult& result);
+    void Tally(const TCardResult& result, const TProductionCounters& counters);
+
     TPMainWorkflows& work_;
     TProductionPlan plan_;
     TProductionView view_;
@@ -106,6 +155,13 @@ private:
     bool waiting_ = false;
     bool stopping_ = false;
     std::string notice_; // the run's last notice, until the next card
+    // The card is done and still in the slot, as far as the run knows.
+    bool cardOut_ = false;
+    bool ended_ = false; // the run has told its end
+    // What stopped the run, shown until the next one starts.
+    std::string problem_;
+    // This run's cards as the record's summary counts them.
+    TCardTally tally_;
     std::optional<TRunMark> lastRun_;
 };
 

@@ -80,6 +80,14 @@ public:
 
     // A card whose values the journal does not hold is not touched.
     bool Claimed(const std::vector<TSerialValue>& values) override {
+        if (run_.observer_ != nullptr) {
+            TRecordLine serials;
+            for (const TSerialValue& value : values) {
+                serials.push_back({"serial " + value.field, value.text});
+            }
+            run_.observer_->CardSerials(
+                SerialValuesLine(serials, run_.bench_.Text(entries::kSerialValue)));
+        }
         try {
             run_.journal_->Claimed(run_.run_, run_.slotSequence_, run_.bench_.card.Name(), values);
             return true;
@@ -132,6 +140,9 @@ TProductionSummary TPProductionRun::Run(const TProductionPlan& plan,
         return summary;
     }
     TCardTrail trail(*this);
+    observer_ = &observer;
+    const std::unique_ptr<TProductionObserver*, void (*)(TProductionObserver**)> observerBack(
+        &observer_, [](TProductionObserver** slot) { *slot = nullptr; });
     // The claims go to the database for this run only.
     commands_.UseClaims(share_ ? &share_->Claims() : nullptr);
     commands_.UseProgress(&trail);
@@ -147,6 +158,7 @@ TProductionSummary TPProductionRun::Run(const TProductionPlan& plan,
                {plan.record.empty() ? bench_.Text(entries::kNoRecordFile) : plan.record.string()}));
     observer.RunStarted(plan);
     if (lastCardInSlot) {
+        observer.CardLeftInSlot();
         Tell(observer, FillIn(bench_.Text(entries::kCardLeftInSlot), {slotCard_}));
     }
 
@@ -410,6 +422,16 @@ void TPProductionRun::Log(const std::string& line) {
     }
 }
 
+int FailStepEntry(TFailStep step) {
+    if (step == TFailStep::fsNone) {
+        return -1;
+    }
+    if (step == TFailStep::fsSerial) {
+        return entries::kSerialStep;
+    }
+    return entries::kFirstFailStep + static_cast<int>(step) - 1;
+}
+
 std::string TPProductionRun::ResultLine(const TCardResult& result) const {
     const std::string sequence = std::to_string(result.sequence);
     const std::string seconds = Seconds(result.durationMs);
@@ -421,11 +443,8 @@ std::string TPProductionRun::ResultLine(const TCardResult& result) const {
     case TCardVerdict::cvInterrupted:
         return FillIn(bench_.Text(entries::kCardInterruptedLine), {sequence, seconds});
     }
-    const std::string step =
-        result.step == TFailStep::fsNone ? std::string()
-        : result.step == TFailStep::fsSerial
-            ? bench_.Text(entries::kSerialStep)
-            : bench_.Text(entries::kFirstFailStep + static_cast<int>(result.step) - 1);
+    const int stepEntry = FailStepEntry(result.step);
+    const std::string step = stepEntry < 0 ? std::string() : bench_.Text(stepEntry);
     return FillIn(bench_.Text(entries::kCardFailedLine), {sequence, step, seconds, result.message});
 }
 

@@ -30,6 +30,9 @@ std::string_view VerdictName(TCardVerdict verdict);
 // "2026-12-07T16:05:09.123+01:00".
 std::string RunName(std::chrono::system_clock::time_point start);
 
+// The language entry that names the step a card failed at; -1 for none.
+int FailStepEntry(TFailStep step);
+
 // The row's columns by name, as a record line.
 TRecordLine ColumnsOf(const TProductionRow& row);
 
@@ -103,16 +106,25 @@ class TProductionObserver {
 public:
     virtual ~TProductionObserver() = default;
     virtual void RunStarted(const TProductionPlan& /*plan*/) {}
+    // The card in the slot at the start is one the last run finished: it
+    // waits to be taken out.
+    virtual void CardLeftInSlot() {}
     // The slot is empty and the run waits for the next card; told once each
     // time the slot empties.
     virtual void Waiting() {}
     virtual void CardStarted(int /*sequence*/) {}
+    // The card in hand got its serial values ("Serial1 1000, ..."), before
+    // anything is sent to it.
+    virtual void CardSerials(const std::string& /*values*/) {}
     virtual void CardDone(const TCardResult& /*result*/, const TProductionCounters& /*counters*/) {}
     // What the run says that needs no answer (the shared database went away
     // and came back, a line recovered, the last run's card still in the
     // slot), worded in the language chosen; also in the log.
     virtual void Notice(const std::string& /*text*/) {}
     virtual void RunEnded(const TProductionSummary& /*summary*/) {}
+    // What would have been a message box, for a face that shows the run's
+    // problems in its own view (see TPMainWorkflows::RunProduction).
+    virtual void Problem(TMessageKind /*kind*/, const std::string& /*text*/) {}
 };
 
 // The production line's rhythm: each card that arrives in the slot is auto
@@ -198,6 +210,7 @@ private:
     TPCardCommands& commands_;
     TMessagePump* pump_;
     bool stopRequested_ = false;
+    TProductionObserver* observer_ = nullptr; // the run's, while it runs
     // This run: its name, as the record and the journal give it, and the
     // station's.
     std::string run_;

@@ -66,6 +66,8 @@ public:
         if (!started_) {
             return;
         }
+        bench_.notes.clear();
+        bench_.result = {};
         // A production run keeps them off between its cards as well.
         if (!bench_.run.ProductionRunning()) {
             bench_.view.EnableCommands(false);
@@ -365,6 +367,7 @@ TVerifyFinding TPCardCommands::ProcessorDifference(const std::string& program,
                                      FindDifference(TMemorySpace::msDataEeprom, data, back.data));
         return !Prog().LastFault().IsFault();
     });
+    run_.report.done.processorVerified = !finding;
     return finding;
 }
 
@@ -372,7 +375,7 @@ TVerifyFinding TPCardCommands::ProcessorDifference(const std::string& program,
 // card: before the word is sent again, the card is asked whether it holds it.
 bool TPCardCommands::WriteConfigWord(const std::string& config) {
     bool again = false;
-    return Retrying(entries::kStepConfigWord, [&] {
+    const bool taken = Retrying(entries::kStepConfigWord, [&] {
         if (std::exchange(again, true) && !ReadConfigDifference(config) &&
             !Prog().LastFault().IsFault()) {
             return true;
@@ -380,6 +383,10 @@ bool TPCardCommands::WriteConfigWord(const std::string& config) {
         Prog().SelectMode(Kind().ProcessorMode(), Kind().Code());
         return Prog().WriteConfigArea(config, Kind().Code());
     });
+    if (taken && config.size() >= kWordChars) {
+        run_.report.done.configWord = config.substr(config.size() - kWordChars);
+    }
+    return taken;
 }
 
 std::optional<TPDifference> TPCardCommands::ReadConfigDifference(const std::string& config) {
@@ -420,6 +427,7 @@ TVerifyFinding TPCardCommands::EepromDifference(const std::string& data) {
         finding.difference = FindDifference(TMemorySpace::msExtEeprom, data, back);
         return !Prog().LastFault().IsFault();
     });
+    run_.report.done.eepromVerified = !finding;
     return finding;
 }
 
@@ -427,12 +435,13 @@ TVerifyFinding TPCardCommands::EepromDifference(const std::string& data) {
 // write tried again starts there, never where a packet of unknown fate left it.
 bool TPCardCommands::WriteEeprom(const std::string& text) {
     bool again = false;
-    return Retrying(entries::kStepEepromWrite, [&] {
+    run_.report.done.eepromWritten = Retrying(entries::kStepEepromWrite, [&] {
         if (std::exchange(again, true)) {
             Prog().SelectMode(1, bench_.card.EepromKind());
         }
         return Prog().WriteExtEeprom(text, bench_.card.EepromDevice(), &bench_.gauge);
     });
+    return run_.report.done.eepromWritten;
 }
 
 // A program memory write runs again from its erase: flash bits only clear.
@@ -440,10 +449,11 @@ bool TPCardCommands::WriteProcessor(const std::string& program, const std::strin
     if (!Identified()) {
         return false;
     }
-    return Retrying(entries::kStepProcessorWrite, [&] {
+    run_.report.done.processorWritten = Retrying(entries::kStepProcessorWrite, [&] {
         return Prog().WritePic(Kind().Code(), bench_.card.DataBytes(), program, data,
                                &bench_.gauge);
     });
+    return run_.report.done.processorWritten;
 }
 
 bool TPCardCommands::Lock() {
@@ -451,14 +461,16 @@ bool TPCardCommands::Lock() {
         return false;
     }
     Status(entries::kLockingCard);
-    return Retrying(entries::kStepLock,
-                    [&] { return Prog().LockCard(Kind().Code(), bench_.card.IdB()); });
+    run_.report.done.locked = Retrying(
+        entries::kStepLock, [&] { return Prog().LockCard(Kind().Code(), bench_.card.IdB()); });
+    return run_.report.done.locked;
 }
 
 void TPCardCommands::Note(const std::string& text) {
     if (bench_.line.Started() && Prog().LogMemo() != nullptr) {
         Prog().LogMemo()->Add(text);
     }
+    bench_.AddNote(text);
     bench_.view.ShowNote(text);
 }
 
@@ -515,15 +527,20 @@ void TPCardCommands::TellText(TMessageKind kind, int entry, const std::string& t
     if (Stopping()) {
         return;
     }
-    Gauge(0);
+    // A success leaves the gauge full behind its message: the transfer did
+    // run to its end.
+    Gauge(kind == TMessageKind::mkInformation ? 100 : 0);
     bench_.status.Restore();
+    std::string shown = text;
     if (kind == TMessageKind::mkError && !run_.report.lineProblem.empty() &&
         !run_.lineProblemTold) {
         run_.lineProblemTold = true;
-        bench_.prompts.ShowMessage(kind, entry, text + "\r\n" + run_.report.lineProblem);
-        return;
+        shown += "\r\n" + run_.report.lineProblem;
     }
-    bench_.prompts.ShowMessage(kind, entry, text);
+    if (run_.report.message.empty()) {
+        run_.report.message = shown;
+    }
+    bench_.prompts.ShowMessage(kind, entry, shown);
 }
 
 TOutcome TPCardCommands::Abort() {
@@ -622,7 +639,6 @@ TOutcome TPCardCommands::Finish(int entry) {
     if (Stopping()) {
         return Abort();
     }
-    Gauge(0);
     Tell(TMessageKind::mkInformation, entry);
     return TOutcome::ocSucceeded;
 }

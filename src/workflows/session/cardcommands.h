@@ -71,6 +71,18 @@ struct TCommandReport {
     // empty when no step failed on the line.
     TTransportFault lineFault;
     std::string lineProblem;
+    // What the card was found to hold as the command went: the memories
+    // written and those read back matching, the configuration word it took,
+    // whether it was locked.
+    struct TDone {
+        bool eepromWritten = false, eepromVerified = false;
+        bool processorWritten = false, processorVerified = false;
+        bool locked = false;
+        std::string configWord;
+    } done;
+    // The message the command ended with, as its box showed it; empty when
+    // it ended without one (a read shows what it read instead).
+    std::string message;
 };
 
 // How a card ended as its serial values are spent with: the record's words,
@@ -304,7 +316,7 @@ private:
     // that it could not be read.
     TOutcome VerifyResult(const TVerifyFinding& finding);
     // The end of a command that ran through: the programmer released, the
-    // success message, the gauge at 0.
+    // success message over a full gauge.
     TOutcome Finish(int entry);
 
     TPWorkbench& bench_;

@@ -100,6 +100,8 @@ TOutcome TPCardCommands::EraseEepromSteps() {
         // The failure message, not the status caption "Writing eeprom...".
         return FailAt(TFailStep::fsEepromWrite, entries::kEepromWriteFailed);
     }
+    // Blanked, not written with an image.
+    run_.report.done.eepromWritten = false;
     return Finish(entries::kEepromErased);
 }
 

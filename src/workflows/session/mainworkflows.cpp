@@ -7,6 +7,8 @@
 #include "workflows/entries.h"
 #include "workflows/fillin.h"
 
+#include <memory>
+
 namespace korvex {
 
 namespace {
@@ -64,12 +66,21 @@ TIntentResult TPMainWorkflows::FormShow(const TStartChoices& choices) {
         // The list only: the change runs once, for the card type that is
         // to be shown, so no other card type's files are read.
         bench_.card.Rescan();
-        LoadSettings(choices);
-        if (choices.programFile) {
-            cardChange_.ShowForRun(TFileRow::frProgram, *choices.programFile);
+        const TStartChoices shown = FirstStartChoices(choices);
+        LoadSettings(shown);
+        if (firstStart_) {
+            // Choices of this start, not the user's: stored once the user
+            // changes anything, as they are then.
+            runOnly_ = {};
+            ShowSampleFile(TFileRow::frProgram, TSampleStart::kProgramFile);
+            ShowSampleFile(TFileRow::frEeprom, TSampleStart::kEepromFile);
+            firstStartValues_ = SettingsValues();
         }
-        if (choices.eepromFile) {
-            cardChange_.ShowForRun(TFileRow::frEeprom, *choices.eepromFile);
+        if (shown.programFile) {
+            cardChange_.ShowForRun(TFileRow::frProgram, *shown.programFile);
+        }
+        if (shown.eepromFile) {
+            cardChange_.ShowForRun(TFileRow::frEeprom, *shown.eepromFile);
         }
         TellLanguageProblem();
     } catch (const std::exception& error) {
@@ -81,6 +92,38 @@ TIntentResult TPMainWorkflows::FormShow(const TStartChoices& choices) {
         return TIntentResult::irFailed;
     }
     return TIntentResult::irDone;
+}
+
+TStartChoices TPMainWorkflows::FirstStartChoices(const TStartChoices& choices) {
+    firstStart_ = choices.sampleOnFirstStart && seams_.ports != nullptr &&
+                  !bench_.settings.Exists() && !choices.comPort && !choices.speed &&
+                  !choices.cardName && !choices.programFile && !choices.eepromFile;
+    if (!firstStart_) {
+        return choices;
+    }
+    TStartChoices shown = choices;
+    seams_.ports->Override(1, std::string(TPortMap::kSimulator));
+    shown.comPort = 1;
+    if (FindCardItem(bench_.card.Items(), TSampleStart::kCard) >= 0) {
+        shown.cardName = TSampleStart::kCard;
+    }
+    return shown;
+}
+
+// The card type's own file wins: one the user chose before is kept.
+void TPMainWorkflows::ShowSampleFile(TFileRow row, const std::string& relative) {
+    const std::filesystem::path file = bench_.dataFolders.FindFile(relative);
+    std::error_code error;
+    if (bench_.rows.Field(row).empty() && std::filesystem::is_regular_file(file, error)) {
+        cardChange_.ShowForRun(row, file.string());
+    }
+}
+
+std::string TPMainWorkflows::PortCaption(int number) const {
+    if (seams_.ports != nullptr && seams_.ports->PathOf(number) == TPortMap::kSimulator) {
+        return "Korvex - Simulator";
+    }
+    return "Korvex - COM" + std::to_string(number);
 }
 
 // The face's choices hold for this run: they are applied over the
@@ -121,7 +164,7 @@ void TPMainWorkflows::LoadSettings(const TStartChoices& choices) {
 }
 
 // A value the face chose for this run is left as the settings have it.
-void TPMainWorkflows::SaveSettings() {
+std::vector<std::pair<std::string, std::string>> TPMainWorkflows::SettingsValues() const {
     std::vector<std::pair<std::string, std::string>> values{
         {std::string(TPSettingsStore::kLang), bench_.languageName}};
     if (!runOnly_.port) {
@@ -139,16 +182,40 @@ void TPMainWorkflows::SaveSettings() {
                                                ? kSpeedCode115200
                                                : kSpeedCode19200));
     }
+    return values;
+}
+
+void TPMainWorkflows::SaveSettings() {
+    const auto values = SettingsValues();
+    if (firstStart_) {
+        // Unchanged, and nothing else (a device chosen by name, a production
+        // run's plan) has started the settings: nothing to keep.
+        if (values == firstStartValues_ && !bench_.settings.Exists()) {
+            return;
+        }
+        // The simulator the first start put in Com 1's place is kept with
+        // the rest, unless the user moved away from it.
+        TPortMap& ports = *seams_.ports;
+        if (bench_.line.ComPort() == 1 && ports.PathOf(1) == TPortMap::kSimulator &&
+            ports.StoredPathOf(1) != TPortMap::kSimulator) {
+            TPortMap kept = ports;
+            kept.Override(1, {});
+            kept.SetPath(1, std::string(TPortMap::kSimulator));
+            kept.Save(bench_.settings);
+        }
+    }
     bench_.settings.Write(values);
 }
 
 void TPMainWorkflows::DoChoosePort(int number) {
-    bench_.SetWindowCaption("Korvex - COM" + std::to_string(number));
+    bench_.notes.clear();
+    bench_.SetWindowCaption(PortCaption(number));
     bench_.view.ShowPortChoice(number);
     bench_.line.ChoosePort(number);
 }
 
 void TPMainWorkflows::DoChooseOffline() {
+    bench_.notes.clear();
     bench_.SetWindowCaption("Korvex - OffLine");
     bench_.view.ShowPortChoice(0);
     bench_.line.ChooseOffline();
@@ -166,11 +233,18 @@ void TPMainWorkflows::StateChanged(TPCardState state) {
 }
 
 TProductionSummary TPMainWorkflows::RunProduction(const TProductionPlan& plan,
-                                                  TProductionObserver& observer) {
+                                                  TProductionObserver& observer, bool inView) {
     if (Busy()) {
         return {};
     }
     bench_.BeginAction();
+    if (!inView) {
+        return production_.Run(plan, observer);
+    }
+    bench_.prompts.Divert(
+        [&observer](TMessageKind kind, const std::string& text) { observer.Problem(kind, text); });
+    const std::unique_ptr<TPromptRelay, void (*)(TPromptRelay*)> boxesBack(
+        &bench_.prompts, [](TPromptRelay* prompts) { prompts->Divert(nullptr); });
     return production_.Run(plan, observer);
 }
 

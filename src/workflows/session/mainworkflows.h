@@ -48,6 +48,19 @@ struct TStartChoices {
     // file. A face that runs one command and goes leaves the files alone
     // unless it asks for it (StoreCardSettings).
     bool storeCardSettings = true;
+    // A window started with no settings at all and none of the values above
+    // starts ready to try: on the built-in simulator (through the port map,
+    // as Com 1), with the sample card type and its sample files. Nothing is
+    // stored at the close unless the user changed something; then what is
+    // shown is stored, the simulator as Com 1 with it.
+    bool sampleOnFirstStart = false;
+};
+
+// The card type and files a first start shows, as the data folders ship them.
+struct TSampleStart {
+    static constexpr const char* kCard = "PIC16F84-24C16";
+    static constexpr const char* kProgramFile = "samples/sample84.hex";
+    static constexpr const char* kEepromFile = "samples/sample24c16.hex";
 };
 
 // The main window's logic without the window, and the one way into it: every
@@ -187,8 +200,11 @@ public:
 
     // Auto programs each card as it arrives in the slot, until the plan's
     // count is reached or StopProduction; see TPProductionRun. The commands
-    // and intents are refused meanwhile, as under a command.
-    TProductionSummary RunProduction(const TProductionPlan& plan, TProductionObserver& observer);
+    // and intents are refused meanwhile, as under a command. `inView`: what
+    // would be a message box from the Start on goes to the observer's
+    // Problem instead, for a face that shows the run in a view of its own.
+    TProductionSummary RunProduction(const TProductionPlan& plan, TProductionObserver& observer,
+                                     bool inView = false);
     // Ends the run after the card in hand.
     void StopProduction() { production_.Stop(); }
     bool ProductionRunning() const { return production_.Running(); }
@@ -197,6 +213,10 @@ public:
     // What the last card command found: its failing step, its first
     // difference, the images it sent.
     const TCommandReport& LastReport() const { return commands_.LastReport(); }
+    // Where a verify found a card first differing, in the language shown.
+    std::string DifferenceLine(const TPDifference& difference) const {
+        return commands_.DifferenceLine(difference);
+    }
     // Whether Auto program, with the options as they are now, writes or
     // verifies the card's external EEPROM.
     bool AutoReachesEeprom() const { return commands_.AutoReachesEeprom(); }
@@ -248,7 +268,16 @@ private:
     friend struct TWorkflowsProbe;
 
     void LoadSettings(const TStartChoices& choices);
+    // The choices of a first start on the simulator, or `choices` as they
+    // are when this is no such start.
+    TStartChoices FirstStartChoices(const TStartChoices& choices);
+    // A sample file that is no longer there is left out rather than shown
+    // as an error before the user did anything.
+    void ShowSampleFile(TFileRow row, const std::string& relative);
+    std::vector<std::pair<std::string, std::string>> SettingsValues() const;
     void SaveSettings();
+    // "Korvex - COM2", or "Korvex - Simulator" for an item that stands for it.
+    std::string PortCaption(int number) const;
     std::string UnknownCardMessage(const std::string& name) const;
     // The parts typed into a card type dialog, spelled as the catalogue
     // spells them. Throws EKorvex for a part it does not list, naming the
@@ -293,6 +322,10 @@ private:
 
     TPWorkflowSeams seams_;
     TRunOnly runOnly_;
+    // A first start on the simulator, and the settings it would store: the
+    // close stores nothing while they are still what it showed.
+    bool firstStart_ = false;
+    std::vector<std::pair<std::string, std::string>> firstStartValues_;
     TPWorkbench bench_;
     TPCardChange cardChange_;
     TPCardCommands commands_;

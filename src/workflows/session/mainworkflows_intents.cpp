@@ -25,6 +25,12 @@ constexpr const char* kLoaderQuestion =
     "Leave this field empty to use default loader.\r\n"
     "You should only load a loader if you are sure what you are doing. !\r\nContinue ?";
 
+// A menu's caption as a sentence names it: without its shortcut mark.
+std::string MenuText(std::string caption) {
+    std::erase(caption, '&');
+    return caption;
+}
+
 } // namespace
 
 // --- the card type
@@ -270,6 +276,9 @@ TIntentResult TPMainWorkflows::ChooseDevice(const std::string& path) {
             number = 1;
             TPortMap changed = ports;
             changed.SetPath(number, path);
+            // What stood in its place for this run only (the command line's
+            // device, a first start's simulator) would hide the choice.
+            changed.Override(number, {});
             changed.Save(bench_.settings);
             ports = std::move(changed);
         }
@@ -295,8 +304,9 @@ TIntentResult TPMainWorkflows::ChooseSpeed(TBaudRate rate) {
 TIntentResult TPMainWorkflows::ComPortAction(int number) {
     return Take([&] {
         runOnly_.port = false;
+        bench_.notes.clear();
         bench_.SetWindowCaption(number == 0 ? std::string("Korvex - OffLine")
-                                            : "Korvex - COM" + std::to_string(number));
+                                            : PortCaption(number));
         bench_.line.PortAction(number);
     });
 }
@@ -339,7 +349,15 @@ TOutcome TPMainWorkflows::RunCommand(TCardCommand command) {
     if (Refuses()) {
         return TOutcome::ocRefused;
     }
-    return commands_.Run(command);
+    const std::int64_t startMs = bench_.clock.NowMs();
+    const TOutcome outcome = commands_.Run(command);
+    // The firmware query answers in its own box: it did nothing to the card.
+    if (command != TCardCommand::ccFirmwareVersion) {
+        bench_.result = ResultOf(bench_.lang, outcome, commands_.LastReport(),
+                                 bench_.card.Layout().avrKind, bench_.clock.NowMs() - startMs);
+        bench_.view.ShowResult();
+    }
+    return outcome;
 }
 
 void TPMainWorkflows::RequestStop() {
@@ -494,6 +512,17 @@ TMainSnapshot TPMainWorkflows::Snapshot() const {
     shot.logging = log_.Logging();
     shot.logButtonCaption = log_.LogButtonCaption();
     shot.pollsHidden = log_.PollsHidden();
+    shot.notes = bench_.notes;
+    shot.result = bench_.result;
+    if (shot.comPort != 0 && bench_.PortName().simulator) {
+        shot.portHint = FillIn(bench_.Text(entries::kSimulatorHint),
+                               {MenuText(bench_.Text(entries::kSetupMenu)),
+                                MenuText(bench_.Text(entries::kPortMenu))});
+    }
+    // A command that succeeded leaves its gauge full until the next starts.
+    if (!shot.commandRunning && !shot.result.empty() && shot.result.succeeded) {
+        shot.gauge = 100;
+    }
     return shot;
 }
 

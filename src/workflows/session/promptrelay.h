@@ -3,6 +3,7 @@
 #include "link/seams.h"
 #include "workflows/presenter/mainview.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,19 +27,30 @@ public:
     // Questions are answered No and plain boxes dropped meanwhile: nobody is
     // there to answer them.
     void KeepBack(std::vector<TKeptMessage>* kept) { kept_ = kept; }
+    // From now on what would be a box goes to `to` (empty: to the face
+    // again), unless it is kept back: a production run the window shows in
+    // its own view, where a box would stop the line until somebody clicks
+    // it. Questions are answered No and plain boxes dropped meanwhile.
+    void Divert(std::function<void(TMessageKind, const std::string&)> to) {
+        divert_ = std::move(to);
+    }
 
     void ShowMessage(TMessageKind kind, int entry, const std::string& text) override {
         if (kept_ != nullptr) {
             kept_->push_back({kind, text});
             return;
         }
+        if (divert_) {
+            divert_(kind, text);
+            return;
+        }
         face_.ShowMessage(kind, entry, text);
     }
     bool Ask(int entry, const std::string& text, TAnswer preset) override {
-        return kept_ == nullptr && face_.Ask(entry, text, preset);
+        return kept_ == nullptr && !divert_ && face_.Ask(entry, text, preset);
     }
     void ShowPlain(const std::string& title, const std::string& text) override {
-        if (kept_ == nullptr) {
+        if (kept_ == nullptr && !divert_) {
             face_.ShowPlain(title, text);
         }
     }
@@ -49,6 +61,8 @@ public:
         }
         if (kept_ != nullptr) {
             kept_->push_back({TMessageKind::mkError, text});
+        } else if (divert_) {
+            divert_(TMessageKind::mkError, text);
         } else if (linkFace_ != nullptr) {
             linkFace_->ShowLinkError(text);
         }
@@ -76,6 +90,7 @@ private:
     TPrompts& face_;
     TLinkPrompts* linkFace_;
     std::vector<TKeptMessage>* kept_ = nullptr;
+    std::function<void(TMessageKind, const std::string&)> divert_;
     bool holding_ = false;
     std::vector<std::string> held_;
 };

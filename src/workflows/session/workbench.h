@@ -11,6 +11,7 @@
 #include "workflows/filerows/filerows.h"
 #include "workflows/presenter/mainview.h"
 #include "workflows/presenter/statuspanel.h"
+#include "workflows/session/commandresult.h"
 #include "workflows/session/line.h"
 #include "workflows/session/portname.h"
 #include "workflows/session/promptrelay.h"
@@ -92,6 +93,19 @@ struct TPWorkbench {
 
     // Which device each port item stands for, when the face has a map.
     const TPortMap* ports = nullptr;
+
+    // The remarks of the command in hand (the last few), gone when the next
+    // command starts or the line changes; the result of the last command,
+    // until the next one starts.
+    static constexpr std::size_t kNotesKept = 2;
+    std::vector<std::string> notes;
+    TCommandResult result;
+    void AddNote(const std::string& text) {
+        notes.push_back(text);
+        if (notes.size() > kNotesKept) {
+            notes.erase(notes.begin());
+        }
+    }
 
     std::string Text(int entry) const { return lang.GetText(entry); }
     // The port chosen, as every message names it.
