@@ -620,5 +620,8 @@ constexpr int kColumnSerials = 467;
 constexpr int kSerialsInHand = 468;
 // A run that stopped on a problem, in the view: %1 the problem.
 constexpr int kRunStoppedBecause = 469;
+// The driver's own failure boxes, worded in the language in use.
+constexpr int kDriverReadPicFailed = 470;
+constexpr int kDriverWriteCardFailed = 471;
 
 } // namespace korvex::entries

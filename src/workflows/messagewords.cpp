@@ -109,6 +109,8 @@ constexpr TShape kShapes[] = {
     {entries::kRecordNoFolder, 0},
     {entries::kRecordFolderUnwritable, Arg(1)},
     {entries::kRecordNotAdded, Arg(1)},
+    {entries::kDriverReadPicFailed, 0},
+    {entries::kDriverWriteCardFailed, 0},
     // A frame of other messages: after every message that starts as it does.
     {entries::kSerialFieldSays, Arg(2)},
     {entries::kNoSuchFile, 0},

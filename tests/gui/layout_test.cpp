@@ -46,7 +46,7 @@ const QStringList kData = QStringLiteral("lblDescription lblFirmwareVersion lblS
 const QStringList kLiteral =
     QStringLiteral("Start log|Stop log|Save log|Clear log|Set Delay|Physic|Delay|Atmel - "
                    "Processor|Atmel - Internal eeprom|Simulator|Com &|English|Korvex - "
-                   "OffLine|Beta II|Default|Missing|Failed to write card !")
+                   "OffLine|Beta II|Default|Missing")
         .split(QLatin1Char('|'));
 // English words German says as they are; the names of the processor family,
 // the oscillators and the database.

@@ -62,6 +62,8 @@ TEST(MessageWords, EachLayersMessageIsWordedInTheLanguageShown) {
         }
     }
     EXPECT_EQ(WordedMessage(german, "of no pattern: Length 0"), "of no pattern: Length 0");
+    EXPECT_EQ(WordedMessage(german, "Failed to write card !"),
+              "Schreiben der Karte fehlgeschlagen!");
 }
 
 // As the user met it: a serial field over the file's own data stops Auto

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "link/seams.h"
+#include "support/lang.h"
+#include "workflows/messagewords.h"
 #include "workflows/presenter/mainview.h"
 
 #include <functional>
@@ -21,7 +23,9 @@ struct TKeptMessage {
 // card's message in its record and its log instead.
 class TPromptRelay final : public TPrompts, public TLinkPrompts {
 public:
-    TPromptRelay(TPrompts& face, TLinkPrompts* linkFace) : face_(face), linkFace_(linkFace) {}
+    // The driver words its failures in English; `lang` words them for the user.
+    TPromptRelay(TPrompts& face, TLinkPrompts* linkFace, const TPLang& lang)
+        : face_(face), linkFace_(linkFace), lang_(lang) {}
 
     // From now on messages go into `kept` (nullptr: to the face again).
     // Questions are answered No and plain boxes dropped meanwhile: nobody is
@@ -55,17 +59,7 @@ public:
         }
     }
     void ShowLinkError(const std::string& text) override {
-        if (holding_) {
-            held_.push_back(text);
-            return;
-        }
-        if (kept_ != nullptr) {
-            kept_->push_back({TMessageKind::mkError, text});
-        } else if (divert_) {
-            divert_(TMessageKind::mkError, text);
-        } else if (linkFace_ != nullptr) {
-            linkFace_->ShowLinkError(text);
-        }
+        PassLinkError(WordedMessage(lang_, text));
     }
 
     // While a step may still be tried again, the driver's failure boxes wait:
@@ -80,15 +74,30 @@ public:
         holding_ = false;
         const bool shown = show && !held_.empty();
         if (shown) {
-            ShowLinkError(why.empty() ? held_.back() : held_.back() + "\r\n" + why);
+            PassLinkError(why.empty() ? held_.back() : held_.back() + "\r\n" + why);
         }
         held_.clear();
         return shown;
     }
 
 private:
+    void PassLinkError(const std::string& text) {
+        if (holding_) {
+            held_.push_back(text);
+            return;
+        }
+        if (kept_ != nullptr) {
+            kept_->push_back({TMessageKind::mkError, text});
+        } else if (divert_) {
+            divert_(TMessageKind::mkError, text);
+        } else if (linkFace_ != nullptr) {
+            linkFace_->ShowLinkError(text);
+        }
+    }
+
     TPrompts& face_;
     TLinkPrompts* linkFace_;
+    const TPLang& lang_;
     std::vector<TKeptMessage>* kept_ = nullptr;
     std::function<void(TMessageKind, const std::string&)> divert_;
     bool holding_ = false;

@@ -60,7 +60,7 @@ struct TPWorkbench {
     TPWorkbench(TPDataFolders folders, TPSettingsStore& store, TPFaces faces,
                 TBackendFactory factory)
         : dataFolders(std::move(folders)), settings(store), options(dataFolders), view(faces.view),
-          prompts(faces.prompts, faces.linkPrompts), gauge(faces.gauge),
+          prompts(faces.prompts, faces.linkPrompts, lang), gauge(faces.gauge),
           clock(faces.clock ? *faces.clock : TSteadyClock::Instance()), card(store),
           rows(card, lang, prompts, view),
           line(std::move(factory), TPicProgSeams{&clock, faces.pump, &prompts, faces.scheduler}),
