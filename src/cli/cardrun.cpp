@@ -1,6 +1,7 @@
 #include "cli/cardrun.h"
 
 #include "cli/commands.h"
+#include "cli/gangrun.h"
 #include "cli/messageline.h"
 #include "cli/watchrun.h"
 #include "support/errors.h"
@@ -201,38 +202,23 @@ int RunCardAction(const TPDataFolders& folders, const TGlobalOptions& options,
     return session.Finish(Announce(session, outcome, entries::kProcessorErased));
 }
 
+bool AutoDestinationsUsable(TCardSession& session, const TGlobalOptions& options,
+                            const TAutoRequest& request) {
+    return DestinationsUsable(session, {options.link.logFile, request.record});
+}
+
 int RunAuto(const TPDataFolders& folders, const TGlobalOptions& options,
             const TAutoRequest& request) {
+    if (request.watch && options.ports.size() > 1) {
+        return RunGang(folders, options, request);
+    }
     TCardSession session(folders, options, true);
     session.SetCommand(request.watch ? "auto --watch" : "auto");
-    if (!DestinationsUsable(session, {options.link.logFile, request.record})) {
+    if (!AutoDestinationsUsable(session, options, request)) {
         return session.Finish(kExitFailed);
     }
-    if (const int code = session.Start(); code != kExitOk) {
+    if (const int code = PrepareAuto(session, request); code != kExitOk) {
         return session.Finish(code);
-    }
-    const std::pair<TFileRow, const std::string*> files[] = {
-        {TFileRow::frProgram, &request.pic},
-        {TFileRow::frEeprom, &request.eeprom},
-    };
-    for (const auto& [row, file] : files) {
-        if (!file->empty() && !session.UseFile(row, *file)) {
-            return session.Finish(kExitUsage);
-        }
-    }
-    // A file named here that the run would leave out: the user would take the
-    // card for one that holds it.
-    if (!request.eeprom.empty() && !ReachesEeprom(session)) {
-        session.Fail("--eeprom names a file the options leave neither written nor verified: "
-                     "switch on Auto/WriteEe or Auto/VerifyEe (korvex-cli options --set "
-                     "Auto/WriteEe=on), or leave --eeprom out");
-        return session.Finish(kExitUsage);
-    }
-    if ((request.pic.empty() && !session.StoredFileUsable(TFileRow::frProgram, "program")) ||
-        !UseIntEepromFile(session, request.intEeprom) ||
-        (request.eeprom.empty() && ReachesEeprom(session) &&
-         !session.StoredFileUsable(TFileRow::frEeprom, "eeprom", false))) {
-        return session.Finish(kExitUsage);
     }
     if (request.watch) {
         // Said once, when the run goes ahead.
@@ -243,6 +229,40 @@ int RunAuto(const TPDataFolders& folders, const TGlobalOptions& options,
         session.Work().OnGoingAhead([&session] { session.TellConfigWord(); });
     }
     return session.Finish(ExitCodeOf(session.Run(TCardCommand::ccAutoProgram)));
+}
+
+int PrepareAuto(TCardSession& session, const TAutoRequest& request) {
+    if (const int code = session.Start(); code != kExitOk) {
+        return code;
+    }
+    const std::pair<TFileRow, const std::string*> files[] = {
+        {TFileRow::frProgram, &request.pic},
+        {TFileRow::frEeprom, &request.eeprom},
+    };
+    for (const auto& [row, file] : files) {
+        if (!file->empty() && !session.UseFile(row, *file)) {
+            return kExitUsage;
+        }
+    }
+    // A file named here that the run would leave out: the user would take the
+    // card for one that holds it.
+    if (!request.eeprom.empty() && !ReachesEeprom(session)) {
+        session.Fail("--eeprom names a file the options leave neither written nor verified: "
+                     "switch on Auto/WriteEe or Auto/VerifyEe (korvex-cli options --set "
+                     "Auto/WriteEe=on), or leave --eeprom out");
+        return kExitUsage;
+    }
+    if ((request.pic.empty() && !session.StoredFileUsable(TFileRow::frProgram, "program")) ||
+        !UseIntEepromFile(session, request.intEeprom) ||
+        (request.eeprom.empty() && ReachesEeprom(session) &&
+         !session.StoredFileUsable(TFileRow::frEeprom, "eeprom", false))) {
+        return kExitUsage;
+    }
+    return kExitOk;
+}
+
+bool AutoWritesProcessor(TCardSession& session) {
+    return WritesProcessor(session, true);
 }
 
 int RunLock(const TPDataFolders& folders, const TGlobalOptions& options) {

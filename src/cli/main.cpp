@@ -92,6 +92,31 @@ CLI::Validator DatabaseCheck() {
         "", "connection string");
 }
 
+// Several --port are several programmers, which only a production run
+// drives at once; each port once, for its journal is the port's.
+std::string PortsProblem(TGlobalOptions& global, bool watch) {
+    if (!global.ports.empty()) {
+        global.link.port = global.ports.front();
+    }
+    if (global.ports.size() < 2) {
+        return {};
+    }
+    if (!watch) {
+        return "--port is given more than once: only auto --watch drives several programmers";
+    }
+    for (std::size_t i = 0; i < global.ports.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
+            if (global.ports[i] == global.ports[j]) {
+                return "--port " + global.ports[i] + " is given twice: name each programmer once";
+            }
+        }
+    }
+    if (!global.link.logFile.empty()) {
+        return "--log writes the conversation with one programmer: give it with one --port";
+    }
+    return {};
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -111,10 +136,13 @@ int main(int argc, char** argv) {
                    "Program folder holding cards/, lang/, options/ and defaults/ "
                    "(default: the installed one, or the one beside this executable)")
         ->type_name("DIR");
-    app.add_option("--port", global.link.port,
+    app.add_option("--port", global.ports,
                    "Programmer port: COM1..COM8 (as mapped in the settings), a device path, "
-                   "or sim for the built-in simulator (default: the remembered port)")
-        ->type_name("PORT");
+                   "or sim for the built-in simulator (default: the remembered port); "
+                   "auto --watch takes it once per programmer")
+        ->type_name("PORT")
+        ->allow_extra_args(false)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     app.add_option("--speed", global.link.speed,
                    "Line speed, 19200 or 115200 (default: the remembered speed, else 19200)")
         ->check(CLI::IsMember({"19200", "115200"}).description(""))
@@ -330,6 +358,10 @@ int main(int argc, char** argv) {
         return Fail(kExitUsage, "--json is for the commands that work on a card: state, "
                                 "firmware, read, write, verify, erase, auto and lock, and for "
                                 "records");
+    }
+    if (const std::string problem = PortsProblem(global, *autoCommand && autoRequest.watch);
+        !problem.empty()) {
+        return Fail(kExitUsage, problem);
     }
     if ((autoDatabaseWait->count() > 0 || autoReserve->count() > 0) &&
         autoRequest.database.empty()) {

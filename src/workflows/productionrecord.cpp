@@ -4,6 +4,7 @@
 #include "support/csvread.h"
 #include "support/errors.h"
 #include "support/filetarget.h"
+#include "support/folderlock.h"
 #include "support/readfile.h"
 
 #include <algorithm>
@@ -94,7 +95,8 @@ const std::vector<std::string>& ProductionRecordHeader() {
                                                     "retries",
                                                     "run",
                                                     "station",
-                                                    "recovered"};
+                                                    "recovered",
+                                                    "port"};
     return header;
 }
 
@@ -145,7 +147,8 @@ std::vector<std::string> ProductionRecordFields(const TProductionRow& row) {
                                        std::to_string(row.retries),
                                        row.run,
                                        row.station,
-                                       row.recovered ? "yes" : ""};
+                                       row.recovered ? "yes" : "",
+                                       row.port};
     for (const auto& column : row.more) {
         fields.push_back(column.second);
     }
@@ -231,6 +234,18 @@ void TPProductionRecord::Append(const TProductionRow& row) {
 }
 
 void TPProductionRecord::Append(const std::vector<std::pair<std::string, std::string>>& columns) {
+    // Several programmers of a station add their cards to one record: each
+    // reads and replaces it in its turn, or one card's line would be lost.
+    std::optional<TFolderLock> turn;
+    try {
+        turn.emplace(ResolveLink(file_).parent_path());
+    } catch (const EInOutError& error) {
+        throw EInOutError(std::string("Cannot add the card to the production record (") +
+                              error.what() +
+                              "); make room on its disk, make the file and its folder writable, "
+                              "or choose another file",
+                          file_.string());
+    }
     std::vector<std::string> names;
     for (const auto& column : columns) {
         names.push_back(column.first);
