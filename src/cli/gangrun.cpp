@@ -20,7 +20,7 @@ namespace {
 
 // A programmer that has not answered for this long stops its slot, so the
 // run is not left with a slot that can never take a card.
-constexpr int kSilentSlotMs = 3000;
+constexpr int kSilentSlotMs = 2000;
 
 // A line a slot's session printed, with the slot's port in it: after the
 // shape an error or warning begins with, or in front.
@@ -171,7 +171,8 @@ void RunSlots(TGangSlots& gang, TGangConsole& console, const TProductionPlan& pl
             if (!reason.empty()) {
                 console.Err(ErrorLine(
                     end.port + ": the slot has stopped after " +
-                    std::to_string(summary.counters.Cards()) + " cards: " + reason +
+                    std::to_string(summary.counters.Cards()) +
+                    (summary.counters.Cards() == 1 ? " card: " : " cards: ") + reason +
                     (StopsEverySlot(summary.end) ? "; the other slots stop after their card"
                                                  : "; the other slots go on")));
             }

@@ -1,0 +1,158 @@
+// One korvex-cli auto --watch driving several programmers at once, each a
+// korvex-sim feeding cards on a pseudo-terminal of its own.
+#include "backgroundcli.h"
+#include "linestation.h"
+#include "ptysim.h"
+#include "support/csvread.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <map>
+#include <set>
+
+namespace korvex {
+namespace {
+
+using namespace testing;
+
+class CliGang : public CliLineStation {
+protected:
+    std::vector<std::unique_ptr<TPtySim>> sims_;
+
+    // A simulated programmer per entry, feeding that many cards.
+    void StartSims(const std::vector<int>& feeds) {
+        for (const int cards : feeds) {
+            sims_.push_back(std::make_unique<TPtySim>(std::vector<std::string>{
+                "--card", kCard, "--feed", std::to_string(cards), "--feed-gap", "0"}));
+            ASSERT_FALSE(sims_.back()->Path().empty());
+        }
+    }
+    // auto --watch of `count` cards over every simulator.
+    std::vector<std::string> GangRun(int count, const std::string& record) const {
+        std::vector<std::string> args = WatchRun(sims_[0]->Path(), count, record);
+        for (std::size_t i = 1; i < sims_.size(); ++i) {
+            args.insert(args.begin() + 2 * static_cast<long>(i), {"--port", sims_[i]->Path()});
+        }
+        return args;
+    }
+    static std::vector<std::string> Lines(const std::string& text) {
+        std::vector<std::string> lines;
+        std::size_t at = 0;
+        for (std::size_t end; (end = text.find('\n', at)) != std::string::npos; at = end + 1) {
+            lines.push_back(text.substr(at, end - at));
+        }
+        return lines;
+    }
+};
+
+// Several --port belong to a production run, each port once; the log of a
+// conversation is one programmer's.
+TEST_F(CliGang, SeveralPortsAreForAProductionRunEachNamedOnce) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--port", "sim", "--port", "/dev/null", "state"}, "only auto --watch"},
+        {WatchRun("sim", 1, Path("r.csv")), "--port sim is given twice"},
+        {WatchRun("/dev/null", 1, Path("r.csv")), "--log writes the conversation with one"},
+    };
+    for (auto [args, error] : cases) {
+        if (args.back() != "state") {
+            args.insert(args.begin(), {"--port", "sim"});
+        }
+        if (Contains(error, "--log")) {
+            args.insert(args.begin(), {"--log", Path("log.txt")});
+        }
+        const auto run = Cli(args);
+        EXPECT_EQ(run.exitCode, 2) << error;
+        EXPECT_TRUE(Contains(run.err, error)) << run.err;
+        EXPECT_EQ(run.out, "");
+    }
+}
+
+// Fault: a slot took a card number or a serial value another had, the count
+// was per slot, a line went missing from the record, or a programmer that
+// fell silent held the run up, ended it for all or went unnamed.
+TEST_F(CliGang, FourProgrammersOneFallingSilentProgramEveryCardOnceAndSayWhichStopped) {
+    AddSerialField();
+    // The fourth programmer feeds one card, then falls silent while it waits.
+    StartSims({6, 6, 6, 1});
+    const std::string record = Path("record.csv");
+    constexpr int kCount = 12;
+    TBackgroundCli run(GangRun(kCount, record), "/dev/null", Path("out"), Path("err"));
+    const std::string silent = sims_[3]->Path();
+    ASSERT_TRUE(Eventually([&] { return ReadText(work / "out"); }, " on " + silent + ": good"))
+        << ReadText(work / "err");
+    sims_[3]->Process().Signal(SIGSTOP);
+    const int code = run.Wait(90000);
+    sims_[3]->Process().Signal(SIGCONT);
+    const std::string err = ReadText(work / "err");
+    EXPECT_EQ(code, 1) << err;
+
+    const std::vector<std::string> out = Lines(ReadText(work / "out"));
+    ASSERT_EQ(out.size(), kCount + sims_.size() + 1) << ReadText(work / "out");
+    std::map<std::string, std::string> portOfCard;
+    for (int i = 0; i < kCount; ++i) {
+        const std::string& line = out[static_cast<std::size_t>(i)];
+        const std::size_t on = line.find(" on "), colon = line.find(": good, serial Serial1 ");
+        ASSERT_TRUE(line.starts_with("card ") && on != std::string::npos &&
+                    colon != std::string::npos)
+            << line;
+        portOfCard[line.substr(5, on - 5)] = line.substr(on + 4, colon - on - 4);
+    }
+    EXPECT_EQ(portOfCard.size(), static_cast<std::size_t>(kCount)) << "one number a card";
+    EXPECT_TRUE(out[kCount + 3].starts_with(silent + ": 1 good, 0 failed in ")) << out[kCount + 3];
+    EXPECT_TRUE(out[kCount + 3].ends_with("; stopped: its programmer stopped answering"));
+    EXPECT_TRUE(out.back().starts_with(std::to_string(kCount) + " good, 0 failed in "))
+        << out.back();
+    EXPECT_TRUE(Contains(err, "korvex-cli: error: " + silent +
+                                  ": the slot has stopped after 1 card: its programmer stopped "
+                                  "answering; the other slots go on"))
+        << err;
+    EXPECT_TRUE(Contains(err, "has not answered for 2 seconds")) << err;
+
+    const auto rows = ParseCsv(ReadText(record));
+    ASSERT_EQ(rows.size(), kCount + 1u);
+    const auto column = [&](const std::string& name) {
+        return static_cast<std::size_t>(std::find(rows[0].begin(), rows[0].end(), name) -
+                                        rows[0].begin());
+    };
+    std::set<std::string> values;
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        values.insert(rows[i][column("serial Serial1")]);
+        EXPECT_EQ(rows[i][column("port")], portOfCard[rows[i][column("sequence")]]);
+        EXPECT_EQ(rows[i][column("run")], rows[1][column("run")]) << "one run";
+    }
+    EXPECT_EQ(values.size(), static_cast<std::size_t>(kCount)) << "no value twice";
+}
+
+// Each card's object names its port; the result counts per port and in all.
+TEST_F(CliGang, JsonNamesEachCardsPortAndCountsPerPort) {
+    StartSims({2, 2});
+    std::vector<std::string> args = GangRun(3, Path("record.csv"));
+    args.insert(args.begin(), "--json");
+    const auto run = Cli(args);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    const std::vector<std::string> out = Lines(run.out);
+    ASSERT_EQ(out.size(), 4u) << run.out;
+    int cards[2] = {0, 0};
+    for (int i = 0; i < 3; ++i) {
+        for (int s = 0; s < 2; ++s) {
+            cards[s] += Contains(out[static_cast<std::size_t>(i)],
+                                 "\"port\":\"" + sims_[static_cast<std::size_t>(s)]->Path() +
+                                     "\",\"outcome\":\"good\"")
+                            ? 1
+                            : 0;
+        }
+    }
+    EXPECT_EQ(cards[0] + cards[1], 3) << run.out;
+    EXPECT_TRUE(out[3].starts_with("{\"command\":\"auto --watch\",\"outcome\":\"succeeded\","
+                                   "\"exit_code\":0,\"summary\":{\"good\":3,\"failed\":0,"))
+        << out[3];
+    for (int s = 0; s < 2; ++s) {
+        EXPECT_TRUE(Contains(out[3], "{\"port\":\"" + sims_[static_cast<std::size_t>(s)]->Path() +
+                                         "\",\"good\":" + std::to_string(cards[s]) + ","))
+            << out[3];
+    }
+}
+
+} // namespace
+} // namespace korvex
