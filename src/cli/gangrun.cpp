@@ -304,6 +304,7 @@ int RunGang(const TPDataFolders& folders, const TGlobalOptions& options,
     TPCardNumbers numbers(request.count);
     plan.numbers = &numbers;
     plan.silentEndsAfterMs = kSilentSlotMs;
+    plan.stationReserve = std::make_shared<TPStationReserve>();
     RunSlots(gang, console, plan);
     // A signal is how a run without a count is meant to end: the cards
     // decide the exit code, not the signal.

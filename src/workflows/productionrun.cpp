@@ -21,10 +21,6 @@ namespace {
 
 // The longest the window goes without its messages while the run waits.
 constexpr int kPumpSliceMs = 20;
-// While the slot waits for a card the run polls faster than the window's
-// poll timer: a poll costs about a millisecond of line time, and every
-// period is time a card may sit in the slot unseen.
-constexpr int kWaitingPollMs = 50;
 
 std::string Seconds(std::int64_t ms) {
     char text[32];

@@ -88,6 +88,9 @@ struct TProductionPlan {
     // that a station's other programmers are not held up by it; 0: the run
     // waits for it to answer again.
     int silentEndsAfterMs = 0;
+    // What the station's programmers hold of the shared database's values,
+    // when several share the run; nullptr: this run's own.
+    std::shared_ptr<TPStationReserve> stationReserve;
 };
 
 // Why a run ended.
@@ -134,6 +137,11 @@ public:
 // state itself, letting the window run between polls.
 class TPProductionRun {
 public:
+    // While the slot waits for a card the run polls faster than the window's
+    // poll timer: a poll costs about a millisecond of line time, and every
+    // period is time a card may sit in the slot unseen.
+    static constexpr int kWaitingPollMs = 50;
+
     TPProductionRun(TPWorkbench& bench, TPCardCommands& commands, TMessagePump* pump)
         : bench_(bench), commands_(commands), pump_(pump) {}
 
