@@ -5,6 +5,7 @@
 #include "support/errors.h"
 #include "support/filetarget.h"
 #include "support/folderlock.h"
+#include "support/localzone.h"
 #include "support/readfile.h"
 
 #include <algorithm>
@@ -170,14 +171,12 @@ ProductionRecordColumns(const TProductionRow& row) {
 std::string LocalIsoTime(std::chrono::system_clock::time_point when) {
     const std::time_t seconds =
         std::chrono::system_clock::to_time_t(std::chrono::floor<std::chrono::seconds>(when));
-    // localtime_r need not look at TZ again; a zone changed while the
-    // program runs would otherwise be missed.
-    ::tzset();
-    std::tm local{};
-    if (::localtime_r(&seconds, &local) == nullptr) {
+    const std::optional<std::tm> zoned = LocalTimeOf(seconds);
+    if (!zoned) {
         throw std::runtime_error("The local time could not be determined; check the time zone "
                                  "setting (TZ)");
     }
+    const std::tm& local = *zoned;
     char text[64];
     const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
     const long offset = local.tm_gmtoff;
