@@ -124,34 +124,43 @@ TEST_F(CliGang, FourProgrammersOneFallingSilentProgramEveryCardOnceAndSayWhichSt
     EXPECT_EQ(values.size(), static_cast<std::size_t>(kCount)) << "no value twice";
 }
 
-// Each card's object names its port; the result counts per port and in all.
-TEST_F(CliGang, JsonNamesEachCardsPortAndCountsPerPort) {
-    StartSims({2, 2});
-    std::vector<std::string> args = GangRun(3, Path("record.csv"));
+// Each card's object names its port, the result counts per port and in all,
+// and Ctrl-C lets every slot finish the card in hand.
+TEST_F(CliGang, CtrlCFinishesTheCardsInHandAndTheJsonNamesEachCardsPort) {
+    StartSims({20, 20});
+    std::vector<std::string> args = GangRun(1, Path("record.csv"));
+    // No count: until Ctrl-C.
+    args.erase(std::find(args.begin(), args.end(), "--count"),
+               std::find(args.begin(), args.end(), "--record"));
     args.insert(args.begin(), "--json");
-    const auto run = Cli(args);
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    const std::vector<std::string> out = Lines(run.out);
-    ASSERT_EQ(out.size(), 4u) << run.out;
-    int cards[2] = {0, 0};
-    for (int i = 0; i < 3; ++i) {
-        for (int s = 0; s < 2; ++s) {
-            cards[s] += Contains(out[static_cast<std::size_t>(i)],
-                                 "\"port\":\"" + sims_[static_cast<std::size_t>(s)]->Path() +
-                                     "\",\"outcome\":\"good\"")
-                            ? 1
-                            : 0;
+    TBackgroundCli run(args, "/dev/null", Path("out"), Path("err"));
+    ASSERT_TRUE(Eventually([&] { return ReadText(work / "out"); }, "\"card\":2,"))
+        << ReadText(work / "err");
+    run.Signal(SIGINT);
+    EXPECT_EQ(run.Wait(30000), 0) << ReadText(work / "err");
+    EXPECT_TRUE(Contains(ReadText(work / "err"), "stopping after the cards in hand"));
+    const std::vector<std::string> out = Lines(ReadText(work / "out"));
+    ASSERT_GE(out.size(), 3u);
+    const std::size_t cards = out.size() - 1;
+    std::map<std::string, int> perPort;
+    for (std::size_t i = 0; i < cards; ++i) {
+        for (const auto& sim : sims_) {
+            perPort[sim->Path()] +=
+                Contains(out[i], "\"port\":\"" + sim->Path() + "\",\"outcome\":\"good\"") ? 1 : 0;
         }
     }
-    EXPECT_EQ(cards[0] + cards[1], 3) << run.out;
-    EXPECT_TRUE(out[3].starts_with("{\"command\":\"auto --watch\",\"outcome\":\"succeeded\","
-                                   "\"exit_code\":0,\"summary\":{\"good\":3,\"failed\":0,"))
-        << out[3];
-    for (int s = 0; s < 2; ++s) {
-        EXPECT_TRUE(Contains(out[3], "{\"port\":\"" + sims_[static_cast<std::size_t>(s)]->Path() +
-                                         "\",\"good\":" + std::to_string(cards[s]) + ","))
-            << out[3];
+    EXPECT_EQ(perPort[sims_[0]->Path()] + perPort[sims_[1]->Path()], static_cast<int>(cards))
+        << "every card finished good, none cut off";
+    EXPECT_TRUE(out.back().starts_with("{\"command\":\"auto --watch\",\"outcome\":"
+                                       "\"succeeded\",\"exit_code\":0,\"summary\":{\"good\":" +
+                                       std::to_string(cards) + ",\"failed\":0,"))
+        << out.back();
+    for (const auto& sim : sims_) {
+        EXPECT_TRUE(Contains(out.back(), "{\"port\":\"" + sim->Path() + "\",\"good\":" +
+                                             std::to_string(perPort[sim->Path()]) + ","))
+            << out.back();
     }
+    EXPECT_EQ(ParseCsv(ReadText(work / "record.csv")).size(), cards + 1);
 }
 
 } // namespace
