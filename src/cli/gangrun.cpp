@@ -65,8 +65,11 @@ public:
 
     void Waiting() override { console_.Show(index_, "waiting for a card"); }
     void CardStarted(int sequence) override {
-        console_.Show(index_, "programming card " + std::to_string(sequence));
+        inHand_ = "card " + std::to_string(sequence);
+        console_.Show(index_, "programming " + inHand_);
     }
+    // The card in hand's step and progress, on the slot's line.
+    void ShowStep(const std::string& line) { console_.Show(index_, inHand_ + ": " + line); }
     void CardDone(const TCardResult& result, const TProductionCounters& /*counters*/) override {
         const std::string card = "card " + std::to_string(result.sequence);
         if (!result.message.empty()) {
@@ -84,6 +87,7 @@ private:
     std::string port_;
     bool json_;
     TLineStream lines_;
+    std::string inHand_;
 };
 
 // The slots' sessions, made and started one after the other.
@@ -104,7 +108,7 @@ struct TGangSlots {
 
 // kExitOk when at least one slot started; a usage problem, the same for
 // every slot, ends the run before any.
-int StartSlots(TGangSlots& gang, TGangConsole& console, const TPDataFolders& folders,
+int StartSlots(TGangSlots& gang, TGangConsole& console, bool board, const TPDataFolders& folders,
                const TGlobalOptions& options, const TAutoRequest& request) {
     for (std::size_t i = 0; i < options.ports.size(); ++i) {
         const std::string& port = options.ports[i];
@@ -112,13 +116,15 @@ int StartSlots(TGangSlots& gang, TGangConsole& console, const TPDataFolders& fol
         TGlobalOptions own = options;
         own.link.port = port;
         own.ports = {port};
-        own.quiet = true; // the console shows each slot's state
         own.json = false; // one result for the run, not one per slot
         TSlot& slot = *gang.slots.back();
         gang.sessions.push_back(
             std::make_unique<TCardSession>(folders, own, true, slot.Lines(), slot.Lines()));
         TCardSession& session = *gang.sessions.back();
         session.SetCommand("auto --watch");
+        if (board) {
+            session.Progress().DrawInto([&slot](const std::string& line) { slot.ShowStep(line); });
+        }
         gang.ends.push_back({port, false, TRunEnd::reRefused, {}});
         if (i == 0 && !AutoDestinationsUsable(session, options, request)) {
             return kExitFailed;
@@ -290,10 +296,11 @@ int GangExitCode(const std::vector<TSlotEnd>& slots) {
 int RunGang(const TPDataFolders& folders, const TGlobalOptions& options,
             const TAutoRequest& request) {
     const std::int64_t startMs = TSteadyClock::NowUs() / 1000;
-    TGangConsole console(std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1 && !options.quiet,
-                         options.ports);
+    const bool board = ::isatty(STDERR_FILENO) == 1 && !options.quiet;
+    TGangConsole console(std::cout, std::cerr, board, options.ports);
     TGangSlots gang;
-    if (const int code = StartSlots(gang, console, folders, options, request); code != kExitOk) {
+    if (const int code = StartSlots(gang, console, board, folders, options, request);
+        code != kExitOk) {
         console.EndBoard();
         gang.FinishAll();
         return code;
