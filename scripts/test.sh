@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Sets up what is missing, then builds and runs every test in three
+# Sets up what is missing, then builds and runs every test in four
 # configurations: the sanitizer build (address + undefined) with the whole
-# suite, the fuzz targets with short runs, and the optimised build with
-# warnings as errors (the one the package and the benchmarks come from) with
-# the whole suite again, the package checks and a packager's plain
-# configuration among it; its CTest summary is printed last.
+# suite, the fuzz targets with short runs, the thread sanitizer with the tests
+# of runs that drive several programmers on threads of their own (only the
+# targets those need are built), and the optimised build with warnings as
+# errors (the one the package and the benchmarks come from) with the whole
+# suite again, the package checks and a packager's plain configuration among
+# it; its CTest summary is printed last.
 #
 # The suites spend most of their time waiting on pseudo-terminals and
 # timers, so the fuzz targets and the optimised build are built beside the
@@ -85,11 +87,13 @@ cmake --preset sanitize "${configure[@]}" >/dev/null
 cmake --build --preset sanitize -j "$jobs"
 took "sanitizer build"
 
-echo "== Sanitizer suite, the fuzz targets and the optimised build building beside it"
+echo "== Sanitizer suite, the fuzz targets, the optimised and the thread-sanitizer builds beside it"
 beside builds.log bash -c 'cmake --preset fuzz "$@" >/dev/null &&
   cmake --build --preset fuzz -j '"$jobs"' &&
   cmake --preset default "$@" >/dev/null &&
-  cmake --build --preset default -j '"$jobs" _ "${configure[@]}"
+  cmake --build --preset default -j '"$jobs"' &&
+  cmake --preset tsan "$@" >/dev/null &&
+  cmake --build --preset tsan -j '"$jobs" _ "${configure[@]}"
 ctest --preset sanitize -j "$tests" "${again[@]}"
 took "sanitizer suite"
 echo "== Fuzz targets and optimised build, finishing after the suite"
@@ -98,15 +102,16 @@ if ! joined; then
   exit 1
 fi
 tail -n 1 "$logs/builds.log"
-took "fuzz and optimised builds, after the suite"
+took "fuzz, optimised and thread-sanitizer builds, after the suite"
 
-echo "== Fuzz runs (short, bounded) and the optimised suite: the package, a packager's plain configuration"
-beside fuzz-runs.log ctest --preset fuzz -j "$jobs"
+echo "== Fuzz runs (short, bounded), the thread-sanitizer tests (a data race fails them) and the optimised suite: the package, a packager's plain configuration"
+beside fuzz-runs.log bash -c 'ctest --preset fuzz -j '"$jobs"' &&
+  ctest --preset tsan'
 status=0
 ctest --preset default -j "$tests" "${again[@]}" >"$logs/suite.log" 2>&1 || status=$?
 joined || status=$?
 cat "$logs/fuzz-runs.log"
-took "fuzz runs and optimised suite"
+took "fuzz runs, thread-sanitizer tests and optimised suite"
 echo "-- all: $((SECONDS - start)) s"
 cat "$logs/suite.log"
 exit "$status"

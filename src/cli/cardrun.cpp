@@ -1,6 +1,7 @@
 #include "cli/cardrun.h"
 
 #include "cli/commands.h"
+#include "cli/gangrun.h"
 #include "cli/messageline.h"
 #include "cli/watchrun.h"
 #include "support/errors.h"
@@ -193,15 +194,38 @@ int RunCardAction(const TPDataFolders& folders, const TGlobalOptions& options,
     return session.Finish(Announce(session, outcome, entries::kProcessorErased));
 }
 
+bool AutoDestinationsUsable(TCardSession& session, const TGlobalOptions& options,
+                            const TAutoRequest& request) {
+    return DestinationsUsable(session, {options.link.logFile, request.record});
+}
+
 int RunAuto(const TPDataFolders& folders, const TGlobalOptions& options,
             const TAutoRequest& request) {
+    if (request.watch && options.ports.size() > 1) {
+        return RunGang(folders, options, request);
+    }
     TCardSession session(folders, options, true);
     session.SetCommand(request.watch ? "auto --watch" : "auto");
-    if (!DestinationsUsable(session, {options.link.logFile, request.record})) {
+    if (!AutoDestinationsUsable(session, options, request)) {
         return session.Finish(kExitFailed);
     }
-    if (const int code = session.Start(); code != kExitOk) {
+    if (const int code = PrepareAuto(session, request); code != kExitOk) {
         return session.Finish(code);
+    }
+    if (request.watch) {
+        // Said once, when the run goes ahead.
+        return session.Finish(RunWatch(session, request, WritesProcessor(session, true)));
+    }
+    // Said only when the card is about to be written.
+    if (WritesProcessor(session, true)) {
+        session.Work().OnGoingAhead([&session] { session.TellConfigWord(); });
+    }
+    return session.Finish(ExitCodeOf(session.Run(TCardCommand::ccAutoProgram)));
+}
+
+int PrepareAuto(TCardSession& session, const TAutoRequest& request) {
+    if (const int code = session.Start(); code != kExitOk) {
+        return code;
     }
     const std::pair<TFileRow, const std::string*> files[] = {
         {TFileRow::frProgram, &request.pic},
@@ -209,7 +233,7 @@ int RunAuto(const TPDataFolders& folders, const TGlobalOptions& options,
     };
     for (const auto& [row, file] : files) {
         if (!file->empty() && !session.UseFile(row, *file)) {
-            return session.Finish(kExitUsage);
+            return kExitUsage;
         }
     }
     // A file named here that the run would leave out: the user would take the
@@ -222,23 +246,19 @@ int RunAuto(const TPDataFolders& folders, const TGlobalOptions& options,
                            "options --set Auto/WriteEe=on), or leave --eeprom out"
                          : "--eeprom names a file for an external EEPROM, which the card type "
                            "has none of: leave --eeprom out");
-        return session.Finish(kExitUsage);
+        return kExitUsage;
     }
     if ((request.pic.empty() && !session.StoredFileUsable(TFileRow::frProgram, "program")) ||
         !UseIntEepromFile(session, request.intEeprom) ||
         (request.eeprom.empty() && reachesEeprom &&
          !session.StoredFileUsable(TFileRow::frEeprom, "eeprom", false))) {
-        return session.Finish(kExitUsage);
+        return kExitUsage;
     }
-    if (request.watch) {
-        // Said once, when the run goes ahead.
-        return session.Finish(RunWatch(session, request, WritesProcessor(session, true)));
-    }
-    // Said only when the card is about to be written.
-    if (WritesProcessor(session, true)) {
-        session.Work().OnGoingAhead([&session] { session.TellConfigWord(); });
-    }
-    return session.Finish(ExitCodeOf(session.Run(TCardCommand::ccAutoProgram)));
+    return kExitOk;
+}
+
+bool AutoWritesProcessor(TCardSession& session) {
+    return WritesProcessor(session, true);
 }
 
 int RunLock(const TPDataFolders& folders, const TGlobalOptions& options) {

@@ -54,6 +54,14 @@ int RunCardAction(const TPDataFolders& folders, const TGlobalOptions& options,
 int RunAuto(const TPDataFolders& folders, const TGlobalOptions& options,
             const TAutoRequest& request);
 int RunLock(const TPDataFolders& folders, const TGlobalOptions& options);
+// What auto does before its card, on a session of its own: the record and
+// --log usable (false, the reason shown), then the session started and given
+// the request's files (kExitOk, or the exit code with the reason shown).
+bool AutoDestinationsUsable(TCardSession& session, const TGlobalOptions& options,
+                            const TAutoRequest& request);
+int PrepareAuto(TCardSession& session, const TAutoRequest& request);
+// Whether auto writes the processor, and so its configuration word is said.
+bool AutoWritesProcessor(TCardSession& session);
 
 struct TFuseRequest {
     std::string watchdog, powerup, protection, oscillator, lock; // empty: unchanged

@@ -68,10 +68,13 @@ void AddToolOptions(CLI::App& app, TCommandLine& line) {
                    "Program folder holding cards/, lang/, options/ and defaults/ "
                    "(default: the installed one, or the one beside this executable)")
         ->type_name("DIR");
-    app.add_option("--port", line.global.link.port,
+    app.add_option("--port", line.global.ports,
                    "Programmer port: COM1..COM8 (as mapped in the settings), a device path, "
-                   "or sim for the built-in simulator (default: the remembered port)")
-        ->type_name("PORT");
+                   "or sim for the built-in simulator (default: the remembered port); "
+                   "auto --watch takes it once per programmer")
+        ->type_name("PORT")
+        ->allow_extra_args(false)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     app.add_option("--speed", line.global.link.speed,
                    "Line speed, 19200 or 115200 (default: the remembered speed, else 19200)")
         ->check(CLI::IsMember({"19200", "115200"}).description(""))

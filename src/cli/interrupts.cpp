@@ -3,6 +3,7 @@
 #include "link/picprog.h"
 
 #include <array>
+#include <atomic>
 #include <csignal>
 #include <unistd.h>
 
@@ -12,15 +13,18 @@ namespace {
 
 constexpr std::array<int, 3> kStopSignals = {SIGINT, SIGTERM, SIGHUP};
 
-volatile std::sig_atomic_t gReceived = 0;
+// Read by every programmer's thread of a run with several: an atomic that
+// needs no lock is safe in the handler and between the threads alike.
+std::atomic<int> gReceived{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 std::array<struct sigaction, kStopSignals.size()> gPrevious{};
 
 // Only what is safe in a signal handler: one flag, or the immediate end.
 extern "C" void OnStopSignal(int signal) {
-    if (gReceived != 0) {
+    if (gReceived.load() != 0) {
         ::_exit(128 + signal);
     }
-    gReceived = signal;
+    gReceived.store(signal);
 }
 
 } // namespace
@@ -42,15 +46,16 @@ TInterrupts::~TInterrupts() {
 }
 
 int TInterrupts::Received() {
-    return gReceived;
+    return gReceived.load();
 }
 
 void TInterrupts::Acknowledge() {
-    gReceived = 0;
+    gReceived.store(0);
 }
 
 int TInterrupts::ExitCode(int code) {
-    return gReceived != 0 ? 128 + gReceived : code;
+    const int signal = gReceived.load();
+    return signal != 0 ? 128 + signal : code;
 }
 
 std::string TInterrupts::Name(int signal) {
@@ -68,7 +73,8 @@ std::string TInterrupts::Name(int signal) {
 }
 
 void TInterruptPump::ProcessMessages() {
-    if (gReceived != 0 && stop_) {
+    const bool asked = gReceived.load() != 0 || (alsoOn_ != nullptr && alsoOn_->load());
+    if (asked && stop_) {
         stop_();
     }
 }

@@ -3,6 +3,7 @@
 #include "cli/manualhelp.h"
 #include "cli/messageline.h"
 #include "link/clock.h"
+#include "link/portmap.h"
 #include "support/errors.h"
 #include "support/programfolder.h"
 
@@ -127,6 +128,41 @@ int RunCommand(const korvex::TPDataFolders& folders, TCommandLine& line) {
     return RunCardCommand(folders, line);
 }
 
+// One programmer however its port is written: "com3" is "COM3".
+bool SamePort(const std::string& one, const std::string& other) {
+    const auto first = korvex::TPortMap::ReadArgument(one);
+    const auto second = korvex::TPortMap::ReadArgument(other);
+    if (!first || !second) {
+        return one == other;
+    }
+    return first->comNumber == second->comNumber && first->device == second->device;
+}
+
+// Several --port are several programmers, which only a production run
+// drives at once; each port once, for its journal is the port's.
+std::string PortsProblem(TGlobalOptions& global, bool watch) {
+    if (!global.ports.empty()) {
+        global.link.port = global.ports.front();
+    }
+    if (global.ports.size() < 2) {
+        return {};
+    }
+    if (!watch) {
+        return "--port is given more than once: only auto --watch drives several programmers";
+    }
+    for (std::size_t i = 0; i < global.ports.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
+            if (SamePort(global.ports[i], global.ports[j])) {
+                return "--port " + global.ports[i] + " is given twice: name each programmer once";
+            }
+        }
+    }
+    if (!global.link.logFile.empty()) {
+        return "--log writes the conversation with one programmer: give it with one --port";
+    }
+    return {};
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -166,6 +202,11 @@ int main(int argc, char** argv) {
     // process with the programmer held, the port changed and no log.
     const TInterrupts interrupts;
     if (const std::string problem = CommandLineProblem(line); !problem.empty()) {
+        return Fail(kExitUsage, problem);
+    }
+    if (const std::string problem =
+            PortsProblem(line.global, *line.autoCommand && line.autoRequest.watch);
+        !problem.empty()) {
         return Fail(kExitUsage, problem);
     }
     int code = kExitUsage;

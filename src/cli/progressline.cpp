@@ -23,7 +23,7 @@ void TProgressLine::SetStep(const std::string& caption) {
     caption_ = caption;
     percent_ = 0;
     startMs_ = clock_.NowMs();
-    if (terminal_) {
+    if (terminal_ || drawInto_) {
         Draw();
     } else {
         err_ << caption_ << '\n' << std::flush;
@@ -31,7 +31,7 @@ void TProgressLine::SetStep(const std::string& caption) {
 }
 
 void TProgressLine::SetProgress(int percent) {
-    if (quiet_ || !terminal_ || caption_.empty() || percent == percent_) {
+    if (quiet_ || !(terminal_ || drawInto_) || caption_.empty() || percent == percent_) {
         return;
     }
     // The gauge going back to 0 is the end of a transfer, not a new one.
@@ -45,6 +45,10 @@ void TProgressLine::SetProgress(int percent) {
 }
 
 void TProgressLine::Draw() {
+    if (drawInto_) {
+        drawInto_(Render(caption_, percent_, clock_.NowMs() - startMs_));
+        return;
+    }
     err_ << '\r' << Render(caption_, percent_, clock_.NowMs() - startMs_) << std::flush;
     drawn_ = true;
 }

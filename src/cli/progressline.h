@@ -4,6 +4,7 @@
 #include "link/seams.h"
 
 #include <cstdint>
+#include <functional>
 #include <ostream>
 #include <string>
 
@@ -27,6 +28,9 @@ public:
     // Ends a line being redrawn, so other output starts on a line of its
     // own; a waiting line is wiped instead.
     void EndLine();
+    // The line goes to `show` each time it changes, instead of to stderr:
+    // a run with several programmers shows it among the others' lines.
+    void DrawInto(std::function<void(const std::string&)> show) { drawInto_ = std::move(show); }
 
     // The bar as drawn for a step, its percentage and elapsed milliseconds.
     static std::string Render(const std::string& caption, int percent, std::int64_t elapsedMs);
@@ -43,6 +47,7 @@ private:
     std::int64_t startMs_ = 0;
     bool drawn_ = false;
     bool waiting_ = false;
+    std::function<void(const std::string&)> drawInto_;
 };
 
 } // namespace korvex::cli

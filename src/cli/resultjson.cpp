@@ -146,10 +146,13 @@ std::string ResultJson(const TResultFacts& facts) {
     return object.Raw("messages", JsonArray(messages)).Append(facts.more).Json();
 }
 
-std::string CardResultJson(const TCardResult& result) {
+std::string CardResultJson(const TCardResult& result, const std::string* port) {
     TJsonObject object;
-    object.Number("card", result.sequence)
-        .Text("outcome", VerdictName(result.verdict))
+    object.Number("card", result.sequence);
+    if (port != nullptr) {
+        object.Text("port", *port);
+    }
+    object.Text("outcome", VerdictName(result.verdict))
         .Raw("step", StepJson(result.step))
         .Raw("difference", DifferenceJson(result.difference))
         .Raw("serials", SerialsJson(result.serials))

@@ -40,6 +40,7 @@ struct TResultFacts {
 std::string ResultJson(const TResultFacts& facts);
 
 // One card of a production run, as a JSON object on one line.
-std::string CardResultJson(const TCardResult& result);
+// `port`: the port the card was in, named when the run has several.
+std::string CardResultJson(const TCardResult& result, const std::string* port = nullptr);
 
 } // namespace korvex::cli

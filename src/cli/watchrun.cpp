@@ -126,7 +126,7 @@ std::string WatchSummaryLine(const TProductionCounters& counters) {
     return line + " in " + Seconds(counters.elapsedMs) + ", " + pace;
 }
 
-int RunWatch(TCardSession& session, const TAutoRequest& request, bool configWord) {
+TProductionPlan WatchPlan(const TAutoRequest& request) {
     TProductionPlan plan;
     plan.count = request.count;
     plan.record = request.record;
@@ -134,6 +134,11 @@ int RunWatch(TCardSession& session, const TAutoRequest& request, bool configWord
     plan.station = request.station;
     plan.databaseWaitMs = static_cast<int>(request.databaseWait * 1000 + 0.5);
     plan.reserveBlock = request.reserve;
+    return plan;
+}
+
+int RunWatch(TCardSession& session, const TAutoRequest& request, bool configWord) {
+    const TProductionPlan plan = WatchPlan(request);
     TWatchLines lines(session, configWord);
     session.OnProductionStopAsked = [&lines] { lines.StopAsked(); };
     const TProductionSummary summary = session.Work().RunProduction(plan, lines);
@@ -148,6 +153,7 @@ int RunWatch(TCardSession& session, const TAutoRequest& request, bool configWord
     case TRunEnd::reDatabaseLost:
     case TRunEnd::reJournal:
     case TRunEnd::reLineGone:
+    case TRunEnd::reSilent:
         return kExitFailed;
     case TRunEnd::reFiles:
         return kExitUsage;

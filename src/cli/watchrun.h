@@ -15,6 +15,9 @@ std::string WatchCardLine(const TCardResult& result);
 // The run's last line: the counters and the pace.
 std::string WatchSummaryLine(const TProductionCounters& counters);
 
+// The production run the request asks for.
+TProductionPlan WatchPlan(const TAutoRequest& request);
+
 // `auto --watch`: runs the production line on the session, which has been
 // started and given its files; `configWord`: the configuration word is said
 // when the run goes ahead. 0 when every card was good, 1 when any was not,

@@ -25,6 +25,12 @@ void TSteadyClock::SleepMs(int ms) {
     }
 }
 
+void TSteadyClock::SleepMicros(std::int64_t us) {
+    if (us > 0) {
+        std::this_thread::sleep_for(std::chrono::microseconds(us));
+    }
+}
+
 TSteadyClock& TSteadyClock::Instance() {
     static TSteadyClock clock;
     return clock;

@@ -11,6 +11,11 @@ public:
     virtual ~TClock() = default;
     virtual std::int64_t NowMs() = 0;
     virtual void SleepMs(int ms) = 0;
+    // Microseconds, for the time a byte takes on the line (87 us at 115200
+    // baud): a clock that keeps whole milliseconds counts them in thousands
+    // and sleeps the milliseconds that cover the wait.
+    virtual std::int64_t MicrosNow() { return NowMs() * 1000; }
+    virtual void SleepMicros(std::int64_t us) { SleepMs(static_cast<int>((us + 999) / 1000)); }
 };
 
 // The steady system clock; sleeps really sleep.
@@ -18,6 +23,8 @@ class TSteadyClock final : public TClock {
 public:
     std::int64_t NowMs() override;
     void SleepMs(int ms) override;
+    std::int64_t MicrosNow() override { return NowUs(); }
+    void SleepMicros(std::int64_t us) override;
     // Microseconds, for wire-time emulation and measurements.
     static std::int64_t NowUs();
 

@@ -29,8 +29,10 @@ bool TPBlockClaims::Reserve(TBlock& block, bool now, std::optional<std::uint64_t
         return false;
     }
     try {
+        const auto turn = reserve_->Turn();
         TPgReservation taken = TPPgSerialClaims(database, database_.Station())
                                    .Reserve(block.sequence, Wanted(block), stationLast);
+        Hold(block, taken.values);
         block.values.insert(block.values.end(), taken.values.begin(), taken.values.end());
         return true;
     } catch (const EDatabase& error) {
@@ -55,10 +57,18 @@ std::optional<std::uint64_t> TPBlockClaims::Prepare(const TPSerialSequence& sequ
     if (!database) {
         throw EDatabase(database_.Problem());
     }
+    const auto turn = reserve_->Turn();
     TPgReservation taken = TPPgSerialClaims(database, database_.Station())
                                .Reserve(block.sequence, Wanted(block), stationLast);
+    Hold(block, taken.values);
     block.values.assign(taken.values.begin(), taken.values.end());
     return taken.startedAfter;
+}
+
+void TPBlockClaims::Hold(const TBlock& block, const std::vector<TSerialValue>& values) {
+    for (const TSerialValue& value : values) {
+        reserve_->Hold({block.sequence.CardType(), block.sequence.Field().name, value.position});
+    }
 }
 
 TSerialValue TPBlockClaims::Claim(const TPSerialSequence& sequence) {
@@ -74,6 +84,9 @@ TSerialValue TPBlockClaims::Claim(const TPSerialSequence& sequence) {
     const TSerialValue value = block.values.front();
     block.values.pop_front();
     own_.Keep(sequence, value);
+    // In the claim file now, which is what a settling goes by.
+    const auto turn = reserve_->Turn();
+    reserve_->Drop({sequence.CardType(), sequence.Field().name, value.position});
     return value;
 }
 
@@ -122,8 +135,12 @@ void TPBlockClaims::ReleaseUnused() {
             return;
         }
         try {
+            const auto turn = reserve_->Turn();
             TPPgSerialClaims(database, database_.Station())
                 .ReleaseUnused(key.first, {block.values.begin(), block.values.end()});
+            for (const TSerialValue& value : block.values) {
+                reserve_->Drop({key.first, key.second, value.position});
+            }
             block.values.clear();
         } catch (const EDatabase& error) {
             database_.Lost(error);
@@ -138,16 +155,13 @@ void TPBlockClaims::Reconcile() {
         throw EDatabase(database_.Problem());
     }
     TPPgConnection& connection = database->Connection();
+    // The station's other programmers take no block meanwhile: what they
+    // hold is theirs, not unused.
+    const auto turn = reserve_->Turn();
     const TPPgResult open =
         connection.Exec("SELECT card_type, field, position, handed_out_at IS NOT NULL "
                         "FROM serial_claims WHERE station = $1 AND outcome IS NULL",
                         {database_.Station()});
-    std::set<std::tuple<std::string, std::string, std::uint64_t>> held;
-    for (const auto& [key, block] : blocks_) {
-        for (const TSerialValue& value : block.values) {
-            held.emplace(key.first, key.second, value.position);
-        }
-    }
     // By card type, field and what becomes of the values: an outcome, or
     // empty for a value on a card that never finished.
     std::map<std::tuple<std::string, std::string, std::string>, std::vector<std::string>> changes;
@@ -156,7 +170,7 @@ void TPBlockClaims::Reconcile() {
         const TKey key{open.Value(row, 0).value_or(""), open.Value(row, 1).value_or("")};
         const std::uint64_t position = std::stoull(open.Value(row, 2).value_or("0"));
         const bool handedOut = open.Value(row, 3) == "t";
-        if (held.contains({key.first, key.second, position})) {
+        if (reserve_->Holds({key.first, key.second, position})) {
             continue;
         }
         if (!histories.contains(key)) {

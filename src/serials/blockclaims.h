@@ -1,10 +1,12 @@
 #pragma once
 
 #include "serials/serialclaims.h"
+#include "serials/stationreserve.h"
 
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -28,8 +30,12 @@ public:
     static constexpr int kDefaultBlock = 16;
     static constexpr int kMostBlock = 1000;
 
-    TPBlockClaims(TPStationDatabase& database, TPLocalSerialClaims& own, int block)
-        : database_(database), own_(own), block_(block) {}
+    // `reserve`: what the station's other programmers hold, shared with
+    // them; nullptr: this one is the station's only programmer.
+    TPBlockClaims(TPStationDatabase& database, TPLocalSerialClaims& own, int block,
+                  std::shared_ptr<TPStationReserve> reserve = nullptr)
+        : database_(database), own_(own), block_(block),
+          reserve_(reserve ? std::move(reserve) : std::make_shared<TPStationReserve>()) {}
 
     // Before the first card: the field's first block. A counter the
     // database does not have yet starts after the highest value the
@@ -80,12 +86,15 @@ private:
     // Takes a block for the field from the database; false when it cannot
     // be reached (now: try whatever the pause).
     bool Reserve(TBlock& block, bool now, std::optional<std::uint64_t> stationLast);
+    // Enters values taken into the station's reserve, the turn held.
+    void Hold(const TBlock& block, const std::vector<TSerialValue>& values);
 
     TPStationDatabase& database_;
     TPLocalSerialClaims& own_;
     int block_;
     std::optional<int> cardsLeft_;
     std::map<TKey, TBlock> blocks_;
+    std::shared_ptr<TPStationReserve> reserve_;
 };
 
 } // namespace korvex

@@ -36,6 +36,7 @@ constexpr TOwnColumn kOwnColumns[] = {
     {"firmware", "firmware", true},
     {"retries", "retries", true},
     {"recovered", "recovered", false},
+    {"port", "port", false},
 };
 
 // The record's column of a serial field: "serial Serial1".

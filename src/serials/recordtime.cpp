@@ -1,5 +1,7 @@
 #include "serials/recordtime.h"
 
+#include "support/localzone.h"
+
 #include <ctime>
 #include <string>
 
@@ -154,7 +156,7 @@ std::optional<std::int64_t> RangeTimeSeconds(std::string_view text, bool dayEnd)
     local.tm_min = clock.minute;
     local.tm_sec = clock.second;
     local.tm_isdst = -1;
-    const std::time_t moment = std::mktime(&local);
+    const std::time_t moment = SecondsOfLocalTime(local);
     if (moment == static_cast<std::time_t>(-1)) {
         return std::nullopt;
     }

@@ -75,6 +75,13 @@ CREATE UNIQUE INDEX card_records_key ON card_records (station, run, sequence);
 UPDATE korvex_schema SET version = 2;
 )sql";
 
+// Version 3: a station drives several programmers, and a line names the
+// port of the card's.
+constexpr const char* kUpgradeTo3 = R"sql(
+ALTER TABLE card_records ADD COLUMN port text;
+UPDATE korvex_schema SET version = 3;
+)sql";
+
 } // namespace
 
 TPSharedDatabase::TPSharedDatabase(const std::string& uri, TPgWait wait)
@@ -91,6 +98,10 @@ TPSharedDatabase::TPSharedDatabase(const std::string& uri, TPgWait wait)
         if (version == "1") {
             connection_.Exec(kUpgradeTo2);
             version = "2";
+        }
+        if (version == "2") {
+            connection_.Exec(kUpgradeTo3);
+            version = "3";
         }
         if (!version || std::stoi(*version) != kSchemaVersion) {
             const std::string found = version ? "version " + *version : "no version";

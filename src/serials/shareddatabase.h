@@ -20,14 +20,14 @@ namespace korvex {
 //                                                    in reserve
 //   card_records (id, station, recorded_at, local_time, sequence, card_type,
 //                 ... one column per column of the CSV record ..., firmware,
-//                 run, recovered)                    unique by station, run
+//                 run, recovered, port)              unique by station, run
 //                                                    and sequence
 //   card_record_values (record_id, column_order, name, value)
 //                                                    the columns a record line has
 //                                                    beyond those, e.g. serial values
 class TPSharedDatabase {
 public:
-    static constexpr int kSchemaVersion = 2;
+    static constexpr int kSchemaVersion = 3;
 
     // Connects (see TPPgConnection) and makes the schema when it is missing.
     // Throws EDatabase when the database holds a newer schema than this

@@ -10,11 +10,14 @@ namespace {
 // A byte on the line is a start bit, eight data bits and a stop bit.
 constexpr std::int64_t kBitsPerByte = 10;
 
-std::int64_t WireMs(std::size_t bytes, int baud) {
+// To the microsecond: rounded up to whole milliseconds, a frame of a few
+// bytes at 115200 baud would take twice its time, and a card of hundreds of
+// frames most of a second more than the line gives it.
+std::int64_t WireUs(std::size_t bytes, int baud) {
     if (baud <= 0) {
         return 0;
     }
-    const auto bits = static_cast<std::int64_t>(bytes) * kBitsPerByte * 1000;
+    const auto bits = static_cast<std::int64_t>(bytes) * kBitsPerByte * 1'000'000;
     return (bits + baud - 1) / baud;
 }
 
@@ -42,17 +45,18 @@ std::size_t TSimBackend::Write(std::string_view bytes) {
     std::string answer = device_.Receive(bytes);
     if (!answer.empty()) {
         const std::int64_t due =
-            clock_.NowMs() + (wireTime_ ? WireMs(bytes.size() + answer.size(), settings_.baud) : 0);
+            clock_.MicrosNow() +
+            (wireTime_ ? WireUs(bytes.size() + answer.size(), settings_.baud) : 0);
         pending_.push_back({due, std::move(answer)});
     }
     return bytes.size();
 }
 
 int TSimBackend::BytesWaiting() {
-    const std::int64_t now = clock_.NowMs();
+    const std::int64_t now = clock_.MicrosNow();
     std::size_t count = 0;
     for (const TPending& chunk : pending_) {
-        if (chunk.dueMs > now) {
+        if (chunk.dueUs > now) {
             break; // later answers queue behind it on the line
         }
         count += chunk.bytes.size();
@@ -61,9 +65,9 @@ int TSimBackend::BytesWaiting() {
 }
 
 std::size_t TSimBackend::Read(char* buffer, std::size_t max) {
-    const std::int64_t now = clock_.NowMs();
+    const std::int64_t now = clock_.MicrosNow();
     std::size_t done = 0;
-    while (done < max && !pending_.empty() && pending_.front().dueMs <= now) {
+    while (done < max && !pending_.empty() && pending_.front().dueUs <= now) {
         std::string& bytes = pending_.front().bytes;
         const std::size_t take = std::min(max - done, bytes.size());
         std::memcpy(buffer + done, bytes.data(), take);
@@ -83,12 +87,12 @@ bool TSimBackend::WaitForInput(int timeoutMs) {
     if (timeoutMs <= 0) {
         return false;
     }
-    const std::int64_t now = clock_.NowMs();
-    std::int64_t wait = timeoutMs;
+    const std::int64_t now = clock_.MicrosNow();
+    std::int64_t wait = std::int64_t{timeoutMs} * 1000;
     if (!pending_.empty()) {
-        wait = std::clamp<std::int64_t>(pending_.front().dueMs - now, 0, timeoutMs);
+        wait = std::clamp<std::int64_t>(pending_.front().dueUs - now, 0, wait);
     }
-    clock_.SleepMs(static_cast<int>(wait));
+    clock_.SleepMicros(wait);
     return BytesWaiting() > 0;
 }
 

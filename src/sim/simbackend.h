@@ -39,7 +39,7 @@ public:
 
 private:
     struct TPending {
-        std::int64_t dueMs = 0;
+        std::int64_t dueUs = 0; // on the clock's microseconds
         std::string bytes;
     };
 

@@ -547,6 +547,9 @@ constexpr int kRecordReadOnly = 409;
 constexpr int kRecordNoFolder = 410;
 constexpr int kRecordFolderUnwritable = 411;
 constexpr int kRecordNotAdded = 412;
+// A programmer of a run with several (%1 its port) that has not answered for
+// %2 seconds: its slot ends.
+constexpr int kRunProgrammerSilent = 472;
 
 // The production window's tabs: the run, and the charts of a record.
 constexpr int kRunTab = 413;

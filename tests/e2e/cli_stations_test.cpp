@@ -46,8 +46,9 @@ constexpr const char* kRecordedValues =
     "SELECT r.station || ' ' || r.outcome || ' ' || v.value FROM card_records r "
     "JOIN card_record_values v ON v.record_id = r.id AND v.name = 'serial Serial1' ORDER BY r.id";
 
-// Mid-run the server goes away for ten seconds: the stations go on with the
-// values they took ahead, and every line reaches the database once it is back.
+// Mid-run the server goes away for ten seconds: the stations, two
+// programmers each, go on with the values they took ahead, and every line
+// reaches the database once it is back.
 TEST_F(CliStations, ThreeStationsAtOnceHandOutEveryValueOnceAndRecordEveryCard) {
 #ifdef KORVEX_ONLY_SHORT_RUNS
     GTEST_SKIP() << "runs in the optimised suite";
@@ -59,17 +60,20 @@ TEST_F(CliStations, ThreeStationsAtOnceHandOutEveryValueOnceAndRecordEveryCard) 
     std::vector<std::unique_ptr<TPtySim>> sims;
     std::vector<std::unique_ptr<TBackgroundCli>> stations;
     for (int s = 0; s < 3; ++s) {
-        std::vector<std::string> feed = {"--card",     kCard, "--feed", std::to_string(kCards),
-                                         "--feed-gap", "0"};
-        if (s == 1) {
-            feed.insert(feed.end(), {"--feed-fault", "7:stuck-eeprom@0x10"});
+        for (int slot = 0; slot < 2; ++slot) {
+            std::vector<std::string> feed = {"--card",     kCard, "--feed", std::to_string(kCards),
+                                             "--feed-gap", "0"};
+            if (s == 1 && slot == 1) {
+                feed.insert(feed.end(), {"--feed-fault", "7:stuck-eeprom@0x10"});
+            }
+            sims.push_back(std::make_unique<TPtySim>(feed));
+            ASSERT_FALSE(sims.back()->Path().empty());
         }
-        sims.push_back(std::make_unique<TPtySim>(feed));
-        ASSERT_FALSE(sims.back()->Path().empty());
         const std::string name = "s" + std::to_string(s + 1);
-        stations.push_back(std::make_unique<TBackgroundCli>(
-            Station(sims.back()->Path(), name, kCards), "/dev/null", Path(name + ".out"),
-            Path(name + ".err")));
+        std::vector<std::string> args = Station(sims[2 * s]->Path(), name, kCards);
+        args.insert(args.begin(), {"--port", sims[2 * s + 1]->Path()});
+        stations.push_back(std::make_unique<TBackgroundCli>(args, "/dev/null", Path(name + ".out"),
+                                                            Path(name + ".err")));
         ASSERT_TRUE(stations.back()->Started());
     }
     const auto cardsOf = [&](int station) {
@@ -86,7 +90,8 @@ TEST_F(CliStations, ThreeStationsAtOnceHandOutEveryValueOnceAndRecordEveryCard) 
         const std::string name = "s" + std::to_string(s + 1);
         EXPECT_EQ(stations[s]->Wait(240000), s == 1 ? 1 : 0) << ReadText(work / (name + ".err"));
         EXPECT_EQ(Lines(ReadText(work / (name + ".csv"))).size(), kCards + 1u) << "every card";
-        EXPECT_EQ(Lines(ReadText(work / (name + ".out"))).size(), kCards + 1u);
+        // A line per card, then one per programmer and the station's in all.
+        EXPECT_EQ(Lines(ReadText(work / (name + ".out"))).size(), kCards + 3u);
     }
 
     const std::vector<std::string> records = Query(kRecordedValues);

@@ -47,6 +47,25 @@ protected:
 
 } // namespace
 
+// Fault: a station's second programmer, settling the station's open claims
+// as it started, released the first one's reserve as unused, so the cards
+// that got those values never gave their claims an outcome.
+TEST_F(StationClaims, ASecondProgrammerOfTheStationLeavesTheFirstOnesReserveAlone) {
+    const TPSerialSequence sequence("Gang", Counter(1, 1, 99999));
+    const auto reserve = std::make_shared<TPStationReserve>();
+    TPStationDatabase first(test_->Uri(), "s1", {}), second(test_->Uri(), "s1", {});
+    TPBlockClaims firstClaims(first, own_, 4, reserve);
+    TPLocalSerialClaims secondOwn(dir_ / "serials");
+    TPBlockClaims secondClaims(second, secondOwn, 4, reserve);
+    firstClaims.Prepare(sequence);
+    secondClaims.Reconcile();
+    secondClaims.Prepare(sequence);
+    EXPECT_EQ(Column("SELECT count(*) FROM serial_claims WHERE outcome IS NOT NULL"),
+              std::vector<std::string>{"0"});
+    EXPECT_EQ(firstClaims.Claim(sequence).text, "1");
+    EXPECT_EQ(secondClaims.Claim(sequence).text, "5");
+}
+
 // Fault: the first card with --db on a fresh database got a value a trial on
 // the station had put on a card already.
 TEST_F(StationClaims, ADatabaseCounterStartsAfterTheStationsOwnClaimsOrIsRefusedBehindThem) {

@@ -88,10 +88,10 @@ TEST(SharedDatabase, ANewerSchemaIsRefused) {
     if (!test) {
         GTEST_SKIP() << "PostgreSQL's server programs are not installed";
     }
-    TPSharedDatabase(test->Uri()).Connection().Exec("UPDATE korvex_schema SET version = 3");
+    TPSharedDatabase(test->Uri()).Connection().Exec("UPDATE korvex_schema SET version = 4");
     EXPECT_THAT([&] { TPSharedDatabase again(test->Uri()); },
                 ::testing::ThrowsMessage<EDatabase>(::testing::HasSubstr(
-                    "schema version 3, and this program knows schema version 2: use a newer")));
+                    "schema version 4, and this program knows schema version 3: use a newer")));
 }
 
 // Fault: a record line lost a column, a column of the CSV record ended up as

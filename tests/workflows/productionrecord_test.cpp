@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <sstream>
 #include <sys/stat.h>
+#include <thread>
 
 namespace korvex {
 
@@ -107,7 +108,7 @@ TEST(ProductionRecord, CsvLinesReadBackByAStandardReaderAsWritten) {
 
 TEST(ProductionRecord, FieldsFollowTheHeaderColumns) {
     const auto& header = ProductionRecordHeader();
-    ASSERT_EQ(header.size(), 21u);
+    ASSERT_EQ(header.size(), 22u);
     auto column = [&](const TProductionRow& row, const std::string& name) {
         const auto index = std::find(header.begin(), header.end(), name) - header.begin();
         return ProductionRecordFields(row).at(static_cast<std::size_t>(index));
@@ -125,11 +126,34 @@ TEST(ProductionRecord, FieldsFollowTheHeaderColumns) {
     row.run = "2026-12-07T16:05:09.123+01:00";
     row.station = "line 1";
     row.recovered = true;
-    EXPECT_EQ(column(row, "run") + "|" + column(row, "station") + "|" + column(row, "recovered"),
-              "2026-12-07T16:05:09.123+01:00|line 1|yes");
+    row.port = "/dev/ttyUSB1";
+    EXPECT_EQ(column(row, "run") + "|" + column(row, "station") + "|" + column(row, "recovered") +
+                  "|" + column(row, "port"),
+              "2026-12-07T16:05:09.123+01:00|line 1|yes|/dev/ttyUSB1");
     row.differingBytes.reset();
     row.firmware.reset();
     EXPECT_EQ(column(row, "bytes differing") + column(row, "firmware"), "");
+}
+
+// Fault: two programmers of a station adding their cards at once each read
+// the record, and the second rename dropped the first one's line.
+TEST(ProductionRecord, ProgrammersAddingLinesAtOnceLoseNone) {
+    TempDir dir;
+    const std::filesystem::path file = dir / "record.csv";
+    constexpr int kWriters = 4;
+    constexpr int kLines = 15;
+    std::vector<std::thread> writers;
+    for (int writer = 0; writer < kWriters; ++writer) {
+        writers.emplace_back([&, writer] {
+            for (int line = 0; line < kLines; ++line) {
+                TPProductionRecord(file).Append(FailedRow(writer * kLines + line + 1));
+            }
+        });
+    }
+    for (std::thread& writer : writers) {
+        writer.join();
+    }
+    EXPECT_EQ(ReadWithPython(file).size(), kWriters * kLines + 1u);
 }
 
 TEST(ProductionRecord, LocalTimeCarriesTheZoneOffset) {

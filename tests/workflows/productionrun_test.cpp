@@ -261,7 +261,7 @@ TEST(ProductionRun, WhatTheJournalSaysOfTheLastCardDecidesWhetherTheCardInTheSlo
         EXPECT_EQ(pollsBefore < 5, c.programmedAtOnce);
         const std::vector<std::string> lines = rig.RecordLines();
         EXPECT_EQ(lines.size(), c.recovered ? 3u : 2u);
-        EXPECT_EQ(lines.size() > 2 && lines[1].ends_with(",7,,,,,,,,good,,,,,,0,,0,R,s1,yes"),
+        EXPECT_EQ(lines.size() > 2 && lines[1].ends_with(",7,,,,,,,,good,,,,,,0,,0,R,s1,yes,"),
                   c.recovered)
             << lines[1];
         const std::string claims = ReadText(rig.folder / "serials" / kPicCard / "Serial1.claims");

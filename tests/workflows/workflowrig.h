@@ -177,13 +177,19 @@ class TWorkflowRig {
 public:
     // `userFolder`: the user's data folder beside the program folder, as an
     // installed program has it; none otherwise.
+    // `station`: another programmer of the same station, whose program and
+    // user folders this one shares (its own simulated programmer, clock and
+    // settings beside them).
     explicit TWorkflowRig(const std::string& cardType = kPicCard,
                           std::optional<sim::TSimCardModel> model = std::nullopt,
-                          bool userFolder = false)
-        : folder(CopyProgramFolder(dir)), settings(dir / "settings"),
+                          bool userFolder = false, const TWorkflowRig* station = nullptr)
+        : folder(station != nullptr ? station->folder : CopyProgramFolder(dir)),
+          settings(dir / "settings"),
           device(sim::TSimCard(model ? *model : sim::SimCardModelForCardType(folder, cardType))),
-          flows(userFolder ? TPDataFolders(folder, dir / "user") : TPDataFolders(folder), settings,
-                sim::SimulatorBackendFactory(device, clock),
+          flows(station != nullptr ? station->Bench().dataFolders
+                : userFolder       ? TPDataFolders(folder, dir / "user")
+                                   : TPDataFolders(folder),
+                settings, sim::SimulatorBackendFactory(device, clock),
                 TPWorkflowSeams{view, prompts, &linkPrompts, &pump, &scheduler, &gauge, &clock,
                                 &ports}),
           options(folder), cardType_(cardType) {}

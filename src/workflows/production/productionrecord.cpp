@@ -4,6 +4,8 @@
 #include "support/csvread.h"
 #include "support/errors.h"
 #include "support/filetarget.h"
+#include "support/folderlock.h"
+#include "support/localzone.h"
 #include "support/readfile.h"
 
 #include <algorithm>
@@ -94,7 +96,8 @@ const std::vector<std::string>& ProductionRecordHeader() {
                                                     "retries",
                                                     "run",
                                                     "station",
-                                                    "recovered"};
+                                                    "recovered",
+                                                    "port"};
     return header;
 }
 
@@ -145,7 +148,8 @@ std::vector<std::string> ProductionRecordFields(const TProductionRow& row) {
                                        std::to_string(row.retries),
                                        row.run,
                                        row.station,
-                                       row.recovered ? "yes" : ""};
+                                       row.recovered ? "yes" : "",
+                                       row.port};
     for (const auto& column : row.more) {
         fields.push_back(column.second);
     }
@@ -167,14 +171,12 @@ ProductionRecordColumns(const TProductionRow& row) {
 std::string LocalIsoTime(std::chrono::system_clock::time_point when) {
     const std::time_t seconds =
         std::chrono::system_clock::to_time_t(std::chrono::floor<std::chrono::seconds>(when));
-    // localtime_r need not look at TZ again; a zone changed while the
-    // program runs would otherwise be missed.
-    ::tzset();
-    std::tm local{};
-    if (::localtime_r(&seconds, &local) == nullptr) {
+    const std::optional<std::tm> zoned = LocalTimeOf(seconds);
+    if (!zoned) {
         throw std::runtime_error("The local time could not be determined; check the time zone "
                                  "setting (TZ)");
     }
+    const std::tm& local = *zoned;
     char text[64];
     const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
     const long offset = local.tm_gmtoff;
@@ -231,6 +233,18 @@ void TPProductionRecord::Append(const TProductionRow& row) {
 }
 
 void TPProductionRecord::Append(const std::vector<std::pair<std::string, std::string>>& columns) {
+    // Several programmers of a station add their cards to one record: each
+    // reads and replaces it in its turn, or one card's line would be lost.
+    std::optional<TFolderLock> turn;
+    try {
+        turn.emplace(ResolveLink(file_).parent_path());
+    } catch (const EInOutError& error) {
+        throw EInOutError(std::string("Cannot add the card to the production record (") +
+                              error.what() +
+                              "); make room on its disk, make the file and its folder writable, "
+                              "or choose another file",
+                          file_.string());
+    }
     std::vector<std::string> names;
     for (const auto& column : columns) {
         names.push_back(column.first);

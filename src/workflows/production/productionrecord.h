@@ -36,6 +36,9 @@ struct TProductionRow {
     // The line was written at the start of a later run, from the journal of
     // a card whose run ended before it could record it.
     bool recovered = false;
+    // The programmer's port the card was in: a station with several tells
+    // them apart by it.
+    std::string port;
     // Columns beyond those above, by name and value, in their order.
     std::vector<std::pair<std::string, std::string>> more;
 };

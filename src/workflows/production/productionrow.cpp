@@ -37,6 +37,10 @@ TProductionRow TPProductionRun::RowOf(const TCardResult& result) const {
     row.cardType = bench_.card.Name();
     row.run = run_;
     row.station = station_;
+    // The device itself, which tells the station's programmers apart
+    // whatever item of the port menu stands for it.
+    const int item = bench_.line.ComPort();
+    row.port = bench_.ports != nullptr ? bench_.ports->PathOf(item) : "COM" + std::to_string(item);
     // A file is named only where its image went to the card; the digests are
     // those of the images as sent, and, when serial values went into them,
     // those of the files' own images beside them.

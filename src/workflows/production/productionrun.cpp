@@ -125,7 +125,12 @@ TProductionSummary TPProductionRun::Run(const TProductionPlan& plan,
     }
     stopRequested_ = false;
     station_ = plan.station.empty() ? DefaultStation() : plan.station;
-    run_ = RunName(std::chrono::system_clock::now());
+    run_ = plan.run.empty() ? RunName(std::chrono::system_clock::now()) : plan.run;
+    ownNumbers_.reset();
+    if (plan.numbers == nullptr) {
+        ownNumbers_.emplace(plan.count);
+    }
+    numbers_ = plan.numbers != nullptr ? plan.numbers : &*ownNumbers_;
     share_.reset();
     if (!MayStart(plan, summary.end)) {
         return summary;
@@ -184,8 +189,11 @@ void TPProductionRun::Cards(const TProductionPlan& plan, TProductionObserver& ob
                             TProductionSummary& summary, bool armed, std::int64_t startMs) {
     summary.end = TRunEnd::reStopped;
     bool waitingTold = false;
+    // Right after a card the slot is asked at once whether it was taken out.
+    bool pollNow = false;
+    std::int64_t silentSinceMs = -1;
     while (!stopRequested_) {
-        if (plan.count > 0 && summary.counters.Cards() >= plan.count) {
+        if (numbers_->AllTaken()) {
             summary.end = TRunEnd::reCount;
             break;
         }
@@ -196,6 +204,7 @@ void TPProductionRun::Cards(const TProductionPlan& plan, TProductionObserver& ob
             if (!goOn) {
                 break;
             }
+            pollNow = true;
             continue;
         }
         // No card can come through a port that is gone: waiting would last
@@ -206,6 +215,10 @@ void TPProductionRun::Cards(const TProductionPlan& plan, TProductionObserver& ob
                 FillIn(bench_.Text(entries::kRunLinePortGone),
                        {bench_.PortName().text, std::to_string(summary.counters.Cards() + 1)}));
             summary.end = TRunEnd::reLineGone;
+            break;
+        }
+        if (SilentTooLong(plan, silentSinceMs)) {
+            summary.end = TRunEnd::reSilent;
             break;
         }
         if (bench_.line.State() != TPCardState::csCardReady) {
@@ -220,18 +233,46 @@ void TPProductionRun::Cards(const TProductionPlan& plan, TProductionObserver& ob
                 observer.Waiting();
             }
         }
-        WaitPollPeriod();
+        if (!pollNow) {
+            WaitPollPeriod();
+        }
+        pollNow = false;
         if (!stopRequested_) {
             bench_.line.Poll();
         }
     }
 }
 
+bool TPProductionRun::SilentTooLong(const TProductionPlan& plan, std::int64_t& silentSinceMs) {
+    if (bench_.line.State() != TPCardState::csNotConnected) {
+        silentSinceMs = -1;
+        return false;
+    }
+    const std::int64_t now = bench_.clock.NowMs();
+    if (silentSinceMs < 0) {
+        silentSinceMs = now;
+    }
+    if (plan.silentEndsAfterMs <= 0 || now - silentSinceMs < plan.silentEndsAfterMs) {
+        return false;
+    }
+    bench_.prompts.ShowMessage(
+        TMessageKind::mkError, entries::kRunProgrammerSilent,
+        FillIn(bench_.Text(entries::kRunProgrammerSilent),
+               {bench_.PortName().text, std::to_string((now - silentSinceMs + 500) / 1000)}));
+    return true;
+}
+
 // The card goes: journal, Auto program, its line into the local record
 // first, then the shared database as far as it can be reached.
 bool TPProductionRun::HandleCard(const TProductionPlan& plan, TProductionObserver& observer,
                                  TProductionSummary& summary, std::int64_t startMs) {
-    const int sequence = summary.counters.Cards() + 1;
+    // Another programmer of the run may have taken the last number meanwhile.
+    const std::optional<int> number = numbers_->Take();
+    if (!number) {
+        summary.end = TRunEnd::reCount;
+        return false;
+    }
+    const int sequence = *number;
     journalProblem_.clear();
     finishedRow_.reset();
     try {
@@ -266,7 +307,7 @@ bool TPProductionRun::HandleCard(const TProductionPlan& plan, TProductionObserve
     // database is asked, whatever it does.
     observer.CardDone(result, summary.counters);
     if (share_) {
-        const int left = plan.count - summary.counters.Cards();
+        const int left = plan.count - numbers_->Taken();
         TellShare(share_->AfterCard(plan.count > 0 ? std::optional(left) : std::nullopt), observer);
     }
     Journal([&] { journal_->Reached(TJournalStep::jsLetGo, run_, sequence); });
@@ -407,7 +448,7 @@ TPgWait TPProductionRun::DatabaseWait(const TProductionPlan& plan) {
 }
 
 void TPProductionRun::WaitPollPeriod() {
-    const int period = bench_.line.Prog().PollTime();
+    const int period = kWaitingPollMs;
     for (int waited = 0; waited < period && !stopRequested_; waited += kPumpSliceMs) {
         bench_.clock.SleepMs(std::min(kPumpSliceMs, period - waited));
         if (pump_ != nullptr) {

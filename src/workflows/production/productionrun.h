@@ -4,6 +4,7 @@
 #include "serials/pgwait.h"
 #include "support/errors.h"
 #include "workflows/production/cardjournal.h"
+#include "workflows/production/cardnumbers.h"
 #include "workflows/production/productionrecord.h"
 #include "workflows/production/productionshare.h"
 #include "workflows/session/cardcommands.h"
@@ -80,6 +81,19 @@ struct TProductionPlan {
     int databaseWaitMs = TPgWait::kDefaultLimitMs;
     // The values of a field the station takes ahead from the shared database.
     int reserveBlock = TPBlockClaims::kDefaultBlock;
+    // The run's name in the record; empty: the moment it starts (RunName).
+    // The runs of one station's several programmers share one.
+    std::string run;
+    // Where the card numbers come from when several programmers share the
+    // run (and its count); nullptr: the run numbers its own cards.
+    TPCardNumbers* numbers = nullptr;
+    // A programmer that has not answered for this long ends the run, so
+    // that a station's other programmers are not held up by it; 0: the run
+    // waits for it to answer again.
+    int silentEndsAfterMs = 0;
+    // What the station's programmers hold of the shared database's values,
+    // when several share the run; nullptr: this run's own.
+    std::shared_ptr<TPStationReserve> stationReserve;
 };
 
 // Why a run ended.
@@ -93,6 +107,7 @@ enum class TRunEnd {
     reDatabaseLost, // the shared database failed; the local record has every card
     reJournal,      // the journal of the card in hand failed; the reason has been shown
     reLineGone,     // the programmer's port went away; the reason has been shown
+    reSilent,       // the programmer stopped answering (silentEndsAfterMs); shown
 };
 
 struct TProductionSummary {
@@ -134,6 +149,11 @@ public:
 // state itself, letting the window run between polls.
 class TPProductionRun {
 public:
+    // While the slot waits for a card the run polls faster than the window's
+    // poll timer: a poll costs about a millisecond of line time, and every
+    // period is time a card may sit in the slot unseen.
+    static constexpr int kWaitingPollMs = 50;
+
     TPProductionRun(TPWorkbench& bench, TPCardCommands& commands, TMessagePump* pump)
         : bench_(bench), commands_(commands), pump_(pump) {}
 
@@ -199,6 +219,9 @@ private:
                               bool& kept) const;
     // One poll period, the window running meanwhile; returns early on Stop.
     void WaitPollPeriod();
+    // Whether the programmer has been silent past the plan's bound, said
+    // when it has. `silentSinceMs`: when it stopped answering, or -1.
+    bool SilentTooLong(const TProductionPlan& plan, std::int64_t& silentSinceMs);
     void Log(const std::string& line);
     void Tell(TProductionObserver& observer, const std::string& text);
     std::string ResultLine(const TCardResult& result) const;
@@ -228,6 +251,9 @@ private:
     std::optional<int> firmware_;
     std::unique_ptr<TPLocalSerialClaims> ownClaims_;
     std::unique_ptr<TPProductionShare> share_;
+    // The plan's numbers, or the run's own.
+    std::optional<TPCardNumbers> ownNumbers_;
+    TPCardNumbers* numbers_ = nullptr;
 };
 
 template <typename Step>

@@ -18,9 +18,10 @@ TShareChange ChangeOf(bool wasAway, bool away) {
 
 TPProductionShare::TPProductionShare(const std::string& uri, const std::string& station,
                                      const std::filesystem::path& record, TPLocalSerialClaims& own,
-                                     int block, TPgWait wait)
+                                     int block, TPgWait wait,
+                                     std::shared_ptr<TPStationReserve> reserve)
     : database_(uri, station, std::move(wait)), outbox_(record, station),
-      claims_(database_, own, block) {}
+      claims_(database_, own, block, std::move(reserve)) {}
 
 TShareStart TPProductionShare::Open(const std::vector<TPSerialSequence>& fields,
                                     std::optional<int> cards) {

@@ -38,9 +38,11 @@ enum class TShareChange { scNone, scAway, scBack };
 // from blocks the station takes ahead (TPBlockClaims).
 class TPProductionShare {
 public:
+    // `reserve`: what the station's other programmers hold (see
+    // TPStationReserve); nullptr when this is its only one.
     TPProductionShare(const std::string& uri, const std::string& station,
                       const std::filesystem::path& record, TPLocalSerialClaims& own, int block,
-                      TPgWait wait);
+                      TPgWait wait, std::shared_ptr<TPStationReserve> reserve = nullptr);
 
     // Before the first card: connects, sends the record's lines the database
     // does not hold, settles the values of earlier runs and takes the first

@@ -138,7 +138,8 @@ bool TPProductionRun::OpenShared(const TProductionPlan& plan, TProductionObserve
     ownClaims_ =
         std::make_unique<TPLocalSerialClaims>(TPLocalSerialClaims::FolderOf(bench_.dataFolders));
     share_ = std::make_unique<TPProductionShare>(plan.database, station_, plan.record, *ownClaims_,
-                                                 plan.reserveBlock, DatabaseWait(plan));
+                                                 plan.reserveBlock, DatabaseWait(plan),
+                                                 plan.stationReserve);
     TShareStart start;
     try {
         std::vector<TPSerialSequence> fields;

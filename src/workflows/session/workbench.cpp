@@ -1,5 +1,7 @@
 #include "workflows/session/workbench.h"
 
+#include "support/localzone.h"
+
 #include <chrono>
 #include <ctime>
 #include <iomanip>
@@ -17,8 +19,7 @@ std::string TPWorkbench::TimeOfDay(std::int64_t ms) const {
     const auto ago = std::chrono::milliseconds(clock.NowMs() - ms);
     const std::time_t at =
         std::chrono::system_clock::to_time_t(std::chrono::system_clock::now() - ago);
-    std::tm local{};
-    localtime_r(&at, &local);
+    const std::tm local = LocalTimeOf(at).value_or(std::tm{});
     std::ostringstream text;
     text << std::put_time(&local, "%H:%M:%S");
     return text.str();
