@@ -263,6 +263,8 @@ public:
     const std::string& StepCaption() const { return bench_.status.Caption(); }
 
 private:
+    TIntentResult AcceptCardType(const TCardTypeFields& fields,
+                                 TPCardTypeEditor (TPMainWorkflows::*editorOf)() const);
     std::optional<TOutcome> PopUpItemClick(bool eeprom);
     // Tests look at the state behind the snapshot; faces never do.
     friend struct TWorkflowsProbe;

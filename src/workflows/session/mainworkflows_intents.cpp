@@ -86,28 +86,23 @@ TCardTypeFields TPMainWorkflows::SpelledParts(TCardTypeFields fields,
 }
 
 TIntentResult TPMainWorkflows::AddCardType(const TCardTypeFields& fields) {
-    bool written = false;
-    const TIntentResult result = Take([&] {
-        try {
-            const TPCardTypeEditor editor = AddCardTypeEditor();
-            written = editor.Accept(SpelledParts(fields, editor));
-        } catch (...) {
-            // The list is read again whatever the dialog did, as after any dialog.
-            cardChange_.RefreshCardList();
-            throw;
-        }
-        cardChange_.RefreshCardList();
-    });
-    return result == TIntentResult::irDone && !written ? TIntentResult::irDeclined : result;
+    return AcceptCardType(fields, &TPMainWorkflows::AddCardTypeEditor);
 }
 
 TIntentResult TPMainWorkflows::EditCardType(const TCardTypeFields& fields) {
+    return AcceptCardType(fields, &TPMainWorkflows::EditCardTypeEditor);
+}
+
+TIntentResult TPMainWorkflows::AcceptCardType(const TCardTypeFields& fields,
+                                              TPCardTypeEditor (TPMainWorkflows::*editorOf)()
+                                                  const) {
     bool written = false;
     const TIntentResult result = Take([&] {
         try {
-            const TPCardTypeEditor editor = EditCardTypeEditor();
+            const TPCardTypeEditor editor = (this->*editorOf)();
             written = editor.Accept(SpelledParts(fields, editor));
         } catch (...) {
+            // The list is read again whatever the dialog did, as after any dialog.
             cardChange_.RefreshCardList();
             throw;
         }
