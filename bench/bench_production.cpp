@@ -22,7 +22,7 @@
 #include "benchprompts.h"
 #include "common/linkfakes.h"
 #include "common/tempdir.h"
-#include "serials/pgconnection.h"
+#include "serials/postgres/pgconnection.h"
 #include "sim/simbackend.h"
 #include "sim/simcardmodel.h"
 #include "sim/simdevice.h"

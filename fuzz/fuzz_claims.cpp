@@ -2,7 +2,7 @@
 // every line or names the first it cannot, and gives one answer whether it
 // reads the file whole, in two parts (a long run reads what was added since
 // its last claim) or through the claims file itself after its mend.
-#include "serials/claimfile.h"
+#include "serials/claims/claimfile.h"
 #include "support/errors.h"
 
 #include <algorithm>

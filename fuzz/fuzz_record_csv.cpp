@@ -3,9 +3,9 @@
 // columns, times): refused as no record, or a summary whose counts add up,
 // whatever filter it is read by, and lines keyed by their station and run
 // as the summary counts them.
-#include "serials/recordaudit.h"
-#include "serials/recordsummary.h"
-#include "serials/recordtime.h"
+#include "serials/record/recordaudit.h"
+#include "serials/record/recordsummary.h"
+#include "serials/record/recordtime.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "serials/recordsink.h"
-#include "serials/serialclaims.h"
+#include "serials/claims/serialclaims.h"
+#include "serials/record/recordsink.h"
 
 #include <cstdint>
 #include <string>

@@ -5,7 +5,7 @@
 // rows of the database the stations share.
 
 #include "clirig.h"
-#include "serials/pgconnection.h"
+#include "serials/postgres/pgconnection.h"
 
 #include <string>
 #include <vector>

@@ -2,16 +2,16 @@
 // station's own files tell the database after a kill or an outage, the
 // record as the outbox, and the audit of it all.
 #include "common/tempdir.h"
-#include "serials/blockclaims.h"
+#include "serials/claims/blockclaims.h"
+#include "serials/claims/localclaims.h"
 #include "serials/fields.h"
-#include "serials/localclaims.h"
-#include "serials/pgclaims.h"
 #include "serials/pgtestdatabase.h"
-#include "serials/recordaudit.h"
-#include "serials/recordoutbox.h"
+#include "serials/postgres/pgclaims.h"
+#include "serials/postgres/shareddatabase.h"
+#include "serials/postgres/stationdatabase.h"
+#include "serials/record/recordaudit.h"
+#include "serials/record/recordoutbox.h"
 #include "serials/serialerrors.h"
-#include "serials/shareddatabase.h"
-#include "serials/stationdatabase.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "common/tempdir.h"
 #include "serials/cardserials.h"
+#include "serials/claims/localclaims.h"
 #include "serials/fields.h"
-#include "serials/localclaims.h"
 #include "serials/serialerrors.h"
 
 #include <gtest/gtest.h>

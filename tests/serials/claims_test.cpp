@@ -1,10 +1,10 @@
 #include "common/tempdir.h"
 #include "serials/children.h"
+#include "serials/claims/localclaims.h"
 #include "serials/fields.h"
-#include "serials/localclaims.h"
-#include "serials/pgclaims.h"
 #include "serials/pgtestdatabase.h"
-#include "serials/shareddatabase.h"
+#include "serials/postgres/pgclaims.h"
+#include "serials/postgres/shareddatabase.h"
 #include "support/errors.h"
 
 #include <gmock/gmock.h>

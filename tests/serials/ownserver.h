@@ -2,7 +2,7 @@
 
 #include "common/runprogram.h"
 #include "common/tempdir.h"
-#include "serials/pgconnection.h"
+#include "serials/postgres/pgconnection.h"
 
 #include <csignal>
 #include <filesystem>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/tempdir.h"
-#include "serials/pgconnection.h"
+#include "serials/postgres/pgconnection.h"
 
 #include <memory>
 #include <string>

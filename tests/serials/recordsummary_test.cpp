@@ -1,6 +1,6 @@
 #include "common/tempdir.h"
 #include "serials/fields.h"
-#include "serials/recordsummary.h"
+#include "serials/record/recordsummary.h"
 #include "serials/yieldcards.h"
 #include "support/errors.h"
 #include "workflows/production/productionrecord.h"

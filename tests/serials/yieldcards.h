@@ -1,7 +1,7 @@
 #pragma once
 
-#include "serials/recordsummary.h"
-#include "serials/recordtime.h"
+#include "serials/record/recordsummary.h"
+#include "serials/record/recordtime.h"
 #include "workflows/production/productionrecord.h"
 
 #include <string>

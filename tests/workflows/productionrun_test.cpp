@@ -1,6 +1,6 @@
 #include "workflowrig.h"
 
-#include "serials/claimhistory.h"
+#include "serials/claims/claimhistory.h"
 #include "sim/simfeeder.h"
 #include "workflows/entries.h"
 #include "workflows/fillin.h"

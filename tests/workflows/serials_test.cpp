@@ -4,7 +4,7 @@
 #include "workflowrig.h"
 
 #include "catalogue/serialfieldini.h"
-#include "serials/localclaims.h"
+#include "serials/claims/localclaims.h"
 #include "sim/simfeedplan.h"
 #include "support/sha256.h"
 #include "workflows/entries.h"

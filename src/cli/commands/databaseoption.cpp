@@ -1,6 +1,6 @@
 #include "cli/commands/databaseoption.h"
 
-#include "serials/pgconnection.h"
+#include "serials/postgres/pgconnection.h"
 #include "serials/serialerrors.h"
 
 namespace korvex::cli {

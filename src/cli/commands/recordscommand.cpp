@@ -6,12 +6,12 @@
 #include "cli/output/messageline.h"
 #include "cli/output/summaryjson.h"
 #include "cli/session/interrupts.h"
-#include "serials/localclaims.h"
-#include "serials/pgsummary.h"
-#include "serials/recordsummary.h"
-#include "serials/recordtime.h"
+#include "serials/claims/localclaims.h"
+#include "serials/postgres/pgsummary.h"
+#include "serials/postgres/shareddatabase.h"
+#include "serials/record/recordsummary.h"
+#include "serials/record/recordtime.h"
 #include "serials/serialerrors.h"
-#include "serials/shareddatabase.h"
 #include "workflows/production/productionrun.h"
 
 #include <cstdio>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cli/session/globaloptions.h"
-#include "serials/pgwait.h"
+#include "serials/postgres/pgwait.h"
 #include "support/datafolders.h"
 
 #include <string>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "cli/session/cardsession.h"
-#include "serials/blockclaims.h"
-#include "serials/pgwait.h"
+#include "serials/claims/blockclaims.h"
+#include "serials/postgres/pgwait.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "serials/recordsink.h"
+#include "serials/record/recordsink.h"
 #include "serials/serialvalue.h"
 
 #include <filesystem>

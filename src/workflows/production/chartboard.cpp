@@ -1,6 +1,6 @@
 #include "workflows/production/chartboard.h"
 
-#include "serials/recordtime.h"
+#include "serials/record/recordtime.h"
 #include "workflows/entries.h"
 #include "workflows/fillin.h"
 #include "workflows/production/productionboard.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "serials/recordsummary.h"
+#include "serials/record/recordsummary.h"
 
 #include <optional>
 #include <string>

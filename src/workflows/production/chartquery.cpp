@@ -1,7 +1,7 @@
 #include "workflows/production/chartquery.h"
 
-#include "serials/pgsummary.h"
-#include "serials/shareddatabase.h"
+#include "serials/postgres/pgsummary.h"
+#include "serials/postgres/shareddatabase.h"
 #include "support/errors.h"
 #include "support/readfile.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "serials/pgwait.h"
-#include "serials/recordsummary.h"
+#include "serials/postgres/pgwait.h"
+#include "serials/record/recordsummary.h"
 
 #include <atomic>
 #include <exception>

@@ -1,6 +1,6 @@
 #include "workflows/production/productionboard.h"
 
-#include "serials/pgconnection.h"
+#include "serials/postgres/pgconnection.h"
 #include "support/errors.h"
 #include "workflows/entries.h"
 #include "workflows/fillin.h"

@@ -1,10 +1,10 @@
 #include "workflows/production/productionrun.h"
 #include "workflows/messagewords.h"
 
-#include "serials/pgclaims.h"
-#include "serials/pgrecordsink.h"
+#include "serials/postgres/pgclaims.h"
+#include "serials/postgres/pgrecordsink.h"
+#include "serials/postgres/shareddatabase.h"
 #include "serials/serialerrors.h"
-#include "serials/shareddatabase.h"
 #include "support/errors.h"
 #include "support/sha256.h"
 #include "workflows/entries.h"

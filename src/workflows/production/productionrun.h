@@ -1,7 +1,7 @@
 #pragma once
 
-#include "serials/blockclaims.h"
-#include "serials/pgwait.h"
+#include "serials/claims/blockclaims.h"
+#include "serials/postgres/pgwait.h"
 #include "support/errors.h"
 #include "workflows/production/cardjournal.h"
 #include "workflows/production/cardnumbers.h"

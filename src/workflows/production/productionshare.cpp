@@ -1,6 +1,6 @@
 #include "workflows/production/productionshare.h"
 
-#include "serials/shareddatabase.h"
+#include "serials/postgres/shareddatabase.h"
 #include "support/errors.h"
 
 namespace korvex {

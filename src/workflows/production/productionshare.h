@@ -1,10 +1,10 @@
 #pragma once
 
-#include "serials/blockclaims.h"
-#include "serials/localclaims.h"
-#include "serials/pgwait.h"
-#include "serials/recordoutbox.h"
-#include "serials/stationdatabase.h"
+#include "serials/claims/blockclaims.h"
+#include "serials/claims/localclaims.h"
+#include "serials/postgres/pgwait.h"
+#include "serials/postgres/stationdatabase.h"
+#include "serials/record/recordoutbox.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -4,7 +4,7 @@
 #include "workflows/messagewords.h"
 #include "workflows/production/productionrun.h"
 
-#include "serials/pgconnection.h"
+#include "serials/postgres/pgconnection.h"
 #include "serials/serialerrors.h"
 #include "workflows/entries.h"
 #include "workflows/fillin.h"

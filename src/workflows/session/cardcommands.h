@@ -1,7 +1,7 @@
 #pragma once
 
 #include "serials/cardserials.h"
-#include "serials/localclaims.h"
+#include "serials/claims/localclaims.h"
 #include "workflows/entries.h"
 #include "workflows/faultwords.h"
 #include "workflows/fillin.h"

@@ -1,7 +1,7 @@
-#include "serials/pgrecordsink.h"
+#include "serials/postgres/pgrecordsink.h"
 
+#include "serials/postgres/shareddatabase.h"
 #include "serials/serialerrors.h"
-#include "serials/shareddatabase.h"
 
 #include <algorithm>
 #include <set>

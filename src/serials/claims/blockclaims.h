@@ -1,7 +1,7 @@
 #pragma once
 
-#include "serials/serialclaims.h"
-#include "serials/stationreserve.h"
+#include "serials/claims/serialclaims.h"
+#include "serials/claims/stationreserve.h"
 
 #include <cstdint>
 #include <deque>

@@ -1,6 +1,6 @@
-#include "serials/claimhistory.h"
+#include "serials/claims/claimhistory.h"
 
-#include "serials/claimfile.h"
+#include "serials/claims/claimfile.h"
 #include "support/errors.h"
 #include "support/readfile.h"
 

@@ -1,4 +1,4 @@
-#include "serials/claimfile.h"
+#include "serials/claims/claimfile.h"
 
 #include "support/errors.h"
 #include "support/readfile.h"

@@ -1,9 +1,9 @@
-#include "serials/localclaims.h"
+#include "serials/claims/localclaims.h"
 
 #include "catalogue/carderrors.h"
 #include "catalogue/cardini.h"
 #include "catalogue/serialfieldini.h"
-#include "serials/claimhistory.h"
+#include "serials/claims/claimhistory.h"
 #include "support/datafolders.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "serials/recordoutbox.h"
+#include "serials/record/recordoutbox.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "serials/shareddatabase.h"
+#include "serials/postgres/shareddatabase.h"
 
 #include "serials/serialerrors.h"
 

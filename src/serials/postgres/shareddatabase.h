@@ -1,6 +1,6 @@
 #pragma once
 
-#include "serials/pgconnection.h"
+#include "serials/postgres/pgconnection.h"
 
 #include <string>
 

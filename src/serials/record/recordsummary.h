@@ -1,6 +1,6 @@
 #pragma once
 
-#include "serials/localclaims.h"
+#include "serials/claims/localclaims.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,8 +1,8 @@
-#include "serials/pgclaims.h"
+#include "serials/postgres/pgclaims.h"
 
-#include "serials/pgarray.h"
+#include "serials/postgres/pgarray.h"
+#include "serials/postgres/shareddatabase.h"
 #include "serials/serialerrors.h"
-#include "serials/shareddatabase.h"
 
 #include <map>
 

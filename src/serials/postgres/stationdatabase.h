@@ -1,6 +1,6 @@
 #pragma once
 
-#include "serials/pgwait.h"
+#include "serials/postgres/pgwait.h"
 
 #include <chrono>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "serials/recordsummary.h"
+#include "serials/record/recordsummary.h"
 
-#include "serials/recordtime.h"
+#include "serials/record/recordtime.h"
 #include "support/csvread.h"
 #include "support/errors.h"
 #include "support/readfile.h"

@@ -1,8 +1,8 @@
-#include "serials/recordoutbox.h"
+#include "serials/record/recordoutbox.h"
 
-#include "serials/pgarray.h"
-#include "serials/pgrecordsink.h"
-#include "serials/shareddatabase.h"
+#include "serials/postgres/pgarray.h"
+#include "serials/postgres/pgrecordsink.h"
+#include "serials/postgres/shareddatabase.h"
 #include "support/csvread.h"
 #include "support/errors.h"
 #include "support/readfile.h"

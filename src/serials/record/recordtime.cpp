@@ -1,4 +1,4 @@
-#include "serials/recordtime.h"
+#include "serials/record/recordtime.h"
 
 #include "support/localzone.h"
 

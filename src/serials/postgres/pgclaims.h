@@ -1,6 +1,6 @@
 #pragma once
 
-#include "serials/serialclaims.h"
+#include "serials/claims/serialclaims.h"
 
 #include <cstdint>
 #include <memory>

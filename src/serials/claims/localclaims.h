@@ -1,7 +1,7 @@
 #pragma once
 
-#include "serials/claimfile.h"
-#include "serials/serialclaims.h"
+#include "serials/claims/claimfile.h"
+#include "serials/claims/serialclaims.h"
 
 #include <filesystem>
 #include <map>

@@ -1,8 +1,8 @@
-#include "serials/stationdatabase.h"
+#include "serials/postgres/stationdatabase.h"
 
-#include "serials/pgconnection.h"
+#include "serials/postgres/pgconnection.h"
+#include "serials/postgres/shareddatabase.h"
 #include "serials/serialerrors.h"
-#include "serials/shareddatabase.h"
 #include "support/errors.h"
 
 #include <utility>

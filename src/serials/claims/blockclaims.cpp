@@ -1,12 +1,12 @@
-#include "serials/blockclaims.h"
+#include "serials/claims/blockclaims.h"
 
-#include "serials/claimhistory.h"
-#include "serials/localclaims.h"
-#include "serials/pgarray.h"
-#include "serials/pgclaims.h"
+#include "serials/claims/claimhistory.h"
+#include "serials/claims/localclaims.h"
+#include "serials/postgres/pgarray.h"
+#include "serials/postgres/pgclaims.h"
+#include "serials/postgres/shareddatabase.h"
+#include "serials/postgres/stationdatabase.h"
 #include "serials/serialerrors.h"
-#include "serials/shareddatabase.h"
-#include "serials/stationdatabase.h"
 
 #include <algorithm>
 #include <set>

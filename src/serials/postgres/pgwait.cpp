@@ -1,4 +1,4 @@
-#include "serials/pgwait.h"
+#include "serials/postgres/pgwait.h"
 
 #include <libpq-fe.h>
 

@@ -1,4 +1,4 @@
-#include "serials/pgconnection.h"
+#include "serials/postgres/pgconnection.h"
 
 #include "images/hexconv.h"
 #include "serials/serialerrors.h"

@@ -1,7 +1,7 @@
-#include "serials/pgsummary.h"
+#include "serials/postgres/pgsummary.h"
 
-#include "serials/recordtime.h"
-#include "serials/shareddatabase.h"
+#include "serials/postgres/shareddatabase.h"
+#include "serials/record/recordtime.h"
 #include "support/textconv.h"
 
 namespace korvex {

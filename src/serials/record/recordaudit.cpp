@@ -1,8 +1,8 @@
-#include "serials/recordaudit.h"
+#include "serials/record/recordaudit.h"
 
-#include "serials/claimhistory.h"
-#include "serials/localclaims.h"
-#include "serials/shareddatabase.h"
+#include "serials/claims/claimhistory.h"
+#include "serials/claims/localclaims.h"
+#include "serials/postgres/shareddatabase.h"
 
 #include <algorithm>
 #include <map>
