@@ -1,5 +1,6 @@
 #include "cli/commandline.h"
 
+#include "cli/production/slotlog.h"
 #include "link/portmap.h"
 
 namespace korvex::cli {
@@ -43,7 +44,8 @@ void AddToolOptions(CLI::App& app, TGlobalOptions& global) {
         ->type_name("BAUD");
     app.add_option("--log", global.link.logFile,
                    "Write the conversation with the programmer to FILE, one line per frame "
-                   "and answer")
+                   "and answer; auto --watch with several --port writes one per programmer, "
+                   "the port put before the extension (run-COM3.log)")
         ->type_name("FILE");
     app.add_option("--card", global.card, "Card type to work with (default: the remembered one)")
         ->type_name("NAME");
@@ -96,8 +98,19 @@ std::string PortsProblem(TGlobalOptions& global, bool severalAllowed) {
             }
         }
     }
+    // Each programmer's conversation goes to a log of its own: ports whose
+    // names differ only in what a file name cannot hold would share one.
     if (!global.link.logFile.empty()) {
-        return "--log writes the conversation with one programmer: give it with one --port";
+        for (std::size_t i = 0; i < global.ports.size(); ++i) {
+            for (std::size_t j = 0; j < i; ++j) {
+                const std::string log = SlotLogFile(global.link.logFile, global.ports[i]);
+                if (log == SlotLogFile(global.link.logFile, global.ports[j])) {
+                    return "--port " + global.ports[j] + " and --port " + global.ports[i] +
+                           " would write one log, " + log +
+                           ": run them with a --log each, one --port a run";
+                }
+            }
+        }
     }
     return {};
 }

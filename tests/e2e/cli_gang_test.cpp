@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <sstream>
@@ -59,6 +61,35 @@ TEST_F(CliGang, SeveralPortsAreForAProductionRunEachNamedOnce) {
         EXPECT_EQ(run.exitCode, 2) << error;
         EXPECT_TRUE(Contains(run.err, error) && run.out.empty()) << run.err;
     }
+}
+
+// Fault: the programmers' conversations went into one log or none, or a log
+// the user did not agree to replace was replaced, or the run went on without.
+TEST_F(CliGang, EachProgrammerKeepsALogOfItsOwnReplacedOnlyWhenTheUserSaysSo) {
+    StartSims({4, 4});
+    std::vector<std::string> args = GangRun(2, Path("record.csv"));
+    args.insert(args.begin(), {"--yes", "--log", Path("line.log")});
+    const auto first = Cli(args);
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    std::vector<std::filesystem::path> logs;
+    for (const auto& sim : sims_) {
+        std::string port = sim->Path().substr(1); // "/dev/pts/7": "line-dev_pts_7.log"
+        std::replace(port.begin(), port.end(), '/', '_');
+        logs.push_back(work / ("line-" + port + ".log"));
+        EXPECT_FALSE(FrameCommands(ReadText(logs.back())).empty()) << port;
+    }
+    const std::string kept = ReadText(logs[0]);
+    EXPECT_NE(kept, ReadText(logs[1]));
+    EXPECT_FALSE(std::filesystem::exists(work / "line.log"));
+
+    // No --yes and no terminal: the first slot's log stays, and no slot runs.
+    std::filesystem::remove(logs[1]);
+    args.erase(args.begin());
+    const auto again = Cli(args);
+    EXPECT_EQ(again.exitCode, 1) << again.err;
+    EXPECT_TRUE(Contains(again.err, logs[0].string() + ": not overwritten")) << again.err;
+    EXPECT_EQ(ReadText(logs[0]), kept);
+    EXPECT_EQ(ParseCsv(ReadText(work / "record.csv")).size(), 3u) << "no card programmed";
 }
 
 // Fault: a slot took a card number or a serial value another had, the count

@@ -3,8 +3,10 @@
 #include "cli/output/messageline.h"
 #include "cli/output/resultjson.h"
 #include "cli/production/gangconsole.h"
+#include "cli/production/slotlog.h"
 #include "cli/production/watchrun.h"
 #include "cli/session/commandfiles.h"
+#include "cli/session/destinations.h"
 #include "cli/session/exitcodes.h"
 #include "cli/session/interrupts.h"
 #include "link/clock.h"
@@ -107,6 +109,19 @@ struct TGangSlots {
     }
 };
 
+// Every slot's log and the record, each a file of its own, checked before
+// any programmer is opened.
+bool SlotDestinationsUsable(TCardSession& session, const TGlobalOptions& options,
+                            const TAutoRequest& request) {
+    std::vector<std::string> files{request.record};
+    if (!options.link.logFile.empty()) {
+        for (const std::string& port : options.ports) {
+            files.push_back(SlotLogFile(options.link.logFile, port));
+        }
+    }
+    return DestinationsUsable(session, files);
+}
+
 // kExitOk when at least one slot started; a usage problem, the same for
 // every slot, ends the run before any.
 int StartSlots(TGangSlots& gang, TGangConsole& console, bool board, const TPDataFolders& folders,
@@ -118,6 +133,9 @@ int StartSlots(TGangSlots& gang, TGangConsole& console, bool board, const TPData
         own.link.port = port;
         own.ports = {port};
         own.json = false; // one result for the run, not one per slot
+        if (!options.link.logFile.empty()) {
+            own.link.logFile = SlotLogFile(options.link.logFile, port);
+        }
         TSlot& slot = *gang.slots.back();
         gang.sessions.push_back(
             std::make_unique<TCardSession>(folders, own, true, slot.Lines(), slot.Lines()));
@@ -127,11 +145,13 @@ int StartSlots(TGangSlots& gang, TGangConsole& console, bool board, const TPData
             session.Progress().DrawInto([&slot](const std::string& line) { slot.ShowStep(line); });
         }
         gang.ends.push_back({port, false, TRunEnd::reRefused, {}});
-        if (i == 0 && !AutoDestinationsUsable(session, options, request)) {
+        if (i == 0 && !SlotDestinationsUsable(session, options, request)) {
             return kExitFailed;
         }
         const int code = PrepareAuto(session, request);
-        if (code == kExitUsage) {
+        // A log that cannot be kept, or was not to be replaced, is the
+        // user's to decide on before any card, not a slot gone quiet.
+        if (code == kExitUsage || session.LogRefused()) {
             return code;
         }
         gang.ends.back().started = code == kExitOk;
