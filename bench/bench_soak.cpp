@@ -16,7 +16,7 @@
 #include "sim/simfaults.h"
 #include "support/programfolder.h"
 #include "support/settingsstore.h"
-#include "workflows/session/mainworkflows.h"
+#include "workflows/presenter/mainworkflows.h"
 
 #include <benchmark/benchmark.h>
 

@@ -8,7 +8,7 @@
 #include "cli/resultjson.h"
 #include "support/logfile.h"
 #include "support/settingsstore.h"
-#include "workflows/session/mainworkflows.h"
+#include "workflows/presenter/mainworkflows.h"
 #include "workflows/session/portname.h"
 
 #include <filesystem>

@@ -8,7 +8,7 @@
 #include "mainwindow/qtseams.h"
 #include "support/datafolders.h"
 #include "support/settingsstore.h"
-#include "workflows/session/mainworkflows.h"
+#include "workflows/presenter/mainworkflows.h"
 
 #include <filesystem>
 #include <functional>

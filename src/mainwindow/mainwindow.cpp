@@ -9,7 +9,7 @@
 #include "mainwindow/mainactions.h"
 #include "mainwindow/productionwindow.h"
 #include "mainwindow/statusstrip.h"
-#include "workflows/session/mainworkflows.h"
+#include "workflows/presenter/mainworkflows.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>

@@ -11,7 +11,7 @@
 #include "sim/simcardmodel.h"
 #include "sim/simdevice.h"
 #include "support/settingsstore.h"
-#include "workflows/session/mainworkflows.h"
+#include "workflows/presenter/mainworkflows.h"
 #include "workflows/session/readback.h"
 
 #include <array>
@@ -26,7 +26,7 @@ namespace korvex {
 
 // The state behind the workflows' snapshot, for tests to look at.
 struct TWorkflowsProbe {
-    static const TPWorkbench& Bench(const TPMainWorkflows& flows) { return flows.bench_; }
+    static const TPWorkbench& Bench(const TPMainWorkflows& flows) { return flows.Session().bench_; }
 };
 
 } // namespace korvex

@@ -16,6 +16,16 @@ namespace korvex {
 
 class TPLang;
 
+// One image file row as a face shows it.
+struct TRowView {
+    std::string field;
+    TRowStatus status;
+    // Why the row shows no file although its field names one.
+    std::string problem;
+
+    bool operator==(const TRowView&) const = default;
+};
+
 // What a file row shows about its file.
 enum class TRowState {
     rsNoFile,  // no usable file named (Problem() says why, when one is named)

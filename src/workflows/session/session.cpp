@@ -1,6 +1,6 @@
-// Start-up, the settings kept between runs, the line, the programmer state,
-// the language and closing.
-#include "workflows/session/mainworkflows.h"
+// The session's start, the settings kept between runs, the line, the
+// programmer state, the language and closing.
+#include "workflows/session/session.h"
 #include "workflows/messagewords.h"
 
 #include "support/errors.h"
@@ -19,14 +19,16 @@ constexpr int kSpeedCode115200 = 115200;
 
 } // namespace
 
-TPMainWorkflows::TPMainWorkflows(TPDataFolders folders, TPSettingsStore& settings,
-                                 TBackendFactory factory, TPWorkflowSeams seams)
-    : seams_(seams), bench_(std::move(folders), settings,
-                            TPFaces{seams.view, seams.prompts, seams.gauge, seams.clock,
-                                    seams.linkPrompts, seams.pump, seams.scheduler},
-                            std::move(factory)),
+TPSession::TPSession(TPDataFolders folders, TPSettingsStore& settings, TBackendFactory factory,
+                     TSessionSeams seams)
+    : seams_(seams), relay_(events_, seams.view),
+      bench_(std::move(folders), settings,
+             TPFaces{relay_, seams.prompts, &relay_, seams.clock, seams.linkPrompts, seams.pump,
+                     seams.scheduler},
+             std::move(factory)),
       cardChange_(bench_), commands_(bench_), log_(bench_),
       production_(bench_, commands_, seams.pump) {
+    relay_.SetLang(bench_.lang);
     bench_.ports = seams.ports;
     bench_.lang.SetLangDirs(bench_.dataFolders);
     bench_.languages = bench_.lang.GetLanguages();
@@ -36,20 +38,27 @@ TPMainWorkflows::TPMainWorkflows(TPDataFolders folders, TPSettingsStore& setting
     bench_.line.OnStateChange = [this](TPCardState state) { StateChanged(state); };
 }
 
-TPMainWorkflows::~TPMainWorkflows() {
+void TPSession::SetEvents(TSessionEvents events) {
+    events_ = std::move(events);
+    if (events_.logLine) {
+        log_.OnLineAdded = events_.logLine;
+    }
+}
+
+TPSession::~TPSession() {
     Shutdown();
 }
 
-TIntentResult TPMainWorkflows::Failed(const std::exception& error) {
+TIntentResult TPSession::Failed(const std::exception& error) {
     bench_.prompts.ShowMessage(TMessageKind::mkError, -1, WordedError(bench_.lang, error));
     return TIntentResult::irFailed;
 }
 
-std::string TPMainWorkflows::Worded(const std::exception& error) const {
+std::string TPSession::Worded(const std::exception& error) const {
     return WordedError(bench_.lang, error);
 }
 
-std::string TPMainWorkflows::UnknownCardMessage(const std::string& name) const {
+std::string TPSession::UnknownCardMessage(const std::string& name) const {
     std::string list;
     for (const std::string& item : bench_.card.Items()) {
         list += (list.empty() ? "" : ", ") + item;
@@ -58,7 +67,7 @@ std::string TPMainWorkflows::UnknownCardMessage(const std::string& name) const {
                   {name, list.empty() ? bench_.Text(entries::kNoCardTypes) : list});
 }
 
-TIntentResult TPMainWorkflows::FormShow(const TStartChoices& choices) {
+TIntentResult TPSession::Start(const TStartChoices& choices) {
     bench_.BeginAction();
     bench_.storeCardDefaults = choices.storeCardSettings;
     try {
@@ -94,7 +103,7 @@ TIntentResult TPMainWorkflows::FormShow(const TStartChoices& choices) {
     return TIntentResult::irDone;
 }
 
-TStartChoices TPMainWorkflows::FirstStartChoices(const TStartChoices& choices) {
+TStartChoices TPSession::FirstStartChoices(const TStartChoices& choices) {
     firstStart_ = choices.sampleOnFirstStart && seams_.ports != nullptr &&
                   !bench_.settings.Exists() && !choices.comPort && !choices.speed &&
                   !choices.cardName && !choices.programFile && !choices.eepromFile;
@@ -111,7 +120,7 @@ TStartChoices TPMainWorkflows::FirstStartChoices(const TStartChoices& choices) {
 }
 
 // The card type's own file wins: one the user chose before is kept.
-void TPMainWorkflows::ShowSampleFile(TFileRow row, const std::string& relative) {
+void TPSession::ShowSampleFile(TFileRow row, const std::string& relative) {
     const std::filesystem::path file = bench_.dataFolders.FindFile(relative);
     std::error_code error;
     if (bench_.rows.Field(row).empty() && std::filesystem::is_regular_file(file, error)) {
@@ -119,16 +128,9 @@ void TPMainWorkflows::ShowSampleFile(TFileRow row, const std::string& relative) 
     }
 }
 
-std::string TPMainWorkflows::PortCaption(int number) const {
-    if (seams_.ports != nullptr && seams_.ports->PathOf(number) == TPortMap::kSimulator) {
-        return "Korvex - Simulator";
-    }
-    return "Korvex - COM" + std::to_string(number);
-}
-
 // The face's choices hold for this run: they are applied over the
 // remembered values, and the change runs once, for the card type shown.
-void TPMainWorkflows::LoadSettings(const TStartChoices& choices) {
+void TPSession::LoadSettings(const TStartChoices& choices) {
     const TPSettingsStore& store = bench_.settings;
     int port = 0;
     std::optional<int> speed;
@@ -164,7 +166,7 @@ void TPMainWorkflows::LoadSettings(const TStartChoices& choices) {
 }
 
 // A value the face chose for this run is left as the settings have it.
-std::vector<std::pair<std::string, std::string>> TPMainWorkflows::SettingsValues() const {
+std::vector<std::pair<std::string, std::string>> TPSession::SettingsValues() const {
     std::vector<std::pair<std::string, std::string>> values{
         {std::string(TPSettingsStore::kLang), bench_.languageName}};
     if (!runOnly_.port) {
@@ -185,7 +187,7 @@ std::vector<std::pair<std::string, std::string>> TPMainWorkflows::SettingsValues
     return values;
 }
 
-void TPMainWorkflows::SaveSettings() {
+void TPSession::SaveSettings() {
     const auto values = SettingsValues();
     if (firstStart_) {
         // Unchanged, and nothing else (a device chosen by name, a production
@@ -207,33 +209,33 @@ void TPMainWorkflows::SaveSettings() {
     bench_.settings.Write(values);
 }
 
-void TPMainWorkflows::DoChoosePort(int number) {
+void TPSession::DoChoosePort(int number) {
     bench_.notes.clear();
-    bench_.SetWindowCaption(PortCaption(number));
+    portChosen_ = true;
     bench_.view.ShowPortChoice(number);
     bench_.line.ChoosePort(number);
 }
 
-void TPMainWorkflows::DoChooseOffline() {
+void TPSession::DoChooseOffline() {
     bench_.notes.clear();
-    bench_.SetWindowCaption("Korvex - OffLine");
+    portChosen_ = true;
     bench_.view.ShowPortChoice(0);
     bench_.line.ChooseOffline();
 }
 
-void TPMainWorkflows::DoChooseSpeed(TBaudRate rate) {
+void TPSession::DoChooseSpeed(TBaudRate rate) {
     bench_.view.ShowSpeedChoice(rate);
     bench_.line.ChooseSpeed(rate);
 }
 
 // While a command runs, its step stays in the status panel; the state's own
 // caption comes back when the command ends.
-void TPMainWorkflows::StateChanged(TPCardState state) {
+void TPSession::StateChanged(TPCardState state) {
     bench_.status.ShowState(state, bench_.run.CommandRunning());
 }
 
-TProductionSummary TPMainWorkflows::RunProduction(const TProductionPlan& plan,
-                                                  TProductionObserver& observer, bool inView) {
+TProductionSummary TPSession::RunProduction(const TProductionPlan& plan,
+                                            TProductionObserver& observer, bool inView) {
     if (Busy()) {
         return {};
     }
@@ -248,33 +250,36 @@ TProductionSummary TPMainWorkflows::RunProduction(const TProductionPlan& plan,
     return production_.Run(plan, observer);
 }
 
-bool TPMainWorkflows::Refuses() {
+bool TPSession::BeginUserAction() {
     if (Busy()) {
-        return true;
+        return false;
     }
     bench_.BeginAction();
-    return false;
+    return true;
 }
 
-bool TPMainWorkflows::FormClose() {
-    // The card in hand is finished and recorded; the close timer closes the
-    // window once the run has ended.
+void TPSession::StopForClose() {
+    // The card in hand is finished and recorded; the close waits for the
+    // run to end.
     if (bench_.run.ProductionRunning()) {
         production_.Stop();
-        bench_.run.SetClosePending();
-        return false;
+    } else if (Busy() && bench_.line.Started()) {
+        bench_.line.Prog().RequestAbort();
+        // The command releases the programmer as it stops: a poll after
+        // that, before the close goes on, would address it again.
+        bench_.line.Prog().SetPolling(false);
     }
-    if (Busy()) {
-        if (bench_.line.Started()) {
-            bench_.line.Prog().RequestAbort();
-            // The command releases the programmer as it stops: a poll after
-            // that, before the close timer's tick, would address it again.
-            bench_.line.Prog().SetPolling(false);
-        }
-        bench_.run.SetClosePending();
-        return false;
+    bench_.run.SetClosePending();
+}
+
+void TPSession::AbortForClose() {
+    if (bench_.line.Started()) {
+        bench_.line.Prog().RequestAbort();
     }
-    // A card type file that cannot be written must not keep the window open:
+}
+
+void TPSession::Close() {
+    // A card type file that cannot be written must not keep the face open:
     // the user is told, and the rest is saved.
     try {
         cardChange_.SaveCardDefaults();
@@ -287,28 +292,15 @@ bool TPMainWorkflows::FormClose() {
     } catch (const std::exception& error) {
         Failed(error);
     }
-    return true;
 }
 
-void TPMainWorkflows::CloseTimerTick() {
-    if (!bench_.run.ClosePending() || bench_.run.ProductionRunning()) {
-        return;
-    }
-    if (Busy()) {
-        bench_.line.Prog().RequestAbort();
-        return;
-    }
-    bench_.line.Release();
-    bench_.view.RequestClose();
-}
-
-void TPMainWorkflows::Shutdown() {
+void TPSession::Shutdown() {
     bench_.line.Stop();
 }
 
 // Texts only: the rows are worded anew, nothing is read again, and the fuse
 // choices stay as the user made them.
-void TPMainWorkflows::ApplyLanguage(const std::string& name) {
+void TPSession::ApplyLanguage(const std::string& name) {
     bench_.languageName = name;
     bench_.lang.LoadLanguage(name);
     bench_.view.ShowLanguage();
@@ -319,7 +311,7 @@ void TPMainWorkflows::ApplyLanguage(const std::string& name) {
     }
 }
 
-void TPMainWorkflows::TellLanguageProblem() {
+void TPSession::TellLanguageProblem() {
     for (const TPLang::TProblem& problem : bench_.lang.TakeProblems()) {
         int entry = entries::kLanguageFileUnusable;
         if (problem.fallback == TPLang::TFallback::lfLaterFile) {
@@ -333,7 +325,7 @@ void TPMainWorkflows::TellLanguageProblem() {
     }
 }
 
-std::string TPMainWorkflows::LanguageFaultWords(const TPLang::TProblem& problem) const {
+std::string TPSession::LanguageFaultWords(const TPLang::TProblem& problem) const {
     int entry = entries::kLanguageFaultEmpty;
     switch (problem.fault) {
     case TPLang::TFault::lfEmpty:
