@@ -24,9 +24,21 @@
 
 namespace korvex {
 
-// The state behind the workflows' snapshot, for tests to look at.
+// The state behind a session's answers, for tests to look at.
+struct TSessionParts {
+    const TPCardChoice& card;
+    const TPFileRows& rows;
+    const TPLine& line;
+    const TPLang& lang;
+    const TPDataFolders& dataFolders;
+
+    TPortName PortName() const { return line.PortName(); }
+};
+
 struct TWorkflowsProbe {
-    static const TPWorkbench& Bench(const TPMainWorkflows& flows) { return flows.Session().bench_; }
+    static TSessionParts Parts(const TPSession& session) {
+        return {session.card_, session.rows_, session.line_, session.lang_, session.folders_};
+    }
 };
 
 } // namespace korvex
@@ -227,7 +239,7 @@ public:
         gauge.values.clear();
     }
 
-    const TPWorkbench& Bench() const { return TWorkflowsProbe::Bench(flows); }
+    TSessionParts Bench() const { return TWorkflowsProbe::Parts(flows.Session()); }
     TOutcome Run(TCardCommand command) { return flows.RunCommand(command); }
     // The options file, as the options dialog would change it.
     TPOptionReader& Options() { return options; }

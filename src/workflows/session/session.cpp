@@ -21,21 +21,27 @@ constexpr int kSpeedCode115200 = 115200;
 
 TPSession::TPSession(TPDataFolders folders, TPSettingsStore& settings, TBackendFactory factory,
                      TSessionSeams seams)
-    : seams_(seams), relay_(events_, seams.view),
-      bench_(std::move(folders), settings,
-             TPFaces{relay_, seams.prompts, &relay_, seams.clock, seams.linkPrompts, seams.pump,
-                     seams.scheduler},
-             std::move(factory)),
-      cardChange_(bench_), commands_(bench_), log_(bench_),
-      production_(bench_, commands_, seams.pump) {
-    relay_.SetLang(bench_.lang);
-    bench_.ports = seams.ports;
-    bench_.lang.SetLangDirs(bench_.dataFolders);
-    bench_.languages = bench_.lang.GetLanguages();
+    : seams_(seams), relay_(events_, seams.view), folders_(std::move(folders)), settings_(settings),
+      options_(folders_), prompts_(seams.prompts, seams.linkPrompts, lang_),
+      clock_(seams.clock != nullptr ? *seams.clock : TSteadyClock::Instance()), card_(settings),
+      rows_(card_, lang_, prompts_, relay_),
+      line_(std::move(factory), TPicProgSeams{&clock_, seams.pump, &prompts_, seams.scheduler},
+            seams.ports),
+      runState_(line_), status_(lang_, relay_),
+      cardChange_(card_, rows_, line_, prompts_, relay_, lang_, folders_),
+      commands_(TCommandParts{card_, rows_, line_, runState_, status_, prompts_, options_, notes_,
+                              relay_, relay_, clock_, lang_, folders_}),
+      log_(line_, relay_, lang_, folders_),
+      production_(TProductionParts{card_, rows_, line_, runState_, status_, prompts_, relay_,
+                                   clock_, lang_, folders_},
+                  commands_, seams.pump) {
+    relay_.SetLang(lang_);
+    lang_.SetLangDirs(folders_);
+    languages_ = lang_.GetLanguages();
     ApplyLanguage("English");
-    bench_.card.SetFolders(bench_.dataFolders);
-    bench_.card.SetChangeHandler([this] { cardChange_.CardChanged(); });
-    bench_.line.OnStateChange = [this](TPCardState state) { StateChanged(state); };
+    card_.SetFolders(folders_);
+    card_.SetChangeHandler([this] { cardChange_.CardChanged(); });
+    line_.OnStateChange = [this](TPCardState state) { StateChanged(state); };
 }
 
 void TPSession::SetEvents(TSessionEvents events) {
@@ -50,31 +56,31 @@ TPSession::~TPSession() {
 }
 
 TIntentResult TPSession::Failed(const std::exception& error) {
-    bench_.prompts.ShowMessage(TMessageKind::mkError, -1, WordedError(bench_.lang, error));
+    prompts_.ShowMessage(TMessageKind::mkError, -1, WordedError(lang_, error));
     return TIntentResult::irFailed;
 }
 
 std::string TPSession::Worded(const std::exception& error) const {
-    return WordedError(bench_.lang, error);
+    return WordedError(lang_, error);
 }
 
 std::string TPSession::UnknownCardMessage(const std::string& name) const {
     std::string list;
-    for (const std::string& item : bench_.card.Items()) {
+    for (const std::string& item : card_.Items()) {
         list += (list.empty() ? "" : ", ") + item;
     }
-    return FillIn(bench_.Text(entries::kNoCardTypeNamed),
-                  {name, list.empty() ? bench_.Text(entries::kNoCardTypes) : list});
+    return FillIn(Text(entries::kNoCardTypeNamed),
+                  {name, list.empty() ? Text(entries::kNoCardTypes) : list});
 }
 
 TIntentResult TPSession::Start(const TStartChoices& choices) {
-    bench_.BeginAction();
-    bench_.storeCardDefaults = choices.storeCardSettings;
+    rows_.BeginAction();
+    cardChange_.StoreOnLeave(choices.storeCardSettings);
     try {
-        bench_.line.Start();
+        line_.Start();
         // The list only: the change runs once, for the card type that is
         // to be shown, so no other card type's files are read.
-        bench_.card.Rescan();
+        card_.Rescan();
         const TStartChoices shown = FirstStartChoices(choices);
         LoadSettings(shown);
         if (firstStart_) {
@@ -95,25 +101,24 @@ TIntentResult TPSession::Start(const TStartChoices& choices) {
     } catch (const std::exception& error) {
         return Failed(error);
     }
-    if (choices.cardName && FindCardItem(bench_.card.Items(), *choices.cardName) < 0) {
-        bench_.prompts.ShowMessage(TMessageKind::mkError, -1,
-                                   UnknownCardMessage(*choices.cardName));
+    if (choices.cardName && FindCardItem(card_.Items(), *choices.cardName) < 0) {
+        prompts_.ShowMessage(TMessageKind::mkError, -1, UnknownCardMessage(*choices.cardName));
         return TIntentResult::irFailed;
     }
     return TIntentResult::irDone;
 }
 
 TStartChoices TPSession::FirstStartChoices(const TStartChoices& choices) {
-    firstStart_ = choices.sampleOnFirstStart && seams_.ports != nullptr &&
-                  !bench_.settings.Exists() && !choices.comPort && !choices.speed &&
-                  !choices.cardName && !choices.programFile && !choices.eepromFile;
+    firstStart_ = choices.sampleOnFirstStart && seams_.ports != nullptr && !settings_.Exists() &&
+                  !choices.comPort && !choices.speed && !choices.cardName && !choices.programFile &&
+                  !choices.eepromFile;
     if (!firstStart_) {
         return choices;
     }
     TStartChoices shown = choices;
     seams_.ports->Override(1, std::string(TPortMap::kSimulator));
     shown.comPort = 1;
-    if (FindCardItem(bench_.card.Items(), TSampleStart::kCard) >= 0) {
+    if (FindCardItem(card_.Items(), TSampleStart::kCard) >= 0) {
         shown.cardName = TSampleStart::kCard;
     }
     return shown;
@@ -121,9 +126,9 @@ TStartChoices TPSession::FirstStartChoices(const TStartChoices& choices) {
 
 // The card type's own file wins: one the user chose before is kept.
 void TPSession::ShowSampleFile(TFileRow row, const std::string& relative) {
-    const std::filesystem::path file = bench_.dataFolders.FindFile(relative);
+    const std::filesystem::path file = folders_.FindFile(relative);
     std::error_code error;
-    if (bench_.rows.Field(row).empty() && std::filesystem::is_regular_file(file, error)) {
+    if (rows_.Field(row).empty() && std::filesystem::is_regular_file(file, error)) {
         cardChange_.ShowForRun(row, file.string());
     }
 }
@@ -131,21 +136,21 @@ void TPSession::ShowSampleFile(TFileRow row, const std::string& relative) {
 // The face's choices hold for this run: they are applied over the
 // remembered values, and the change runs once, for the card type shown.
 void TPSession::LoadSettings(const TStartChoices& choices) {
-    const TPSettingsStore& store = bench_.settings;
+    const TPSettingsStore& store = settings_;
     int port = 0;
     std::optional<int> speed;
     runOnly_ = {choices.comPort.has_value(), choices.speed.has_value(),
                 choices.cardName.has_value()};
     if (store.Exists()) {
         port = store.ReadInteger(TPSettingsStore::kComPort).value_or(0);
-        bench_.card.SelectIndex(RememberedCardItem(store, bench_.card.Items()));
+        card_.SelectIndex(RememberedCardItem(store, card_.Items()));
         speed = store.ReadInteger(TPSettingsStore::kSpeed);
         if (const auto lang = store.ReadString(TPSettingsStore::kLang); lang && !lang->empty()) {
             ApplyLanguage(*lang);
         }
     }
     if (choices.cardName) {
-        bench_.card.Select(*choices.cardName);
+        card_.Select(*choices.cardName);
     }
     if (choices.speed) {
         DoChooseSpeed(*choices.speed);
@@ -162,27 +167,26 @@ void TPSession::LoadSettings(const TStartChoices& choices) {
     } else if (port >= 1 && port <= 8) {
         DoChoosePort(port);
     }
-    bench_.card.Lookup();
+    card_.Lookup();
 }
 
 // A value the face chose for this run is left as the settings have it.
 std::vector<std::pair<std::string, std::string>> TPSession::SettingsValues() const {
     std::vector<std::pair<std::string, std::string>> values{
-        {std::string(TPSettingsStore::kLang), bench_.languageName}};
+        {std::string(TPSettingsStore::kLang), languageName_}};
     if (!runOnly_.port) {
-        values.emplace_back(TPSettingsStore::kComPort, std::to_string(bench_.line.ComPort()));
+        values.emplace_back(TPSettingsStore::kComPort, std::to_string(line_.ComPort()));
     }
     if (!runOnly_.card) {
         // The index for older files and tools; the name, which a card type
         // added or deleted does not move.
-        values.emplace_back(TPSettingsStore::kCard, std::to_string(bench_.card.Index()));
-        values.emplace_back(TPSettingsStore::kCardName, bench_.card.Name());
+        values.emplace_back(TPSettingsStore::kCard, std::to_string(card_.Index()));
+        values.emplace_back(TPSettingsStore::kCardName, card_.Name());
     }
     if (!runOnly_.speed) {
         values.emplace_back(TPSettingsStore::kSpeed,
-                            std::to_string(bench_.line.Speed() == TBaudRate::br115200
-                                               ? kSpeedCode115200
-                                               : kSpeedCode19200));
+                            std::to_string(line_.Speed() == TBaudRate::br115200 ? kSpeedCode115200
+                                                                                : kSpeedCode19200));
     }
     return values;
 }
@@ -192,46 +196,46 @@ void TPSession::SaveSettings() {
     if (firstStart_) {
         // Unchanged, and nothing else (a device chosen by name, a production
         // run's plan) has started the settings: nothing to keep.
-        if (values == firstStartValues_ && !bench_.settings.Exists()) {
+        if (values == firstStartValues_ && !settings_.Exists()) {
             return;
         }
         // The simulator the first start put in Com 1's place is kept with
         // the rest, unless the user moved away from it.
         TPortMap& ports = *seams_.ports;
-        if (bench_.line.ComPort() == 1 && ports.PathOf(1) == TPortMap::kSimulator &&
+        if (line_.ComPort() == 1 && ports.PathOf(1) == TPortMap::kSimulator &&
             ports.StoredPathOf(1) != TPortMap::kSimulator) {
             TPortMap kept = ports;
             kept.Override(1, {});
             kept.SetPath(1, std::string(TPortMap::kSimulator));
-            kept.Save(bench_.settings);
+            kept.Save(settings_);
         }
     }
-    bench_.settings.Write(values);
+    settings_.Write(values);
 }
 
 void TPSession::DoChoosePort(int number) {
-    bench_.notes.clear();
+    notes_.ClearNotes();
     portChosen_ = true;
-    bench_.view.ShowPortChoice(number);
-    bench_.line.ChoosePort(number);
+    relay_.ShowPortChoice(number);
+    line_.ChoosePort(number);
 }
 
 void TPSession::DoChooseOffline() {
-    bench_.notes.clear();
+    notes_.ClearNotes();
     portChosen_ = true;
-    bench_.view.ShowPortChoice(0);
-    bench_.line.ChooseOffline();
+    relay_.ShowPortChoice(0);
+    line_.ChooseOffline();
 }
 
 void TPSession::DoChooseSpeed(TBaudRate rate) {
-    bench_.view.ShowSpeedChoice(rate);
-    bench_.line.ChooseSpeed(rate);
+    relay_.ShowSpeedChoice(rate);
+    line_.ChooseSpeed(rate);
 }
 
 // While a command runs, its step stays in the status panel; the state's own
 // caption comes back when the command ends.
 void TPSession::StateChanged(TPCardState state) {
-    bench_.status.ShowState(state, bench_.run.CommandRunning());
+    status_.ShowState(state, runState_.CommandRunning());
 }
 
 TProductionSummary TPSession::RunProduction(const TProductionPlan& plan,
@@ -239,14 +243,14 @@ TProductionSummary TPSession::RunProduction(const TProductionPlan& plan,
     if (Busy()) {
         return {};
     }
-    bench_.BeginAction();
+    rows_.BeginAction();
     if (!inView) {
         return production_.Run(plan, observer);
     }
-    bench_.prompts.Divert(
+    prompts_.Divert(
         [&observer](TMessageKind kind, const std::string& text) { observer.Problem(kind, text); });
     const std::unique_ptr<TPromptRelay, void (*)(TPromptRelay*)> boxesBack(
-        &bench_.prompts, [](TPromptRelay* prompts) { prompts->Divert(nullptr); });
+        &prompts_, [](TPromptRelay* prompts) { prompts->Divert(nullptr); });
     return production_.Run(plan, observer);
 }
 
@@ -254,27 +258,27 @@ bool TPSession::BeginUserAction() {
     if (Busy()) {
         return false;
     }
-    bench_.BeginAction();
+    rows_.BeginAction();
     return true;
 }
 
 void TPSession::StopForClose() {
     // The card in hand is finished and recorded; the close waits for the
     // run to end.
-    if (bench_.run.ProductionRunning()) {
+    if (runState_.ProductionRunning()) {
         production_.Stop();
-    } else if (Busy() && bench_.line.Started()) {
-        bench_.line.Prog().RequestAbort();
+    } else if (Busy() && line_.Started()) {
+        line_.Prog().RequestAbort();
         // The command releases the programmer as it stops: a poll after
         // that, before the close goes on, would address it again.
-        bench_.line.Prog().SetPolling(false);
+        line_.Prog().SetPolling(false);
     }
-    bench_.run.SetClosePending();
+    runState_.SetClosePending();
 }
 
 void TPSession::AbortForClose() {
-    if (bench_.line.Started()) {
-        bench_.line.Prog().RequestAbort();
+    if (line_.Started()) {
+        line_.Prog().RequestAbort();
     }
 }
 
@@ -295,33 +299,33 @@ void TPSession::Close() {
 }
 
 void TPSession::Shutdown() {
-    bench_.line.Stop();
+    line_.Stop();
 }
 
 // Texts only: the rows are worded anew, nothing is read again, and the fuse
 // choices stay as the user made them.
 void TPSession::ApplyLanguage(const std::string& name) {
-    bench_.languageName = name;
-    bench_.lang.LoadLanguage(name);
-    bench_.view.ShowLanguage();
-    bench_.rows.Reword();
-    StateChanged(bench_.line.State());
-    if (bench_.line.Started()) {
+    languageName_ = name;
+    lang_.LoadLanguage(name);
+    relay_.ShowLanguage();
+    rows_.Reword();
+    StateChanged(line_.State());
+    if (line_.Started()) {
         TellLanguageProblem();
     }
 }
 
 void TPSession::TellLanguageProblem() {
-    for (const TPLang::TProblem& problem : bench_.lang.TakeProblems()) {
+    for (const TPLang::TProblem& problem : lang_.TakeProblems()) {
         int entry = entries::kLanguageFileUnusable;
         if (problem.fallback == TPLang::TFallback::lfLaterFile) {
             entry = entries::kLanguageFileReplaced;
         } else if (problem.fallback == TPLang::TFallback::lfBuiltIn) {
             entry = entries::kLanguageFileBuiltIn;
         }
-        bench_.prompts.ShowMessage(
+        prompts_.ShowMessage(
             TMessageKind::mkWarning, entry,
-            FillIn(bench_.Text(entry), {problem.file.string(), LanguageFaultWords(problem)}));
+            FillIn(Text(entry), {problem.file.string(), LanguageFaultWords(problem)}));
     }
 }
 
@@ -343,8 +347,7 @@ std::string TPSession::LanguageFaultWords(const TPLang::TProblem& problem) const
         entry = entries::kLanguageFaultSplitLine;
         break;
     }
-    return FillIn(bench_.Text(entry),
-                  {std::to_string(problem.line), std::to_string(problem.entries)});
+    return FillIn(Text(entry), {std::to_string(problem.line), std::to_string(problem.entries)});
 }
 
 } // namespace korvex

@@ -10,7 +10,6 @@
 #include "workflows/session/cardcommands.h"
 #include "workflows/session/faceterms.h"
 #include "workflows/session/sessionevents.h"
-#include "workflows/session/workbench.h"
 
 #include <map>
 #include <optional>
@@ -102,11 +101,11 @@ public:
     // Asks what runs to end for a close: a production run after the card in
     // hand, a command at its next block. The close waits until Busy() is false.
     void StopForClose();
-    bool ClosePending() const { return bench_.run.ClosePending(); }
+    bool ClosePending() const { return runState_.ClosePending(); }
     // Asks a command still running at the close once more to stop.
     void AbortForClose();
     // One release to the programmer, unless it is silent or released already.
-    void ReleaseLine() { bench_.line.Release(); }
+    void ReleaseLine() { line_.Release(); }
     // Frees the driver, which releases the programmer, without saving anything.
     void Shutdown();
     // Opens a user action: false, changing nothing, while something runs.
@@ -184,7 +183,7 @@ public:
 
     TIntentResult ChooseLanguage(const std::string& name);
     // The face's own words for some messages (see TPLang::SetStandIns).
-    void SetStandIns(std::map<int, int> standIns) { bench_.lang.SetStandIns(std::move(standIns)); }
+    void SetStandIns(std::map<int, int> standIns) { lang_.SetStandIns(std::move(standIns)); }
     // The options dialog: the boxes as the options file has them (the
     // failure that stopped the reading, nullopt when all eight were read; the
     // boxes not reached keep their state), and the boxes accepted, where a
@@ -219,7 +218,7 @@ public:
     void StopProduction() { production_.Stop(); }
     bool ProductionRunning() const { return production_.Running(); }
     // Where a face keeps values of its own between runs (the production plan).
-    TPSettingsStore& Settings() { return bench_.settings; }
+    TPSettingsStore& Settings() { return settings_; }
 
     // --- the frame log
 
@@ -233,46 +232,46 @@ public:
 
     // --- questions a face asks
 
-    std::vector<std::string> CardTypeNames() const { return bench_.card.Items(); }
+    std::vector<std::string> CardTypeNames() const { return card_.Items(); }
     // A card type is chosen.
-    bool HasCardType() const { return bench_.card.Index() >= 0; }
+    bool HasCardType() const { return card_.Index() >= 0; }
     // Its place in CardTypeNames(), -1 for none.
-    int CardTypeIndex() const { return bench_.card.Index(); }
-    std::string CardTypeName() const { return bench_.card.Name(); }
-    std::string CardDescription() const { return bench_.card.Description(); }
+    int CardTypeIndex() const { return card_.Index(); }
+    std::string CardTypeName() const { return card_.Name(); }
+    std::string CardDescription() const { return card_.Description(); }
     // The processor the chosen card type names is listed in the catalogue.
-    bool CardTypeKnown() const { return bench_.card.Layout().processorKind != -1; }
-    std::string ProcessorName() const { return bench_.card.Record().PicName; }
-    std::string EepromName() const { return bench_.card.Record().EepromName; }
+    bool CardTypeKnown() const { return card_.Layout().processorKind != -1; }
+    std::string ProcessorName() const { return card_.Record().PicName; }
+    std::string EepromName() const { return card_.Record().EepromName; }
     // The card's family.
-    bool AvrKind() const { return bench_.card.Layout().avrKind; }
-    bool HasEeprom() const { return bench_.card.HasEeprom(); }
-    const TCardLayout& Layout() const { return bench_.card.Layout(); }
+    bool AvrKind() const { return card_.Layout().avrKind; }
+    bool HasEeprom() const { return card_.HasEeprom(); }
+    const TCardLayout& Layout() const { return card_.Layout(); }
     // The programmer's firmware suits the card type.
-    bool CommandsAllowed() const { return bench_.card.Layout().cardCommandsEnabled; }
+    bool CommandsAllowed() const { return card_.Layout().cardCommandsEnabled; }
     // The fuse choices shown, those the card type keeps, and where the shown
     // ones come from.
-    TFuseChoices Fuses() const { return bench_.card.Fuses().Shown(); }
-    TFuseChoices StoredFuses() const { return bench_.card.Fuses().ToStore(); }
-    TFuseOrigin FuseOrigin() const { return bench_.card.Fuses().Origin(); }
+    TFuseChoices Fuses() const { return card_.Fuses().Shown(); }
+    TFuseChoices StoredFuses() const { return card_.Fuses().ToStore(); }
+    TFuseOrigin FuseOrigin() const { return card_.Fuses().Origin(); }
     // A file row as a face shows it: its field, status and problem.
     TRowView FileRow(TFileRow row) const;
 
-    int ComPort() const { return bench_.line.ComPort(); } // 0 offline
-    TBaudRate Speed() const { return bench_.line.Speed(); }
-    bool Connected() const { return bench_.line.Connected(); }
+    int ComPort() const { return line_.ComPort(); } // 0 offline
+    TBaudRate Speed() const { return line_.Speed(); }
+    bool Connected() const { return line_.Connected(); }
     // Why the chosen port could not be opened; empty when it was.
-    std::string ConnectError() const { return bench_.line.ConnectError(); }
+    std::string ConnectError() const { return line_.ConnectError(); }
     // The same as every face words it, naming the port: empty while the port
     // is open or none is chosen.
     std::string PortProblem() const;
     // The port chosen, as every message names it.
-    TPortName PortName() const { return bench_.PortName(); }
-    TPCardState CardState() const { return bench_.line.State(); }
+    TPortName PortName() const { return line_.PortName(); }
+    TPCardState CardState() const { return line_.State(); }
     // The status panel: the programmer state, or the step of the command
     // that runs.
-    const TPStatusPanel& Status() const { return bench_.status; }
-    int Progress() const { return bench_.gauge.Percent(); }
+    const TPStatusPanel& Status() const { return status_; }
+    int Progress() const { return relay_.Percent(); }
 
     // Why Auto program cannot run with the options as they are, in the
     // language chosen; nullopt when it can.
@@ -295,18 +294,18 @@ public:
         return commands_.DifferenceLine(difference);
     }
     // The remarks of the command in hand, and what the last command did.
-    const std::vector<std::string>& Notes() const { return bench_.notes; }
-    const TCommandResult& Result() const { return bench_.result; }
+    const std::vector<std::string>& Notes() const { return notes_.Notes(); }
+    const TCommandResult& Result() const { return notes_.Result(); }
 
-    bool Busy() const { return bench_.run.Busy(); }
+    bool Busy() const { return runState_.Busy(); }
     // The line has been given a port, or Offline, since the start.
     bool PortChosen() const { return portChosen_; }
-    bool CommandRunning() const { return bench_.run.CommandRunning(); }
+    bool CommandRunning() const { return runState_.CommandRunning(); }
 
-    const std::string& Language() const { return bench_.languageName; }
-    const std::vector<std::string>& Languages() const { return bench_.languages; }
-    std::string Text(int entry) const { return bench_.Text(entry); }
-    const TPLang& Lang() const { return bench_.lang; }
+    const std::string& Language() const { return languageName_; }
+    const std::vector<std::string>& Languages() const { return languages_; }
+    std::string Text(int entry) const { return lang_.GetText(entry); }
+    const TPLang& Lang() const { return lang_; }
     // An error in the language chosen, as a message box words it.
     std::string Worded(const std::exception& error) const;
 
@@ -375,7 +374,20 @@ private:
     bool firstStart_ = false;
     bool portChosen_ = false;
     std::vector<std::pair<std::string, std::string>> firstStartValues_;
-    TPWorkbench bench_;
+    TPDataFolders folders_;
+    TPSettingsStore& settings_;
+    TPLang lang_;
+    TPOptionReader options_;
+    TPromptRelay prompts_;
+    TClock& clock_;
+    TPCardChoice card_;
+    TPFileRows rows_;
+    TPLine line_;
+    TPRunState runState_;
+    TPStatusPanel status_;
+    TPCommandNotes notes_;
+    std::string languageName_;
+    std::vector<std::string> languages_; // the language files found at start
     TPCardChange cardChange_;
     TPCardCommands commands_;
     TPLogPanel log_;

@@ -25,12 +25,12 @@ TIntentResult TPSession::ChooseCardType(const std::string& name) {
     if (!BeginUserAction()) {
         return TIntentResult::irRefused;
     }
-    if (!bench_.card.Select(name)) {
+    if (!card_.Select(name)) {
         return TIntentResult::irFailed;
     }
     runOnly_.card = false;
     try {
-        bench_.card.Lookup();
+        card_.Lookup();
     } catch (const std::exception& error) {
         return Failed(error);
     }
@@ -38,11 +38,11 @@ TIntentResult TPSession::ChooseCardType(const std::string& name) {
 }
 
 TPCardTypeEditor TPSession::AddCardTypeEditor() const {
-    return TPCardTypeEditor::ForAdd(bench_.dataFolders);
+    return TPCardTypeEditor::ForAdd(folders_);
 }
 
 TPCardTypeEditor TPSession::EditCardTypeEditor() const {
-    return TPCardTypeEditor::ForEdit(bench_.dataFolders, bench_.card.Index());
+    return TPCardTypeEditor::ForEdit(folders_, card_.Index());
 }
 
 TCardTypeFields TPSession::SpelledParts(TCardTypeFields fields,
@@ -61,10 +61,9 @@ TCardTypeFields TPSession::SpelledParts(TCardTypeFields fields,
         for (const std::string& name : CloseNames(names, part)) {
             close += (close.empty() ? "" : ", ") + name;
         }
-        throw EKorvex(
-            FillIn(bench_.Text(unknown),
-                   {part, close.empty() ? bench_.Text(entries::kNoCloseNames)
-                                        : FillIn(bench_.Text(entries::kCloseNames), {close})}));
+        throw EKorvex(FillIn(Text(unknown),
+                             {part, close.empty() ? Text(entries::kNoCloseNames)
+                                                  : FillIn(Text(entries::kCloseNames), {close})}));
     };
     spell(fields.processor, editor.ProcessorNames(), entries::kUnknownProcessor);
     spell(fields.eeprom, editor.EepromNames(), entries::kUnknownEeprom);
@@ -112,7 +111,7 @@ TIntentResult TPSession::StoreCardSettings() {
 
 std::vector<TSerialField> TPSession::SerialFields() {
     try {
-        return bench_.card.Store().ReadSerialFields(bench_.card.Name());
+        return card_.Store().ReadSerialFields(card_.Name());
     } catch (const std::exception& error) {
         Failed(error);
         return {};
@@ -122,15 +121,14 @@ std::vector<TSerialField> TPSession::SerialFields() {
 // A field the card's memory cannot hold is refused where it is given, not
 // at the first card of a run.
 void TPSession::CheckSerialFits(const TSerialField& field) const {
-    const TCardMemories memories = CardMemories(bench_.card, true);
+    const TCardMemories memories = CardMemories(card_, true);
     CheckSerialPlace(field, SerialMemoryBytes(memories, field.memory), "",
                      SerialLayout(field.memory, memories.avr));
 }
 
 std::optional<TSerialField> TPSession::CheckSerialField(const std::string& line) {
     try {
-        TSerialField field =
-            SerialFieldOfLine(line, bench_.card.Store().CardFilePath(bench_.card.Name()));
+        TSerialField field = SerialFieldOfLine(line, card_.Store().CardFilePath(card_.Name()));
         CheckSerialFits(field);
         return field;
     } catch (const std::exception& error) {
@@ -142,8 +140,8 @@ std::optional<TSerialField> TPSession::CheckSerialField(const std::string& line)
 TIntentResult TPSession::EditSerialFields(const std::vector<std::string>& set,
                                           const std::vector<std::string>& remove) {
     return Take([&] {
-        const std::string name = bench_.card.Name();
-        const TPCardIni& store = bench_.card.Store();
+        const std::string name = card_.Name();
+        const TPCardIni& store = card_.Store();
         std::vector<TSerialField> fields = store.ReadSerialFields(name);
         for (const std::string& gone : remove) {
             const auto kept = std::remove_if(fields.begin(), fields.end(), [&](const auto& field) {
@@ -176,13 +174,13 @@ TIntentResult TPSession::SetFileField(TFileRow row, const std::string& text) {
     bool loaded = true;
     const TIntentResult result = Take([&] {
         cardChange_.RowChosen(row);
-        loaded = bench_.rows.SetField(row, text, true);
+        loaded = rows_.SetField(row, text, true);
     });
     return result == TIntentResult::irDone && !loaded ? TIntentResult::irFailed : result;
 }
 
 std::optional<std::string> TPSession::ViewableFile(TFileRow row) const {
-    const std::string& text = bench_.rows.Field(row);
+    const std::string& text = rows_.Field(row);
     switch (row) {
     case TFileRow::frProgram:
     case TFileRow::frIntEeprom:
@@ -190,7 +188,7 @@ std::optional<std::string> TPSession::ViewableFile(TFileRow row) const {
     case TFileRow::frEeprom:
         return text.empty() ? std::nullopt : std::optional<std::string>(text);
     case TFileRow::frLoader:
-        if (const auto file = bench_.rows.LoaderFile()) {
+        if (const auto file = rows_.LoaderFile()) {
             return file->string();
         }
         break;
@@ -200,8 +198,8 @@ std::optional<std::string> TPSession::ViewableFile(TFileRow row) const {
 
 TIntentResult TPSession::SetFuse(TFuse fuse, int item) {
     return Take([&] {
-        bench_.card.Fuses().Choose(fuse, item);
-        bench_.ShowFuses();
+        card_.Fuses().Choose(fuse, item);
+        relay_.ShowFuses(card_.Fuses().Shown());
     });
 }
 
@@ -216,8 +214,8 @@ TIntentResult TPSession::ChoosePort(int number) {
 
 TIntentResult TPSession::ReopenLine() {
     return Take([&] {
-        if (bench_.line.ComPort() != 0) {
-            DoChoosePort(bench_.line.ComPort());
+        if (line_.ComPort() != 0) {
+            DoChoosePort(line_.ComPort());
         }
     });
 }
@@ -242,7 +240,7 @@ TIntentResult TPSession::ChooseDevice(const std::string& path) {
             // What stood in its place for this run only (the command line's
             // device, a first start's simulator) would hide the choice.
             changed.Override(number, {});
-            changed.Save(bench_.settings);
+            changed.Save(settings_);
             ports = std::move(changed);
         }
         runOnly_.port = false;
@@ -267,17 +265,17 @@ TIntentResult TPSession::ChooseSpeed(TBaudRate rate) {
 TIntentResult TPSession::ComPortAction(int number) {
     return Take([&] {
         runOnly_.port = false;
-        bench_.notes.clear();
-        bench_.line.PortAction(number);
+        notes_.ClearNotes();
+        line_.PortAction(number);
     });
 }
 
 TIntentResult TPSession::PollNow() {
-    return Take([&] { bench_.line.Poll(); });
+    return Take([&] { line_.Poll(); });
 }
 
 TIntentResult TPSession::AbandonLine() {
-    return Take([&] { bench_.line.Abandon(); });
+    return Take([&] { line_.Abandon(); });
 }
 
 // --- language and options
@@ -287,18 +285,18 @@ TIntentResult TPSession::ChooseLanguage(const std::string& name) {
 }
 
 std::optional<std::string> TPSession::ReadOptions(TOptionBoxes& boxes) {
-    bench_.BeginAction();
-    return TPOptionsDialog::Show(bench_.options, boxes);
+    rows_.BeginAction();
+    return TPOptionsDialog::Show(options_, boxes);
 }
 
 TIntentResult TPSession::AcceptOptions(const TOptionBoxes& boxes) {
     if (!BeginUserAction()) {
         return TIntentResult::irRefused;
     }
-    if (const auto failure = TPOptionsDialog::Accept(bench_.options, boxes)) {
-        bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kOptionsNotSaved,
-                                   bench_.Text(entries::kOptionsNotSaved) + " " +
-                                       WordedMessage(bench_.lang, *failure));
+    if (const auto failure = TPOptionsDialog::Accept(options_, boxes)) {
+        prompts_.ShowMessage(TMessageKind::mkError, entries::kOptionsNotSaved,
+                             Text(entries::kOptionsNotSaved) + " " +
+                                 WordedMessage(lang_, *failure));
         return TIntentResult::irFailed;
     }
     return TIntentResult::irDone;
@@ -310,23 +308,23 @@ TOutcome TPSession::RunCommand(TCardCommand command) {
     if (!BeginUserAction()) {
         return TOutcome::ocRefused;
     }
-    const std::int64_t startMs = bench_.clock.NowMs();
+    const std::int64_t startMs = clock_.NowMs();
     const TOutcome outcome = commands_.Run(command);
     // The firmware query answers in its own box: it did nothing to the card.
     if (command != TCardCommand::ccFirmwareVersion) {
-        bench_.result = ResultOf(bench_.lang, outcome, commands_.LastReport(),
-                                 bench_.card.Layout().avrKind, bench_.clock.NowMs() - startMs);
-        bench_.view.ShowResult();
+        notes_.SetResult(ResultOf(lang_, outcome, commands_.LastReport(), card_.Layout().avrKind,
+                                  clock_.NowMs() - startMs));
+        relay_.ShowResult();
     }
     return outcome;
 }
 
 void TPSession::RequestStop() {
-    if (bench_.run.ProductionRunning()) {
+    if (runState_.ProductionRunning()) {
         production_.Stop();
     }
-    if (bench_.run.CommandRunning() && bench_.line.Started()) {
-        bench_.line.Prog().RequestAbort();
+    if (runState_.CommandRunning() && line_.Started()) {
+        line_.Prog().RequestAbort();
     }
 }
 
@@ -336,11 +334,11 @@ std::optional<int> TPSession::FirmwareVersion() {
     if (Busy()) {
         return std::nullopt;
     }
-    return bench_.line.FirmwareVersion();
+    return line_.FirmwareVersion();
 }
 
 TRowView TPSession::FileRow(TFileRow row) const {
-    return {bench_.rows.Field(row), bench_.rows.Status(row), bench_.rows.Problem(row)};
+    return {rows_.Field(row), rows_.Status(row), rows_.Problem(row)};
 }
 
 std::string TPSession::PortProblem() const {
@@ -348,12 +346,12 @@ std::string TPSession::PortProblem() const {
     if (Connected() || ComPort() == 0 || error.empty()) {
         return {};
     }
-    return WordedMessage(bench_.lang, bench_.PortName().CannotOpen(error));
+    return WordedMessage(lang_, line_.PortName().CannotOpen(error));
 }
 
 std::optional<std::string> TPSession::AutoOptionsProblem() const {
     if (const auto entry = commands_.AutoOptionsProblem(false)) {
-        return bench_.Text(*entry);
+        return Text(*entry);
     }
     return std::nullopt;
 }
@@ -362,7 +360,7 @@ std::optional<std::string> TPSession::AutoOptionsProblem() const {
 // its state.
 bool TPSession::WritesProcessor(TCardCommand command) {
     TOptionBoxes boxes;
-    TPOptionsDialog::Show(bench_.options, boxes);
+    TPOptionsDialog::Show(options_, boxes);
     switch (command) {
     case TCardCommand::ccAutoProgram:
         return boxes.chkawPic;

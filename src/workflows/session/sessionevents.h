@@ -108,7 +108,10 @@ public:
             view_->RequestClose();
         }
     }
+    // The gauge's position now.
+    int Percent() const { return percent_; }
     void SetProgress(int percent) override {
+        percent_ = percent;
         if (events_.progress) {
             events_.progress(percent);
         }
@@ -135,6 +138,7 @@ private:
     const TPLang* lang_ = nullptr;
     // Between a command's or a production run's start and end.
     bool running_ = false;
+    int percent_ = 0;
 };
 
 } // namespace korvex
