@@ -1,0 +1,352 @@
+#include "cli/session/cardsession.h"
+
+#include "cli/output/messageline.h"
+#include "cli/session/imagefile.h"
+#include "cli/session/portchoice.h"
+#include "cli/session/rowview.h"
+#include "sim/keptsimulator.h"
+#include "support/errors.h"
+#include "support/filetarget.h"
+#include "support/textconv.h"
+#include "workflows/entries.h"
+#include "workflows/presenter/facewords.h"
+
+#include <unistd.h>
+
+namespace korvex::cli {
+
+namespace {
+
+bool IsTerminal(int fd) {
+    return ::isatty(fd) == 1;
+}
+
+// A programmer that was just opened may need a moment before it answers.
+constexpr std::int64_t kFirstAnswerMs = 1000;
+
+} // namespace
+
+TCardSession::TCardSession(TPDataFolders folders, const TGlobalOptions& options,
+                           bool needsProgrammer, std::ostream& out, std::ostream& err,
+                           std::istream& in)
+    : folders_(std::move(folders)), options_(options), needsProgrammer_(needsProgrammer), out_(out),
+      err_(err), settings_(TPSettingsStore::DefaultFolder()),
+      progress_(err, IsTerminal(STDERR_FILENO), options.quiet, TSteadyClock::Instance()),
+      // With --json stdout holds the result alone; what it would have said goes to stderr.
+      prompts_({options.yes, IsTerminal(STDIN_FILENO) && IsTerminal(STDERR_FILENO)},
+               options.json ? err : out, err, in),
+      view_(progress_, prompts_, options.json ? err : out, err), pump_([this] {
+          // A production run finishes the card in hand; anything else stops now.
+          if (work_ && work_->ProductionRunning()) {
+              if (!productionStopTold_ && OnProductionStopAsked) {
+                  productionStopTold_ = true;
+                  OnProductionStopAsked();
+              }
+              work_->StopProduction();
+          } else if (work_) {
+              work_->RequestStop();
+          }
+      }) {
+    startMs_ = TSteadyClock::NowUs() / 1000;
+    prompts_.BeforeLine = [this] { progress_.EndLine(); };
+
+    // A card type named in any letter case is the one the list holds, for
+    // the built-in simulator's card as for the workflows.
+    bool cardFound = true;
+    if (!options_.card.empty()) {
+        TPCardIni cards;
+        cards.SetBaseDir(folders_);
+        cards.ScanCardTypes();
+        std::vector<std::string> names;
+        for (int i = 0; i < cards.GetCardCount(); ++i) {
+            names.push_back(cards.GetCardInfo(i)->CardName);
+        }
+        const int found = FindCardItem(names, options_.card);
+        if (found >= 0) {
+            options_.card = names[static_cast<std::size_t>(found)];
+        }
+        cardFound = found >= 0;
+    }
+    ports_ = TPortMap::Load(settings_);
+    // A card type named that none has is told with the list of them (Start),
+    // before anything about the port, as every command tells it.
+    if (needsProgrammer_ && cardFound) {
+        TPortChoice choice = ChoosePort(options_.link, settings_);
+        comNumber_ = choice.comNumber;
+        rate_ = choice.rate;
+        portName_ = choice.name;
+        ports_ = std::move(choice.map);
+    }
+    TPWorkflowSeams seams{view_, prompts_, &prompts_, &pump_, nullptr, &progress_, nullptr};
+    seams.ports = &ports_;
+    work_ = std::make_unique<TPMainWorkflows>(
+        folders_, settings_,
+        MakePortFactory(ports_, sim::InProcessSimulator(folders_, options_.card, err_)), seams);
+    work_->SetStandIns(CommandLineStandIns());
+    // The log goes to its file line by line; the panel keeps no lines of its
+    // own, so a production run of any length takes no more memory.
+    work_->LogPanel().SetKeptLineLimit(1);
+    work_->LogPanel().OnLineAdded = [this](const std::string& line) {
+        if (log_) {
+            log_->Add(line);
+        }
+    };
+}
+
+TCardSession::~TCardSession() {
+    if (!finished_) {
+        Finish(0);
+    }
+}
+
+void TCardSession::Fail(const std::string& message) {
+    prompts_.ShowMessage(TMessageKind::mkError, -1, message);
+}
+
+TOutcome TCardSession::Run(TCardCommand command) {
+    const TOutcome outcome = work_->RunCommand(command);
+    facts_.outcome = outcome;
+    facts_.report = &work_->LastReport();
+    return outcome;
+}
+
+void TCardSession::Wrote(std::string role, std::filesystem::path file) {
+    facts_.written.emplace_back(std::move(role), std::move(file));
+}
+
+std::string TCardSession::CardTypeList() {
+    std::string list;
+    for (const std::string& name : work_->Snapshot().cardTypes) {
+        list += (list.empty() ? "" : ", ") + name;
+    }
+    return list.empty() ? "none (add one with \"korvex-cli card add\")" : list;
+}
+
+// Opened before anything is sent, so a log that cannot be kept stops the
+// run before it starts; an existing file is replaced only when the user
+// says so, as the file a read is saved to is.
+bool TCardSession::OpenLog() {
+    const std::string& file = options_.link.logFile;
+    if (file.empty() || log_) {
+        return true;
+    }
+    try {
+        CheckDestination(file);
+        if (!view_.AskOverwrites({file})) {
+            logRefused_ = true;
+            return false;
+        }
+        log_ = std::make_unique<TPLogFile>(file);
+    } catch (const EInOutError& error) {
+        logRefused_ = true;
+        Fail(DescribeError(error));
+        return false;
+    }
+    return true;
+}
+
+int TCardSession::Start(TCardNeed need, bool sayWhySilent) {
+    if (!OpenLog()) {
+        return kExitFailed;
+    }
+    TStartChoices choices;
+    choices.comPort = comNumber_;
+    if (needsProgrammer_) {
+        choices.speed = rate_;
+    }
+    if (!options_.card.empty()) {
+        choices.cardName = options_.card;
+    }
+    // The command-line tool stores a card type's settings only when asked.
+    choices.storeCardSettings = false;
+    // A card type no card type has is bad usage, whatever the command: the
+    // workflows have said which card types there are.
+    if (work_->FormShow(choices) != TIntentResult::irDone) {
+        return kExitUsage;
+    }
+    if (!options_.link.logFile.empty()) {
+        work_->ToggleLog();
+    }
+    view_.SetStateCaptions({work_->Text(entries::kNotConnected),
+                            work_->Text(entries::kCardNotReady), work_->Text(entries::kCardReady)});
+
+    const TMainSnapshot shot = work_->Snapshot();
+    if (need != TCardNeed::cnNone && shot.cardIndex < 0) {
+        Fail("no card type to work with: add one with \"korvex-cli card add\"");
+        return kExitUsage;
+    }
+    if (need == TCardNeed::cnUsable && shot.layout.processorKind == -1 && shot.cardIndex >= 0) {
+        Fail("card type \"" + shot.cardText + "\" names the processor \"" + shot.processorName +
+             "\", which cards/pics.cfg does not list: correct it with \"korvex-cli card edit\"");
+        return kExitUsage;
+    }
+    if (!needsProgrammer_) {
+        return kExitOk;
+    }
+    if (!shot.connected) {
+        Fail(portName_.CannotOpen(shot.connectError) + RememberedPortHint());
+        return kExitFailed;
+    }
+    if (WaitForProgrammer(sayWhySilent) != kExitOk) {
+        return kExitFailed;
+    }
+    if (need != TCardNeed::cnNone && !work_->Snapshot().layout.cardCommandsEnabled) {
+        Fail("the programmer's firmware does not suit this card type; card commands are disabled");
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+int TCardSession::WaitForProgrammer(bool sayWhySilent) {
+    TClock& clock = TSteadyClock::Instance();
+    const std::int64_t start = clock.NowMs();
+    for (;;) {
+        work_->PollNow();
+        const bool answered = work_->Snapshot().cardState != TPCardState::csNotConnected;
+        if (TInterrupts::Received() != 0) {
+            // Stopped by a signal: an answering programmer is released when
+            // the run ends; a silent one has nothing to release.
+            if (!answered) {
+                work_->AbandonLine();
+            }
+            return kExitFailed;
+        }
+        if (answered) {
+            return kExitOk;
+        }
+        if (clock.NowMs() - start + TPMainWorkflows::kPollMs > kFirstAnswerMs) {
+            break;
+        }
+        clock.SleepMs(TPMainWorkflows::kPollMs);
+    }
+    // Nobody answered: there is no programmer to release, and trying would
+    // keep the user waiting seven answer times more.
+    work_->AbandonLine();
+    if (sayWhySilent) {
+        Fail(portName_.NotAnswering() + RememberedPortHint());
+    }
+    return kExitFailed;
+}
+
+// The port the settings remembered is the window's choice; on the command
+// line another is named with --port.
+std::string TCardSession::RememberedPortHint() const {
+    return options_.link.port.empty()
+               ? "; this is the port the settings remember: name the programmer's port with --port"
+               : "";
+}
+
+bool TCardSession::UseFile(TFileRow row, const std::string& file) {
+    if (const std::string problem = ImageFileProblem(file); !problem.empty()) {
+        Fail(file + ": " + problem);
+        return false;
+    }
+    // Named on the command line, the file is read afresh even when it is the
+    // card type's stored one, so its configuration word counts.
+    return work_->SetFileField(row, file) == TIntentResult::irDone;
+}
+
+bool TCardSession::StoredFileUsable(TFileRow row, const std::string& what, bool required) {
+    const TMainSnapshot shot = work_->Snapshot();
+    const TRowView& view = RowView(shot, row);
+    // An optional row stops the command only when it names a file that
+    // cannot be used; an empty one is told as empty, as one named here is.
+    std::string problem = view.field.empty() ? std::string() : ImageFileProblem(view.field);
+    if (problem.empty()) {
+        problem = view.problem;
+    }
+    if (!required && problem.empty()) {
+        return true;
+    }
+    if (view.field.empty()) {
+        Fail("card type \"" + shot.cardText + "\" has no " + what +
+             " file stored; name the file on the command line");
+        return false;
+    }
+    if (problem.empty() && !view.status.viewEnabled) {
+        problem = "it holds no image";
+    }
+    if (!problem.empty()) {
+        Fail("the " + what + " file \"" + view.field + "\" stored for card type \"" +
+             shot.cardText + "\" cannot be used: " + problem + "; name a file on the command line");
+        return false;
+    }
+    return true;
+}
+
+void TCardSession::TellConfigWord() {
+    const std::string config = work_->ConfigText();
+    if (config.size() < 4) {
+        return;
+    }
+    const TMainSnapshot shot = work_->Snapshot();
+    std::string origin = "from the fuse choices stored for card type \"" + shot.cardText + "\"";
+    if (shot.fuseOrigin == TFuseOrigin::foProgramFile) {
+        origin = "from the program file " + RowView(shot, TFileRow::frProgram).field;
+    } else if (shot.fuseOrigin == TFuseOrigin::foChosen) {
+        origin = "from the fuse choices made";
+    }
+    // On stderr with the steps: stdout keeps one line per result for scripts.
+    progress_.EndLine();
+    err_ << "Configuration word " << config.substr(config.size() - 4) << " (" << origin << ")\n";
+}
+
+int TCardSession::Finish(int code) {
+    finished_ = true;
+    progress_.EndLine();
+    if (code != kExitOk && prompts_.Declined() && !prompts_.ErrorShown()) {
+        prompts_.ShowMessage(TMessageKind::mkInformation, -1, "Nothing was done.");
+    }
+    if (options_.json && facts_.outcome && needsProgrammer_) {
+        facts_.firmware = work_->FirmwareVersion();
+    }
+    work_->Shutdown();
+    if (log_ && !log_->Error().empty()) {
+        Fail(log_->Error());
+        code = code == kExitOk ? kExitFailed : code;
+    }
+    if (options_.json) {
+        PrintResult(code);
+    }
+    return code;
+}
+
+void TCardSession::PrintResult(int code) {
+    // The code the process ends with: a stop by a signal is 128 + its number.
+    facts_.exitCode = TInterrupts::ExitCode(code);
+    facts_.durationMs = TSteadyClock::NowUs() / 1000 - startMs_;
+    const TMainSnapshot shot = work_->Snapshot();
+    facts_.cardType = shot.cardText;
+    if (facts_.report != nullptr) {
+        static constexpr std::pair<TFileRow, const char*> kRoles[] = {
+            {TFileRow::frProgram, "program"},
+            {TFileRow::frEeprom, "eeprom"},
+            {TFileRow::frIntEeprom, "internal eeprom"},
+        };
+        for (const auto& [row, role] : kRoles) {
+            const std::string& field = RowView(shot, row).field;
+            if (!field.empty()) {
+                facts_.files.emplace_back(role, field);
+            }
+        }
+    }
+    facts_.messages = prompts_.Shown();
+    out_ << ResultJson(facts_) << '\n' << std::flush;
+}
+
+int ExitCodeOf(TOutcome outcome) {
+    switch (outcome) {
+    case TOutcome::ocSucceeded:
+        return kExitOk;
+    case TOutcome::ocNothing:
+        // The workflows said what is missing.
+        return kExitUsage;
+    case TOutcome::ocFailed:
+    case TOutcome::ocRefused:
+    case TOutcome::ocAborted:
+        break;
+    }
+    return kExitFailed;
+}
+
+} // namespace korvex::cli

@@ -1,0 +1,26 @@
+#include "cli/session/commandfiles.h"
+
+namespace korvex::cli {
+
+bool UseIntEepromFile(TCardSession& session, const std::string& file) {
+    if (file.empty()) {
+        // The card type's stored file goes to the card with the flash: one
+        // that cannot be used is said in this tool's words, not the window's.
+        return !session.Work().Snapshot().layout.avrKind ||
+               session.StoredFileUsable(TFileRow::frIntEeprom, "internal eeprom", false);
+    }
+    if (!session.Work().Snapshot().layout.avrKind) {
+        session.Fail("--int-eeprom is for AVR-kind card types: a PIC's data EEPROM comes with "
+                     "its program file");
+        return false;
+    }
+    return session.UseFile(TFileRow::frIntEeprom, file);
+}
+
+bool WritesProcessor(TCardSession& session, bool autoProgram) {
+    TOptionBoxes boxes;
+    session.Work().ReadOptions(boxes);
+    return autoProgram ? boxes.chkawPic : boxes.chkwwPic;
+}
+
+} // namespace korvex::cli
