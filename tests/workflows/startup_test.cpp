@@ -17,7 +17,7 @@ TEST(Startup, FirstRunWithoutSettingsIsOffline) {
     rig.scheduler.Tick();
     EXPECT_EQ(rig.view.windowCaption, "Korvex - OffLine");
     EXPECT_EQ(rig.view.portChoice, 0);
-    EXPECT_EQ(rig.view.speedChoice, std::nullopt);
+    EXPECT_EQ(rig.view.speedChoice, TBaudRate::br19200);
     EXPECT_EQ(rig.view.statuses.back(), rig.Text(entries::kNotConnected));
     EXPECT_EQ(rig.view.statusColour, TStatusColour::scRed);
     EXPECT_EQ(rig.flows.Session().CardTypeIndex(), 0);

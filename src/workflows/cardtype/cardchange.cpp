@@ -37,7 +37,7 @@ TFuseChoices StoredFuses(const TPCardDefaults& defaults) {
 } // namespace
 
 TPCardChange::TPCardChange(TPCardChoice& card, TPFileRows& rows, TPLine& line,
-                           TPromptRelay& prompts, TMainView& view, const TPLang& lang,
+                           TPromptRelay& prompts, TSessionView& view, const TPLang& lang,
                            const TPDataFolders& folders)
     : card_(card), rows_(rows), line_(line), prompts_(prompts), view_(view), lang_(lang),
       folders_(folders) {

@@ -21,7 +21,7 @@ namespace korvex {
 class TPCardChange {
 public:
     TPCardChange(TPCardChoice& card, TPFileRows& rows, TPLine& line, TPromptRelay& prompts,
-                 TMainView& view, const TPLang& lang, const TPDataFolders& folders);
+                 TSessionView& view, const TPLang& lang, const TPDataFolders& folders);
 
     // Whether leaving a card type stores its settings in its file. A face
     // that only runs one command and goes (the command-line tool) leaves the
@@ -60,7 +60,7 @@ private:
     TPFileRows& rows_;
     TPLine& line_;
     TPromptRelay& prompts_;
-    TMainView& view_;
+    TSessionView& view_;
     const TPLang& lang_;
     const TPDataFolders& folders_;
     bool storeOnLeave_ = true;

@@ -31,6 +31,9 @@ TPMainWorkflows::TPMainWorkflows(TPDataFolders folders, TPSettingsStore& setting
                TSessionSeams{seams.prompts, seams.linkPrompts, seams.pump, seams.scheduler,
                              seams.clock, seams.ports, &seams.view}) {
     TSessionEvents events;
+    events.step = [this](const std::string&) { Changed(); };
+    events.note = [this](const std::string&) { Changed(); };
+    events.state = [this] { Changed(); };
     if (seams.gauge != nullptr) {
         events.progress = [gauge = seams.gauge](int percent) { gauge->SetProgress(percent); };
     }
@@ -66,7 +69,13 @@ void TPMainWorkflows::CloseTimerTick() {
 
 void TPMainWorkflows::ShowCaption(const std::string& caption) {
     windowCaption_ = caption;
-    seams_.view.ShowWindowCaption(caption);
+    Changed();
+}
+
+void TPMainWorkflows::Changed() {
+    if (OnChange) {
+        OnChange();
+    }
 }
 
 std::string TPMainWorkflows::PortCaption(int number) const {

@@ -13,6 +13,7 @@ namespace korvex {
 
 // Everything the window hands its logic.
 struct TPWorkflowSeams {
+    // What the window is asked to do: show a read, a file, a document, close.
     TMainView& view;
     TPrompts& prompts;
     TLinkPrompts* linkPrompts = nullptr;
@@ -29,6 +30,8 @@ struct TPWorkflowSeams {
 // it keeps what only the window has (the first showing and the close, the
 // big buttons and their pop-ups, the caption, the log panel's buttons, the
 // snapshot the window draws) and hands every other intent to the session.
+// Whatever the snapshot shows changes, OnChange tells the window, which
+// draws itself whole from Snapshot().
 class TPMainWorkflows {
 public:
     static constexpr const char* kTitle = "Korvex 2.1 Beta II";
@@ -164,6 +167,11 @@ public:
     // --- what the window shows
 
     TMainSnapshot Snapshot() const;
+    // Told whenever anything the snapshot shows changed.
+    std::function<void()> OnChange;
+    // A card command or a production run runs: the window draws each change
+    // at once, since the command goes on before the window's next turn.
+    bool Running() const { return session_.CommandRunning() || session_.ProductionRunning(); }
     std::string ConfigText() const { return session_.ConfigText(); }
     std::string Text(int entry) const { return session_.Text(entry); }
     std::string Worded(const std::exception& error) const { return session_.Worded(error); }
@@ -176,6 +184,7 @@ private:
     // The caption names the port the line was given, once it was given one.
     TIntentResult ShowingPort(TIntentResult result);
     void ShowCaption(const std::string& caption);
+    void Changed();
     // "Korvex - COM2", or "Korvex - Simulator" for an item that stands for it.
     std::string PortCaption(int number) const;
 

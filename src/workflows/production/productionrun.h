@@ -149,7 +149,7 @@ struct TProductionParts {
     TPRunState& runState;
     TPStatusPanel& status;
     TPromptRelay& prompts;
-    TMainView& view;
+    TSessionView& view;
     TClock& clock;
     const TPLang& lang;
     const TPDataFolders& folders;
@@ -252,7 +252,7 @@ private:
     TPRunState& runState_;
     TPStatusPanel& status_;
     TPromptRelay& prompts_;
-    TMainView& view_;
+    TSessionView& view_;
     TClock& clock_;
     const TPLang& lang_;
     const TPDataFolders& folders_;

@@ -133,7 +133,7 @@ struct TCommandParts {
     TPromptRelay& prompts;
     TPOptionReader& options;
     TPCommandNotes& notes;
-    TMainView& view;
+    TSessionView& view;
     TProgressSink& gauge;
     TClock& clock;
     const TPLang& lang;
@@ -360,7 +360,7 @@ private:
     TPromptRelay& prompts_;
     TPOptionReader& options_;
     TPCommandNotes& notes_;
-    TMainView& view_;
+    TSessionView& view_;
     TProgressSink& gauge_;
     TClock& clock_;
     const TPLang& lang_;

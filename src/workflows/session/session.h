@@ -28,8 +28,7 @@ struct TSessionSeams {
     // Which device each port item stands for, when the face lets the user
     // choose devices by name; the backend factory must open through it.
     TPortMap* ports = nullptr;
-    // A face that draws every change as it happens (the window) is told of
-    // each one here as well as by the events.
+    // What the face is asked to do: show a read, a file, a document.
     TMainView* view = nullptr;
 };
 

@@ -27,53 +27,41 @@ struct TSessionEvents {
     std::function<void(const std::string& line)> logLine;
 };
 
-// The session's view and gauge: every change goes to the events, and to the
-// view of a face that draws each one as it happens.
-class TSessionRelay final : public TMainView, public TProgressSink {
+// The session's view and gauge: every change its pieces make goes to the
+// face as an event, every request to the face's view.
+class TSessionRelay final : public TSessionView, public TProgressSink {
 public:
     TSessionRelay(const TSessionEvents& events, TMainView* view) : events_(events), view_(view) {}
     // The language the state captions are worded in.
     void SetLang(const TPLang& lang) { lang_ = &lang; }
 
-    void ShowStatus(const std::string& caption, TStatusColour colour) override {
-        Tell([&](TMainView& view) { view.ShowStatus(caption, colour); });
+    void ShowStatus(const std::string& caption, TStatusColour /*colour*/) override {
         // Only a running command's own captions are steps: the programmer's
         // state is no step of it.
         if (running_ && events_.step && !IsStateCaption(caption)) {
             events_.step(caption);
         }
+        Changed();
     }
-    void ShowFileRow(TFileRow row, const TRowStatus& status) override {
-        Tell([&](TMainView& view) { view.ShowFileRow(row, status); });
-    }
-    void ShowFieldText(TFileRow row, const std::string& text) override {
-        Tell([&](TMainView& view) { view.ShowFieldText(row, text); });
-    }
-    void ShowCardLayout(const TCardLayout& layout) override {
-        Tell([&](TMainView& view) { view.ShowCardLayout(layout); });
-    }
-    void ShowDescription(const std::string& text) override {
-        Tell([&](TMainView& view) { view.ShowDescription(text); });
-    }
-    void ShowFuses(const TFuseChoices& fuses) override {
-        Tell([&](TMainView& view) { view.ShowFuses(fuses); });
-    }
-    void ShowWindowCaption(const std::string& caption) override {
-        Tell([&](TMainView& view) { view.ShowWindowCaption(caption); });
-    }
-    void ShowPortChoice(int comPort) override {
-        Tell([&](TMainView& view) { view.ShowPortChoice(comPort); });
-    }
-    void ShowSpeedChoice(TBaudRate rate) override {
-        Tell([&](TMainView& view) { view.ShowSpeedChoice(rate); });
-    }
-    void ShowLanguage() override {
-        Tell([](TMainView& view) { view.ShowLanguage(); });
-    }
+    void ShowFileRow(TFileRow /*row*/, const TRowStatus& /*status*/) override { Changed(); }
+    void ShowFieldText(TFileRow /*row*/, const std::string& /*text*/) override { Changed(); }
+    void ShowCardLayout(const TCardLayout& /*layout*/) override { Changed(); }
+    void ShowDescription(const std::string& /*text*/) override { Changed(); }
+    void ShowFuses(const TFuseChoices& /*fuses*/) override { Changed(); }
+    void ShowPortChoice(int /*comPort*/) override { Changed(); }
+    void ShowSpeedChoice(TBaudRate /*rate*/) override { Changed(); }
+    void ShowLanguage() override { Changed(); }
     void EnableCommands(bool enabled) override {
         running_ = !enabled;
-        Tell([&](TMainView& view) { view.EnableCommands(enabled); });
+        Changed();
     }
+    void ShowNote(const std::string& text) override {
+        if (events_.note) {
+            events_.note(text);
+        }
+    }
+    void ShowResult() override { Changed(); }
+
     void ShowReadBack(TPReadBack& readBack) override {
         if (view_ != nullptr) {
             view_->ShowReadBack(readBack);
@@ -87,17 +75,6 @@ public:
             view_->ShowFileView(file, eepromKind, avrKind);
         }
     }
-    void ShowNote(const std::string& text) override {
-        if (view_ != nullptr) {
-            view_->ShowNote(text);
-        }
-        if (events_.note) {
-            events_.note(text);
-        }
-    }
-    void ShowResult() override {
-        Tell([](TMainView& view) { view.ShowResult(); });
-    }
     void OpenDocument(const std::string& target) override {
         if (view_ != nullptr) {
             view_->OpenDocument(target);
@@ -108,6 +85,7 @@ public:
             view_->RequestClose();
         }
     }
+
     // The gauge's position now.
     int Percent() const { return percent_; }
     void SetProgress(int percent) override {
@@ -118,11 +96,7 @@ public:
     }
 
 private:
-    template <typename Show>
-    void Tell(Show show) {
-        if (view_ != nullptr) {
-            show(*view_);
-        }
+    void Changed() {
         if (events_.state) {
             events_.state();
         }
