@@ -30,7 +30,7 @@
 #include "support/programfolder.h"
 #include "support/readfile.h"
 #include "support/settingsstore.h"
-#include "workflows/session/mainworkflows.h"
+#include "workflows/presenter/mainworkflows.h"
 
 #include <benchmark/benchmark.h>
 

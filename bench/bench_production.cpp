@@ -29,7 +29,7 @@
 #include "sim/simfeeder.h"
 #include "support/programfolder.h"
 #include "support/settingsstore.h"
-#include "workflows/session/mainworkflows.h"
+#include "workflows/presenter/mainworkflows.h"
 
 #include <benchmark/benchmark.h>
 

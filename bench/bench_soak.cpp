@@ -16,7 +16,7 @@
 #include "sim/simfaults.h"
 #include "support/programfolder.h"
 #include "support/settingsstore.h"
-#include "workflows/session/mainworkflows.h"
+#include "workflows/presenter/mainworkflows.h"
 
 #include <benchmark/benchmark.h>
 
@@ -78,10 +78,7 @@ TRun RunOnLine(const TCardSetup& setup, korvex::TCardCommand command, int stepRe
     korvex::testing::TManualPollScheduler scheduler;
     korvex::bench::TAnsweringPrompts prompts;
     korvex::testing::TRecordedPrompts linkPrompts;
-    struct TNotes final : korvex::TMainView {
-        void ShowNote(const std::string& text) override { notes += text + " / "; }
-        std::string notes;
-    } view;
+    korvex::TMainView view;
     const std::filesystem::path folder = korvex::ExecutableFolder();
     korvex::sim::TSimDevice device(
         korvex::sim::TSimCard(korvex::sim::SimCardModelForCardType(folder, setup.cardType)));
@@ -134,9 +131,13 @@ TRun RunOnLine(const TCardSetup& setup, korvex::TCardCommand command, int stepRe
     run.retries = work.LastReport().retries;
     run.card = CardTexts(device);
     if (!run.succeeded && std::getenv("KORVEX_SOAK_WHY") != nullptr) {
+        std::string notes;
+        for (const std::string& note : work.Snapshot().notes) {
+            notes += note + " / ";
+        }
         std::fprintf(stderr, "%s | %s | %s\n", prompts.problems.c_str(),
                      linkPrompts.errors.empty() ? "" : linkPrompts.errors.back().c_str(),
-                     view.notes.c_str());
+                     notes.c_str());
     }
     return run;
 }

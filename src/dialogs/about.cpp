@@ -4,7 +4,7 @@
 #include "dialogs/qtext.h"
 #include "workflows/entries.h"
 #include "workflows/presenter/captions.h"
-#include "workflows/session/mainworkflows.h"
+#include "workflows/presenter/mainworkflows.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

@@ -1,6 +1,6 @@
 #include "dialogs/addcard.h"
 
-#include "workflows/session/mainworkflows.h"
+#include "workflows/presenter/mainworkflows.h"
 
 #include <QLayout>
 

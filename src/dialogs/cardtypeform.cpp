@@ -5,7 +5,7 @@
 #include "dialogs/qtext.h"
 #include "dialogs/widgettools.h"
 #include "support/errors.h"
-#include "workflows/session/mainworkflows.h"
+#include "workflows/presenter/mainworkflows.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

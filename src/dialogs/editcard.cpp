@@ -1,7 +1,7 @@
 #include "dialogs/editcard.h"
 
 #include "dialogs/serialfields.h"
-#include "workflows/session/mainworkflows.h"
+#include "workflows/presenter/mainworkflows.h"
 
 namespace korvex::gui {
 

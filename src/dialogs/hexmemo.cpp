@@ -3,7 +3,7 @@
 #include "dialogs/qtext.h"
 #include "dialogs/widgettools.h"
 #include "workflows/entries.h"
-#include "workflows/session/mainworkflows.h"
+#include "workflows/presenter/mainworkflows.h"
 
 #include <QPlainTextEdit>
 #include <QScrollBar>

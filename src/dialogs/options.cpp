@@ -5,7 +5,7 @@
 #include "dialogs/widgettools.h"
 #include "support/optionreader.h"
 #include "workflows/entries.h"
-#include "workflows/session/mainworkflows.h"
+#include "workflows/presenter/mainworkflows.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

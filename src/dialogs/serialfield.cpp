@@ -5,7 +5,7 @@
 #include "dialogs/qtext.h"
 #include "dialogs/widgettools.h"
 #include "workflows/entries.h"
-#include "workflows/session/mainworkflows.h"
+#include "workflows/presenter/mainworkflows.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

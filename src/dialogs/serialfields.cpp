@@ -5,7 +5,7 @@
 #include "dialogs/widgettools.h"
 #include "support/textconv.h"
 #include "workflows/entries.h"
-#include "workflows/session/mainworkflows.h"
+#include "workflows/presenter/mainworkflows.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

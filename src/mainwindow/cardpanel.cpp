@@ -5,7 +5,7 @@
 #include "dialogs/widgettools.h"
 #include "mainwindow/filerowsview.h"
 #include "mainwindow/fusepages.h"
-#include "workflows/session/mainworkflows.h"
+#include "workflows/presenter/mainworkflows.h"
 
 #include <QComboBox>
 #include <QEvent>

@@ -6,7 +6,7 @@
 #include "mainwindow/filefield.h"
 #include "workflows/entries.h"
 #include "workflows/filerows/filerows.h"
-#include "workflows/session/mainworkflows.h"
+#include "workflows/presenter/mainworkflows.h"
 
 #include <QGridLayout>
 #include <QLabel>

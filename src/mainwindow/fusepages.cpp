@@ -2,7 +2,7 @@
 
 #include "dialogs/captiontargets.h"
 #include "dialogs/widgettools.h"
-#include "workflows/session/mainworkflows.h"
+#include "workflows/presenter/mainworkflows.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>

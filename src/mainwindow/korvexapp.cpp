@@ -24,12 +24,7 @@ TKorvexApp::TKorvexApp(TPDataFolders folders, TAppParts parts)
     TFileChooser& files = parts.files != nullptr ? *parts.files : qtFiles_;
     TBackendFactory factory = parts.factory;
     if (!factory) {
-        view_.OnCardShown = [this] {
-            if (!followScheduled_ && window_) {
-                followScheduled_ = true;
-                QTimer::singleShot(0, window_.get(), [this] { FollowCardTypeWithSimulator(); });
-            }
-        };
+        followsSimulator_ = true;
         // The map is read at each opening, so a device chosen by name is
         // the one opened.
         factory = [this](std::string_view port) {
@@ -44,16 +39,28 @@ TKorvexApp::TKorvexApp(TPDataFolders folders, TAppParts parts)
     // The boxes' titles in the language shown when each opens.
     qtPrompts_.SetTexts([this](int entry) { return Q(work_->Text(entry)); });
     view_.SetTarget(window_.get());
+    work_->OnChange = [this] { Changed(); };
     gauge_.SetTarget(window_.get());
 }
 
 TKorvexApp::~TKorvexApp() {
+    work_->OnChange = nullptr;
     view_.SetTarget(nullptr);
     gauge_.SetTarget(nullptr);
     scheduler_.Stop();
     // The window goes first: it lets go of the workflows' log.
     window_.reset();
     work_.reset();
+}
+
+// The window draws the change; a change of card type on the built-in
+// simulator opens the line again, with a card of the new type.
+void TKorvexApp::Changed() {
+    window_->Changed();
+    if (followsSimulator_ && !followScheduled_) {
+        followScheduled_ = true;
+        QTimer::singleShot(0, window_.get(), [this] { FollowCardTypeWithSimulator(); });
+    }
 }
 
 void TKorvexApp::ShowError(const std::exception& error) {

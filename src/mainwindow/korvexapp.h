@@ -8,7 +8,7 @@
 #include "mainwindow/qtseams.h"
 #include "support/datafolders.h"
 #include "support/settingsstore.h"
-#include "workflows/session/mainworkflows.h"
+#include "workflows/presenter/mainworkflows.h"
 
 #include <filesystem>
 #include <functional>
@@ -60,6 +60,7 @@ private:
     // The built-in programmer holds a card of the card type shown: after a
     // change of card type the line to it is opened again, with the new card.
     void FollowCardTypeWithSimulator();
+    void Changed();
 
     TPDataFolders folders_;
     TPSettingsStore settings_;
@@ -75,6 +76,8 @@ private:
     std::map<std::string, std::function<std::unique_ptr<TSerialBackend>()>> simulators_;
     std::string simulatedCard_;
     bool followScheduled_ = false;
+    // The factory is the built-in one, whose simulator holds the card type shown.
+    bool followsSimulator_ = false;
     std::unique_ptr<TPMainWorkflows> work_;
     std::unique_ptr<Tfrmmain> window_;
 };

@@ -5,7 +5,7 @@
 #include "dialogs/qtext.h"
 #include "dialogs/widgettools.h"
 #include "support/logmemo.h"
-#include "workflows/session/mainworkflows.h"
+#include "workflows/presenter/mainworkflows.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

@@ -9,7 +9,7 @@
 #include "mainwindow/mainactions.h"
 #include "mainwindow/productionwindow.h"
 #include "mainwindow/statusstrip.h"
-#include "workflows/session/mainworkflows.h"
+#include "workflows/presenter/mainworkflows.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -103,6 +103,8 @@ void Tfrmmain::Render() {
     renderTimer_.stop();
     const TMainSnapshot shot = work_.Snapshot();
     const bool idle = !shot.commandRunning && !shot.productionRunning;
+    runningShown_ = !idle;
+    resultShown_ = shot.result;
     setWindowTitle(Q(shot.windowCaption));
     RenderCaptions(shot);
     actions_->Render(shot);
@@ -155,64 +157,20 @@ void Tfrmmain::ToggleLogPanel() {
     resize(std::max(wanted, minimumSizeHint().width()), height());
 }
 
-void Tfrmmain::ShowStatus(const std::string& caption, TStatusColour /*colour*/) {
-    // The step that runs is shown at once, even in the middle of a command.
-    strip_->ShowStatus(caption);
-    if (production_ != nullptr) {
-        production_->Refresh();
+// A command goes on before the window's next turn: what it changes is drawn
+// at once, and so is its end.
+void Tfrmmain::Changed() {
+    if (rendering_ || closing_) {
+        ScheduleRender();
+        return;
+    }
+    const TMainSnapshot shot = work_.Snapshot();
+    const bool running = shot.commandRunning || shot.productionRunning;
+    if (running || running != runningShown_ || shot.result != resultShown_) {
+        Render();
+        return;
     }
     ScheduleRender();
-}
-
-void Tfrmmain::ShowFileRow(TFileRow /*row*/, const TRowStatus& /*status*/) {
-    ScheduleRender();
-}
-
-void Tfrmmain::ShowFieldText(TFileRow /*row*/, const std::string& /*text*/) {
-    ScheduleRender();
-}
-
-void Tfrmmain::ShowCardLayout(const TCardLayout& /*layout*/) {
-    ScheduleRender();
-}
-
-void Tfrmmain::ShowDescription(const std::string& /*text*/) {
-    ScheduleRender();
-}
-
-void Tfrmmain::ShowFuses(const TFuseChoices& /*fuses*/) {
-    ScheduleRender();
-}
-
-void Tfrmmain::ShowWindowCaption(const std::string& /*caption*/) {
-    ScheduleRender();
-}
-
-void Tfrmmain::ShowPortChoice(int /*comPort*/) {
-    ScheduleRender();
-}
-
-void Tfrmmain::ShowSpeedChoice(TBaudRate /*rate*/) {
-    ScheduleRender();
-}
-
-void Tfrmmain::ShowLanguage() {
-    ScheduleRender();
-}
-
-void Tfrmmain::EnableCommands(bool /*enabled*/) {
-    // Before the command sends anything, its entry points are off, and the
-    // remarks and result of the command before are gone.
-    Render();
-}
-
-void Tfrmmain::ShowNote(const std::string& text) {
-    // At once: the command goes on, and the render would wait for its end.
-    strip_->AddNote(text);
-}
-
-void Tfrmmain::ShowResult() {
-    Render();
 }
 
 void Tfrmmain::OpenDocument(const std::string& target) {

@@ -53,22 +53,13 @@ public:
     // its screen.
     void ToggleLogPanel();
 
-    // TMainView: each change is drawn from the snapshot.
-    void ShowStatus(const std::string& caption, TStatusColour colour) override;
-    void ShowFileRow(TFileRow row, const TRowStatus& status) override;
-    void ShowFieldText(TFileRow row, const std::string& text) override;
-    void ShowCardLayout(const TCardLayout& layout) override;
-    void ShowDescription(const std::string& text) override;
-    void ShowFuses(const TFuseChoices& fuses) override;
-    void ShowWindowCaption(const std::string& caption) override;
-    void ShowPortChoice(int comPort) override;
-    void ShowSpeedChoice(TBaudRate rate) override;
-    void ShowLanguage() override;
-    void EnableCommands(bool enabled) override;
+    // The workflows' change notice: the window draws itself whole from the
+    // snapshot, at once while a command runs or as one ends, else once the
+    // intent in hand is through.
+    void Changed();
+    // TMainView: what the workflows ask of the window.
     void ShowReadBack(TPReadBack& readBack) override;
     void ShowFileView(const std::filesystem::path& file, bool eepromKind, bool avrKind) override;
-    void ShowNote(const std::string& text) override;
-    void ShowResult() override;
     void OpenDocument(const std::string& target) override;
     void RequestClose() override;
     // TProgressSink: the gauges.
@@ -116,6 +107,10 @@ private:
     QTimer renderTimer_;
     QTimer closeTimer_;
     bool rendering_ = false;
+    // What the last drawing showed of the commands: whether one ran, and the
+    // result of the last.
+    bool runningShown_ = false;
+    TCommandResult resultShown_;
     bool closing_ = false;
     bool centred_ = false;
     // The window's width before the log panel was shown, to go back to.

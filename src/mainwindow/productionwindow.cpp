@@ -6,7 +6,7 @@
 #include "mainwindow/chartstab.h"
 #include "mainwindow/productionrunview.h"
 #include "workflows/entries.h"
-#include "workflows/session/mainworkflows.h"
+#include "workflows/presenter/mainworkflows.h"
 
 #include <QCloseEvent>
 #include <QFrame>

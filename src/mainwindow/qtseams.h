@@ -47,24 +47,8 @@ private:
 class TViewRelay final : public TMainView {
 public:
     void SetTarget(TMainView* target) { target_ = target; }
-    // Told after the card type shown has changed its description, which every
-    // card type change does.
-    std::function<void()> OnCardShown;
-    void ShowStatus(const std::string& caption, TStatusColour colour) override;
-    void ShowFileRow(TFileRow row, const TRowStatus& status) override;
-    void ShowFieldText(TFileRow row, const std::string& text) override;
-    void ShowCardLayout(const TCardLayout& layout) override;
-    void ShowDescription(const std::string& text) override;
-    void ShowFuses(const TFuseChoices& fuses) override;
-    void ShowWindowCaption(const std::string& caption) override;
-    void ShowPortChoice(int comPort) override;
-    void ShowSpeedChoice(TBaudRate rate) override;
-    void ShowLanguage() override;
-    void EnableCommands(bool enabled) override;
     void ShowReadBack(TPReadBack& readBack) override;
     void ShowFileView(const std::filesystem::path& file, bool eepromKind, bool avrKind) override;
-    void ShowNote(const std::string& text) override;
-    void ShowResult() override;
     void OpenDocument(const std::string& target) override;
     void RequestClose() override;
 

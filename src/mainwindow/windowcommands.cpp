@@ -4,7 +4,7 @@
 #include "mainwindow/cardpanel.h"
 #include "mainwindow/mainactions.h"
 #include "mainwindow/mainwindow.h"
-#include "workflows/session/mainworkflows.h"
+#include "workflows/presenter/mainworkflows.h"
 
 #include <QAction>
 #include <QCursor>

@@ -10,7 +10,7 @@
 #include "mainwindow/productionwindow.h"
 #include "workflows/entries.h"
 #include "workflows/filerows/fileview.h"
-#include "workflows/session/mainworkflows.h"
+#include "workflows/presenter/mainworkflows.h"
 
 namespace korvex::gui {
 

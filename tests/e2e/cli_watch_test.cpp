@@ -4,7 +4,7 @@
 #include "clirig.h"
 #include "common/ptypair.h"
 #include "ptysim.h"
-#include "workflows/session/mainworkflows.h"
+#include "workflows/presenter/mainworkflows.h"
 
 #include <gtest/gtest.h>
 

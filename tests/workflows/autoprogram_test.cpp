@@ -23,14 +23,14 @@ struct AutoRig : TWorkflowRig {
                      std::optional<sim::TSimCardModel> model = std::nullopt)
         : TWorkflowRig(cardType, model) {
         Start();
-        const bool avr = Bench().card.Kind().Code() >= 8;
+        const bool avr = flows.Session().AvrKind();
         flows.SetFileField(
             TFileRow::frProgram,
             File("prog.hex", avr ? PicHexFile(words, {}, {}) : PicHexFile(words, data, 0x3FF2)));
         if (avr) {
             flows.SetFileField(TFileRow::frIntEeprom, File("int.hex", HexData(0, data) + HexEnd()));
         }
-        if (Bench().card.EepromKind() >= 0) {
+        if (flows.Session().HasEeprom()) {
             flows.SetFileField(TFileRow::frEeprom, File("ee.hex", HexData(0, eeprom) + HexEnd()));
             garbage = Pattern(CardText(TSimMemory::Eeprom).size(), 4);
             device.Card().Load(TSimMemory::Eeprom, garbage);

@@ -60,7 +60,7 @@ TEST(Intents, NothingChangesTheCardTheFilesOrTheLineUnderARunningCommand) {
     // Still the PIC card type with its file and choices, on the same line.
     const TMainSnapshot after = rig.flows.Snapshot();
     EXPECT_EQ(after.cardText, kPicCard);
-    EXPECT_EQ(after.rows[0].field, rig.Bench().rows.Field(TFileRow::frProgram));
+    EXPECT_EQ(after.rows[0].field, rig.flows.Session().FileRow(TFileRow::frProgram).field);
     EXPECT_NE(after.rows[0].field, other);
     EXPECT_EQ(after.fuses, (TFuseChoices{1, 0, 1, 2, 1}));
     EXPECT_EQ(after.comPort, 1);

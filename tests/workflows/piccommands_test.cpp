@@ -419,7 +419,7 @@ TEST(CardCommands, RefusalsSendNoTransfer) {
                            rig.File("ee.hex", HexData(0, SomeBytes(8)) + HexEnd()));
     rig.device.SetPresent(false);
     rig.scheduler.Tick();
-    ASSERT_EQ(rig.Bench().line.State(), TPCardState::csCardNotReady);
+    ASSERT_EQ(rig.flows.Session().CardState(), TPCardState::csCardNotReady);
     for (const auto command : eight) {
         expect(rig, command, entries::kCardNotInserted);
     }

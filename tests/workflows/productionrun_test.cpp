@@ -228,7 +228,7 @@ TEST(ProductionRun, WhatTheJournalSaysOfTheLastCardDecidesWhetherTheCardInTheSlo
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.step));
         ProductionRig rig;
-        TPCardJournal journal(JournalFileOf(rig.folder, rig.Bench().PortName().text));
+        TPCardJournal journal(JournalFileOf(rig.folder, rig.flows.Session().PortName().text));
         journal.Restart(std::nullopt);
         journal.Begin("R", 7, rig.record, "s1");
         journal.Claimed("R", 7, kPicCard, {{"Serial1", 1008, "1008"}});
@@ -352,7 +352,7 @@ TEST(ProductionRun, DoesNotStartWithAPasswordInTheDatabasesConnectionString) {
 TEST(ProductionRun, FilesThatCannotBeLoadedEndTheRunBeforeAnythingIsSent) {
     ProductionRig rig;
     // Rewritten while the line runs, and broken.
-    WriteText(rig.Bench().rows.Field(TFileRow::frProgram), ":10000000zz\r\n");
+    WriteText(rig.flows.Session().FileRow(TFileRow::frProgram).field, ":10000000zz\r\n");
     rig.pump.during = [&] {
         if (rig.device.Frames().size() > 20000) {
             rig.flows.StopProduction(); // a run that never ends fails below

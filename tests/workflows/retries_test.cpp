@@ -172,7 +172,7 @@ TEST(Retries, AProgrammerGoneQuietOrAPortGoneIsSaid) {
         EXPECT_EQ(report.lineFault.kind, TTransportFaultKind::tfNoAnswer);
         const std::string words = rig.Text(entry);
         EXPECT_EQ(report.lineProblem.substr(0, 8), words.substr(0, 8)) << report.lineProblem;
-        EXPECT_NE(report.lineProblem.find(FaultWords(rig.Bench().lang, report.lineFault)),
+        EXPECT_NE(report.lineProblem.find(FaultWords(rig.flows.Session().Lang(), report.lineFault)),
                   std::string::npos);
         ASSERT_EQ(rig.linkPrompts.errors.size(), 1u);
         EXPECT_EQ(rig.linkPrompts.errors[0], "Failed to write card !\r\n" + report.lineProblem);

@@ -17,10 +17,10 @@ TEST(Startup, FirstRunWithoutSettingsIsOffline) {
     rig.scheduler.Tick();
     EXPECT_EQ(rig.view.windowCaption, "Korvex - OffLine");
     EXPECT_EQ(rig.view.portChoice, 0);
-    EXPECT_EQ(rig.view.speedChoice, std::nullopt);
+    EXPECT_EQ(rig.view.speedChoice, TBaudRate::br19200);
     EXPECT_EQ(rig.view.statuses.back(), rig.Text(entries::kNotConnected));
     EXPECT_EQ(rig.view.statusColour, TStatusColour::scRed);
-    EXPECT_EQ(rig.Bench().card.Index(), 0);
+    EXPECT_EQ(rig.flows.Session().CardTypeIndex(), 0);
     EXPECT_FALSE(rig.Bench().line.Prog().Port().IsOpen());
     EXPECT_TRUE(rig.device.Frames().empty());
     // A port named for the run, no speed anywhere: the line runs at the
@@ -28,7 +28,7 @@ TEST(Startup, FirstRunWithoutSettingsIsOffline) {
     TWorkflowRig named;
     named.flows.FormShow({1, std::nullopt, std::nullopt});
     named.Poll();
-    EXPECT_EQ(named.Bench().line.State(), TPCardState::csCardReady);
+    EXPECT_EQ(named.flows.Session().CardState(), TPCardState::csCardReady);
 }
 
 TEST(Startup, StoredSpeedChoosesItsItemAndReachesThePort) {
@@ -39,7 +39,7 @@ TEST(Startup, StoredSpeedChoosesItsItemAndReachesThePort) {
         rig.Poll();
         EXPECT_EQ(rig.view.speedChoice, TBaudRate::br19200);
         EXPECT_EQ(rig.view.windowCaption, "Korvex - COM1");
-        EXPECT_EQ(rig.Bench().line.State(), TPCardState::csCardReady);
+        EXPECT_EQ(rig.flows.Session().CardState(), TPCardState::csCardReady);
         EXPECT_EQ(rig.view.statuses.back(), rig.Text(entries::kCardReady));
     }
     {
@@ -49,7 +49,7 @@ TEST(Startup, StoredSpeedChoosesItsItemAndReachesThePort) {
         rig.flows.FormShow();
         rig.Poll();
         EXPECT_EQ(rig.view.speedChoice, TBaudRate::br115200);
-        EXPECT_EQ(rig.Bench().line.State(), TPCardState::csNotConnected);
+        EXPECT_EQ(rig.flows.Session().CardState(), TPCardState::csNotConnected);
         EXPECT_TRUE(rig.device.Frames().empty());
     }
     {

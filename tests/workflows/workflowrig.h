@@ -11,7 +11,7 @@
 #include "sim/simcardmodel.h"
 #include "sim/simdevice.h"
 #include "support/settingsstore.h"
-#include "workflows/session/mainworkflows.h"
+#include "workflows/presenter/mainworkflows.h"
 #include "workflows/session/readback.h"
 
 #include <array>
@@ -24,9 +24,21 @@
 
 namespace korvex {
 
-// The state behind the workflows' snapshot, for tests to look at.
+// The state behind a session's answers, for tests to look at.
+struct TSessionParts {
+    const TPCardChoice& card;
+    const TPFileRows& rows;
+    const TPLine& line;
+    const TPLang& lang;
+    const TPDataFolders& dataFolders;
+
+    TPortName PortName() const { return line.PortName(); }
+};
+
 struct TWorkflowsProbe {
-    static const TPWorkbench& Bench(const TPMainWorkflows& flows) { return flows.bench_; }
+    static TSessionParts Parts(const TPSession& session) {
+        return {session.card_, session.rows_, session.line_, session.lang_, session.folders_};
+    }
 };
 
 } // namespace korvex
@@ -111,24 +123,11 @@ struct TReadBackSeen {
     }
 };
 
-// The window's side, remembered: the last state of everything shown plus the
-// histories the tests look at.
+// The window's side, remembered: what it was asked to do, the last snapshot
+// it would draw, and the histories of what it showed that the tests look at,
+// taken from the snapshot at each change notice.
 class TRecordingView final : public TMainView {
 public:
-    void ShowStatus(const std::string& caption, TStatusColour colour) override {
-        statuses.push_back(caption);
-        statusColour = colour;
-    }
-    void ShowFileRow(TFileRow row, const TRowStatus& status) override { Row(row) = status; }
-    void ShowFieldText(TFileRow row, const std::string& text) override {
-        fields[static_cast<std::size_t>(row)] = text;
-    }
-    void ShowCardLayout(const TCardLayout& shown) override { layout = shown; }
-    void ShowFuses(const TFuseChoices& shown) override { fuses = shown; }
-    void ShowWindowCaption(const std::string& caption) override { windowCaption = caption; }
-    void ShowPortChoice(int comPort) override { portChoice = comPort; }
-    void ShowSpeedChoice(TBaudRate rate) override { speedChoice = rate; }
-    void EnableCommands(bool enabled) override { enables.push_back(enabled); }
     void ShowReadBack(TPReadBack& readBack) override {
         TReadBackSeen seen{readBack.ModeLabel(), readBack.MemoLines(), {}};
         // The first part of an AVR read saved, its data EEPROM is shown.
@@ -140,7 +139,33 @@ public:
     }
     void RequestClose() override { ++closeRequests; }
     void OpenDocument(const std::string& target) override { documents.push_back(target); }
-    void ShowNote(const std::string& text) override { notes.push_back(text); }
+
+    // A change notice: the snapshot as the window would draw it.
+    void Draw(const TMainSnapshot& shot) {
+        if (shot.statusCaption != statusShown_) {
+            statusShown_ = shot.statusCaption;
+            statuses.push_back(shot.statusCaption);
+        }
+        statusColour = shot.statusColour;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            rows[i] = shot.rows[i].status;
+            fields[i] = shot.rows[i].field;
+        }
+        layout = shot.layout;
+        fuses = shot.fuses;
+        windowCaption = shot.windowCaption;
+        portChoice = shot.comPort;
+        speedChoice = shot.speed;
+        const bool running = shot.commandRunning || shot.productionRunning;
+        if (running != runningShown_) {
+            runningShown_ = running;
+            enables.push_back(!running);
+        }
+        if (shot.notes != notesShown_ && !shot.notes.empty()) {
+            notes.push_back(shot.notes.back());
+        }
+        notesShown_ = shot.notes;
+    }
 
     TRowStatus& Row(TFileRow row) { return rows[static_cast<std::size_t>(row)]; }
 
@@ -159,6 +184,11 @@ public:
     std::vector<std::string> documents;
     std::vector<std::string> notes;
     TempDir saves;
+
+private:
+    std::string statusShown_;
+    bool runningShown_ = false;
+    std::vector<std::string> notesShown_;
 };
 
 // A copy of the shipped data folder in a temporary folder, so tests may
@@ -192,7 +222,9 @@ public:
                 settings, sim::SimulatorBackendFactory(device, clock),
                 TPWorkflowSeams{view, prompts, &linkPrompts, &pump, &scheduler, &gauge, &clock,
                                 &ports}),
-          options(folder), cardType_(cardType) {}
+          options(folder), cardType_(cardType) {
+        flows.OnChange = [this] { view.Draw(flows.Snapshot()); };
+    }
 
     // First showing on COM1 at the programmer's rate with the rig's card type,
     // then polls until the card is ready. Every record starts empty after it.
@@ -227,7 +259,7 @@ public:
         gauge.values.clear();
     }
 
-    const TPWorkbench& Bench() const { return TWorkflowsProbe::Bench(flows); }
+    TSessionParts Bench() const { return TWorkflowsProbe::Parts(flows.Session()); }
     TOutcome Run(TCardCommand command) { return flows.RunCommand(command); }
     // The options file, as the options dialog would change it.
     TPOptionReader& Options() { return options; }

@@ -64,8 +64,8 @@ int AddCardType(TCardSession& session, const TCardRequest& request) {
     // A name no card type can have is bad usage; the workflows would only
     // say the card type was not written.
     TPCardIni::CheckCardName(request.name);
-    TPMainWorkflows& work = session.Work();
-    const std::vector<std::string> names = work.Snapshot().cardTypes;
+    TPSession& work = session.Work();
+    const std::vector<std::string> names = work.CardTypeNames();
     if (const int existing = FindCardItem(names, request.name); existing >= 0) {
         session.Fail("card type \"" + names[static_cast<std::size_t>(existing)] +
                      "\" exists already");
@@ -102,7 +102,7 @@ std::string SerialFieldLine(const TSerialField& field) {
 }
 
 int EditCardType(TCardSession& session, const TCardRequest& request) {
-    TPMainWorkflows& work = session.Work();
+    TPSession& work = session.Work();
     // Before the card type list is read again, which would choose the
     // remembered card type.
     if (!request.serials.empty() || !request.removeSerials.empty()) {
@@ -182,7 +182,7 @@ private:
             if (request_.action == "edit") {
                 return EditCardType(session, request_);
             }
-            const std::string name = session.Work().Snapshot().cardText;
+            const std::string name = session.Work().CardTypeName();
             if (session.Work().DeleteCardType() != TIntentResult::irDone) {
                 return kExitFailed;
             }

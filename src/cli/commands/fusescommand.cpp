@@ -4,7 +4,6 @@
 #include "catalogue/serialfield.h"
 #include "cli/commands/commandlist.h"
 #include "cli/output/messageline.h"
-#include "cli/session/rowview.h"
 #include "support/errors.h"
 #include "support/inifile.h"
 #include "support/textconv.h"
@@ -57,11 +56,11 @@ std::optional<int> ItemOf(const TFuseSetting& setting, TCardSession& session) {
 // program file that carries a configuration word of its own takes
 // precedence over them, and the user is told so.
 void PrintFuses(TCardSession& session) {
-    const TMainSnapshot shot = session.Work().Snapshot();
-    const TFuseChoices& fuses = shot.storedFuses;
+    const TPSession& work = session.Work();
+    const TFuseChoices fuses = work.StoredFuses();
     std::ostream& out = session.Out();
-    out << "Card type: " << shot.cardText << '\n';
-    if (!shot.layout.avrKind) {
+    out << "Card type: " << work.CardTypeName() << '\n';
+    if (!work.AvrKind()) {
         out << "Watchdog: " << OnOff(fuses.watchDog) << '\n';
         out << "Power-up timer: " << OnOff(fuses.powerUp) << '\n';
         out << "Code protection: " << OnOff(fuses.protection) << '\n';
@@ -70,11 +69,11 @@ void PrintFuses(TCardSession& session) {
                     ? kOscillatorNames[static_cast<std::size_t>(fuses.oscillator)]
                     : "none")
             << '\n';
-        const std::string config = session.Work().ConfigText();
+        const std::string config = work.ConfigText();
         out << "Configuration word: "
             << (config.size() >= 4 ? config.substr(config.size() - 4) : "none") << '\n';
-        if (shot.fuseOrigin == TFuseOrigin::foProgramFile) {
-            out << "The program file " << RowView(shot, TFileRow::frProgram).field
+        if (work.FuseOrigin() == TFuseOrigin::foProgramFile) {
+            out << "The program file " << work.FileRow(TFileRow::frProgram).field
                 << " carries a configuration word of its own, which takes precedence over "
                    "these choices\n";
         }
@@ -106,8 +105,8 @@ private:
         if (const int code = session.Start(); code != kExitOk) {
             return code;
         }
-        TPMainWorkflows& work = session.Work();
-        const bool avr = work.Snapshot().layout.avrKind;
+        TPSession& work = session.Work();
+        const bool avr = work.AvrKind();
         const TFuseSetting settings[] = {
             {&request_.watchdog, "watchdog", TFuse::fuWatchDog, false},
             {&request_.powerup, "powerup", TFuse::fuPowerUp, false},
@@ -123,7 +122,7 @@ private:
             if (setting.avr != avr) {
                 session.Fail(std::string("--") + setting.option + " is a choice of " +
                              (setting.avr ? "AVR" : "PIC") + "-kind card types; \"" +
-                             work.Snapshot().cardText + "\" is of the " + (avr ? "AVR" : "PIC") +
+                             work.CardTypeName() + "\" is of the " + (avr ? "AVR" : "PIC") +
                              " kind" + (avr ? " (its choice is --lock)" : ""));
                 return kExitUsage;
             }
@@ -140,7 +139,7 @@ private:
             }
             // Shown again as the next command will find it, the program file's
             // word laid over the choices just stored.
-            work.ChooseCardType(work.Snapshot().cardText);
+            work.ChooseCardType(work.CardTypeName());
         }
         PrintFuses(session);
         return kExitOk;

@@ -20,7 +20,7 @@ private:
         if (const int code = session.Start(); code != kExitOk) {
             return code;
         }
-        if (!session.Work().Snapshot().layout.avrKind) {
+        if (!session.Work().AvrKind()) {
             session.Fail(
                 "only AVR-kind cards are locked; a PIC is protected by its fuses (see \"fuses\")");
             return kExitUsage;

@@ -3,7 +3,6 @@
 #include "catalogue/serialfield.h"
 #include "cli/commands/commandlist.h"
 #include "cli/output/messageline.h"
-#include "cli/session/rowview.h"
 #include "support/errors.h"
 #include "support/inifile.h"
 #include "support/textconv.h"
@@ -74,7 +73,7 @@ private:
         if (const int code = session.Start(TCardSession::TCardNeed::cnNone); code != kExitOk) {
             return code;
         }
-        TPMainWorkflows& work = session.Work();
+        TPSession& work = session.Work();
         TOptionBoxes boxes;
         if (const auto failure = work.ReadOptions(boxes)) {
             session.Fail(*failure);

@@ -59,7 +59,7 @@ private:
     }
 
     int Read(TCardSession& session, const std::vector<std::filesystem::path>& saved) {
-        const bool avr = session.Work().Snapshot().layout.avrKind;
+        const bool avr = session.Work().AvrKind();
         if (!dataOut_.empty() && (!memory_.Processor() || !avr)) {
             session.Fail("--data-out belongs to \"read pic\" on AVR-kind card types");
             return kExitUsage;

@@ -25,16 +25,17 @@ private:
         if (code == kExitUsage || session.LogRefused()) {
             return code;
         }
-        const TMainSnapshot shot = session.Work().Snapshot();
-        const bool ready = shot.cardState == TPCardState::csCardReady;
+        const TPCardState state = session.Work().CardState();
+        const std::string caption = session.Work().Status().Caption();
+        const bool ready = state == TPCardState::csCardReady;
         if (session.Json()) {
             static constexpr const char* kStates[] = {"not connected", "card not ready",
                                                       "card ready"};
             session.Result()
-                .Text("state", kStates[static_cast<int>(shot.cardState)])
-                .Text("state_caption", shot.statusCaption);
+                .Text("state", kStates[static_cast<int>(state)])
+                .Text("state_caption", caption);
         } else {
-            session.Out() << shot.statusCaption << '\n';
+            session.Out() << caption << '\n';
         }
         return ready ? kExitOk : kExitFailed;
     }

@@ -5,10 +5,13 @@
 
 namespace korvex::cli {
 
-void TCliView::ShowStatus(const std::string& caption, TStatusColour /*colour*/) {
-    if (running_ && stateCaptions_.count(caption) == 0) {
-        progress_.SetStep(caption);
-    }
+TSessionEvents TCliView::Events() {
+    TSessionEvents events;
+    events.step = [this](const std::string& caption) { progress_.SetStep(caption); };
+    events.note = [this](const std::string& text) { ShowNote(text); };
+    events.progress = [this](int percent) { progress_.SetProgress(percent); };
+    events.readBack = [this](TPReadBack& readBack) { ShowReadBack(readBack); };
+    return events;
 }
 
 void TCliView::ShowNote(const std::string& text) {

@@ -2,7 +2,7 @@
 
 #include "cli/output/cliprompts.h"
 #include "cli/output/progressline.h"
-#include "workflows/presenter/mainview.h"
+#include "workflows/session/sessionevents.h"
 
 #include <filesystem>
 #include <optional>
@@ -20,22 +20,22 @@ struct TReadTargets {
     std::optional<std::filesystem::path> avrData; // --data-out, the second stage
 };
 
-// The window as the command line shows it: the steps of a command on the
-// progress line, read-back data saved to the named files.
-class TCliView final : public TMainView {
+// A session's events as the command line shows them: the steps of a command
+// on the progress line, its remarks on stderr, read-back data saved to the
+// named files.
+class TCliView final {
 public:
     TCliView(TProgressLine& progress, TCliPrompts& prompts, std::ostream& out, std::ostream& err)
         : progress_(progress), prompts_(prompts), out_(out), err_(err) {}
 
-    // Captions that only name the programmer's state are not steps.
-    void SetStateCaptions(std::set<std::string> captions) { stateCaptions_ = std::move(captions); }
     void SetReadTargets(TReadTargets targets) { targets_ = std::move(targets); }
 
-    void ShowStatus(const std::string& caption, TStatusColour colour) override;
-    void EnableCommands(bool enabled) override { running_ = !enabled; }
-    void ShowReadBack(TPReadBack& readBack) override;
+    // The events this view listens to, for the session to tell.
+    TSessionEvents Events();
+
+    void ShowReadBack(TPReadBack& readBack);
     // A step tried again: a line on stderr, beside the steps.
-    void ShowNote(const std::string& text) override;
+    void ShowNote(const std::string& text);
 
     // Asks before anything is sent whether each of the files that exist may
     // be replaced; the save then asks no more of them. False, with the file
@@ -53,10 +53,8 @@ private:
     TCliPrompts& prompts_;
     std::ostream& out_;
     std::ostream& err_;
-    std::set<std::string> stateCaptions_;
     TReadTargets targets_;
     std::set<std::filesystem::path> overwriteAllowed_;
-    bool running_ = false;
     bool saved_ = false;
 };
 

@@ -29,7 +29,7 @@ int PrepareAuto(TCardSession& session, const TAutoRequest& request) {
     // card for one that holds it.
     const bool reachesEeprom = session.Work().AutoReachesEeprom();
     if (!request.eeprom.empty() && !reachesEeprom) {
-        session.Fail(session.Work().CardHasEeprom()
+        session.Fail(session.Work().HasEeprom()
                          ? "--eeprom names a file the options leave neither written nor "
                            "verified: switch on Auto/WriteEe or Auto/VerifyEe (korvex-cli "
                            "options --set Auto/WriteEe=on), or leave --eeprom out"

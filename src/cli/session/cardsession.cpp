@@ -3,7 +3,6 @@
 #include "cli/output/messageline.h"
 #include "cli/session/imagefile.h"
 #include "cli/session/portchoice.h"
-#include "cli/session/rowview.h"
 #include "sim/keptsimulator.h"
 #include "support/errors.h"
 #include "support/filetarget.h"
@@ -77,20 +76,22 @@ TCardSession::TCardSession(TPDataFolders folders, const TGlobalOptions& options,
         portName_ = choice.name;
         ports_ = std::move(choice.map);
     }
-    TPWorkflowSeams seams{view_, prompts_, &prompts_, &pump_, nullptr, &progress_, nullptr};
+    TSessionSeams seams{prompts_, &prompts_, &pump_};
     seams.ports = &ports_;
-    work_ = std::make_unique<TPMainWorkflows>(
+    work_ = std::make_unique<TPSession>(
         folders_, settings_,
         MakePortFactory(ports_, sim::InProcessSimulator(folders_, options_.card, err_)), seams);
     work_->SetStandIns(CommandLineStandIns());
-    // The log goes to its file line by line; the panel keeps no lines of its
-    // own, so a production run of any length takes no more memory.
-    work_->LogPanel().SetKeptLineLimit(1);
-    work_->LogPanel().OnLineAdded = [this](const std::string& line) {
+    TSessionEvents events = view_.Events();
+    events.logLine = [this](const std::string& line) {
         if (log_) {
             log_->Add(line);
         }
     };
+    work_->SetEvents(std::move(events));
+    // The log goes to its file line by line; the panel keeps no lines of its
+    // own, so a production run of any length takes no more memory.
+    work_->LogPanel().SetKeptLineLimit(1);
 }
 
 TCardSession::~TCardSession() {
@@ -116,7 +117,7 @@ void TCardSession::Wrote(std::string role, std::filesystem::path file) {
 
 std::string TCardSession::CardTypeList() {
     std::string list;
-    for (const std::string& name : work_->Snapshot().cardTypes) {
+    for (const std::string& name : work_->CardTypeNames()) {
         list += (list.empty() ? "" : ", ") + name;
     }
     return list.empty() ? "none (add one with \"korvex-cli card add\")" : list;
@@ -161,36 +162,34 @@ int TCardSession::Start(TCardNeed need, bool sayWhySilent) {
     choices.storeCardSettings = false;
     // A card type no card type has is bad usage, whatever the command: the
     // workflows have said which card types there are.
-    if (work_->FormShow(choices) != TIntentResult::irDone) {
+    if (work_->Start(choices) != TIntentResult::irDone) {
         return kExitUsage;
     }
     if (!options_.link.logFile.empty()) {
-        work_->ToggleLog();
+        work_->LogFrames(true);
     }
-    view_.SetStateCaptions({work_->Text(entries::kNotConnected),
-                            work_->Text(entries::kCardNotReady), work_->Text(entries::kCardReady)});
 
-    const TMainSnapshot shot = work_->Snapshot();
-    if (need != TCardNeed::cnNone && shot.cardIndex < 0) {
+    if (need != TCardNeed::cnNone && !work_->HasCardType()) {
         Fail("no card type to work with: add one with \"korvex-cli card add\"");
         return kExitUsage;
     }
-    if (need == TCardNeed::cnUsable && shot.layout.processorKind == -1 && shot.cardIndex >= 0) {
-        Fail("card type \"" + shot.cardText + "\" names the processor \"" + shot.processorName +
+    if (need == TCardNeed::cnUsable && !work_->CardTypeKnown() && work_->HasCardType()) {
+        Fail("card type \"" + work_->CardTypeName() + "\" names the processor \"" +
+             work_->ProcessorName() +
              "\", which cards/pics.cfg does not list: correct it with \"korvex-cli card edit\"");
         return kExitUsage;
     }
     if (!needsProgrammer_) {
         return kExitOk;
     }
-    if (!shot.connected) {
-        Fail(portName_.CannotOpen(shot.connectError) + RememberedPortHint());
+    if (!work_->Connected()) {
+        Fail(portName_.CannotOpen(work_->ConnectError()) + RememberedPortHint());
         return kExitFailed;
     }
     if (WaitForProgrammer(sayWhySilent) != kExitOk) {
         return kExitFailed;
     }
-    if (need != TCardNeed::cnNone && !work_->Snapshot().layout.cardCommandsEnabled) {
+    if (need != TCardNeed::cnNone && !work_->CommandsAllowed()) {
         Fail("the programmer's firmware does not suit this card type; card commands are disabled");
         return kExitFailed;
     }
@@ -202,7 +201,7 @@ int TCardSession::WaitForProgrammer(bool sayWhySilent) {
     const std::int64_t start = clock.NowMs();
     for (;;) {
         work_->PollNow();
-        const bool answered = work_->Snapshot().cardState != TPCardState::csNotConnected;
+        const bool answered = work_->CardState() != TPCardState::csNotConnected;
         if (TInterrupts::Received() != 0) {
             // Stopped by a signal: an answering programmer is released when
             // the run ends; a silent one has nothing to release.
@@ -214,10 +213,10 @@ int TCardSession::WaitForProgrammer(bool sayWhySilent) {
         if (answered) {
             return kExitOk;
         }
-        if (clock.NowMs() - start + TPMainWorkflows::kPollMs > kFirstAnswerMs) {
+        if (clock.NowMs() - start + TPSession::kPollMs > kFirstAnswerMs) {
             break;
         }
-        clock.SleepMs(TPMainWorkflows::kPollMs);
+        clock.SleepMs(TPSession::kPollMs);
     }
     // Nobody answered: there is no programmer to release, and trying would
     // keep the user waiting seven answer times more.
@@ -247,8 +246,8 @@ bool TCardSession::UseFile(TFileRow row, const std::string& file) {
 }
 
 bool TCardSession::StoredFileUsable(TFileRow row, const std::string& what, bool required) {
-    const TMainSnapshot shot = work_->Snapshot();
-    const TRowView& view = RowView(shot, row);
+    const std::string card = work_->CardTypeName();
+    const TRowView view = work_->FileRow(row);
     // An optional row stops the command only when it names a file that
     // cannot be used; an empty one is told as empty, as one named here is.
     std::string problem = view.field.empty() ? std::string() : ImageFileProblem(view.field);
@@ -259,7 +258,7 @@ bool TCardSession::StoredFileUsable(TFileRow row, const std::string& what, bool 
         return true;
     }
     if (view.field.empty()) {
-        Fail("card type \"" + shot.cardText + "\" has no " + what +
+        Fail("card type \"" + card + "\" has no " + what +
              " file stored; name the file on the command line");
         return false;
     }
@@ -267,8 +266,8 @@ bool TCardSession::StoredFileUsable(TFileRow row, const std::string& what, bool 
         problem = "it holds no image";
     }
     if (!problem.empty()) {
-        Fail("the " + what + " file \"" + view.field + "\" stored for card type \"" +
-             shot.cardText + "\" cannot be used: " + problem + "; name a file on the command line");
+        Fail("the " + what + " file \"" + view.field + "\" stored for card type \"" + card +
+             "\" cannot be used: " + problem + "; name a file on the command line");
         return false;
     }
     return true;
@@ -279,11 +278,11 @@ void TCardSession::TellConfigWord() {
     if (config.size() < 4) {
         return;
     }
-    const TMainSnapshot shot = work_->Snapshot();
-    std::string origin = "from the fuse choices stored for card type \"" + shot.cardText + "\"";
-    if (shot.fuseOrigin == TFuseOrigin::foProgramFile) {
-        origin = "from the program file " + RowView(shot, TFileRow::frProgram).field;
-    } else if (shot.fuseOrigin == TFuseOrigin::foChosen) {
+    std::string origin =
+        "from the fuse choices stored for card type \"" + work_->CardTypeName() + "\"";
+    if (work_->FuseOrigin() == TFuseOrigin::foProgramFile) {
+        origin = "from the program file " + work_->FileRow(TFileRow::frProgram).field;
+    } else if (work_->FuseOrigin() == TFuseOrigin::foChosen) {
         origin = "from the fuse choices made";
     }
     // On stderr with the steps: stdout keeps one line per result for scripts.
@@ -315,8 +314,7 @@ void TCardSession::PrintResult(int code) {
     // The code the process ends with: a stop by a signal is 128 + its number.
     facts_.exitCode = TInterrupts::ExitCode(code);
     facts_.durationMs = TSteadyClock::NowUs() / 1000 - startMs_;
-    const TMainSnapshot shot = work_->Snapshot();
-    facts_.cardType = shot.cardText;
+    facts_.cardType = work_->CardTypeName();
     if (facts_.report != nullptr) {
         static constexpr std::pair<TFileRow, const char*> kRoles[] = {
             {TFileRow::frProgram, "program"},
@@ -324,7 +322,7 @@ void TCardSession::PrintResult(int code) {
             {TFileRow::frIntEeprom, "internal eeprom"},
         };
         for (const auto& [row, role] : kRoles) {
-            const std::string& field = RowView(shot, row).field;
+            const std::string field = work_->FileRow(row).field;
             if (!field.empty()) {
                 facts_.files.emplace_back(role, field);
             }

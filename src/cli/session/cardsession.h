@@ -9,8 +9,8 @@
 #include "cli/session/interrupts.h"
 #include "support/logfile.h"
 #include "support/settingsstore.h"
-#include "workflows/session/mainworkflows.h"
 #include "workflows/session/portname.h"
+#include "workflows/session/session.h"
 
 #include <filesystem>
 #include <functional>
@@ -21,7 +21,7 @@
 
 namespace korvex::cli {
 
-// The main window's workflows for one command-line run, with the terminal as
+// A programmer session for one command-line run, with the terminal as
 // their face. A run that talks to the programmer opens the port and waits
 // for the programmer's first answer; the others stay offline. Nothing is
 // written to the user's settings, and a card type's file only by the
@@ -51,7 +51,7 @@ public:
     // the file it names was not to be replaced.
     bool LogRefused() const { return logRefused_; }
 
-    TPMainWorkflows& Work() { return *work_; }
+    TPSession& Work() { return *work_; }
     TCliView& View() { return view_; }
     TCliPrompts& Prompts() { return prompts_; }
     TProgressLine& Progress() { return progress_; }
@@ -114,7 +114,7 @@ private:
     bool productionStopTold_ = false;
     std::unique_ptr<TPLogFile> log_;
     bool logRefused_ = false; // Start ended there
-    std::unique_ptr<TPMainWorkflows> work_;
+    std::unique_ptr<TPSession> work_;
     int comNumber_ = 0;
     TBaudRate rate_ = TBaudRate::br19200;
     TPortName portName_;

@@ -6,10 +6,10 @@ bool UseIntEepromFile(TCardSession& session, const std::string& file) {
     if (file.empty()) {
         // The card type's stored file goes to the card with the flash: one
         // that cannot be used is said in this tool's words, not the window's.
-        return !session.Work().Snapshot().layout.avrKind ||
+        return !session.Work().AvrKind() ||
                session.StoredFileUsable(TFileRow::frIntEeprom, "internal eeprom", false);
     }
-    if (!session.Work().Snapshot().layout.avrKind) {
+    if (!session.Work().AvrKind()) {
         session.Fail("--int-eeprom is for AVR-kind card types: a PIC's data EEPROM comes with "
                      "its program file");
         return false;
@@ -18,9 +18,8 @@ bool UseIntEepromFile(TCardSession& session, const std::string& file) {
 }
 
 bool WritesProcessor(TCardSession& session, bool autoProgram) {
-    TOptionBoxes boxes;
-    session.Work().ReadOptions(boxes);
-    return autoProgram ? boxes.chkawPic : boxes.chkwwPic;
+    return session.Work().WritesProcessor(autoProgram ? TCardCommand::ccAutoProgram
+                                                      : TCardCommand::ccWritePic);
 }
 
 } // namespace korvex::cli

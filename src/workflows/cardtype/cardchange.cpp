@@ -36,12 +36,16 @@ TFuseChoices StoredFuses(const TPCardDefaults& defaults) {
 
 } // namespace
 
-TPCardChange::TPCardChange(TPWorkbench& bench) : bench_(bench) {
-    bench_.rows.OnProgramFileNamed = [this] { TakeFileWord(); };
+TPCardChange::TPCardChange(TPCardChoice& card, TPFileRows& rows, TPLine& line,
+                           TPromptRelay& prompts, TSessionView& view, const TPLang& lang,
+                           const TPDataFolders& folders)
+    : card_(card), rows_(rows), line_(line), prompts_(prompts), view_(view), lang_(lang),
+      folders_(folders) {
+    rows_.OnProgramFileNamed = [this] { TakeFileWord(); };
 }
 
 void TPCardChange::CardChanged() {
-    TPCardChoice& card = bench_.card;
+    TPCardChoice& card = card_;
     if (card.Name() != card.ShownName()) {
         SaveCardDefaults();
     }
@@ -50,7 +54,7 @@ void TPCardChange::CardChanged() {
     if (card.Index() >= 0 && card.Store().GetCardInfo(card.Index())) {
         const TPCardInfo info = *card.Store().GetCardInfo(card.Index());
         card.SetDescription(info.CardDescription);
-        bench_.view.ShowDescription(info.CardDescription);
+        view_.ShowDescription(info.CardDescription);
         TCardLayout layout;
         layout.processorKind = card.Kind().Code();
         if (card.Kind().IsAvr()) {
@@ -61,20 +65,20 @@ void TPCardChange::CardChanged() {
         // Exactly "None": that is how card type files say there is no EEPROM.
         layout.eepromRowEnabled = info.EepromName != "None" && !info.EepromName.empty();
         card.SetLayout(layout);
-        bench_.view.ShowCardLayout(layout);
+        view_.ShowCardLayout(layout);
     }
-    bench_.rows.EmptyAll();
+    rows_.EmptyAll();
     LoadCardDefaults();
     card.SetShownName(card.Name());
 }
 
 void TPCardChange::ArrangeForAvr(TCardLayout& layout) {
     layout.avrKind = true;
-    const int version = bench_.line.Started() ? bench_.line.Prog().GetFirmwareVersion() : 0;
+    const int version = line_.Started() ? line_.Prog().GetFirmwareVersion() : 0;
     if (version >= kFirstOldFirmware && version <= kLastOldFirmware) {
         WarnAboutFirmware(layout, entries::kFirmwareTooOld);
     }
-    if (bench_.card.Kind().HasFuses()) {
+    if (card_.Kind().HasFuses()) {
         if (version >= kFirstNoFusesFirmware && version <= kLastNoFusesFirmware) {
             WarnAboutFirmware(layout, entries::kFirmwareUnsuitable);
         }
@@ -84,19 +88,19 @@ void TPCardChange::ArrangeForAvr(TCardLayout& layout) {
 
 void TPCardChange::WarnAboutFirmware(TCardLayout& layout, int entry) {
     layout.cardCommandsEnabled = false;
-    if (!bench_.card.FirmwareWarningShown()) {
-        bench_.prompts.ShowMessage(TMessageKind::mkWarning, entry, bench_.Text(entry));
-        bench_.card.SetFirmwareWarningShown(true);
+    if (!card_.FirmwareWarningShown()) {
+        prompts_.ShowMessage(TMessageKind::mkWarning, entry, Text(entry));
+        card_.SetFirmwareWarningShown(true);
     }
 }
 
 // Every row is evaluated, whether its text changed or not: the images went
 // with the card type that was left.
 void TPCardChange::LoadCardDefaults() {
-    const TPCardDefaults defaults = bench_.card.ReadDefaults();
-    bench_.card.Fuses().Restore(StoredFuses(defaults));
-    bench_.ShowFuses();
-    TPFileRows& rows = bench_.rows;
+    const TPCardDefaults defaults = card_.ReadDefaults();
+    card_.Fuses().Restore(StoredFuses(defaults));
+    view_.ShowFuses(card_.Fuses().Shown());
+    TPFileRows& rows = rows_;
     rows.SetField(TFileRow::frProgram, defaults.PicFile, true);
     rows.SetField(TFileRow::frIntEeprom, defaults.IntEeFile, true);
     rows.SetField(TFileRow::frEeprom, defaults.ExtEeFile, true);
@@ -104,27 +108,26 @@ void TPCardChange::LoadCardDefaults() {
 }
 
 void TPCardChange::TakeFileWord() {
-    if (!bench_.rows.CarriesConfigWord()) {
-        bench_.card.Fuses().DropFileWord();
-        bench_.ShowFuses();
+    if (!rows_.CarriesConfigWord()) {
+        card_.Fuses().DropFileWord();
+        view_.ShowFuses(card_.Fuses().Shown());
         return;
     }
-    const TPCardChoice& card = bench_.card;
-    const auto word =
-        FuseChoicesOfWord(card.ConfigSet(), bench_.dataFolders,
-                          bench_.rows.Images().config.GetHexText(0, -1), card.Fuses().Shown());
+    const TPCardChoice& card = card_;
+    const auto word = FuseChoicesOfWord(
+        card.ConfigSet(), folders_, rows_.Images().config.GetHexText(0, -1), card.Fuses().Shown());
     if (word) {
-        bench_.card.Fuses().TakeFileWord(*word);
-        bench_.ShowFuses();
+        card_.Fuses().TakeFileWord(*word);
+        view_.ShowFuses(card_.Fuses().Shown());
     }
 }
 
 void TPCardChange::SaveCardDefaults(bool always) {
-    TPCardChoice& card = bench_.card;
-    if (card.ShownName().empty() || !(bench_.storeCardDefaults || always)) {
+    TPCardChoice& card = card_;
+    if (card.ShownName().empty() || !(storeOnLeave_ || always)) {
         return;
     }
-    const TPFileRows& rows = bench_.rows;
+    const TPFileRows& rows = rows_;
     const TFuseChoices fuses = card.Fuses().ToStore();
     const auto stored = [&](TFileRow row) {
         const auto& kept = kept_[static_cast<std::size_t>(row)];
@@ -148,33 +151,33 @@ void TPCardChange::SaveCardDefaults(bool always) {
 // file is judged against the sizes of the card type shown before.
 void TPCardChange::RefreshCardList() {
     SaveCardDefaults();
-    if (!bench_.card.Rescan()) {
+    if (!card_.Rescan()) {
         return;
     }
-    bench_.card.SetShownName({});
-    bench_.card.Lookup();
+    card_.SetShownName({});
+    card_.Lookup();
 }
 
 void TPCardChange::ShowForRun(TFileRow row, const std::string& file) {
     auto& kept = kept_[static_cast<std::size_t>(row)];
     if (!kept) {
-        kept = bench_.rows.Field(row);
+        kept = rows_.Field(row);
     }
-    bench_.rows.SetField(row, file, true);
+    rows_.SetField(row, file, true);
 }
 
 bool TPCardChange::DeleteCardType() {
-    const std::string name = bench_.card.Name();
-    const std::string question = bench_.Text(entries::kDeleteCardType) + " " + name + "\r\n" +
-                                 bench_.Text(entries::kAreYouSure) + " ?";
+    const std::string name = card_.Name();
+    const std::string question =
+        Text(entries::kDeleteCardType) + " " + name + "\r\n" + Text(entries::kAreYouSure) + " ?";
     // A card type deleted is gone with its settings: only a deliberate Yes.
-    if (!bench_.prompts.Ask(entries::kDeleteCardType, question, TAnswer::anNo)) {
+    if (!prompts_.Ask(entries::kDeleteCardType, question, TAnswer::anNo)) {
         return false;
     }
     // A card type that is not there (or cannot be deleted) throws, and then
     // the window still stands for the card type it shows.
-    bench_.card.Delete(name);
-    bench_.card.SetShownName({});
+    card_.Delete(name);
+    card_.SetShownName({});
     RefreshCardList();
     return true;
 }

@@ -1,6 +1,11 @@
 #pragma once
 
-#include "workflows/session/workbench.h"
+#include "support/datafolders.h"
+#include "support/lang.h"
+#include "workflows/cardtype/cardchoice.h"
+#include "workflows/filerows/filerows.h"
+#include "workflows/session/line.h"
+#include "workflows/session/promptrelay.h"
 
 #include <array>
 #include <optional>
@@ -15,7 +20,13 @@ namespace korvex {
 // Nothing of one card type's images can reach a card of another.
 class TPCardChange {
 public:
-    explicit TPCardChange(TPWorkbench& bench);
+    TPCardChange(TPCardChoice& card, TPFileRows& rows, TPLine& line, TPromptRelay& prompts,
+                 TSessionView& view, const TPLang& lang, const TPDataFolders& folders);
+
+    // Whether leaving a card type stores its settings in its file. A face
+    // that only runs one command and goes (the command-line tool) leaves the
+    // files alone unless the command is about those settings.
+    void StoreOnLeave(bool store) { storeOnLeave_ = store; }
 
     // The selector's change handler.
     void CardChanged();
@@ -43,7 +54,16 @@ private:
     // What the card type's file keeps for the rows that show a file for this
     // run only.
     std::array<std::optional<std::string>, kFileRowCount> kept_;
-    TPWorkbench& bench_;
+    std::string Text(int entry) const { return lang_.GetText(entry); }
+
+    TPCardChoice& card_;
+    TPFileRows& rows_;
+    TPLine& line_;
+    TPromptRelay& prompts_;
+    TSessionView& view_;
+    const TPLang& lang_;
+    const TPDataFolders& folders_;
+    bool storeOnLeave_ = true;
 };
 
 } // namespace korvex

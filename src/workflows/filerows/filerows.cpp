@@ -33,7 +33,7 @@ bool IsFile(const std::filesystem::path& path) {
 } // namespace
 
 TPFileRows::TPFileRows(const TPCardChoice& card, const TPLang& lang, TPrompts& prompts,
-                       TMainView& view)
+                       TSessionView& view)
     : card_(card), lang_(lang), prompts_(prompts), view_(view) {
     At(TFileRow::frEeprom).state = TRowState::rsBlank;
     At(TFileRow::frLoader).state = TRowState::rsBlank;

@@ -16,6 +16,16 @@ namespace korvex {
 
 class TPLang;
 
+// One image file row as a face shows it.
+struct TRowView {
+    std::string field;
+    TRowStatus status;
+    // Why the row shows no file although its field names one.
+    std::string problem;
+
+    bool operator==(const TRowView&) const = default;
+};
+
 // What a file row shows about its file.
 enum class TRowState {
     rsNoFile,  // no usable file named (Problem() says why, when one is named)
@@ -35,7 +45,7 @@ public:
     static constexpr const char* kDefaultState = "Default";
     static constexpr const char* kMissingState = "Missing";
 
-    TPFileRows(const TPCardChoice& card, const TPLang& lang, TPrompts& prompts, TMainView& view);
+    TPFileRows(const TPCardChoice& card, const TPLang& lang, TPrompts& prompts, TSessionView& view);
 
     const std::string& Field(TFileRow row) const { return At(row).field; }
     TRowState State(TFileRow row) const { return At(row).state; }
@@ -120,7 +130,7 @@ private:
     const TPCardChoice& card_;
     const TPLang& lang_;
     TPrompts& prompts_;
-    TMainView& view_;
+    TSessionView& view_;
     std::array<TRow, kFileRowCount> rows_;
     TPImages images_;
     bool carriesWord_ = false;

@@ -19,7 +19,9 @@ bool IsPollFrame(const std::string& line) {
 
 } // namespace
 
-TPLogPanel::TPLogPanel(TPWorkbench& bench) : bench_(bench) {
+TPLogPanel::TPLogPanel(TPLine& line, TMainView& view, const TPLang& lang,
+                       const TPDataFolders& folders)
+    : line_(line), view_(view), lang_(lang), folders_(folders) {
     memo_.OnLineAdded = [this](const std::string& line) { Sift(line); };
 }
 
@@ -84,10 +86,10 @@ void TPLogPanel::ClearLog() {
 }
 
 void TPLogPanel::ToggleLog() {
-    if (!bench_.line.Started()) {
+    if (!line_.Started()) {
         return;
     }
-    bench_.line.Prog().SetLogMemo(Logging() ? nullptr : &memo_);
+    line_.Prog().SetLogMemo(Logging() ? nullptr : &memo_);
 }
 
 void TPLogPanel::SaveLog(const std::filesystem::path& file) const {
@@ -108,24 +110,23 @@ void TPLogPanel::SaveLog(const std::filesystem::path& file) const {
 void TPLogPanel::SetDelay(const std::string& text) {
     const int ms = StrToInt(text);
     if (ms < 0 || ms > kLongestDelayMs) {
-        throw EConvertError(bench_.Text(entries::kDelayOutOfRange));
+        throw EConvertError(Text(entries::kDelayOutOfRange));
     }
-    if (bench_.line.Started()) {
-        bench_.line.Prog().SetDelay(ms);
+    if (line_.Started()) {
+        line_.Prog().SetDelay(ms);
     }
 }
 
 void TPLogPanel::OpenHelp() {
-    const std::filesystem::path help =
-        bench_.dataFolders.program / bench_.Text(entries::kHelpDocument);
+    const std::filesystem::path help = folders_.program / Text(entries::kHelpDocument);
     std::error_code error;
     if (std::filesystem::is_regular_file(help, error)) {
-        bench_.view.OpenDocument(help.string());
+        view_.OpenDocument(help.string());
     }
 }
 
 void TPLogPanel::OpenBugReport() {
-    bench_.view.OpenDocument(bench_.Text(entries::kBugReportAddress));
+    view_.OpenDocument(Text(entries::kBugReportAddress));
 }
 
 } // namespace korvex

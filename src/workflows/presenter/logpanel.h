@@ -1,8 +1,11 @@
 #pragma once
 
 #include "link/picprog.h"
+#include "support/datafolders.h"
+#include "support/lang.h"
 #include "support/logmemo.h"
-#include "workflows/session/workbench.h"
+#include "workflows/presenter/mainview.h"
+#include "workflows/session/line.h"
 
 #include <cstddef>
 #include <deque>
@@ -24,7 +27,7 @@ public:
     // lines go first.
     static constexpr std::size_t kKeptLineLimit = 1'000'000;
 
-    explicit TPLogPanel(TPWorkbench& bench);
+    TPLogPanel(TPLine& line, TMainView& view, const TPLang& lang, const TPDataFolders& folders);
     TPLogPanel(const TPLogPanel&) = delete;
     TPLogPanel& operator=(const TPLogPanel&) = delete;
 
@@ -38,7 +41,7 @@ public:
     std::size_t KeptLineLimit() const { return keptLineLimit_; }
     // 0 stores kKeptLineLimit; a lower limit drops the oldest kept lines now.
     void SetKeptLineLimit(std::size_t limit);
-    bool Logging() const { return bench_.line.Started() && bench_.line.Prog().LogMemo() == &memo_; }
+    bool Logging() const { return line_.Started() && line_.Prog().LogMemo() == &memo_; }
     // The card-state polls (a "P" frame and its answer every poll period)
     // bury the traffic of a command, so the user may hide them: a hidden poll
     // is neither shown nor kept, unless its answer differs from the poll's
@@ -70,7 +73,12 @@ private:
     void Sift(const std::string& line);
     void DropOverLimit();
 
-    TPWorkbench& bench_;
+    std::string Text(int entry) const { return lang_.GetText(entry); }
+
+    TPLine& line_;
+    TMainView& view_;
+    const TPLang& lang_;
+    const TPDataFolders& folders_;
     TLogMemo memo_;
     std::deque<std::string> kept_;
     std::size_t keptLineLimit_ = kKeptLineLimit;

@@ -63,40 +63,44 @@ public:
     virtual void ShowPlain(const std::string& title, const std::string& text) = 0;
 };
 
-// Everything else the window shows. Every call is a notification of a change
-// the workflows made; the defaults ignore it, so a face implements only what
-// it displays.
+// What a face is asked to do for the session, beyond drawing what changed:
+// each call is a request, not a notification.
 class TMainView {
 public:
     virtual ~TMainView() = default;
+    // The read-back window, modal; returns when it closes.
+    virtual void ShowReadBack(TPReadBack& /*readBack*/) {}
+    // The file view window for an image file, modal.
+    virtual void ShowFileView(const std::filesystem::path& /*file*/, bool /*eepromKind*/,
+                              bool /*avrKind*/) {}
+    // Hands a document or address to the desktop ("open").
+    virtual void OpenDocument(const std::string& /*target*/) {}
+    // Asks the window to close (runs the close rules again).
+    virtual void RequestClose() {}
+};
+
+// Where the session's pieces tell what they changed; the session turns the
+// changes into its face's events and hands the requests on.
+class TSessionView : public TMainView {
+public:
     virtual void ShowStatus(const std::string& /*caption*/, TStatusColour /*colour*/) {}
     virtual void ShowFileRow(TFileRow /*row*/, const TRowStatus& /*status*/) {}
     virtual void ShowFieldText(TFileRow /*row*/, const std::string& /*text*/) {}
     virtual void ShowCardLayout(const TCardLayout& /*layout*/) {}
     virtual void ShowDescription(const std::string& /*text*/) {}
     virtual void ShowFuses(const TFuseChoices& /*fuses*/) {}
-    virtual void ShowWindowCaption(const std::string& /*caption*/) {}
     // 0 = Offline checked, 1..8 = that port item checked.
     virtual void ShowPortChoice(int /*comPort*/) {}
     virtual void ShowSpeedChoice(TBaudRate /*rate*/) {}
-    // Re-applies every language caption (the kept texts are the workflows').
+    // Every language caption changes with it.
     virtual void ShowLanguage() {}
-    // False while a card command runs: a face disables its command entry points.
+    // False while a card command or a production run runs.
     virtual void EnableCommands(bool /*enabled*/) {}
-    // The read-back window, modal; returns when it closes.
-    virtual void ShowReadBack(TPReadBack& /*readBack*/) {}
-    // The file view window for an image file, modal.
-    virtual void ShowFileView(const std::filesystem::path& /*file*/, bool /*eepromKind*/,
-                              bool /*avrKind*/) {}
     // A passing remark on a command in hand, such as a step tried again
     // after a fault on the line; no answer is awaited.
     virtual void ShowNote(const std::string& /*text*/) {}
-    // A card command ended: its result line is in the snapshot.
+    // A card command ended: its result is the session's.
     virtual void ShowResult() {}
-    // Hands a document or address to the desktop ("open").
-    virtual void OpenDocument(const std::string& /*target*/) {}
-    // Asks the window to close (runs the close rules again).
-    virtual void RequestClose() {}
 };
 
 } // namespace korvex

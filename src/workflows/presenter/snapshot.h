@@ -3,6 +3,7 @@
 #include "link/baudrate.h"
 #include "link/cardstate.h"
 #include "workflows/cardtype/fusechoice.h"
+#include "workflows/filerows/filerows.h"
 #include "workflows/presenter/captions.h"
 #include "workflows/presenter/mainview.h"
 #include "workflows/session/commandresult.h"
@@ -12,16 +13,6 @@
 #include <vector>
 
 namespace korvex {
-
-// One image file row as the window shows it.
-struct TRowView {
-    std::string field;
-    TRowStatus status;
-    // Why the row shows no file although its field names one.
-    std::string problem;
-
-    bool operator==(const TRowView&) const = default;
-};
 
 // Everything the main window shows, at one moment: a face can draw itself
 // whole from it at any time, and needs nothing else from the workflows.

@@ -15,7 +15,7 @@ class TPLang;
 // change words it anew.
 class TPStatusPanel {
 public:
-    TPStatusPanel(const TPLang& lang, TMainView& view) : lang_(lang), view_(view) {}
+    TPStatusPanel(const TPLang& lang, TSessionView& view) : lang_(lang), view_(view) {}
 
     const std::string& Caption() const { return caption_; }
     TStatusColour Colour() const { return colour_; }
@@ -41,7 +41,7 @@ private:
     void Show(const std::string& caption);
 
     const TPLang& lang_;
-    TMainView& view_;
+    TSessionView& view_;
     TPCardState state_ = TPCardState::csNotConnected;
     std::string caption_ = "Not Connected";
     TStatusColour colour_ = TStatusColour::scRed;

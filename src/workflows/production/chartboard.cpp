@@ -6,7 +6,7 @@
 #include "workflows/production/productionboard.h"
 #include "workflows/production/productionrecord.h"
 #include "workflows/session/failstep.h"
-#include "workflows/session/mainworkflows.h"
+#include "workflows/presenter/mainworkflows.h"
 
 #include <algorithm>
 #include <cstdio>

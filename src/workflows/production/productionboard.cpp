@@ -4,7 +4,7 @@
 #include "support/errors.h"
 #include "workflows/entries.h"
 #include "workflows/fillin.h"
-#include "workflows/session/mainworkflows.h"
+#include "workflows/presenter/mainworkflows.h"
 
 #include <algorithm>
 #include <chrono>

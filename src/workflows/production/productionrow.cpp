@@ -34,29 +34,28 @@ TProductionRow TPProductionRun::RowOf(const TCardResult& result) const {
     TProductionRow row;
     row.localTime = LocalIsoTime(std::chrono::system_clock::now());
     row.sequence = result.sequence;
-    row.cardType = bench_.card.Name();
+    row.cardType = card_.Name();
     row.run = run_;
     row.station = station_;
     // The device itself, which tells the station's programmers apart
     // whatever item of the port menu stands for it.
-    const int item = bench_.line.ComPort();
-    row.port = bench_.ports != nullptr ? bench_.ports->PathOf(item) : "COM" + std::to_string(item);
+    row.port = line_.PortDevice();
     // A file is named only where its image went to the card; the digests are
     // those of the images as sent, and, when serial values went into them,
     // those of the files' own images beside them.
     const TCommandReport& report = commands_.LastReport();
     const TSentImages& sent = report.sent;
     if (!sent.program.empty()) {
-        row.programFile = bench_.rows.Field(TFileRow::frProgram);
+        row.programFile = rows_.Field(TFileRow::frProgram);
         row.programSha256 = Sha256OfHexText(sent.program);
     }
     if (!sent.eeprom.empty()) {
-        row.eepromFile = bench_.rows.Field(TFileRow::frEeprom);
+        row.eepromFile = rows_.Field(TFileRow::frEeprom);
         row.eepromSha256 = Sha256OfHexText(sent.eeprom);
     }
-    const bool avr = bench_.card.Kind().IsAvr();
+    const bool avr = card_.Kind().IsAvr();
     if (avr && !sent.intEeprom.empty()) {
-        row.intEepromFile = bench_.rows.Field(TFileRow::frIntEeprom);
+        row.intEepromFile = rows_.Field(TFileRow::frIntEeprom);
         row.intEepromSha256 = Sha256OfHexText(sent.intEeprom);
     }
     const auto own = [](const std::string& image) {
@@ -92,10 +91,9 @@ bool TPProductionRun::Record(const TProductionPlan& plan, const TProductionRow& 
         TPProductionRecord(plan.record).Append(row);
         return true;
     } catch (const EKorvex& error) {
-        bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kRecordNotWritten,
-                                   bench_.Text(entries::kRecordNotWritten) + "\n" +
-                                       WordedError(bench_.lang, error) + "\n" +
-                                       KeepElsewhere(plan, row, kept));
+        prompts_.ShowMessage(TMessageKind::mkError, entries::kRecordNotWritten,
+                             Text(entries::kRecordNotWritten) + "\n" + WordedError(lang_, error) +
+                                 "\n" + KeepElsewhere(plan, row, kept));
         return false;
     }
 }
@@ -105,7 +103,7 @@ bool TPProductionRun::Record(const TProductionPlan& plan, const TProductionRow& 
 // itself, and the message says which.
 std::string TPProductionRun::KeepElsewhere(const TProductionPlan& plan, const TProductionRow& row,
                                            bool& kept) const {
-    const TPDataFolders& folders = bench_.dataFolders;
+    const TPDataFolders& folders = folders_;
     kept = false;
     if (folders.HasUserFolder()) {
         const std::filesystem::path file =
@@ -114,13 +112,12 @@ std::string TPProductionRun::KeepElsewhere(const TProductionPlan& plan, const TP
             std::filesystem::create_directories(file.parent_path());
             TPProductionRecord(file).Append(row);
             kept = true;
-            return FillIn(bench_.Text(entries::kCardLineKeptIn), {file.string()});
+            return FillIn(Text(entries::kCardLineKeptIn), {file.string()});
         } catch (const std::exception&) {
             // Said below, with the line itself.
         }
     }
-    return FillIn(bench_.Text(entries::kCardLineNotKept),
-                  {OneLine(CsvLine(ProductionRecordFields(row)))});
+    return FillIn(Text(entries::kCardLineNotKept), {OneLine(CsvLine(ProductionRecordFields(row)))});
 }
 
 } // namespace korvex

@@ -46,31 +46,31 @@ std::string_view VerdictName(TCardVerdict verdict) {
 // in place of the poll timer, and whatever ends the run, all comes back.
 class TPProductionRun::TRunning {
 public:
-    explicit TRunning(TPWorkbench& bench) : bench_(bench) {
-        bench_.run.BeginProduction();
-        bench_.view.EnableCommands(false);
-        bench_.line.Prog().SetPolling(false);
+    explicit TRunning(TPProductionRun& run) : owner_(run) {
+        owner_.runState_.BeginProduction();
+        owner_.view_.EnableCommands(false);
+        owner_.line_.Prog().SetPolling(false);
     }
     ~TRunning() {
-        bench_.prompts.KeepBack(nullptr);
-        if (bench_.line.Started()) {
+        owner_.prompts_.KeepBack(nullptr);
+        if (owner_.line_.Started()) {
             // The programmer is left released, whatever the last card did; a
             // programmer that stopped answering would only keep the user waiting.
-            if (bench_.line.State() != TPCardState::csNotConnected) {
-                bench_.line.Prog().SelectMode(0, bench_.card.Kind().Code());
+            if (owner_.line_.State() != TPCardState::csNotConnected) {
+                owner_.line_.Prog().SelectMode(0, owner_.card_.Kind().Code());
             }
             // A window that is closing polls no more once it is released.
-            bench_.line.Prog().SetPolling(!bench_.run.ClosePending());
+            owner_.line_.Prog().SetPolling(!owner_.runState_.ClosePending());
         }
-        bench_.run.EndProduction();
-        bench_.status.Restore();
-        bench_.view.EnableCommands(true);
+        owner_.runState_.EndProduction();
+        owner_.status_.Restore();
+        owner_.view_.EnableCommands(true);
     }
     TRunning(const TRunning&) = delete;
     TRunning& operator=(const TRunning&) = delete;
 
 private:
-    TPWorkbench& bench_;
+    TPProductionRun& owner_;
 };
 
 // Tells the journal how far the card in hand came, as Auto program goes.
@@ -86,13 +86,13 @@ public:
                 serials.push_back({"serial " + value.field, value.text});
             }
             run_.observer_->CardSerials(
-                SerialValuesLine(serials, run_.bench_.Text(entries::kSerialValue)));
+                SerialValuesLine(serials, run_.Text(entries::kSerialValue)));
         }
         try {
-            run_.journal_->Claimed(run_.run_, run_.slotSequence_, run_.bench_.card.Name(), values);
+            run_.journal_->Claimed(run_.run_, run_.slotSequence_, run_.card_.Name(), values);
             return true;
         } catch (const EKorvex& error) {
-            run_.journalProblem_ = WordedError(run_.bench_.lang, error);
+            run_.journalProblem_ = WordedError(run_.lang_, error);
             return false;
         }
     }
@@ -106,7 +106,7 @@ public:
     void Finished(TOutcome outcome) override {
         TCardResult result;
         result.sequence = run_.slotSequence_;
-        run_.FillResult(result, outcome, run_.bench_.clock.NowMs() - run_.cardStartMs_);
+        run_.FillResult(result, outcome, run_.clock_.NowMs() - run_.cardStartMs_);
         run_.finishedRow_ = run_.RowOf(result);
         run_.Journal([this] {
             run_.journal_->Finished(run_.run_, run_.slotSequence_, ColumnsOf(*run_.finishedRow_));
@@ -120,7 +120,7 @@ private:
 TProductionSummary TPProductionRun::Run(const TProductionPlan& plan,
                                         TProductionObserver& observer) {
     TProductionSummary summary;
-    if (bench_.run.Busy() || !bench_.line.Started()) {
+    if (runState_.Busy() || !line_.Started()) {
         return summary;
     }
     stopRequested_ = false;
@@ -135,7 +135,7 @@ TProductionSummary TPProductionRun::Run(const TProductionPlan& plan,
     if (!MayStart(plan, summary.end)) {
         return summary;
     }
-    TRunning running(bench_);
+    TRunning running(*this);
     if (!CardsMayGoAhead(summary.end)) {
         return summary;
     }
@@ -156,15 +156,15 @@ TProductionSummary TPProductionRun::Run(const TProductionPlan& plan,
             commands->UseClaims(nullptr);
             commands->UseProgress(nullptr);
         });
-    const std::int64_t startMs = bench_.clock.NowMs();
-    const int version = bench_.line.Prog().GetFirmwareVersion();
+    const std::int64_t startMs = clock_.NowMs();
+    const int version = line_.Prog().GetFirmwareVersion();
     firmware_ = version > 0 ? std::optional<int>(version) : std::nullopt;
-    Log(FillIn(bench_.Text(entries::kRunStarted),
-               {plan.record.empty() ? bench_.Text(entries::kNoRecordFile) : plan.record.string()}));
+    Log(FillIn(Text(entries::kRunStarted),
+               {plan.record.empty() ? Text(entries::kNoRecordFile) : plan.record.string()}));
     observer.RunStarted(plan);
     if (lastCardInSlot) {
         observer.CardLeftInSlot();
-        Tell(observer, FillIn(bench_.Text(entries::kCardLeftInSlot), {slotCard_}));
+        Tell(observer, FillIn(Text(entries::kCardLeftInSlot), {slotCard_}));
     }
 
     // A card already in the slot when the run starts is programmed, unless
@@ -173,12 +173,11 @@ TProductionSummary TPProductionRun::Run(const TProductionPlan& plan,
     if (share_) {
         share_->Close();
     }
-    summary.counters.elapsedMs = bench_.clock.NowMs() - startMs;
+    summary.counters.elapsedMs = clock_.NowMs() - startMs;
     char perHour[32];
     std::snprintf(perHour, sizeof perHour, "%.0f", summary.counters.CardsPerHour());
-    Log(FillIn(
-        bench_.Text(entries::kRunEnded),
-        {std::to_string(summary.counters.good), std::to_string(summary.counters.failed), perHour}));
+    Log(FillIn(Text(entries::kRunEnded), {std::to_string(summary.counters.good),
+                                          std::to_string(summary.counters.failed), perHour}));
     observer.RunEnded(summary);
     return summary;
 }
@@ -197,7 +196,7 @@ void TPProductionRun::Cards(const TProductionPlan& plan, TProductionObserver& ob
             summary.end = TRunEnd::reCount;
             break;
         }
-        if (bench_.line.State() == TPCardState::csCardReady && armed) {
+        if (line_.State() == TPCardState::csCardReady && armed) {
             armed = false;
             waitingTold = false;
             const bool goOn = HandleCard(plan, observer, summary, startMs);
@@ -209,11 +208,11 @@ void TPProductionRun::Cards(const TProductionPlan& plan, TProductionObserver& ob
         }
         // No card can come through a port that is gone: waiting would last
         // until somebody noticed.
-        if (bench_.line.Prog().LineGone()) {
-            bench_.prompts.ShowMessage(
+        if (line_.Prog().LineGone()) {
+            prompts_.ShowMessage(
                 TMessageKind::mkError, entries::kRunLinePortGone,
-                FillIn(bench_.Text(entries::kRunLinePortGone),
-                       {bench_.PortName().text, std::to_string(summary.counters.Cards() + 1)}));
+                FillIn(Text(entries::kRunLinePortGone),
+                       {line_.PortName().text, std::to_string(summary.counters.Cards() + 1)}));
             summary.end = TRunEnd::reLineGone;
             break;
         }
@@ -221,7 +220,7 @@ void TPProductionRun::Cards(const TProductionPlan& plan, TProductionObserver& ob
             summary.end = TRunEnd::reSilent;
             break;
         }
-        if (bench_.line.State() != TPCardState::csCardReady) {
+        if (line_.State() != TPCardState::csCardReady) {
             armed = true;
             if (!slotRun_.empty()) {
                 Journal(
@@ -238,27 +237,27 @@ void TPProductionRun::Cards(const TProductionPlan& plan, TProductionObserver& ob
         }
         pollNow = false;
         if (!stopRequested_) {
-            bench_.line.Poll();
+            line_.Poll();
         }
     }
 }
 
 bool TPProductionRun::SilentTooLong(const TProductionPlan& plan, std::int64_t& silentSinceMs) {
-    if (bench_.line.State() != TPCardState::csNotConnected) {
+    if (line_.State() != TPCardState::csNotConnected) {
         silentSinceMs = -1;
         return false;
     }
-    const std::int64_t now = bench_.clock.NowMs();
+    const std::int64_t now = clock_.NowMs();
     if (silentSinceMs < 0) {
         silentSinceMs = now;
     }
     if (plan.silentEndsAfterMs <= 0 || now - silentSinceMs < plan.silentEndsAfterMs) {
         return false;
     }
-    bench_.prompts.ShowMessage(
+    prompts_.ShowMessage(
         TMessageKind::mkError, entries::kRunProgrammerSilent,
-        FillIn(bench_.Text(entries::kRunProgrammerSilent),
-               {bench_.PortName().text, std::to_string((now - silentSinceMs + 500) / 1000)}));
+        FillIn(Text(entries::kRunProgrammerSilent),
+               {line_.PortName().text, std::to_string((now - silentSinceMs + 500) / 1000)}));
     return true;
 }
 
@@ -279,9 +278,8 @@ bool TPProductionRun::HandleCard(const TProductionPlan& plan, TProductionObserve
         journal_->Begin(run_, sequence, plan.record, station_);
     } catch (const EKorvex& error) {
         // Nothing is sent to a card whose journal cannot be kept.
-        bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kJournalUnusable,
-                                   bench_.Text(entries::kJournalUnusable) + "\n" +
-                                       WordedError(bench_.lang, error));
+        prompts_.ShowMessage(TMessageKind::mkError, entries::kJournalUnusable,
+                             Text(entries::kJournalUnusable) + "\n" + WordedError(lang_, error));
         summary.end = TRunEnd::reJournal;
         return false;
     }
@@ -290,7 +288,7 @@ bool TPProductionRun::HandleCard(const TProductionPlan& plan, TProductionObserve
     observer.CardStarted(sequence);
     TCardResult result = ProgramCard(sequence);
     Count(result.verdict, summary.counters);
-    summary.counters.elapsedMs = bench_.clock.NowMs() - startMs;
+    summary.counters.elapsedMs = clock_.NowMs() - startMs;
     result.line = ResultLine(result);
     Log(result.line);
     // The line as Auto program ended the card, which the journal holds.
@@ -316,9 +314,8 @@ bool TPProductionRun::HandleCard(const TProductionPlan& plan, TProductionObserve
         return false;
     }
     if (!journalProblem_.empty()) {
-        bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kJournalNotWritten,
-                                   bench_.Text(entries::kJournalNotWritten) + "\n" +
-                                       journalProblem_);
+        prompts_.ShowMessage(TMessageKind::mkError, entries::kJournalNotWritten,
+                             Text(entries::kJournalNotWritten) + "\n" + journalProblem_);
         summary.end = TRunEnd::reJournal;
         return false;
     }
@@ -329,21 +326,21 @@ bool TPProductionRun::CardLetsRunGoOn(const TCardResult& result, TProductionSumm
     // No value may be handed out twice: without its values, or with a store
     // that failed, no further card is programmed.
     if (result.step == TFailStep::fsSerial) {
-        bench_.prompts.ShowMessage(TMessageKind::mkError, -1, result.message);
+        prompts_.ShowMessage(TMessageKind::mkError, -1, result.message);
         summary.end = TRunEnd::reSerials;
         return false;
     }
     if (!commands_.LastReport().claimsProblem.empty()) {
-        bench_.prompts.ShowMessage(TMessageKind::mkError, entries::kDatabaseLost,
-                                   bench_.Text(entries::kDatabaseLost) + "\n" +
-                                       commands_.LastReport().claimsProblem);
+        prompts_.ShowMessage(TMessageKind::mkError, entries::kDatabaseLost,
+                             Text(entries::kDatabaseLost) + "\n" +
+                                 commands_.LastReport().claimsProblem);
         summary.end = TRunEnd::reDatabaseLost;
         return false;
     }
     // Every card after it would fail the same way before anything is sent:
     // the user must mend the files first.
     if (result.step == TFailStep::fsFiles) {
-        bench_.prompts.ShowMessage(TMessageKind::mkError, -1, result.message);
+        prompts_.ShowMessage(TMessageKind::mkError, -1, result.message);
         summary.end = TRunEnd::reFiles;
         return false;
     }
@@ -353,14 +350,14 @@ bool TPProductionRun::CardLetsRunGoOn(const TCardResult& result, TProductionSumm
 void TPProductionRun::TellShare(TShareChange change, TProductionObserver& observer) {
     std::string text;
     if (change == TShareChange::scAway) {
-        text = FillIn(bench_.Text(entries::kDatabaseAway), {share_->Problem()});
+        text = FillIn(Text(entries::kDatabaseAway), {share_->Problem()});
     } else if (change == TShareChange::scBack) {
-        text = FillIn(bench_.Text(entries::kDatabaseBack), {std::to_string(share_->LinesSent())});
+        text = FillIn(Text(entries::kDatabaseBack), {std::to_string(share_->LinesSent())});
     } else {
         return;
     }
     if (const std::string held = share_->Held(); !held.empty()) {
-        text += " " + FillIn(bench_.Text(entries::kValuesHeld), {held});
+        text += " " + FillIn(Text(entries::kValuesHeld), {held});
     }
     Tell(observer, text);
 }
@@ -369,11 +366,11 @@ TCardResult TPProductionRun::ProgramCard(int sequence) {
     TCardResult result;
     result.sequence = sequence;
     std::vector<TKeptMessage> kept;
-    bench_.prompts.KeepBack(&kept);
-    cardStartMs_ = bench_.clock.NowMs();
+    prompts_.KeepBack(&kept);
+    cardStartMs_ = clock_.NowMs();
     const TOutcome outcome = commands_.Run(TCardCommand::ccAutoProgram);
-    bench_.prompts.KeepBack(nullptr);
-    FillResult(result, outcome, bench_.clock.NowMs() - cardStartMs_);
+    prompts_.KeepBack(nullptr);
+    FillResult(result, outcome, clock_.NowMs() - cardStartMs_);
     if (finishedRow_) {
         result.durationMs = finishedRow_->durationMs;
     }
@@ -450,7 +447,7 @@ TPgWait TPProductionRun::DatabaseWait(const TProductionPlan& plan) {
 void TPProductionRun::WaitPollPeriod() {
     const int period = kWaitingPollMs;
     for (int waited = 0; waited < period && !stopRequested_; waited += kPumpSliceMs) {
-        bench_.clock.SleepMs(std::min(kPumpSliceMs, period - waited));
+        clock_.SleepMs(std::min(kPumpSliceMs, period - waited));
         if (pump_ != nullptr) {
             pump_->ProcessMessages();
         }
@@ -458,8 +455,8 @@ void TPProductionRun::WaitPollPeriod() {
 }
 
 void TPProductionRun::Log(const std::string& line) {
-    if (bench_.line.Started() && bench_.line.Prog().LogMemo() != nullptr) {
-        bench_.line.Prog().LogMemo()->Add(line);
+    if (line_.Started() && line_.Prog().LogMemo() != nullptr) {
+        line_.Prog().LogMemo()->Add(line);
     }
 }
 
@@ -478,15 +475,15 @@ std::string TPProductionRun::ResultLine(const TCardResult& result) const {
     const std::string seconds = Seconds(result.durationMs);
     switch (result.verdict) {
     case TCardVerdict::cvGood:
-        return FillIn(bench_.Text(entries::kCardGoodLine), {sequence, seconds});
+        return FillIn(Text(entries::kCardGoodLine), {sequence, seconds});
     case TCardVerdict::cvFailed:
         break;
     case TCardVerdict::cvInterrupted:
-        return FillIn(bench_.Text(entries::kCardInterruptedLine), {sequence, seconds});
+        return FillIn(Text(entries::kCardInterruptedLine), {sequence, seconds});
     }
     const int stepEntry = FailStepEntry(result.step);
-    const std::string step = stepEntry < 0 ? std::string() : bench_.Text(stepEntry);
-    return FillIn(bench_.Text(entries::kCardFailedLine), {sequence, step, seconds, result.message});
+    const std::string step = stepEntry < 0 ? std::string() : Text(stepEntry);
+    return FillIn(Text(entries::kCardFailedLine), {sequence, step, seconds, result.message});
 }
 
 } // namespace korvex

@@ -10,7 +10,6 @@
 #include "workflows/session/cardcommands.h"
 #include "workflows/session/difference.h"
 #include "workflows/session/failstep.h"
-#include "workflows/session/workbench.h"
 
 #include <chrono>
 #include <cstdint>
@@ -142,6 +141,20 @@ public:
     virtual void Problem(TMessageKind /*kind*/, const std::string& /*text*/) {}
 };
 
+// The owners and services a production run works with, beside the commands.
+struct TProductionParts {
+    TPCardChoice& card;
+    TPFileRows& rows;
+    TPLine& line;
+    TPRunState& runState;
+    TPStatusPanel& status;
+    TPromptRelay& prompts;
+    TSessionView& view;
+    TClock& clock;
+    const TPLang& lang;
+    const TPDataFolders& folders;
+};
+
 // The production line's rhythm: each card that arrives in the slot is auto
 // programmed once, with the files and options as they are at that moment; a
 // card left in the slot is never programmed twice. Every card is counted and
@@ -154,8 +167,10 @@ public:
     // period is time a card may sit in the slot unseen.
     static constexpr int kWaitingPollMs = 50;
 
-    TPProductionRun(TPWorkbench& bench, TPCardCommands& commands, TMessagePump* pump)
-        : bench_(bench), commands_(commands), pump_(pump) {}
+    TPProductionRun(const TProductionParts& parts, TPCardCommands& commands, TMessagePump* pump)
+        : card_(parts.card), rows_(parts.rows), line_(parts.line), runState_(parts.runState),
+          status_(parts.status), prompts_(parts.prompts), view_(parts.view), clock_(parts.clock),
+          lang_(parts.lang), folders_(parts.folders), commands_(commands), pump_(pump) {}
 
     // Runs until the plan's count is reached or Stop is asked for. Refused
     // (reRefused) while a command runs or without a connected programmer.
@@ -164,7 +179,7 @@ public:
     static std::string DefaultStation();
     // Ends the run after the card in hand.
     void Stop() { stopRequested_ = true; }
-    bool Running() const { return bench_.run.ProductionRunning(); }
+    bool Running() const { return runState_.ProductionRunning(); }
 
 private:
     class TRunning;
@@ -229,7 +244,18 @@ private:
     // the window runs between their slices.
     TPgWait DatabaseWait(const TProductionPlan& plan);
 
-    TPWorkbench& bench_;
+    std::string Text(int entry) const { return lang_.GetText(entry); }
+
+    TPCardChoice& card_;
+    TPFileRows& rows_;
+    TPLine& line_;
+    TPRunState& runState_;
+    TPStatusPanel& status_;
+    TPromptRelay& prompts_;
+    TSessionView& view_;
+    TClock& clock_;
+    const TPLang& lang_;
+    const TPDataFolders& folders_;
     TPCardCommands& commands_;
     TMessagePump* pump_;
     bool stopRequested_ = false;

@@ -25,17 +25,17 @@ std::string ValuesText(const std::vector<TSerialValue>& values, const std::strin
 } // namespace
 
 std::filesystem::path TPProductionRun::StationFolder() const {
-    return TPLocalSerialClaims::FolderOf(bench_.dataFolders).parent_path();
+    return TPLocalSerialClaims::FolderOf(folders_).parent_path();
 }
 
 bool TPProductionRun::MayStart(const TProductionPlan& plan, TRunEnd& refused) {
     refused = TRunEnd::reRefused;
     const auto error = [this](int entry, const std::string& why) {
-        bench_.prompts.ShowMessage(TMessageKind::mkError, entry,
-                                   bench_.Text(entry) + (why.empty() ? "" : "\n" + why));
+        prompts_.ShowMessage(TMessageKind::mkError, entry,
+                             Text(entry) + (why.empty() ? "" : "\n" + why));
         return false;
     };
-    if (!bench_.line.Connected()) {
+    if (!line_.Connected()) {
         return error(entries::kNotConnectedOrNoCard, "");
     }
     // A card the run calls good holds every file it names: options that
@@ -58,7 +58,7 @@ bool TPProductionRun::MayStart(const TProductionPlan& plan, TRunEnd& refused) {
         try {
             TPProductionRecord(plan.record).Check();
         } catch (const EKorvex& problem) {
-            return error(entries::kRecordNotWritten, WordedError(bench_.lang, problem));
+            return error(entries::kRecordNotWritten, WordedError(lang_, problem));
         }
     }
     return true;
@@ -76,9 +76,9 @@ bool TPProductionRun::CardsMayGoAhead(TRunEnd& refused) {
 }
 
 bool TPProductionRun::SettleLastCard(TProductionObserver& observer, bool& usable) {
-    const TPortName port = bench_.PortName();
+    const TPortName port = line_.PortName();
     journal_ = std::make_unique<TPCardJournal>(JournalFileOf(
-        StationFolder(), port.simulator ? port.text + " " + bench_.card.Name() : port.text));
+        StationFolder(), port.simulator ? port.text + " " + card_.Name() : port.text));
     slotRun_.clear();
     std::optional<TJournalCard> last;
     try {
@@ -97,8 +97,8 @@ bool TPProductionRun::SettleLastCard(TProductionObserver& observer, bool& usable
         const bool record = dynamic_cast<const EInOutError*>(&error) != nullptr &&
                             static_cast<const EInOutError&>(error).Path() != journal_->File();
         const int entry = record ? entries::kRecordNotWritten : entries::kJournalUnusable;
-        bench_.prompts.ShowMessage(TMessageKind::mkError, entry,
-                                   bench_.Text(entry) + "\n" + WordedError(bench_.lang, error));
+        prompts_.ShowMessage(TMessageKind::mkError, entry,
+                             Text(entry) + "\n" + WordedError(lang_, error));
         usable = false;
         return false;
     }
@@ -108,10 +108,10 @@ bool TPProductionRun::SettleLastCard(TProductionObserver& observer, bool& usable
     slotRun_ = last->run;
     slotSequence_ = last->sequence;
     slotCard_ = last->serials.empty()
-                    ? FillIn(bench_.Text(entries::kCardNumber), {std::to_string(last->sequence)})
-                    : ValuesText(last->serials, bench_.Text(entries::kSerialValue));
+                    ? FillIn(Text(entries::kCardNumber), {std::to_string(last->sequence)})
+                    : ValuesText(last->serials, Text(entries::kSerialValue));
     // The built-in simulator has no slot anybody could empty.
-    return !port.simulator && bench_.line.State() == TPCardState::csCardReady;
+    return !port.simulator && line_.State() == TPCardState::csCardReady;
 }
 
 void TPProductionRun::Recover(TJournalCard& card, TProductionObserver& observer) {
@@ -123,44 +123,43 @@ void TPProductionRun::Recover(TJournalCard& card, TProductionObserver& observer)
         TPProductionRecord(card.record).Append(columns);
     }
     // The values' spend may have come before the end; once more does no harm.
-    TPLocalSerialClaims own(TPLocalSerialClaims::FolderOf(bench_.dataFolders));
+    TPLocalSerialClaims own(TPLocalSerialClaims::FolderOf(folders_));
     for (const TSerialValue& value : card.serials) {
         own.Spend(card.cardType, value, card.outcome);
     }
     card.step = TJournalStep::jsRecorded;
     if (!card.record.empty()) {
-        Tell(observer, FillIn(bench_.Text(entries::kLineRecovered),
+        Tell(observer, FillIn(Text(entries::kLineRecovered),
                               {std::to_string(card.sequence), card.record.string()}));
     }
 }
 
 bool TPProductionRun::OpenShared(const TProductionPlan& plan, TProductionObserver& observer) {
-    ownClaims_ =
-        std::make_unique<TPLocalSerialClaims>(TPLocalSerialClaims::FolderOf(bench_.dataFolders));
+    ownClaims_ = std::make_unique<TPLocalSerialClaims>(TPLocalSerialClaims::FolderOf(folders_));
     share_ = std::make_unique<TPProductionShare>(plan.database, station_, plan.record, *ownClaims_,
                                                  plan.reserveBlock, DatabaseWait(plan),
                                                  plan.stationReserve);
     TShareStart start;
     try {
         std::vector<TPSerialSequence> fields;
-        const std::string cardType = bench_.card.Name();
-        for (const TSerialField& field : bench_.card.Store().ReadSerialFields(cardType)) {
+        const std::string cardType = card_.Name();
+        for (const TSerialField& field : card_.Store().ReadSerialFields(cardType)) {
             fields.emplace_back(cardType, field);
         }
         start = share_->Open(fields, plan.count > 0 ? std::optional(plan.count) : std::nullopt);
     } catch (const EKorvex& error) {
         const int entry =
             share_->Away() ? entries::kDatabaseUnreachable : entries::kDatabaseRefused;
-        bench_.prompts.ShowMessage(TMessageKind::mkError, entry,
-                                   bench_.Text(entry) + "\n" + WordedError(bench_.lang, error));
+        prompts_.ShowMessage(TMessageKind::mkError, entry,
+                             Text(entry) + "\n" + WordedError(lang_, error));
         share_.reset();
         return false;
     }
     if (start.linesSent > 0) {
-        Tell(observer, FillIn(bench_.Text(entries::kLinesSent), {std::to_string(start.linesSent)}));
+        Tell(observer, FillIn(Text(entries::kLinesSent), {std::to_string(start.linesSent)}));
     }
     for (const TShareStart::TCounterStart& counter : start.counters) {
-        Tell(observer, FillIn(bench_.Text(entries::kCounterStartsAfter),
+        Tell(observer, FillIn(Text(entries::kCounterStartsAfter),
                               {counter.field, counter.cardType, std::to_string(counter.after)}));
     }
     return true;

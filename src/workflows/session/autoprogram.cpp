@@ -15,7 +15,7 @@ constexpr int kModeSettleMs = 10;
 // sent: a sequence whose options leave it nothing to do, or would leave the
 // loader in the processor, does not start.
 std::optional<TOutcome> TPCardCommands::PlanAuto(TAutoPlan& plan, bool card) {
-    TPOptionReader& options = bench_.options;
+    TPOptionReader& options = options_;
     plan.eepromWrite = options.GetAutoWriteEe();
     plan.eepromVerify = options.GetAutoVerifyEe();
     plan.picWrite = options.GetAutoWritePic();
@@ -32,7 +32,7 @@ std::optional<TOutcome> TPCardCommands::PlanAuto(TAutoPlan& plan, bool card) {
     if (!filesUsable) {
         return TOutcome::ocNothing;
     }
-    if (card && (bench_.line.State() != TPCardState::csCardReady || !bench_.line.Started())) {
+    if (card && (line_.State() != TPCardState::csCardReady || !line_.Started())) {
         Tell(TMessageKind::mkError, entries::kNotConnectedOrNoCard);
         return TOutcome::ocRefused;
     }
@@ -40,11 +40,11 @@ std::optional<TOutcome> TPCardCommands::PlanAuto(TAutoPlan& plan, bool card) {
         run_.report.failStep = TFailStep::fsFiles;
         return Nothing(*problem);
     }
-    if (!HasImage(bench_.rows.Images().program, entries::kNoProgramImage)) {
+    if (!HasImage(rows_.Images().program, entries::kNoProgramImage)) {
         return TOutcome::ocNothing;
     }
     if (plan.eepromPart &&
-        (!HasImage(bench_.rows.Images().extEeprom, entries::kNoEepromImage) || !LoaderReady())) {
+        (!HasImage(rows_.Images().extEeprom, entries::kNoEepromImage) || !LoaderReady())) {
         return TOutcome::ocNothing;
     }
     // The images as the files give them, then with the card's own serial
@@ -56,7 +56,7 @@ std::optional<TOutcome> TPCardCommands::PlanAuto(TAutoPlan& plan, bool card) {
         if (!plan.picWrite || (!plan.eepromWrite && plan.serials->Uses(TSerialMemory::smEeprom))) {
             return Nothing(entries::kSerialNeedsWrite);
         }
-        plan.serials->CheckPlaces(plan.images, CardMemories(bench_.card, plan.eepromPart));
+        plan.serials->CheckPlaces(plan.images, CardMemories(card_, plan.eepromPart));
         // A value is only claimed for a card it can go onto.
         run_.report.failStep = TFailStep::fsSerial;
         plan.serials->CheckNextValues(plan.images, Kind().IsAvr());
@@ -119,10 +119,10 @@ TOutcome TPCardCommands::AutoEepromPart(bool write, bool verify, const std::stri
     if (write) {
         Status(entries::kWritingEeprom);
     }
-    bench_.clock.SleepMs(kModeSettleMs);
-    Prog().SelectMode(1, bench_.card.EepromKind());
+    clock_.SleepMs(kModeSettleMs);
+    Prog().SelectMode(1, card_.EepromKind());
     if (write) {
-        bench_.clock.SleepMs(kModeSettleMs);
+        clock_.SleepMs(kModeSettleMs);
     }
     if (const auto ended = WriteEepromChecked(write, verify, data)) {
         return *ended;
@@ -131,7 +131,7 @@ TOutcome TPCardCommands::AutoEepromPart(bool write, bool verify, const std::stri
         Prog().SelectMode(0, Kind().Code());
     }
     Gauge(0);
-    bench_.status.Restore();
+    status_.Restore();
     return Stopping() ? Abort() : TOutcome::ocSucceeded;
 }
 
@@ -152,8 +152,7 @@ TOutcome TPCardCommands::AutoProcessorPart(bool write, bool verify, const std::s
         run_.report.failStep = difference ? TFailStep::fsProcessorVerify : TFailStep::fsNone;
         return VerifyResult(difference);
     }
-    if (const auto ended =
-            ConfigOrLockStep(config, verify, bench_.card.Fuses().Shown().lock == 0)) {
+    if (const auto ended = ConfigOrLockStep(config, verify, card_.Fuses().Shown().lock == 0)) {
         return *ended;
     }
     return Finish(entries::kAutoFinished);

@@ -6,6 +6,7 @@
 #include "workflows/entries.h"
 #include "workflows/fillin.h"
 #include "workflows/session/readback.h"
+#include "workflows/session/timeofday.h"
 
 #include <utility>
 
@@ -62,36 +63,37 @@ std::string WithoutColon(std::string caption) {
 // command ends, a step's caption does not outlive it.
 class TPCardCommands::TRun {
 public:
-    explicit TRun(TPWorkbench& bench) : bench_(bench), started_(bench.run.BeginCommand()) {
+    explicit TRun(TPCardCommands& commands)
+        : owner_(commands), started_(commands.runState_.BeginCommand()) {
         if (!started_) {
             return;
         }
-        bench_.notes.clear();
-        bench_.result = {};
+        owner_.notes_.ClearNotes();
+        owner_.notes_.SetResult({});
         // A production run keeps them off between its cards as well.
-        if (!bench_.run.ProductionRunning()) {
-            bench_.view.EnableCommands(false);
+        if (!owner_.runState_.ProductionRunning()) {
+            owner_.view_.EnableCommands(false);
         }
-        if (bench_.line.Started()) {
+        if (owner_.line_.Started()) {
             // A stop asked of the command before ends with it; one for a
             // closing window stays, so nothing runs under the close.
-            if (!bench_.run.ClosePending()) {
-                bench_.line.Prog().ClearAbort();
+            if (!owner_.runState_.ClosePending()) {
+                owner_.line_.Prog().ClearAbort();
             }
-            bench_.line.Prog().SetCommandRunning(true);
+            owner_.line_.Prog().SetCommandRunning(true);
         }
     }
     ~TRun() {
         if (!started_) {
             return;
         }
-        if (bench_.line.Started()) {
-            bench_.line.Prog().SetCommandRunning(false);
+        if (owner_.line_.Started()) {
+            owner_.line_.Prog().SetCommandRunning(false);
         }
-        bench_.run.EndCommand();
-        bench_.status.Restore();
-        if (!bench_.run.ProductionRunning()) {
-            bench_.view.EnableCommands(true);
+        owner_.runState_.EndCommand();
+        owner_.status_.Restore();
+        if (!owner_.runState_.ProductionRunning()) {
+            owner_.view_.EnableCommands(true);
         }
     }
     TRun(const TRun&) = delete;
@@ -99,7 +101,7 @@ public:
     bool Started() const { return started_; }
 
 private:
-    TPWorkbench& bench_;
+    TPCardCommands& owner_;
     bool started_;
 };
 
@@ -136,21 +138,21 @@ TOutcome TPCardCommands::CheckAuto() {
 }
 
 TOutcome TPCardCommands::Run(TSteps steps) {
-    TRun run(bench_);
+    TRun run(*this);
     if (!run.Started()) {
         return TOutcome::ocRefused;
     }
     run_ = {};
     try {
-        run_.retries = bench_.options.GetStepRetries();
+        run_.retries = options_.GetStepRetries();
         return (this->*steps)();
     } catch (const EKorvex& error) {
         // What throws is a file, the catalogue or the options, never the card.
         if (run_.report.failStep == TFailStep::fsNone) {
             run_.report.failStep = TFailStep::fsFiles;
         }
-        TellText(TMessageKind::mkError, -1, WordedError(bench_.lang, error));
-        if (bench_.line.Connected()) {
+        TellText(TMessageKind::mkError, -1, WordedError(lang_, error));
+        if (line_.Connected()) {
             Prog().SelectMode(0, Kind().Code());
         }
         Gauge(0);
@@ -161,11 +163,11 @@ TOutcome TPCardCommands::Run(TSteps steps) {
 // --- checks before anything is sent
 
 bool TPCardCommands::CardReady() {
-    if (bench_.line.State() == TPCardState::csCardNotReady) {
+    if (line_.State() == TPCardState::csCardNotReady) {
         Tell(TMessageKind::mkError, entries::kCardNotInserted);
         return false;
     }
-    if (!bench_.line.Started() || !Prog().IsCardReady()) {
+    if (!line_.Started() || !Prog().IsCardReady()) {
         Tell(TMessageKind::mkError, entries::kProgrammerNotConnected);
         return false;
     }
@@ -173,7 +175,7 @@ bool TPCardCommands::CardReady() {
 }
 
 bool TPCardCommands::HasEeprom() {
-    if (!bench_.card.HasEeprom()) {
+    if (!card_.HasEeprom()) {
         Tell(TMessageKind::mkError, entries::kNoExternalEeprom);
         return false;
     }
@@ -182,7 +184,7 @@ bool TPCardCommands::HasEeprom() {
 
 bool TPCardCommands::DeviceIdMatches() {
     if (Kind().IsPic() || Retrying(entries::kStepIdentification, [&] {
-            return Prog().CheckDeviceId(bench_.card.IdA(), bench_.card.IdB(), 8);
+            return Prog().CheckDeviceId(card_.IdA(), card_.IdB(), 8);
         })) {
         return true;
     }
@@ -206,19 +208,18 @@ bool TPCardCommands::Identified() {
 }
 
 bool TPCardCommands::LoadFiles(std::initializer_list<TFileRow> rows) {
-    const auto unusable = bench_.rows.ReloadForCommand(rows);
+    const auto unusable = rows_.ReloadForCommand(rows);
     if (!unusable) {
         return true;
     }
     run_.report.failStep = TFailStep::fsFiles;
     const int caption = RowCaption(*unusable, Kind().IsAvr());
-    const std::string rowName = caption < 0 ? "Loader" : WithoutColon(bench_.Text(caption));
-    const std::string file = *unusable == TFileRow::frLoader ? bench_.rows.WantedLoader().string()
-                                                             : bench_.rows.Field(*unusable);
-    TellText(
-        TMessageKind::mkError, entries::kRowUnusable,
-        FillIn(bench_.Text(entries::kRowUnusable),
-               {rowName, file, bench_.rows.Problem(*unusable), bench_.Text(RowRole(*unusable))}));
+    const std::string rowName = caption < 0 ? "Loader" : WithoutColon(Text(caption));
+    const std::string file =
+        *unusable == TFileRow::frLoader ? rows_.WantedLoader().string() : rows_.Field(*unusable);
+    TellText(TMessageKind::mkError, entries::kRowUnusable,
+             FillIn(Text(entries::kRowUnusable),
+                    {rowName, file, rows_.Problem(*unusable), Text(RowRole(*unusable))}));
     return false;
 }
 
@@ -232,12 +233,12 @@ bool TPCardCommands::HasImage(const THexFileBuffer& image, int entry) {
 }
 
 bool TPCardCommands::LoaderReady() {
-    if (bench_.rows.LoaderFile() && !bench_.rows.Images().loader.GetHexText(0, -1).empty()) {
+    if (rows_.LoaderFile() && !rows_.Images().loader.GetHexText(0, -1).empty()) {
         return true;
     }
     run_.report.failStep = TFailStep::fsFiles;
     TellText(TMessageKind::mkError, entries::kLoaderMissing,
-             bench_.Text(entries::kLoaderMissing) + " " + bench_.rows.WantedLoader().string());
+             Text(entries::kLoaderMissing) + " " + rows_.WantedLoader().string());
     return false;
 }
 
@@ -250,31 +251,29 @@ TOutcome TPCardCommands::Nothing(int entry) {
 
 // Program sizes count words for both families: P words are 4P characters.
 std::string TPCardCommands::ProgramText() const {
-    const std::int64_t words = bench_.card.ProgramWords();
-    return bench_.rows.Images().program.GetHexText(0, 4 * words - 1);
+    const std::int64_t words = card_.ProgramWords();
+    return rows_.Images().program.GetHexText(0, 4 * words - 1);
 }
 
 std::string TPCardCommands::DataText() const {
-    const TPImages& images = bench_.rows.Images();
+    const TPImages& images = rows_.Images();
     if (Kind().IsAvr()) {
         return images.intEeprom.GetHexText(0, -1);
     }
-    return images.intEeprom.GetLowByteText(0,
-                                           4 * static_cast<std::int64_t>(bench_.card.DataBytes()));
+    return images.intEeprom.GetLowByteText(0, 4 * static_cast<std::int64_t>(card_.DataBytes()));
 }
 
 std::string TPCardCommands::ConfigText() const {
     if (Kind().IsAvr()) {
         return {};
     }
-    return BuildConfigText(bench_.card.ConfigSet(), bench_.dataFolders,
-                           bench_.rows.Images().config.GetHexText(0, -1),
-                           bench_.card.Fuses().Shown());
+    return BuildConfigText(card_.ConfigSet(), folders_, rows_.Images().config.GetHexText(0, -1),
+                           card_.Fuses().Shown());
 }
 
 std::string TPCardCommands::PaddedEepromText() const {
-    const std::int64_t size = 2 * static_cast<std::int64_t>(bench_.card.EepromBytes());
-    std::string text = bench_.rows.Images().extEeprom.GetHexText(0, size - 1);
+    const std::int64_t size = 2 * static_cast<std::int64_t>(card_.EepromBytes());
+    std::string text = rows_.Images().extEeprom.GetHexText(0, size - 1);
     if (static_cast<std::int64_t>(text.size()) < size) {
         text.append(static_cast<std::size_t>(size) - text.size(), 'F');
     }
@@ -282,12 +281,12 @@ std::string TPCardCommands::PaddedEepromText() const {
 }
 
 bool TPCardCommands::AutoReachesEeprom() const {
-    TPOptionReader& options = bench_.options;
-    return bench_.card.HasEeprom() && (options.GetAutoWriteEe() || options.GetAutoVerifyEe());
+    TPOptionReader& options = options_;
+    return card_.HasEeprom() && (options.GetAutoWriteEe() || options.GetAutoVerifyEe());
 }
 
 std::optional<int> TPCardCommands::AutoOptionsProblem(bool everyFile) const {
-    TPOptionReader& options = bench_.options;
+    TPOptionReader& options = options_;
     const bool eepromSteps = AutoReachesEeprom();
     const bool processorWrite = options.GetAutoWritePic();
     if (!eepromSteps && !processorWrite && !options.GetAutoVerifyPic()) {
@@ -300,11 +299,11 @@ std::optional<int> TPCardCommands::AutoOptionsProblem(bool everyFile) const {
     }
     // A lock is for a card this run wrote: one merely verified stays unlocked,
     // which a run that reported success would hide.
-    if (Kind().IsAvr() && bench_.card.Fuses().Shown().lock == 0 && !processorWrite) {
+    if (Kind().IsAvr() && card_.Fuses().Shown().lock == 0 && !processorWrite) {
         return entries::kAutoLockWithoutWrite;
     }
-    if (everyFile && !eepromSteps && bench_.card.HasEeprom() &&
-        !bench_.rows.Field(TFileRow::frEeprom).empty()) {
+    if (everyFile && !eepromSteps && card_.HasEeprom() &&
+        !rows_.Field(TFileRow::frEeprom).empty()) {
         return entries::kEepromFileLeftOut;
     }
     return std::nullopt;
@@ -313,7 +312,7 @@ std::optional<int> TPCardCommands::AutoOptionsProblem(bool everyFile) const {
 // --- steps
 
 bool TPCardCommands::WriteLoader() {
-    const TPImages& images = bench_.rows.Images();
+    const TPImages& images = rows_.Images();
     const std::string loader = images.loader.GetHexText(0, -1);
     const std::string loaderConfig =
         Kind().IsPic() ? images.loaderConfig.GetHexText(0, -1) : std::string();
@@ -321,7 +320,7 @@ bool TPCardCommands::WriteLoader() {
         return false;
     }
     return Retrying(entries::kStepLoader, [&] {
-        if (!Prog().WritePic(Kind().Code(), bench_.card.DataBytes(), loader, "", &bench_.gauge)) {
+        if (!Prog().WritePic(Kind().Code(), card_.DataBytes(), loader, "", &gauge_)) {
             return false;
         }
         bool configured = true;
@@ -341,7 +340,7 @@ std::optional<TOutcome> TPCardCommands::ReachEeprom(int question) {
     if (!Identified()) {
         return TOutcome::ocFailed;
     }
-    if (!bench_.prompts.Ask(question, bench_.Text(question), TAnswer::anYes)) {
+    if (!prompts_.Ask(question, Text(question), TAnswer::anYes)) {
         return TOutcome::ocRefused;
     }
     Status(entries::kWritingLoader);
@@ -362,7 +361,7 @@ TVerifyFinding TPCardCommands::ProcessorDifference(const std::string& program,
     TVerifyFinding finding;
     finding.unread = !Retrying(entries::kStepProcessorVerify, [&] {
         TPicReadResult back;
-        Prog().VerifyPic(program, data, Kind().Code(), &bench_.gauge, &back);
+        Prog().VerifyPic(program, data, Kind().Code(), &gauge_, &back);
         finding.difference = FirstOf(FindDifference(TMemorySpace::msProgram, program, back.program),
                                      FindDifference(TMemorySpace::msDataEeprom, data, back.data));
         return !Prog().LastFault().IsFault();
@@ -420,10 +419,9 @@ TVerifyFinding TPCardCommands::EepromDifference(const std::string& data) {
     TVerifyFinding finding;
     finding.unread = !Retrying(entries::kStepEepromVerify, [&] {
         Prog().SelectMode(0, Kind().Code());
-        Prog().SelectMode(2, bench_.card.EepromKind());
-        const std::string back =
-            Prog().ReadExtEeprom(bench_.card.EepromDevice(), bench_.card.EepromBytes(),
-                                 static_cast<int>(data.size()), &bench_.gauge);
+        Prog().SelectMode(2, card_.EepromKind());
+        const std::string back = Prog().ReadExtEeprom(card_.EepromDevice(), card_.EepromBytes(),
+                                                      static_cast<int>(data.size()), &gauge_);
         finding.difference = FindDifference(TMemorySpace::msExtEeprom, data, back);
         return !Prog().LastFault().IsFault();
     });
@@ -437,9 +435,9 @@ bool TPCardCommands::WriteEeprom(const std::string& text) {
     bool again = false;
     run_.report.done.eepromWritten = Retrying(entries::kStepEepromWrite, [&] {
         if (std::exchange(again, true)) {
-            Prog().SelectMode(1, bench_.card.EepromKind());
+            Prog().SelectMode(1, card_.EepromKind());
         }
-        return Prog().WriteExtEeprom(text, bench_.card.EepromDevice(), &bench_.gauge);
+        return Prog().WriteExtEeprom(text, card_.EepromDevice(), &gauge_);
     });
     return run_.report.done.eepromWritten;
 }
@@ -450,8 +448,7 @@ bool TPCardCommands::WriteProcessor(const std::string& program, const std::strin
         return false;
     }
     run_.report.done.processorWritten = Retrying(entries::kStepProcessorWrite, [&] {
-        return Prog().WritePic(Kind().Code(), bench_.card.DataBytes(), program, data,
-                               &bench_.gauge);
+        return Prog().WritePic(Kind().Code(), card_.DataBytes(), program, data, &gauge_);
     });
     return run_.report.done.processorWritten;
 }
@@ -461,17 +458,17 @@ bool TPCardCommands::Lock() {
         return false;
     }
     Status(entries::kLockingCard);
-    run_.report.done.locked = Retrying(
-        entries::kStepLock, [&] { return Prog().LockCard(Kind().Code(), bench_.card.IdB()); });
+    run_.report.done.locked =
+        Retrying(entries::kStepLock, [&] { return Prog().LockCard(Kind().Code(), card_.IdB()); });
     return run_.report.done.locked;
 }
 
 void TPCardCommands::Note(const std::string& text) {
-    if (bench_.line.Started() && Prog().LogMemo() != nullptr) {
+    if (line_.Started() && Prog().LogMemo() != nullptr) {
         Prog().LogMemo()->Add(text);
     }
-    bench_.AddNote(text);
-    bench_.view.ShowNote(text);
+    notes_.AddNote(text);
+    view_.ShowNote(text);
 }
 
 void TPCardCommands::NoteLineFault(int name, const TTransportFault& fault) {
@@ -481,19 +478,19 @@ void TPCardCommands::NoteLineFault(int name, const TTransportFault& fault) {
         return;
     }
     if (Prog().LineGone()) {
-        run_.report.lineProblem = FillIn(bench_.Text(entries::kPortGone),
-                                         {bench_.PortName().text, FaultWords(bench_.lang, fault)});
+        run_.report.lineProblem =
+            FillIn(Text(entries::kPortGone), {line_.PortName().text, FaultWords(lang_, fault)});
     } else if (fault.kind == TTransportFaultKind::tfNoAnswer &&
                Prog().LastAnswer() == TTransportFaultKind::tfNoAnswer) {
         // Still silent after the failure, not an answer lost on the way.
         run_.report.lineProblem =
-            FillIn(bench_.Text(entries::kProgrammerSilent),
-                   {bench_.TimeOfDay(Prog().LastHeardMs()), FaultWords(bench_.lang, fault)});
+            FillIn(Text(entries::kProgrammerSilent),
+                   {TimeOfDay(clock_, Prog().LastHeardMs()), FaultWords(lang_, fault)});
     } else if (fault.MayRetry() || fault.kind == TTransportFaultKind::tfNoCard) {
         // The last try's fault, or the card taken out: the tries before it
         // were told as they failed.
-        run_.report.lineProblem = FillIn(bench_.Text(entries::kStepFailedOnLine),
-                                         {bench_.Text(name), FaultWords(bench_.lang, fault)});
+        run_.report.lineProblem =
+            FillIn(Text(entries::kStepFailedOnLine), {Text(name), FaultWords(lang_, fault)});
     }
 }
 
@@ -506,19 +503,19 @@ void TPCardCommands::Release() {
 // --- how a command ends
 
 void TPCardCommands::Status(int entry) {
-    bench_.status.ShowStep(entry);
+    status_.ShowStep(entry);
 }
 
 void TPCardCommands::Gauge(int percent) {
-    bench_.gauge.SetProgress(percent);
+    gauge_.SetProgress(percent);
 }
 
 bool TPCardCommands::Stopping() const {
-    return bench_.line.Started() && bench_.line.Prog().AbortRequested();
+    return line_.Started() && line_.Prog().AbortRequested();
 }
 
 void TPCardCommands::Tell(TMessageKind kind, int entry) {
-    TellText(kind, entry, bench_.Text(entry));
+    TellText(kind, entry, Text(entry));
 }
 
 // Every message ends its command: the box comes once the gauge and the
@@ -530,7 +527,7 @@ void TPCardCommands::TellText(TMessageKind kind, int entry, const std::string& t
     // A success leaves the gauge full behind its message: the transfer did
     // run to its end.
     Gauge(kind == TMessageKind::mkInformation ? 100 : 0);
-    bench_.status.Restore();
+    status_.Restore();
     std::string shown = text;
     if (kind == TMessageKind::mkError && !run_.report.lineProblem.empty() &&
         !run_.lineProblemTold) {
@@ -540,7 +537,7 @@ void TPCardCommands::TellText(TMessageKind kind, int entry, const std::string& t
     if (run_.report.message.empty()) {
         run_.report.message = shown;
     }
-    bench_.prompts.ShowMessage(kind, entry, shown);
+    prompts_.ShowMessage(kind, entry, shown);
 }
 
 TOutcome TPCardCommands::Abort() {
@@ -580,9 +577,9 @@ std::string TPCardCommands::DifferenceLine(const TPDifference& difference) const
         break;
     }
     const std::string found =
-        difference.found.empty() ? bench_.Text(entries::kDifferenceNothing) : difference.found;
-    return FillIn(bench_.Text(entry), {AddressText(difference.address), difference.expected, found,
-                                       std::to_string(difference.differingBytes)});
+        difference.found.empty() ? Text(entries::kDifferenceNothing) : difference.found;
+    return FillIn(Text(entry), {AddressText(difference.address), difference.expected, found,
+                                std::to_string(difference.differingBytes)});
 }
 
 // Only part of the card came back: what that part shows is no difference of
@@ -595,11 +592,11 @@ void TPCardCommands::TellFinding(TMessageKind kind, int entry, const TVerifyFind
         return;
     }
     run_.report.difference = finding.difference;
-    std::string text = bench_.Text(entry);
+    std::string text = Text(entry);
     if (finding.difference) {
         const std::string line = DifferenceLine(*finding.difference);
         text += "\n" + line;
-        if (bench_.line.Started() && Prog().LogMemo() != nullptr) {
+        if (line_.Started() && Prog().LogMemo() != nullptr) {
             Prog().LogMemo()->Add(line);
         }
     }
@@ -654,10 +651,10 @@ TOutcome TPCardCommands::ReadPicSteps() {
     }
     const bool avr = Kind().IsAvr();
     Status(avr ? entries::kReadingFlash : entries::kReadingPic);
-    const int programCount = Kind().ProgramReadCount(bench_.card.ProgramWords());
+    const int programCount = Kind().ProgramReadCount(card_.ProgramWords());
     TPicReadResult read;
     Retrying(entries::kStepRead, [&] {
-        read = Prog().ReadPic(Kind().Code(), programCount, bench_.card.DataBytes(), &bench_.gauge);
+        read = Prog().ReadPic(Kind().Code(), programCount, card_.DataBytes(), &gauge_);
         return read.ok;
     });
     TOutcome outcome = read.ok ? TOutcome::ocSucceeded : TOutcome::ocFailed;
@@ -665,9 +662,9 @@ TOutcome TPCardCommands::ReadPicSteps() {
         outcome = Abort();
     } else if (read.ok) {
         Gauge(0);
-        bench_.status.Restore();
+        status_.Restore();
         TPReadBack readBack(avr, false, read.config, read.data, read.program);
-        bench_.view.ShowReadBack(readBack);
+        view_.ShowReadBack(readBack);
     }
     Gauge(0);
     return outcome;
@@ -688,9 +685,8 @@ TOutcome TPCardCommands::ReadEepromSteps() {
     // A read cut short is no EEPROM image: it is reported like no data at all.
     const bool complete = Retrying(entries::kStepRead, [&] {
         Prog().SelectMode(0, Kind().Code());
-        Prog().SelectMode(2, bench_.card.EepromKind());
-        text = Prog().ReadExtEeprom(bench_.card.EepromDevice(), 2 * bench_.card.EepromBytes(), 0,
-                                    &bench_.gauge);
+        Prog().SelectMode(2, card_.EepromKind());
+        text = Prog().ReadExtEeprom(card_.EepromDevice(), 2 * card_.EepromBytes(), 0, &gauge_);
         return Prog().LastReadComplete();
     });
     Prog().SelectMode(0, Kind().Code());
@@ -702,32 +698,30 @@ TOutcome TPCardCommands::ReadEepromSteps() {
         Tell(TMessageKind::mkError, entries::kEepromNotRead);
         return TOutcome::ocFailed;
     }
-    bench_.status.Restore();
+    status_.Restore();
     TPReadBack readBack(false, true, "", "", text);
-    bench_.view.ShowReadBack(readBack);
+    view_.ShowReadBack(readBack);
     return TOutcome::ocSucceeded;
 }
 
 TOutcome TPCardCommands::FirmwareSteps() {
-    const int version = bench_.line.Started() ? Prog().GetFirmwareVersion() : 0;
+    const int version = line_.Started() ? Prog().GetFirmwareVersion() : 0;
     if (version <= -1) {
-        bench_.prompts.ShowPlain(bench_.Text(entries::kFirmwareTitle),
-                                 bench_.Text(entries::kNotConnected));
+        prompts_.ShowPlain(Text(entries::kFirmwareTitle), Text(entries::kNotConnected));
         return TOutcome::ocFailed;
     }
-    bench_.prompts.ShowPlain(bench_.Text(entries::kFirmwareTitle),
-                             bench_.Text(entries::kFirmwareVersion) + " : " +
-                                 std::to_string(version));
+    prompts_.ShowPlain(Text(entries::kFirmwareTitle),
+                       Text(entries::kFirmwareVersion) + " : " + std::to_string(version));
     // 0 is what a programmer that is not there, or is busy, gives.
     return version > 0 ? TOutcome::ocSucceeded : TOutcome::ocFailed;
 }
 
 TOutcome TPCardCommands::LockSteps() {
-    if (bench_.line.State() == TPCardState::csCardNotReady) {
+    if (line_.State() == TPCardState::csCardNotReady) {
         Tell(TMessageKind::mkError, entries::kLockCardNotReady);
         return TOutcome::ocRefused;
     }
-    if (bench_.line.State() != TPCardState::csCardReady || !bench_.line.Started()) {
+    if (line_.State() != TPCardState::csCardReady || !line_.Started()) {
         Tell(TMessageKind::mkError, entries::kNotConnectedOrNoCard);
         return TOutcome::ocRefused;
     }

@@ -1,14 +1,24 @@
 #pragma once
 
+#include "link/clock.h"
 #include "serials/cardserials.h"
 #include "serials/claims/localclaims.h"
+#include "support/datafolders.h"
+#include "support/lang.h"
+#include "support/optionreader.h"
+#include "workflows/cardtype/cardchoice.h"
 #include "workflows/entries.h"
 #include "workflows/faultwords.h"
+#include "workflows/filerows/filerows.h"
 #include "workflows/fillin.h"
+#include "workflows/presenter/statuspanel.h"
+#include "workflows/session/commandnotes.h"
 #include "workflows/session/difference.h"
 #include "workflows/session/faceterms.h"
 #include "workflows/session/failstep.h"
-#include "workflows/session/workbench.h"
+#include "workflows/session/line.h"
+#include "workflows/session/promptrelay.h"
+#include "workflows/session/runstate.h"
 
 #include <functional>
 #include <initializer_list>
@@ -113,6 +123,23 @@ public:
     virtual void Finished(TOutcome outcome) = 0;
 };
 
+// The owners and services the card commands work with.
+struct TCommandParts {
+    TPCardChoice& card;
+    TPFileRows& rows;
+    TPLine& line;
+    TPRunState& runState;
+    TPStatusPanel& status;
+    TPromptRelay& prompts;
+    TPOptionReader& options;
+    TPCommandNotes& notes;
+    TSessionView& view;
+    TProgressSink& gauge;
+    TClock& clock;
+    const TPLang& lang;
+    const TPDataFolders& folders;
+};
+
 // The card commands: read, write, verify and erase of the processor and of
 // the external EEPROM, auto program, lock and the firmware query. Each reads
 // the files it works from afresh at its start, checks before anything is sent
@@ -122,7 +149,11 @@ public:
 // status panel shows the programmer state's caption again.
 class TPCardCommands {
 public:
-    explicit TPCardCommands(TPWorkbench& bench) : bench_(bench) {}
+    explicit TPCardCommands(const TCommandParts& parts)
+        : card_(parts.card), rows_(parts.rows), line_(parts.line), runState_(parts.runState),
+          status_(parts.status), prompts_(parts.prompts), options_(parts.options),
+          notes_(parts.notes), view_(parts.view), gauge_(parts.gauge), clock_(parts.clock),
+          lang_(parts.lang), folders_(parts.folders) {}
 
     TOutcome Run(TCardCommand command);
     const TCommandReport& LastReport() const { return run_.report; }
@@ -277,8 +308,8 @@ private:
     void Release();
 
     // --- how a command ends
-    TPPicProg& Prog() { return bench_.line.Prog(); }
-    TProcessorKind Kind() const { return bench_.card.Kind(); }
+    TPPicProg& Prog() { return line_.Prog(); }
+    TProcessorKind Kind() const { return card_.Kind(); }
     void Status(int entry);
     void Gauge(int percent);
     // Shows the message unless the window is closing.
@@ -319,7 +350,21 @@ private:
     // success message over a full gauge.
     TOutcome Finish(int entry);
 
-    TPWorkbench& bench_;
+    std::string Text(int entry) const { return lang_.GetText(entry); }
+
+    TPCardChoice& card_;
+    TPFileRows& rows_;
+    TPLine& line_;
+    TPRunState& runState_;
+    TPStatusPanel& status_;
+    TPromptRelay& prompts_;
+    TPOptionReader& options_;
+    TPCommandNotes& notes_;
+    TSessionView& view_;
+    TProgressSink& gauge_;
+    TClock& clock_;
+    const TPLang& lang_;
+    const TPDataFolders& folders_;
     // What one command knows of itself, begun afresh by each: nothing of a
     // command before it can decide one after it.
     struct TCommandRun {
@@ -337,10 +382,10 @@ private:
 
 template <typename Step>
 bool TPCardCommands::Retrying(int name, Step step) {
-    bench_.prompts.HoldLinkErrors();
+    prompts_.HoldLinkErrors();
     for (int attempt = 1;; ++attempt) {
         if (step()) {
-            bench_.prompts.ReleaseLinkErrors(false);
+            prompts_.ReleaseLinkErrors(false);
             return true;
         }
         const TTransportFault fault = Prog().LastFault();
@@ -353,13 +398,13 @@ bool TPCardCommands::Retrying(int name, Step step) {
             // The failure ends the command: its box comes over the card's
             // state, not over the step's caption.
             Gauge(0);
-            bench_.status.Restore();
-            run_.lineProblemTold = bench_.prompts.ReleaseLinkErrors(true, run_.report.lineProblem);
+            status_.Restore();
+            run_.lineProblemTold = prompts_.ReleaseLinkErrors(true, run_.report.lineProblem);
             return false;
         }
         ++run_.report.retries;
-        Note(FillIn(bench_.Text(entries::kStepTriedAgain),
-                    {bench_.Text(name), FaultWords(bench_.lang, fault), std::to_string(attempt + 1),
+        Note(FillIn(Text(entries::kStepTriedAgain),
+                    {Text(name), FaultWords(lang_, fault), std::to_string(attempt + 1),
                      std::to_string(run_.retries + 1)}));
     }
 }

@@ -18,15 +18,15 @@ TOutcome TPCardCommands::WriteEepromSteps() {
     if (!CardReady() || !HasEeprom()) {
         return TOutcome::ocRefused;
     }
-    const bool write = bench_.options.GetWriteEeWrite();
-    const bool verify = bench_.options.GetWriteEeVerify();
+    const bool write = options_.GetWriteEeWrite();
+    const bool verify = options_.GetWriteEeVerify();
     if (!write && !verify) {
         return Nothing(entries::kWriteEepromNothingToDo);
     }
     // Without an image, writing would only blank the EEPROM, which is what
     // Erase is for, and must not be announced as a file written.
     if (!LoadFiles({TFileRow::frEeprom, TFileRow::frLoader}) ||
-        !HasImage(bench_.rows.Images().extEeprom, entries::kNoEepromImage) || !LoaderReady()) {
+        !HasImage(rows_.Images().extEeprom, entries::kNoEepromImage) || !LoaderReady()) {
         return TOutcome::ocNothing;
     }
     const std::string text = PaddedEepromText();
@@ -34,10 +34,10 @@ TOutcome TPCardCommands::WriteEepromSteps() {
     if (const auto ended = ReachEeprom(entries::kAskWriteEeprom)) {
         return *ended;
     }
-    const int eeprom = bench_.card.EepromKind();
-    bench_.clock.SleepMs(kModeSettleMs);
+    const int eeprom = card_.EepromKind();
+    clock_.SleepMs(kModeSettleMs);
     Prog().SelectMode(0, eeprom);
-    bench_.clock.SleepMs(kModeSettleMs);
+    clock_.SleepMs(kModeSettleMs);
     Prog().SelectMode(1, eeprom);
     if (!write) {
         return VerifyResult(EepromDifference(text));
@@ -71,11 +71,10 @@ TOutcome TPCardCommands::VerifyEepromSteps() {
     // As for the processor: without an image there is nothing to compare,
     // and comparing nothing must not read as a match.
     if (!LoadFiles({TFileRow::frEeprom, TFileRow::frLoader}) ||
-        !HasImage(bench_.rows.Images().extEeprom, entries::kNothingToVerifyEeprom) ||
-        !LoaderReady()) {
+        !HasImage(rows_.Images().extEeprom, entries::kNothingToVerifyEeprom) || !LoaderReady()) {
         return TOutcome::ocNothing;
     }
-    const std::string image = bench_.rows.Images().extEeprom.GetHexText(0, -1);
+    const std::string image = rows_.Images().extEeprom.GetHexText(0, -1);
     run_.report.sent.eeprom = image;
     if (const auto ended = ReachEeprom(entries::kAskVerifyEeprom)) {
         return *ended;
@@ -93,9 +92,9 @@ TOutcome TPCardCommands::EraseEepromSteps() {
     if (const auto ended = ReachEeprom(entries::kAskEraseEeprom)) {
         return *ended;
     }
-    Prog().SelectMode(1, bench_.card.EepromKind());
+    Prog().SelectMode(1, card_.EepromKind());
     Status(entries::kErasingEeprom);
-    const std::string fill(2 * static_cast<std::size_t>(bench_.card.EepromBytes()), 'F');
+    const std::string fill(2 * static_cast<std::size_t>(card_.EepromBytes()), 'F');
     if (!WriteEeprom(fill)) {
         // The failure message, not the status caption "Writing eeprom...".
         return FailAt(TFailStep::fsEepromWrite, entries::kEepromWriteFailed);

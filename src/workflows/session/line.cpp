@@ -2,6 +2,15 @@
 
 namespace korvex {
 
+TPortName TPLine::PortName() const {
+    return ports_ != nullptr ? TPortName::OfItem(*ports_, comPort_)
+                             : TPortName{"COM" + std::to_string(comPort_), false};
+}
+
+std::string TPLine::PortDevice() const {
+    return ports_ != nullptr ? ports_->PathOf(comPort_) : "COM" + std::to_string(comPort_);
+}
+
 void TPLine::Start() {
     prog_ = std::make_unique<TPPicProg>(factory_, seams_);
     prog_->OnStateChange = [this](TPCardState state, TPPicProg&) {

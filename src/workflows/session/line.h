@@ -3,6 +3,8 @@
 #include "link/baudrate.h"
 #include "link/cardstate.h"
 #include "link/picprog.h"
+#include "link/portmap.h"
+#include "workflows/session/portname.h"
 
 #include <functional>
 #include <memory>
@@ -19,8 +21,9 @@ public:
     static constexpr int kPollMs = 400;
     static constexpr int kStartDelayMs = 3;
 
-    TPLine(TBackendFactory factory, TPicProgSeams seams)
-        : factory_(std::move(factory)), seams_(seams) {}
+    // `ports`: which device each port item stands for, when the face has a map.
+    TPLine(TBackendFactory factory, TPicProgSeams seams, const TPortMap* ports = nullptr)
+        : factory_(std::move(factory)), seams_(seams), ports_(ports) {}
     ~TPLine() { Stop(); }
     TPLine(const TPLine&) = delete;
     TPLine& operator=(const TPLine&) = delete;
@@ -39,6 +42,11 @@ public:
     const TPPicProg& Prog() const { return *prog_; }
 
     int ComPort() const { return comPort_; } // 0: offline
+    // The port chosen, as every message names it.
+    TPortName PortName() const;
+    // The device the port chosen opens, as a record names it: its path, "sim",
+    // or "COM<n>" without a map.
+    std::string PortDevice() const;
     TBaudRate Speed() const { return speed_; }
     TPCardState State() const { return state_; }
     bool Connected() const { return prog_ && prog_->Connected(); }
@@ -72,6 +80,7 @@ public:
 private:
     TBackendFactory factory_;
     TPicProgSeams seams_;
+    const TPortMap* ports_;
     std::unique_ptr<TPPicProg> prog_;
     int comPort_ = 0;
     TBaudRate speed_ = TBaudRate::br19200;

@@ -11,17 +11,17 @@ TOutcome TPCardCommands::WritePicSteps() {
         return TOutcome::ocRefused;
     }
     const bool avr = Kind().IsAvr();
-    const bool write = bench_.options.GetWritePicWrite();
-    const bool verify = bench_.options.GetWritePicVerify();
+    const bool write = options_.GetWritePicWrite();
+    const bool verify = options_.GetWritePicVerify();
     if (!write && !verify) {
         return Nothing(entries::kWritePicNothingToDo);
     }
-    const bool lock = avr && bench_.card.Fuses().Shown().lock == 0;
+    const bool lock = avr && card_.Fuses().Shown().lock == 0;
     if (lock && !write) {
         return Nothing(entries::kLockWithoutWrite);
     }
     if (!LoadFiles({TFileRow::frProgram, TFileRow::frIntEeprom}) ||
-        !HasImage(bench_.rows.Images().program, entries::kNoProgramImage)) {
+        !HasImage(rows_.Images().program, entries::kNoProgramImage)) {
         return TOutcome::ocNothing;
     }
     const std::string program = ProgramText();
@@ -110,13 +110,13 @@ TOutcome TPCardCommands::VerifyPicSteps() {
         return TOutcome::ocRefused;
     }
     if (!LoadFiles({TFileRow::frProgram, TFileRow::frIntEeprom}) ||
-        !HasImage(bench_.rows.Images().program, entries::kNothingToVerifyProgram)) {
+        !HasImage(rows_.Images().program, entries::kNothingToVerifyProgram)) {
         return TOutcome::ocNothing;
     }
     if (!Identified()) {
         return TOutcome::ocFailed;
     }
-    const TPImages& images = bench_.rows.Images();
+    const TPImages& images = rows_.Images();
     const bool avr = Kind().IsAvr();
     const std::string program = images.program.GetHexText(0, -1);
     const std::string data =

@@ -30,16 +30,16 @@ TSerialClaims& TPCardCommands::Claims() {
         return *claims_;
     }
     if (!localClaims_) {
-        localClaims_ = std::make_unique<TPLocalSerialClaims>(
-            TPLocalSerialClaims::FolderOf(bench_.dataFolders));
+        localClaims_ =
+            std::make_unique<TPLocalSerialClaims>(TPLocalSerialClaims::FolderOf(folders_));
     }
     return *localClaims_;
 }
 
 void TPCardCommands::CardTypeSerials(std::optional<TPCardSerials>& serials) {
     serials.reset();
-    const std::string name = bench_.card.Name();
-    std::vector<TSerialField> fields = bench_.card.Store().ReadSerialFields(name);
+    const std::string name = card_.Name();
+    std::vector<TSerialField> fields = card_.Store().ReadSerialFields(name);
     if (!fields.empty()) {
         serials.emplace(name, fields, Claims());
     }
@@ -72,7 +72,7 @@ bool TPCardCommands::ClaimSerials(TPCardSerials& serials, TCardImages& images) {
         values = serials.Claim();
     } catch (const EKorvex& error) {
         run_.report.failStep = TFailStep::fsSerial;
-        TellText(TMessageKind::mkError, -1, WordedError(bench_.lang, error));
+        TellText(TMessageKind::mkError, -1, WordedError(lang_, error));
         return false;
     }
     // A value is spent only once its card was touched.
@@ -81,7 +81,7 @@ bool TPCardCommands::ClaimSerials(TPCardSerials& serials, TCardImages& images) {
     } catch (const EKorvex& error) {
         SpendSerials(serials, kUnusedOutcome);
         run_.report.failStep = TFailStep::fsSerial;
-        TellText(TMessageKind::mkError, -1, WordedError(bench_.lang, error));
+        TellText(TMessageKind::mkError, -1, WordedError(lang_, error));
         return false;
     }
     run_.report.serials = serials.Columns();
@@ -90,7 +90,7 @@ bool TPCardCommands::ClaimSerials(TPCardSerials& serials, TCardImages& images) {
         run_.report.serials.clear();
         return false;
     }
-    Note(SerialValuesLine(run_.report.serials, bench_.Text(entries::kSerialValue)));
+    Note(SerialValuesLine(run_.report.serials, Text(entries::kSerialValue)));
     return true;
 }
 
@@ -100,7 +100,7 @@ void TPCardCommands::SpendSerials(TPCardSerials& serials, std::string_view outco
     try {
         serials.Spend(outcome);
     } catch (const EKorvex& error) {
-        run_.report.claimsProblem = WordedError(bench_.lang, error);
+        run_.report.claimsProblem = WordedError(lang_, error);
     }
 }
 

@@ -6,13 +6,11 @@
 #include "workflows/cardtype/cardtypeeditor.h"
 #include "workflows/presenter/logpanel.h"
 #include "workflows/presenter/optionsdialog.h"
-#include "workflows/presenter/snapshot.h"
 #include "workflows/production/productionrun.h"
 #include "workflows/session/cardcommands.h"
 #include "workflows/session/faceterms.h"
-#include "workflows/session/workbench.h"
+#include "workflows/session/sessionevents.h"
 
-#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
@@ -20,18 +18,18 @@
 
 namespace korvex {
 
-// Everything a face hands the workflows.
-struct TPWorkflowSeams {
-    TMainView& view;
+// Everything a face hands a session.
+struct TSessionSeams {
     TPrompts& prompts;
     TLinkPrompts* linkPrompts = nullptr;
     TMessagePump* pump = nullptr;
     TPollScheduler* scheduler = nullptr;
-    TProgressSink* gauge = nullptr;
     TClock* clock = nullptr;
     // Which device each port item stands for, when the face lets the user
     // choose devices by name; the backend factory must open through it.
     TPortMap* ports = nullptr;
+    // What the face is asked to do: show a read, a file, a document.
+    TMainView* view = nullptr;
 };
 
 // Values a face chooses in place of the remembered ones (the command line's
@@ -63,46 +61,60 @@ struct TSampleStart {
     static constexpr const char* kEepromFile = "samples/sample24c16.hex";
 };
 
-// The main window's logic without the window, and the one way into it: every
-// user intent of a face comes in through a method of this object, and what
-// the window shows goes out through TMainView notifications and Snapshot().
-// While a card command runs, every intent that would change the card, the
-// files or the line is refused (irRefused), here, for every face: the window's
-// events keep arriving between the blocks of a transfer.
-class TPMainWorkflows {
+// One programmer and everything about it: the card type chosen, the file
+// rows, the options, the line, the card commands, the production run and its
+// serial claims, in the language its messages are worded in. Every intent of
+// a face comes in through a method of this object and ends with its result;
+// nothing throws to a face. While a card command runs, every intent that
+// would change the card, the files or the line is refused (irRefused), here,
+// for every face: a face's events keep arriving between the blocks of a
+// transfer.
+class TPSession {
 public:
-    static constexpr const char* kTitle = "Korvex 2.1 Beta II";
     static constexpr int kPollMs = TPLine::kPollMs;
     static constexpr int kStartDelayMs = TPLine::kStartDelayMs;
 
-    // Window creation: the language table with "English", the selector over
-    // the data folders. Catalogue errors reach the caller: there is no
-    // window without its catalogues.
-    TPMainWorkflows(TPDataFolders folders, TPSettingsStore& settings, TBackendFactory factory,
-                    TPWorkflowSeams seams);
-    ~TPMainWorkflows();
-    TPMainWorkflows(const TPMainWorkflows&) = delete;
-    TPMainWorkflows& operator=(const TPMainWorkflows&) = delete;
+    // The language table with "English", the selector over the data folders.
+    TPSession(TPDataFolders folders, TPSettingsStore& settings, TBackendFactory factory,
+              TSessionSeams seams);
+    ~TPSession();
+    TPSession(const TPSession&) = delete;
+    TPSession& operator=(const TPSession&) = delete;
+
+    // What the face is told; one face per session.
+    // What the face is told; one face per session. A face that takes the
+    // log's lines here leaves the log panel's OnLineAdded to the session.
+    void SetEvents(TSessionEvents events);
 
     // --- start and close
 
-    // First showing: the driver, the card types, the poll, then the settings
-    // (or the face's choices in their place). irFailed, with the message
-    // shown, for a card name no card type has (the remembered card type is
-    // shown then) or catalogues that cannot be read.
-    TIntentResult FormShow(const TStartChoices& choices = {});
-    // Closing: false while a command runs (it is asked to stop and the close
-    // timer finishes the close); true when the window may go, settings saved.
-    bool FormClose();
-    void CloseTimerTick();
+    // The driver, the card types, the poll, then the settings (or the
+    // face's choices in their place). irFailed, with the message shown, for a
+    // card name no card type has (the remembered card type is shown then) or
+    // catalogues that cannot be read.
+    TIntentResult Start(const TStartChoices& choices = {});
+    // The chosen card type's settings into its file, the line freed and the
+    // settings saved; what cannot be written is shown, the rest is saved.
+    // Only while nothing runs.
+    void Close();
+    // Asks what runs to end for a close: a production run after the card in
+    // hand, a command at its next block. The close waits until Busy() is false.
+    void StopForClose();
+    bool ClosePending() const { return runState_.ClosePending(); }
+    // Asks a command still running at the close once more to stop.
+    void AbortForClose();
+    // One release to the programmer, unless it is silent or released already.
+    void ReleaseLine() { line_.Release(); }
     // Frees the driver, which releases the programmer, without saving anything.
     void Shutdown();
+    // Opens a user action: false, changing nothing, while something runs.
+    bool BeginUserAction();
 
     // --- the card type
 
     TIntentResult ChooseCardType(const std::string& name);
-    // The dialogs' logic for the card type commands of the Setup menu; the
-    // edit one is for the chosen card type.
+    // The dialogs' logic for the card type commands; the edit one is for the
+    // chosen card type.
     TPCardTypeEditor AddCardTypeEditor() const;
     TPCardTypeEditor EditCardTypeEditor() const;
     // A dialog accepted: writes the card type, then the list is scanned
@@ -139,13 +151,10 @@ public:
     // when the text is the one it had. irFailed: the file could not be
     // loaded and the reason has been shown.
     TIntentResult SetFileField(TFileRow row, const std::string& text);
-    // The loader's open button asks first; only a Yes opens its dialog.
-    bool ConfirmLoaderChoice();
-    // The view button of a row: the file view window, when there is a file.
-    void ViewFile(TFileRow row);
-    // The folder a row's open dialog starts in: the folder part of its field.
-    std::string FileDialogFolder(TFileRow row) const;
     TIntentResult SetFuse(TFuse fuse, int item);
+    // The file a row's view shows: its field, or the loader it loads; none
+    // for an empty EEPROM row or no loader.
+    std::optional<std::string> ViewableFile(TFileRow row) const;
 
     // --- the line
 
@@ -173,7 +182,7 @@ public:
 
     TIntentResult ChooseLanguage(const std::string& name);
     // The face's own words for some messages (see TPLang::SetStandIns).
-    void SetStandIns(std::map<int, int> standIns) { bench_.lang.SetStandIns(std::move(standIns)); }
+    void SetStandIns(std::map<int, int> standIns) { lang_.SetStandIns(std::move(standIns)); }
     // The options dialog: the boxes as the options file has them (the
     // failure that stopped the reading, nullopt when all eight were read; the
     // boxes not reached keep their state), and the boxes accepted, where a
@@ -188,13 +197,12 @@ public:
     // (ocAborted) with the programmer released. The next command runs whole.
     // A production run stops with it.
     void RequestStop();
-    // The big buttons set what the pop-up items then do.
-    void PressButton(TBigButton button);
-    std::optional<TOutcome> PicItemClick();
-    std::optional<TOutcome> EepromItemClick();
-    std::optional<TOutcome> WritePicItemClick();
-    std::optional<TOutcome> WriteEepromItemClick();
-    std::optional<TOutcome> AutoItemClick();
+    // Told once Auto program or Write pic has passed its checks and is about
+    // to change the card (see TPCardCommands::OnGoingAhead).
+    void OnGoingAhead(std::function<void()> told) { commands_.OnGoingAhead = std::move(told); }
+    // The programmer's firmware version: nullopt when no programmer answers
+    // or something runs (it is not interrupted for this).
+    std::optional<int> FirmwareVersion();
 
     // --- the production line
 
@@ -209,7 +217,74 @@ public:
     void StopProduction() { production_.Stop(); }
     bool ProductionRunning() const { return production_.Running(); }
     // Where a face keeps values of its own between runs (the production plan).
-    TPSettingsStore& Settings() { return bench_.settings; }
+    TPSettingsStore& Settings() { return settings_; }
+
+    // --- the frame log
+
+    // Every frame sent and answer judged goes to the log panel's memo (and
+    // the event `logLine`) from now on, or no longer.
+    void LogFrames(bool on);
+    bool LoggingFrames() const { return log_.Logging(); }
+    // The panel that keeps the logged lines (usable while a command runs).
+    TPLogPanel& LogPanel() { return log_; }
+    const TPLogPanel& LogPanel() const { return log_; }
+
+    // --- questions a face asks
+
+    std::vector<std::string> CardTypeNames() const { return card_.Items(); }
+    // A card type is chosen.
+    bool HasCardType() const { return card_.Index() >= 0; }
+    // Its place in CardTypeNames(), -1 for none.
+    int CardTypeIndex() const { return card_.Index(); }
+    std::string CardTypeName() const { return card_.Name(); }
+    std::string CardDescription() const { return card_.Description(); }
+    // The processor the chosen card type names is listed in the catalogue.
+    bool CardTypeKnown() const { return card_.Layout().processorKind != -1; }
+    std::string ProcessorName() const { return card_.Record().PicName; }
+    std::string EepromName() const { return card_.Record().EepromName; }
+    // The card's family.
+    bool AvrKind() const { return card_.Layout().avrKind; }
+    bool HasEeprom() const { return card_.HasEeprom(); }
+    const TCardLayout& Layout() const { return card_.Layout(); }
+    // The programmer's firmware suits the card type.
+    bool CommandsAllowed() const { return card_.Layout().cardCommandsEnabled; }
+    // The fuse choices shown, those the card type keeps, and where the shown
+    // ones come from.
+    TFuseChoices Fuses() const { return card_.Fuses().Shown(); }
+    TFuseChoices StoredFuses() const { return card_.Fuses().ToStore(); }
+    TFuseOrigin FuseOrigin() const { return card_.Fuses().Origin(); }
+    // A file row as a face shows it: its field, status and problem.
+    TRowView FileRow(TFileRow row) const;
+
+    int ComPort() const { return line_.ComPort(); } // 0 offline
+    TBaudRate Speed() const { return line_.Speed(); }
+    bool Connected() const { return line_.Connected(); }
+    // Why the chosen port could not be opened; empty when it was.
+    std::string ConnectError() const { return line_.ConnectError(); }
+    // The same as every face words it, naming the port: empty while the port
+    // is open or none is chosen.
+    std::string PortProblem() const;
+    // The port chosen, as every message names it.
+    TPortName PortName() const { return line_.PortName(); }
+    TPCardState CardState() const { return line_.State(); }
+    // The status panel: the programmer state, or the step of the command
+    // that runs.
+    const TPStatusPanel& Status() const { return status_; }
+    int Progress() const { return relay_.Percent(); }
+
+    // Why Auto program cannot run with the options as they are, in the
+    // language chosen; nullopt when it can.
+    std::optional<std::string> AutoOptionsProblem() const;
+    // Whether Auto program, with the options as they are now, writes or
+    // verifies the card's external EEPROM: never for a card type without one.
+    bool AutoReachesEeprom() const { return commands_.AutoReachesEeprom(); }
+    // Whether the command, with the options as they are now, writes the
+    // processor (Auto program and Write pic; the others never do).
+    bool WritesProcessor(TCardCommand command);
+    // The 32-digit configuration text a write would send now: the program
+    // file's configuration with the fuse choices laid over it. Empty when the
+    // processor has no configuration word.
+    std::string ConfigText() const { return commands_.ConfigText(); }
     // What the last card command found: its failing step, its first
     // difference, the images it sent.
     const TCommandReport& LastReport() const { return commands_.LastReport(); }
@@ -217,56 +292,30 @@ public:
     std::string DifferenceLine(const TPDifference& difference) const {
         return commands_.DifferenceLine(difference);
     }
-    // Whether Auto program, with the options as they are now, writes or
-    // verifies the card's external EEPROM.
-    bool AutoReachesEeprom() const { return commands_.AutoReachesEeprom(); }
-    bool CardHasEeprom() const { return bench_.card.HasEeprom(); }
-    // Told once Auto program or Write pic has passed its checks and is about
-    // to change the card (see TPCardCommands::OnGoingAhead).
-    void OnGoingAhead(std::function<void()> told) { commands_.OnGoingAhead = std::move(told); }
+    // The remarks of the command in hand, and what the last command did.
+    const std::vector<std::string>& Notes() const { return notes_.Notes(); }
+    const TCommandResult& Result() const { return notes_.Result(); }
 
-    // --- the log panel (usable while a command runs)
+    bool Busy() const { return runState_.Busy(); }
+    // The line has been given a port, or Offline, since the start.
+    bool PortChosen() const { return portChosen_; }
+    bool CommandRunning() const { return runState_.CommandRunning(); }
 
-    // The log panel's model: the memo a face shows, and every line since
-    // logging started (a face follows them through its OnLineAdded).
-    TPLogPanel& LogPanel() { return log_; }
-    TLogMemo& LogMemo() { return log_.Memo(); }
-    void ToggleLog();
-    // The card-state polls: left out of the log from now on, or shown again.
-    void HidePolls(bool hidden) { log_.SetPollsHidden(hidden); }
-    void ClearLog();
-    // irFailed, with "Cannot create file <name>: <reason>" shown.
-    TIntentResult SaveLog(const std::filesystem::path& file);
-    // irFailed, with the reason shown, for a text that is no number; the
-    // pause stays.
-    TIntentResult SetDelay(const std::string& text);
-    void OpenHelp();
-    void OpenBugReport();
-
-    // --- what a face shows
-
-    TMainSnapshot Snapshot() const;
-    // The 32-digit configuration text a write would send now: the program
-    // file's configuration with the fuse choices laid over it. Empty when the
-    // processor has no configuration word.
-    std::string ConfigText() const;
-    std::string Text(int entry) const { return bench_.Text(entry); }
+    const std::string& Language() const { return languageName_; }
+    const std::vector<std::string>& Languages() const { return languages_; }
+    std::string Text(int entry) const { return lang_.GetText(entry); }
+    const TPLang& Lang() const { return lang_; }
     // An error in the language chosen, as a message box words it.
     std::string Worded(const std::exception& error) const;
-    // The programmer's firmware version, for the about box: nullopt when no
-    // programmer answers or a command runs (it is not interrupted for this).
-    std::optional<int> FirmwareVersion();
-    // Whether a command, a production run or a transfer runs now.
-    bool Busy() const { return bench_.run.Busy(); }
-    // What the status panel shows now: the step of the command that runs, or
-    // the programmer state.
-    const std::string& StepCaption() const { return bench_.status.Caption(); }
+
+    // Shows what went wrong in a change: every intent ends with its result,
+    // none throws to a face.
+    TIntentResult Failed(const std::exception& error);
 
 private:
     TIntentResult AcceptCardType(const TCardTypeFields& fields,
-                                 TPCardTypeEditor (TPMainWorkflows::*editorOf)() const);
-    std::optional<TOutcome> PopUpItemClick(bool eeprom);
-    // Tests look at the state behind the snapshot; faces never do.
+                                 TPCardTypeEditor (TPSession::*editorOf)() const);
+    // Tests look at the state behind the questions; faces never do.
     friend struct TWorkflowsProbe;
 
     void LoadSettings(const TStartChoices& choices);
@@ -278,32 +327,25 @@ private:
     void ShowSampleFile(TFileRow row, const std::string& relative);
     std::vector<std::pair<std::string, std::string>> SettingsValues() const;
     void SaveSettings();
-    // "Korvex - COM2", or "Korvex - Simulator" for an item that stands for it.
-    std::string PortCaption(int number) const;
     std::string UnknownCardMessage(const std::string& name) const;
+    // Throws ESerialValue for a field outside the chosen card's memory.
+    void CheckSerialFits(const TSerialField& field) const;
     // The parts typed into a card type dialog, spelled as the catalogue
     // spells them. Throws EKorvex for a part it does not list, naming the
     // close ones: a card type with it could not be chosen.
-    // Throws ESerialValue for a field outside the chosen card's memory.
-    void CheckSerialFits(const TSerialField& field) const;
     TCardTypeFields SpelledParts(TCardTypeFields fields, const TPCardTypeEditor& editor) const;
     void DoChoosePort(int number);
     void DoChooseOffline();
     void DoChooseSpeed(TBaudRate rate);
     void StateChanged(TPCardState state);
     void ApplyLanguage(const std::string& name);
-    // A language file passed over is told once the window is there to tell it.
+    // A language file passed over is told once the face is there to tell it.
     void TellLanguageProblem();
     std::string LanguageFaultWords(const TPLang::TProblem& problem) const;
-    // Opens a user action; true when a running command refuses it.
-    bool Refuses();
-    // Shows what went wrong in a change: every intent ends with its result,
-    // none throws to a face.
-    TIntentResult Failed(const std::exception& error);
     // Makes a change as a user action, unless a running command refuses it.
     template <typename Change>
     TIntentResult Take(Change change) {
-        if (Refuses()) {
+        if (!BeginUserAction()) {
             return TIntentResult::irRefused;
         }
         try {
@@ -322,20 +364,33 @@ private:
         bool card = false;
     };
 
-    TPWorkflowSeams seams_;
+    TSessionSeams seams_;
+    TSessionEvents events_;
+    TSessionRelay relay_;
     TRunOnly runOnly_;
     // A first start on the simulator, and the settings it would store: the
     // close stores nothing while they are still what it showed.
     bool firstStart_ = false;
+    bool portChosen_ = false;
     std::vector<std::pair<std::string, std::string>> firstStartValues_;
-    TPWorkbench bench_;
+    TPDataFolders folders_;
+    TPSettingsStore& settings_;
+    TPLang lang_;
+    TPOptionReader options_;
+    TPromptRelay prompts_;
+    TClock& clock_;
+    TPCardChoice card_;
+    TPFileRows rows_;
+    TPLine line_;
+    TPRunState runState_;
+    TPStatusPanel status_;
+    TPCommandNotes notes_;
+    std::string languageName_;
+    std::vector<std::string> languages_; // the language files found at start
     TPCardChange cardChange_;
     TPCardCommands commands_;
     TPLogPanel log_;
     TPProductionRun production_;
-    // The big button pressed last, which says what the pop-up's items do;
-    // none before the first press.
-    std::optional<TBigButton> pressedButton_;
 };
 
 } // namespace korvex

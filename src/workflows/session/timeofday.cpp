@@ -1,4 +1,4 @@
-#include "workflows/session/workbench.h"
+#include "workflows/session/timeofday.h"
 
 #include "support/localzone.h"
 
@@ -9,13 +9,7 @@
 
 namespace korvex {
 
-TPortName TPWorkbench::PortName() const {
-    const int port = line.ComPort();
-    return ports != nullptr ? TPortName::OfItem(*ports, port)
-                            : TPortName{"COM" + std::to_string(port), false};
-}
-
-std::string TPWorkbench::TimeOfDay(std::int64_t ms) const {
+std::string TimeOfDay(TClock& clock, std::int64_t ms) {
     const auto ago = std::chrono::milliseconds(clock.NowMs() - ms);
     const std::time_t at =
         std::chrono::system_clock::to_time_t(std::chrono::system_clock::now() - ago);
