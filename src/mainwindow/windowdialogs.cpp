@@ -7,7 +7,7 @@
 #include "dialogs/options.h"
 #include "dialogs/widgettools.h"
 #include "mainwindow/mainwindow.h"
-#include "mainwindow/productionwindow.h"
+#include "mainwindow/production/productionwindow.h"
 #include "workflows/entries.h"
 #include "workflows/filerows/fileview.h"
 #include "workflows/session/mainworkflows.h"

@@ -2,7 +2,7 @@
 // window opens it, its button runs the line, and it shows what the run
 // reports. The run's rules are the workflows' and are tested there.
 #include "gui/windowrig.h"
-#include "mainwindow/productionwindow.h"
+#include "mainwindow/production/productionwindow.h"
 #include "support/readfile.h"
 #include "workflows/entries.h"
 #include "workflows/fillin.h"

@@ -1,10 +1,10 @@
-#include "mainwindow/productionwindow.h"
+#include "mainwindow/production/productionwindow.h"
 
 #include "dialogs/filechooser.h"
 #include "dialogs/qtext.h"
 #include "dialogs/widgettools.h"
-#include "mainwindow/chartstab.h"
-#include "mainwindow/productionrunview.h"
+#include "mainwindow/production/chartstab.h"
+#include "mainwindow/production/productionrunview.h"
 #include "workflows/entries.h"
 #include "workflows/session/mainworkflows.h"
 

@@ -1,4 +1,4 @@
-#include "mainwindow/productionrunview.h"
+#include "mainwindow/production/productionrunview.h"
 
 #include "dialogs/qtext.h"
 #include "dialogs/widgettools.h"
