@@ -2,10 +2,10 @@
 // window opens it, its button runs the line, and it shows what the run
 // reports. The run's rules are the workflows' and are tested there.
 #include "gui/windowrig.h"
-#include "mainwindow/production/productionwindow.h"
-#include "support/readfile.h"
 #include "link/portmap.h"
+#include "mainwindow/production/productionwindow.h"
 #include "sim/simfeedplan.h"
+#include "support/readfile.h"
 #include "workflows/entries.h"
 #include "workflows/fillin.h"
 #include "workflows/production/chartboard.h"
@@ -15,13 +15,13 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
-#include <QMenu>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QHorizontalBarSeries>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStackedBarSeries>
@@ -611,8 +611,7 @@ private slots:
         rig.Start();
         ChooseSamples(rig, true);
         const std::string mainDevice = TPortMap().PathOf(1);
-        sim::TSimDevice other(
-            sim::TSimCard(sim::SimCardModelForCardType(rig.folder, kPicCard)));
+        sim::TSimDevice other(sim::TSimCard(sim::SimCardModelForCardType(rig.folder, kPicCard)));
         rig.gangDevices = {mainDevice, "sim"};
         rig.gangOpener = [&](const std::string& device) {
             return sim::SimulatorBackendFactory(device == mainDevice ? rig.device : other,
@@ -683,8 +682,8 @@ private slots:
         QVERIFY2(goodWhenStopped >= 0, "the refusing slot went on");
         QVERIFY(mainLeftAlone && mainSaidWhy);
         const QString why = Part<QLabel>(window, "lblSlotState2")->text();
-        const QString refusing = gui::Q(
-            FillIn(rig.work().Text(entries::kRunProgrammerFailing), {"%1", "3", "%3"}));
+        const QString refusing =
+            gui::Q(FillIn(rig.work().Text(entries::kRunProgrammerFailing), {"%1", "3", "%3"}));
         QVERIFY2(why.contains(refusing.left(refusing.indexOf(QStringLiteral("%1")))) &&
                      why.contains(refusing.mid(refusing.indexOf(QStringLiteral("%1")) + 2, 20)),
                  qPrintable(why));

@@ -111,6 +111,8 @@ bool TfrmProduction::GangRunning() const {
 
 void TfrmProduction::StartGang() {
     gang_->Start(ticked_, board_.Plan());
+    // The charts of this run take its cards from its start, whichever slot.
+    board_.RunStarted(board_.Plan());
     board_.StorePlan();
 }
 
@@ -120,8 +122,7 @@ void TfrmProduction::DrawGang() {
         for (const std::string& device : ticked_) {
             names << Q(TGangStation::Caption(device));
         }
-        ports_->setText(names.isEmpty() ? Q(TGangStation::Caption(mainDevice_))
-                                        : names.join(", "));
+        ports_->setText(names.isEmpty() ? Q(TGangStation::Caption(mainDevice_)) : names.join(", "));
     }
     if (gang_ != nullptr && !gang_->Running()) {
         std::vector<std::string> captions;
