@@ -681,6 +681,7 @@ private slots:
         QVERIFY(bothRunning);
         QVERIFY2(goodWhenStopped >= 0, "the refusing slot went on");
         QVERIFY(mainLeftAlone && mainSaidWhy);
+        QVERIFY(rig.prompts.messages.empty()); // no box stops the line
         const QString why = Part<QLabel>(window, "lblSlotState2")->text();
         const QString refusing =
             gui::Q(FillIn(rig.work().Text(entries::kRunProgrammerFailing), {"%1", "3", "%3"}));
