@@ -1,14 +1,37 @@
 #include "mainwindow/korvexapp.h"
 
 #include "dialogs/qtext.h"
+#include "link/serialdevices.h"
 #include "sim/keptsimulator.h"
 #include "support/errors.h"
+#include "workflows/entries.h"
 
 #include <QTimer>
 
 #include <iostream>
+#include <set>
 
 namespace korvex::gui {
+
+namespace {
+
+// The programmers a production run may drive: each serial device once, by
+// its /dev/serial/by-id name where it has one, and the simulator.
+std::vector<std::string> ProgrammerDevices() {
+    std::vector<std::string> devices;
+    std::set<std::filesystem::path> seen;
+    for (const std::string& device : ListSerialDevices()) {
+        std::error_code error;
+        const std::filesystem::path real = std::filesystem::weakly_canonical(device, error);
+        if (seen.insert(error ? std::filesystem::path(device) : real).second) {
+            devices.push_back(device);
+        }
+    }
+    devices.emplace_back(TPortMap::kSimulator);
+    return devices;
+}
+
+} // namespace
 
 TKorvexApp::TKorvexApp(TPDataFolders folders, TAppParts parts)
     : folders_(std::move(folders)),
@@ -31,10 +54,33 @@ TKorvexApp::TKorvexApp(TPDataFolders folders, TAppParts parts)
             return MakePortFactory(ports_, [this] { return OpenSimulator(); })(port);
         };
     }
+    // The line opens no port a production run drives: it says why instead.
+    factory = inUse_.Guard(
+        std::move(factory),
+        [this](std::string_view port) { return ports_.PathOf(TPortMap::ComNumberOf(port)); },
+        [this] { return work_ ? work_->Text(entries::kPortInProductionRun) : std::string(); });
     TPWorkflowSeams seams{view_, prompts, linkPrompts, &pump_, &scheduler_, &gauge_, nullptr};
     seams.ports = &ports_;
     work_ = std::make_unique<TPMainWorkflows>(folders_, settings_, std::move(factory), seams);
     window_ = std::make_unique<Tfrmmain>(*work_, prompts, files);
+    gang_.folders = folders_;
+    gang_.settingsFolder = settings_.Folder();
+    gang_.listDevices = parts.gangDevices ? parts.gangDevices : ProgrammerDevices;
+    gang_.opener = parts.gangOpener;
+    if (!gang_.opener) {
+        gang_.opener = [this](const std::string& device, const std::string& cardType) {
+            TPortMap map;
+            map.Override(1, device);
+            return MakePortFactory(
+                map, sim::InProcessSimulator(folders_, cardType, std::cerr, "korvex", true));
+        };
+    }
+    gang_.mainDevice = [this] {
+        const int port = work_->Snapshot().comPort;
+        return port > 0 ? ports_.PathOf(port) : std::string();
+    };
+    gang_.inUse = &inUse_;
+    window_->SetGangParts(&gang_);
     qtPrompts_.SetParent(window_.get());
     // The boxes' titles in the language shown when each opens.
     qtPrompts_.SetTexts([this](int entry) { return Q(work_->Text(entry)); });

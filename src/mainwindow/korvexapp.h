@@ -5,6 +5,8 @@
 #include "link/portmap.h"
 #include "link/serialbackend.h"
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/production/gangparts.h"
+#include "mainwindow/production/portsinuse.h"
 #include "mainwindow/qtseams.h"
 #include "support/datafolders.h"
 #include "support/settingsstore.h"
@@ -33,6 +35,12 @@ struct TAppParts {
     TBackendFactory factory;
     // A device or "sim" that stands for "Com 1" in this run only.
     std::string portOverride;
+    // The programmers the production window may drive beside the main
+    // window's, and how it opens each; the serial devices there are and the
+    // simulator when empty.
+    std::function<std::vector<std::string>()> gangDevices;
+    std::function<TBackendFactory(const std::string& device, const std::string& cardType)>
+        gangOpener;
 };
 
 // The program put together: the settings, the port map, the workflows over
@@ -78,6 +86,10 @@ private:
     bool followScheduled_ = false;
     // The factory is the built-in one, whose simulator holds the card type shown.
     bool followsSimulator_ = false;
+    // The ports the production window's run drives, which the main
+    // window's line leaves alone meanwhile.
+    TPortsInUse inUse_;
+    TGangParts gang_;
     std::unique_ptr<TPMainWorkflows> work_;
     std::unique_ptr<Tfrmmain> window_;
 };

@@ -7,7 +7,7 @@
 #include "mainwindow/gauge.h"
 #include "mainwindow/logpanelview.h"
 #include "mainwindow/mainactions.h"
-#include "mainwindow/productionwindow.h"
+#include "mainwindow/production/productionwindow.h"
 #include "mainwindow/statusstrip.h"
 #include "workflows/presenter/mainworkflows.h"
 

@@ -27,6 +27,7 @@ class TLogPanelView;
 class TMainActions;
 class TStatusStrip;
 class TfrmProduction;
+struct TGangParts;
 
 // The main window: a face over the workflows, composed of the card panel,
 // the log panel, the status strip and the menus' actions. Each control hands
@@ -43,6 +44,8 @@ public:
 
     // Which serial devices the Port menu offers (the machine's, by default).
     void SetDeviceLister(std::function<std::vector<std::string>()> lister);
+    // What the production window needs to drive programmers of its own.
+    void SetGangParts(const TGangParts* parts) { gangParts_ = parts; }
     // Hands documents and addresses to the desktop (QDesktopServices by default).
     void SetUrlOpener(std::function<void(const QUrl&)> opener);
 
@@ -101,6 +104,7 @@ private:
     TLogPanelView* log_ = nullptr;
     TStatusStrip* strip_ = nullptr;
     TfrmProduction* production_ = nullptr;
+    const TGangParts* gangParts_ = nullptr;
     TCaptionTargets captions_;
     std::vector<TCaptionText> captionsShown_;
 

@@ -7,7 +7,7 @@
 #include "dialogs/options.h"
 #include "dialogs/widgettools.h"
 #include "mainwindow/mainwindow.h"
-#include "mainwindow/productionwindow.h"
+#include "mainwindow/production/productionwindow.h"
 #include "workflows/entries.h"
 #include "workflows/filerows/fileview.h"
 #include "workflows/presenter/mainworkflows.h"
@@ -29,7 +29,7 @@ void Tfrmmain::ShowProduction() {
     // One production window, kept while the program runs, so its counters
     // and last card stay when it is closed and opened again.
     if (production_ == nullptr) {
-        production_ = new TfrmProduction(work_, prompts_, files_, this);
+        production_ = new TfrmProduction(work_, prompts_, files_, this, gangParts_);
     }
     production_->show();
     production_->raise();

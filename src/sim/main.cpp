@@ -53,8 +53,9 @@ void AddOptions(CLI::App& app, TSimCommandLine& line) {
         ->check(CLI::IsMember({19200, 115200}));
     app.add_flag("--wire-time", wireTime, "Answer only after the bytes' time on the line");
     app.add_option("--fault", options.faults,
-                   "Fault on a frame: KIND@N (Nth frame) or KIND@LN (Nth frame of command L); "
-                   "kinds nack, silent, badsum, noise, short, pull, hangup");
+                   "Fault on a frame: KIND@N (Nth frame) or KIND@LN (Nth frame of command L), "
+                   "KIND@N+ on every frame from there on; kinds nack, silent, badsum, noise, "
+                   "short, pull, hangup");
     auto* random = app.add_option("--random-faults", options.randomFaults,
                                   "Probability of a passing fault on each frame")
                        ->check(CLI::Range(0.0, 1.0));

@@ -66,6 +66,10 @@ std::optional<TSimFault> TryParseSimFault(std::string_view text, std::string& wh
         fault.command = count[0];
         count.remove_prefix(1);
     }
+    if (count.size() > 1 && count.back() == '+') {
+        fault.onward = true;
+        count.remove_suffix(1);
+    }
     const auto nth = TryStrToInt(count);
     if (!nth || *nth < 1 || count[0] == '+') {
         why = "the frame number must be 1 or more";
@@ -81,7 +85,8 @@ TSimFault ParseSimFault(std::string_view text) {
         return *fault;
     }
     throw ESimSetup("Bad fault '" + std::string(text) + "': " + why +
-                    " (write KIND@N or KIND@LN, e.g. nack@5 or silent@B3; kinds: nack, "
+                    " (write KIND@N or KIND@LN, e.g. nack@5 or silent@B3, with + for every "
+                    "frame from there on; kinds: nack, "
                     "silent, badsum, noise, short, pull, hangup)");
 }
 
@@ -96,7 +101,8 @@ std::optional<TSimFaultKind> TSimFaultPlan::Next(char command) {
     std::optional<TSimFaultKind> result;
     for (const TSimFault& fault : faults_) {
         const int count = fault.command == '\0' ? frames_ : ofCommand;
-        if (!result && (fault.command == '\0' || fault.command == command) && fault.nth == count) {
+        if (!result && (fault.command == '\0' || fault.command == command) &&
+            (fault.onward ? count >= fault.nth : count == fault.nth)) {
             result = fault.kind;
         }
     }

@@ -20,14 +20,17 @@ enum class TSimFaultKind {
     Hangup, // the line goes away: nothing is answered any more
 };
 
-// A fault on the Nth frame overall, or on the Nth frame of one command.
+// A fault on the Nth frame overall, or on the Nth frame of one command; or
+// on every one from the Nth on (a programmer that turned bad).
 struct TSimFault {
     TSimFaultKind kind = TSimFaultKind::Nack;
     char command = '\0'; // '\0': every frame counts
     int nth = 1;
+    bool onward = false;
 };
 
-// "nack@5" (fifth frame), "silent@B3" (third 'B' frame). Throws ESimSetup.
+// "nack@5" (fifth frame), "silent@B3" (third 'B' frame), "nack@B40+" (every
+// 'B' frame from the fortieth on). Throws ESimSetup.
 TSimFault ParseSimFault(std::string_view text);
 // The same without throwing: no fault, and `why` says what is wrong.
 std::optional<TSimFault> TryParseSimFault(std::string_view text, std::string& why);

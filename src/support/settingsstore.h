@@ -49,6 +49,8 @@ public:
     static constexpr std::string_view kProductionStation = "ProductionStation";
     static constexpr std::string_view kProductionDatabaseWait = "ProductionDatabaseWait";
     static constexpr std::string_view kProductionReserve = "ProductionReserve";
+    // The programmers a production run drives, one a slot, "|" between them.
+    static constexpr std::string_view kProductionPorts = "ProductionPorts";
 
     explicit TPSettingsStore(std::filesystem::path folder);
 

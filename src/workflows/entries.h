@@ -627,4 +627,19 @@ constexpr int kRunStoppedBecause = 469;
 constexpr int kDriverReadPicFailed = 470;
 constexpr int kDriverWriteCardFailed = 471;
 
+// A programmer of a run with several (%1 its port) that failed %2 cards in a
+// row on the line (%3 its last fault): its slot ends.
+constexpr int kRunProgrammerFailing = 473;
+// The production window's list of programmers to run, and its tip.
+constexpr int kProductionPorts = 474;
+constexpr int kProductionPortsTip = 475;
+// Why the main window cannot open a port a production run drives.
+constexpr int kPortInProductionRun = 476;
+// A slot that stopped, and why (%1).
+constexpr int kSlotStoppedBecause = 477;
+// The caption of the counts over every slot.
+constexpr int kAllSlots = 478;
+// A slot whose programmer could not be opened (%1 its port, %2 why).
+constexpr int kSlotNotStarted = 479;
+
 } // namespace korvex::entries

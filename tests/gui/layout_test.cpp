@@ -13,7 +13,7 @@
 #include "gui/windowrig.h"
 #include "gui/wording.h"
 #include "mainwindow/mainwindow.h"
-#include "mainwindow/productionwindow.h"
+#include "mainwindow/production/productionwindow.h"
 #include "workflows/filerows/fileview.h"
 #include "workflows/session/readback.h"
 

@@ -2,7 +2,9 @@
 // window opens it, its button runs the line, and it shows what the run
 // reports. The run's rules are the workflows' and are tested there.
 #include "gui/windowrig.h"
-#include "mainwindow/productionwindow.h"
+#include "link/portmap.h"
+#include "mainwindow/production/productionwindow.h"
+#include "sim/simfeedplan.h"
 #include "support/readfile.h"
 #include "workflows/entries.h"
 #include "workflows/fillin.h"
@@ -19,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStackedBarSeries>
@@ -596,6 +599,103 @@ private slots:
         QVERIFY(AllAre(on, false));
         QVERIFY(run->isEnabled());
         QVERIFY(rig.Find("btnProduction")->isEnabled());
+    }
+
+    // Two programmers, the main window's one among them, each a slot of its
+    // own on a thread of its own: both program cards, the totals are theirs
+    // added up, and the one that starts refusing every packet stops alone,
+    // saying which and why, while the other goes on. Meanwhile the main
+    // window leaves its programmer alone, says why, and takes it up again.
+    void twoProgrammersRunSideBySideAndOneStopsAlone() {
+        TWindowRig rig;
+        rig.Start();
+        ChooseSamples(rig, true);
+        const std::string mainDevice = TPortMap().PathOf(1);
+        sim::TSimDevice other(sim::TSimCard(sim::SimCardModelForCardType(rig.folder, kPicCard)));
+        rig.gangDevices = {mainDevice, "sim"};
+        rig.gangOpener = [&](const std::string& device) {
+            return sim::SimulatorBackendFactory(device == mainDevice ? rig.device : other,
+                                                TSteadyClock::Instance());
+        };
+        sim::TSimFeedPlan plenty;
+        plenty.cards = 40;
+        rig.device.SetFeed(plenty, TSteadyClock::Instance());
+        sim::TSimFeedPlan failing;
+        failing.cards = 10;
+        for (int card = 2; card <= failing.cards; ++card) {
+            failing.faults[card].push_back(sim::ParseSimFault("nack@B1+"));
+        }
+        other.SetFeed(failing, TSteadyClock::Instance());
+
+        gui::TfrmProduction* window = OpenProduction(rig);
+        QVERIFY(window != nullptr);
+        SaveScreenshot(*window, QStringLiteral("production-gang-one-slot"));
+        const std::filesystem::path record = rig.dir / "gang.csv";
+        rig.files.names.push_back(record);
+        Part<QToolButton>(window, "btnRecordFile")->click();
+        QMenu* ports = Part<QToolButton>(window, "btnProductionPorts")->menu();
+        emit ports->aboutToShow();
+        for (QAction* item : ports->actions()) {
+            item->setChecked(true);
+        }
+        QVERIFY(Part<QWidget>(window, "gangRunView")->isVisible());
+        QVERIFY(!Part<QWidget>(window, "lblSlot")->isVisible());
+
+        const QString inUse = Entry(rig, entries::kPortInProductionRun);
+        bool mainLeftAlone = true, mainSaidWhy = false, bothRunning = false, stopPressed = false;
+        int goodWhenStopped = -1;
+        int turns = 0;
+        auto* run = Part<QPushButton>(window, "btnProductionRun");
+        const auto good = [&](int slot) {
+            const QString counts =
+                Part<QLabel>(window, ("lblSlotCounts" + std::to_string(slot)).c_str())->text();
+            return counts.section(QLatin1Char(' '), 1, 1).toInt();
+        };
+        const TEveryTurn look([&] {
+            if (run->text() != Entry(rig, entries::kProductionStop)) {
+                return;
+            }
+            if (++turns % 10 == 0) {
+                const TMainSnapshot shot = rig.Shot();
+                mainLeftAlone = mainLeftAlone && !shot.connected;
+                mainSaidWhy = mainSaidWhy || gui::Q(shot.portProblem).contains(inUse);
+            }
+            if (!bothRunning && good(1) >= 1 && good(2) >= 1) {
+                bothRunning = true;
+                SaveScreenshot(*window, QStringLiteral("production-gang-two-running"));
+            }
+            auto* stopped = Part<QLabel>(window, "lblSlotState2");
+            if (goodWhenStopped < 0 && stopped->text().contains(QStringLiteral("sim"))) {
+                goodWhenStopped = good(1);
+            }
+            if (!stopPressed && goodWhenStopped >= 0 && good(1) >= goodWhenStopped + 2) {
+                stopPressed = true;
+                SaveScreenshot(*window, QStringLiteral("production-gang-one-failed"));
+                run->click();
+            }
+        });
+        run->click(); // returns at once: the slots run on threads of their own
+        QTRY_VERIFY_WITH_TIMEOUT(run->text() == Entry(rig, entries::kProductionStop), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(run->text() == Entry(rig, entries::kProductionStart), 60'000);
+
+        QVERIFY(bothRunning);
+        QVERIFY2(goodWhenStopped >= 0, "the refusing slot went on");
+        QVERIFY(mainLeftAlone && mainSaidWhy);
+        QVERIFY(rig.prompts.messages.empty()); // no box stops the line
+        const QString why = Part<QLabel>(window, "lblSlotState2")->text();
+        const QString refusing =
+            gui::Q(FillIn(rig.work().Text(entries::kRunProgrammerFailing), {"%1", "3", "%3"}));
+        QVERIFY2(why.contains(refusing.left(refusing.indexOf(QStringLiteral("%1")))) &&
+                     why.contains(refusing.mid(refusing.indexOf(QStringLiteral("%1")) + 2, 20)),
+                 qPrintable(why));
+        // The totals are the slots' added up, and the record has every card.
+        const int failed = Part<QLabel>(window, "lblGangFailed")->text().toInt();
+        QCOMPARE(Part<QLabel>(window, "lblGangGood")->text().toInt(), good(1) + good(2));
+        QCOMPARE(failed, 3);
+        QCOMPARE(RecordLines(record).size(), std::size_t(1 + good(1) + good(2) + failed));
+        // The main window has its programmer back.
+        QTRY_VERIFY_WITH_TIMEOUT(rig.Shot().connected && rig.Shot().portProblem.empty(), 3000);
+        SaveScreenshot(*window, QStringLiteral("production-gang-ended"));
     }
 };
 

@@ -157,6 +157,9 @@ public:
     TRecordedPrompts linkPrompts;
     TScriptedFiles files;
     std::vector<QUrl> opened;
+    // The programmers the production window may drive, and how each opens.
+    std::vector<std::string> gangDevices;
+    std::function<TBackendFactory(const std::string& device)> gangOpener;
     gui::TKorvexApp app;
 
 private:
@@ -167,6 +170,10 @@ private:
         parts.linkPrompts = &linkPrompts;
         parts.files = &files;
         parts.factory = sim::SimulatorBackendFactory(device, TSteadyClock::Instance(), wireTime);
+        parts.gangDevices = [this] { return gangDevices; };
+        parts.gangOpener = [this](const std::string& device, const std::string&) {
+            return gangOpener(device);
+        };
         return parts;
     }
     std::string cardType_;

@@ -6,10 +6,16 @@
 #include "support/csvread.h"
 #include "workflows/entries.h"
 #include "workflows/production/cardnumbers.h"
+#include "workflows/production/gangrun.h"
+#include "workflows/production/slotrelay.h"
+#include "workflows/production/slotsession.h"
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <deque>
 #include <map>
+#include <mutex>
 #include <set>
 #include <thread>
 
@@ -110,6 +116,70 @@ TEST(GangRun, TwoSessionsOnTwoThreadsShareTheCountTheClaimsAndTheRecord) {
                       "0000" + lastValueOf[port]);
         }
     }
+}
+
+// The production window's slots: each a session made, run and let go on its
+// own thread, telling the face's board only through the face's queue.
+// Fault: a slot's thread touched the board itself (a data race the thread
+// sanitizer fails), or the board's totals were not the slots' cards.
+TEST(GangRun, WindowSlotsTellTheirBoardOnlyThroughTheFacesQueue) {
+    TSlotRig first(1, nullptr);
+    TSlotRig second(2, &first);
+    std::mutex mutex;
+    std::condition_variable posted;
+    std::deque<std::function<void()>> queue;
+    const auto post = [&](std::function<void()> call) {
+        const std::lock_guard lock(mutex);
+        queue.push_back(std::move(call));
+        posted.notify_one();
+    };
+    TPGangBoard board([&](int entry) { return first.flows.Text(entry); });
+    board.Begin({"A", "B"});
+    TSlotStart start;
+    start.cardType = kPicCard;
+    const TMainSnapshot shot = first.flows.Snapshot();
+    for (std::size_t row = 0; row < start.files.size(); ++row) {
+        start.files[row] = shot.rows[row].field;
+    }
+    TProductionPlan plan;
+    plan.count = kCount;
+    plan.record = first.dir / "record.csv";
+    TPGangRun run(plan);
+    std::vector<std::unique_ptr<TPSlotRelay>> relays;
+    std::vector<std::unique_ptr<TPSlotSession>> sessions;
+    for (TSlotRig* rig : {&first, &second}) {
+        sim::TSimFeedPlan feed;
+        feed.cards = kCount;
+        rig->device.SetFeed(feed, TSteadyClock::Instance());
+        relays.push_back(std::make_unique<TPSlotRelay>(relays.size(), board, post));
+        // Each its own device: each slot keeps the journal of its port.
+        start.device = "/dev/ttyS" + std::to_string(sessions.size());
+        sessions.push_back(std::make_unique<TPSlotSession>(
+            first.Bench().dataFolders, rig->dir / "settings",
+            sim::SimulatorBackendFactory(rig->device, TSteadyClock::Instance()), start,
+            *relays.back()));
+        run.Add([session = sessions.back().get()](const TProductionPlan& shared) {
+            return session->Run(shared);
+        });
+    }
+    run.Start({});
+    while (board.Running()) {
+        std::unique_lock lock(mutex);
+        ASSERT_TRUE(
+            posted.wait_for(lock, std::chrono::seconds(30), [&] { return !queue.empty(); }));
+        const std::function<void()> call = std::move(queue.front());
+        queue.pop_front();
+        lock.unlock();
+        call();
+    }
+    run.Join();
+
+    const TGangView& view = board.View();
+    ASSERT_EQ(view.slotViews.size(), 2u);
+    EXPECT_EQ(view.good, kCount);
+    EXPECT_EQ(view.slotViews[0].good + view.slotViews[1].good, kCount);
+    EXPECT_GT(view.slotViews[0].good * view.slotViews[1].good, 0) << "both slots programmed";
+    EXPECT_EQ(ParseCsv(ReadText(plan.record)).size(), kCount + 1u);
 }
 
 } // namespace

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace korvex {
 namespace {
 
@@ -207,6 +209,54 @@ TEST(ProductionRun, APortGoneAwayBetweenCardsEndsTheRun) {
     EXPECT_NE(rig.prompts.messages[0].text.find("before card 2"), std::string::npos)
         << rig.prompts.messages[0].text;
     EXPECT_EQ(rig.RecordLines().size(), 2u);
+}
+
+// Fault: a programmer that refused every packet from some card on failed card
+// after card; or a run ended for cards that differed at their verify, or
+// for refusals that a good card came between.
+TEST(ProductionRun, AProgrammerFailingCardsInARowOnTheLineEndsItsRunAtTheBound) {
+    const auto refused = [] { return sim::TSimCardFault(sim::ParseSimFault("nack@B1+")); };
+    const auto stuck = [] { return sim::TSimCardFault(sim::TSimStuckCell{TSimMemory::Eeprom, 0}); };
+    const struct {
+        const char* name;
+        int bound;
+        std::map<int, sim::TSimCardFault> faults; // by card
+        TRunEnd end;
+        std::size_t cards;
+    } cases[] = {
+        {"three refused in a row",
+         3,
+         {{2, refused()}, {3, refused()}, {4, refused()}},
+         TRunEnd::reLineFailing,
+         4},
+        {"a good card between",
+         3,
+         {{2, refused()}, {3, refused()}, {5, refused()}, {6, refused()}},
+         TRunEnd::reCount,
+         6},
+        {"verify differences", 3, {{2, stuck()}, {3, stuck()}, {4, stuck()}}, TRunEnd::reCount, 6},
+        {"no bound", 0, {{2, refused()}, {3, refused()}, {4, refused()}}, TRunEnd::reCount, 6},
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.name);
+        ProductionRig rig;
+        sim::TSimFeedPlan feed;
+        feed.cards = 6;
+        for (const auto& [card, fault] : each.faults) {
+            feed.faults[card].push_back(fault);
+        }
+        rig.device.SetFeed(feed, rig.clock);
+        TProductionPlan plan;
+        plan.count = 6;
+        plan.lineFailuresEndAfter = each.bound;
+        const TProductionSummary summary = rig.flows.RunProduction(plan, rig.board);
+        EXPECT_EQ(summary.end, each.end);
+        EXPECT_EQ(rig.board.results.size(), each.cards);
+        const std::vector<int> shown = rig.prompts.Entries();
+        const bool told =
+            std::count(shown.begin(), shown.end(), entries::kRunProgrammerFailing) == 1;
+        EXPECT_EQ(told, each.end == TRunEnd::reLineFailing);
+    }
 }
 
 // Fault: a run started while the last run's finished card was still in the

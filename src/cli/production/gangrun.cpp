@@ -21,10 +21,6 @@ namespace korvex::cli {
 
 namespace {
 
-// A programmer that has not answered for this long stops its slot, so the
-// run is not left with a slot that can never take a card.
-constexpr int kSilentSlotMs = 2000;
-
 // A line a slot's session printed, with the slot's port in it: after the
 // shape an error or warning begins with, or in front.
 std::string WithPort(const std::string& port, const std::string& line) {
@@ -170,44 +166,39 @@ int StartSlots(TGangSlots& gang, TGangConsole& console, bool board, const TPData
     return kExitFailed;
 }
 
-void RunSlots(TGangSlots& gang, TGangConsole& console, const TProductionPlan& plan) {
-    std::atomic<bool> stopAll{false};
+void RunSlots(TGangSlots& gang, TGangConsole& console, TPGangRun& run) {
     std::atomic<bool> stopTold{false};
-    std::vector<std::thread> threads;
+    std::vector<std::size_t> started;
     for (std::size_t i = 0; i < gang.sessions.size(); ++i) {
         if (!gang.ends[i].started) {
             continue;
         }
         TCardSession& session = *gang.sessions[i];
-        session.AlsoStopOn(stopAll);
         session.OnProductionStopAsked = [&console, &stopTold] {
             if (TInterrupts::Received() != 0 && !stopTold.exchange(true)) {
                 console.Err("stopping after the cards in hand; Ctrl-C again stops at once");
             }
         };
-        threads.emplace_back([&gang, &console, &plan, &stopAll, &session, i] {
-            const TProductionSummary summary = session.Work().RunProduction(plan, *gang.slots[i]);
-            TSlotEnd& end = gang.ends[i];
-            end.end = summary.end;
-            end.counters = summary.counters;
-            const std::string reason = SlotStopReason(end);
-            if (StopsEverySlot(summary.end)) {
-                stopAll = true;
-            }
-            console.Show(i, reason.empty() ? "done" : "stopped: " + reason);
-            if (!reason.empty()) {
-                console.Err(ErrorLine(
-                    end.port + ": the slot has stopped after " +
-                    std::to_string(summary.counters.Cards()) +
-                    (summary.counters.Cards() == 1 ? " card: " : " cards: ") + reason +
-                    (StopsEverySlot(summary.end) ? "; the other slots stop after their card"
-                                                 : "; the other slots go on")));
-            }
-        });
+        run.Add(session.Work(), *gang.slots[i], false);
+        started.push_back(i);
     }
-    for (std::thread& thread : threads) {
-        thread.join();
-    }
+    run.Start([&gang, &console, &started](std::size_t slot, const TProductionSummary& summary) {
+        const std::size_t i = started[slot];
+        TSlotEnd& end = gang.ends[i];
+        end.end = summary.end;
+        end.counters = summary.counters;
+        const std::string reason = SlotStopReason(end);
+        console.Show(i, reason.empty() ? "done" : "stopped: " + reason);
+        if (!reason.empty()) {
+            console.Err(
+                ErrorLine(end.port + ": the slot has stopped after " +
+                          std::to_string(summary.counters.Cards()) +
+                          (summary.counters.Cards() == 1 ? " card: " : " cards: ") + reason +
+                          (StopsEverySlot(summary.end) ? "; the other slots stop after their card"
+                                                       : "; the other slots go on")));
+        }
+    });
+    run.Join();
     for (auto& session : gang.sessions) {
         session->OnProductionStopAsked = nullptr;
     }
@@ -272,15 +263,12 @@ std::string SlotStopReason(const TSlotEnd& slot) {
         return "the journal of its card in hand could not be kept";
     case TRunEnd::reLineGone:
         return "its port went away";
+    case TRunEnd::reLineFailing:
+        return "its programmer failed card after card on the line";
     case TRunEnd::reSilent:
         break;
     }
     return "its programmer stopped answering";
-}
-
-bool StopsEverySlot(TRunEnd end) {
-    return end == TRunEnd::reFiles || end == TRunEnd::reRecordFailed || end == TRunEnd::reSerials ||
-           end == TRunEnd::reDatabaseLost;
 }
 
 std::vector<std::string> GangSummaryLines(const std::vector<TSlotEnd>& slots,
@@ -326,14 +314,9 @@ int RunGang(const TPDataFolders& folders, const TGlobalOptions& options,
         gang.FinishAll();
         return code;
     }
-    TProductionPlan plan = WatchPlan(request);
     // One run over every slot: one name, one count, one card number per card.
-    plan.run = RunName(std::chrono::system_clock::now());
-    TPCardNumbers numbers(request.count);
-    plan.numbers = &numbers;
-    plan.silentEndsAfterMs = kSilentSlotMs;
-    plan.stationReserve = std::make_shared<TPStationReserve>();
-    RunSlots(gang, console, plan);
+    TPGangRun run(WatchPlan(request));
+    RunSlots(gang, console, run);
     // A signal is how a run without a count is meant to end: the cards
     // decide the exit code, not the signal.
     TInterrupts::Acknowledge();

@@ -2,7 +2,7 @@
 
 #include "cli/production/autoprepare.h"
 #include "cli/session/cardsession.h"
-#include "workflows/production/productionrun.h"
+#include "workflows/production/gangrun.h"
 
 #include <string>
 #include <vector>
@@ -20,10 +20,6 @@ struct TSlotEnd {
 // Why a slot stopped, in a few words for its summary line; empty for a slot
 // that ended as asked (its count, a stop).
 std::string SlotStopReason(const TSlotEnd& slot);
-// Whether a slot's end stops the other slots too: what failed is shared by
-// all of them (the record, the files, the serial values, the database), so
-// each of their next cards would fail the same way.
-bool StopsEverySlot(TRunEnd end);
 // The run's summary: a line per slot, its port first, and the counts over
 // all of them in the words of a run with one programmer; `elapsedMs` is the
 // run's own time.

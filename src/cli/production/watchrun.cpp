@@ -154,6 +154,7 @@ int RunWatch(TCardSession& session, const TAutoRequest& request, bool configWord
     case TRunEnd::reJournal:
     case TRunEnd::reLineGone:
     case TRunEnd::reSilent:
+    case TRunEnd::reLineFailing:
         return kExitFailed;
     case TRunEnd::reFiles:
         return kExitUsage;

@@ -108,13 +108,17 @@ void TPProductionBoard::Toggle() {
     const TProductionSummary summary = work_.RunProduction(plan, *this, true);
     Refresh();
     if (summary.end != TRunEnd::reRefused) {
-        work_.Settings().Write({
-            {std::string(TPSettingsStore::kProductionRecord), plan.record.string()},
-            {std::string(TPSettingsStore::kProductionCount), std::to_string(plan.count)},
-            {std::string(TPSettingsStore::kProductionDatabase), RedactDatabaseUri(plan.database)},
-            {std::string(TPSettingsStore::kProductionStation), plan.station},
-        });
+        StorePlan();
     }
+}
+
+void TPProductionBoard::StorePlan() {
+    work_.Settings().Write({
+        {std::string(TPSettingsStore::kProductionRecord), plan_.record.string()},
+        {std::string(TPSettingsStore::kProductionCount), std::to_string(plan_.count)},
+        {std::string(TPSettingsStore::kProductionDatabase), RedactDatabaseUri(plan_.database)},
+        {std::string(TPSettingsStore::kProductionStation), plan_.station},
+    });
 }
 
 void TPProductionBoard::RunStarted(const TProductionPlan& plan) {

@@ -122,6 +122,9 @@ public:
     // in hand. After a run that started, its plan is stored; a store that
     // cannot be written throws EIniFileException then.
     void Toggle();
+    // Keeps the plan in the settings, for the next board; throws
+    // EIniFileException for a store that cannot be written.
+    void StorePlan();
     const TProductionView& View() const { return view_; }
     const TProductionPlan& Plan() const { return plan_; }
     // The run this board started last, nothing before the first; every card

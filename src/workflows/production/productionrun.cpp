@@ -8,6 +8,7 @@
 #include "support/errors.h"
 #include "support/sha256.h"
 #include "workflows/entries.h"
+#include "workflows/faultwords.h"
 #include "workflows/fillin.h"
 #include "workflows/production/productionrecord.h"
 
@@ -124,6 +125,8 @@ TProductionSummary TPProductionRun::Run(const TProductionPlan& plan,
         return summary;
     }
     stopRequested_ = false;
+    stopAll_ = plan.stopAll;
+    lineFailuresInRow_ = 0;
     station_ = plan.station.empty() ? DefaultStation() : plan.station;
     run_ = plan.run.empty() ? RunName(std::chrono::system_clock::now()) : plan.run;
     ownNumbers_.reset();
@@ -191,7 +194,7 @@ void TPProductionRun::Cards(const TProductionPlan& plan, TProductionObserver& ob
     // Right after a card the slot is asked at once whether it was taken out.
     bool pollNow = false;
     std::int64_t silentSinceMs = -1;
-    while (!stopRequested_) {
+    while (!StopAsked()) {
         if (numbers_->AllTaken()) {
             summary.end = TRunEnd::reCount;
             break;
@@ -236,7 +239,7 @@ void TPProductionRun::Cards(const TProductionPlan& plan, TProductionObserver& ob
             WaitPollPeriod();
         }
         pollNow = false;
-        if (!stopRequested_) {
+        if (!StopAsked()) {
             line_.Poll();
         }
     }
@@ -319,10 +322,11 @@ bool TPProductionRun::HandleCard(const TProductionPlan& plan, TProductionObserve
         summary.end = TRunEnd::reJournal;
         return false;
     }
-    return CardLetsRunGoOn(result, summary);
+    return CardLetsRunGoOn(plan, result, summary);
 }
 
-bool TPProductionRun::CardLetsRunGoOn(const TCardResult& result, TProductionSummary& summary) {
+bool TPProductionRun::CardLetsRunGoOn(const TProductionPlan& plan, const TCardResult& result,
+                                      TProductionSummary& summary) {
     // No value may be handed out twice: without its values, or with a store
     // that failed, no further card is programmed.
     if (result.step == TFailStep::fsSerial) {
@@ -344,6 +348,33 @@ bool TPProductionRun::CardLetsRunGoOn(const TCardResult& result, TProductionSumm
         summary.end = TRunEnd::reFiles;
         return false;
     }
+    if (FailingOnTheLine(plan, result)) {
+        summary.end = TRunEnd::reLineFailing;
+        return false;
+    }
+    return true;
+}
+
+// A card the programmer failed on the line says nothing of the card; many in
+// a row say that the programmer no longer takes what it took before, and
+// every further card would fail the same way.
+bool TPProductionRun::FailingOnTheLine(const TProductionPlan& plan, const TCardResult& result) {
+    const TTransportFault& fault = commands_.LastReport().lineFault;
+    if (result.verdict == TCardVerdict::cvInterrupted) {
+        return false; // the card went: nothing learnt of the programmer
+    }
+    if (result.verdict == TCardVerdict::cvGood || !fault.MayRetry() || result.difference) {
+        lineFailuresInRow_ = 0;
+        return false;
+    }
+    ++lineFailuresInRow_;
+    if (plan.lineFailuresEndAfter <= 0 || lineFailuresInRow_ < plan.lineFailuresEndAfter) {
+        return false;
+    }
+    prompts_.ShowMessage(TMessageKind::mkError, entries::kRunProgrammerFailing,
+                         FillIn(Text(entries::kRunProgrammerFailing),
+                                {line_.PortName().text, std::to_string(lineFailuresInRow_),
+                                 FaultWords(lang_, fault)}));
     return true;
 }
 
@@ -440,13 +471,13 @@ TPgWait TPProductionRun::DatabaseWait(const TProductionPlan& plan) {
                 if (pump_ != nullptr) {
                     pump_->ProcessMessages();
                 }
-                return stopRequested_;
+                return StopAsked();
             }};
 }
 
 void TPProductionRun::WaitPollPeriod() {
     const int period = kWaitingPollMs;
-    for (int waited = 0; waited < period && !stopRequested_; waited += kPumpSliceMs) {
+    for (int waited = 0; waited < period && !StopAsked(); waited += kPumpSliceMs) {
         clock_.SleepMs(std::min(kPumpSliceMs, period - waited));
         if (pump_ != nullptr) {
             pump_->ProcessMessages();

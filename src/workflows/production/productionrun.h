@@ -11,6 +11,7 @@
 #include "workflows/session/difference.h"
 #include "workflows/session/failstep.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -93,6 +94,14 @@ struct TProductionPlan {
     // What the station's programmers hold of the shared database's values,
     // when several share the run; nullptr: this run's own.
     std::shared_ptr<TPStationReserve> stationReserve;
+    // Raised by another thread (the face, or a programmer of the station
+    // whose end ends them all): the run ends after the card in hand. The
+    // flag outlives the run.
+    const std::atomic<bool>* stopAll = nullptr;
+    // A programmer that fails this many cards in a row on the line (it
+    // refuses, loses or spoils what it took before) ends the run, rather
+    // than fail every card put in; 0: the run goes on.
+    int lineFailuresEndAfter = 0;
 };
 
 // Why a run ended.
@@ -107,6 +116,7 @@ enum class TRunEnd {
     reJournal,      // the journal of the card in hand failed; the reason has been shown
     reLineGone,     // the programmer's port went away; the reason has been shown
     reSilent,       // the programmer stopped answering (silentEndsAfterMs); shown
+    reLineFailing,  // cards failed on the line one after the other (lineFailuresEndAfter); shown
 };
 
 struct TProductionSummary {
@@ -177,7 +187,7 @@ public:
     TProductionSummary Run(const TProductionPlan& plan, TProductionObserver& observer);
     // This machine's name, for a plan that names no station.
     static std::string DefaultStation();
-    // Ends the run after the card in hand.
+    // Ends the run after the card in hand; may be asked from any thread.
     void Stop() { stopRequested_ = true; }
     bool Running() const { return runState_.ProductionRunning(); }
 
@@ -207,7 +217,13 @@ private:
     bool HandleCard(const TProductionPlan& plan, TProductionObserver& observer,
                     TProductionSummary& summary, std::int64_t startMs);
     // Whether the run goes on after the card; when not, why has been shown.
-    bool CardLetsRunGoOn(const TCardResult& result, TProductionSummary& summary);
+    bool CardLetsRunGoOn(const TProductionPlan& plan, const TCardResult& result,
+                         TProductionSummary& summary);
+    // Whether the programmer has failed the plan's bound of cards in a row
+    // on the line, said when it has.
+    bool FailingOnTheLine(const TProductionPlan& plan, const TCardResult& result);
+    // A stop asked of this run or of every run of the station.
+    bool StopAsked() const { return stopRequested_ || (stopAll_ != nullptr && stopAll_->load()); }
     // The result of Auto program as the last command's report has it.
     void FillResult(TCardResult& result, TOutcome outcome, std::int64_t durationMs) const;
     static void Count(TCardVerdict verdict, TProductionCounters& counters);
@@ -258,7 +274,10 @@ private:
     const TPDataFolders& folders_;
     TPCardCommands& commands_;
     TMessagePump* pump_;
-    bool stopRequested_ = false;
+    std::atomic<bool> stopRequested_ = false;
+    const std::atomic<bool>* stopAll_ = nullptr; // the plan's
+    // The cards that failed on the line since the last that did not.
+    int lineFailuresInRow_ = 0;
     TProductionObserver* observer_ = nullptr; // the run's, while it runs
     // This run: its name, as the record and the journal give it, and the
     // station's.

@@ -1,4 +1,4 @@
-#include "mainwindow/chartstab.h"
+#include "mainwindow/production/chartstab.h"
 
 #include "dialogs/qtext.h"
 #include "dialogs/widgettools.h"

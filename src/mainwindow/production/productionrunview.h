@@ -69,4 +69,8 @@ private:
     QString lastCardText_;
 };
 
+// The slot's phase in its colours, and the last card in its own.
+void PaintSlot(QLabel* label, TSlotPhase phase, TLastCardColour last);
+void PaintLastCard(QLabel* label, TLastCardColour colour);
+
 } // namespace korvex::gui

@@ -1,10 +1,12 @@
-#include "mainwindow/productionwindow.h"
+#include "mainwindow/production/productionwindow.h"
 
 #include "dialogs/filechooser.h"
 #include "dialogs/qtext.h"
 #include "dialogs/widgettools.h"
-#include "mainwindow/chartstab.h"
-#include "mainwindow/productionrunview.h"
+#include "mainwindow/production/chartstab.h"
+#include "mainwindow/production/gangrunview.h"
+#include "mainwindow/production/gangstation.h"
+#include "mainwindow/production/productionrunview.h"
 #include "workflows/entries.h"
 #include "workflows/presenter/mainworkflows.h"
 
@@ -45,13 +47,21 @@ QLineEdit* PlanField(const char* name, QLabel* caption) {
 } // namespace
 
 TfrmProduction::TfrmProduction(TPMainWorkflows& work, TPrompts& prompts, TFileChooser& files,
-                               QWidget* parent)
+                               QWidget* parent, const TGangParts* gang)
     : QWidget(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), work_(work),
       prompts_(prompts), files_(files), board_(work) {
     setObjectName(QStringLiteral("frmProduction"));
+    if (gang != nullptr && gang->listDevices && gang->opener) {
+        gang_ = new TGangStation(work_, *gang, this);
+        gang_->OnChange = [this] { DrawGang(); };
+    }
     Build();
     board_.OnChange = [this] { Draw(); };
+    FollowMainPort();
     Draw();
+    if (gang_ != nullptr) {
+        DrawGang();
+    }
     // The recent cards as many as the screen has room for, the rest of the
     // run in its own fixed places.
     QSize start = sizeHint();
@@ -64,6 +74,9 @@ TfrmProduction::TfrmProduction(TPMainWorkflows& work, TPrompts& prompts, TFileCh
 
 TfrmProduction::~TfrmProduction() {
     board_.OnChange = nullptr;
+    if (gang_ != nullptr) {
+        gang_->OnChange = nullptr;
+    }
 }
 
 QLayout* TfrmProduction::BuildPlan() {
@@ -105,6 +118,9 @@ QLayout* TfrmProduction::BuildPlan() {
     plan->addWidget(databaseCaption_, 2, 0);
     plan->addLayout(shared, 2, 1, 1, 2);
     plan->setColumnStretch(1, 1);
+    if (gang_ != nullptr) {
+        BuildPorts(*plan);
+    }
     return plan;
 }
 
@@ -148,12 +164,20 @@ void TfrmProduction::Build() {
 
     runView_ = new TProductionRunView;
     column->addWidget(runView_, 1);
+    gangView_ = new TGangRunView;
+    gangView_->setObjectName(QStringLiteral("gangRunView"));
+    gangView_->setVisible(false);
+    column->addWidget(gangView_, 1);
 
     setMinimumWidth(560);
 }
 
 void TfrmProduction::Refresh() {
+    FollowMainPort();
     board_.Refresh();
+    if (gang_ != nullptr) {
+        gang_->Board().Refresh();
+    }
     charts_->Refresh();
 }
 
@@ -183,6 +207,16 @@ void TfrmProduction::ChooseRecordFile() {
 }
 
 void TfrmProduction::Toggle() {
+    if (GangRunning()) {
+        gang_->Stop();
+        Draw();
+        return;
+    }
+    if (GangMode() && !work_.Busy()) {
+        Handle(prompts_, [this] { StartGang(); });
+        Draw();
+        return;
+    }
     // Starting returns when the run has ended; this window's events, the
     // Stop among them, run meanwhile.
     Handle(prompts_, [this] { board_.Toggle(); });
@@ -194,6 +228,14 @@ void TfrmProduction::Toggle() {
 }
 
 void TfrmProduction::closeEvent(QCloseEvent* event) {
+    if (GangRunning()) {
+        // Every slot finishes its card in hand; the window goes when the
+        // last has ended.
+        gang_->Stop();
+        closeAfterRun_ = true;
+        event->ignore();
+        return;
+    }
     if (work_.ProductionRunning()) {
         // The card in hand is finished and recorded first; the window goes
         // when the run has ended.
@@ -219,10 +261,17 @@ void TfrmProduction::FitHeight() {
 
 void TfrmProduction::Draw() {
     const TProductionView& view = board_.View();
+    const bool gangShown = GangMode() || GangRunning();
+    const bool gangRunning = GangRunning();
     setWindowTitle(Q(view.title));
     tabs_->setTabText(0, Q(work_.Text(entries::kRunTab)));
     tabs_->setTabText(tabs_->indexOf(charts_), Q(work_.Text(entries::kChartsTab)));
-    charts_->FollowRun(view.good + view.failed, view.running);
+    if (gangShown) {
+        const TGangView& gangView = gang_->Board().View();
+        charts_->FollowRun(gangView.good + gangView.failed, gangView.running);
+    } else {
+        charts_->FollowRun(view.good + view.failed, view.running);
+    }
 
     recordCaption_->setText(Q(view.recordCaption));
     browse_->setToolTip(Q(work_.Text(entries::kChooseRecordFile)));
@@ -250,12 +299,23 @@ void TfrmProduction::Draw() {
     for (QWidget* plan : {static_cast<QWidget*>(recordFile_), static_cast<QWidget*>(browse_),
                           static_cast<QWidget*>(count_), static_cast<QWidget*>(database_),
                           static_cast<QWidget*>(station_)}) {
-        plan->setEnabled(view.planEnabled);
+        plan->setEnabled(view.planEnabled && !gangRunning);
+    }
+    if (ports_ != nullptr) {
+        portsCaption_->setText(Q(work_.Text(entries::kProductionPorts)));
+        ports_->setToolTip(Q(work_.Text(entries::kProductionPortsTip)));
+        ports_->setEnabled(view.planEnabled && !gangRunning && !view.running);
     }
 
-    run_->setText(Q(view.buttonCaption));
-    run_->setEnabled(view.buttonEnabled);
-    runView_->Render(view);
+    run_->setText(Q(gangRunning ? work_.Text(entries::kProductionStop) : view.buttonCaption));
+    run_->setEnabled(gangRunning || view.buttonEnabled);
+    runView_->setVisible(!gangShown);
+    gangView_->setVisible(gangShown);
+    if (gangShown) {
+        gangView_->Render(gang_->Board().View(), view);
+    } else {
+        runView_->Render(view);
+    }
     FitHeight();
 }
 

@@ -1,4 +1,4 @@
-#include "mainwindow/productionrunview.h"
+#include "mainwindow/production/productionrunview.h"
 
 #include "dialogs/qtext.h"
 #include "dialogs/widgettools.h"
@@ -215,9 +215,17 @@ void TProductionRunView::resizeEvent(QResizeEvent* event) {
 
 void TProductionRunView::RenderSlot(const TProductionView& view) {
     Show(slot_, view.slotText);
-    QColor back = palette().color(QPalette::Button);
-    QColor text = palette().color(QPalette::ButtonText);
-    switch (view.slot) {
+    PaintSlot(slot_, view.slot, view.lastColour);
+}
+
+void TProductionRunView::RenderLastCard(TLastCardColour colour) {
+    PaintLastCard(lastCard_, colour);
+}
+
+void PaintSlot(QLabel* label, TSlotPhase phase, TLastCardColour last) {
+    QColor back = label->palette().color(QPalette::Button);
+    QColor text = label->palette().color(QPalette::ButtonText);
+    switch (phase) {
     case TSlotPhase::spPutCardIn:
         back = QColor(255, 220, 64);
         text = Qt::black;
@@ -228,31 +236,33 @@ void TProductionRunView::RenderSlot(const TProductionView& view) {
         break;
     case TSlotPhase::spTakeCardOut:
         // In the last card's colour: the operator sees which pile it goes on.
-        back =
-            view.lastColour == TLastCardColour::lcBad ? QColor(210, 30, 30) : QColor(64, 200, 64);
-        text = view.lastColour == TLastCardColour::lcBad ? Qt::white : Qt::black;
+        back = last == TLastCardColour::lcBad ? QColor(210, 30, 30) : QColor(64, 200, 64);
+        text = last == TLastCardColour::lcBad ? Qt::white : Qt::black;
         break;
     case TSlotPhase::spStopped:
         break;
     }
-    Paint(slot_, QPalette::Window, back);
-    Paint(slot_, QPalette::WindowText, text);
+    Paint(label, QPalette::Window, back);
+    Paint(label, QPalette::WindowText, text);
 }
 
-void TProductionRunView::RenderLastCard(TLastCardColour colour) {
+void PaintLastCard(QLabel* label, TLastCardColour colour) {
     switch (colour) {
     case TLastCardColour::lcGood:
-        Paint(lastCard_, QPalette::Window, QColor(64, 200, 64));
-        Paint(lastCard_, QPalette::WindowText, Qt::black);
+        Paint(label, QPalette::Window, QColor(64, 200, 64));
+        Paint(label, QPalette::WindowText, Qt::black);
         break;
     case TLastCardColour::lcBad:
-        Paint(lastCard_, QPalette::Window, QColor(210, 30, 30));
-        Paint(lastCard_, QPalette::WindowText, Qt::white);
+        Paint(label, QPalette::Window, QColor(210, 30, 30));
+        Paint(label, QPalette::WindowText, Qt::white);
         break;
-    case TLastCardColour::lcNone:
-        Paint(lastCard_, QPalette::Window, palette().color(QPalette::Window));
-        Paint(lastCard_, QPalette::WindowText, palette().color(QPalette::WindowText));
+    case TLastCardColour::lcNone: {
+        const QPalette plain =
+            label->parentWidget() != nullptr ? label->parentWidget()->palette() : QPalette();
+        Paint(label, QPalette::Window, plain.color(QPalette::Window));
+        Paint(label, QPalette::WindowText, plain.color(QPalette::WindowText));
         break;
+    }
     }
 }
 

@@ -1,9 +1,14 @@
 #pragma once
 
+#include "mainwindow/production/gangparts.h"
 #include "workflows/production/productionboard.h"
+
+#include <string>
+#include <vector>
 
 #include <QWidget>
 
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -20,17 +25,23 @@ namespace korvex::gui {
 
 class TChartsTab;
 class TFileChooser;
+class TGangRunView;
+class TGangStation;
 class TProductionRunView;
 
 // The production window: a tool window beside the main window that runs the
 // production line from one big button and shows the run (see
 // TProductionRunView). A face over TPProductionBoard: the controls
 // hand their events to the board, and everything shown is drawn from the
-// board's view.
+// board's view. Given the parts to drive programmers of its own, the user
+// ticks them in a list, and a run drives each as a slot of its own
+// (TGangStation), shown slot by slot; with none ticked, or only the main
+// window's, the run is on the main window's programmer.
 class TfrmProduction final : public QWidget {
     Q_OBJECT
 public:
-    TfrmProduction(TPMainWorkflows& work, TPrompts& prompts, TFileChooser& files, QWidget* parent);
+    TfrmProduction(TPMainWorkflows& work, TPrompts& prompts, TFileChooser& files, QWidget* parent,
+                   const TGangParts* gang = nullptr);
     ~TfrmProduction() override;
 
     // Words the view afresh and draws it, e.g. after a command started or
@@ -45,6 +56,18 @@ protected:
 private:
     void Build();
     QLayout* BuildPlan();
+    void BuildPorts(QGridLayout& plan);
+    // The ticked ports' menu, afresh from the devices there are now.
+    void ListPorts();
+    void Tick(const std::string& device, bool ticked);
+    // Whether a run drives programmers of its own (ticked, other than the
+    // main window's alone).
+    bool GangMode() const;
+    // The main window's programmer, as it is between runs.
+    void FollowMainPort();
+    bool GangRunning() const;
+    void StartGang();
+    void DrawGang();
     void ChooseRecordFile();
     void Toggle();
     void TabChosen(int index);
@@ -74,6 +97,13 @@ private:
     QSpinBox* count_ = nullptr;
     QPushButton* run_ = nullptr;
     TProductionRunView* runView_ = nullptr;
+
+    TGangStation* gang_ = nullptr; // without gang parts, none
+    std::vector<std::string> ticked_;
+    std::string mainDevice_;
+    QLabel* portsCaption_ = nullptr;
+    QToolButton* ports_ = nullptr;
+    TGangRunView* gangView_ = nullptr;
 };
 
 } // namespace korvex::gui
