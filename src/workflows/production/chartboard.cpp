@@ -3,10 +3,10 @@
 #include "serials/record/recordtime.h"
 #include "workflows/entries.h"
 #include "workflows/fillin.h"
+#include "workflows/presenter/mainworkflows.h"
 #include "workflows/production/productionboard.h"
 #include "workflows/production/productionrecord.h"
 #include "workflows/session/failstep.h"
-#include "workflows/presenter/mainworkflows.h"
 
 #include <algorithm>
 #include <cstdio>
