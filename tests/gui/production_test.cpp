@@ -6,9 +6,9 @@
 #include "mainwindow/production/productionwindow.h"
 #include "sim/simfeedplan.h"
 #include "support/readfile.h"
+#include "workflows/charts/chartboard.h"
 #include "workflows/entries.h"
 #include "workflows/fillin.h"
-#include "workflows/production/chartboard.h"
 #include "workflows/production/productionrecord.h"
 
 #include <QBarCategoryAxis>

@@ -1,8 +1,8 @@
 #include "workflowrig.h"
 
+#include "workflows/charts/chartboard.h"
 #include "workflows/entries.h"
 #include "workflows/fillin.h"
-#include "workflows/production/chartboard.h"
 #include "workflows/production/productionboard.h"
 #include "workflows/production/productionrecord.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workflows/production/chartboard.h"
+#include "workflows/charts/chartboard.h"
 
 #include <QWidget>
 

@@ -64,9 +64,9 @@ TProductionSummary TPSlotSession::Run(const TProductionPlan& plan) {
         const std::string port =
             start_.device == TPortMap::kSimulator ? "Simulator" : start_.device;
         const std::string problem = session.PortProblem();
-        const std::string why = !problem.empty()
-                                    ? problem
-                                    : FillIn(session.Text(entries::kRunProgrammerSilent), {port, "1"});
+        const std::string why =
+            !problem.empty() ? problem
+                             : FillIn(session.Text(entries::kRunProgrammerSilent), {port, "1"});
         relay_.Problem(TMessageKind::mkError,
                        FillIn(session.Text(entries::kSlotNotStarted), {port, why}));
         session.AbandonLine();

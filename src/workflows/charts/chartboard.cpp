@@ -1,4 +1,4 @@
-#include "workflows/production/chartboard.h"
+#include "workflows/charts/chartboard.h"
 
 #include "serials/record/recordtime.h"
 #include "workflows/entries.h"

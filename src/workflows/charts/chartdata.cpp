@@ -1,4 +1,4 @@
-#include "workflows/production/chartdata.h"
+#include "workflows/charts/chartdata.h"
 
 #include "workflows/session/failstep.h"
 

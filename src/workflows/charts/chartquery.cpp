@@ -1,4 +1,4 @@
-#include "workflows/production/chartquery.h"
+#include "workflows/charts/chartquery.h"
 
 #include "serials/postgres/pgsummary.h"
 #include "serials/postgres/shareddatabase.h"

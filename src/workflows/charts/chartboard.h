@@ -1,7 +1,7 @@
 #pragma once
 
-#include "workflows/production/chartdata.h"
-#include "workflows/production/chartquery.h"
+#include "workflows/charts/chartdata.h"
+#include "workflows/charts/chartquery.h"
 
 #include <chrono>
 #include <functional>
