@@ -119,7 +119,9 @@ TGangRunView::TSlotPanel TGangRunView::NewPanel(std::size_t index) {
     panel.state = Line(QStringLiteral("lblSlotState") + at, 1.0, false);
     panel.state->setWordWrap(true);
     panel.state->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    panel.state->setFixedHeight(6 * panel.state->fontMetrics().lineSpacing() + 4);
+    // Room for the longest reason a slot stops for, in either language, at
+    // the width of two slots side by side: the person must read what to do.
+    panel.state->setFixedHeight(9 * panel.state->fontMetrics().lineSpacing() + 4);
     QFont italic = panel.state->font();
     italic.setItalic(true);
     panel.state->setFont(italic);
