@@ -6,29 +6,8 @@
 #include "workflows/session/cardcommands.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace korvex {
-
-namespace {
-
-std::string Whole(std::optional<double> value, const char* unit) {
-    if (!value) {
-        return "\u2013";
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, "%.0f%s", *value, unit);
-    return text;
-}
-
-std::string WithoutDots(std::string caption) {
-    while (!caption.empty() && (caption.back() == '.' || caption.back() == ' ')) {
-        caption.pop_back();
-    }
-    return caption;
-}
-
-} // namespace
 
 void TPGangBoard::ShowPorts(const std::vector<std::string>& ports) {
     if (Running()) {
@@ -166,29 +145,8 @@ bool TPGangBoard::Running() const {
 
 void TPGangBoard::Word(TSlot& slot) const {
     TSlotView& view = slot.view;
-    if (slot.ended) {
-        view.phase = TSlotPhase::spStopped;
-    } else if (slot.inHand > 0) {
-        view.phase = TSlotPhase::spProgramming;
-    } else if (slot.waiting || !slot.cardOut) {
-        view.phase = TSlotPhase::spPutCardIn;
-    } else {
-        view.phase = TSlotPhase::spTakeCardOut;
-    }
-    switch (view.phase) {
-    case TSlotPhase::spStopped:
-        view.phaseText = texts_(entries::kSlotStopped);
-        break;
-    case TSlotPhase::spPutCardIn:
-        view.phaseText = texts_(entries::kSlotPutCardIn);
-        break;
-    case TSlotPhase::spProgramming:
-        view.phaseText = FillIn(texts_(entries::kSlotProgramming), {WithoutDots(slot.step)});
-        break;
-    case TSlotPhase::spTakeCardOut:
-        view.phaseText = texts_(entries::kSlotTakeCardOut);
-        break;
-    }
+    view.phase = PhaseOf({slot.ended, slot.inHand, slot.waiting, slot.cardOut});
+    view.phaseText = PhaseText(view.phase, slot.step, texts_);
     view.cardInHand.clear();
     if (slot.inHand > 0) {
         view.cardInHand =
@@ -212,9 +170,8 @@ void TPGangBoard::Refresh() {
     view_.totalsCaption = texts_(entries::kAllSlots);
     view_.good = tally_.good;
     view_.failed = tally_.failed;
-    const auto yield = tally_.FirstPassYield();
-    view_.yield = Whole(yield ? std::optional(*yield * 100.0) : std::nullopt, " %");
-    view_.rate = Whole(tally_.CardsPerHour(), "");
+    view_.yield = YieldText(tally_);
+    view_.rate = RateText(tally_);
     view_.slotViews.clear();
     for (TSlot& slot : slots_) {
         Word(slot);

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <ctime>
 
 namespace korvex {
@@ -23,25 +22,6 @@ std::string TimeOfDayNow() {
     char text[16];
     std::strftime(text, sizeof text, "%H:%M:%S", &local);
     return text;
-}
-
-// A share as a whole percentage, a rate as a whole number; a dash until
-// there is one.
-std::string Whole(std::optional<double> value, const char* unit) {
-    if (!value) {
-        return "\u2013";
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, "%.0f%s", *value, unit);
-    return text;
-}
-
-// A step's caption as a phrase goes: "Writing pic..." is "Writing pic".
-std::string WithoutDots(std::string caption) {
-    while (!caption.empty() && (caption.back() == '.' || caption.back() == ' ')) {
-        caption.pop_back();
-    }
-    return caption;
 }
 
 } // namespace
@@ -250,36 +230,14 @@ void TPProductionBoard::RunEnded(const TProductionSummary& /*summary*/) {
 
 void TPProductionBoard::RefreshSlot() {
     // The run tells its end before it is over.
-    if (!view_.running || ended_) {
-        view_.slot = TSlotPhase::spStopped;
-    } else if (inHand_ > 0) {
-        view_.slot = TSlotPhase::spProgramming;
-    } else if (waiting_ || !cardOut_) {
-        view_.slot = TSlotPhase::spPutCardIn;
-    } else {
-        view_.slot = TSlotPhase::spTakeCardOut;
-    }
-    switch (view_.slot) {
-    case TSlotPhase::spStopped:
-        view_.slotText = work_.Text(entries::kSlotStopped);
-        break;
-    case TSlotPhase::spPutCardIn:
-        view_.slotText = work_.Text(entries::kSlotPutCardIn);
-        break;
-    case TSlotPhase::spProgramming:
-        view_.slotText =
-            FillIn(work_.Text(entries::kSlotProgramming), {WithoutDots(work_.StepCaption())});
-        break;
-    case TSlotPhase::spTakeCardOut:
-        view_.slotText = work_.Text(entries::kSlotTakeCardOut);
-        break;
-    }
+    view_.slot = PhaseOf({!view_.running || ended_, inHand_, waiting_, cardOut_});
+    view_.slotText =
+        PhaseText(view_.slot, work_.StepCaption(), [this](int entry) { return work_.Text(entry); });
     view_.inHandSerialsCaption = work_.Text(entries::kSerialsInHand);
     view_.yieldCaption = work_.Text(entries::kFirstPassYield);
-    const auto yield = tally_.FirstPassYield();
-    view_.yield = Whole(yield ? std::optional(*yield * 100.0) : std::nullopt, " %");
+    view_.yield = YieldText(tally_);
     view_.rateCaption = work_.Text(entries::kCardsPerHour);
-    view_.rate = Whole(tally_.CardsPerHour(), "");
+    view_.rate = RateText(tally_);
     view_.recentCaption = work_.Text(entries::kRecentCards);
     view_.recentColumns = {
         work_.Text(entries::kColumnTime),       work_.Text(entries::kColumnCard),

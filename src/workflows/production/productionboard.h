@@ -3,6 +3,7 @@
 #include "serials/record/recordsummary.h"
 #include "workflows/presenter/mainview.h"
 #include "workflows/production/productionrun.h"
+#include "workflows/production/slotwords.h"
 
 #include <array>
 #include <cstdint>
@@ -18,10 +19,6 @@ class TPMainWorkflows;
 
 // How the last card ended, for the colour a face gives it.
 enum class TLastCardColour { lcNone, lcGood, lcBad };
-
-// What the slot asks of the operator: a card, patience, the card out; or
-// nothing, the run stopped.
-enum class TSlotPhase { spStopped, spPutCardIn, spProgramming, spTakeCardOut };
 
 // A card of the run as the list of recent cards shows it, worded in the
 // language shown when it was done.
