@@ -2,6 +2,7 @@
 
 #include "dialogs/qtext.h"
 #include "dialogs/widgettools.h"
+#include "mainwindow/production/productionrunview.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSet>
@@ -27,9 +28,6 @@
 namespace korvex::gui {
 
 namespace {
-
-const QColor kGoodColour(0, 140, 0);
-const QColor kFailedColour(200, 0, 0);
 
 QChartView* NewChartView(const char* name) {
     auto* view = Named(new QChartView, name);

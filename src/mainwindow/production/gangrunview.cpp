@@ -29,23 +29,11 @@ QLabel* Line(const QString& name, double scale, bool bold) {
     return label;
 }
 
-// A counter of all slots: its caption over a large number.
+// A counter of all slots, beside the others in `row`.
 QLabel* Counter(QHBoxLayout& row, const char* captionName, QLabel*& caption, const char* numberName,
                 const QColor& colour) {
-    auto* panel = new QFrame;
-    panel->setFrameShape(QFrame::StyledPanel);
-    auto* column = new QVBoxLayout(panel);
-    column->setContentsMargins(4, 2, 4, 2);
-    caption = Named(new QLabel, captionName);
-    caption->setAlignment(Qt::AlignCenter);
-    caption->setWordWrap(true);
-    auto* number = Named(new QLabel(QStringLiteral("0")), numberName);
-    number->setAlignment(Qt::AlignCenter);
-    number->setFont(Scaled(number->font(), 2.0, true));
-    Paint(number, QPalette::WindowText, colour);
-    column->addWidget(caption);
-    column->addWidget(number);
-    row.addWidget(panel, 1);
+    QLabel* number = nullptr;
+    row.addWidget(NewCounter(captionName, caption, numberName, number, colour, 2.0), 1);
     return number;
 }
 
@@ -81,9 +69,8 @@ TGangRunView::TGangRunView(QWidget* parent) : QWidget(parent) {
     column->addWidget(totalsCaption_);
     auto* row = new QHBoxLayout;
     const QColor plain = palette().color(QPalette::WindowText);
-    good_ = Counter(*row, "lblGangGoodCaption", goodCaption_, "lblGangGood", QColor(0, 140, 0));
-    failed_ =
-        Counter(*row, "lblGangFailedCaption", failedCaption_, "lblGangFailed", QColor(200, 0, 0));
+    good_ = Counter(*row, "lblGangGoodCaption", goodCaption_, "lblGangGood", kGoodColour);
+    failed_ = Counter(*row, "lblGangFailedCaption", failedCaption_, "lblGangFailed", kFailedColour);
     yield_ = Counter(*row, "lblGangYieldCaption", yieldCaption_, "lblGangYield", plain);
     rate_ = Counter(*row, "lblGangRateCaption", rateCaption_, "lblGangRate", plain);
     column->addLayout(row);

@@ -17,29 +17,10 @@ namespace korvex::gui {
 
 namespace {
 
-const QColor kGood(0, 140, 0);
-const QColor kFailed(200, 0, 0);
 // The recent cards a list shows without scrolling.
 constexpr int kRecentRows = 3;
 constexpr int kLastCardLines = 3;
-
-// A counter: its caption over a large number in the counter's colour.
-QFrame* NewCounter(const char* captionName, QLabel*& caption, const char* numberName,
-                   QLabel*& number, const QColor& colour) {
-    auto* panel = new QFrame;
-    panel->setFrameShape(QFrame::StyledPanel);
-    auto* column = new QVBoxLayout(panel);
-    caption = Named(new QLabel, captionName);
-    caption->setAlignment(Qt::AlignCenter);
-    caption->setWordWrap(true);
-    number = Named(new QLabel(QStringLiteral("0")), numberName);
-    number->setAlignment(Qt::AlignCenter);
-    number->setFont(Scaled(number->font(), 2.4, true));
-    Paint(number, QPalette::WindowText, colour);
-    column->addWidget(caption);
-    column->addWidget(number);
-    return panel;
-}
+constexpr double kCounterScale = 2.4;
 
 // A line of text with a height of `lines` lines, whatever it holds.
 QLabel* FixedLines(const char* name, int lines) {
@@ -85,6 +66,26 @@ QString FitLines(const QString& text, const QFont& font, int width, int lines) {
 
 } // namespace
 
+const QColor kGoodColour(0, 140, 0);
+const QColor kFailedColour(200, 0, 0);
+
+QFrame* NewCounter(const char* captionName, QLabel*& caption, const char* numberName,
+                   QLabel*& number, const QColor& colour, double scale) {
+    auto* panel = new QFrame;
+    panel->setFrameShape(QFrame::StyledPanel);
+    auto* column = new QVBoxLayout(panel);
+    caption = Named(new QLabel, captionName);
+    caption->setAlignment(Qt::AlignCenter);
+    caption->setWordWrap(true);
+    number = Named(new QLabel(QStringLiteral("0")), numberName);
+    number->setAlignment(Qt::AlignCenter);
+    number->setFont(Scaled(number->font(), scale, true));
+    Paint(number, QPalette::WindowText, colour);
+    column->addWidget(caption);
+    column->addWidget(number);
+    return panel;
+}
+
 TProductionRunView::TProductionRunView(QWidget* parent) : QWidget(parent) {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -118,13 +119,14 @@ TProductionRunView::TProductionRunView(QWidget* parent) : QWidget(parent) {
 
 QLayout* TProductionRunView::BuildCounters() {
     auto* counters = new QHBoxLayout;
-    counters->addWidget(NewCounter("lblGoodCaption", goodCaption_, "lblGood", good_, kGood));
     counters->addWidget(
-        NewCounter("lblFailedCaption", failedCaption_, "lblFailed", failed_, kFailed));
+        NewCounter("lblGoodCaption", goodCaption_, "lblGood", good_, kGoodColour, kCounterScale));
+    counters->addWidget(NewCounter("lblFailedCaption", failedCaption_, "lblFailed", failed_,
+                                   kFailedColour, kCounterScale));
     counters->addWidget(NewCounter("lblYieldCaption", yieldCaption_, "lblYield", yield_,
-                                   palette().color(QPalette::WindowText)));
+                                   palette().color(QPalette::WindowText), kCounterScale));
     counters->addWidget(NewCounter("lblRateCaption", rateCaption_, "lblRate", rate_,
-                                   palette().color(QPalette::WindowText)));
+                                   palette().color(QPalette::WindowText), kCounterScale));
     return counters;
 }
 
@@ -286,7 +288,7 @@ void TProductionRunView::RenderRecent(const TProductionView& view) {
                                                      Q(card.outcome), Q(card.step),
                                                      Q(card.difference), Q(card.serials)});
         item->setData(0, Qt::UserRole, Q(card.line));
-        item->setForeground(2, card.verdict == TCardVerdict::cvGood ? kGood : kFailed);
+        item->setForeground(2, card.verdict == TCardVerdict::cvGood ? kGoodColour : kFailedColour);
         for (int column = 0; column < 6; ++column) {
             item->setToolTip(column, Q(card.line));
         }

@@ -6,6 +6,8 @@
 
 #include <deque>
 
+class QColor;
+class QFrame;
 class QLabel;
 class QLayout;
 class QVBoxLayout;
@@ -69,6 +71,14 @@ private:
     QString lastCardText_;
 };
 
+// The colours of good and failed cards, in counters, lines and charts alike.
+extern const QColor kGoodColour;
+extern const QColor kFailedColour;
+
+// A counter of a run: its caption over a large number (`scale` times the
+// font) in the counter's colour.
+QFrame* NewCounter(const char* captionName, QLabel*& caption, const char* numberName,
+                   QLabel*& number, const QColor& colour, double scale);
 // The slot's phase in its colours, and the last card in its own.
 void PaintSlot(QLabel* label, TSlotPhase phase, TLastCardColour last);
 void PaintLastCard(QLabel* label, TLastCardColour colour);
