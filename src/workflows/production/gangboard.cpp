@@ -83,20 +83,8 @@ void TPGangBoard::CardDone(std::size_t slot, const TCardResult& result,
     each->inHand = 0;
     each->cardOut = true;
     each->elapsedMs = counters.elapsedMs;
-    // The record's summary rule, over every slot: first pass is good
-    // without a step run again; the run's time is the longest a slot ran.
-    switch (result.verdict) {
-    case TCardVerdict::cvGood:
-        ++tally_.good;
-        tally_.firstPass += result.retries == 0 ? 1 : 0;
-        break;
-    case TCardVerdict::cvFailed:
-        ++tally_.failed;
-        break;
-    case TCardVerdict::cvInterrupted:
-        ++tally_.interrupted;
-        break;
-    }
+    CountCard(tally_, result);
+    // Over every slot, the run's time is the longest a slot ran.
     tally_.workMs = std::max(tally_.workMs, counters.elapsedMs);
     Refresh();
 }

@@ -151,7 +151,8 @@ void TPProductionBoard::CardDone(const TCardResult& result, const TProductionCou
         result.verdict == TCardVerdict::cvGood ? TLastCardColour::lcGood : TLastCardColour::lcBad;
     view_.inHandSerials.clear();
     AddRecent(result);
-    Tally(result, counters);
+    CountCard(tally_, result);
+    tally_.workMs = counters.elapsedMs;
     inHand_ = 0;
     cardOut_ = true;
     Refresh();
@@ -184,24 +185,6 @@ void TPProductionBoard::AddRecent(const TCardResult& result) {
     if (view_.recent.size() > TProductionView::kRecentKept) {
         view_.recent.pop_back();
     }
-}
-
-// The record's summary rule: a card is first pass when it is good without a
-// step run again, and the run's time is its work.
-void TPProductionBoard::Tally(const TCardResult& result, const TProductionCounters& counters) {
-    switch (result.verdict) {
-    case TCardVerdict::cvGood:
-        ++tally_.good;
-        tally_.firstPass += result.retries == 0 ? 1 : 0;
-        break;
-    case TCardVerdict::cvFailed:
-        ++tally_.failed;
-        break;
-    case TCardVerdict::cvInterrupted:
-        ++tally_.interrupted;
-        break;
-    }
-    tally_.workMs = counters.elapsedMs;
 }
 
 void TPProductionBoard::CardSerials(const std::string& values) {

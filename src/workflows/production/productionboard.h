@@ -146,7 +146,6 @@ public:
 private:
     void RefreshSlot();
     void AddRecent(const TCardResult& result);
-    void Tally(const TCardResult& result, const TProductionCounters& counters);
 
     TPMainWorkflows& work_;
     TProductionPlan plan_;

@@ -59,6 +59,21 @@ std::string PhaseText(TSlotPhase phase, const std::string& step,
     return {};
 }
 
+void CountCard(TCardTally& tally, const TCardResult& result) {
+    switch (result.verdict) {
+    case TCardVerdict::cvGood:
+        ++tally.good;
+        tally.firstPass += result.retries == 0 ? 1 : 0;
+        break;
+    case TCardVerdict::cvFailed:
+        ++tally.failed;
+        break;
+    case TCardVerdict::cvInterrupted:
+        ++tally.interrupted;
+        break;
+    }
+}
+
 std::string YieldText(const TCardTally& tally) {
     const std::optional<double> yield = tally.FirstPassYield();
     return Whole(yield ? std::optional(*yield * 100.0) : std::nullopt, " %");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "serials/record/recordsummary.h"
+#include "workflows/production/productionrun.h"
 
 #include <functional>
 #include <string>
@@ -25,6 +26,10 @@ TSlotPhase PhaseOf(const TSlotFacts& facts);
 // hand's step as the status panel words it ("Writing pic...").
 std::string PhaseText(TSlotPhase phase, const std::string& step,
                       const std::function<std::string(int entry)>& text);
+
+// Counts a card as the record's summary does: first pass when it is good
+// without a step run again. The tally's time is the caller's.
+void CountCard(TCardTally& tally, const TCardResult& result);
 
 // The first-pass yield ("97 %") and the cards per hour of a tally, a dash
 // until there is one.
