@@ -146,30 +146,46 @@ struct TWindowOnSim {
     }
 };
 
+// The longest time the event loop went without running while started: a
+// timer that should fire every 10 ms notes each gap between its ticks.
+class TLoopGaps {
+public:
+    TLoopGaps() {
+        ticks_.setInterval(10);
+        QObject::connect(&ticks_, &QTimer::timeout, [this] {
+            longest_ = std::max(longest_, static_cast<double>(sinceTick_.restart()));
+        });
+    }
+    void Start() {
+        ticks_.start();
+        sinceTick_.start();
+    }
+    void Stop() { ticks_.stop(); }
+    double LongestMs() const { return longest_; }
+
+private:
+    QTimer ticks_;
+    QElapsedTimer sinceTick_;
+    double longest_ = 0;
+};
+
 void BM_WindowDuringAWrite(benchmark::State& state) {
     TWindowOnSim sim;
     korvex::testing::TRecordingPrompts& prompts = sim.prompts;
     double longestGapMs = 0;
     double cpuShare = 0;
     for (auto _ : state) {
-        QElapsedTimer sinceTick;
-        double longest = 0;
-        QTimer ticks;
-        ticks.setInterval(10);
-        QObject::connect(&ticks, &QTimer::timeout, [&] {
-            longest = std::max(longest, static_cast<double>(sinceTick.restart()));
-        });
+        TLoopGaps gaps;
         QAction* write = sim.WritePic();
         const double cpuBefore = CpuSeconds();
         const auto start = std::chrono::steady_clock::now();
-        ticks.start();
-        sinceTick.start();
+        gaps.Start();
         prompts.Clear();
         write->trigger();
-        ticks.stop();
+        gaps.Stop();
         const double wall =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        longestGapMs = std::max(longestGapMs, longest);
+        longestGapMs = std::max(longestGapMs, gaps.LongestMs());
         cpuShare = (CpuSeconds() - cpuBefore) / wall * 100;
         state.SetIterationTime(wall);
         if (prompts.Entries() != std::vector<int>{130}) {
@@ -292,17 +308,10 @@ void BM_WindowWithFourSlotsRunning(benchmark::State& state) {
         auto* run = window->findChild<QPushButton*>(QStringLiteral("btnProductionRun"));
         const QString start = run->text();
 
-        QElapsedTimer sinceTick;
-        double longest = 0;
-        QTimer ticks;
-        ticks.setInterval(10);
-        QObject::connect(&ticks, &QTimer::timeout, [&] {
-            longest = std::max(longest, static_cast<double>(sinceTick.restart()));
-        });
+        TLoopGaps gaps;
         QElapsedTimer wall;
         wall.start();
-        ticks.start();
-        sinceTick.start();
+        gaps.Start();
         const double cpuBefore = CpuSeconds();
         run->click();
         // The run ends on its own after the count: the loop waits for it.
@@ -315,11 +324,11 @@ void BM_WindowWithFourSlotsRunning(benchmark::State& state) {
         });
         look.start(100);
         loop.exec();
-        ticks.stop();
+        gaps.Stop();
         cpuPerCard = (CpuSeconds() - cpuBefore) * 1000 / kCards;
         const double seconds = static_cast<double>(wall.elapsed()) / 1000;
         state.SetIterationTime(seconds);
-        longestGapMs = std::max(longestGapMs, longest);
+        longestGapMs = std::max(longestGapMs, gaps.LongestMs());
         const int good = window->findChild<QLabel*>(QStringLiteral("lblGangGood"))->text().toInt();
         perHour = good * 3600.0 / seconds;
         if (good != kCards) {
