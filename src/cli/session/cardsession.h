@@ -87,9 +87,6 @@ public:
     // Called once, at the first signal that asks a production run to stop
     // after the card in hand, so the user knows the signal was taken.
     std::function<void()> OnProductionStopAsked;
-    // A production run also stops after the card in hand once `flag` is
-    // raised (by another programmer's thread); the flag outlives the session.
-    void AlsoStopOn(const std::atomic<bool>& flag) { pump_.AlsoStopOn(&flag); }
     // Releases the programmer and closes the log; `code` is returned, or 1
     // when a line of the log could not be written. A question answered No
     // gets a line saying nothing was done; with --json the result follows.

@@ -73,7 +73,7 @@ std::string TInterrupts::Name(int signal) {
 }
 
 void TInterruptPump::ProcessMessages() {
-    const bool asked = gReceived.load() != 0 || (alsoOn_ != nullptr && alsoOn_->load());
+    const bool asked = gReceived.load() != 0;
     if (asked && stop_) {
         stop_();
     }

@@ -2,7 +2,6 @@
 
 #include "link/seams.h"
 
-#include <atomic>
 #include <functional>
 #include <string>
 
@@ -39,12 +38,9 @@ class TInterruptPump final : public TMessagePump {
 public:
     explicit TInterruptPump(std::function<void()> stop) : stop_(std::move(stop)) {}
     void ProcessMessages() override;
-    // A flag another thread may raise, asking as a signal does.
-    void AlsoStopOn(const std::atomic<bool>* flag) { alsoOn_ = flag; }
 
 private:
     std::function<void()> stop_;
-    const std::atomic<bool>* alsoOn_ = nullptr;
 };
 
 } // namespace korvex::cli
