@@ -20,9 +20,6 @@ bool IsTerminal(int fd) {
     return ::isatty(fd) == 1;
 }
 
-// A programmer that was just opened may need a moment before it answers.
-constexpr std::int64_t kFirstAnswerMs = 1000;
-
 } // namespace
 
 TCardSession::TCardSession(TPDataFolders folders, const TGlobalOptions& options,
@@ -197,26 +194,18 @@ int TCardSession::Start(TCardNeed need, bool sayWhySilent) {
 }
 
 int TCardSession::WaitForProgrammer(bool sayWhySilent) {
-    TClock& clock = TSteadyClock::Instance();
-    const std::int64_t start = clock.NowMs();
-    for (;;) {
-        work_->PollNow();
-        const bool answered = work_->CardState() != TPCardState::csNotConnected;
-        if (TInterrupts::Received() != 0) {
-            // Stopped by a signal: an answering programmer is released when
-            // the run ends; a silent one has nothing to release.
-            if (!answered) {
-                work_->AbandonLine();
-            }
-            return kExitFailed;
+    const auto signalled = [] { return TInterrupts::Received() != 0; };
+    const bool answered = work_->AwaitFirstAnswer(signalled);
+    if (signalled()) {
+        // Stopped by a signal: an answering programmer is released when
+        // the run ends; a silent one has nothing to release.
+        if (!answered) {
+            work_->AbandonLine();
         }
-        if (answered) {
-            return kExitOk;
-        }
-        if (clock.NowMs() - start + TPSession::kPollMs > kFirstAnswerMs) {
-            break;
-        }
-        clock.SleepMs(TPSession::kPollMs);
+        return kExitFailed;
+    }
+    if (answered) {
+        return kExitOk;
     }
     // Nobody answered: there is no programmer to release, and trying would
     // keep the user waiting seven answer times more.

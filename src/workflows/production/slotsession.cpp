@@ -1,6 +1,5 @@
 #include "workflows/production/slotsession.h"
 
-#include "link/clock.h"
 #include "link/portmap.h"
 #include "support/settingsstore.h"
 #include "workflows/entries.h"
@@ -9,29 +8,6 @@
 #include "workflows/session/session.h"
 
 namespace korvex {
-
-namespace {
-
-// A programmer that was just opened may need a moment before it answers.
-constexpr std::int64_t kFirstAnswerMs = 1000;
-
-// Polls until the programmer answers or the first answer's time is out.
-bool Answers(TPSession& session) {
-    TClock& clock = TSteadyClock::Instance();
-    const std::int64_t start = clock.NowMs();
-    for (;;) {
-        session.PollNow();
-        if (session.CardState() != TPCardState::csNotConnected) {
-            return true;
-        }
-        if (!session.Connected() || clock.NowMs() - start + TPSession::kPollMs > kFirstAnswerMs) {
-            return false;
-        }
-        clock.SleepMs(TPSession::kPollMs);
-    }
-}
-
-} // namespace
 
 TProductionSummary TPSlotSession::Run(const TProductionPlan& plan) {
     TPSettingsStore settings(settingsFolder_);
@@ -60,7 +36,7 @@ TProductionSummary TPSlotSession::Run(const TProductionPlan& plan) {
         }
     }
     TProductionSummary summary;
-    if (!Answers(session)) {
+    if (!session.AwaitFirstAnswer()) {
         const std::string port =
             start_.device == TPortMap::kSimulator ? "Simulator" : start_.device;
         const std::string problem = session.PortProblem();

@@ -171,6 +171,11 @@ public:
     TIntentResult ComPortAction(int number);
     // One card-state poll, for a face without a poll scheduler.
     TIntentResult PollNow();
+    // A programmer just opened may need a moment before it answers.
+    static constexpr int kFirstAnswerMs = 1000;
+    // Polls until the programmer answers, the first answer's time is out,
+    // the line is not open or `stop` (when given) says so; whether it answered.
+    bool AwaitFirstAnswer(const std::function<bool()>& stop = {});
     // Opens the chosen port again, e.g. so the built-in simulator takes up
     // the card type shown; no choice of the user's, so nothing is stored.
     TIntentResult ReopenLine();

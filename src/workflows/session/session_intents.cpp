@@ -274,6 +274,20 @@ TIntentResult TPSession::PollNow() {
     return Take([&] { line_.Poll(); });
 }
 
+bool TPSession::AwaitFirstAnswer(const std::function<bool()>& stop) {
+    const std::int64_t start = clock_.NowMs();
+    for (;;) {
+        PollNow();
+        if (CardState() != TPCardState::csNotConnected) {
+            return true;
+        }
+        if (!Connected() || (stop && stop()) || clock_.NowMs() - start + kPollMs > kFirstAnswerMs) {
+            return false;
+        }
+        clock_.SleepMs(kPollMs);
+    }
+}
+
 TIntentResult TPSession::AbandonLine() {
     return Take([&] { line_.Abandon(); });
 }
