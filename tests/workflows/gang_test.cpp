@@ -3,6 +3,7 @@
 // count, the serial claims and the record, and nothing else.
 #include "workflowrig.h"
 
+#include "sim/simfaults.h"
 #include "support/csvread.h"
 #include "workflows/entries.h"
 #include "workflows/production/cardnumbers.h"
@@ -180,6 +181,33 @@ TEST(GangRun, WindowSlotsTellTheirBoardOnlyThroughTheFacesQueue) {
     EXPECT_EQ(view.slotViews[0].good + view.slotViews[1].good, kCount);
     EXPECT_GT(view.slotViews[0].good * view.slotViews[1].good, 0) << "both slots programmed";
     EXPECT_EQ(ParseCsv(ReadText(plan.record)).size(), kCount + 1u);
+}
+
+// Fault: a window slot whose programmer never answered waited on, or
+// counted as a slot that ran, or took the station's values.
+TEST(GangRun, AWindowSlotWhoseProgrammerNeverAnswersEndsAtOnceSayingWhy) {
+    TSlotRig rig(1, nullptr);
+    rig.device.AddFault(sim::ParseSimFault("silent@1+"));
+    TPGangBoard board([&](int entry) { return rig.flows.Text(entry); });
+    board.Begin({"A"});
+    TPSlotRelay relay(0, board, [](std::function<void()> call) { call(); });
+    TSlotStart start;
+    start.device = "/dev/ttyS0";
+    start.cardType = kPicCard;
+    TPSlotSession slot(rig.Bench().dataFolders, rig.dir / "settings",
+                       sim::SimulatorBackendFactory(rig.device, TSteadyClock::Instance()), start,
+                       relay);
+    TProductionPlan plan;
+    plan.count = kCount;
+    plan.record = rig.dir / "record.csv";
+
+    EXPECT_EQ(slot.Run(plan).end, TRunEnd::reRefused);
+    EXPECT_FALSE(board.Running());
+    const TSlotView& view = board.View().slotViews.at(0);
+    EXPECT_TRUE(view.stoppedAlone);
+    EXPECT_NE(view.state.find("/dev/ttyS0"), std::string::npos) << view.state;
+    EXPECT_EQ(view.good + view.failed, 0);
+    EXPECT_FALSE(std::filesystem::exists(plan.record));
 }
 
 } // namespace
